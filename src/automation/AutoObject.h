@@ -1,0 +1,33 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "automation/Value.h"
+
+namespace quillon::automation {
+
+// An automation object reached by member name: the stand-in engine natively,
+// an IDispatch proxy on Windows. Every failure throws AutomationError.
+class AutoObject {
+public:
+    virtual ~AutoObject() = default;
+
+    // Property read; args are index arguments (rare).
+    virtual Value get(std::string_view member, std::span<const Value> args = {}) = 0;
+    // Property write.
+    virtual void put(std::string_view member, const Value& value) = 0;
+    // Method call; trailing Missing arguments are left out.
+    virtual Value call(std::string_view member, std::span<const Value> args = {}) = 0;
+    // The items of a collection, in the collection's order (for-each).
+    virtual std::vector<ObjectPtr> enumerate() = 0;
+
+    // Convenience forms for the common shapes.
+    Value call(std::string_view member, std::initializer_list<Value> args) {
+        return call(member, std::span<const Value>(args.begin(), args.size()));
+    }
+    ObjectPtr object(std::string_view member) { return get(member).toObject(); }
+};
+
+}  // namespace quillon::automation
