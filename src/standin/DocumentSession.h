@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "standin/DrawingFactory.h"
+#include "standin/DrawingModel.h"
+#include "standin/FaultPlan.h"
+#include "standin/Journal.h"
+#include "standin/Scenario.h"
+#include "standin/SystemVariables.h"
+
+namespace quillon::standin {
+
+// The documents open in the application, in opening order, and which one is
+// active. The engine never writes a drawing file: closing only records
+// whether the real application would have saved.
+class DocumentSession {
+public:
+    DocumentSession(const Scenario& scenario, const DrawingFactory& factory, const SystemVariables& variables,
+                    FaultPlan& faults, Journal& journal);
+
+    // Puts the documents the scenario says the user already has open in place.
+    void restore();
+
+    const std::vector<std::shared_ptr<DrawingModel>>& documents() const { return documents_; }
+    std::shared_ptr<DrawingModel> active() const { return active_; }
+    // Fails with "No active document" when nothing is open.
+    std::shared_ptr<DrawingModel> requireActive() const;
+    void activate(const std::shared_ptr<DrawingModel>& doc);
+
+    std::shared_ptr<DrawingModel> open(const std::string& path, bool readOnly);
+    std::shared_ptr<DrawingModel> addNew(const std::string& templatePath);
+    void close(const std::shared_ptr<DrawingModel>& doc, std::optional<bool> saveChanges);
+
+private:
+    const Scenario& scenario_;
+    const DrawingFactory& factory_;
+    const SystemVariables& variables_;
+    FaultPlan& faults_;
+    Journal& journal_;
+    std::vector<std::shared_ptr<DrawingModel>> documents_;
+    std::shared_ptr<DrawingModel> active_;
+    int nextSerial_ = 1;
+    int nextUntitled_ = 1;
+
+    void refuseInSingleDocumentMode() const;
+    std::shared_ptr<DrawingModel> createUntitled();
+    std::shared_ptr<DrawingModel> findOpen(const std::string& path) const;
+};
+
+}  // namespace quillon::standin

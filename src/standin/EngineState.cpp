@@ -1,0 +1,18 @@
+#include "standin/EngineState.h"
+
+namespace quillon::standin {
+
+EngineState::EngineState(Scenario scenario, std::string baseDir, std::string journalPath)
+    : scenario_(std::move(scenario)),
+      baseDir_(std::move(baseDir)),
+      devices_(scenario_),
+      variables_(scenario_),
+      faults_(scenario_.faults),
+      journal_(std::move(journalPath)),
+      factory_(scenario_, devices_, variables_),
+      session_(scenario_, factory_, variables_, faults_, journal_) {
+    visible = scenario_.visible;
+    session_.restore();
+}
+
+}  // namespace quillon::standin

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "automation/AutoObject.h"
+#include "standin/DeviceCatalog.h"
+#include "standin/DocumentSession.h"
+#include "standin/DrawingFactory.h"
+#include "standin/FaultPlan.h"
+#include "standin/Journal.h"
+#include "standin/Scenario.h"
+#include "standin/SystemVariables.h"
+
+namespace quillon::standin {
+
+// Everything one running engine knows: shared by the Engine and every object
+// it hands out, so objects stay usable however they are held.
+class EngineState {
+public:
+    EngineState(Scenario scenario, std::string baseDir, std::string journalPath);
+    EngineState(const EngineState&) = delete;
+    EngineState& operator=(const EngineState&) = delete;
+
+    // One call at a time, whichever thread the caller uses.
+    std::mutex& mutex() { return mutex_; }
+
+    const Scenario& scenario() const { return scenario_; }
+    const std::string& baseDir() const { return baseDir_; }
+    const DeviceCatalog& devices() const { return devices_; }
+    SystemVariables& variables() { return variables_; }
+    FaultPlan& faults() { return faults_; }
+    Journal& journal() { return journal_; }
+    DocumentSession& session() { return session_; }
+
+    bool visible = false;
+    bool quitRequested = false;
+    std::weak_ptr<automation::AutoObject> applicationHandle;
+    std::weak_ptr<automation::AutoObject> documentsHandle;
+
+private:
+    std::mutex mutex_;
+    Scenario scenario_;
+    std::string baseDir_;
+    DeviceCatalog devices_;
+    SystemVariables variables_;
+    FaultPlan faults_;
+    Journal journal_;
+    DrawingFactory factory_;
+    DocumentSession session_;
+};
+
+}  // namespace quillon::standin

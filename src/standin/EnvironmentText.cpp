@@ -1,0 +1,64 @@
+#include "standin/EnvironmentText.h"
+
+#include <cstdlib>
+
+namespace quillon::standin {
+
+#ifdef _WIN32
+
+namespace {
+
+// The narrow environment on Windows is in the ANSI code page; the wide one
+// is read instead and converted here, with no Windows header needed.
+std::string utf8FromUtf16(const wchar_t* text) {
+    std::string out;
+    for (const wchar_t* p = text; *p; ++p) {
+        char32_t c = static_cast<char16_t>(*p);
+        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(p[1]) - 0xDC00);
+            ++p;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::string> environmentText(const char* name) {
+    std::wstring wideName;
+    for (const char* p = name; *p; ++p) wideName += static_cast<wchar_t>(*p);
+    wchar_t* value = nullptr;
+    std::size_t length = 0;
+    if (_wdupenv_s(&value, &length, wideName.c_str()) != 0 || !value) return std::nullopt;
+    std::string text = utf8FromUtf16(value);
+    std::free(value);
+    if (text.empty()) return std::nullopt;
+    return text;
+}
+
+#else
+
+std::optional<std::string> environmentText(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) return std::nullopt;
+    return std::string(value);
+}
+
+#endif
+
+}  // namespace quillon::standin

@@ -1,0 +1,88 @@
+#include "standin/Handles.h"
+
+#include "standin/ApplicationObject.h"
+#include "standin/BlockObject.h"
+#include "standin/BlocksObject.h"
+#include "standin/DatabaseObject.h"
+#include "standin/DocumentObject.h"
+#include "standin/DocumentsObject.h"
+#include "standin/EngineState.h"
+#include "standin/LayoutObject.h"
+#include "standin/LayoutsObject.h"
+#include "standin/PlotObject.h"
+#include "standin/XrefModelSpaceObject.h"
+
+namespace quillon::standin {
+
+using automation::AutoObject;
+using automation::ObjectPtr;
+
+namespace {
+
+template <class T, class... Args>
+ObjectPtr cached(std::weak_ptr<AutoObject>& slot, Args&&... args) {
+    if (auto existing = slot.lock()) return existing;
+    auto made = std::make_shared<T>(std::forward<Args>(args)...);
+    slot = made;
+    return made;
+}
+
+}  // namespace
+
+ObjectPtr applicationObject(const StatePtr& state) { return cached<ApplicationObject>(state->applicationHandle, state); }
+
+ObjectPtr documentsObject(const StatePtr& state) { return cached<DocumentsObject>(state->documentsHandle, state); }
+
+ObjectPtr documentObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    return cached<DocumentObject>(doc->handle, state, doc);
+}
+
+ObjectPtr layoutsObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    return cached<LayoutsObject>(doc->layoutsHandle, state, doc);
+}
+
+ObjectPtr layoutObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                       const std::shared_ptr<LayoutModel>& layout) {
+    return cached<LayoutObject>(layout->handle, state, doc, layout);
+}
+
+ObjectPtr blocksObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    return cached<BlocksObject>(doc->blocksHandle, state, doc);
+}
+
+ObjectPtr layoutBlockObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                            const std::shared_ptr<LayoutModel>& layout) {
+    return cached<BlockObject>(layout->blockHandle, state, doc, BlockTarget{BlockTarget::Kind::Layout, layout, nullptr, nullptr});
+}
+
+ObjectPtr paperSpaceObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    if (doc->currentPaperLayout) return layoutBlockObject(state, doc, doc->currentPaperLayout);
+    return cached<BlockObject>(doc->emptyPaperSpaceHandle, state, doc,
+                               BlockTarget{BlockTarget::Kind::EmptyPaperSpace, nullptr, nullptr, nullptr});
+}
+
+ObjectPtr blockObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                      const std::shared_ptr<BlockModel>& block) {
+    return cached<BlockObject>(block->handle, state, doc, BlockTarget{BlockTarget::Kind::Ordinary, nullptr, block, nullptr});
+}
+
+ObjectPtr xrefBlockObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                          const std::shared_ptr<XrefModel>& xref) {
+    return cached<BlockObject>(xref->handle, state, doc, BlockTarget{BlockTarget::Kind::Xref, nullptr, nullptr, xref});
+}
+
+ObjectPtr xrefDatabaseObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                             const std::shared_ptr<XrefModel>& xref) {
+    return cached<DatabaseObject>(xref->databaseHandle, state, doc, xref);
+}
+
+ObjectPtr xrefModelSpaceObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                               const std::shared_ptr<XrefModel>& xref) {
+    return cached<XrefModelSpaceObject>(xref->modelSpaceHandle, state, doc, xref);
+}
+
+ObjectPtr plotObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    return cached<PlotObject>(doc->plotHandle, state, doc);
+}
+
+}  // namespace quillon::standin

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace quillon::standin {
+
+enum class JournalEntryType { Start, Access, Plot, Close };
+
+// One member access: a property read or write, a method call or an enumeration.
+struct AccessRecord {
+    std::string object;  // the object's label
+    std::string member;  // "_NewEnum" for an enumeration
+    std::string kind;    // "get", "put", "call" or "enum"
+    nlohmann::json args = nlohmann::json::array();
+    std::vector<std::string> argKinds;  // automation type of each argument: "int16", "text", ...
+    // False when the server refused the call without running it (busy or dead).
+    bool executed = true;
+    nlohmann::json result;  // null for none; objects as {"object": label}
+    std::string errorCode;  // "0x80004005"; empty when the access succeeded
+    std::string errorDescription;
+
+    bool failed() const { return !errorCode.empty(); }
+};
+
+// One plot job, with the page setup in force when it was plotted.
+struct PlotRecord {
+    std::string drawing;  // full path, or the name of a never-saved drawing
+    std::string layout;
+    std::string device;
+    std::string media;
+    std::string styleSheet;
+    int copies = 1;
+    int rotation = 0;
+    int plotType = 0;
+    int standardScale = 0;
+    bool useStandardScale = false;
+    bool centerPlot = false;
+    bool plotWithPlotStyles = false;
+    std::optional<std::string> plotFile;  // the file written, for PlotToFile
+    bool toDevice = false;
+    bool succeeded = false;
+    bool quietErrorMode = false;
+    int backgroundPlot = 0;
+};
+
+// One document closed. The engine never writes a drawing; this says whether
+// the real application would have.
+struct CloseRecord {
+    std::string document;
+    std::optional<bool> saveChanges;  // unset when the caller left it out
+    bool modified = false;
+    bool readOnly = false;
+    bool wouldSave = false;
+    bool wouldPrompt = false;  // modified and saveChanges left out: the real application asks the user
+};
+
+struct JournalEntry {
+    std::int64_t seq = 0;
+    JournalEntryType type = JournalEntryType::Access;
+    AccessRecord access;
+    PlotRecord plot;
+    CloseRecord close;
+};
+
+}  // namespace quillon::standin

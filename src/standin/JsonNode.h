@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace quillon::standin {
+
+// One value of a scenario document together with its JSON-pointer location,
+// so every complaint can say where the problem is.
+class JsonNode {
+public:
+    JsonNode(const nlohmann::json& value, std::string location);
+
+    const nlohmann::json& value() const { return *value_; }
+    std::string where() const;
+    [[noreturn]] void fail(const std::string& problem) const;
+
+    // Checks this is an object and holds no key outside allowedKeys.
+    void requireObject(std::initializer_list<std::string_view> allowedKeys) const;
+    bool has(std::string_view key) const;
+    JsonNode child(std::string_view key) const;
+    std::optional<JsonNode> optionalChild(std::string_view key) const;
+    std::vector<JsonNode> items() const;
+
+    std::string text() const;
+    bool boolean() const;
+    std::int64_t integer(std::int64_t min, std::int64_t max) const;
+
+    std::string text(std::string_view key, std::string fallback) const;
+    std::string requiredText(std::string_view key) const;
+    std::optional<std::string> optionalText(std::string_view key) const;
+    bool boolean(std::string_view key, bool fallback) const;
+    std::optional<bool> optionalBoolean(std::string_view key) const;
+    std::int64_t integer(std::string_view key, std::int64_t fallback, std::int64_t min, std::int64_t max) const;
+    std::optional<std::int64_t> optionalInteger(std::string_view key, std::int64_t min, std::int64_t max) const;
+
+private:
+    const nlohmann::json* value_;
+    std::string location_;
+};
+
+}  // namespace quillon::standin

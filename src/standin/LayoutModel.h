@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "automation/AutoObject.h"
+
+namespace quillon::standin {
+
+// One layout of an open drawing: its tab and its page setup.
+struct LayoutModel {
+    std::string name;
+    bool isModel = false;
+    int entities = 1;
+
+    std::string configName;
+    // The device whose data RefreshPlotDeviceInfo last loaded: media lists
+    // answer from it, so they go stale when ConfigName changes until refreshed.
+    std::string refreshedConfigName;
+    std::string media;
+    std::string styleSheet;
+    bool plotWithPlotStyles = true;
+    bool useStandardScale = true;
+    bool centerPlot = false;
+    int plotType = 0;
+    int standardScale = 0;
+    int plotRotation = 0;
+
+    std::weak_ptr<automation::AutoObject> handle;
+    std::weak_ptr<automation::AutoObject> blockHandle;
+};
+
+}  // namespace quillon::standin

@@ -1,0 +1,67 @@
+#include "standin/PlotJob.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "standin/PathText.h"
+
+namespace quillon::standin {
+
+PlotJob::PlotJob(const DrawingModel& doc, const LayoutModel& layout, const DeviceDef& device, int backgroundPlot)
+    : device_(device) {
+    PlotRecord& r = record_;
+    r.drawing = doc.displayName();
+    r.layout = layout.name;
+    r.device = device.name;
+    // A device given only for this plot prints its default paper when it lacks the layout's.
+    const auto& media = device.media;
+    r.media = std::find(media.begin(), media.end(), layout.media) != media.end() ? layout.media
+              : media.empty()                                                     ? std::string()
+                                                                                  : media.front();
+    r.styleSheet = layout.styleSheet;
+    r.copies = doc.copies;
+    r.rotation = layout.plotRotation;
+    r.plotType = layout.plotType;
+    r.standardScale = layout.standardScale;
+    r.useStandardScale = layout.useStandardScale;
+    r.centerPlot = layout.centerPlot;
+    r.plotWithPlotStyles = layout.plotWithPlotStyles;
+    r.quietErrorMode = doc.quietErrorMode;
+    r.backgroundPlot = backgroundPlot;
+}
+
+bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder) {
+    const std::string path = hasFolderPart(requested) ? requested : joinPath(plotFolder, requested);
+    record_.plotFile = path;
+    record_.toDevice = false;
+    record_.succeeded = device_.available && device_.plotToFile && writeFile(path);
+    return record_.succeeded;
+}
+
+bool PlotJob::plotToDevice() {
+    record_.toDevice = true;
+    record_.succeeded = device_.available;
+    return record_.succeeded;
+}
+
+bool PlotJob::writeFile(const std::string& path) const {
+    std::ofstream out(toFsPath(path), std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!out) return false;
+    const PlotRecord& r = record_;
+    out << "drawing: " << r.drawing << '\n'
+        << "layout: " << r.layout << '\n'
+        << "device: " << r.device << '\n'
+        << "media: " << r.media << '\n'
+        << "styleSheet: " << r.styleSheet << '\n'
+        << "copies: " << r.copies << '\n'
+        << "rotation: " << r.rotation << '\n'
+        << "plotType: " << r.plotType << '\n'
+        << "standardScale: " << r.standardScale << '\n'
+        << "useStandardScale: " << (r.useStandardScale ? "true" : "false") << '\n'
+        << "centerPlot: " << (r.centerPlot ? "true" : "false") << '\n'
+        << "plotWithPlotStyles: " << (r.plotWithPlotStyles ? "true" : "false") << '\n';
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+}  // namespace quillon::standin

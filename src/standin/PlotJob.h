@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "standin/DrawingModel.h"
+#include "standin/JournalEntry.h"
+#include "standin/Scenario.h"
+
+namespace quillon::standin {
+
+// One plot of a layout: its facts for the journal and, when plotted to a
+// file, the small text file standing in for the plotter output.
+class PlotJob {
+public:
+    PlotJob(const DrawingModel& doc, const LayoutModel& layout, const DeviceDef& device, int backgroundPlot);
+
+    const PlotRecord& record() const { return record_; }
+
+    // A bare file name goes into plotFolder; a path with a folder is used as given.
+    bool plotToFile(const std::string& requested, const std::string& plotFolder);
+    bool plotToDevice();
+
+private:
+    const DeviceDef& device_;
+    PlotRecord record_;
+
+    bool writeFile(const std::string& path) const;
+};
+
+}  // namespace quillon::standin

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "standin/ModelObject.h"
+
+namespace quillon::standin {
+
+// A document's Plot object: plots the document's active layout.
+class PlotObject : public ModelObject {
+public:
+    PlotObject(std::shared_ptr<EngineState> state, std::shared_ptr<DrawingModel> doc);
+
+    std::string label() const override { return "Plot(" + doc_->displayName() + ")"; }
+    std::string_view objectKind() const override { return "Plot"; }
+
+protected:
+    MemberTable members() const override;
+    const DrawingModel* drawing() const override { return doc_.get(); }
+    automation::Value read(std::string_view member) override;
+    void write(std::string_view member, const automation::Value& value) override;
+    automation::Value invoke(std::string_view member, std::span<const automation::Value> args) override;
+
+private:
+    std::shared_ptr<DrawingModel> doc_;
+
+    const DeviceDef& deviceFor(const std::string& configName) const;
+    std::string plotFolder() const;
+};
+
+}  // namespace quillon::standin

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "automation/Value.h"
+
+namespace quillon::standin {
+
+enum class PlotStyleKind { ColorDependent, Named };  // .ctb tables, .stb tables
+enum class ReopenPolicy { ReadOnlyCopy, Refuse };
+
+inline constexpr const char* kNoDevice = "None";
+
+struct DeviceDef {
+    std::string name;
+    std::vector<std::string> media;  // canonical media names, the first is the device's default
+    bool plotToFile = true;
+    bool available = true;
+};
+
+struct LayoutDef {
+    std::string name;
+    std::optional<std::string> device;
+    std::optional<std::string> media;
+    std::optional<std::string> styleSheet;
+    std::optional<int> plotType;
+    std::optional<int> standardScale;
+    std::optional<int> plotRotation;
+    std::optional<bool> useStandardScale;
+    std::optional<bool> centerPlot;
+    std::optional<bool> plotWithPlotStyles;
+    int entities = 1;
+};
+
+struct BlockDef {
+    std::string name;
+    int entities = 1;
+};
+
+struct XrefDef {
+    std::string name;
+    std::string path;             // the stored path, as the drawing keeps it
+    std::optional<bool> loaded;   // unset: decided by whether the file is found at open
+    int entities = 1;
+};
+
+struct DrawingDef {
+    std::string match;            // a full path, or a bare file name
+    bool matchesFullPath = false;
+    LayoutDef model;
+    std::vector<LayoutDef> paperLayouts;  // in tab order
+    std::string activeLayout = "Model";
+    PlotStyleKind plotStyles = PlotStyleKind::ColorDependent;
+    std::vector<BlockDef> blocks;
+    std::vector<XrefDef> xrefs;
+    std::optional<std::string> openError;
+};
+
+struct SessionDocumentDef {
+    std::string path;  // empty: an unsaved new drawing
+    bool modified = false;
+    bool readOnly = false;
+};
+
+struct VariableDef {
+    std::string name;  // upper case
+    automation::Value initial;
+    bool perDocument = true;
+    bool readOnly = false;
+};
+
+struct BusyFault {
+    std::int64_t afterCalls = 0;
+    std::int64_t calls = 1;
+    std::int32_t code = 0;
+};
+
+struct MemberFault {
+    std::string object;                 // object kind, empty for any
+    std::string member;
+    std::optional<std::string> access;  // get, put, call or enum; unset for any
+    std::optional<std::string> drawing; // full path or file name
+    std::string description;
+    std::int32_t code = 0;
+    std::optional<std::int64_t> count;  // unset: every matching call
+};
+
+struct SlowCall {
+    std::string object;  // empty for any
+    std::string member;
+    int milliseconds = 0;
+};
+
+struct OpenFault {
+    std::string drawing;  // full path or file name
+    std::string description;
+    std::optional<std::int64_t> count;
+};
+
+struct FaultDefs {
+    std::vector<BusyFault> busy;
+    std::optional<std::int64_t> dieAfterCalls;
+    std::vector<MemberFault> throws;
+    std::vector<SlowCall> slow;
+    std::vector<OpenFault> openFails;
+};
+
+// Everything a scenario file says, with relative paths already resolved.
+struct Scenario {
+    std::vector<DeviceDef> devices;  // always includes "None"
+    std::vector<std::string> styleTables;
+    std::string defaultDevice = kNoDevice;
+    std::string plotFolder;
+    std::string journal;
+    int sdi = 0;
+    int backgroundPlot = 2;
+    bool visible = false;
+    std::string name = "Stand-in CAD";
+    std::string version = "1.0";
+    ReopenPolicy reopen = ReopenPolicy::ReadOnlyCopy;
+    std::vector<SessionDocumentDef> openDocuments;
+    std::optional<int> activeDocument;
+    std::vector<DrawingDef> drawings;
+    std::vector<VariableDef> variables;
+    FaultDefs faults;
+};
+
+}  // namespace quillon::standin

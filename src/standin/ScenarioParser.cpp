@@ -1,0 +1,386 @@
+#include "standin/ScenarioParser.h"
+
+#include <limits>
+
+#include "automation/AutomationError.h"
+#include "standin/JsonNode.h"
+#include "standin/ObjectKinds.h"
+#include "standin/PathText.h"
+#include "standin/ScenarioError.h"
+#include "standin/SystemVariables.h"
+#include "standin/TextCase.h"
+
+namespace quillon::standin {
+
+namespace hr = automation::hresult;
+
+namespace {
+
+constexpr std::int64_t kMaxEntities = 1000000;
+constexpr std::int64_t kMaxCalls = std::numeric_limits<std::int32_t>::max();
+
+class Parser {
+public:
+    Parser(const nlohmann::json& root, std::string baseDir) : root_(root, ""), baseDir_(std::move(baseDir)) {}
+
+    Scenario run() {
+        root_.requireObject({"comment", "name", "version", "visible", "sdi", "backgroundPlot", "devices",
+                             "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments",
+                             "openDocuments", "activeDocument", "variables", "drawings", "faults"});
+        Scenario s;
+        s.name = root_.text("name", s.name);
+        s.version = root_.text("version", s.version);
+        s.visible = root_.boolean("visible", false);
+        s.sdi = static_cast<int>(root_.integer("sdi", 0, 0, 3));
+        s.backgroundPlot = static_cast<int>(root_.integer("backgroundPlot", 2, 0, 3));
+        readDevices(s);
+        readStyleTables(s);
+        if (auto node = root_.optionalChild("defaultDevice")) s.defaultDevice = knownDevice(s, *node);
+        if (root_.has("plotFolder")) s.plotFolder = resolveAgainst(baseDir_, root_.requiredText("plotFolder"));
+        if (root_.has("journal")) s.journal = resolveAgainst(baseDir_, root_.requiredText("journal"));
+        readReopenPolicy(s);
+        readOpenDocuments(s);
+        readVariables(s);
+        if (auto node = root_.optionalChild("drawings")) {
+            for (const auto& item : node->items()) s.drawings.push_back(readDrawing(s, item));
+        }
+        if (auto node = root_.optionalChild("faults")) readFaults(s, *node);
+        return s;
+    }
+
+private:
+    JsonNode root_;
+    std::string baseDir_;
+
+    static std::string nonEmptyText(const JsonNode& node) {
+        std::string t = node.text();
+        if (t.empty()) node.fail("empty text not allowed");
+        return t;
+    }
+
+    static const DeviceDef* findDevice(const Scenario& s, std::string_view name) {
+        for (const auto& d : s.devices) {
+            if (equalsNoCase(d.name, name)) return &d;
+        }
+        return nullptr;
+    }
+
+    static std::string knownDevice(const Scenario& s, const JsonNode& node) {
+        std::string name = node.text();
+        const DeviceDef* device = findDevice(s, name);
+        if (!device) node.fail("unknown device \"" + name + "\"");
+        return device->name;
+    }
+
+    void readDevices(Scenario& s) {
+        if (auto node = root_.optionalChild("devices")) {
+            for (const auto& item : node->items()) {
+                item.requireObject({"comment", "name", "media", "plotToFile", "available"});
+                DeviceDef d;
+                d.name = nonEmptyText(item.child("name"));
+                if (findDevice(s, d.name)) item.child("name").fail("duplicate device \"" + d.name + "\"");
+                if (auto media = item.optionalChild("media")) {
+                    for (const auto& m : media->items()) d.media.push_back(nonEmptyText(m));
+                }
+                d.plotToFile = item.boolean("plotToFile", true);
+                d.available = item.boolean("available", true);
+                s.devices.push_back(std::move(d));
+            }
+        }
+        // The real application always offers "None", first in its list.
+        if (!findDevice(s, kNoDevice)) {
+            DeviceDef none;
+            none.name = kNoDevice;
+            none.media = {"ISO_A4_(210.00_x_297.00_MM)", "ISO_A3_(420.00_x_297.00_MM)", "Letter_(8.50_x_11.00_Inches)"};
+            none.plotToFile = false;
+            none.available = false;
+            s.devices.insert(s.devices.begin(), std::move(none));
+        }
+    }
+
+    void readStyleTables(Scenario& s) {
+        auto node = root_.optionalChild("plotStyleTables");
+        if (!node) return;
+        for (const auto& item : node->items()) {
+            std::string name = nonEmptyText(item);
+            if (!endsWithNoCase(name, ".ctb") && !endsWithNoCase(name, ".stb"))
+                item.fail("plot style table \"" + name + "\" must end in .ctb or .stb");
+            for (const auto& existing : s.styleTables) {
+                if (equalsNoCase(existing, name)) item.fail("duplicate plot style table \"" + name + "\"");
+            }
+            s.styleTables.push_back(name);
+        }
+    }
+
+    void readReopenPolicy(Scenario& s) {
+        auto node = root_.optionalChild("reopenOpenDocuments");
+        if (!node) return;
+        std::string policy = node->text();
+        if (policy == "readOnlyCopy") s.reopen = ReopenPolicy::ReadOnlyCopy;
+        else if (policy == "refuse") s.reopen = ReopenPolicy::Refuse;
+        else node->fail("expected \"readOnlyCopy\" or \"refuse\", found \"" + policy + "\"");
+    }
+
+    void readOpenDocuments(Scenario& s) {
+        if (auto node = root_.optionalChild("openDocuments")) {
+            for (const auto& item : node->items()) {
+                item.requireObject({"comment", "path", "modified", "readOnly"});
+                SessionDocumentDef d;
+                if (item.has("path")) d.path = resolveAgainst(baseDir_, nonEmptyText(item.child("path")));
+                d.modified = item.boolean("modified", false);
+                d.readOnly = item.boolean("readOnly", false);
+                s.openDocuments.push_back(std::move(d));
+            }
+        }
+        if (auto node = root_.optionalChild("activeDocument")) {
+            if (s.openDocuments.empty()) node->fail("activeDocument given but openDocuments is empty");
+            s.activeDocument = static_cast<int>(node->integer(0, static_cast<std::int64_t>(s.openDocuments.size()) - 1));
+        }
+    }
+
+    void readVariables(Scenario& s) {
+        auto node = root_.optionalChild("variables");
+        if (!node) return;
+        for (const auto& item : node->items()) {
+            item.requireObject({"comment", "name", "value", "perDocument", "readOnly"});
+            VariableDef v;
+            v.name = toUpperAscii(nonEmptyText(item.child("name")));
+            if (SystemVariables::isBuiltIn(v.name))
+                item.child("name").fail("\"" + v.name + "\" is built in; set it through its own scenario field");
+            for (const auto& existing : s.variables) {
+                if (existing.name == v.name) item.child("name").fail("duplicate variable \"" + v.name + "\"");
+            }
+            JsonNode value = item.child("value");
+            if (value.value().is_number_integer()) {
+                v.initial = automation::Value(static_cast<std::int16_t>(
+                    value.integer(std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max())));
+            } else if (value.value().is_number()) {
+                v.initial = automation::Value(value.value().get<double>());
+            } else if (value.value().is_string()) {
+                v.initial = automation::Value(value.text());
+            } else {
+                value.fail("a variable value must be a whole number, a number or a string");
+            }
+            v.perDocument = item.boolean("perDocument", true);
+            v.readOnly = item.boolean("readOnly", false);
+            s.variables.push_back(std::move(v));
+        }
+    }
+
+    LayoutDef readLayout(const Scenario& s, const JsonNode& item, bool isModel, PlotStyleKind styles) {
+        if (isModel) {
+            item.requireObject({"comment", "device", "media", "styleSheet", "plotType", "standardScale", "plotRotation",
+                                "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities"});
+        } else {
+            item.requireObject({"comment", "name", "device", "media", "styleSheet", "plotType", "standardScale",
+                                "plotRotation", "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities"});
+        }
+        LayoutDef l;
+        l.name = isModel ? "Model" : nonEmptyText(item.child("name"));
+        if (auto node = item.optionalChild("device")) l.device = knownDevice(s, *node);
+        const DeviceDef* device = findDevice(s, l.device.value_or(s.defaultDevice));
+        if (auto node = item.optionalChild("media")) {
+            std::string media = node->text();
+            bool offered = false;
+            for (const auto& m : device->media) offered = offered || m == media;
+            if (!offered) node->fail("media \"" + media + "\" is not offered by device \"" + device->name + "\"");
+            l.media = media;
+        }
+        if (auto node = item.optionalChild("styleSheet")) l.styleSheet = knownStyleSheet(s, *node, styles);
+        if (auto v = item.optionalInteger("plotType", 0, 5)) l.plotType = static_cast<int>(*v);
+        if (auto v = item.optionalInteger("standardScale", 0, 32)) l.standardScale = static_cast<int>(*v);
+        if (auto v = item.optionalInteger("plotRotation", 0, 3)) l.plotRotation = static_cast<int>(*v);
+        l.useStandardScale = item.optionalBoolean("useStandardScale");
+        l.centerPlot = item.optionalBoolean("centerPlot");
+        l.plotWithPlotStyles = item.optionalBoolean("plotWithPlotStyles");
+        l.entities = static_cast<int>(item.integer("entities", 1, 0, kMaxEntities));
+        return l;
+    }
+
+    static std::string knownStyleSheet(const Scenario& s, const JsonNode& node, PlotStyleKind styles) {
+        std::string name = node.text();
+        if (name.empty()) return name;
+        for (const auto& table : s.styleTables) {
+            if (!equalsNoCase(table, name)) continue;
+            bool named = endsWithNoCase(table, ".stb");
+            if (named != (styles == PlotStyleKind::Named))
+                node.fail("plot style table \"" + name + "\" does not suit a drawing using " +
+                          (named ? "colour-dependent (.ctb)" : "named (.stb)") + " plot styles");
+            return table;
+        }
+        node.fail("unknown plot style table \"" + name + "\"");
+    }
+
+    DrawingDef readDrawing(const Scenario& s, const JsonNode& item) {
+        item.requireObject({"comment", "file", "model", "layouts", "activeLayout", "plotStyles", "blocks", "xrefs",
+                            "openError"});
+        DrawingDef d;
+        JsonNode file = item.child("file");
+        d.match = nonEmptyText(file);
+        d.matchesFullPath = hasFolderPart(d.match);
+        if (d.matchesFullPath) d.match = resolveAgainst(baseDir_, d.match);
+        for (const auto& other : s.drawings) {
+            if (other.matchesFullPath == d.matchesFullPath && pathKey(other.match) == pathKey(d.match))
+                file.fail("drawing \"" + d.match + "\" is described twice");
+        }
+        if (auto node = item.optionalChild("plotStyles")) {
+            std::string kind = node->text();
+            if (kind == "stb") d.plotStyles = PlotStyleKind::Named;
+            else if (kind != "ctb") node->fail("expected \"ctb\" or \"stb\", found \"" + kind + "\"");
+        }
+        if (auto node = item.optionalChild("model")) d.model = readLayout(s, *node, true, d.plotStyles);
+        else d.model.name = "Model";
+        if (auto node = item.optionalChild("layouts")) {
+            for (const auto& l : node->items()) {
+                LayoutDef layout = readLayout(s, l, false, d.plotStyles);
+                if (equalsNoCase(layout.name, "Model")) l.child("name").fail("\"Model\" is implicit; describe it under \"model\"");
+                for (const auto& other : d.paperLayouts) {
+                    if (equalsNoCase(other.name, layout.name)) l.child("name").fail("duplicate layout \"" + layout.name + "\"");
+                }
+                d.paperLayouts.push_back(std::move(layout));
+            }
+        }
+        if (auto node = item.optionalChild("activeLayout")) {
+            std::string name = node->text();
+            bool known = equalsNoCase(name, "Model");
+            for (const auto& l : d.paperLayouts) known = known || equalsNoCase(l.name, name);
+            if (!known) node->fail("unknown layout \"" + name + "\"");
+            d.activeLayout = name;
+        }
+        readBlocks(d, item);
+        if (auto node = item.optionalChild("openError")) d.openError = nonEmptyText(*node);
+        return d;
+    }
+
+    static void checkBlockName(const DrawingDef& d, const JsonNode& node, const std::string& name) {
+        if (name[0] == '*') node.fail("block names starting with '*' are reserved");
+        for (const auto& b : d.blocks) {
+            if (equalsNoCase(b.name, name)) node.fail("duplicate block \"" + name + "\"");
+        }
+        for (const auto& x : d.xrefs) {
+            if (equalsNoCase(x.name, name)) node.fail("duplicate block \"" + name + "\"");
+        }
+    }
+
+    static void readBlocks(DrawingDef& d, const JsonNode& item) {
+        if (auto node = item.optionalChild("blocks")) {
+            for (const auto& b : node->items()) {
+                b.requireObject({"comment", "name", "entities"});
+                BlockDef block;
+                block.name = nonEmptyText(b.child("name"));
+                checkBlockName(d, b.child("name"), block.name);
+                block.entities = static_cast<int>(b.integer("entities", 1, 0, kMaxEntities));
+                d.blocks.push_back(std::move(block));
+            }
+        }
+        if (auto node = item.optionalChild("xrefs")) {
+            for (const auto& x : node->items()) {
+                x.requireObject({"comment", "name", "path", "loaded", "entities"});
+                XrefDef xref;
+                xref.name = nonEmptyText(x.child("name"));
+                checkBlockName(d, x.child("name"), xref.name);
+                xref.path = nonEmptyText(x.child("path"));
+                xref.loaded = x.optionalBoolean("loaded");
+                xref.entities = static_cast<int>(x.integer("entities", 1, 0, kMaxEntities));
+                d.xrefs.push_back(std::move(xref));
+            }
+        }
+    }
+
+    static std::int32_t readCode(const JsonNode& node) {
+        if (node.value().is_string()) {
+            std::string text = node.text();
+            std::string digits = (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? text.substr(2) : "";
+            if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+                node.fail("expected a hexadecimal code such as \"0x80004005\", found \"" + text + "\"");
+            return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16)));
+        }
+        std::int64_t v = node.integer(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::uint32_t>::max());
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+    }
+
+    std::string drawingFilter(const JsonNode& node) const {
+        std::string text = nonEmptyText(node);
+        return hasFolderPart(text) ? resolveAgainst(baseDir_, text) : text;
+    }
+
+    static std::string objectKind(const JsonNode& node) {
+        std::string kind = node.text();
+        for (const char* known : kObjectKinds) {
+            if (equalsNoCase(kind, known)) return known;
+        }
+        node.fail("unknown object kind \"" + kind + "\"");
+    }
+
+    void readFaults(Scenario& s, const JsonNode& node) const {
+        node.requireObject({"comment", "busy", "dieAfterCalls", "throws", "slow", "openFails"});
+        FaultDefs& f = s.faults;
+        if (auto list = node.optionalChild("busy")) {
+            for (const auto& item : list->items()) {
+                item.requireObject({"comment", "afterCalls", "calls", "code"});
+                BusyFault b;
+                b.afterCalls = item.integer("afterCalls", 0, 0, kMaxCalls);
+                b.calls = item.child("calls").integer(1, kMaxCalls);
+                std::string code = item.text("code", "retryLater");
+                if (code == "retryLater") b.code = hr::RetryLater;
+                else if (code == "callRejected") b.code = hr::CallRejected;
+                else item.child("code").fail("expected \"retryLater\" or \"callRejected\", found \"" + code + "\"");
+                f.busy.push_back(b);
+            }
+        }
+        f.dieAfterCalls = node.optionalInteger("dieAfterCalls", 0, kMaxCalls);
+        if (auto list = node.optionalChild("throws")) {
+            for (const auto& item : list->items()) {
+                item.requireObject({"comment", "object", "member", "access", "drawing", "description", "code", "count"});
+                MemberFault m;
+                if (auto kind = item.optionalChild("object")) m.object = objectKind(*kind);
+                m.member = nonEmptyText(item.child("member"));
+                if (auto access = item.optionalChild("access")) {
+                    std::string a = access->text();
+                    if (a != "get" && a != "put" && a != "call" && a != "enum")
+                        access->fail("expected \"get\", \"put\", \"call\" or \"enum\", found \"" + a + "\"");
+                    m.access = a;
+                }
+                if (auto drawing = item.optionalChild("drawing")) m.drawing = drawingFilter(*drawing);
+                m.description = item.text("description", "Injected failure of " + m.member);
+                m.code = item.has("code") ? readCode(item.child("code")) : hr::Fail;
+                m.count = item.optionalInteger("count", 1, kMaxCalls);
+                f.throws.push_back(std::move(m));
+            }
+        }
+        if (auto list = node.optionalChild("slow")) {
+            for (const auto& item : list->items()) {
+                item.requireObject({"comment", "object", "member", "milliseconds"});
+                SlowCall c;
+                if (auto kind = item.optionalChild("object")) c.object = objectKind(*kind);
+                c.member = nonEmptyText(item.child("member"));
+                c.milliseconds = static_cast<int>(item.child("milliseconds").integer(0, 600000));
+                f.slow.push_back(std::move(c));
+            }
+        }
+        if (auto list = node.optionalChild("openFails")) {
+            for (const auto& item : list->items()) {
+                item.requireObject({"comment", "drawing", "description", "count"});
+                OpenFault o;
+                o.drawing = drawingFilter(item.child("drawing"));
+                o.description = item.text("description", "");
+                o.count = item.optionalInteger("count", 1, kMaxCalls);
+                f.openFails.push_back(std::move(o));
+            }
+        }
+    }
+};
+
+}  // namespace
+
+Scenario ScenarioParser::parse(std::string_view json, const std::string& baseDir) {
+    nlohmann::json root;
+    try {
+        root = nlohmann::json::parse(json.begin(), json.end());
+    } catch (const nlohmann::json::parse_error& e) {
+        throw ScenarioError(std::string("scenario: not valid JSON: ") + e.what());
+    }
+    return Parser(root, baseDir).run();
+}
+
+}  // namespace quillon::standin

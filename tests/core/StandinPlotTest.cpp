@@ -1,0 +1,110 @@
+#include "StandinTestSupport.h"
+
+namespace quillon::standin::testing {
+namespace {
+
+json plotScenario(const json& extra = json::object()) {
+    json s = {
+        {"devices",
+         {{{"name", "Plotter.pc3"}, {"media", {"ISO_A1", "ISO_A3"}}},
+          {{"name", "Office Laser"}, {"media", {"A4"}}, {"plotToFile", false}},
+          {{"name", "Offline.pc3"}, {"media", {"A4"}}, {"available", false}}}},
+        {"plotStyleTables", {"mono.ctb"}},
+        {"plotFolder", "plots"},
+        {"drawings",
+         {{{"file", "A.dwg"},
+           {"model", {{"device", "Plotter.pc3"}}},
+           {"layouts", {{{"name", "Sheet1"}, {"device", "Plotter.pc3"}, {"media", "ISO_A3"}}}}}}},
+    };
+    s.update(extra);
+    return s;
+}
+
+class StandinPlots : public StandinTest {
+protected:
+    ObjectPtr doc;
+    void SetUp() override {
+        dir.folder("plots");
+        start(plotScenario());
+        doc = open(dir.file("jobs/A.dwg"));
+    }
+    ObjectPtr plot() { return doc->object("Plot"); }
+};
+
+TEST_F(StandinPlots, ABareFileNameIsWrittenIntoThePlotFolderWithThePlotsFacts) {
+    auto model = doc->object("ActiveLayout");
+    model->put("PlotType", Value(std::int16_t{1}));
+    model->put("PlotRotation", Value(std::int16_t{1}));
+    model->put("CenterPlot", true);
+    model->put("StyleSheet", Value("mono.ctb"));
+    plot()->put("NumberOfCopies", Value(std::int16_t{3}));
+    plot()->put("QuietErrorMode", true);
+
+    EXPECT_TRUE(plot()->call("PlotToFile", {Value("A.plt"), Value("Plotter.pc3")}).toBool());
+
+    const std::string written = dir.at("plots/A.plt");
+    const std::string text = readText(written);
+    EXPECT_NE(text.find("layout: Model"), std::string::npos);
+    EXPECT_NE(text.find("device: Plotter.pc3"), std::string::npos);
+    EXPECT_NE(text.find("copies: 3"), std::string::npos);
+    ASSERT_EQ(plots().size(), 1u);
+    const PlotRecord p = plots()[0];
+    EXPECT_EQ(p.drawing, dir.at("jobs/A.dwg"));
+    EXPECT_EQ(p.layout, "Model");
+    EXPECT_EQ(p.media, "ISO_A1");
+    EXPECT_EQ(p.styleSheet, "mono.ctb");
+    EXPECT_EQ(p.copies, 3);
+    EXPECT_EQ(p.rotation, 1);
+    EXPECT_EQ(p.plotType, 1);
+    EXPECT_TRUE(p.centerPlot);
+    EXPECT_TRUE(p.quietErrorMode);
+    EXPECT_EQ(p.plotFile, written);
+    EXPECT_FALSE(p.toDevice);
+    EXPECT_TRUE(p.succeeded);
+    EXPECT_EQ(p.backgroundPlot, 2);
+}
+
+TEST_F(StandinPlots, ThePlotIsOfTheActiveLayout) {
+    doc->put("ActiveLayout", Value(doc->object("Layouts")->call("Item", {Value("Sheet1")}).toObject()));
+    const std::string target = dir.at("jobs/A.Plt");
+    EXPECT_TRUE(plot()->call("PlotToFile", {Value(target)}).toBool());
+    EXPECT_TRUE(fs::exists(target));
+    EXPECT_EQ(plots().at(0).layout, "Sheet1");
+    EXPECT_EQ(plots().at(0).media, "ISO_A3");
+}
+
+TEST_F(StandinPlots, ADeviceThatCannotPlotToFileReturnsFalseAndWritesNothing) {
+    EXPECT_FALSE(plot()->call("PlotToFile", {Value("A.plt"), Value("Office Laser")}).toBool());
+    EXPECT_FALSE(fs::exists(dir.at("plots/A.plt")));
+    EXPECT_FALSE(plot()->call("PlotToFile", {Value(dir.at("missing-folder/A.plt"))}).toBool());
+    ASSERT_EQ(plots().size(), 2u);
+    EXPECT_FALSE(plots()[0].succeeded);
+    EXPECT_EQ(plots()[0].media, "A4");
+}
+
+TEST_F(StandinPlots, PlottingToTheDeviceOnlyJournals) {
+    EXPECT_TRUE(plot()->call("PlotToDevice").toBool());
+    EXPECT_FALSE(plot()->call("PlotToDevice", {Value("Offline.pc3")}).toBool());
+    EXPECT_FALSE(plot()->call("PlotToDevice", {Value("None")}).toBool());
+    ASSERT_EQ(plots().size(), 3u);
+    EXPECT_TRUE(plots()[0].toDevice);
+    EXPECT_FALSE(plots()[0].plotFile.has_value());
+    EXPECT_EQ(plots()[0].device, "Plotter.pc3");
+    failureOf([&] { plot()->call("PlotToDevice", {Value("Unknown.pc3")}); });
+}
+
+TEST_F(StandinPlots, CopiesMustBePositive) {
+    failureOf([&] { plot()->put("NumberOfCopies", Value(std::int16_t{0})); });
+    EXPECT_EQ(plot()->get("NumberOfCopies").toInt(), 1);
+}
+
+TEST(StandinPlotFolder, WithoutAPlotFolderBareNamesGoBesideTheDrawing) {
+    TempFolder dir;
+    auto engine = Engine::fromJson(json{{"devices", {{{"name", "P.pc3"}}}}, {"defaultDevice", "P.pc3"}}.dump(), dir.path());
+    auto doc = engine->application()->object("Documents")->call("Open", {Value(dir.file("d/A.dwg"))}).toObject();
+    EXPECT_TRUE(doc->object("Plot")->call("PlotToFile", {Value("A.plt")}).toBool());
+    EXPECT_TRUE(fs::exists(dir.at("d/A.plt")));
+}
+
+}  // namespace
+}  // namespace quillon::standin::testing
