@@ -1,0 +1,78 @@
+#include "app/MainSettings.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace quillon::app {
+
+namespace names = settings_names;
+
+namespace {
+
+// Far beyond any desktop (about 650,000 pixels at 96 dpi), so only nonsense is refused.
+constexpr double MaxTwips = 10'000'000.0;
+
+std::optional<std::string> readValue(const SettingsStore& store, std::string_view key) {
+    return store.read(names::Application, names::Section, key);
+}
+
+void writeValue(SettingsStore& store, std::string_view key, std::string_view value) {
+    store.write(names::Application, names::Section, key, value);
+}
+
+double readPosition(const SettingsStore& store, std::string_view key) {
+    auto text = readValue(store, key);
+    if (!text) return MainSettings::DefaultPosition;
+    return parseTwips(*text).value_or(MainSettings::DefaultPosition);
+}
+
+std::string readChoice(const SettingsStore& store, std::string_view key) {
+    return readValue(store, key).value_or(MainSettings::DefaultChoice);
+}
+
+}  // namespace
+
+std::optional<double> parseTwips(std::string_view text) {
+    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (!std::isfinite(value) || std::fabs(value) > MaxTwips) return std::nullopt;
+    return value;
+}
+
+std::string formatTwips(double twips) {
+    auto single = static_cast<float>(twips);
+    if (single == 0.0f) return "0";  // never "-0"
+    std::array<char, 64> buffer{};
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), single, std::chars_format::fixed);
+    if (error != std::errc()) return "0";
+    return std::string(buffer.data(), end);
+}
+
+MainSettings loadMainSettings(const SettingsStore& store) {
+    MainSettings settings;
+    settings.mainLeft = readPosition(store, names::MainLeft);
+    settings.mainTop = readPosition(store, names::MainTop);
+    settings.cadPaper = readChoice(store, names::CadPaper);
+    settings.cadPrinter = readChoice(store, names::CadPrinter);
+    settings.cadCTB = readChoice(store, names::CadCTB);
+    return settings;
+}
+
+void saveMainSettings(SettingsStore& store, const MainSettings& current, bool minimized) {
+    // A minimized window sits off-screen; the previous run's values, choices included, stay.
+    if (minimized) return;
+    writeValue(store, names::MainLeft, formatTwips(current.mainLeft));
+    writeValue(store, names::MainTop, formatTwips(current.mainTop));
+    if (!current.cadPaper.empty()) writeValue(store, names::CadPaper, current.cadPaper);
+    if (!current.cadPrinter.empty()) writeValue(store, names::CadPrinter, current.cadPrinter);
+    if (!current.cadCTB.empty()) writeValue(store, names::CadCTB, current.cadCTB);
+}
+
+}  // namespace quillon::app

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/SettingsStore.h"
+
+namespace quillon::app {
+
+namespace settings_names {
+inline constexpr std::string_view Application = "Quillon";
+inline constexpr std::string_view Section = "Settings";
+inline constexpr std::string_view MainLeft = "MainLeft";
+inline constexpr std::string_view MainTop = "MainTop";
+inline constexpr std::string_view CadPaper = "CadPaper";
+inline constexpr std::string_view CadPrinter = "CadPrinter";
+inline constexpr std::string_view CadCTB = "CadCTB";
+}  // namespace settings_names
+
+// What the main window remembers between runs: its position in twips and
+// the last plot choices (paper, device, plot style table).
+struct MainSettings {
+    static constexpr double DefaultPosition = 1000.0;
+    static constexpr const char* DefaultChoice = "0";
+
+    double mainLeft = DefaultPosition;
+    double mainTop = DefaultPosition;
+    std::string cadPaper = DefaultChoice;
+    std::string cadPrinter = DefaultChoice;
+    std::string cadCTB = DefaultChoice;
+};
+
+// Missing values, and positions that are no usable number, take the defaults.
+MainSettings loadMainSettings(const SettingsStore& store);
+
+// Writes nothing at all for a minimized window; plot choices only when not
+// empty. The position is the window's current one, in twips.
+void saveMainSettings(SettingsStore& store, const MainSettings& current, bool minimized);
+
+// A stored position: a finite decimal number within any real desktop.
+std::optional<double> parseTwips(std::string_view text);
+// The decimal text of a position as a single-precision number: 1000 gives
+// "1000", 1234.5 gives "1234.5".
+std::string formatTwips(double twips);
+
+}  // namespace quillon::app

@@ -1,0 +1,69 @@
+#include "app/ScreenGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quillon::app {
+
+namespace {
+
+constexpr double TwipsPerInch = 1440.0;
+// The strip along the window's top that holds the title bar, and how much of
+// it must show on one work area for the user to grab it.
+constexpr int TitleStripHeight = 24;
+constexpr int MinVisibleWidth = 48;
+constexpr int MinVisibleHeight = 8;
+
+bool titleReachable(const ScreenRect& window, const ScreenRect& area) {
+    int stripBottom = window.top + std::min(window.height(), TitleStripHeight);
+    int overlapWidth = std::min(window.right, area.right) - std::max(window.left, area.left);
+    int overlapHeight = std::min(stripBottom, area.bottom) - std::max(window.top, area.top);
+    return overlapWidth >= std::min(window.width(), MinVisibleWidth) &&
+           overlapHeight >= std::min(window.height(), MinVisibleHeight) && overlapWidth > 0 && overlapHeight > 0;
+}
+
+// Squared distance from the window's centre to the area (0 inside it).
+double distanceSquared(const ScreenRect& window, const ScreenRect& area) {
+    double x = (static_cast<double>(window.left) + window.right) / 2;
+    double y = (static_cast<double>(window.top) + window.bottom) / 2;
+    double dx = x < area.left ? area.left - x : (x > area.right ? x - area.right : 0);
+    double dy = y < area.top ? area.top - y : (y > area.bottom ? y - area.bottom : 0);
+    return dx * dx + dy * dy;
+}
+
+int fitStart(int start, int length, int areaStart, int areaEnd) {
+    return std::max(areaStart, std::min(start, areaEnd - length));
+}
+
+}  // namespace
+
+int twipsToPixels(double twips, int dpi) {
+    double pixels = std::round(twips * dpi / TwipsPerInch);
+    constexpr double low = std::numeric_limits<int>::min();
+    constexpr double high = std::numeric_limits<int>::max();
+    if (!(pixels >= low)) return std::numeric_limits<int>::min();
+    if (pixels > high) return std::numeric_limits<int>::max();
+    return static_cast<int>(pixels);
+}
+
+double pixelsToTwips(int pixels, int dpi) { return pixels * TwipsPerInch / dpi; }
+
+ScreenRect keepOnScreen(const ScreenRect& window, std::span<const ScreenRect> workAreas) {
+    if (workAreas.empty()) return window;
+    for (const auto& area : workAreas)
+        if (titleReachable(window, area)) return window;
+
+    const ScreenRect* nearest = &workAreas.front();
+    for (const auto& area : workAreas)
+        if (distanceSquared(window, area) < distanceSquared(window, *nearest)) nearest = &area;
+
+    ScreenRect moved = window;
+    moved.left = fitStart(window.left, window.width(), nearest->left, nearest->right);
+    moved.top = fitStart(window.top, window.height(), nearest->top, nearest->bottom);
+    moved.right = moved.left + window.width();
+    moved.bottom = moved.top + window.height();
+    return moved;
+}
+
+}  // namespace quillon::app

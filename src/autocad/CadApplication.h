@@ -1,0 +1,24 @@
+#pragma once
+
+#include "autocad/CadDocument.h"
+#include "autocad/CadDocuments.h"
+
+namespace quillon::autocad {
+
+// The CAD application object, root of everything Quillon drives.
+class CadApplication {
+public:
+    explicit CadApplication(automation::ObjectPtr application) : application_(std::move(application)) {}
+    const automation::ObjectPtr& raw() const { return application_; }
+
+    void setVisible(bool visible);
+    CadDocument activeDocument();
+    CadDocuments documents();
+    void zoomExtents();
+    void quit();
+
+private:
+    automation::ObjectPtr application_;
+};
+
+}  // namespace quillon::autocad

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "autocad/CadBlock.h"
+
+namespace quillon::autocad {
+
+// A document's block table; external references are among its blocks.
+class CadBlocks {
+public:
+    explicit CadBlocks(automation::ObjectPtr blocks) : blocks_(std::move(blocks)) {}
+    const automation::ObjectPtr& raw() const { return blocks_; }
+
+    CadBlock item(const std::string& name);
+    std::vector<CadBlock> items();
+
+private:
+    automation::ObjectPtr blocks_;
+};
+
+}  // namespace quillon::autocad

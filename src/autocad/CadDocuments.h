@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "autocad/CadDocument.h"
+
+namespace quillon::autocad {
+
+// The drawings open in the application.
+class CadDocuments {
+public:
+    explicit CadDocuments(automation::ObjectPtr documents) : documents_(std::move(documents)) {}
+    const automation::ObjectPtr& raw() const { return documents_; }
+
+    std::int32_t count();
+    CadDocument add();  // a new drawing from the default template
+    CadDocument open(const std::string& path, bool readOnly);
+    std::vector<CadDocument> items();  // in the collection's order
+
+private:
+    automation::ObjectPtr documents_;
+};
+
+}  // namespace quillon::autocad
