@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::base {
+
+// One entry of a folder listing, as the platform's enumeration returns it.
+struct DirEntry {
+    std::string name;  // UTF-8, exactly as stored
+    bool isDirectory = false;
+    bool isReparsePoint = false;  // junctions and symbolic links
+    bool hidden = false;
+    bool system = false;
+    std::uint64_t size = 0;
+    // Last write time as 100-nanosecond ticks since 1601-01-01 UTC (FILETIME).
+    std::int64_t lastWriteTime = 0;
+};
+
+// What makes a folder the same folder whatever path reached it.
+struct FolderIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t fileId = 0;
+    bool operator==(const FolderIdentity&) const = default;
+    bool operator<(const FolderIdentity& other) const {
+        return volume != other.volume ? volume < other.volume : fileId < other.fileId;
+    }
+};
+
+// The file-system questions the search and the reference repair ask. Paths
+// are UTF-8 with backslashes on Windows; the platform side handles paths
+// longer than the classic limit.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Every entry of folder except "." and "..", in the platform's order;
+    // nothing when the folder cannot be listed (missing, no access).
+    virtual std::optional<std::vector<DirEntry>> list(const std::string& folder) = 0;
+    virtual std::optional<FolderIdentity> identity(const std::string& folder) = 0;
+    // True for an existing file that is not a folder.
+    virtual bool fileExists(const std::string& path) = 0;
+};
+
+}  // namespace quillon::base

@@ -1,0 +1,65 @@
+#include "base/StdFileSystem.h"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+namespace quillon::base {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path fromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+std::string toUtf8(const fs::path& path) {
+    auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::int64_t ticksSince1601(fs::file_time_type time) {
+    // FILETIME counts 100 ns ticks from 1601; the system clock counts from 1970.
+    constexpr std::int64_t kTicksFrom1601To1970 = 116444736000000000LL;
+    auto system = fs::file_time_type::clock::to_sys(time);
+    auto ticks = std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>>(
+        system.time_since_epoch());
+    return ticks.count() + kTicksFrom1601To1970;
+}
+
+}  // namespace
+
+std::optional<std::vector<DirEntry>> StdFileSystem::list(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator it(fromUtf8(folder), error);
+    if (error) return std::nullopt;
+    std::vector<DirEntry> entries;
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) break;
+        DirEntry entry;
+        entry.name = toUtf8(it->path().filename());
+        entry.isReparsePoint = it->is_symlink(error);
+        entry.isDirectory = it->is_directory(error);
+        entry.hidden = !entry.name.empty() && entry.name[0] == '.';
+        if (!entry.isDirectory) entry.size = it->file_size(error);
+        auto written = it->last_write_time(error);
+        if (!error) entry.lastWriteTime = ticksSince1601(written);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::optional<FolderIdentity> StdFileSystem::identity(const std::string& folder) {
+    std::error_code error;
+    auto canonical = fs::canonical(fromUtf8(folder), error);
+    if (error) return std::nullopt;
+    // Portable code has no inode number; the resolved path identifies the folder well enough for tests.
+    return FolderIdentity{0, std::hash<std::string>{}(toUtf8(canonical))};
+}
+
+bool StdFileSystem::fileExists(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(fromUtf8(path), error);
+}
+
+}  // namespace quillon::base

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "base/FileSystem.h"
+
+namespace quillon::base {
+
+// FileSystem over std::filesystem: the native build's real file system.
+// Paths are joined with whatever separator they carry.
+class StdFileSystem : public FileSystem {
+public:
+    std::optional<std::vector<DirEntry>> list(const std::string& folder) override;
+    std::optional<FolderIdentity> identity(const std::string& folder) override;
+    bool fileExists(const std::string& path) override;
+};
+
+}  // namespace quillon::base
