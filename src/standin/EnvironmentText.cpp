@@ -42,11 +42,18 @@ std::string utf8FromUtf16(const wchar_t* text) {
 std::optional<std::string> environmentText(const char* name) {
     std::wstring wideName;
     for (const char* p = name; *p; ++p) wideName += static_cast<wchar_t>(*p);
+#ifdef _MSC_VER
     wchar_t* value = nullptr;
     std::size_t length = 0;
     if (_wdupenv_s(&value, &length, wideName.c_str()) != 0 || !value) return std::nullopt;
     std::string text = utf8FromUtf16(value);
     std::free(value);
+#else
+    // mingw's runtime lacks _wdupenv_s; _wgetenv is safe here, nothing else changes the environment meanwhile.
+    const wchar_t* value = _wgetenv(wideName.c_str());
+    if (!value) return std::nullopt;
+    std::string text = utf8FromUtf16(value);
+#endif
     if (text.empty()) return std::nullopt;
     return text;
 }

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "automation/AutoObject.h"
+#include "win/RetryPolicy.h"
+#include "win/Variant.h"
+
+namespace quillon::win {
+
+// An automation object reached through late-bound IDispatch, called the way
+// Visual Basic calls it. Failures throw AutomationError (as WinError): the
+// server's own code and description for an exception it raised, Busy once
+// the retry budget is spent, Disconnected when the server process is gone.
+// RPC_E_SERVERFAULT (the server faulted inside one call) stays an ordinary
+// failure: the process may well live on. Use it on the thread that made it.
+class DispatchObject : public automation::AutoObject {
+public:
+    explicit DispatchObject(Microsoft::WRL::ComPtr<IDispatch> dispatch, RetryPolicy retry = {});
+
+    automation::Value get(std::string_view member, std::span<const automation::Value> args = {}) override;
+    void put(std::string_view member, const automation::Value& value) override;
+    automation::Value call(std::string_view member, std::span<const automation::Value> args = {}) override;
+    std::vector<automation::ObjectPtr> enumerate() override;
+    using AutoObject::call;
+
+    IDispatch* dispatch() const noexcept { return dispatch_.Get(); }
+    const RetryPolicy& retryPolicy() const noexcept { return retry_; }
+
+    // The member's DISPID, asked of the server once per name (names are case-insensitive).
+    DISPID dispIdOf(std::string_view member);
+
+private:
+    automation::Value invoke(std::string_view member, DISPID id, WORD flags, std::span<const automation::Value> args);
+    Variant invokeRaw(std::string_view member, DISPID id, WORD flags, std::span<const automation::Value> args);
+
+    Microsoft::WRL::ComPtr<IDispatch> dispatch_;
+    RetryPolicy retry_;
+    std::map<std::string, DISPID, std::less<>> dispIds_;
+};
+
+// The instance already running for progId, from the running object table;
+// MK_E_UNAVAILABLE when there is none, CO_E_CLASSSTRING when progId is not registered.
+automation::ObjectPtr connectRunning(std::string_view progId, RetryPolicy retry = {});
+// A new instance of progId's local server.
+automation::ObjectPtr createInstance(std::string_view progId, RetryPolicy retry = {});
+
+}  // namespace quillon::win
