@@ -1,0 +1,45 @@
+#include "app/win/MainMenu.h"
+
+#include <utility>
+
+#include "app/win/ControlIds.h"
+
+namespace quillon::app {
+
+MainMenu::MainMenu() {
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, ids::MnuSelectAll, L"Select All Drawings Listed");
+    AppendMenuW(file, MF_STRING, ids::MnuFileExit, L"E&xit");
+
+    HMENU view = CreatePopupMenu();
+    AppendMenuW(view, MF_STRING | MF_CHECKED, ids::MnuViewStatusBar, L"Status &Bar");
+
+    HMENU help = CreatePopupMenu();
+    AppendMenuW(help, MF_STRING, ids::HelpMain, L"Quillon Drawings &Help");
+    AppendMenuW(help, MF_STRING, ids::MnuHelpAbout, L"&About ");
+
+    bar_ = CreateMenu();
+    AppendMenuW(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    AppendMenuW(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
+    AppendMenuW(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+
+    print_ = CreatePopupMenu();
+    AppendMenuW(print_, MF_STRING, ids::MnuAllPrint, L"&Print All Drawings");
+    AppendMenuW(print_, MF_STRING, ids::MnuPrintMultiple, L"Print &Selected Drawings");
+}
+
+MainMenu::~MainMenu() {
+    if (bar_) DestroyMenu(bar_);
+    if (print_) DestroyMenu(print_);
+}
+
+HMENU MainMenu::takeBar() { return std::exchange(bar_, nullptr); }
+
+void MainMenu::showPrintPopup(HWND owner, POINT screenPoint) const {
+    // The owner must be foreground, or the menu does not close when the user clicks elsewhere.
+    SetForegroundWindow(owner);
+    TrackPopupMenu(print_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0, owner, nullptr);
+    PostMessageW(owner, WM_NULL, 0, 0);
+}
+
+}  // namespace quillon::app

@@ -1,0 +1,275 @@
+#include "app/win/MainWindow.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/win/ControlIds.h"
+#include "app/win/MainWindowLayout.h"
+#include "app/win/MainWindowShell.h"
+#include "app/win/ResourceIds.h"
+#include "win/WinError.h"
+
+namespace quillon::app {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuillonMainWindow";
+constexpr UINT_PTR kClockTimer = 1;
+// No WS_CLIPCHILDREN: group boxes do not paint their inside, the window's own background must show there.
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
+// Room for the drop-down part of the combo boxes; the edit part sizes itself to the font.
+constexpr int kComboDropHeight = 200;
+
+int scaled(int value, int dpi) { return MulDiv(value, dpi, 96); }
+
+struct ControlClass {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass classFor(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Picture: return {L"Static", SS_NOTIFY, WS_EX_CLIENTEDGE};
+        // Labels take mouse input so that a right click on them is not a click on the window background.
+        case ControlKind::Label: return {L"Static", SS_NOTIFY | SS_LEFT, 0};
+        case ControlKind::ListView:
+            return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        case ControlKind::DirList: return {L"ListBox", LBS_NOTIFY | WS_VSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::Edit: return {L"Edit", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        case ControlKind::Frame: return {L"Button", BS_GROUPBOX, 0};
+        case ControlKind::Preview: return {L"Static", SS_NOTIFY | SS_WHITERECT, WS_EX_STATICEDGE};
+        case ControlKind::CheckBox: return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+        case ControlKind::ComboBox: return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
+        case ControlKind::Button: return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        case ControlKind::Progress: return {PROGRESS_CLASSW, 0, 0};
+    }
+    return {L"Static", 0, 0};
+}
+
+const ControlSpec* findSpec(int id) {
+    for (const auto& spec : mainWindowControls())
+        if (spec.id == id) return &spec;
+    return nullptr;
+}
+
+// The control's rectangle in client pixels at 96 dpi: frames are not real
+// parents here, so their contents are offset by the frame's position.
+RECT designRect(const ControlSpec& spec) {
+    int left = spec.left, top = spec.top;
+    if (spec.parentFrame) {
+        const ControlSpec* frame = findSpec(spec.parentFrame);
+        left += frame->left;
+        top += frame->top;
+    }
+    return RECT{left, top, left + spec.width, top + spec.height};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowShell& shell) : shell_(shell) {}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::create(POINT topLeft) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON, 32, 32, 0));
+    registerClass(kClassName, icon);
+    HMENU bar = menu_.takeBar();
+    // Sized properly once the window knows its monitor's dpi.
+    BaseWindow::create(kClassName, L"Quillon Drawings", kMainStyle, 0, topLeft.x, topLeft.y, 640, 480, nullptr,
+                       bar);
+}
+
+HWND MainWindow::control(int id) const {
+    auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void MainWindow::setText(int id, const std::wstring& text) { SetWindowTextW(control(id), text.c_str()); }
+
+std::wstring MainWindow::text(int id) const {
+    HWND window = control(id);
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+void MainWindow::enable(int id, bool enabled) { EnableWindow(control(id), enabled ? TRUE : FALSE); }
+
+void MainWindow::repaintNow(int id) {
+    HWND window = control(id);
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+}
+
+void MainWindow::toggleStatusBar() {
+    HMENU bar = GetMenu(hwnd());
+    bool show = !(GetMenuState(bar, ids::MnuViewStatusBar, MF_BYCOMMAND) & MF_CHECKED);
+    CheckMenuItem(bar, ids::MnuViewStatusBar, MF_BYCOMMAND | (show ? MF_CHECKED : MF_UNCHECKED));
+    statusBar_.setVisible(show);
+}
+
+void MainWindow::createControls() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& spec : mainWindowControls()) {
+        auto cls = classFor(spec.kind);
+        DWORD style = WS_CHILD | cls.style | (spec.visible ? WS_VISIBLE : 0) | (spec.enabled ? 0 : WS_DISABLED);
+        HWND window = CreateWindowExW(cls.exStyle, cls.className, spec.caption, style, 0, 0, 0, 0, hwnd(),
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        if (!window) throw win::WinError::fromLastError("Creating the main window's controls");
+        controls_[spec.id] = window;
+        // A combo box ignores the creation text; its edit field gets it here.
+        if (spec.kind == ControlKind::ComboBox) SetWindowTextW(window, spec.caption);
+    }
+    // Frames are drawn behind the controls placed on them.
+    for (const auto& spec : mainWindowControls())
+        if (spec.kind == ControlKind::Frame)
+            SetWindowPos(control(spec.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    HWND progress = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, 0, 0, 0, 0, hwnd(),
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::ProgressBar1)), instance,
+                                    nullptr);
+    controls_[ids::ProgressBar1] = progress;
+    statusBar_.create(hwnd(), ids::SbStatusBar, instance, dpi_);
+    controls_[ids::SbStatusBar] = statusBar_.handle();
+    SendMessageW(control(ids::Text2), EM_LIMITTEXT, 5, 0);
+}
+
+void MainWindow::createTooltips() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                instance, nullptr);
+    auto add = [&](HWND tool, const wchar_t* text) {
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = hwnd();
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        info.lpszText = const_cast<wchar_t*>(text);
+        SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    };
+    for (const auto& spec : mainWindowControls()) {
+        if (!spec.tooltip) continue;
+        if (spec.kind == ControlKind::Frame) {
+            // A group box lets the mouse through to the window, so its tip is an area of the window.
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof info;
+            info.uFlags = TTF_SUBCLASS;
+            info.hwnd = hwnd();
+            info.uId = static_cast<UINT_PTR>(spec.id);
+            info.lpszText = const_cast<wchar_t*>(spec.tooltip);
+            GetWindowRect(control(spec.id), &info.rect);
+            MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&info.rect), 2);
+            SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        } else {
+            add(control(spec.id), spec.tooltip);
+        }
+    }
+    add(control(ids::ProgressBar1), L"Total Progress of Drawings being printed");
+    // The combo boxes' edit fields receive the mouse, not the combo boxes themselves.
+    for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (GetComboBoxInfo(control(id), &info) && info.hwndItem) add(info.hwndItem, findSpec(id)->tooltip);
+    }
+}
+
+void MainWindow::applyFont() {
+    // The layout was designed for an 8-point dialog font; the larger message font would clip captions.
+    LOGFONTW design{};
+    design.lfHeight = -MulDiv(8, dpi_, 72);
+    design.lfWeight = FW_NORMAL;
+    design.lfCharSet = DEFAULT_CHARSET;
+    design.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynW(design.lfFaceName, L"Tahoma", LF_FACESIZE);
+    font_.reset(CreateFontIndirectW(&design));
+    for (const auto& [id, window] : controls_)
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+}
+
+void MainWindow::applyLayout() {
+    for (const auto& spec : mainWindowControls()) {
+        RECT r = designRect(spec);
+        int height = spec.kind == ControlKind::ComboBox ? spec.height + kComboDropHeight : spec.height;
+        SetWindowPos(control(spec.id), nullptr, scaled(r.left, dpi_), scaled(r.top, dpi_), scaled(spec.width, dpi_),
+                     scaled(height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The client area is fixed by design; the outer size follows from the frame and the menu at this dpi.
+    RECT outer{0, 0, scaled(MainClientWidth, dpi_), scaled(MainClientHeight, dpi_)};
+    AdjustWindowRectExForDpi(&outer, kMainStyle, TRUE, 0, static_cast<UINT>(dpi_));
+    SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::keepBrowserHostInPlace() {
+    HWND host = control(ids::PicBrowse);
+    if (!host) return;
+    RECT r{};
+    GetWindowRect(host, &r);
+    SetWindowPos(host, nullptr, scaled(8, dpi_), scaled(8, dpi_), r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Whatever the host shows (the folder tree) fills its inner area.
+    RECT inner{};
+    GetClientRect(host, &inner);
+    for (HWND child = GetWindow(host, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        MoveWindow(child, 0, 0, inner.right, inner.bottom, TRUE);
+}
+
+void MainWindow::onContextClick(POINT clientPoint) {
+    // Only the bare background opens the menu; frames let the mouse through, so test by rectangle.
+    HWND hit = ChildWindowFromPointEx(hwnd(), clientPoint, CWP_SKIPINVISIBLE);
+    if (hit && hit != hwnd()) return;
+    POINT screen = clientPoint;
+    ClientToScreen(hwnd(), &screen);
+    menu_.showPrintPopup(hwnd(), screen);
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            dpi_ = static_cast<int>(GetDpiForWindow(hwnd()));
+            createControls();
+            applyFont();
+            applyLayout();
+            createTooltips();
+            SetTimer(hwnd(), kClockTimer, 1000, nullptr);
+            return 0;
+        case WM_SIZE:
+            statusBar_.layout(dpi_);
+            keepBrowserHostInPlace();
+            return 0;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            applyFont();
+            applyLayout();
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            statusBar_.layout(dpi_);
+            return 0;
+        }
+        case WM_TIMER:
+            if (wParam == kClockTimer) statusBar_.updateClock();
+            return 0;
+        case WM_RBUTTONDOWN: onContextClick(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+        case WM_COMMAND: shell_.onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (shell_.onNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;
+            break;
+        }
+        case WM_CLOSE: shell_.onClose(); return 0;
+        case WM_DESTROY:
+            KillTimer(hwnd(), kClockTimer);
+            shell_.onDestroyed();
+            return 0;
+        default: break;
+    }
+    return BaseWindow::handleMessage(message, wParam, lParam);
+}
+
+}  // namespace quillon::app

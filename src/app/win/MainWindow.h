@@ -1,0 +1,63 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/win/MainMenu.h"
+#include "app/win/StatusBar.h"
+#include "win/BaseWindow.h"
+#include "win/UniqueResource.h"
+
+namespace quillon::app {
+
+class MainWindowShell;
+
+// The main window's face: every control at its designed place, the menus,
+// the tool tips and the status bar with its embedded progress bar. What the
+// controls do is the shell's business; this class only lays out, shows and
+// forwards.
+class MainWindow : public win::BaseWindow {
+public:
+    explicit MainWindow(MainWindowShell& shell);
+    ~MainWindow() override;
+
+    // Creates the window hidden, at the given outer top-left corner in pixels.
+    void create(POINT topLeft);
+
+    HWND control(int id) const;
+    int dpi() const { return dpi_; }
+    StatusBar& statusBar() { return statusBar_; }
+    const MainMenu& menu() const { return menu_; }
+
+    void setText(int id, const std::wstring& text);
+    std::wstring text(int id) const;
+    void enable(int id, bool enabled);
+    // Repaints at once: long synchronous work would otherwise leave old text on screen.
+    void repaintNow(int id);
+
+    void toggleStatusBar();
+
+protected:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void createControls();
+    void createTooltips();
+    void applyLayout();
+    void applyFont();
+    void onContextClick(POINT clientPoint);
+    void keepBrowserHostInPlace();
+
+    MainWindowShell& shell_;
+    MainMenu menu_;
+    StatusBar statusBar_;
+    std::map<int, HWND> controls_;
+    HWND tooltips_ = nullptr;
+    win::UniqueFont font_;
+    int dpi_ = 96;
+};
+
+}  // namespace quillon::app

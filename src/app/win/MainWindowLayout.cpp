@@ -1,0 +1,47 @@
+#include "app/win/MainWindowLayout.h"
+
+#include <array>
+
+#include "app/win/ControlIds.h"
+
+namespace quillon::app {
+
+namespace {
+using K = ControlKind;
+constexpr std::array kControls{
+    ControlSpec{ids::PicBrowse, K::Picture, L"", 8, 8, 169, 188, nullptr, 0},
+    ControlSpec{ids::Label1, K::Label, L"Found Files:", 184, 0, 433, 41, nullptr, 0},
+    ControlSpec{ids::ListView1, K::ListView, L"", 184, 40, 433, 155,
+                L"Right click on Single or Multiple drawings to Print", 0},
+    ControlSpec{ids::Dir1, K::DirList, L"", 384, 0, 150, 186, L"Directory List - double click to select", 0, false},
+    ControlSpec{ids::Text1, K::Edit, L"*.DWG", 400, 344, 73, 25, nullptr, 0, false, false},
+    ControlSpec{ids::Frame3, K::Frame, L"Preview", 8, 200, 217, 129,
+                L"If your drawing has a preview it will be shown here", 0},
+    ControlSpec{ids::DwgThumbnail1, K::Preview, L"", 8, 16, 193, 105, nullptr, ids::Frame3},
+    ControlSpec{ids::Options, K::Frame, L"Search Options", 232, 200, 185, 57, nullptr, 0},
+    ControlSpec{ids::Check1, K::CheckBox, L"Include Sub Directories", 16, 16, 137, 17,
+                L"Slect this Option to Search in Subfolders", ids::Options},
+    ControlSpec{ids::ChkLayouts, K::CheckBox, L"Print Layouts", 16, 37, 137, 13,
+                L"Select this option to Print Layouts only", ids::Options},
+    ControlSpec{ids::Frame2, K::Frame, L"Print Options", 424, 200, 193, 129, nullptr, 0},
+    ControlSpec{ids::CmbPrinter, K::ComboBox, L"Select A Printer", 8, 16, 177, 21, L"Choose a printer from the list",
+                ids::Frame2},
+    ControlSpec{ids::CmbPaper, K::ComboBox, L"Select Paper Size", 8, 46, 177, 21,
+                L"Choose a Paper size from the List", ids::Frame2},
+    ControlSpec{ids::CmbCTB, K::ComboBox, L"Select Ctb File", 8, 77, 177, 21, L"Choose the Pen style table file",
+                ids::Frame2},
+    ControlSpec{ids::Label2, K::Label, L"Number of Copies", 8, 106, 89, 17, nullptr, ids::Frame2},
+    ControlSpec{ids::Text2, K::Edit, L"1", 104, 105, 57, 19, nullptr, ids::Frame2},
+    ControlSpec{ids::Command2, K::Button, L"Print All &Drawing", 232, 272, 97, 25,
+                L"Click This button to Print All the Listed drawings", 0},
+    ControlSpec{ids::Command3, K::Button, L"&Exit", 336, 272, 81, 25, L"Press exit to Quit the Program", 0},
+    ControlSpec{ids::CmdAction, K::Button, L"S&top Search", 248, 304, 153, 25, L"To Stop the search, Press this button",
+                0},
+    ControlSpec{ids::Status, K::Label, L"", 8, 336, 609, 41, L"This Area will show the actual Function being carried on",
+                0},
+};
+}  // namespace
+
+std::span<const ControlSpec> mainWindowControls() { return kControls; }
+
+}  // namespace quillon::app

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+namespace quillon::app {
+
+// What the main window forwards to the program: commands, notifications and
+// the close request. The window itself only lays out and shows.
+class MainWindowShell {
+public:
+    virtual ~MainWindowShell() = default;
+    virtual void onCommand(int id, int notifyCode) = 0;
+    // Returns true when handled; result then holds the notification's answer.
+    virtual bool onNotify(const NMHDR& header, LRESULT& result) = 0;
+    // The window is asked to close for any reason: run the unload steps.
+    virtual void onClose() = 0;
+    virtual void onDestroyed() = 0;
+};
+
+}  // namespace quillon::app

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace quillon::app {
+
+// The four-panel status bar: status text, the embedded progress bar, date
+// and time in the user's formats.
+class StatusBar {
+public:
+    void create(HWND parent, int id, HINSTANCE instance, int dpi);
+    HWND handle() const { return bar_; }
+
+    // Lays the panels out for the parent's current client width.
+    void layout(int dpi);
+    void setStatusText(const std::wstring& text);
+    std::wstring statusText() const;
+    // Refreshes the date and time panels; cheap when nothing changed.
+    void updateClock();
+
+    // Moves the progress bar into the panel, inset by margin pixels on every
+    // side. Done once: a second call does nothing.
+    void embedProgress(HWND progress, int panel, int margin, int dpi);
+
+    void setVisible(bool visible);
+    bool visible() const;
+
+private:
+    HWND bar_ = nullptr;
+    HWND embeddedParent_ = nullptr;
+    std::wstring date_;
+    std::wstring time_;
+};
+
+}  // namespace quillon::app

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "autocad/CadLauncher.h"
+
+namespace quillon::autocad {
+
+// Reaches the CAD application registered as "AutoCAD.Application": the
+// running instance from the running object table, or a new local server.
+class ComCadLauncher : public CadLauncher {
+public:
+    automation::ObjectPtr connectRunning() override;
+    automation::ObjectPtr createInstance() override;
+};
+
+}  // namespace quillon::autocad
