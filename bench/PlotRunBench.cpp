@@ -1,0 +1,349 @@
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <new>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "autocad/CadConnection.h"
+#include "automation/AutoObject.h"
+#include "automation/AutomationError.h"
+#include "base/StdFileSystem.h"
+#include "plotting/PlotRun.h"
+#include "standin/Engine.h"
+
+// A plot run of 500 drawings against the stand-in. The engine lives on a
+// thread of its own, reached through proxies, as the real application lives
+// in a process of its own: the time spent inside its calls is measured at the
+// proxies and taken off the run's total. Heap bytes are counted per thread;
+// the proxies copy whatever crosses over, so engine memory is allocated and
+// freed on the engine thread and the main thread's count is Quillon's own.
+namespace {
+
+std::atomic<long long> quillonHeap{0};
+thread_local bool countingThisThread = false;
+
+void* countedAllocation(std::size_t size) {
+    void* block = std::malloc(size ? size : 1);
+    if (!block) throw std::bad_alloc();
+    if (countingThisThread) quillonHeap += static_cast<long long>(malloc_usable_size(block));
+    return block;
+}
+
+void countedRelease(void* block) noexcept {
+    if (!block) return;
+    if (countingThisThread) quillonHeap -= static_cast<long long>(malloc_usable_size(block));
+    std::free(block);
+}
+
+}  // namespace
+
+// Plain malloc underneath, so malloc's own statistics stay as they were.
+void* operator new(std::size_t size) { return countedAllocation(size); }
+void* operator new[](std::size_t size) { return countedAllocation(size); }
+void operator delete(void* block) noexcept { countedRelease(block); }
+void operator delete[](void* block) noexcept { countedRelease(block); }
+void operator delete(void* block, std::size_t) noexcept { countedRelease(block); }
+void operator delete[](void* block, std::size_t) noexcept { countedRelease(block); }
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace quillon;
+using automation::AutoObject;
+using automation::ObjectPtr;
+using automation::Value;
+using Clock = std::chrono::steady_clock;
+
+constexpr int Drawings = 500;
+
+// Runs every job on one thread, waiting for each.
+class EngineThread {
+public:
+    EngineThread() : thread_([this] { loop(); }) {}
+    ~EngineThread() {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    // Runs job on the engine thread. An automation failure comes back as a
+    // new error made on this thread; the engine's own is freed on its thread.
+    void run(const std::function<void()>& job) {
+        bool failed = false;
+        std::int32_t code = 0;
+        char description[512] = {};
+        bool done = false;
+        // Made and destroyed here, so its memory never changes threads.
+        const std::function<void()> guarded = [&] {
+            try {
+                job();
+            } catch (const automation::AutomationError& error) {
+                failed = true;
+                code = error.code();
+                std::snprintf(description, sizeof description, "%s", error.description().c_str());
+            }
+        };
+        {
+            std::lock_guard lock(mutex_);
+            job_ = &guarded;
+            done_ = &done;
+        }
+        wake_.notify_all();
+        {
+            std::unique_lock lock(mutex_);
+            finished_.wait(lock, [&] { return done; });
+        }
+        if (failed) throw automation::AutomationError(code, description);
+    }
+
+private:
+    void loop() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return quit_ || job_; });
+            if (quit_) return;
+            const auto* job = job_;
+            job_ = nullptr;
+            lock.unlock();
+            (*job)();
+            lock.lock();
+            *done_ = true;
+            finished_.notify_all();
+        }
+    }
+    std::mutex mutex_;
+    std::condition_variable wake_, finished_;
+    const std::function<void()>* job_ = nullptr;
+    bool* done_ = nullptr;
+    bool quit_ = false;
+    std::thread thread_;
+};
+
+struct CallClock {
+    Clock::duration inside{};
+    long long calls = 0;
+};
+
+// The client side of an engine object: every access crosses to the engine
+// thread and is timed; objects come back as fresh proxies, as COM hands them over.
+class TimedProxy : public AutoObject {
+public:
+    TimedProxy(ObjectPtr target, EngineThread& thread, CallClock& clock)
+        : target_(std::move(target)), thread_(thread), clock_(clock) {}
+    // The engine keeps its objects weakly: the last reference goes on its thread.
+    ~TimedProxy() override {
+        thread_.run([this] { target_.reset(); });
+    }
+
+    Value get(std::string_view member, std::span<const Value> args) override {
+        return timed([&] { return target_->get(member, args); });
+    }
+    void put(std::string_view member, const Value& value) override {
+        const Value inner = unwrap(value);
+        timed([&] {
+            target_->put(member, inner);
+            return Value();
+        });
+    }
+    Value call(std::string_view member, std::span<const Value> args) override {
+        return timed([&] { return target_->call(member, args); });
+    }
+    std::vector<ObjectPtr> enumerate() override {
+        std::vector<ObjectPtr> engineSide;
+        const auto start = Clock::now();
+        thread_.run([&] { engineSide = target_->enumerate(); });
+        std::vector<ObjectPtr> items;
+        for (const auto& item : engineSide) items.push_back(std::make_shared<TimedProxy>(item, thread_, clock_));
+        thread_.run([&] { std::vector<ObjectPtr>().swap(engineSide); });
+        clock_.inside += Clock::now() - start;
+        ++clock_.calls;
+        return items;
+    }
+
+private:
+    template <class Fn>
+    Value timed(Fn&& fn) {
+        Value engineSide;
+        const auto start = Clock::now();
+        thread_.run([&] { engineSide = fn(); });
+        Value result = engineSide.kind() == Value::Kind::Object
+                           ? Value(ObjectPtr(std::make_shared<TimedProxy>(engineSide.toObject(), thread_, clock_)))
+                           : engineSide;
+        thread_.run([&] { engineSide = Value(); });
+        clock_.inside += Clock::now() - start;
+        ++clock_.calls;
+        return result;
+    }
+    static Value unwrap(const Value& value) {
+        if (value.kind() != Value::Kind::Object) return value;
+        auto proxy = std::dynamic_pointer_cast<TimedProxy>(value.toObject());
+        return proxy ? Value(proxy->target_) : value;
+    }
+    ObjectPtr target_;
+    EngineThread& thread_;
+    CallClock& clock_;
+};
+
+class ProxyLauncher : public autocad::CadLauncher {
+public:
+    ObjectPtr application;
+    ObjectPtr connectRunning() override { return application; }
+    ObjectPtr createInstance() override { return application; }
+};
+
+class QuietUi : public autocad::ConnectionUi {
+public:
+    void setStatus(const std::string&) override {}
+    void hideMainWindow() override {}
+    void showMainWindow() override {}
+    void showInformation(const std::string&, const std::string&) override {}
+    void closeMainWindow() override {}
+};
+
+std::size_t residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+std::size_t quillonHeapBytes() { return static_cast<std::size_t>(quillonHeap.load()); }
+
+struct Sample {
+    std::size_t rss = 0;
+    std::size_t heap = 0;
+};
+
+// The window's side of the run: nothing shown, memory sampled as drawings finish.
+class SamplingDisplay : public plotting::PlotRunDisplay {
+public:
+    int done = 0;
+    int failures = 0;
+    Sample at50, at500;
+    void setStatus(const std::string&) override {}
+    void repaintStatus() override {}
+    std::string statusPanelText() override { return "Ready"; }
+    void setStatusPanelText(const std::string&) override {}
+    void setProgress(int) override {}
+    void setPointer(plotting::Pointer) override {}
+    void showInformation(const std::string&, const std::string&) override { ++failures; }
+    void showOutcome(int, const plotting::DrawingOutcome& outcome) override {
+        if (!outcome.plotted()) ++failures;
+        ++done;
+        if (done == 50) at50 = {residentBytes(), quillonHeapBytes()};
+        if (done == Drawings) at500 = {residentBytes(), quillonHeapBytes()};
+    }
+};
+
+class FolderList : public plotting::PlotRunList {
+public:
+    explicit FolderList(std::string folder) : folder_(std::move(folder)) {}
+    int entryCount() override { return Drawings; }
+    std::string fileName(int entry) override {
+        char name[16];
+        std::snprintf(name, sizeof name, "D%04d.dwg", entry);
+        return name;
+    }
+    std::string folder(int) override { return folder_; }
+    bool isSelected(int) override { return true; }
+    plotting::LayoutsBox layoutsBox() override { return plotting::LayoutsBox::Ticked; }
+    std::string directoryFolder() override { return folder_; }
+
+private:
+    std::string folder_;
+};
+
+void BM_PlotRun500(benchmark::State& state) {
+    const bool withLayouts = state.range(0) == 1;
+    const fs::path folder = fs::temp_directory_path() / ("quillon-plotbench-" + std::to_string(getpid()));
+    fs::create_directories(folder / "plots");
+    FolderList list(folder.string() + "/");
+    nlohmann::json drawings = nlohmann::json::array();
+    for (int i = 1; i <= Drawings; ++i) {
+        std::ofstream(folder / list.fileName(i)) << "drawing";
+        if (withLayouts)
+            drawings.push_back({{"file", list.fileName(i)}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}});
+    }
+    const nlohmann::json scenario = {
+        {"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+        {"defaultDevice", "Plotter.pc3"},
+        {"plotStyleTables", {"mono.ctb"}},
+        {"plotFolder", "plots"},
+        {"drawings", drawings}};
+
+    for (auto _ : state) {
+        EngineThread engineThread;
+        std::shared_ptr<standin::Engine> engine;
+        engineThread.run([&] { engine = standin::Engine::fromJson(scenario.dump(), folder.string()); });
+        CallClock clock;
+        ProxyLauncher launcher;
+        engineThread.run([&] { launcher.application = engine->application(); });
+        launcher.application = std::make_shared<TimedProxy>(launcher.application, engineThread, clock);
+
+        countingThisThread = true;
+        QuietUi ui;
+        auto connection = std::make_unique<autocad::CadConnection>(launcher, ui);
+        base::StdFileSystem files;
+        std::atomic<bool> stop{false};
+        SamplingDisplay display;
+        const Sample atStart{residentBytes(), quillonHeapBytes()};
+
+        const auto started = Clock::now();
+        {
+            plotting::PlotRun run(plotting::RunKind::AllListed, *connection, files, display, list, stop,
+                                  {"Plotter.pc3", "A4", "mono.ctb", 1});
+            run.runToEnd();
+        }
+        const auto total = Clock::now() - started;
+
+        std::vector<standin::JournalEntry> journal;
+        engineThread.run([&] { journal = engine->journal(); });
+        long long accesses = 0, plots = 0;
+        for (const auto& entry : journal) {
+            accesses += entry.type == standin::JournalEntryType::Access;
+            plots += entry.type == standin::JournalEntryType::Plot;
+        }
+        using Ms = std::chrono::duration<double, std::milli>;
+        const double ownMs = Ms(total - clock.inside).count() / Drawings;
+        const double insideMs = Ms(clock.inside).count() / Drawings;
+        const double heapGrowthPerDrawing =
+            (static_cast<double>(display.at500.heap) - static_cast<double>(display.at50.heap)) / (Drawings - 50);
+
+        state.counters["calls_per_drawing"] = static_cast<double>(accesses) / Drawings;
+        state.counters["plots"] = static_cast<double>(plots);
+        state.counters["own_ms_per_drawing"] = ownMs;
+        state.counters["engine_ms_per_drawing"] = insideMs;
+        state.counters["rss_MB_at_50"] = static_cast<double>(display.at50.rss) / (1 << 20);
+        state.counters["rss_MB_at_500"] = static_cast<double>(display.at500.rss) / (1 << 20);
+        state.counters["own_heap_KB_at_50"] = (static_cast<double>(display.at50.heap) - atStart.heap) / 1024;
+        state.counters["own_heap_KB_at_500"] = (static_cast<double>(display.at500.heap) - atStart.heap) / 1024;
+        state.counters["own_heap_B_per_drawing"] = heapGrowthPerDrawing;
+        state.counters["failed"] = display.failures;
+
+        connection.reset();
+        launcher.application.reset();
+        countingThisThread = false;
+        engineThread.run([&] { engine.reset(); });
+    }
+    fs::remove_all(folder);
+}
+
+BENCHMARK(BM_PlotRun500)->Arg(0)->Arg(1)->ArgName("layouts")->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,63 @@
+#include "plotting/DrawingOutcome.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+std::string layoutCount(int n) { return std::to_string(n) + (n == 1 ? " layout" : " layouts"); }
+
+}  // namespace
+
+std::string DrawingOutcome::text() const {
+    std::string out;
+    switch (kind) {
+        case Kind::ModelPlotted:
+            out = "Plotted (model space)";
+            break;
+        case Kind::LayoutsPlotted:
+            out = layoutsPlotted == layoutsTried
+                      ? layoutCount(layoutsPlotted) + " plotted"
+                      : std::to_string(layoutsPlotted) + " of " + layoutCount(layoutsTried) + " plotted";
+            break;
+        case Kind::Skipped:
+            out = "Skipped: " + detail;
+            break;
+        case Kind::Failed:
+            out = "Failed: " + detail;
+            break;
+    }
+    if (stopped) out += " (stopped)";
+    if (!closeError.empty()) out += "; not closed: " + closeError;
+    return out;
+}
+
+DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escapedError) {
+    DrawingOutcome outcome;
+    outcome.path = report.path;
+    outcome.layoutsPlotted = report.layoutsPlotted;
+    outcome.layoutsTried = report.layoutsTried;
+    outcome.stopped = report.stoppedBeforePlot;
+    using Kind = DrawingOutcome::Kind;
+    auto set = [&](Kind kind, std::string detail) {
+        outcome.kind = kind;
+        outcome.detail = std::move(detail);
+        return outcome;
+    };
+    if (!escapedError.empty()) return set(Kind::Failed, escapedError);
+    if (!report.fileFound) return set(Kind::Skipped, "file not found");
+    if (report.openElsewhere)
+        return set(Kind::Skipped, "already open in AutoCAD, which would not open it again read-only");
+    if (!report.opened) return set(Kind::Failed, report.openError.empty() ? "could not be opened" : report.openError);
+    if (!report.found)
+        return set(Kind::Failed, report.activationError.empty() ? "its document was not found after opening"
+                                                                : report.activationError);
+    if (report.activeLayoutTried)
+        return report.activeLayoutPlotted ? set(Kind::ModelPlotted, "")
+                                          : set(Kind::Failed, "AutoCAD did not accept the plot");
+    if (report.layoutsTried > 0 && report.layoutsPlotted == 0)
+        return set(Kind::Failed, "AutoCAD did not accept the plot of any layout");
+    if (report.layoutsTried > 0) return set(Kind::LayoutsPlotted, "");
+    return set(Kind::Skipped, report.stoppedBeforePlot ? "stopped before plotting" : "nothing was plotted");
+}
+
+}  // namespace quillon::plotting

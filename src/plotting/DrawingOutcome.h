@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "plotting/LayoutPlotter.h"
+
+namespace quillon::plotting {
+
+// What a run did with one drawing, shown on the drawing's row.
+struct DrawingOutcome {
+    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed };
+
+    Kind kind = Kind::Skipped;
+    std::string path;
+    int layoutsPlotted = 0;
+    int layoutsTried = 0;
+    // The reason for a skip, or the application's error text for a failure.
+    std::string detail;
+    // The drawing's document could not be closed; it stays on Quillon's record.
+    std::string closeError;
+    bool stopped = false;
+
+    // "Plotted (model space)", "3 layouts plotted", "Skipped: file not found", "Failed: <error>".
+    std::string text() const;
+    bool plotted() const { return kind == Kind::ModelPlotted || kind == Kind::LayoutsPlotted; }
+};
+
+// The outcome the plotter's report describes. escapedError is the text of an
+// error that escaped the drawing's plotting, if one did.
+DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escapedError);
+
+}  // namespace quillon::plotting

@@ -1,0 +1,323 @@
+#include "plotting/LayoutPlotter.h"
+
+#include "plotting/Tolerate.h"
+#include "plotting/XrefPaths.h"
+
+namespace quillon::plotting {
+
+using autocad::CadApplication;
+using autocad::CadDocument;
+using autocad::CadDocuments;
+using autocad::CadLayout;
+using autocad::CadPlot;
+using autocad::RegenScope;
+using automation::AutomationError;
+using automation::AutoObject;
+using automation::Value;
+
+namespace {
+
+char foldForPath(char c) {
+    if (c == '/') return '\\';
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Windows compares paths ignoring case and separator style.
+bool samePath(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldForPath(a[i]) != foldForPath(b[i])) return false;
+    return true;
+}
+
+std::string joinFolder(const std::string& folder, const std::string& name) {
+    return folder.empty() ? name : withTrailingSeparator(folder) + name;
+}
+
+// Runs fn, letting the connection see a failure first, so a dead
+// application is dropped and the next run connects again.
+template <class Fn>
+decltype(auto) noting(autocad::CadConnection& connection, Fn&& fn) {
+    try {
+        return std::forward<Fn>(fn)();
+    } catch (const AutomationError& error) {
+        connection.noteFailure(error);
+        throw;
+    }
+}
+
+// Some servers answer PlotToDevice with nothing; only an explicit false says the job was refused.
+bool plotToDevice(CadPlot& plot) {
+    const Value answer = plot.raw()->call("PlotToDevice");
+    return answer.isEmpty() || answer.toBool();
+}
+
+}  // namespace
+
+bool LayoutPlotter::selectionMade() {
+    const auto missing = missingChoice(setup_);
+    if (missing == MissingChoice::None) return true;
+    const auto message = missingChoiceMessage(missing);
+    messages_.showInformation(message.title, message.text);
+    return false;
+}
+
+void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
+    // Known by its name only while it is open.
+    connection_.forgetOpened(document);
+    try {
+        document.close();
+    } catch (const AutomationError& error) {
+        // Still open: back on the record, so that leaving Quillon closes it.
+        if (!error.serverGone()) tolerate([&] { connection_.rememberOpened(document); });
+        throw;
+    }
+}
+
+bool LayoutPlotter::openDrawing(const std::string& path) {
+    report_ = DrawingReport{};
+    report_.path = path;
+    opened_.reset();
+    return connection_.withApp([&](CadApplication& app) {
+        auto documents = app.documents();
+        if (documents.count() > 0) {
+            auto active = app.activeDocument();
+            // A modified document of Quillon's own left active is dropped
+            // unsaved; a modified drawing of the user's is the user's work.
+            if (active.getVariable("DBMOD").toInt() > 0 && connection_.openedByQuillon(active))
+                closeQuillonsDocument(active);
+        }
+        if (!files_.fileExists(path)) return false;
+        report_.fileFound = true;
+        auto openBefore = documents.count();
+        if (openBefore > 0) {
+            auto active = app.activeDocument();
+            if (contains(path, active.name()) && connection_.openedByQuillon(active)) {
+                closeQuillonsDocument(active);
+                --openBefore;
+            }
+        }
+        openForPlotting(documents, path, openBefore);
+        return true;
+    });
+}
+
+void LayoutPlotter::openForPlotting(CadDocuments& documents, const std::string& path, std::int32_t openBefore) {
+    std::optional<CadDocument> document;
+    try {
+        document = documents.open(path, true);
+    } catch (const AutomationError& error) {
+        if (error.serverGone()) throw;
+        // Not plotted; the report tells the run why.
+        report_.openError = error.description();
+        report_.openElsewhere = openInSession(documents, path);
+        return;
+    }
+    // An application that hands back the user's own document instead of a
+    // second one leaves the count as it was: that one is not Quillon's.
+    if (documents.count() <= openBefore) {
+        report_.openElsewhere = true;
+        return;
+    }
+    connection_.rememberOpened(*document);
+    opened_ = std::move(document);
+    report_.opened = true;
+}
+
+bool LayoutPlotter::openInSession(CadDocuments& documents, const std::string& path) {
+    bool open = false;
+    // Only the reason given to the user depends on this; failing to tell leaves it "could not be opened".
+    tolerate([&] {
+        for (auto& document : documents.items())
+            if (isDocumentFor(document, path)) open = true;
+    });
+    return open;
+}
+
+bool LayoutPlotter::isDocumentFor(CadDocument& document, const std::string& path) {
+    const std::string name = document.name();
+    if (!equalsIgnoreCase(name, referenceFileName(path))) return false;
+    return samePath(joinFolder(document.path(), name), path);
+}
+
+bool LayoutPlotter::activateDrawing(const std::string& path, bool activate) {
+    return connection_.withApp([&](CadApplication& app) {
+        if (!opened_) return false;
+        try {
+            auto documents = app.documents().items();
+            // Documents are listed in opening order: the newest of that path
+            // is the one Quillon just opened, an older one the user's own.
+            for (auto document = documents.rbegin(); document != documents.rend(); ++document) {
+                if (!isDocumentFor(*document, path)) continue;
+                xrefs_.reloadXrefs();
+                app.zoomExtents();
+                document->regen(RegenScope::AllViewports);
+                document->regen(RegenScope::ActiveViewport);
+                if (activate) document->activate();
+                report_.found = true;
+                return true;
+            }
+        } catch (const AutomationError& error) {
+            if (error.serverGone()) throw;
+            // Reported on the drawing's row; the drawing is not plotted.
+            report_.activationError = error.description();
+        }
+        return false;
+    });
+}
+
+int LayoutPlotter::getLayouts() {
+    return connection_.withApp([](CadApplication& app) { return app.activeDocument().layouts().count() - 1; });
+}
+
+void LayoutPlotter::setLayoutsToPlot() {
+    if (!beginLayouts()) return;
+    while (plotNextLayout()) {
+    }
+}
+
+bool LayoutPlotter::beginLayouts() {
+    layoutsDocument_.reset();
+    layouts_.reset();
+    layoutQueue_.clear();
+    nextLayout_ = 0;
+    connection_.ensureConnected();
+    if (!selectionMade()) return false;
+    connection_.withApp([&](CadApplication& app) {
+        tolerate([&] { layoutsDocument_ = app.activeDocument(); });
+        if (!layoutsDocument_) return;
+        tolerate([&] {
+            // Foreground plotting: each plot is done before the next layout is set up.
+            if (layoutsDocument_->getVariable("BACKGROUNDPLOT").toInt() > 0)
+                layoutsDocument_->setVariable("BACKGROUNDPLOT", 0);
+        });
+        tolerate([&] { xrefs_.reloadXrefs(); });
+        tolerate([&] {
+            layouts_ = layoutsDocument_->layouts();
+            layoutQueue_ = layouts_->items();
+        });
+    });
+    return true;
+}
+
+bool LayoutPlotter::plotNextLayout() {
+    return noting(connection_, [&] {
+        while (nextLayout_ < layoutQueue_.size()) {
+            if (stopRequested_.load()) {
+                report_.stoppedBeforePlot = true;
+                return false;
+            }
+            auto& layout = layoutQueue_[nextLayout_++];
+            std::string name;
+            // A layout whose name cannot be read cannot be made active by name either.
+            if (!tolerate([&] { name = layout.name(); })) continue;
+            if (contains(name, "Model")) continue;
+            plotPaperLayout(name);
+            return nextLayout_ < layoutQueue_.size();
+        }
+        return false;
+    });
+}
+
+void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
+    CadDocument& document = *layoutsDocument_;
+    tolerate([&] { document.setActiveLayout(layouts_->item(layoutName)); });
+    std::optional<CadLayout> activated;
+    tolerate([&] { activated = document.paperSpace().layout(); });
+    if (activated) setUpPaperLayout(*activated->raw());
+
+    std::optional<CadPlot> plot;
+    auto documentPlot = [&]() -> CadPlot& {
+        if (!plot) plot = document.plot();
+        return *plot;
+    };
+    if (setup_.copies > 1) tolerate([&] { documentPlot().setNumberOfCopies(setup_.copies); });
+
+    ++report_.layoutsTried;
+    bool plotted = false;
+    const bool toFile = plotsToFile(setup_.printer);
+    if (toFile) {
+        std::string fileName;
+        tolerate([&] { fileName = layoutPlotFileName(document.name(), layoutName); });
+        tolerate([&] { plotted = documentPlot().plotToFile(fileName, setup_.printer); });
+    }
+    if (!toFile || !plotted) tolerate([&] { plotted = plotToDevice(documentPlot()); });
+    if (plotted) ++report_.layoutsPlotted;
+}
+
+void LayoutPlotter::setUpPaperLayout(AutoObject& layout) {
+    // Called by name on whatever object PaperSpace.Layout gives; a member it
+    // lacks fails alone and the set-up goes on.
+    tolerate([&] { layout.call("ZoomExtents"); });
+    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+    tolerate([&] { layout.put("ConfigName", Value(setup_.printer)); });
+    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+    std::vector<std::string> papers;
+    tolerate([&] { papers = layout.call("GetCanonicalMediaNames").toTextArray(); });
+    if (const auto match = matchPaper(papers, setup_.paper))
+        tolerate([&] { layout.put("CanonicalMediaName", Value(papers[*match])); });
+    tolerate([&] { layout.put("PlotWithPlotStyles", Value(true)); });
+    std::string styleSheet;
+    tolerate([&] { styleSheet = layout.get("StyleSheet").toText(); });
+    tolerate([&] { layout.put("StyleSheet", Value(styleSheetFor(styleSheet, setup_.ctb))); });
+    tolerate([&] { layout.put("PlotType", Value(autocad::plot_type::Extents)); });
+    tolerate([&] { layout.put("StandardScale", Value(autocad::standard_scale::ScaleToFit)); });
+    tolerate([&] { layout.put("UseStandardScale", Value(true)); });
+    tolerate([&] { layout.put("PlotRotation", Value(autocad::plot_rotation::Degrees90)); });
+    tolerate([&] { layout.put("CenterPlot", Value(true)); });
+    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+    tolerate([&] { layout.object("Plot")->put("QuietErrorMode", Value(true)); });
+}
+
+void LayoutPlotter::plotActiveLayout() {
+    connection_.withApp([&](CadApplication& app) {
+        if (stopRequested_.load()) {
+            report_.stoppedBeforePlot = true;
+            return;
+        }
+        if (!selectionMade()) return;
+        app.zoomExtents();
+        xrefs_.reloadXrefs();
+        auto document = app.activeDocument();
+        auto layout = document.activeLayout();
+        std::optional<CadPlot> plot;
+        auto documentPlot = [&]() -> CadPlot& {
+            if (!plot) plot = document.plot();
+            return *plot;
+        };
+        layout.refreshPlotDeviceInfo();
+        document.regen(RegenScope::ActiveViewport);
+        layout.setConfigName(setup_.printer);
+        const auto papers = layout.canonicalMediaNames();
+        if (const auto match = matchPaper(papers, setup_.paper)) layout.setCanonicalMediaName(papers[*match]);
+        layout.setPlotWithPlotStyles(true);
+        layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
+        layout.setPlotType(autocad::plot_type::Extents);
+        layout.setStandardScale(autocad::standard_scale::ScaleToFit);
+        layout.setUseStandardScale(true);
+        if (setup_.copies > 1) documentPlot().setNumberOfCopies(setup_.copies);
+        layout.setPlotRotation(autocad::plot_rotation::Degrees90);
+        layout.setCenterPlot(true);
+        layout.refreshPlotDeviceInfo();
+        documentPlot().setQuietErrorMode(true);
+
+        report_.activeLayoutTried = true;
+        bool plotted = false;
+        const bool toFile = plotsToFile(setup_.printer);
+        if (toFile) plotted = documentPlot().plotToFile(modelPlotFileName(report_.path), setup_.printer);
+        if (!toFile || !plotted) plotted = plotToDevice(documentPlot());
+        report_.activeLayoutPlotted = plotted;
+    });
+}
+
+bool LayoutPlotter::closeDrawing() {
+    if (!opened_) return false;  // nothing of Quillon's for this drawing: close nothing
+    CadDocument document = std::move(*opened_);
+    opened_.reset();
+    connection_.withApp([&](CadApplication& app) {
+        if (app.documents().count() > 0) closeQuillonsDocument(document);
+    });
+    return false;
+}
+
+}  // namespace quillon::plotting

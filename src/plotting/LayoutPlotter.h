@@ -1,0 +1,109 @@
+#pragma once
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "autocad/CadConnection.h"
+#include "base/FileSystem.h"
+#include "plotting/InformationSink.h"
+#include "plotting/PlotRules.h"
+#include "plotting/XrefReloader.h"
+
+namespace quillon::plotting {
+
+// What became of the drawing in hand, for the run to report on its row.
+struct DrawingReport {
+    std::string path;
+    bool fileFound = false;
+    // Quillon opened a document of its own for the drawing (and will close it).
+    bool opened = false;
+    // The drawing is open in the user's session and the application would
+    // not open it again as a document of its own.
+    bool openElsewhere = false;
+    std::string openError;
+    // ActivateDrawing found Quillon's document and prepared it.
+    bool found = false;
+    std::string activationError;
+    int layoutsTried = 0;
+    int layoutsPlotted = 0;
+    // PlotActiveLayout ran its plot; whether the application took the job.
+    bool activeLayoutTried = false;
+    bool activeLayoutPlotted = false;
+    // Stop was seen before a layout was plotted.
+    bool stoppedBeforePlot = false;
+};
+
+// The per-drawing operations a run calls in turn: open the drawing, find and
+// prepare its document, count its layouts, plot its active layout or all its
+// paper layouts with the user's choices, and close it.
+//
+// Only documents Quillon opened are ever closed: a drawing the user has open
+// (modified or not) is left alone, and when the drawing to plot is one of
+// them it is opened again read-only as a document of its own, or skipped
+// when the application will not do that.
+class LayoutPlotter {
+public:
+    LayoutPlotter(autocad::CadConnection& connection, XrefReloader& xrefs, base::FileSystem& files,
+                  InformationSink& messages, const std::atomic<bool>& stopRequested)
+        : connection_(connection), xrefs_(xrefs), files_(files), messages_(messages), stopRequested_(stopRequested) {}
+
+    void setSetup(const PlotSetup& setup) { setup_ = setup; }
+    const PlotSetup& setup() const { return setup_; }
+
+    // Each starts with the connection's guard. Failures of the application
+    // propagate unless the operation says otherwise.
+
+    // Starts a new drawing. False when no file exists at path; the open
+    // itself may fail without an error (the report says why).
+    bool openDrawing(const std::string& path);
+    // Finds the document Quillon opened for path (by its full path, ignoring
+    // case), reloads its references, regenerates it and, if asked, makes it
+    // active. False when there is none or any step fails.
+    bool activateDrawing(const std::string& path, bool activate);
+    // The active document's layouts less the model layout.
+    int getLayouts();
+    // Plots every paper layout; failures past the selection check are passed over.
+    void setLayoutsToPlot();
+    // Plots the active layout (model space for a drawing saved so).
+    void plotActiveLayout();
+    // Closes the document Quillon opened for the drawing, unsaved; nothing
+    // when it opened none. Always false.
+    bool closeDrawing();
+
+    // SetLayoutsToPlot in pieces, so a run can yield between layouts:
+    // beginLayouts does everything before the first layout (false when a
+    // choice is missing); each plotNextLayout plots one layout and answers
+    // whether another may follow.
+    bool beginLayouts();
+    bool plotNextLayout();
+
+    const DrawingReport& report() const { return report_; }
+
+private:
+    bool selectionMade();
+    void closeQuillonsDocument(autocad::CadDocument& document);
+    void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
+    bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
+    bool openInSession(autocad::CadDocuments& documents, const std::string& path);
+    void plotPaperLayout(const std::string& layoutName);
+    void setUpPaperLayout(automation::AutoObject& layout);
+
+    autocad::CadConnection& connection_;
+    XrefReloader& xrefs_;
+    base::FileSystem& files_;
+    InformationSink& messages_;
+    const std::atomic<bool>& stopRequested_;
+    PlotSetup setup_;
+    DrawingReport report_;
+    // The document Quillon opened for the drawing in hand.
+    std::optional<autocad::CadDocument> opened_;
+    // SetLayoutsToPlot's state between layouts.
+    std::optional<autocad::CadDocument> layoutsDocument_;
+    std::optional<autocad::CadLayouts> layouts_;
+    std::vector<autocad::CadLayout> layoutQueue_;
+    std::size_t nextLayout_ = 0;
+};
+
+}  // namespace quillon::plotting

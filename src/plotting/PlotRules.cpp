@@ -1,0 +1,108 @@
+#include "plotting/PlotRules.h"
+
+#include <cmath>
+
+namespace quillon::plotting {
+
+namespace {
+
+// A placeholder of the lists ("Select a Printer", "Select Ctb File", ...) or nothing.
+bool noChoice(std::string_view text) { return text.empty() || contains(text, "Select"); }
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool hasPlotExtension(std::string_view path) {
+    return path.size() >= 4 && equalsIgnoreCase(path.substr(path.size() - 4), ".dwg");
+}
+
+// Characters a Windows file name cannot hold; a layout may be named "A/B: Plan?".
+bool allowedInFileName(char c) {
+    if (static_cast<unsigned char>(c) < 0x20) return false;
+    switch (c) {
+        case '\\':
+        case '/':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+MissingChoice missingChoice(const PlotSetup& setup) {
+    if (noChoice(setup.printer) || setup.printer == "None") return MissingChoice::Printer;
+    if (noChoice(setup.paper)) return MissingChoice::Paper;
+    if (noChoice(setup.ctb)) return MissingChoice::PlotStyleTable;
+    return MissingChoice::None;
+}
+
+Information missingChoiceMessage(MissingChoice missing) {
+    switch (missing) {
+        case MissingChoice::Printer:
+            return {"Printer Not Selected", "Please Select a Printer before printing"};
+        case MissingChoice::Paper:
+            return {"Paper Not Selected", "Please Select a Paper Size before Ploting"};
+        case MissingChoice::PlotStyleTable:
+            return {"Plot Style Table Not Selected", "Please Select a Plot Style Table before printing"};
+        case MissingChoice::None:
+            break;
+    }
+    return {"", ""};
+}
+
+std::optional<std::size_t> matchPaper(const std::vector<std::string>& canonicalNames, std::string_view paper) {
+    for (std::size_t i = 0; i < canonicalNames.size(); ++i)
+        if (equalsIgnoreCase(canonicalNames[i], paper) || contains(canonicalNames[i], paper)) return i;
+    return std::nullopt;
+}
+
+std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view ctb) {
+    std::string table(ctb);
+    if (!endsWith(currentStyleSheet, "stb")) return table;
+    for (std::size_t at = table.find("ctb"); at != std::string::npos; at = table.find("ctb", at + 3))
+        table.replace(at, 3, "stb");
+    return table;
+}
+
+bool plotsToFile(std::string_view printer) { return endsWith(printer, "pc3"); }
+
+std::string layoutPlotFileName(std::string_view documentName, std::string_view layoutName) {
+    std::string_view drawing =
+        hasPlotExtension(documentName) ? documentName.substr(0, documentName.size() - 4) : documentName;
+    std::string name = std::string(drawing) + "-" + std::string(layoutName);
+    for (auto& c : name)
+        if (!allowedInFileName(c)) c = '_';
+    return name + ".plt";
+}
+
+std::string modelPlotFileName(std::string_view drawingPath) {
+    if (hasPlotExtension(drawingPath)) return std::string(drawingPath.substr(0, drawingPath.size() - 4)) + ".plt";
+    return std::string(drawingPath) + ".plt";
+}
+
+int progressValue(int k, int n) {
+    if (n <= 0) return 0;
+    return static_cast<int>(std::trunc(static_cast<double>(k) / static_cast<double>(n) * 100.0));
+}
+
+}  // namespace quillon::plotting

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon::plotting {
+
+// The user's choices as the plotting applies them: StrPrinter, StrPaper,
+// StrCTB and NumOfCopies of the main window.
+struct PlotSetup {
+    std::string printer;
+    std::string paper;
+    std::string ctb;
+    std::int16_t copies = 0;
+};
+
+// The first choice that counts as not made, in the order the user is told.
+enum class MissingChoice { None, Printer, Paper, PlotStyleTable };
+
+MissingChoice missingChoice(const PlotSetup& setup);
+
+struct Information {
+    const char* title;
+    const char* text;
+};
+// The message for a missing choice; MissingChoice::None has none.
+Information missingChoiceMessage(MissingChoice missing);
+
+// The index of the first canonical paper name that equals the chosen paper
+// ignoring case or contains it as written; none when nothing matches.
+std::optional<std::size_t> matchPaper(const std::vector<std::string>& canonicalNames, std::string_view paper);
+
+// The plot style table to set on a layout whose table is currentStyleSheet:
+// a drawing with named plot styles ("stb") gets the named twin of the chosen table.
+std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view ctb);
+
+// Plotter configurations ("pc3") are plotted to a file first.
+bool plotsToFile(std::string_view printer);
+
+// "<drawing name>-<layout name>.plt", so that the layouts of one drawing
+// never overwrite each other's file.
+std::string layoutPlotFileName(std::string_view documentName, std::string_view layoutName);
+// The drawing's path with its ".dwg" (any case) replaced by ".plt"; never the
+// drawing's own path.
+std::string modelPlotFileName(std::string_view drawingPath);
+
+// The progress bar's value after k of n entries: k / n * 100 in double
+// precision, divided first, truncated towards zero.
+int progressValue(int k, int n);
+
+// Text comparisons the way Windows compares file names: ASCII letters ignore case.
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+bool endsWith(std::string_view text, std::string_view suffix);
+bool contains(std::string_view text, std::string_view part);
+
+}  // namespace quillon::plotting

@@ -1,0 +1,279 @@
+#include "plotting/PlotRun.h"
+
+#include <utility>
+
+namespace quillon::plotting {
+
+using automation::AutomationError;
+
+namespace {
+
+constexpr const char* LostTitle = "AutoCAD Not Responding";
+constexpr const char* TooManyTitle = "Too Many Drawings";
+constexpr const char* TooManyText =
+    "A plot run can take at most 32767 listed drawings.\r\n"
+    "List fewer drawings (a smaller folder, or without sub-folders) and start the run again.";
+
+std::string errorText(const AutomationError& error) {
+    return error.description().empty() ? error.what() : error.description();
+}
+
+std::string counted(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSystem& files, PlotRunDisplay& display,
+                 PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup)
+    : kind_(kind),
+      connection_(connection),
+      display_(display),
+      list_(list),
+      stopRequested_(stopRequested),
+      setup_(std::move(setup)),
+      xrefs_(connection, files, stopRequested),
+      plotter_(connection, xrefs_, files, display, stopRequested) {
+    plotter_.setSetup(setup_);
+}
+
+bool PlotRun::start() {
+    if (started_) return !finished();
+    started_ = true;
+    if (const auto missing = missingChoice(setup_); missing != MissingChoice::None) {
+        const auto message = missingChoiceMessage(missing);
+        display_.showInformation(message.title, message.text);
+        ending_ = Ending::Refused;
+        return false;
+    }
+    const int count = list_.entryCount();
+    if (count > MaxEntries) {
+        display_.showInformation(TooManyTitle, TooManyText);
+        ending_ = Ending::Refused;
+        return false;
+    }
+    savedPanel_ = display_.statusPanelText();
+    entry_ = static_cast<std::int16_t>(count);
+    phase_ = Phase::Entry;
+    return true;
+}
+
+void PlotRun::runToEnd() {
+    if (!start()) return;
+    while (step()) {
+    }
+}
+
+bool PlotRun::step() {
+    if (!started_ && !start()) return false;
+    if (finished()) return false;
+    try {
+        switch (phase_) {
+            case Phase::Entry:
+                takeUpEntry();
+                break;
+            case Phase::Open:
+                openEntry();
+                break;
+            case Phase::Activate:
+                activateEntry();
+                break;
+            case Phase::Plot:
+                plotEntry();
+                break;
+            case Phase::Layouts:
+                plotNextLayout();
+                break;
+            case Phase::Close:
+                closeEntry();
+                break;
+            case Phase::AfterLoop:
+                afterLoop();
+                break;
+        }
+    } catch (const AutomationError& error) {
+        connection_.noteFailure(error);
+        if (error.serverGone() || !connection_.connected()) {
+            loseApplication(error);
+        } else {
+            failDrawing(error);
+        }
+    }
+    return !finished();
+}
+
+void PlotRun::takeUpEntry() {
+    if (entry_ < 1) {
+        phase_ = Phase::AfterLoop;
+        afterLoop();
+        return;
+    }
+    switch (kind_) {
+        case RunKind::AllListed:
+            display_.setPointer(Pointer::Hourglass);
+            if (stopRequested_.load()) {
+                display_.setPointer(Pointer::Normal);
+                return end(Ending::Stopped);
+            }
+            ++taken_;
+            savedPanel_ = display_.statusPanelText();
+            display_.setStatusPanelText(run_text::Processing);
+            progress();
+            break;
+        case RunKind::Selected:
+            ++taken_;
+            display_.setStatusPanelText(run_text::Processing);
+            progress();
+            display_.setPointer(Pointer::Hourglass);
+            if (stopRequested_.load()) {
+                display_.setPointer(Pointer::Normal);
+                return end(Ending::Stopped);
+            }
+            if (!list_.isSelected(entry_)) return nextEntry();
+            break;
+        case RunKind::AllDrawings:
+            ++taken_;
+            if (stopRequested_.load()) return end(Ending::Stopped);
+            display_.setPointer(Pointer::Hourglass);
+            display_.setStatusPanelText(run_text::Processing);
+            progress();
+            status(run_text::PrintingFolder + list_.directoryFolder() + run_text::Ellipsis);
+            display_.repaintStatus();
+            break;
+    }
+    phase_ = Phase::Open;
+}
+
+void PlotRun::openEntry() {
+    strFileName_ = list_.folder(entry_) + list_.fileName(entry_);
+    escapedError_.clear();
+    status(drawingStatus(run_text::Opening));
+    phase_ = Phase::Close;  // should opening fail, what Quillon opened is still closed
+    plotter_.openDrawing(strFileName_);
+    phase_ = Phase::Activate;
+}
+
+void PlotRun::activateEntry() {
+    phase_ = Phase::Close;
+    if (plotter_.activateDrawing(strFileName_, true)) phase_ = Phase::Plot;
+}
+
+void PlotRun::plotEntry() {
+    phase_ = Phase::Close;
+    const int paperLayouts = plotter_.getLayouts();
+    if (paperLayouts > 0 && list_.layoutsBox() != LayoutsBox::Clear) {
+        status(drawingStatus(run_text::PrintingLayouts));
+        if (plotter_.beginLayouts()) phase_ = Phase::Layouts;
+    } else {
+        status(drawingStatus(run_text::PrintingModel));
+        plotter_.plotActiveLayout();
+    }
+}
+
+void PlotRun::plotNextLayout() {
+    if (!plotter_.plotNextLayout()) phase_ = Phase::Close;
+}
+
+void PlotRun::closeEntry() {
+    status(drawingStatus(run_text::Closing));
+    std::string closeError;
+    try {
+        plotter_.closeDrawing();
+    } catch (const AutomationError& error) {
+        if (error.serverGone()) throw;
+        connection_.noteFailure(error);
+        // The drawing was plotted or not regardless; its row says it stayed open.
+        closeError = errorText(error);
+    }
+    auto outcome = outcomeOf(plotter_.report(), escapedError_);
+    outcome.closeError = closeError;
+    report(outcome);
+    endOfEntry();
+    nextEntry();
+}
+
+void PlotRun::endOfEntry() {
+    if (kind_ == RunKind::AllDrawings) {
+        display_.setPointer(Pointer::Normal);
+        return;
+    }
+    display_.setPointer(Pointer::Normal);
+    restorePanel();
+    display_.setProgress(0);
+    filesFound();
+}
+
+void PlotRun::nextEntry() {
+    --entry_;
+    phase_ = Phase::Entry;
+}
+
+void PlotRun::afterLoop() {
+    if (kind_ == RunKind::AllDrawings) filesFound();
+    restorePanel();
+    display_.setProgress(0);
+    display_.setPointer(Pointer::Normal);
+    end(Ending::Finished);
+}
+
+void PlotRun::failDrawing(const AutomationError& error) {
+    // Every step hands over to the close before its first call, so the
+    // drawing Quillon opened is closed after a failure too.
+    escapedError_ = errorText(error);
+    status("Error plotting " + strFileName_ + ": " + escapedError_);
+    phase_ = Phase::Close;
+}
+
+void PlotRun::loseApplication(const AutomationError& error) {
+    const bool inDrawing = phase_ != Phase::Entry && phase_ != Phase::AfterLoop;
+    if (inDrawing) report(outcomeOf(plotter_.report(), errorText(error)));
+    display_.setPointer(Pointer::Normal);
+    restorePanel();
+    display_.setProgress(0);
+    // Without serverGone the guard could not connect at all and has told the user so already.
+    if (error.serverGone())
+        display_.showInformation(LostTitle, "AutoCAD stopped responding while plotting " + strFileName_ + ":\r\n" +
+                                                errorText(error) +
+                                                "\r\nThe run has ended. The next run connects to AutoCAD again.");
+    end(Ending::ApplicationLost);
+}
+
+void PlotRun::end(Ending ending) {
+    ending_ = ending;
+    const std::string line = summary();
+    display_.setStatus(lastStatus_.empty() ? line : lastStatus_ + "\r\n" + line);
+}
+
+void PlotRun::report(const DrawingOutcome& outcome) {
+    if (outcome.plotted()) {
+        ++tally_.plotted;
+        tally_.sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;
+    } else if (outcome.kind == DrawingOutcome::Kind::Skipped) {
+        ++tally_.skipped;
+    } else {
+        ++tally_.failed;
+    }
+    display_.showOutcome(entry_, outcome);
+}
+
+std::string PlotRun::summary() const {
+    const char* lead = "Run finished: ";
+    if (ending_ == Ending::Stopped) lead = "Run stopped: ";
+    if (ending_ == Ending::ApplicationLost) lead = "Run ended, AutoCAD was lost: ";
+    return lead + counted(tally_.plotted, "drawing", "drawings") + " plotted (" +
+           counted(tally_.sheets, "sheet", "sheets") + "), " + std::to_string(tally_.skipped) + " skipped, " +
+           std::to_string(tally_.failed) + " failed.";
+}
+
+void PlotRun::status(const std::string& text) {
+    lastStatus_ = text;
+    display_.setStatus(text);
+}
+
+void PlotRun::progress() { display_.setProgress(progressValue(taken_, list_.entryCount())); }
+
+void PlotRun::restorePanel() { display_.setStatusPanelText(savedPanel_); }
+
+void PlotRun::filesFound() { status(std::to_string(list_.entryCount()) + run_text::FilesFound); }
+
+}  // namespace quillon::plotting

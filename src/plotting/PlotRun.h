@@ -1,0 +1,127 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "autocad/CadConnection.h"
+#include "base/FileSystem.h"
+#include "plotting/DrawingOutcome.h"
+#include "plotting/LayoutPlotter.h"
+#include "plotting/PlotRules.h"
+#include "plotting/PlotRunDisplay.h"
+#include "plotting/XrefReloader.h"
+
+namespace quillon::plotting {
+
+namespace run_text {
+inline constexpr const char* Opening = "Opening Drawing ";
+inline constexpr const char* PrintingLayouts = "Printing All Layouts of ";
+inline constexpr const char* PrintingModel = "Printing Model Space from Drawing ";
+inline constexpr const char* Closing = "Closing Drawing ";
+inline constexpr const char* Ellipsis = " ...";
+inline constexpr const char* FilesFound = "  Files Found  ";
+inline constexpr const char* PrintingFolder = "Printing All Drawings in ";
+inline constexpr const char* Processing = "Processing ...";
+}  // namespace run_text
+
+// The three plot runs: the "Print All &Drawing" button (Command2), "Print
+// &Selected Drawings" (mnuPrintMultiple) and "&Print All Drawings" (mnuAllPrint).
+enum class RunKind { AllListed, Selected, AllDrawings };
+
+// One plot run over the drawing list, from its last entry to its first.
+//
+// The run is stepped, so the window stays responsive: start() validates the
+// choices, then each step() does one piece of automation work (open a
+// drawing, prepare it, plot one layout or its model space, close it) and
+// returns whether more remains. The caller steps from the UI thread's message
+// loop (for example one step per posted message): automation calls must stay
+// on the thread that owns the connection, and between steps the window
+// repaints and the Stop button sets stopRequested. The run only reads that
+// flag: before each drawing, before each layout and inside the reference
+// search; the call in progress finishes, the drawing Quillon opened is
+// closed, and the run ends.
+//
+// An application error escaping a drawing is reported in Status and on the
+// drawing's row, the drawing is closed and the run goes on. A dead
+// application ends the run with a message; the connection lets go of it, so
+// the next run connects again.
+class PlotRun {
+public:
+    enum class Ending { Running, Refused, Finished, Stopped, ApplicationLost };
+
+    PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSystem& files, PlotRunDisplay& display,
+            PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup);
+
+    // Validates the choices (telling the user what is missing) and prepares
+    // the walk. False when the run is refused; nothing has been touched then.
+    bool start();
+    // One piece of work; false once the run has ended.
+    bool step();
+    // start(), then step() until the end.
+    void runToEnd();
+
+    bool finished() const { return ending_ != Ending::Running; }
+    Ending ending() const { return ending_; }
+    // StrFileName: the full path of the drawing in hand, then of the last one.
+    const std::string& strFileName() const { return strFileName_; }
+    // Drawings by outcome so far; each drawing's own outcome goes to its row.
+    struct Tally {
+        int plotted = 0;
+        int sheets = 0;
+        int skipped = 0;
+        int failed = 0;
+    };
+    const Tally& tally() const { return tally_; }
+    // The one-line summary shown under the last status text at the end.
+    std::string summary() const;
+
+    // A run's counters are 16-bit: longer lists are refused.
+    static constexpr int MaxEntries = 32767;
+
+private:
+    enum class Phase { Entry, Open, Activate, Plot, Layouts, Close, AfterLoop };
+
+    void takeUpEntry();
+    void openEntry();
+    void activateEntry();
+    void plotEntry();
+    void plotNextLayout();
+    void closeEntry();
+    void afterLoop();
+    void endOfEntry();
+    void nextEntry();
+
+    void report(const DrawingOutcome& outcome);
+    void failDrawing(const automation::AutomationError& error);
+    void loseApplication(const automation::AutomationError& error);
+    void end(Ending ending);
+
+    void status(const std::string& text);
+    void progress();
+    void restorePanel();
+    void filesFound();
+    std::string drawingStatus(const char* lead) const { return lead + strFileName_ + run_text::Ellipsis; }
+
+    RunKind kind_;
+    autocad::CadConnection& connection_;
+    PlotRunDisplay& display_;
+    PlotRunList& list_;
+    const std::atomic<bool>& stopRequested_;
+    PlotSetup setup_;
+    XrefReloader xrefs_;
+    LayoutPlotter plotter_;
+
+    Ending ending_ = Ending::Running;
+    Phase phase_ = Phase::Entry;
+    bool started_ = false;
+    std::int16_t entry_ = 0;
+    std::int16_t taken_ = 0;  // k: entries taken up
+    std::string savedPanel_;
+    std::string lastStatus_;
+    std::string strFileName_;
+    std::string escapedError_;
+    Tally tally_;
+};
+
+}  // namespace quillon::plotting

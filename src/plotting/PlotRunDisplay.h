@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+
+#include "plotting/DrawingOutcome.h"
+#include "plotting/InformationSink.h"
+
+namespace quillon::plotting {
+
+enum class Pointer { Normal, Hourglass };
+
+// What a run shows in the main window; the Windows side moves it to the
+// controls. Message boxes come through InformationSink.
+class PlotRunDisplay : public InformationSink {
+public:
+    // The two-line Status label.
+    virtual void setStatus(const std::string& text) = 0;
+    // Paints the Status label at once.
+    virtual void repaintStatus() = 0;
+    // The first panel of the status bar.
+    virtual std::string statusPanelText() = 0;
+    virtual void setStatusPanelText(const std::string& text) = 0;
+    // The progress bar, 0 to 100.
+    virtual void setProgress(int value) = 0;
+    virtual void setPointer(Pointer pointer) = 0;
+    // What became of the drawing of list entry `entry` (1-based, in the
+    // list's order when the run took it up; outcome.path names the drawing).
+    virtual void showOutcome(int entry, const DrawingOutcome& outcome) = 0;
+};
+
+// The "Print Layouts" check box.
+enum class LayoutsBox { Clear, Ticked, Grey };
+
+// The drawing list and the controls a run reads, as they are at each step.
+class PlotRunList {
+public:
+    virtual ~PlotRunList() = default;
+    virtual int entryCount() = 0;
+    // Entry 1 to entryCount() in the list's current order.
+    virtual std::string fileName(int entry) = 0;
+    // The "Path" column: the folder, ending in a backslash.
+    virtual std::string folder(int entry) = 0;
+    virtual bool isSelected(int entry) = 0;
+    virtual LayoutsBox layoutsBox() = 0;
+    // The folder of the directory list, for the all-drawings run's status text.
+    virtual std::string directoryFolder() = 0;
+};
+
+}  // namespace quillon::plotting

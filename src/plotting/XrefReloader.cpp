@@ -1,0 +1,110 @@
+#include "plotting/XrefReloader.h"
+
+#include "plotting/Tolerate.h"
+#include "plotting/XrefPaths.h"
+
+namespace quillon::plotting {
+
+using autocad::CadApplication;
+using autocad::CadBlock;
+using autocad::CadBlocks;
+using autocad::RegenScope;
+using automation::AutomationError;
+
+namespace {
+
+// The application's description of a reference whose file it failed to load.
+constexpr const char* NoDatabase = "No database";
+// The upward search walks at most this many folder components per call.
+constexpr int ComponentLimit = 8;
+
+void reloadByName(CadBlocks& blocks, CadBlock& reference) { blocks.item(reference.name()).reload(); }
+
+}  // namespace
+
+bool XrefReloader::reloadXrefs() {
+    return connection_.withApp([&](CadApplication& app) {
+        auto document = app.activeDocument();
+        const std::string drawingFolder = document.path();
+        auto blocks = document.blocks();
+        componentsWalked_ = 0;
+        bool metReference = false;
+        for (auto& block : blocks.items()) {
+            bool isReference = false;
+            if (metReference) {
+                tolerate([&] { isReference = block.isXRef(); });
+            } else {
+                isReference = block.isXRef();
+            }
+            if (!isReference) continue;
+            metReference = true;
+            repair(blocks, block, drawingFolder);
+        }
+        if (metReference) {
+            tolerate([&] { app.zoomExtents(); });
+            tolerate([&] { document.regen(RegenScope::AllViewports); });
+            tolerate([&] { document.regen(RegenScope::ActiveViewport); });
+        } else {
+            app.zoomExtents();
+            document.regen(RegenScope::AllViewports);
+            document.regen(RegenScope::ActiveViewport);
+        }
+        return true;
+    });
+}
+
+void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::string& drawingFolder) {
+    try {
+        reference.xrefModelSpaceCount();
+        return;  // loaded: nothing to repair
+    } catch (const AutomationError& error) {
+        if (error.serverGone()) throw;
+        // Only a reference the application could not load is searched for;
+        // any other failure leaves it alone.
+        if (error.description() != NoDatabase) return;
+    }
+    std::string storedPath;
+    tolerate([&] { storedPath = reference.path(); });
+    const std::string fileName = referenceFileName(storedPath);
+
+    if (!reRoot(reference, drawingFolder, storedPath)) searchUpwards(blocks, reference, drawingFolder, fileName);
+
+    // Reloaded once more whatever happened, and read again so the
+    // application settles the reference's state before plotting.
+    tolerate([&] { reloadByName(blocks, reference); });
+    tolerate([&] { reference.xrefModelSpaceCount(); });
+}
+
+bool XrefReloader::reRoot(CadBlock& reference, const std::string& drawingFolder, const std::string& storedPath) {
+    finder_.clearXrefGet();
+    for (const auto& candidate : reRootingCandidates(drawingFolder, storedPath)) {
+        if (!files_.fileExists(candidate)) continue;
+        tolerate([&] { reference.setPath(candidate); });
+        tolerate([&] { reference.reload(); });
+        return true;
+    }
+    return false;
+}
+
+bool XrefReloader::searchUpwards(CadBlocks& blocks, CadBlock& reference, const std::string& drawingFolder,
+                                 const std::string& fileName) {
+    const auto components = upwardComponents(drawingFolder);
+    for (auto component = components.rbegin(); component != components.rend(); ++component) {
+        ++componentsWalked_;
+        if (componentsWalked_ > ComponentLimit || component->find(':') != std::string::npos) return false;
+        const auto root = upwardSearchRoot(drawingFolder, *component);
+        if (!root) continue;
+        finder_.clearXrefGet();
+        finder_.clearFoundFile();
+        finder_.findFile(*root, fileName);
+        const std::string& found = finder_.foundFile();
+        if (characterCount(found) >= 3 && finder_.xrefGet() && files_.fileExists(found)) {
+            tolerate([&] { reference.setPath(found); });
+            tolerate([&] { reloadByName(blocks, reference); });
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace quillon::plotting

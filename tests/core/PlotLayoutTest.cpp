@@ -1,0 +1,397 @@
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "StandinTestSupport.h"
+#include "autocad/CadConnection.h"
+#include "base/StdFileSystem.h"
+#include "plotting/LayoutPlotter.h"
+#include "plotting/XrefReloader.h"
+
+namespace quillon::plotting {
+namespace {
+
+using automation::AutomationError;
+using automation::ObjectPtr;
+using nlohmann::json;
+using standin::JournalEntryType;
+using standin::testing::TempFolder;
+using Lines = std::vector<std::string>;
+
+class EngineLauncher : public autocad::CadLauncher {
+public:
+    ObjectPtr application;
+    ObjectPtr connectRunning() override { return application; }
+    ObjectPtr createInstance() override { throw AutomationError(automation::hresult::ClassString, "no class"); }
+};
+
+class SilentUi : public autocad::ConnectionUi {
+public:
+    void setStatus(const std::string&) override {}
+    void hideMainWindow() override {}
+    void showMainWindow() override {}
+    void showInformation(const std::string&, const std::string&) override {}
+    void closeMainWindow() override {}
+};
+
+class RecordedMessages : public InformationSink {
+public:
+    Lines shown;
+    void showInformation(const std::string& title, const std::string& text) override {
+        shown.push_back(title + "|" + text);
+    }
+};
+
+json scenario() {
+    return {
+        {"devices",
+         {{{"name", "Plotter.pc3"}, {"media", {"ISO_A3_(420.00_x_297.00_MM)", "ISO_A4_(210.00_x_297.00_MM)"}}},
+          {{"name", "Office Laser"}, {"media", {"Letter", "A4"}}},
+          {{"name", "NoFile.pc3"}, {"media", {"A4"}}, {"plotToFile", false}}}},
+        {"plotStyleTables", {"mono.ctb", "mono.stb"}},
+        {"plotFolder", "plots"},
+        {"drawings",
+         {{{"file", "A.dwg"}, {"layouts", {{{"name", "Sheet1"}}, {{"name", "Model2"}}, {{"name", "Sheet2"}}}}},
+          {{"file", "PLAN.DWG"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}},
+          {{"file", "Named.dwg"}, {"plotStyles", "stb"}}}},
+    };
+}
+
+class LayoutPlotting : public ::testing::Test {
+protected:
+    TempFolder dir;
+    std::shared_ptr<standin::Engine> engine;
+    EngineLauncher launcher;
+    SilentUi ui;
+    autocad::CadConnection connection{launcher, ui};
+    base::StdFileSystem files;
+    std::atomic<bool> stop{false};
+    RecordedMessages messages;
+    XrefReloader xrefs{connection, files, stop};
+    LayoutPlotter plotter{connection, xrefs, files, messages, stop};
+
+    void start(json extra = json::object()) {
+        json s = scenario();
+        s.update(extra);
+        dir.folder("plots");
+        engine = standin::Engine::fromJson(s.dump(), dir.path());
+        launcher.application = engine->application();
+        connection.connectAutoCAD();
+        plotter.setSetup({"Plotter.pc3", "A4", "mono.ctb", 1});
+    }
+    std::string drawing(const std::string& relative) { return dir.file(relative, "drawing"); }
+    void openAndActivate(const std::string& path) {
+        ASSERT_TRUE(plotter.openDrawing(path));
+        ASSERT_TRUE(plotter.activateDrawing(path, true));
+    }
+    std::size_t mark() const { return engine->journal().size(); }
+    Lines closedNames() const {
+        Lines out;
+        for (const auto& e : engine->journal())
+            if (e.type == JournalEntryType::Close) out.push_back(std::filesystem::path(e.close.document).filename());
+        return out;
+    }
+
+    // The journal from `from` on, one line per access, plot or close, with
+    // the scratch folder left out of every name.
+    Lines journalSince(std::size_t from) const {
+        const std::string prefix = dir.path() + "/";
+        auto shorten = [&](std::string text) {
+            for (auto at = text.find(prefix); at != std::string::npos; at = text.find(prefix))
+                text.erase(at, prefix.size());
+            return text;
+        };
+        Lines out;
+        const auto entries = engine->journal();
+        for (std::size_t i = from; i < entries.size(); ++i) {
+            const auto& e = entries[i];
+            if (e.type == JournalEntryType::Plot) {
+                out.push_back(shorten("plot " + e.plot.layout + " " + e.plot.media + " " + e.plot.styleSheet + " " +
+                                      e.plot.plotFile.value_or("(device)")));
+            } else if (e.type == JournalEntryType::Close) {
+                out.push_back(shorten("close " + e.close.document));
+            } else if (e.type == JournalEntryType::Access) {
+                const auto& a = e.access;
+                std::string line = a.object + "." + a.member;
+                if (a.kind == "put") line += "=" + a.args[0].dump();
+                if (a.kind == "call") line += a.args.dump();
+                if (a.kind == "enum") line += " enum";
+                if (a.failed()) line += " !";
+                out.push_back(shorten(line));
+            }
+        }
+        return out;
+    }
+};
+
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// ReloadXrefs on a drawing without references.
+Lines reloadWithoutReferences(const std::string& doc, const Lines& blocks) {
+    Lines out{"Application.ActiveDocument", "Document(" + doc + ").Path", "Document(" + doc + ").Blocks",
+              "Blocks(" + doc + ")._NewEnum enum"};
+    for (const auto& block : blocks) out.push_back("Block(" + block + " of " + doc + ").IsXRef");
+    return out + Lines{"Application.ZoomExtents[]", "Document(" + doc + ").Regen[1]", "Document(" + doc + ").Regen[0]"};
+}
+
+// One paper layout of SetLayoutsToPlot up to its plot output.
+Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const std::string& device,
+                       const std::string& paper) {
+    const std::string layout = "Layout(" + name + " of " + doc + ").";
+    return {"Layout(" + name + " of " + doc + ").Name",
+            "Layouts(" + doc + ").Item[\"" + name + "\"]",
+            "Document(" + doc + ").ActiveLayout={\"object\":\"Layout(" + name + " of " + doc + ")\"}",
+            "Document(" + doc + ").PaperSpace",
+            "Block(*Paper_Space of " + doc + ").Layout",
+            layout + "ZoomExtents[] !",
+            layout + "RefreshPlotDeviceInfo[]",
+            layout + "ConfigName=\"" + device + "\"",
+            layout + "RefreshPlotDeviceInfo[]",
+            layout + "GetCanonicalMediaNames[]",
+            layout + "CanonicalMediaName=\"" + paper + "\"",
+            layout + "PlotWithPlotStyles=true",
+            layout + "StyleSheet",
+            layout + "StyleSheet=\"mono.ctb\"",
+            layout + "PlotType=1",
+            layout + "StandardScale=0",
+            layout + "UseStandardScale=true",
+            layout + "PlotRotation=1",
+            layout + "CenterPlot=true",
+            layout + "RefreshPlotDeviceInfo[]",
+            layout + "Plot !"};
+}
+
+const std::string IsoA4 = "ISO_A4_(210.00_x_297.00_MM)";
+
+TEST_F(LayoutPlotting, AllPaperLayoutsAreSetUpAndPlottedInTabOrderSkippingModelOnes) {
+    start();
+    openAndActivate(drawing("A.dwg"));
+    plotter.setSetup({"Plotter.pc3", "A4", "mono.ctb", 2});
+    const auto from = mark();
+    plotter.setLayoutsToPlot();
+
+    const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0", "*Paper_Space1"};
+    const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2", "Document(A.dwg).Name"};
+    const Lines expected =
+        Lines{"Application.ActiveDocument", "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
+              "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
+        reloadWithoutReferences("A.dwg", blocks) +
+        Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).Name"} +
+        paperLayoutSetUp("A.dwg", "Sheet1", "Plotter.pc3", IsoA4) + copiesAndFile +
+        Lines{"plot Sheet1 " + IsoA4 + " mono.ctb plots/A-Sheet1.plt",
+              "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]", "Layout(Model2 of A.dwg).Name"} +
+        paperLayoutSetUp("A.dwg", "Sheet2", "Plotter.pc3", IsoA4) + copiesAndFile +
+        Lines{"plot Sheet2 " + IsoA4 + " mono.ctb plots/A-Sheet2.plt",
+              "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
+    EXPECT_EQ(journalSince(from), expected);
+    EXPECT_EQ(plotter.report().layoutsPlotted, 2);
+
+    const auto accesses = standin::accessesIn(engine->journal());
+    for (const auto& a : accesses) {
+        if (a.member == "SetVariable" || a.member == "NumberOfCopies") {
+            EXPECT_EQ(a.argKinds.back(), "int16") << a.member;
+        }
+    }
+}
+
+TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) {
+    start({{"defaultDevice", "Office Laser"}});
+    openAndActivate(drawing("M.dwg"));
+    plotter.setSetup({"Office Laser", "a4", "mono.ctb", 1});
+    const auto from = mark();
+    plotter.plotActiveLayout();
+
+    const std::string layout = "Layout(Model of M.dwg).";
+    const Lines expected = Lines{"Application.ZoomExtents[]"} +
+                           reloadWithoutReferences("M.dwg", {"*Model_Space", "*Paper_Space"}) +
+                           Lines{"Application.ActiveDocument",
+                                 "Document(M.dwg).ActiveLayout",
+                                 layout + "RefreshPlotDeviceInfo[]",
+                                 "Document(M.dwg).Regen[0]",
+                                 layout + "ConfigName=\"Office Laser\"",
+                                 layout + "GetCanonicalMediaNames[]",
+                                 layout + "CanonicalMediaName=\"A4\"",
+                                 layout + "PlotWithPlotStyles=true",
+                                 layout + "StyleSheet",
+                                 layout + "StyleSheet=\"mono.ctb\"",
+                                 layout + "PlotType=1",
+                                 layout + "StandardScale=0",
+                                 layout + "UseStandardScale=true",
+                                 layout + "PlotRotation=1",
+                                 layout + "CenterPlot=true",
+                                 layout + "RefreshPlotDeviceInfo[]",
+                                 "Document(M.dwg).Plot",
+                                 "Plot(M.dwg).QuietErrorMode=true",
+                                 "plot Model A4 mono.ctb (device)",
+                                 "Plot(M.dwg).PlotToDevice[]"};
+    EXPECT_EQ(journalSince(from), expected);
+    EXPECT_TRUE(plotter.report().activeLayoutPlotted);
+
+    engine = standin::Engine::fromJson(
+        json({{"faults", {{"throws", {{{"object", "Layout"}, {"member", "PlotType"}}}}}}}).dump(), dir.path());
+    launcher.application = engine->application();
+    connection.connectAutoCAD();
+    openAndActivate(drawing("M.dwg"));
+    EXPECT_THROW(plotter.plotActiveLayout(), AutomationError);
+}
+
+TEST_F(LayoutPlotting, PlotterConfigurationsGoToAFileFirstAndToTheDeviceWhenRefused) {
+    start({{"defaultDevice", "NoFile.pc3"}});
+    auto plotWith = [&](const char* device) {
+        openAndActivate(drawing("M.dwg"));
+        plotter.setSetup({device, "A4", "mono.ctb", 1});
+        const auto from = mark();
+        plotter.plotActiveLayout();
+        plotter.closeDrawing();
+        Lines outputs;
+        for (const auto& line : journalSince(from))
+            if (line.rfind("Plot(M.dwg).PlotTo", 0) == 0) outputs.push_back(line);
+        return outputs;
+    };
+    EXPECT_EQ(plotWith("NoFile.pc3"),
+              (Lines{"Plot(M.dwg).PlotToFile[\"M.plt\",\"NoFile.pc3\"]", "Plot(M.dwg).PlotToDevice[]"}));
+    EXPECT_EQ(plotWith("NoFile.PC3"), Lines{"Plot(M.dwg).PlotToDevice[]"});
+    EXPECT_EQ(plotWith("Office Laser"), Lines{"Plot(M.dwg).PlotToDevice[]"});
+}
+
+TEST_F(LayoutPlotting, NamedPlotStyleDrawingsGetTheStbTableAndCopiesAreSetOnlyAboveOne) {
+    start();
+    openAndActivate(drawing("Named.dwg"));
+    plotter.setSetup({"Plotter.pc3", "A3", "mono.ctb", 1});
+    const auto from = mark();
+    plotter.plotActiveLayout();
+    for (const auto& line : journalSince(from)) EXPECT_EQ(line.find("NumberOfCopies"), std::string::npos) << line;
+    const auto plots = standin::plotsIn(engine->journal());
+    ASSERT_EQ(plots.size(), 1u);
+    EXPECT_EQ(plots[0].styleSheet, "mono.stb");
+    EXPECT_EQ(plots[0].media, "ISO_A3_(420.00_x_297.00_MM)");
+    EXPECT_EQ(plots[0].copies, 1);
+}
+
+TEST_F(LayoutPlotting, StopEndsTheLayoutsBeforeTheNextOne) {
+    start();
+    openAndActivate(drawing("A.dwg"));
+    ASSERT_TRUE(plotter.beginLayouts());
+    EXPECT_TRUE(plotter.plotNextLayout());
+    stop = true;
+    const auto from = mark();
+    EXPECT_FALSE(plotter.plotNextLayout());
+    EXPECT_TRUE(journalSince(from).empty()) << "not even the next layout's name is read";
+    EXPECT_EQ(plotter.report().layoutsPlotted, 1);
+
+    // Stop already set: the foreground switch and the reference reload still happen, nothing is plotted.
+    openAndActivate(drawing("A.dwg"));
+    const auto again = mark();
+    plotter.setLayoutsToPlot();
+    const auto lines = journalSince(again);
+    EXPECT_EQ(lines[1], "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]");
+    EXPECT_EQ(lines.back(), "Layouts(A.dwg)._NewEnum enum");
+    EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 1u);
+}
+
+TEST_F(LayoutPlotting, AMissingChoiceIsToldAndNothingIsTouched) {
+    start();
+    openAndActivate(drawing("A.dwg"));
+    const auto from = mark();
+    plotter.setSetup({"None", "Select a Paper", "mono.ctb", 1});
+    plotter.setLayoutsToPlot();
+    plotter.setSetup({"Plotter.pc3", "A4", "Select Plot Style Table", 1});
+    plotter.plotActiveLayout();
+    EXPECT_TRUE(journalSince(from).empty());
+    EXPECT_EQ(messages.shown,
+              (Lines{"Printer Not Selected|Please Select a Printer before printing",
+                     "Plot Style Table Not Selected|Please Select a Plot Style Table before printing"}));
+}
+
+TEST_F(LayoutPlotting, TheUsersDrawingsAreNeverClosedButQuillonsModifiedLeftoverIs) {
+    start({{"openDocuments", {{{"path", dir.at("U.dwg")}, {"modified", true}}}}});
+    const auto path = drawing("A.dwg");
+    openAndActivate(path);
+    plotter.setLayoutsToPlot();
+    plotter.closeDrawing();
+    EXPECT_EQ(closedNames(), Lines{"A.dwg"});
+
+    // Quillon's own new drawing, modified and active, is dropped before the next open.
+    auto added = connection.app().documents().add();
+    connection.rememberOpened(added);
+    added.activeLayout().setConfigName("Office Laser");
+    plotter.openDrawing(drawing("M.dwg"));
+    plotter.closeDrawing();
+    EXPECT_EQ(closedNames(), (Lines{"A.dwg", "Drawing1.dwg", "M.dwg"}));
+    auto left = connection.app().documents().items();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].name(), "U.dwg");
+}
+
+TEST_F(LayoutPlotting, ADrawingOpenInTheUsersSessionIsPlottedFromAReadOnlyCopyOfItsOwn) {
+    const auto path = drawing("A.dwg");
+    start({{"openDocuments", {{{"path", path}, {"modified", true}}}}});
+    openAndActivate(path);
+    plotter.setLayoutsToPlot();
+    plotter.closeDrawing();
+
+    EXPECT_EQ(plotter.report().layoutsPlotted, 2);
+    EXPECT_EQ(closedNames(), Lines{"A.dwg"});
+    for (const auto& e : engine->journal()) {
+        if (e.type == JournalEntryType::Close) {
+            EXPECT_TRUE(e.close.readOnly);
+        }
+    }
+    auto documents = connection.app().documents().items();
+    ASSERT_EQ(documents.size(), 1u);
+    EXPECT_EQ(documents[0].getVariable("DBMOD").toInt(), 1);
+    EXPECT_EQ(documents[0].activeLayout().name(), "Model") << "the user's own document was not set up";
+}
+
+TEST_F(LayoutPlotting, WhenTheApplicationRefusesASecondCopyTheDrawingIsSkippedAndNothingClosed) {
+    const auto path = drawing("A.dwg");
+    start({{"reopenOpenDocuments", "refuse"}, {"openDocuments", {{{"path", path}}}}});
+    EXPECT_TRUE(plotter.openDrawing(path));
+    EXPECT_TRUE(plotter.report().openElsewhere);
+    EXPECT_FALSE(plotter.activateDrawing(path, true));
+    const auto from = mark();
+    plotter.closeDrawing();
+    EXPECT_TRUE(journalSince(from).empty());
+    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
+}
+
+TEST_F(LayoutPlotting, AUsersADwgIsNeverTakenForBADwg) {
+    start({{"openDocuments", {{{"path", drawing("A.dwg")}}}}});
+    const auto path = drawing("Jobs/BA.dwg");
+    openAndActivate(path);
+    plotter.plotActiveLayout();
+    plotter.closeDrawing();
+    EXPECT_EQ(standin::plotsIn(engine->journal()).at(0).drawing, path);
+    for (const auto& line : journalSince(0)) {
+        EXPECT_EQ(line.find("Document(A.dwg).Activate"), std::string::npos);
+        EXPECT_EQ(line.find("close A.dwg"), std::string::npos);
+    }
+
+    // Opening fails: nothing else of that name stands in for it.
+    start({{"openDocuments", {{{"path", drawing("A.dwg")}}}},
+           {"drawings", {{{"file", "BA.dwg"}, {"openError", "damaged"}}}}});
+    EXPECT_TRUE(plotter.openDrawing(path));
+    EXPECT_FALSE(plotter.activateDrawing(path, true));
+    EXPECT_EQ(plotter.report().openError, "Cannot open " + path + ": damaged");
+}
+
+TEST_F(LayoutPlotting, PlotFilesNeverNameTheDrawingAndEachLayoutGetsItsOwn) {
+    start();
+    const auto path = drawing("PLAN.DWG");
+    openAndActivate(path);
+    EXPECT_EQ(plotter.getLayouts(), 2);
+    plotter.setLayoutsToPlot();
+    plotter.plotActiveLayout();
+    Lines written;
+    for (const auto& plot : standin::plotsIn(engine->journal())) written.push_back(plot.plotFile.value_or(""));
+    EXPECT_EQ(written, (Lines{dir.at("plots/PLAN-Ground.plt"), dir.at("plots/PLAN-First.plt"), dir.at("PLAN.plt")}));
+    for (const auto& file : written) EXPECT_TRUE(std::filesystem::exists(file)) << file;
+    EXPECT_EQ(standin::testing::readText(path), "drawing");
+}
+
+}  // namespace
+}  // namespace quillon::plotting

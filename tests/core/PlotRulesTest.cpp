@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "plotting/PlotRules.h"
+
+namespace quillon::plotting {
+namespace {
+
+MissingChoice missingFor(std::string printer, std::string paper, std::string ctb) {
+    return missingChoice(PlotSetup{std::move(printer), std::move(paper), std::move(ctb), 0});
+}
+
+TEST(PlotRules, ChoicesAreCheckedPrinterThenPaperThenTable) {
+    EXPECT_EQ(missingFor("Select a Printer", "Select a Paper", "Select Plot Style Table"), MissingChoice::Printer);
+    EXPECT_EQ(missingFor("", "A4", "mono.ctb"), MissingChoice::Printer);
+    EXPECT_EQ(missingFor("None", "A4", "mono.ctb"), MissingChoice::Printer);
+    EXPECT_EQ(missingFor("Plotter.pc3", "Select Paper Size", ""), MissingChoice::Paper);
+    EXPECT_EQ(missingFor("Plotter.pc3", "A4", "Select Ctb File"), MissingChoice::PlotStyleTable);
+    // "None" is refused for the device only, "select" in another case is a name, and "0" is what a missing setting
+    // loads.
+    EXPECT_EQ(missingFor("0", "None", "None"), MissingChoice::None);
+    EXPECT_EQ(missingFor("select plotter", "A4", "mono.ctb"), MissingChoice::None);
+
+    const auto paper = missingChoiceMessage(MissingChoice::Paper);
+    EXPECT_STREQ(paper.title, "Paper Not Selected");
+    EXPECT_STREQ(paper.text, "Please Select a Paper Size before Ploting");
+}
+
+TEST(PlotRules, PaperMatchesByEqualityIgnoringCaseOrByContainmentAsWritten) {
+    const std::vector<std::string> media{"Letter", "ISO_A3_(420.00_x_297.00_MM)", "ISO_A4_(210.00_x_297.00_MM)",
+                                         "ISO_full_bleed_A4_(210.00_x_297.00_MM)", "a4"};
+    EXPECT_EQ(matchPaper(media, "A4"), 2u);
+    EXPECT_EQ(matchPaper(media, "letter"), 0u);
+    EXPECT_EQ(matchPaper(media, "iso_a3"), std::nullopt) << "a part in the wrong case matches nothing";
+    EXPECT_EQ(matchPaper(media, "A0"), std::nullopt);
+    EXPECT_EQ(matchPaper({}, "A4"), std::nullopt);
+}
+
+TEST(PlotRules, NamedPlotStyleDrawingsGetTheStbTwinOfTheTable) {
+    EXPECT_EQ(styleSheetFor("acad.stb", "ctb-mono.ctb"), "stb-mono.stb");
+    EXPECT_EQ(styleSheetFor("acad.STB", "mono.ctb"), "mono.ctb");
+    EXPECT_EQ(styleSheetFor("", "mono.ctb"), "mono.ctb");
+    EXPECT_EQ(styleSheetFor("acad.ctb", "Mono.CTB"), "Mono.CTB");
+}
+
+TEST(PlotRules, OnlyLowerCasePc3DevicesPlotToFile) {
+    EXPECT_TRUE(plotsToFile("DWF6 ePlot.pc3"));
+    EXPECT_FALSE(plotsToFile("DWF6 ePlot.PC3"));
+    EXPECT_FALSE(plotsToFile("Office Laser"));
+}
+
+TEST(PlotRules, PlotFileNamesNeverNameTheDrawingAndDifferPerLayout) {
+    EXPECT_EQ(modelPlotFileName("C:\\Jobs\\PLAN.DWG"), "C:\\Jobs\\PLAN.plt");
+    EXPECT_EQ(modelPlotFileName("C:\\x.dwg.old\\Site.Dwg"), "C:\\x.dwg.old\\Site.plt");
+    EXPECT_EQ(modelPlotFileName("C:\\Jobs\\odd"), "C:\\Jobs\\odd.plt");
+    EXPECT_EQ(layoutPlotFileName("PLAN.DWG", "Sheet 1"), "PLAN-Sheet 1.plt");
+    EXPECT_EQ(layoutPlotFileName("plan.dwg", "A/B: \"C\"?"), "plan-A_B_ _C__.plt");
+    EXPECT_NE(layoutPlotFileName("plan.dwg", "Ground"), layoutPlotFileName("plan.dwg", "First"));
+}
+
+TEST(PlotRules, ProgressDividesFirstAndTruncates) {
+    EXPECT_EQ(progressValue(1, 3), 33);
+    EXPECT_EQ(progressValue(2, 3), 66);
+    EXPECT_EQ(progressValue(3, 3), 100);
+    EXPECT_EQ(progressValue(7, 700), 1);
+    // 29/100 is 0.28999..., so a multiply-first computation would give 29 and this one gives 28.
+    EXPECT_EQ(progressValue(29, 100), 28);
+    EXPECT_EQ(progressValue(32767, 32767), 100);
+    EXPECT_EQ(progressValue(1, 0), 0);
+}
+
+}  // namespace
+}  // namespace quillon::plotting

@@ -1,0 +1,373 @@
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "StandinTestSupport.h"
+#include "autocad/CadConnection.h"
+#include "base/StdFileSystem.h"
+#include "plotting/PlotRun.h"
+
+namespace quillon::plotting {
+namespace {
+
+using automation::AutomationError;
+using automation::ObjectPtr;
+using nlohmann::json;
+using standin::JournalEntryType;
+using standin::testing::TempFolder;
+using Lines = std::vector<std::string>;
+
+class EngineLauncher : public autocad::CadLauncher {
+public:
+    ObjectPtr application;
+    ObjectPtr connectRunning() override { return application; }
+    ObjectPtr createInstance() override { throw AutomationError(automation::hresult::ClassString, "no class"); }
+};
+
+class SilentUi : public autocad::ConnectionUi {
+public:
+    void setStatus(const std::string&) override {}
+    void hideMainWindow() override {}
+    void showMainWindow() override {}
+    void showInformation(const std::string&, const std::string&) override {}
+    void closeMainWindow() override {}
+};
+
+// The main window as the run sees it: every change in order, as text.
+class RecordingDisplay : public PlotRunDisplay {
+public:
+    explicit RecordingDisplay(std::string scratch) : scratch_(std::move(scratch) + "/") {}
+    Lines events;
+    std::string panel = "Ready";
+
+    void setStatus(const std::string& text) override { add("status:" + text); }
+    void repaintStatus() override { add("repaint"); }
+    std::string statusPanelText() override { return panel; }
+    void setStatusPanelText(const std::string& text) override {
+        panel = text;
+        add("panel:" + text);
+    }
+    void setProgress(int value) override { add("progress:" + std::to_string(value)); }
+    void setPointer(Pointer pointer) override { add(pointer == Pointer::Hourglass ? "hourglass" : "normal"); }
+    void showInformation(const std::string& title, const std::string& text) override {
+        add("message:" + title + "|" + text);
+    }
+    void showOutcome(int entry, const DrawingOutcome& outcome) override {
+        add("row " + std::to_string(entry) + ": " + outcome.text());
+    }
+    Lines starting(const std::string& prefix) const {
+        Lines out;
+        for (const auto& e : events)
+            if (e.rfind(prefix, 0) == 0) out.push_back(e);
+        return out;
+    }
+
+private:
+    void add(std::string event) {
+        for (auto at = event.find(scratch_); at != std::string::npos; at = event.find(scratch_))
+            event.erase(at, scratch_.size());
+        events.push_back(std::move(event));
+    }
+    std::string scratch_;
+};
+
+class FakeList : public PlotRunList {
+public:
+    struct Row {
+        std::string name;
+        std::string folder;
+        bool selected = false;
+    };
+    std::vector<Row> rows;
+    LayoutsBox box = LayoutsBox::Ticked;
+    std::string directory = "C:\\Jobs";
+
+    int entryCount() override { return static_cast<int>(rows.size()); }
+    std::string fileName(int entry) override { return rows.at(static_cast<std::size_t>(entry - 1)).name; }
+    std::string folder(int entry) override { return rows.at(static_cast<std::size_t>(entry - 1)).folder; }
+    bool isSelected(int entry) override { return rows.at(static_cast<std::size_t>(entry - 1)).selected; }
+    LayoutsBox layoutsBox() override { return box; }
+    std::string directoryFolder() override { return directory; }
+};
+
+const PlotSetup Chosen{"Plotter.pc3", "A4", "mono.ctb", 1};
+
+class PlotRuns : public ::testing::Test {
+protected:
+    TempFolder dir;
+    std::shared_ptr<standin::Engine> engine;
+    EngineLauncher launcher;
+    SilentUi ui;
+    autocad::CadConnection connection{launcher, ui};
+    base::StdFileSystem files;
+    std::atomic<bool> stop{false};
+    RecordingDisplay display{dir.path()};
+    FakeList list;
+
+    void start(json extra = json::object()) {
+        json scenario = {{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                         {"defaultDevice", "Plotter.pc3"},
+                         {"plotStyleTables", {"mono.ctb"}},
+                         {"drawings", {{{"file", "L.dwg"}, {"layouts", {{{"name", "One"}}, {{"name", "Two"}}}}}}}};
+        scenario.update(extra);
+        engine = standin::Engine::fromJson(scenario.dump(), dir.path());
+        launcher.application = engine->application();
+    }
+    // Listed drawings, first to last; each file exists unless named "missing...".
+    void listDrawings(const Lines& names) {
+        list.rows.clear();
+        for (const auto& name : names) {
+            if (name.rfind("missing", 0) != 0) dir.file(name, "drawing");
+            list.rows.push_back({name, dir.path() + "/", false});
+        }
+    }
+    PlotRun& run(RunKind kind, PlotSetup setup = Chosen) {
+        runs_.push_back(std::make_unique<PlotRun>(kind, connection, files, display, list, stop, std::move(setup)));
+        return *runs_.back();
+    }
+    Lines opened() const {
+        Lines out;
+        for (const auto& a : standin::accessesIn(engine->journal()))
+            if (a.member == "Open") out.push_back(std::filesystem::path(a.args[0].get<std::string>()).filename());
+        return out;
+    }
+    Lines closed() const {
+        Lines out;
+        for (const auto& e : engine->journal())
+            if (e.type == JournalEntryType::Close) out.push_back(std::filesystem::path(e.close.document).filename());
+        return out;
+    }
+
+private:
+    std::vector<std::unique_ptr<PlotRun>> runs_;
+};
+
+// The display of one drawing plotted from model space in the all-listed run.
+Lines allListedEntry(int entry, const std::string& name, int progress, int count) {
+    return {"hourglass",
+            "panel:Processing ...",
+            "progress:" + std::to_string(progress),
+            "status:Opening Drawing " + name + " ...",
+            "status:Printing Model Space from Drawing " + name + " ...",
+            "status:Closing Drawing " + name + " ...",
+            "row " + std::to_string(entry) + ": Plotted (model space)",
+            "normal",
+            "panel:Ready",
+            "progress:0",
+            "status:" + std::to_string(count) + "  Files Found  "};
+}
+
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(PlotRuns, ChoicesAreValidatedInOrderBeforeAnythingIsTouched) {
+    start();
+    listDrawings({"A.dwg"});
+    const PlotSetup placeholders{"Select a Printer", "Select a Paper", "Select Plot Style Table", 0};
+    EXPECT_FALSE(run(RunKind::AllListed, placeholders).start());
+    EXPECT_FALSE(run(RunKind::Selected, {"Plotter.pc3", "", "", 0}).start());
+    EXPECT_FALSE(run(RunKind::AllDrawings, {"Plotter.pc3", "A4", "Select Ctb File", 0}).start());
+    EXPECT_FALSE(run(RunKind::AllListed, {"None", "A4", "mono.ctb", 0}).start());
+    EXPECT_EQ(display.events,
+              (Lines{"message:Printer Not Selected|Please Select a Printer before printing",
+                     "message:Paper Not Selected|Please Select a Paper Size before Ploting",
+                     "message:Plot Style Table Not Selected|Please Select a Plot Style Table before printing",
+                     "message:Printer Not Selected|Please Select a Printer before printing"}));
+    EXPECT_FALSE(connection.connected());
+}
+
+TEST_F(PlotRuns, AllListedPlotsFromTheLastEntryAndPutsTheDisplayBackAfterEach) {
+    start();
+    listDrawings({"A.dwg", "B.dwg", "C.dwg"});
+    auto& all = run(RunKind::AllListed);
+    all.runToEnd();
+
+    EXPECT_EQ(opened(), (Lines{"C.dwg", "B.dwg", "A.dwg"}));
+    EXPECT_EQ(closed(), (Lines{"C.dwg", "B.dwg", "A.dwg"}));
+    const Lines expected =
+        allListedEntry(3, "C.dwg", 33, 3) + allListedEntry(2, "B.dwg", 66, 3) + allListedEntry(1, "A.dwg", 100, 3) +
+        Lines{"panel:Ready", "progress:0", "normal",
+              "status:3  Files Found  \r\nRun finished: 3 drawings plotted (3 sheets), 0 skipped, 0 failed."};
+    EXPECT_EQ(display.events, expected);
+    EXPECT_EQ(all.ending(), PlotRun::Ending::Finished);
+    EXPECT_EQ(all.strFileName(), dir.at("A.dwg"));
+}
+
+TEST_F(PlotRuns, SelectedRunCountsEveryEntryButPlotsOnlyTheSelected) {
+    start();
+    listDrawings({"A.dwg", "B.dwg", "C.dwg", "D.dwg"});
+    list.rows[1].selected = true;
+    run(RunKind::Selected).runToEnd();
+
+    EXPECT_EQ(opened(), Lines{"B.dwg"});
+    EXPECT_EQ(display.starting("progress:"),
+              (Lines{"progress:25", "progress:50", "progress:75", "progress:0", "progress:100", "progress:0"}));
+    const Lines lastEntryAndEnd{
+        "panel:Processing ...",
+        "progress:100",
+        "hourglass",
+        "panel:Ready",
+        "progress:0",
+        "normal",
+        "status:4  Files Found  \r\nRun finished: 1 drawing plotted (1 sheet), 0 skipped, 0 failed."};
+    EXPECT_EQ(Lines(display.events.end() - 7, display.events.end()), lastEntryAndEnd);
+}
+
+TEST_F(PlotRuns, AllDrawingsRunLeavesItsProgressStandingUntilTheEnd) {
+    start();
+    listDrawings({"A.dwg", "B.dwg"});
+    list.directory = "C:\\Jobs\\J12";
+    run(RunKind::AllDrawings).runToEnd();
+
+    auto entry = [](int n, const std::string& name, int progress) {
+        return Lines{"hourglass",
+                     "panel:Processing ...",
+                     "progress:" + std::to_string(progress),
+                     "status:Printing All Drawings in C:\\Jobs\\J12 ...",
+                     "repaint",
+                     "status:Opening Drawing " + name + " ...",
+                     "status:Printing Model Space from Drawing " + name + " ...",
+                     "status:Closing Drawing " + name + " ...",
+                     "row " + std::to_string(n) + ": Plotted (model space)",
+                     "normal"};
+    };
+    const Lines end{"status:2  Files Found  ", "panel:Ready", "progress:0", "normal",
+                    "status:2  Files Found  \r\nRun finished: 2 drawings plotted (2 sheets), 0 skipped, 0 failed."};
+    EXPECT_EQ(display.events, entry(2, "B.dwg", 50) + entry(1, "A.dwg", 100) + end);
+}
+
+TEST_F(PlotRuns, AnEmptyListOnlyPutsTheDisplayBack) {
+    start();
+    run(RunKind::AllListed).runToEnd();
+    run(RunKind::Selected).runToEnd();
+    const Lines reset{"panel:Ready", "progress:0", "normal",
+                      "status:Run finished: 0 drawings plotted (0 sheets), 0 skipped, 0 failed."};
+    EXPECT_EQ(display.events, reset + reset);
+
+    display.events.clear();
+    run(RunKind::AllDrawings).runToEnd();
+    EXPECT_EQ(display.events.front(), "status:0  Files Found  ");
+    EXPECT_FALSE(connection.connected()) << "nothing asked of the application";
+}
+
+TEST_F(PlotRuns, StopLeftOverFromASearchEndsEveryRunBeforeItsFirstDrawing) {
+    start();
+    listDrawings({"A.dwg", "B.dwg"});
+    list.rows[1].selected = true;
+    stop = true;
+    const std::string stopped = "status:Run stopped: 0 drawings plotted (0 sheets), 0 skipped, 0 failed.";
+    run(RunKind::AllListed).runToEnd();
+    EXPECT_EQ(display.events, (Lines{"hourglass", "normal", stopped}));
+    display.events.clear();
+    run(RunKind::Selected).runToEnd();
+    EXPECT_EQ(display.events, (Lines{"panel:Processing ...", "progress:50", "hourglass", "normal", stopped}));
+    display.events.clear();
+    run(RunKind::AllDrawings).runToEnd();
+    EXPECT_EQ(display.events, Lines{stopped});
+    EXPECT_TRUE(opened().empty());
+}
+
+TEST_F(PlotRuns, ThePrintLayoutsBoxChoosesLayoutsOnlyForDrawingsThatHaveThem) {
+    start();
+    listDrawings({"M.dwg", "L.dwg"});
+    list.box = LayoutsBox::Grey;
+    run(RunKind::AllListed).runToEnd();
+    list.box = LayoutsBox::Clear;
+    run(RunKind::AllListed).runToEnd();
+    EXPECT_EQ(display.starting("row"), (Lines{"row 2: 2 layouts plotted", "row 1: Plotted (model space)",
+                                              "row 2: Plotted (model space)", "row 1: Plotted (model space)"}));
+    EXPECT_EQ(display.starting("status:Printing All Layouts of ").size(), 1u);
+}
+
+TEST_F(PlotRuns, AFailingDrawingIsReportedClosedAndTheRunGoesOn) {
+    start({{"faults",
+            {{"throws",
+              {{{"object", "Layouts"},
+                {"member", "Count"},
+                {"drawing", "B.dwg"},
+                {"description", "Layout table damaged"}}}}}}});
+    listDrawings({"A.dwg", "B.dwg"});
+    auto& all = run(RunKind::AllListed);
+    all.runToEnd();
+
+    EXPECT_EQ(closed(), (Lines{"B.dwg", "A.dwg"}));
+    EXPECT_EQ(display.starting("row"), (Lines{"row 2: Failed: Layout table damaged", "row 1: Plotted (model space)"}));
+    const auto statuses = display.starting("status:");
+    EXPECT_EQ(statuses[1], "status:Error plotting B.dwg: Layout table damaged");
+    EXPECT_EQ(statuses[2], "status:Closing Drawing B.dwg ...");
+    EXPECT_EQ(statuses.back(),
+              "status:2  Files Found  \r\nRun finished: 1 drawing plotted (1 sheet), 0 skipped, 1 failed.");
+}
+
+TEST_F(PlotRuns, DrawingsThatCannotBeTakenAreReportedAndTheUsersDocumentsSurvive) {
+    start({{"reopenOpenDocuments", "refuse"},
+           {"openDocuments", {{{"path", dir.at("Mine.dwg")}, {"modified", true}}}},
+           {"drawings", {{{"file", "Bad.dwg"}, {"openError", "the drawing file is damaged"}}}}});
+    listDrawings({"missing.dwg", "Bad.dwg", "Mine.dwg", "Good.dwg"});
+    run(RunKind::AllListed).runToEnd();
+
+    EXPECT_EQ(
+        display.starting("row"),
+        (Lines{"row 4: Plotted (model space)",
+               "row 3: Skipped: already open in AutoCAD, which would not open it again read-only",
+               "row 2: Failed: Cannot open Bad.dwg: the drawing file is damaged", "row 1: Skipped: file not found"}));
+    EXPECT_EQ(closed(), Lines{"Good.dwg"});
+    auto documents = connection.app().documents().items();
+    ASSERT_EQ(documents.size(), 1u);
+    EXPECT_EQ(documents[0].getVariable("DBMOD").toInt(), 1);
+}
+
+TEST_F(PlotRuns, StopBetweenLayoutsFinishesTheDrawingClosesItAndEnds) {
+    start();
+    listDrawings({"A.dwg", "L.dwg"});
+    auto& all = run(RunKind::AllListed);
+    ASSERT_TRUE(all.start());
+    while (standin::plotsIn(engine->journal()).empty() && all.step()) {
+    }
+    stop = true;
+    while (all.step()) {
+    }
+    EXPECT_EQ(all.ending(), PlotRun::Ending::Stopped);
+    EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 1u);
+    EXPECT_EQ(closed(), Lines{"L.dwg"});
+    EXPECT_EQ(opened(), Lines{"L.dwg"});
+    EXPECT_EQ(display.starting("row"), Lines{"row 2: 1 layout plotted (stopped)"});
+}
+
+TEST_F(PlotRuns, ADeadApplicationEndsTheRunAndTheNextRunConnectsAgain) {
+    listDrawings({"A.dwg", "B.dwg", "C.dwg"});
+    start();
+    run(RunKind::AllListed).runToEnd();
+    const auto callsForAll = engine->callCount();
+    connection.quitAutoCAD();
+
+    start({{"faults", {{"dieAfterCalls", callsForAll / 2}}}});
+    auto& dying = run(RunKind::AllListed);
+    display.events.clear();
+    dying.runToEnd();
+    EXPECT_EQ(dying.ending(), PlotRun::Ending::ApplicationLost);
+    EXPECT_FALSE(connection.connected());
+    const auto messages = display.starting("message:");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("message:AutoCAD Not Responding|AutoCAD stopped responding while plotting B.dwg", 0),
+              0u)
+        << messages[0];
+    EXPECT_EQ(display.events.back().rfind("status:", 0), 0u);
+    EXPECT_NE(display.events.back().find(
+                  "\r\nRun ended, AutoCAD was lost: 1 drawing plotted (1 sheet), 0 skipped, 1 failed."),
+              std::string::npos)
+        << display.events.back();
+
+    start();
+    auto& next = run(RunKind::AllListed);
+    next.runToEnd();
+    EXPECT_EQ(next.ending(), PlotRun::Ending::Finished);
+    EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 3u);
+}
+
+}  // namespace
+}  // namespace quillon::plotting
