@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "discovery/DrawingRow.h"
+#include "discovery/TextCollation.h"
+
+namespace quillon::discovery {
+
+// The rows behind the drawing list (a virtual list view asks it for the
+// texts of each shown row), with its sort state, selection and focus. Rows
+// are addressed by display index, 0 for the top row.
+//
+// Sorting compares the cells' texts through the collation (so "10 KB" comes
+// before "9 KB"); rows with equal keys keep the order in which they were
+// added, in either direction. Once sorted the list stays sorted by the same
+// column and direction, and rows added later take their sorted places.
+// Selection and focus belong to rows, so they follow a row when sorting
+// moves it.
+class DrawingList {
+public:
+    explicit DrawingList(const TextCollation& collation) : collation_(collation) {}
+
+    std::size_t size() const { return order_.size(); }
+    bool empty() const { return order_.empty(); }
+    const DrawingRow& row(std::size_t displayIndex) const { return rows_[order_.at(displayIndex)]; }
+    std::string fullPath(std::size_t displayIndex) const { return row(displayIndex).fullPath(); }
+
+    void add(DrawingRow row);
+    // Many rows at once: one merge instead of one insertion per row.
+    void add(std::vector<DrawingRow> rows);
+    // Removes every row, with its selection and focus; the sort state stays.
+    void clear();
+
+    int sortColumn() const { return sortColumn_; }
+    bool descending() const { return descending_; }
+    bool sorted() const { return sorted_; }
+    // A click on a column heading: another column sorts ascending by it, the
+    // current column reverses the direction; either way the list shows sorted.
+    void clickColumn(int column);
+    // Shows the list sorted by the current column and direction.
+    void showSorted();
+
+    bool isSelected(std::size_t displayIndex) const { return selected_[order_.at(displayIndex)] != 0; }
+    void setSelected(std::size_t displayIndex, bool selected);
+    // Display indices first to last inclusive, as a list view reports range changes.
+    void setSelectedRange(std::size_t first, std::size_t last, bool selected);
+    void selectAll();
+    void clearSelection();
+    std::size_t selectedCount() const { return selectedCount_; }
+    // Display indices of the selected rows, top to bottom.
+    std::vector<std::size_t> selectedIndices() const;
+
+    std::optional<std::size_t> focused() const;
+    void setFocused(std::optional<std::size_t> displayIndex);
+
+private:
+    using RowId = std::uint32_t;
+    bool before(RowId a, RowId b) const;
+    void makeKeys(RowId from);
+    void sortAll();
+    void placeNewRows(RowId firstNew);
+    void renumber();
+
+    const TextCollation& collation_;
+    std::vector<DrawingRow> rows_;        // in the order added
+    std::vector<RowId> order_;            // display index -> row
+    std::vector<RowId> position_;         // row -> display index
+    std::vector<std::uint8_t> selected_;  // by row
+    std::size_t selectedCount_ = 0;
+    std::optional<RowId> focusedRow_;
+    std::vector<std::string> keys_;  // by row, for the sort column, while sorted
+
+    int sortColumn_ = 0;
+    bool descending_ = false;
+    bool sorted_ = false;
+};
+
+}  // namespace quillon::discovery

@@ -1,0 +1,89 @@
+#include "discovery/DrawingSearch.h"
+
+#include <set>
+#include <vector>
+
+#include "base/Paths.h"
+#include "discovery/NamePattern.h"
+
+namespace quillon::discovery {
+
+namespace {
+
+bool isCandidateFolder(const base::DirEntry& entry) {
+    if (!entry.isDirectory || entry.hidden || entry.system) return false;
+    // A link may lead back to an ancestor; its target is searched where it really lives.
+    if (entry.isReparsePoint) return false;
+    if (entry.name.empty() || entry.name.front() == '.') return false;
+    return hasNoExtension(entry.name);
+}
+
+bool isListedFile(const base::DirEntry& entry, const std::string& pattern) {
+    return !entry.isDirectory && !entry.hidden && !entry.system && matchesPattern(entry.name, pattern);
+}
+
+}  // namespace
+
+DrawingRow DrawingSearch::rowFor(const std::string& folder, const base::DirEntry& entry) const {
+    return DrawingRow{entry.name, folder, services_.types.describe(entry.name), sizeText(entry.size, services_.numbers),
+                      dateText(entry.lastWriteTime, services_.dates)};
+}
+
+SearchSummary DrawingSearch::run(const SearchRequest& request) {
+    SearchSummary summary;
+    std::set<base::FolderIdentity> visited;
+    // Folders still to search, the next one last; an explicit stack because
+    // extended-length paths allow trees far deeper than the call stack would like.
+    std::vector<std::string> pending{base::addBackslash(request.folder)};
+    std::vector<std::string> candidates;
+
+    while (!pending.empty() && !summary.stopped) {
+        const std::string folder = std::move(pending.back());
+        pending.pop_back();
+        if (stopRequested()) {
+            summary.stopped = true;
+            break;
+        }
+        if (auto identity = services_.fileSystem.identity(folder)) {
+            if (!visited.insert(*identity).second) continue;
+        }
+        ++summary.folders;
+        // Before the listing, so a slow folder shows its name while it is read.
+        sink_.setStatus(search_text::searching(folder));
+
+        // The listing already says what each entry is and carries its size and
+        // time, so no second look at each file is needed. A folder that cannot
+        // be listed has no files and no sub-folders.
+        auto entries = services_.fileSystem.list(folder);
+        candidates.clear();
+        if (entries) {
+            for (const auto& entry : *entries) {
+                if (entry.isDirectory) {
+                    if (request.includeSubfolders && isCandidateFolder(entry)) candidates.push_back(entry.name);
+                } else if (isListedFile(entry, request.pattern)) {
+                    sink_.addRow(rowFor(folder, entry));
+                    ++summary.rows;
+                }
+                if (stopRequested()) {
+                    summary.stopped = true;
+                    break;
+                }
+            }
+        }
+        for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) pending.push_back(folder + *it + '\\');
+    }
+
+    // Each finished folder level would set these texts in turn; the outermost
+    // folder's, which name the whole list, are the ones that last.
+    sink_.setStatus("");
+    if (summary.rows > 0) {
+        sink_.setLabel(search_text::foundLabel(request.folder));
+        sink_.setStatus(search_text::foundStatus(summary.rows));
+    } else {
+        sink_.setLabel(search_text::NoFiles);
+        sink_.setStatus(search_text::NoFiles);
+    }
+    return summary;
+}
+
+}  // namespace quillon::discovery

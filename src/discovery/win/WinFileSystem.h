@@ -1,0 +1,17 @@
+#pragma once
+
+#include "base/FileSystem.h"
+
+namespace quillon::discovery {
+
+// The Windows file system for the search: Unicode names throughout,
+// extended-length paths, and folder identity by volume and file index.
+// Holds no state, so any number of threads may use one instance.
+class WinFileSystem : public base::FileSystem {
+public:
+    std::optional<std::vector<base::DirEntry>> list(const std::string& folder) override;
+    std::optional<base::FolderIdentity> identity(const std::string& folder) override;
+    bool fileExists(const std::string& path) override;
+};
+
+}  // namespace quillon::discovery

@@ -1,0 +1,82 @@
+#include "plotting/PlotLists.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace quillon::plotting {
+
+using autocad::CadApplication;
+using autocad::CadLayout;
+
+namespace {
+
+// Sizes every paper list offers ahead of the CAD application's own names.
+constexpr const char* PlotListsStandardSizes[] = {"A0", "A1", "A3", "A4"};
+constexpr const char* PaperListStandardSizes[] = {"A0", "A1", "A4", "A3"};
+// Only the first thirty media names can be offered.
+constexpr std::size_t MediaWalkLimit = 30;
+
+// The model-space plot configuration of the active document, refreshed so
+// its lists are those of its current device.
+CadLayout plotConfigurationSource(autocad::CadConnection& connection, CadApplication& app) {
+    auto documents = app.documents();
+    if (documents.count() == 0) {
+        // The lists come from an open drawing; without one, a new empty one serves.
+        auto added = documents.add();
+        connection.rememberOpened(added);
+    }
+    CadApplication application(app.raw()->object("Application"));
+    auto layout = application.activeDocument().modelSpace().layout();
+    layout.refreshPlotDeviceInfo();
+    return layout;
+}
+
+void fillPaper(ComboBox& paperBox, const char* const (&standardSizes)[4], const std::vector<std::string>& mediaNames) {
+    paperBox.clear();
+    paperBox.setText(plot_list_text::PaperPlaceholder);
+    for (const char* size : standardSizes) paperBox.addItem(size);
+    const std::string exclusion = exclusionText(paperBox);
+    for (std::size_t i = 0; i < mediaNames.size(); ++i) {
+        if (i > MediaWalkLimit) break;
+        const std::string& name = mediaNames[i];
+        // Both tests are case-sensitive: a name without a capital A never qualifies.
+        if (i < MediaWalkLimit && name.find('A') != std::string::npos && exclusion.find(name) == std::string::npos)
+            paperBox.addItem(name);
+    }
+}
+
+void fillAll(ComboBox& box, const char* placeholder, const std::vector<std::string>& names) {
+    box.clear();
+    box.setText(placeholder);
+    for (const auto& name : names) box.addItem(name);
+}
+
+}  // namespace
+
+std::string exclusionText(const ComboBox& paperBox) {
+    std::string text;
+    const std::size_t count = std::min<std::size_t>(paperBox.itemCount(), 4);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) text += plot_list_text::ExclusionSeparator;
+        text += paperBox.itemText(i);
+    }
+    return text;
+}
+
+void fillPlotLists(autocad::CadConnection& connection, ComboBox& deviceBox, ComboBox& paperBox, ComboBox& styleBox) {
+    connection.withApp([&](CadApplication& app) {
+        auto layout = plotConfigurationSource(connection, app);
+        fillAll(deviceBox, plot_list_text::DevicePlaceholder, layout.plotDeviceNames());
+        fillPaper(paperBox, PlotListsStandardSizes, layout.canonicalMediaNames());
+        fillAll(styleBox, plot_list_text::StylePlaceholder, layout.plotStyleTableNames());
+    });
+}
+
+void fillPaperList(autocad::CadConnection& connection, ComboBox& paperBox) {
+    connection.withApp([&](CadApplication& app) {
+        auto layout = plotConfigurationSource(connection, app);
+        fillPaper(paperBox, PaperListStandardSizes, layout.canonicalMediaNames());
+    });
+}
+
+}  // namespace quillon::plotting

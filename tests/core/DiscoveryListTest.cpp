@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "discovery/DrawingList.h"
+
+namespace quillon::discovery {
+namespace {
+
+DrawingRow row(std::string name, std::string size = "1 KB", std::string folder = "C:\\D\\") {
+    return DrawingRow{std::move(name), std::move(folder), "DWG File", std::move(size), "01/01/2024"};
+}
+
+class DrawingListTest : public ::testing::Test {
+protected:
+    AsciiCaseInsensitiveCollation collation;
+    DrawingList list{collation};
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < list.size(); ++i) out.push_back(list.row(i).name);
+        return out;
+    }
+    using Names = std::vector<std::string>;
+};
+
+TEST_F(DrawingListTest, RowsShowInTheOrderAddedUntilSorted) {
+    list.add({row("b.dwg"), row("C.dwg"), row("a.dwg")});
+    EXPECT_FALSE(list.sorted());
+    EXPECT_EQ(names(), (Names{"b.dwg", "C.dwg", "a.dwg"}));
+    EXPECT_EQ(list.fullPath(1), "C:\\D\\C.dwg");
+}
+
+TEST_F(DrawingListTest, TheFirstClickOnFileNameSortsDescending) {
+    list.add({row("b.dwg"), row("C.dwg"), row("a.dwg")});
+    list.clickColumn(0);
+    EXPECT_TRUE(list.descending());
+    EXPECT_EQ(names(), (Names{"C.dwg", "b.dwg", "a.dwg"}));
+}
+
+TEST_F(DrawingListTest, ClicksOnOneHeadingAlternateAndAnotherHeadingStartsAscending) {
+    list.add({row("1", "1 KB", "C:\\B\\"), row("2", "3 KB", "C:\\A\\"), row("3", "2 KB", "C:\\C\\")});
+    list.clickColumn(1);
+    EXPECT_EQ(names(), (Names{"2", "1", "3"}));
+    list.clickColumn(1);
+    EXPECT_EQ(names(), (Names{"3", "1", "2"}));
+    list.clickColumn(1);
+    EXPECT_EQ(names(), (Names{"2", "1", "3"}));
+    list.clickColumn(3);
+    EXPECT_EQ(list.sortColumn(), 3);
+    EXPECT_FALSE(list.descending());
+    EXPECT_EQ(names(), (Names{"1", "3", "2"}));
+}
+
+TEST_F(DrawingListTest, SizesSortAsTextCaseIsIgnoredAndTiesKeepTheirOrder) {
+    list.add({row("nine", "9 KB"), row("ten", "10 KB"), row("x", "10 kb"), row("Ten", "10 KB")});
+    list.clickColumn(3);
+    EXPECT_EQ(names(), (Names{"ten", "x", "Ten", "nine"}));
+    list.clickColumn(3);
+    EXPECT_EQ(names(), (Names{"nine", "ten", "x", "Ten"}));
+}
+
+TEST_F(DrawingListTest, RowsAddedWhileSortedTakeTheirPlaces) {
+    list.add({row("m"), row("c")});
+    list.clickColumn(1);
+    list.clickColumn(0);  // ascending by name
+    list.add(row("a"));
+    list.add({row("z"), row("d"), row("b")});
+    EXPECT_EQ(names(), (Names{"a", "b", "c", "d", "m", "z"}));
+}
+
+TEST_F(DrawingListTest, TheSortStateOutlivesClearingAndTheEnterKeySortsWithoutChangingIt) {
+    list.add({row("a"), row("b")});
+    list.clickColumn(0);
+    list.clear();
+    EXPECT_TRUE(list.sorted());
+    list.add({row("a"), row("c"), row("b")});
+    EXPECT_EQ(names(), (Names{"c", "b", "a"}));
+
+    DrawingList fresh{collation};
+    fresh.add({row("b"), row("a")});
+    fresh.showSorted();
+    EXPECT_EQ(fresh.sortColumn(), 0);
+    EXPECT_FALSE(fresh.descending());
+    EXPECT_EQ(fresh.row(0).name, "a");
+}
+
+TEST_F(DrawingListTest, SelectionAndFocusFollowTheirRowsWhenSorted) {
+    list.add({row("c"), row("a"), row("b")});
+    list.setSelected(0, true);  // c
+    list.setSelected(2, true);  // b
+    list.setFocused(2);
+    list.clickColumn(1);
+    list.clickColumn(0);  // ascending by name: a b c
+    EXPECT_EQ(list.selectedIndices(), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(list.focused(), 1u);
+    EXPECT_EQ(list.selectedCount(), 2u);
+}
+
+TEST_F(DrawingListTest, SelectAllRangesAndClearing) {
+    list.selectAll();
+    EXPECT_EQ(list.selectedCount(), 0u);
+    std::vector<DrawingRow> many;
+    for (int i = 0; i < 500; ++i) many.push_back(row(std::to_string(i)));
+    list.add(std::move(many));
+    list.selectAll();
+    EXPECT_EQ(list.selectedCount(), 500u);
+    list.setSelectedRange(10, 19, false);
+    EXPECT_EQ(list.selectedCount(), 490u);
+    EXPECT_FALSE(list.isSelected(15));
+    list.setSelected(15, true);
+    list.setSelected(15, true);
+    EXPECT_EQ(list.selectedCount(), 491u);
+    list.clear();
+    EXPECT_EQ(list.selectedCount(), 0u);
+    EXPECT_FALSE(list.focused());
+    EXPECT_THROW(list.setSelectedRange(0, 0, true), std::out_of_range);
+}
+
+}  // namespace
+}  // namespace quillon::discovery

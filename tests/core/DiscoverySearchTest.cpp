@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "discovery/DrawingSearch.h"
+#include "discovery/SearchRunner.h"
+
+namespace quillon::discovery {
+namespace {
+
+using base::DirEntry;
+using base::FolderIdentity;
+
+DirEntry file(std::string name, std::uint64_t size = 2048) {
+    DirEntry e;
+    e.name = std::move(name);
+    e.size = size;
+    e.lastWriteTime = fileTimeFromUtc({2024, 3, 5, 13, 4, 5});
+    return e;
+}
+
+DirEntry folder(std::string name) {
+    DirEntry e;
+    e.name = std::move(name);
+    e.isDirectory = true;
+    return e;
+}
+
+template <class T>
+T with(T entry, bool T::*flag) {
+    entry.*flag = true;
+    return entry;
+}
+
+// A folder tree in memory; every folder has its own identity unless told otherwise.
+class MemoryFileSystem : public base::FileSystem {
+public:
+    void add(const std::string& path, std::vector<DirEntry> entries) {
+        folders_[path] = std::move(entries);
+        if (!identities_.count(path)) identities_[path] = FolderIdentity{1, identities_.size() + 1};
+    }
+    void sameFolderAs(const std::string& path, const std::string& original) {
+        identities_[path] = identities_[original];
+    }
+
+    std::optional<std::vector<DirEntry>> list(const std::string& path) override {
+        listed.push_back(path);
+        auto it = folders_.find(path);
+        if (it == folders_.end()) return std::nullopt;
+        return it->second;
+    }
+    std::optional<FolderIdentity> identity(const std::string& path) override {
+        auto it = identities_.find(path);
+        if (it == identities_.end()) return std::nullopt;
+        return it->second;
+    }
+    bool fileExists(const std::string&) override { return false; }
+
+    std::vector<std::string> listed;
+
+private:
+    std::map<std::string, std::vector<DirEntry>> folders_;
+    std::map<std::string, FolderIdentity> identities_;
+};
+
+struct Recorder : SearchSink {
+    std::vector<DrawingRow> rows;
+    std::vector<std::string> statuses;
+    std::vector<std::string> labels;
+    std::function<void()> onRow;
+    void addRow(DrawingRow row) override {
+        rows.push_back(std::move(row));
+        if (onRow) onRow();
+    }
+    void setStatus(const std::string& text) override { statuses.push_back(text); }
+    void setLabel(const std::string& text) override { labels.push_back(text); }
+    std::vector<std::string> paths() const {
+        std::vector<std::string> out;
+        for (const auto& r : rows) out.push_back(r.fullPath());
+        return out;
+    }
+};
+
+class DrawingSearchTest : public ::testing::Test {
+protected:
+    MemoryFileSystem fs;
+    FixedNumberFormatter numbers;
+    FixedDateTimeFormatter dates;
+    FixedFileTypeNames types;
+    SearchServices services{fs, numbers, dates, types};
+    Recorder sink;
+    std::atomic<bool> stop{false};
+
+    SearchSummary search(const std::string& root, bool subfolders) {
+        return DrawingSearch(services, sink, stop).run({root, "*.DWG", subfolders});
+    }
+
+    // C:\Jobs with files, a sub-folder tree, and folders the rules leave out.
+    void jobsTree() {
+        fs.add("C:\\Jobs\\", {folder("Site"), file("b.dwg"), folder("Rev.2"), file("a.DWG"), folder("Arch")});
+        fs.add("C:\\Jobs\\Site\\", {file("s1.dwg"), folder("Deep")});
+        fs.add("C:\\Jobs\\Site\\Deep\\", {file("d.dwg")});
+        fs.add("C:\\Jobs\\Rev.2\\", {file("never.dwg")});
+        fs.add("C:\\Jobs\\Arch\\", {file("arch.dwg")});
+    }
+};
+
+TEST_F(DrawingSearchTest, FilesOfAFolderComeBeforeItsSubfoldersWhichGoDepthFirst) {
+    jobsTree();
+    const auto summary = search("C:\\Jobs", true);
+    EXPECT_EQ(sink.paths(), (std::vector<std::string>{"C:\\Jobs\\b.dwg", "C:\\Jobs\\a.DWG", "C:\\Jobs\\Site\\s1.dwg",
+                                                      "C:\\Jobs\\Site\\Deep\\d.dwg", "C:\\Jobs\\Arch\\arch.dwg"}));
+    EXPECT_EQ(summary.rows, 5u);
+    EXPECT_FALSE(summary.stopped);
+}
+
+TEST_F(DrawingSearchTest, WithoutSubfoldersOnlyTheFolderItselfIsRead) {
+    jobsTree();
+    search("C:\\Jobs\\", false);
+    EXPECT_EQ(sink.paths(), (std::vector<std::string>{"C:\\Jobs\\b.dwg", "C:\\Jobs\\a.DWG"}));
+    EXPECT_EQ(fs.listed, (std::vector<std::string>{"C:\\Jobs\\"}));
+}
+
+TEST_F(DrawingSearchTest, RowsCarryTheFiveTexts) {
+    fs.add("C:\\", {file("Plan.dwg", 1536)});
+    search("C:\\", false);
+    ASSERT_EQ(sink.rows.size(), 1u);
+    EXPECT_EQ(sink.rows[0], (DrawingRow{"Plan.dwg", "C:\\", "DWG File", "1.5 KB", "05/03/2024 13:04:05"}));
+}
+
+TEST_F(DrawingSearchTest, OnlyOrdinaryFilesWhoseOwnNameEndsInDwgAreListed) {
+    fs.add("C:\\D\\", {file("plan.dwg"), file("plan.dwgbak"), file("PLAN~1.DWG.txt"),
+                       with(file("h.dwg"), &DirEntry::hidden), with(file("s.dwg"), &DirEntry::system),
+                       folder("folder.dwg"), file("Ünïcødé 図面.Dwg"), file("noext"), file(".dwg")});
+    search("C:\\D", false);
+    std::vector<std::string> names;
+    for (const auto& r : sink.rows) names.push_back(r.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"plan.dwg", "Ünïcødé 図面.Dwg", ".dwg"}));
+}
+
+TEST_F(DrawingSearchTest, SubfoldersWithDotsLinksOrHiddenFlagsAreNotEntered) {
+    fs.add("C:\\P\\", {folder("Rev.2"), folder("Rev2"), with(folder("Link"), &DirEntry::isReparsePoint),
+                       with(folder("Hidden"), &DirEntry::hidden), with(folder("Sys"), &DirEntry::system),
+                       folder(".git"), file("README")});
+    for (const char* sub : {"Rev.2", "Rev2", "Link", "Hidden", "Sys", ".git", "README"})
+        fs.add(std::string("C:\\P\\") + sub + "\\", {file("x.dwg")});
+    search("C:\\P", true);
+    EXPECT_EQ(fs.listed, (std::vector<std::string>{"C:\\P\\", "C:\\P\\Rev2\\"}));
+    EXPECT_EQ(sink.paths(), (std::vector<std::string>{"C:\\P\\Rev2\\x.dwg"}));
+}
+
+TEST_F(DrawingSearchTest, AFolderReachedAgainByAnotherPathIsNotSearchedTwice) {
+    // A mounted folder that is no reparse point in its listing, leading back to the top.
+    fs.add("C:\\Top\\", {file("t.dwg"), folder("Mount"), folder("Again")});
+    fs.add("C:\\Top\\Mount\\", {file("m.dwg"), folder("Loop")});
+    fs.add("C:\\Top\\Mount\\Loop\\", {file("t.dwg"), folder("Mount")});
+    fs.sameFolderAs("C:\\Top\\Mount\\Loop\\", "C:\\Top\\");
+    fs.add("C:\\Top\\Again\\", {file("m.dwg")});
+    fs.sameFolderAs("C:\\Top\\Again\\", "C:\\Top\\Mount\\");
+    search("C:\\Top", true);
+    EXPECT_EQ(sink.paths(), (std::vector<std::string>{"C:\\Top\\t.dwg", "C:\\Top\\Mount\\m.dwg"}));
+}
+
+TEST_F(DrawingSearchTest, StatusNamesEachFolderThenTheEndTextsNameTheSearchedFolder) {
+    jobsTree();
+    search("C:\\Jobs", true);
+    const std::vector<std::string> expected = {"Searching ... C:\\Jobs\\\rPress Cancel to stop search.",
+                                               "Searching ... C:\\Jobs\\Site\\\rPress Cancel to stop search.",
+                                               "Searching ... C:\\Jobs\\Site\\Deep\\\rPress Cancel to stop search.",
+                                               "Searching ... C:\\Jobs\\Arch\\\rPress Cancel to stop search.",
+                                               "",
+                                               "5  Files Found  "};
+    EXPECT_EQ(sink.statuses, expected);
+    EXPECT_EQ(sink.labels, (std::vector<std::string>{"Found following files in C:\\Jobs Use shift key to select "
+                                                     "multiple files and right click to get more options"}));
+}
+
+TEST_F(DrawingSearchTest, AFolderThatCannotBeListedEndsWithNoFilesFound) {
+    const auto summary = search("Z:\\Gone", true);
+    EXPECT_EQ(summary.rows, 0u);
+    EXPECT_EQ(sink.labels, (std::vector<std::string>{"No Files Found. Try Again"}));
+    EXPECT_EQ(sink.statuses.back(), "No Files Found. Try Again");
+}
+
+TEST_F(DrawingSearchTest, StopEndsTheWholeSearchAfterTheFileInHand) {
+    fs.add("C:\\S\\", {folder("A"), folder("B")});
+    fs.add("C:\\S\\A\\", {file("1.dwg"), file("2.dwg"), file("3.dwg")});
+    fs.add("C:\\S\\B\\", {file("4.dwg")});
+    sink.onRow = [&] {
+        if (sink.rows.size() == 2) stop = true;
+    };
+    const auto summary = search("C:\\S", true);
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(sink.paths(), (std::vector<std::string>{"C:\\S\\A\\1.dwg", "C:\\S\\A\\2.dwg"}));
+    EXPECT_EQ(fs.listed.size(), 2u);
+    EXPECT_EQ(sink.statuses.back(), "2  Files Found  ");
+}
+
+// A file system whose listings wait until the test lets them go.
+class GatedFileSystem : public MemoryFileSystem {
+public:
+    std::optional<std::vector<DirEntry>> list(const std::string& path) override {
+        std::unique_lock lock(mutex_);
+        ++waiting_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return open_; });
+        return MemoryFileSystem::list(path);
+    }
+    void waitForListing(int count) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return waiting_ >= count; });
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int waiting_ = 0;
+    bool open_ = false;
+};
+
+class SearchRunnerTest : public ::testing::Test {
+protected:
+    GatedFileSystem fs;
+    FixedNumberFormatter numbers;
+    FixedDateTimeFormatter dates;
+    FixedFileTypeNames types;
+    std::atomic<int> wakes{0};
+    SearchRunner runner{SearchServices{fs, numbers, dates, types}, [this] { ++wakes; }};
+
+    // Collects updates the way the window would, until the search has ended.
+    SearchUpdates collect() {
+        SearchUpdates all;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!all.finished && std::chrono::steady_clock::now() < deadline) {
+            auto u = runner.takeUpdates();
+            all.rows.insert(all.rows.end(), u.rows.begin(), u.rows.end());
+            if (u.status) all.status = u.status;
+            if (u.label) all.label = u.label;
+            if (u.finished) all.finished = u.finished;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return all;
+    }
+};
+
+TEST_F(SearchRunnerTest, DeliversRowsAndTheEndThroughTheMailbox) {
+    fs.add("C:\\R\\", {file("a.dwg"), file("b.dwg")});
+    fs.open();
+    runner.start({"C:\\R", "*.DWG", false});
+    EXPECT_TRUE(runner.running());
+    const auto all = collect();
+    ASSERT_TRUE(all.finished);
+    EXPECT_EQ(all.rows.size(), 2u);
+    EXPECT_EQ(all.status, "2  Files Found  ");
+    EXPECT_FALSE(runner.running());
+    EXPECT_GE(wakes.load(), 1);
+}
+
+TEST_F(SearchRunnerTest, ANewSearchDropsWhatTheOldOneStillProduces) {
+    fs.add("C:\\Old\\", {file("old.dwg")});
+    fs.add("C:\\New\\", {file("new.dwg")});
+    runner.start({"C:\\Old", "*.DWG", false});
+    fs.waitForListing(1);
+    runner.start({"C:\\New", "*.DWG", false});
+    fs.waitForListing(2);
+    fs.open();
+    const auto all = collect();
+    ASSERT_EQ(all.rows.size(), 1u);
+    EXPECT_EQ(all.rows[0].name, "new.dwg");
+}
+
+TEST_F(SearchRunnerTest, StopWhileAFolderIsBeingReadEndsTheSearch) {
+    fs.add("C:\\Big\\", {file("1.dwg"), file("2.dwg"), folder("Sub")});
+    fs.add("C:\\Big\\Sub\\", {file("3.dwg")});
+    runner.start({"C:\\Big", "*.DWG", true});
+    fs.waitForListing(1);
+    runner.requestStop();
+    fs.open();
+    const auto all = collect();
+    ASSERT_TRUE(all.finished);
+    EXPECT_TRUE(all.finished->stopped);
+    EXPECT_EQ(all.rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace quillon::discovery
