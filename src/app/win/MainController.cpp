@@ -8,6 +8,9 @@
 #include "app/MainSettings.h"
 #include "app/ScreenGeometry.h"
 #include "app/win/ControlIds.h"
+#include "discovery/CopiesBox.h"
+#include "discovery/DrawingTexts.h"
+#include "plotting/PlotLists.h"
 #include "base/Paths.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
@@ -36,11 +39,10 @@ BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     return TRUE;
 }
 
-struct ListColumn {
-    const wchar_t* heading;
-    int width;
-    int format;
-};
+constexpr UINT kSearchUpdatesMessage = WM_APP + 1;
+constexpr UINT kRunStepMessage = WM_APP + 2;
+// WM_COPYDATA tag of a folder another program asks Quillon to list.
+constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 
 }  // namespace
 
@@ -54,19 +56,30 @@ bool MainController::start() {
 
     // 1-2: position and the remembered plot choices.
     auto stored = loadMainSettings(settings_);
-    strPaper_ = stored.cadPaper;
-    strPrinter_ = stored.cadPrinter;
-    strCTB_ = stored.cadCTB;
+    choices_ = plotting::PlotChoices(stored.cadPrinter, stored.cadPaper, stored.cadCTB);
     restorePosition();
 
-    // 4: the program's folder is where the drawing list starts.
+    listView_ = std::make_unique<DrawingListView>(window_.control(ids::ListView1), listModel_);
+    auto box = [this](int id) {
+        return std::make_unique<WinComboBox>(window_.control(id),
+                                             [this, id](const std::string& text) { plotBoxEvent(id, text); });
+    };
+    printerBox_ = box(ids::CmbPrinter);
+    paperBox_ = box(ids::CmbPaper);
+    ctbBox_ = box(ids::CmbCTB);
+    search_ = std::make_unique<discovery::SearchRunner>(
+        discovery::SearchServices{fileSystem_, numbers_, dates_, types_},
+        [hwnd = window_.hwnd()] { PostMessageW(hwnd, kSearchUpdatesMessage, 0, 0); });
+
+    // 4: the program's folder is where the drawing list starts; setting it searches it.
     std::string program = win::toUtf8(moduleFileName());
-    currentFolder_ = base::addBackslash(base::folderOf(program));
+    pathChange(base::folderOf(program));
+    if (closing_) return false;
 
     // 5: attach to the CAD application or start it; on failure the window is already closing.
     if (!connection_.connectAutoCAD() && closing_) return false;
 
-    addListColumns();
+    listView_->addColumns(window_.dpi());
 
     // 7: the progress bar lives in the status bar's second panel.
     HWND progress = window_.control(ids::ProgressBar1);
@@ -82,6 +95,8 @@ bool MainController::start() {
 
     ShowWindow(window_.hwnd(), SW_SHOWNORMAL);
     UpdateWindow(window_.hwnd());
+    // Lets programs that drive Quillon (tests, the demo) know start-up has finished.
+    SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
     return true;
 }
 
@@ -99,27 +114,7 @@ void MainController::restorePosition() {
     SetWindowPos(window_.hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainController::addListColumns() {
-    static constexpr ListColumn columns[] = {
-        {L"File Name", 125, LVCFMT_LEFT},  {L"Path", 250, LVCFMT_LEFT},
-        {L"File Type", 100, LVCFMT_LEFT},  {L"Size", 80, LVCFMT_RIGHT},
-        {L"Last Modified Date", 130, LVCFMT_RIGHT},
-    };
-    HWND list = window_.control(ids::ListView1);
-    int index = 0;
-    for (const auto& column : columns) {
-        LVCOLUMNW lvc{};
-        lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        lvc.fmt = column.format;
-        lvc.cx = MulDiv(column.width, window_.dpi(), 96);
-        lvc.pszText = const_cast<wchar_t*>(column.heading);
-        lvc.iSubItem = index;
-        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&lvc));
-        ++index;
-    }
-}
-
-void MainController::onCommand(int id, int) {
+void MainController::onCommand(int id, int notifyCode) {
     switch (id) {
         case ids::MnuFileExit:
         case ids::Command3: exitCommand(); break;
@@ -127,11 +122,60 @@ void MainController::onCommand(int id, int) {
         case ids::HelpMain: openHelp(); break;
         case ids::MnuHelpAbout: about_.showOrActivate(); break;
         case ids::MnuSelectAll: selectAllDrawings(); break;
+        case ids::CmdAction: stopPressed(); break;
+        case ids::Check1:
+            if (notifyCode == BN_CLICKED) searchAgain(false);
+            break;
+        case ids::Text2:
+            if (notifyCode == EN_CHANGE) copiesChanged();
+            break;
+        case ids::CmbPrinter:
+        case ids::CmbPaper:
+        case ids::CmbCTB: {
+            WinComboBox* box = id == ids::CmbPrinter ? printerBox_.get() : id == ids::CmbPaper ? paperBox_.get() : ctbBox_.get();
+            if (!box) break;
+            if (notifyCode == CBN_SELCHANGE) plotBoxEvent(id, box->selectedText());
+            else if (notifyCode == CBN_EDITCHANGE) plotBoxEvent(id, box->text());
+            break;
+        }
+        case ids::Command2: startRun(plotting::RunKind::AllListed); break;
+        case ids::MnuAllPrint: startRun(plotting::RunKind::AllDrawings); break;
+        case ids::MnuPrintMultiple: startRun(plotting::RunKind::Selected); break;
         default: break;
     }
 }
 
-bool MainController::onNotify(const NMHDR&, LRESULT&) { return false; }
+bool MainController::onNotify(const NMHDR& header, LRESULT& result) {
+    if (!listView_ || header.idFrom != static_cast<UINT_PTR>(ids::ListView1)) return false;
+    switch (header.code) {
+        case LVN_GETDISPINFOW:
+            listView_->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+            return true;
+        case LVN_COLUMNCLICK:
+            if (!run_) listView_->clickColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            return true;
+        case LVN_ITEMCHANGED: {
+            const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+            if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_FOCUSED))
+                previewFocusedRow();
+            return true;
+        }
+        case NM_CLICK: previewFocusedRow(); return true;
+        case LVN_KEYDOWN: {
+            const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+            if (key.wVKey == 'A' && (GetKeyState(VK_CONTROL) & 0x8000)) selectAllDrawings();
+            return true;
+        }
+        case NM_RCLICK: {
+            POINT at{};
+            GetCursorPos(&at);
+            window_.menu().showPrintPopup(window_.hwnd(), at);
+            result = TRUE;
+            return true;
+        }
+        default: return false;
+    }
+}
 
 void MainController::exitCommand() {
     connection_.cleanUpAtExit();
@@ -141,15 +185,19 @@ void MainController::exitCommand() {
 void MainController::openHelp() { HtmlHelpW(window_.hwnd(), helpFile_.c_str(), HH_DISPLAY_TOPIC, 0); }
 
 void MainController::selectAllDrawings() {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageW(window_.control(ids::ListView1), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&item));
+    if (listView_) listView_->selectAll();
 }
 
 void MainController::onClose() {
     closing_ = true;
+    // A search or run in progress ends with the window; the run closes the drawing it opened first.
+    stopRequested_ = true;
+    if (search_) search_->requestStop();
+    if (run_) {
+        while (!run_->finished() && run_->step()) {
+        }
+        run_.reset();
+    }
     // Query-unload: the help viewer's windows go with the program.
     HtmlHelpW(window_.hwnd(), L"", HH_CLOSE_ALL, 0);
 
@@ -167,9 +215,9 @@ void MainController::saveSettings() {
     MainSettings current;
     current.mainLeft = pixelsToTwips(outer.left, dpi);
     current.mainTop = pixelsToTwips(outer.top, dpi);
-    current.cadPaper = strPaper_;
-    current.cadPrinter = strPrinter_;
-    current.cadCTB = strCTB_;
+    current.cadPaper = choices_.paper();
+    current.cadPrinter = choices_.printer();
+    current.cadCTB = choices_.ctb();
     try {
         saveMainSettings(settings_, current, false);
     } catch (const std::exception& error) {
@@ -179,6 +227,139 @@ void MainController::saveSettings() {
 }
 
 void MainController::onDestroyed() { PostQuitMessage(0); }
+
+void MainController::onAppMessage(UINT message, WPARAM, LPARAM) {
+    if (message == kSearchUpdatesMessage) takeSearchUpdates();
+    else if (message == kRunStepMessage) stepRun();
+}
+
+bool MainController::onCopyData(const COPYDATASTRUCT& data) {
+    if (data.dwData != kSelectFolderData || !data.lpData || run_) return false;
+    std::wstring folder(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+    while (!folder.empty() && folder.back() == L'\0') folder.pop_back();
+    pathChange(win::toUtf8(folder));
+    return true;
+}
+
+void MainController::pathChange(const std::string& folder) {
+    // The directory list's path: no trailing backslash except at a drive root.
+    std::string path = folder;
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    if (path.size() == 2 && path[1] == ':') path += '\\';
+    currentFolder_ = path;
+    searchAgain(true);
+}
+
+void MainController::searchAgain(bool clearSubfolders) {
+    if (run_) return;
+    if (clearSubfolders) SendMessageW(window_.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    listView_->clear();
+    window_.preview().setDrawing({});
+    window_.setPreviewTip(L"");
+    fillPlotListsIfEmpty();
+    if (closing_) return;
+    stopRequested_ = false;
+    setStatus(discovery::search_text::searching(currentFolder_.empty() ? "" : base::addBackslash(currentFolder_)));
+    bool subfolders = SendMessageW(window_.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
+}
+
+void MainController::takeSearchUpdates() {
+    if (!search_) return;
+    auto updates = search_->takeUpdates();
+    listView_->add(std::move(updates.rows));
+    if (updates.label) window_.setText(ids::Label1, win::toWide(*updates.label));
+    if (updates.status) setStatus(*updates.status);
+    if (updates.finished) {
+        if (listView_->size() > 0) window_.enable(ids::Command2, true);
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    }
+}
+
+void MainController::stopPressed() {
+    stopRequested_ = true;
+    if (search_) search_->requestStop();
+}
+
+void MainController::fillPlotListsIfEmpty() {
+    if (printerBox_->itemCount() >= 2) return;
+    try {
+        plotting::fillPlotLists(connection_, *printerBox_, *paperBox_, *ctbBox_);
+    } catch (const automation::AutomationError& error) {
+        if (!closing_) setStatus("\r\nThe plot lists could not be filled: " + error.description());
+    }
+}
+
+void MainController::plotBoxEvent(int id, const std::string& text) {
+    if (id == ids::CmbPaper) {
+        choices_.paperBoxEvent(text);
+    } else if (id == ids::CmbCTB) {
+        choices_.styleBoxEvent(text);
+    } else if (choices_.deviceBoxEvent(text)) {
+        try {
+            plotting::fillPaperList(connection_, *paperBox_);
+        } catch (const automation::AutomationError& error) {
+            setStatus("\r\nThe paper list could not be filled: " + error.description());
+        }
+    }
+}
+
+void MainController::copiesChanged() {
+    if (auto count = discovery::copies_box::countFromText(win::toUtf8(window_.text(ids::Text2))))
+        numOfCopies_ = *count;
+}
+
+void MainController::previewFocusedRow() {
+    auto focused = listView_->focused();
+    std::string path = focused ? listView_->fullPath(*focused) : std::string();
+    if (path == window_.preview().drawing()) return;
+    window_.preview().setDrawing(path);
+    window_.setPreviewTip(win::toWide(path));
+}
+
+void MainController::startRun(plotting::RunKind kind) {
+    if (run_) return;
+    if (search_->running()) {
+        setStatus("\r\nThe search is still running: wait for it to finish, or stop it, before plotting.");
+        return;
+    }
+    runView_ = std::make_unique<RunView>(window_, *listView_, currentFolder_);
+    plotting::PlotSetup setup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
+    run_ = std::make_unique<plotting::PlotRun>(kind, connection_, fileSystem_, *runView_, *runView_, stopRequested_,
+                                               setup);
+    if (!run_->start()) {
+        run_.reset();
+        runView_.reset();
+        return;
+    }
+    setBusy(true);
+    PostMessageW(window_.hwnd(), kRunStepMessage, 0, 0);
+}
+
+void MainController::stepRun() {
+    if (!run_) return;
+    // One piece of automation work per message: the window repaints and Stop gets through in between.
+    bool more = run_->step();
+    if (more && !run_->finished()) PostMessageW(window_.hwnd(), kRunStepMessage, 0, 0);
+    else finishRun();
+}
+
+void MainController::finishRun() {
+    run_.reset();
+    runView_.reset();
+    setBusy(false);
+}
+
+void MainController::setBusy(bool busy) {
+    // While a run works, nothing may start a search, another run or a list refill.
+    for (int id : {ids::Check1, ids::Command2, ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB, ids::ChkLayouts, ids::Text2})
+        window_.enable(id, !busy);
+    if (!busy && listView_->size() == 0) window_.enable(ids::Command2, false);
+    HMENU print = window_.menu().printPopup();
+    for (int id : {ids::MnuAllPrint, ids::MnuPrintMultiple})
+        EnableMenuItem(print, static_cast<UINT>(id), MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED));
+}
 
 void MainController::setStatus(const std::string& text) {
     window_.setText(ids::Status, win::toWide(text));

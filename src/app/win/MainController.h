@@ -2,12 +2,23 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "app/SettingsStore.h"
 #include "app/win/MainWindow.h"
+#include "app/win/DrawingListView.h"
 #include "app/win/MainWindowShell.h"
+#include "app/win/RunView.h"
+#include "app/win/WinComboBox.h"
+#include "discovery/DrawingList.h"
+#include "discovery/SearchRunner.h"
+#include "discovery/win/WinFileSystem.h"
+#include "discovery/win/WinFormatters.h"
+#include "plotting/PlotChoices.h"
+#include "plotting/PlotRun.h"
 #include "autocad/CadConnection.h"
 #include "autocad/CadLauncher.h"
 #include "autocad/ConnectionUi.h"
@@ -33,6 +44,8 @@ public:
     bool onNotify(const NMHDR& header, LRESULT& result) override;
     void onClose() override;
     void onDestroyed() override;
+    void onAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool onCopyData(const COPYDATASTRUCT& data) override;
 
     // ConnectionUi
     void setStatus(const std::string& text) override;
@@ -49,17 +62,46 @@ private:
     void selectAllDrawings();
     void saveSettings();
 
+    // The folder changed (start-up, the folder tree, or another program): empty the list and search it.
+    void pathChange(const std::string& folder);
+    void searchAgain(bool clearSubfolders);
+    void takeSearchUpdates();
+    void stopPressed();
+    void fillPlotListsIfEmpty();
+    void plotBoxEvent(int id, const std::string& text);
+    void copiesChanged();
+    void previewFocusedRow();
+    void startRun(plotting::RunKind kind);
+    void stepRun();
+    void finishRun();
+    void setBusy(bool busy);
+
     SettingsStore& settings_;
     autocad::CadConnection connection_;
     MainWindow window_;
     dialogs::AboutWindow about_;
 
-    // The remembered plot choices; the plot lists replace them.
-    std::string strPaper_;
-    std::string strPrinter_;
-    std::string strCTB_;
-    // The folder whose drawings are listed (the hidden directory list's path), with a trailing backslash.
+    // StrPrinter, StrPaper and StrCTB: remembered at start, replaced by the plot boxes.
+    plotting::PlotChoices choices_;
+    std::unique_ptr<WinComboBox> printerBox_;
+    std::unique_ptr<WinComboBox> paperBox_;
+    std::unique_ptr<WinComboBox> ctbBox_;
+    std::int16_t numOfCopies_ = 0;
+    std::atomic<bool> stopRequested_{false};
+
+    // The folder whose drawings are listed (the hidden directory list's path).
     std::string currentFolder_;
+    discovery::WinFileSystem fileSystem_;
+    discovery::WinNumberFormatter numbers_;
+    discovery::WinDateTimeFormatter dates_;
+    discovery::ShellFileTypeNames types_;
+    discovery::LocaleCollation collation_;
+    discovery::DrawingList listModel_{collation_};
+    std::unique_ptr<DrawingListView> listView_;
+    std::unique_ptr<discovery::SearchRunner> search_;
+
+    std::unique_ptr<RunView> runView_;
+    std::unique_ptr<plotting::PlotRun> run_;
     std::wstring helpFile_;
     bool closing_ = false;
 };

@@ -37,6 +37,9 @@ ControlClass classFor(ControlKind kind) {
             return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case ControlKind::DirList: return {L"ListBox", LBS_NOTIFY | WS_VSCROLL, WS_EX_CLIENTEDGE};
         case ControlKind::Edit: return {L"Edit", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        case ControlKind::NumberEdit:
+            // Digits only: anything else is refused with a beep as the user types.
+            return {L"Edit", ES_AUTOHSCROLL | ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case ControlKind::Frame: return {L"Button", BS_GROUPBOX, 0};
         case ControlKind::Preview: return {L"Static", SS_NOTIFY | SS_WHITERECT, WS_EX_STATICEDGE};
         case ControlKind::CheckBox: return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
@@ -105,6 +108,16 @@ void MainWindow::repaintNow(int id) {
     UpdateWindow(window);
 }
 
+void MainWindow::setPreviewTip(const std::wstring& text) {
+    previewTip_ = text;
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = hwnd();
+    info.uId = reinterpret_cast<UINT_PTR>(preview_.hwnd());
+    info.lpszText = previewTip_.empty() ? const_cast<wchar_t*>(L"") : previewTip_.data();
+    SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 void MainWindow::toggleStatusBar() {
     HMENU bar = GetMenu(hwnd());
     bool show = !(GetMenuState(bar, ids::MnuViewStatusBar, MF_BYCOMMAND) & MF_CHECKED);
@@ -115,6 +128,12 @@ void MainWindow::toggleStatusBar() {
 void MainWindow::createControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const auto& spec : mainWindowControls()) {
+        if (spec.kind == ControlKind::Preview) {
+            RECT r = designRect(spec);
+            preview_.create(hwnd(), spec.id, r);
+            controls_[spec.id] = preview_.hwnd();
+            continue;
+        }
         auto cls = classFor(spec.kind);
         DWORD style = WS_CHILD | cls.style | (spec.visible ? WS_VISIBLE : 0) | (spec.enabled ? 0 : WS_DISABLED);
         HWND window = CreateWindowExW(cls.exStyle, cls.className, spec.caption, style, 0, 0, 0, 0, hwnd(),
@@ -170,6 +189,7 @@ void MainWindow::createTooltips() {
         }
     }
     add(control(ids::ProgressBar1), L"Total Progress of Drawings being printed");
+    add(preview_.hwnd(), L"");
     // The combo boxes' edit fields receive the mouse, not the combo boxes themselves.
     for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
         COMBOBOXINFO info{};
@@ -229,6 +249,10 @@ void MainWindow::onContextClick(POINT clientPoint) {
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_APP && message <= 0xBFFF) {
+        shell_.onAppMessage(message, wParam, lParam);
+        return 0;
+    }
     switch (message) {
         case WM_CREATE:
             dpi_ = static_cast<int>(GetDpiForWindow(hwnd()));
@@ -262,6 +286,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (shell_.onNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;
             break;
         }
+        case WM_COPYDATA:
+            return shell_.onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
         case WM_CLOSE: shell_.onClose(); return 0;
         case WM_DESTROY:
             KillTimer(hwnd(), kClockTimer);

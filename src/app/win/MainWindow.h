@@ -8,6 +8,7 @@
 
 #include "app/win/MainMenu.h"
 #include "app/win/StatusBar.h"
+#include "discovery/win/PreviewControl.h"
 #include "win/BaseWindow.h"
 #include "win/UniqueResource.h"
 
@@ -31,6 +32,9 @@ public:
     int dpi() const { return dpi_; }
     StatusBar& statusBar() { return statusBar_; }
     const MainMenu& menu() const { return menu_; }
+    discovery::PreviewControl& preview() { return preview_; }
+    // The preview's tool tip names the drawing shown.
+    void setPreviewTip(const std::wstring& text);
 
     void setText(int id, const std::wstring& text);
     std::wstring text(int id) const;
@@ -54,6 +58,8 @@ private:
     MainWindowShell& shell_;
     MainMenu menu_;
     StatusBar statusBar_;
+    discovery::PreviewControl preview_;
+    std::wstring previewTip_;
     std::map<int, HWND> controls_;
     HWND tooltips_ = nullptr;
     win::UniqueFont font_;

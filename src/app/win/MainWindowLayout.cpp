@@ -31,7 +31,7 @@ constexpr std::array kControls{
     ControlSpec{ids::CmbCTB, K::ComboBox, L"Select Ctb File", 8, 77, 177, 21, L"Choose the Pen style table file",
                 ids::Frame2},
     ControlSpec{ids::Label2, K::Label, L"Number of Copies", 8, 106, 89, 17, nullptr, ids::Frame2},
-    ControlSpec{ids::Text2, K::Edit, L"1", 104, 105, 57, 19, nullptr, ids::Frame2},
+    ControlSpec{ids::Text2, K::NumberEdit, L"1", 104, 105, 57, 19, nullptr, ids::Frame2},
     ControlSpec{ids::Command2, K::Button, L"Print All &Drawing", 232, 272, 97, 25,
                 L"Click This button to Print All the Listed drawings", 0},
     ControlSpec{ids::Command3, K::Button, L"&Exit", 336, 272, 81, 25, L"Press exit to Quit the Program", 0},

@@ -15,6 +15,11 @@ public:
     // The window is asked to close for any reason: run the unload steps.
     virtual void onClose() = 0;
     virtual void onDestroyed() = 0;
+    // Messages the program posts to itself (WM_APP and above): stepping long
+    // work so the window stays responsive.
+    virtual void onAppMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Data another program sends (WM_COPYDATA): how tests and the demo choose a folder.
+    virtual bool onCopyData(const COPYDATASTRUCT& data) = 0;
 };
 
 }  // namespace quillon::app

@@ -1,0 +1,113 @@
+#include "app/win/DrawingListView.h"
+
+#include "win/Utf.h"
+
+namespace quillon::app {
+
+namespace {
+struct ListColumn {
+    const wchar_t* heading;
+    int width;
+    int format;
+};
+
+constexpr ListColumn kColumns[] = {
+    {L"File Name", 125, LVCFMT_LEFT},
+    {L"Path", 250, LVCFMT_LEFT},
+    {L"File Type", 100, LVCFMT_LEFT},
+    {L"Size", 80, LVCFMT_RIGHT},
+    {L"Last Modified Date", 130, LVCFMT_RIGHT},
+    // What the last plot run did with the drawing.
+    {L"Result", 160, LVCFMT_LEFT},
+};
+constexpr int kResultColumn = 5;
+}  // namespace
+
+DrawingListView::DrawingListView(HWND list, discovery::DrawingList& model) : list_(list), model_(model) {}
+
+void DrawingListView::addColumns(int dpi) {
+    int index = 0;
+    for (const auto& column : kColumns) {
+        LVCOLUMNW lvc{};
+        lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        lvc.fmt = column.format;
+        lvc.cx = MulDiv(column.width, dpi, 96);
+        lvc.pszText = const_cast<wchar_t*>(column.heading);
+        lvc.iSubItem = index;
+        SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&lvc));
+        ++index;
+    }
+}
+
+void DrawingListView::clear() {
+    model_.clear();
+    results_.clear();
+    ListView_SetItemCountEx(list_, 0, 0);
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void DrawingListView::add(std::vector<discovery::DrawingRow> rows) {
+    if (rows.empty()) return;
+    bool reorders = model_.sorted();
+    model_.add(std::move(rows));
+    ListView_SetItemCountEx(list_, static_cast<int>(model_.size()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    if (reorders) InvalidateRect(list_, nullptr, FALSE);
+}
+
+bool DrawingListView::isSelected(std::size_t index) const {
+    return (ListView_GetItemState(list_, static_cast<int>(index), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+}
+
+void DrawingListView::selectAll() {
+    if (model_.empty()) return;
+    ListView_SetItemState(list_, -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+std::optional<std::size_t> DrawingListView::focused() const {
+    int item = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+    if (item < 0 || static_cast<std::size_t>(item) >= model_.size()) return std::nullopt;
+    return static_cast<std::size_t>(item);
+}
+
+void DrawingListView::setResult(const std::string& fullPath, const std::string& text) {
+    results_[fullPath] = text;
+    InvalidateRect(list_, nullptr, FALSE);
+}
+
+void DrawingListView::fillDisplayInfo(NMLVDISPINFOW& info) {
+    if (!(info.item.mask & LVIF_TEXT) || info.item.iItem < 0 ||
+        static_cast<std::size_t>(info.item.iItem) >= model_.size())
+        return;
+    const auto& row = model_.row(static_cast<std::size_t>(info.item.iItem));
+    std::string text;
+    if (info.item.iSubItem == kResultColumn) {
+        auto found = results_.find(row.fullPath());
+        if (found != results_.end()) text = found->second;
+    } else if (info.item.iSubItem >= 0 && info.item.iSubItem < kResultColumn) {
+        text = row.text(info.item.iSubItem);
+    }
+    cell_ = win::toWide(text);
+    lstrcpynW(info.item.pszText, cell_.c_str(), info.item.cchTextMax);
+}
+
+void DrawingListView::clickColumn(int column) {
+    // The control keeps the selection by position; carry it over to the rows' new places.
+    for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(list_, item, LVNI_SELECTED))
+        model_.setSelected(static_cast<std::size_t>(item), true);
+    model_.setFocused(focused());
+    model_.clickColumn(column);
+    refresh();
+}
+
+void DrawingListView::refresh() {
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (std::size_t index : model_.selectedIndices())
+        ListView_SetItemState(list_, static_cast<int>(index), LVIS_SELECTED, LVIS_SELECTED);
+    if (auto focus = model_.focused())
+        ListView_SetItemState(list_, static_cast<int>(*focus), LVIS_FOCUSED, LVIS_FOCUSED);
+    model_.clearSelection();
+    InvalidateRect(list_, nullptr, FALSE);
+}
+
+}  // namespace quillon::app

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "discovery/DrawingList.h"
+
+namespace quillon::app {
+
+// The virtual list view over the drawing list model: the control asks for
+// the texts of the rows it shows, so 100,000 rows cost no window memory.
+// The control keeps the selection; sorting carries it over to the rows'
+// new places.
+class DrawingListView {
+public:
+    DrawingListView(HWND list, discovery::DrawingList& model);
+
+    void addColumns(int dpi);
+    void clear();
+    void add(std::vector<discovery::DrawingRow> rows);
+    std::size_t size() const { return model_.size(); }
+
+    bool isSelected(std::size_t index) const;
+    void selectAll();
+    std::optional<std::size_t> focused() const;
+    std::string fullPath(std::size_t index) const { return model_.fullPath(index); }
+    const discovery::DrawingRow& row(std::size_t index) const { return model_.row(index); }
+
+    // The outcome of the last run for a drawing, shown in the last column.
+    void setResult(const std::string& fullPath, const std::string& text);
+
+    // LVN_GETDISPINFO; true when it was the list's.
+    void fillDisplayInfo(NMLVDISPINFOW& info);
+    void clickColumn(int column);
+
+private:
+    void refresh();
+
+    HWND list_;
+    discovery::DrawingList& model_;
+    std::map<std::string, std::string> results_;
+    std::wstring cell_;
+};
+
+}  // namespace quillon::app

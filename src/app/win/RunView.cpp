@@ -1,0 +1,52 @@
+#include "app/win/RunView.h"
+
+#include <commctrl.h>
+
+#include "app/win/ControlIds.h"
+#include "plotting/DrawingOutcome.h"
+#include "win/Messages.h"
+#include "win/Utf.h"
+
+namespace quillon::app {
+
+void RunView::showInformation(const std::string& title, const std::string& text) {
+    win::showMessage(window_.hwnd(), text, title);
+}
+
+void RunView::setStatus(const std::string& text) { window_.setText(ids::Status, win::toWide(text)); }
+
+void RunView::repaintStatus() { window_.repaintNow(ids::Status); }
+
+std::string RunView::statusPanelText() { return win::toUtf8(window_.statusBar().statusText()); }
+
+void RunView::setStatusPanelText(const std::string& text) { window_.statusBar().setStatusText(win::toWide(text)); }
+
+void RunView::setProgress(int value) { SendMessageW(window_.control(ids::ProgressBar1), PBM_SETPOS, value, 0); }
+
+void RunView::setPointer(plotting::Pointer pointer) {
+    SetCursor(LoadCursorW(nullptr, pointer == plotting::Pointer::Hourglass ? IDC_WAIT : IDC_ARROW));
+}
+
+void RunView::showOutcome(int, const plotting::DrawingOutcome& outcome) {
+    list_.setResult(outcome.path, outcome.text());
+}
+
+int RunView::entryCount() { return static_cast<int>(list_.size()); }
+
+std::string RunView::fileName(int entry) { return list_.row(static_cast<std::size_t>(entry - 1)).name; }
+
+std::string RunView::folder(int entry) { return list_.row(static_cast<std::size_t>(entry - 1)).folder; }
+
+bool RunView::isSelected(int entry) { return list_.isSelected(static_cast<std::size_t>(entry - 1)); }
+
+plotting::LayoutsBox RunView::layoutsBox() {
+    switch (SendMessageW(window_.control(ids::ChkLayouts), BM_GETCHECK, 0, 0)) {
+        case BST_CHECKED: return plotting::LayoutsBox::Ticked;
+        case BST_INDETERMINATE: return plotting::LayoutsBox::Grey;
+        default: return plotting::LayoutsBox::Clear;
+    }
+}
+
+std::string RunView::directoryFolder() { return folder_; }
+
+}  // namespace quillon::app

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/win/DrawingListView.h"
+#include "app/win/MainWindow.h"
+#include "plotting/PlotRunDisplay.h"
+
+namespace quillon::app {
+
+// What a plot run reads and shows, moved to and from the main window's
+// controls: the list and the "Print Layouts" box in, Status, the status
+// bar, the progress bar, the pointer and each row's result out.
+class RunView : public plotting::PlotRunDisplay, public plotting::PlotRunList {
+public:
+    RunView(MainWindow& window, DrawingListView& list, const std::string& folder)
+        : window_(window), list_(list), folder_(folder) {}
+
+    void showInformation(const std::string& title, const std::string& text) override;
+    void setStatus(const std::string& text) override;
+    void repaintStatus() override;
+    std::string statusPanelText() override;
+    void setStatusPanelText(const std::string& text) override;
+    void setProgress(int value) override;
+    void setPointer(plotting::Pointer pointer) override;
+    void showOutcome(int entry, const plotting::DrawingOutcome& outcome) override;
+
+    int entryCount() override;
+    std::string fileName(int entry) override;
+    std::string folder(int entry) override;
+    bool isSelected(int entry) override;
+    plotting::LayoutsBox layoutsBox() override;
+    std::string directoryFolder() override;
+
+private:
+    MainWindow& window_;
+    DrawingListView& list_;
+    const std::string& folder_;
+};
+
+}  // namespace quillon::app

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillon::e2e {
+
+// A message the program did not answer in time: it is stuck (or busy in a
+// long automation call). Thrown so that a test fails instead of hanging.
+class GuiTimeout : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Memory inside another process, for the messages of the common controls
+// that carry pointers (LVM_GETITEMTEXTW, SB_GETTEXTW): the system does not
+// copy those across processes, so the pointer must be valid over there.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, std::size_t bytes);
+    ~RemoteBuffer();
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    // The buffer's address in the other process, as a message's LPARAM wants it.
+    void* address() const { return address_; }
+    void* addressAt(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+    std::size_t size() const { return size_; }
+    void write(std::size_t offset, const void* data, std::size_t bytes);
+    void read(std::size_t offset, void* data, std::size_t bytes) const;
+
+private:
+    HANDLE process_;
+    void* address_ = nullptr;
+    std::size_t size_;
+};
+
+// A message box (or any dialog) of the program, as seen from outside.
+struct MessageBoxSeen {
+    HWND window = nullptr;
+    std::wstring title;
+    std::wstring text;
+};
+
+// How a wait for the end of a plot run came out.
+struct RunEnd {
+    enum class Kind { Summary, MessageBox, TimedOut };
+    Kind kind = Kind::TimedOut;
+    std::wstring status;    // the Status label when the wait ended
+    MessageBoxSeen box;     // for Kind::MessageBox
+};
+
+// Drives a running Quillon from another process through window messages
+// only, the way a user's clicks would arrive. Every message that waits for
+// an answer is bounded: a program that stops answering turns into a
+// GuiTimeout rather than a test (or a demo) that hangs.
+class GuiDriver {
+public:
+    // The folder-selection message's marker ("QFLD").
+    static constexpr ULONG_PTR SelectFolderData = 0x51464C44;
+    static constexpr int ResultColumn = 5;
+
+    explicit GuiDriver(HWND mainWindow, std::chrono::milliseconds answerTimeout = std::chrono::seconds(30));
+    ~GuiDriver();
+    GuiDriver(const GuiDriver&) = delete;
+    GuiDriver& operator=(const GuiDriver&) = delete;
+
+    HWND mainWindow() const { return main_; }
+    DWORD processId() const { return processId_; }
+    // The control with this id anywhere below the main window (some are
+    // re-parented, such as the progress bar inside the status bar); throws
+    // when there is none.
+    HWND control(int id) const;
+
+    // A control's text as the control itself keeps it (edit fields of
+    // combo boxes included), asked through WM_GETTEXT.
+    std::wstring text(int id) const;
+    std::wstring text(HWND window) const;
+
+    // What choosing the folder in the folder tree does. Returns once the
+    // program has taken the message; the search may still be running.
+    void selectFolder(const std::wstring& folder);
+    // The Status text once the search has ended ("... Files Found" or
+    // "No Files Found. Try Again"), or nothing when it did not end in time.
+    std::optional<std::wstring> waitForSearchEnd(std::chrono::milliseconds timeout = std::chrono::seconds(30)) const;
+
+    // The items of a drop-down list, in order.
+    std::vector<std::wstring> comboItems(int comboId) const;
+    // Picks the item with exactly this text (ignoring case, as the list
+    // finds it) and tells the program, as a click in the list would. False
+    // when the list has no such item; nothing is sent then.
+    bool chooseComboItem(int comboId, const std::wstring& itemText);
+    // Picks the first item whose text contains part (case-sensitive); its
+    // text, or nothing when none does.
+    std::optional<std::wstring> chooseComboItemContaining(int comboId, const std::wstring& part);
+
+    void setChecked(int checkBoxId, bool checked);
+    bool isChecked(int checkBoxId) const;
+    bool isEnabled(int id) const;
+
+    // A menu command or button click, posted: a run may put up a message
+    // box from inside the command, which would block a sent message.
+    void postCommand(int commandId);
+    // Starts a run: MnuAllPrint, MnuPrintMultiple or Command2. Status is
+    // emptied first, so that waitForRunEnd sees this run's summary only.
+    void startRun(int commandId);
+    // The Stop button (CmdAction).
+    void pressStop();
+    // Waits for the run's one-line summary in Status or a message box of the program.
+    RunEnd waitForRunEnd(std::chrono::milliseconds timeout = std::chrono::minutes(2)) const;
+    // True when Status holds a run's summary line.
+    static bool isRunSummary(const std::wstring& status);
+
+    // The drawing list (a virtual list view).
+    int listCount() const;
+    std::wstring listCell(int row, int column) const;
+    // Every row, with the first `columns` cells of each.
+    std::vector<std::vector<std::wstring>> listRows(int columns = ResultColumn + 1) const;
+    // The row whose file name (first column) is this, ignoring case; -1 when none.
+    int findRow(const std::wstring& fileName) const;
+
+    // A panel of the status bar.
+    std::wstring statusBarPanel(int panel) const;
+    int progressPosition() const;
+
+    // A visible dialog window (class "#32770") of the program, such as a message box.
+    std::optional<MessageBoxSeen> findMessageBox() const;
+    std::optional<MessageBoxSeen> waitForMessageBox(std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // Answers a message box with OK (or its only button) and waits for it to go.
+    bool closeMessageBox(const MessageBoxSeen& box, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+
+private:
+    LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* what) const;
+
+    HWND main_;
+    DWORD processId_ = 0;
+    HANDLE process_ = nullptr;
+    std::chrono::milliseconds answerTimeout_;
+};
+
+// Polls condition every 50 ms until it holds or timeout passes; true when it held.
+template <class Condition>
+bool pollUntil(Condition condition, std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        Sleep(50);
+    }
+}
+
+}  // namespace quillon::e2e

@@ -1,0 +1,445 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+
+#include "GuiDriver.h"
+#include "ProgramUnderTest.h"
+#include "StandinScenario.h"
+#include "TestSupport.h"
+#include "app/win/ControlIds.h"
+#include "standin_server/Registration.h"
+#include "win/DispatchObject.h"
+#include "win/RegistryKey.h"
+#include "win/UniqueResource.h"
+#include "win/Utf.h"
+
+// Plot runs of the real program, driven from outside through its window
+// messages against the stand-in application: what reaches the application,
+// what lands on disk, what the user reads on each row, and what happens to
+// drawings that are not Quillon's.
+namespace quillon::e2e {
+namespace {
+
+using nlohmann::json;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr const wchar_t* kServerExe = L"quillon-standin.exe";
+// Any bytes serve as a drawing for the stand-in; these look like the start of one.
+const std::string kDrawingBytes = std::string("AC1015") + std::string(122, '\0');
+
+std::string utf8(const fs::path& path) { return win::toUtf8(path.wstring()); }
+std::wstring wide(const std::string& text) { return win::toWide(text); }
+
+char foldPathChar(char c) {
+    if (c == '/') return '\\';
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// File names on Windows: letter case and separator style do not matter.
+std::string pathKey(std::string_view path) {
+    std::string key;
+    std::transform(path.begin(), path.end(), std::back_inserter(key), foldPathChar);
+    return key;
+}
+
+bool samePath(std::string_view a, std::string_view b) { return pathKey(a) == pathKey(b); }
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string describe(const RunEnd& end) {
+    switch (end.kind) {
+        case RunEnd::Kind::Summary: return "summary: " + win::toUtf8(end.status);
+        case RunEnd::Kind::MessageBox:
+            return "message box \"" + win::toUtf8(end.box.title) + "\": " + win::toUtf8(end.box.text);
+        case RunEnd::Kind::TimedOut: break;
+    }
+    return "no end in time; Status: " + win::toUtf8(end.status);
+}
+
+class PlotRunEndToEnd : public ::testing::Test {
+protected:
+    // The prefix keeps a plain registration afterwards, as the prefix script leaves it.
+    static void TearDownTestSuite() { standin_server::registerServer(wintest::standinExePath()); }
+
+    wintest::TempFolder folder;
+    fs::path journal;
+    fs::path scenarioFile;
+
+    void SetUp() override {
+        // Choices remembered from another test's session must not stand in for this test's.
+        win::RegistryKey::deleteTree(HKEY_CURRENT_USER, L"Software\\Quillon");
+    }
+
+    void TearDown() override {
+        EXPECT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 0; }, 15s))
+            << "a stand-in server outlived its test";
+    }
+
+    // Rewriting the file changes what the next server started reads; a running one keeps its own.
+    void writeScenario(json scenario) {
+        scenario["journal"] = "journal.jsonl";
+        scenario["plotFolder"] = utf8(folder.path() / L"Plots");
+        journal = folder.path() / L"journal.jsonl";
+        scenarioFile = folder.write(L"scenario.json", scenario.dump(2));
+    }
+
+    void useScenario(json scenario) {
+        writeScenario(std::move(scenario));
+        standin_server::registerServer(wintest::standinExePath(), scenarioFile.wstring());
+    }
+
+    fs::path drawing(const fs::path& relative) const {
+        auto file = folder.path() / relative;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << kDrawingBytes;
+        return file;
+    }
+
+    std::vector<json> lines() const { return wintest::readJsonLines(journal); }
+
+    std::vector<json> plots() const {
+        std::vector<json> found;
+        for (const auto& line : lines())
+            if (line.contains("plot")) found.push_back(line["plot"]);
+        return found;
+    }
+
+    std::vector<json> closes() const {
+        std::vector<json> found;
+        for (const auto& line : lines())
+            if (line.contains("close")) found.push_back(line["close"]);
+        return found;
+    }
+
+    int serverStarts() const {
+        int starts = 0;
+        for (const auto& line : lines()) starts += line.contains("start") ? 1 : 0;
+        return starts;
+    }
+
+    // The program set up for a run over one folder: listed, and the three
+    // choices made the way a user makes them, device first.
+    static void prepare(GuiDriver& gui, const fs::path& drawings, int expectedRows) {
+        gui.selectFolder(drawings.wstring());
+        auto searched = gui.waitForSearchEnd();
+        ASSERT_TRUE(searched) << "the search did not end; Status: " << win::toUtf8(gui.text(ids::Status));
+        ASSERT_EQ(gui.listCount(), expectedRows) << win::toUtf8(*searched);
+
+        auto choose = [&](int box, const char* item) {
+            ASSERT_TRUE(gui.chooseComboItem(box, wide(item)))
+                << "\"" << item << "\" is not offered; the list holds " << itemsOf(gui, box);
+            EXPECT_EQ(gui.text(box), wide(item));
+        };
+        choose(ids::CmbPrinter, wintest::kDevice);
+        choose(ids::CmbPaper, wintest::kMediaA3);
+        choose(ids::CmbCTB, wintest::kStyleTable);
+        gui.setChecked(ids::ChkLayouts, true);
+    }
+
+    static std::string itemsOf(const GuiDriver& gui, int box) {
+        std::string all;
+        for (const auto& item : gui.comboItems(box)) all += "[" + win::toUtf8(item) + "] ";
+        return all;
+    }
+
+    static std::map<std::string, std::string> resultsByName(const GuiDriver& gui) {
+        std::map<std::string, std::string> results;
+        for (const auto& row : gui.listRows())
+            results[win::toUtf8(row[0])] = win::toUtf8(row[GuiDriver::ResultColumn]);
+        return results;
+    }
+
+    static void closeProgram(ProgramUnderTest& program, HWND main) {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(program.waitForExit()) << "Quillon did not end after WM_CLOSE";
+    }
+};
+
+// The user's own application, already running with their drawings open.
+class UsersApplication {
+public:
+    explicit UsersApplication(const fs::path& scenario) {
+        std::wstring command =
+            L"\"" + wintest::standinExePath() + L"\" /Running --scenario \"" + scenario.wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            throw std::runtime_error("could not start the user's application");
+        CloseHandle(info.hThread);
+        process_.reset(info.hProcess);
+        listed_ = wintest::waitFor(
+            [] {
+                try {
+                    return win::connectRunning("AutoCAD.Application") != nullptr;
+                } catch (const std::exception&) {
+                    return false;
+                }
+            },
+            15s);
+    }
+    ~UsersApplication() {
+        TerminateProcess(process_.get(), 0);
+        WaitForSingleObject(process_.get(), 10000);
+    }
+    bool listed() const { return listed_; }
+    bool running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+private:
+    win::UniqueHandle process_;
+    bool listed_ = false;
+};
+
+TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlone) {
+    const fs::path plans = fs::path(L"Tower Job") / L"Plans";
+    const auto ground = drawing(plans / L"Ground Floor.dwg");
+    const auto upper = drawing(plans / L"Upper Floor.dwg");
+    const auto site = drawing(plans / L"Site.dwg");
+    const auto notes = drawing(plans / L"NOTES.DWG");
+    const auto archive = drawing(plans / L"Archive 1998.dwg");
+    const auto section = drawing(plans / L"Section.dwg");
+    const auto core = drawing(plans / L"Core.dwg");
+    // The reference moved with the job; the drawing still names the old place.
+    const auto grid = drawing(fs::path(L"Tower Job") / L"Refs" / L"Grid.dwg");
+    // Open in the user's session: a modified drawing of the folder, and an
+    // unrelated one whose name ends two of the folder's drawing names.
+    const auto usersFloor = drawing(fs::path(L"Elsewhere") / L"Floor.dwg");
+    fs::create_directories(folder.path() / L"Plots");
+    const std::string notesBytes = readBytes(notes);
+
+    json scenario = wintest::baseScenario();
+    scenario["defaultDevice"] = wintest::kDevice;
+    scenario["openDocuments"] = json::array({{{"path", utf8(core)}, {"modified", true}}, {{"path", utf8(usersFloor)}}});
+    scenario["activeDocument"] = 1;
+    auto& drawings = scenario["drawings"];
+    wintest::addDrawing(scenario, "Ground Floor.dwg");
+    drawings.push_back({{"file", "Upper Floor.dwg"}, {"layouts", {{{"name", "Sheet 1"}}, {{"name", "Detail: A/B"}}}}});
+    drawings.push_back(
+        {{"file", "Site.dwg"}, {"xrefs", {{{"name", "GRID"}, {"path", "D:\\Old Projects\\Tower Job\\Refs\\Grid.dwg"}}}}});
+    drawings.push_back({{"file", "Archive 1998.dwg"}, {"openError", "saved by a release this application cannot read"}});
+    drawings.push_back({{"file", "Section.dwg"}});
+    drawings.push_back({{"file", "Core.dwg"}, {"layouts", {{{"name", "Core Sheet"}}}}});
+    scenario["faults"]["throws"] = json::array({{{"object", "Layout"},
+                                                 {"member", "CenterPlot"},
+                                                 {"access", "put"},
+                                                 {"drawing", "Section.dwg"},
+                                                 {"description", "The plot configuration is locked"}}});
+    useScenario(scenario);
+
+    UsersApplication users(scenarioFile);
+    ASSERT_TRUE(users.listed()) << "the user's application did not come up";
+
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / plans, 7);
+    if (HasFatalFailure()) return;
+    const std::wstring panelBefore = gui.statusBarPanel(0);
+
+    gui.startRun(ids::MnuAllPrint);
+    const RunEnd end = gui.waitForRunEnd();
+    ASSERT_EQ(end.kind, RunEnd::Kind::Summary) << describe(end);
+    EXPECT_NE(end.status.find(L"Run finished: 5 drawings plotted (7 sheets), 0 skipped, 2 failed."), std::wstring::npos)
+        << win::toUtf8(end.status);
+    EXPECT_EQ(gui.progressPosition(), 0) << "the progress bar is reset at the end";
+    EXPECT_EQ(gui.statusBarPanel(0), panelBefore) << "the status bar's panel is given back";
+
+    SCOPED_TRACE("journal: " + utf8(journal));
+
+    // Each sheet once, with the user's choices, to a file of its own.
+    const std::set<std::pair<std::string, std::string>> expectedSheets = {
+        {pathKey(utf8(ground)), "Layout1"}, {pathKey(utf8(ground)), "Layout2"},
+        {pathKey(utf8(upper)), "Sheet 1"},  {pathKey(utf8(upper)), "Detail: A/B"},
+        {pathKey(utf8(core)), "Core Sheet"}, {pathKey(utf8(site)), "Model"},
+        {pathKey(utf8(notes)), "Model"},
+    };
+    std::set<std::pair<std::string, std::string>> sheets;
+    std::set<std::string> plotFiles;
+    for (const auto& plot : plots()) {
+        const std::string sheet = plot["drawing"].get<std::string>() + " / " + plot["layout"].get<std::string>();
+        sheets.insert({pathKey(plot["drawing"].get<std::string>()), plot["layout"].get<std::string>()});
+        EXPECT_EQ(plot["device"], wintest::kDevice) << sheet;
+        EXPECT_EQ(plot["media"], wintest::kMediaA3) << sheet;
+        EXPECT_EQ(plot["styleSheet"], wintest::kStyleTable) << sheet;
+        EXPECT_EQ(plot["copies"], 1) << sheet;
+        EXPECT_TRUE(plot["succeeded"].get<bool>()) << sheet;
+        EXPECT_FALSE(plot["toDevice"].get<bool>()) << sheet << ": a pc3 device plots to a file";
+        ASSERT_TRUE(plot["plotFile"].is_string()) << sheet;
+        plotFiles.insert(pathKey(plot["plotFile"].get<std::string>()));
+        if (plot["layout"] != "Model") {
+            EXPECT_EQ(plot["backgroundPlot"], 0) << sheet << ": layouts plot in the foreground";
+        }
+    }
+    EXPECT_EQ(sheets, expectedSheets);
+    EXPECT_EQ(plots().size(), expectedSheets.size()) << "a sheet was plotted twice";
+    EXPECT_EQ(plotFiles.size(), expectedSheets.size()) << "two sheets share a plot file: one overwrote the other";
+
+    const fs::path plotFolder = folder.path() / L"Plots";
+    for (const auto& name : {L"Ground Floor-Layout1.plt", L"Ground Floor-Layout2.plt", L"Upper Floor-Sheet 1.plt",
+                             L"Upper Floor-Detail_ A_B.plt", L"Core-Core Sheet.plt"}) {
+        EXPECT_TRUE(fs::is_regular_file(plotFolder / name)) << win::toUtf8(name);
+        EXPECT_EQ(plotFiles.count(pathKey(utf8(plotFolder / name))), 1u) << win::toUtf8(name);
+    }
+    for (const auto& model : {site, notes}) {
+        auto plotted = fs::path(model).replace_extension(L".plt");
+        EXPECT_TRUE(fs::is_regular_file(plotted)) << utf8(plotted);
+        EXPECT_NE(readBytes(plotted).find("layout: Model"), std::string::npos) << utf8(plotted);
+    }
+    EXPECT_EQ(plotFiles.count(pathKey(utf8(notes))), 0u) << "an upper-case .DWG became its own plot file";
+    EXPECT_EQ(readBytes(notes), notesBytes) << "a drawing was overwritten by its plot";
+
+    // The broken reference pointed at the file beside the job, then reloaded.
+    const auto all = lines();
+    auto repaired = std::find_if(all.begin(), all.end(), [&](const json& line) {
+        return line.value("member", "") == "Path" && line.value("kind", "") == "put" && !line.contains("error") &&
+               line["args"].size() == 1 && samePath(line["args"][0].get<std::string>(), utf8(grid));
+    });
+    ASSERT_NE(repaired, all.end()) << "the reference's path was never set to " << utf8(grid);
+    EXPECT_TRUE(std::any_of(repaired, all.end(), [](const json& line) {
+        return line.value("member", "") == "Reload" && !line.contains("error");
+    })) << "the repaired reference was not reloaded";
+
+    // What the user reads on each row.
+    const auto results = resultsByName(gui);
+    EXPECT_EQ(results.at("Ground Floor.dwg"), "2 layouts plotted");
+    EXPECT_EQ(results.at("Upper Floor.dwg"), "2 layouts plotted");
+    EXPECT_EQ(results.at("Core.dwg"), "1 layout plotted");
+    EXPECT_EQ(results.at("Site.dwg"), "Plotted (model space)");
+    EXPECT_EQ(results.at("NOTES.DWG"), "Plotted (model space)");
+    EXPECT_EQ(results.at("Archive 1998.dwg").rfind("Failed: ", 0), 0u) << results.at("Archive 1998.dwg");
+    EXPECT_NE(results.at("Archive 1998.dwg").find("saved by a release this application cannot read"), std::string::npos)
+        << results.at("Archive 1998.dwg");
+    EXPECT_EQ(results.at("Section.dwg"), "Failed: The plot configuration is locked");
+
+    // Every drawing Quillon opened is closed once, unsaved, the failed one
+    // included; the one that never opened closes nothing; the user's two
+    // documents are never closed (Core.dwg was plotted from a read-only copy).
+    closeProgram(program, main);
+    std::multiset<std::string> closed;
+    for (const auto& close : closes()) {
+        const std::string document = close["document"].get<std::string>();
+        closed.insert(pathKey(document));
+        EXPECT_FALSE(close["wouldSave"].get<bool>()) << document;
+        EXPECT_FALSE(close["wouldPrompt"].get<bool>()) << document;
+        if (samePath(document, utf8(core))) {
+            EXPECT_TRUE(close["readOnly"].get<bool>()) << "the user's Core.dwg was closed";
+        }
+    }
+    const std::multiset<std::string> expectedClosed = {pathKey(utf8(ground)), pathKey(utf8(upper)),
+                                                       pathKey(utf8(site)),   pathKey(utf8(notes)),
+                                                       pathKey(utf8(section)), pathKey(utf8(core))};
+    EXPECT_EQ(closed, expectedClosed);
+    EXPECT_EQ(closed.count(pathKey(utf8(usersFloor))), 0u) << "the user's Floor.dwg was closed";
+    EXPECT_EQ(closed.count(pathKey(utf8(archive))), 0u);
+    for (const auto& line : lines()) EXPECT_NE(line.value("member", ""), "Quit") << "the user's application was quit";
+    EXPECT_TRUE(users.running()) << "the user's application must keep running";
+}
+
+// A server that dies part-way through: the run ends with the message and
+// the rows so far, the window stays usable, and the next run starts a new
+// server and plots everything.
+TEST_F(PlotRunEndToEnd, AnApplicationThatDiesEndsTheRunAndTheNextRunConnectsAgain) {
+    constexpr int kDrawings = 12;
+    // Calls from start-up to the end of the run's set-up are far fewer than
+    // this, and a run over the twelve drawings makes far more: the server
+    // dies with several drawings plotted and several still to go.
+    constexpr int kDieAfterCalls = 450;
+
+    const fs::path jobs = L"Jobs";
+    json scenario = wintest::baseScenario();
+    scenario["defaultDevice"] = wintest::kDevice;
+    for (int i = 1; i <= kDrawings; ++i) {
+        const std::string name = "Sheet " + std::to_string(100 + i) + ".dwg";
+        drawing(jobs / wide(name));
+        wintest::addDrawing(scenario, name);
+    }
+    json dying = scenario;
+    dying["faults"]["dieAfterCalls"] = kDieAfterCalls;
+    useScenario(dying);
+
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, kDrawings);
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(wintest::countProcesses(kServerExe), 1);
+    const auto callsBeforeRun = lines().size();
+    ASSERT_LT(callsBeforeRun, static_cast<std::size_t>(kDieAfterCalls) - 100)
+        << "start-up and set-up now take " << callsBeforeRun << " calls: raise kDieAfterCalls";
+
+    gui.startRun(ids::MnuAllPrint);
+    const RunEnd lost = gui.waitForRunEnd();
+    ASSERT_EQ(lost.kind, RunEnd::Kind::MessageBox) << describe(lost);
+    EXPECT_EQ(lost.box.title, L"AutoCAD Not Responding");
+    EXPECT_NE(lost.box.text.find(L"AutoCAD stopped responding while plotting "), std::wstring::npos)
+        << win::toUtf8(lost.box.text);
+    EXPECT_NE(lost.box.text.find(L"The next run connects to AutoCAD again."), std::wstring::npos)
+        << win::toUtf8(lost.box.text);
+    ASSERT_TRUE(gui.closeMessageBox(lost.box));
+
+    const RunEnd ended = gui.waitForRunEnd(30s);
+    ASSERT_EQ(ended.kind, RunEnd::Kind::Summary) << describe(ended);
+    EXPECT_NE(ended.status.find(L"Run ended, AutoCAD was lost: "), std::wstring::npos) << win::toUtf8(ended.status);
+    EXPECT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 0; }, 15s))
+        << "the dead server is still there";
+    EXPECT_EQ(gui.progressPosition(), 0);
+
+    // The rows tell what was plotted before the end, and which drawing was in hand.
+    std::map<std::string, int> sheetsPlotted;
+    for (const auto& plot : plots())
+        if (plot["succeeded"].get<bool>()) ++sheetsPlotted[pathKey(plot["drawing"].get<std::string>())];
+    const auto fullyPlotted = std::count_if(sheetsPlotted.begin(), sheetsPlotted.end(),
+                                            [](const auto& drawingSheets) { return drawingSheets.second == 2; });
+    ASSERT_GT(sheetsPlotted.size(), 0u) << "the server died before the first drawing: raise kDieAfterCalls";
+    ASSERT_LT(sheetsPlotted.size(), static_cast<std::size_t>(kDrawings - 1))
+        << "the server died too late to leave drawings unplotted: lower kDieAfterCalls";
+    int rowsPlotted = 0;
+    int rowsFailed = 0;
+    for (const auto& [name, result] : resultsByName(gui)) {
+        if (result == "2 layouts plotted") ++rowsPlotted;
+        else if (result.rfind("Failed: ", 0) == 0) ++rowsFailed;
+        else EXPECT_EQ(result, "") << name << ": a drawing the run never reached has no result";
+    }
+    EXPECT_EQ(rowsFailed, 1) << "the drawing in hand when the server died is reported as failed";
+    // The drawing in hand may have had both its sheets plotted before the end.
+    EXPECT_GE(rowsPlotted, fullyPlotted - 1);
+    EXPECT_LE(rowsPlotted, fullyPlotted);
+
+    // The next run, against an application that stays up.
+    writeScenario(scenario);
+    const auto linesBeforeSecondRun = lines().size();
+    gui.startRun(ids::MnuAllPrint);
+    const RunEnd second = gui.waitForRunEnd();
+    ASSERT_EQ(second.kind, RunEnd::Kind::Summary) << describe(second);
+    EXPECT_NE(second.status.find(L"Run finished: 12 drawings plotted (24 sheets), 0 skipped, 0 failed."),
+              std::wstring::npos)
+        << win::toUtf8(second.status);
+    EXPECT_EQ(serverStarts(), 2) << "the second run did not start a new server";
+    EXPECT_EQ(wintest::countProcesses(kServerExe), 1);
+
+    const auto all = lines();
+    int secondRunPlots = 0;
+    for (std::size_t i = linesBeforeSecondRun; i < all.size(); ++i) {
+        if (!all[i].contains("plot")) continue;
+        ++secondRunPlots;
+        EXPECT_TRUE(all[i]["plot"]["succeeded"].get<bool>()) << all[i].dump();
+        EXPECT_EQ(all[i]["plot"]["media"], wintest::kMediaA3) << "the choices survive the lost application";
+    }
+    EXPECT_EQ(secondRunPlots, 2 * kDrawings);
+    for (const auto& [name, result] : resultsByName(gui)) EXPECT_EQ(result, "2 layouts plotted") << name;
+
+    closeProgram(program, main);
+}
+
+}  // namespace
+}  // namespace quillon::e2e
