@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "CadTestFakes.h"
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
@@ -19,21 +20,8 @@ using standin::JournalEntryType;
 using standin::testing::TempFolder;
 using Lines = std::vector<std::string>;
 
-class EngineLauncher : public autocad::CadLauncher {
-public:
-    ObjectPtr application;
-    ObjectPtr connectRunning() override { return application; }
-    ObjectPtr createInstance() override { throw AutomationError(automation::hresult::ClassString, "no class"); }
-};
-
-class SilentUi : public autocad::ConnectionUi {
-public:
-    void setStatus(const std::string&) override {}
-    void hideMainWindow() override {}
-    void showMainWindow() override {}
-    void showInformation(const std::string&, const std::string&) override {}
-    void closeMainWindow() override {}
-};
+using quillon::testing::EngineLauncher;
+using quillon::testing::SilentUi;
 
 class RecordedMessages : public InformationSink {
 public:

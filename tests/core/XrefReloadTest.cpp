@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "CadTestFakes.h"
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
@@ -40,21 +41,8 @@ private:
     base::StdFileSystem real_;
 };
 
-class EngineLauncher : public autocad::CadLauncher {
-public:
-    ObjectPtr application;
-    ObjectPtr connectRunning() override { return application; }
-    ObjectPtr createInstance() override { throw AutomationError(automation::hresult::ClassString, "no class"); }
-};
-
-class SilentUi : public autocad::ConnectionUi {
-public:
-    void setStatus(const std::string&) override {}
-    void hideMainWindow() override {}
-    void showMainWindow() override {}
-    void showInformation(const std::string&, const std::string&) override {}
-    void closeMainWindow() override {}
-};
+using quillon::testing::EngineLauncher;
+using quillon::testing::SilentUi;
 
 TEST(XrefPaths, ReRootingCutsTheDrawingFolderAtSharedComponents) {
     EXPECT_EQ(reRootingCandidates("C:\\Jobs\\J12\\Plans", "D:\\Old\\J12\\Refs\\site.dwg"),
