@@ -1,9 +1,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "app/win/RegistrySettingsStore.h"
 #include "autocad/win/ComCadLauncher.h"
+#include "discovery/win/FolderBrowser.h"
 #include "win/ComInit.h"
 #include "win/MessageFilter.h"
 #include "win/Messages.h"
@@ -19,14 +21,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         quillon::app::RegistrySettingsStore settings;
         quillon::autocad::ComCadLauncher launcher;
         quillon::app::MainController controller(settings, launcher);
-        controller.start();
+        if (!controller.start()) return 0;
 
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        return static_cast<int>(message.wParam);
+        auto messageLoop = [] {
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            return static_cast<int>(message.wParam);
+        };
+        // The folder tree lives in the PicBrowse box; its first selection (C:\) is a folder change too.
+        quillon::discovery::FolderBrowser browser(
+            controller.window().control(quillon::ids::PicBrowse),
+            [&controller](std::optional<std::wstring> path) { controller.onFolderSelected(path); });
+        return browser.run(L"c:\\", messageLoop);
     } catch (...) {
         quillon::win::reportUnhandled(nullptr, std::current_exception());
         return 1;

@@ -95,8 +95,6 @@ bool MainController::start() {
 
     ShowWindow(window_.hwnd(), SW_SHOWNORMAL);
     UpdateWindow(window_.hwnd());
-    // Lets programs that drive Quillon (tests, the demo) know start-up has finished.
-    SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
     return true;
 }
 
@@ -239,6 +237,22 @@ bool MainController::onCopyData(const COPYDATASTRUCT& data) {
     while (!folder.empty() && folder.back() == L'\0') folder.pop_back();
     pathChange(win::toUtf8(folder));
     return true;
+}
+
+void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
+    if (closing_ || run_) return;
+    if (path) {
+        pathChange(win::toUtf8(*path));
+    } else {
+        // A virtual item (Control Panel, Network) holds no drawings: an empty list, no error.
+        search_->requestStop();
+        listView_->clear();
+        window_.preview().setDrawing({});
+        window_.enable(ids::Command2, false);
+    }
+    // The tree's first selection ends start-up: programs that drive Quillon (tests, the demo) wait for this.
+    if (!closing_ && !GetPropW(window_.hwnd(), L"QuillonReady"))
+        SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
 }
 
 void MainController::pathChange(const std::string& folder) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/SettingsStore.h"
@@ -37,6 +38,8 @@ public:
     // program is already closing (the CAD application could not be reached).
     bool start();
     MainWindow& window() { return window_; }
+    // A folder chosen in the folder tree; nothing for items that are no folder (the desktop's virtual ones).
+    void onFolderSelected(const std::optional<std::wstring>& path);
     autocad::CadConnection& connection() { return connection_; }
 
     // MainWindowShell
