@@ -122,13 +122,19 @@ std::wstring GuiDriver::text(int id) const { return text(control(id)); }
 
 std::wstring GuiDriver::text(HWND window) const {
     // WM_GETTEXT is copied across processes by the system, and reaches the
-    // text an edit field (a combo box's included) keeps for itself.
-    const auto length = static_cast<std::size_t>(send(window, WM_GETTEXTLENGTH, 0, 0, "WM_GETTEXTLENGTH"));
-    std::wstring buffer(length + 1, L'\0');
-    const auto copied = static_cast<std::size_t>(
-        send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), "WM_GETTEXT"));
-    buffer.resize(copied < length ? copied : length);
-    return buffer;
+    // text an edit field (a combo box's included) keeps for itself. The
+    // program may change the text between the two messages: read until a
+    // whole text fits the buffer that was measured for it.
+    for (int attempt = 0;; ++attempt) {
+        const auto length = static_cast<std::size_t>(send(window, WM_GETTEXTLENGTH, 0, 0, "WM_GETTEXTLENGTH"));
+        std::wstring buffer(length + 2, L'\0');
+        const auto copied = static_cast<std::size_t>(
+            send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), "WM_GETTEXT"));
+        if (copied <= length || attempt >= 20) {
+            buffer.resize(copied < buffer.size() ? copied : buffer.size() - 1);
+            return buffer;
+        }
+    }
 }
 
 void GuiDriver::selectFolder(const std::wstring& folder) {
@@ -191,7 +197,12 @@ std::optional<std::wstring> GuiDriver::chooseComboItemContaining(int comboId, co
 }
 
 void GuiDriver::setChecked(int checkBoxId, bool checked) {
-    send(control(checkBoxId), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0, "BM_SETCHECK");
+    if (isChecked(checkBoxId) == checked) return;
+    HWND box = control(checkBoxId);
+    send(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0, "BM_SETCHECK");
+    // A click changes the state and then tells the window; some boxes act on
+    // the notice ("Include Sub Directories" searches again).
+    send(main_, WM_COMMAND, MAKEWPARAM(checkBoxId, BN_CLICKED), reinterpret_cast<LPARAM>(box), "the check box click");
 }
 
 bool GuiDriver::isChecked(int checkBoxId) const {
@@ -281,6 +292,22 @@ int GuiDriver::findRow(const std::wstring& fileName) const {
     for (int row = 0; row < count; ++row)
         if (equalsNoCase(listCell(row, 0), fileName)) return row;
     return -1;
+}
+
+int GuiDriver::listColumnCount() const {
+    auto header = reinterpret_cast<HWND>(send(control(ids::ListView1), LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
+    if (!header) return 0;
+    return static_cast<int>(send(header, HDM_GETITEMCOUNT, 0, 0, "HDM_GETITEMCOUNT"));
+}
+
+void GuiDriver::setListColumnOrder(const std::vector<int>& order) {
+    RemoteBuffer remote(process_, order.size() * sizeof(int));
+    remote.write(0, order.data(), order.size() * sizeof(int));
+    HWND list = control(ids::ListView1);
+    if (!send(list, LVM_SETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(remote.address()),
+              "LVM_SETCOLUMNORDERARRAY"))
+        throw std::runtime_error("The list refused the column order");
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 std::wstring GuiDriver::statusBarPanel(int panel) const {

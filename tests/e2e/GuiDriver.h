@@ -100,6 +100,9 @@ public:
     // text, or nothing when none does.
     std::optional<std::wstring> chooseComboItemContaining(int comboId, const std::wstring& part);
 
+    // Ticks or clears a check box the way a click does: the state changes,
+    // then the window is told (BN_CLICKED). Nothing happens when the box is
+    // already so.
     void setChecked(int checkBoxId, bool checked);
     bool isChecked(int checkBoxId) const;
     bool isEnabled(int id) const;
@@ -124,6 +127,10 @@ public:
     std::vector<std::vector<std::wstring>> listRows(int columns = ResultColumn + 1) const;
     // The row whose file name (first column) is this, ignoring case; -1 when none.
     int findRow(const std::wstring& fileName) const;
+    int listColumnCount() const;
+    // Shows the list's columns in this order (column indexes, left to right),
+    // as dragging the headings would.
+    void setListColumnOrder(const std::vector<int>& order);
 
     // A panel of the status bar.
     std::wstring statusBarPanel(int panel) const;

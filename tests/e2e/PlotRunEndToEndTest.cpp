@@ -88,6 +88,8 @@ protected:
         scenario["journal"] = "journal.jsonl";
         scenario["plotFolder"] = utf8(folder.path() / L"Plots");
         journal = folder.path() / L"journal.jsonl";
+        // Where the layouts' plot files go; the application writes no folder of its own.
+        fs::create_directories(folder.path() / L"Plots");
         scenarioFile = folder.write(L"scenario.json", scenario.dump(2));
     }
 
@@ -117,6 +119,15 @@ protected:
         for (const auto& line : lines())
             if (line.contains("close")) found.push_back(line["close"]);
         return found;
+    }
+
+    // For a failure message: how far the application got.
+    std::string journalTail(std::size_t count = 4) const {
+        const auto all = wintest::readLines(journal);
+        std::string tail = std::to_string(all.size()) + " journal lines";
+        for (std::size_t i = all.size() > count ? all.size() - count : 0; i < all.size(); ++i)
+            tail += "\n  " + all[i].substr(0, 300);
+        return tail;
     }
 
     int serverStarts() const {
@@ -212,7 +223,6 @@ TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlon
     // Open in the user's session: a modified drawing of the folder, and an
     // unrelated one whose name ends two of the folder's drawing names.
     const auto usersFloor = drawing(fs::path(L"Elsewhere") / L"Floor.dwg");
-    fs::create_directories(folder.path() / L"Plots");
     const std::string notesBytes = readBytes(notes);
 
     json scenario = wintest::baseScenario();
@@ -368,7 +378,7 @@ TEST_F(PlotRunEndToEnd, AnApplicationThatDiesEndsTheRunAndTheNextRunConnectsAgai
 
     ProgramUnderTest program;
     HWND main = program.waitUntilReady();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << journalTail();
     GuiDriver gui(main);
     prepare(gui, folder.path() / jobs, kDrawings);
     if (HasFatalFailure()) return;
