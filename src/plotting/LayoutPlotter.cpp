@@ -288,6 +288,9 @@ void LayoutPlotter::plotActiveLayout() {
         layout.refreshPlotDeviceInfo();
         document.regen(RegenScope::ActiveViewport);
         layout.setConfigName(setup_.printer);
+        // The media names stay those of the drawing's old device until the device data is refreshed;
+        // matching the paper against them would fail on every drawing saved for another device.
+        layout.refreshPlotDeviceInfo();
         const auto papers = layout.canonicalMediaNames();
         if (const auto match = matchPaper(papers, setup_.paper)) layout.setCanonicalMediaName(papers[*match]);
         layout.setPlotWithPlotStyles(true);

@@ -201,6 +201,7 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
                                  layout + "RefreshPlotDeviceInfo[]",
                                  "Document(M.dwg).Regen[0]",
                                  layout + "ConfigName=\"Office Laser\"",
+                                 layout + "RefreshPlotDeviceInfo[]",
                                  layout + "GetCanonicalMediaNames[]",
                                  layout + "CanonicalMediaName=\"A4\"",
                                  layout + "PlotWithPlotStyles=true",
@@ -244,6 +245,19 @@ TEST_F(LayoutPlotting, PlotterConfigurationsGoToAFileFirstAndToTheDeviceWhenRefu
               (Lines{"Plot(M.dwg).PlotToFile[\"M.plt\",\"NoFile.pc3\"]", "Plot(M.dwg).PlotToDevice[]"}));
     EXPECT_EQ(plotWith("NoFile.PC3"), Lines{"Plot(M.dwg).PlotToDevice[]"});
     EXPECT_EQ(plotWith("Office Laser"), Lines{"Plot(M.dwg).PlotToDevice[]"});
+}
+
+TEST_F(LayoutPlotting, ADrawingSavedForAnotherDeviceGetsThePaperOfTheChosenOne) {
+    // The drawing's model layout is set up for the laser printer, whose papers the plotter does not have.
+    start({{"defaultDevice", "Office Laser"}});
+    openAndActivate(drawing("M.dwg"));
+    plotter.setSetup({"Plotter.pc3", "A3", "mono.ctb", 1});
+    const auto from = mark();
+    plotter.plotActiveLayout();
+    Lines plots;
+    for (const auto& line : journalSince(from))
+        if (line.rfind("plot ", 0) == 0) plots.push_back(line);
+    EXPECT_EQ(plots, Lines{"plot Model ISO_A3_(420.00_x_297.00_MM) mono.ctb M.plt"});
 }
 
 TEST_F(LayoutPlotting, NamedPlotStyleDrawingsGetTheStbTableAndCopiesAreSetOnlyAboveOne) {
