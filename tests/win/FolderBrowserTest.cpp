@@ -12,6 +12,7 @@
 #include "GuiTestSupport.h"
 #include "TestSupport.h"
 #include "discovery/win/FolderBrowser.h"
+#include "win/Utf.h"
 
 namespace quillon::discovery {
 namespace {
@@ -64,6 +65,12 @@ std::vector<std::wstring> driveNames() {
     GetLogicalDriveStringsW(512, buffer);
     for (const wchar_t* root = buffer; *root; root += wcslen(root) + 1) names.push_back(std::wstring(root, 2));
     return names;
+}
+
+std::string describe(const std::vector<Report>& reports) {
+    std::string text;
+    for (const auto& r : reports) text += " [" + (r ? win::toUtf8(*r) : std::string("none")) + "]";
+    return text;
 }
 
 bool anyContains(const std::vector<std::wstring>& texts, const std::wstring& part) {
@@ -165,7 +172,7 @@ TEST_P(FolderBrowserTest, ExpandingAFolderShowsItsSubfoldersAndSelectingOneRepor
         HWND tree = browser.treeWindow();
 
         browser.select(root_);
-        ASSERT_TRUE(pumpUntil([&] { return lastReportIs(root_); })) << "selecting a folder reports it";
+        ASSERT_TRUE(pumpUntil([&] { return lastReportIs(root_); })) << "selecting a folder reports it" << describe(reports_) << " sel=" << win::toUtf8(itemText(tree, selectedItem(tree)));
         HTREEITEM folder = selectedItem(tree);
         ASSERT_NE(folder, nullptr);
         SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(folder));

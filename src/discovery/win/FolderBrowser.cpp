@@ -233,7 +233,14 @@ void FolderBrowser::select(std::wstring_view folder) {
     if (!open_) return;
     if (shellTree_) {
         std::wstring text(folder);
-        SendMessageW(dialog_, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+        std::wstring wanted = win::toWide(normalizeFolder(win::toUtf8(text)));
+        // Wine's tree now and then misses a folder on the first walk down to it and keeps the old selection;
+        // the second walk finds the items the first one filled in.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            SendMessageW(dialog_, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+            if (lastReported_ && CompareStringOrdinal(lastReported_->c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL)
+                break;
+        }
     } else if (ownTree_) {
         ownTree_->select(folder);
     }
