@@ -205,6 +205,14 @@ void GuiDriver::setChecked(int checkBoxId, bool checked) {
     send(main_, WM_COMMAND, MAKEWPARAM(checkBoxId, BN_CLICKED), reinterpret_cast<LPARAM>(box), "the check box click");
 }
 
+void GuiDriver::pressKey(int controlId, UINT virtualKey) {
+    HWND target = control(controlId);
+    if (HWND edit = FindWindowExW(target, nullptr, L"Edit", nullptr)) target = edit;
+    const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    send(target, WM_KEYDOWN, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16), "WM_KEYDOWN");
+    send(target, WM_KEYUP, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16) | (3LL << 30), "WM_KEYUP");
+}
+
 bool GuiDriver::isChecked(int checkBoxId) const {
     return send(control(checkBoxId), BM_GETCHECK, 0, 0, "BM_GETCHECK") == BST_CHECKED;
 }

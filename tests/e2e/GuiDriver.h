@@ -105,6 +105,9 @@ public:
     // already so.
     void setChecked(int checkBoxId, bool checked);
     bool isChecked(int checkBoxId) const;
+    // A key going down and up in a control, sent so that the program has acted on it when this returns.
+    // In a combo box the key goes to its edit field, where typing lands.
+    void pressKey(int controlId, UINT virtualKey);
     bool isEnabled(int id) const;
 
     // A menu command or button click, posted: a run may put up a message

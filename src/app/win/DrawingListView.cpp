@@ -91,13 +91,22 @@ void DrawingListView::fillDisplayInfo(NMLVDISPINFOW& info) {
 }
 
 void DrawingListView::clickColumn(int column) {
-    // The control keeps the selection by position; carry it over to the rows' new places.
+    rememberSelection();
+    model_.clickColumn(column);
+    refresh();
+}
+
+void DrawingListView::showSorted() {
+    rememberSelection();
+    model_.showSorted();
+    refresh();
+}
+
+void DrawingListView::rememberSelection() {
     for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;
          item = ListView_GetNextItem(list_, item, LVNI_SELECTED))
         model_.setSelected(static_cast<std::size_t>(item), true);
     model_.setFocused(focused());
-    model_.clickColumn(column);
-    refresh();
 }
 
 void DrawingListView::refresh() {

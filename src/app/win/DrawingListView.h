@@ -37,8 +37,12 @@ public:
     // LVN_GETDISPINFO; true when it was the list's.
     void fillDisplayInfo(NMLVDISPINFOW& info);
     void clickColumn(int column);
+    // Sorted by the current column and direction, as after a search started with Enter.
+    void showSorted();
 
 private:
+    // The control keeps the selection by position; these carry it over to the rows' new places.
+    void rememberSelection();
     void refresh();
 
     HWND list_;

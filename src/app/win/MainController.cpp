@@ -122,7 +122,7 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::MnuSelectAll: selectAllDrawings(); break;
         case ids::CmdAction: stopPressed(); break;
         case ids::Check1:
-            if (notifyCode == BN_CLICKED) searchAgain(false);
+            if (notifyCode == BN_CLICKED) searchAgain(SearchCause::CheckBoxClick);
             break;
         case ids::Text2:
             if (notifyCode == EN_CHANGE) copiesChanged();
@@ -130,7 +130,7 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::CmbPrinter:
         case ids::CmbPaper:
         case ids::CmbCTB: {
-            WinComboBox* box = id == ids::CmbPrinter ? printerBox_.get() : id == ids::CmbPaper ? paperBox_.get() : ctbBox_.get();
+            WinComboBox* box = plotBox(id);
             if (!box) break;
             if (notifyCode == CBN_SELCHANGE) plotBoxEvent(id, box->selectedText());
             else if (notifyCode == CBN_EDITCHANGE) plotBoxEvent(id, box->text());
@@ -261,22 +261,35 @@ void MainController::pathChange(const std::string& folder) {
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     if (path.size() == 2 && path[1] == ':') path += '\\';
     currentFolder_ = path;
-    searchAgain(true);
+    searchAgain(SearchCause::FolderChange);
 }
 
-void MainController::searchAgain(bool clearSubfolders) {
+void MainController::searchAgain(SearchCause cause) {
     if (run_) return;
-    if (clearSubfolders) SendMessageW(window_.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
+    if (cause == SearchCause::FolderChange)
+        SendMessageW(window_.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    // Enter fills the plot lists before it empties the list; the other two the other way round.
+    if (cause == SearchCause::CheckBoxEnter) fillPlotListsIfEmpty();
     listView_->clear();
     window_.preview().setDrawing({});
     window_.setPreviewTip(L"");
-    fillPlotListsIfEmpty();
+    if (cause != SearchCause::CheckBoxEnter) fillPlotListsIfEmpty();
     if (closing_) return;
     stopRequested_ = false;
+    sortWhenSearchEnds_ = cause == SearchCause::CheckBoxEnter;
     setStatus(discovery::search_text::searching(currentFolder_.empty() ? "" : base::addBackslash(currentFolder_)));
     bool subfolders = SendMessageW(window_.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
     search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
+}
+
+void MainController::onControlKeyDown(int id, WPARAM key) {
+    if (id == ids::Check1) {
+        if (key == VK_RETURN) searchAgain(SearchCause::CheckBoxEnter);
+        return;
+    }
+    // The box's text as it was before this key: the change that follows brings the new text.
+    if (WinComboBox* box = plotBox(id)) plotBoxEvent(id, box->text());
 }
 
 void MainController::takeSearchUpdates() {
@@ -287,6 +300,8 @@ void MainController::takeSearchUpdates() {
     if (updates.status) setStatus(*updates.status);
     if (updates.finished) {
         if (listView_->size() > 0) window_.enable(ids::Command2, true);
+        if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
+        sortWhenSearchEnds_ = false;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     }
 }
@@ -302,6 +317,15 @@ void MainController::fillPlotListsIfEmpty() {
         plotting::fillPlotLists(connection_, *printerBox_, *paperBox_, *ctbBox_);
     } catch (const automation::AutomationError& error) {
         if (!closing_) setStatus("\r\nThe plot lists could not be filled: " + error.description());
+    }
+}
+
+WinComboBox* MainController::plotBox(int id) const {
+    switch (id) {
+        case ids::CmbPrinter: return printerBox_.get();
+        case ids::CmbPaper: return paperBox_.get();
+        case ids::CmbCTB: return ctbBox_.get();
+        default: return nullptr;
     }
 }
 

@@ -49,6 +49,7 @@ public:
     void onDestroyed() override;
     void onAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool onCopyData(const COPYDATASTRUCT& data) override;
+    void onControlKeyDown(int id, WPARAM key) override;
 
     // ConnectionUi
     void setStatus(const std::string& text) override;
@@ -67,11 +68,16 @@ private:
 
     // The folder changed (start-up, the folder tree, or another program): empty the list and search it.
     void pathChange(const std::string& folder);
-    void searchAgain(bool clearSubfolders);
+    // What started a search: a folder change clears "Include Sub Directories" first; Enter on that box
+    // shows the list sorted once the search has run to its end.
+    enum class SearchCause { FolderChange, CheckBoxClick, CheckBoxEnter };
+    void searchAgain(SearchCause cause);
     void takeSearchUpdates();
     void stopPressed();
     void fillPlotListsIfEmpty();
     void plotBoxEvent(int id, const std::string& text);
+    // The plot box with this control id; none for other ids.
+    WinComboBox* plotBox(int id) const;
     void copiesChanged();
     void previewFocusedRow();
     void startRun(plotting::RunKind kind);
@@ -91,6 +97,7 @@ private:
     std::unique_ptr<WinComboBox> ctbBox_;
     std::int16_t numOfCopies_ = 0;
     std::atomic<bool> stopRequested_{false};
+    bool sortWhenSearchEnds_ = false;
 
     // The folder whose drawings are listed (the hidden directory list's path).
     std::string currentFolder_;

@@ -15,6 +15,9 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"QuillonMainWindow";
 constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT_PTR kKeyWatchId = 1;
+// A watched control's key, handed to the main window so that its guarded procedure does the work.
+constexpr UINT kControlKeyDown = WM_USER + 1;
 // No WS_CLIPCHILDREN: group boxes do not paint their inside, the window's own background must show there.
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 // Room for the drop-down part of the combo boxes; the edit part sizes itself to the font.
@@ -155,6 +158,36 @@ void MainWindow::createControls() {
     statusBar_.create(hwnd(), ids::SbStatusBar, instance, dpi_);
     controls_[ids::SbStatusBar] = statusBar_.handle();
     SendMessageW(control(ids::Text2), EM_LIMITTEXT, 5, 0);
+    watchKeys();
+}
+
+void MainWindow::watchKeys() {
+    // Windows tells the parent of clicks and text changes but not of keys: the check box reacts to Enter,
+    // and the plot boxes take their text before each key acts.
+    SetWindowSubclass(control(ids::Check1), keyWatchProc, kKeyWatchId, ids::Check1);
+    for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
+        HWND combo = control(id);
+        SetWindowSubclass(combo, keyWatchProc, kKeyWatchId, static_cast<DWORD_PTR>(id));
+        // Typing goes to the box's edit field, not to the box.
+        COMBOBOXINFO parts{};
+        parts.cbSize = sizeof parts;
+        if (GetComboBoxInfo(combo, &parts) && parts.hwndItem && parts.hwndItem != combo)
+            SetWindowSubclass(parts.hwndItem, keyWatchProc, kKeyWatchId, static_cast<DWORD_PTR>(id));
+    }
+}
+
+LRESULT CALLBACK MainWindow::keyWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR id) {
+    switch (message) {
+        case WM_KEYDOWN: {
+            HWND main = GetAncestor(window, GA_ROOT);
+            if (main) SendMessageW(main, kControlKeyDown, static_cast<WPARAM>(id), static_cast<LPARAM>(wParam));
+            break;
+        }
+        case WM_NCDESTROY: RemoveWindowSubclass(window, keyWatchProc, kKeyWatchId); break;
+        default: break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void MainWindow::createTooltips() {
@@ -281,6 +314,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_RBUTTONDOWN: onContextClick(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
         case WM_COMMAND: shell_.onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+        case kControlKeyDown: shell_.onControlKeyDown(static_cast<int>(wParam), static_cast<WPARAM>(lParam)); return 0;
         case WM_NOTIFY: {
             LRESULT result = 0;
             if (shell_.onNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;

@@ -54,6 +54,8 @@ private:
     void applyFont();
     void onContextClick(POINT clientPoint);
     void keepBrowserHostInPlace();
+    void watchKeys();
+    static LRESULT CALLBACK keyWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR id);
 
     MainWindowShell& shell_;
     MainMenu menu_;

@@ -18,6 +18,8 @@ public:
     // Messages the program posts to itself (WM_APP and above): stepping long
     // work so the window stays responsive.
     virtual void onAppMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // A key going down in the check box or a plot box, before the control acts on it.
+    virtual void onControlKeyDown(int id, WPARAM key) = 0;
     // Data another program sends (WM_COPYDATA): how tests and the demo choose a folder.
     virtual bool onCopyData(const COPYDATASTRUCT& data) = 0;
 };
