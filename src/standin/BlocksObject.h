@@ -1,27 +1,21 @@
 #pragma once
 
-#include "standin/ModelObject.h"
+#include "standin/DrawingCollectionObject.h"
 
 namespace quillon::standin {
 
 // A drawing's block table: *Model_Space, the *Paper_Space blocks, ordinary
 // blocks, then external references.
-class BlocksObject : public ModelObject {
+class BlocksObject : public DrawingCollectionObject {
 public:
-    BlocksObject(std::shared_ptr<EngineState> state, std::shared_ptr<DrawingModel> doc);
+    using DrawingCollectionObject::DrawingCollectionObject;
 
-    std::string label() const override { return "Blocks(" + doc_->displayName() + ")"; }
+    std::string label() const override { return "Blocks(" + document().displayName() + ")"; }
     std::string_view objectKind() const override { return "Blocks"; }
 
 protected:
-    MemberTable members() const override;
-    const DrawingModel* drawing() const override { return doc_.get(); }
-    automation::Value read(std::string_view member) override;
-    automation::Value invoke(std::string_view member, std::span<const automation::Value> args) override;
     std::vector<automation::ObjectPtr> items() override;
-
-private:
-    std::shared_ptr<DrawingModel> doc_;
+    automation::ObjectPtr itemNamed(const std::string& key) override;
 };
 
 }  // namespace quillon::standin

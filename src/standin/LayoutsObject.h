@@ -1,26 +1,20 @@
 #pragma once
 
-#include "standin/ModelObject.h"
+#include "standin/DrawingCollectionObject.h"
 
 namespace quillon::standin {
 
 // A drawing's layouts in tab order, "Model" first.
-class LayoutsObject : public ModelObject {
+class LayoutsObject : public DrawingCollectionObject {
 public:
-    LayoutsObject(std::shared_ptr<EngineState> state, std::shared_ptr<DrawingModel> doc);
+    using DrawingCollectionObject::DrawingCollectionObject;
 
-    std::string label() const override { return "Layouts(" + doc_->displayName() + ")"; }
+    std::string label() const override { return "Layouts(" + document().displayName() + ")"; }
     std::string_view objectKind() const override { return "Layouts"; }
 
 protected:
-    MemberTable members() const override;
-    const DrawingModel* drawing() const override { return doc_.get(); }
-    automation::Value read(std::string_view member) override;
-    automation::Value invoke(std::string_view member, std::span<const automation::Value> args) override;
     std::vector<automation::ObjectPtr> items() override;
-
-private:
-    std::shared_ptr<DrawingModel> doc_;
+    automation::ObjectPtr itemNamed(const std::string& key) override;
 };
 
 }  // namespace quillon::standin
