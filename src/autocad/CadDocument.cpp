@@ -16,6 +16,8 @@ std::string CadDocument::path() { return document_->get("Path").toText(); }
 
 std::string CadDocument::fullName() { return document_->get("FullName").toText(); }
 
+bool CadDocument::readOnly() { return document_->get("ReadOnly").toBool(); }
+
 void CadDocument::close() { document_->call("Close", {Value(false)}); }
 
 void CadDocument::regen(RegenScope scope) { document_->call("Regen", {Value(static_cast<std::int32_t>(scope))}); }

@@ -29,6 +29,7 @@ public:
     std::string name();      // file name without folder
     std::string path();      // its folder
     std::string fullName();  // folder and name; empty for a drawing never saved
+    bool readOnly();
 
     void close();  // without saving
     void regen(RegenScope scope);

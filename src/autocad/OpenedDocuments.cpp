@@ -37,25 +37,32 @@ std::string OpenedDocuments::keyOf(CadDocument& document) {
     return "new:" + asciiLower(document.name());
 }
 
+bool OpenedDocuments::Entry::is(const automation::ObjectPtr& other) const {
+    return object && other && (object == other || object->sameObject(*other));
+}
+
 void OpenedDocuments::remember(CadDocument& document) {
-    auto key = keyOf(document);
-    if (std::any_of(entries_.begin(), entries_.end(),
-                    [&](const Entry& entry) { return entry.object == document.raw() || entry.key == key; }))
-        return;
-    entries_.push_back({document.raw(), std::move(key)});
+    const auto& object = document.raw();
+    if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.is(object); })) return;
+    entries_.push_back({object, keyOf(document)});
 }
 
 void OpenedDocuments::forget(CadDocument& document) {
+    const auto& object = document.raw();
+    if (std::erase_if(entries_, [&](const Entry& entry) { return entry.is(object); }) > 0) return;
     auto key = keyOf(document);
-    std::erase_if(entries_, [&](const Entry& entry) { return entry.object == document.raw() || entry.key == key; });
+    std::erase_if(entries_, [&](const Entry& entry) { return entry.key == key; });
 }
 
 bool OpenedDocuments::contains(CadDocument& document) const {
     const auto& object = document.raw();
-    if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.object == object; }))
+    if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.is(object); }))
         return true;
     auto key = keyOf(document);
-    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.key == key; });
+    if (std::none_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.key == key; }))
+        return false;
+    // Another object of the same name: the user's own copy of the file unless it is read-only as Quillon's are.
+    return key.starts_with("new:") || document.readOnly();
 }
 
 }  // namespace quillon::autocad

@@ -9,9 +9,12 @@
 namespace quillon::autocad {
 
 // The drawings Quillon itself opened, so that leaving closes those and never
-// a drawing the user had open. The same document can come back as a different
-// proxy object, so besides object identity a document is known by its full
-// name (case-insensitive, as Windows paths are) or, never saved, by its name.
+// a drawing the user had open. A document is known by the application's
+// object identity; where the application hands out a new object each time, by
+// its full name (case-insensitive, as Windows paths are) or, never saved, by
+// its name. A name alone never makes a saved drawing Quillon's unless it is
+// read-only as Quillon opens every drawing: the user may have the same file
+// open for editing.
 class OpenedDocuments {
 public:
     void remember(CadDocument& document);
@@ -25,6 +28,7 @@ private:
     struct Entry {
         automation::ObjectPtr object;
         std::string key;
+        bool is(const automation::ObjectPtr& other) const;
     };
     static std::string keyOf(CadDocument& document);
 

@@ -23,6 +23,10 @@ public:
     // The items of a collection, in the collection's order (for-each).
     virtual std::vector<ObjectPtr> enumerate() = 0;
 
+    // Whether other is this same object of the application, however it was reached: two reads of the
+    // same document may hand over two different proxies of it.
+    virtual bool sameObject(const AutoObject& other) const { return this == &other; }
+
     // Convenience forms for the common shapes.
     Value call(std::string_view member, std::initializer_list<Value> args) {
         return call(member, std::span<const Value>(args.begin(), args.size()));

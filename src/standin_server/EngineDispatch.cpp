@@ -1,5 +1,6 @@
 #include "standin_server/EngineDispatch.h"
 
+#include <map>
 #include <new>
 #include <string>
 #include <vector>
@@ -35,9 +36,7 @@ public:
         if (!object) return nullptr;
         auto engineObject = std::dynamic_pointer_cast<standin::EngineObject>(object);
         if (!engineObject) throw AutomationError(automation::hresult::Fail, "The engine returned a foreign object");
-        ComPtr<IDispatch> dispatch;
-        dispatch.Attach(new EngineDispatch(std::move(engineObject), host_));
-        return dispatch;
+        return EngineDispatch::forObject(std::move(engineObject), host_);
     }
 
     ObjectPtr fromDispatch(ComPtr<IDispatch> dispatch) const override {
@@ -61,8 +60,35 @@ void fillException(EXCEPINFO* exception, HRESULT code, const std::string& descri
 
 }  // namespace
 
+// The adapters alive now, by engine object. The server's objects live in one apartment, so every
+// creation and destruction happens on its thread.
+static std::map<const standin::EngineObject*, EngineDispatch*>& liveAdapters() {
+    static std::map<const standin::EngineObject*, EngineDispatch*> adapters;
+    return adapters;
+}
+
 EngineDispatch::EngineDispatch(std::shared_ptr<standin::EngineObject> object, std::shared_ptr<StandinHost> host)
-    : object_(std::move(object)), host_(std::move(host)) {}
+    : object_(std::move(object)), host_(std::move(host)) {
+    liveAdapters().emplace(object_.get(), this);
+}
+
+EngineDispatch::~EngineDispatch() {
+    auto& adapters = liveAdapters();
+    auto found = adapters.find(object_.get());
+    if (found != adapters.end() && found->second == this) adapters.erase(found);
+}
+
+ComPtr<IDispatch> EngineDispatch::forObject(std::shared_ptr<standin::EngineObject> object,
+                                            std::shared_ptr<StandinHost> host) {
+    ComPtr<IDispatch> dispatch;
+    auto& adapters = liveAdapters();
+    if (auto found = adapters.find(object.get()); found != adapters.end()) {
+        dispatch = static_cast<IDispatch*>(found->second);  // takes its own reference
+        return dispatch;
+    }
+    dispatch.Attach(new EngineDispatch(std::move(object), std::move(host)));
+    return dispatch;
+}
 
 std::shared_ptr<standin::EngineObject> EngineDispatch::engineObjectOf(IDispatch* dispatch) {
     if (!dispatch) return nullptr;

@@ -9,6 +9,8 @@
 #include "standin_server/StandinHost.h"
 #include "win/ComObject.h"
 
+#include <wrl/client.h>
+
 namespace quillon::standin_server {
 
 // IDispatch over any object of the stand-in engine, answering as a type
@@ -19,6 +21,12 @@ namespace quillon::standin_server {
 class EngineDispatch : public win::ComObject<IDispatch, IExternalConnection> {
 public:
     EngineDispatch(std::shared_ptr<standin::EngineObject> object, std::shared_ptr<StandinHost> host);
+    ~EngineDispatch() override;
+
+    // The dispatch object for an engine object: the one already handed out while it lives, so that the
+    // client sees one identity per object, as it does with the real application.
+    static Microsoft::WRL::ComPtr<IDispatch> forObject(std::shared_ptr<standin::EngineObject> object,
+                                                       std::shared_ptr<StandinHost> host);
 
     // The engine object behind a dispatch pointer, when it is one of ours
     // (an object the client passes back arrives here unmarshalled to the original).

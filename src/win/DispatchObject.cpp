@@ -133,6 +133,16 @@ Value DispatchObject::call(std::string_view member, std::span<const Value> args)
     return invoke(member, dispIdOf(member), DISPATCH_METHOD | DISPATCH_PROPERTYGET, args);
 }
 
+bool DispatchObject::sameObject(const automation::AutoObject& other) const {
+    if (this == &other) return true;
+    const auto* theirs = dynamic_cast<const DispatchObject*>(&other);
+    if (!theirs || !dispatch_ || !theirs->dispatch_) return false;
+    // Answered by the proxy itself, without a call to a server that may be gone.
+    ComPtr<IUnknown> mine, their;
+    if (FAILED(dispatch_.As(&mine)) || FAILED(theirs->dispatch_.As(&their))) return false;
+    return mine.Get() == their.Get();
+}
+
 std::vector<ObjectPtr> DispatchObject::enumerate() {
     Variant enumerator = invokeRaw("_NewEnum", DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {});
     ComPtr<IEnumVARIANT> items;

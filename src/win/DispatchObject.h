@@ -28,6 +28,8 @@ public:
     void put(std::string_view member, const automation::Value& value) override;
     automation::Value call(std::string_view member, std::span<const automation::Value> args = {}) override;
     std::vector<automation::ObjectPtr> enumerate() override;
+    // COM's identity rule: the same object answers IUnknown with the same pointer.
+    bool sameObject(const automation::AutoObject& other) const override;
     using AutoObject::call;
 
     IDispatch* dispatch() const noexcept { return dispatch_.Get(); }

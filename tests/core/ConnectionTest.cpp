@@ -338,6 +338,34 @@ TEST_F(ConnectionTest, QuillonsDrawingsAreKnownAgainThroughFreshProxies) {
     EXPECT_EQ(openNames(*cad), (std::vector<std::string>{"A.dwg", "B.dwg", "Drawing2.dwg"}));
 }
 
+// Quillon's read-only copy of a file the user is editing, left open when its close failed: leaving closes the
+// copy and never the user's modified original, whether the application keeps object identity or not.
+TEST_F(ConnectionTest, CleanUpTellsQuillonsCopyFromTheUsersOriginalOfTheSameFile) {
+    for (bool freshProxies : {false, true}) {
+        SCOPED_TRACE(freshProxies ? "a new object each time" : "one object per document");
+        auto cad = engine({{"openDocuments", {{{"path", drawing("A.dwg")}, {"modified", true}}}}});
+        Events seen;
+        FakeLauncher users(seen);
+        users.running = freshProxies ? std::make_shared<RemoteProxy>(cad->application(), std::make_shared<bool>(true))
+                                     : cad->application();
+        RecordingUi seenUi(seen);
+        CadConnection quillon(users, seenUi);
+        quillon.connectAutoCAD();
+        auto copy = quillon.app().documents().open(drawing("A.dwg"), true);
+        quillon.rememberOpened(copy);
+
+        auto open = quillon.app().documents().items();
+        ASSERT_EQ(open.size(), 2u);
+        EXPECT_FALSE(quillon.openedByQuillon(open[0])) << "the user's original";
+        EXPECT_TRUE(quillon.openedByQuillon(open[1])) << "Quillon's copy";
+
+        quillon.cleanUpAtExit();
+        ASSERT_EQ(cad->application()->get("Documents").toObject()->get("Count").toInt(), 1);
+        auto left = CadApplication(cad->application()).documents().items();
+        EXPECT_FALSE(left[0].readOnly()) << "the user's original stays open";
+    }
+}
+
 TEST_F(ConnectionTest, CleanUpNeverConnectsAndSurvivesADeadApplication) {
     connection.cleanUpAtExit();
     EXPECT_TRUE(events.empty());

@@ -138,6 +138,20 @@ TEST_F(DispatchInProcess, CollectionsEnumerateAndObjectsGoBackToTheServer) {
     EXPECT_EQ(doc->object("ActiveLayout")->get("Name"), Value("Layout2"));
 }
 
+// Quillon tells its own documents from the user's by identity: each read is a new proxy, the object behind stays one.
+TEST_F(DispatchInProcess, EveryReadOfAnObjectIsTheSameObject) {
+    start(wintest::baseScenario());
+    auto doc = openDrawing();
+    auto again = app->object("ActiveDocument");
+    auto listed = app->object("Documents")->enumerate();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_NE(again.get(), doc.get());
+    EXPECT_TRUE(again->sameObject(*doc));
+    EXPECT_TRUE(listed[0]->sameObject(*doc));
+    EXPECT_FALSE(doc->object("Layouts")->sameObject(*doc));
+    EXPECT_TRUE(doc->object("Layouts")->sameObject(*again->object("Layouts")));
+}
+
 TEST_F(DispatchInProcess, BusyRefusalsAreRetriedAndTheCallRunsOnce) {
     auto scenario = wintest::baseScenario();
     scenario["faults"] = {{"busy", {{{"afterCalls", 1}, {"calls", 3}}}}};
