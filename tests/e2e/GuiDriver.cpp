@@ -213,6 +213,11 @@ void GuiDriver::pressKey(int controlId, UINT virtualKey) {
     send(target, WM_KEYUP, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16) | (3LL << 30), "WM_KEYUP");
 }
 
+void GuiDriver::typeCharacters(int controlId, const std::wstring& characters) {
+    HWND target = control(controlId);
+    for (wchar_t character : characters) send(target, WM_CHAR, character, 1, "WM_CHAR");
+}
+
 bool GuiDriver::isChecked(int checkBoxId) const {
     return send(control(checkBoxId), BM_GETCHECK, 0, 0, "BM_GETCHECK") == BST_CHECKED;
 }

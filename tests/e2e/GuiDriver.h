@@ -108,6 +108,8 @@ public:
     // A key going down and up in a control, sent so that the program has acted on it when this returns.
     // In a combo box the key goes to its edit field, where typing lands.
     void pressKey(int controlId, UINT virtualKey);
+    // Characters typed into a control, one WM_CHAR each.
+    void typeCharacters(int controlId, const std::wstring& characters);
     bool isEnabled(int id) const;
 
     // A menu command or button click, posted: a run may put up a message

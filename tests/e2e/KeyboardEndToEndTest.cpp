@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 #include "GuiDriver.h"
@@ -13,13 +14,30 @@
 #include "win/Utf.h"
 
 // Keys the program reacts to outside the list: Enter on "Include Sub
-// Directories" searches again and shows the rows sorted, and every key going
-// down in the device box rebuilds the paper list.
+// Directories" searches again and shows the rows sorted, every key going
+// down in the device box rebuilds the paper list, and the copies box takes
+// digits only.
 namespace quillon::e2e {
 namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+
+bool putOnClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool placed = false;
+    if (memory) {
+        memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!placed) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return placed;
+}
 
 class KeyboardEndToEnd : public ::testing::Test {
 protected:
@@ -60,7 +78,7 @@ protected:
     }
 };
 
-TEST_F(KeyboardEndToEnd, EnterOnTheSubfolderBoxSearchesAgainSortedAndKeysInTheDeviceBoxRefillThePapers) {
+TEST_F(KeyboardEndToEnd, KeysOfTheSubfolderBoxTheDeviceBoxAndTheCopiesBox) {
     // The folder's own rows come before its sub-folder's, so only a sort puts "a" first.
     drawing(L"m.dwg");
     drawing(L"z.dwg");
@@ -97,6 +115,16 @@ TEST_F(KeyboardEndToEnd, EnterOnTheSubfolderBoxSearchesAgainSortedAndKeysInTheDe
     EXPECT_TRUE(wintest::waitFor([&] { return paperListReads() == before + 2; }, 10s))
         << "paper list reads: " << before << " then " << paperListReads();
     EXPECT_GE(gui.comboItems(ids::CmbPaper).size(), 2u) << "the paper list is filled again, not emptied";
+
+    // The copies box takes digits and Backspace only.
+    SendMessageW(gui.control(ids::Text2), EM_SETSEL, 0, -1);
+    gui.typeCharacters(ids::Text2, L"2x5-\b7 ");
+    EXPECT_EQ(gui.text(ids::Text2), L"27");
+    // Ctrl+V arrives as a character as well: pasting what is no number is refused with it.
+    if (putOnClipboard(L"x9")) {
+        gui.typeCharacters(ids::Text2, L"\x16");
+        EXPECT_EQ(gui.text(ids::Text2), L"27");
+    }
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.waitForExit());

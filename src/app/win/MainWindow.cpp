@@ -7,6 +7,7 @@
 #include "app/win/MainWindowLayout.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/ResourceIds.h"
+#include "discovery/CopiesBox.h"
 #include "win/WinError.h"
 
 namespace quillon::app {
@@ -163,8 +164,9 @@ void MainWindow::createControls() {
 
 void MainWindow::watchKeys() {
     // Windows tells the parent of clicks and text changes but not of keys: the check box reacts to Enter,
-    // and the plot boxes take their text before each key acts.
+    // the plot boxes take their text before each key acts, and the copies box refuses what is no digit.
     SetWindowSubclass(control(ids::Check1), keyWatchProc, kKeyWatchId, ids::Check1);
+    SetWindowSubclass(control(ids::Text2), keyWatchProc, kKeyWatchId, ids::Text2);
     for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
         HWND combo = control(id);
         SetWindowSubclass(combo, keyWatchProc, kKeyWatchId, static_cast<DWORD_PTR>(id));
@@ -184,6 +186,14 @@ LRESULT CALLBACK MainWindow::keyWatchProc(HWND window, UINT message, WPARAM wPar
             if (main) SendMessageW(main, kControlKeyDown, static_cast<WPARAM>(id), static_cast<LPARAM>(wParam));
             break;
         }
+        case WM_CHAR:
+            // Ctrl+V arrives here as a character too, so pasting into the box is refused the same way.
+            if (id == static_cast<DWORD_PTR>(ids::Text2) &&
+                !discovery::copies_box::acceptsCharacter(static_cast<char32_t>(wParam))) {
+                MessageBeep(MB_OK);
+                return 0;
+            }
+            break;
         case WM_NCDESTROY: RemoveWindowSubclass(window, keyWatchProc, kKeyWatchId); break;
         default: break;
     }
