@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cwctype>
 #include <string_view>
 
@@ -307,6 +308,25 @@ int GuiDriver::findRow(const std::wstring& fileName) const {
     return -1;
 }
 
+void GuiDriver::focusRow(int row) {
+    HWND list = control(ids::ListView1);
+    RemoteBuffer remote(process_, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = 0;
+    remote.write(0, &item, sizeof item);
+    // Row -1 is every row: a click leaves only the clicked row selected.
+    send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote.address()),
+         "LVM_SETITEMSTATE");
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    remote.write(0, &item, sizeof item);
+    if (!send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address()),
+              "LVM_SETITEMSTATE"))
+        throw std::runtime_error("The list refused to focus row " + std::to_string(row));
+    send(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE, "LVM_ENSUREVISIBLE");
+}
+
 int GuiDriver::listColumnCount() const {
     auto header = reinterpret_cast<HWND>(send(control(ids::ListView1), LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
     if (!header) return 0;
@@ -321,6 +341,44 @@ void GuiDriver::setListColumnOrder(const std::vector<int>& order) {
               "LVM_SETCOLUMNORDERARRAY"))
         throw std::runtime_error("The list refused the column order");
     InvalidateRect(list, nullptr, TRUE);
+}
+
+ScreenPixels GuiDriver::screenPixels(int id) const {
+    HWND window = control(id);
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    ScreenPixels counts;
+    if (width <= 0 || height <= 0) return counts;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) {
+            const auto* pixels = static_cast<const std::uint32_t*>(bits);
+            counts.total = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+            for (std::size_t i = 0; i < counts.total; ++i)
+                if ((pixels[i] & 0x00FFFFFFu) != 0x00FFFFFFu) ++counts.nonWhite;
+        }
+        SelectObject(memory, previous);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return counts;
 }
 
 std::wstring GuiDriver::statusBarPanel(int panel) const {

@@ -56,6 +56,13 @@ struct RunEnd {
     MessageBoxSeen box;     // for Kind::MessageBox
 };
 
+// What the screen shows of a window's client area, in counts of pixels.
+struct ScreenPixels {
+    std::size_t total = 0;
+    std::size_t nonWhite = 0;
+    double nonWhiteShare() const { return total ? static_cast<double>(nonWhite) / static_cast<double>(total) : 0; }
+};
+
 // Drives a running Quillon from another process through window messages
 // only, the way a user's clicks would arrive. Every message that waits for
 // an answer is bounded: a program that stops answering turns into a
@@ -132,10 +139,18 @@ public:
     std::vector<std::vector<std::wstring>> listRows(int columns = ResultColumn + 1) const;
     // The row whose file name (first column) is this, ignoring case; -1 when none.
     int findRow(const std::wstring& fileName) const;
+    // Makes row the list's only selected row and its focused one, scrolled
+    // into view, as a click on it would; the program previews the focused row.
+    void focusRow(int row);
     int listColumnCount() const;
     // Shows the list's columns in this order (column indexes, left to right),
     // as dragging the headings would.
     void setListColumnOrder(const std::vector<int>& order);
+
+    // Read from the screen, not asked of the control: what a user sees
+    // there, whatever covers it included. The preview box is all white when
+    // it shows no picture.
+    ScreenPixels screenPixels(int id) const;
 
     // A panel of the status bar.
     std::wstring statusBarPanel(int panel) const;

@@ -72,6 +72,9 @@ ProgramUnderTest::~ProgramUnderTest() {
     if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
         TerminateProcess(process_.get(), 99);
         WaitForSingleObject(process_.get(), 5000);
+        // A program ended this way never quits the application it started; left running, the next test's
+        // program would attach to it instead of starting its own.
+        wintest::terminateProcesses(L"quillon-standin.exe");
     }
 }
 

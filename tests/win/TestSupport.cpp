@@ -64,6 +64,20 @@ int countProcesses(const wchar_t* exeName) {
     return count;
 }
 
+void terminateProcesses(const wchar_t* exeName) {
+    win::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (_wcsicmp(entry.szExeFile, exeName) != 0) continue;
+        win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        TerminateProcess(process.get(), 99);
+        WaitForSingleObject(process.get(), 5000);
+    }
+}
+
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     auto until = std::chrono::steady_clock::now() + timeout;
     for (;;) {

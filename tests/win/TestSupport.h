@@ -38,6 +38,9 @@ std::wstring standinExePath();
 // How many processes of that name run now.
 int countProcesses(const wchar_t* exeName);
 
+// Ends every process of that name at once, as Task Manager would.
+void terminateProcesses(const wchar_t* exeName);
+
 // Polls condition until it holds or timeout passes; true when it held.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 

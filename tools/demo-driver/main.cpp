@@ -1,8 +1,9 @@
 // Drives a running Quillon through window messages, the way a user would:
 // lists a folder, picks a device, a paper and a plot style table, ticks
-// "Print Layouts", runs "&Print All Drawings" and prints each drawing's
-// result. Exit code 0 when the run finished; 1 when it did not (a message
-// box, a lost application, a stuck window); 2 for a wrong command line.
+// "Print Layouts", runs "&Print All Drawings", prints each drawing's result
+// and leaves a drawing's row focused, its picture in the preview box. Exit
+// code 0 when the run finished; 1 when it did not (a message box, a lost
+// application, a stuck window); 2 for a wrong command line.
 #include <windows.h>
 
 #include <chrono>
@@ -29,6 +30,7 @@ struct Options {
     std::wstring table = L"monochrome.ctb";
     bool subfolders = false;
     bool resultBesideName = false;
+    std::wstring focus = L"Ground Floor.dwg";
     std::chrono::seconds timeout = 300s;
 };
 
@@ -56,11 +58,12 @@ std::wstring oneLine(std::wstring text) {
 void usage() {
     say(L"usage: quillon-demo-driver [--folder PATH] [--device NAME] [--paper NAME] [--paper-size TEXT]\n"
         L"                           [--table NAME] [--subfolders] [--result-beside-name]\n"
-        L"                           [--timeout SECONDS]\n"
+        L"                           [--focus FILE] [--timeout SECONDS]\n"
         L"Drives a running Quillon: lists the folder, makes the plot choices, ticks \"Print Layouts\",\n"
         L"runs \"&Print All Drawings\" and prints each drawing's result. The paper is the exact name\n"
         L"when the list offers it, else the list's item for the paper size. --result-beside-name moves\n"
-        L"the Result column next to the file names once the run has ended.");
+        L"the Result column next to the file names once the run has ended. --focus names the drawing\n"
+        L"whose row is focused at the end, so that the preview box shows its picture (\"\" for none).");
 }
 
 std::optional<Options> parse(int argc, wchar_t** argv) {
@@ -87,6 +90,7 @@ std::optional<Options> parse(int argc, wchar_t** argv) {
         else if (arg == L"--paper") options.paper = *v;
         else if (arg == L"--paper-size") options.paperSize = *v;
         else if (arg == L"--table") options.table = *v;
+        else if (arg == L"--focus") options.focus = *v;
         else if (arg == L"--timeout") options.timeout = std::chrono::seconds(_wtoi(v->c_str()));
         else return std::nullopt;
     }
@@ -131,6 +135,19 @@ bool choosePaper(GuiDriver& gui, const Options& options) {
         return true;
     }
     return choose(gui, ids::CmbPaper, L"Paper", options.paper);
+}
+
+// Focuses the drawing's row, as a click on it would, and waits for the
+// preview box to show its picture, so that a screenshot taken next has it.
+void showPreview(GuiDriver& gui, const std::wstring& fileName) {
+    const int row = gui.findRow(fileName);
+    if (row < 0) {
+        say(L"Preview: no row for " + fileName);
+        return;
+    }
+    gui.focusRow(row);
+    const bool shown = quillon::e2e::pollUntil([&] { return gui.screenPixels(ids::DwgThumbnail1).nonWhite > 0; }, 10s);
+    say(L"Preview: " + fileName + (shown ? L"" : L" (no picture shown)"));
 }
 
 int drive(const Options& options) {
@@ -197,6 +214,7 @@ int drive(const Options& options) {
         std::wstring result = row[GuiDriver::ResultColumn].empty() ? L"-" : row[GuiDriver::ResultColumn];
         say(L"  " + row[1] + row[0] + L"\n      " + result);
     }
+    if (!options.focus.empty()) showPreview(gui, options.focus);
     return code;
 }
 
