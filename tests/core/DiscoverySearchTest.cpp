@@ -188,6 +188,17 @@ TEST_F(DrawingSearchTest, AFolderThatCannotBeListedEndsWithNoFilesFound) {
     EXPECT_EQ(sink.statuses.back(), "No Files Found. Try Again");
 }
 
+// An access-denied folder lists nothing: the search passes over it and goes on with the folders after it.
+TEST_F(DrawingSearchTest, ASubfolderThatCannotBeListedIsPassedOver) {
+    fs.add("C:\\Jobs\\", {folder("Locked"), file("b.dwg"), folder("Arch")});
+    fs.add("C:\\Jobs\\Arch\\", {file("arch.dwg")});
+    const auto summary = search("C:\\Jobs", true);
+    EXPECT_EQ(sink.paths(), (std::vector<std::string>{"C:\\Jobs\\b.dwg", "C:\\Jobs\\Arch\\arch.dwg"}));
+    EXPECT_EQ(fs.listed, (std::vector<std::string>{"C:\\Jobs\\", "C:\\Jobs\\Locked\\", "C:\\Jobs\\Arch\\"}));
+    EXPECT_TRUE(summary.failure.empty());
+    EXPECT_EQ(sink.statuses.back(), "2  Files Found  ");
+}
+
 TEST_F(DrawingSearchTest, StopEndsTheWholeSearchAfterTheFileInHand) {
     fs.add("C:\\S\\", {folder("A"), folder("B")});
     fs.add("C:\\S\\A\\", {file("1.dwg"), file("2.dwg"), file("3.dwg")});
