@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "CadTestFakes.h"
 #include "autocad/CadConnection.h"
 #include "automation/AutoObject.h"
 #include "automation/AutomationError.h"
@@ -200,21 +201,6 @@ private:
     CallClock& clock_;
 };
 
-class ProxyLauncher : public autocad::CadLauncher {
-public:
-    ObjectPtr application;
-    ObjectPtr connectRunning() override { return application; }
-    ObjectPtr createInstance() override { return application; }
-};
-
-class QuietUi : public autocad::ConnectionUi {
-public:
-    void setStatus(const std::string&) override {}
-    void hideMainWindow() override {}
-    void showMainWindow() override {}
-    void showInformation(const std::string&, const std::string&) override {}
-    void closeMainWindow() override {}
-};
 
 std::size_t residentBytes() {
     std::ifstream statm("/proc/self/statm");
@@ -292,12 +278,12 @@ void BM_PlotRun500(benchmark::State& state) {
         std::shared_ptr<standin::Engine> engine;
         engineThread.run([&] { engine = standin::Engine::fromJson(scenario.dump(), folder.string()); });
         CallClock clock;
-        ProxyLauncher launcher;
+        quillon::testing::EngineLauncher launcher;
         engineThread.run([&] { launcher.application = engine->application(); });
         launcher.application = std::make_shared<TimedProxy>(launcher.application, engineThread, clock);
 
         countingThisThread = true;
-        QuietUi ui;
+        quillon::testing::SilentUi ui;
         auto connection = std::make_unique<autocad::CadConnection>(launcher, ui);
         base::StdFileSystem files;
         std::atomic<bool> stop{false};

@@ -38,7 +38,7 @@ std::string OpenedDocuments::keyOf(CadDocument& document) {
 }
 
 bool OpenedDocuments::Entry::is(const automation::ObjectPtr& other) const {
-    return object && other && (object == other || object->sameObject(*other));
+    return object && other && object->sameObject(*other);
 }
 
 void OpenedDocuments::remember(CadDocument& document) {

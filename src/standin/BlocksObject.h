@@ -10,7 +10,7 @@ class BlocksObject : public DrawingCollectionObject {
 public:
     using DrawingCollectionObject::DrawingCollectionObject;
 
-    std::string label() const override { return "Blocks(" + document().displayName() + ")"; }
+    std::string label() const override { return "Blocks(" + doc()->displayName() + ")"; }
     std::string_view objectKind() const override { return "Blocks"; }
 
 protected:

@@ -14,8 +14,6 @@ class DrawingCollectionObject : public ModelObject {
 public:
     DrawingCollectionObject(std::shared_ptr<EngineState> state, std::shared_ptr<DrawingModel> doc);
 
-    const DrawingModel& document() const { return *doc_; }
-
 protected:
     MemberTable members() const final;
     const DrawingModel* drawing() const final { return doc_.get(); }

@@ -9,7 +9,7 @@ class LayoutsObject : public DrawingCollectionObject {
 public:
     using DrawingCollectionObject::DrawingCollectionObject;
 
-    std::string label() const override { return "Layouts(" + document().displayName() + ")"; }
+    std::string label() const override { return "Layouts(" + doc()->displayName() + ")"; }
     std::string_view objectKind() const override { return "Layouts"; }
 
 protected:
