@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
@@ -58,11 +57,7 @@ protected:
         wintest::waitFor([] { return wintest::countProcesses(L"quillon-standin.exe") == 0; }, 15s);
     }
 
-    void drawing(const fs::path& relative) const {
-        auto file = folder.path() / L"drawings" / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << "AC1015";
-    }
+    void drawing(const std::wstring& relative) const { folder.write(L"drawings\\" + relative, "AC1015"); }
 
     std::vector<std::wstring> fileNames(const GuiDriver& gui) const {
         std::vector<std::wstring> names;

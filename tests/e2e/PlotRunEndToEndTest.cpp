@@ -98,12 +98,7 @@ protected:
         standin_server::registerServer(wintest::standinExePath(), scenarioFile.wstring());
     }
 
-    fs::path drawing(const fs::path& relative) const {
-        auto file = folder.path() / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << kDrawingBytes;
-        return file;
-    }
+    fs::path drawing(const fs::path& relative) const { return folder.write(relative.wstring(), kDrawingBytes); }
 
     std::vector<json> lines() const { return wintest::readJsonLines(journal); }
 

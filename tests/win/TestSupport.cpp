@@ -23,6 +23,7 @@ TempFolder::~TempFolder() {
 
 std::filesystem::path TempFolder::write(const std::wstring& name, const std::string& content) const {
     auto file = path_ / name;
+    std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << content;
     return file;

@@ -20,7 +20,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // Writes UTF-8 text (or any bytes) to a file in the folder; returns its full path.
+    // Writes UTF-8 text (or any bytes) to a file in the folder, or in a sub-folder made for it; returns its full path.
     std::filesystem::path write(const std::wstring& name, const std::string& content) const;
 
 private:
