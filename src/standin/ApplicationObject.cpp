@@ -17,6 +17,7 @@ constexpr MemberDef kMembers[] = {
     {"Documents", MemberKind::ReadOnly},   {"Application", MemberKind::ReadOnly},
     {"Name", MemberKind::ReadOnly},        {"Version", MemberKind::ReadOnly},
     {"ZoomExtents", MemberKind::Method},   {"Quit", MemberKind::Method},
+    {"HWND", MemberKind::ReadOnly},
 };
 
 }  // namespace
@@ -32,6 +33,8 @@ Value ApplicationObject::read(std::string_view member) {
     if (member == "Application") return applicationObject(sharedState());
     if (member == "Name") return Value(state().scenario().name);
     if (member == "Version") return Value(state().scenario().version);
+    // Window handles carry 32 significant bits, also in 64-bit processes.
+    if (member == "HWND") return Value(static_cast<std::int32_t>(state().windowHandle));
     return ModelObject::read(member);
 }
 

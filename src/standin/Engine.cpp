@@ -58,4 +58,11 @@ std::int64_t Engine::callCount() const {
     return state_->faults().calls();
 }
 
+void Engine::setWindowHandle(std::int64_t window) {
+    std::lock_guard<std::mutex> lock(state_->mutex());
+    state_->windowHandle = window;
+}
+
+void Engine::kill() { state_->killed = true; }
+
 }  // namespace quillon::standin

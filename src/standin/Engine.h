@@ -38,6 +38,11 @@ public:
     std::vector<JournalEntry> journal() const;
     // Member accesses received so far, refused ones included.
     std::int64_t callCount() const;
+    // What Application.HWND answers: the host's window.
+    void setWindowHandle(std::int64_t window);
+    // Ends the engine as a killed process would end: a hanging call returns
+    // as a dead server, and so does every later call. Any thread may call it.
+    void kill();
 
 private:
     explicit Engine(std::shared_ptr<EngineState> state);

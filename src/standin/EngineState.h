@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,6 +38,10 @@ public:
 
     bool visible = false;
     bool quitRequested = false;
+    // Application.HWND: a window of the process hosting the engine.
+    std::int64_t windowHandle = 0;
+    // Set from any thread without the lock: releases a hanging call as a dead server.
+    std::atomic<bool> killed{false};
     std::weak_ptr<automation::AutoObject> applicationHandle;
     std::weak_ptr<automation::AutoObject> documentsHandle;
 

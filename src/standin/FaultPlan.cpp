@@ -53,12 +53,26 @@ std::optional<FaultPlan::InjectedFailure> FaultPlan::takeMemberFault(std::string
     return std::nullopt;
 }
 
-int FaultPlan::slowMilliseconds(std::string_view objectKind, std::string_view member) const {
+bool FaultPlan::targetMatches(const std::optional<std::string>& filter, const CallTarget* target) {
+    if (!filter) return true;
+    return target && drawingMatches(*filter, target->fullName, target->name);
+}
+
+int FaultPlan::slowMilliseconds(std::string_view objectKind, std::string_view member, const CallTarget* target) const {
     int total = 0;
     for (const auto& s : defs_.slow) {
-        if (objectKindMatches(s.object, objectKind) && equalsNoCase(s.member, member)) total += s.milliseconds;
+        if (objectKindMatches(s.object, objectKind) && equalsNoCase(s.member, member) && targetMatches(s.drawing, target))
+            total += s.milliseconds;
     }
     return total;
+}
+
+bool FaultPlan::hangs(std::string_view objectKind, std::string_view member, const CallTarget* target) const {
+    for (const auto& h : defs_.hangs) {
+        if (objectKindMatches(h.object, objectKind) && equalsNoCase(h.member, member) && targetMatches(h.drawing, target))
+            return true;
+    }
+    return false;
 }
 
 std::optional<std::string> FaultPlan::takeOpenFailure(const std::string& path) {

@@ -21,6 +21,7 @@ public:
     std::int64_t countCall() { return ++calls_; }
     std::int64_t calls() const { return calls_; }
     bool crashed() const { return crashed_; }
+    void crash() { crashed_ = true; }
     // Called when a call has finished: the server dies once it has served its quota.
     void settle();
 
@@ -32,12 +33,19 @@ public:
     // The failure injected into this access, if any; each use counts against the fault's count.
     std::optional<InjectedFailure> takeMemberFault(std::string_view objectKind, std::string_view member,
                                                    std::string_view access, const DrawingModel* drawing);
-    int slowMilliseconds(std::string_view objectKind, std::string_view member) const;
+    // The drawing a call concerns: its object's document, or the file Documents.Open is asked for.
+    struct CallTarget {
+        std::string fullName;
+        std::string name;
+    };
+    int slowMilliseconds(std::string_view objectKind, std::string_view member, const CallTarget* target) const;
+    bool hangs(std::string_view objectKind, std::string_view member, const CallTarget* target) const;
     // The description of an injected open failure for this path (empty: use the default).
     std::optional<std::string> takeOpenFailure(const std::string& path);
 
     // Whether a fault's drawing filter (full path or file name) names this drawing.
     static bool drawingMatches(const std::string& filter, const std::string& fullName, const std::string& name);
+    static bool targetMatches(const std::optional<std::string>& filter, const CallTarget* target);
 
 private:
     FaultDefs defs_;

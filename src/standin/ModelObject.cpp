@@ -1,12 +1,15 @@
 #include "standin/ModelObject.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "automation/AutomationError.h"
 #include "standin/Arguments.h"
 #include "standin/EngineState.h"
 #include "standin/Failures.h"
+#include "standin/PathText.h"
+#include "standin/TextCase.h"
 #include "standin/ValueJson.h"
 
 namespace quillon::standin {
@@ -19,6 +22,17 @@ namespace hr = automation::hresult;
 namespace {
 
 constexpr std::string_view kEnumMember = "_NewEnum";
+
+// The drawing a call concerns, for faults limited to one drawing.
+std::optional<FaultPlan::CallTarget> callTarget(const DrawingModel* drawing, std::string_view member,
+                                                std::span<const Value> args) {
+    if (drawing) return FaultPlan::CallTarget{drawing->fullName, drawing->name};
+    if (equalsNoCase(member, "Open") && !args.empty() && args[0].kind() == Value::Kind::Text) {
+        const std::string path = args[0].toText();
+        return FaultPlan::CallTarget{path, fileNameOf(path)};
+    }
+    return std::nullopt;
+}
 
 const char* accessName(int access) {
     static const char* names[] = {"get", "put", "call", "enum"};
@@ -100,6 +114,7 @@ Value ModelObject::perform(std::string_view member, Access access, std::span<con
 
     const std::int64_t callNumber = faults.countCall();
     try {
+        if (state_->killed.load()) faults.crash();
         if (faults.crashed()) {
             record.executed = false;
             failWith(hr::Disconnected, "The object invoked has disconnected from its clients.");
@@ -112,8 +127,17 @@ Value ModelObject::perform(std::string_view member, Access access, std::span<con
         if (access != Access::Enum) checkAccess(def, member, access);
         if (const DrawingModel* doc = drawing(); doc && doc->closed)
             failed("The drawing " + doc->displayName() + " has been closed");
-        if (int ms = faults.slowMilliseconds(objectKind(), record.member); ms > 0)
+        const auto target = callTarget(drawing(), record.member, args);
+        const FaultPlan::CallTarget* targetPtr = target ? &*target : nullptr;
+        if (int ms = faults.slowMilliseconds(objectKind(), record.member, targetPtr); ms > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        if (faults.hangs(objectKind(), record.member, targetPtr)) {
+            // Never answers; a killed host process takes the call with it.
+            while (!state_->killed.load()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            faults.crash();
+            record.executed = false;
+            failWith(hr::Disconnected, "The object invoked has disconnected from its clients.");
+        }
         if (auto injected = faults.takeMemberFault(objectKind(), record.member, record.kind, drawing()))
             failWith(injected->code, injected->description);
 

@@ -91,7 +91,17 @@ struct MemberFault {
 struct SlowCall {
     std::string object;  // empty for any
     std::string member;
+    // Full path or file name: only calls on that drawing's objects, or Documents.Open of it.
+    std::optional<std::string> drawing;
     int milliseconds = 0;
+};
+
+// A call that never returns: the application stuck on one of its own dialogs.
+// Only ending the process (or Engine::kill in-process) releases it.
+struct HangingCall {
+    std::string object;  // empty for any
+    std::string member;
+    std::optional<std::string> drawing;
 };
 
 struct OpenFault {
@@ -105,6 +115,7 @@ struct FaultDefs {
     std::optional<std::int64_t> dieAfterCalls;
     std::vector<MemberFault> throws;
     std::vector<SlowCall> slow;
+    std::vector<HangingCall> hangs;
     std::vector<OpenFault> openFails;
 };
 

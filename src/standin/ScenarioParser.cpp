@@ -313,7 +313,7 @@ private:
     }
 
     void readFaults(Scenario& s, const JsonNode& node) const {
-        node.requireObject({"comment", "busy", "dieAfterCalls", "throws", "slow", "openFails"});
+        node.requireObject({"comment", "busy", "dieAfterCalls", "throws", "slow", "hangs", "openFails"});
         FaultDefs& f = s.faults;
         if (auto list = node.optionalChild("busy")) {
             for (const auto& item : list->items()) {
@@ -350,12 +350,23 @@ private:
         }
         if (auto list = node.optionalChild("slow")) {
             for (const auto& item : list->items()) {
-                item.requireObject({"comment", "object", "member", "milliseconds"});
+                item.requireObject({"comment", "object", "member", "drawing", "milliseconds"});
                 SlowCall c;
                 if (auto kind = item.optionalChild("object")) c.object = objectKind(*kind);
                 c.member = nonEmptyText(item.child("member"));
+                if (auto drawing = item.optionalChild("drawing")) c.drawing = drawingFilter(*drawing);
                 c.milliseconds = static_cast<int>(item.child("milliseconds").integer(0, 600000));
                 f.slow.push_back(std::move(c));
+            }
+        }
+        if (auto list = node.optionalChild("hangs")) {
+            for (const auto& item : list->items()) {
+                item.requireObject({"comment", "object", "member", "drawing"});
+                HangingCall h;
+                if (auto kind = item.optionalChild("object")) h.object = objectKind(*kind);
+                h.member = nonEmptyText(item.child("member"));
+                if (auto drawing = item.optionalChild("drawing")) h.drawing = drawingFilter(*drawing);
+                f.hangs.push_back(std::move(h));
             }
         }
         if (auto list = node.optionalChild("openFails")) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -136,6 +137,12 @@ int runServer(const ServerOptions& options, const std::wstring& exePath) {
         return embedding ? refuseActivation() : static_cast<int>(kScenarioExitCode);
     }
 
+    // Application.HWND names a window of this process, as the real application's main frame does: it is how a
+    // client finds the process to end when the application stops answering.
+    HWND mainWindow = CreateWindowExW(0, L"STATIC", L"Stand-in CAD", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    engine->setWindowHandle(static_cast<std::int64_t>(reinterpret_cast<INT_PTR>(mainWindow)));
+
     auto host = std::make_shared<StandinHost>();
     host->engine = engine;
     host->onQuit = [] { endAfterReply(0); };
@@ -173,6 +180,7 @@ int runServer(const ServerOptions& options, const std::wstring& exePath) {
     if (classCookie) CoRevokeClassObject(classCookie);
     // Cut off clients that still hold references so they fail fast instead of calling a departing process.
     CoDisconnectObject(application.Get(), 0);
+    if (mainWindow) DestroyWindow(mainWindow);
     return 0;
 }
 

@@ -1,3 +1,7 @@
+#include <atomic>
+#include <optional>
+#include <thread>
+
 #include "StandinTestSupport.h"
 
 namespace quillon::standin::testing {
@@ -69,6 +73,37 @@ TEST_F(StandinFaults, SlowCallsTakeAtLeastTheirTime) {
     const auto before = std::chrono::steady_clock::now();
     docs->get("Count");
     EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(60));
+}
+
+TEST_F(StandinFaults, AHangingOpenOfOneDrawingReturnsOnlyWhenTheApplicationIsKilled) {
+    const std::string stuck = dir.file("Stuck.dwg");
+    const std::string fine = dir.file("Fine.dwg");
+    start({{"faults",
+            {{"hangs", {{{"object", "Documents"}, {"member", "Open"}, {"drawing", "Stuck.dwg"}}}},
+             {"slow", {{{"object", "Documents"}, {"member", "Open"}, {"drawing", "Fine.dwg"}, {"milliseconds", 50}}}}}}});
+    engine->setWindowHandle(0x1234);
+    EXPECT_EQ(app->get("HWND").toInt(), 0x1234);
+    const auto before = std::chrono::steady_clock::now();
+    open(fine);
+    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(50));
+
+    std::atomic<bool> returned{false};
+    std::optional<AutomationError> failure;
+    std::thread caller([&] {
+        try {
+            open(stuck);
+        } catch (const AutomationError& error) {
+            failure = error;
+        }
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_FALSE(returned.load()) << "the call must not return by itself";
+    engine->kill();
+    caller.join();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_TRUE(failure->serverGone());
+    EXPECT_THROW(documents(), AutomationError) << "nothing answers after the kill";
 }
 
 TEST_F(StandinFaults, QuitOnlyMarksTheRequest) {
