@@ -12,4 +12,9 @@ void CadApplication::zoomExtents() { application_->call("ZoomExtents"); }
 
 void CadApplication::quit() { application_->call("Quit"); }
 
+std::int64_t CadApplication::hwnd() {
+    // 64-bit applications hand the handle over as a 64-bit integer, which arrives as a double.
+    return static_cast<std::int64_t>(application_->get("HWND").toDouble());
+}
+
 }  // namespace quillon::autocad

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "autocad/CadDocument.h"
 #include "autocad/CadDocuments.h"
 
@@ -16,6 +18,8 @@ public:
     CadDocuments documents();
     void zoomExtents();
     void quit();
+    // The handle of the application's main window, as a number.
+    std::int64_t hwnd();
 
 private:
     automation::ObjectPtr application_;

@@ -1,8 +1,13 @@
 #include "autocad/CadConnection.h"
 
+#include "autocad/MonitoredObject.h"
+
 namespace quillon::autocad {
 
 using automation::AutomationError;
+
+CadConnection::CadConnection(CadLauncher& launcher, ConnectionUi& ui, std::shared_ptr<CallMonitor> monitor)
+    : launcher_(launcher), ui_(ui), monitor_(std::move(monitor)) {}
 
 CadApplication CadConnection::app() const {
     if (!acadApp_) throw AutomationError(automation::hresult::Fail, "Not connected to AutoCAD");
@@ -11,6 +16,7 @@ CadApplication CadConnection::app() const {
 
 void CadConnection::noteFailure(const AutomationError& error) {
     if (!error.serverGone()) return;
+    if (acadApp_) lostStartedApplication_ = acadStarted_;
     dropApplication();
     // The instance Quillon started is gone; whatever the next use attaches to
     // may be the user's own, which leaving Quillon must not quit.
@@ -19,26 +25,49 @@ void CadConnection::noteFailure(const AutomationError& error) {
 
 void CadConnection::dropApplication() {
     acadApp_.reset();
+    if (monitor_) monitor_->setServer(std::nullopt, false);
     // The drawings died with the server; a new instance may reuse their names.
     opened_.clear();
 }
 
+void CadConnection::attachTo(automation::ObjectPtr application, bool started) {
+    // Attaching again to the application already held keeps what is known of its process.
+    const bool same = acadApp_ && application && acadApp_->sameObject(*application);
+    acadApp_ = MonitoredObject::wrap(std::move(application), "Application", monitor_);
+    lostStartedApplication_ = false;
+    if (!same && monitor_) monitor_->setServer(std::nullopt, started);
+}
+
 bool CadConnection::connectAutoCAD() {
     try {
-        acadApp_ = launcher_.connectRunning();
+        attachTo(launcher_.connectRunning(), false);
     } catch (const AutomationError&) {
         acadApp_.reset();  // nothing running: start one below
     }
-    if (!acadApp_ && !startApplication()) return false;
+    if (!acadApp_ && !startApplication(true)) return false;
     prepareSession();
     return connected();
 }
 
-bool CadConnection::startApplication() {
+bool CadConnection::restartAutoCAD() {
+    dropApplication();
+    acadStarted_ = false;
+    if (!startApplication(false)) return false;
+    prepareSession();
+    return connected();
+}
+
+bool CadConnection::takeStartFailure() {
+    const bool failed = startFailed_;
+    startFailed_ = false;
+    return failed;
+}
+
+bool CadConnection::startApplication(bool hideWindow) {
     ui_.setStatus(connection_text::OpeningStatus);
-    ui_.hideMainWindow();
+    if (hideWindow) ui_.hideMainWindow();
     try {
-        acadApp_ = launcher_.createInstance();
+        attachTo(launcher_.createInstance(), true);
         try {
             CadApplication(acadApp_).setVisible(true);
         } catch (const AutomationError& error) {
@@ -50,21 +79,38 @@ bool CadConnection::startApplication() {
         acadApp_.reset();
     }
     if (!acadApp_) {
-        ui_.showInformation(connection_text::FailureTitle, connection_text::FailureMessage);
-        ui_.closeMainWindow();
+        startFailed_ = true;
+        if (monitor_) monitor_->setServer(std::nullopt, false);
         return false;
     }
-    ui_.showMainWindow();
+    if (monitor_) {
+        // Known now, while it answers: once it hangs it cannot be asked.
+        std::optional<std::uint32_t> process;
+        try {
+            process = launcher_.processOfWindow(CadApplication(acadApp_).hwnd());
+        } catch (const AutomationError&) {
+            // Without its window the application can still be used, only not ended when it hangs.
+        }
+        monitor_->setServer(process, true);
+    }
+    if (hideWindow) ui_.showMainWindow();
     acadStarted_ = true;
     return true;
 }
 
+void CadConnection::turnOffSingleDocumentMode(CadDocument& document) {
+    // Several drawings open at once is what a plot run needs. Modes 2 and 3
+    // are the application's own and read-only: they are left alone.
+    if (document.getVariable("SDI").toInt() == 1) document.setVariable("SDI", 0);
+}
+
 void CadConnection::prepareSession() {
     CadApplication application(acadApp_);
+    bool modeChecked = false;
     try {
-        // Several drawings open at once is what a plot run needs.
         auto document = application.activeDocument();
-        if (document.getVariable("SDI").toInt() == 1) document.setVariable("SDI", 0);
+        modeChecked = true;
+        turnOffSingleDocumentMode(document);
     } catch (const AutomationError& error) {
         // No active document yet: the drawing added below supplies one.
         noteFailure(error);
@@ -75,6 +121,9 @@ void CadConnection::prepareSession() {
         if (documents.count() == 0) {
             auto added = documents.add();
             rememberOpened(added);
+            // A fresh application in single-document mode has no document to
+            // ask until this one: without it every later open would be refused.
+            if (!modeChecked) turnOffSingleDocumentMode(added);
         }
     } catch (const AutomationError& error) {
         // Later operations add a drawing themselves when they find none.

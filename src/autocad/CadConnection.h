@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <utility>
 
 #include "autocad/CadApplication.h"
 #include "autocad/CadLauncher.h"
+#include "autocad/CallMonitor.h"
 #include "autocad/ConnectionUi.h"
 #include "autocad/OpenedDocuments.h"
 #include "automation/AutomationError.h"
@@ -24,15 +26,21 @@ inline constexpr const char* FailureMessage =
 // Quillon had to start it (AcadStarted), and the drawings Quillon opened in it.
 class CadConnection {
 public:
-    CadConnection(CadLauncher& launcher, ConnectionUi& ui) : launcher_(launcher), ui_(ui) {}
+    CadConnection(CadLauncher& launcher, ConnectionUi& ui, std::shared_ptr<CallMonitor> monitor = nullptr);
     CadConnection(const CadConnection&) = delete;
     CadConnection& operator=(const CadConnection&) = delete;
 
-    // Attaches to a running application, else starts one; on failure tells
-    // the user and closes the main window. Then allows several drawings at
+    // Attaches to a running application, else starts one; a start that fails
+    // is recorded for takeStartFailure(). Then allows several drawings at
     // once and makes sure one is open. Never throws an AutomationError;
     // returns whether AcadApp is set.
     bool connectAutoCAD();
+    // After the application Quillon started was lost in a run: starts a new
+    // one (never attaching to one the user may have started meanwhile) and
+    // prepares it as connecting does. The window stays as it is.
+    bool restartAutoCAD();
+    // Whether an attempt to start the application failed since the last call.
+    bool takeStartFailure();
     // Asks the application to quit, ignoring failure, and lets go of it.
     void quitAutoCAD();
     // The guard every CAD operation starts with: connect when not connected,
@@ -43,7 +51,11 @@ public:
     void cleanUpAtExit();
 
     const automation::ObjectPtr& acadApp() const { return acadApp_; }
+    // Every call to the application is announced here.
+    const std::shared_ptr<CallMonitor>& monitor() const { return monitor_; }
     bool acadStarted() const { return acadStarted_; }
+    // Whether the application last lost (as a dead server) was one Quillon started.
+    bool lostStartedApplication() const { return !acadApp_ && lostStartedApplication_; }
     bool connected() const { return acadApp_ != nullptr; }
     // Throws AutomationError when not connected.
     CadApplication app() const;
@@ -70,15 +82,20 @@ public:
     bool openedByQuillon(CadDocument& document) const;
 
 private:
-    bool startApplication();
+    bool startApplication(bool hideWindow);
     void prepareSession();
+    void turnOffSingleDocumentMode(CadDocument& document);
+    void attachTo(automation::ObjectPtr application, bool started);
     void closeOpenedDocuments();
     void dropApplication();
 
     CadLauncher& launcher_;
     ConnectionUi& ui_;
+    std::shared_ptr<CallMonitor> monitor_;
     automation::ObjectPtr acadApp_;
     bool acadStarted_ = false;
+    bool startFailed_ = false;
+    bool lostStartedApplication_ = false;
     OpenedDocuments opened_;
 };
 

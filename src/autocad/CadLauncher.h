@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "automation/AutoObject.h"
 
 namespace quillon::autocad {
@@ -12,6 +15,13 @@ public:
     virtual ~CadLauncher() = default;
     virtual automation::ObjectPtr connectRunning() = 0;
     virtual automation::ObjectPtr createInstance() = 0;
+    // The process that owns the application's main window (its HWND
+    // property), so that an application Quillon started and that stopped
+    // answering can be ended. Nothing where that cannot be known.
+    virtual std::optional<std::uint32_t> processOfWindow(std::int64_t window) {
+        (void)window;
+        return std::nullopt;
+    }
 };
 
 }  // namespace quillon::autocad

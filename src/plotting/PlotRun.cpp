@@ -67,6 +67,8 @@ void PlotRun::runToEnd() {
 bool PlotRun::step() {
     if (!started_ && !start()) return false;
     if (finished()) return false;
+    if (stopRequested_.load() && (phase_ == Phase::Activate || phase_ == Phase::Plot || phase_ == Phase::Layouts))
+        stopInDrawing();
     try {
         switch (phase_) {
             case Phase::Entry:
@@ -93,13 +95,40 @@ bool PlotRun::step() {
         }
     } catch (const AutomationError& error) {
         connection_.noteFailure(error);
+        const bool startedByQuillon = connection_.lostStartedApplication();
         if (error.serverGone() || !connection_.connected()) {
-            loseApplication(error);
+            const auto& monitor = connection_.monitor();
+            const bool endedByWatchdog = monitor && monitor->takeEndedByWatchdog();
+            const std::string reason = endedByWatchdog ? StoppedAnswering : errorText(error);
+            // The user's own application is never replaced behind their back.
+            const bool restartable = error.serverGone() && startedByQuillon && tally_.restarts < MaxRestarts;
+            if (!restartable || stopRequested_.load() || !restartAfterLoss(reason)) loseApplication(error);
         } else {
             failDrawing(error);
         }
     }
     return !finished();
+}
+
+void PlotRun::stopInDrawing() {
+    // The drawing Quillon opened is closed before the run ends.
+    stopAfterClose_ = true;
+    phase_ = Phase::Close;
+}
+
+bool PlotRun::restartAfterLoss(const std::string& reason) {
+    if (inDrawing()) {
+        report(outcomeOf(plotter_.report(), reason));
+        endOfEntry();
+        nextEntry();
+    }
+    ++tally_.restarts;
+    status("AutoCAD was lost (" + reason + "). Starting it again (" + std::to_string(tally_.restarts) + " of " +
+           std::to_string(MaxRestarts) + ") ...");
+    if (connection_.restartAutoCAD()) return true;
+    // The run ends with its own message; the program itself goes on.
+    connection_.takeStartFailure();
+    return false;
 }
 
 void PlotRun::takeUpEntry() {
@@ -186,9 +215,19 @@ void PlotRun::closeEntry() {
         closeError = errorText(error);
     }
     auto outcome = outcomeOf(plotter_.report(), escapedError_);
+    if (stopAfterClose_ && escapedError_.empty()) {
+        if (outcome.plotted()) {
+            outcome.stopped = true;
+        } else {
+            outcome.kind = DrawingOutcome::Kind::Skipped;
+            outcome.detail = "stopped before plotting";
+            outcome.stopped = false;
+        }
+    }
     outcome.closeError = closeError;
     report(outcome);
     endOfEntry();
+    if (stopAfterClose_) return end(Ending::Stopped);
     nextEntry();
 }
 
@@ -225,8 +264,7 @@ void PlotRun::failDrawing(const AutomationError& error) {
 }
 
 void PlotRun::loseApplication(const AutomationError& error) {
-    const bool inDrawing = phase_ != Phase::Entry && phase_ != Phase::AfterLoop;
-    if (inDrawing) report(outcomeOf(plotter_.report(), errorText(error)));
+    if (inDrawing()) report(outcomeOf(plotter_.report(), errorText(error)));
     display_.setPointer(Pointer::Normal);
     restorePanel();
     display_.setProgress(0);
@@ -262,7 +300,8 @@ std::string PlotRun::summary() const {
     if (ending_ == Ending::ApplicationLost) lead = "Run ended, AutoCAD was lost: ";
     return lead + counted(tally_.plotted, "drawing", "drawings") + " plotted (" +
            counted(tally_.sheets, "sheet", "sheets") + "), " + std::to_string(tally_.skipped) + " skipped, " +
-           std::to_string(tally_.failed) + " failed.";
+           std::to_string(tally_.failed) + " failed." +
+           (tally_.restarts > 0 ? " AutoCAD was started again " + counted(tally_.restarts, "time", "times") + "." : "");
 }
 
 void PlotRun::status(const std::string& text) {

@@ -31,21 +31,21 @@ enum class RunKind { AllListed, Selected, AllDrawings };
 
 // One plot run over the drawing list, from its last entry to its first.
 //
-// The run is stepped, so the window stays responsive: start() validates the
-// choices, then each step() does one piece of automation work (open a
-// drawing, prepare it, plot one layout or its model space, close it) and
-// returns whether more remains. The caller steps from the UI thread's message
-// loop (for example one step per posted message): automation calls must stay
-// on the thread that owns the connection, and between steps the window
-// repaints and the Stop button sets stopRequested. The run only reads that
-// flag: before each drawing, before each layout and inside the reference
-// search; the call in progress finishes, the drawing Quillon opened is
-// closed, and the run ends.
+// The run is stepped: start() validates the choices, then each step() does
+// one piece of automation work (open a drawing, prepare it, plot one layout
+// or its model space, close it) and returns whether more remains. It runs on
+// the thread that owns the connection, never the window's, so Stop is set
+// from the window at any time. The run reads it before each step, before
+// each layout and inside the reference search: the call in progress
+// finishes, the drawing Quillon opened is closed, and the run ends.
 //
 // An application error escaping a drawing is reported in Status and on the
-// drawing's row, the drawing is closed and the run goes on. A dead
-// application ends the run with a message; the connection lets go of it, so
-// the next run connects again.
+// drawing's row, the drawing is closed and the run goes on. When an
+// application Quillon started dies (or is ended because it stopped
+// answering), the drawing in hand fails, a new application is started and
+// the run goes on with the next drawing, up to MaxRestarts times. Losing the
+// user's own application, or one restart too many, ends the run with a
+// message; the connection lets go of it, so the next run connects again.
 class PlotRun {
 public:
     enum class Ending { Running, Refused, Finished, Stopped, ApplicationLost };
@@ -71,6 +71,7 @@ public:
         int sheets = 0;
         int skipped = 0;
         int failed = 0;
+        int restarts = 0;
     };
     const Tally& tally() const { return tally_; }
     // The one-line summary shown under the last status text at the end.
@@ -78,6 +79,10 @@ public:
 
     // A run's counters are 16-bit: longer lists are refused.
     static constexpr int MaxEntries = 32767;
+    // New applications started in one run after losing one.
+    static constexpr int MaxRestarts = 3;
+    // The reason a drawing failed when its application had to be ended.
+    static constexpr const char* StoppedAnswering = "AutoCAD stopped answering";
 
 private:
     enum class Phase { Entry, Open, Activate, Plot, Layouts, Close, AfterLoop };
@@ -95,6 +100,9 @@ private:
     void report(const DrawingOutcome& outcome);
     void failDrawing(const automation::AutomationError& error);
     void loseApplication(const automation::AutomationError& error);
+    bool inDrawing() const { return phase_ != Phase::Entry && phase_ != Phase::AfterLoop; }
+    bool restartAfterLoss(const std::string& reason);
+    void stopInDrawing();
     void end(Ending ending);
 
     void status(const std::string& text);
@@ -121,6 +129,8 @@ private:
     std::string lastStatus_;
     std::string strFileName_;
     std::string escapedError_;
+    // Stop came while a drawing was open: it is closed, then the run ends.
+    bool stopAfterClose_ = false;
     Tally tally_;
 };
 

@@ -25,8 +25,6 @@ public:
     void setStatus(const std::string&) override {}
     void hideMainWindow() override {}
     void showMainWindow() override {}
-    void showInformation(const std::string&, const std::string&) override {}
-    void closeMainWindow() override {}
 };
 
 }  // namespace quillon::testing

@@ -24,9 +24,6 @@ namespace fs = std::filesystem;
 using Events = std::vector<std::string>;
 
 const char* const OpeningStatus = "status:\r\nOpening Autocad in Background. Please Wait... ";
-const char* const FailureMessage =
-    "message:Coult not start AutoCAD|Could not start autocad application. \r\n"
-    "Start Autocad application and then retry Quillon\r\nExiting Quillon now";
 
 class FakeLauncher : public CadLauncher {
 public:
@@ -55,10 +52,6 @@ public:
     void setStatus(const std::string& text) override { events_.push_back("status:" + text); }
     void hideMainWindow() override { events_.push_back("hide"); }
     void showMainWindow() override { events_.push_back("show"); }
-    void showInformation(const std::string& title, const std::string& text) override {
-        events_.push_back("message:" + title + "|" + text);
-    }
-    void closeMainWindow() override { events_.push_back("close"); }
 
 private:
     Events& events_;
@@ -168,19 +161,38 @@ TEST_F(ConnectionTest, StartsAHiddenApplicationWhenNoneIsRunning) {
     EXPECT_EQ(openNames(*cad), std::vector<std::string>{"Drawing1.dwg"});
 }
 
-TEST_F(ConnectionTest, GivesUpWithTheMessageAndClosesTheWindowWhenNothingStarts) {
+TEST_F(ConnectionTest, ReportsAStartThatFailsAndLeavesTheDecisionToTheWindow) {
     EXPECT_FALSE(connection.connectAutoCAD());
-    EXPECT_EQ(events, (Events{"attach", OpeningStatus, "hide", "create", FailureMessage, "close"}));
+    EXPECT_EQ(events, (Events{"attach", OpeningStatus, "hide", "create"}));
     EXPECT_FALSE(connection.connected());
     EXPECT_FALSE(connection.acadStarted());
+    EXPECT_TRUE(connection.takeStartFailure());
+    EXPECT_FALSE(connection.takeStartFailure()) << "a failure is reported once";
 
     // A started application that dies before it can even be shown did not start either.
-    events.clear();
     auto cad = engine({{"faults", {{"throws", {{{"member", "Visible"}, {"access", "put"}, {"code", "0x800706BA"}}}}}}});
     launcher.creatable = cad->application();
     EXPECT_FALSE(connection.connectAutoCAD());
-    EXPECT_EQ(events.back(), "close");
+    EXPECT_TRUE(connection.takeStartFailure());
     EXPECT_FALSE(connection.connected());
+}
+
+TEST_F(ConnectionTest, AFreshApplicationInSingleDocumentModeWithNothingOpenEndsUpWithSeveralAllowed) {
+    // Started and restarted applications alike: the drawing added supplies the document to ask.
+    auto first = engine({{"sdi", 1}});
+    launcher.creatable = first->application();
+    ASSERT_TRUE(connection.connectAutoCAD());
+    EXPECT_EQ(CadApplication(first->application()).activeDocument().getVariable("SDI").toInt(), 0);
+
+    auto second = engine({{"sdi", 1}});
+    launcher.creatable = second->application();
+    events.clear();
+    ASSERT_TRUE(connection.restartAutoCAD());
+    EXPECT_EQ(events, (Events{OpeningStatus, "create"})) << "a restart never attaches to a running application "
+                                                            "and leaves the window as it is";
+    EXPECT_TRUE(connection.acadStarted());
+    EXPECT_EQ(CadApplication(second->application()).activeDocument().getVariable("SDI").toInt(), 0);
+    EXPECT_EQ(openNames(*second), std::vector<std::string>{"Drawing1.dwg"});
 }
 
 TEST_F(ConnectionTest, TurnsSingleDocumentModeOffAndLeavesOtherModesAlone) {

@@ -50,8 +50,6 @@ public:
     void setStatus(const std::string&) override {}
     void hideMainWindow() override {}
     void showMainWindow() override {}
-    void showInformation(const std::string&, const std::string&) override {}
-    void closeMainWindow() override {}
 };
 
 // Forty media names for the default device: "A4" and "A0" among them, some

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <functional>
@@ -9,6 +10,7 @@
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
 #include "plotting/PlotRun.h"
+#include "autocad/CallMonitor.h"
 
 namespace quillon::plotting {
 namespace {
@@ -128,7 +130,7 @@ protected:
         return out;
     }
 
-private:
+protected:
     std::vector<std::unique_ptr<PlotRun>> runs_;
 };
 
@@ -355,6 +357,131 @@ TEST_F(PlotRuns, ADeadApplicationEndsTheRunAndTheNextRunConnectsAgain) {
     next.runToEnd();
     EXPECT_EQ(next.ending(), PlotRun::Ending::Finished);
     EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 3u);
+}
+
+// Applications Quillon starts itself: each start makes a new one from the next scenario.
+class StartingLauncher : public autocad::CadLauncher {
+public:
+    std::vector<std::shared_ptr<standin::Engine>> started;
+    std::function<std::shared_ptr<standin::Engine>()> make;
+    ObjectPtr connectRunning() override {
+        throw AutomationError(automation::hresult::Unavailable, "Operation unavailable");
+    }
+    ObjectPtr createInstance() override {
+        started.push_back(make());
+        return started.back()->application();
+    }
+};
+
+class RestartingRuns : public PlotRuns {
+protected:
+    StartingLauncher starting;
+    std::shared_ptr<autocad::CallMonitor> monitor = std::make_shared<autocad::CallMonitor>();
+    autocad::CadConnection startedConnection{starting, ui, monitor};
+
+    // Calls an application serves from connecting to the end of the run over the listed drawings.
+    std::int64_t callsForWholeRun() {
+        start();
+        run(RunKind::AllListed).runToEnd();
+        return engine->callCount();
+    }
+    PlotRun& startedRun() {
+        runs_.push_back(
+            std::make_unique<PlotRun>(RunKind::AllListed, startedConnection, files, display, list, stop, Chosen));
+        return *runs_.back();
+    }
+    int plotsOverAll() const {
+        int plots = 0;
+        for (const auto& e : starting.started) plots += static_cast<int>(standin::plotsIn(e->journal()).size());
+        return plots;
+    }
+};
+
+TEST_F(RestartingRuns, AnApplicationQuillonStartedIsStartedAgainAndTheRunGoesOnWithTheNextDrawing) {
+    listDrawings({"A.dwg", "B.dwg", "C.dwg", "D.dwg"});
+    const auto dieAfter = callsForWholeRun() / 2;
+    starting.make = [&] {
+        json scenario = {{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                         {"defaultDevice", "Plotter.pc3"},
+                         {"plotStyleTables", {"mono.ctb"}},
+                         {"sdi", 1}};
+        // Only the first application dies; its successors start in single-document mode with nothing open.
+        if (starting.started.empty()) scenario["faults"] = {{"dieAfterCalls", dieAfter}};
+        return standin::Engine::fromJson(scenario.dump(), dir.path());
+    };
+    ASSERT_TRUE(startedConnection.connectAutoCAD());
+    // The window ended the first application because a call never came back.
+    monitor->markEndedByWatchdog();
+    display.events.clear();
+    auto& all = startedRun();
+    all.runToEnd();
+
+    EXPECT_EQ(all.ending(), PlotRun::Ending::Finished);
+    ASSERT_EQ(starting.started.size(), 2u);
+    EXPECT_EQ(all.tally().restarts, 1);
+    EXPECT_EQ(all.tally().failed, 1);
+    EXPECT_EQ(all.tally().plotted, 3);
+    EXPECT_EQ(plotsOverAll(), 3) << "every drawing but the one in hand is plotted once";
+    const auto rows = display.starting("row");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "row 3: Failed: AutoCAD stopped answering") +
+                  std::count(rows.begin(), rows.end(), "row 2: Failed: AutoCAD stopped answering"),
+              1)
+        << rows[0] << " | " << rows[1] << " | " << rows[2] << " | " << rows[3];
+    EXPECT_TRUE(display.starting("message:").empty()) << "a restart that works needs no message";
+    EXPECT_NE(display.events.back().find("0 skipped, 1 failed. AutoCAD was started again 1 time."), std::string::npos)
+        << display.events.back();
+    // The replacement allowed several drawings, so none was refused for single-document mode.
+    for (const auto& row : rows) EXPECT_EQ(row.find("single"), std::string::npos) << row;
+}
+
+TEST_F(RestartingRuns, AFourthLossEndsTheRunWithTheMessageAndAUsersApplicationIsNeverReplaced) {
+    // Each application plots about one drawing and dies in the next: the fourth dies before the end.
+    listDrawings({"A.dwg", "B.dwg", "C.dwg", "D.dwg", "E.dwg", "F.dwg", "G.dwg", "H.dwg", "I.dwg"});
+    const auto perDrawing = callsForWholeRun() / 9;
+    starting.make = [&] {
+        json scenario = {{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                         {"defaultDevice", "Plotter.pc3"},
+                         {"plotStyleTables", {"mono.ctb"}},
+                         {"faults", {{"dieAfterCalls", perDrawing * 3 / 2}}}};
+        return standin::Engine::fromJson(scenario.dump(), dir.path());
+    };
+    auto& all = startedRun();
+    all.runToEnd();
+    EXPECT_EQ(all.ending(), PlotRun::Ending::ApplicationLost);
+    EXPECT_EQ(all.tally().restarts, PlotRun::MaxRestarts);
+    EXPECT_EQ(starting.started.size(), 1u + PlotRun::MaxRestarts);
+    ASSERT_EQ(display.starting("message:").size(), 1u);
+    EXPECT_EQ(display.starting("message:")[0].rfind("message:AutoCAD Not Responding|", 0), 0u);
+
+    // Lost while attached to the user's own application: no new one, the run ends at once.
+    listDrawings({"A.dwg", "B.dwg", "C.dwg"});
+    const auto dieAfter = callsForWholeRun() / 2;
+    connection.quitAutoCAD();
+    start({{"faults", {{"dieAfterCalls", dieAfter}}}});
+    auto& users = run(RunKind::AllListed);
+    users.runToEnd();
+    EXPECT_EQ(users.ending(), PlotRun::Ending::ApplicationLost);
+    EXPECT_EQ(users.tally().restarts, 0);
+}
+
+TEST_F(PlotRuns, StopWhileADrawingIsOpenClosesItBeforeAnythingIsPlotted) {
+    start();
+    listDrawings({"A.dwg", "L.dwg"});
+    auto& all = run(RunKind::AllListed);
+    ASSERT_TRUE(all.start());
+    while (opened().empty() && all.step()) {
+    }
+    stop = true;
+    while (all.step()) {
+    }
+    EXPECT_EQ(all.ending(), PlotRun::Ending::Stopped);
+    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
+    EXPECT_EQ(closed(), Lines{"L.dwg"});
+    EXPECT_EQ(display.starting("row"), Lines{"row 2: Skipped: stopped before plotting"});
+    EXPECT_NE(display.events.back().find("Run stopped: 0 drawings plotted (0 sheets), 1 skipped, 0 failed."),
+              std::string::npos)
+        << display.events.back();
 }
 
 }  // namespace

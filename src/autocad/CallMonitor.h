@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace quillon::autocad {
+
+// What the CAD thread is waiting on, read by the window's thread: the
+// automation call in progress and since when, and which process serves it.
+// The window uses it to say what is waited on and to end a CAD application
+// that stopped answering; the CAD thread never waits on the window for it.
+class CallMonitor {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Snapshot {
+        bool inCall = false;
+        std::string call;  // "Documents.Open"
+        Clock::time_point since{};
+        std::uint64_t callNumber = 0;
+        // The server process, known only for an application Quillon started.
+        std::optional<std::uint32_t> serverProcess;
+        bool startedByQuillon = false;
+
+        Clock::duration waited(Clock::time_point now) const { return inCall ? now - since : Clock::duration::zero(); }
+    };
+
+    void beginCall(std::string call);
+    void endCall();
+    Snapshot snapshot() const;
+
+    // The application the CAD thread is connected to now.
+    void setServer(std::optional<std::uint32_t> process, bool startedByQuillon);
+
+    // The window ended the server because a call never returned; the drawing
+    // in hand is reported with that reason rather than the bare RPC failure.
+    void markEndedByWatchdog();
+    bool takeEndedByWatchdog();
+
+private:
+    mutable std::mutex mutex_;
+    Snapshot state_;
+    bool endedByWatchdog_ = false;
+};
+
+}  // namespace quillon::autocad
