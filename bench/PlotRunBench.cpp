@@ -20,6 +20,9 @@
 
 #include "CadTestFakes.h"
 #include "autocad/CadConnection.h"
+#include "autocad/CallMonitor.h"
+#include "base/TaskMailbox.h"
+#include "plotting/PostingRunDisplay.h"
 #include "automation/AutoObject.h"
 #include "automation/AutomationError.h"
 #include "base/StdFileSystem.h"
@@ -255,8 +258,53 @@ private:
     std::string folder_;
 };
 
+// The window's thread: drains what the CAD thread posts until the run has ended.
+class WindowThreadLoop {
+public:
+    std::shared_ptr<base::TaskMailbox> mailbox = std::make_shared<base::TaskMailbox>([this] {
+        std::lock_guard lock(mutex_);
+        posted_ = true;
+        wake_.notify_one();
+    });
+    std::atomic<bool> ended{false};
+
+    void runUntilEnded() {
+        while (!ended.load()) {
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait_for(lock, std::chrono::milliseconds(50), [&] { return posted_; });
+                posted_ = false;
+            }
+            mailbox->drain();
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool posted_ = false;
+};
+
+// Runs the plot run on a CAD thread of its own, as the program does: every
+// display change crosses to this thread through the mailbox.
+void runOnCadThread(plotting::PlotRunDisplay& display, const std::function<void(plotting::PlotRunDisplay&)>& run) {
+    WindowThreadLoop window;
+    std::shared_ptr<plotting::PlotRunDisplay> target(&display, [](plotting::PlotRunDisplay*) {});
+    std::thread cad([&] {
+        countingThisThread = true;
+        {
+            plotting::PostingRunDisplay posting(window.mailbox, target, "Ready");
+            run(posting);
+        }
+        window.mailbox->post([&] { window.ended = true; });
+    });
+    window.runUntilEnded();
+    cad.join();
+}
+
 void BM_PlotRun500(benchmark::State& state) {
     const bool withLayouts = state.range(0) == 1;
+    const bool cadThread = state.range(1) == 1;
     const fs::path folder = fs::temp_directory_path() / ("quillon-plotbench-" + std::to_string(getpid()));
     fs::create_directories(folder / "plots");
     FolderList list(folder.string() + "/");
@@ -284,18 +332,21 @@ void BM_PlotRun500(benchmark::State& state) {
 
         countingThisThread = true;
         quillon::testing::SilentUi ui;
-        auto connection = std::make_unique<autocad::CadConnection>(launcher, ui);
+        auto connection = std::make_unique<autocad::CadConnection>(
+            launcher, ui, cadThread ? std::make_shared<autocad::CallMonitor>() : nullptr);
         base::StdFileSystem files;
         std::atomic<bool> stop{false};
         SamplingDisplay display;
         const Sample atStart{residentBytes(), quillonHeapBytes()};
 
         const auto started = Clock::now();
-        {
-            plotting::PlotRun run(plotting::RunKind::AllListed, *connection, files, display, list, stop,
+        const auto runAll = [&](plotting::PlotRunDisplay& shown) {
+            plotting::PlotRun run(plotting::RunKind::AllListed, *connection, files, shown, list, stop,
                                   {"Plotter.pc3", "A4", "mono.ctb", 1});
             run.runToEnd();
-        }
+        };
+        if (cadThread) runOnCadThread(display, runAll);
+        else runAll(display);
         const auto total = Clock::now() - started;
 
         std::vector<standin::JournalEntry> journal;
@@ -330,6 +381,64 @@ void BM_PlotRun500(benchmark::State& state) {
     fs::remove_all(folder);
 }
 
-BENCHMARK(BM_PlotRun500)->Arg(0)->Arg(1)->ArgName("layouts")->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlotRun500)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"layouts", "cad_thread"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// Stop pressed one second into a ten-second open: how long from the press to
+// the run's end. The call in progress is waited out; what follows it (closing
+// the drawing, the summary) is Quillon's share.
+void BM_StopDuringTenSecondCall(benchmark::State& state) {
+    constexpr int CallMs = 10000;
+    const fs::path folder = fs::temp_directory_path() / ("quillon-stopbench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    FolderList list(folder.string() + "/");
+    for (int i = 1; i <= Drawings; ++i) std::ofstream(folder / list.fileName(i)) << "drawing";
+    const nlohmann::json scenario = {
+        {"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+        {"defaultDevice", "Plotter.pc3"},
+        {"plotStyleTables", {"mono.ctb"}},
+        {"faults", {{"slow", {{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", CallMs}}}}}}};
+    for (auto _ : state) {
+        auto engine = standin::Engine::fromJson(scenario.dump(), folder.string());
+        quillon::testing::EngineLauncher launcher;
+        launcher.application = engine->application();
+        quillon::testing::SilentUi ui;
+        auto monitor = std::make_shared<autocad::CallMonitor>();
+        autocad::CadConnection connection(launcher, ui, monitor);
+        base::StdFileSystem files;
+        std::atomic<bool> stop{false};
+        SamplingDisplay display;
+        Clock::time_point pressed{}, callStarted{};
+        std::thread presser([&] {
+            for (;;) {
+                const auto call = monitor->snapshot();
+                if (call.inCall && call.call == "Documents.Open" && Clock::now() - call.since >= std::chrono::seconds(1)) {
+                    callStarted = call.since;
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            pressed = Clock::now();
+            stop = true;
+        });
+        runOnCadThread(display, [&](plotting::PlotRunDisplay& shown) {
+            plotting::PlotRun run(plotting::RunKind::AllListed, connection, files, shown, list, stop,
+                                  {"Plotter.pc3", "A4", "mono.ctb", 1});
+            run.runToEnd();
+        });
+        const auto ended = Clock::now();
+        presser.join();
+        using Ms = std::chrono::duration<double, std::milli>;
+        state.counters["stop_to_end_ms"] = Ms(ended - pressed).count();
+        state.counters["after_call_returned_ms"] = Ms(ended - (callStarted + std::chrono::milliseconds(CallMs))).count();
+        state.counters["drawings_done"] = display.done;
+    }
+    fs::remove_all(folder);
+}
+
+BENCHMARK(BM_StopDuringTenSecondCall)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

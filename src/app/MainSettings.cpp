@@ -75,4 +75,16 @@ void saveMainSettings(SettingsStore& store, const MainSettings& current, bool mi
     if (!current.cadCTB.empty()) writeValue(store, names::CadCTB, current.cadCTB);
 }
 
+std::chrono::seconds loadCallTimeout(const SettingsStore& store) {
+    const auto text = store.read(settings_names::Application, settings_names::Section, settings_names::CadCallTimeout);
+    if (!text || text->empty() || text->size() > 6) return DefaultCallTimeout;
+    long seconds = 0;
+    for (char c : *text) {
+        if (c < '0' || c > '9') return DefaultCallTimeout;
+        seconds = seconds * 10 + (c - '0');
+    }
+    if (seconds < 1 || seconds > 86400) return DefaultCallTimeout;
+    return std::chrono::seconds(seconds);
+}
+
 }  // namespace quillon::app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ inline constexpr std::string_view MainTop = "MainTop";
 inline constexpr std::string_view CadPaper = "CadPaper";
 inline constexpr std::string_view CadPrinter = "CadPrinter";
 inline constexpr std::string_view CadCTB = "CadCTB";
+// Seconds one CAD call may take before Quillon treats the application as hung.
+inline constexpr std::string_view CadCallTimeout = "CadCallTimeout";
 }  // namespace settings_names
 
 // What the main window remembers between runs: its position in twips and
@@ -37,6 +40,11 @@ MainSettings loadMainSettings(const SettingsStore& store);
 // Writes nothing at all for a minimized window; plot choices only when not
 // empty. The position is the window's current one, in twips.
 void saveMainSettings(SettingsStore& store, const MainSettings& current, bool minimized);
+
+// How long one CAD call may take: the stored whole number of seconds (1 to
+// one day), else ten minutes. Quillon only reads it; users and tests set it.
+std::chrono::seconds loadCallTimeout(const SettingsStore& store);
+inline constexpr std::chrono::seconds DefaultCallTimeout{600};
 
 // A stored position: a finite decimal number within any real desktop.
 std::optional<double> parseTwips(std::string_view text);

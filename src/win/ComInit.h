@@ -2,8 +2,8 @@
 
 namespace quillon::win {
 
-// Enters a single-threaded apartment for the life of the object. Automation
-// of the CAD application happens on the UI thread, which must be an STA.
+// Enters a single-threaded apartment for the life of the object: the
+// window's thread (shell and imaging objects) and each CAD thread.
 class ComInit {
 public:
     ComInit();

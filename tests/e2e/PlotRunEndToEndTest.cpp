@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <set>
@@ -349,27 +350,30 @@ TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlon
     EXPECT_TRUE(users.running()) << "the user's application must keep running";
 }
 
-// A server that dies part-way through: the run ends with the message and
-// the rows so far, the window stays usable, and the next run starts a new
-// server and plots everything.
-TEST_F(PlotRunEndToEnd, AnApplicationThatDiesEndsTheRunAndTheNextRunConnectsAgain) {
-    constexpr int kDrawings = 12;
-    // Calls from start-up to the end of the run's set-up are far fewer than
-    // this, and a run over the twelve drawings makes far more: the server
-    // dies with several drawings plotted and several still to go.
-    constexpr int kDieAfterCalls = 450;
+// Drawings named "Sheet 101.dwg" ... in a folder of their own, each with two layouts.
+std::vector<std::string> sheetDrawings(json& scenario, const std::function<fs::path(const fs::path&)>& make,
+                                       const fs::path& folder, int count) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) {
+        names.push_back("Sheet " + std::to_string(100 + i) + ".dwg");
+        make(folder / wide(names.back()));
+        wintest::addDrawing(scenario, names.back());
+    }
+    return names;
+}
 
+// The application Quillon started is killed half way (as a user would end it
+// in Task Manager): a new one, which starts in single-document mode with
+// nothing open, plots the rest. Then one that keeps dying: the fourth loss
+// in a run ends it with the message, and no server is left behind.
+TEST_F(PlotRunEndToEnd, AKilledApplicationIsStartedAgainAndAFourthLossEndsTheRun) {
+    constexpr int kDrawings = 8;
     const fs::path jobs = L"Jobs";
     json scenario = wintest::baseScenario();
     scenario["defaultDevice"] = wintest::kDevice;
-    for (int i = 1; i <= kDrawings; ++i) {
-        const std::string name = "Sheet " + std::to_string(100 + i) + ".dwg";
-        drawing(jobs / wide(name));
-        wintest::addDrawing(scenario, name);
-    }
-    json dying = scenario;
-    dying["faults"]["dieAfterCalls"] = kDieAfterCalls;
-    useScenario(dying);
+    scenario["sdi"] = 1;
+    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, kDrawings);
+    useScenario(scenario);
 
     ProgramUnderTest program;
     HWND main = program.waitUntilReady();
@@ -377,73 +381,208 @@ TEST_F(PlotRunEndToEnd, AnApplicationThatDiesEndsTheRunAndTheNextRunConnectsAgai
     GuiDriver gui(main);
     prepare(gui, folder.path() / jobs, kDrawings);
     if (HasFatalFailure()) return;
-    ASSERT_EQ(wintest::countProcesses(kServerExe), 1);
-    const auto callsBeforeRun = lines().size();
-    ASSERT_LT(callsBeforeRun, static_cast<std::size_t>(kDieAfterCalls) - 100)
-        << "start-up and set-up now take " << callsBeforeRun << " calls: raise kDieAfterCalls";
 
     gui.startRun(ids::MnuAllPrint);
-    const RunEnd lost = gui.waitForRunEnd();
-    ASSERT_EQ(lost.kind, RunEnd::Kind::MessageBox) << describe(lost);
-    EXPECT_EQ(lost.box.title, L"AutoCAD Not Responding");
-    EXPECT_NE(lost.box.text.find(L"AutoCAD stopped responding while plotting "), std::wstring::npos)
-        << win::toUtf8(lost.box.text);
-    EXPECT_NE(lost.box.text.find(L"The next run connects to AutoCAD again."), std::wstring::npos)
-        << win::toUtf8(lost.box.text);
-    ASSERT_TRUE(gui.closeMessageBox(lost.box));
-
-    const RunEnd ended = gui.waitForRunEnd(30s);
-    ASSERT_EQ(ended.kind, RunEnd::Kind::Summary) << describe(ended);
-    EXPECT_NE(ended.status.find(L"Run ended, AutoCAD was lost: "), std::wstring::npos) << win::toUtf8(ended.status);
-    EXPECT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 0; }, 15s))
-        << "the dead server is still there";
-    EXPECT_EQ(gui.progressPosition(), 0);
-
-    // The rows tell what was plotted before the end, and which drawing was in hand.
+    ASSERT_TRUE(wintest::waitFor([&] { return plots().size() >= 5; }, 60s)) << journalTail();
+    wintest::terminateProcesses(kServerExe);
+    const RunEnd end = gui.waitForRunEnd();
+    ASSERT_EQ(end.kind, RunEnd::Kind::Summary) << describe(end);
+    EXPECT_NE(end.status.find(L"Run finished: 7 drawings plotted (14 sheets), 0 skipped, 1 failed. AutoCAD was "
+                              L"started again 1 time."),
+              std::wstring::npos)
+        << win::toUtf8(end.status);
+    EXPECT_EQ(serverStarts(), 2);
     std::map<std::string, int> sheetsPlotted;
     for (const auto& plot : plots())
         if (plot["succeeded"].get<bool>()) ++sheetsPlotted[pathKey(plot["drawing"].get<std::string>())];
-    const auto fullyPlotted = std::count_if(sheetsPlotted.begin(), sheetsPlotted.end(),
-                                            [](const auto& drawingSheets) { return drawingSheets.second == 2; });
-    ASSERT_GT(sheetsPlotted.size(), 0u) << "the server died before the first drawing: raise kDieAfterCalls";
-    ASSERT_LT(sheetsPlotted.size(), static_cast<std::size_t>(kDrawings - 1))
-        << "the server died too late to leave drawings unplotted: lower kDieAfterCalls";
-    int rowsPlotted = 0;
-    int rowsFailed = 0;
+    int failedRows = 0;
     for (const auto& [name, result] : resultsByName(gui)) {
-        if (result == "2 layouts plotted") ++rowsPlotted;
-        else if (result.rfind("Failed: ", 0) == 0) ++rowsFailed;
-        else EXPECT_EQ(result, "") << name << ": a drawing the run never reached has no result";
+        const int sheets = sheetsPlotted[pathKey(utf8(folder.path() / jobs / wide(name)))];
+        if (result.rfind("Failed: ", 0) == 0) {
+            ++failedRows;
+            EXPECT_LE(sheets, 2) << name;
+        } else {
+            EXPECT_EQ(result, "2 layouts plotted") << name;
+            EXPECT_EQ(sheets, 2) << name << ": each drawing is plotted exactly once";
+        }
     }
-    EXPECT_EQ(rowsFailed, 1) << "the drawing in hand when the server died is reported as failed";
-    // The drawing in hand may have had both its sheets plotted before the end.
-    EXPECT_GE(rowsPlotted, fullyPlotted - 1);
-    EXPECT_LE(rowsPlotted, fullyPlotted);
-
-    // The next run, against an application that stays up.
-    writeScenario(scenario);
-    const auto linesBeforeSecondRun = lines().size();
-    gui.startRun(ids::MnuAllPrint);
-    const RunEnd second = gui.waitForRunEnd();
-    ASSERT_EQ(second.kind, RunEnd::Kind::Summary) << describe(second);
-    EXPECT_NE(second.status.find(L"Run finished: 12 drawings plotted (24 sheets), 0 skipped, 0 failed."),
-              std::wstring::npos)
-        << win::toUtf8(second.status);
-    EXPECT_EQ(serverStarts(), 2) << "the second run did not start a new server";
+    EXPECT_EQ(failedRows, 1) << "the drawing in hand when the application was killed";
     EXPECT_EQ(wintest::countProcesses(kServerExe), 1);
 
-    const auto all = lines();
-    int secondRunPlots = 0;
-    for (std::size_t i = linesBeforeSecondRun; i < all.size(); ++i) {
-        if (!all[i].contains("plot")) continue;
-        ++secondRunPlots;
-        EXPECT_TRUE(all[i]["plot"]["succeeded"].get<bool>()) << all[i].dump();
-        EXPECT_EQ(all[i]["plot"]["media"], wintest::kMediaA3) << "the choices survive the lost application";
-    }
-    EXPECT_EQ(secondRunPlots, 2 * kDrawings);
-    for (const auto& [name, result] : resultsByName(gui)) EXPECT_EQ(result, "2 layouts plotted") << name;
-
+    // Every application started from here on dies soon after it is connected.
+    json dying = scenario;
+    dying["faults"]["dieAfterCalls"] = 40;
+    writeScenario(dying);
+    gui.startRun(ids::MnuAllPrint);
+    wintest::terminateProcesses(kServerExe);
+    const RunEnd lost = gui.waitForRunEnd();
+    ASSERT_EQ(lost.kind, RunEnd::Kind::MessageBox) << describe(lost);
+    EXPECT_EQ(lost.box.title, L"AutoCAD Not Responding");
+    EXPECT_NE(lost.box.text.find(L"The next run connects to AutoCAD again."), std::wstring::npos)
+        << win::toUtf8(lost.box.text);
+    ASSERT_TRUE(gui.closeMessageBox(lost.box));
+    const RunEnd ended = gui.waitForRunEnd(30s);
+    ASSERT_EQ(ended.kind, RunEnd::Kind::Summary) << describe(ended);
+    EXPECT_NE(ended.status.find(L"Run ended, AutoCAD was lost: "), std::wstring::npos) << win::toUtf8(ended.status);
+    EXPECT_NE(ended.status.find(L"AutoCAD was started again 3 times."), std::wstring::npos)
+        << win::toUtf8(ended.status);
+    EXPECT_EQ(serverStarts(), 2 + 3);
+    EXPECT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 0; }, 15s))
+        << "a dead server is still there";
+    EXPECT_EQ(gui.progressPosition(), 0);
     closeProgram(program, main);
+}
+
+// A call that takes long: the window keeps answering, its clock keeps
+// ticking, Status names the call, and Stop ends the run as soon as the call
+// returns, with the drawing Quillon opened closed.
+TEST_F(PlotRunEndToEnd, DuringALongCallTheWindowAnswersAndStopEndsTheRunWhenTheCallReturns) {
+    constexpr int kOpenMs = 8000;
+    const fs::path jobs = L"Slow";
+    json scenario = wintest::baseScenario();
+    scenario["defaultDevice"] = wintest::kDevice;
+    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, 3);
+    // The run takes the last entry first.
+    scenario["faults"]["slow"] = json::array(
+        {{{"object", "Documents"}, {"member", "Open"}, {"drawing", "Sheet 103.dwg"}, {"milliseconds", kOpenMs}}});
+    useScenario(scenario);
+
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr) << journalTail();
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, 3);
+    if (HasFatalFailure()) return;
+
+    gui.startRun(ids::MnuAllPrint);
+    ASSERT_TRUE(wintest::waitFor(
+        [&] { return gui.text(ids::Status).find(L"Opening Drawing ") != std::wstring::npos; }, 10s));
+    const auto callStarted = std::chrono::steady_clock::now();
+    // Every question below must be answered within a second, or the driver throws.
+    GuiDriver quick(main, 1s);
+    // Status names the call once it lasts, counting the seconds: the window's timer keeps running.
+    std::set<std::wstring> waitingTexts;
+    while (std::chrono::steady_clock::now() - callStarted < 5500ms) {
+        const std::wstring status = quick.text(ids::Status);
+        if (status.find(L"Waiting for AutoCAD to answer Documents.Open (") != std::wstring::npos)
+            waitingTexts.insert(status);
+        quick.statusBarPanel(3);
+        Sleep(100);
+    }
+    EXPECT_GE(waitingTexts.size(), 2u) << "Status did not name the call, or its count stood still; it says "
+                                       << win::toUtf8(quick.text(ids::Status));
+    gui.pressStop();
+    const RunEnd end = gui.waitForRunEnd(30s);
+    const auto ended = std::chrono::steady_clock::now();
+    ASSERT_EQ(end.kind, RunEnd::Kind::Summary) << describe(end);
+    EXPECT_NE(end.status.find(L"Run stopped: 0 drawings plotted (0 sheets), 1 skipped, 0 failed."),
+              std::wstring::npos)
+        << win::toUtf8(end.status);
+    EXPECT_LT(ended - callStarted, std::chrono::milliseconds(kOpenMs) + 4s) << "the run outlived the call";
+    EXPECT_TRUE(plots().empty());
+    ASSERT_EQ(closes().size(), 1u) << "the drawing Quillon opened is closed";
+    EXPECT_NE(closes()[0]["document"].get<std::string>().find("Sheet 103.dwg"), std::string::npos);
+    closeProgram(program, main);
+}
+
+// A call that never returns, with the limit set to seconds: the application
+// Quillon started is ended, its drawing fails, and a new one plots the rest.
+// The user's own application is never ended: the run ends and it is left.
+TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLeftAlone) {
+    win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings").writeString(L"CadCallTimeout", L"5");
+    const fs::path jobs = L"Hung";
+    json scenario = wintest::baseScenario();
+    scenario["defaultDevice"] = wintest::kDevice;
+    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, 3);
+    scenario["faults"]["hangs"] =
+        json::array({{{"object", "Documents"}, {"member", "Open"}, {"drawing", "Sheet 103.dwg"}}});
+    useScenario(scenario);
+    {
+        ProgramUnderTest program;
+        HWND main = program.waitUntilReady();
+        ASSERT_NE(main, nullptr) << journalTail();
+        GuiDriver gui(main);
+        prepare(gui, folder.path() / jobs, 3);
+        if (HasFatalFailure()) return;
+        gui.startRun(ids::MnuAllPrint);
+        const RunEnd end = gui.waitForRunEnd(60s);
+        ASSERT_EQ(end.kind, RunEnd::Kind::Summary) << describe(end);
+        EXPECT_NE(end.status.find(L"Run finished: 2 drawings plotted (4 sheets), 0 skipped, 1 failed. AutoCAD was "
+                                  L"started again 1 time."),
+                  std::wstring::npos)
+            << win::toUtf8(end.status);
+        EXPECT_EQ(resultsByName(gui).at("Sheet 103.dwg"), "Failed: AutoCAD stopped answering");
+        EXPECT_EQ(serverStarts(), 2);
+        closeProgram(program, main);
+    }
+    EXPECT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 0; }, 15s));
+
+    const auto linesBefore = lines().size();
+    UsersApplication users(scenarioFile);
+    ASSERT_TRUE(users.listed()) << "the user's application did not come up";
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, 3);
+    if (HasFatalFailure()) return;
+    gui.startRun(ids::MnuAllPrint);
+    const RunEnd end = gui.waitForRunEnd(60s);
+    ASSERT_EQ(end.kind, RunEnd::Kind::MessageBox) << describe(end);
+    EXPECT_EQ(end.box.title, L"AutoCAD Not Responding");
+    EXPECT_NE(end.box.text.find(L"It is left running"), std::wstring::npos) << win::toUtf8(end.box.text);
+    ASSERT_TRUE(gui.closeMessageBox(end.box));
+    EXPECT_TRUE(gui.isEnabled(ids::Command2)) << "the window is usable again";
+    EXPECT_TRUE(users.running()) << "the user's application must never be ended";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.waitForExit()) << "Quillon must not wait on the hung application to leave";
+    EXPECT_TRUE(users.running());
+    EXPECT_EQ(wintest::countProcesses(kServerExe), 1) << "no second application was started";
+    const auto all = lines();
+    for (std::size_t i = linesBefore; i < all.size(); ++i)
+        EXPECT_NE(all[i].value("member", ""), "Quit") << "the user's application was quit";
+}
+
+// Exit in the middle of a run attached to the user's application: the run
+// stops and closes what Quillon opened, the user's drawings stay, nothing
+// else is started, and the program ends.
+TEST_F(PlotRunEndToEnd, ExitDuringARunStopsItFirstAndLeavesTheUsersApplicationAsItWas) {
+    const fs::path jobs = L"Exit";
+    json scenario = wintest::baseScenario();
+    scenario["defaultDevice"] = wintest::kDevice;
+    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, 4);
+    const auto usersDrawing = drawing(fs::path(L"Mine") / L"Own plan.dwg");
+    scenario["openDocuments"] = json::array({{{"path", utf8(usersDrawing)}, {"modified", true}}});
+    scenario["faults"]["slow"] = json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 1500}}});
+    useScenario(scenario);
+    UsersApplication users(scenarioFile);
+    ASSERT_TRUE(users.listed());
+
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, 4);
+    if (HasFatalFailure()) return;
+    gui.startRun(ids::MnuAllPrint);
+    ASSERT_TRUE(wintest::waitFor([&] { return plots().size() >= 2; }, 30s)) << journalTail();
+    gui.postCommand(ids::Command3);
+    ASSERT_TRUE(program.waitForExit(30s)) << "Quillon did not end after Exit during a run";
+
+    EXPECT_TRUE(users.running());
+    EXPECT_EQ(wintest::countProcesses(kServerExe), 1) << "a second application was started";
+    EXPECT_LT(plots().size(), 8u) << "the run went on after Exit";
+    int opens = 0;
+    for (const auto& line : lines()) {
+        opens += line.value("member", "") == "Open" ? 1 : 0;
+        EXPECT_NE(line.value("member", ""), "Quit") << "the user's application was quit";
+    }
+    int quillonsClosed = 0;
+    for (const auto& close : closes()) {
+        EXPECT_FALSE(samePath(close["document"].get<std::string>(), utf8(usersDrawing))) << "the user's drawing";
+        ++quillonsClosed;
+    }
+    EXPECT_EQ(quillonsClosed, opens) << "every drawing Quillon opened was closed";
 }
 
 }  // namespace

@@ -8,9 +8,12 @@
 #include "app/MainSettings.h"
 #include "app/ScreenGeometry.h"
 #include "app/win/ControlIds.h"
+#include "autocad/CadSession.h"
 #include "discovery/CopiesBox.h"
 #include "discovery/DrawingTexts.h"
 #include "plotting/PlotLists.h"
+#include "plotting/PostingRunDisplay.h"
+#include "plotting/RunListSnapshot.h"
 #include "base/Paths.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
@@ -40,19 +43,77 @@ BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 }
 
 constexpr UINT kSearchUpdatesMessage = WM_APP + 1;
-constexpr UINT kRunStepMessage = WM_APP + 2;
+constexpr UINT kCadMailMessage = WM_APP + 2;
+// A call longer than this is named in Status.
+constexpr auto kAnnounceCallAfter = std::chrono::seconds(3);
+// Leaving Quillon waits this long for a call in progress before asking.
+constexpr auto kExitWaitBeforeAsking = std::chrono::seconds(5);
+constexpr const char* kLostTitle = "AutoCAD Not Responding";
 // WM_COPYDATA tag of a folder another program asks Quillon to list.
 constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 
 }  // namespace
 
 MainController::MainController(SettingsStore& settings, autocad::CadLauncher& launcher)
-    : settings_(settings), connection_(launcher, *this), window_(*this) {}
+    : settings_(settings),
+      launcher_(launcher),
+      window_(*this),
+      watchdog_(kAnnounceCallAfter, DefaultCallTimeout) {}
 
-MainController::~MainController() = default;
+MainController::~MainController() {
+    if (mailbox_) mailbox_->close();
+    // An idle CAD thread ends at once; a hung one is not waited for.
+    if (cad_ && !cad_->finish(2000)) cad_->abandon();
+}
+
+void MainController::startCadThread() {
+    monitor_ = std::make_shared<autocad::CallMonitor>();
+    auto mailbox = mailbox_;
+    auto monitor = monitor_;
+    autocad::CadLauncher& launcher = launcher_;
+    autocad::ConnectionUi& window = *this;
+    cad_ = std::make_unique<autocad::CadThread>(
+        [mailbox, monitor, &launcher, &window]() -> std::unique_ptr<autocad::CadSession> {
+            struct Session : autocad::CadSession {
+                discovery::WinFileSystem files;
+                Session(autocad::CadLauncher& l, std::shared_ptr<base::TaskMailbox> m, autocad::ConnectionUi& w,
+                        std::shared_ptr<autocad::CallMonitor> c)
+                    : autocad::CadSession(l, std::move(m), w, std::move(c), files) {}
+            };
+            return std::make_unique<Session>(launcher, mailbox, window, monitor);
+        },
+        [mailbox, this](const std::string& error) {
+            mailbox->post([this, error] { setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
+        });
+}
+
+void MainController::postCad(std::function<void(autocad::CadSession&)> job) {
+    if (!cad_) return;
+    cad_->post([job = std::move(job), this](autocad::CadSession& session) {
+        // Once the application could not be started the program is leaving; trying again takes seconds each time.
+        if (session.startFailed()) return;
+        job(session);
+        if (session.connection().takeStartFailure()) {
+            session.noteStartFailed();
+            session.mailbox()->post([this] { couldNotStart(); });
+        }
+    });
+}
+
+void MainController::couldNotStart() {
+    if (startFailureShown_ || unloaded_) return;
+    startFailureShown_ = true;
+    showInformation(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
+    closing_ = true;
+    SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+}
 
 bool MainController::start() {
     window_.create(POINT{0, 0});
+    mailbox_ = std::make_shared<base::TaskMailbox>(
+        [hwnd = window_.hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
+    watchdog_.setLimit(loadCallTimeout(settings_));
+    startCadThread();
 
     // 1-2: position and the remembered plot choices.
     auto stored = loadMainSettings(settings_);
@@ -76,8 +137,14 @@ bool MainController::start() {
     pathChange(base::folderOf(program));
     if (closing_) return false;
 
-    // 5: attach to the CAD application or start it; on failure the window is already closing.
-    if (!connection_.connectAutoCAD() && closing_) return false;
+    // 5: attach to the CAD application or start it; a failure closes the window once it is known.
+    postCad([](autocad::CadSession& session) { session.connection().connectAutoCAD(); });
+    postCad([this](autocad::CadSession& session) {
+        session.mailbox()->post([this] {
+            cadReady_ = true;
+            markReadyWhenStarted();
+        });
+    });
 
     listView_->addColumns(window_.dpi());
 
@@ -150,7 +217,7 @@ bool MainController::onNotify(const NMHDR& header, LRESULT& result) {
             listView_->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
             return true;
         case LVN_COLUMNCLICK:
-            if (!run_) listView_->clickColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            if (!runActive_) listView_->clickColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
             return true;
         case LVN_ITEMCHANGED: {
             const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -176,8 +243,8 @@ bool MainController::onNotify(const NMHDR& header, LRESULT& result) {
 }
 
 void MainController::exitCommand() {
-    connection_.cleanUpAtExit();
-    SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+    exitCommandPending_ = true;
+    proceedWithExit();
 }
 
 void MainController::openHelp() { HtmlHelpW(window_.hwnd(), helpFile_.c_str(), HH_DISPLAY_TOPIC, 0); }
@@ -188,22 +255,54 @@ void MainController::selectAllDrawings() {
 
 void MainController::onClose() {
     closing_ = true;
-    // A search or run in progress ends with the window; the run closes the drawing it opened first.
+    closePending_ = true;
+    proceedWithExit();
+}
+
+void MainController::proceedWithExit() {
+    if (unloaded_ && !cleanUpPosted_) return;
+    if (!exitRequestedAt_) exitRequestedAt_ = autocad::CallMonitor::Clock::now();
+    // A search or run in progress ends first; the run closes the drawing it opened.
     stopRequested_ = true;
+    runStop_->store(true);
     if (search_) search_->requestStop();
-    if (run_) {
-        while (!run_->finished() && run_->step()) {
+    if (runActive_ || cleanUpPosted_) return;  // going on when the run or the clean-up reports back
+
+    if (exitCommandPending_) {
+        // Exit: the CAD clean-up first, then the window closes as from its title bar.
+        exitCommandPending_ = false;
+        if (!cad_) {
+            SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+            return;
         }
-        run_.reset();
+        cleanUpPosted_ = true;
+        cad_->post([this](autocad::CadSession& session) {
+            session.connection().cleanUpAtExit();
+            session.mailbox()->post([this] {
+                cleanUpPosted_ = false;
+                SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+            });
+        });
+        return;
     }
+    if (!closePending_) return;
+    closePending_ = false;
     // Query-unload: the help viewer's windows go with the program.
     HtmlHelpW(window_.hwnd(), L"", HH_CLOSE_ALL, 0);
 
     // Unload: the other windows first, then the settings, then the CAD clean-up.
     about_.close();
     if (!IsIconic(window_.hwnd())) saveSettings();
-    connection_.cleanUpAtExit();
-    DestroyWindow(window_.hwnd());
+    unloaded_ = true;
+    if (!cad_) {
+        DestroyWindow(window_.hwnd());
+        return;
+    }
+    cleanUpPosted_ = true;
+    cad_->post([this](autocad::CadSession& session) {
+        session.connection().cleanUpAtExit();
+        session.mailbox()->post([this] { DestroyWindow(window_.hwnd()); });
+    });
 }
 
 void MainController::saveSettings() {
@@ -228,11 +327,13 @@ void MainController::onDestroyed() { PostQuitMessage(0); }
 
 void MainController::onAppMessage(UINT message, WPARAM, LPARAM) {
     if (message == kSearchUpdatesMessage) takeSearchUpdates();
-    else if (message == kRunStepMessage) stepRun();
+    // Until the folder tree has started the program's own message loop, what the CAD thread says waits: a
+    // message box shown from the shell dialog's start-up loop would be stuck under the program's loop.
+    else if (message == kCadMailMessage && mailbox_ && treeReady_) mailbox_->drain();
 }
 
 bool MainController::onCopyData(const COPYDATASTRUCT& data) {
-    if (data.dwData != kSelectFolderData || !data.lpData || run_) return false;
+    if (data.dwData != kSelectFolderData || !data.lpData || runActive_) return false;
     std::wstring folder(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
     while (!folder.empty() && folder.back() == L'\0') folder.pop_back();
     pathChange(win::toUtf8(folder));
@@ -240,7 +341,7 @@ bool MainController::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
-    if (closing_ || run_) return;
+    if (closing_ || runActive_) return;
     if (path) {
         pathChange(win::toUtf8(*path));
     } else {
@@ -250,9 +351,18 @@ void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
         window_.preview().setDrawing({});
         window_.enable(ids::Command2, false);
     }
-    // The tree's first selection ends start-up: programs that drive Quillon (tests, the demo) wait for this.
-    if (!closing_ && !GetPropW(window_.hwnd(), L"QuillonReady"))
-        SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
+    if (!treeReady_) {
+        treeReady_ = true;
+        PostMessageW(window_.hwnd(), kCadMailMessage, 0, 0);
+    }
+    markReadyWhenStarted();
+}
+
+void MainController::markReadyWhenStarted() {
+    // Start-up ends with the tree's first selection and the CAD application's first answers (the plot
+    // lists, the connection): programs that drive Quillon (tests, the demo) wait for this.
+    if (!treeReady_ || !cadReady_ || closing_ || GetPropW(window_.hwnd(), L"QuillonReady")) return;
+    SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
 }
 
 void MainController::pathChange(const std::string& folder) {
@@ -265,7 +375,7 @@ void MainController::pathChange(const std::string& folder) {
 }
 
 void MainController::searchAgain(SearchCause cause) {
-    if (run_) return;
+    if (runActive_) return;
     if (cause == SearchCause::FolderChange)
         SendMessageW(window_.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -308,16 +418,42 @@ void MainController::takeSearchUpdates() {
 
 void MainController::stopPressed() {
     stopRequested_ = true;
+    runStop_->store(true);
     if (search_) search_->requestStop();
 }
 
 void MainController::fillPlotListsIfEmpty() {
-    if (printerBox_->itemCount() >= 2) return;
-    try {
-        plotting::fillPlotLists(connection_, *printerBox_, *paperBox_, *ctbBox_);
-    } catch (const automation::AutomationError& error) {
-        if (!closing_) setStatus("\r\nThe plot lists could not be filled: " + error.description());
-    }
+    if (printerBox_->itemCount() >= 2 || fillPending_ || closing_) return;
+    fillPending_ = true;
+    postCad([this](autocad::CadSession& session) {
+        plotting::RecordingComboBox devices, papers, styles;
+        std::string error;
+        try {
+            plotting::fillPlotLists(session.connection(), devices, papers, styles);
+        } catch (const automation::AutomationError& failure) {
+            error = failure.description();
+        }
+        session.mailbox()->post([this, devices, papers, styles, error] {
+            fillPending_ = false;
+            // A full fill resets every choice to its placeholder, as it always has.
+            paperChosenSinceRefill_ = false;
+            applyFill({{printerBox_.get(), devices}, {paperBox_.get(), papers}, {ctbBox_.get(), styles}}, error,
+                      "The plot lists");
+        });
+    });
+}
+
+void MainController::applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
+                               const std::string& error, const char* what) {
+    if (closing_) return;
+    // The user may have picked a paper while the list was being read: that choice stands.
+    const bool keepPaper = paperChosenSinceRefill_;
+    const std::string paper = choices_.paper();
+    replayingFill_ = true;
+    for (const auto& [box, filled] : boxes) filled.replay(*box);
+    replayingFill_ = false;
+    if (keepPaper && paperBox_->text() != paper) paperBox_->setText(paper);
+    if (!error.empty()) setStatus(std::string("\r\n") + what + " could not be filled: " + error);
 }
 
 WinComboBox* MainController::plotBox(int id) const {
@@ -331,15 +467,23 @@ WinComboBox* MainController::plotBox(int id) const {
 
 void MainController::plotBoxEvent(int id, const std::string& text) {
     if (id == ids::CmbPaper) {
+        if (!replayingFill_) paperChosenSinceRefill_ = true;
         choices_.paperBoxEvent(text);
     } else if (id == ids::CmbCTB) {
         choices_.styleBoxEvent(text);
     } else if (choices_.deviceBoxEvent(text)) {
-        try {
-            plotting::fillPaperList(connection_, *paperBox_);
-        } catch (const automation::AutomationError& error) {
-            setStatus("\r\nThe paper list could not be filled: " + error.description());
-        }
+        paperChosenSinceRefill_ = false;
+        postCad([this](autocad::CadSession& session) {
+            plotting::RecordingComboBox papers;
+            std::string error;
+            try {
+                plotting::fillPaperList(session.connection(), papers);
+            } catch (const automation::AutomationError& failure) {
+                error = failure.description();
+            }
+            session.mailbox()->post(
+                [this, papers, error] { applyFill({{paperBox_.get(), papers}}, error, "The paper list"); });
+        });
     }
 }
 
@@ -357,36 +501,48 @@ void MainController::previewFocusedRow() {
 }
 
 void MainController::startRun(plotting::RunKind kind) {
-    if (run_) return;
+    if (runActive_ || closing_ || !cad_) return;
     if (search_->running()) {
         setStatus("\r\nThe search is still running: wait for it to finish, or stop it, before plotting.");
         return;
     }
-    runView_ = std::make_unique<RunView>(window_, *listView_, currentFolder_);
-    plotting::PlotSetup setup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
-    run_ = std::make_unique<plotting::PlotRun>(kind, connection_, fileSystem_, *runView_, *runView_, stopRequested_,
-                                               setup);
-    if (!run_->start()) {
-        run_.reset();
-        runView_.reset();
-        return;
+    // The run plots the rows, and the selection, there are now.
+    std::vector<plotting::RunListSnapshot::Row> rows;
+    rows.reserve(listView_->size());
+    for (std::size_t i = 0; i < listView_->size(); ++i) {
+        const auto& row = listView_->row(i);
+        rows.push_back({row.name, row.folder, listView_->isSelected(i)});
     }
+    runView_ = std::make_shared<RunView>(window_, *listView_, currentFolder_);
+    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), runView_->layoutsBox(),
+                                                            runView_->directoryFolder());
+    plotting::PlotSetup setup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
+    const std::string panel = runView_->statusPanelText();
+    // A Stop pressed for an earlier run or search does not end this one before it starts.
+    runStop_ = std::make_shared<std::atomic<bool>>(false);
+    runActive_ = true;
     setBusy(true);
-    PostMessageW(window_.hwnd(), kRunStepMessage, 0, 0);
+    std::shared_ptr<plotting::PlotRunDisplay> target = runView_;
+    postCad([this, kind, list, setup, panel, target, stop = runStop_](autocad::CadSession& session) {
+        struct Ended {
+            autocad::CadSession& session;
+            MainController* controller;
+            ~Ended() {
+                session.mailbox()->post([c = controller] { c->runEnded(); });
+            }
+        } ended{session, this};
+        plotting::PostingRunDisplay display(session.mailbox(), target, panel);
+        plotting::PlotRun run(kind, session.connection(), session.files(), display, *list, *stop, setup);
+        run.runToEnd();
+    });
 }
 
-void MainController::stepRun() {
-    if (!run_) return;
-    // One piece of automation work per message: the window repaints and Stop gets through in between.
-    bool more = run_->step();
-    if (more && !run_->finished()) PostMessageW(window_.hwnd(), kRunStepMessage, 0, 0);
-    else finishRun();
-}
-
-void MainController::finishRun() {
-    run_.reset();
+void MainController::runEnded() {
+    if (!runActive_) return;
+    runActive_ = false;
     runView_.reset();
     setBusy(false);
+    if (closing_ || exitCommandPending_ || closePending_) proceedWithExit();
 }
 
 void MainController::setBusy(bool busy) {
@@ -400,6 +556,7 @@ void MainController::setBusy(bool busy) {
 }
 
 void MainController::setStatus(const std::string& text) {
+    lastStatus_ = text;
     window_.setText(ids::Status, win::toWide(text));
     window_.repaintNow(ids::Status);
 }
@@ -415,9 +572,102 @@ void MainController::showInformation(const std::string& title, const std::string
     win::showMessage(window_.hwnd(), text, title);
 }
 
-void MainController::closeMainWindow() {
-    closing_ = true;
-    SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+void MainController::onClockTick() {
+    watchCadCall();
+    if (exitRequestedAt_ && (runActive_ || cleanUpPosted_)) askAboutHungCallAtExit();
+}
+
+void MainController::watchCadCall() {
+    if (!monitor_ || !cad_) return;
+    const auto verdict = watchdog_.check(monitor_->snapshot(), autocad::CallMonitor::Clock::now());
+    using Action = autocad::CallWatchdog::Verdict::Action;
+    switch (verdict.action) {
+        case Action::None: return;
+        case Action::Announce: {
+            // Shown under the first line of what the run last said, which stays.
+            std::wstring shown = window_.text(ids::Status);
+            if (shown != announced_) {
+                const auto lineEnd = shown.find(L"\r\n", shown.empty() || shown.rfind(L"\r\n", 0) != 0 ? 0 : 2);
+                announceBase_ = lineEnd == std::wstring::npos ? shown : shown.substr(0, lineEnd);
+            }
+            announced_ = announceBase_ + L"\r\n" + win::toWide(verdict.text);
+            window_.setText(ids::Status, announced_);
+            return;
+        }
+        case Action::EndProcess:
+            setStatus(verdict.text);
+            endHungApplication(verdict.process);
+            return;
+        case Action::Abandon: abandonCadThread(verdict.text); return;
+    }
+}
+
+void MainController::endHungApplication(std::uint32_t process) {
+    monitor_->markEndedByWatchdog();
+    // The hung call then fails as a lost server on the CAD thread, which starts a new application and goes on.
+    if (HANDLE handle = OpenProcess(PROCESS_TERMINATE, FALSE, process)) {
+        TerminateProcess(handle, 1);
+        CloseHandle(handle);
+    }
+}
+
+void MainController::abandonCadThread(const std::string& why) {
+    // The user's own application is never ended: Quillon stops waiting on it instead.
+    runStop_->store(true);
+    mailbox_->close();
+    cad_->abandon();
+    cad_.reset();
+    fillPending_ = false;
+    cleanUpPosted_ = false;
+    if (runActive_) {
+        runActive_ = false;
+        runView_.reset();
+        SendMessageW(window_.control(ids::ProgressBar1), PBM_SETPOS, 0, 0);
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        setBusy(false);
+    }
+    setStatus(why);
+    if (closing_ || exitRequestedAt_) {
+        // Leaving: nothing of the user's is touched, and nothing more is waited for.
+        closing_ = true;
+        exitCommandPending_ = false;
+        if (unloaded_) {
+            DestroyWindow(window_.hwnd());
+        } else {
+            closePending_ = true;
+            proceedWithExit();
+        }
+        return;
+    }
+    // The next use connects anew, on a thread of its own.
+    mailbox_ = std::make_shared<base::TaskMailbox>(
+        [hwnd = window_.hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
+    startCadThread();
+    showInformation(kLostTitle, why + "\r\nThe next run connects to AutoCAD again.");
+}
+
+void MainController::askAboutHungCallAtExit() {
+    if (exitQuestionAsked_ || !monitor_) return;
+    const auto call = monitor_->snapshot();
+    const auto now = autocad::CallMonitor::Clock::now();
+    if (!call.inCall || call.waited(now) < kExitWaitBeforeAsking ||
+        now - *exitRequestedAt_ < kExitWaitBeforeAsking)
+        return;
+    exitQuestionAsked_ = true;
+    const std::string waited = autocad::CallWatchdog::durationText(call.waited(now));
+    if (call.startedByQuillon && call.serverProcess) {
+        const std::string text = "AutoCAD has not answered " + call.call + " for " + waited +
+                                 ".\r\nEnd the AutoCAD that Quillon started and leave now?";
+        if (MessageBoxW(window_.hwnd(), win::toWide(text).c_str(), L"Quillon", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        endHungApplication(*call.serverProcess);
+        abandonCadThread("AutoCAD was ended; Quillon is leaving.");
+        return;
+    }
+    showInformation("Quillon", "AutoCAD has not answered " + call.call + " for " + waited +
+                                   ".\r\nIt is left running as it is, with your drawings; Quillon leaves without "
+                                   "waiting further.");
+    abandonCadThread("AutoCAD is left as it is; Quillon is leaving.");
 }
 
 }  // namespace quillon::app

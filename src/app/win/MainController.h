@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
+#include <utility>
+#include <vector>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,17 +21,25 @@
 #include "discovery/SearchRunner.h"
 #include "discovery/win/WinFileSystem.h"
 #include "discovery/win/WinFormatters.h"
+#include "base/TaskMailbox.h"
 #include "plotting/PlotChoices.h"
 #include "plotting/PlotRun.h"
-#include "autocad/CadConnection.h"
+#include "plotting/RecordingComboBox.h"
 #include "autocad/CadLauncher.h"
+#include "autocad/CallMonitor.h"
+#include "autocad/CallWatchdog.h"
 #include "autocad/ConnectionUi.h"
+#include "autocad/win/CadThread.h"
 #include "dialogs/win/AboutWindow.h"
 
 namespace quillon::app {
 
 // The program's life cycle around the main window: start-up, the commands
 // of the menus and buttons, and the orderly way out.
+//
+// Every call to the CAD application is made on the CAD thread; this class
+// only hands it work and shows what comes back through the mailbox, so the
+// window answers while the application works, hangs or dies.
 class MainController : public MainWindowShell, public autocad::ConnectionUi {
 public:
     MainController(SettingsStore& settings, autocad::CadLauncher& launcher);
@@ -40,7 +51,6 @@ public:
     MainWindow& window() { return window_; }
     // A folder chosen in the folder tree; nothing for items that are no folder (the desktop's virtual ones).
     void onFolderSelected(const std::optional<std::wstring>& path);
-    autocad::CadConnection& connection() { return connection_; }
 
     // MainWindowShell
     void onCommand(int id, int notifyCode) override;
@@ -50,13 +60,12 @@ public:
     void onAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool onCopyData(const COPYDATASTRUCT& data) override;
     void onControlKeyDown(int id, WPARAM key) override;
+    void onClockTick() override;
 
-    // ConnectionUi
+    // ConnectionUi, on the window's thread
     void setStatus(const std::string& text) override;
     void hideMainWindow() override;
     void showMainWindow() override;
-    void showInformation(const std::string& title, const std::string& text) override;
-    void closeMainWindow() override;
 
 private:
     void restorePosition();
@@ -81,12 +90,27 @@ private:
     void copiesChanged();
     void previewFocusedRow();
     void startRun(plotting::RunKind kind);
-    void stepRun();
-    void finishRun();
+    void runEnded();
     void setBusy(bool busy);
 
+    // The CAD thread: work handed to it, and what to do when the application could not be started.
+    void startCadThread();
+    void postCad(std::function<void(autocad::CadSession&)> job);
+    void couldNotStart();
+    void markReadyWhenStarted();
+    void showInformation(const std::string& title, const std::string& text);
+    void applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
+                   const std::string& error, const char* what);
+    void watchCadCall();
+    void endHungApplication(std::uint32_t process);
+    void abandonCadThread(const std::string& why);
+    // The way out: a run is stopped and ended first, then the CAD clean-up,
+    // then the window goes. Each step goes on when the CAD thread is done.
+    void proceedWithExit();
+    void askAboutHungCallAtExit();
+
     SettingsStore& settings_;
-    autocad::CadConnection connection_;
+    autocad::CadLauncher& launcher_;
     MainWindow window_;
     dialogs::AboutWindow about_;
 
@@ -110,10 +134,37 @@ private:
     std::unique_ptr<DrawingListView> listView_;
     std::unique_ptr<discovery::SearchRunner> search_;
 
-    std::unique_ptr<RunView> runView_;
-    std::unique_ptr<plotting::PlotRun> run_;
+    // What the CAD thread shows, run on this thread.
+    std::shared_ptr<base::TaskMailbox> mailbox_;
+    std::shared_ptr<autocad::CallMonitor> monitor_;
+    std::unique_ptr<autocad::CadThread> cad_;
+    autocad::CallWatchdog watchdog_;
+    bool fillPending_ = false;
+    // A fill's replay runs the boxes' change handling; a paper picked meanwhile by the user is kept.
+    bool replayingFill_ = false;
+    bool paperChosenSinceRefill_ = false;
+    bool startFailureShown_ = false;
+    bool treeReady_ = false;
+    bool cadReady_ = false;
+
+    std::shared_ptr<RunView> runView_;
+    // The run's own Stop: the CAD thread may outlive the window's interest in it.
+    std::shared_ptr<std::atomic<bool>> runStop_ = std::make_shared<std::atomic<bool>>(false);
+    bool runActive_ = false;
+
     std::wstring helpFile_;
     bool closing_ = false;
+    // The way out, in its steps.
+    bool exitCommandPending_ = false;
+    bool closePending_ = false;
+    bool unloaded_ = false;
+    bool cleanUpPosted_ = false;
+    bool exitQuestionAsked_ = false;
+    std::optional<autocad::CallMonitor::Clock::time_point> exitRequestedAt_;
+    std::string lastStatus_;
+    // What the watchdog last wrote into Status, and the run's line it wrote under.
+    std::wstring announced_;
+    std::wstring announceBase_;
 };
 
 }  // namespace quillon::app

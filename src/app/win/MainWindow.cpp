@@ -320,7 +320,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_TIMER:
-            if (wParam == kClockTimer) statusBar_.updateClock();
+            if (wParam == kClockTimer) {
+                statusBar_.updateClock();
+                shell_.onClockTick();
+            }
             return 0;
         case WM_RBUTTONDOWN: onContextClick(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
         case WM_COMMAND: shell_.onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;

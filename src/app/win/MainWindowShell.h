@@ -22,6 +22,8 @@ public:
     virtual void onControlKeyDown(int id, WPARAM key) = 0;
     // Data another program sends (WM_COPYDATA): how tests and the demo choose a folder.
     virtual bool onCopyData(const COPYDATASTRUCT& data) = 0;
+    // Once a second, with the status bar's clock.
+    virtual void onClockTick() {}
 };
 
 }  // namespace quillon::app

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+
+#include "autocad/CadConnection.h"
+#include "autocad/CallMonitor.h"
+#include "autocad/PostingConnectionUi.h"
+#include "base/FileSystem.h"
+#include "base/TaskMailbox.h"
+
+namespace quillon::autocad {
+
+// Everything that lives on one CAD thread: the connection to the CAD
+// application, made and used only there, what it shows posted to the
+// window, and the monitor through which the window watches its calls.
+class CadSession {
+public:
+    CadSession(CadLauncher& launcher, std::shared_ptr<base::TaskMailbox> mailbox, ConnectionUi& window,
+               std::shared_ptr<CallMonitor> monitor, base::FileSystem& files)
+        : mailbox_(mailbox), ui_(std::move(mailbox), window), connection_(launcher, ui_, std::move(monitor)),
+          files_(files) {}
+    CadSession(const CadSession&) = delete;
+    CadSession& operator=(const CadSession&) = delete;
+
+    CadConnection& connection() { return connection_; }
+    base::FileSystem& files() { return files_; }
+    // The window's mailbox: what the session's work shows is posted here.
+    const std::shared_ptr<base::TaskMailbox>& mailbox() const { return mailbox_; }
+    // Once the application could not be started, the program is ending:
+    // later work must not try again (each try takes seconds).
+    bool startFailed() const { return startFailed_; }
+    void noteStartFailed() { startFailed_ = true; }
+
+private:
+    std::shared_ptr<base::TaskMailbox> mailbox_;
+    PostingConnectionUi ui_;
+    CadConnection connection_;
+    base::FileSystem& files_;
+    bool startFailed_ = false;
+};
+
+}  // namespace quillon::autocad

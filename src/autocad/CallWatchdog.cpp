@@ -1,0 +1,37 @@
+#include "autocad/CallWatchdog.h"
+
+namespace quillon::autocad {
+
+std::string CallWatchdog::durationText(Clock::duration waited) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(waited).count();
+    if (seconds < 60) return std::to_string(seconds) + " s";
+    return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
+}
+
+CallWatchdog::Verdict CallWatchdog::check(const CallMonitor::Snapshot& call, Clock::time_point now) {
+    Verdict verdict;
+    if (!call.inCall) return verdict;
+    const auto waited = call.waited(now);
+    if (waited < announceAfter_) return verdict;
+    const std::string waiting =
+        "Waiting for AutoCAD to answer " + call.call + " (" + durationText(waited) + ") ...";
+    verdict.text = waiting;
+    if (waited < limit_ || givenUpOn_ == call.callNumber) {
+        verdict.action = Verdict::Action::Announce;
+        return verdict;
+    }
+    givenUpOn_ = call.callNumber;
+    if (call.startedByQuillon && call.serverProcess) {
+        verdict.action = Verdict::Action::EndProcess;
+        verdict.process = *call.serverProcess;
+        verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) +
+                       "). Quillon is ending the AutoCAD it started and goes on.";
+    } else {
+        verdict.action = Verdict::Action::Abandon;
+        verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) +
+                       "). It is left running; the run has ended.";
+    }
+    return verdict;
+}
+
+}  // namespace quillon::autocad

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "autocad/CallMonitor.h"
+
+namespace quillon::autocad {
+
+// Decides, at each tick of the window's clock, what to do about the CAD
+// call in progress: nothing while it is short, say which call is waited on
+// once it lasts, and once it has outlasted the limit end the application
+// when Quillon started it (and knows its process), or give up on it when it
+// is the user's, which Quillon never ends. Each call is given up on once.
+class CallWatchdog {
+public:
+    using Clock = CallMonitor::Clock;
+
+    struct Verdict {
+        enum class Action { None, Announce, EndProcess, Abandon };
+        Action action = Action::None;
+        // Status text for Announce, EndProcess and Abandon.
+        std::string text;
+        std::uint32_t process = 0;  // for EndProcess
+    };
+
+    CallWatchdog(Clock::duration announceAfter, Clock::duration limit) : announceAfter_(announceAfter), limit_(limit) {}
+
+    Verdict check(const CallMonitor::Snapshot& call, Clock::time_point now);
+
+    void setLimit(Clock::duration limit) { limit_ = limit; }
+    Clock::duration limit() const { return limit_; }
+
+    // "12 s", "3 min 5 s"
+    static std::string durationText(Clock::duration waited);
+
+private:
+    Clock::duration announceAfter_;
+    Clock::duration limit_;
+    std::uint64_t givenUpOn_ = 0;
+};
+
+}  // namespace quillon::autocad

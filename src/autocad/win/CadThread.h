@@ -1,0 +1,49 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "autocad/CadSession.h"
+
+namespace quillon::autocad {
+
+// The thread that owns one CAD session: a COM single-threaded apartment
+// with its own message loop, on which every automation call of that session
+// is made. The window's thread hands it work and never waits on it; what the
+// work shows comes back through the session's mailbox.
+//
+// A thread whose call hangs in a CAD application that Quillon must not end
+// is abandoned: it is no longer waited on or given work, and it ends by
+// itself if the call ever returns. Nothing of it is joined from the window.
+class CadThread {
+public:
+    using Job = std::function<void(CadSession&)>;
+    using SessionFactory = std::function<std::unique_ptr<CadSession>()>;
+    // Called on the CAD thread when a job ends with an exception it did not handle.
+    using FailureHandler = std::function<void(const std::string&)>;
+
+    CadThread(SessionFactory factory, FailureHandler onFailure);
+    ~CadThread();
+    CadThread(const CadThread&) = delete;
+    CadThread& operator=(const CadThread&) = delete;
+
+    void post(Job job);
+    // Whether a job is running or waiting.
+    bool busy() const;
+    // Gives the thread up: nothing more runs on it, and it is not waited for.
+    void abandon();
+    // Lets the thread end once its work is done, waiting at most timeoutMs.
+    // True when it ended.
+    bool finish(DWORD timeoutMs);
+
+private:
+    struct Shared;
+    static DWORD WINAPI threadMain(void* parameter);
+
+    std::shared_ptr<Shared> shared_;
+    HANDLE thread_ = nullptr;
+};
+
+}  // namespace quillon::autocad
