@@ -1,0 +1,69 @@
+#include "app/CommandLine.h"
+
+namespace quillon::app {
+
+namespace {
+
+std::string lowered(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+bool isOption(const std::string& arg) { return arg.size() >= 2 && (arg[0] == '/' || arg[0] == '-'); }
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    bool run = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!isOption(arg)) {
+            if (!line.job.empty()) throw CommandLineError("More than one plot job was given: \"" + arg + "\".");
+            line.job = arg;
+            continue;
+        }
+        const std::string name = lowered(arg.substr(1));
+        if (name == "?" || name == "help") {
+            line.mode = CommandLine::Mode::Usage;
+            return line;
+        }
+        if (name == "run") {
+            run = true;
+        } else if (name == "close") {
+            line.closeWhenDone = true;
+        } else if (name == "report") {
+            if (i + 1 >= args.size() || isOption(args[i + 1]))
+                throw CommandLineError("/report needs the path of the report file to write.");
+            line.report = args[++i];
+        } else {
+            throw CommandLineError("\"" + arg + "\" is not an option of Quillon.");
+        }
+    }
+    if (!run && (line.report || line.closeWhenDone))
+        throw CommandLineError("/report and /close go with /run.");
+    if (run && line.job.empty()) throw CommandLineError("/run needs the plot job to run.");
+    if (run) line.mode = CommandLine::Mode::RunJob;
+    else if (!line.job.empty()) line.mode = CommandLine::Mode::OpenJob;
+    return line;
+}
+
+std::string commandLineUsage() {
+    return "Usage:\r\n"
+           "  Quillon.exe                          the window\r\n"
+           "  Quillon.exe job.qjob                 the window with the plot job loaded\r\n"
+           "  Quillon.exe /run job.qjob [/report report.csv] [/close]\r\n"
+           "                                       runs the plot job without a question asked;\r\n"
+           "                                       /report also writes the run report there,\r\n"
+           "                                       /close ends Quillon when the run ends.\r\n"
+           "\r\n"
+           "Exit codes of /run:\r\n"
+           "  0  every sheet plotted\r\n"
+           "  1  some drawing failed or was skipped\r\n"
+           "  2  the job or the arguments are wrong (nothing plotted)\r\n"
+           "  3  AutoCAD could not be started or was lost for good\r\n"
+           "  4  stopped by the user\r\n";
+}
+
+}  // namespace quillon::app

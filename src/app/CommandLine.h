@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillon::app {
+
+// What Quillon was started to do:
+//   Quillon.exe                                   the window, as always
+//   Quillon.exe <job.qjob>                        the window with a job loaded
+//   Quillon.exe /run <job.qjob> [/report <file.csv>] [/close]
+//                                                 the job run without a question asked
+//   Quillon.exe /?                                the usage
+// Options start with "/" or "-" and ignore case.
+struct CommandLine {
+    enum class Mode { Window, OpenJob, RunJob, Usage };
+    Mode mode = Mode::Window;
+    std::string job;
+    std::optional<std::string> report;
+    bool closeWhenDone = false;
+};
+
+class CommandLineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments after the program's name, as the shell split them (quotes removed).
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// The text "/?" shows, with the exit codes.
+std::string commandLineUsage();
+
+// How an unattended run ended, as its exit code.
+enum class RunExitCode : int {
+    AllPlotted = 0,
+    SomeNotPlotted = 1,
+    BadJobOrArguments = 2,
+    CadUnavailable = 3,
+    Stopped = 4,
+};
+
+}  // namespace quillon::app

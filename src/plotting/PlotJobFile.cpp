@@ -1,0 +1,113 @@
+#include "plotting/PlotJobFile.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "plotting/PlotRules.h"
+
+namespace quillon::plotting {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawings", "layouts",
+                                  "device",  "paper",   "plotStyleTable", "copies"};
+
+[[noreturn]] void refuse(const std::string& field, const std::string& problem) {
+    throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
+}
+
+std::string text(const json& job, const char* field) {
+    if (!job.contains(field)) refuse(field, "is missing.");
+    const json& value = job.at(field);
+    if (!value.is_string()) refuse(field, "must be a text.");
+    if (value.get<std::string>().empty()) refuse(field, "must not be empty.");
+    return value.get<std::string>();
+}
+
+bool flag(const json& job, const char* field, bool fallback) {
+    if (!job.contains(field)) return fallback;
+    if (!job.at(field).is_boolean()) refuse(field, "must be true or false.");
+    return job.at(field).get<bool>();
+}
+
+}  // namespace
+
+PlotJobSpec readPlotJob(const std::string& content) {
+    json job;
+    try {
+        // A BOM is what some editors put first in a UTF-8 file.
+        const bool bom = content.rfind("\xEF\xBB\xBF", 0) == 0;
+        job = json::parse(bom ? content.substr(3) : content);
+    } catch (const json::parse_error& error) {
+        throw PlotJobError(std::string("The plot job is not valid JSON: ") + error.what());
+    }
+    if (!job.is_object()) throw PlotJobError("The plot job must be a JSON object.");
+    for (const auto& item : job.items()) {
+        if (std::find(std::begin(Fields), std::end(Fields), item.key()) == std::end(Fields))
+            refuse(item.key(), "is not a field of a plot job.");
+    }
+    PlotJobSpec spec;
+    const bool hasFolder = job.contains("folder");
+    const bool hasDrawings = job.contains("drawings");
+    if (hasFolder == hasDrawings) refuse("folder", "or the field \"drawings\" must be given, and not both.");
+    if (hasFolder) {
+        spec.folder = text(job, "folder");
+        spec.subfolders = flag(job, "subfolders", false);
+    } else {
+        if (job.contains("subfolders")) refuse("subfolders", "goes with \"folder\" only.");
+        const json& list = job.at("drawings");
+        if (!list.is_array() || list.empty()) refuse("drawings", "must be a list of one or more drawing paths.");
+        for (const auto& item : list) {
+            if (!item.is_string() || item.get<std::string>().empty())
+                refuse("drawings", "must hold only drawing paths (texts).");
+            spec.drawings.push_back(item.get<std::string>());
+        }
+    }
+    spec.layouts = flag(job, "layouts", true);
+    spec.device = text(job, "device");
+    spec.paper = text(job, "paper");
+    spec.plotStyleTable = text(job, "plotStyleTable");
+    if (job.contains("copies")) {
+        const json& copies = job.at("copies");
+        if (!copies.is_number_integer() || copies.get<long long>() < 1 || copies.get<long long>() > 32767)
+            refuse("copies", "must be a whole number from 1 to 32767.");
+        spec.copies = static_cast<int>(copies.get<long long>());
+    }
+    return spec;
+}
+
+std::string writePlotJob(const PlotJobSpec& job) {
+    json out = json::object();
+    if (job.folder) {
+        out["folder"] = *job.folder;
+        out["subfolders"] = job.subfolders;
+    } else {
+        out["drawings"] = job.drawings;
+    }
+    out["layouts"] = job.layouts;
+    out["device"] = job.device;
+    out["paper"] = job.paper;
+    out["plotStyleTable"] = job.plotStyleTable;
+    out["copies"] = job.copies;
+    // Kept in insertion order, which is the order a reader expects.
+    nlohmann::ordered_json ordered;
+    for (const char* field : Fields)
+        if (out.contains(field)) ordered[field] = out[field];
+    return ordered.dump(2) + "\n";
+}
+
+std::optional<std::string> missingFromLists(const PlotJobSpec& job, const std::vector<std::string>& devices,
+                                            const std::vector<std::string>& papers,
+                                            const std::vector<std::string>& styleTables) {
+    auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    if (!listed(devices, job.device)) return "device \"" + job.device + "\"";
+    if (!matchPaper(papers, job.paper)) return "paper \"" + job.paper + "\"";
+    if (!listed(styleTables, job.plotStyleTable)) return "plot style table \"" + job.plotStyleTable + "\"";
+    return std::nullopt;
+}
+
+}  // namespace quillon::plotting

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillon::plotting {
+
+// A plot job: what a run needs, kept in a small UTF-8 JSON file (".qjob")
+// that users read and edit. Either a folder (with or without its
+// sub-folders) or an explicit list of drawings; the plot choices; copies.
+struct PlotJobSpec {
+    std::optional<std::string> folder;
+    bool subfolders = false;
+    std::vector<std::string> drawings;
+    bool layouts = true;
+    std::string device;
+    std::string paper;
+    std::string plotStyleTable;
+    int copies = 1;
+
+    bool operator==(const PlotJobSpec&) const = default;
+};
+
+// A job file that cannot be used; the message names the field.
+class PlotJobError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a job. Unknown fields, wrong types, a missing choice, a job with
+// both or neither of a folder and drawings are refused with a PlotJobError
+// whose text says which field is wrong.
+PlotJobSpec readPlotJob(const std::string& text);
+// The file's text for a job, readable and stable (fields in a fixed order).
+std::string writePlotJob(const PlotJobSpec& job);
+
+// What of the job the CAD application does not offer ("device \"X\""), or
+// nothing when it offers everything. The paper matches as the runs match it:
+// equal ignoring case, or contained in one of the application's names.
+std::optional<std::string> missingFromLists(const PlotJobSpec& job, const std::vector<std::string>& devices,
+                                            const std::vector<std::string>& papers,
+                                            const std::vector<std::string>& styleTables);
+
+inline constexpr const char* PlotJobExtension = ".qjob";
+
+}  // namespace quillon::plotting

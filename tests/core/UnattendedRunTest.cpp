@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "plotting/PlotJobFile.h"
+#include "plotting/RunReport.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+using app::CommandLine;
+using app::parseCommandLine;
+using plotting::PlotJobSpec;
+using plotting::readPlotJob;
+
+std::string errorOf(const std::string& job) {
+    try {
+        readPlotJob(job);
+    } catch (const plotting::PlotJobError& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+TEST(PlotJobFileTest, AJobSurvivesWritingAndReadingWithNonAnsiNames) {
+    PlotJobSpec folderJob;
+    folderJob.folder = "C:\\Projekte\\Façade Süd";
+    folderJob.subfolders = true;
+    folderJob.device = "DWF6 ePlot.pc3";
+    folderJob.paper = "A3";
+    folderJob.plotStyleTable = "monochrome.ctb";
+    folderJob.copies = 3;
+    EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
+
+    PlotJobSpec listJob = folderJob;
+    listJob.folder.reset();
+    listJob.subfolders = false;
+    listJob.layouts = false;
+    listJob.drawings = {"C:\\Jobs\\A.dwg", "D:\\Другой\\B.dwg"};
+    EXPECT_EQ(readPlotJob(plotting::writePlotJob(listJob)), listJob);
+    // Editors may save a BOM first.
+    EXPECT_EQ(readPlotJob("\xEF\xBB\xBF" + plotting::writePlotJob(listJob)), listJob);
+}
+
+TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
+    const std::string choices = R"("device": "P.pc3", "paper": "A3", "plotStyleTable": "m.ctb")";
+    EXPECT_EQ(errorOf("{\"folder\": \"C:\\\\J\", " + choices + "}"), "accepted");
+    const std::pair<std::string, std::string> refused[] = {
+        {"{\"folder\": \"C:\\\\J\", \"colour\": 1, " + choices + "}", "\"colour\" is not a field"},
+        {"{\"folder\": 7, " + choices + "}", "\"folder\" must be a text"},
+        {"{" + choices + "}", "\"folder\" or the field \"drawings\""},
+        {"{\"folder\": \"C:\\\\J\", \"drawings\": [\"a.dwg\"], " + choices + "}", "and not both"},
+        {"{\"drawings\": [], " + choices + "}", "\"drawings\" must be a list"},
+        {"{\"drawings\": [\"a.dwg\", 3], " + choices + "}", "\"drawings\" must hold only"},
+        {"{\"folder\": \"C:\\\\J\", \"copies\": 0, " + choices + "}", "\"copies\" must be a whole number"},
+        {"{\"folder\": \"C:\\\\J\", \"copies\": 2.5, " + choices + "}", "\"copies\" must be a whole number"},
+        {"{\"folder\": \"C:\\\\J\", \"layouts\": \"yes\", " + choices + "}", "\"layouts\" must be true or false"},
+        {R"({"folder": "C:\\J", "paper": "A3", "plotStyleTable": "m.ctb"})", "\"device\" is missing"},
+        {"{\"folder\": \"C:\\\\J\", " + choices, "not valid JSON"},
+        {"[1, 2]", "must be a JSON object"},
+    };
+    for (const auto& [job, expected] : refused)
+        EXPECT_NE(errorOf(job).find(expected), std::string::npos) << job << "\n  gave: " << errorOf(job);
+}
+
+TEST(PlotJobFileTest, AJobNamingWhatTheApplicationDoesNotOfferSaysWhat) {
+    PlotJobSpec job;
+    job.folder = "C:\\J";
+    job.device = "Plotter.pc3";
+    job.paper = "A3";
+    job.plotStyleTable = "mono.ctb";
+    const std::vector<std::string> devices{"None", "Plotter.pc3"}, papers{"ISO_A3_(420 x 297 MM)"},
+        tables{"mono.ctb"};
+    EXPECT_EQ(plotting::missingFromLists(job, devices, papers, tables), std::nullopt);
+    job.device = "Ghost.pc3";
+    EXPECT_EQ(plotting::missingFromLists(job, devices, papers, tables), "device \"Ghost.pc3\"");
+    job.device = "Plotter.pc3";
+    job.plotStyleTable = "colour.ctb";
+    EXPECT_EQ(plotting::missingFromLists(job, devices, papers, tables), "plot style table \"colour.ctb\"");
+}
+
+TEST(CommandLineTest, OptionsFollowWindowsHabitsAndWrongOnesAreRefused) {
+    EXPECT_EQ(parseCommandLine({}).mode, CommandLine::Mode::Window);
+    const auto open = parseCommandLine({"C:\\Jobs\\Night run.qjob"});
+    EXPECT_EQ(open.mode, CommandLine::Mode::OpenJob);
+    EXPECT_EQ(open.job, "C:\\Jobs\\Night run.qjob");
+
+    const auto run = parseCommandLine({"-RUN", "night.qjob", "/Report", "C:\\Out\\r.csv", "/close"});
+    EXPECT_EQ(run.mode, CommandLine::Mode::RunJob);
+    EXPECT_EQ(run.job, "night.qjob");
+    EXPECT_EQ(run.report, "C:\\Out\\r.csv");
+    EXPECT_TRUE(run.closeWhenDone);
+    EXPECT_EQ(parseCommandLine({"/close", "/run", "j.qjob"}).mode, CommandLine::Mode::RunJob) << "any order";
+
+    EXPECT_EQ(parseCommandLine({"/?"}).mode, CommandLine::Mode::Usage);
+    EXPECT_EQ(parseCommandLine({"/run", "/?"}).mode, CommandLine::Mode::Usage);
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"/run"}, {"/run", "a.qjob", "/report"}, {"/run", "a.qjob", "/report", "/close"},
+          {"a.qjob", "b.qjob"}, {"/fast", "a.qjob"}, {"a.qjob", "/close"}})
+        EXPECT_THROW(parseCommandLine(wrong), app::CommandLineError) << wrong.size();
+}
+
+TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
+    plotting::ReportRow row;
+    row.drawing = "C:\\Jobs\\Plan, \"new\"\r\nrev.dwg";
+    row.layout = "Sheet 1";
+    row.outcome = "failed";
+    row.reason = " leading space";
+    row.seconds = 1.25;
+    EXPECT_EQ(plotting::RunReport::field("plain"), "plain");
+    EXPECT_EQ(plotting::RunReport::line(row),
+              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2");
+
+    const fs::path folder =
+        fs::temp_directory_path() / ("quillon-report-" + std::to_string(std::random_device{}()));
+    {
+        plotting::RunReport report(folder / "Reports" / plotting::reportFileName(2026, 12, 8, 23, 5, 9));
+        report.add(row);
+        // Read while the report is still open: a killed run leaves this much.
+        std::ifstream in(report.file(), std::ios::binary);
+        const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(written.rfind("\xEF\xBB\xBF" "Drawing,Layout,", 0), 0u);
+        EXPECT_NE(written.find("failed"), std::string::npos);
+    }
+    EXPECT_EQ(plotting::reportFileName(2026, 12, 8, 23, 5, 9), "Quillon run 2026-12-08 23-05-09.csv");
+    EXPECT_EQ(plotting::isoTimestamp(2026, 1, 2, 3, 4, 5), "2026-01-02T03:04:05");
+
+    for (int minute = 10; minute < 14; ++minute)
+        plotting::RunReport(folder / "Reports" / plotting::reportFileName(2026, 12, 8, 23, minute, 0));
+    std::ofstream(folder / "Reports" / "notes.csv") << "mine";
+    plotting::pruneReports(folder / "Reports", 2);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder / "Reports")) left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Quillon run 2026-12-08 23-12-00.csv", "Quillon run 2026-12-08 23-13-00.csv",
+                                              "notes.csv"}));
+    fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace quillon
