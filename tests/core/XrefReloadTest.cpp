@@ -122,6 +122,25 @@ TEST_F(XrefSearch, GivesUpWhenStopIsPressed) {
     EXPECT_TRUE(files.listed.empty());
 }
 
+TEST_F(XrefSearch, StopPressedHalfWayThroughALargeTreeEndsTheWalkAtTheNextFolder) {
+    for (int i = 0; i < 40; ++i) dir.folder("tree/f" + std::to_string(i));
+    // The window's thread presses Stop while the CAD thread walks: here, once ten folders are listed.
+    class PressingStop : public FencedFileSystem {
+    public:
+        PressingStop(std::string fence, std::atomic<bool>& stop) : FencedFileSystem(std::move(fence)), stop_(stop) {}
+        std::optional<std::vector<base::DirEntry>> list(const std::string& folder) override {
+            if (listed.size() == 9) stop_ = true;
+            return FencedFileSystem::list(folder);
+        }
+
+    private:
+        std::atomic<bool>& stop_;
+    } pressing{dir.path(), stop};
+    FileFinder walker{pressing, stop};
+    EXPECT_EQ(walker.findFile(dir.path(), "site.dwg"), "not Found");
+    EXPECT_EQ(pressing.listed.size(), 10u) << "the walk went on after Stop";
+}
+
 // A host drawing opened in the stand-in, with its references described by the scenario.
 class XrefReload : public ::testing::Test {
 protected:
