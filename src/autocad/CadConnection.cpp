@@ -74,7 +74,7 @@ void CadConnection::prepareSession() {
         auto documents = application.documents();
         if (documents.count() == 0) {
             auto added = documents.add();
-            rememberOpened(added);
+            rememberAdded(added);
         }
     } catch (const AutomationError& error) {
         // Later operations add a drawing themselves when they find none.
@@ -130,8 +130,10 @@ void CadConnection::closeOpenedDocuments() {
 
 void CadConnection::rememberOpened(CadDocument& document) { opened_.remember(document); }
 
+void CadConnection::rememberAdded(CadDocument& document) { opened_.rememberAdded(document); }
+
 void CadConnection::forgetOpened(CadDocument& document) { opened_.forget(document); }
 
-bool CadConnection::openedByQuillon(CadDocument& document) const { return opened_.contains(document); }
+bool CadConnection::openedByQuillon(CadDocument& document) { return opened_.contains(document); }
 
 }  // namespace quillon::autocad

@@ -395,5 +395,14 @@ TEST_F(LayoutPlotting, PlotFilesNeverNameTheDrawingAndEachLayoutGetsItsOwn) {
     EXPECT_EQ(standin::testing::readText(path), "drawing");
 }
 
+TEST_F(LayoutPlotting, ABlankDrawingQuillonAddedIsTheUsersOnceTheyDrawInIt) {
+    start();  // nothing open: the connection adds a blank drawing
+    connection.app().activeDocument().activeLayout().setConfigName("Office Laser");
+    ASSERT_TRUE(plotter.openDrawing(drawing("M.dwg")));
+    plotter.closeDrawing();
+    connection.cleanUpAtExit();
+    EXPECT_EQ(closedNames(), Lines{"M.dwg"});
+}
+
 }  // namespace
 }  // namespace quillon::plotting
