@@ -288,11 +288,12 @@ TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlon
     EXPECT_EQ(plots().size(), expectedSheets.size()) << "a sheet was plotted twice";
     EXPECT_EQ(plotFiles.size(), expectedSheets.size()) << "two sheets share a plot file: one overwrote the other";
 
-    const fs::path plotFolder = folder.path() / L"Plots";
+    // Layout plot files lie beside their drawing, as model-space ones do.
+    const fs::path besideDrawings = folder.path() / plans;
     for (const auto& name : {L"Ground Floor-Layout1.plt", L"Ground Floor-Layout2.plt", L"Upper Floor-Sheet 1.plt",
                              L"Upper Floor-Detail_ A_B.plt", L"Core-Core Sheet.plt"}) {
-        EXPECT_TRUE(fs::is_regular_file(plotFolder / name)) << win::toUtf8(name);
-        EXPECT_EQ(plotFiles.count(pathKey(utf8(plotFolder / name))), 1u) << win::toUtf8(name);
+        EXPECT_TRUE(fs::is_regular_file(besideDrawings / name)) << win::toUtf8(name);
+        EXPECT_EQ(plotFiles.count(pathKey(utf8(besideDrawings / name))), 1u) << win::toUtf8(name);
     }
     for (const auto& model : {site, notes}) {
         auto plotted = fs::path(model).replace_extension(L".plt");
