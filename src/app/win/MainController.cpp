@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/MainSettings.h"
@@ -240,7 +241,11 @@ bool MainController::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
-    if (closing_ || run_) return;
+    if (closing_) return;
+    if (run_) {
+        folderAfterRun_ = path;
+        return;
+    }
     if (path) {
         pathChange(win::toUtf8(*path));
     } else {
@@ -387,6 +392,7 @@ void MainController::finishRun() {
     run_.reset();
     runView_.reset();
     setBusy(false);
+    if (auto picked = std::exchange(folderAfterRun_, std::nullopt)) onFolderSelected(*picked);
 }
 
 void MainController::setBusy(bool busy) {

@@ -112,6 +112,8 @@ private:
 
     std::unique_ptr<RunView> runView_;
     std::unique_ptr<plotting::PlotRun> run_;
+    // A folder picked in the tree during a run: listed once the run ends, so the tree and the list agree.
+    std::optional<std::optional<std::wstring>> folderAfterRun_;
     std::wstring helpFile_;
     bool closing_ = false;
 };
