@@ -31,6 +31,9 @@ DrawingListView::DrawingListView(HWND list, discovery::DrawingList& model) : lis
     });
 }
 
+// The model may outlive the view; its result column must not reach a view that is gone.
+DrawingListView::~DrawingListView() { model_.setExtraColumn({}); }
+
 void DrawingListView::addColumns(int dpi) {
     int index = 0;
     for (const auto& column : kColumns) {

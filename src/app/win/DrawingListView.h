@@ -19,6 +19,9 @@ namespace quillon::app {
 class DrawingListView {
 public:
     DrawingListView(HWND list, discovery::DrawingList& model);
+    ~DrawingListView();
+    DrawingListView(const DrawingListView&) = delete;
+    DrawingListView& operator=(const DrawingListView&) = delete;
 
     void addColumns(int dpi);
     void clear();
