@@ -120,7 +120,7 @@ void CadConnection::prepareSession() {
         auto documents = application.documents();
         if (documents.count() == 0) {
             auto added = documents.add();
-            rememberOpened(added);
+            rememberAdded(added);
             // A fresh application in single-document mode has no document to
             // ask until this one: without it every later open would be refused.
             if (!modeChecked) turnOffSingleDocumentMode(added);
@@ -179,8 +179,10 @@ void CadConnection::closeOpenedDocuments() {
 
 void CadConnection::rememberOpened(CadDocument& document) { opened_.remember(document); }
 
+void CadConnection::rememberAdded(CadDocument& document) { opened_.rememberAdded(document); }
+
 void CadConnection::forgetOpened(CadDocument& document) { opened_.forget(document); }
 
-bool CadConnection::openedByQuillon(CadDocument& document) const { return opened_.contains(document); }
+bool CadConnection::openedByQuillon(CadDocument& document) { return opened_.contains(document); }
 
 }  // namespace quillon::autocad

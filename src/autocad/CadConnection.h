@@ -78,8 +78,10 @@ public:
     }
 
     void rememberOpened(CadDocument& document);
+    // A blank drawing Quillon added: Quillon's only while the user leaves it unmodified.
+    void rememberAdded(CadDocument& document);
     void forgetOpened(CadDocument& document);
-    bool openedByQuillon(CadDocument& document) const;
+    bool openedByQuillon(CadDocument& document);
 
 private:
     bool startApplication(bool hideWindow);

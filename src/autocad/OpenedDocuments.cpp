@@ -41,10 +41,20 @@ bool OpenedDocuments::Entry::is(const automation::ObjectPtr& other) const {
     return object && other && object->sameObject(*other);
 }
 
-void OpenedDocuments::remember(CadDocument& document) {
+void OpenedDocuments::remember(CadDocument& document) { add(document, false); }
+
+void OpenedDocuments::rememberAdded(CadDocument& document) { add(document, true); }
+
+void OpenedDocuments::add(CadDocument& document, bool added) {
     const auto& object = document.raw();
     if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.is(object); })) return;
-    entries_.push_back({object, keyOf(document)});
+    entries_.push_back({object, keyOf(document), added});
+}
+
+bool OpenedDocuments::stillQuillons(std::vector<Entry>::iterator entry, CadDocument& document) {
+    if (!entry->added || document.getVariable("DBMOD").toInt() == 0) return true;
+    entries_.erase(entry);
+    return false;
 }
 
 void OpenedDocuments::forget(CadDocument& document) {
@@ -54,15 +64,16 @@ void OpenedDocuments::forget(CadDocument& document) {
     std::erase_if(entries_, [&](const Entry& entry) { return entry.key == key; });
 }
 
-bool OpenedDocuments::contains(CadDocument& document) const {
+bool OpenedDocuments::contains(CadDocument& document) {
     const auto& object = document.raw();
-    if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.is(object); }))
-        return true;
+    auto same = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.is(object); });
+    if (same != entries_.end()) return stillQuillons(same, document);
     auto key = keyOf(document);
-    if (std::none_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.key == key; }))
-        return false;
+    auto named = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.key == key; });
+    if (named == entries_.end()) return false;
     // Another object of the same name: the user's own copy of the file unless it is read-only as Quillon's are.
-    return key.starts_with("new:") || document.readOnly();
+    if (!key.starts_with("new:") && !document.readOnly()) return false;
+    return stillQuillons(named, document);
 }
 
 }  // namespace quillon::autocad

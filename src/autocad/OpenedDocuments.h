@@ -15,11 +15,18 @@ namespace quillon::autocad {
 // its name. A name alone never makes a saved drawing Quillon's unless it is
 // read-only as Quillon opens every drawing: the user may have the same file
 // open for editing.
+//
+// A blank drawing Quillon added (when nothing was open) is Quillon's only
+// while it is unmodified: the user may draw in it, and from then on it is
+// the user's work and stays open.
 class OpenedDocuments {
 public:
     void remember(CadDocument& document);
+    void rememberAdded(CadDocument& document);
     void forget(CadDocument& document);
-    bool contains(CadDocument& document) const;
+    // Whether the document is Quillon's to close unsaved. Reading DBMOD of an
+    // added drawing may throw; one found modified is forgotten for good.
+    bool contains(CadDocument& document);
     void clear() { entries_.clear(); }
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
@@ -28,9 +35,12 @@ private:
     struct Entry {
         automation::ObjectPtr object;
         std::string key;
+        bool added = false;
         bool is(const automation::ObjectPtr& other) const;
     };
     static std::string keyOf(CadDocument& document);
+    void add(CadDocument& document, bool added);
+    bool stillQuillons(std::vector<Entry>::iterator entry, CadDocument& document);
 
     std::vector<Entry> entries_;
 };

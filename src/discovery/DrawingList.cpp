@@ -21,7 +21,9 @@ bool DrawingList::before(RowId a, RowId b) const {
 
 void DrawingList::makeKeys(RowId from) {
     keys_.resize(rows_.size());
-    for (RowId id = from; id < rows_.size(); ++id) keys_[id] = collation_.sortKey(rows_[id].text(sortColumn_));
+    for (RowId id = from; id < rows_.size(); ++id)
+        keys_[id] = collation_.sortKey(sortColumn_ < ColumnCount ? rows_[id].text(sortColumn_)
+                                                                 : extraColumn_(rows_[id]));
 }
 
 void DrawingList::renumber() {
@@ -79,7 +81,8 @@ void DrawingList::clear() {
 }
 
 void DrawingList::clickColumn(int column) {
-    if (column < 0 || column >= ColumnCount) throw std::out_of_range("no such list column");
+    const int columns = extraColumn_ ? ColumnCount + 1 : ColumnCount;
+    if (column < 0 || column >= columns) throw std::out_of_range("no such list column");
     if (column != sortColumn_) {
         sortColumn_ = column;
         descending_ = false;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,12 @@ namespace quillon::discovery {
 class DrawingList {
 public:
     explicit DrawingList(const TextCollation& collation) : collation_(collation) {}
+
+    // A column after the rows' own (the last run's result), whose text is
+    // looked up when the list is sorted by it. Without one, only the rows'
+    // own columns can be sorted by.
+    using ExtraColumn = std::function<std::string(const DrawingRow&)>;
+    void setExtraColumn(ExtraColumn text) { extraColumn_ = std::move(text); }
 
     std::size_t size() const { return order_.size(); }
     bool empty() const { return order_.empty(); }
@@ -75,6 +82,7 @@ private:
     std::optional<RowId> focusedRow_;
     std::vector<std::string> keys_;  // by row, for the sort column, while sorted
 
+    ExtraColumn extraColumn_;
     int sortColumn_ = 0;
     bool descending_ = false;
     bool sorted_ = false;

@@ -6,6 +6,12 @@ namespace {
 
 std::string layoutCount(int n) { return std::to_string(n) + (n == 1 ? " layout" : " layouts"); }
 
+std::string joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string out;
+    for (const auto& part : parts) out += (out.empty() ? "" : separator) + part;
+    return out;
+}
+
 }  // namespace
 
 std::string DrawingOutcome::text() const {
@@ -18,6 +24,11 @@ std::string DrawingOutcome::text() const {
             out = layoutsPlotted == layoutsTried
                       ? layoutCount(layoutsPlotted) + " plotted"
                       : std::to_string(layoutsPlotted) + " of " + layoutCount(layoutsTried) + " plotted";
+            if (layoutsWithWarnings > 0) {
+                std::vector<std::string> texts;
+                for (const auto& warning : warnings) texts.push_back(warning.text());
+                out += ", " + std::to_string(layoutsWithWarnings) + " with warnings: " + joined(texts, "; ");
+            }
             break;
         case Kind::Skipped:
             out = "Skipped: " + detail;
@@ -26,6 +37,9 @@ std::string DrawingOutcome::text() const {
             out = "Failed: " + detail;
             break;
     }
+    if (!renamedPlotFiles.empty())
+        out += std::string(renamedPlotFiles.size() == 1 ? "; plot file" : "; plot files") +
+               " named so as not to overwrite one of this run: " + joined(renamedPlotFiles, ", ");
     if (stopped) out += " (stopped)";
     if (!closeError.empty()) out += "; not closed: " + closeError;
     return out;
@@ -36,6 +50,9 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     outcome.path = report.path;
     outcome.layoutsPlotted = report.layoutsPlotted;
     outcome.layoutsTried = report.layoutsTried;
+    outcome.layoutsWithWarnings = report.layoutsWithWarnings;
+    outcome.warnings = report.warnings;
+    outcome.renamedPlotFiles = report.renamedPlotFiles;
     outcome.stopped = report.stoppedBeforePlot;
     using Kind = DrawingOutcome::Kind;
     auto set = [&](Kind kind, std::string detail) {

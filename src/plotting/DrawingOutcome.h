@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "plotting/LayoutPlotter.h"
+#include "plotting/SetupWarning.h"
 
 namespace quillon::plotting {
 
@@ -14,13 +16,19 @@ struct DrawingOutcome {
     std::string path;
     int layoutsPlotted = 0;
     int layoutsTried = 0;
+    // Plotted layouts some setting of which did not take, and what did not.
+    int layoutsWithWarnings = 0;
+    std::vector<SetupWarning> warnings;
+    // Plot files named with " (n)" because the run had used their name already.
+    std::vector<std::string> renamedPlotFiles;
     // The reason for a skip, or the application's error text for a failure.
     std::string detail;
     // The drawing's document could not be closed; it stays on Quillon's record.
     std::string closeError;
     bool stopped = false;
 
-    // "Plotted (model space)", "3 layouts plotted", "Skipped: file not found", "Failed: <error>".
+    // "Plotted (model space)", "3 layouts plotted", "3 layouts plotted, 1 with warnings: <what>",
+    // "Skipped: file not found", "Failed: <error>".
     std::string text() const;
     bool plotted() const { return kind == Kind::ModelPlotted || kind == Kind::LayoutsPlotted; }
 };

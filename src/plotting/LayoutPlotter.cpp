@@ -221,52 +221,83 @@ bool LayoutPlotter::plotNextLayout() {
 
 void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     CadDocument& document = *layoutsDocument_;
-    tolerate([&] { document.setActiveLayout(layouts_->item(layoutName)); });
+    std::vector<SetupWarning> warnings;
+    applySetting(warnings, layoutName, "active layout", layoutName,
+                 [&] { document.setActiveLayout(layouts_->item(layoutName)); });
     std::optional<CadLayout> activated;
-    tolerate([&] { activated = document.paperSpace().layout(); });
-    if (activated) setUpPaperLayout(*activated->raw());
+    applySetting(warnings, layoutName, "page setup", "", [&] { activated = document.paperSpace().layout(); });
+    if (activated) setUpPaperLayout(*activated->raw(), layoutName, warnings);
 
     std::optional<CadPlot> plot;
     auto documentPlot = [&]() -> CadPlot& {
         if (!plot) plot = document.plot();
         return *plot;
     };
-    if (setup_.copies > 1) tolerate([&] { documentPlot().setNumberOfCopies(setup_.copies); });
+    if (setup_.copies > 1)
+        applySetting(warnings, layoutName, "copies", std::to_string(setup_.copies),
+                     [&] { documentPlot().setNumberOfCopies(setup_.copies); });
+    // Quiet errors belong to the document's Plot: a layout has none, and an
+    // error dialog would halt an unattended run.
+    tolerate([&] { documentPlot().setQuietErrorMode(true); });
 
     ++report_.layoutsTried;
     bool plotted = false;
     const bool toFile = plotsToFile(setup_.printer);
     if (toFile) {
-        std::string fileName;
-        tolerate([&] { fileName = layoutPlotFileName(document.name(), layoutName); });
-        tolerate([&] { plotted = documentPlot().plotToFile(fileName, setup_.printer); });
+        const std::string fileOfDrawing = referenceFileName(report_.path);
+        std::string drawingName = fileOfDrawing;
+        tolerate([&] { drawingName = document.name(); });
+        // Beside the drawing, as the model-space file: drawings of the same
+        // name in other folders must not meet in one plot folder.
+        const std::string folder = report_.path.substr(0, report_.path.size() - fileOfDrawing.size());
+        const std::string fileName = folder + layoutPlotFileName(drawingName, layoutName);
+        tolerate([&] { plotted = plotToFile(documentPlot(), fileName); });
     }
     if (!toFile || !plotted) tolerate([&] { plotted = plotToDevice(documentPlot()); });
-    if (plotted) ++report_.layoutsPlotted;
+    if (!plotted) return;
+    ++report_.layoutsPlotted;
+    if (warnings.empty()) return;
+    ++report_.layoutsWithWarnings;
+    report_.warnings.insert(report_.warnings.end(), warnings.begin(), warnings.end());
 }
 
-void LayoutPlotter::setUpPaperLayout(AutoObject& layout) {
+bool LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted) {
+    const std::string file = plotFiles_.claim(wanted);
+    const bool plotted = plot.plotToFile(file, setup_.printer);
+    if (plotted && file != wanted) report_.renamedPlotFiles.push_back(referenceFileName(file));
+    return plotted;
+}
+
+void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
+                                     std::vector<SetupWarning>& warnings) {
     // Called by name on whatever object PaperSpace.Layout gives; a member it
-    // lacks fails alone and the set-up goes on.
+    // lacks fails alone and the set-up goes on. What the user chose and did
+    // not take is noted for the drawing's row.
+    auto setting = [&](const char* name, const std::string& shown, const char* member, const Value& value) {
+        applySetting(warnings, layoutName, name, shown, [&] { layout.put(member, value); });
+    };
     tolerate([&] { layout.call("ZoomExtents"); });
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
-    tolerate([&] { layout.put("ConfigName", Value(setup_.printer)); });
+    setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
     std::vector<std::string> papers;
-    tolerate([&] { papers = layout.call("GetCanonicalMediaNames").toTextArray(); });
+    const bool listed = tolerate([&] { papers = layout.call("GetCanonicalMediaNames").toTextArray(); });
     if (const auto match = matchPaper(papers, setup_.paper))
-        tolerate([&] { layout.put("CanonicalMediaName", Value(papers[*match])); });
-    tolerate([&] { layout.put("PlotWithPlotStyles", Value(true)); });
+        setting("paper", papers[*match], "CanonicalMediaName", Value(papers[*match]));
+    else
+        warnings.push_back({layoutName, "paper", setup_.paper,
+                            listed ? "the device does not offer it" : "the device's papers could not be read"});
+    setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
     std::string styleSheet;
     tolerate([&] { styleSheet = layout.get("StyleSheet").toText(); });
-    tolerate([&] { layout.put("StyleSheet", Value(styleSheetFor(styleSheet, setup_.ctb))); });
-    tolerate([&] { layout.put("PlotType", Value(autocad::plot_type::Extents)); });
-    tolerate([&] { layout.put("StandardScale", Value(autocad::standard_scale::ScaleToFit)); });
-    tolerate([&] { layout.put("UseStandardScale", Value(true)); });
-    tolerate([&] { layout.put("PlotRotation", Value(autocad::plot_rotation::Degrees90)); });
-    tolerate([&] { layout.put("CenterPlot", Value(true)); });
+    const std::string table = styleSheetFor(styleSheet, setup_.ctb);
+    setting("plot style table", table, "StyleSheet", Value(table));
+    setting("plot area", "extents", "PlotType", Value(autocad::plot_type::Extents));
+    setting("scale", "fit", "StandardScale", Value(autocad::standard_scale::ScaleToFit));
+    setting("standard scale", "on", "UseStandardScale", Value(true));
+    setting("rotation", "90 degrees", "PlotRotation", Value(autocad::plot_rotation::Degrees90));
+    setting("centre the plot", "on", "CenterPlot", Value(true));
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
-    tolerate([&] { layout.object("Plot")->put("QuietErrorMode", Value(true)); });
 }
 
 void LayoutPlotter::plotActiveLayout() {
@@ -307,7 +338,7 @@ void LayoutPlotter::plotActiveLayout() {
         report_.activeLayoutTried = true;
         bool plotted = false;
         const bool toFile = plotsToFile(setup_.printer);
-        if (toFile) plotted = documentPlot().plotToFile(modelPlotFileName(report_.path), setup_.printer);
+        if (toFile) plotted = plotToFile(documentPlot(), modelPlotFileName(report_.path));
         if (!toFile || !plotted) plotted = plotToDevice(documentPlot());
         report_.activeLayoutPlotted = plotted;
     });

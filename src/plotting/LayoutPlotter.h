@@ -8,7 +8,9 @@
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
 #include "plotting/InformationSink.h"
+#include "plotting/PlotFileNames.h"
 #include "plotting/PlotRules.h"
+#include "plotting/SetupWarning.h"
 #include "plotting/XrefReloader.h"
 
 namespace quillon::plotting {
@@ -28,6 +30,11 @@ struct DrawingReport {
     std::string activationError;
     int layoutsTried = 0;
     int layoutsPlotted = 0;
+    // Plotted layouts some setting of which did not take, and those settings.
+    int layoutsWithWarnings = 0;
+    std::vector<SetupWarning> warnings;
+    // Plot files that got another name because the run had used theirs already.
+    std::vector<std::string> renamedPlotFiles;
     // PlotActiveLayout ran its plot; whether the application took the job.
     bool activeLayoutTried = false;
     bool activeLayoutPlotted = false;
@@ -88,7 +95,9 @@ private:
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
     bool openInSession(autocad::CadDocuments& documents, const std::string& path);
     void plotPaperLayout(const std::string& layoutName);
-    void setUpPaperLayout(automation::AutoObject& layout);
+    void setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
+                          std::vector<SetupWarning>& warnings);
+    bool plotToFile(autocad::CadPlot& plot, const std::string& wanted);
 
     autocad::CadConnection& connection_;
     XrefReloader& xrefs_;
@@ -104,6 +113,7 @@ private:
     std::optional<autocad::CadLayouts> layouts_;
     std::vector<autocad::CadLayout> layoutQueue_;
     std::size_t nextLayout_ = 0;
+    PlotFileNames plotFiles_;
 };
 
 }  // namespace quillon::plotting

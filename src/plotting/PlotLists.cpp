@@ -23,7 +23,7 @@ CadLayout plotConfigurationSource(autocad::CadConnection& connection, CadApplica
     if (documents.count() == 0) {
         // The lists come from an open drawing; without one, a new empty one serves.
         auto added = documents.add();
-        connection.rememberOpened(added);
+        connection.rememberAdded(added);
     }
     CadApplication application(app.raw()->object("Application"));
     auto layout = application.activeDocument().modelSpace().layout();

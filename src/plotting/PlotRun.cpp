@@ -286,6 +286,7 @@ void PlotRun::report(const DrawingOutcome& outcome) {
     if (outcome.plotted()) {
         ++tally_.plotted;
         tally_.sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;
+        tally_.sheetsWithWarnings += outcome.layoutsWithWarnings;
     } else if (outcome.kind == DrawingOutcome::Kind::Skipped) {
         ++tally_.skipped;
     } else {
@@ -298,8 +299,10 @@ std::string PlotRun::summary() const {
     const char* lead = "Run finished: ";
     if (ending_ == Ending::Stopped) lead = "Run stopped: ";
     if (ending_ == Ending::ApplicationLost) lead = "Run ended, AutoCAD was lost: ";
+    const std::string warned =
+        tally_.sheetsWithWarnings > 0 ? ", " + std::to_string(tally_.sheetsWithWarnings) + " with warnings" : "";
     return lead + counted(tally_.plotted, "drawing", "drawings") + " plotted (" +
-           counted(tally_.sheets, "sheet", "sheets") + "), " + std::to_string(tally_.skipped) + " skipped, " +
+           counted(tally_.sheets, "sheet", "sheets") + warned + "), " + std::to_string(tally_.skipped) + " skipped, " +
            std::to_string(tally_.failed) + " failed." +
            (tally_.restarts > 0 ? " AutoCAD was started again " + counted(tally_.restarts, "time", "times") + "." : "");
 }

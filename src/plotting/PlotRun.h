@@ -69,6 +69,7 @@ public:
     struct Tally {
         int plotted = 0;
         int sheets = 0;
+        int sheetsWithWarnings = 0;
         int skipped = 0;
         int failed = 0;
         int restarts = 0;

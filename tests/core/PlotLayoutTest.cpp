@@ -7,6 +7,7 @@
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
+#include "plotting/DrawingOutcome.h"
 #include "plotting/LayoutPlotter.h"
 #include "plotting/XrefReloader.h"
 
@@ -149,8 +150,7 @@ Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const st
             layout + "UseStandardScale=true",
             layout + "PlotRotation=1",
             layout + "CenterPlot=true",
-            layout + "RefreshPlotDeviceInfo[]",
-            layout + "Plot !"};
+            layout + "RefreshPlotDeviceInfo[]"};
 }
 
 const std::string IsoA4 = "ISO_A4_(210.00_x_297.00_MM)";
@@ -163,17 +163,18 @@ TEST_F(LayoutPlotting, AllPaperLayoutsAreSetUpAndPlottedInTabOrderSkippingModelO
     plotter.setLayoutsToPlot();
 
     const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0", "*Paper_Space1"};
-    const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2", "Document(A.dwg).Name"};
+    const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2",
+                                 "Plot(A.dwg).QuietErrorMode=true", "Document(A.dwg).Name"};
     const Lines expected =
         Lines{"Application.ActiveDocument", "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
               "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
         reloadWithoutReferences("A.dwg", blocks) +
         Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).Name"} +
         paperLayoutSetUp("A.dwg", "Sheet1", "Plotter.pc3", IsoA4) + copiesAndFile +
-        Lines{"plot Sheet1 " + IsoA4 + " mono.ctb plots/A-Sheet1.plt",
+        Lines{"plot Sheet1 " + IsoA4 + " mono.ctb A-Sheet1.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]", "Layout(Model2 of A.dwg).Name"} +
         paperLayoutSetUp("A.dwg", "Sheet2", "Plotter.pc3", IsoA4) + copiesAndFile +
-        Lines{"plot Sheet2 " + IsoA4 + " mono.ctb plots/A-Sheet2.plt",
+        Lines{"plot Sheet2 " + IsoA4 + " mono.ctb A-Sheet2.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
     EXPECT_EQ(journalSince(from), expected);
     EXPECT_EQ(plotter.report().layoutsPlotted, 2);
@@ -390,9 +391,49 @@ TEST_F(LayoutPlotting, PlotFilesNeverNameTheDrawingAndEachLayoutGetsItsOwn) {
     plotter.plotActiveLayout();
     Lines written;
     for (const auto& plot : standin::plotsIn(engine->journal())) written.push_back(plot.plotFile.value_or(""));
-    EXPECT_EQ(written, (Lines{dir.at("plots/PLAN-Ground.plt"), dir.at("plots/PLAN-First.plt"), dir.at("PLAN.plt")}));
+    EXPECT_EQ(written, (Lines{dir.at("PLAN-Ground.plt"), dir.at("PLAN-First.plt"), dir.at("PLAN.plt")}));
     for (const auto& file : written) EXPECT_TRUE(std::filesystem::exists(file)) << file;
     EXPECT_EQ(standin::testing::readText(path), "drawing");
+}
+
+TEST_F(LayoutPlotting, PlotFilesLieBesideTheirDrawingAndNoPathIsHandedOutTwiceInARun) {
+    start();
+    const auto first = drawing("North/PLAN.DWG");
+    const auto second = drawing("South/PLAN.DWG");
+    // Its model-space file would be the name of the first drawing's first layout file.
+    const auto clash = drawing("North/PLAN-Ground.dwg");
+    for (const auto& path : {first, second}) {
+        openAndActivate(path);
+        plotter.setLayoutsToPlot();
+        plotter.closeDrawing();
+    }
+    openAndActivate(clash);
+    plotter.plotActiveLayout();
+    Lines written;
+    for (const auto& plot : standin::plotsIn(engine->journal())) written.push_back(plot.plotFile.value_or(""));
+    EXPECT_EQ(written, (Lines{dir.at("North/PLAN-Ground.plt"), dir.at("North/PLAN-First.plt"),
+                              dir.at("South/PLAN-Ground.plt"), dir.at("South/PLAN-First.plt"),
+                              dir.at("North/PLAN-Ground (2).plt")}));
+    EXPECT_EQ(outcomeOf(plotter.report(), "").text(),
+              "Plotted (model space); plot file named so as not to overwrite one of this run: PLAN-Ground (2).plt");
+}
+
+TEST_F(LayoutPlotting, LayoutsArePlottedWithQuietErrorsOnTheDocumentsPlot) {
+    start();
+    openAndActivate(drawing("A.dwg"));
+    plotter.setLayoutsToPlot();
+    const auto plots = standin::plotsIn(engine->journal());
+    ASSERT_EQ(plots.size(), 2u);
+    for (const auto& plot : plots) EXPECT_TRUE(plot.quietErrorMode) << plot.layout;
+}
+
+TEST_F(LayoutPlotting, ABlankDrawingQuillonAddedIsTheUsersOnceTheyDrawInIt) {
+    start();  // nothing open: the connection adds a blank drawing
+    connection.app().activeDocument().activeLayout().setConfigName("Office Laser");
+    ASSERT_TRUE(plotter.openDrawing(drawing("M.dwg")));
+    plotter.closeDrawing();
+    connection.cleanUpAtExit();
+    EXPECT_EQ(closedNames(), Lines{"M.dwg"});
 }
 
 }  // namespace

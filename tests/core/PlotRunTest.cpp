@@ -484,5 +484,22 @@ TEST_F(PlotRuns, StopWhileADrawingIsOpenClosesItBeforeAnythingIsPlotted) {
         << display.events.back();
 }
 
+TEST_F(PlotRuns, SettingsThatDidNotTakeAreNamedOnTheRowAndCountedInTheSummary) {
+    start({{"faults",
+            {{"throws",
+              {{{"object", "Layout"}, {"member", "StyleSheet"}, {"access", "put"}, {"description", "Table locked"},
+                {"count", 1}}}}}}});
+    listDrawings({"L.dwg"});
+    run(RunKind::AllListed, {"Plotter.pc3", "Tabloid", "mono.ctb", 0}).runToEnd();
+    EXPECT_EQ(display.starting("row "),
+              Lines{"row 1: 2 layouts plotted, 2 with warnings: One: paper \"Tabloid\" not set (the device does not "
+                    "offer it); One: plot style table \"mono.ctb\" not set (Table locked); Two: paper \"Tabloid\" not "
+                    "set (the device does not offer it)"});
+    EXPECT_NE(display.events.back().find(
+                  "Run finished: 1 drawing plotted (2 sheets, 2 with warnings), 0 skipped, 0 failed."),
+              std::string::npos)
+        << display.events.back();
+}
+
 }  // namespace
 }  // namespace quillon::plotting

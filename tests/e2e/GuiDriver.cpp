@@ -327,6 +327,47 @@ void GuiDriver::focusRow(int row) {
     send(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE, "LVM_ENSUREVISIBLE");
 }
 
+void GuiDriver::selectRows(const std::vector<int>& rows) {
+    HWND list = control(ids::ListView1);
+    RemoteBuffer remote(process_, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    remote.write(0, &item, sizeof item);
+    send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote.address()),
+         "LVM_SETITEMSTATE");
+    item.state = LVIS_SELECTED;
+    remote.write(0, &item, sizeof item);
+    for (int row : rows)
+        if (!send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address()),
+                  "LVM_SETITEMSTATE"))
+            throw std::runtime_error("The list refused to select row " + std::to_string(row));
+}
+
+std::vector<std::wstring> GuiDriver::selectedNames() const {
+    HWND list = control(ids::ListView1);
+    std::vector<std::wstring> names;
+    for (auto row = send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED, "LVM_GETNEXTITEM"); row >= 0;
+         row = send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED, "LVM_GETNEXTITEM"))
+        names.push_back(listCell(static_cast<int>(row), 0));
+    return names;
+}
+
+void GuiDriver::clickColumnHeading(int column) {
+    HWND list = control(ids::ListView1);
+    auto header = reinterpret_cast<HWND>(send(list, LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
+    if (!header) throw std::runtime_error("The list has no heading");
+    // The columns in their first order: the heading's middle is after the widths of those before it.
+    LRESULT x = 0;
+    for (int before = 0; before < column; ++before)
+        x += send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(before), 0, "LVM_GETCOLUMNWIDTH");
+    x += send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0, "LVM_GETCOLUMNWIDTH") / 2;
+    RECT area{};
+    GetClientRect(header, &area);
+    const LPARAM at = MAKELPARAM(static_cast<int>(x), (area.bottom - area.top) / 2);
+    if (!PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at) || !PostMessageW(header, WM_LBUTTONUP, 0, at))
+        throw std::runtime_error("Posting a click on the list's heading failed");
+}
+
 int GuiDriver::listColumnCount() const {
     auto header = reinterpret_cast<HWND>(send(control(ids::ListView1), LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
     if (!header) return 0;

@@ -142,6 +142,13 @@ public:
     // Makes row the list's only selected row and its focused one, scrolled
     // into view, as a click on it would; the program previews the focused row.
     void focusRow(int row);
+    // Makes exactly these rows the selected ones, as Ctrl+clicks would; the focus stays where it is.
+    void selectRows(const std::vector<int>& rows);
+    // The file names of the selected rows, top to bottom.
+    std::vector<std::wstring> selectedNames() const;
+    // A click on a column's heading, posted as the mouse's press and release
+    // on the heading: the program may answer with a message box.
+    void clickColumnHeading(int column);
     int listColumnCount() const;
     // Shows the list's columns in this order (column indexes, left to right),
     // as dragging the headings would.

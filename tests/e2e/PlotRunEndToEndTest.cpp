@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <fstream>
@@ -289,11 +291,12 @@ TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlon
     EXPECT_EQ(plots().size(), expectedSheets.size()) << "a sheet was plotted twice";
     EXPECT_EQ(plotFiles.size(), expectedSheets.size()) << "two sheets share a plot file: one overwrote the other";
 
-    const fs::path plotFolder = folder.path() / L"Plots";
+    // Layout plot files lie beside their drawing, as model-space ones do.
+    const fs::path besideDrawings = folder.path() / plans;
     for (const auto& name : {L"Ground Floor-Layout1.plt", L"Ground Floor-Layout2.plt", L"Upper Floor-Sheet 1.plt",
                              L"Upper Floor-Detail_ A_B.plt", L"Core-Core Sheet.plt"}) {
-        EXPECT_TRUE(fs::is_regular_file(plotFolder / name)) << win::toUtf8(name);
-        EXPECT_EQ(plotFiles.count(pathKey(utf8(plotFolder / name))), 1u) << win::toUtf8(name);
+        EXPECT_TRUE(fs::is_regular_file(besideDrawings / name)) << win::toUtf8(name);
+        EXPECT_EQ(plotFiles.count(pathKey(utf8(besideDrawings / name))), 1u) << win::toUtf8(name);
     }
     for (const auto& model : {site, notes}) {
         auto plotted = fs::path(model).replace_extension(L".plt");
@@ -583,6 +586,103 @@ TEST_F(PlotRunEndToEnd, ExitDuringARunStopsItFirstAndLeavesTheUsersApplicationAs
         ++quillonsClosed;
     }
     EXPECT_EQ(quillonsClosed, opens) << "every drawing Quillon opened was closed";
+}
+
+// A scenario of drawings whose every open takes a while, so that the user
+// can act in the window while a run goes.
+json slowOpening(int milliseconds) {
+    json scenario = wintest::baseScenario();
+    scenario["defaultDevice"] = wintest::kDevice;
+    scenario["faults"]["slow"] = json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", milliseconds}}});
+    return scenario;
+}
+
+TEST_F(PlotRunEndToEnd, SortingNeverChangesTheSelectionAndARunOfTheSelectionPlotsWhatWasSelectedAtItsStart) {
+    const fs::path jobs = L"Jobs";
+    json scenario = slowOpening(1500);
+    for (const char* name : {"A.dwg", "B.dwg", "C.dwg", "D.dwg"}) {
+        drawing(jobs / name);
+        wintest::addDrawing(scenario, name);
+    }
+    useScenario(scenario);
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, 4);
+    if (HasFatalFailure()) return;
+    auto firstRowIs = [&](const wchar_t* name) {
+        return pollUntil([&] { return gui.listCell(0, 0) == name; }, 10s);
+    };
+
+    gui.selectRows({gui.findRow(L"A.dwg"), gui.findRow(L"B.dwg"), gui.findRow(L"D.dwg")});
+    gui.clickColumnHeading(0);  // the list's first sort is by name, reversed
+    ASSERT_TRUE(firstRowIs(L"D.dwg"));
+    gui.selectRows({gui.findRow(L"A.dwg"), gui.findRow(L"D.dwg")});
+    gui.clickColumnHeading(GuiDriver::ResultColumn);
+    gui.clickColumnHeading(0);
+    ASSERT_TRUE(firstRowIs(L"A.dwg"));
+    if (auto box = gui.findMessageBox()) {
+        ADD_FAILURE() << "sorting by Result put up \"" << win::toUtf8(box->title) << "\": " << win::toUtf8(box->text);
+        gui.closeMessageBox(*box);
+    }
+    EXPECT_EQ(gui.selectedNames(), (std::vector<std::wstring>{L"A.dwg", L"D.dwg"}))
+        << "a sort brought back a row deselected since the last one";
+
+    // The run starts from the bottom row, D; while it opens, the user selects every row.
+    gui.startRun(ids::MnuPrintMultiple);
+    Sleep(300);
+    gui.selectRows({0, 1, 2, 3});
+    const RunEnd end = gui.waitForRunEnd();
+    ASSERT_EQ(end.kind, RunEnd::Kind::Summary) << describe(end);
+    std::set<std::string> plotted;
+    for (const auto& plot : plots()) plotted.insert(utf8(fs::path(wide(plot["drawing"].get<std::string>())).filename()));
+    EXPECT_EQ(plotted, (std::set<std::string>{"A.dwg", "D.dwg"}));
+    closeProgram(program, main);
+}
+
+TEST_F(PlotRunEndToEnd, AFolderPickedInTheTreeDuringARunIsListedWhenTheRunEnds) {
+    // Sorts first under C:\, so it is the drive's first folder in the tree.
+    const fs::path picked{L"C:\\0 Quillon picked during a run"};
+    struct RemovedAtEnd {
+        fs::path path;
+        ~RemovedAtEnd() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } removed{picked};
+    fs::create_directories(picked);
+    std::ofstream(picked / L"Picked.dwg", std::ios::binary) << kDrawingBytes;
+    const fs::path jobs = L"Jobs";
+    json scenario = slowOpening(2000);
+    drawing(jobs / L"Slow.dwg");
+    wintest::addDrawing(scenario, "Slow.dwg");
+    useScenario(scenario);
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, 1);
+    if (HasFatalFailure()) return;
+
+    gui.startRun(ids::MnuAllPrint);
+    Sleep(300);
+    HWND tree = FindWindowExW(GetDlgItem(main, ids::PicBrowse), nullptr, L"SysTreeView32", nullptr);
+    ASSERT_NE(tree, nullptr);
+    auto drive = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(drive));
+    auto first = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(drive)));
+    ASSERT_NE(first, nullptr);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
+
+    const RunEnd end = gui.waitForRunEnd();
+    EXPECT_EQ(end.kind, RunEnd::Kind::Summary) << describe(end);
+    EXPECT_TRUE(pollUntil([&] { return gui.text(ids::Label1).find(picked.filename().wstring()) != std::wstring::npos; },
+                          20s))
+        << "the list stayed on " << win::toUtf8(gui.text(ids::Label1));
+    EXPECT_TRUE(gui.waitForSearchEnd());
+    EXPECT_EQ(gui.findRow(L"Picked.dwg"), 0);
+    closeProgram(program, main);
 }
 
 }  // namespace

@@ -23,7 +23,16 @@ constexpr ListColumn kColumns[] = {
 constexpr int kResultColumn = 5;
 }  // namespace
 
-DrawingListView::DrawingListView(HWND list, discovery::DrawingList& model) : list_(list), model_(model) {}
+DrawingListView::DrawingListView(HWND list, discovery::DrawingList& model) : list_(list), model_(model) {
+    static_assert(kResultColumn == discovery::ColumnCount, "the result column follows the rows' own");
+    model_.setExtraColumn([this](const discovery::DrawingRow& row) {
+        auto found = results_.find(row.fullPath());
+        return found == results_.end() ? std::string() : found->second;
+    });
+}
+
+// The model may outlive the view; its result column must not reach a view that is gone.
+DrawingListView::~DrawingListView() { model_.setExtraColumn({}); }
 
 void DrawingListView::addColumns(int dpi) {
     int index = 0;
@@ -61,6 +70,14 @@ bool DrawingListView::isSelected(std::size_t index) const {
 void DrawingListView::selectAll() {
     if (model_.empty()) return;
     ListView_SetItemState(list_, -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+std::vector<std::size_t> DrawingListView::selectedRows() const {
+    std::vector<std::size_t> rows;
+    for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(list_, item, LVNI_SELECTED))
+        rows.push_back(static_cast<std::size_t>(item));
+    return rows;
 }
 
 std::optional<std::size_t> DrawingListView::focused() const {
@@ -103,6 +120,8 @@ void DrawingListView::showSorted() {
 }
 
 void DrawingListView::rememberSelection() {
+    // Only what is selected now: a selection left over from an earlier sort would come back.
+    model_.clearSelection();
     for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;
          item = ListView_GetNextItem(list_, item, LVNI_SELECTED))
         model_.setSelected(static_cast<std::size_t>(item), true);

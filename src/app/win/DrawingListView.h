@@ -19,6 +19,9 @@ namespace quillon::app {
 class DrawingListView {
 public:
     DrawingListView(HWND list, discovery::DrawingList& model);
+    ~DrawingListView();
+    DrawingListView(const DrawingListView&) = delete;
+    DrawingListView& operator=(const DrawingListView&) = delete;
 
     void addColumns(int dpi);
     void clear();
@@ -26,6 +29,8 @@ public:
     std::size_t size() const { return model_.size(); }
 
     bool isSelected(std::size_t index) const;
+    // The selected rows, top to bottom.
+    std::vector<std::size_t> selectedRows() const;
     void selectAll();
     std::optional<std::size_t> focused() const;
     std::string fullPath(std::size_t index) const { return model_.fullPath(index); }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/MainSettings.h"
@@ -341,7 +342,11 @@ bool MainController::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
-    if (closing_ || runActive_) return;
+    if (closing_) return;
+    if (runActive_) {
+        folderAfterRun_ = path;
+        return;
+    }
     if (path) {
         pathChange(win::toUtf8(*path));
     } else {
@@ -542,7 +547,11 @@ void MainController::runEnded() {
     runActive_ = false;
     runView_.reset();
     setBusy(false);
-    if (closing_ || exitCommandPending_ || closePending_) proceedWithExit();
+    if (closing_ || exitCommandPending_ || closePending_) {
+        proceedWithExit();
+        return;
+    }
+    if (auto picked = std::exchange(folderAfterRun_, std::nullopt)) onFolderSelected(*picked);
 }
 
 void MainController::setBusy(bool busy) {

@@ -152,6 +152,8 @@ private:
     std::shared_ptr<std::atomic<bool>> runStop_ = std::make_shared<std::atomic<bool>>(false);
     bool runActive_ = false;
 
+    // A folder picked in the tree during a run: listed once the run ends, so the tree and the list agree.
+    std::optional<std::optional<std::wstring>> folderAfterRun_;
     std::wstring helpFile_;
     bool closing_ = false;
     // The way out, in its steps.

@@ -9,6 +9,12 @@
 
 namespace quillon::app {
 
+RunView::RunView(MainWindow& window, DrawingListView& list, const std::string& folder)
+    : window_(window), list_(list), folder_(folder), selectedAtStart_(list.size(), false) {
+    for (std::size_t row : list.selectedRows())
+        if (row < selectedAtStart_.size()) selectedAtStart_[row] = true;
+}
+
 void RunView::showInformation(const std::string& title, const std::string& text) {
     win::showMessage(window_.hwnd(), text, title);
 }
@@ -37,7 +43,10 @@ std::string RunView::fileName(int entry) { return list_.row(static_cast<std::siz
 
 std::string RunView::folder(int entry) { return list_.row(static_cast<std::size_t>(entry - 1)).folder; }
 
-bool RunView::isSelected(int entry) { return list_.isSelected(static_cast<std::size_t>(entry - 1)); }
+bool RunView::isSelected(int entry) {
+    const auto row = static_cast<std::size_t>(entry - 1);
+    return row < selectedAtStart_.size() && selectedAtStart_[row];
+}
 
 plotting::LayoutsBox RunView::layoutsBox() {
     switch (SendMessageW(window_.control(ids::ChkLayouts), BM_GETCHECK, 0, 0)) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
@@ -15,8 +16,9 @@ namespace quillon::app {
 // bar, the progress bar, the pointer and each row's result out.
 class RunView : public plotting::PlotRunDisplay, public plotting::PlotRunList {
 public:
-    RunView(MainWindow& window, DrawingListView& list, const std::string& folder)
-        : window_(window), list_(list), folder_(folder) {}
+    // Takes the list's selection as it is now: a run of the selection plots
+    // the rows selected when it starts, whatever the user selects meanwhile.
+    RunView(MainWindow& window, DrawingListView& list, const std::string& folder);
 
     void showInformation(const std::string& title, const std::string& text) override;
     void setStatus(const std::string& text) override;
@@ -38,6 +40,7 @@ private:
     MainWindow& window_;
     DrawingListView& list_;
     const std::string& folder_;
+    std::vector<bool> selectedAtStart_;
 };
 
 }  // namespace quillon::app

@@ -1,0 +1,33 @@
+#include "plotting/PlotFileNames.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+std::string folded(std::string path) {
+    for (auto& c : path) {
+        if (c == '/') c = '\\';
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return path;
+}
+
+// Where " (n)" goes: before the extension of the file name, else at the end.
+std::size_t suffixPlace(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    const auto separator = path.find_last_of("\\/");
+    if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path.size();
+    return dot;
+}
+
+}  // namespace
+
+std::string PlotFileNames::claim(const std::string& wanted) {
+    std::string path = wanted;
+    const std::size_t place = suffixPlace(wanted);
+    for (int n = 2; !taken_.insert(folded(path)).second; ++n)
+        path = wanted.substr(0, place) + " (" + std::to_string(n) + ")" + wanted.substr(place);
+    return path;
+}
+
+}  // namespace quillon::plotting

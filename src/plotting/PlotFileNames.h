@@ -1,0 +1,21 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+namespace quillon::plotting {
+
+// The plot files one run hands to the CAD application. The application
+// overwrites an existing file without a word, so within a run no path is
+// given out twice: a path already given (ignoring case and separator style,
+// as Windows does) comes back with " (2)", " (3)", ... before its extension.
+class PlotFileNames {
+public:
+    // The path to plot to for `wanted`, now taken for the rest of the run.
+    std::string claim(const std::string& wanted);
+
+private:
+    std::set<std::string> taken_;
+};
+
+}  // namespace quillon::plotting
