@@ -53,6 +53,7 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     outcome.layoutsWithWarnings = report.layoutsWithWarnings;
     outcome.warnings = report.warnings;
     outcome.renamedPlotFiles = report.renamedPlotFiles;
+    outcome.sheets = report.sheets;
     outcome.stopped = report.stoppedBeforePlot;
     using Kind = DrawingOutcome::Kind;
     auto set = [&](Kind kind, std::string detail) {
@@ -74,7 +75,7 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     if (report.layoutsTried > 0 && report.layoutsPlotted == 0)
         return set(Kind::Failed, "AutoCAD did not accept the plot of any layout");
     if (report.layoutsTried > 0) return set(Kind::LayoutsPlotted, "");
-    return set(Kind::Skipped, report.stoppedBeforePlot ? "stopped before plotting" : "nothing was plotted");
+    return set(Kind::Skipped, report.stoppedBeforePlot ? StoppedBeforePlotting : "nothing was plotted");
 }
 
 }  // namespace quillon::plotting

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,9 @@
 #include "plotting/SetupWarning.h"
 
 namespace quillon::plotting {
+
+// The reason of a drawing the run was stopped before it plotted anything.
+inline constexpr const char* StoppedBeforePlotting = "stopped before plotting";
 
 // What a run did with one drawing, shown on the drawing's row.
 struct DrawingOutcome {
@@ -21,11 +25,16 @@ struct DrawingOutcome {
     std::vector<SetupWarning> warnings;
     // Plot files named with " (n)" because the run had used their name already.
     std::vector<std::string> renamedPlotFiles;
+    // Every sheet tried, for the run report.
+    std::vector<SheetRecord> sheets;
     // The reason for a skip, or the application's error text for a failure.
     std::string detail;
     // The drawing's document could not be closed; it stays on Quillon's record.
     std::string closeError;
     bool stopped = false;
+    // When the run took the drawing up, and how long it took, for the run report.
+    std::chrono::system_clock::time_point started{};
+    double seconds = 0;
 
     // "Plotted (model space)", "3 layouts plotted", "3 layouts plotted, 1 with warnings: <what>",
     // "Skipped: file not found", "Failed: <error>".

@@ -242,6 +242,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
 
     ++report_.layoutsTried;
     bool plotted = false;
+    std::string plotFile;
     const bool toFile = plotsToFile(setup_.printer);
     if (toFile) {
         const std::string fileOfDrawing = referenceFileName(report_.path);
@@ -251,9 +252,14 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
         // name in other folders must not meet in one plot folder.
         const std::string folder = report_.path.substr(0, report_.path.size() - fileOfDrawing.size());
         const std::string fileName = folder + layoutPlotFileName(drawingName, layoutName);
-        tolerate([&] { plotted = plotToFile(documentPlot(), fileName); });
+        tolerate([&] {
+            const auto written = plotToFile(documentPlot(), fileName);
+            plotted = written.has_value();
+            plotFile = written.value_or("");
+        });
     }
     if (!toFile || !plotted) tolerate([&] { plotted = plotToDevice(documentPlot()); });
+    report_.sheets.push_back({layoutName, plotFile, plotted, warnings});
     if (!plotted) return;
     ++report_.layoutsPlotted;
     if (warnings.empty()) return;
@@ -261,11 +267,11 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     report_.warnings.insert(report_.warnings.end(), warnings.begin(), warnings.end());
 }
 
-bool LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted) {
+std::optional<std::string> LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted) {
     const std::string file = plotFiles_.claim(wanted);
-    const bool plotted = plot.plotToFile(file, setup_.printer);
-    if (plotted && file != wanted) report_.renamedPlotFiles.push_back(referenceFileName(file));
-    return plotted;
+    if (!plot.plotToFile(file, setup_.printer)) return std::nullopt;
+    if (file != wanted) report_.renamedPlotFiles.push_back(referenceFileName(file));
+    return file;
 }
 
 void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
@@ -338,9 +344,16 @@ void LayoutPlotter::plotActiveLayout() {
         report_.activeLayoutTried = true;
         bool plotted = false;
         const bool toFile = plotsToFile(setup_.printer);
-        if (toFile) plotted = plotToFile(documentPlot(), modelPlotFileName(report_.path));
+        std::string plotFile;
+        if (toFile) {
+            const auto written = plotToFile(documentPlot(), modelPlotFileName(report_.path));
+            plotted = written.has_value();
+            plotFile = written.value_or("");
+        }
         if (!toFile || !plotted) plotted = plotToDevice(documentPlot());
         report_.activeLayoutPlotted = plotted;
+        // What the rows call "Plotted (model space)"; asking the layout's name would add a call.
+        report_.sheets.push_back({"Model", plotFile, plotted, {}});
     });
 }
 

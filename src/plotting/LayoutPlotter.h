@@ -15,6 +15,15 @@
 
 namespace quillon::plotting {
 
+// One sheet sent to the CAD application: which layout, to which file, whether
+// the application took it, and what of the set-up did not take.
+struct SheetRecord {
+    std::string layout;
+    std::string plotFile;  // empty when plotted to the device
+    bool plotted = false;
+    std::vector<SetupWarning> warnings;
+};
+
 // What became of the drawing in hand, for the run to report on its row.
 struct DrawingReport {
     std::string path;
@@ -35,6 +44,8 @@ struct DrawingReport {
     std::vector<SetupWarning> warnings;
     // Plot files that got another name because the run had used theirs already.
     std::vector<std::string> renamedPlotFiles;
+    // Every sheet tried, in order, for the run report.
+    std::vector<SheetRecord> sheets;
     // PlotActiveLayout ran its plot; whether the application took the job.
     bool activeLayoutTried = false;
     bool activeLayoutPlotted = false;
@@ -97,7 +108,8 @@ private:
     void plotPaperLayout(const std::string& layoutName);
     void setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                           std::vector<SetupWarning>& warnings);
-    bool plotToFile(autocad::CadPlot& plot, const std::string& wanted);
+    // Plots to the run's own name for wanted; that name, when the application took the plot.
+    std::optional<std::string> plotToFile(autocad::CadPlot& plot, const std::string& wanted);
 
     autocad::CadConnection& connection_;
     XrefReloader& xrefs_;

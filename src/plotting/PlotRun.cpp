@@ -176,6 +176,8 @@ void PlotRun::takeUpEntry() {
 void PlotRun::openEntry() {
     strFileName_ = list_.folder(entry_) + list_.fileName(entry_);
     escapedError_.clear();
+    drawingStarted_ = std::chrono::system_clock::now();
+    drawingClock_ = std::chrono::steady_clock::now();
     status(drawingStatus(run_text::Opening));
     phase_ = Phase::Close;  // should opening fail, what Quillon opened is still closed
     plotter_.openDrawing(strFileName_);
@@ -220,7 +222,7 @@ void PlotRun::closeEntry() {
             outcome.stopped = true;
         } else {
             outcome.kind = DrawingOutcome::Kind::Skipped;
-            outcome.detail = "stopped before plotting";
+            outcome.detail = StoppedBeforePlotting;
             outcome.stopped = false;
         }
     }
@@ -282,7 +284,9 @@ void PlotRun::end(Ending ending) {
     display_.setStatus(lastStatus_.empty() ? line : lastStatus_ + "\r\n" + line);
 }
 
-void PlotRun::report(const DrawingOutcome& outcome) {
+void PlotRun::report(DrawingOutcome outcome) {
+    outcome.started = drawingStarted_;
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - drawingClock_).count();
     if (outcome.plotted()) {
         ++tally_.plotted;
         tally_.sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;

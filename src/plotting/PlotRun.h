@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -98,7 +99,7 @@ private:
     void endOfEntry();
     void nextEntry();
 
-    void report(const DrawingOutcome& outcome);
+    void report(DrawingOutcome outcome);
     void failDrawing(const automation::AutomationError& error);
     void loseApplication(const automation::AutomationError& error);
     bool inDrawing() const { return phase_ != Phase::Entry && phase_ != Phase::AfterLoop; }
@@ -130,6 +131,8 @@ private:
     std::string lastStatus_;
     std::string strFileName_;
     std::string escapedError_;
+    std::chrono::system_clock::time_point drawingStarted_{};
+    std::chrono::steady_clock::time_point drawingClock_{};
     // Stop came while a drawing was open: it is closed, then the run ends.
     bool stopAfterClose_ = false;
     Tally tally_;

@@ -11,6 +11,7 @@
 
 #include "app/CommandLine.h"
 #include "plotting/PlotJobFile.h"
+#include "plotting/ReportRows.h"
 #include "plotting/RunReport.h"
 
 namespace quillon {
@@ -144,6 +145,40 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     EXPECT_EQ(left, (std::vector<std::string>{"Quillon run 2026-12-08 23-12-00.csv", "Quillon run 2026-12-08 23-13-00.csv",
                                               "notes.csv"}));
     fs::remove_all(folder);
+}
+
+TEST(RunReportTest, EachSheetIsARowAndADrawingThatPlottedNothingIsOne) {
+    const plotting::PlotSetup setup{"Plotter.pc3", "A3", "mono.ctb", 0};
+    plotting::DrawingOutcome layouts;
+    layouts.kind = plotting::DrawingOutcome::Kind::LayoutsPlotted;
+    layouts.path = "C:\\Jobs\\Tower.dwg";
+    layouts.seconds = 3.5;
+    layouts.sheets = {{"Ground", "C:\\Jobs\\Tower-Ground.plt", true, {}},
+                      {"First", "C:\\Jobs\\Tower-First.plt", true, {{"First", "paper", "A3", "not offered"}}},
+                      {"Roof", "", false, {}}};
+    const auto rows = plotting::reportRows(layouts, setup, "2026-12-08T23:05:09");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].outcome, "plotted");
+    EXPECT_EQ(rows[0].plotFile, "C:\\Jobs\\Tower-Ground.plt");
+    EXPECT_EQ(rows[1].outcome, "plotted with warnings");
+    EXPECT_NE(rows[1].reason.find("paper"), std::string::npos) << rows[1].reason;
+    EXPECT_EQ(rows[2].outcome, "failed");
+    EXPECT_EQ(rows[0].copies, 1) << "no copies chosen plots one";
+    EXPECT_EQ(rows[2].started, "2026-12-08T23:05:09");
+
+    plotting::DrawingOutcome failed;
+    failed.kind = plotting::DrawingOutcome::Kind::Failed;
+    failed.path = "C:\\Jobs\\Old.dwg";
+    failed.detail = "saved by a newer release";
+    const auto failedRows = plotting::reportRows(failed, setup, "");
+    ASSERT_EQ(failedRows.size(), 1u);
+    EXPECT_EQ(failedRows[0].outcome, "failed");
+    EXPECT_EQ(failedRows[0].reason, "saved by a newer release");
+
+    plotting::DrawingOutcome stopped;
+    stopped.kind = plotting::DrawingOutcome::Kind::Skipped;
+    stopped.detail = plotting::StoppedBeforePlotting;
+    EXPECT_EQ(plotting::reportRows(stopped, setup, "").at(0).outcome, "stopped");
 }
 
 }  // namespace

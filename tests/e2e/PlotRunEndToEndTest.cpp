@@ -105,6 +105,18 @@ protected:
 
     std::vector<json> lines() const { return wintest::readJsonLines(journal); }
 
+    // A scenario for drawings "Sheet 101.dwg" ... made in a folder of their own, each with two layouts.
+    json sheetScenario(const fs::path& jobs, int count) const {
+        json scenario = wintest::baseScenario();
+        scenario["defaultDevice"] = wintest::kDevice;
+        for (int i = 1; i <= count; ++i) {
+            const std::string name = "Sheet " + std::to_string(100 + i) + ".dwg";
+            drawing(jobs / wide(name));
+            wintest::addDrawing(scenario, name);
+        }
+        return scenario;
+    }
+
     std::vector<json> plots() const {
         std::vector<json> found;
         for (const auto& line : lines())
@@ -353,18 +365,6 @@ TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlon
     EXPECT_TRUE(users.running()) << "the user's application must keep running";
 }
 
-// Drawings named "Sheet 101.dwg" ... in a folder of their own, each with two layouts.
-std::vector<std::string> sheetDrawings(json& scenario, const std::function<fs::path(const fs::path&)>& make,
-                                       const fs::path& folder, int count) {
-    std::vector<std::string> names;
-    for (int i = 1; i <= count; ++i) {
-        names.push_back("Sheet " + std::to_string(100 + i) + ".dwg");
-        make(folder / wide(names.back()));
-        wintest::addDrawing(scenario, names.back());
-    }
-    return names;
-}
-
 // The application Quillon started is killed half way (as a user would end it
 // in Task Manager): a new one, which starts in single-document mode with
 // nothing open, plots the rest. Then one that keeps dying: the fourth loss
@@ -372,10 +372,8 @@ std::vector<std::string> sheetDrawings(json& scenario, const std::function<fs::p
 TEST_F(PlotRunEndToEnd, AKilledApplicationIsStartedAgainAndAFourthLossEndsTheRun) {
     constexpr int kDrawings = 8;
     const fs::path jobs = L"Jobs";
-    json scenario = wintest::baseScenario();
-    scenario["defaultDevice"] = wintest::kDevice;
+    json scenario = sheetScenario(jobs, kDrawings);
     scenario["sdi"] = 1;
-    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, kDrawings);
     useScenario(scenario);
 
     ProgramUnderTest program;
@@ -442,9 +440,7 @@ TEST_F(PlotRunEndToEnd, AKilledApplicationIsStartedAgainAndAFourthLossEndsTheRun
 TEST_F(PlotRunEndToEnd, DuringALongCallTheWindowAnswersAndStopEndsTheRunWhenTheCallReturns) {
     constexpr int kOpenMs = 8000;
     const fs::path jobs = L"Slow";
-    json scenario = wintest::baseScenario();
-    scenario["defaultDevice"] = wintest::kDevice;
-    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, 3);
+    json scenario = sheetScenario(jobs, 3);
     // The run takes the last entry first.
     scenario["faults"]["slow"] = json::array(
         {{{"object", "Documents"}, {"member", "Open"}, {"drawing", "Sheet 103.dwg"}, {"milliseconds", kOpenMs}}});
@@ -494,9 +490,7 @@ TEST_F(PlotRunEndToEnd, DuringALongCallTheWindowAnswersAndStopEndsTheRunWhenTheC
 TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLeftAlone) {
     win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings").writeString(L"CadCallTimeout", L"5");
     const fs::path jobs = L"Hung";
-    json scenario = wintest::baseScenario();
-    scenario["defaultDevice"] = wintest::kDevice;
-    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, 3);
+    json scenario = sheetScenario(jobs, 3);
     scenario["faults"]["hangs"] =
         json::array({{{"object", "Documents"}, {"member", "Open"}, {"drawing", "Sheet 103.dwg"}}});
     useScenario(scenario);
@@ -551,9 +545,7 @@ TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLef
 // else is started, and the program ends.
 TEST_F(PlotRunEndToEnd, ExitDuringARunStopsItFirstAndLeavesTheUsersApplicationAsItWas) {
     const fs::path jobs = L"Exit";
-    json scenario = wintest::baseScenario();
-    scenario["defaultDevice"] = wintest::kDevice;
-    sheetDrawings(scenario, [&](const fs::path& p) { return drawing(p); }, jobs, 4);
+    json scenario = sheetScenario(jobs, 4);
     const auto usersDrawing = drawing(fs::path(L"Mine") / L"Own plan.dwg");
     scenario["openDocuments"] = json::array({{{"path", utf8(usersDrawing)}, {"modified", true}}});
     scenario["faults"]["slow"] = json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 1500}}});

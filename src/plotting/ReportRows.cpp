@@ -1,0 +1,68 @@
+#include "plotting/ReportRows.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+std::string warningText(const std::vector<SetupWarning>& warnings) {
+    std::string text;
+    for (const auto& warning : warnings) {
+        if (!text.empty()) text += "; ";
+        text += warning.text();
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup& setup,
+                                  const std::string& startedIso) {
+    ReportRow base;
+    base.drawing = outcome.path;
+    base.device = setup.printer;
+    base.paper = setup.paper;
+    base.plotStyleTable = setup.ctb;
+    base.copies = setup.copies > 1 ? setup.copies : 1;
+    base.started = startedIso;
+    base.seconds = outcome.seconds;
+
+    std::vector<ReportRow> rows;
+    for (const auto& sheet : outcome.sheets) {
+        ReportRow row = base;
+        row.layout = sheet.layout;
+        row.plotFile = sheet.plotFile;
+        if (!sheet.plotted) {
+            row.outcome = "failed";
+            row.reason = "AutoCAD did not accept the plot";
+        } else if (!sheet.warnings.empty()) {
+            row.outcome = "plotted with warnings";
+            row.reason = warningText(sheet.warnings);
+        } else {
+            row.outcome = "plotted";
+        }
+        rows.push_back(std::move(row));
+    }
+    const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;
+    if (outcome.plotted() && !outcome.stopped && outcome.closeError.empty()) return rows;
+    if (outcome.plotted() && !rows.empty()) {
+        // Sheets were plotted, then something happened to the drawing: said on its last row.
+        ReportRow row = base;
+        row.outcome = outcome.stopped ? "stopped" : "failed";
+        row.reason = outcome.stopped ? "the run was stopped" : "not closed: " + outcome.closeError;
+        rows.push_back(std::move(row));
+        return rows;
+    }
+    ReportRow row = base;
+    switch (outcome.kind) {
+        case DrawingOutcome::Kind::Skipped: row.outcome = stoppedHere ? "stopped" : "skipped"; break;
+        case DrawingOutcome::Kind::Failed: row.outcome = "failed"; break;
+        default: row.outcome = "failed"; break;
+    }
+    row.reason = outcome.detail;
+    if (!outcome.closeError.empty()) row.reason += (row.reason.empty() ? "" : "; ") + ("not closed: " + outcome.closeError);
+    // Sheets tried before the failure stay in the report; the drawing's own reason follows them.
+    rows.push_back(std::move(row));
+    return rows;
+}
+
+}  // namespace quillon::plotting
