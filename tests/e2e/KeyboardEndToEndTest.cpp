@@ -103,7 +103,10 @@ TEST_F(KeyboardEndToEnd, KeysOfTheSubfolderBoxTheDeviceBoxAndTheCopiesBox) {
     EXPECT_EQ(gui.listCount(), 3);
 
     // Once a device is chosen, each key going down in its box reads the device's papers again.
+    const int beforeChoice = paperListReads();
     ASSERT_TRUE(gui.chooseComboItem(ids::CmbPrinter, win::toWide(wintest::kDevice)));
+    // Choosing the device reads its papers once, in the background.
+    EXPECT_TRUE(wintest::waitFor([&] { return paperListReads() == beforeChoice + 1; }, 10s));
     int before = paperListReads();
     gui.pressKey(ids::CmbPrinter, VK_END);
     gui.pressKey(ids::CmbPrinter, VK_HOME);

@@ -56,8 +56,9 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-ProgramUnderTest::ProgramUnderTest() {
+ProgramUnderTest::ProgramUnderTest(const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + programExePath() + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -96,6 +97,12 @@ HWND ProgramUnderTest::waitForWindow(const std::wstring& title, std::chrono::mil
     HWND found = nullptr;
     wintest::waitFor([&] { return (found = findWindow(processId_, nullptr, title.c_str())) != nullptr; }, timeout);
     return found;
+}
+
+DWORD ProgramUnderTest::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
 }
 
 bool ProgramUnderTest::waitForExit(std::chrono::milliseconds timeout) {

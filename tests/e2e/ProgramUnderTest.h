@@ -13,7 +13,8 @@ namespace quillon::e2e {
 // The process is killed at the end if it is still running.
 class ProgramUnderTest {
 public:
-    ProgramUnderTest();
+    // arguments: what follows the program's name on its command line.
+    explicit ProgramUnderTest(const std::wstring& arguments = L"");
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
@@ -27,6 +28,8 @@ public:
     // True when the process ended in time.
     bool waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
     DWORD processId() const { return processId_; }
+    // The exit code once the process has ended.
+    DWORD exitCode() const;
 
 private:
     win::UniqueHandle process_;

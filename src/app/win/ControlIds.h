@@ -35,5 +35,8 @@ inline constexpr int HelpMain = 2004;
 inline constexpr int MnuHelpAbout = 2005;
 inline constexpr int MnuAllPrint = 2006;
 inline constexpr int MnuPrintMultiple = 2007;
+inline constexpr int MnuOpenJob = 2008;
+inline constexpr int MnuSaveJob = 2009;
+inline constexpr int MnuOpenReport = 2010;
 
 }  // namespace quillon::ids

@@ -1,6 +1,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "app/win/RegistrySettingsStore.h"
@@ -9,9 +16,53 @@
 #include "win/ComInit.h"
 #include "win/MessageFilter.h"
 #include "win/Messages.h"
+#include "win/Utf.h"
+
+namespace {
+
+std::vector<std::string> arguments() {
+    int count = 0;
+    wchar_t** list = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; list && i < count; ++i) args.push_back(quillon::win::toUtf8(list[i]));
+    LocalFree(list);
+    return args;
+}
+
+bool asksToRun(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (arg.size() != 4 || (arg[0] != '/' && arg[0] != '-')) continue;
+        std::string name = arg.substr(1);
+        for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (name == "run") return true;
+    }
+    return false;
+}
+
+// The usage, or what is wrong with the arguments: on the console when Quillon
+// was started from one, else in a box; never a box with /run, which no one may be there to answer.
+int explain(const std::string& text, bool unattended, int exitCode) {
+    quillon::app::ConsoleOutput::attach();
+    quillon::app::ConsoleOutput::writeLine(text);
+    if (!unattended) quillon::win::showMessage(nullptr, text, "Quillon");
+    return exitCode;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
+        quillon::app::CommandLine commandLine;
+        const auto args = arguments();
+        try {
+            commandLine = quillon::app::parseCommandLine(args);
+        } catch (const quillon::app::CommandLineError& error) {
+            return explain(std::string(error.what()) + "\r\n\r\n" + quillon::app::commandLineUsage(), asksToRun(args),
+                           static_cast<int>(quillon::app::RunExitCode::BadJobOrArguments));
+        }
+        if (commandLine.mode == quillon::app::CommandLine::Mode::Usage)
+            return explain(quillon::app::commandLineUsage(), false, 0);
+
         quillon::win::ComInit com;
         // The CAD application refuses calls while it is busy; the filter has them retried.
         quillon::win::MessageFilterScope messageFilter;
@@ -21,7 +72,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         quillon::app::RegistrySettingsStore settings;
         quillon::autocad::ComCadLauncher launcher;
         quillon::app::MainController controller(settings, launcher);
-        if (!controller.start()) return 0;
+        controller.setCommandLine(commandLine);
+        if (!controller.start()) return controller.exitCode();
 
         auto messageLoop = [] {
             MSG message;

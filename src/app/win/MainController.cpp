@@ -104,7 +104,8 @@ void MainController::postCad(std::function<void(autocad::CadSession&)> job) {
 void MainController::couldNotStart() {
     if (startFailureShown_ || unloaded_) return;
     startFailureShown_ = true;
-    showInformation(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
+    if (unattended_) exitCode_ = static_cast<int>(RunExitCode::CadUnavailable);
+    tell(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
     closing_ = true;
     SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
 }
@@ -207,6 +208,9 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::Command2: startRun(plotting::RunKind::AllListed); break;
         case ids::MnuAllPrint: startRun(plotting::RunKind::AllDrawings); break;
         case ids::MnuPrintMultiple: startRun(plotting::RunKind::Selected); break;
+        case ids::MnuOpenJob: openJobCommand(); break;
+        case ids::MnuSaveJob: saveJobCommand(); break;
+        case ids::MnuOpenReport: openLastReport(); break;
         default: break;
     }
 }
@@ -324,7 +328,7 @@ void MainController::saveSettings() {
     }
 }
 
-void MainController::onDestroyed() { PostQuitMessage(0); }
+void MainController::onDestroyed() { PostQuitMessage(exitCode_); }
 
 void MainController::onAppMessage(UINT message, WPARAM, LPARAM) {
     if (message == kSearchUpdatesMessage) takeSearchUpdates();
@@ -368,6 +372,7 @@ void MainController::markReadyWhenStarted() {
     // lists, the connection): programs that drive Quillon (tests, the demo) wait for this.
     if (!treeReady_ || !cadReady_ || closing_ || GetPropW(window_.hwnd(), L"QuillonReady")) return;
     SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
+    startCommandLineJob();
 }
 
 void MainController::pathChange(const std::string& folder) {
@@ -418,6 +423,8 @@ void MainController::takeSearchUpdates() {
         if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
         sortWhenSearchEnds_ = false;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        // An unattended job's folder is listed: its run starts now.
+        if (std::exchange(runWhenListed_, false)) startRun(plotting::RunKind::AllListed);
     }
 }
 
@@ -519,9 +526,13 @@ void MainController::startRun(plotting::RunKind kind) {
         rows.push_back({row.name, row.folder, listView_->isSelected(i)});
     }
     runView_ = std::make_shared<RunView>(window_, *listView_, currentFolder_);
+    if (unattended_) runView_->onInformation = [this](const std::string& title, const std::string& text) { tell(title, text); };
+    runView_->onOutcome = [this](const plotting::DrawingOutcome& outcome) { reports_.add(outcome); };
     auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), runView_->layoutsBox(),
                                                             runView_->directoryFolder());
     plotting::PlotSetup setup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
+    // A report that cannot be written costs the run nothing.
+    if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
     const std::string panel = runView_->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     runStop_ = std::make_shared<std::atomic<bool>>(false);
@@ -529,24 +540,31 @@ void MainController::startRun(plotting::RunKind kind) {
     setBusy(true);
     std::shared_ptr<plotting::PlotRunDisplay> target = runView_;
     postCad([this, kind, list, setup, panel, target, stop = runStop_](autocad::CadSession& session) {
+        // The window hears of the end however the run ends, an unexpected exception included.
         struct Ended {
             autocad::CadSession& session;
             MainController* controller;
+            std::optional<plotting::PlotRun::Ending> ending;
+            plotting::PlotRun::Tally tally;
             ~Ended() {
-                session.mailbox()->post([c = controller] { c->runEnded(); });
+                session.mailbox()->post([c = controller, e = ending, t = tally] { c->runEnded(e, t); });
             }
-        } ended{session, this};
+        } ended{session, this, std::nullopt, {}};
         plotting::PostingRunDisplay display(session.mailbox(), target, panel);
         plotting::PlotRun run(kind, session.connection(), session.files(), display, *list, *stop, setup);
         run.runToEnd();
+        ended.ending = run.ending();
+        ended.tally = run.tally();
     });
 }
 
-void MainController::runEnded() {
+void MainController::runEnded(std::optional<plotting::PlotRun::Ending> ending, plotting::PlotRun::Tally tally) {
     if (!runActive_) return;
     runActive_ = false;
     runView_.reset();
+    reports_.end();
     setBusy(false);
+    if (unattended_) unattendedRunEnded(ending, tally);
     if (closing_ || exitCommandPending_ || closePending_) {
         proceedWithExit();
         return;
@@ -631,6 +649,7 @@ void MainController::abandonCadThread(const std::string& why) {
     if (runActive_) {
         runActive_ = false;
         runView_.reset();
+        reports_.end();
         SendMessageW(window_.control(ids::ProgressBar1), PBM_SETPOS, 0, 0);
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         setBusy(false);
@@ -652,6 +671,10 @@ void MainController::abandonCadThread(const std::string& why) {
     mailbox_ = std::make_shared<base::TaskMailbox>(
         [hwnd = window_.hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
     startCadThread();
+    if (unattended_) {
+        unattendedRunEnded(plotting::PlotRun::Ending::ApplicationLost, {});
+        return;
+    }
     showInformation(kLostTitle, why + "\r\nThe next run connects to AutoCAD again.");
 }
 

@@ -11,7 +11,9 @@
 #include <optional>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/SettingsStore.h"
+#include "app/win/RunReportKeeper.h"
 #include "app/win/MainWindow.h"
 #include "app/win/DrawingListView.h"
 #include "app/win/MainWindowShell.h"
@@ -23,6 +25,7 @@
 #include "discovery/win/WinFormatters.h"
 #include "base/TaskMailbox.h"
 #include "plotting/PlotChoices.h"
+#include "plotting/PlotJobFile.h"
 #include "plotting/PlotRun.h"
 #include "plotting/RecordingComboBox.h"
 #include "autocad/CadLauncher.h"
@@ -51,6 +54,10 @@ public:
     MainWindow& window() { return window_; }
     // A folder chosen in the folder tree; nothing for items that are no folder (the desktop's virtual ones).
     void onFolderSelected(const std::optional<std::wstring>& path);
+    // What the program was started with; before start().
+    void setCommandLine(CommandLine line) { commandLine_ = std::move(line); }
+    // The program's exit code: an unattended run's outcome, else 0.
+    int exitCode() const { return exitCode_; }
 
     // MainWindowShell
     void onCommand(int id, int notifyCode) override;
@@ -90,13 +97,28 @@ private:
     void copiesChanged();
     void previewFocusedRow();
     void startRun(plotting::RunKind kind);
-    void runEnded();
+    void runEnded(std::optional<plotting::PlotRun::Ending> ending, plotting::PlotRun::Tally tally);
     void setBusy(bool busy);
 
     // The CAD thread: work handed to it, and what to do when the application could not be started.
     void startCadThread();
     void postCad(std::function<void(autocad::CadSession&)> job);
     void couldNotStart();
+
+    // Plot jobs, the command line and the run report.
+    void openJobCommand();
+    void saveJobCommand();
+    void openLastReport();
+    // Reads and applies a job file; the reason when it cannot be used (nothing is applied then).
+    std::optional<std::string> loadJob(const std::wstring& file);
+    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job);
+    plotting::PlotJobSpec currentJob() const;
+    void listDrawings(const std::vector<std::string>& paths);
+    void startCommandLineJob();
+    void unattendedFailure(RunExitCode code, const std::string& why);
+    void unattendedRunEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
+    // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
+    void tell(const std::string& title, const std::string& text);
     void markReadyWhenStarted();
     void showInformation(const std::string& title, const std::string& text);
     void applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
@@ -156,6 +178,14 @@ private:
     std::optional<std::optional<std::wstring>> folderAfterRun_;
     std::wstring helpFile_;
     bool closing_ = false;
+
+    CommandLine commandLine_;
+    bool unattended_ = false;
+    bool commandLineStarted_ = false;
+    // A job's drawings are listed; the unattended run starts once they are.
+    bool runWhenListed_ = false;
+    int exitCode_ = 0;
+    RunReportKeeper reports_;
     // The way out, in its steps.
     bool exitCommandPending_ = false;
     bool closePending_ = false;

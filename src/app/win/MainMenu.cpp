@@ -9,6 +9,11 @@ namespace quillon::app {
 MainMenu::MainMenu() {
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, ids::MnuSelectAll, L"Select All Drawings Listed");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, ids::MnuOpenJob, L"&Open Plot Job...");
+    AppendMenuW(file, MF_STRING, ids::MnuSaveJob, L"&Save Plot Job...");
+    AppendMenuW(file, MF_STRING, ids::MnuOpenReport, L"Open &Last Run Report");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ids::MnuFileExit, L"E&xit");
 
     HMENU view = CreatePopupMenu();

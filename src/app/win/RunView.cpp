@@ -16,7 +16,8 @@ RunView::RunView(MainWindow& window, DrawingListView& list, const std::string& f
 }
 
 void RunView::showInformation(const std::string& title, const std::string& text) {
-    win::showMessage(window_.hwnd(), text, title);
+    if (onInformation) onInformation(title, text);
+    else win::showMessage(window_.hwnd(), text, title);
 }
 
 void RunView::setStatus(const std::string& text) { window_.setText(ids::Status, win::toWide(text)); }
@@ -34,6 +35,7 @@ void RunView::setPointer(plotting::Pointer pointer) {
 }
 
 void RunView::showOutcome(int, const plotting::DrawingOutcome& outcome) {
+    if (onOutcome) onOutcome(outcome);
     list_.setResult(outcome.path, outcome.text());
 }
 

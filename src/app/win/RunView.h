@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ public:
     RunView(MainWindow& window, DrawingListView& list, const std::string& folder);
 
     void showInformation(const std::string& title, const std::string& text) override;
+    // Where messages and each drawing's outcome also go (an unattended run, the run report).
+    std::function<void(const std::string&, const std::string&)> onInformation;
+    std::function<void(const plotting::DrawingOutcome&)> onOutcome;
     void setStatus(const std::string& text) override;
     void repaintStatus() override;
     std::string statusPanelText() override;

@@ -1,0 +1,89 @@
+#include "app/win/RunReportKeeper.h"
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "plotting/ReportRows.h"
+#include "win/Utf.h"
+
+namespace quillon::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+SYSTEMTIME localTimeOf(std::chrono::system_clock::time_point time) {
+    // FILETIME counts 100-nanosecond ticks from 1601; the system clock counts from 1970.
+    constexpr long long EpochDifference = 116444736000000000LL;
+    const auto ticks =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count() / 100 + EpochDifference;
+    FILETIME utc{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(static_cast<unsigned long long>(ticks) >> 32)};
+    SYSTEMTIME universal{}, local{};
+    FileTimeToSystemTime(&utc, &universal);
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) return universal;
+    return local;
+}
+
+}  // namespace
+
+fs::path RunReportKeeper::folder() {
+    PWSTR base = nullptr;
+    fs::path result;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base))) result = fs::path(base);
+    CoTaskMemFree(base);
+    return result.empty() ? result : result / L"Quillon" / L"Reports";
+}
+
+std::string RunReportKeeper::isoLocalTime(std::chrono::system_clock::time_point time) {
+    const SYSTEMTIME t = localTimeOf(time);
+    return plotting::isoTimestamp(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& setup) {
+    report_.reset();
+    setup_ = setup;
+    const fs::path reports = folder();
+    if (reports.empty()) return std::string("the local application data folder is unknown");
+    const SYSTEMTIME t = localTimeOf(std::chrono::system_clock::now());
+    const fs::path name(
+        win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond)));
+    fs::path file = reports / name;
+    // Two runs within one second: the later one gets a file of its own.
+    std::error_code ignored;
+    for (int n = 2; fs::exists(file, ignored) && n < 100; ++n)
+        file = reports / (name.stem().wstring() + L" (" + std::to_wstring(n) + L").csv");
+    try {
+        plotting::pruneReports(reports, Kept - 1);
+        report_ = std::make_unique<plotting::RunReport>(file);
+        last_ = file;
+    } catch (const std::exception& error) {
+        return std::string(error.what());
+    }
+    return std::nullopt;
+}
+
+void RunReportKeeper::add(const plotting::DrawingOutcome& outcome) {
+    if (!report_) return;
+    for (const auto& row : plotting::reportRows(outcome, setup_, isoLocalTime(outcome.started))) report_->add(row);
+}
+
+void RunReportKeeper::addRow(const plotting::ReportRow& row) {
+    if (report_) report_->add(row);
+}
+
+fs::path RunReportKeeper::lastReport() const {
+    std::error_code error;
+    if (!last_.empty() && fs::exists(last_, error)) return last_;
+    std::vector<fs::path> reports;
+    for (fs::directory_iterator it(folder(), error), end; !error && it != end; it.increment(error))
+        if (it->path().extension() == L".csv") reports.push_back(it->path());
+    if (reports.empty()) return {};
+    return *std::max_element(reports.begin(), reports.end());
+}
+
+}  // namespace quillon::app

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "plotting/DrawingOutcome.h"
+#include "plotting/PlotRules.h"
+#include "plotting/RunReport.h"
+
+namespace quillon::app {
+
+// Every run's report: one CSV file per run in the user's local application
+// data ("Quillon\Reports"), the last 100 kept, written as the run goes.
+class RunReportKeeper {
+public:
+    // Starts the report of a run with these choices. A report that cannot be
+    // written costs the run nothing: the reason comes back for Status.
+    std::optional<std::string> begin(const plotting::PlotSetup& setup);
+    void add(const plotting::DrawingOutcome& outcome);
+    // Rows that belong to no drawing (a job that could not be used).
+    void addRow(const plotting::ReportRow& row);
+    void end() { report_.reset(); }
+
+    // This session's last report, else the newest in the folder; empty when there is none.
+    std::filesystem::path lastReport() const;
+    static std::filesystem::path folder();
+    static std::string isoLocalTime(std::chrono::system_clock::time_point time);
+    static constexpr std::size_t Kept = 100;
+
+private:
+    std::unique_ptr<plotting::RunReport> report_;
+    plotting::PlotSetup setup_;
+    std::filesystem::path last_;
+};
+
+}  // namespace quillon::app

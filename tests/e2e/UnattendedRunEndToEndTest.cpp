@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, whose declarations they use.
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "ProgramUnderTest.h"
+#include "StandinScenario.h"
+#include "TestSupport.h"
+#include "standin_server/Registration.h"
+#include "win/RegistryKey.h"
+#include "win/Utf.h"
+
+// Quillon started with a plot job on its command line, as a scheduled task
+// would start it: no one at the window, an exit code, and a report.
+namespace quillon::e2e {
+namespace {
+
+using nlohmann::json;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr const wchar_t* kServerExe = L"quillon-standin.exe";
+const std::string kDrawingBytes = std::string("AC1015") + std::string(122, '\0');
+
+fs::path reportsFolder() {
+    PWSTR base = nullptr;
+    fs::path folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base))) folder = fs::path(base);
+    CoTaskMemFree(base);
+    return folder / L"Quillon" / L"Reports";
+}
+
+std::vector<fs::path> reports() {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::directory_iterator it(reportsFolder(), error), end; !error && it != end; it.increment(error))
+        found.push_back(it->path());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The report's lines after its heading; the BOM and heading checked on the way.
+std::vector<std::string> reportLines(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::string> lines;
+    if (text.rfind("\xEF\xBB\xBF" "Drawing,Layout,Device,", 0) != 0) return lines;
+    std::istringstream stream(text);
+    std::string line;
+    std::getline(stream, line);
+    while (std::getline(stream, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+int countContaining(const std::vector<std::string>& lines, const std::string& part) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                          [&](const std::string& line) { return line.find(part) != std::string::npos; }));
+}
+
+class UnattendedRun : public ::testing::Test {
+protected:
+    static void TearDownTestSuite() { standin_server::registerServer(wintest::standinExePath()); }
+
+    wintest::TempFolder folder;
+    fs::path journal;
+
+    void SetUp() override { win::RegistryKey::deleteTree(HKEY_CURRENT_USER, L"Software\\Quillon"); }
+    void TearDown() override {
+        EXPECT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 0; }, 15s))
+            << "a stand-in server outlived its test";
+    }
+
+    // Drawings in "Jobs": a non-ANSI name with two layouts, one in model space, one that cannot be opened.
+    json prepareDrawings(json scenario) {
+        scenario["defaultDevice"] = wintest::kDevice;
+        scenario["journal"] = "journal.jsonl";
+        journal = folder.path() / L"journal.jsonl";
+        for (const wchar_t* name : {L"Façade Süd.dwg", L"Plain.dwg", L"Broken.dwg"})
+            folder.write((fs::path(L"Jobs") / name).wstring(), kDrawingBytes);
+        wintest::addDrawing(scenario, "Façade Süd.dwg");
+        scenario["drawings"].push_back({{"file", "Broken.dwg"}, {"openError", "the file is damaged"}});
+        auto file = folder.write(L"scenario.json", scenario.dump());
+        standin_server::registerServer(wintest::standinExePath(), file.wstring());
+        return scenario;
+    }
+
+    fs::path writeJob(const std::string& device) {
+        json job = {{"folder", win::toUtf8((folder.path() / L"Jobs").wstring())},
+                    {"layouts", true},
+                    {"device", device},
+                    {"paper", wintest::kMediaA3},
+                    {"plotStyleTable", wintest::kStyleTable}};
+        return folder.write(L"Night run.qjob", job.dump(2));
+    }
+
+    int journalCalls(const char* member) const {
+        int calls = 0;
+        for (const auto& line : wintest::readJsonLines(journal)) calls += line.value("member", "") == member ? 1 : 0;
+        return calls;
+    }
+};
+
+TEST_F(UnattendedRun, RunsTheJobWritesItsReportAndExitsWithWhatBecameOfIt) {
+    prepareDrawings(wintest::baseScenario());
+    const fs::path job = writeJob(wintest::kDevice);
+    const fs::path copy = folder.path() / L"Copies" / L"report.csv";
+    fs::create_directories(copy.parent_path());
+    ProgramUnderTest program(L"/RUN \"" + job.wstring() + L"\" -report \"" + copy.wstring() + L"\" /close");
+    ASSERT_TRUE(program.waitForExit(90s)) << "the unattended run did not end";
+    EXPECT_EQ(program.exitCode(), 1u) << "one drawing failed";
+
+    int plots = 0;
+    for (const auto& line : wintest::readJsonLines(journal)) plots += line.contains("plot") ? 1 : 0;
+    EXPECT_EQ(plots, 3) << "two layouts and one model space";
+
+    const auto lines = reportLines(copy);
+    ASSERT_EQ(lines.size(), 4u) << "a row per sheet and one for the failed drawing";
+    EXPECT_EQ(countContaining(lines, "Façade Süd.dwg,Layout1,DWF6 ePlot.pc3,"), 1);
+    EXPECT_EQ(countContaining(lines, "Façade Süd.dwg,Layout2,"), 1);
+    EXPECT_EQ(countContaining(lines, "Plain.dwg,Model,"), 1);
+    EXPECT_EQ(countContaining(lines, ",plotted,"), 3);
+    EXPECT_EQ(countContaining(lines, "Broken.dwg,,"), 1);
+    EXPECT_EQ(countContaining(lines, ",failed,"), 1);
+    EXPECT_EQ(countContaining(lines, "the file is damaged"), 1);
+    EXPECT_EQ(countContaining(lines, "Façade Süd-Layout1.plt"), 1) << "the plot file beside its drawing";
+    ASSERT_FALSE(reports().empty());
+    EXPECT_EQ(reportLines(reports().back()), lines) << "the kept report and its copy are the same";
+}
+
+TEST_F(UnattendedRun, AJobNamingADeviceAutoCADLacksPlotsNothingAndAsksNothing) {
+    prepareDrawings(wintest::baseScenario());
+    const fs::path job = writeJob("Ghost Plotter.pc3");
+    const fs::path copy = folder.path() / L"ghost.csv";
+    ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /report \"" + copy.wstring() + L"\" /close");
+    // A message box would keep it waiting for ever: no one is there to answer it.
+    ASSERT_TRUE(program.waitForExit(60s)) << "Quillon waited for someone";
+    EXPECT_EQ(program.exitCode(), 2u);
+    EXPECT_EQ(journalCalls("Open"), 0) << "nothing was opened";
+    const auto lines = reportLines(copy);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Ghost Plotter.pc3"), std::string::npos) << lines[0];
+}
+
+TEST_F(UnattendedRun, AKilledRunLeavesTheRowsDoneSoFarInTheReport) {
+    json scenario = wintest::baseScenario();
+    scenario["faults"]["slow"] = json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 1500}}});
+    prepareDrawings(scenario);
+    const fs::path job = writeJob(wintest::kDevice);
+    const auto before = reports();
+    ProgramUnderTest program(L"/run \"" + job.wstring() + L"\"");
+    fs::path report;
+    ASSERT_TRUE(wintest::waitFor(
+        [&] {
+            const auto now = reports();
+            if (now.size() <= before.size()) return false;
+            report = now.back();
+            return reportLines(report).size() >= 1;
+        },
+        60s))
+        << "no row reached the report";
+    TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, program.processId()), 99);
+    ASSERT_TRUE(program.waitForExit(10s));
+    wintest::terminateProcesses(kServerExe);
+    EXPECT_GE(reportLines(report).size(), 1u) << "the rows written before the kill are on disk";
+}
+
+}  // namespace
+}  // namespace quillon::e2e
