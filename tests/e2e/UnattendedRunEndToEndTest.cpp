@@ -9,7 +9,9 @@
 #include <iterator>
 #include <sstream>
 
+#include "GuiDriver.h"
 #include "ProgramUnderTest.h"
+#include "app/win/ControlIds.h"
 #include "StandinScenario.h"
 #include "TestSupport.h"
 #include "standin_server/Registration.h"
@@ -171,6 +173,36 @@ TEST_F(UnattendedRun, AKilledRunLeavesTheRowsDoneSoFarInTheReport) {
     ASSERT_TRUE(program.waitForExit(10s));
     wintest::terminateProcesses(kServerExe);
     EXPECT_GE(reportLines(report).size(), 1u) << "the rows written before the kill are on disk";
+}
+
+TEST_F(UnattendedRun, AJobOnTheCommandLineWithoutRunIsLoadedIntoTheWindowAndWaitsForTheUser) {
+    prepareDrawings(wintest::baseScenario());
+    json job = {{"drawings",
+                 {win::toUtf8((folder.path() / L"Jobs" / L"Façade Süd.dwg").wstring()),
+                  win::toUtf8((folder.path() / L"Jobs" / L"Plain.dwg").wstring())}},
+                {"layouts", false},
+                {"device", wintest::kDevice},
+                {"paper", wintest::kMediaA3},
+                {"plotStyleTable", wintest::kStyleTable},
+                {"copies", 2}};
+    const fs::path file = folder.write(L"Two drawings.qjob", job.dump());
+    ProgramUnderTest program(L"\"" + file.wstring() + L"\"");
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    ASSERT_TRUE(pollUntil([&] { return gui.listCount() == 2; }, 20s)) << win::toUtf8(gui.text(ids::Status));
+    EXPECT_EQ(gui.findRow(L"Façade Süd.dwg") >= 0, true);
+    EXPECT_EQ(gui.findRow(L"Plain.dwg") >= 0, true);
+    EXPECT_EQ(gui.text(ids::CmbPrinter), win::toWide(wintest::kDevice));
+    EXPECT_EQ(gui.text(ids::CmbPaper), win::toWide(wintest::kMediaA3)) << "the paper survives the device's paper list";
+    EXPECT_EQ(gui.text(ids::CmbCTB), win::toWide(wintest::kStyleTable));
+    EXPECT_EQ(gui.text(ids::Text2), L"2");
+    EXPECT_FALSE(gui.isChecked(ids::ChkLayouts));
+    Sleep(500);
+    EXPECT_EQ(journalCalls("Open"), 0) << "loading a job plots nothing";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.waitForExit());
+    EXPECT_EQ(program.exitCode(), 0u);
 }
 
 }  // namespace
