@@ -22,6 +22,10 @@ public:
     virtual void onControlKeyDown(int id, WPARAM key) = 0;
     // Data another program sends (WM_COPYDATA): how tests and the demo choose a folder.
     virtual bool onCopyData(const COPYDATASTRUCT& data) = 0;
+    // A timer the program set on the window (SetTimer with its own id).
+    virtual void onTimer(UINT_PTR id) = 0;
+    // WM_SETCURSOR for the window or a control of it (over); true when the program set the cursor.
+    virtual bool onSetCursor(HWND over, int hitTest) = 0;
 };
 
 }  // namespace quillon::app
