@@ -28,8 +28,10 @@ bool isListedFile(const base::DirEntry& entry, const std::string& pattern) {
 
 namespace {
 
-DrawingRow rowFor(const std::string& folder, const base::DirEntry& entry, RowTexts& texts) {
-    return DrawingRow{entry.name, folder, texts.type(entry.name), texts.size(entry.size),
+// The listing is not needed afterwards: the row takes the entry's name.
+DrawingRow rowFor(const std::string& folder, base::DirEntry& entry, RowTexts& texts) {
+    std::string type = texts.type(entry.name);
+    return DrawingRow{std::move(entry.name), folder, std::move(type), texts.size(entry.size),
                       texts.date(entry.lastWriteTime)};
 }
 
@@ -70,7 +72,7 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
         auto entries = services_.fileSystem.list(folder);
         candidates.clear();
         if (entries) {
-            for (const auto& entry : *entries) {
+            for (auto& entry : *entries) {
                 if (entry.isDirectory) {
                     if (request.includeSubfolders && isCandidateFolder(entry)) candidates.push_back(&entry);
                 } else if (isListedFile(entry, request.pattern)) {

@@ -17,14 +17,15 @@ std::string RowTexts::date(std::int64_t fileTimeUtc) {
     const std::int64_t day = (std::int64_t{local->year} * 16 + local->month) * 32 + local->day;
     auto dayText = days_.find(day);
     if (dayText == days_.end()) dayText = days_.emplace(day, services_.dates.shortDate(*local)).first;
-    std::string text = dayText->second;
     const int second = (local->hour * 60 + local->minute) * 60 + local->second;
-    if (second != 0) {
-        auto timeText = times_.find(second);
-        if (timeText == times_.end()) timeText = times_.emplace(second, services_.dates.longTime(*local)).first;
-        text += ' ';
-        text += timeText->second;
-    }
+    if (second == 0) return dayText->second;
+    auto timeText = times_.find(second);
+    if (timeText == times_.end()) timeText = times_.emplace(second, services_.dates.longTime(*local)).first;
+    std::string text;
+    text.reserve(dayText->second.size() + 1 + timeText->second.size());
+    text += dayText->second;
+    text += ' ';
+    text += timeText->second;
     return text;
 }
 
