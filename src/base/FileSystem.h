@@ -17,6 +17,8 @@ struct DirEntry {
     std::uint64_t size = 0;
     // Last write time as 100-nanosecond ticks since 1601-01-01 UTC (FILETIME).
     std::int64_t lastWriteTime = 0;
+    // The entry's file index on its volume, as FolderIdentity::fileId has it; 0 when the listing does not say.
+    std::uint64_t fileId = 0;
 };
 
 // What makes a folder the same folder whatever path reached it.

@@ -1,10 +1,12 @@
 #include "discovery/DrawingSearch.h"
 
+#include <optional>
 #include <set>
 #include <vector>
 
 #include "base/Paths.h"
 #include "discovery/NamePattern.h"
+#include "discovery/RowTexts.h"
 
 namespace quillon::discovery {
 
@@ -24,29 +26,42 @@ bool isListedFile(const base::DirEntry& entry, const std::string& pattern) {
 
 }  // namespace
 
-DrawingRow DrawingSearch::rowFor(const std::string& folder, const base::DirEntry& entry) const {
-    return DrawingRow{entry.name, folder, services_.types.describe(entry.name), sizeText(entry.size, services_.numbers),
-                      dateText(entry.lastWriteTime, services_.dates)};
+namespace {
+
+// The listing is not needed afterwards: the row takes the entry's name.
+DrawingRow rowFor(const std::string& folder, base::DirEntry& entry, RowTexts& texts) {
+    std::string type = texts.type(entry.name);
+    return DrawingRow{std::move(entry.name), folder, std::move(type), texts.size(entry.size),
+                      texts.date(entry.lastWriteTime)};
 }
+
+}  // namespace
 
 SearchSummary DrawingSearch::run(const SearchRequest& request) {
     SearchSummary summary;
     std::set<base::FolderIdentity> visited;
+    struct Pending {
+        std::string folder;
+        // Known from the listing of the folder above, when it gives file indexes.
+        std::optional<base::FolderIdentity> identity;
+    };
     // Folders still to search, the next one last; an explicit stack because
     // extended-length paths allow trees far deeper than the call stack would like.
-    std::vector<std::string> pending{base::addBackslash(request.folder)};
-    std::vector<std::string> candidates;
+    std::vector<Pending> pending{{base::addBackslash(request.folder), std::nullopt}};
+    std::vector<const base::DirEntry*> candidates;
+    // The formats and descriptions are read once per search, not once per file.
+    RowTexts texts(services_);
 
     while (!pending.empty() && !summary.stopped) {
-        const std::string folder = std::move(pending.back());
+        const Pending next = std::move(pending.back());
+        const std::string& folder = next.folder;
         pending.pop_back();
         if (stopRequested()) {
             summary.stopped = true;
             break;
         }
-        if (auto identity = services_.fileSystem.identity(folder)) {
-            if (!visited.insert(*identity).second) continue;
-        }
+        const auto identity = next.identity ? next.identity : services_.fileSystem.identity(folder);
+        if (identity && !visited.insert(*identity).second) continue;
         ++summary.folders;
         // Before the listing, so a slow folder shows its name while it is read.
         sink_.setStatus(search_text::searching(folder));
@@ -57,11 +72,11 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
         auto entries = services_.fileSystem.list(folder);
         candidates.clear();
         if (entries) {
-            for (const auto& entry : *entries) {
+            for (auto& entry : *entries) {
                 if (entry.isDirectory) {
-                    if (request.includeSubfolders && isCandidateFolder(entry)) candidates.push_back(entry.name);
+                    if (request.includeSubfolders && isCandidateFolder(entry)) candidates.push_back(&entry);
                 } else if (isListedFile(entry, request.pattern)) {
-                    sink_.addRow(rowFor(folder, entry));
+                    sink_.addRow(rowFor(folder, entry, texts));
                     ++summary.rows;
                 }
                 if (stopRequested()) {
@@ -70,7 +85,12 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
                 }
             }
         }
-        for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) pending.push_back(folder + *it + '\\');
+        for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
+            // A sub-folder reached without a link is on its folder's volume.
+            std::optional<base::FolderIdentity> known;
+            if (identity && (*it)->fileId != 0) known = base::FolderIdentity{identity->volume, (*it)->fileId};
+            pending.push_back({folder + (*it)->name + '\\', known});
+        }
     }
 
     // Each finished folder level would set these texts in turn; the outermost

@@ -63,7 +63,6 @@ public:
 
 private:
     bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
-    DrawingRow rowFor(const std::string& folder, const base::DirEntry& entry) const;
 
     SearchServices services_;
     SearchSink& sink_;

@@ -38,6 +38,12 @@ std::string foundLabel(std::string_view searchedFolder) {
 
 std::string foundStatus(std::size_t count) { return std::to_string(count) + "  Files Found  "; }
 
+std::string failed(std::string_view reason) {
+    std::string text = "\r\nThe search could not go on: ";
+    text += reason;
+    return text;
+}
+
 }  // namespace search_text
 
 std::string sizeText(std::uint64_t bytes, const NumberFormatter& numbers) {

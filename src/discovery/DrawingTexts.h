@@ -18,6 +18,8 @@ inline constexpr const char* NoFiles = "No Files Found. Try Again";
 std::string searching(std::string_view folder);
 std::string foundLabel(std::string_view searchedFolder);
 std::string foundStatus(std::size_t count);
+// A search that could not go on, with what stopped it.
+std::string failed(std::string_view reason);
 }  // namespace search_text
 
 // Size in KB: bytes / 1024 rounded to one decimal with halves to even, no

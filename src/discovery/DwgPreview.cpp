@@ -1,6 +1,9 @@
 #include "discovery/DwgPreview.h"
 
+#include <algorithm>
 #include <array>
+#include <set>
+#include <tuple>
 #include <cstring>
 
 #include "discovery/PreviewImage.h"
@@ -54,6 +57,18 @@ std::optional<std::vector<std::uint8_t>> readPayload(ByteSource& file, const Pre
     std::vector<std::uint8_t> payload(entry.size);
     if (!file.readAt(entry.start, payload)) return std::nullopt;
     return payload;
+}
+
+// The entry's first bytes pass the checks of its kind: a payload is read
+// only once its header is known to be usable.
+bool headerUsable(ByteSource& file, const PreviewEntry& entry, const PreviewLimits& limits) {
+    if (entry.size == 0 || entry.size > limits.maxPayloadBytes) return false;
+    if (!rangeInside(entry.start, entry.size, file.size())) return false;
+    const std::size_t wanted = entry.code == preview_code::Bitmap ? DibHeaderBytes : PngHeaderBytes;
+    std::vector<std::uint8_t> head(std::min<std::size_t>(wanted, entry.size));
+    if (!file.readAt(entry.start, head)) return false;
+    if (entry.code == preview_code::Bitmap) return parseDibHeader(head, entry.size, limits.maxDimension).has_value();
+    return parsePngHeader(head, limits.maxDimension).has_value();
 }
 
 std::optional<DwgPreview> bitmapPreview(std::vector<std::uint8_t> payload, const PreviewLimits& limits) {
@@ -121,9 +136,13 @@ DwgPreview readDwgPreview(ByteSource& file, const PreviewLimits& limits) {
     if (!entries) return {};
 
     std::optional<PreviewEntry> metafile;
+    // A directory may list one payload many times over: each is looked at once.
+    std::set<std::tuple<std::uint8_t, std::uint32_t, std::uint32_t>> tried;
     for (const auto& entry : *entries) {
         if (entry.code == preview_code::Metafile && !metafile) metafile = entry;
         if (entry.code != preview_code::Bitmap && entry.code != preview_code::Png) continue;
+        if (!tried.emplace(entry.code, entry.start, entry.size).second) continue;
+        if (!headerUsable(file, entry, limits)) continue;
         auto payload = readPayload(file, entry, limits);
         if (!payload) continue;
         auto preview = entry.code == preview_code::Bitmap ? bitmapPreview(std::move(*payload), limits)

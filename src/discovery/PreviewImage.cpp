@@ -41,9 +41,14 @@ std::optional<std::uint32_t> magnitude(std::int32_t value) {
 }  // namespace
 
 std::optional<DibLayout> parseDib(std::span<const std::uint8_t> dib, std::uint32_t maxDimension) {
-    if (dib.size() < InfoHeaderSize) return std::nullopt;
+    return parseDibHeader(dib, dib.size(), maxDimension);
+}
+
+std::optional<DibLayout> parseDibHeader(std::span<const std::uint8_t> dib, std::uint64_t dibSize,
+                                        std::uint32_t maxDimension) {
+    if (dib.size() < InfoHeaderSize || dibSize < dib.size()) return std::nullopt;
     const std::uint32_t headerSize = le32(dib, 0);
-    if (!knownHeaderSize(headerSize) || headerSize > dib.size()) return std::nullopt;
+    if (!knownHeaderSize(headerSize) || headerSize > dibSize) return std::nullopt;
 
     const auto width = static_cast<std::int32_t>(le32(dib, 4));
     const auto height = static_cast<std::int32_t>(le32(dib, 8));
@@ -62,7 +67,7 @@ std::optional<DibLayout> parseDib(std::span<const std::uint8_t> dib, std::uint32
         // A plain info header carries its three masks right after itself.
         const std::uint64_t masksAt = InfoHeaderSize;
         if (headerSize == InfoHeaderSize) paletteOffset += 12;
-        if (!rangeInside(masksAt, 12, dib.size())) return std::nullopt;
+        if (!rangeInside(masksAt, 12, dib.size())) return std::nullopt;  // the masks are among the first bytes
         const auto at = static_cast<std::size_t>(masksAt);
         if (le32(dib, at) != 0x00FF0000u || le32(dib, at + 4) != 0x0000FF00u || le32(dib, at + 8) != 0x000000FFu)
             return std::nullopt;
@@ -91,7 +96,7 @@ std::optional<DibLayout> parseDib(std::span<const std::uint8_t> dib, std::uint32
     layout.paletteEntries = paletteEntries;
     layout.pixelOffset = paletteOffset + std::uint64_t{paletteEntries} * 4;
     layout.stride = (std::uint64_t{layout.width} * bitCount + 31) / 32 * 4;
-    if (!rangeInside(layout.pixelOffset, layout.stride * layout.height, dib.size())) return std::nullopt;
+    if (!rangeInside(layout.pixelOffset, layout.stride * layout.height, dibSize)) return std::nullopt;
     return layout;
 }
 

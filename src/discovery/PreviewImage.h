@@ -33,7 +33,16 @@ struct DibLayout {
 // bit-field masks); anything else, or any field that does not fit the bytes,
 // gives nothing.
 std::optional<DibLayout> parseDib(std::span<const std::uint8_t> dib, std::uint32_t maxDimension);
+// The same checks from the first bytes of a bitmap of dibSize bytes alone
+// (DibHeaderBytes of them, or all when it is shorter), so that a bitmap is
+// refused before the rest of it is read.
+inline constexpr std::size_t DibHeaderBytes = 52;
+std::optional<DibLayout> parseDibHeader(std::span<const std::uint8_t> start, std::uint64_t dibSize,
+                                        std::uint32_t maxDimension);
 std::optional<BgraImage> decodeDib(std::span<const std::uint8_t> dib, std::uint32_t maxDimension);
+
+// The signature and IHDR chunk.
+inline constexpr std::size_t PngHeaderBytes = 33;
 
 struct PngHeader {
     std::uint32_t width = 0;

@@ -8,6 +8,11 @@
 
 namespace quillon::discovery {
 
+namespace {
+// A folder of many drawings still shows its rows as the search goes through it.
+constexpr std::size_t MaxRowsHeldBack = 256;
+}  // namespace
+
 struct SearchRunner::Job : SearchSink {
     std::atomic<bool> stop{false};
     std::atomic<bool> done{false};
@@ -16,28 +21,42 @@ struct SearchRunner::Job : SearchSink {
     bool dropped = false;   // guarded by mutex
     std::function<void()> wake;
     std::thread thread;
+    // The worker's own: rows not yet in the mailbox, and whether any have gone there.
+    std::vector<DrawingRow> heldBack;
+    bool rowsHandedOver = false;
 
-    // Runs fill under the lock and wakes the window when the mailbox was empty before.
+    // Runs fill under the lock, together with the rows held back. The window
+    // is woken for the first rows, so they show at once, and for the end;
+    // in between it looks at its own steady pace.
     template <class Fill>
-    void post(Fill&& fill) {
-        bool wasEmpty = false;
+    void post(Fill&& fill, bool wakeWindow) {
+        const bool firstRows = !rowsHandedOver && !heldBack.empty();
         {
             std::lock_guard lock(mutex);
             if (dropped) return;
-            wasEmpty = pending.empty();
+            if (pending.rows.empty()) {
+                pending.rows.swap(heldBack);
+            } else {
+                pending.rows.insert(pending.rows.end(), std::make_move_iterator(heldBack.begin()),
+                                    std::make_move_iterator(heldBack.end()));
+            }
             fill(pending);
         }
-        if (wasEmpty && wake) wake();
+        heldBack.clear();
+        rowsHandedOver = rowsHandedOver || firstRows;
+        if ((wakeWindow || firstRows) && wake) wake();
     }
 
     void addRow(DrawingRow row) override {
-        post([&](SearchUpdates& u) { u.rows.push_back(std::move(row)); });
+        heldBack.push_back(std::move(row));
+        if (heldBack.size() >= MaxRowsHeldBack) post([](SearchUpdates&) {}, false);
     }
+    // The status changes as each folder starts: the rows of the folder before go with it.
     void setStatus(const std::string& text) override {
-        post([&](SearchUpdates& u) { u.status = text; });
+        post([&](SearchUpdates& u) { u.status = text; }, false);
     }
     void setLabel(const std::string& text) override {
-        post([&](SearchUpdates& u) { u.label = text; });
+        post([&](SearchUpdates& u) { u.label = text; }, false);
     }
 
     void run(const SearchServices& services, const SearchRequest& request) {
@@ -50,7 +69,13 @@ struct SearchRunner::Job : SearchSink {
         } catch (...) {
             summary.failure = "unknown failure";
         }
-        post([&](SearchUpdates& u) { u.finished = summary; });
+        post(
+            [&](SearchUpdates& u) {
+                // Status would otherwise keep naming the folder the search was in.
+                if (!summary.failure.empty()) u.status = search_text::failed(summary.failure);
+                u.finished = summary;
+            },
+            true);
         done = true;
     }
 };
@@ -66,6 +91,18 @@ SearchRunner::~SearchRunner() {
 }
 
 void SearchRunner::start(SearchRequest request) {
+    abandon();
+
+    current_ = std::make_unique<Job>();
+    current_->wake = wake_;
+    Job* job = current_.get();
+    // The job outlives its thread: it is joined before it is destroyed.
+    job->thread =
+        std::thread([job, services = services_, request = std::move(request)] { job->run(services, request); });
+    running_ = true;
+}
+
+void SearchRunner::abandon() {
     if (current_) {
         current_->stop = true;
         {
@@ -75,15 +112,8 @@ void SearchRunner::start(SearchRequest request) {
         }
         retired_.push_back(std::move(current_));
     }
+    running_ = false;
     reapFinished();
-
-    current_ = std::make_unique<Job>();
-    current_->wake = wake_;
-    Job* job = current_.get();
-    // The job outlives its thread: it is joined before it is destroyed.
-    job->thread =
-        std::thread([job, services = services_, request = std::move(request)] { job->run(services, request); });
-    running_ = true;
 }
 
 void SearchRunner::requestStop() {

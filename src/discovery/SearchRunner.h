@@ -21,11 +21,12 @@ struct SearchUpdates {
 };
 
 // Runs searches on a worker thread so the window keeps painting and the stop
-// button is delivered. The worker collects its results in a mailbox and calls
-// wake (from the worker thread) whenever the mailbox turns non-empty; the
-// window then calls takeUpdates on its own thread, typically in answer to a
-// message that wake posted. Starting a new search stops the running one and
-// drops whatever it still produces.
+// button is delivered. The worker collects its results in a mailbox, a
+// folder's rows at a time, and calls wake (from the worker thread) when the
+// first rows are there and when the search has ended; the window calls
+// takeUpdates on its own thread in answer to a message that wake posted, and
+// at a steady pace of its own while the search runs. Starting a new search
+// stops the running one and drops whatever it still produces.
 class SearchRunner {
 public:
     SearchRunner(SearchServices services, std::function<void()> wake);
@@ -36,6 +37,8 @@ public:
     SearchRunner& operator=(const SearchRunner&) = delete;
 
     void start(SearchRequest request);
+    // Stops the search and drops whatever it still produces: it ends now, for the window.
+    void abandon();
     // The stop button: the whole search ends after the entry in hand.
     void requestStop();
     // From start until takeUpdates has handed over the search's end.

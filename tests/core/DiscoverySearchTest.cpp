@@ -5,7 +5,10 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <functional>
 #include <vector>
 
 #include "discovery/DrawingSearch.h"
@@ -217,6 +220,8 @@ TEST_F(DrawingSearchTest, StopEndsTheWholeSearchAfterTheFileInHand) {
 class GatedFileSystem : public MemoryFileSystem {
 public:
     std::optional<std::vector<DirEntry>> list(const std::string& path) override {
+        if (path == failing_) throw std::runtime_error("the share went away");
+        if (gate_ && gate_(path)) return MemoryFileSystem::list(path);
         std::unique_lock lock(mutex_);
         ++waiting_;
         changed_.notify_all();
@@ -232,12 +237,33 @@ public:
         open_ = true;
         changed_.notify_all();
     }
+    void failOn(std::string path) { failing_ = std::move(path); }
+    // Listings for which pass answers true go through without waiting.
+    void letThrough(std::function<bool(const std::string&)> pass) { gate_ = std::move(pass); }
 
 private:
+    std::string failing_;
+    std::function<bool(const std::string&)> gate_;
     std::mutex mutex_;
     std::condition_variable changed_;
     int waiting_ = 0;
     bool open_ = false;
+};
+
+// Lets every listing through except the one of folder, which waits for open.
+class FileSystemGate {
+public:
+    FileSystemGate(GatedFileSystem& fs, std::string folder) : fs_(fs) {
+        fs_.letThrough([folder = std::move(folder)](const std::string& path) { return path != folder; });
+    }
+    bool waitUntilReached() {
+        fs_.waitForListing(1);
+        return true;
+    }
+    void open() { fs_.open(); }
+
+private:
+    GatedFileSystem& fs_;
 };
 
 class SearchRunnerTest : public ::testing::Test {
@@ -302,6 +328,50 @@ TEST_F(SearchRunnerTest, StopWhileAFolderIsBeingReadEndsTheSearch) {
     ASSERT_TRUE(all.finished);
     EXPECT_TRUE(all.finished->stopped);
     EXPECT_EQ(all.rows.size(), 1u);
+}
+
+// The rows of the first folder show while the search is still in the next one.
+TEST_F(SearchRunnerTest, TheFirstFoldersRowsArriveBeforeTheSearchGoesOn) {
+    fs.add("C:\\First\\", {file("a.dwg"), file("b.dwg"), folder("Slow")});
+    fs.add("C:\\First\\Slow\\", {file("c.dwg")});
+    FileSystemGate gate(fs, "C:\\First\\Slow\\");
+    runner.start({"C:\\First", "*.DWG", true});
+    ASSERT_TRUE(gate.waitUntilReached());
+    EXPECT_GE(wakes.load(), 1) << "the window was not woken for the first rows";
+    const auto early = runner.takeUpdates();
+    EXPECT_EQ(early.rows.size(), 2u);
+    EXPECT_FALSE(early.finished);
+    gate.open();
+    const auto rest = collect();
+    ASSERT_TRUE(rest.finished);
+    ASSERT_EQ(rest.rows.size(), 1u);
+    EXPECT_EQ(rest.rows[0].name, "c.dwg");
+}
+
+TEST_F(SearchRunnerTest, ASearchThatFailsSaysSoInStatusAndEnds) {
+    fs.add("C:\\F\\", {file("a.dwg"), folder("Bad")});
+    fs.failOn("C:\\F\\Bad\\");
+    fs.open();
+    runner.start({"C:\\F", "*.DWG", true});
+    const auto all = collect();
+    ASSERT_TRUE(all.finished);
+    EXPECT_EQ(all.finished->failure, "the share went away");
+    EXPECT_EQ(all.status, "\r\nThe search could not go on: the share went away");
+    EXPECT_EQ(all.rows.size(), 1u);
+    EXPECT_FALSE(runner.running());
+}
+
+// A virtual item chosen in the folder tree: nothing more of the search arrives.
+TEST_F(SearchRunnerTest, AnAbandonedSearchDeliversNothingMore) {
+    fs.add("C:\\A\\", {file("a.dwg"), folder("Sub")});
+    fs.add("C:\\A\\Sub\\", {file("b.dwg")});
+    runner.start({"C:\\A", "*.DWG", true});
+    fs.waitForListing(1);
+    runner.abandon();
+    EXPECT_FALSE(runner.running());
+    fs.open();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(runner.takeUpdates().empty());
 }
 
 }  // namespace

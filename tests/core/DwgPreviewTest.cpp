@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -350,6 +351,42 @@ TEST_F(DwgPreviewHostile, PayloadsAboveTheLimitAreNotRead) {
     PreviewLimits narrow;
     narrow.maxDimension = 100;
     EXPECT_EQ(readDwgPreview(sample, narrow).kind, PreviewKind::None);
+}
+
+// A file of the given size whose bytes after head are all zero, counting what is read of it.
+class SparseFile : public ByteSource {
+public:
+    SparseFile(Bytes head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
+    std::uint64_t size() const override { return size_; }
+    bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        if (!rangeInside(offset, out.size(), size_)) return false;
+        bytesRead += out.size();
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = offset + i < head_.size() ? head_[static_cast<std::size_t>(offset + i)] : 0;
+        return true;
+    }
+    std::uint64_t bytesRead = 0;
+
+private:
+    Bytes head_;
+    std::uint64_t size_;
+};
+
+// 255 entries that all lead to one large payload whose header is no bitmap's
+// and no PNG's: the payload is never read, let alone 255 times.
+TEST(DwgPreviewLargeFiles, AllEntriesLeadingToOneRefusedPayloadReadOnlyItsHeaderOnce) {
+    Bytes head = makeDrawing(std::vector<std::pair<std::uint8_t, Bytes>>(255, {preview_code::Bitmap, Bytes{}}));
+    const std::uint32_t payloadAt = static_cast<std::uint32_t>(head.size());
+    const std::uint32_t payloadSize = 64u << 20;
+    const std::size_t table = le32(head, 0x0D) + 16 + 4 + 1;
+    for (std::size_t i = 0; i < 255; ++i) {
+        head[table + i * 9] = i % 2 ? preview_code::Png : preview_code::Bitmap;
+        putLe32(head, table + i * 9 + 1, payloadAt);
+        putLe32(head, table + i * 9 + 5, payloadSize);
+    }
+    SparseFile file(head, std::uint64_t{payloadAt} + payloadSize);
+    EXPECT_EQ(readDwgPreview(file).kind, PreviewKind::None);
+    EXPECT_LT(file.bytesRead, 64u << 10) << "bytes read of a " << (payloadSize >> 20) << " MiB payload";
 }
 
 TEST_F(DwgPreviewHostile, RandomDamageToTheSectionNeverReadsOutOfBounds) {

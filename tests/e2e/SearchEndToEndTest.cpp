@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -489,6 +491,124 @@ TEST_F(SearchEndToEnd, FocusingARowShowsItsDrawingsPreview) {
     expectPicture(L"Site Plan.dwg");
 
     closeProgram(program, main);
+}
+
+// A tree whose search with sub-folders takes a while: 2,001 drawings in 1,101 folders.
+class LongSearch {
+public:
+    explicit LongSearch(const wintest::TempFolder& scratch) : tree_(L"C:\\Quillon long search test") {
+        tree_.drawing(L"Index.dwg", "AC1015");
+        filled_ = tree_.startFilling(100, 10, 2, scratch);
+    }
+    const fs::path& root() const { return tree_.root(); }
+    // The program's main window once it is ready and the tree is made; nullptr (a failure) otherwise.
+    HWND startProgram(ProgramUnderTest& program) const {
+        HWND main = program.waitUntilReady();
+        if (!main) ADD_FAILURE() << "the program did not start";
+        if (!filled_()) ADD_FAILURE() << "the tree was not made";
+        return main && !::testing::Test::HasFailure() ? main : nullptr;
+    }
+
+private:
+    DrawingTree tree_;
+    std::function<bool()> filled_;
+};
+
+// The program on the long tree, its own folder listed, sub-folders not yet included.
+class LongSearchEndToEnd : public SearchEndToEnd {
+protected:
+    std::optional<LongSearch> search;
+    std::optional<ProgramUnderTest> program;
+    HWND main = nullptr;
+    std::optional<GuiDriver> gui;
+
+    void SetUp() override {
+        SearchEndToEnd::SetUp();
+        search.emplace(scratch);
+        program.emplace();
+        main = search->startProgram(*program);
+        ASSERT_NE(main, nullptr);
+        gui.emplace(main, 10s);
+        EXPECT_EQ(listFolder(*gui, search->root()), foundStatus(1));
+    }
+    void TearDown() override {
+        if (main) closeProgram(*program, main);
+        gui.reset();
+        program.reset();
+        search.reset();
+        SearchEndToEnd::TearDown();
+    }
+};
+
+// The item of the folder tree just below its root on the way to the selection: the computer, no folder.
+HTREEITEM computerItem(HWND tree) {
+    const auto root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    while (item) {
+        const auto parent =
+            reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+        if (parent == root) return item;
+        item = parent;
+    }
+    return nullptr;
+}
+
+// Choosing an item of the tree that is no folder while a search runs: the
+// search is dropped, nothing of it lands in the emptied list, and the texts
+// no longer name its folder.
+TEST_F(LongSearchEndToEnd, AVirtualItemChosenDuringASearchDropsItAndSaysNoFolderIsListed) {
+    HWND tree = FindWindowExW(GetDlgItem(main, ids::PicBrowse), nullptr, L"SysTreeView32", nullptr);
+    ASSERT_NE(tree, nullptr);
+    const HTREEITEM computer = computerItem(tree);
+    ASSERT_NE(computer, nullptr) << "no item below the tree's root";
+
+    gui->setChecked(ids::Check1, true);
+    const auto started = std::chrono::steady_clock::now();
+    while (gui->listCount() <= 1 && std::chrono::steady_clock::now() - started < 10s) Sleep(2);
+    ASSERT_TRUE(gui->text(ids::Status).starts_with(L"Searching ... ")) << "the search ended too soon to test";
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(computer));
+
+    EXPECT_EQ(gui->listCount(), 0);
+    Sleep(500);
+    EXPECT_EQ(gui->listCount(), 0) << "rows of the dropped search came in";
+    EXPECT_EQ(gui->text(ids::Label1), L"No folder is listed.");
+    EXPECT_EQ(gui->text(ids::Status),
+              L"\r\nClick \"Select a Folder\" Button or use the Directroy list to Select your drawing's Folder.");
+}
+
+// The cursor the program shows, as its window's thread set it last; only
+// comparable with other answers of the same program.
+HCURSOR shownCursor() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
+// The busy cursor stays while the search runs, whatever the mouse does, and goes when it ends.
+TEST_F(LongSearchEndToEnd, TheBusyCursorStaysForTheWholeSearch) {
+    // The cursor shown is the foreground window's.
+    SetForegroundWindow(main);
+    HWND list = gui->control(ids::ListView1);
+    // What a mouse move over the list asks the window.
+    auto moveOverList = [&] {
+        SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    moveOverList();
+    const HCURSOR idle = shownCursor();
+
+    gui->setChecked(ids::Check1, true);
+    const HCURSOR busy = shownCursor();
+    ASSERT_TRUE(gui->text(ids::Status).starts_with(L"Searching ... ")) << "the search ended too soon to test";
+    EXPECT_NE(busy, idle) << "no busy cursor when the search started";
+    moveOverList();
+    const HCURSOR afterMove = shownCursor();
+    const bool stillRunning = gui->text(ids::Status).starts_with(L"Searching ... ");
+    EXPECT_EQ(afterMove, busy) << "a mouse move took the busy cursor away";
+    EXPECT_TRUE(stillRunning) << "the search ended too soon to test";
+
+    ASSERT_TRUE(gui->waitForSearchEnd());
+    moveOverList();
+    EXPECT_EQ(shownCursor(), idle) << "the busy cursor stayed after the search";
 }
 
 }  // namespace

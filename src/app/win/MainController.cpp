@@ -50,6 +50,11 @@ constexpr auto kAnnounceCallAfter = std::chrono::seconds(3);
 // Leaving Quillon waits this long for a call in progress before asking.
 constexpr auto kExitWaitBeforeAsking = std::chrono::seconds(5);
 constexpr const char* kLostTitle = "AutoCAD Not Responding";
+// While a search runs the list takes its rows at this steady pace, not row by row.
+constexpr UINT_PTR kSearchPaceTimer = 0x5153;
+constexpr UINT kSearchPaceMs = 40;
+constexpr wchar_t kStartHint[] =
+    L"\r\nClick \"Select a Folder\" Button or use the Directroy list to Select your drawing's Folder.";
 // WM_COPYDATA tag of a folder another program asks Quillon to list.
 constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 
@@ -157,8 +162,7 @@ bool MainController::start() {
     window_.statusBar().embedProgress(progress, 1, 3, window_.dpi());
     SendMessageW(progress, PBM_SETPOS, 0, 0);
 
-    window_.setText(ids::Status, L"\r\nClick \"Select a Folder\" Button or use the Directroy list to Select your "
-                                 L"drawing's Folder.");
+    window_.setText(ids::Status, kStartHint);
     window_.enable(ids::Command2, false);
     helpFile_ = win::toWide(base::addBackslash(base::folderOf(program)) + "help.chm");
 
@@ -354,11 +358,17 @@ void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
     if (path) {
         pathChange(win::toUtf8(*path));
     } else {
-        // A virtual item (Control Panel, Network) holds no drawings: an empty list, no error.
-        search_->requestStop();
+        // A virtual item (Control Panel, Network) holds no drawings: an empty
+        // list, no error. A search still running is dropped with all it would
+        // still deliver, and the texts no longer name its folder.
+        search_->abandon();
+        endSearch();
         listView_->clear();
         window_.preview().setDrawing({});
+        window_.setPreviewTip(L"");
         window_.enable(ids::Command2, false);
+        window_.setText(ids::Label1, L"No folder is listed.");
+        window_.setText(ids::Status, kStartHint);
     }
     if (!treeReady_) {
         treeReady_ = true;
@@ -401,6 +411,7 @@ void MainController::searchAgain(SearchCause cause) {
     setStatus(discovery::search_text::searching(currentFolder_.empty() ? "" : base::addBackslash(currentFolder_)));
     bool subfolders = SendMessageW(window_.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
     search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
+    SetTimer(window_.hwnd(), kSearchPaceTimer, kSearchPaceMs, nullptr);
 }
 
 void MainController::onControlKeyDown(int id, WPARAM key) {
@@ -421,11 +432,29 @@ void MainController::takeSearchUpdates() {
     if (updates.finished) {
         if (listView_->size() > 0) window_.enable(ids::Command2, true);
         if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
-        sortWhenSearchEnds_ = false;
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        endSearch();
         // An unattended job's folder is listed: its run starts now.
         if (std::exchange(runWhenListed_, false)) startRun(plotting::RunKind::AllListed);
     }
+}
+
+void MainController::endSearch() {
+    KillTimer(window_.hwnd(), kSearchPaceTimer);
+    sortWhenSearchEnds_ = false;
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void MainController::onTimer(UINT_PTR id) {
+    if (id == kSearchPaceTimer) takeSearchUpdates();
+}
+
+bool MainController::onSetCursor(HWND over, int hitTest) {
+    // The busy cursor stays for the whole search, whatever the mouse does;
+    // Stop keeps the arrow, since it is the one thing to click meanwhile.
+    if (!search_ || !search_->running() || hitTest != HTCLIENT) return false;
+    if (over == window_.control(ids::CmdAction)) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return true;
 }
 
 void MainController::stopPressed() {

@@ -66,6 +66,8 @@ public:
     void onDestroyed() override;
     void onAppMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool onCopyData(const COPYDATASTRUCT& data) override;
+    void onTimer(UINT_PTR id) override;
+    bool onSetCursor(HWND over, int hitTest) override;
     void onControlKeyDown(int id, WPARAM key) override;
     void onClockTick() override;
 
@@ -89,6 +91,8 @@ private:
     enum class SearchCause { FolderChange, CheckBoxClick, CheckBoxEnter };
     void searchAgain(SearchCause cause);
     void takeSearchUpdates();
+    // The list and the texts once no search runs any more.
+    void endSearch();
     void stopPressed();
     void fillPlotListsIfEmpty();
     void plotBoxEvent(int id, const std::string& text);

@@ -323,8 +323,14 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kClockTimer) {
                 statusBar_.updateClock();
                 shell_.onClockTick();
+            } else {
+                shell_.onTimer(wParam);
             }
             return 0;
+        case WM_SETCURSOR:
+            // Controls pass the question up to their parent first, so this answers for the whole window.
+            if (shell_.onSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
+            break;
         case WM_RBUTTONDOWN: onContextClick(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
         case WM_COMMAND: shell_.onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
         case kControlKeyDown: shell_.onControlKeyDown(static_cast<int>(wParam), static_cast<WPARAM>(lParam)); return 0;

@@ -24,6 +24,10 @@ public:
     virtual bool onCopyData(const COPYDATASTRUCT& data) = 0;
     // Once a second, with the status bar's clock.
     virtual void onClockTick() {}
+    // A timer the program set on the window (SetTimer with its own id).
+    virtual void onTimer(UINT_PTR id) = 0;
+    // WM_SETCURSOR for the window or a control of it (over); true when the program set the cursor.
+    virtual bool onSetCursor(HWND over, int hitTest) = 0;
 };
 
 }  // namespace quillon::app

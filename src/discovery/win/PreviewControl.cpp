@@ -71,6 +71,7 @@ struct PreviewControl::Shared {
     std::uint64_t busyWith = 0;  // the generation being read, 0 when idle
     std::optional<std::pair<std::uint64_t, BgraImage>> result;
     win::UniqueHandle workerThread;  // for cancelling a read that is no longer wanted
+    Loader loader;
 
     void run();
     static BgraImage load(IWICImagingFactory* factory, const std::string& path);
@@ -111,7 +112,14 @@ void PreviewControl::Shared::run() {
                 request.reset();
                 busyWith = job.first;
             }
-            BgraImage image = load(factory.Get(), job.second);
+            BgraImage image;
+            try {
+                image = loader ? loader(job.second) : load(factory.Get(), job.second);
+            } catch (...) {
+                // Whatever fails in one drawing (memory for a large picture) leaves
+                // the box empty; it must not end the program or this thread.
+                image = {};
+            }
             HWND notify = nullptr;
             {
                 std::lock_guard lock(mutex);
@@ -126,7 +134,9 @@ void PreviewControl::Shared::run() {
     if (SUCCEEDED(com)) CoUninitialize();
 }
 
-PreviewControl::PreviewControl() : shared_(std::make_shared<Shared>()) {}
+PreviewControl::PreviewControl(Loader loader) : shared_(std::make_shared<Shared>()) {
+    shared_->loader = std::move(loader);
+}
 
 PreviewControl::~PreviewControl() {
     {

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 
+#include "discovery/PreviewImage.h"
 #include "win/BaseWindow.h"
 #include "win/UniqueResource.h"
 
@@ -19,7 +21,11 @@ namespace quillon::discovery {
 // late result for an older drawing is dropped.
 class PreviewControl : public win::BaseWindow {
 public:
-    PreviewControl();
+    // The picture of a drawing file, read on the worker thread; empty when it has none.
+    using Loader = std::function<BgraImage(const std::string& fullPath)>;
+
+    // Without a loader, the picture the drawing file carries.
+    explicit PreviewControl(Loader loader = {});
     ~PreviewControl() override;
 
     // Creates the box as a child of parent; bounds are in parent client coordinates.

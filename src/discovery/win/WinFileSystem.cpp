@@ -10,27 +10,26 @@ namespace quillon::discovery {
 
 namespace {
 
-std::int64_t ticks(const FILETIME& time) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-}
-
-bool isLink(const WIN32_FIND_DATAW& data) {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+bool isLink(const FILE_ID_BOTH_DIR_INFO& info) {
+    if (!(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
     // Junctions and symbolic links are name surrogates; cloud placeholders and
     // deduplicated files are reparse points too but hold their own contents.
-    // An unreported tag is taken for a link, the safe side for a search.
-    return data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0);
+    // A reparse point's listing carries its tag where other entries have their
+    // extended attributes' size; an unreported tag is taken for a link, the
+    // safe side for a search.
+    return info.EaSize == 0 || IsReparseTagNameSurrogate(info.EaSize);
 }
 
-base::DirEntry entryFrom(const WIN32_FIND_DATAW& data) {
+base::DirEntry entryFrom(const FILE_ID_BOTH_DIR_INFO& info, std::wstring_view name) {
     base::DirEntry entry;
-    entry.name = win::toUtf8(data.cFileName);
-    entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.isReparsePoint = isLink(data);
-    entry.hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-    entry.system = (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
-    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    entry.lastWriteTime = ticks(data.ftLastWriteTime);
+    entry.name = win::toUtf8(name);
+    entry.isDirectory = (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isReparsePoint = isLink(info);
+    entry.hidden = (info.FileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    entry.system = (info.FileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+    entry.size = static_cast<std::uint64_t>(info.EndOfFile.QuadPart);
+    entry.lastWriteTime = info.LastWriteTime.QuadPart;
+    entry.fileId = static_cast<std::uint64_t>(info.FileId.QuadPart);
     return entry;
 }
 
@@ -43,26 +42,35 @@ std::wstring withoutTrailingBackslash(std::wstring path) {
 }  // namespace
 
 std::optional<std::vector<base::DirEntry>> WinFileSystem::list(const std::string& folder) {
-    std::wstring pattern = extendedLengthPath(folder);
-    if (!pattern.ends_with(L'\\')) pattern += L'\\';
-    pattern += L'*';
-
-    WIN32_FIND_DATAW data{};
-    // Basic information leaves out the 8.3 names, which nothing here looks at.
-    win::UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                                FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) {
-        // A drive root has no "." entry, so an empty one reports no match at all.
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) return std::vector<base::DirEntry>{};
-        return std::nullopt;
-    }
+    const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
+    // Listing through the folder's handle gives each entry's file index too,
+    // so the search knows a sub-folder's identity without opening it (asking
+    // a folder for its identity costs more than listing it).
+    win::UniqueFileHandle handle(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return std::nullopt;
+    // A large buffer fetches a folder's entries in few calls, as a large fetch does.
+    std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));
+    const auto bytes = static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t));
     std::vector<base::DirEntry> entries;
-    do {
-        const std::wstring_view name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        entries.push_back(entryFrom(data));
-    } while (FindNextFileW(find.get(), &data));
-    // A listing cut short (a share going away mid-way) still yields what it found.
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    bool first = true;
+    while (GetFileInformationByHandleEx(handle.get(), kind, buffer.data(), bytes)) {
+        kind = FileIdBothDirectoryInfo;
+        first = false;
+        const auto* at = reinterpret_cast<const unsigned char*>(buffer.data());
+        for (;;) {
+            const auto& info = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            const std::wstring_view name(info.FileName, info.FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") entries.push_back(entryFrom(info, name));
+            if (info.NextEntryOffset == 0) break;
+            at += info.NextEntryOffset;
+        }
+    }
+    // An empty folder (a drive root has no "." entry) has nothing to fetch at
+    // all; a listing cut short later (a share going away) still yields what it found.
+    if (first && GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
     return entries;
 }
 

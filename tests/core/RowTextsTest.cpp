@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "base/FileSystem.h"
+#include "discovery/DrawingTexts.h"
+#include "discovery/RowTexts.h"
+
+namespace quillon::discovery {
+namespace {
+
+// Central European time: an hour ahead of UTC, two in summer, the change at
+// 01:00 UTC on the days given; times outside 1601..9999 cannot be converted.
+class SummerTimeFormatter : public DateTimeFormatter {
+public:
+    SummerTimeFormatter(std::int64_t summerStarts, std::int64_t summerEnds) : starts_(summerStarts), ends_(summerEnds) {}
+    std::optional<LocalTime> toLocal(std::int64_t fileTimeUtc) const override {
+        if (fileTimeUtc < 0 || fileTimeUtc >= fileTimeFromUtc({10000, 1, 1, 0, 0, 0})) return std::nullopt;
+        const bool summer = fileTimeUtc >= starts_ && fileTimeUtc < ends_;
+        return utcFromFileTime(fileTimeUtc + (summer ? 2 : 1) * 36'000'000'000LL);
+    }
+    std::string shortDate(const LocalTime& time) const override { return plain_.shortDate(time); }
+    std::string longTime(const LocalTime& time) const override { return plain_.longTime(time); }
+
+private:
+    std::int64_t starts_;
+    std::int64_t ends_;
+    FixedDateTimeFormatter plain_;
+};
+
+class NoFiles : public base::FileSystem {
+public:
+    std::optional<std::vector<base::DirEntry>> list(const std::string&) override { return std::nullopt; }
+    std::optional<base::FolderIdentity> identity(const std::string&) override { return std::nullopt; }
+    bool fileExists(const std::string&) override { return false; }
+};
+
+// The texts of one search are remembered by extension, day, second and week:
+// they must still be exactly what each file's own conversion gives, above
+// all around a change of the clocks.
+TEST(RowTexts, DatesAroundAChangeOfTheClocksAreThoseOfEachFilesOwnConversion) {
+    const std::int64_t starts = fileTimeFromUtc({2024, 3, 31, 1, 0, 0});
+    const std::int64_t ends = fileTimeFromUtc({2024, 10, 27, 1, 0, 0});
+    const SummerTimeFormatter dates(starts, ends);
+    NoFiles files;
+    FixedNumberFormatter numbers;
+    FixedFileTypeNames types;
+    const SearchServices services{files, numbers, dates, types};
+    RowTexts texts(services);
+    constexpr std::int64_t Step = (7 * 60 + 13) * 10'000'000LL;  // 7 min 13 s
+    for (const std::int64_t change : {starts, ends}) {
+        for (std::int64_t t = change - 3 * 864'000'000'000LL; t < change + 3 * 864'000'000'000LL; t += Step) {
+            ASSERT_EQ(texts.date(t), dateText(t, dates)) << t;
+        }
+        for (std::int64_t t = change - 20'000'000; t <= change + 20'000'000; t += 10'000'000)
+            ASSERT_EQ(texts.date(t), dateText(t, dates)) << t;
+    }
+    // Back and forth across the year, and the ends of what can be converted.
+    for (const std::int64_t t : {ends + 5, starts - 5, fileTimeFromUtc({2024, 7, 1, 0, 0, 0}) - std::int64_t{72'000'000'000},
+                                 std::int64_t{0}, std::int64_t{-1}, fileTimeFromUtc({9999, 12, 31, 23, 59, 59})})
+        EXPECT_EQ(texts.date(t), dateText(t, dates)) << t;
+}
+
+TEST(RowTexts, TheTypeOfEachExtensionAsTheSystemNamesIt) {
+    NoFiles files;
+    FixedNumberFormatter numbers;
+    FixedDateTimeFormatter dates;
+    FixedFileTypeNames types;
+    RowTexts texts(SearchServices{files, numbers, dates, types});
+    EXPECT_EQ(texts.type("a.dwg"), "DWG File");
+    EXPECT_EQ(texts.type("b.bak"), "BAK File");
+    EXPECT_EQ(texts.type("c.DWG"), "DWG File");
+    EXPECT_EQ(texts.type("plain"), "File");
+    EXPECT_EQ(texts.type("d.dwg"), "DWG File");
+}
+
+}  // namespace
+}  // namespace quillon::discovery
