@@ -23,7 +23,7 @@ public:
     std::string date(std::int64_t fileTimeUtc);
 
 private:
-    const SearchServices& services_;
+    SearchServices services_;  // a copy: it holds only references, and the caller's may be a temporary
     LocalTimeCache localTimes_;
     std::unordered_map<std::string, std::string> types_;  // by the extension with its dot, as written
     std::unordered_map<std::int64_t, std::string> days_;  // year, month and day packed

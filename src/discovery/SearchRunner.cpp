@@ -33,7 +33,10 @@ struct SearchRunner::Job : SearchSink {
         const bool firstRows = !rowsHandedOver && !heldBack.empty();
         {
             std::lock_guard lock(mutex);
-            if (dropped) return;
+            if (dropped) {
+                heldBack.clear();
+                return;
+            }
             if (pending.rows.empty()) {
                 pending.rows.swap(heldBack);
             } else {
