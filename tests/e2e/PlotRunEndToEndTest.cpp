@@ -621,6 +621,8 @@ TEST_F(PlotRunEndToEnd, SortingNeverChangesTheSelectionAndARunOfTheSelectionPlot
     EXPECT_EQ(gui.selectedNames(), (std::vector<std::wstring>{L"A.dwg", L"D.dwg"}))
         << "a sort brought back a row deselected since the last one";
 
+    // A Stop pressed while nothing runs must not end the next run before it starts.
+    gui.pressStop();
     // The run starts from the bottom row, D; while it opens, the user selects every row.
     gui.startRun(ids::MnuPrintMultiple);
     Sleep(300);
