@@ -31,7 +31,6 @@ public:
     Verdict check(const CallMonitor::Snapshot& call, Clock::time_point now);
 
     void setLimit(Clock::duration limit) { limit_ = limit; }
-    Clock::duration limit() const { return limit_; }
 
     // "12 s", "3 min 5 s"
     static std::string durationText(Clock::duration waited);

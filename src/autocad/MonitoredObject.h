@@ -26,8 +26,6 @@ public:
     std::vector<automation::ObjectPtr> enumerate() override;
     bool sameObject(const AutoObject& other) const override;
 
-    const automation::ObjectPtr& inner() const { return inner_; }
-
 private:
     template <class Fn>
     decltype(auto) monitored(std::string_view member, Fn&& fn);

@@ -79,7 +79,8 @@ PlotJobSpec readPlotJob(const std::string& content) {
 }
 
 std::string writePlotJob(const PlotJobSpec& job) {
-    json out = json::object();
+    // Fields in the order a reader expects them, not sorted by name.
+    nlohmann::ordered_json out;
     if (job.folder) {
         out["folder"] = *job.folder;
         out["subfolders"] = job.subfolders;
@@ -91,11 +92,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     out["paper"] = job.paper;
     out["plotStyleTable"] = job.plotStyleTable;
     out["copies"] = job.copies;
-    // Kept in insertion order, which is the order a reader expects.
-    nlohmann::ordered_json ordered;
-    for (const char* field : Fields)
-        if (out.contains(field)) ordered[field] = out[field];
-    return ordered.dump(2) + "\n";
+    return out.dump(2) + "\n";
 }
 
 std::optional<std::string> missingFromLists(const PlotJobSpec& job, const std::vector<std::string>& devices,

@@ -43,6 +43,4 @@ std::optional<std::string> missingFromLists(const PlotJobSpec& job, const std::v
                                             const std::vector<std::string>& papers,
                                             const std::vector<std::string>& styleTables);
 
-inline constexpr const char* PlotJobExtension = ".qjob";
-
 }  // namespace quillon::plotting

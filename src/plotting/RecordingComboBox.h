@@ -20,7 +20,6 @@ public:
     std::string itemText(std::size_t index) const override { return items_.at(index); }
 
     void replay(ComboBox& box) const;
-    bool empty() const { return steps_.empty(); }
 
 private:
     enum class Op { Clear, SetText, AddItem };

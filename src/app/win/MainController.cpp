@@ -612,7 +612,6 @@ void MainController::setBusy(bool busy) {
 }
 
 void MainController::setStatus(const std::string& text) {
-    lastStatus_ = text;
     window_.setText(ids::Status, win::toWide(text));
     window_.repaintNow(ids::Status);
 }

@@ -197,7 +197,6 @@ private:
     bool cleanUpPosted_ = false;
     bool exitQuestionAsked_ = false;
     std::optional<autocad::CallMonitor::Clock::time_point> exitRequestedAt_;
-    std::string lastStatus_;
     // What the watchdog last wrote into Status, and the run's line it wrote under.
     std::wstring announced_;
     std::wstring announceBase_;
