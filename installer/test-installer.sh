@@ -35,8 +35,17 @@ reg_value() { # key, value name: the value's data, empty when absent
 }
 has_key() { run_wine reg query "$1" >/dev/null; }
 lacks_key() { ! has_key "$1"; }
-unix_path() { run_wine winepath -u "$1"; }
-win_env() { run_wine cmd /c echo "%$1%"; }
+# wine may print a warning first: the answer is the last line.
+unix_path() { run_wine winepath -u "$1" | tail -n 1; }
+win_env() { run_wine cmd /c echo "%$1%" | tail -n 1; }
+appears_within() { # seconds, path: true once the path is there
+  local i
+  for ((i = 0; i < $1 * 10; i++)); do
+    [ -s "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 gone_within() { # seconds, path: true once the path is gone
   local i
   for ((i = 0; i < $1 * 10; i++)); do
@@ -71,6 +80,11 @@ scenario() { # mode (CurrentUser|AllUsers), hive, other hive, start-menu folder,
     return
   fi
   run_wine reg add "$settings_key\\Settings" /v MainLeft /t REG_SZ /d 1200 /f >/dev/null
+  # Windows always has both Start-menu folders; a fresh wine prefix may not have
+  # made the all-users one yet, and the installer then falls back to the user's.
+  local menu
+  menu="$(unix_path "$programs")/Microsoft/Windows/Start Menu/Programs"
+  mkdir -p "$menu"
 
   check "the installer exits cleanly" run_wine "$setup" /S "/$mode"
   check "the uninstall entry is under $hive" has_key "$key"
@@ -89,8 +103,12 @@ scenario() { # mode (CurrentUser|AllUsers), hive, other hive, start-menu folder,
   check "help.chm is installed" test -s "$dir/help.chm"
   check "the uninstaller is installed" test -s "$dir/Uninstall.exe"
   local shortcut
-  shortcut="$(unix_path "$programs")/Microsoft/Windows/Start Menu/Programs/Quillon.lnk"
-  check "the Start-menu shortcut is there" test -s "$shortcut"
+  shortcut="$menu/Quillon.lnk"
+  check "the Start-menu shortcut is there" appears_within 5 "$shortcut"
+  if [ ! -s "$shortcut" ]; then
+    echo "     looked in $menu; Quillon.lnk files in the prefix:"
+    find "$WINEPREFIX/drive_c" -name Quillon.lnk 2>/dev/null | sed 's/^/       /'
+  fi
 
   echo "== $mode uninstall${extra:+ with $extra}"
   # The uninstaller runs from a copy in %TEMP% so it can remove itself; removing the folder is its last step.
