@@ -268,7 +268,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
 }
 
 std::optional<std::string> LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted) {
-    const std::string file = plotFiles_.claim(wanted);
+    const std::string file = plotFiles_->claim(wanted);
     if (!plot.plotToFile(file, setup_.printer)) return std::nullopt;
     if (file != wanted) report_.renamedPlotFiles.push_back(referenceFileName(file));
     return file;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,8 @@ public:
         : connection_(connection), xrefs_(xrefs), files_(files), messages_(messages), stopRequested_(stopRequested) {}
 
     void setSetup(const PlotSetup& setup) { setup_ = setup; }
+    // The plot file names of a run that several sessions plot together.
+    void sharePlotFiles(std::shared_ptr<PlotFileNames> names) { plotFiles_ = std::move(names); }
     const PlotSetup& setup() const { return setup_; }
 
     // Each starts with the connection's guard. Failures of the application
@@ -125,7 +128,7 @@ private:
     std::optional<autocad::CadLayouts> layouts_;
     std::vector<autocad::CadLayout> layoutQueue_;
     std::size_t nextLayout_ = 0;
-    PlotFileNames plotFiles_;
+    std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
 };
 
 }  // namespace quillon::plotting

@@ -23,6 +23,7 @@ std::size_t suffixPlace(const std::string& path) {
 }  // namespace
 
 std::string PlotFileNames::claim(const std::string& wanted) {
+    std::lock_guard<std::mutex> lock(mutex_);
     std::string path = wanted;
     const std::size_t place = suffixPlace(wanted);
     for (int n = 2; !taken_.insert(folded(path)).second; ++n)

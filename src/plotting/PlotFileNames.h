@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -9,12 +10,14 @@ namespace quillon::plotting {
 // overwrites an existing file without a word, so within a run no path is
 // given out twice: a path already given (ignoring case and separator style,
 // as Windows does) comes back with " (2)", " (3)", ... before its extension.
+// Sessions plotting side by side share one, so none overwrites another's file.
 class PlotFileNames {
 public:
     // The path to plot to for `wanted`, now taken for the rest of the run.
     std::string claim(const std::string& wanted);
 
 private:
+    std::mutex mutex_;
     std::set<std::string> taken_;
 };
 

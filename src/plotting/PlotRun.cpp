@@ -8,11 +8,9 @@ using automation::AutomationError;
 
 namespace {
 
-constexpr const char* LostTitle = "AutoCAD Not Responding";
-constexpr const char* TooManyTitle = "Too Many Drawings";
-constexpr const char* TooManyText =
-    "A plot run can take at most 32767 listed drawings.\r\n"
-    "List fewer drawings (a smaller folder, or without sub-folders) and start the run again.";
+using run_text::LostTitle;
+using run_text::TooManyText;
+using run_text::TooManyTitle;
 
 std::string errorText(const AutomationError& error) {
     return error.description().empty() ? error.what() : error.description();
@@ -25,16 +23,18 @@ std::string counted(int n, const char* one, const char* many) {
 }  // namespace
 
 PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSystem& files, PlotRunDisplay& display,
-                 PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup)
+                 PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup, RunShare* share)
     : kind_(kind),
       connection_(connection),
       display_(display),
       list_(list),
       stopRequested_(stopRequested),
       setup_(std::move(setup)),
+      share_(share),
       xrefs_(connection, files, stopRequested),
       plotter_(connection, xrefs_, files, display, stopRequested) {
     plotter_.setSetup(setup_);
+    if (share_) plotter_.sharePlotFiles(share_->plotFiles());
 }
 
 bool PlotRun::start() {
@@ -132,6 +132,14 @@ bool PlotRun::restartAfterLoss(const std::string& reason) {
 }
 
 void PlotRun::takeUpEntry() {
+    if (share_) {
+        if (stopRequested_.load()) return end(Ending::Stopped);
+        const auto next = share_->take();
+        if (!next) return end(stopRequested_.load() ? Ending::Stopped : Ending::Finished);
+        entry_ = static_cast<std::int16_t>(*next);
+        phase_ = Phase::Open;
+        return;
+    }
     if (entry_ < 1) {
         phase_ = Phase::AfterLoop;
         afterLoop();
@@ -234,6 +242,7 @@ void PlotRun::closeEntry() {
 }
 
 void PlotRun::endOfEntry() {
+    if (share_) return;
     if (kind_ == RunKind::AllDrawings) {
         display_.setPointer(Pointer::Normal);
         return;
@@ -245,7 +254,7 @@ void PlotRun::endOfEntry() {
 }
 
 void PlotRun::nextEntry() {
-    --entry_;
+    if (!share_) --entry_;
     phase_ = Phase::Entry;
 }
 
@@ -271,7 +280,10 @@ void PlotRun::loseApplication(const AutomationError& error) {
     restorePanel();
     display_.setProgress(0);
     // Without serverGone the guard could not connect at all and has told the user so already.
-    if (error.serverGone())
+    if (share_)
+        status("AutoCAD stopped responding while plotting " + strFileName_ + ": " + errorText(error) +
+               ". Its session has ended; the others go on.");
+    else if (error.serverGone())
         display_.showInformation(LostTitle, "AutoCAD stopped responding while plotting " + strFileName_ + ":\r\n" +
                                                 errorText(error) +
                                                 "\r\nThe run has ended. The next run connects to AutoCAD again.");
@@ -280,6 +292,7 @@ void PlotRun::loseApplication(const AutomationError& error) {
 
 void PlotRun::end(Ending ending) {
     ending_ = ending;
+    if (share_) return;
     const std::string line = summary();
     display_.setStatus(lastStatus_.empty() ? line : lastStatus_ + "\r\n" + line);
 }
@@ -287,28 +300,32 @@ void PlotRun::end(Ending ending) {
 void PlotRun::report(DrawingOutcome outcome) {
     outcome.started = drawingStarted_;
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - drawingClock_).count();
-    if (outcome.plotted()) {
-        ++tally_.plotted;
-        tally_.sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;
-        tally_.sheetsWithWarnings += outcome.layoutsWithWarnings;
-    } else if (outcome.kind == DrawingOutcome::Kind::Skipped) {
-        ++tally_.skipped;
-    } else {
-        ++tally_.failed;
-    }
+    tally_.add(outcome);
     display_.showOutcome(entry_, outcome);
 }
 
-std::string PlotRun::summary() const {
+void PlotRun::Tally::add(const DrawingOutcome& outcome) {
+    if (outcome.plotted()) {
+        ++plotted;
+        sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;
+        sheetsWithWarnings += outcome.layoutsWithWarnings;
+    } else if (outcome.kind == DrawingOutcome::Kind::Skipped) {
+        ++skipped;
+    } else {
+        ++failed;
+    }
+}
+
+std::string PlotRun::summaryText(Ending ending, const Tally& tally) {
     const char* lead = "Run finished: ";
-    if (ending_ == Ending::Stopped) lead = "Run stopped: ";
-    if (ending_ == Ending::ApplicationLost) lead = "Run ended, AutoCAD was lost: ";
+    if (ending == Ending::Stopped) lead = "Run stopped: ";
+    if (ending == Ending::ApplicationLost) lead = "Run ended, AutoCAD was lost: ";
     const std::string warned =
-        tally_.sheetsWithWarnings > 0 ? ", " + std::to_string(tally_.sheetsWithWarnings) + " with warnings" : "";
-    return lead + counted(tally_.plotted, "drawing", "drawings") + " plotted (" +
-           counted(tally_.sheets, "sheet", "sheets") + warned + "), " + std::to_string(tally_.skipped) + " skipped, " +
-           std::to_string(tally_.failed) + " failed." +
-           (tally_.restarts > 0 ? " AutoCAD was started again " + counted(tally_.restarts, "time", "times") + "." : "");
+        tally.sheetsWithWarnings > 0 ? ", " + std::to_string(tally.sheetsWithWarnings) + " with warnings" : "";
+    return lead + counted(tally.plotted, "drawing", "drawings") + " plotted (" +
+           counted(tally.sheets, "sheet", "sheets") + warned + "), " + std::to_string(tally.skipped) + " skipped, " +
+           std::to_string(tally.failed) + " failed." +
+           (tally.restarts > 0 ? " AutoCAD was started again " + counted(tally.restarts, "time", "times") + "." : "");
 }
 
 void PlotRun::status(const std::string& text) {

@@ -11,6 +11,7 @@
 #include "plotting/LayoutPlotter.h"
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/RunShare.h"
 #include "plotting/XrefReloader.h"
 
 namespace quillon::plotting {
@@ -24,6 +25,11 @@ inline constexpr const char* Ellipsis = " ...";
 inline constexpr const char* FilesFound = "  Files Found  ";
 inline constexpr const char* PrintingFolder = "Printing All Drawings in ";
 inline constexpr const char* Processing = "Processing ...";
+inline constexpr const char* LostTitle = "AutoCAD Not Responding";
+inline constexpr const char* TooManyTitle = "Too Many Drawings";
+inline constexpr const char* TooManyText =
+    "A plot run can take at most 32767 listed drawings.\r\n"
+    "List fewer drawings (a smaller folder, or without sub-folders) and start the run again.";
 }  // namespace run_text
 
 // The three plot runs: the "Print All &Drawing" button (Command2), "Print
@@ -47,12 +53,17 @@ enum class RunKind { AllListed, Selected, AllDrawings };
 // the run goes on with the next drawing, up to MaxRestarts times. Losing the
 // user's own application, or one restart too many, ends the run with a
 // message; the connection lets go of it, so the next run connects again.
+//
+// Given a RunShare, the run is one session of several: it plots the drawings
+// the share hands it, in that order, reports each drawing's outcome and its
+// own status lines, and leaves the progress bar, the pointer, the panel and
+// the run's summary to whoever shares the drawings out.
 class PlotRun {
 public:
     enum class Ending { Running, Refused, Finished, Stopped, ApplicationLost };
 
     PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSystem& files, PlotRunDisplay& display,
-            PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup);
+            PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup, RunShare* share = nullptr);
 
     // Validates the choices (telling the user what is missing) and prepares
     // the walk. False when the run is refused; nothing has been touched then.
@@ -74,10 +85,12 @@ public:
         int skipped = 0;
         int failed = 0;
         int restarts = 0;
+        void add(const DrawingOutcome& outcome);
     };
     const Tally& tally() const { return tally_; }
     // The one-line summary shown under the last status text at the end.
-    std::string summary() const;
+    std::string summary() const { return summaryText(ending_, tally_); }
+    static std::string summaryText(Ending ending, const Tally& tally);
 
     // A run's counters are 16-bit: longer lists are refused.
     static constexpr int MaxEntries = 32767;
@@ -119,6 +132,7 @@ private:
     PlotRunList& list_;
     const std::atomic<bool>& stopRequested_;
     PlotSetup setup_;
+    RunShare* share_;
     XrefReloader xrefs_;
     LayoutPlotter plotter_;
 

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "plotting/PlotRun.h"
+#include "plotting/PlotRunDisplay.h"
+#include "plotting/RunShare.h"
+
+namespace quillon::plotting {
+
+// A run plotted by several CAD sessions side by side. It hands the drawings
+// out one at a time, in the single run's order (the last entry first; only
+// the selected ones for the selection run), and owns what the window shows
+// of the run as a whole: the pointer, the panel and Status naming the
+// drawings in hand, the progress bar counting finished drawings, and the
+// summary once the last session has ended. Each session reports through a
+// SessionRunDisplay; every method may be called from any session's thread.
+class RunDispatcher : public RunShare {
+public:
+    RunDispatcher(RunKind kind, PlotRunList& list, PlotRunDisplay& display, const std::atomic<bool>& stopRequested);
+
+    // Checks the choices as a single run does (telling the user what is
+    // missing) and shows the run as started. False when refused.
+    bool start(const PlotSetup& setup);
+    // How many sessions to start for `wanted`: never more than there are
+    // drawings, and always one, which ends the run when there is nothing to do.
+    int sessionsFor(int wanted);
+    int drawingCount() const { return static_cast<int>(entries_.size()); }
+
+    // RunShare
+    std::optional<int> take() override;
+    std::shared_ptr<PlotFileNames> plotFiles() override { return plotFiles_; }
+
+    // From the sessions' displays.
+    void sessionStatus(const std::string& text);
+    void finished(int entry, const DrawingOutcome& outcome);
+    void information(const std::string& title, const std::string& text);
+    // Session `session` (0-based) has ended; true for the last one, which
+    // has shown the run's end. A session ending twice counts once.
+    bool sessionEnded(int session, PlotRun::Ending ending, int restarts);
+
+    PlotRun::Ending ending() const;
+    PlotRun::Tally tally() const;
+    // What the panel and Status's first line say for n drawings in hand.
+    static std::string processingText(int n);
+
+private:
+    void refresh();
+
+    RunKind kind_;
+    PlotRunList& list_;
+    PlotRunDisplay& display_;
+    const std::atomic<bool>& stop_;
+    std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
+
+    mutable std::mutex mutex_;
+    std::vector<int> entries_;
+    std::size_t next_ = 0;
+    int finished_ = 0;
+    // The drawings being plotted, oldest first: entry and file name.
+    std::vector<std::pair<int, std::string>> inHand_;
+    std::string lastLine_;
+    std::string savedPanel_;
+    std::vector<bool> ended_;
+    int running_ = 0;
+    bool lost_ = false;
+    PlotRun::Ending ending_ = PlotRun::Ending::Running;
+    PlotRun::Tally tally_;
+};
+
+}  // namespace quillon::plotting

@@ -1,0 +1,235 @@
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CadTestFakes.h"
+#include "RunTestSupport.h"
+#include "StandinTestSupport.h"
+#include "autocad/CadConnection.h"
+#include "base/StdFileSystem.h"
+#include "plotting/RunDispatcher.h"
+#include "plotting/SessionRunDisplay.h"
+
+namespace quillon::plotting {
+namespace {
+
+using nlohmann::json;
+using standin::testing::TempFolder;
+using testing::FakeList;
+using testing::RecordingDisplay;
+using testing::SilentUi;
+using testing::StartingLauncher;
+using Lines = std::vector<std::string>;
+
+const PlotSetup Chosen{"Plotter.pc3", "A4", "mono.ctb", 1};
+
+// A display that can act when a row is reported, as the user pressing Stop would.
+class ReactingDisplay : public RecordingDisplay {
+public:
+    using RecordingDisplay::RecordingDisplay;
+    std::function<void()> onRow;
+    void showOutcome(int entry, const DrawingOutcome& outcome) override {
+        RecordingDisplay::showOutcome(entry, outcome);
+        if (onRow) onRow();
+    }
+};
+
+// One run shared by several sessions, each on its own thread with its own
+// stand-in application, as the window runs them.
+class ParallelRuns : public ::testing::Test {
+protected:
+    TempFolder dir;
+    base::StdFileSystem files;
+    std::atomic<bool> stop{false};
+    ReactingDisplay display{dir.path()};
+    FakeList list;
+    json faults = json::object();
+    // The faults of the nth application started (0-based), by any session.
+    std::map<int, json> faultsOf;
+    std::atomic<int> startedApplications{0};
+
+    struct Session {
+        StartingLauncher launcher;
+        SilentUi ui;
+        std::unique_ptr<autocad::CadConnection> connection;
+    };
+    std::vector<std::unique_ptr<Session>> sessions;
+
+    void listDrawings(const Lines& relative) {
+        list.rows.clear();
+        for (const auto& path : relative) {
+            const std::filesystem::path file = dir.file(path, "drawing");
+            list.rows.push_back({file.filename().string(), file.parent_path().string() + "/", false});
+        }
+    }
+
+    std::shared_ptr<standin::Engine> makeApplication() {
+        const int n = startedApplications++;
+        json scenario = {{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                         {"defaultDevice", "Plotter.pc3"},
+                         {"plotStyleTables", {"mono.ctb"}},
+                         {"drawings",
+                          {{{"file", "PLAN.DWG"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}}}}};
+        if (faultsOf.count(n)) scenario["faults"] = faultsOf[n];
+        return standin::Engine::fromJson(scenario.dump(), dir.path());
+    }
+
+    // Runs `kind` with up to `wanted` sessions to its end; the dispatcher says how it ended.
+    std::unique_ptr<RunDispatcher> runWith(int wanted, RunKind kind = RunKind::AllListed) {
+        auto dispatcher = std::make_unique<RunDispatcher>(kind, list, display, stop);
+        if (!dispatcher->start(Chosen)) return dispatcher;
+        const int count = dispatcher->sessionsFor(wanted);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < count; ++i) {
+            sessions.push_back(std::make_unique<Session>());
+            Session& session = *sessions.back();
+            session.launcher.make = [this] { return makeApplication(); };
+            session.connection = std::make_unique<autocad::CadConnection>(session.launcher, session.ui);
+            threads.emplace_back([this, i, &session, &dispatcher = *dispatcher, kind] {
+                SessionRunDisplay shown(dispatcher);
+                PlotRun run(kind, *session.connection, files, shown, list, stop, Chosen, &dispatcher);
+                // A session that cannot start its application plots nothing; the others go on.
+                if (session.connection->restartAutoCAD()) run.runToEnd();
+                else run.start();
+                dispatcher.sessionEnded(i, run.finished() ? run.ending() : PlotRun::Ending::ApplicationLost,
+                                        run.tally().restarts);
+                session.connection->cleanUpAtExit();
+            });
+        }
+        for (auto& t : threads) t.join();
+        return dispatcher;
+    }
+
+    // Every drawing opened by any application, by file name (with its folder's name when given).
+    std::multiset<std::string> openedEverywhere() const {
+        std::multiset<std::string> out;
+        for (const auto& session : sessions)
+            for (const auto& engine : session->launcher.started)
+                for (const auto& a : standin::accessesIn(engine->journal()))
+                    if (a.member == "Open") {
+                        const std::filesystem::path path(a.args[0].get<std::string>());
+                        out.insert(path.parent_path().filename().string() + "/" + path.filename().string());
+                    }
+        return out;
+    }
+    Lines plotFiles() const {
+        Lines out;
+        for (const auto& session : sessions)
+            for (const auto& engine : session->launcher.started)
+                for (const auto& plot : standin::plotsIn(engine->journal())) out.push_back(plot.plotFile.value_or(""));
+        return out;
+    }
+};
+
+TEST_F(ParallelRuns, EveryDrawingIsPlottedOnceAndNoTwoSessionsWriteTheSamePlotFile) {
+    // PLAN-Ground.dwg's model-space file has the name of PLAN.DWG's first layout file.
+    listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/PLAN.DWG", "J/PLAN-Ground.dwg", "J/D.dwg", "J/E.dwg"});
+    // Opening takes a moment, as it does in the application, so the sessions overlap.
+    for (int n = 0; n < 3; ++n)
+        faultsOf[n] = {{"slow", {{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 30}}}}};
+    const auto run = runWith(3);
+
+    EXPECT_EQ(run->ending(), PlotRun::Ending::Finished);
+    EXPECT_EQ(startedApplications.load(), 3);
+    EXPECT_EQ(openedEverywhere(), (std::multiset<std::string>{"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/PLAN.DWG",
+                                                              "J/PLAN-Ground.dwg", "J/D.dwg", "J/E.dwg"}));
+    const auto written = plotFiles();
+    EXPECT_EQ(written.size(), 8u);
+    EXPECT_EQ(std::set<std::string>(written.begin(), written.end()).size(), written.size()) << "a plot file written twice";
+
+    // Each row once; progress counts finished drawings up to the whole; the display is put back.
+    auto rows = display.starting("row ");
+    std::sort(rows.begin(), rows.end());
+    ASSERT_EQ(rows.size(), 7u);
+    for (int entry = 1; entry <= 7; ++entry) EXPECT_EQ(rows[entry - 1].rfind("row " + std::to_string(entry) + ": ", 0), 0u);
+    const auto progress = display.starting("progress:");
+    EXPECT_EQ(progress[progress.size() - 2], "progress:100");
+    EXPECT_EQ(display.panel, "Ready");
+    EXPECT_EQ(display.events.back(),
+              "status:7  Files Found  \r\nRun finished: 7 drawings plotted (8 sheets), 0 skipped, 0 failed.");
+    const auto panels = display.starting("panel:Processing ");
+    EXPECT_TRUE(std::any_of(panels.begin(), panels.end(), [](const auto& p) { return p == "panel:Processing 2 drawings ..." || p == "panel:Processing 3 drawings ..."; }))
+        << "sessions worked side by side";
+}
+
+TEST_F(ParallelRuns, SessionsAreStartedOnlyForDrawingsThereAreAndTheSelectionRunTakesOnlyTheSelected) {
+    listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/D.dwg"});
+    list.rows[0].selected = list.rows[2].selected = true;
+    RunDispatcher probe(RunKind::Selected, list, display, stop);
+    ASSERT_TRUE(probe.start(Chosen));
+    EXPECT_EQ(probe.sessionsFor(8), 2);
+    EXPECT_EQ(probe.take(), 3) << "from the last entry to the first";
+    EXPECT_EQ(probe.take(), 1);
+    EXPECT_EQ(probe.take(), std::nullopt);
+
+    display.events.clear();
+    const auto run = runWith(4, RunKind::Selected);
+    EXPECT_EQ(startedApplications.load(), 2);
+    EXPECT_EQ(openedEverywhere(), (std::multiset<std::string>{"J/A.dwg", "J/C.dwg"}));
+    EXPECT_EQ(display.events.back(),
+              "status:4  Files Found  \r\nRun finished: 2 drawings plotted (2 sheets), 0 skipped, 0 failed.");
+
+    // Nothing selected: one session, which ends the run at once without starting anything more.
+    for (auto& row : list.rows) row.selected = false;
+    RunDispatcher none(RunKind::Selected, list, display, stop);
+    ASSERT_TRUE(none.start(Chosen));
+    EXPECT_EQ(none.sessionsFor(3), 1);
+    EXPECT_TRUE(none.sessionEnded(0, PlotRun::Ending::Finished, 0));
+    EXPECT_EQ(none.ending(), PlotRun::Ending::Finished);
+    EXPECT_FALSE(none.sessionEnded(0, PlotRun::Ending::Finished, 0)) << "a session ends once";
+}
+
+TEST_F(ParallelRuns, ALostSessionFailsItsDrawingAndRestartsWhileTheOthersGoOn) {
+    listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/D.dwg", "J/E.dwg", "J/F.dwg", "J/G.dwg", "J/H.dwg"});
+    // The second application started dies in the middle of its first drawing.
+    faultsOf[1] = {{"dieAfterCalls", 30}};
+    const auto run = runWith(3);
+
+    EXPECT_EQ(run->ending(), PlotRun::Ending::Finished);
+    EXPECT_EQ(startedApplications.load(), 4) << "three sessions and one restart";
+    const auto tally = run->tally();
+    EXPECT_EQ(tally.restarts, 1);
+    EXPECT_EQ(tally.failed, 1);
+    EXPECT_EQ(tally.plotted, 7);
+    EXPECT_EQ(display.starting("row ").size(), 8u);
+    EXPECT_TRUE(display.starting("message:").empty());
+    EXPECT_NE(display.events.back().find("1 failed. AutoCAD was started again 1 time."), std::string::npos)
+        << display.events.back();
+}
+
+TEST_F(ParallelRuns, WhenEverySessionIsLostTheRunEndsWithOneMessage) {
+    Lines many;
+    for (char c = 'A'; c <= 'T'; ++c) many.push_back(std::string("J/") + c + ".dwg");
+    listDrawings(many);
+    // Each application dies within its first drawing or two: the budgets run out long before the list does.
+    for (int n = 0; n < 2 * (1 + PlotRun::MaxRestarts); ++n) faultsOf[n] = {{"dieAfterCalls", 22}};
+    const auto run = runWith(2);
+    EXPECT_EQ(run->ending(), PlotRun::Ending::ApplicationLost);
+    ASSERT_EQ(display.starting("message:").size(), 1u);
+    EXPECT_EQ(display.starting("message:")[0].rfind("message:AutoCAD Not Responding|AutoCAD stopped responding in every session", 0), 0u)
+        << display.starting("message:")[0];
+    EXPECT_NE(display.events.back().find("Run ended, AutoCAD was lost: "), std::string::npos);
+}
+
+TEST_F(ParallelRuns, StopEndsEverySessionAtItsNextCallAndNoDrawingIsTakenAfterIt) {
+    listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/D.dwg", "J/E.dwg", "J/F.dwg", "J/G.dwg", "J/H.dwg"});
+    display.onRow = [this] { stop = true; };
+    const auto run = runWith(3);
+
+    EXPECT_EQ(run->ending(), PlotRun::Ending::Stopped);
+    const auto opened = openedEverywhere();
+    EXPECT_LE(opened.size(), 3u) << "only the drawings in hand when Stop came";
+    EXPECT_EQ(display.starting("row ").size(), opened.size()) << "each drawing taken gets its row";
+    for (const auto& session : sessions)
+        for (const auto& engine : session->launcher.started) EXPECT_TRUE(engine->quitRequested()) << "each session quit its application";
+    EXPECT_EQ(display.events.back().rfind("status:8  Files Found  \r\nRun stopped: ", 0), 0u) << display.events.back();
+}
+
+}  // namespace
+}  // namespace quillon::plotting
