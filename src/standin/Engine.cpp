@@ -26,7 +26,7 @@ std::shared_ptr<Engine> Engine::load(const std::string& scenarioPath) {
 
 std::shared_ptr<Engine> Engine::fromJson(std::string_view scenarioJson, const std::string& baseDir) {
     Scenario scenario = ScenarioParser::parse(scenarioJson, baseDir);
-    std::string journal = environmentText("QUILLON_STANDIN_JOURNAL").value_or(scenario.journal);
+    std::string journal = withProcessId(environmentText("QUILLON_STANDIN_JOURNAL").value_or(scenario.journal));
     auto state = std::make_shared<EngineState>(std::move(scenario), baseDir, std::move(journal));
     return std::shared_ptr<Engine>(new Engine(std::move(state)));
 }

@@ -1,6 +1,14 @@
 #include "standin/EnvironmentText.h"
 
 #include <cstdlib>
+#include <string>
+#include <string_view>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace quillon::standin {
 
@@ -67,5 +75,17 @@ std::optional<std::string> environmentText(const char* name) {
 }
 
 #endif
+
+std::string withProcessId(std::string path) {
+#ifdef _WIN32
+    const std::string id = std::to_string(_getpid());
+#else
+    const std::string id = std::to_string(getpid());
+#endif
+    constexpr std::string_view placeholder = "{pid}";
+    for (auto at = path.find(placeholder); at != std::string::npos; at = path.find(placeholder, at + id.size()))
+        path.replace(at, placeholder.size(), id);
+    return path;
+}
 
 }  // namespace quillon::standin

@@ -153,6 +153,17 @@ TEST_F(StandinJournalFile, TheEnvironmentOverridesTheScenariosJournal) {
     EXPECT_FALSE(fs::exists(dir.at("ignored.jsonl")));
 }
 
+TEST_F(StandinJournalFile, AProcessIdPlaceholderGivesEachInstanceItsOwnJournal) {
+    auto engine = Engine::fromJson(json{{"journal", "run-{pid}.jsonl"}}.dump(), dir.path());
+    engine->application()->get("Visible");
+    const std::string name = fs::path(engine->journalPath()).filename().string();
+    ASSERT_EQ(name.rfind("run-", 0), 0u) << name;
+    const std::string id = name.substr(4, name.size() - 4 - 6);
+    EXPECT_FALSE(id.empty());
+    EXPECT_EQ(id.find_first_not_of("0123456789"), std::string::npos) << name;
+    EXPECT_EQ(JournalReader::readFile(engine->journalPath()).size(), 2u);
+}
+
 TEST_F(StandinJournalFile, WithoutAPathTheJournalStaysInMemory) {
     auto engine = Engine::fromJson("{}", dir.path());
     engine->application()->get("Version");
