@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/MainSettings.h"
+
 namespace quillon::app {
 
 namespace {
@@ -37,6 +39,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             if (i + 1 >= args.size() || isOption(args[i + 1]))
                 throw CommandLineError("/report needs the path of the report file to write.");
             line.report = args[++i];
+        } else if (name == "sessions") {
+            const auto count = i + 1 < args.size() ? wholeNumberIn(args[i + 1], 1, MaxCadSessions) : std::nullopt;
+            if (!count) throw CommandLineError("/sessions needs the number of CAD sessions, from 1 to 8.");
+            line.sessions = static_cast<int>(*count);
+            ++i;
         } else {
             throw CommandLineError("\"" + arg + "\" is not an option of Quillon.");
         }
@@ -57,6 +64,8 @@ std::string commandLineUsage() {
            "                                       runs the plot job without a question asked;\r\n"
            "                                       /report also writes the run report there,\r\n"
            "                                       /close ends Quillon when the run ends.\r\n"
+           "  /sessions 1-8                        plots with that many AutoCAD sessions side by side\r\n"
+           "                                       (with any of the above; the default is the window's).\r\n"
            "\r\n"
            "Exit codes of /run:\r\n"
            "  0  every sheet plotted\r\n"

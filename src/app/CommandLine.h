@@ -13,6 +13,7 @@ namespace quillon::app {
 //   Quillon.exe /run <job.qjob> [/report <file.csv>] [/close]
 //                                                 the job run without a question asked
 //   Quillon.exe /?                                the usage
+// and with any of them /sessions <1-8>: the CAD sessions a run plots with.
 // Options start with "/" or "-" and ignore case.
 struct CommandLine {
     enum class Mode { Window, OpenJob, RunJob, Usage };
@@ -20,6 +21,7 @@ struct CommandLine {
     std::string job;
     std::optional<std::string> report;
     bool closeWhenDone = false;
+    std::optional<int> sessions;
 };
 
 class CommandLineError : public std::runtime_error {

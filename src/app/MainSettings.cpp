@@ -75,16 +75,31 @@ void saveMainSettings(SettingsStore& store, const MainSettings& current, bool mi
     if (!current.cadCTB.empty()) writeValue(store, names::CadCTB, current.cadCTB);
 }
 
+std::optional<long> wholeNumberIn(std::string_view text, long low, long high) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
 std::chrono::seconds loadCallTimeout(const SettingsStore& store) {
     const auto text = store.read(settings_names::Application, settings_names::Section, settings_names::CadCallTimeout);
-    if (!text || text->empty() || text->size() > 6) return DefaultCallTimeout;
-    long seconds = 0;
-    for (char c : *text) {
-        if (c < '0' || c > '9') return DefaultCallTimeout;
-        seconds = seconds * 10 + (c - '0');
-    }
-    if (seconds < 1 || seconds > 86400) return DefaultCallTimeout;
-    return std::chrono::seconds(seconds);
+    const auto seconds = text ? wholeNumberIn(*text, 1, 86400) : std::nullopt;
+    return seconds ? std::chrono::seconds(*seconds) : DefaultCallTimeout;
+}
+
+int loadCadSessions(const SettingsStore& store) {
+    const auto text = store.read(settings_names::Application, settings_names::Section, settings_names::CadSessions);
+    const auto sessions = text ? wholeNumberIn(*text, 1, MaxCadSessions) : std::nullopt;
+    return sessions ? static_cast<int>(*sessions) : 1;
+}
+
+void saveCadSessions(SettingsStore& store, int sessions) {
+    writeValue(store, settings_names::CadSessions, std::to_string(sessions));
 }
 
 }  // namespace quillon::app

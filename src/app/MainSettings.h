@@ -19,6 +19,8 @@ inline constexpr std::string_view CadPrinter = "CadPrinter";
 inline constexpr std::string_view CadCTB = "CadCTB";
 // Seconds one CAD call may take before Quillon treats the application as hung.
 inline constexpr std::string_view CadCallTimeout = "CadCallTimeout";
+// How many CAD sessions a run plots with side by side.
+inline constexpr std::string_view CadSessions = "CadSessions";
 }  // namespace settings_names
 
 // What the main window remembers between runs: its position in twips and
@@ -45,6 +47,15 @@ void saveMainSettings(SettingsStore& store, const MainSettings& current, bool mi
 // one day), else ten minutes. Quillon only reads it; users and tests set it.
 std::chrono::seconds loadCallTimeout(const SettingsStore& store);
 inline constexpr std::chrono::seconds DefaultCallTimeout{600};
+
+// How many CAD sessions a run may plot with at once: the stored number (1
+// to MaxCadSessions), else 1. Saved whenever the user changes it.
+inline constexpr int MaxCadSessions = 8;
+int loadCadSessions(const SettingsStore& store);
+void saveCadSessions(SettingsStore& store, int sessions);
+
+// A plain decimal whole number from low to high (no sign, no spaces), else nothing.
+std::optional<long> wholeNumberIn(std::string_view text, long low, long high);
 
 // A stored position: a finite decimal number within any real desktop.
 std::optional<double> parseTwips(std::string_view text);

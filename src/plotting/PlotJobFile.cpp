@@ -12,7 +12,7 @@ using nlohmann::json;
 namespace {
 
 constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawings", "layouts",
-                                  "device",  "paper",   "plotStyleTable", "copies"};
+                                  "device",  "paper",   "plotStyleTable", "copies",   "sessions"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -75,6 +75,12 @@ PlotJobSpec readPlotJob(const std::string& content) {
             refuse("copies", "must be a whole number from 1 to 32767.");
         spec.copies = static_cast<int>(copies.get<long long>());
     }
+    if (job.contains("sessions")) {
+        const json& sessions = job.at("sessions");
+        if (!sessions.is_number_integer() || sessions.get<long long>() < 1 || sessions.get<long long>() > 8)
+            refuse("sessions", "must be a whole number from 1 to 8.");
+        spec.sessions = static_cast<int>(sessions.get<long long>());
+    }
     return spec;
 }
 
@@ -92,6 +98,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     out["paper"] = job.paper;
     out["plotStyleTable"] = job.plotStyleTable;
     out["copies"] = job.copies;
+    if (job.sessions) out["sessions"] = *job.sessions;
     return out.dump(2) + "\n";
 }
 

@@ -19,6 +19,8 @@ struct PlotJobSpec {
     std::string paper;
     std::string plotStyleTable;
     int copies = 1;
+    // The CAD sessions to plot with side by side; unset: the window's choice.
+    std::optional<int> sessions;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

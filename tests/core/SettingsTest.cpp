@@ -126,6 +126,25 @@ TEST(MainSettingsSave, PositionsRoundTripAtSinglePrecision) {
     }
 }
 
+TEST(MainSettingsLoad, SessionsAndCallTimeoutTakeOnlyWholeNumbersInRangeElseTheirDefaults) {
+    MemorySettingsStore store;
+    EXPECT_EQ(loadCadSessions(store), 1);
+    EXPECT_EQ(loadCallTimeout(store), DefaultCallTimeout);
+    for (const char* bad : {"0", "-2", "3.5", " 3", "three", "", "99999999999"}) {
+        put(store, "CadSessions", bad);
+        put(store, "CadCallTimeout", bad);
+        EXPECT_EQ(loadCadSessions(store), 1) << bad;
+        EXPECT_EQ(loadCallTimeout(store), DefaultCallTimeout) << bad;
+    }
+    put(store, "CadSessions", "9");
+    EXPECT_EQ(loadCadSessions(store), 1);
+    saveCadSessions(store, 4);
+    EXPECT_EQ(stored(store, "CadSessions"), "4");
+    EXPECT_EQ(loadCadSessions(store), 4);
+    put(store, "CadCallTimeout", "86400");
+    EXPECT_EQ(loadCallTimeout(store), std::chrono::seconds(86400));
+}
+
 TEST(ScreenUnits, FifteenTwipsToThePixelAt96Dpi) {
     EXPECT_EQ(twipsToPixels(1500, 96), 100);
     EXPECT_EQ(twipsToPixels(1000, 96), 67);

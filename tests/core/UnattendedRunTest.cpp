@@ -41,6 +41,8 @@ TEST(PlotJobFileTest, AJobSurvivesWritingAndReadingWithNonAnsiNames) {
     folderJob.plotStyleTable = "monochrome.ctb";
     folderJob.copies = 3;
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
+    folderJob.sessions = 4;
+    EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
 
     PlotJobSpec listJob = folderJob;
     listJob.folder.reset();
@@ -64,6 +66,7 @@ TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
         {"{\"drawings\": [\"a.dwg\", 3], " + choices + "}", "\"drawings\" must hold only"},
         {"{\"folder\": \"C:\\\\J\", \"copies\": 0, " + choices + "}", "\"copies\" must be a whole number"},
         {"{\"folder\": \"C:\\\\J\", \"copies\": 2.5, " + choices + "}", "\"copies\" must be a whole number"},
+        {"{\"folder\": \"C:\\\\J\", \"sessions\": 9, " + choices + "}", "\"sessions\" must be a whole number from 1 to 8"},
         {"{\"folder\": \"C:\\\\J\", \"layouts\": \"yes\", " + choices + "}", "\"layouts\" must be true or false"},
         {R"({"folder": "C:\\J", "paper": "A3", "plotStyleTable": "m.ctb"})", "\"device\" is missing"},
         {"{\"folder\": \"C:\\\\J\", " + choices, "not valid JSON"},
@@ -101,12 +104,16 @@ TEST(CommandLineTest, OptionsFollowWindowsHabitsAndWrongOnesAreRefused) {
     EXPECT_EQ(run.report, "C:\\Out\\r.csv");
     EXPECT_TRUE(run.closeWhenDone);
     EXPECT_EQ(parseCommandLine({"/close", "/run", "j.qjob"}).mode, CommandLine::Mode::RunJob) << "any order";
+    EXPECT_EQ(parseCommandLine({"/run", "j.qjob", "/sessions", "3"}).sessions, 3);
+    EXPECT_EQ(parseCommandLine({"/SESSIONS", "8"}).sessions, 8);
+    EXPECT_EQ(parseCommandLine({"j.qjob"}).sessions, std::nullopt);
 
     EXPECT_EQ(parseCommandLine({"/?"}).mode, CommandLine::Mode::Usage);
     EXPECT_EQ(parseCommandLine({"/run", "/?"}).mode, CommandLine::Mode::Usage);
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"/run"}, {"/run", "a.qjob", "/report"}, {"/run", "a.qjob", "/report", "/close"},
-          {"a.qjob", "b.qjob"}, {"/fast", "a.qjob"}, {"a.qjob", "/close"}})
+          {"a.qjob", "b.qjob"}, {"/fast", "a.qjob"}, {"a.qjob", "/close"}, {"/sessions"}, {"/sessions", "0"},
+          {"/sessions", "9"}, {"/sessions", "two"}, {"/run", "a.qjob", "/sessions", "/close"}})
         EXPECT_THROW(parseCommandLine(wrong), app::CommandLineError) << wrong.size();
 }
 
