@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <climits>
+
 #include <tlhelp32.h>
 
 #include <fstream>
@@ -65,19 +67,32 @@ int countProcesses(const wchar_t* exeName) {
     return count;
 }
 
-void terminateProcesses(const wchar_t* exeName) {
+namespace {
+
+// Ends processes of that name, at most `limit` of them; how many were ended.
+int terminateNamed(const wchar_t* exeName, int limit) {
     win::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return;
+    if (!snapshot) return 0;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    int ended = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && ended < limit;
+         more = Process32NextW(snapshot.get(), &entry)) {
         if (_wcsicmp(entry.szExeFile, exeName) != 0) continue;
         win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
         if (!process) continue;
         TerminateProcess(process.get(), 99);
         WaitForSingleObject(process.get(), 5000);
+        ++ended;
     }
+    return ended;
 }
+
+}  // namespace
+
+void terminateProcesses(const wchar_t* exeName) { terminateNamed(exeName, INT_MAX); }
+
+bool terminateOneProcess(const wchar_t* exeName) { return terminateNamed(exeName, 1) == 1; }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     auto until = std::chrono::steady_clock::now() + timeout;

@@ -40,6 +40,8 @@ int countProcesses(const wchar_t* exeName);
 
 // Ends every process of that name at once, as Task Manager would.
 void terminateProcesses(const wchar_t* exeName);
+// Ends one process of that name; false when none runs.
+bool terminateOneProcess(const wchar_t* exeName);
 
 // Polls condition until it holds or timeout passes; true when it held.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);

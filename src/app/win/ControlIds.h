@@ -26,6 +26,9 @@ inline constexpr int CmdAction = 1019;
 inline constexpr int Status = 1020;
 inline constexpr int ProgressBar1 = 1021;
 inline constexpr int SbStatusBar = 1022;
+inline constexpr int LblSessions = 1023;
+inline constexpr int TxtSessions = 1024;
+inline constexpr int SpnSessions = 1025;
 
 // Menu commands.
 inline constexpr int MnuSelectAll = 2001;

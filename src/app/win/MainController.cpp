@@ -68,17 +68,21 @@ MainController::MainController(SettingsStore& settings, autocad::CadLauncher& la
 
 MainController::~MainController() {
     if (mailbox_) mailbox_->close();
+    endExtraSessions();
     // An idle CAD thread ends at once; a hung one is not waited for.
     if (cad_ && !cad_->finish(2000)) cad_->abandon();
 }
 
 void MainController::startCadThread() {
     monitor_ = std::make_shared<autocad::CallMonitor>();
+    cad_ = makeCadThread(monitor_);
+}
+
+std::unique_ptr<autocad::CadThread> MainController::makeCadThread(std::shared_ptr<autocad::CallMonitor> monitor) {
     auto mailbox = mailbox_;
-    auto monitor = monitor_;
     autocad::CadLauncher& launcher = launcher_;
     autocad::ConnectionUi& window = *this;
-    cad_ = std::make_unique<autocad::CadThread>(
+    return std::make_unique<autocad::CadThread>(
         [mailbox, monitor, &launcher, &window]() -> std::unique_ptr<autocad::CadSession> {
             struct Session : autocad::CadSession {
                 discovery::WinFileSystem files;
@@ -125,6 +129,9 @@ bool MainController::start() {
     // 1-2: position and the remembered plot choices.
     auto stored = loadMainSettings(settings_);
     choices_ = plotting::PlotChoices(stored.cadPrinter, stored.cadPaper, stored.cadCTB);
+    cadSessions_ = loadCadSessions(settings_);
+    sessionsOverride_ = commandLine_.sessions;
+    showSessions(runSessions());
     restorePosition();
 
     listView_ = std::make_unique<DrawingListView>(window_.control(ids::ListView1), listModel_);
@@ -199,6 +206,9 @@ void MainController::onCommand(int id, int notifyCode) {
             break;
         case ids::Text2:
             if (notifyCode == EN_CHANGE) copiesChanged();
+            break;
+        case ids::TxtSessions:
+            if (notifyCode == EN_CHANGE) sessionsChanged();
             break;
         case ids::CmbPrinter:
         case ids::CmbPaper:
@@ -568,6 +578,10 @@ void MainController::startRun(plotting::RunKind kind) {
     runActive_ = true;
     setBusy(true);
     std::shared_ptr<plotting::PlotRunDisplay> target = runView_;
+    if (runSessions() > 1) {
+        startSharedRun(kind, list, setup, panel, target, runSessions());
+        return;
+    }
     postCad([this, kind, list, setup, panel, target, stop = runStop_](autocad::CadSession& session) {
         // The window hears of the end however the run ends, an unexpected exception included.
         struct Ended {
@@ -590,6 +604,7 @@ void MainController::startRun(plotting::RunKind kind) {
 void MainController::runEnded(std::optional<plotting::PlotRun::Ending> ending, plotting::PlotRun::Tally tally) {
     if (!runActive_) return;
     runActive_ = false;
+    endExtraSessions();
     runView_.reset();
     reports_.end();
     setBusy(false);
@@ -603,7 +618,8 @@ void MainController::runEnded(std::optional<plotting::PlotRun::Ending> ending, p
 
 void MainController::setBusy(bool busy) {
     // While a run works, nothing may start a search, another run or a list refill.
-    for (int id : {ids::Check1, ids::Command2, ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB, ids::ChkLayouts, ids::Text2})
+    for (int id : {ids::Check1, ids::Command2, ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB, ids::ChkLayouts, ids::Text2,
+                   ids::TxtSessions, ids::SpnSessions})
         window_.enable(id, !busy);
     if (!busy && listView_->size() == 0) window_.enable(ids::Command2, false);
     HMENU print = window_.menu().printPopup();
@@ -629,15 +645,38 @@ void MainController::showInformation(const std::string& title, const std::string
 
 void MainController::onClockTick() {
     watchCadCall();
-    if (exitRequestedAt_ && (runActive_ || cleanUpPosted_)) askAboutHungCallAtExit();
+    if (exitRequestedAt_ && (runActive_ || cleanUpPosted_)) {
+        askAboutHungExtraSessionsAtExit();
+        askAboutHungCallAtExit();
+    }
 }
 
 void MainController::watchCadCall() {
-    if (!monitor_ || !cad_) return;
-    const auto verdict = watchdog_.check(monitor_->snapshot(), autocad::CallMonitor::Clock::now());
+    if (monitor_ && cad_) {
+        std::string why;
+        if (watchCall(*monitor_, watchdog_, why)) {
+            abandonCadThread(why);
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < extraSessions_.size(); ++i) {
+        CadSessionSlot& slot = *extraSessions_[i];
+        std::string why;
+        if (slot.ended || !slot.thread || !watchCall(*slot.monitor, slot.watchdog, why)) continue;
+        // Only an application whose process is unknown gets here: the run goes on without that session.
+        slot.thread->abandon();
+        slot.ended = true;
+        setStatus(why);
+        if (sharedRun_ && sharedRun_->sessionEnded(static_cast<int>(i) + 1, plotting::PlotRun::Ending::ApplicationLost, 0))
+            mailbox_->post([this, run = sharedRun_] { runEnded(run->ending(), run->tally()); });
+    }
+}
+
+bool MainController::watchCall(autocad::CallMonitor& monitor, autocad::CallWatchdog& watchdog, std::string& abandonText) {
+    const auto verdict = watchdog.check(monitor.snapshot(), autocad::CallMonitor::Clock::now());
     using Action = autocad::CallWatchdog::Verdict::Action;
     switch (verdict.action) {
-        case Action::None: return;
+        case Action::None: return false;
         case Action::Announce: {
             // Shown under the first line of what the run last said, which stays.
             std::wstring shown = window_.text(ids::Status);
@@ -647,18 +686,19 @@ void MainController::watchCadCall() {
             }
             announced_ = announceBase_ + L"\r\n" + win::toWide(verdict.text);
             window_.setText(ids::Status, announced_);
-            return;
+            return false;
         }
         case Action::EndProcess:
             setStatus(verdict.text);
-            endHungApplication(verdict.process);
-            return;
-        case Action::Abandon: abandonCadThread(verdict.text); return;
+            endHungApplication(verdict.process, monitor);
+            return false;
+        case Action::Abandon: abandonText = verdict.text; return true;
     }
+    return false;
 }
 
-void MainController::endHungApplication(std::uint32_t process) {
-    monitor_->markEndedByWatchdog();
+void MainController::endHungApplication(std::uint32_t process, autocad::CallMonitor& monitor) {
+    monitor.markEndedByWatchdog();
     // The hung call then fails as a lost server on the CAD thread, which starts a new application and goes on.
     if (HANDLE handle = OpenProcess(PROCESS_TERMINATE, FALSE, process)) {
         TerminateProcess(handle, 1);
@@ -672,6 +712,11 @@ void MainController::abandonCadThread(const std::string& why) {
     mailbox_->close();
     cad_->abandon();
     cad_.reset();
+    // The further sessions stop at their next call and quit their applications by themselves.
+    for (auto& slot : extraSessions_)
+        if (slot->thread) slot->thread->abandon();
+    extraSessions_.clear();
+    sharedRun_.reset();
     fillPending_ = false;
     cleanUpPosted_ = false;
     if (runActive_) {
@@ -720,7 +765,7 @@ void MainController::askAboutHungCallAtExit() {
                                  ".\r\nEnd the AutoCAD that Quillon started and leave now?";
         if (MessageBoxW(window_.hwnd(), win::toWide(text).c_str(), L"Quillon", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
-        endHungApplication(*call.serverProcess);
+        endHungApplication(*call.serverProcess, *monitor_);
         abandonCadThread("AutoCAD was ended; Quillon is leaving.");
         return;
     }

@@ -13,6 +13,7 @@
 
 #include "app/CommandLine.h"
 #include "app/SettingsStore.h"
+#include "app/win/CadSessionSlot.h"
 #include "app/win/RunReportKeeper.h"
 #include "app/win/MainWindow.h"
 #include "app/win/DrawingListView.h"
@@ -28,6 +29,8 @@
 #include "plotting/PlotJobFile.h"
 #include "plotting/PlotRun.h"
 #include "plotting/RecordingComboBox.h"
+#include "plotting/RunDispatcher.h"
+#include "plotting/RunListSnapshot.h"
 #include "autocad/CadLauncher.h"
 #include "autocad/CallMonitor.h"
 #include "autocad/CallWatchdog.h"
@@ -101,11 +104,22 @@ private:
     void copiesChanged();
     void previewFocusedRow();
     void startRun(plotting::RunKind kind);
+    // A run plotted by `sessions` CAD sessions side by side; the first is the usual CAD thread.
+    void startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
+                        const plotting::PlotSetup& setup, const std::string& panel,
+                        std::shared_ptr<plotting::PlotRunDisplay> target, int sessions);
+    // The sessions a run plots with: the command line's, else the window's.
+    int runSessions() const { return sessionsOverride_.value_or(cadSessions_); }
+    void sessionsChanged();
+    void showSessions(int sessions);
+    // Lets the further sessions' threads end once a run is over.
+    void endExtraSessions();
     void runEnded(std::optional<plotting::PlotRun::Ending> ending, plotting::PlotRun::Tally tally);
     void setBusy(bool busy);
 
     // The CAD thread: work handed to it, and what to do when the application could not be started.
     void startCadThread();
+    std::unique_ptr<autocad::CadThread> makeCadThread(std::shared_ptr<autocad::CallMonitor> monitor);
     void postCad(std::function<void(autocad::CadSession&)> job);
     void couldNotStart();
 
@@ -128,7 +142,10 @@ private:
     void applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
                    const std::string& error, const char* what);
     void watchCadCall();
-    void endHungApplication(std::uint32_t process);
+    // One session's call: true when the watchdog gave up on it (the session is then to be abandoned).
+    bool watchCall(autocad::CallMonitor& monitor, autocad::CallWatchdog& watchdog, std::string& abandonText);
+    void askAboutHungExtraSessionsAtExit();
+    void endHungApplication(std::uint32_t process, autocad::CallMonitor& monitor);
     void abandonCadThread(const std::string& why);
     // The way out: a run is stopped and ended first, then the CAD clean-up,
     // then the window goes. Each step goes on when the CAD thread is done.
@@ -146,6 +163,9 @@ private:
     std::unique_ptr<WinComboBox> paperBox_;
     std::unique_ptr<WinComboBox> ctbBox_;
     std::int16_t numOfCopies_ = 0;
+    int cadSessions_ = 1;
+    std::optional<int> sessionsOverride_;
+    bool showingSessions_ = false;
     std::atomic<bool> stopRequested_{false};
     bool sortWhenSearchEnds_ = false;
 
@@ -177,6 +197,9 @@ private:
     // The run's own Stop: the CAD thread may outlive the window's interest in it.
     std::shared_ptr<std::atomic<bool>> runStop_ = std::make_shared<std::atomic<bool>>(false);
     bool runActive_ = false;
+    // The sessions past the first of the run in progress, and what they share.
+    std::vector<std::unique_ptr<CadSessionSlot>> extraSessions_;
+    std::shared_ptr<plotting::RunDispatcher> sharedRun_;
 
     // A folder picked in the tree during a run: listed once the run ends, so the tree and the list agree.
     std::optional<std::optional<std::wstring>> folderAfterRun_;

@@ -74,6 +74,7 @@ plotting::PlotJobSpec MainController::currentJob() const {
     job.paper = choices_.paper();
     job.plotStyleTable = choices_.ctb();
     job.copies = numOfCopies_ > 1 ? numOfCopies_ : 1;
+    if (runSessions() > 1) job.sessions = runSessions();
     return job;
 }
 
@@ -133,6 +134,11 @@ std::optional<std::string> MainController::applyJob(const plotting::PlotJobSpec&
     paperBox_->setText(job.paper);
     ctbBox_->setText(job.plotStyleTable);
     window_.setText(ids::Text2, std::to_wstring(job.copies));
+    // The command line's /sessions wins over the job's.
+    if (job.sessions && !sessionsOverride_) {
+        showSessions(*job.sessions);
+        cadSessions_ = *job.sessions;
+    }
     SendMessageW(window_.control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
     if (job.folder) {
         std::string path = *job.folder;

@@ -50,6 +50,7 @@ ControlClass classFor(ControlKind kind) {
         case ControlKind::ComboBox: return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::Button: return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0};
         case ControlKind::Progress: return {PROGRESS_CLASSW, 0, 0};
+        case ControlKind::Spin: return {UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0};
     }
     return {L"Static", 0, 0};
 }
@@ -159,6 +160,10 @@ void MainWindow::createControls() {
     statusBar_.create(hwnd(), ids::SbStatusBar, instance, dpi_);
     controls_[ids::SbStatusBar] = statusBar_.handle();
     SendMessageW(control(ids::Text2), EM_LIMITTEXT, 5, 0);
+    SendMessageW(control(ids::TxtSessions), EM_LIMITTEXT, 1, 0);
+    SendMessageW(control(ids::SpnSessions), UDM_SETBUDDY, reinterpret_cast<WPARAM>(control(ids::TxtSessions)), 0);
+    SendMessageW(control(ids::SpnSessions), UDM_SETRANGE32, 1, 8);
+    SendMessageW(control(ids::SpnSessions), UDM_SETPOS32, 0, 1);
     watchKeys();
 }
 

@@ -8,6 +8,10 @@ namespace quillon::app {
 
 namespace {
 using K = ControlKind;
+constexpr const wchar_t* SessionsTip =
+    L"How many AutoCAD sessions a run plots with side by side (1 to 8). Each session past the first is another "
+    L"AutoCAD that Quillon starts for the run and quits after it: it needs as much memory again as one AutoCAD "
+    L"(often several hundred MB) and a processor core to be of use.";
 constexpr std::array kControls{
     ControlSpec{ids::PicBrowse, K::Picture, L"", 8, 8, 169, 188, nullptr, 0},
     ControlSpec{ids::Label1, K::Label, L"Found Files:", 184, 0, 433, 41, nullptr, 0},
@@ -18,11 +22,14 @@ constexpr std::array kControls{
     ControlSpec{ids::Frame3, K::Frame, L"Preview", 8, 200, 217, 129,
                 L"If your drawing has a preview it will be shown here", 0},
     ControlSpec{ids::DwgThumbnail1, K::Preview, L"", 8, 16, 193, 105, nullptr, ids::Frame3},
-    ControlSpec{ids::Options, K::Frame, L"Search Options", 232, 200, 185, 57, nullptr, 0},
+    ControlSpec{ids::Options, K::Frame, L"Search Options", 232, 200, 185, 77, nullptr, 0},
     ControlSpec{ids::Check1, K::CheckBox, L"Include Sub Directories", 16, 16, 137, 17,
                 L"Slect this Option to Search in Subfolders", ids::Options},
     ControlSpec{ids::ChkLayouts, K::CheckBox, L"Print Layouts", 16, 37, 137, 13,
                 L"Select this option to Print Layouts only", ids::Options},
+    ControlSpec{ids::LblSessions, K::Label, L"CAD sessions", 16, 56, 80, 15, nullptr, ids::Options},
+    ControlSpec{ids::TxtSessions, K::NumberEdit, L"1", 104, 53, 33, 19, SessionsTip, ids::Options},
+    ControlSpec{ids::SpnSessions, K::Spin, L"", 137, 53, 16, 19, SessionsTip, ids::Options},
     ControlSpec{ids::Frame2, K::Frame, L"Print Options", 424, 200, 193, 129, nullptr, 0},
     ControlSpec{ids::CmbPrinter, K::ComboBox, L"Select A Printer", 8, 16, 177, 21, L"Choose a printer from the list",
                 ids::Frame2},
@@ -32,10 +39,10 @@ constexpr std::array kControls{
                 ids::Frame2},
     ControlSpec{ids::Label2, K::Label, L"Number of Copies", 8, 106, 89, 17, nullptr, ids::Frame2},
     ControlSpec{ids::Text2, K::NumberEdit, L"1", 104, 105, 57, 19, nullptr, ids::Frame2},
-    ControlSpec{ids::Command2, K::Button, L"Print All &Drawing", 232, 272, 97, 25,
+    ControlSpec{ids::Command2, K::Button, L"Print All &Drawing", 232, 282, 97, 23,
                 L"Click This button to Print All the Listed drawings", 0},
-    ControlSpec{ids::Command3, K::Button, L"&Exit", 336, 272, 81, 25, L"Press exit to Quit the Program", 0},
-    ControlSpec{ids::CmdAction, K::Button, L"S&top Search", 248, 304, 153, 25, L"To Stop the search, Press this button",
+    ControlSpec{ids::Command3, K::Button, L"&Exit", 336, 282, 81, 23, L"Press exit to Quit the Program", 0},
+    ControlSpec{ids::CmdAction, K::Button, L"S&top Search", 248, 308, 153, 23, L"To Stop the search, Press this button",
                 0},
     ControlSpec{ids::Status, K::Label, L"", 8, 336, 609, 41, L"This Area will show the actual Function being carried on",
                 0},

@@ -4,7 +4,7 @@
 
 namespace quillon::app {
 
-enum class ControlKind { Picture, Label, ListView, DirList, Edit, NumberEdit, Frame, Preview, CheckBox, ComboBox, Button, Progress };
+enum class ControlKind { Picture, Label, ListView, DirList, Edit, NumberEdit, Frame, Preview, CheckBox, ComboBox, Button, Progress, Spin };
 
 // One control of the main window as designed at 96 dpi: position in pixels
 // relative to the client area, or to the frame named by parentFrame.
