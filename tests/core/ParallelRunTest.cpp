@@ -185,6 +185,40 @@ TEST_F(ParallelRuns, SessionsAreStartedOnlyForDrawingsThereAreAndTheSelectionRun
     EXPECT_FALSE(none.sessionEnded(0, PlotRun::Ending::Finished, 0)) << "a session ends once";
 }
 
+TEST_F(ParallelRuns, TheDisplayNamesTheDrawingsInHandAndTheProgressCountsFinishedOnes) {
+    listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg"});
+    RunDispatcher run(RunKind::AllListed, list, display, stop);
+    ASSERT_TRUE(run.start(Chosen));
+    EXPECT_EQ(display.events, (Lines{"hourglass", "progress:0", "panel:Processing ...", "status:Processing ..."}));
+    ASSERT_EQ(run.sessionsFor(2), 2);
+
+    display.events.clear();
+    EXPECT_EQ(run.take(), 3);
+    EXPECT_EQ(run.take(), 2);
+    run.sessionStatus("Opening Drawing C:\\J\\B.dwg ...");
+    DrawingOutcome plotted;
+    plotted.kind = DrawingOutcome::Kind::ModelPlotted;
+    run.finished(3, plotted);
+    EXPECT_EQ(display.events,
+              (Lines{"panel:Processing 1 drawing ...", "status:Processing 1 drawing ... C.dwg",
+                     "panel:Processing 2 drawings ...", "status:Processing 2 drawings ... B.dwg",
+                     "panel:Processing 2 drawings ...",
+                     "status:Processing 2 drawings ... B.dwg\r\nOpening Drawing C:\\J\\B.dwg ...",
+                     "row 3: Plotted (model space)", "progress:33", "panel:Processing 1 drawing ...",
+                     "status:Processing 1 drawing ... B.dwg\r\nOpening Drawing C:\\J\\B.dwg ..."}));
+
+    // A session that ends while others still plot changes nothing shown; the last one shows the end.
+    EXPECT_FALSE(run.sessionEnded(1, PlotRun::Ending::Finished, 0));
+    EXPECT_EQ(run.ending(), PlotRun::Ending::Running);
+    run.finished(2, plotted);
+    EXPECT_EQ(run.take(), 1);
+    run.finished(1, plotted);
+    EXPECT_TRUE(run.sessionEnded(0, PlotRun::Ending::Finished, 0));
+    EXPECT_EQ(display.panel, "Ready");
+    EXPECT_EQ(display.events.back(),
+              "status:3  Files Found  \r\nRun finished: 3 drawings plotted (3 sheets), 0 skipped, 0 failed.");
+}
+
 TEST_F(ParallelRuns, ALostSessionFailsItsDrawingAndRestartsWhileTheOthersGoOn) {
     listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/D.dwg", "J/E.dwg", "J/F.dwg", "J/G.dwg", "J/H.dwg"});
     // The second application started dies in the middle of its first drawing.
