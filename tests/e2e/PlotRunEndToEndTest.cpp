@@ -31,9 +31,8 @@ using nlohmann::json;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-constexpr const wchar_t* kServerExe = L"quillon-standin.exe";
-// Any bytes serve as a drawing for the stand-in; these look like the start of one.
-const std::string kDrawingBytes = std::string("AC1015") + std::string(122, '\0');
+using wintest::kServerExe;
+using wintest::kDrawingBytes;
 
 std::string utf8(const fs::path& path) { return win::toUtf8(path.wstring()); }
 std::wstring wide(const std::string& text) { return win::toWide(text); }

@@ -28,8 +28,8 @@ using nlohmann::json;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-constexpr const wchar_t* kServerExe = L"quillon-standin.exe";
-const std::string kDrawingBytes = std::string("AC1015") + std::string(122, '\0');
+using wintest::kServerExe;
+using wintest::kDrawingBytes;
 
 class SeveralSessions : public ::testing::Test {
 protected:

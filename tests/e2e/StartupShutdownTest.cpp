@@ -19,7 +19,7 @@ namespace {
 using nlohmann::json;
 using namespace std::chrono_literals;
 
-constexpr const wchar_t* kServerExe = L"quillon-standin.exe";
+using wintest::kServerExe;
 constexpr const wchar_t* kSettingsKey = L"Software\\Quillon\\Settings";
 
 std::optional<std::wstring> setting(const wchar_t* name) {
