@@ -118,9 +118,16 @@ void MainController::showSessions(int sessions) {
 
 void MainController::sessionsChanged() {
     if (showingSessions_) return;
-    const auto sessions = wholeNumberIn(win::toUtf8(window_.text(ids::TxtSessions)), 1, MaxCadSessions);
-    // Half-typed or out of range: the last good number stays in force.
-    if (!sessions) return;
+    const std::string text = win::toUtf8(window_.text(ids::TxtSessions));
+    const auto sessions = wholeNumberIn(text, 1, MaxCadSessions);
+    if (!sessions) {
+        // Emptied to type another number: wait for it. Out of range: the last good number comes back.
+        if (!text.empty()) {
+            MessageBeep(MB_OK);
+            showSessions(runSessions());
+        }
+        return;
+    }
     cadSessions_ = static_cast<int>(*sessions);
     // The user's choice now counts, over what the command line said.
     sessionsOverride_.reset();
