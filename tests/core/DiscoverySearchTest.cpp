@@ -137,6 +137,24 @@ TEST_F(DrawingSearchTest, RowsCarryTheFiveTexts) {
     EXPECT_EQ(sink.rows[0], (DrawingRow{"Plan.dwg", "C:\\", "DWG File", "1.5 KB", "05/03/2024 13:04:05"}));
 }
 
+// A large store's rows would otherwise each carry a copy of their folder's
+// text; sharing it must not change what a row shows or how rows compare.
+TEST_F(DrawingSearchTest, RowsOfAFolderShareItsTextAndStillReadAndCompareByText) {
+    jobsTree();
+    search("C:\\Jobs", true);
+    ASSERT_EQ(sink.rows.size(), 5u);
+    EXPECT_EQ(&sink.rows[0].folder.str(), &sink.rows[1].folder.str()) << "b.dwg and a.DWG are of one folder";
+    EXPECT_EQ(sink.rows[2].text(static_cast<int>(Column::Path)), "C:\\Jobs\\Site\\");
+    EXPECT_EQ(sink.rows[3].fullPath(), "C:\\Jobs\\Site\\Deep\\d.dwg");
+    EXPECT_EQ(sink.rows[1], (DrawingRow{"a.DWG", std::string("C:\\Jobs\\"), "DWG File", "2 KB", "05/03/2024 13:04:05"}))
+        << "a row made on its own equals the found one";
+    EXPECT_NE(sink.rows[0], sink.rows[1]);
+    const DrawingRow kept = sink.rows[0];
+    sink.rows.clear();
+    EXPECT_EQ(kept.fullPath(), "C:\\Jobs\\b.dwg") << "a row keeps its folder text when the others are gone";
+    EXPECT_EQ(DrawingRow{}.text(static_cast<int>(Column::Path)), "");
+}
+
 TEST_F(DrawingSearchTest, OnlyOrdinaryFilesWhoseOwnNameEndsInDwgAreListed) {
     fs.add("C:\\D\\", {file("plan.dwg"), file("plan.dwgbak"), file("PLAN~1.DWG.txt"),
                        with(file("h.dwg"), &DirEntry::hidden), with(file("s.dwg"), &DirEntry::system),
