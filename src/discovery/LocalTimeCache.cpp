@@ -29,7 +29,9 @@ std::optional<LocalTime> LocalTimeCache::toLocal(std::int64_t fileTimeUtc) {
     if (fileTimeUtc < 0) return dates_.toLocal(fileTimeUtc);
     const std::int64_t week = fileTimeUtc / TicksPerWeek;
     if (week == lastWeek_) return utcFromFileTime(fileTimeUtc + lastWeekOffset_);
-    if (auto offset = uniformOffset(fileTimeUtc, TicksPerWeek)) {
+    auto known = weeks_.find(week);
+    if (known == weeks_.end()) known = weeks_.emplace(week, uniformOffset(fileTimeUtc, TicksPerWeek)).first;
+    if (const auto offset = known->second) {
         lastWeek_ = week;
         lastWeekOffset_ = *offset;
         return utcFromFileTime(fileTimeUtc + *offset);

@@ -25,6 +25,9 @@ private:
 
     const DateTimeFormatter& dates_;
     std::unordered_map<std::int64_t, std::optional<std::int64_t>> offsets_;
+    // Each week's offset when it is the same all week, else nothing: one
+    // look-up per file instead of one for each end of its week.
+    std::unordered_map<std::int64_t, std::optional<std::int64_t>> weeks_;
     // The last week found uniform: the files of one folder are often of one week.
     std::int64_t lastWeek_ = -1;
     std::int64_t lastWeekOffset_ = 0;
