@@ -59,23 +59,27 @@ const std::string& RowTexts::timeBySecond(const LocalTime& local) {
 std::string RowTexts::date(std::int64_t fileTimeUtc) {
     const auto local = localTimes_.toLocal(fileTimeUtc);
     if (!local) return {};
-    const std::int64_t day = (std::int64_t{local->year} * 16 + local->month) * 32 + local->day;
-    auto dayText = days_.find(day);
-    if (dayText == days_.end()) dayText = days_.emplace(day, services_.dates.shortDate(*local)).first;
-    if (local->hour == 0 && local->minute == 0 && local->second == 0) return dayText->second;
+    const std::int64_t key = (std::int64_t{local->year} * 16 + local->month) * 32 + local->day;
+    Day& day = days_[static_cast<std::size_t>(key) % DaySlots];
+    if (day.key != key) {
+        day.text = services_.dates.shortDate(*local);
+        day.key = key;
+    }
+    const std::string& dayText = day.text;
+    if (local->hour == 0 && local->minute == 0 && local->second == 0) return dayText;
 
     const Minute& shape = minute(*local);
     std::string text;
     if (shape.seconds == Seconds::Irregular) {
         const std::string& time = timeBySecond(*local);
-        text.reserve(dayText->second.size() + 1 + time.size());
-        text += dayText->second;
+        text.reserve(dayText.size() + 1 + time.size());
+        text += dayText;
         text += ' ';
         text += time;
         return text;
     }
-    text.reserve(dayText->second.size() + 1 + shape.before.size() + 2 + shape.after.size());
-    text += dayText->second;
+    text.reserve(dayText.size() + 1 + shape.before.size() + 2 + shape.after.size());
+    text += dayText;
     text += ' ';
     text += shape.before;
     if (shape.seconds != Seconds::Hidden) {

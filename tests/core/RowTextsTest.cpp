@@ -63,6 +63,25 @@ TEST(RowTexts, DatesAroundAChangeOfTheClocksAreThoseOfEachFilesOwnConversion) {
         EXPECT_EQ(texts.date(t), dateText(t, dates)) << t;
 }
 
+// Days and weeks are kept in slots chosen by their low bits: ones far
+// enough apart to meet in a slot must each still read as their own.
+TEST(RowTexts, DaysAndWeeksThatShareASlotKeepTheirOwnTexts) {
+    // Summer time in 2024 only, so weeks of 2024 and 2043 differ in offset.
+    const SummerTimeFormatter dates(fileTimeFromUtc({2024, 3, 31, 1, 0, 0}), fileTimeFromUtc({2024, 10, 27, 1, 0, 0}));
+    NoFiles files;
+    FixedNumberFormatter numbers;
+    FixedFileTypeNames types;
+    RowTexts texts(SearchServices{files, numbers, dates, types});
+    constexpr std::int64_t Week = 7 * 864'000'000'000LL;
+    const std::int64_t summer = fileTimeFromUtc({2024, 7, 10, 9, 30, 15});
+    const std::int64_t sixteenYearsOn = fileTimeFromUtc({2040, 7, 10, 9, 30, 15});
+    for (int round = 0; round < 3; ++round) {
+        for (const std::int64_t t : {summer, sixteenYearsOn, summer + 1024 * Week, summer, summer - 1024 * Week,
+                                     sixteenYearsOn + 5 * 10'000'000, summer + 3'000 * Week})
+            EXPECT_EQ(texts.date(t), dateText(t, dates)) << t;
+    }
+}
+
 // Time texts written after a picture, as the user's long-time format has
 // them: H hour of 24, h hour of 12, m minute with two digits, s seconds
 // without a leading zero, S with one, # seconds in Arabic-Indic digits, t
