@@ -51,6 +51,9 @@ struct SearchRunner::Job : SearchSink {
     }
 
     void addRow(DrawingRow row) override {
+        // Room for a whole hand-over at once: the vector handed over last is
+        // the window's now, and growing one from nothing moves its rows again and again.
+        if (heldBack.empty()) heldBack.reserve(MaxRowsHeldBack);
         heldBack.push_back(std::move(row));
         if (heldBack.size() >= MaxRowsHeldBack) post([](SearchUpdates&) {}, false);
     }
