@@ -83,7 +83,8 @@ std::string RowTexts::date(std::int64_t fileTimeUtc) {
     text += ' ';
     text += shape.before;
     if (shape.seconds != Seconds::Hidden) {
-        if (local->second >= 10 || shape.seconds == Seconds::TwoDigits) text += static_cast<char>('0' + local->second / 10);
+        if (local->second >= 10 || shape.seconds == Seconds::TwoDigits)
+            text += static_cast<char>('0' + local->second / 10);
         text += static_cast<char>('0' + local->second % 10);
     }
     text += shape.after;

@@ -58,7 +58,7 @@ private:
     static constexpr std::size_t DaySlots = 8192;
     std::vector<Day> days_ = std::vector<Day>(DaySlots);
     std::vector<Minute> minutes_ = std::vector<Minute>(24 * 60);  // by minute of the day
-    std::unordered_map<int, std::string> times_;                   // by second of the day, for Irregular minutes
+    std::unordered_map<int, std::string> times_;                  // by second of the day, for Irregular minutes
 };
 
 }  // namespace quillon::discovery

@@ -95,19 +95,32 @@ public:
         std::string text;
         for (const char c : picture_) {
             switch (c) {
-                case 'H': text += std::to_string(time.hour); break;
-                case 'h': text += std::to_string(time.hour % 12 == 0 ? 12 : time.hour % 12); break;
-                case 'm': text += twoDigits(time.minute); break;
-                case 's': text += std::to_string(time.second); break;
-                case 'S': text += twoDigits(time.second); break;
+                case 'H':
+                    text += std::to_string(time.hour);
+                    break;
+                case 'h':
+                    text += std::to_string(time.hour % 12 == 0 ? 12 : time.hour % 12);
+                    break;
+                case 'm':
+                    text += twoDigits(time.minute);
+                    break;
+                case 's':
+                    text += std::to_string(time.second);
+                    break;
+                case 'S':
+                    text += twoDigits(time.second);
+                    break;
                 case '#':
                     for (const char digit : twoDigits(time.second)) {
                         text += "\xD9";  // U+0660 and on: D9 A0 to D9 A9
                         text += static_cast<char>(0xA0 + (digit - '0'));
                     }
                     break;
-                case 't': text += time.hour < 12 ? "AM" : "PM"; break;
-                default: text += c;
+                case 't':
+                    text += time.hour < 12 ? "AM" : "PM";
+                    break;
+                default:
+                    text += c;
             }
         }
         return text;
