@@ -366,6 +366,40 @@ TEST_F(SearchRunnerTest, TheFirstFoldersRowsArriveBeforeTheSearchGoesOn) {
     EXPECT_EQ(rest.rows[0].name, "c.dwg");
 }
 
+// The worker leaves its rows in the mailbox in the batches it handed over;
+// however many have piled up when the window looks, they come whole and in
+// the search's order, folders of more rows than one hand-over holds included.
+TEST_F(SearchRunnerTest, RowsPiledUpInTheMailboxComeWholeAndInOrder) {
+    std::vector<DirEntry> top;
+    std::vector<std::string> expected;
+    for (int f = 0; f < 12; ++f) {
+        const std::string name = "F" + std::to_string(f);
+        top.push_back(folder(name));
+        std::vector<DirEntry> files;
+        for (int i = 0; i < f * 50; ++i) {
+            files.push_back(file("d" + std::to_string(i) + ".dwg"));
+            expected.push_back("C:\\Big\\" + name + "\\d" + std::to_string(i) + ".dwg");
+        }
+        fs.add("C:\\Big\\" + name + "\\", files);
+    }
+    top.push_back(folder("Slow"));
+    fs.add("C:\\Big\\", top);
+    fs.add("C:\\Big\\Slow\\", {file("last.dwg")});
+    FileSystemGate gate(fs, "C:\\Big\\Slow\\");
+    runner.start({"C:\\Big", "*.DWG", true});
+    ASSERT_TRUE(gate.waitUntilReached());
+    const auto piled = runner.takeUpdates();
+    std::vector<std::string> paths;
+    for (const auto& row : piled.rows) paths.push_back(row.fullPath());
+    EXPECT_EQ(paths, expected);
+    gate.open();
+    const auto rest = collect();
+    ASSERT_TRUE(rest.finished);
+    ASSERT_EQ(rest.rows.size(), 1u);
+    EXPECT_EQ(rest.rows[0].name, "last.dwg");
+    EXPECT_EQ(rest.finished->rows, expected.size() + 1);
+}
+
 TEST_F(SearchRunnerTest, ASearchThatFailsSaysSoInStatusAndEnds) {
     fs.add("C:\\F\\", {file("a.dwg"), folder("Bad")});
     fs.failOn("C:\\F\\Bad\\");
