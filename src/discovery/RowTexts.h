@@ -49,8 +49,8 @@ private:
     std::unordered_map<std::string, std::string> types_;  // by the extension with its dot, as written
     // The date texts of the days last met, each in the slot its day's low
     // bits choose: no hashing or node to chase per file, as the listing
-    // between files leaves little of a map in the processor's caches. A
-    // decade of days fits without two wanting one slot.
+    // between files leaves little of a map in the processor's caches.
+    // Sixteen years of days fit without two wanting one slot.
     struct Day {
         std::int64_t key = -1;  // year, month and day packed
         std::string text;

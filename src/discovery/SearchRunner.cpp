@@ -32,7 +32,7 @@ struct SearchRunner::Job : SearchSink {
     std::mutex mutex;
     SearchUpdates pending;  // guarded by mutex; its rows wait in batches until taken
     // The rows handed over and not taken yet, as they were handed over: the
-    // window's thread joins them, so the worker only ever moves a row once.
+    // window's thread joins them, so the worker never moves rows it has handed over.
     std::vector<std::vector<DrawingRow>> batches;  // guarded by mutex
     bool dropped = false;                          // guarded by mutex
     std::function<void()> wake;
