@@ -29,7 +29,7 @@ bool isListedFile(const base::DirEntry& entry, const std::string& pattern) {
 namespace {
 
 // The listing is not needed afterwards: the row takes the entry's name.
-DrawingRow rowFor(const std::string& folder, base::DirEntry& entry, RowTexts& texts) {
+DrawingRow rowFor(const SharedText& folder, base::DirEntry& entry, RowTexts& texts) {
     std::string type = texts.type(entry.name);
     return DrawingRow{std::move(entry.name), folder, std::move(type), texts.size(entry.size),
                       texts.date(entry.lastWriteTime)};
@@ -71,12 +71,19 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
         // be listed has no files and no sub-folders.
         auto entries = services_.fileSystem.list(folder);
         candidates.clear();
+        // Made at the folder's first drawing, then held by all of its rows.
+        SharedText folderText;
+        bool folderTextMade = false;
         if (entries) {
             for (auto& entry : *entries) {
                 if (entry.isDirectory) {
                     if (request.includeSubfolders && isCandidateFolder(entry)) candidates.push_back(&entry);
                 } else if (isListedFile(entry, request.pattern)) {
-                    sink_.addRow(rowFor(folder, entry, texts));
+                    if (!folderTextMade) {
+                        folderText = SharedText(folder);
+                        folderTextMade = true;
+                    }
+                    sink_.addRow(rowFor(folderText, entry, texts));
                     ++summary.rows;
                 }
                 if (stopRequested()) {

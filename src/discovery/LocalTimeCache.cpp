@@ -29,7 +29,12 @@ std::optional<LocalTime> LocalTimeCache::toLocal(std::int64_t fileTimeUtc) {
     if (fileTimeUtc < 0) return dates_.toLocal(fileTimeUtc);
     const std::int64_t week = fileTimeUtc / TicksPerWeek;
     if (week == lastWeek_) return utcFromFileTime(fileTimeUtc + lastWeekOffset_);
-    if (auto offset = uniformOffset(fileTimeUtc, TicksPerWeek)) {
+    Week& known = weeks_[static_cast<std::size_t>(week) % WeekSlots];
+    if (known.week != week) {
+        known.offset = uniformOffset(fileTimeUtc, TicksPerWeek);
+        known.week = week;
+    }
+    if (const auto offset = known.offset) {
         lastWeek_ = week;
         lastWeekOffset_ = *offset;
         return utcFromFileTime(fileTimeUtc + *offset);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "discovery/Formatters.h"
 
@@ -25,6 +26,16 @@ private:
 
     const DateTimeFormatter& dates_;
     std::unordered_map<std::int64_t, std::optional<std::int64_t>> offsets_;
+    // The weeks last met, each in the slot its number's low bits choose, with
+    // the offset when it is the same all week, else nothing: one look into
+    // a small table per file instead of a map's at each end of its week.
+    // Twenty years of weeks fit without two wanting one slot.
+    struct Week {
+        std::int64_t week = -1;
+        std::optional<std::int64_t> offset;
+    };
+    static constexpr std::size_t WeekSlots = 1024;
+    std::vector<Week> weeks_ = std::vector<Week>(WeekSlots);
     // The last week found uniform: the files of one folder are often of one week.
     std::int64_t lastWeek_ = -1;
     std::int64_t lastWeekOffset_ = 0;

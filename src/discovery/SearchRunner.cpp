@@ -11,14 +11,30 @@ namespace quillon::discovery {
 namespace {
 // A folder of many drawings still shows its rows as the search goes through it.
 constexpr std::size_t MaxRowsHeldBack = 256;
+// Room made for a folder's rows at its first: most folders hold fewer.
+constexpr std::size_t FirstRoomHeldBack = 64;
+
+std::vector<DrawingRow> joined(std::vector<std::vector<DrawingRow>> batches) {
+    if (batches.size() == 1) return std::move(batches.front());
+    std::size_t count = 0;
+    for (const auto& batch : batches) count += batch.size();
+    std::vector<DrawingRow> rows;
+    rows.reserve(count);
+    for (auto& batch : batches)
+        rows.insert(rows.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+    return rows;
+}
 }  // namespace
 
 struct SearchRunner::Job : SearchSink {
     std::atomic<bool> stop{false};
     std::atomic<bool> done{false};
     std::mutex mutex;
-    SearchUpdates pending;  // guarded by mutex
-    bool dropped = false;   // guarded by mutex
+    SearchUpdates pending;  // guarded by mutex; its rows wait in batches until taken
+    // The rows handed over and not taken yet, as they were handed over: the
+    // window's thread joins them, so the worker never moves rows it has handed over.
+    std::vector<std::vector<DrawingRow>> batches;  // guarded by mutex
+    bool dropped = false;                          // guarded by mutex
     std::function<void()> wake;
     std::thread thread;
     // The worker's own: rows not yet in the mailbox, and whether any have gone there.
@@ -37,20 +53,18 @@ struct SearchRunner::Job : SearchSink {
                 heldBack.clear();
                 return;
             }
-            if (pending.rows.empty()) {
-                pending.rows.swap(heldBack);
-            } else {
-                pending.rows.insert(pending.rows.end(), std::make_move_iterator(heldBack.begin()),
-                                    std::make_move_iterator(heldBack.end()));
-            }
+            if (!heldBack.empty()) batches.push_back(std::move(heldBack));
             fill(pending);
         }
-        heldBack.clear();
+        heldBack.clear();  // what a move leaves is only known to be valid
         rowsHandedOver = rowsHandedOver || firstRows;
         if ((wakeWindow || firstRows) && wake) wake();
     }
 
     void addRow(DrawingRow row) override {
+        // The vector handed over last is the window's now: this one starts
+        // with room, as growing from nothing would move its rows again and again.
+        if (heldBack.empty()) heldBack.reserve(FirstRoomHeldBack);
         heldBack.push_back(std::move(row));
         if (heldBack.size() >= MaxRowsHeldBack) post([](SearchUpdates&) {}, false);
     }
@@ -112,6 +126,7 @@ void SearchRunner::abandon() {
             std::lock_guard lock(current_->mutex);
             current_->dropped = true;
             current_->pending = {};
+            current_->batches.clear();
         }
         retired_.push_back(std::move(current_));
     }
@@ -125,11 +140,14 @@ void SearchRunner::requestStop() {
 
 SearchUpdates SearchRunner::takeUpdates() {
     SearchUpdates updates;
+    std::vector<std::vector<DrawingRow>> batches;
     if (current_) {
         std::lock_guard lock(current_->mutex);
         updates = std::move(current_->pending);
         current_->pending = {};
+        batches.swap(current_->batches);
     }
+    if (!batches.empty()) updates.rows = joined(std::move(batches));
     if (updates.finished) running_ = false;
     reapFinished();
     return updates;

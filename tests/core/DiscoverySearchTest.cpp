@@ -137,6 +137,24 @@ TEST_F(DrawingSearchTest, RowsCarryTheFiveTexts) {
     EXPECT_EQ(sink.rows[0], (DrawingRow{"Plan.dwg", "C:\\", "DWG File", "1.5 KB", "05/03/2024 13:04:05"}));
 }
 
+// A large store's rows would otherwise each carry a copy of their folder's
+// text; sharing it must not change what a row shows or how rows compare.
+TEST_F(DrawingSearchTest, RowsOfAFolderShareItsTextAndStillReadAndCompareByText) {
+    jobsTree();
+    search("C:\\Jobs", true);
+    ASSERT_EQ(sink.rows.size(), 5u);
+    EXPECT_EQ(&sink.rows[0].folder.str(), &sink.rows[1].folder.str()) << "b.dwg and a.DWG are of one folder";
+    EXPECT_EQ(sink.rows[2].text(static_cast<int>(Column::Path)), "C:\\Jobs\\Site\\");
+    EXPECT_EQ(sink.rows[3].fullPath(), "C:\\Jobs\\Site\\Deep\\d.dwg");
+    EXPECT_EQ(sink.rows[1], (DrawingRow{"a.DWG", std::string("C:\\Jobs\\"), "DWG File", "2 KB", "05/03/2024 13:04:05"}))
+        << "a row made on its own equals the found one";
+    EXPECT_NE(sink.rows[0], sink.rows[1]);
+    const DrawingRow kept = sink.rows[0];
+    sink.rows.clear();
+    EXPECT_EQ(kept.fullPath(), "C:\\Jobs\\b.dwg") << "a row keeps its folder text when the others are gone";
+    EXPECT_EQ(DrawingRow{}.text(static_cast<int>(Column::Path)), "");
+}
+
 TEST_F(DrawingSearchTest, OnlyOrdinaryFilesWhoseOwnNameEndsInDwgAreListed) {
     fs.add("C:\\D\\", {file("plan.dwg"), file("plan.dwgbak"), file("PLAN~1.DWG.txt"),
                        with(file("h.dwg"), &DirEntry::hidden), with(file("s.dwg"), &DirEntry::system),
@@ -346,6 +364,40 @@ TEST_F(SearchRunnerTest, TheFirstFoldersRowsArriveBeforeTheSearchGoesOn) {
     ASSERT_TRUE(rest.finished);
     ASSERT_EQ(rest.rows.size(), 1u);
     EXPECT_EQ(rest.rows[0].name, "c.dwg");
+}
+
+// The worker leaves its rows in the mailbox in the batches it handed over;
+// however many have piled up when the window looks, they come whole and in
+// the search's order, folders of more rows than one hand-over holds included.
+TEST_F(SearchRunnerTest, RowsPiledUpInTheMailboxComeWholeAndInOrder) {
+    std::vector<DirEntry> top;
+    std::vector<std::string> expected;
+    for (int f = 0; f < 12; ++f) {
+        const std::string name = "F" + std::to_string(f);
+        top.push_back(folder(name));
+        std::vector<DirEntry> files;
+        for (int i = 0; i < f * 50; ++i) {
+            files.push_back(file("d" + std::to_string(i) + ".dwg"));
+            expected.push_back("C:\\Big\\" + name + "\\d" + std::to_string(i) + ".dwg");
+        }
+        fs.add("C:\\Big\\" + name + "\\", files);
+    }
+    top.push_back(folder("Slow"));
+    fs.add("C:\\Big\\", top);
+    fs.add("C:\\Big\\Slow\\", {file("last.dwg")});
+    FileSystemGate gate(fs, "C:\\Big\\Slow\\");
+    runner.start({"C:\\Big", "*.DWG", true});
+    ASSERT_TRUE(gate.waitUntilReached());
+    const auto piled = runner.takeUpdates();
+    std::vector<std::string> paths;
+    for (const auto& row : piled.rows) paths.push_back(row.fullPath());
+    EXPECT_EQ(paths, expected);
+    gate.open();
+    const auto rest = collect();
+    ASSERT_TRUE(rest.finished);
+    ASSERT_EQ(rest.rows.size(), 1u);
+    EXPECT_EQ(rest.rows[0].name, "last.dwg");
+    EXPECT_EQ(rest.finished->rows, expected.size() + 1);
 }
 
 TEST_F(SearchRunnerTest, ASearchThatFailsSaysSoInStatusAndEnds) {
