@@ -45,10 +45,6 @@ BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 
 constexpr UINT kSearchUpdatesMessage = WM_APP + 1;
 constexpr UINT kCadMailMessage = WM_APP + 2;
-// A call longer than this is named in Status.
-constexpr auto kAnnounceCallAfter = std::chrono::seconds(3);
-// Leaving Quillon waits this long for a call in progress before asking.
-constexpr auto kExitWaitBeforeAsking = std::chrono::seconds(5);
 constexpr const char* kLostTitle = "AutoCAD Not Responding";
 // While a search runs the list takes its rows at this steady pace, not row by row.
 constexpr UINT_PTR kSearchPaceTimer = 0x5153;
@@ -64,7 +60,7 @@ MainController::MainController(SettingsStore& settings, autocad::CadLauncher& la
     : settings_(settings),
       launcher_(launcher),
       window_(*this),
-      watchdog_(kAnnounceCallAfter, DefaultCallTimeout) {}
+      watchdog_(AnnounceCallAfter, DefaultCallTimeout) {}
 
 MainController::~MainController() {
     if (mailbox_) mailbox_->close();
@@ -123,7 +119,8 @@ bool MainController::start() {
     window_.create(POINT{0, 0});
     mailbox_ = std::make_shared<base::TaskMailbox>(
         [hwnd = window_.hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
-    watchdog_.setLimit(loadCallTimeout(settings_));
+    callTimeout_ = loadCallTimeout(settings_);
+    watchdog_.setLimit(callTimeout_);
     startCadThread();
 
     // 1-2: position and the remembered plot choices.
@@ -755,8 +752,8 @@ void MainController::askAboutHungCallAtExit() {
     if (exitQuestionAsked_ || !monitor_) return;
     const auto call = monitor_->snapshot();
     const auto now = autocad::CallMonitor::Clock::now();
-    if (!call.inCall || call.waited(now) < kExitWaitBeforeAsking ||
-        now - *exitRequestedAt_ < kExitWaitBeforeAsking)
+    if (!call.inCall || call.waited(now) < ExitWaitBeforeAsking ||
+        now - *exitRequestedAt_ < ExitWaitBeforeAsking)
         return;
     exitQuestionAsked_ = true;
     const std::string waited = autocad::CallWatchdog::durationText(call.waited(now));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/MainSettings.h"
 #include "app/SettingsStore.h"
 #include "app/win/CadSessionSlot.h"
 #include "app/win/RunReportKeeper.h"
@@ -152,8 +154,15 @@ private:
     void proceedWithExit();
     void askAboutHungCallAtExit();
 
+    // A call longer than this is named in Status.
+    static constexpr auto AnnounceCallAfter = std::chrono::seconds(3);
+    // Leaving Quillon waits this long for a call in progress before asking.
+    static constexpr auto ExitWaitBeforeAsking = std::chrono::seconds(5);
+
     SettingsStore& settings_;
     autocad::CadLauncher& launcher_;
+    // How long one CAD call may take, for every session; read once at start.
+    std::chrono::seconds callTimeout_ = DefaultCallTimeout;
     MainWindow window_;
     dialogs::AboutWindow about_;
 

@@ -15,9 +15,6 @@ namespace quillon::app {
 
 namespace {
 
-// A call that has not come back after this long while leaving is asked about.
-constexpr auto kExitWaitBeforeAsking = std::chrono::seconds(5);
-
 // What every session of one run shares; it lives as long as the last session holding it.
 struct SharedRun {
     std::shared_ptr<plotting::RunListSnapshot> list;
@@ -94,7 +91,7 @@ void MainController::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
 
     postCad(sessionJob(0));
     for (int index = 1; index < count; ++index) {
-        auto slot = std::make_unique<CadSessionSlot>(std::chrono::seconds(3), loadCallTimeout(settings_));
+        auto slot = std::make_unique<CadSessionSlot>(AnnounceCallAfter, callTimeout_);
         slot->thread = makeCadThread(slot->monitor);
         slot->thread->post(sessionJob(index));
         extraSessions_.push_back(std::move(slot));
@@ -141,13 +138,13 @@ void MainController::sessionsChanged() {
 void MainController::askAboutHungExtraSessionsAtExit() {
     if (exitQuestionAsked_) return;
     const auto now = autocad::CallMonitor::Clock::now();
-    if (now - *exitRequestedAt_ < kExitWaitBeforeAsking) return;
+    if (now - *exitRequestedAt_ < ExitWaitBeforeAsking) return;
     std::vector<std::pair<std::uint32_t, autocad::CallMonitor*>> hung;
     std::string call, waited;
     for (auto& slot : extraSessions_) {
         if (slot->ended) continue;
         const auto snapshot = slot->monitor->snapshot();
-        if (!snapshot.inCall || snapshot.waited(now) < kExitWaitBeforeAsking || !snapshot.serverProcess) continue;
+        if (!snapshot.inCall || snapshot.waited(now) < ExitWaitBeforeAsking || !snapshot.serverProcess) continue;
         hung.emplace_back(*snapshot.serverProcess, slot->monitor.get());
         call = snapshot.call;
         waited = autocad::CallWatchdog::durationText(snapshot.waited(now));
