@@ -68,6 +68,8 @@ bool CadConnection::startApplication(bool hideWindow) {
     if (hideWindow) ui_.hideMainWindow();
     try {
         attachTo(launcher_.createInstance(), true);
+        // Known before the first call to it, which may already hang: then it can still be ended.
+        if (monitor_) monitor_->setServer(launcher_.createdProcess(), true);
         try {
             CadApplication(acadApp_).setVisible(true);
         } catch (const AutomationError& error) {
@@ -91,6 +93,7 @@ bool CadConnection::startApplication(bool hideWindow) {
         } catch (const AutomationError&) {
             // Without its window the application can still be used, only not ended when it hangs.
         }
+        if (!process) process = launcher_.createdProcess();
         monitor_->setServer(process, true);
     }
     if (hideWindow) ui_.showMainWindow();

@@ -18,6 +18,9 @@ public:
     // The process that owns the application's main window (its HWND
     // property), so that an application Quillon started and that stopped
     // answering can be ended. Nothing where that cannot be known.
+    // The process of the application this thread's last createInstance() started, where the launcher can
+    // tell without asking the application (which may already not answer).
+    virtual std::optional<std::uint32_t> createdProcess() { return std::nullopt; }
     virtual std::optional<std::uint32_t> processOfWindow(std::int64_t window) {
         (void)window;
         return std::nullopt;

@@ -21,9 +21,12 @@ CallMonitor::Snapshot CallMonitor::snapshot() const {
 }
 
 void CallMonitor::setServer(std::optional<std::uint32_t> process, bool startedByQuillon) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    state_.serverProcess = process;
-    state_.startedByQuillon = startedByQuillon;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        state_.serverProcess = process;
+        state_.startedByQuillon = startedByQuillon;
+    }
+    if (observer_) observer_(process, startedByQuillon);
 }
 
 void CallMonitor::markEndedByWatchdog() {

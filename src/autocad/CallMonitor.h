@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -34,6 +35,10 @@ public:
 
     // The application the CAD thread is connected to now.
     void setServer(std::optional<std::uint32_t> process, bool startedByQuillon);
+    // Told on the CAD thread whenever the server changes, before anything else can happen to it: the
+    // window's side takes hold of the process there and then. Set before the CAD thread starts.
+    using ServerObserver = std::function<void(std::optional<std::uint32_t> process, bool startedByQuillon)>;
+    void observeServer(ServerObserver observer) { observer_ = std::move(observer); }
 
     // The window ended the server because a call never returned; the drawing
     // in hand is reported with that reason rather than the bare RPC failure.
@@ -44,6 +49,7 @@ private:
     mutable std::mutex mutex_;
     Snapshot state_;
     bool endedByWatchdog_ = false;
+    ServerObserver observer_;
 };
 
 }  // namespace quillon::autocad

@@ -8,13 +8,13 @@ std::string CallWatchdog::durationText(Clock::duration waited) {
     return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
 }
 
-CallWatchdog::Verdict CallWatchdog::check(const CallMonitor::Snapshot& call, Clock::time_point now) {
+CallWatchdog::Verdict CallWatchdog::check(const CallMonitor::Snapshot& call, Clock::time_point now, bool stopping) {
     Verdict verdict;
     if (!call.inCall) return verdict;
     const auto waited = call.waited(now);
     if (waited < announceAfter_) return verdict;
-    const std::string waiting =
-        "Waiting for AutoCAD to answer " + call.call + " (" + durationText(waited) + ") ...";
+    const std::string waiting = (stopping ? "Stopping: the run ends once AutoCAD answers " : "Waiting for AutoCAD to answer ") +
+                                call.call + " (" + durationText(waited) + ") ...";
     verdict.text = waiting;
     if (waited < limit_ || givenUpOn_ == call.callNumber) {
         verdict.action = Verdict::Action::Announce;

@@ -28,7 +28,10 @@ public:
 
     CallWatchdog(Clock::duration announceAfter, Clock::duration limit) : announceAfter_(announceAfter), limit_(limit) {}
 
-    Verdict check(const CallMonitor::Snapshot& call, Clock::time_point now);
+    // stopping: Stop was taken and the run ends once the call returns, which the text says.
+    Verdict check(const CallMonitor::Snapshot& call, Clock::time_point now, bool stopping = false);
+    // The application could not be ended: the call is given up on again at the next check.
+    void retry() { givenUpOn_ = 0; }
 
     void setLimit(Clock::duration limit) { limit_ = limit; }
 

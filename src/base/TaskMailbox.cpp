@@ -41,6 +41,17 @@ void TaskMailbox::close() {
     // Destroyed outside the lock: a task's captures may post again.
 }
 
+std::shared_ptr<TaskMailbox> TaskMailbox::childOf(std::shared_ptr<TaskMailbox> parent) {
+    auto self = std::make_shared<std::weak_ptr<TaskMailbox>>();
+    auto child = std::make_shared<TaskMailbox>([parent, self] {
+        parent->post([child = *self] {
+            if (auto alive = child.lock()) alive->drain();
+        });
+    });
+    *self = child;
+    return child;
+}
+
 bool TaskMailbox::closed() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return closed_;

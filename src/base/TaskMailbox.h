@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace quillon::base {
@@ -26,6 +27,11 @@ public:
     void drain();
     void close();
     bool closed() const;
+
+    // A mailbox whose tasks run on the parent's owner thread, in the order posted to it; closing it drops
+    // what it holds and all that is posted to it later, while the parent goes on. What one run or one
+    // session posts goes through a child of its own, so that once it is over nothing of it arrives.
+    static std::shared_ptr<TaskMailbox> childOf(std::shared_ptr<TaskMailbox> parent);
 
 private:
     mutable std::mutex mutex_;

@@ -36,6 +36,9 @@ std::string DrawingOutcome::text() const {
         case Kind::Failed:
             out = "Failed: " + detail;
             break;
+        case Kind::NotStarted:
+            out = "Not started: " + detail;
+            break;
     }
     if (!renamedPlotFiles.empty())
         out += std::string(renamedPlotFiles.size() == 1 ? "; plot file" : "; plot files") +

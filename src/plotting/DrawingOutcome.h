@@ -14,7 +14,8 @@ inline constexpr const char* StoppedBeforePlotting = "stopped before plotting";
 
 // What a run did with one drawing, shown on the drawing's row.
 struct DrawingOutcome {
-    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed };
+    // NotStarted: the run ended before it took the drawing up; detail says why.
+    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed, NotStarted };
 
     Kind kind = Kind::Skipped;
     std::string path;

@@ -186,6 +186,7 @@ void PlotRun::openEntry() {
     escapedError_.clear();
     drawingStarted_ = std::chrono::system_clock::now();
     drawingClock_ = std::chrono::steady_clock::now();
+    display_.takenUp(entry_, strFileName_);
     status(drawingStatus(run_text::Opening));
     phase_ = Phase::Close;  // should opening fail, what Quillon opened is still closed
     plotter_.openDrawing(strFileName_);

@@ -56,6 +56,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     switch (outcome.kind) {
         case DrawingOutcome::Kind::Skipped: row.outcome = stoppedHere ? "stopped" : "skipped"; break;
         case DrawingOutcome::Kind::Failed: row.outcome = "failed"; break;
+        case DrawingOutcome::Kind::NotStarted: row.outcome = "not started"; break;
         default: row.outcome = "failed"; break;
     }
     row.reason = outcome.detail;

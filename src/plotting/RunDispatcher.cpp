@@ -115,6 +115,18 @@ bool RunDispatcher::sessionEnded(int session, PlotRun::Ending ending, int restar
     return true;
 }
 
+bool RunDispatcher::settled() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ending_ == PlotRun::Ending::Running && running_ > 0 && next_ >= entries_.size() && inHand_.empty() &&
+           finished_ >= static_cast<int>(entries_.size());
+}
+
+bool RunDispatcher::sessionRunning(int session) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto index = static_cast<std::size_t>(session);
+    return index < ended_.size() && !ended_[index];
+}
+
 PlotRun::Ending RunDispatcher::ending() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return ending_;

@@ -45,6 +45,11 @@ public:
     // has shown the run's end. A session ending twice counts once.
     bool sessionEnded(int session, PlotRun::Ending ending, int restarts);
 
+    // Every drawing is finished while some session has not ended (one still starting its application):
+    // nothing is left for it, and the run need not wait for it.
+    bool settled() const;
+    bool sessionRunning(int session) const;
+
     PlotRun::Ending ending() const;
     PlotRun::Tally tally() const;
     // What the panel and Status's first line say for n drawings in hand.

@@ -16,7 +16,7 @@ struct ReportRow {
     std::string plotStyleTable;
     int copies = 1;
     std::string plotFile;
-    // "plotted", "plotted with warnings", "skipped", "failed" or "stopped".
+    // "plotted", "plotted with warnings", "skipped", "failed", "stopped" or "not started".
     std::string outcome;
     std::string reason;
     std::string started;  // ISO 8601 local time

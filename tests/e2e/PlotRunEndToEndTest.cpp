@@ -539,6 +539,38 @@ TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLef
         EXPECT_NE(all[i].value("member", ""), "Quit") << "the user's application was quit";
 }
 
+// The user's own application hangs in a plot and the window is closed: the
+// question waits for its answer while the watchdog gives up on the call, and
+// the answer then finds nothing left to end, instead of ending the program.
+TEST_F(PlotRunEndToEnd, ClosingWhileTheUsersApplicationHangsWaitsForTheAnswerAndLeavesItRunning) {
+    win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings").writeString(L"CadCallTimeout", L"15");
+    const fs::path jobs = L"Hangs at exit";
+    json scenario = sheetScenario(jobs, 2);
+    scenario["faults"]["hangs"] = json::array({{{"object", "Plot"}, {"member", "PlotToFile"}}});
+    useScenario(scenario);
+    UsersApplication users(scenarioFile);
+    ASSERT_TRUE(users.listed());
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, 2);
+    if (HasFatalFailure()) return;
+    gui.startRun(ids::MnuAllPrint);
+    ASSERT_TRUE(wintest::waitFor([&] { return gui.text(ids::Status).find(L"Plot.PlotToFile") != std::wstring::npos; }, 30s));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    const auto box = gui.waitForMessageBox(20s);
+    ASSERT_TRUE(box) << "no question about the hung call";
+    EXPECT_NE(box->text.find(L"It is left running as it is"), std::wstring::npos) << win::toUtf8(box->text);
+    // Past the call's limit, with the box left alone: the program must still be there, whole.
+    Sleep(18000);
+    ASSERT_FALSE(program.waitForExit(0ms)) << "the program ended (exit code " << program.exitCode() << ")";
+    ASSERT_TRUE(gui.closeMessageBox(*box));
+    ASSERT_TRUE(program.waitForExit(30s)) << "Quillon did not leave once the box was closed";
+    EXPECT_EQ(program.exitCode(), 0u);
+    EXPECT_TRUE(users.running()) << "the user's application must never be ended";
+}
+
 // Exit in the middle of a run attached to the user's application: the run
 // stops and closes what Quillon opened, the user's drawings stay, nothing
 // else is started, and the program ends.

@@ -175,6 +175,43 @@ TEST_F(UnattendedRun, AKilledRunLeavesTheRowsDoneSoFarInTheReport) {
     EXPECT_GE(reportLines(report).size(), 1u) << "the rows written before the kill are on disk";
 }
 
+// Closed from outside while a plot hangs in the application Quillon started:
+// no box, the application is ended, and the exit code and the report say
+// what became of every drawing.
+TEST_F(UnattendedRun, ClosedDuringAHungCallItAsksNothingNeverSaysAllPlottedAndWritesItsReport) {
+    json scenario = wintest::baseScenario();
+    scenario["faults"]["hangs"] = json::array({{{"object", "Plot"}, {"member", "PlotToFile"}}});
+    prepareDrawings(scenario);
+    const fs::path job = writeJob(wintest::kDevice);
+    const fs::path copy = folder.path() / L"closed.csv";
+    ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /report \"" + copy.wstring() + L"\" /close");
+    HWND main = program.waitForMainWindow(30s);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(wintest::waitFor([&] { return windowText(GetDlgItem(main, ids::Status)).find(L"Plot.PlotToFile") != std::wstring::npos; }, 60s))
+        << "the plot never hung";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.waitForExit(60s)) << "Quillon waited for someone";
+    EXPECT_NE(program.exitCode(), 0u) << "a drawing hung and others were never plotted";
+    const auto lines = reportLines(copy);
+    EXPECT_EQ(countContaining(lines, "AutoCAD stopped answering"), 1) << "the drawing in hand";
+    EXPECT_EQ(countContaining(lines, ",not started,"), 2) << "the drawings never reached";
+}
+
+// The application Quillon starts hangs before it is even visible: it is ended
+// as one Quillon started, and the run says the application is unavailable.
+TEST_F(UnattendedRun, AnApplicationThatHangsAsItStartsIsEndedAndTheRunEnds) {
+    win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings").writeString(L"CadCallTimeout", L"10");
+    json scenario = wintest::baseScenario();
+    scenario["faults"]["hangs"] = json::array({{{"object", "Application"}, {"member", "Visible"}}});
+    prepareDrawings(scenario);
+    const fs::path job = writeJob(wintest::kDevice);
+    const fs::path copy = folder.path() / L"hidden.csv";
+    ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /report \"" + copy.wstring() + L"\" /close");
+    ASSERT_TRUE(program.waitForExit(60s)) << "the program never ended";
+    EXPECT_EQ(program.exitCode(), 3u);
+    EXPECT_EQ(reportLines(copy).size(), 1u);
+}
+
 TEST_F(UnattendedRun, AJobOnTheCommandLineWithoutRunIsLoadedIntoTheWindowAndWaitsForTheUser) {
     prepareDrawings(wintest::baseScenario());
     json job = {{"drawings",

@@ -9,5 +9,9 @@ namespace quillon::app {
 constexpr UINT kSearchUpdatesMessage = WM_APP + 1;
 // A CAD thread posted to the window's mailbox.
 constexpr UINT kCadMailMessage = WM_APP + 2;
+// A message box is waiting to be shown.
+constexpr UINT kNoticeMessage = WM_APP + 3;
+// The way out has a question to ask.
+constexpr UINT kExitQuestionMessage = WM_APP + 4;
 
 }  // namespace quillon::app

@@ -3,135 +3,187 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "app/win/AppMessages.h"
 #include "app/win/MainController.h"
-#include "autocad/CallWatchdog.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
 
 void ExitSequence::exitCommand() {
-    exitCommandPending_ = true;
+    if (state_ == ExitState::Open) {
+        cause_ = Cause::ExitCommand;
+        state_ = ExitState::StoppingRun;
+    }
     proceed();
 }
 
 void ExitSequence::closeRequested() {
-    closing_ = true;
-    closePending_ = true;
+    if (state_ == ExitState::Unloaded || state_ == ExitState::Gone) return;
+    cause_ = Cause::WindowClosed;
+    if (state_ == ExitState::Open) state_ = ExitState::StoppingRun;
     proceed();
 }
 
+void ExitSequence::setClosing() {
+    if (state_ == ExitState::Open) {
+        state_ = ExitState::StoppingRun;
+        cause_ = Cause::WindowClosed;
+    }
+}
+
 void ExitSequence::proceed() {
-    if (unloaded_ && !cleanUpPosted_) return;
-    if (!exitRequestedAt_) exitRequestedAt_ = autocad::CallMonitor::Clock::now();
+    if (state_ == ExitState::Open || state_ == ExitState::Gone || state_ == ExitState::Asking) return;
+    if (!requestedAt_) requestedAt_ = autocad::CallMonitor::Clock::now();
     // A search or run in progress ends first; the run closes the drawing it opened.
     host_.search().requestStop();
-    host_.runs().requestStop();
     RunCoordinator& runs = host_.runs();
-    if (runs.active() || cleanUpPosted_) return;  // going on when the run or the clean-up reports back
+    runs.requestStop();
+    if (runs.active()) return;  // going on when the run reports back
+    if (state_ == ExitState::CleaningUp || state_ == ExitState::Unloaded) return;  // going on when the clean-up does
     HWND window = host_.window().hwnd();
 
-    if (exitCommandPending_) {
+    if (cause_ == Cause::ExitCommand) {
         // Exit: the CAD clean-up first, then the window closes as from its title bar.
-        exitCommandPending_ = false;
         if (!runs.hasCad()) {
             SendMessageW(window, WM_CLOSE, 0, 0);
             return;
         }
-        cleanUpPosted_ = true;
+        state_ = ExitState::CleaningUp;
         runs.postCleanUp([this, window] {
-            cleanUpPosted_ = false;
+            if (state_ == ExitState::Asking && resumeTo_ == ExitState::CleaningUp) {
+                // Done while a question is open: the window closes once it is answered.
+                resumeTo_ = ExitState::StoppingRun;
+                cause_ = Cause::WindowClosed;
+                return;
+            }
+            if (state_ != ExitState::CleaningUp) return;
+            state_ = ExitState::StoppingRun;
             SendMessageW(window, WM_CLOSE, 0, 0);
         });
         return;
     }
-    if (!closePending_) return;
-    closePending_ = false;
     // Query-unload: the help viewer's windows go with the program.
     host_.closeHelp();
-
     // Unload: the other windows first, then the settings, then the CAD clean-up.
     host_.about().close();
     if (!IsIconic(window)) host_.saveSettings();
-    unloaded_ = true;
+    state_ = ExitState::Unloaded;
     if (!runs.hasCad()) {
-        DestroyWindow(window);
+        destroyWindow();
         return;
     }
-    cleanUpPosted_ = true;
-    runs.postCleanUp([window] { DestroyWindow(window); });
+    runs.postCleanUp([this] {
+        if (state_ == ExitState::Asking && resumeTo_ == ExitState::Unloaded) resumeTo_ = ExitState::Gone;
+        if (state_ == ExitState::Unloaded) destroyWindow();
+    });
+}
+
+void ExitSequence::destroyWindow() {
+    state_ = ExitState::Gone;
+    DestroyWindow(host_.window().hwnd());
 }
 
 bool ExitSequence::leaveWithoutCad() {
-    if (!closing_ && !exitRequestedAt_) return false;
-    // Leaving: nothing of the user's is touched, and nothing more is waited for.
-    closing_ = true;
-    exitCommandPending_ = false;
-    if (unloaded_) {
-        DestroyWindow(host_.window().hwnd());
-    } else {
-        closePending_ = true;
-        proceed();
+    switch (state_) {
+        case ExitState::Open: return false;
+        case ExitState::Gone:
+        case ExitState::Asking: return true;  // the answer's turn goes on from what is there then
+        case ExitState::Unloaded: destroyWindow(); return true;
+        case ExitState::CleaningUp:
+        case ExitState::StoppingRun:
+            // Nothing of the user's is touched, and nothing more is waited for.
+            cause_ = Cause::WindowClosed;
+            state_ = ExitState::StoppingRun;
+            proceed();
+            return true;
     }
     return true;
 }
 
 void ExitSequence::onClockTick() {
-    if (exitRequestedAt_ && (host_.runs().active() || cleanUpPosted_)) {
-        askAboutHungExtraSessionsAtExit();
-        askAboutHungCallAtExit();
+    if (!requestedAt_ || questionAsked_) return;
+    if (state_ != ExitState::StoppingRun && state_ != ExitState::CleaningUp && state_ != ExitState::Unloaded) return;
+    if (state_ == ExitState::StoppingRun && !host_.runs().active()) return;
+    if (autocad::CallMonitor::Clock::now() - *requestedAt_ < ExitWaitBeforeAsking) return;
+    Question question;
+    question.further = host_.runs().hungFurtherCalls(ExitWaitBeforeAsking);
+    if (question.further.empty()) question.main = host_.runs().hungMainCall(ExitWaitBeforeAsking);
+    if (question.further.empty() && !question.main) return;
+    questionAsked_ = true;
+    if (host_.job().unattended()) {
+        // No one is there to answer: what Quillon started is ended, the user's own is left as it is.
+        answer(question, true);
+        return;
     }
+    question_ = std::move(question);
+    resumeTo_ = state_;
+    state_ = ExitState::Asking;
+    PostMessageW(host_.window().hwnd(), kExitQuestionMessage, 0, 0);
 }
 
-void ExitSequence::askAboutHungCallAtExit() {
-    autocad::CallMonitor* monitor = host_.runs().monitor();
-    if (exitQuestionAsked_ || !monitor) return;
-    const auto call = monitor->snapshot();
-    const auto now = autocad::CallMonitor::Clock::now();
-    if (!call.inCall || call.waited(now) < ExitWaitBeforeAsking || now - *exitRequestedAt_ < ExitWaitBeforeAsking)
-        return;
-    exitQuestionAsked_ = true;
-    const std::string waited = autocad::CallWatchdog::durationText(call.waited(now));
-    if (call.startedByQuillon && call.serverProcess) {
-        const std::string text = "AutoCAD has not answered " + call.call + " for " + waited +
+void ExitSequence::askNow() {
+    if (state_ != ExitState::Asking) return;
+    const Question question = question_;
+    HWND window = host_.window().hwnd();
+    bool yes = true;
+    if (!question.further.empty()) {
+        const auto& first = question.further.front();
+        const std::string text = "An AutoCAD session Quillon started has not answered " + first.call + " for " +
+                                 first.waited + ".\r\nEnd the AutoCAD sessions that do not answer and leave now?";
+        yes = MessageBoxW(window, win::toWide(text).c_str(), L"Quillon", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    } else if (question.main->endable) {
+        const std::string text = "AutoCAD has not answered " + question.main->call + " for " + question.main->waited +
                                  ".\r\nEnd the AutoCAD that Quillon started and leave now?";
-        if (MessageBoxW(host_.window().hwnd(), win::toWide(text).c_str(), L"Quillon", MB_YESNO | MB_ICONQUESTION) !=
-            IDYES)
-            return;
-        host_.runs().endHungApplication(*call.serverProcess, *monitor);
-        host_.runs().abandonCadThread("AutoCAD was ended; Quillon is leaving.");
+        yes = MessageBoxW(window, win::toWide(text).c_str(), L"Quillon", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    } else {
+        host_.showInformation("Quillon", "AutoCAD has not answered " + question.main->call + " for " +
+                                             question.main->waited +
+                                             ".\r\nIt is left running as it is, with your drawings; Quillon leaves "
+                                             "without waiting further.");
+    }
+    // Whatever happened while the box was open (the call answered, the run ended, the session was given up
+    // on) is what the answer is checked against now.
+    state_ = resumeTo_;
+    if (state_ == ExitState::Gone) {
+        destroyWindow();
         return;
     }
-    host_.showInformation("Quillon", "AutoCAD has not answered " + call.call + " for " + waited +
-                                         ".\r\nIt is left running as it is, with your drawings; Quillon leaves without "
-                                         "waiting further.");
-    host_.runs().abandonCadThread("AutoCAD is left as it is; Quillon is leaving.");
+    answer(question, yes);
+    resume();
 }
 
-void ExitSequence::askAboutHungExtraSessionsAtExit() {
-    if (exitQuestionAsked_) return;
-    const auto now = autocad::CallMonitor::Clock::now();
-    if (now - *exitRequestedAt_ < ExitWaitBeforeAsking) return;
-    std::vector<std::pair<std::uint32_t, autocad::CallMonitor*>> hung;
-    std::string call, waited;
-    for (auto& slot : host_.runs().extraSessions()) {
-        if (slot->ended) continue;
-        const auto snapshot = slot->monitor->snapshot();
-        if (!snapshot.inCall || snapshot.waited(now) < ExitWaitBeforeAsking || !snapshot.serverProcess) continue;
-        hung.emplace_back(*snapshot.serverProcess, slot->monitor.get());
-        call = snapshot.call;
-        waited = autocad::CallWatchdog::durationText(snapshot.waited(now));
-    }
-    if (hung.empty()) return;
-    exitQuestionAsked_ = true;
-    const std::string text = "An AutoCAD session Quillon started has not answered " + call + " for " + waited +
-                             ".\r\nEnd the AutoCAD sessions that do not answer and leave now?";
-    if (MessageBoxW(host_.window().hwnd(), win::toWide(text).c_str(), L"Quillon", MB_YESNO | MB_ICONQUESTION) != IDYES)
+void ExitSequence::answer(const Question& question, bool endWhatQuillonStarted) {
+    RunCoordinator& runs = host_.runs();
+    if (!question.further.empty()) {
+        // Their calls then fail, their sessions end and the way out goes on.
+        if (endWhatQuillonStarted)
+            for (const auto& call : question.further) runs.endHungCall(call);
         return;
-    // Their calls then fail, their sessions end and the way out goes on.
-    for (const auto& [process, monitor] : hung) host_.runs().endHungApplication(process, *monitor);
+    }
+    if (!question.main || !runs.stillHung(*question.main)) return;
+    if (question.main->endable) {
+        if (!endWhatQuillonStarted || !runs.endHungCall(*question.main)) return;
+        runs.giveUpCad("AutoCAD was ended; Quillon is leaving.");
+        return;
+    }
+    runs.giveUpCad("AutoCAD is left as it is; Quillon is leaving.");
+}
+
+void ExitSequence::resume() {
+    if (state_ == ExitState::Gone || state_ == ExitState::Asking) return;
+    if (host_.runs().hasCad() || host_.runs().active()) {
+        proceed();
+        return;
+    }
+    // The sessions were given up on meanwhile: the clean-up they were to do never reports back.
+    if (state_ == ExitState::Unloaded) {
+        destroyWindow();
+        return;
+    }
+    cause_ = Cause::WindowClosed;
+    state_ = ExitState::StoppingRun;
+    proceed();
 }
 
 }  // namespace quillon::app

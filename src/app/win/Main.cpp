@@ -70,7 +70,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         InitCommonControlsEx(&controls);
 
         quillon::app::RegistrySettingsStore settings;
-        quillon::autocad::ComCadLauncher launcher;
+        // Shared with the CAD threads: one still inside a call when the program ends holds nothing of this stack.
+        auto launcher = std::make_shared<quillon::autocad::ComCadLauncher>();
         quillon::app::MainController controller(settings, launcher);
         controller.setCommandLine(commandLine);
         if (!controller.start()) return controller.exitCode();

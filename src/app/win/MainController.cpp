@@ -44,9 +44,9 @@ constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 
 }  // namespace
 
-MainController::MainController(SettingsStore& settings, autocad::CadLauncher& launcher)
+MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher)
     : settings_(settings),
-      launcher_(launcher),
+      launcher_(std::move(launcher)),
       window_(*this),
       search_(*this),
       boxes_(*this),
@@ -62,9 +62,32 @@ void MainController::couldNotStart() {
     if (startFailureShown_ || exit_.unloaded()) return;
     startFailureShown_ = true;
     job_.cadUnavailable();
-    tell(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
     exit_.setClosing();
-    SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+    auto close = [hwnd = window_.hwnd()] { SendMessageW(hwnd, WM_CLOSE, 0, 0); };
+    if (!job_.unattended()) {
+        // The window closes once the user has read why.
+        notify(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage, close);
+        return;
+    }
+    tell(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
+    close();
+}
+
+void MainController::notify(const std::string& title, const std::string& text, std::function<void()> then) {
+    notices_.push_back(Notice{title, text, std::move(then)});
+    if (treeReady_) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
+}
+
+void MainController::showNotices() {
+    if (showingNotice_) return;
+    showingNotice_ = true;
+    while (!notices_.empty()) {
+        Notice notice = std::move(notices_.front());
+        notices_.pop_front();
+        showInformation(notice.title, notice.text);
+        if (notice.then) notice.then();
+    }
+    showingNotice_ = false;
 }
 
 void MainController::postCadMail() { PostMessageW(window_.hwnd(), kCadMailMessage, 0, 0); }
@@ -185,13 +208,18 @@ void MainController::saveSettings() {
     }
 }
 
-void MainController::onDestroyed() { PostQuitMessage(job_.exitCode()); }
+void MainController::onDestroyed() {
+    job_.leaving();
+    PostQuitMessage(job_.exitCode());
+}
 
 void MainController::onAppMessage(UINT message, WPARAM, LPARAM) {
     if (message == kSearchUpdatesMessage) search_.takeUpdates();
     // Until the folder tree has started the program's own message loop, what the CAD thread says waits: a
     // message box shown from the shell dialog's start-up loop would be stuck under the program's loop.
     else if (message == kCadMailMessage && treeReady_) runs_.drainMail();
+    else if (message == kNoticeMessage && treeReady_) showNotices();
+    else if (message == kExitQuestionMessage) exit_.askNow();
 }
 
 bool MainController::onCopyData(const COPYDATASTRUCT& data) {
@@ -213,6 +241,7 @@ void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
     if (!treeReady_) {
         treeReady_ = true;
         postCadMail();
+        if (!notices_.empty()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
     }
     markReadyWhenStarted();
 }

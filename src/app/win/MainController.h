@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,7 +33,7 @@ namespace quillon::app {
 // coordinator's); the window answers while the application works, hangs or dies.
 class MainController : public MainWindowShell, public autocad::ConnectionUi {
 public:
-    MainController(SettingsStore& settings, autocad::CadLauncher& launcher);
+    MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher);
     ~MainController() override;
 
     // Creates the window and runs the start-up steps. Returns false when the
@@ -64,7 +66,8 @@ public:
 
     // The parts, for each other.
     SettingsStore& settings() { return settings_; }
-    autocad::CadLauncher& launcher() { return launcher_; }
+    // Shared with the CAD threads, which may outlive the window.
+    const std::shared_ptr<autocad::CadLauncher>& launcher() const { return launcher_; }
     SearchPane& search() { return search_; }
     PlotBoxes& boxes() { return boxes_; }
     SessionCountBox& sessions() { return sessions_; }
@@ -75,6 +78,9 @@ public:
     dialogs::AboutWindow& about() { return about_; }
 
     void showInformation(const std::string& title, const std::string& text);
+    // A message box shown from a message of its own, never inside a timer tick or a mailbox task (whose
+    // nested loop would run the rest of the program under it); then() runs once it is closed.
+    void notify(const std::string& title, const std::string& text, std::function<void()> then = {});
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
     void tell(const std::string& title, const std::string& text) { job_.tell(title, text); }
     // While a run works, nothing may start a search, another run or a list refill.
@@ -94,9 +100,10 @@ private:
     void restorePosition();
     void openHelp();
     void stopPressed();
+    void showNotices();
 
     SettingsStore& settings_;
-    autocad::CadLauncher& launcher_;
+    std::shared_ptr<autocad::CadLauncher> launcher_;
     MainWindow window_;
     dialogs::AboutWindow about_;
     std::wstring helpFile_;
@@ -105,6 +112,13 @@ private:
     bool cadReady_ = false;
     // A folder picked in the tree during a run: listed once the run ends, so the tree and the list agree.
     std::optional<std::optional<std::wstring>> folderAfterRun_;
+    struct Notice {
+        std::string title;
+        std::string text;
+        std::function<void()> then;
+    };
+    std::deque<Notice> notices_;
+    bool showingNotice_ = false;
 
     SearchPane search_;
     PlotBoxes boxes_;

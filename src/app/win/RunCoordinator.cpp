@@ -6,56 +6,66 @@
 #include "app/win/AppMessages.h"
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
-#include "discovery/win/WinFileSystem.h"
+#include "plotting/LedgerDisplay.h"
 #include "plotting/PostingRunDisplay.h"
+#include "plotting/ReportRows.h"
+#include "plotting/RunEndSignal.h"
 
 namespace quillon::app {
 
-RunCoordinator::RunCoordinator(MainController& host) : host_(host), watchdog_(AnnounceCallAfter, DefaultCallTimeout) {}
+namespace {
+
+// The run report's rows of one drawing, written by whichever session reports it.
+plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> report, plotting::PlotSetup setup) {
+    if (!report) return {};
+    return [report, setup](const plotting::DrawingOutcome& outcome) {
+        for (const auto& row : plotting::reportRows(outcome, setup, RunReportKeeper::isoLocalTime(outcome.started)))
+            report->add(row);
+    };
+}
+
+}  // namespace
+
+RunCoordinator::RunCoordinator(MainController& host) : host_(host) {}
 
 RunCoordinator::~RunCoordinator() {
     if (mailbox_) mailbox_->close();
-    endExtraSessions();
-    // An idle CAD thread ends at once; a hung one is not waited for.
-    if (cad_ && !cad_->finish(2000)) cad_->abandon();
+    std::vector<CadSessionOwner*> waited;
+    auto retire = [&](std::unique_ptr<CadSessionOwner> owner) {
+        if (!owner) return;
+        owner->release();
+        retired_.push_back(std::move(owner));
+    };
+    if (run_) {
+        for (auto& further : run_->further) retire(std::move(further));
+        run_.reset();
+    }
+    retire(std::move(main_));
+    for (auto& owner : retired_) waited.push_back(owner.get());
+    // Idle threads end at once; a thread still in a call to an application Quillon started ends once that
+    // application is ended (giving up did that). One in the user's own application is not waited for long.
+    CadSessionOwner::waitForEnd(waited, std::chrono::milliseconds(3000));
+}
+
+std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
+    MainController* host = &host_;
+    auto mailbox = mailbox_;
+    return std::make_unique<CadSessionOwner>(
+        mailbox_, host_.launcher(), host_, AnnounceCallAfter, callTimeout_, [mailbox, host](const std::string& error) {
+            mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
+        });
 }
 
 void RunCoordinator::start() {
     mailbox_ = std::make_shared<base::TaskMailbox>(
         [hwnd = host_.window().hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
     callTimeout_ = loadCallTimeout(host_.settings());
-    watchdog_.setLimit(callTimeout_);
-    startCadThread();
-}
-
-void RunCoordinator::startCadThread() {
-    monitor_ = std::make_shared<autocad::CallMonitor>();
-    cad_ = makeCadThread(monitor_);
-}
-
-std::unique_ptr<autocad::CadThread> RunCoordinator::makeCadThread(std::shared_ptr<autocad::CallMonitor> monitor) {
-    auto mailbox = mailbox_;
-    autocad::CadLauncher& launcher = host_.launcher();
-    autocad::ConnectionUi& window = host_;
-    MainController* host = &host_;
-    return std::make_unique<autocad::CadThread>(
-        [mailbox, monitor, &launcher, &window]() -> std::unique_ptr<autocad::CadSession> {
-            struct Session : autocad::CadSession {
-                discovery::WinFileSystem files;
-                Session(autocad::CadLauncher& l, std::shared_ptr<base::TaskMailbox> m, autocad::ConnectionUi& w,
-                        std::shared_ptr<autocad::CallMonitor> c)
-                    : autocad::CadSession(l, std::move(m), w, std::move(c), files) {}
-            };
-            return std::make_unique<Session>(launcher, mailbox, window, monitor);
-        },
-        [mailbox, host](const std::string& error) {
-            mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
-        });
+    main_ = makeSession();
 }
 
 void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
-    if (!cad_) return;
-    cad_->post([job = std::move(job), host = &host_](autocad::CadSession& session) {
+    if (!main_) return;
+    main_->post([job = std::move(job), host = &host_](autocad::CadSession& session) {
         // Once the application could not be started the program is leaving; trying again takes seconds each time.
         if (session.startFailed()) return;
         job(session);
@@ -71,14 +81,30 @@ void RunCoordinator::drainMail() {
 }
 
 void RunCoordinator::postCleanUp(std::function<void()> then) {
-    cad_->post([then = std::move(then)](autocad::CadSession& session) {
+    main_->post([then = std::move(then)](autocad::CadSession& session) {
         session.connection().cleanUpAtExit();
         session.mailbox()->post(then);
     });
 }
 
+void RunCoordinator::requestStop() {
+    if (!run_) return;
+    run_->stop->store(true);
+    for (auto& stop : run_->sessionStops) stop->store(true);
+}
+
+std::function<void(std::optional<plotting::PlotRun::Ending>, const plotting::PlotRun::Tally&)>
+RunCoordinator::endSignal(std::uint64_t generation) {
+    // Posted to the window's own mailbox, never the run's: the end arrives even once the run's is closed.
+    auto mailbox = mailbox_;
+    return [mailbox, this, generation](std::optional<plotting::PlotRun::Ending> ending,
+                                       const plotting::PlotRun::Tally& tally) {
+        mailbox->post([this, generation, ending, tally] { runEnded(generation, ending, tally); });
+    };
+}
+
 void RunCoordinator::startRun(plotting::RunKind kind) {
-    if (runActive_ || host_.exitSequence().closing() || !cad_) return;
+    if (run_ || host_.exitSequence().closing() || !main_) return;
     if (host_.search().running()) {
         host_.setStatus("\r\nThe search is still running: wait for it to finish, or stop it, before plotting.");
         return;
@@ -86,55 +112,71 @@ void RunCoordinator::startRun(plotting::RunKind kind) {
     // The run plots the rows, and the selection, there are now.
     DrawingListView& listView = host_.search().listView();
     std::vector<plotting::RunListSnapshot::Row> rows;
+    std::vector<std::pair<int, std::string>> drawings;
     rows.reserve(listView.size());
     for (std::size_t i = 0; i < listView.size(); ++i) {
         const auto& row = listView.row(i);
-        rows.push_back({row.name, row.folder, listView.isSelected(i)});
+        const bool selected = listView.isSelected(i);
+        rows.push_back({row.name, row.folder, selected});
+        if (kind != plotting::RunKind::Selected || selected)
+            drawings.emplace_back(static_cast<int>(i) + 1, row.folder.str() + std::string(row.name));
     }
-    runView_ = std::make_shared<RunView>(host_.window(), listView, host_.search().currentFolder());
+    auto run = std::make_unique<ActiveRun>();
+    run->generation = ++generations_;
+    run->mail = base::TaskMailbox::childOf(mailbox_);
+    run->view = std::make_shared<RunView>(host_.window(), listView, host_.search().currentFolder());
     if (host_.job().unattended())
-        runView_->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
-    runView_->onOutcome = [this](const plotting::DrawingOutcome& outcome) { reports_.add(outcome); };
-    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), runView_->layoutsBox(),
-                                                            runView_->directoryFolder());
+        run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
+    else
+        run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
+    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), run->view->layoutsBox(),
+                                                            run->view->directoryFolder());
     const plotting::PlotSetup setup = host_.boxes().setup();
     // A report that cannot be written costs the run nothing.
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
-    const std::string panel = runView_->statusPanelText();
+    run->ledger = std::make_shared<plotting::RunLedger>(std::move(drawings), reportWriter(reports_.current(), setup));
+    const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
-    runStop_ = std::make_shared<std::atomic<bool>>(false);
-    runActive_ = true;
-    host_.setBusy(true);
-    std::shared_ptr<plotting::PlotRunDisplay> target = runView_;
+    run->stop = std::make_shared<std::atomic<bool>>(false);
     const int sessions = host_.sessions().runSessions();
+    run_ = std::move(run);
+    host_.setBusy(true);
     if (sessions > 1) {
-        startSharedRun(kind, list, setup, panel, target, sessions);
+        startSharedRun(kind, list, setup, panel, sessions);
         return;
     }
-    postCad([this, kind, list, setup, panel, target, stop = runStop_](autocad::CadSession& session) {
-        // The window hears of the end however the run ends, an unexpected exception included.
-        struct Ended {
-            autocad::CadSession& session;
-            RunCoordinator* runs;
-            std::optional<plotting::PlotRun::Ending> ending;
-            plotting::PlotRun::Tally tally;
-            ~Ended() {
-                session.mailbox()->post([r = runs, e = ending, t = tally] { r->runEnded(e, t); });
-            }
-        } ended{session, this, std::nullopt, {}};
-        plotting::PostingRunDisplay display(session.mailbox(), target, panel);
-        plotting::PlotRun run(kind, session.connection(), session.files(), display, *list, *stop, setup);
-        run.runToEnd();
-        ended.ending = run.ending();
-        ended.tally = run.tally();
+    // The end is said however the job ends: run to its end, ended by an exception, or dropped unrun.
+    auto ended = std::make_shared<plotting::RunEndSignal>(endSignal(run_->generation));
+    auto posting = std::make_shared<plotting::PostingRunDisplay>(run_->mail, run_->view, panel);
+    postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {
+        plotting::LedgerDisplay display(*posting, ledger, 0);
+        plotting::PlotRun plot(kind, session.connection(), session.files(), display, *list, *stop, setup);
+        plot.runToEnd();
+        ended->set(plot.ending(), plot.tally());
     });
 }
 
-void RunCoordinator::runEnded(std::optional<plotting::PlotRun::Ending> ending, plotting::PlotRun::Tally tally) {
-    if (!runActive_) return;
-    runActive_ = false;
-    endExtraSessions();
-    runView_.reset();
+void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
+                              plotting::PlotRun::Tally tally) {
+    if (!run_ || run_->generation != generation) return;
+    std::unique_ptr<ActiveRun> run = std::move(run_);
+    // Nothing the run posts from now on reaches the window.
+    run->mail->close();
+    using Ending = plotting::PlotRun::Ending;
+    if (ending != Ending::Refused) {
+        // Every drawing of the run ends with a row, in the report and in the list.
+        std::string cause = run->lostBecause;
+        if (cause.empty() && (!ending || *ending == Ending::ApplicationLost)) cause = "AutoCAD was lost";
+        if (cause.empty() && host_.exitSequence().leaving()) cause = "Quillon was closed";
+        const bool stopped = cause.empty() && ending == Ending::Stopped;
+        if (cause.empty()) cause = stopped ? "the run was stopped" : "the run ended";
+        const std::string notStarted = stopped ? cause : "the run ended because " + cause;
+        for (const auto& [entry, outcome] : run->ledger->close(cause, notStarted)) run->view->showOutcome(entry, outcome);
+    }
+    for (auto& further : run->further) {
+        further->release();
+        retired_.push_back(std::move(further));
+    }
     reports_.end();
     host_.setBusy(false);
     host_.job().runEnded(ending, tally);

@@ -10,83 +10,117 @@
 #include <vector>
 
 #include "app/MainSettings.h"
-#include "app/win/CadSessionSlot.h"
+#include "app/win/CadSessionOwner.h"
 #include "app/win/RunReportKeeper.h"
 #include "app/win/RunView.h"
 #include "autocad/CallMonitor.h"
-#include "autocad/CallWatchdog.h"
-#include "autocad/win/CadThread.h"
 #include "base/TaskMailbox.h"
 #include "plotting/PlotRun.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/RunDispatcher.h"
+#include "plotting/RunLedger.h"
 #include "plotting/RunListSnapshot.h"
 
 namespace quillon::app {
 
 class MainController;
 
-// The runs and the CAD sessions that plot them: the CAD thread every call is
-// made on, the further sessions of a shared run and their dispatcher, the
-// watchdog over their calls, the restarts, and the run report.
+// The runs and the CAD sessions that plot them: the first session, which
+// every other use of the CAD application goes through too, the further
+// sessions of a shared run and their dispatcher, the watch over every call,
+// and the run report.
+//
+// A run is known by its generation: whatever a run posts goes through a
+// mailbox of its own, closed when the run is over, and the end of a run,
+// which always arrives (a job dropped unrun or ending in an exception says so
+// too), counts only for the run in progress.
 class RunCoordinator {
 public:
     explicit RunCoordinator(MainController& host);
     ~RunCoordinator();
 
-    // The mailbox and the first CAD thread; the call timeout is read here, once.
+    // The window's mailbox and the first session; the call timeout is read here, once.
     void start();
-    // Work for the CAD thread; dropped once the application could not be started.
+    // Work for the first session; dropped once the application could not be started.
     void postCad(std::function<void(autocad::CadSession&)> job);
     void drainMail();
     void startRun(plotting::RunKind kind);
-    bool active() const { return runActive_; }
-    void requestStop() { runStop_->store(true); }
+    bool active() const { return run_ != nullptr; }
+    void requestStop();
     // Watches every session's call, once a second.
     void watchCalls();
     RunReportKeeper& reports() { return reports_; }
 
     // For the way out.
-    bool hasCad() const { return cad_ != nullptr; }
+    bool hasCad() const { return main_ != nullptr; }
     // The CAD clean-up before leaving; then() runs on the window's thread once it is done.
     void postCleanUp(std::function<void()> then);
-    autocad::CallMonitor* monitor() { return monitor_.get(); }
-    std::vector<std::unique_ptr<CadSessionSlot>>& extraSessions() { return extraSessions_; }
-    void endHungApplication(std::uint32_t process, autocad::CallMonitor& monitor);
-    void abandonCadThread(const std::string& why);
+    // A call some session has waited on at least `after`, as the question at exit names it: by the
+    // session's number and the call's, never by pointer or process id.
+    struct HungCall {
+        std::uint64_t session = 0;
+        std::uint64_t callNumber = 0;
+        std::string call;
+        std::string waited;
+        // An application Quillon started and holds a handle to: it can be ended.
+        bool endable = false;
+    };
+    std::optional<HungCall> hungMainCall(autocad::CallMonitor::Clock::duration after);
+    std::vector<HungCall> hungFurtherCalls(autocad::CallMonitor::Clock::duration after);
+    // Ends the application of that call if the same call still hangs now; false when nothing was ended.
+    bool endHungCall(const HungCall& call);
+    // Whether the first session is still inside that very call.
+    bool stillHung(const HungCall& call);
+    // Gives up on every session: their runs end, the program goes on (or leaves) without them.
+    void giveUpCad(const std::string& why);
 
     // A call longer than this is named in Status.
     static constexpr auto AnnounceCallAfter = std::chrono::seconds(3);
 
 private:
-    void startCadThread();
-    std::unique_ptr<autocad::CadThread> makeCadThread(std::shared_ptr<autocad::CallMonitor> monitor);
-    // A run plotted by `sessions` CAD sessions side by side; the first is the usual CAD thread.
+    // The run in progress, as the window holds it.
+    struct ActiveRun {
+        std::uint64_t generation = 0;
+        // Everything the run shows passes through here; closed when the run is over.
+        std::shared_ptr<base::TaskMailbox> mail;
+        std::shared_ptr<plotting::RunLedger> ledger;
+        std::shared_ptr<RunView> view;
+        // The run's Stop, and each session's own (set by the run's Stop or when the session is given up on).
+        std::shared_ptr<std::atomic<bool>> stop;
+        std::vector<std::shared_ptr<std::atomic<bool>>> sessionStops;
+        // A shared run's dispatcher and its sessions past the first.
+        std::shared_ptr<plotting::RunDispatcher> dispatcher;
+        std::vector<std::unique_ptr<CadSessionOwner>> further;
+        // Why the run was given up on; said on the rows it never finished.
+        std::string lostBecause;
+    };
+
+    std::unique_ptr<CadSessionOwner> makeSession();
+    // A run plotted by `sessions` CAD sessions side by side; the first is the first session.
     void startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
-                        const plotting::PlotSetup& setup, const std::string& panel,
-                        std::shared_ptr<plotting::PlotRunDisplay> target, int sessions);
-    void runEnded(std::optional<plotting::PlotRun::Ending> ending, plotting::PlotRun::Tally tally);
-    // Lets the further sessions' threads end once a run is over.
-    void endExtraSessions();
-    // One session's call: true when the watchdog gave up on it (the session is then to be abandoned).
-    bool watchCall(autocad::CallMonitor& monitor, autocad::CallWatchdog& watchdog, std::string& abandonText);
+                        const plotting::PlotSetup& setup, const std::string& panel, int sessions);
+    void runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
+                  plotting::PlotRun::Tally tally);
+    // Posts the end of a run to the window's mailbox, where it counts only for that run.
+    std::function<void(std::optional<plotting::PlotRun::Ending>, const plotting::PlotRun::Tally&)> endSignal(
+        std::uint64_t generation);
+    // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
+    std::optional<std::string> watchCall(CadSessionOwner& session);
+    void giveUpFurtherSession(std::size_t index, const std::string& why);
+    // A shared run whose drawings are all done ends even while a session is still starting.
+    void endSettledRun();
+    CadSessionOwner* findSession(std::uint64_t id);
 
     MainController& host_;
     // How long one CAD call may take, for every session; read once at start.
     std::chrono::seconds callTimeout_ = DefaultCallTimeout;
-    // What the CAD thread shows, run on the window's thread.
+    // What the sessions show, run on the window's thread; each session and each run posts through its own child.
     std::shared_ptr<base::TaskMailbox> mailbox_;
-    std::shared_ptr<autocad::CallMonitor> monitor_;
-    std::unique_ptr<autocad::CadThread> cad_;
-    autocad::CallWatchdog watchdog_;
-
-    std::shared_ptr<RunView> runView_;
-    // The run's own Stop: the CAD thread may outlive the window's interest in it.
-    std::shared_ptr<std::atomic<bool>> runStop_ = std::make_shared<std::atomic<bool>>(false);
-    bool runActive_ = false;
-    // The sessions past the first of the run in progress, and what they share.
-    std::vector<std::unique_ptr<CadSessionSlot>> extraSessions_;
-    std::shared_ptr<plotting::RunDispatcher> sharedRun_;
+    std::unique_ptr<CadSessionOwner> main_;
+    std::unique_ptr<ActiveRun> run_;
+    std::uint64_t generations_ = 0;
+    // Sessions let go or given up on whose threads may still run: waited for, bounded, when the program ends.
+    std::vector<std::unique_ptr<CadSessionOwner>> retired_;
     RunReportKeeper reports_;
     // What the watchdog last wrote into Status, and the run's line it wrote under.
     std::wstring announced_;

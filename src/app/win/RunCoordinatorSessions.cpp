@@ -2,7 +2,9 @@
 
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
+#include "plotting/LedgerDisplay.h"
 #include "plotting/PostingRunDisplay.h"
+#include "plotting/RunEndSignal.h"
 #include "plotting/SessionRunDisplay.h"
 
 // Runs that plot with several CAD sessions side by side.
@@ -29,31 +31,30 @@ struct SharedRun {
 }  // namespace
 
 void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
-                                    const plotting::PlotSetup& setup, const std::string& panel,
-                                    std::shared_ptr<plotting::PlotRunDisplay> target, int sessions) {
-    auto shared = std::make_shared<SharedRun>(kind, std::move(list), runStop_, mailbox_, std::move(target), panel);
-    sharedRun_ = std::shared_ptr<plotting::RunDispatcher>(shared, &shared->dispatcher);
+                                    const plotting::PlotSetup& setup, const std::string& panel, int sessions) {
+    ActiveRun& run = *run_;
+    auto shared = std::make_shared<SharedRun>(kind, std::move(list), run.stop, run.mail, run.view, panel);
+    run.dispatcher = std::shared_ptr<plotting::RunDispatcher>(shared, &shared->dispatcher);
     if (!shared->dispatcher.start(setup)) {
-        mailbox_->post([this] { runEnded(plotting::PlotRun::Ending::Refused, {}); });
+        mailbox_->post([this, generation = run.generation] {
+            runEnded(generation, plotting::PlotRun::Ending::Refused, {});
+        });
         return;
     }
     const int count = shared->dispatcher.sessionsFor(sessions);
+    auto runEnd = endSignal(run.generation);
 
-    // Each session tells the run when it is done, however its work ends; the last one ends the run.
-    auto sessionJob = [this, kind, setup, shared](int index) {
-        return [this, kind, setup, shared, index](autocad::CadSession& session) {
-            struct Ended {
-                std::shared_ptr<SharedRun> run;
-                std::shared_ptr<base::TaskMailbox> mailbox;
-                RunCoordinator* runs;
-                int index;
-                plotting::PlotRun::Ending ending = plotting::PlotRun::Ending::ApplicationLost;
-                int restarts = 0;
-                ~Ended() {
-                    if (run->dispatcher.sessionEnded(index, ending, restarts))
-                        mailbox->post([c = runs, r = run] { c->runEnded(r->dispatcher.ending(), r->dispatcher.tally()); });
-                }
-            } ended{shared, session.mailbox(), this, index};
+    // Each session tells the run when it is done, however its work ends (dropped unrun included);
+    // the last one ends the run.
+    auto sessionJob = [kind, setup, shared, runEnd, ledger = run.ledger](int index,
+                                                                          std::shared_ptr<std::atomic<bool>> stop) {
+        auto ended = std::make_shared<plotting::RunEndSignal>(
+            [shared, runEnd, index](std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
+                if (shared->dispatcher.sessionEnded(index, ending.value_or(plotting::PlotRun::Ending::ApplicationLost),
+                                                    tally.restarts))
+                    runEnd(shared->dispatcher.ending(), shared->dispatcher.tally());
+            });
+        return [kind, setup, shared, ledger, index, stop, ended](autocad::CadSession& session) {
             // A further session quits the application it started before it says it is done.
             struct QuitOwn {
                 autocad::CadConnection* connection;
@@ -62,8 +63,8 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
                 }
             } quit{index > 0 ? &session.connection() : nullptr};
             if (index > 0) {
-                if (shared->stop->load()) {
-                    ended.ending = plotting::PlotRun::Ending::Stopped;
+                if (stop->load()) {
+                    ended->set(plotting::PlotRun::Ending::Stopped, {});
                     return;
                 }
                 // Always an application of its own, never the one the user may have running.
@@ -71,34 +72,57 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
                     session.connection().takeStartFailure();
                     shared->dispatcher.sessionStatus("AutoCAD session " + std::to_string(index + 1) +
                                                      " could not be started; the run goes on without it.");
-                    ended.ending = plotting::PlotRun::Ending::Finished;
+                    ended->set(plotting::PlotRun::Ending::Finished, {});
                     return;
                 }
             }
-            plotting::SessionRunDisplay shown(shared->dispatcher);
-            plotting::PlotRun run(kind, session.connection(), session.files(), shown, *shared->list, *shared->stop,
-                                  setup, &shared->dispatcher);
-            run.runToEnd();
-            ended.ending = run.ending();
-            ended.restarts = run.tally().restarts;
+            plotting::SessionRunDisplay toDispatcher(shared->dispatcher);
+            plotting::LedgerDisplay shown(toDispatcher, ledger, index);
+            plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared->list, *stop, setup,
+                                   &shared->dispatcher);
+            plot.runToEnd();
+            ended->set(plot.ending(), plot.tally());
         };
     };
 
-    postCad(sessionJob(0));
+    for (int index = 0; index < count; ++index) run.sessionStops.push_back(std::make_shared<std::atomic<bool>>(false));
+    postCad(sessionJob(0, run.sessionStops[0]));
     for (int index = 1; index < count; ++index) {
-        auto slot = std::make_unique<CadSessionSlot>(AnnounceCallAfter, callTimeout_);
-        slot->thread = makeCadThread(slot->monitor);
-        slot->thread->post(sessionJob(index));
-        extraSessions_.push_back(std::move(slot));
+        auto session = makeSession();
+        session->post(sessionJob(index, run.sessionStops[static_cast<std::size_t>(index)]));
+        run.further.push_back(std::move(session));
     }
 }
 
-void RunCoordinator::endExtraSessions() {
-    // Each has quit its application already; its thread ends at once.
-    for (auto& slot : extraSessions_)
-        if (slot->thread && !slot->ended && !slot->thread->finish(2000)) slot->thread->abandon();
-    extraSessions_.clear();
-    sharedRun_.reset();
+void RunCoordinator::giveUpFurtherSession(std::size_t index, const std::string& why) {
+    ActiveRun& run = *run_;
+    CadSessionOwner& session = *run.further[index];
+    const int number = static_cast<int>(index) + 1;
+    run.sessionStops[static_cast<std::size_t>(number)]->store(true);
+    // Its drawing in hand ends now, in the report and the list; nothing it reports later counts.
+    if (auto given = run.ledger->giveUp(number, plotting::PlotRun::StoppedAnswering))
+        run.view->showOutcome(given->first, given->second);
+    session.giveUp();
+    host_.setStatus(why);
+    if (run.dispatcher && run.dispatcher->sessionEnded(number, plotting::PlotRun::Ending::ApplicationLost, 0))
+        runEnded(run.generation, run.dispatcher->ending(), run.dispatcher->tally());
+}
+
+void RunCoordinator::endSettledRun() {
+    if (!run_ || !run_->dispatcher || !run_->dispatcher->settled()) return;
+    // Every drawing is done; a session still starting its application holds nothing and is let go.
+    ActiveRun& run = *run_;
+    for (std::size_t i = 0; i < run.further.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        if (!run.dispatcher->sessionRunning(number)) continue;
+        run.sessionStops[static_cast<std::size_t>(number)]->store(true);
+        run.ledger->giveUp(number, plotting::PlotRun::StoppedAnswering);
+        run.further[i]->giveUp();
+        if (run.dispatcher->sessionEnded(number, plotting::PlotRun::Ending::Finished, 0)) {
+            runEnded(run.generation, run.dispatcher->ending(), run.dispatcher->tally());
+            return;
+        }
+    }
 }
 
 }  // namespace quillon::app

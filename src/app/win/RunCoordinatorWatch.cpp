@@ -2,13 +2,12 @@
 
 #include <commctrl.h>
 
-#include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "win/Utf.h"
 
 // The watch over every session's call: named in Status when it lasts, ended
-// or given up on when it hangs.
+// or given up on when it hangs; and what the way out asks about.
 namespace quillon::app {
 
 namespace {
@@ -18,32 +17,33 @@ constexpr const char* kLostTitle = "AutoCAD Not Responding";
 }  // namespace
 
 void RunCoordinator::watchCalls() {
-    if (monitor_ && cad_) {
-        std::string why;
-        if (watchCall(*monitor_, watchdog_, why)) {
-            abandonCadThread(why);
+    if (main_) {
+        if (auto why = watchCall(*main_)) {
+            giveUpCad(*why);
             return;
         }
     }
-    for (std::size_t i = 0; i < extraSessions_.size(); ++i) {
-        CadSessionSlot& slot = *extraSessions_[i];
-        std::string why;
-        if (slot.ended || !slot.thread || !watchCall(*slot.monitor, slot.watchdog, why)) continue;
-        // Only an application whose process is unknown gets here: the run goes on without that session.
-        slot.thread->abandon();
-        slot.ended = true;
-        host_.setStatus(why);
-        if (sharedRun_ && sharedRun_->sessionEnded(static_cast<int>(i) + 1, plotting::PlotRun::Ending::ApplicationLost, 0))
-            mailbox_->post([this, run = sharedRun_] { runEnded(run->ending(), run->tally()); });
+    if (run_) {
+        for (std::size_t i = 0; run_ && i < run_->further.size(); ++i) {
+            CadSessionOwner& session = *run_->further[i];
+            if (session.givenUp()) continue;
+            // Only an application whose process is unknown gets here: the run goes on without that session.
+            if (auto why = watchCall(session)) giveUpFurtherSession(i, *why);
+        }
     }
+    endSettledRun();
+    // Threads let go of that have ended need no waiting for at exit.
+    std::erase_if(retired_, [](const std::unique_ptr<CadSessionOwner>& owner) { return owner->ended(); });
 }
 
-bool RunCoordinator::watchCall(autocad::CallMonitor& monitor, autocad::CallWatchdog& watchdog, std::string& abandonText) {
-    const auto verdict = watchdog.check(monitor.snapshot(), autocad::CallMonitor::Clock::now());
+std::optional<std::string> RunCoordinator::watchCall(CadSessionOwner& session) {
+    const bool stopping = run_ && run_->stop->load();
+    const auto verdict =
+        session.watchdog().check(session.monitor().snapshot(), autocad::CallMonitor::Clock::now(), stopping);
     using Action = autocad::CallWatchdog::Verdict::Action;
     MainWindow& window = host_.window();
     switch (verdict.action) {
-        case Action::None: return false;
+        case Action::None: return std::nullopt;
         case Action::Announce: {
             // Shown under the first line of what the run last said, which stays.
             std::wstring shown = window.text(ids::Status);
@@ -53,59 +53,104 @@ bool RunCoordinator::watchCall(autocad::CallMonitor& monitor, autocad::CallWatch
             }
             announced_ = announceBase_ + L"\r\n" + win::toWide(verdict.text);
             window.setText(ids::Status, announced_);
-            return false;
+            return std::nullopt;
         }
         case Action::EndProcess:
             host_.setStatus(verdict.text);
-            endHungApplication(verdict.process, monitor);
-            return false;
-        case Action::Abandon: abandonText = verdict.text; return true;
+            // The hung call then fails as a lost server on the CAD thread, which starts a new application and
+            // goes on. An application that could not be ended is tried again at the next tick.
+            if (!session.endApplication()) session.watchdog().retry();
+            return std::nullopt;
+        case Action::Abandon: return verdict.text;
     }
-    return false;
+    return std::nullopt;
 }
 
-void RunCoordinator::endHungApplication(std::uint32_t process, autocad::CallMonitor& monitor) {
-    monitor.markEndedByWatchdog();
-    // The hung call then fails as a lost server on the CAD thread, which starts a new application and goes on.
-    if (HANDLE handle = OpenProcess(PROCESS_TERMINATE, FALSE, process)) {
-        TerminateProcess(handle, 1);
-        CloseHandle(handle);
-    }
-}
-
-void RunCoordinator::abandonCadThread(const std::string& why) {
+void RunCoordinator::giveUpCad(const std::string& why) {
     // The user's own application is never ended: Quillon stops waiting on it instead.
-    runStop_->store(true);
-    mailbox_->close();
-    cad_->abandon();
-    cad_.reset();
-    // The further sessions stop at their next call and quit their applications by themselves.
-    for (auto& slot : extraSessions_)
-        if (slot->thread) slot->thread->abandon();
-    extraSessions_.clear();
-    sharedRun_.reset();
+    if (!main_) return;
+    std::unique_ptr<CadSessionOwner> main = std::move(main_);
+    main->giveUp();
+    retired_.push_back(std::move(main));
     host_.boxes().cadThreadLost();
-    host_.exitSequence().cleanUpLost();
-    if (runActive_) {
-        runActive_ = false;
-        runView_.reset();
-        reports_.end();
+    const bool hadRun = run_ != nullptr;
+    host_.setStatus(why);
+    if (run_) {
+        ActiveRun& run = *run_;
+        run.lostBecause = plotting::PlotRun::StoppedAnswering;
+        run.stop->store(true);
+        for (auto& stop : run.sessionStops) stop->store(true);
+        if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
+            run.view->showOutcome(given->first, given->second);
+        // The further sessions stop at their next call and quit their applications by themselves.
+        for (auto& further : run.further) further->release();
+        const plotting::PlotRun::Tally tally = run.dispatcher ? run.dispatcher->tally() : plotting::PlotRun::Tally{};
         SendMessageW(host_.window().control(ids::ProgressBar1), PBM_SETPOS, 0, 0);
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-        host_.setBusy(false);
+        runEnded(run.generation, plotting::PlotRun::Ending::ApplicationLost, tally);
     }
-    host_.setStatus(why);
     // Leaving: nothing of the user's is touched, and nothing more is waited for.
     if (host_.exitSequence().leaveWithoutCad()) return;
-    // The next use connects anew, on a thread of its own.
-    mailbox_ = std::make_shared<base::TaskMailbox>(
-        [hwnd = host_.window().hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
-    startCadThread();
+    // The next use connects anew, on a thread of its own; a window hidden while the application started comes back.
+    main_ = makeSession();
+    if (!IsWindowVisible(host_.window().hwnd())) host_.showMainWindow();
     if (host_.job().unattended()) {
-        host_.job().runEnded(plotting::PlotRun::Ending::ApplicationLost, {});
+        if (!hadRun) host_.job().cadLost(why);
         return;
     }
-    host_.showInformation(kLostTitle, why + "\r\nThe next run connects to AutoCAD again.");
+    host_.notify(kLostTitle, why + "\r\nThe next run connects to AutoCAD again.");
+}
+
+CadSessionOwner* RunCoordinator::findSession(std::uint64_t id) {
+    if (main_ && main_->id() == id) return main_.get();
+    if (run_)
+        for (auto& further : run_->further)
+            if (further->id() == id && !further->givenUp()) return further.get();
+    return nullptr;
+}
+
+namespace {
+
+std::optional<RunCoordinator::HungCall> hungIn(CadSessionOwner& session, autocad::CallMonitor::Clock::duration after) {
+    const auto call = session.monitor().snapshot();
+    const auto now = autocad::CallMonitor::Clock::now();
+    if (!call.inCall || call.waited(now) < after) return std::nullopt;
+    RunCoordinator::HungCall hung;
+    hung.session = session.id();
+    hung.callNumber = call.callNumber;
+    hung.call = call.call;
+    hung.waited = autocad::CallWatchdog::durationText(call.waited(now));
+    hung.endable = call.startedByQuillon && session.canEndApplication();
+    return hung;
+}
+
+}  // namespace
+
+std::optional<RunCoordinator::HungCall> RunCoordinator::hungMainCall(autocad::CallMonitor::Clock::duration after) {
+    if (!main_) return std::nullopt;
+    return hungIn(*main_, after);
+}
+
+std::vector<RunCoordinator::HungCall> RunCoordinator::hungFurtherCalls(autocad::CallMonitor::Clock::duration after) {
+    std::vector<HungCall> hung;
+    if (!run_) return hung;
+    for (auto& further : run_->further)
+        if (!further->givenUp())
+            if (auto call = hungIn(*further, after); call && call->endable) hung.push_back(*call);
+    return hung;
+}
+
+bool RunCoordinator::stillHung(const HungCall& call) {
+    CadSessionOwner* session = findSession(call.session);
+    if (!session) return false;
+    const auto now = session->monitor().snapshot();
+    return now.inCall && now.callNumber == call.callNumber;
+}
+
+bool RunCoordinator::endHungCall(const HungCall& call) {
+    // Checked against what runs now: a session gone or a call that has since returned is left alone.
+    if (!stillHung(call)) return false;
+    return findSession(call.session)->endApplication();
 }
 
 }  // namespace quillon::app

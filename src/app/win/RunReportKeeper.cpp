@@ -59,7 +59,7 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
         file = reports / (name.stem().wstring() + L" (" + std::to_wstring(n) + L").csv");
     try {
         plotting::pruneReports(reports, Kept - 1);
-        report_ = std::make_unique<plotting::RunReport>(file);
+        report_ = std::make_shared<plotting::RunReport>(file);
         last_ = file;
     } catch (const std::exception& error) {
         return std::string(error.what());

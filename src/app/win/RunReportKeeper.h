@@ -23,6 +23,8 @@ public:
     // Rows that belong to no drawing (a job that could not be used).
     void addRow(const plotting::ReportRow& row);
     void end() { report_.reset(); }
+    // The report of the run in progress, for the writer on the sessions' side; none when it cannot be written.
+    std::shared_ptr<plotting::RunReport> current() const { return report_; }
 
     // This session's last report, else the newest in the folder; empty when there is none.
     std::filesystem::path lastReport() const;
@@ -31,7 +33,7 @@ public:
     static constexpr std::size_t Kept = 100;
 
 private:
-    std::unique_ptr<plotting::RunReport> report_;
+    std::shared_ptr<plotting::RunReport> report_;
     plotting::PlotSetup setup_;
     std::filesystem::path last_;
 };

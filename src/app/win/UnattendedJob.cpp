@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 void UnattendedJob::tell(const std::string& title, const std::string& text) {
     if (!unattended_) {
-        host_.showInformation(title, text);
+        host_.notify(title, text);
         return;
     }
     // No one is there to press OK: the console and Status say it instead.
@@ -25,7 +25,20 @@ void UnattendedJob::tell(const std::string& title, const std::string& text) {
 }
 
 void UnattendedJob::cadUnavailable() {
-    if (unattended_) exitCode_ = static_cast<int>(RunExitCode::CadUnavailable);
+    if (!unattended_) return;
+    exitCode_ = static_cast<int>(RunExitCode::CadUnavailable);
+    why_ = "AutoCAD could not be started.";
+}
+
+void UnattendedJob::cadLost(const std::string& why) {
+    if (unattended_ && !told_) failure(RunExitCode::CadUnavailable, why);
+}
+
+void UnattendedJob::leaving() {
+    if (!unattended_ || told_) return;
+    // Closed before the run could end: never "every sheet plotted".
+    failure(exitCode_ != 0 ? static_cast<RunExitCode>(exitCode_) : RunExitCode::Stopped,
+            why_.empty() ? "Quillon was closed before the run ended." : why_, false);
 }
 
 void UnattendedJob::drawingsListed() {
@@ -44,11 +57,12 @@ void UnattendedJob::startCommandLineJob() {
     if (const auto problem = host_.jobs().loadJob(win::toWide(commandLine_.job))) {
         runWhenListed_ = false;
         if (run) failure(RunExitCode::BadJobOrArguments, *problem);
-        else host_.showInformation(PlotJobCommands::Title, *problem);
+        else host_.notify(PlotJobCommands::Title, *problem);
     }
 }
 
-void UnattendedJob::failure(RunExitCode code, const std::string& why) {
+void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close) {
+    told_ = true;
     exitCode_ = static_cast<int>(code);
     ConsoleOutput::writeLine("Quillon: " + why);
     host_.setStatus("\r\n" + why);
@@ -65,11 +79,13 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why) {
         if (commandLine_.report)
             CopyFileW(reports.lastReport().wstring().c_str(), win::toWide(*commandLine_.report).c_str(), FALSE);
     }
-    if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
+    ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
+    if (close && commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
 }
 
 void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
     if (!unattended_) return;
+    told_ = true;
     using Ending = plotting::PlotRun::Ending;
     RunExitCode code = RunExitCode::AllPlotted;
     if (!ending || *ending == Ending::ApplicationLost) code = RunExitCode::CadUnavailable;

@@ -18,7 +18,11 @@ class UnattendedJob {
 public:
     explicit UnattendedJob(MainController& host) : host_(host) {}
 
-    void setCommandLine(CommandLine line) { commandLine_ = std::move(line); }
+    // With /run no one is at the window from the very start: nothing is ever asked in a box.
+    void setCommandLine(CommandLine line) {
+        commandLine_ = std::move(line);
+        unattended_ = commandLine_.mode == CommandLine::Mode::RunJob;
+    }
     const CommandLine& commandLine() const { return commandLine_; }
     // The program's exit code: an unattended run's outcome, else 0.
     int exitCode() const { return exitCode_; }
@@ -31,11 +35,15 @@ public:
     void tell(const std::string& title, const std::string& text);
     // The CAD application could not be started.
     void cadUnavailable();
+    // The CAD application was given up on before any run: with /run, the job ends there.
+    void cadLost(const std::string& why);
+    // The window goes: with /run, an outcome not told yet is told now (never "all plotted"), report included.
+    void leaving();
     // A run ended, or its CAD application was given up on: with /run, the outcome is told and the program leaves.
     void runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
 
 private:
-    void failure(RunExitCode code, const std::string& why);
+    void failure(RunExitCode code, const std::string& why, bool close = true);
 
     MainController& host_;
     CommandLine commandLine_;
@@ -44,6 +52,9 @@ private:
     // A job's drawings are listed; the unattended run starts once they are.
     bool runWhenListed_ = false;
     int exitCode_ = 0;
+    // The outcome was told (console, report, exit code); what the program says last when it goes otherwise.
+    bool told_ = false;
+    std::string why_;
 };
 
 }  // namespace quillon::app

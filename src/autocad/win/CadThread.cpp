@@ -140,14 +140,10 @@ void CadThread::abandon() {
         shared_->jobs.clear();
     }
     SetEvent(shared_->wake);
-    if (thread_) {
-        CloseHandle(thread_);
-        thread_ = nullptr;
-    }
 }
 
 bool CadThread::finish(DWORD timeoutMs) {
-    if (!thread_) return true;
+    if (!thread_ || shared_->abandoned.load()) return !thread_;
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
         shared_->quit = true;

@@ -37,6 +37,8 @@ public:
     // Lets the thread end once its work is done, waiting at most timeoutMs.
     // True when it ended.
     bool finish(DWORD timeoutMs);
+    // The thread, for a bounded wait at exit (also once abandoned); none when it could not be created.
+    HANDLE handle() const { return thread_; }
 
 private:
     struct Shared;

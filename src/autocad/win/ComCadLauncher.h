@@ -10,6 +10,7 @@ class ComCadLauncher : public CadLauncher {
 public:
     automation::ObjectPtr connectRunning() override;
     automation::ObjectPtr createInstance() override;
+    std::optional<std::uint32_t> createdProcess() override;
     std::optional<std::uint32_t> processOfWindow(std::int64_t window) override;
 };
 

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <thread>
+
+#include "RunTestSupport.h"
+#include "autocad/CallWatchdog.h"
+#include "base/TaskMailbox.h"
+#include "plotting/LedgerDisplay.h"
+#include "plotting/ReportRows.h"
+#include "plotting/RunDispatcher.h"
+#include "plotting/RunEndSignal.h"
+#include "plotting/RunLedger.h"
+
+// How long a run and its sessions live: what is said when they end, however they end.
+namespace quillon::plotting {
+namespace {
+
+using namespace std::chrono_literals;
+
+DrawingOutcome plotted(const std::string& path) {
+    DrawingOutcome outcome;
+    outcome.kind = DrawingOutcome::Kind::ModelPlotted;
+    outcome.path = path;
+    outcome.sheets.push_back({});
+    outcome.sheets.back().layout = "Model";
+    outcome.sheets.back().plotted = true;
+    return outcome;
+}
+
+TEST(RunLedgerTest, EveryDrawingEndsWithARowAndASessionGivenUpOnIsHeardNoMore) {
+    std::map<std::string, std::string> rows;  // drawing -> outcome, as the report has them
+    auto ledger = std::make_shared<RunLedger>(
+        std::vector<std::pair<int, std::string>>{{1, "C:\\A.dwg"}, {2, "C:\\B.dwg"}, {3, "C:\\C.dwg"}, {4, "C:\\D.dwg"}},
+        [&](const DrawingOutcome& outcome) {
+            for (const auto& row : reportRows(outcome, PlotSetup{"P", "A3", "S", 1}, "t")) rows[row.drawing] = row.outcome + ":" + row.reason;
+        });
+    testing::RecordingDisplay window(".");
+    LedgerDisplay first(window, ledger, 0), second(window, ledger, 1);
+
+    // Rows are written as the sessions report them, on their side, not when the window gets to them.
+    first.takenUp(4, "C:\\D.dwg");
+    first.showOutcome(4, plotted("C:\\D.dwg"));
+    EXPECT_EQ(rows["C:\\D.dwg"], "plotted:");
+
+    // The second session hangs in its drawing and is given up on: the drawing fails for that reason at once,
+    // and whatever the session reports once its call returns reaches neither the report nor the window.
+    second.takenUp(3, "C:\\C.dwg");
+    const auto given = ledger->giveUp(1, PlotRun::StoppedAnswering);
+    ASSERT_TRUE(given);
+    EXPECT_EQ(given->first, 3);
+    EXPECT_EQ(rows["C:\\C.dwg"], "failed:AutoCAD stopped answering");
+    window.events.clear();
+    second.setStatus("Opening Drawing C:\\A.dwg ...");
+    second.showOutcome(3, plotted("C:\\C.dwg"));
+    EXPECT_TRUE(window.events.empty());
+    EXPECT_EQ(rows["C:\\C.dwg"], "failed:AutoCAD stopped answering");
+
+    // The run ends: the drawing in hand and those never reached get rows that say why; the list hears the same.
+    first.takenUp(2, "C:\\B.dwg");
+    const auto decided = ledger->close(PlotRun::StoppedAnswering, "the run ended because AutoCAD stopped answering");
+    ASSERT_EQ(decided.size(), 2u);
+    EXPECT_EQ(decided[0].second.text(), "Not started: the run ended because AutoCAD stopped answering");
+    EXPECT_EQ(decided[1].second.text(), "Failed: AutoCAD stopped answering");
+    EXPECT_EQ(rows["C:\\A.dwg"], "not started:the run ended because AutoCAD stopped answering");
+    EXPECT_EQ(rows["C:\\B.dwg"], "failed:AutoCAD stopped answering");
+    EXPECT_EQ(rows.size(), 4u);
+}
+
+TEST(RunLifetimeTest, TheEndOfARunArrivesEvenForAJobDroppedUnrunAndNothingOfAClosedRunArrives) {
+    auto window = std::make_shared<base::TaskMailbox>(nullptr);
+    auto run = base::TaskMailbox::childOf(window);
+    std::vector<std::string> seen;
+    run->post([&] { seen.push_back("status of the run"); });
+    window->drain();
+    EXPECT_EQ(seen, std::vector<std::string>{"status of the run"});
+
+    // A session's job dropped before it ran (its thread gone, its mailbox closed) still ends the run.
+    std::optional<PlotRun::Ending> ending = PlotRun::Ending::Running;
+    bool ended = false;
+    auto closedSession = base::TaskMailbox::childOf(window);
+    closedSession->close();
+    {
+        auto signal = std::make_shared<RunEndSignal>([&](std::optional<PlotRun::Ending> e, const PlotRun::Tally&) {
+            window->post([&, e] {
+                ended = true;
+                ending = e;
+            });
+        });
+        EXPECT_FALSE(closedSession->post([signal] {}));
+    }
+    run->close();
+    run->post([&] { seen.push_back("late status of the ended run"); });
+    window->drain();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(ending) << "no ending: the work never ran";
+    EXPECT_EQ(seen.size(), 1u) << "nothing of a run that is over reaches the window";
+}
+
+TEST(RunLifetimeTest, ASharedRunWhoseDrawingsAreDoneDoesNotWaitForASessionStillStarting) {
+    testing::FakeList list;
+    list.rows = {{"A.dwg", "C:\\"}, {"B.dwg", "C:\\"}};
+    testing::RecordingDisplay display(".");
+    std::atomic<bool> stop{false};
+    RunDispatcher dispatcher(RunKind::AllListed, list, display, stop);
+    ASSERT_TRUE(dispatcher.start(PlotSetup{"P", "A3", "S", 1}));
+    ASSERT_EQ(dispatcher.sessionsFor(2), 2);
+    for (int taken = 0; taken < 2; ++taken) {
+        const auto entry = dispatcher.take();
+        ASSERT_TRUE(entry);
+        dispatcher.finished(*entry, plotted(list.folder(*entry) + list.fileName(*entry)));
+    }
+    EXPECT_FALSE(dispatcher.take());
+    EXPECT_FALSE(dispatcher.sessionEnded(0, PlotRun::Ending::Finished, 0));
+    // Session 2 is still starting its application: nothing is left for it, so the run is settled.
+    EXPECT_TRUE(dispatcher.settled());
+    EXPECT_TRUE(dispatcher.sessionRunning(1));
+    EXPECT_TRUE(dispatcher.sessionEnded(1, PlotRun::Ending::Finished, 0));
+    EXPECT_EQ(dispatcher.ending(), PlotRun::Ending::Finished);
+}
+
+TEST(RunLifetimeTest, StopDuringALongCallIsSaidAndAnApplicationThatCouldNotBeEndedIsTriedAgain) {
+    autocad::CallWatchdog watchdog(3s, 10s);
+    const auto now = autocad::CallMonitor::Clock::now();
+    autocad::CallMonitor::Snapshot call;
+    call.inCall = true;
+    call.call = "Plot.PlotToFile";
+    call.since = now - 12s;
+    call.callNumber = 7;
+    call.serverProcess = 42u;
+    call.startedByQuillon = true;
+    call.since = now - 4s;
+    EXPECT_EQ(watchdog.check(call, now, true).text,
+              "Stopping: the run ends once AutoCAD answers Plot.PlotToFile (4 s) ...");
+    call.since = now - 12s;
+    using Action = autocad::CallWatchdog::Verdict::Action;
+    EXPECT_EQ(watchdog.check(call, now).action, Action::EndProcess);
+    // TerminateProcess refused: the same call is given up on again, not left hanging for ever.
+    watchdog.retry();
+    EXPECT_EQ(watchdog.check(call, now).action, Action::EndProcess);
+}
+
+}  // namespace
+}  // namespace quillon::plotting
