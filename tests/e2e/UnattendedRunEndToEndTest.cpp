@@ -193,8 +193,9 @@ TEST_F(UnattendedRun, ClosedDuringAHungCallItAsksNothingNeverSaysAllPlottedAndWr
     ASSERT_TRUE(program.waitForExit(60s)) << "Quillon waited for someone";
     EXPECT_NE(program.exitCode(), 0u) << "a drawing hung and others were never plotted";
     const auto lines = reportLines(copy);
-    EXPECT_EQ(countContaining(lines, "AutoCAD stopped answering"), 1) << "the drawing in hand";
-    EXPECT_EQ(countContaining(lines, ",not started,"), 2) << "the drawings never reached";
+    EXPECT_EQ(countContaining(lines, ",failed,AutoCAD stopped answering,"), 1) << "the drawing in hand";
+    EXPECT_EQ(countContaining(lines, ",not started,the run ended because Quillon was closed,"), 2)
+        << "the drawings never reached";
 }
 
 // The application Quillon starts hangs before it is even visible: it is ended

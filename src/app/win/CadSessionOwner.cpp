@@ -83,9 +83,11 @@ void CadSessionOwner::post(autocad::CadThread::Job job) {
 }
 
 bool CadSessionOwner::endApplication() {
-    if (!process_->end()) return false;
+    // Marked first: the hung call fails the moment the process goes, and its drawing must say why.
     monitor_->markEndedByWatchdog();
-    return true;
+    if (process_->end()) return true;
+    monitor_->takeEndedByWatchdog();
+    return false;
 }
 
 bool CadSessionOwner::canEndApplication() const {

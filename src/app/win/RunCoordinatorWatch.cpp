@@ -77,7 +77,8 @@ void RunCoordinator::giveUpCad(const std::string& why) {
     host_.setStatus(why);
     if (run_) {
         ActiveRun& run = *run_;
-        run.lostBecause = plotting::PlotRun::StoppedAnswering;
+        // The drawing in hand did not answer; the rest were not reached because of it, or because Quillon is closing.
+        run.lostBecause = host_.exitSequence().leaving() ? "Quillon was closed" : plotting::PlotRun::StoppedAnswering;
         run.stop->store(true);
         for (auto& stop : run.sessionStops) stop->store(true);
         if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
