@@ -58,7 +58,8 @@ void captureMainPlacement(HWND window, MainSettings& current) {
         if (GetWindowPlacement(window, &placement)) {
             outer = placement.rcNormalPosition;
             const MONITORINFO monitor = monitorOf(outer);
-            OffsetRect(&outer, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+            OffsetRect(&outer, monitor.rcWork.left - monitor.rcMonitor.left,
+                       monitor.rcWork.top - monitor.rcMonitor.top);
         }
     }
     const int dpi = static_cast<int>(GetDpiForSystem());

@@ -18,8 +18,7 @@ public:
     ResultTip& operator=(const ResultTip&) = delete;
 
 private:
-    static LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR self);
+    static LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
     void pointerAt(POINT listPoint);
     // The Result text under the point when its column cuts it short, else nothing.
     std::wstring cutResultAt(POINT listPoint) const;
