@@ -294,7 +294,8 @@ void MainController::proceedWithExit() {
         cleanUpPosted_ = true;
         cad_->post([this](autocad::CadSession& session) {
             session.connection().cleanUpAtExit();
-            session.mailbox()->post([this] {
+            session.mailbox()->post([this, left = session.connection().leftRunning()] {
+                sayLeftRunning(left);
                 cleanUpPosted_ = false;
                 SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
             });
@@ -317,7 +318,10 @@ void MainController::proceedWithExit() {
     cleanUpPosted_ = true;
     cad_->post([this](autocad::CadSession& session) {
         session.connection().cleanUpAtExit();
-        session.mailbox()->post([this] { DestroyWindow(window_.hwnd()); });
+        session.mailbox()->post([this, left = session.connection().leftRunning()] {
+            sayLeftRunning(left);
+            DestroyWindow(window_.hwnd());
+        });
     });
 }
 

@@ -139,6 +139,8 @@ private:
     void unattendedRunEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
     void tell(const std::string& title, const std::string& text);
+    // Leaving did not quit the CAD application Quillon started, for this reason (empty: it did).
+    void sayLeftRunning(const std::string& why);
     void markReadyWhenStarted();
     void showInformation(const std::string& title, const std::string& text);
     void applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,

@@ -60,6 +60,13 @@ void MainController::tell(const std::string& title, const std::string& text) {
     setStatus(text);
 }
 
+void MainController::sayLeftRunning(const std::string& why) {
+    // Said, never asked: the program is on its way out.
+    if (why.empty()) return;
+    if (unattended_) ConsoleOutput::writeLine("Quillon: " + why);
+    setStatus(why);
+}
+
 plotting::PlotJobSpec MainController::currentJob() const {
     plotting::PlotJobSpec job;
     const auto selected = listView_->selectedRows();
