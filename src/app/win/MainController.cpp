@@ -8,6 +8,7 @@
 
 #include "app/MainSettings.h"
 #include "app/ScreenGeometry.h"
+#include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "autocad/CadSession.h"
 #include "discovery/CopiesBox.h"
@@ -101,15 +102,22 @@ void MainController::postCad(std::function<void(autocad::CadSession&)> job) {
         job(session);
         if (session.connection().takeStartFailure()) {
             session.noteStartFailed();
-            session.mailbox()->post([this] { couldNotStart(); });
+            session.mailbox()->post([this, why = session.connection().startFailureReason()] { couldNotStart(why); });
         }
     });
 }
 
-void MainController::couldNotStart() {
+void MainController::couldNotStart(const std::string& why) {
     if (startFailureShown_ || unloaded_) return;
     startFailureShown_ = true;
-    if (unattended_) exitCode_ = static_cast<int>(RunExitCode::CadUnavailable);
+    // This can come before the job is read: /run alone decides that no box is shown.
+    if (commandLine_.mode == CommandLine::Mode::RunJob) {
+        unattended_ = true;
+        ConsoleOutput::attach();
+        exitCode_ = static_cast<int>(RunExitCode::CadUnavailable);
+        ConsoleOutput::writeLine("Quillon: " + std::string(autocad::connection_text::FailureTitle) + ": " + why);
+        ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
+    }
     tell(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
     closing_ = true;
     SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
@@ -441,7 +449,7 @@ void MainController::takeSearchUpdates() {
         if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
         endSearch();
         // An unattended job's folder is listed: its run starts now.
-        if (std::exchange(runWhenListed_, false)) startRun(plotting::RunKind::AllListed);
+        if (std::exchange(runWhenListed_, false)) unattendedListed();
     }
 }
 

@@ -123,7 +123,7 @@ private:
     void startCadThread();
     std::unique_ptr<autocad::CadThread> makeCadThread(std::shared_ptr<autocad::CallMonitor> monitor);
     void postCad(std::function<void(autocad::CadSession&)> job);
-    void couldNotStart();
+    void couldNotStart(const std::string& why);
 
     // Plot jobs, the command line and the run report.
     void openJobCommand();
@@ -131,6 +131,9 @@ private:
     void openLastReport();
     // Reads and applies a job file; the reason when it cannot be used (nothing is applied then).
     std::optional<std::string> loadJob(const std::wstring& file);
+    std::optional<std::string> readJob(const std::wstring& file, plotting::PlotJobSpec& job);
+    // An unattended job's drawings are listed: its part taken, its paper checked, its run started.
+    void unattendedListed();
     std::optional<std::string> applyJob(const plotting::PlotJobSpec& job);
     plotting::PlotJobSpec currentJob() const;
     void listDrawings(const std::vector<std::string>& paths);
@@ -220,6 +223,10 @@ private:
     bool commandLineStarted_ = false;
     // A job's drawings are listed; the unattended run starts once they are.
     bool runWhenListed_ = false;
+    // An unattended run of one part of a job: the part's drawings are listed in place of the job's.
+    bool partListed_ = false;
+    // The drawings an unattended run was given, for its exit code.
+    int runDrawings_ = 0;
     int exitCode_ = 0;
     RunReportKeeper reports_;
     // The way out, in its steps.

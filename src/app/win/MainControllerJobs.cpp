@@ -9,12 +9,15 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/RunExit.h"
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
+#include "plotting/JobCheck.h"
+#include "plotting/JobPart.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
 
@@ -113,22 +116,34 @@ void MainController::openLastReport() {
 }
 
 std::optional<std::string> MainController::loadJob(const std::wstring& file) {
+    plotting::PlotJobSpec job;
+    if (auto problem = readJob(file, job)) return problem;
+    return applyJob(job);
+}
+
+std::optional<std::string> MainController::readJob(const std::wstring& file, plotting::PlotJobSpec& job) {
     std::ifstream in(fs::path(file), std::ios::binary);
     if (!in) return "The plot job " + win::toUtf8(file) + " cannot be read.";
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     try {
-        return applyJob(plotting::readPlotJob(text));
+        job = plotting::readPlotJob(text);
     } catch (const plotting::PlotJobError& error) {
         return win::toUtf8(file) + ": " + error.what();
     }
+    return std::nullopt;
 }
 
-std::optional<std::string> MainController::applyJob(const plotting::PlotJobSpec& job) {
+std::optional<std::string> MainController::applyJob(const plotting::PlotJobSpec& asWritten) {
     if (runActive_) return std::string("A run is in progress: wait for it to end before loading a plot job.");
     // Everything is checked before anything changes: a job is applied whole or not at all.
-    if (const auto missing = plotting::missingFromLists(job, itemsOf(*printerBox_), itemsOf(*paperBox_),
-                                                        itemsOf(*ctbBox_)))
+    // The paper list is that of the device chosen now: it says nothing of another device's papers,
+    // which an unattended run learns from a drawing before it plots.
+    plotting::PlotJobSpec job = asWritten;
+    const bool papersOfJobsDevice = plotting::equalsIgnoreCase(job.device, choices_.printer());
+    const auto papers = papersOfJobsDevice ? itemsOf(*paperBox_) : std::vector<std::string>{job.paper};
+    if (const auto missing = plotting::missingFromLists(job, itemsOf(*printerBox_), papers, itemsOf(*ctbBox_)))
         return "The plot job names the " + *missing + ", which AutoCAD does not offer here.";
+    plotting::adoptOfferedNames(job, itemsOf(*printerBox_), itemsOf(*ctbBox_));
 
     printerBox_->setText(job.device);
     paperBox_->setText(job.paper);
@@ -179,7 +194,7 @@ void MainController::listDrawings(const std::vector<std::string>& paths) {
             listView_->add(std::move(rows));
             window_.enable(ids::Command2, listView_->size() > 0);
             setStatus(discovery::search_text::foundStatus(listView_->size()));
-            if (std::exchange(runWhenListed_, false)) startRun(plotting::RunKind::AllListed);
+            if (std::exchange(runWhenListed_, false)) unattendedListed();
         });
     });
 }
@@ -191,13 +206,70 @@ void MainController::startCommandLineJob() {
     commandLineStarted_ = true;
     const bool run = commandLine_.mode == CommandLine::Mode::RunJob;
     unattended_ = run;
-    if (run) ConsoleOutput::attach();
-    runWhenListed_ = run;
-    if (const auto problem = loadJob(win::toWide(commandLine_.job))) {
-        runWhenListed_ = false;
-        if (run) unattendedFailure(RunExitCode::BadJobOrArguments, *problem);
-        else showInformation(kJobTitle, *problem);
+    if (!run) {
+        if (const auto problem = loadJob(win::toWide(commandLine_.job))) showInformation(kJobTitle, *problem);
+        return;
     }
+    ConsoleOutput::attach();
+    if (commandLine_.part) reports_.setPart(commandLine_.part->text());
+    plotting::PlotJobSpec job;
+    if (const auto problem = readJob(win::toWide(commandLine_.job), job))
+        return unattendedFailure(RunExitCode::BadJobOrArguments, *problem);
+    // What would make the run's word worthless is checked before anything is opened:
+    // a report that cannot be written, a folder that is not there. On the CAD thread,
+    // as every look at the file system.
+    postCad([this, job, report = commandLine_.report](autocad::CadSession& session) {
+        std::optional<std::string> problem;
+        if (report)
+            if (const auto why = RunReportKeeper::checkCopyTarget(*report))
+                problem = "The run report cannot be written to " + *report + ": " + *why;
+        if (!problem && job.folder && !session.files().list(*job.folder))
+            problem = "The plot job's folder " + *job.folder + " does not exist or cannot be read.";
+        session.mailbox()->post([this, job, problem] {
+            if (problem) return unattendedFailure(RunExitCode::BadJobOrArguments, *problem);
+            runWhenListed_ = true;
+            if (const auto refused = applyJob(job)) {
+                runWhenListed_ = false;
+                unattendedFailure(RunExitCode::BadJobOrArguments, *refused);
+            }
+        });
+    });
+}
+
+void MainController::unattendedListed() {
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < listView_->size(); ++i) paths.push_back(listView_->fullPath(i));
+    if (paths.empty()) return unattendedFailure(RunExitCode::SomeNotPlotted, "No drawing found in " + currentFolder_);
+    if (commandLine_.part && !std::exchange(partListed_, true)) {
+        auto mine = plotting::drawingsOfPart(paths, *commandLine_.part);
+        ConsoleOutput::writeLine("Quillon: " + commandLine_.part->text() + ": " + std::to_string(mine.size()) +
+                                 " of the job's " + std::to_string(paths.size()) + " drawings");
+        if (mine.empty()) {
+            runDrawings_ = 0;
+            return unattendedRunEnded(plotting::PlotRun::Ending::Finished, {});
+        }
+        runWhenListed_ = true;
+        return listDrawings(mine);
+    }
+    runDrawings_ = static_cast<int>(paths.size());
+    // A paper the job's device does not offer is refused before any sheet is plotted.
+    // The run takes the drawings up from the last listed: its first drawing serves to learn the papers.
+    std::vector<std::string> runOrder(paths.rbegin(), paths.rend());
+    postCad([this, runOrder, device = choices_.printer(), paper = choices_.paper()](autocad::CadSession& session) {
+        std::optional<std::vector<std::string>> papers;
+        try {
+            papers = plotting::learnDevicePapers(session.connection(), runOrder, device);
+        } catch (const automation::AutomationError& error) {
+            // The run meets the same trouble and reports it drawing by drawing.
+            session.connection().noteFailure(error);
+        }
+        session.mailbox()->post([this, papers, device, paper] {
+            if (papers)
+                if (const auto refusal = plotting::paperRefusal(device, paper, *papers))
+                    return unattendedFailure(RunExitCode::BadJobOrArguments, *refusal);
+            startRun(plotting::RunKind::AllListed);
+        });
+    });
 }
 
 void MainController::unattendedFailure(RunExitCode code, const std::string& why) {
@@ -213,29 +285,35 @@ void MainController::unattendedFailure(RunExitCode code, const std::string& why)
         row.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
         reports_.addRow(row);
         reports_.end();
-        if (commandLine_.report) CopyFileW(reports_.lastReport().wstring().c_str(), win::toWide(*commandLine_.report).c_str(), FALSE);
+        const fs::path report = reports_.lastReport();
+        if (!report.empty()) ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(report.wstring()));
+        if (commandLine_.report)
+            if (const auto problem = reports_.copyLastTo(*commandLine_.report))
+                ConsoleOutput::writeLine("Quillon: the report could not be copied to " + *commandLine_.report + ": " +
+                                         *problem);
     }
+    ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
     if (commandLine_.closeWhenDone) exitCommand();
 }
 
 void MainController::unattendedRunEnded(std::optional<plotting::PlotRun::Ending> ending,
                                         const plotting::PlotRun::Tally& tally) {
-    using Ending = plotting::PlotRun::Ending;
-    RunExitCode code = RunExitCode::AllPlotted;
-    if (!ending || *ending == Ending::ApplicationLost) code = RunExitCode::CadUnavailable;
-    else if (*ending == Ending::Refused) code = RunExitCode::BadJobOrArguments;
-    else if (*ending == Ending::Stopped) code = RunExitCode::Stopped;
-    else if (tally.failed > 0 || tally.skipped > 0) code = RunExitCode::SomeNotPlotted;
     // A start that failed already set its own code.
-    if (exitCode_ == 0) exitCode_ = static_cast<int>(code);
+    if (exitCode_ == 0) exitCode_ = static_cast<int>(runExitCode(ending, tally, runDrawings_));
     const std::wstring status = window_.text(ids::Status);
     const auto lastLine = status.rfind(L"\r\n");
     ConsoleOutput::writeLine("Quillon: " + win::toUtf8(lastLine == std::wstring::npos ? status : status.substr(lastLine + 2)));
     const fs::path report = reports_.lastReport();
-    if (!report.empty()) ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(report.wstring()));
-    if (commandLine_.report && !report.empty() &&
-        !CopyFileW(report.wstring().c_str(), win::toWide(*commandLine_.report).c_str(), FALSE))
-        ConsoleOutput::writeLine("Quillon: the report could not be copied to " + *commandLine_.report);
+    for (const auto& line : runClosingLines(tally, runDrawings_, win::toUtf8(report.wstring())))
+        ConsoleOutput::writeLine("Quillon: " + line);
+    if (commandLine_.report) {
+        if (const auto problem = reports_.copyLastTo(*commandLine_.report)) {
+            ConsoleOutput::writeLine("Quillon: the report could not be copied to " + *commandLine_.report + ": " +
+                                     *problem);
+            // Whoever reads only the copy in the morning finds none: the run was not what was asked.
+            if (exitCode_ == 0) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
+        }
+    }
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
     if (commandLine_.closeWhenDone) exitCommand();
 }
