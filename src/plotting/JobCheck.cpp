@@ -31,8 +31,8 @@ std::optional<std::string> paperRefusal(const std::string& device, const std::st
     if (matchPaper(offered, paper)) return std::nullopt;
     std::string list;
     for (const auto& name : offered) list += (list.empty() ? "" : ", ") + name;
-    return "The device \"" + device + "\" does not offer the paper \"" + paper + "\". It offers: " +
-           (list.empty() ? "no paper at all" : list) + ".";
+    return "The device \"" + device + "\" does not offer the paper \"" + paper +
+           "\". It offers: " + (list.empty() ? "no paper at all" : list) + ".";
 }
 
 std::optional<std::vector<std::string>> learnDevicePapers(autocad::CadConnection& connection,

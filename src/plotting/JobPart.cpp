@@ -19,8 +19,10 @@ std::optional<int> wholeNumber(std::string_view text) {
 std::string foldedPath(const std::string& path) {
     std::string folded = path;
     for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        else if (c == '/') c = '\\';
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        else if (c == '/')
+            c = '\\';
     }
     return folded;
 }

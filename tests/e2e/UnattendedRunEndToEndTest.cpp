@@ -161,8 +161,7 @@ TEST_F(UnattendedRun, APaperTheJobsDeviceLacksIsRefusedBeforeAnySheetAndTheDrawi
     ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /report \"" + copy.wstring() + L"\" /close");
     ASSERT_TRUE(program.waitForExit(60s));
     EXPECT_EQ(program.exitCode(), 2u);
-    EXPECT_EQ(journalCalls("PlotToFile") + journalCalls("PlotToDevice"), 0);
-    EXPECT_EQ(journalCalls("Save") + journalCalls("SaveAs"), 0);
+    for (const char* call : {"PlotToFile", "PlotToDevice", "Save", "SaveAs"}) EXPECT_EQ(journalCalls(call), 0) << call;
     const auto lines = reportLines(copy);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("Second.pc3"), std::string::npos) << "the application's spelling: " << lines[0];
@@ -198,16 +197,14 @@ TEST_F(UnattendedRun, TwoPartsOfAJobPlotEachDrawingOnceBetweenThem) {
 
 TEST_F(UnattendedRun, AMissingFolderAReportThatCannotBeWrittenAndNoApplicationEndAtOnceWithoutABox) {
     prepareDrawings(wintest::baseScenario());
-    const json job = {{"folder", win::toUtf8((folder.path() / L"Jbos").wstring())},
-                      {"device", wintest::kDevice},
-                      {"paper", wintest::kMediaA3},
-                      {"plotStyleTable", wintest::kStyleTable}};
+    const json job = {{"folder", win::toUtf8((folder.path() / L"Jbos").wstring())}, {"device", wintest::kDevice},
+                      {"paper", wintest::kMediaA3}, {"plotStyleTable", wintest::kStyleTable}};
     const fs::path typo = folder.write(L"Typo.qjob", job.dump());
     const fs::path good = writeJob(wintest::kDevice);
     const std::wstring noFolder = (folder.path() / L"No such folder" / L"r.csv").wstring();
-    for (const std::wstring& arguments : {L"/run \"" + typo.wstring() + L"\" /close",
-                                          L"/run \"" + good.wstring() + L"\" /report \"" + noFolder + L"\" /close",
-                                          L"/run \"" + good.wstring() + L"\" /report \"" + folder.path().wstring() + L"\" /close"}) {
+    const std::wstring run = L"/run \"" + good.wstring() + L"\" /report \"";
+    for (const std::wstring& arguments : {L"/run \"" + typo.wstring() + L"\" /close", run + noFolder + L"\" /close",
+                                          run + folder.path().wstring() + L"\" /close"}) {
         ProgramUnderTest program(arguments);
         ASSERT_TRUE(program.waitForExit(60s)) << win::toUtf8(arguments);
         EXPECT_EQ(program.exitCode(), 2u) << win::toUtf8(arguments);

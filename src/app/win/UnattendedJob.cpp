@@ -119,7 +119,8 @@ bool UnattendedJob::copyReport() {
     if (!commandLine_.report) return true;
     const auto problem = host_.runs().reports().copyLastTo(*commandLine_.report);
     if (problem)
-        ConsoleOutput::writeLine("Quillon: the report could not be copied to " + *commandLine_.report + ": " + *problem);
+        ConsoleOutput::writeLine("Quillon: the report could not be copied to " + *commandLine_.report + ": " +
+                                 *problem);
     return !problem;
 }
 
