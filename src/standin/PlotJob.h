@@ -17,12 +17,20 @@ public:
     const PlotRecord& record() const { return record_; }
 
     // A bare file name goes into plotFolder; a path with a folder is used as given.
+    // A background plot answers whether the job was taken; it comes out at finish().
     bool plotToFile(const std::string& requested, const std::string& plotFolder);
     bool plotToDevice();
 
+    // Set by BACKGROUNDPLOT not 0 when the job was made.
+    bool background() const { return record_.background; }
+    // A background plot taken earlier comes out now, or never.
+    void finish();
+    void lose();
+
 private:
-    const DeviceDef& device_;
+    const DeviceDef* device_;
     PlotRecord record_;
+    bool taken_ = false;
 
     bool writeFile(const std::string& path) const;
 };
