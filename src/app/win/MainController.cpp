@@ -48,10 +48,10 @@ MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad:
 
 MainController::~MainController() = default;
 
-void MainController::couldNotStart() {
+void MainController::couldNotStart(const std::string& why) {
     if (startFailureShown_ || exit_.unloaded()) return;
     startFailureShown_ = true;
-    job_.cadUnavailable();
+    job_.cadUnavailable(why);
     exit_.setClosing();
     auto close = [hwnd = window_.hwnd()] { SendMessageW(hwnd, WM_CLOSE, 0, 0); };
     if (!job_.unattended()) {

@@ -26,6 +26,15 @@ public:
     // The report of the run in progress, for the writer on the sessions' side; none when it cannot be written.
     std::shared_ptr<plotting::RunReport> current() const { return report_; }
 
+    // The runs of one part of a job ("part 2 of 4"): in the file's name and its Part column.
+    void setPart(std::string part) { part_ = std::move(part); }
+
+    // Whether a report can be written at path: its folder exists and a file can be
+    // created there. The system's reason when not; nothing is left behind.
+    static std::optional<std::string> checkCopyTarget(const std::string& path);
+    // Copies this session's last report to path; the system's reason when it cannot.
+    std::optional<std::string> copyLastTo(const std::string& path) const;
+
     // This session's last report, else the newest in the folder; empty when there is none.
     std::filesystem::path lastReport() const;
     static std::filesystem::path folder();
@@ -36,6 +45,7 @@ private:
     std::shared_ptr<plotting::RunReport> report_;
     plotting::PlotSetup setup_;
     std::filesystem::path last_;
+    std::string part_;
 };
 
 }  // namespace quillon::app

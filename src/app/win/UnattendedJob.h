@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "plotting/PlotRun.h"
@@ -33,8 +34,8 @@ public:
     void drawingsListed();
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
     void tell(const std::string& title, const std::string& text);
-    // The CAD application could not be started.
-    void cadUnavailable();
+    // The CAD application could not be started, for this reason.
+    void cadUnavailable(const std::string& why);
     // The CAD application was given up on before any run: with /run, the job ends there.
     void cadLost(const std::string& why);
     // The window goes: with /run, an outcome not told yet is told now (never "all plotted"), report included.
@@ -44,6 +45,10 @@ public:
 
 private:
     void failure(RunExitCode code, const std::string& why, bool close = true);
+    // The job's paper checked against the papers of its own device, then the run started.
+    void checkPaperThenRun(std::vector<std::string> runOrder);
+    // The report copied where /report asks; false (and why on the console) when it could not be.
+    bool copyReport();
 
     MainController& host_;
     CommandLine commandLine_;
@@ -51,6 +56,10 @@ private:
     bool commandLineStarted_ = false;
     // A job's drawings are listed; the unattended run starts once they are.
     bool runWhenListed_ = false;
+    // A run of one part of a job: the part's drawings are listed in place of the job's.
+    bool partListed_ = false;
+    // The drawings the run was given, for its exit code.
+    int runDrawings_ = 0;
     int exitCode_ = 0;
     // The outcome was told (console, report, exit code); what the program says last when it goes otherwise.
     bool told_ = false;
