@@ -17,11 +17,14 @@ namespace quillon::app {
 namespace {
 
 // The run report's rows of one drawing, written by whichever session reports it.
-plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> report, plotting::PlotSetup setup) {
+plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> report, plotting::PlotSetup setup,
+                                         std::string part) {
     if (!report) return {};
-    return [report, setup](const plotting::DrawingOutcome& outcome) {
-        for (const auto& row : plotting::reportRows(outcome, setup, RunReportKeeper::isoLocalTime(outcome.started)))
+    return [report, setup, part](const plotting::DrawingOutcome& outcome) {
+        for (auto row : plotting::reportRows(outcome, setup, RunReportKeeper::isoLocalTime(outcome.started))) {
+            row.part = part;
             report->add(row);
+        }
     };
 }
 
@@ -142,7 +145,8 @@ void RunCoordinator::startRun(plotting::RunKind kind) {
     const plotting::PlotSetup setup = host_.boxes().setup();
     // A report that cannot be written costs the run nothing.
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
-    run->ledger = std::make_shared<plotting::RunLedger>(std::move(drawings), reportWriter(reports_.current(), setup));
+    run->ledger = std::make_shared<plotting::RunLedger>(std::move(drawings),
+                                                        reportWriter(reports_.current(), setup, reports_.part()));
     const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);

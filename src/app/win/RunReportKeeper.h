@@ -28,6 +28,7 @@ public:
 
     // The runs of one part of a job ("part 2 of 4"): in the file's name and its Part column.
     void setPart(std::string part) { part_ = std::move(part); }
+    const std::string& part() const { return part_; }
 
     // Whether a report can be written at path: its folder exists and a file can be
     // created there. The system's reason when not; nothing is left behind.
