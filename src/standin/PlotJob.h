@@ -16,8 +16,10 @@ public:
 
     const PlotRecord& record() const { return record_; }
 
-    // A bare file name goes into plotFolder; a path with a folder is used as given.
-    bool plotToFile(const std::string& requested, const std::string& plotFolder);
+    // A bare file name goes into plotFolder; a path with a folder is used as
+    // given; a name without an extension gets the device's. With existing
+    // Refuse, a file of that name already there fails the call.
+    bool plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing);
     bool plotToDevice();
 
 private:

@@ -68,7 +68,14 @@ Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
         const std::string file = a.text(0);
         if (file.empty()) invalidInput("Invalid input: no plot file name given");
         PlotJob job(*doc_, layout, deviceFor(a.has(1) ? a.text(1) : layout.configName), backgroundPlot);
-        const bool plotted = job.plotToFile(file, plotFolder());
+        bool plotted = false;
+        try {
+            plotted = job.plotToFile(file, plotFolder(), state().scenario().existingPlotFiles);
+        } catch (...) {
+            // The refused plot is on the record too.
+            state().journal().recordPlot(job.record());
+            throw;
+        }
         state().journal().recordPlot(job.record());
         return plotted;
     }

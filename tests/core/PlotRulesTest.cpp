@@ -52,12 +52,17 @@ TEST(PlotRules, OnlyLowerCasePc3DevicesPlotToFile) {
 }
 
 TEST(PlotRules, PlotFileNamesNeverNameTheDrawingAndDifferPerLayout) {
-    EXPECT_EQ(modelPlotFileName("C:\\Jobs\\PLAN.DWG"), "C:\\Jobs\\PLAN.plt");
-    EXPECT_EQ(modelPlotFileName("C:\\x.dwg.old\\Site.Dwg"), "C:\\x.dwg.old\\Site.plt");
-    EXPECT_EQ(modelPlotFileName("C:\\Jobs\\odd"), "C:\\Jobs\\odd.plt");
-    EXPECT_EQ(layoutPlotFileName("PLAN.DWG", "Sheet 1"), "PLAN-Sheet 1.plt");
-    EXPECT_EQ(layoutPlotFileName("plan.dwg", "A/B: \"C\"?"), "plan-A_B_ _C__.plt");
-    EXPECT_NE(layoutPlotFileName("plan.dwg", "Ground"), layoutPlotFileName("plan.dwg", "First"));
+    const PlotFileOptions beside;
+    auto model = [&](const char* path, const char* name) { return plotFilePath(beside, path, name, "Plotter.pc3", ""); };
+    auto layout = [&](const char* name, const char* layoutName) {
+        return plotFilePath(beside, std::string("C:\\J\\") + name, name, "Plotter.pc3", layoutName);
+    };
+    EXPECT_EQ(model("C:\\Jobs\\PLAN.DWG", "PLAN.DWG"), "C:\\Jobs\\PLAN.plt");
+    EXPECT_EQ(model("C:\\x.dwg.old\\Site.Dwg", "Site.Dwg"), "C:\\x.dwg.old\\Site.plt");
+    EXPECT_EQ(model("C:\\Jobs\\odd", "odd"), "C:\\Jobs\\odd.plt");
+    EXPECT_EQ(layout("PLAN.DWG", "Sheet 1"), "C:\\J\\PLAN-Sheet 1.plt");
+    EXPECT_EQ(layout("plan.dwg", "A/B: \"C\"?"), "C:\\J\\plan-A_B_ _C__.plt");
+    EXPECT_NE(layout("plan.dwg", "Ground"), layout("plan.dwg", "First"));
 }
 
 TEST(PlotRules, ProgressDividesFirstAndTruncates) {
