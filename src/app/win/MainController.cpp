@@ -127,6 +127,7 @@ bool MainController::start() {
     auto stored = loadMainSettings(settings_);
     choices_ = plotting::PlotChoices(stored.cadPrinter, stored.cadPaper, stored.cadCTB);
     cadSessions_ = loadCadSessions(settings_);
+    plotFileChoice_ = loadPlotFileSettings(settings_);
     sessionsOverride_ = commandLine_.sessions;
     showSessions(runSessions());
     restorePosition();
@@ -222,6 +223,7 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::MnuOpenJob: openJobCommand(); break;
         case ids::MnuSaveJob: saveJobCommand(); break;
         case ids::MnuOpenReport: openLastReport(); break;
+        case ids::MnuPlotFiles: plotFilesCommand(); break;
         default: break;
     }
 }
@@ -563,10 +565,13 @@ void MainController::startRun(plotting::RunKind kind) {
     }
     runView_ = std::make_shared<RunView>(window_, *listView_, currentFolder_);
     if (unattended_) runView_->onInformation = [this](const std::string& title, const std::string& text) { tell(title, text); };
-    runView_->onOutcome = [this](const plotting::DrawingOutcome& outcome) { reports_.add(outcome); };
+    runView_->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
+        reports_.add(outcome);
+        announcePlotFiles(outcome);
+    };
     auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), runView_->layoutsBox(),
                                                             runView_->directoryFolder());
-    plotting::PlotSetup setup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
+    plotting::PlotSetup setup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_, runPlotFiles()};
     // A report that cannot be written costs the run nothing.
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
     const std::string panel = runView_->statusPanelText();

@@ -14,6 +14,7 @@
 
 #include "app/CommandLine.h"
 #include "app/MainSettings.h"
+#include "app/PlotFileSettings.h"
 #include "app/SettingsStore.h"
 #include "app/win/CadSessionSlot.h"
 #include "app/win/RunReportKeeper.h"
@@ -129,6 +130,13 @@ private:
     void openJobCommand();
     void saveJobCommand();
     void openLastReport();
+    // Where plot files go and their names: the Plot Files dialog, a job's fields, a run's options.
+    void plotFilesCommand();
+    void takeJobPlotFiles(const plotting::PlotJobSpec& job);
+    void putJobPlotFiles(plotting::PlotJobSpec& job) const;
+    plotting::PlotFileOptions runPlotFiles() const;
+    // With /run, the console names each plot file written.
+    void announcePlotFiles(const plotting::DrawingOutcome& outcome) const;
     // Reads and applies a job file; the reason when it cannot be used (nothing is applied then).
     std::optional<std::string> loadJob(const std::wstring& file);
     std::optional<std::string> applyJob(const plotting::PlotJobSpec& job);
@@ -173,6 +181,9 @@ private:
     std::unique_ptr<WinComboBox> ctbBox_;
     std::int16_t numOfCopies_ = 0;
     int cadSessions_ = 1;
+    // The window's choice of plot folder and names (a loaded job's until the dialog changes it).
+    PlotFileSettings plotFileChoice_;
+    std::string plotFileExtension_;
     std::optional<int> sessionsOverride_;
     bool showingSessions_ = false;
     std::atomic<bool> stopRequested_{false};

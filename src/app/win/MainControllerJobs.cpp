@@ -75,6 +75,7 @@ plotting::PlotJobSpec MainController::currentJob() const {
     job.plotStyleTable = choices_.ctb();
     job.copies = numOfCopies_ > 1 ? numOfCopies_ : 1;
     if (runSessions() > 1) job.sessions = runSessions();
+    putJobPlotFiles(job);
     return job;
 }
 
@@ -140,6 +141,7 @@ std::optional<std::string> MainController::applyJob(const plotting::PlotJobSpec&
         cadSessions_ = *job.sessions;
     }
     SendMessageW(window_.control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
+    takeJobPlotFiles(job);
     if (job.folder) {
         std::string path = *job.folder;
         while (path.size() > 3 && path.back() == '\\') path.pop_back();
