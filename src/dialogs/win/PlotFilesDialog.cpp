@@ -87,15 +87,20 @@ void PlotFilesDialog::layOut() {
     HDC dc = GetDC(hwnd());
     HGDIOBJ old = SelectObject(dc, font_.get());
     // Each caption's own width in the font in use, so none is clipped.
-    auto width = [&](const wchar_t* text) {
+    auto width = [dc](const wchar_t* text) {
         RECT r{0, 0, 0, 0};
-        DrawTextW(dc, text, -1, &r, DT_CALCRECT);
+        DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
         return static_cast<int>(r.right);
     };
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     RECT hintRect{0, 0, 0, 0};
     DrawTextW(dc, Hint, -1, &hintRect, DT_CALCRECT | DT_NOPREFIX);
+    const int labels = std::max(width(PlotFilesLabel), width(PatternLabel));
+    const int besideText = width(Beside);
+    const int inFolderText = width(InFolder);
+    const int browseText = width(Browse);
+    const int cancelText = width(L"Cancel");
     SelectObject(dc, old);
     ReleaseDC(hwnd(), dc);
 
@@ -103,10 +108,9 @@ void PlotFilesDialog::layOut() {
     const int gap = px(7);
     const int row = std::max(px(23), static_cast<int>(metrics.tmHeight) + px(8));
     const int radioGlyph = GetSystemMetricsForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi)) + px(8);
-    const int labels = std::max(width(PlotFilesLabel), width(PatternLabel));
     const int x1 = margin + labels + gap;
-    const int inFolder = width(InFolder) + radioGlyph;
-    const int browse = std::max(px(75), width(Browse) + px(16));
+    const int inFolder = inFolderText + radioGlyph;
+    const int browse = std::max(px(75), browseText + px(16));
     const int edit = std::max(px(260), static_cast<int>(hintRect.right) - inFolder - gap - browse - gap);
     const int right = x1 + inFolder + gap + edit + gap + browse;
     const int textOffset = (row - static_cast<int>(metrics.tmHeight)) / 2;
@@ -116,7 +120,7 @@ void PlotFilesDialog::layOut() {
     };
     int y = margin;
     place(PlotFilesLabelId, margin, y + textOffset, labels, metrics.tmHeight);
-    place(BesideId, x1, y, width(Beside) + radioGlyph, row);
+    place(BesideId, x1, y, besideText + radioGlyph, row);
     y += row + px(4);
     place(InFolderId, x1, y, inFolder, row);
     place(FolderId, x1 + inFolder + gap, y, edit, row);
@@ -127,7 +131,7 @@ void PlotFilesDialog::layOut() {
     y += row + px(6);
     place(HintId, x1, y, right - x1, hintRect.bottom);
     y += hintRect.bottom + px(14);
-    const int button = std::max(px(75), width(L"Cancel") + px(16));
+    const int button = std::max(px(75), cancelText + px(16));
     place(IDCANCEL, right - button, y, button, row);
     place(IDOK, right - 2 * button - gap, y, button, row);
     y += row + margin;
