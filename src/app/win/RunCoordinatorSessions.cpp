@@ -1,16 +1,11 @@
+#include "app/win/RunCoordinator.h"
+
 #include "app/win/MainController.h"
-
-#include <commctrl.h>
-
-#include "app/MainSettings.h"
-#include "app/win/ControlIds.h"
 #include "autocad/CadSession.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/SessionRunDisplay.h"
-#include "win/Utf.h"
 
-// Runs that plot with several CAD sessions side by side, and the setting
-// that chooses how many.
+// Runs that plot with several CAD sessions side by side.
 namespace quillon::app {
 
 namespace {
@@ -33,7 +28,7 @@ struct SharedRun {
 
 }  // namespace
 
-void MainController::startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
+void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
                                     const plotting::PlotSetup& setup, const std::string& panel,
                                     std::shared_ptr<plotting::PlotRunDisplay> target, int sessions) {
     auto shared = std::make_shared<SharedRun>(kind, std::move(list), runStop_, mailbox_, std::move(target), panel);
@@ -50,13 +45,13 @@ void MainController::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
             struct Ended {
                 std::shared_ptr<SharedRun> run;
                 std::shared_ptr<base::TaskMailbox> mailbox;
-                MainController* controller;
+                RunCoordinator* runs;
                 int index;
                 plotting::PlotRun::Ending ending = plotting::PlotRun::Ending::ApplicationLost;
                 int restarts = 0;
                 ~Ended() {
                     if (run->dispatcher.sessionEnded(index, ending, restarts))
-                        mailbox->post([c = controller, r = run] { c->runEnded(r->dispatcher.ending(), r->dispatcher.tally()); });
+                        mailbox->post([c = runs, r = run] { c->runEnded(r->dispatcher.ending(), r->dispatcher.tally()); });
                 }
             } ended{shared, session.mailbox(), this, index};
             // A further session quits the application it started before it says it is done.
@@ -98,64 +93,12 @@ void MainController::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
     }
 }
 
-void MainController::endExtraSessions() {
+void RunCoordinator::endExtraSessions() {
     // Each has quit its application already; its thread ends at once.
     for (auto& slot : extraSessions_)
         if (slot->thread && !slot->ended && !slot->thread->finish(2000)) slot->thread->abandon();
     extraSessions_.clear();
     sharedRun_.reset();
-}
-
-void MainController::showSessions(int sessions) {
-    showingSessions_ = true;
-    window_.setText(ids::TxtSessions, std::to_wstring(sessions));
-    SendMessageW(window_.control(ids::SpnSessions), UDM_SETPOS32, 0, sessions);
-    showingSessions_ = false;
-}
-
-void MainController::sessionsChanged() {
-    if (showingSessions_) return;
-    const std::string text = win::toUtf8(window_.text(ids::TxtSessions));
-    const auto sessions = wholeNumberIn(text, 1, MaxCadSessions);
-    if (!sessions) {
-        // Emptied to type another number: wait for it. Out of range: the last good number comes back.
-        if (!text.empty()) {
-            MessageBeep(MB_OK);
-            showSessions(runSessions());
-        }
-        return;
-    }
-    cadSessions_ = static_cast<int>(*sessions);
-    // The user's choice now counts, over what the command line said.
-    sessionsOverride_.reset();
-    try {
-        saveCadSessions(settings_, cadSessions_);
-    } catch (const std::exception& error) {
-        setStatus(std::string("\r\nThe number of CAD sessions could not be saved: ") + error.what());
-    }
-}
-
-void MainController::askAboutHungExtraSessionsAtExit() {
-    if (exitQuestionAsked_) return;
-    const auto now = autocad::CallMonitor::Clock::now();
-    if (now - *exitRequestedAt_ < ExitWaitBeforeAsking) return;
-    std::vector<std::pair<std::uint32_t, autocad::CallMonitor*>> hung;
-    std::string call, waited;
-    for (auto& slot : extraSessions_) {
-        if (slot->ended) continue;
-        const auto snapshot = slot->monitor->snapshot();
-        if (!snapshot.inCall || snapshot.waited(now) < ExitWaitBeforeAsking || !snapshot.serverProcess) continue;
-        hung.emplace_back(*snapshot.serverProcess, slot->monitor.get());
-        call = snapshot.call;
-        waited = autocad::CallWatchdog::durationText(snapshot.waited(now));
-    }
-    if (hung.empty()) return;
-    exitQuestionAsked_ = true;
-    const std::string text = "An AutoCAD session Quillon started has not answered " + call + " for " + waited +
-                             ".\r\nEnd the AutoCAD sessions that do not answer and leave now?";
-    if (MessageBoxW(window_.hwnd(), win::toWide(text).c_str(), L"Quillon", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    // Their calls then fail, their sessions end and the way out goes on.
-    for (const auto& [process, monitor] : hung) endHungApplication(process, *monitor);
 }
 
 }  // namespace quillon::app

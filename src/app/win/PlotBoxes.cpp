@@ -1,0 +1,146 @@
+#include "app/win/PlotBoxes.h"
+
+#include <windows.h>
+
+#include "app/win/ControlIds.h"
+#include "app/win/MainController.h"
+#include "autocad/CadSession.h"
+#include "discovery/CopiesBox.h"
+#include "plotting/PlotLists.h"
+#include "win/Utf.h"
+
+namespace quillon::app {
+
+namespace {
+
+std::vector<std::string> itemsOf(const WinComboBox& box) {
+    std::vector<std::string> items;
+    for (std::size_t i = 0; i < box.itemCount(); ++i) items.push_back(box.itemText(i));
+    return items;
+}
+
+}  // namespace
+
+PlotBoxes::PlotBoxes(MainController& host) : host_(host) {}
+
+void PlotBoxes::remember(const MainSettings& stored) {
+    choices_ = plotting::PlotChoices(stored.cadPrinter, stored.cadPaper, stored.cadCTB);
+}
+
+void PlotBoxes::storeInto(MainSettings& settings) const {
+    settings.cadPaper = choices_.paper();
+    settings.cadPrinter = choices_.printer();
+    settings.cadCTB = choices_.ctb();
+}
+
+void PlotBoxes::create() {
+    auto make = [this](int id) {
+        return std::make_unique<WinComboBox>(host_.window().control(id),
+                                             [this, id](const std::string& text) { boxEvent(id, text); });
+    };
+    printerBox_ = make(ids::CmbPrinter);
+    paperBox_ = make(ids::CmbPaper);
+    ctbBox_ = make(ids::CmbCTB);
+}
+
+void PlotBoxes::onCommand(int id, int notifyCode) {
+    WinComboBox* changed = box(id);
+    if (!changed) return;
+    if (notifyCode == CBN_SELCHANGE) boxEvent(id, changed->selectedText());
+    else if (notifyCode == CBN_EDITCHANGE) boxEvent(id, changed->text());
+}
+
+void PlotBoxes::onKeyDown(int id) {
+    // The box's text as it was before this key: the change that follows brings the new text.
+    if (WinComboBox* changed = box(id)) boxEvent(id, changed->text());
+}
+
+void PlotBoxes::fillIfEmpty() {
+    if (printerBox_->itemCount() >= 2 || fillPending_ || host_.exitSequence().closing()) return;
+    fillPending_ = true;
+    host_.runs().postCad([this](autocad::CadSession& session) {
+        plotting::RecordingComboBox devices, papers, styles;
+        std::string error;
+        try {
+            plotting::fillPlotLists(session.connection(), devices, papers, styles);
+        } catch (const automation::AutomationError& failure) {
+            error = failure.description();
+        }
+        session.mailbox()->post([this, devices, papers, styles, error] {
+            fillPending_ = false;
+            // A full fill resets every choice to its placeholder, as it always has.
+            paperChosenSinceRefill_ = false;
+            applyFill({{printerBox_.get(), devices}, {paperBox_.get(), papers}, {ctbBox_.get(), styles}}, error,
+                      "The plot lists");
+        });
+    });
+}
+
+void PlotBoxes::applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
+                          const std::string& error, const char* what) {
+    if (host_.exitSequence().closing()) return;
+    // The user may have picked a paper while the list was being read: that choice stands.
+    const bool keepPaper = paperChosenSinceRefill_;
+    const std::string paper = choices_.paper();
+    replayingFill_ = true;
+    for (const auto& [target, filled] : boxes) filled.replay(*target);
+    replayingFill_ = false;
+    if (keepPaper && paperBox_->text() != paper) paperBox_->setText(paper);
+    if (!error.empty()) host_.setStatus(std::string("\r\n") + what + " could not be filled: " + error);
+}
+
+WinComboBox* PlotBoxes::box(int id) const {
+    switch (id) {
+        case ids::CmbPrinter: return printerBox_.get();
+        case ids::CmbPaper: return paperBox_.get();
+        case ids::CmbCTB: return ctbBox_.get();
+        default: return nullptr;
+    }
+}
+
+void PlotBoxes::boxEvent(int id, const std::string& text) {
+    if (id == ids::CmbPaper) {
+        if (!replayingFill_) paperChosenSinceRefill_ = true;
+        choices_.paperBoxEvent(text);
+    } else if (id == ids::CmbCTB) {
+        choices_.styleBoxEvent(text);
+    } else if (choices_.deviceBoxEvent(text)) {
+        paperChosenSinceRefill_ = false;
+        host_.runs().postCad([this](autocad::CadSession& session) {
+            plotting::RecordingComboBox papers;
+            std::string error;
+            try {
+                plotting::fillPaperList(session.connection(), papers);
+            } catch (const automation::AutomationError& failure) {
+                error = failure.description();
+            }
+            session.mailbox()->post(
+                [this, papers, error] { applyFill({{paperBox_.get(), papers}}, error, "The paper list"); });
+        });
+    }
+}
+
+void PlotBoxes::copiesChanged() {
+    if (auto count = discovery::copies_box::countFromText(win::toUtf8(host_.window().text(ids::Text2))))
+        numOfCopies_ = *count;
+}
+
+plotting::PlotSetup PlotBoxes::setup() const {
+    return plotting::PlotSetup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
+}
+
+std::optional<std::string> PlotBoxes::missingFromLists(const plotting::PlotJobSpec& job) const {
+    if (const auto missing =
+            plotting::missingFromLists(job, itemsOf(*printerBox_), itemsOf(*paperBox_), itemsOf(*ctbBox_)))
+        return "The plot job names the " + *missing + ", which AutoCAD does not offer here.";
+    return std::nullopt;
+}
+
+void PlotBoxes::applyJob(const plotting::PlotJobSpec& job) {
+    printerBox_->setText(job.device);
+    paperBox_->setText(job.paper);
+    ctbBox_->setText(job.plotStyleTable);
+    host_.window().setText(ids::Text2, std::to_wstring(job.copies));
+}
+
+}  // namespace quillon::app

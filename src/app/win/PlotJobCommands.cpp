@@ -1,0 +1,149 @@
+#include "app/win/PlotJobCommands.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+#include "app/win/ControlIds.h"
+#include "app/win/MainController.h"
+#include "autocad/CadSession.h"
+#include "base/Paths.h"
+#include "win/Utf.h"
+
+namespace quillon::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const wchar_t* kJobFilter = L"Quillon plot jobs (*.qjob)\0*.qjob\0All files (*.*)\0*.*\0";
+
+std::optional<std::wstring> askForJobFile(HWND owner, bool save) {
+    std::wstring file(32768, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = kJobFilter;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrDefExt = L"qjob";
+    dialog.Flags = OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return std::nullopt;
+    file.resize(wcslen(file.c_str()));
+    return file;
+}
+
+}  // namespace
+
+plotting::PlotJobSpec PlotJobCommands::currentJob() {
+    MainWindow& window = host_.window();
+    DrawingListView& listView = host_.search().listView();
+    plotting::PlotJobSpec job;
+    const auto selected = listView.selectedRows();
+    if (!selected.empty()) {
+        for (std::size_t row : selected) job.drawings.push_back(listView.fullPath(row));
+    } else {
+        job.folder = host_.search().currentFolder();
+        job.subfolders = SendMessageW(window.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    job.layouts = SendMessageW(window.control(ids::ChkLayouts), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+    const plotting::PlotChoices& choices = host_.boxes().choices();
+    job.device = choices.printer();
+    job.paper = choices.paper();
+    job.plotStyleTable = choices.ctb();
+    job.copies = host_.boxes().copies() > 1 ? host_.boxes().copies() : 1;
+    const int sessions = host_.sessions().runSessions();
+    if (sessions > 1) job.sessions = sessions;
+    host_.plotFiles().putInto(job);
+    return job;
+}
+
+void PlotJobCommands::saveJobCommand() {
+    if (host_.runs().active()) return;
+    const auto job = currentJob();
+    if (!job.folder && job.drawings.empty()) {
+        host_.showInformation(Title, "List the drawings to plot first.");
+        return;
+    }
+    const auto file = askForJobFile(host_.window().hwnd(), true);
+    if (!file) return;
+    std::ofstream out(fs::path(*file), std::ios::binary | std::ios::trunc);
+    out << plotting::writePlotJob(job);
+    out.close();
+    if (!out) host_.showInformation(Title, "The plot job could not be written to " + win::toUtf8(*file) + ".");
+}
+
+void PlotJobCommands::openJobCommand() {
+    if (host_.runs().active()) return;
+    if (const auto file = askForJobFile(host_.window().hwnd(), false))
+        if (const auto problem = loadJob(*file)) host_.showInformation(Title, *problem);
+}
+
+void PlotJobCommands::openLastReport() {
+    const fs::path report = host_.runs().reports().lastReport();
+    if (report.empty()) {
+        host_.showInformation("Run Report", "No run has written a report yet.");
+        return;
+    }
+    // The program the user has for CSV files, usually a spreadsheet.
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(host_.window().hwnd(), L"open", report.wstring().c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32)
+        host_.showInformation("Run Report", "No program opens the report " + win::toUtf8(report.wstring()) + ".");
+}
+
+std::optional<std::string> PlotJobCommands::loadJob(const std::wstring& file) {
+    std::ifstream in(fs::path(file), std::ios::binary);
+    if (!in) return "The plot job " + win::toUtf8(file) + " cannot be read.";
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    try {
+        return applyJob(plotting::readPlotJob(text));
+    } catch (const plotting::PlotJobError& error) {
+        return win::toUtf8(file) + ": " + error.what();
+    }
+}
+
+std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& job) {
+    if (host_.runs().active())
+        return std::string("A run is in progress: wait for it to end before loading a plot job.");
+    // Everything is checked before anything changes: a job is applied whole or not at all.
+    if (auto missing = host_.boxes().missingFromLists(job)) return missing;
+
+    host_.boxes().applyJob(job);
+    // The command line's /sessions wins over the job's.
+    host_.sessions().applyJob(job.sessions);
+    host_.plotFiles().applyJob(job);
+    SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (job.folder) host_.search().listJobFolder(*job.folder, job.subfolders);
+    else listDrawings(job.drawings);
+    return std::nullopt;
+}
+
+void PlotJobCommands::listDrawings(const std::vector<std::string>& paths) {
+    host_.search().beginJobDrawings();
+    // The file system is asked on the CAD thread: the window's thread never waits on it.
+    host_.runs().postCad([this, paths](autocad::CadSession& session) {
+        std::vector<std::pair<std::string, base::DirEntry>> found;
+        for (const auto& path : paths) {
+            const std::string folder = base::folderOf(path);
+            const std::string name = path.substr(std::min(path.size(), base::addBackslash(folder).size()));
+            base::DirEntry entry;
+            entry.name = name;
+            if (const auto listed = session.files().list(folder))
+                for (const auto& candidate : *listed)
+                    if (!candidate.isDirectory && plotting::equalsIgnoreCase(candidate.name, name)) entry = candidate;
+            found.emplace_back(base::addBackslash(folder), entry);
+        }
+        session.mailbox()->post([this, found] {
+            host_.search().showJobDrawings(found);
+            host_.job().drawingsListed();
+        });
+    });
+}
+
+}  // namespace quillon::app

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plotting/PlotJobFile.h"
+
+namespace quillon::app {
+
+class MainController;
+
+// The File menu's plot jobs and run report: a job saved from the window's
+// choices, a job read and applied whole or not at all, the last report opened.
+class PlotJobCommands {
+public:
+    explicit PlotJobCommands(MainController& host) : host_(host) {}
+
+    static constexpr const char* Title = "Plot Job";
+
+    void openJobCommand();
+    void saveJobCommand();
+    void openLastReport();
+    // Reads and applies a job file; the reason when it cannot be used (nothing is applied then).
+    std::optional<std::string> loadJob(const std::wstring& file);
+
+private:
+    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job);
+    plotting::PlotJobSpec currentJob();
+    void listDrawings(const std::vector<std::string>& paths);
+
+    MainController& host_;
+};
+
+}  // namespace quillon::app

@@ -1,0 +1,192 @@
+#include "app/win/SearchPane.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "app/win/AppMessages.h"
+#include "app/win/ControlIds.h"
+#include "app/win/MainController.h"
+#include "base/Paths.h"
+#include "discovery/DrawingTexts.h"
+#include "win/Utf.h"
+
+namespace quillon::app {
+
+namespace {
+
+// While a search runs the list takes its rows at this steady pace, not row by row.
+constexpr UINT_PTR kSearchPaceTimer = 0x5153;
+constexpr UINT kSearchPaceMs = 40;
+
+}  // namespace
+
+SearchPane::SearchPane(MainController& host) : host_(host) {}
+
+void SearchPane::create() {
+    MainWindow& window = host_.window();
+    listView_ = std::make_unique<DrawingListView>(window.control(ids::ListView1), listModel_);
+    search_ = std::make_unique<discovery::SearchRunner>(
+        discovery::SearchServices{fileSystem_, numbers_, dates_, types_},
+        [hwnd = window.hwnd()] { PostMessageW(hwnd, kSearchUpdatesMessage, 0, 0); });
+}
+
+void SearchPane::addColumns() { listView_->addColumns(host_.window().dpi()); }
+
+bool SearchPane::running() const { return search_ && search_->running(); }
+
+void SearchPane::requestStop() {
+    stopRequested_ = true;
+    if (search_) search_->requestStop();
+}
+
+void SearchPane::selectAll() {
+    if (listView_) listView_->selectAll();
+}
+
+bool SearchPane::onNotify(const NMHDR& header, LRESULT& result) {
+    if (!listView_ || header.idFrom != static_cast<UINT_PTR>(ids::ListView1)) return false;
+    switch (header.code) {
+        case LVN_GETDISPINFOW:
+            listView_->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+            return true;
+        case LVN_COLUMNCLICK:
+            if (!host_.runs().active()) listView_->clickColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            return true;
+        case LVN_ITEMCHANGED: {
+            const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+            if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_FOCUSED))
+                previewFocusedRow();
+            return true;
+        }
+        case NM_CLICK: previewFocusedRow(); return true;
+        case LVN_KEYDOWN: {
+            const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+            if (key.wVKey == 'A' && (GetKeyState(VK_CONTROL) & 0x8000)) selectAll();
+            return true;
+        }
+        case NM_RCLICK: {
+            POINT at{};
+            GetCursorPos(&at);
+            host_.window().menu().showPrintPopup(host_.window().hwnd(), at);
+            result = TRUE;
+            return true;
+        }
+        default: return false;
+    }
+}
+
+void SearchPane::previewFocusedRow() {
+    MainWindow& window = host_.window();
+    auto focused = listView_->focused();
+    std::string path = focused ? listView_->fullPath(*focused) : std::string();
+    if (path == window.preview().drawing()) return;
+    window.preview().setDrawing(path);
+    window.setPreviewTip(win::toWide(path));
+}
+
+void SearchPane::showNoFolder() {
+    // A search still running is dropped with all it would still deliver, and the texts no longer name its folder.
+    MainWindow& window = host_.window();
+    search_->abandon();
+    endSearch();
+    listView_->clear();
+    window.preview().setDrawing({});
+    window.setPreviewTip(L"");
+    window.enable(ids::Command2, false);
+    window.setText(ids::Label1, L"No folder is listed.");
+    window.setText(ids::Status, StartHint);
+}
+
+void SearchPane::pathChange(const std::string& folder) {
+    // The directory list's path: no trailing backslash except at a drive root.
+    std::string path = folder;
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    if (path.size() == 2 && path[1] == ':') path += '\\';
+    currentFolder_ = path;
+    searchAgain(Cause::FolderChange);
+}
+
+void SearchPane::listJobFolder(const std::string& folder, bool subfolders) {
+    std::string path = folder;
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    currentFolder_ = path;
+    SendMessageW(host_.window().control(ids::Check1), BM_SETCHECK, subfolders ? BST_CHECKED : BST_UNCHECKED, 0);
+    searchAgain(Cause::CheckBoxClick);
+}
+
+void SearchPane::searchAgain(Cause cause) {
+    if (host_.runs().active()) return;
+    MainWindow& window = host_.window();
+    if (cause == Cause::FolderChange) SendMessageW(window.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    // Enter fills the plot lists before it empties the list; the other two the other way round.
+    if (cause == Cause::CheckBoxEnter) host_.boxes().fillIfEmpty();
+    listView_->clear();
+    window.preview().setDrawing({});
+    window.setPreviewTip(L"");
+    if (cause != Cause::CheckBoxEnter) host_.boxes().fillIfEmpty();
+    if (host_.exitSequence().closing()) return;
+    stopRequested_ = false;
+    sortWhenSearchEnds_ = cause == Cause::CheckBoxEnter;
+    host_.setStatus(
+        discovery::search_text::searching(currentFolder_.empty() ? "" : base::addBackslash(currentFolder_)));
+    bool subfolders = SendMessageW(window.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
+    SetTimer(window.hwnd(), kSearchPaceTimer, kSearchPaceMs, nullptr);
+}
+
+void SearchPane::takeUpdates() {
+    if (!search_) return;
+    MainWindow& window = host_.window();
+    auto updates = search_->takeUpdates();
+    listView_->add(std::move(updates.rows));
+    if (updates.label) window.setText(ids::Label1, win::toWide(*updates.label));
+    if (updates.status) host_.setStatus(*updates.status);
+    if (updates.finished) {
+        if (listView_->size() > 0) window.enable(ids::Command2, true);
+        if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
+        endSearch();
+        // An unattended job's folder is listed: its run starts now.
+        host_.job().drawingsListed();
+    }
+}
+
+void SearchPane::endSearch() {
+    KillTimer(host_.window().hwnd(), kSearchPaceTimer);
+    sortWhenSearchEnds_ = false;
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void SearchPane::onTimer(UINT_PTR id) {
+    if (id == kSearchPaceTimer) takeUpdates();
+}
+
+bool SearchPane::onSetCursor(HWND over, int hitTest) {
+    // The busy cursor stays for the whole search, whatever the mouse does;
+    // Stop keeps the arrow, since it is the one thing to click meanwhile.
+    if (!search_ || !search_->running() || hitTest != HTCLIENT) return false;
+    if (over == host_.window().control(ids::CmdAction)) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return true;
+}
+
+void SearchPane::beginJobDrawings() {
+    search_->requestStop();
+    listView_->clear();
+    host_.window().preview().setDrawing({});
+    host_.setStatus("\r\nReading the plot job's drawings ...");
+}
+
+void SearchPane::showJobDrawings(const std::vector<std::pair<std::string, base::DirEntry>>& found) {
+    std::vector<discovery::DrawingRow> rows;
+    for (const auto& [folder, entry] : found)
+        rows.push_back({entry.name, folder, types_.describe(entry.name),
+                        entry.lastWriteTime ? discovery::sizeText(entry.size, numbers_) : std::string(),
+                        entry.lastWriteTime ? discovery::dateText(entry.lastWriteTime, dates_) : std::string()});
+    listView_->add(std::move(rows));
+    host_.window().enable(ids::Command2, listView_->size() > 0);
+    host_.setStatus(discovery::search_text::foundStatus(listView_->size()));
+}
+
+}  // namespace quillon::app

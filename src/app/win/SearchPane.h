@@ -1,0 +1,78 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/win/DrawingListView.h"
+#include "base/FileSystem.h"
+#include "discovery/DrawingList.h"
+#include "discovery/SearchRunner.h"
+#include "discovery/win/WinFileSystem.h"
+#include "discovery/win/WinFormatters.h"
+
+namespace quillon::app {
+
+class MainController;
+
+// The search pane: the folder whose drawings are listed, the search that
+// fills the list, the list itself with its preview, and their texts.
+class SearchPane {
+public:
+    explicit SearchPane(MainController& host);
+
+    // What started a search: a folder change clears "Include Sub Directories" first; Enter on that box
+    // shows the list sorted once the search has run to its end.
+    enum class Cause { FolderChange, CheckBoxClick, CheckBoxEnter };
+
+    static constexpr wchar_t StartHint[] =
+        L"\r\nClick \"Select a Folder\" Button or use the Directroy list to Select your drawing's Folder.";
+
+    void create();
+    void addColumns();
+    // The folder changed (start-up, the folder tree, or another program): empty the list and search it.
+    void pathChange(const std::string& folder);
+    void searchAgain(Cause cause);
+    // A virtual item of the tree (Control Panel, Network): an empty list, no error.
+    void showNoFolder();
+    void takeUpdates();
+    void onTimer(UINT_PTR id);
+    bool onSetCursor(HWND over, int hitTest);
+    bool onNotify(const NMHDR& header, LRESULT& result);
+    void selectAll();
+    void requestStop();
+    bool running() const;
+
+    // A job's own folder, searched with or without its sub-folders.
+    void listJobFolder(const std::string& folder, bool subfolders);
+    // A job's own drawings: the list empties, and fills from what the file system says of each.
+    void beginJobDrawings();
+    void showJobDrawings(const std::vector<std::pair<std::string, base::DirEntry>>& found);
+
+    DrawingListView& listView() { return *listView_; }
+    const std::string& currentFolder() const { return currentFolder_; }
+
+private:
+    // The list and the texts once no search runs any more.
+    void endSearch();
+    void previewFocusedRow();
+
+    MainController& host_;
+    // The folder whose drawings are listed (the hidden directory list's path).
+    std::string currentFolder_;
+    bool stopRequested_ = false;
+    bool sortWhenSearchEnds_ = false;
+    discovery::WinFileSystem fileSystem_;
+    discovery::WinNumberFormatter numbers_;
+    discovery::WinDateTimeFormatter dates_;
+    discovery::ShellFileTypeNames types_;
+    discovery::LocaleCollation collation_;
+    discovery::DrawingList listModel_{collation_};
+    std::unique_ptr<DrawingListView> listView_;
+    std::unique_ptr<discovery::SearchRunner> search_;
+};
+
+}  // namespace quillon::app
