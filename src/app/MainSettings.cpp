@@ -27,6 +27,11 @@ double readPosition(const SettingsStore& store, std::string_view key) {
     return parseTwips(*text).value_or(MainSettings::DefaultPosition);
 }
 
+std::optional<double> readSize(const SettingsStore& store, std::string_view key) {
+    auto text = readValue(store, key);
+    return text ? parseTwips(*text) : std::nullopt;
+}
+
 std::string readChoice(const SettingsStore& store, std::string_view key) {
     return readValue(store, key).value_or(MainSettings::DefaultChoice);
 }
@@ -59,6 +64,9 @@ MainSettings loadMainSettings(const SettingsStore& store) {
     MainSettings settings;
     settings.mainLeft = readPosition(store, names::MainLeft);
     settings.mainTop = readPosition(store, names::MainTop);
+    settings.mainWidth = readSize(store, names::MainWidth);
+    settings.mainHeight = readSize(store, names::MainHeight);
+    settings.mainMaximized = readValue(store, names::MainMaximized) == "1";
     settings.cadPaper = readChoice(store, names::CadPaper);
     settings.cadPrinter = readChoice(store, names::CadPrinter);
     settings.cadCTB = readChoice(store, names::CadCTB);
@@ -70,6 +78,11 @@ void saveMainSettings(SettingsStore& store, const MainSettings& current, bool mi
     if (minimized) return;
     writeValue(store, names::MainLeft, formatTwips(current.mainLeft));
     writeValue(store, names::MainTop, formatTwips(current.mainTop));
+    if (current.mainWidth && current.mainHeight) {
+        writeValue(store, names::MainWidth, formatTwips(*current.mainWidth));
+        writeValue(store, names::MainHeight, formatTwips(*current.mainHeight));
+    }
+    writeValue(store, names::MainMaximized, current.mainMaximized ? "1" : "0");
     if (!current.cadPaper.empty()) writeValue(store, names::CadPaper, current.cadPaper);
     if (!current.cadPrinter.empty()) writeValue(store, names::CadPrinter, current.cadPrinter);
     if (!current.cadCTB.empty()) writeValue(store, names::CadCTB, current.cadCTB);

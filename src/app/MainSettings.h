@@ -14,6 +14,9 @@ inline constexpr std::string_view Application = "Quillon";
 inline constexpr std::string_view Section = "Settings";
 inline constexpr std::string_view MainLeft = "MainLeft";
 inline constexpr std::string_view MainTop = "MainTop";
+inline constexpr std::string_view MainWidth = "MainWidth";
+inline constexpr std::string_view MainHeight = "MainHeight";
+inline constexpr std::string_view MainMaximized = "MainMaximized";
 inline constexpr std::string_view CadPaper = "CadPaper";
 inline constexpr std::string_view CadPrinter = "CadPrinter";
 inline constexpr std::string_view CadCTB = "CadCTB";
@@ -23,14 +26,20 @@ inline constexpr std::string_view CadCallTimeout = "CadCallTimeout";
 inline constexpr std::string_view CadSessions = "CadSessions";
 }  // namespace settings_names
 
-// What the main window remembers between runs: its position in twips and
-// the last plot choices (paper, device, plot style table).
+// What the main window remembers between runs: its position and size in
+// twips, whether it was maximized, and the last plot choices (paper, device,
+// plot style table). Position and size are those of the window when not
+// maximized.
 struct MainSettings {
     static constexpr double DefaultPosition = 1000.0;
     static constexpr const char* DefaultChoice = "0";
 
     double mainLeft = DefaultPosition;
     double mainTop = DefaultPosition;
+    // Nothing: the designed size.
+    std::optional<double> mainWidth;
+    std::optional<double> mainHeight;
+    bool mainMaximized = false;
     std::string cadPaper = DefaultChoice;
     std::string cadPrinter = DefaultChoice;
     std::string cadCTB = DefaultChoice;
@@ -39,8 +48,8 @@ struct MainSettings {
 // Missing values, and positions that are no usable number, take the defaults.
 MainSettings loadMainSettings(const SettingsStore& store);
 
-// Writes nothing at all for a minimized window; plot choices only when not
-// empty. The position is the window's current one, in twips.
+// Writes nothing at all for a minimized window; the size only when known;
+// plot choices only when not empty.
 void saveMainSettings(SettingsStore& store, const MainSettings& current, bool minimized);
 
 // How long one CAD call may take: the stored whole number of seconds (1 to

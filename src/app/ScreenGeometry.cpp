@@ -66,4 +66,13 @@ ScreenRect keepOnScreen(const ScreenRect& window, std::span<const ScreenRect> wo
     return moved;
 }
 
+ScreenSize restoredSize(std::optional<double> widthTwips, std::optional<double> heightTwips, int dpi,
+                        ScreenSize minimum, const ScreenRect& workArea) {
+    if (!widthTwips || !heightTwips) return minimum;
+    const int width = twipsToPixels(*widthTwips, dpi);
+    const int height = twipsToPixels(*heightTwips, dpi);
+    if (width > workArea.width() || height > workArea.height()) return minimum;
+    return ScreenSize{std::max(width, minimum.width), std::max(height, minimum.height)};
+}
+
 }  // namespace quillon::app

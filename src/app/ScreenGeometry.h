@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 
 namespace quillon::app {
@@ -24,5 +25,19 @@ double pixelsToTwips(int pixels, int dpi);
 // otherwise moved, same size, into the work area nearest to it. A monitor
 // unplugged since the last run must not leave the window out of reach.
 ScreenRect keepOnScreen(const ScreenRect& window, std::span<const ScreenRect> workAreas);
+
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const ScreenSize&) const = default;
+};
+
+// The outer size the window opens at: the stored size (twips) when both
+// values are there and fit the work area, raised to the minimum where it is
+// smaller; otherwise the minimum, which is the designed size. A size saved on
+// a larger monitor, or a corrupt one, must not open a window the user cannot
+// get hold of.
+ScreenSize restoredSize(std::optional<double> widthTwips, std::optional<double> heightTwips, int dpi,
+                        ScreenSize minimum, const ScreenRect& workArea);
 
 }  // namespace quillon::app

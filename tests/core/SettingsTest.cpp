@@ -24,6 +24,9 @@ MainSettings someSettings() {
     MainSettings s;
     s.mainLeft = 2250;
     s.mainTop = 1234.5;
+    s.mainWidth = 15000;
+    s.mainHeight = 10500;
+    s.mainMaximized = true;
     s.cadPaper = "ISO_A3_(420.00_x_297.00_MM)";
     s.cadPrinter = "Plotter.pc3";
     s.cadCTB = "monochrome.ctb";
@@ -83,11 +86,15 @@ TEST(MainSettingsSave, WritesPositionAndChoicesAsText) {
     EXPECT_EQ(stored(store, "CadPaper"), "ISO_A3_(420.00_x_297.00_MM)");
     EXPECT_EQ(stored(store, "CadPrinter"), "Plotter.pc3");
     EXPECT_EQ(stored(store, "CadCTB"), "monochrome.ctb");
-    EXPECT_EQ(store.writeCount(), 5u);
+    EXPECT_EQ(stored(store, "MainWidth"), "15000");
+    EXPECT_EQ(stored(store, "MainMaximized"), "1");
+    EXPECT_EQ(store.writeCount(), 8u);
 
     auto back = loadMainSettings(store);
     EXPECT_EQ(back.mainLeft, 2250.0);
     EXPECT_EQ(back.mainTop, 1234.5);
+    EXPECT_EQ(back.mainHeight, 10500.0);
+    EXPECT_TRUE(back.mainMaximized);
 }
 
 TEST(MainSettingsSave, MinimizedWindowWritesNothingAndTheOldValuesStay) {
@@ -152,6 +159,23 @@ TEST(ScreenUnits, FifteenTwipsToThePixelAt96Dpi) {
     EXPECT_EQ(twipsToPixels(1500, 144), 150);
     EXPECT_EQ(pixelsToTwips(100, 96), 1500.0);
     EXPECT_EQ(pixelsToTwips(100, 144), 1000.0);
+}
+
+TEST(RestoredSize, AStoredSizeOpensOnlyWhenWholeAndWithinTheWorkAreaNeverBelowTheDesign) {
+    const ScreenSize design{640, 456};
+    const ScreenRect area{0, 0, 1280, 984};
+    EXPECT_EQ(restoredSize(15000, 10500, 96, design, area), (ScreenSize{1000, 700}));
+    EXPECT_EQ(restoredSize(15000, 10500, 144, design, area), design) << "1500 pixels: wider than the work area";
+    EXPECT_EQ(restoredSize(6000, 10500, 96, design, area), (ScreenSize{640, 700}));
+    EXPECT_EQ(restoredSize(std::nullopt, 10500, 96, design, area), design);
+    EXPECT_EQ(restoredSize(15000, 15000, 96, design, area), design) << "taller than the work area";
+    auto s = loadMainSettings([] {
+        MemorySettingsStore store;
+        put(store, "MainWidth", "wide");
+        put(store, "MainHeight", "10500");
+        return store;
+    }());
+    EXPECT_EQ(restoredSize(s.mainWidth, s.mainHeight, 96, design, area), design) << "a corrupt width";
 }
 
 class KeepOnScreen : public ::testing::Test {

@@ -468,4 +468,44 @@ bool GuiDriver::closeMessageBox(const MessageBoxSeen& box, std::chrono::millisec
     return pollUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, timeout);
 }
 
+std::wstring GuiDriver::tipOverCell(int row, int column) const {
+    HWND list = control(ids::ListView1);
+    RECT cell{LVIR_LABEL, column, 0, 0};  // LVM_GETSUBITEMRECT takes the part in left and the column in top
+    RemoteBuffer remote(process_, sizeof cell);
+    remote.write(0, &cell, sizeof cell);
+    send(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address()),
+         "LVM_GETSUBITEMRECT");
+    remote.read(0, &cell, sizeof cell);
+    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    SetCursorPos(at.x - 2, at.y);
+    Sleep(100);
+    SetCursorPos(at.x, at.y);
+    std::wstring tip;
+    struct Search {
+        DWORD processId;
+        HWND found = nullptr;
+    } search{processId_};
+    pollUntil(
+        [&] {
+            EnumWindows(
+                [](HWND window, LPARAM data) {
+                    auto* found = reinterpret_cast<Search*>(data);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if (owner != found->processId || !IsWindowVisible(window) ||
+                        !equalsNoCase(className(window), TOOLTIPS_CLASSW))
+                        return TRUE;
+                    found->found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        std::chrono::seconds(5));
+    if (search.found) tip = text(search.found);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    return tip;
+}
+
 }  // namespace quillon::e2e

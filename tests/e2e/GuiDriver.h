@@ -154,6 +154,10 @@ public:
     // as dragging the headings would.
     void setListColumnOrder(const std::vector<int>& order);
 
+    // Rests the pointer on a cell of the list as a reader would, then moves it off the program's windows: the
+    // text of the program's tool tip that showed meanwhile, or nothing when none did.
+    std::wstring tipOverCell(int row, int column) const;
+
     // Read from the screen, not asked of the control: what a user sees
     // there, whatever covers it included. The preview box is all white when
     // it shows no picture.

@@ -339,6 +339,10 @@ TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlon
     EXPECT_NE(results.at("Archive 1998.dwg").find("saved by a release this application cannot read"), std::string::npos)
         << results.at("Archive 1998.dwg");
     EXPECT_EQ(results.at("Section.dwg"), "Failed: The plot configuration is locked");
+    // A Result its column cuts short shows whole in the list's tip.
+    gui.setListColumnOrder({0, GuiDriver::ResultColumn, 1, 2, 3, 4});
+    EXPECT_EQ(win::toUtf8(gui.tipOverCell(gui.findRow(L"Archive 1998.dwg"), GuiDriver::ResultColumn)),
+              results.at("Archive 1998.dwg"));
 
     // Every drawing Quillon opened is closed once, unsaved, the failed one
     // included; the one that never opened closes nothing; the user's two

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <map>
 #include <optional>
 
 #include "ProgramUnderTest.h"
@@ -34,6 +35,19 @@ void storeSetting(const wchar_t* name, const wchar_t* value) {
 RECT windowRect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
+    return r;
+}
+
+SIZE clientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return SIZE{r.right, r.bottom};
+}
+
+// A control's rectangle in its main window's client area.
+RECT placeOf(HWND main, int id) {
+    RECT r = windowRect(GetDlgItem(main, id));
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
 
@@ -208,6 +222,72 @@ TEST_F(ProgramLifecycle, ACorruptOrOffScreenPositionStillOpensTheWindowWhereItCa
     EXPECT_NEAR(placed.left, 67, 1) << "a corrupt value counts as missing: 1000 twips";
     EXPECT_GE(placed.top, 0) << "a window above every monitor is moved onto one";
     closeNormally(program, main);
+}
+
+TEST_F(ProgramLifecycle, GrowsWithTheWindowAndOpensAgainAtItsSizeUnlessTheStoredSizeIsCorrupt) {
+    constexpr int list = 1003, label1 = 1002, tree = 1001, printOptions = 1011, printAll = 1017, status = 1020,
+                  statusBar = 1022;
+    {
+        ProgramUnderTest program;
+        HWND main = program.waitUntilReady();
+        ASSERT_NE(main, nullptr);
+        ASSERT_EQ(clientSize(main).cx, 624);
+        ASSERT_EQ(clientSize(main).cy, 398);
+        std::map<int, RECT> before;
+        for (int id : {list, label1, tree, printOptions, printAll, status}) before[id] = placeOf(main, id);
+
+        SetWindowPos(main, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(clientSize(main).cx, 624) << "never smaller than designed";
+        SetWindowPos(main, nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
+        const SIZE client = clientSize(main);
+        const int dx = client.cx - 624, dy = client.cy - 398;
+        ASSERT_GT(dx, 0);
+        auto moved = [&](int id, int left, int top, int right, int bottom) {
+            RECT now = placeOf(main, id), was = before[id];
+            EXPECT_EQ(now.left - was.left, left) << id;
+            EXPECT_EQ(now.top - was.top, top) << id;
+            EXPECT_EQ(now.right - was.right, right) << id;
+            EXPECT_EQ(now.bottom - was.bottom, bottom) << id;
+        };
+        moved(list, 0, 0, dx, dy);
+        moved(label1, 0, 0, dx, 0);
+        moved(tree, 0, 0, 0, dy);
+        moved(printOptions, 0, dy, 0, dy);
+        moved(printAll, 0, dy, 0, dy);
+        moved(status, 0, dy, dx, dy);
+        RECT bar = placeOf(main, statusBar);
+        EXPECT_EQ(bar.bottom, client.cy);
+        EXPECT_EQ(bar.right - bar.left, client.cx);
+        closeNormally(program, main);
+    }
+    EXPECT_EQ(setting(L"MainWidth"), L"15000");
+    EXPECT_EQ(setting(L"MainHeight"), L"10500");
+    EXPECT_EQ(setting(L"MainMaximized"), L"0");
+    {
+        ProgramUnderTest program;
+        HWND main = program.waitUntilReady();
+        ASSERT_NE(main, nullptr);
+        RECT placed = windowRect(main);
+        EXPECT_EQ(placed.right - placed.left, 1000);
+        EXPECT_EQ(placed.bottom - placed.top, 700);
+        ShowWindow(main, SW_MAXIMIZE);
+        ASSERT_TRUE(wintest::waitFor([&] { return IsZoomed(main) != FALSE; }, 5s));
+        closeNormally(program, main);
+    }
+    EXPECT_EQ(setting(L"MainMaximized"), L"1");
+    EXPECT_EQ(setting(L"MainWidth"), L"15000") << "the size it goes back to";
+    storeSetting(L"MainWidth", L"wide");
+    {
+        ProgramUnderTest program;
+        HWND main = program.waitUntilReady();
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(IsZoomed(main));
+        ShowWindow(main, SW_RESTORE);
+        ASSERT_TRUE(wintest::waitFor([&] { return IsZoomed(main) == FALSE; }, 5s));
+        EXPECT_EQ(clientSize(main).cx, 624) << "a corrupt width opens at the designed size";
+        EXPECT_EQ(clientSize(main).cy, 398);
+        closeNormally(program, main);
+    }
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/MainSettings.h"
-#include "app/ScreenGeometry.h"
 #include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
+#include "app/win/MainPlacement.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
 #include "win/Messages.h"
@@ -27,16 +27,6 @@ std::wstring moduleFileName() {
         if (length < buffer.size()) return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
-}
-
-BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (GetMonitorInfoW(monitor, &info)) {
-        const RECT& r = info.rcWork;
-        reinterpret_cast<std::vector<ScreenRect>*>(data)->push_back(ScreenRect{r.left, r.top, r.right, r.bottom});
-    }
-    return TRUE;
 }
 
 // WM_COPYDATA tag of a folder another program asks Quillon to list.
@@ -104,8 +94,7 @@ bool MainController::start() {
     window_.enable(ids::Command2, false);
     helpFile_ = win::toWide(base::addBackslash(base::folderOf(program)) + "help.chm");
 
-    ShowWindow(window_.hwnd(), SW_SHOWNORMAL);
-    UpdateWindow(window_.hwnd());
+    window_.show();
     return true;
 }
 
@@ -114,19 +103,7 @@ void MainController::cadReady() {
     markReadyWhenStarted();
 }
 
-void MainController::restorePosition() {
-    auto stored = loadMainSettings(settings_);
-    int dpi = static_cast<int>(GetDpiForSystem());
-    RECT outer{};
-    GetWindowRect(window_.hwnd(), &outer);
-    ScreenRect wanted{twipsToPixels(stored.mainLeft, dpi), twipsToPixels(stored.mainTop, dpi), 0, 0};
-    wanted.right = wanted.left + (outer.right - outer.left);
-    wanted.bottom = wanted.top + (outer.bottom - outer.top);
-    std::vector<ScreenRect> workAreas;
-    EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&workAreas));
-    ScreenRect placed = keepOnScreen(wanted, workAreas);
-    SetWindowPos(window_.hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void MainController::restorePosition() { restoreMainPlacement(window_, loadMainSettings(settings_)); }
 
 void MainController::onCommand(int id, int notifyCode) {
     switch (id) {
@@ -173,12 +150,8 @@ void MainController::closeHelp() { HtmlHelpW(window_.hwnd(), L"", HH_CLOSE_ALL, 
 void MainController::onClose() { exit_.closeRequested(); }
 
 void MainController::saveSettings() {
-    RECT outer{};
-    GetWindowRect(window_.hwnd(), &outer);
-    int dpi = static_cast<int>(GetDpiForSystem());
     MainSettings current;
-    current.mainLeft = pixelsToTwips(outer.left, dpi);
-    current.mainTop = pixelsToTwips(outer.top, dpi);
+    captureMainPlacement(window_.hwnd(), current);
     boxes_.storeInto(current);
     try {
         saveMainSettings(settings_, current, false);
@@ -266,10 +239,7 @@ void MainController::setStatus(const std::string& text) {
 
 void MainController::hideMainWindow() { ShowWindow(window_.hwnd(), SW_HIDE); }
 
-void MainController::showMainWindow() {
-    ShowWindow(window_.hwnd(), SW_SHOWNORMAL);
-    UpdateWindow(window_.hwnd());
-}
+void MainController::showMainWindow() { window_.show(); }
 
 void MainController::showInformation(const std::string& title, const std::string& text) {
     win::showMessage(window_.hwnd(), text, title);

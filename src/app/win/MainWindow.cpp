@@ -4,10 +4,12 @@
 #include <windowsx.h>
 
 #include "app/win/ControlIds.h"
+#include "app/win/MainWindowArrange.h"
 #include "app/win/MainWindowLayout.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/ResourceIds.h"
 #include "discovery/CopiesBox.h"
+#include "discovery/DrawingRow.h"
 #include "win/WinError.h"
 
 namespace quillon::app {
@@ -21,8 +23,8 @@ constexpr UINT_PTR kKeyWatchId = 1;
 constexpr UINT kControlKeyDown = WM_USER + 1;
 // No WS_CLIPCHILDREN: group boxes do not paint their inside, the window's own background must show there.
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
-// Room for the drop-down part of the combo boxes; the edit part sizes itself to the font.
-constexpr int kComboDropHeight = 200;
+// Wide enough for a sentence a line; a long tip wraps rather than cross the screen.
+constexpr int kTipWidth = 400;
 
 int scaled(int value, int dpi) { return MulDiv(value, dpi, 96); }
 
@@ -89,6 +91,8 @@ void MainWindow::create(POINT topLeft) {
                        bar);
 }
 
+SIZE MainWindow::designedSize() const { return designedOuterSize(kMainStyle, dpi_); }
+
 HWND MainWindow::control(int id) const {
     auto found = controls_.find(id);
     return found == controls_.end() ? nullptr : found->second;
@@ -128,6 +132,12 @@ void MainWindow::toggleStatusBar() {
     bool show = !(GetMenuState(bar, ids::MnuViewStatusBar, MF_BYCOMMAND) & MF_CHECKED);
     CheckMenuItem(bar, ids::MnuViewStatusBar, MF_BYCOMMAND | (show ? MF_CHECKED : MF_UNCHECKED));
     statusBar_.setVisible(show);
+}
+
+void MainWindow::show() {
+    ShowWindow(hwnd(), opensMaximized_ || IsZoomed(hwnd()) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    opensMaximized_ = false;
+    UpdateWindow(hwnd());
 }
 
 void MainWindow::createControls() {
@@ -236,6 +246,9 @@ void MainWindow::createTooltips() {
             add(control(spec.id), spec.tooltip);
         }
     }
+    SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scaled(kTipWidth, dpi_));
+    resultTip_ = std::make_unique<ResultTip>(tooltips_, hwnd(), control(ids::ListView1), discovery::ColumnCount,
+                                             findSpec(ids::ListView1)->tooltip);
     add(control(ids::ProgressBar1), L"Total Progress of Drawings being printed");
     add(preview_.hwnd(), L"");
     // The combo boxes' edit fields receive the mouse, not the combo boxes themselves.
@@ -260,31 +273,47 @@ void MainWindow::applyFont() {
 }
 
 void MainWindow::applyLayout() {
-    for (const auto& spec : mainWindowControls()) {
-        RECT r = designRect(spec);
-        int height = spec.kind == ControlKind::ComboBox ? spec.height + kComboDropHeight : spec.height;
-        SetWindowPos(control(spec.id), nullptr, scaled(r.left, dpi_), scaled(r.top, dpi_), scaled(spec.width, dpi_),
-                     scaled(height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    auto places = arrangeMainWindow(controls_, font_.get(), dpi_, SIZE{client.right, client.bottom});
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(places.size()));
+    for (const auto& place : places) {
+        HWND window = control(place.id);
+        const RECT& r = place.rect;
+        if (batch && window)
+            batch = DeferWindowPos(batch, window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    // The client area is fixed by design; the outer size follows from the frame and the menu at this dpi.
-    RECT outer{0, 0, scaled(MainClientWidth, dpi_), scaled(MainClientHeight, dpi_)};
-    AdjustWindowRectExForDpi(&outer, kMainStyle, TRUE, 0, static_cast<UINT>(dpi_));
-    SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (batch) EndDeferWindowPos(batch);
+    fillBrowserHost();
+    moveFrameTips();
+    statusBar_.layout(dpi_);
+    // Group boxes do not paint their inside: what they left behind when they moved is the window's to paint.
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void MainWindow::keepBrowserHostInPlace() {
+void MainWindow::fillBrowserHost() {
     HWND host = control(ids::PicBrowse);
     if (!host) return;
-    RECT r{};
-    GetWindowRect(host, &r);
-    SetWindowPos(host, nullptr, scaled(8, dpi_), scaled(8, dpi_), r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
     // Whatever the host shows (the folder tree) fills its inner area.
     RECT inner{};
     GetClientRect(host, &inner);
     for (HWND child = GetWindow(host, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         MoveWindow(child, 0, 0, inner.right, inner.bottom, TRUE);
+}
+
+void MainWindow::moveFrameTips() {
+    if (!tooltips_) return;
+    for (const auto& spec : mainWindowControls()) {
+        if (spec.kind != ControlKind::Frame || !spec.tooltip) continue;
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.hwnd = hwnd();
+        info.uId = static_cast<UINT_PTR>(spec.id);
+        GetWindowRect(control(spec.id), &info.rect);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&info.rect), 2);
+        SendMessageW(tooltips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+    }
 }
 
 void MainWindow::onContextClick(POINT clientPoint) {
@@ -306,22 +335,30 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             dpi_ = static_cast<int>(GetDpiForWindow(hwnd()));
             createControls();
             applyFont();
+            SetWindowPos(hwnd(), nullptr, 0, 0, designedSize().cx, designedSize().cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             applyLayout();
             createTooltips();
             SetTimer(hwnd(), kClockTimer, 1000, nullptr);
             return 0;
         case WM_SIZE:
-            statusBar_.layout(dpi_);
-            keepBrowserHostInPlace();
+            if (wParam != SIZE_MINIMIZED && !controls_.empty()) applyLayout();
             return 0;
+        case WM_GETMINMAXINFO: {
+            // Never smaller than designed: the controls keep their designed places there.
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            SIZE least = designedOuterSize(kMainStyle, static_cast<int>(GetDpiForWindow(hwnd())));
+            limits->ptMinTrackSize = POINT{least.cx, least.cy};
+            return 0;
+        }
         case WM_DPICHANGED: {
+            // The suggested rectangle keeps the window's size in proportion on the new monitor.
             dpi_ = HIWORD(wParam);
             applyFont();
-            applyLayout();
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            statusBar_.layout(dpi_);
+            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            applyLayout();
             return 0;
         }
         case WM_TIMER:

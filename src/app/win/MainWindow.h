@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/win/MainMenu.h"
+#include "app/win/ResultTip.h"
 #include "app/win/StatusBar.h"
 #include "discovery/win/PreviewControl.h"
 #include "win/BaseWindow.h"
@@ -17,7 +18,9 @@ namespace quillon::app {
 class MainWindowShell;
 
 // The main window's face: every control at its designed place, the menus,
-// the tool tips and the status bar with its embedded progress bar. What the
+// the tool tips and the status bar with its embedded progress bar. Made
+// larger than designed, the list and the folder tree take the room and what
+// sits under the list moves down; it cannot be made smaller. What the
 // controls do is the shell's business; this class only lays out, shows and
 // forwards.
 class MainWindow : public win::BaseWindow {
@@ -25,8 +28,10 @@ public:
     explicit MainWindow(MainWindowShell& shell);
     ~MainWindow() override;
 
-    // Creates the window hidden, at the given outer top-left corner in pixels.
+    // Creates the window hidden, at the given outer top-left corner in pixels, at its designed size.
     void create(POINT topLeft);
+    // The outer size around the designed client area at the window's dpi: the smallest it may be.
+    SIZE designedSize() const;
 
     HWND control(int id) const;
     int dpi() const { return dpi_; }
@@ -43,6 +48,9 @@ public:
     void repaintNow(int id);
 
     void toggleStatusBar();
+    // Shows the window maximized when it was so when it hid, or when it is to open so; else as it was sized.
+    void show();
+    void setOpensMaximized(bool maximized) { opensMaximized_ = maximized; }
 
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -53,7 +61,8 @@ private:
     void applyLayout();
     void applyFont();
     void onContextClick(POINT clientPoint);
-    void keepBrowserHostInPlace();
+    void fillBrowserHost();
+    void moveFrameTips();
     void watchKeys();
     static LRESULT CALLBACK keyWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR id);
 
@@ -64,8 +73,10 @@ private:
     std::wstring previewTip_;
     std::map<int, HWND> controls_;
     HWND tooltips_ = nullptr;
+    std::unique_ptr<ResultTip> resultTip_;
     win::UniqueFont font_;
     int dpi_ = 96;
+    bool opensMaximized_ = false;
 };
 
 }  // namespace quillon::app

@@ -47,8 +47,37 @@ constexpr std::array kControls{
     ControlSpec{ids::Status, K::Label, L"", 8, 336, 609, 41, L"This Area will show the actual Function being carried on",
                 0},
 };
+
+// Inside a frame the right edge leaves the frame's own margin; the buttons stop where the print options begin.
+constexpr std::array<CaptionRow, 6> kCaptionRows{
+    CaptionRow{ids::Options, 177, {ids::Check1}},
+    CaptionRow{ids::Options, 177, {ids::ChkLayouts}},
+    CaptionRow{ids::Options, 177, {ids::LblSessions, ids::TxtSessions, ids::SpnSessions}},
+    CaptionRow{ids::Frame2, 185, {ids::Label2, ids::Text2}},
+    CaptionRow{0, 417, {ids::Command2, ids::Command3}},
+    CaptionRow{0, 417, {ids::CmdAction}},
+};
 }  // namespace
 
 std::span<const ControlSpec> mainWindowControls() { return kControls; }
+
+std::span<const CaptionRow> mainWindowCaptionRows() { return kCaptionRows; }
+
+Anchor mainWindowAnchor(int id) {
+    switch (id) {
+        // The folder tree and the list take the room; what sits under the list moves down with it.
+        case ids::PicBrowse: return Anchor::Height;
+        case ids::Label1: return Anchor::Width;
+        case ids::ListView1: return Anchor::Both;
+        case ids::Frame3:
+        case ids::Options:
+        case ids::Frame2:
+        case ids::Command2:
+        case ids::Command3:
+        case ids::CmdAction: return Anchor::Down;
+        case ids::Status: return Anchor::DownWidth;
+        default: return Anchor::Fixed;
+    }
+}
 
 }  // namespace quillon::app

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <span>
+
+#include "app/WindowLayout.h"
 
 namespace quillon::app {
 
@@ -21,6 +24,23 @@ struct ControlSpec {
 
 // The controls in creation order (frames before their contents).
 std::span<const ControlSpec> mainWindowControls();
+
+// How a control follows the window made larger than designed. A control
+// inside a frame moves with its frame.
+Anchor mainWindowAnchor(int id);
+
+// Controls side by side, inside a frame (0: the client area), whose captions
+// may need more room than designed in the font in use: each grows to its
+// caption and pushes the others along, up to rightEdge (96-dpi pixels from
+// the frame's, or the client area's, left). Unused ids are 0.
+struct CaptionRow {
+    int frame;
+    int rightEdge;
+    std::array<int, 3> ids;
+};
+std::span<const CaptionRow> mainWindowCaptionRows();
+// The narrowest gap a caption may leave between neighbours, 96-dpi pixels.
+inline constexpr int MinCaptionGap = 4;
 
 inline constexpr int MainClientWidth = 624;
 inline constexpr int MainClientHeight = 398;

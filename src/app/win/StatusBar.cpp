@@ -48,6 +48,7 @@ void StatusBar::layout(int dpi) {
     int first = std::max(scaled(kMinStatusPanelWidth, dpi), static_cast<int>(client.right) - progress - 2 * clock);
     std::array<int, 4> rightEdges{first, first + progress, first + progress + clock, -1};
     SendMessageW(bar_, SB_SETPARTS, rightEdges.size(), reinterpret_cast<LPARAM>(rightEdges.data()));
+    placeProgress(dpi, 0);
 }
 
 void StatusBar::setStatusText(const std::wstring& text) {
@@ -78,17 +79,25 @@ void StatusBar::updateClock() {
 void StatusBar::embedProgress(HWND progress, int panel, int margin, int dpi) {
     if (embeddedParent_) return;
     embeddedParent_ = SetParent(progress, bar_);
-    RECT part{};
-    SendMessageW(bar_, SB_GETRECT, panel, reinterpret_cast<LPARAM>(&part));
-    RECT bar{};
-    GetClientRect(bar_, &bar);
-    int inset = scaled(margin, dpi);
+    progress_ = progress;
+    progressPanel_ = panel;
+    progressMargin_ = margin;
     // Flat and borderless, so the bar fills its panel like part of the status bar.
     SetWindowLongPtrW(progress, GWL_EXSTYLE,
                       GetWindowLongPtrW(progress, GWL_EXSTYLE) & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));
     SetWindowLongPtrW(progress, GWL_STYLE, (GetWindowLongPtrW(progress, GWL_STYLE) & ~WS_BORDER) | WS_CHILD);
-    SetWindowPos(progress, HWND_TOP, part.left + inset, bar.top + inset, (part.right - part.left) - 2 * inset,
-                 (bar.bottom - bar.top) - 2 * inset, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    placeProgress(dpi, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+}
+
+void StatusBar::placeProgress(int dpi, UINT flags) {
+    if (!progress_) return;
+    RECT part{};
+    SendMessageW(bar_, SB_GETRECT, progressPanel_, reinterpret_cast<LPARAM>(&part));
+    RECT bar{};
+    GetClientRect(bar_, &bar);
+    int inset = scaled(progressMargin_, dpi);
+    SetWindowPos(progress_, HWND_TOP, part.left + inset, bar.top + inset, (part.right - part.left) - 2 * inset,
+                 (bar.bottom - bar.top) - 2 * inset, flags | SWP_NOACTIVATE);
 }
 
 void StatusBar::setVisible(bool show) { ShowWindow(bar_, show ? SW_SHOW : SW_HIDE); }

@@ -21,14 +21,20 @@ public:
     void updateClock();
 
     // Moves the progress bar into the panel, inset by margin pixels on every
-    // side. Done once: a second call does nothing.
+    // side. Done once: a second call does nothing. The bar follows its panel
+    // when the window's width changes.
     void embedProgress(HWND progress, int panel, int margin, int dpi);
 
     void setVisible(bool visible);
     bool visible() const;
 
 private:
+    void placeProgress(int dpi, UINT flags);
+
     HWND bar_ = nullptr;
+    HWND progress_ = nullptr;
+    int progressPanel_ = 0;
+    int progressMargin_ = 0;
     HWND embeddedParent_ = nullptr;
     std::wstring date_;
     std::wstring time_;
