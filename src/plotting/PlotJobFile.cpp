@@ -88,7 +88,8 @@ PlotJobSpec readPlotJob(const std::string& content) {
     if (job.contains("plotFileExtension")) {
         spec.plotFileExtension = normalExtension(text(job, "plotFileExtension"));
         if (spec.plotFileExtension.empty())
-            refuse("plotFileExtension", "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
+            refuse("plotFileExtension",
+                   "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
     }
     return spec;
 }

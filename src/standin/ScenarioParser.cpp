@@ -25,8 +25,9 @@ public:
 
     Scenario run() {
         root_.requireObject({"comment", "name", "version", "visible", "sdi", "backgroundPlot", "devices",
-                             "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments", "existingPlotFiles",
-                             "openDocuments", "activeDocument", "variables", "drawings", "faults"});
+                             "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments",
+                             "existingPlotFiles", "openDocuments", "activeDocument", "variables", "drawings",
+                             "faults"});
         Scenario s;
         s.name = root_.text("name", s.name);
         s.version = root_.text("version", s.version);

@@ -53,7 +53,9 @@ TEST(PlotRules, OnlyLowerCasePc3DevicesPlotToFile) {
 
 TEST(PlotRules, PlotFileNamesNeverNameTheDrawingAndDifferPerLayout) {
     const PlotFileOptions beside;
-    auto model = [&](const char* path, const char* name) { return plotFilePath(beside, path, name, "Plotter.pc3", ""); };
+    auto model = [&](const char* path, const char* name) {
+        return plotFilePath(beside, path, name, "Plotter.pc3", "");
+    };
     auto layout = [&](const char* name, const char* layoutName) {
         return plotFilePath(beside, std::string("C:\\J\\") + name, name, "Plotter.pc3", layoutName);
     };

@@ -218,7 +218,8 @@ TEST_F(UnattendedRun, PlotsIntoTheJobsFolderReplacingEarlierFilesAndSteppingRoun
     scenario["defaultDevice"] = "DWG To PDF.pc3";
     scenario["journal"] = "journal.jsonl";
     for (const wchar_t* name : {L"North\\Plan.dwg", L"South\\Plan.dwg"}) folder.write(name, kDrawingBytes);
-    standin_server::registerServer(wintest::standinExePath(), folder.write(L"scenario.json", scenario.dump()).wstring());
+    standin_server::registerServer(wintest::standinExePath(),
+                                   folder.write(L"scenario.json", scenario.dump()).wstring());
     const fs::path out = folder.path() / L"Out";
     fs::create_directories(out);
     json job = {{"drawings", {win::toUtf8((folder.path() / L"North\\Plan.dwg").wstring()),

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "win/DialogFont.h"
 #include "win/Utf.h"
 
 namespace quillon::dialogs {
@@ -55,13 +56,7 @@ HWND PlotFilesDialog::add(int id, const wchar_t* type, const wchar_t* text, DWOR
 bool PlotFilesDialog::onInit() {
     SetWindowTextW(hwnd(), Title);
     const int dpi = static_cast<int>(GetDpiForWindow(hwnd()));
-    // The 8-point dialog font of the main window.
-    LOGFONTW design{};
-    design.lfHeight = -MulDiv(8, dpi, 72);
-    design.lfWeight = FW_NORMAL;
-    design.lfCharSet = DEFAULT_CHARSET;
-    design.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(design.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+    const LOGFONTW design = win::dialogFontDesign(dpi);
     font_.reset(CreateFontIndirectW(&design));
 
     add(PlotFilesLabelId, L"Static", PlotFilesLabel, SS_LEFT);

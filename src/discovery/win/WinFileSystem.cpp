@@ -112,9 +112,9 @@ bool WinFileSystem::canWriteIn(const std::string& folder) {
     // Only making a file tells: access rules, a read-only share or a full disk all refuse it.
     const std::wstring probe = path + (path.back() == L'\\' ? L"" : L"\\") + L".quillon-write-check-" +
                                std::to_wstring(GetCurrentProcessId());
-    win::UniqueFileHandle handle(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                                             nullptr));
+    win::UniqueFileHandle handle(
+        CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return static_cast<bool>(handle);
 }
 
