@@ -19,8 +19,8 @@ public:
     std::string path();
     void setPath(const std::string& path);
     void reload();
-    // Entities in the referenced drawing's model space; throws with the
-    // description "No database" when the reference is not loaded.
+    // Entities in the referenced drawing's model space; throws when the
+    // reference is not loaded.
     std::int32_t xrefModelSpaceCount();
 
 private:

@@ -129,6 +129,27 @@ void CadConnection::prepareSession() {
         // Later operations add a drawing themselves when they find none.
         noteFailure(error);
     }
+    // The application lost with the user's value owed wrote Quillon's into the profile.
+    putBackBackgroundPlot();
+}
+
+void CadConnection::plotInForeground(CadDocument& document) {
+    const std::int16_t value = static_cast<std::int16_t>(document.getVariable("BACKGROUNDPLOT").toInt());
+    if (value == 0) return;
+    if (!usersBackgroundPlot_) usersBackgroundPlot_ = value;
+    document.setVariable("BACKGROUNDPLOT", 0);
+}
+
+void CadConnection::putBackBackgroundPlot() {
+    if (!usersBackgroundPlot_ || !acadApp_) return;
+    try {
+        // A session variable: any document reaches it, and Quillon's may all be closed by now.
+        CadApplication(acadApp_).activeDocument().setVariable("BACKGROUNDPLOT", *usersBackgroundPlot_);
+        usersBackgroundPlot_.reset();
+    } catch (const AutomationError& error) {
+        // Still owed: the next run or connection tries again.
+        noteFailure(error);
+    }
 }
 
 void CadConnection::quitAutoCAD() {
@@ -147,34 +168,62 @@ bool CadConnection::ensureConnected() {
 }
 
 void CadConnection::cleanUpAtExit() {
+    leftRunning_.clear();
     if (!acadApp_) return;
-    closeOpenedDocuments();
-    if (acadStarted_) quitAutoCAD();
+    putBackBackgroundPlot();
+    auto left = closeOpenedDocuments();
+    if (!acadStarted_) return;
+    const std::string work = unsavedWork(left);
+    if (work.empty()) return quitAutoCAD();
+    leftRunning_ = connection_text::LeftRunningLead + work + ".";
+    // From now on it is the user's application: Quillon lets go of it without quitting.
+    dropApplication();
+    acadStarted_ = false;
 }
 
-void CadConnection::closeOpenedDocuments() {
+std::vector<CadDocument> CadConnection::closeOpenedDocuments() {
     std::vector<CadDocument> documents;
+    std::vector<CadDocument> left;
     try {
         auto collection = CadApplication(acadApp_).documents();
-        if (collection.count() < 1) return;
+        if (collection.count() < 1) return left;
         documents = collection.items();
     } catch (const AutomationError& error) {
         // A dead application at exit must not keep Quillon from closing.
         noteFailure(error);
-        return;
+        return left;
     }
     for (auto& document : documents) {
         try {
-            if (!openedByQuillon(document)) continue;
+            if (!openedByQuillon(document)) {
+                left.push_back(document);
+                continue;
+            }
             // Known by its name only while it is open.
             opened_.forget(document);
             document.close();
         } catch (const AutomationError& error) {
             // One drawing refusing to close does not keep the others open.
             noteFailure(error);
-            if (!acadApp_) return;
+            if (!acadApp_) return {};
         }
     }
+    return left;
+}
+
+std::string CadConnection::unsavedWork(std::vector<CadDocument>& left) {
+    std::string names;
+    for (auto& document : left) {
+        try {
+            if (document.getVariable("DBMOD").toInt() == 0) continue;
+            names += (names.empty() ? "" : ", ") + document.name();
+        } catch (const AutomationError& error) {
+            // Quitting an application that cannot be asked is what Quillon did before; a dead one needs nothing.
+            noteFailure(error);
+            if (!acadApp_) return {};
+        }
+    }
+    return names;
 }
 
 void CadConnection::rememberOpened(CadDocument& document) { opened_.remember(document); }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "autocad/CadApplication.h"
 #include "autocad/CadLauncher.h"
@@ -20,6 +24,8 @@ inline constexpr const char* FailureMessage =
     "Could not start autocad application. \r\n"
     "Start Autocad application and then retry Quillon\r\n"
     "Exiting Quillon now";
+// Leaving Quillon did not quit the application it started because of this.
+inline constexpr const char* LeftRunningLead = "AutoCAD was left running: it holds unsaved changes to ";
 }  // namespace connection_text
 
 // The one CAD application Quillon talks to during a run (AcadApp), whether
@@ -47,8 +53,21 @@ public:
     // and go on regardless; returns whether AcadApp is set.
     bool ensureConnected();
     // Leaving Quillon: close the drawings Quillon opened, without saving, and
-    // quit the application if Quillon started it. Never throws.
+    // quit the application if Quillon started it, unless a drawing left in it
+    // has unsaved changes (the user's work: the application would sit on its
+    // save question, which nobody sees). Never throws.
     void cleanUpAtExit();
+    // Why the last clean-up left an application Quillon started running; empty when it did not.
+    const std::string& leftRunning() const { return leftRunning_; }
+
+    // Plots run in the foreground: BACKGROUNDPLOT is set to 0 through the
+    // document about to be plotted, and the user's value is kept, once, to
+    // be put back. The application keeps the variable in the user's profile.
+    void plotInForeground(CadDocument& document);
+    // Puts the user's BACKGROUNDPLOT back when one is owed. Owed values
+    // survive losing the application: the next one connected gets it back.
+    // Never throws.
+    void putBackBackgroundPlot();
 
     const automation::ObjectPtr& acadApp() const { return acadApp_; }
     // Every call to the application is announced here.
@@ -88,7 +107,9 @@ private:
     void prepareSession();
     void turnOffSingleDocumentMode(CadDocument& document);
     void attachTo(automation::ObjectPtr application, bool started);
-    void closeOpenedDocuments();
+    // The documents left open, after closing Quillon's own.
+    std::vector<CadDocument> closeOpenedDocuments();
+    std::string unsavedWork(std::vector<CadDocument>& left);
     void dropApplication();
 
     CadLauncher& launcher_;
@@ -99,6 +120,8 @@ private:
     bool startFailed_ = false;
     bool lostStartedApplication_ = false;
     OpenedDocuments opened_;
+    std::optional<std::int16_t> usersBackgroundPlot_;
+    std::string leftRunning_;
 };
 
 }  // namespace quillon::autocad

@@ -47,6 +47,10 @@ decltype(auto) noting(autocad::CadConnection& connection, Fn&& fn) {
     }
 }
 
+bool isActive(CadApplication& app, CadDocument& document) {
+    return app.activeDocument().raw()->sameObject(*document.raw());
+}
+
 // Some servers answer PlotToDevice with nothing; only an explicit false says the job was refused.
 bool plotToDevice(CadPlot& plot) {
     const Value answer = plot.raw()->call("PlotToDevice");
@@ -141,23 +145,19 @@ bool LayoutPlotter::isDocumentFor(CadDocument& document, const std::string& path
     return samePath(joinFolder(document.path(), name), path);
 }
 
-bool LayoutPlotter::activateDrawing(const std::string& path, bool activate) {
+bool LayoutPlotter::activateDrawing(bool activate) {
     return connection_.withApp([&](CadApplication& app) {
         if (!opened_) return false;
         try {
-            auto documents = app.documents().items();
-            // Documents are listed in opening order: the newest of that path
-            // is the one Quillon just opened, an older one the user's own.
-            for (auto document = documents.rbegin(); document != documents.rend(); ++document) {
-                if (!isDocumentFor(*document, path)) continue;
-                xrefs_.reloadXrefs();
-                app.zoomExtents();
-                document->regen(RegenScope::AllViewports);
-                document->regen(RegenScope::ActiveViewport);
-                if (activate) document->activate();
-                report_.found = true;
-                return true;
-            }
+            // The document Documents.Open handed back, whatever the user has made active since.
+            CadDocument& document = *opened_;
+            xrefs_.reloadXrefs(document);
+            app.zoomExtents();
+            document.regen(RegenScope::AllViewports);
+            document.regen(RegenScope::ActiveViewport);
+            if (activate) document.activate();
+            report_.found = true;
+            return true;
         } catch (const AutomationError& error) {
             if (error.serverGone()) throw;
             // Reported on the drawing's row; the drawing is not plotted.
@@ -167,8 +167,26 @@ bool LayoutPlotter::activateDrawing(const std::string& path, bool activate) {
     });
 }
 
+CadDocument& LayoutPlotter::ownDocument() {
+    if (!opened_) throw AutomationError(automation::hresult::Fail, "No drawing is open for plotting");
+    return *opened_;
+}
+
+void LayoutPlotter::readyToPlot(CadDocument& document) {
+    // The application plots the active drawing only, and the user may have
+    // made one of their own active since: Quillon's is made active again.
+    CadApplication app = connection_.app();
+    if (isActive(app, document)) return;
+    try {
+        document.activate();
+    } catch (const AutomationError& error) {
+        if (error.serverGone()) throw;
+    }
+    if (!isActive(app, document)) throw AutomationError(automation::hresult::Fail, NotActiveReason);
+}
+
 int LayoutPlotter::getLayouts() {
-    return connection_.withApp([](CadApplication& app) { return app.activeDocument().layouts().count() - 1; });
+    return connection_.withApp([&](CadApplication&) { return ownDocument().layouts().count() - 1; });
 }
 
 void LayoutPlotter::setLayoutsToPlot() {
@@ -184,15 +202,12 @@ bool LayoutPlotter::beginLayouts() {
     nextLayout_ = 0;
     connection_.ensureConnected();
     if (!selectionMade()) return false;
-    connection_.withApp([&](CadApplication& app) {
-        tolerate([&] { layoutsDocument_ = app.activeDocument(); });
-        if (!layoutsDocument_) return;
-        tolerate([&] {
-            // Foreground plotting: each plot is done before the next layout is set up.
-            if (layoutsDocument_->getVariable("BACKGROUNDPLOT").toInt() > 0)
-                layoutsDocument_->setVariable("BACKGROUNDPLOT", 0);
-        });
-        tolerate([&] { xrefs_.reloadXrefs(); });
+    connection_.withApp([&](CadApplication&) {
+        if (!opened_) return;
+        layoutsDocument_ = *opened_;
+        // Foreground plotting: each plot is done before the next layout is set up.
+        tolerate([&] { connection_.plotInForeground(*layoutsDocument_); });
+        tolerate([&] { xrefs_.reloadXrefs(*layoutsDocument_); });
         tolerate([&] {
             layouts_ = layoutsDocument_->layouts();
             layoutQueue_ = layouts_->items();
@@ -247,13 +262,17 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     if (toFile) {
         std::string drawingName = referenceFileName(report_.path);
         tolerate([&] { drawingName = document.name(); });
+        readyToPlot(document);
         tolerate([&] {
             const auto written = plotToFile(documentPlot(), sheetPlotFile(drawingName, layoutName), sheet);
             sheet.plotted = written.has_value();
             sheet.plotFile = written.value_or("");
         });
     }
-    if (!toFile || !sheet.plotted) tolerate([&] { sheet.plotted = plotToDevice(documentPlot()); });
+    if (!toFile || !sheet.plotted) {
+        readyToPlot(document);
+        tolerate([&] { sheet.plotted = plotToDevice(documentPlot()); });
+    }
     const bool plotted = sheet.plotted;
     report_.sheets.push_back(std::move(sheet));
     if (!plotted) return;
@@ -327,9 +346,11 @@ void LayoutPlotter::plotActiveLayout() {
             return;
         }
         if (!selectionMade()) return;
+        CadDocument& document = ownDocument();
+        // A sheet plotted in the background may never arrive once the drawing is closed.
+        tolerate([&] { connection_.plotInForeground(document); });
         app.zoomExtents();
-        xrefs_.reloadXrefs();
-        auto document = app.activeDocument();
+        xrefs_.reloadXrefs(document);
         auto layout = document.activeLayout();
         std::optional<CadPlot> plot;
         auto documentPlot = [&]() -> CadPlot& {
@@ -359,12 +380,16 @@ void LayoutPlotter::plotActiveLayout() {
         SheetRecord sheet{"Model", "", false, {}};
         const bool toFile = plotsToFile(setup_.printer);
         if (toFile) {
+            readyToPlot(document);
             const auto written =
                 plotToFile(documentPlot(), sheetPlotFile(referenceFileName(report_.path), ""), sheet);
             sheet.plotted = written.has_value();
             sheet.plotFile = written.value_or("");
         }
-        if (!toFile || !sheet.plotted) sheet.plotted = plotToDevice(documentPlot());
+        if (!toFile || !sheet.plotted) {
+            readyToPlot(document);
+            sheet.plotted = plotToDevice(documentPlot());
+        }
         report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.
         report_.sheets.push_back(std::move(sheet));

@@ -87,15 +87,15 @@ public:
     // Starts a new drawing. False when no file exists at path; the open
     // itself may fail without an error (the report says why).
     bool openDrawing(const std::string& path);
-    // Finds the document Quillon opened for path (by its full path, ignoring
-    // case), reloads its references, regenerates it and, if asked, makes it
-    // active. False when there is none or any step fails.
-    bool activateDrawing(const std::string& path, bool activate);
-    // The active document's layouts less the model layout.
+    // Takes the document Quillon opened for the drawing, reloads its
+    // references, regenerates it and, if asked, makes it active. False when
+    // there is none or any step fails.
+    bool activateDrawing(bool activate);
+    // The layouts of Quillon's document less the model layout.
     int getLayouts();
     // Plots every paper layout; failures past the selection check are passed over.
     void setLayoutsToPlot();
-    // Plots the active layout (model space for a drawing saved so).
+    // Plots the active layout of Quillon's document (model space for a drawing saved so).
     void plotActiveLayout();
     // Closes the document Quillon opened for the drawing, unsaved; nothing
     // when it opened none. Always false.
@@ -111,7 +111,15 @@ public:
     const DrawingReport& report() const { return report_; }
 
 private:
+    // Why a drawing fails when another is active at its plot and its own cannot be made active.
+    static constexpr const char* NotActiveReason =
+        "another drawing is active in AutoCAD and this one could not be made active to be plotted";
+
     bool selectionMade();
+    // Quillon's document for the drawing in hand; throws when it opened none.
+    autocad::CadDocument& ownDocument();
+    // Makes document the active one before a plot call; throws with NotActiveReason when it cannot.
+    void readyToPlot(autocad::CadDocument& document);
     void closeQuillonsDocument(autocad::CadDocument& document);
     void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);

@@ -210,7 +210,7 @@ void PlotRun::openEntry() {
 
 void PlotRun::activateEntry() {
     phase_ = Phase::Close;
-    if (plotter_.activateDrawing(strFileName_, true)) phase_ = Phase::Plot;
+    if (plotter_.activateDrawing(true)) phase_ = Phase::Plot;
 }
 
 void PlotRun::plotEntry() {
@@ -308,6 +308,8 @@ void PlotRun::loseApplication(const AutomationError& error) {
 
 void PlotRun::end(Ending ending) {
     ending_ = ending;
+    // The user's application goes on plotting as the user set it; owed on, when it is gone.
+    connection_.putBackBackgroundPlot();
     if (share_) return;
     const std::string line = summary();
     display_.setStatus(lastStatus_.empty() ? line : lastStatus_ + "\r\n" + line);

@@ -1,5 +1,7 @@
 #include "plotting/XrefReloader.h"
 
+#include <optional>
+
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
 
@@ -13,8 +15,6 @@ using automation::AutomationError;
 
 namespace {
 
-// The application's description of a reference whose file it failed to load.
-constexpr const char* NoDatabase = "No database";
 // The upward search walks at most this many folder components per call.
 constexpr int ComponentLimit = 8;
 
@@ -23,8 +23,12 @@ void reloadByName(CadBlocks& blocks, CadBlock& reference) { blocks.item(referenc
 }  // namespace
 
 bool XrefReloader::reloadXrefs() {
+    auto document = connection_.withApp([](CadApplication& app) { return app.activeDocument(); });
+    return reloadXrefs(document);
+}
+
+bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
     return connection_.withApp([&](CadApplication& app) {
-        auto document = app.activeDocument();
         const std::string drawingFolder = document.path();
         auto blocks = document.blocks();
         componentsWalked_ = 0;
@@ -54,14 +58,22 @@ bool XrefReloader::reloadXrefs() {
 }
 
 void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::string& drawingFolder) {
+    std::optional<automation::ObjectPtr> database;
     try {
-        reference.xrefModelSpaceCount();
-        return;  // loaded: nothing to repair
+        database = reference.raw()->object("XRefDatabase");
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
-        // Only a reference the application could not load is searched for;
-        // any other failure leaves it alone.
-        if (error.description() != NoDatabase) return;
+        // The application publishes no text for this, and says it in its own
+        // language: a reference without a database is one it could not load.
+    }
+    if (database) {
+        try {
+            (*database)->object("ModelSpace")->get("Count");
+        } catch (const AutomationError& error) {
+            if (error.serverGone()) throw;
+            // Loaded, but not readable: left alone.
+        }
+        return;  // loaded: nothing to repair
     }
     std::string storedPath;
     tolerate([&] { storedPath = reference.path(); });

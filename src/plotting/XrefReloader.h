@@ -9,9 +9,9 @@
 
 namespace quillon::plotting {
 
-// ReloadXrefs: repairs the external references of the active drawing whose
-// file the application could not load, by finding the file near the
-// drawing's own folder, and reloads them.
+// ReloadXrefs: repairs the external references of a drawing whose file the
+// application could not load, by finding the file near the drawing's own
+// folder, and reloads them.
 class XrefReloader {
 public:
     XrefReloader(autocad::CadConnection& connection, base::FileSystem& files, const std::atomic<bool>& stopRequested)
@@ -20,6 +20,8 @@ public:
     // True when it ran to its end. Once the first reference is met every
     // failure is passed over; before that (a drawing without references)
     // failures propagate. A dead application always propagates.
+    bool reloadXrefs(autocad::CadDocument& document);
+    // The same for whatever document is active.
     bool reloadXrefs();
 
     FileFinder& finder() { return finder_; }

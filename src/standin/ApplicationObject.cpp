@@ -62,6 +62,11 @@ Value ApplicationObject::invoke(std::string_view member, std::span<const Value> 
     if (member == "Quit") {
         // The process stays to answer calls; whoever hosts the engine ends it.
         state().quitRequested = true;
+        QuitRecord record;
+        for (const auto& doc : state().session().documents())
+            if (doc->dbmod != 0) record.modified.push_back(doc->displayName());
+        record.wouldPrompt = !record.modified.empty();
+        state().journal().recordQuit(std::move(record));
         return Value();
     }
     return ModelObject::invoke(member, args);

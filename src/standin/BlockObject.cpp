@@ -72,8 +72,8 @@ Value BlockObject::read(std::string_view member) {
         return layoutObject(sharedState(), doc_, target_.layout);
     }
     if (member == "XRefDatabase") {
-        // The exact text callers test for to recognise a reference whose file was not found.
-        if (target_.kind != Kind::Xref || !target_.xref->loaded) failed("No database");
+        // A reference whose file was not found; the text is the scenario's (the application's language).
+        if (target_.kind != Kind::Xref || !target_.xref->loaded) failed(state().scenario().xrefDatabaseError);
         return xrefDatabaseObject(sharedState(), doc_, target_.xref);
     }
     return ModelObject::read(member);

@@ -21,7 +21,7 @@ MemberTable DatabaseObject::members() const { return kMembers; }
 automation::Value DatabaseObject::read(std::string_view member) {
     if (member == "ModelSpace") {
         // A database held across a reload that lost the file is gone with it.
-        if (!xref_->loaded) failed("No database");
+        if (!xref_->loaded) failed(state().scenario().xrefDatabaseError);
         return xrefModelSpaceObject(sharedState(), doc_, xref_);
     }
     return ModelObject::read(member);

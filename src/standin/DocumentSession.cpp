@@ -9,8 +9,8 @@
 namespace quillon::standin {
 
 DocumentSession::DocumentSession(const Scenario& scenario, const DrawingFactory& factory,
-                                 const SystemVariables& variables, FaultPlan& faults, Journal& journal)
-    : scenario_(scenario), factory_(factory), variables_(variables), faults_(faults), journal_(journal) {}
+                                 const SystemVariables& variables, FaultPlan& faults, Journal& journal, PlotQueue& plots)
+    : scenario_(scenario), factory_(factory), variables_(variables), faults_(faults), journal_(journal), plots_(plots) {}
 
 void DocumentSession::restore() {
     for (const auto& d : scenario_.openDocuments) {
@@ -92,6 +92,9 @@ void DocumentSession::close(const std::shared_ptr<DrawingModel>& doc, std::optio
     const bool save = saveChanges.value_or(false) && modified;
     if (save && doc->readOnly) failed("Cannot save " + doc->name + ": the drawing is open read-only");
     if (save && doc->fullName.empty()) failed("Cannot save " + doc->name + ": the drawing has never been saved");
+
+    // A sheet still plotting in the background goes with its document.
+    plots_.closing(*doc);
 
     CloseRecord record;
     record.document = doc->displayName();

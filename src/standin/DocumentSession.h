@@ -9,6 +9,7 @@
 #include "standin/DrawingModel.h"
 #include "standin/FaultPlan.h"
 #include "standin/Journal.h"
+#include "standin/PlotQueue.h"
 #include "standin/Scenario.h"
 #include "standin/SystemVariables.h"
 
@@ -20,7 +21,7 @@ namespace quillon::standin {
 class DocumentSession {
 public:
     DocumentSession(const Scenario& scenario, const DrawingFactory& factory, const SystemVariables& variables,
-                    FaultPlan& faults, Journal& journal);
+                    FaultPlan& faults, Journal& journal, PlotQueue& plots);
 
     // Puts the documents the scenario says the user already has open in place.
     void restore();
@@ -41,6 +42,7 @@ private:
     const SystemVariables& variables_;
     FaultPlan& faults_;
     Journal& journal_;
+    PlotQueue& plots_;
     std::vector<std::shared_ptr<DrawingModel>> documents_;
     std::shared_ptr<DrawingModel> active_;
     int nextSerial_ = 1;

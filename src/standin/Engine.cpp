@@ -14,7 +14,10 @@ namespace quillon::standin {
 
 Engine::Engine(std::shared_ptr<EngineState> state) : state_(std::move(state)) {}
 
-Engine::~Engine() = default;
+Engine::~Engine() {
+    std::lock_guard<std::mutex> lock(state_->mutex());
+    state_->plots().end();
+}
 
 std::shared_ptr<Engine> Engine::load(const std::string& scenarioPath) {
     std::ifstream in(toFsPath(scenarioPath), std::ios::binary);
@@ -50,6 +53,7 @@ const std::string& Engine::journalPath() const { return state_->journal().path()
 
 std::vector<JournalEntry> Engine::journal() const {
     std::lock_guard<std::mutex> lock(state_->mutex());
+    state_->plots().settle();
     return state_->journal().entries();
 }
 

@@ -9,8 +9,9 @@ EngineState::EngineState(Scenario scenario, std::string baseDir, std::string jou
       variables_(scenario_),
       faults_(scenario_.faults),
       journal_(std::move(journalPath)),
+      plots_(journal_, scenario_.backgroundPlotMilliseconds),
       factory_(scenario_, devices_, variables_),
-      session_(scenario_, factory_, variables_, faults_, journal_) {
+      session_(scenario_, factory_, variables_, faults_, journal_, plots_) {
     visible = scenario_.visible;
     session_.restore();
 }

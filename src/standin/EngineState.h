@@ -12,6 +12,7 @@
 #include "standin/DrawingFactory.h"
 #include "standin/FaultPlan.h"
 #include "standin/Journal.h"
+#include "standin/PlotQueue.h"
 #include "standin/Scenario.h"
 #include "standin/SystemVariables.h"
 
@@ -35,6 +36,7 @@ public:
     FaultPlan& faults() { return faults_; }
     Journal& journal() { return journal_; }
     DocumentSession& session() { return session_; }
+    PlotQueue& plots() { return plots_; }
 
     bool visible = false;
     bool quitRequested = false;
@@ -53,6 +55,7 @@ private:
     SystemVariables variables_;
     FaultPlan faults_;
     Journal journal_;
+    PlotQueue plots_;
     DrawingFactory factory_;
     DocumentSession session_;
 };

@@ -39,6 +39,13 @@ void Journal::recordClose(CloseRecord close) {
     add(std::move(entry));
 }
 
+void Journal::recordQuit(QuitRecord quit) {
+    JournalEntry entry;
+    entry.type = JournalEntryType::Quit;
+    entry.quit = std::move(quit);
+    add(std::move(entry));
+}
+
 void Journal::add(JournalEntry entry) {
     entry.seq = nextSeq_++;
     if (out_.is_open()) {

@@ -9,7 +9,7 @@
 
 namespace quillon::standin {
 
-enum class JournalEntryType { Start, Access, Plot, Close };
+enum class JournalEntryType { Start, Access, Plot, Close, Quit };
 
 // One member access: a property read or write, a method call or an enumeration.
 struct AccessRecord {
@@ -46,6 +46,9 @@ struct PlotRecord {
     bool succeeded = false;
     bool quietErrorMode = false;
     int backgroundPlot = 0;
+    // Queued to run in the background; lost when its document closed before it finished.
+    bool background = false;
+    bool lost = false;
 };
 
 // One document closed. The engine never writes a drawing; this says whether
@@ -59,12 +62,20 @@ struct CloseRecord {
     bool wouldPrompt = false;  // modified and saveChanges left out: the real application asks the user
 };
 
+// Application.Quit: the real application asks about each modified document
+// before it goes, and waits on that question for ever when nobody answers.
+struct QuitRecord {
+    std::vector<std::string> modified;  // documents with unsaved changes
+    bool wouldPrompt = false;
+};
+
 struct JournalEntry {
     std::int64_t seq = 0;
     JournalEntryType type = JournalEntryType::Access;
     AccessRecord access;
     PlotRecord plot;
     CloseRecord close;
+    QuitRecord quit;
 };
 
 }  // namespace quillon::standin

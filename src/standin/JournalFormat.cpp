@@ -25,7 +25,9 @@ json plotJson(const PlotRecord& p) {
                 {"toDevice", p.toDevice},
                 {"succeeded", p.succeeded},
                 {"quietErrorMode", p.quietErrorMode},
-                {"backgroundPlot", p.backgroundPlot}};
+                {"backgroundPlot", p.backgroundPlot},
+                {"background", p.background},
+                {"lost", p.lost}};
 }
 
 json closeJson(const CloseRecord& c) {
@@ -36,6 +38,8 @@ json closeJson(const CloseRecord& c) {
                 {"wouldSave", c.wouldSave},
                 {"wouldPrompt", c.wouldPrompt}};
 }
+
+json quitJson(const QuitRecord& q) { return json{{"modified", q.modified}, {"wouldPrompt", q.wouldPrompt}}; }
 
 const json& field(const json& object, const char* key) {
     if (!object.is_object() || !object.contains(key)) throw std::runtime_error(std::string("journal line lacks \"") + key + "\"");
@@ -70,6 +74,8 @@ PlotRecord plotFrom(const json& j) {
     p.succeeded = fieldAs<bool>(j, "succeeded");
     p.quietErrorMode = fieldAs<bool>(j, "quietErrorMode");
     p.backgroundPlot = fieldAs<int>(j, "backgroundPlot");
+    p.background = fieldAs<bool>(j, "background");
+    p.lost = fieldAs<bool>(j, "lost");
     return p;
 }
 
@@ -84,6 +90,13 @@ CloseRecord closeFrom(const json& j) {
     return c;
 }
 
+QuitRecord quitFrom(const json& j) {
+    QuitRecord q;
+    q.modified = fieldAs<std::vector<std::string>>(j, "modified");
+    q.wouldPrompt = fieldAs<bool>(j, "wouldPrompt");
+    return q;
+}
+
 }  // namespace
 
 json JournalFormat::toJson(const JournalEntry& entry) {
@@ -92,6 +105,7 @@ json JournalFormat::toJson(const JournalEntry& entry) {
         case JournalEntryType::Start: line["start"] = json::object(); break;
         case JournalEntryType::Plot: line["plot"] = plotJson(entry.plot); break;
         case JournalEntryType::Close: line["close"] = closeJson(entry.close); break;
+        case JournalEntryType::Quit: line["quit"] = quitJson(entry.quit); break;
         case JournalEntryType::Access: {
             const AccessRecord& a = entry.access;
             line["object"] = a.object;
@@ -119,6 +133,9 @@ JournalEntry JournalFormat::fromJson(const json& line) {
     } else if (line.contains("close")) {
         entry.type = JournalEntryType::Close;
         entry.close = closeFrom(line.at("close"));
+    } else if (line.contains("quit")) {
+        entry.type = JournalEntryType::Quit;
+        entry.quit = quitFrom(line.at("quit"));
     } else {
         entry.type = JournalEntryType::Access;
         AccessRecord& a = entry.access;

@@ -102,6 +102,7 @@ void ModelObject::checkAccess(const MemberDef* def, std::string_view member, Acc
 Value ModelObject::perform(std::string_view member, Access access, std::span<const Value> args,
                            const std::function<Value(std::string_view)>& work) {
     std::lock_guard<std::mutex> lock(state_->mutex());
+    state_->plots().settle();
     FaultPlan& faults = state_->faults();
     const MemberDef* def = access == Access::Enum ? nullptr : findMember(members(), member);
 

@@ -10,7 +10,7 @@
 namespace quillon::standin {
 
 PlotJob::PlotJob(const DrawingModel& doc, const LayoutModel& layout, const DeviceDef& device, int backgroundPlot)
-    : device_(device) {
+    : device_(&device) {
     PlotRecord& r = record_;
     r.drawing = doc.displayName();
     r.layout = layout.name;
@@ -30,12 +30,13 @@ PlotJob::PlotJob(const DrawingModel& doc, const LayoutModel& layout, const Devic
     r.plotWithPlotStyles = layout.plotWithPlotStyles;
     r.quietErrorMode = doc.quietErrorMode;
     r.backgroundPlot = backgroundPlot;
+    r.background = backgroundPlot != 0;
 }
 
 bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing) {
     std::string path = hasFolderPart(requested) ? requested : joinPath(plotFolder, requested);
     const auto name = path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1;
-    if (path.find('.', name) == std::string::npos) path += device_.fileExtension;
+    if (path.find('.', name) == std::string::npos) path += device_->fileExtension;
     record_.plotFile = path;
     std::error_code error;
     if (existing == ExistingPlotFiles::Refuse && std::filesystem::exists(toFsPath(path), error)) {
@@ -44,14 +45,26 @@ bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFo
         failed("The file " + path + " already exists");
     }
     record_.toDevice = false;
-    record_.succeeded = device_.available && device_.plotToFile && writeFile(path);
+    taken_ = device_->available && device_->plotToFile;
+    if (background()) return taken_;
+    record_.succeeded = taken_ && writeFile(path);
     return record_.succeeded;
 }
 
 bool PlotJob::plotToDevice() {
     record_.toDevice = true;
-    record_.succeeded = device_.available;
-    return record_.succeeded;
+    taken_ = device_->available;
+    record_.succeeded = taken_ && !background();
+    return taken_;
+}
+
+void PlotJob::finish() {
+    record_.succeeded = taken_ && (record_.toDevice || writeFile(*record_.plotFile));
+}
+
+void PlotJob::lose() {
+    record_.lost = true;
+    record_.succeeded = false;
 }
 
 bool PlotJob::writeFile(const std::string& path) const {

@@ -19,12 +19,20 @@ public:
     // A bare file name goes into plotFolder; a path with a folder is used as
     // given; a name without an extension gets the device's. With existing
     // Refuse, a file of that name already there fails the call.
+    // A background plot answers whether the job was taken; it comes out at finish().
     bool plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing);
     bool plotToDevice();
 
+    // Set by BACKGROUNDPLOT not 0 when the job was made.
+    bool background() const { return record_.background; }
+    // A background plot taken earlier comes out now, or never.
+    void finish();
+    void lose();
+
 private:
-    const DeviceDef& device_;
+    const DeviceDef* device_;
     PlotRecord record_;
+    bool taken_ = false;
 
     bool writeFile(const std::string& path) const;
 };

@@ -60,6 +60,17 @@ std::string PlotObject::plotFolder() const {
     return doc_->folder.empty() ? state().baseDir() : doc_->folder;
 }
 
+void PlotObject::requireActive() const {
+    // The application plots only from the drawing the user is looking at.
+    if (state().session().active() != doc_)
+        failed("Plot failed: " + doc_->name + " is not the active drawing; a drawing must be active to be plotted");
+}
+
+void PlotObject::hand(PlotJob job, bool taken) {
+    if (job.background() && taken) state().plots().add(doc_, std::move(job));
+    else state().journal().recordPlot(job.record());
+}
+
 Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
     const LayoutModel& layout = *doc_->activeLayout;
     const int backgroundPlot = state().variables().backgroundPlot();
@@ -68,23 +79,25 @@ Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
         const std::string file = a.text(0);
         if (file.empty()) invalidInput("Invalid input: no plot file name given");
         PlotJob job(*doc_, layout, deviceFor(a.has(1) ? a.text(1) : layout.configName), backgroundPlot);
-        bool plotted = false;
+        requireActive();
+        bool taken = false;
         try {
-            plotted = job.plotToFile(file, plotFolder(), state().scenario().existingPlotFiles);
+            taken = job.plotToFile(file, plotFolder(), state().scenario().existingPlotFiles);
         } catch (...) {
             // The refused plot is on the record too.
             state().journal().recordPlot(job.record());
             throw;
         }
-        state().journal().recordPlot(job.record());
-        return plotted;
+        hand(std::move(job), taken);
+        return taken;
     }
     if (member == "PlotToDevice") {
         Arguments a(member, args, 0, 1);
         PlotJob job(*doc_, layout, deviceFor(a.has(0) ? a.text(0) : layout.configName), backgroundPlot);
-        const bool plotted = job.plotToDevice();
-        state().journal().recordPlot(job.record());
-        return plotted;
+        requireActive();
+        const bool taken = job.plotToDevice();
+        hand(std::move(job), taken);
+        return taken;
     }
     return ModelObject::invoke(member, args);
 }

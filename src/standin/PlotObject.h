@@ -1,6 +1,7 @@
 #pragma once
 
 #include "standin/ModelObject.h"
+#include "standin/PlotJob.h"
 
 namespace quillon::standin {
 
@@ -24,6 +25,9 @@ private:
 
     const DeviceDef& deviceFor(const std::string& configName) const;
     std::string plotFolder() const;
+    void requireActive() const;
+    // Journals a plot done now, or queues one the application runs in the background.
+    void hand(PlotJob job, bool taken);
 };
 
 }  // namespace quillon::standin

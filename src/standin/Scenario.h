@@ -132,6 +132,10 @@ struct Scenario {
     std::string journal;
     int sdi = 0;
     int backgroundPlot = 2;
+    // How long a plot made with BACKGROUNDPLOT not 0 takes to come out.
+    int backgroundPlotMilliseconds = 1000;
+    // What XRefDatabase fails with for a reference whose file was not loaded.
+    std::string xrefDatabaseError = "No database";
     bool visible = false;
     std::string name = "Stand-in CAD";
     std::string version = "1.0";

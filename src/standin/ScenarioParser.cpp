@@ -24,7 +24,8 @@ public:
     Parser(const nlohmann::json& root, std::string baseDir) : root_(root, ""), baseDir_(std::move(baseDir)) {}
 
     Scenario run() {
-        root_.requireObject({"comment", "name", "version", "visible", "sdi", "backgroundPlot", "devices",
+        root_.requireObject({"comment", "name", "version", "visible", "sdi", "backgroundPlot",
+                             "backgroundPlotMilliseconds", "xrefDatabaseError", "devices",
                              "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments",
                              "existingPlotFiles", "openDocuments", "activeDocument", "variables", "drawings",
                              "faults"});
@@ -34,6 +35,9 @@ public:
         s.visible = root_.boolean("visible", false);
         s.sdi = static_cast<int>(root_.integer("sdi", 0, 0, 3));
         s.backgroundPlot = static_cast<int>(root_.integer("backgroundPlot", 2, 0, 3));
+        s.backgroundPlotMilliseconds =
+            static_cast<int>(root_.integer("backgroundPlotMilliseconds", s.backgroundPlotMilliseconds, 0, 600000));
+        s.xrefDatabaseError = root_.text("xrefDatabaseError", s.xrefDatabaseError);
         readDevices(s);
         readStyleTables(s);
         if (auto node = root_.optionalChild("defaultDevice")) s.defaultDevice = knownDevice(s, *node);

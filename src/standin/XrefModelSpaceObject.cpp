@@ -25,7 +25,7 @@ XrefModelSpaceObject::XrefModelSpaceObject(std::shared_ptr<EngineState> state, s
 MemberTable XrefModelSpaceObject::members() const { return kMembers; }
 
 Value XrefModelSpaceObject::read(std::string_view member) {
-    if (!xref_->loaded) failed("No database");
+    if (!xref_->loaded) failed(state().scenario().xrefDatabaseError);
     if (member == "Name") return Value("*Model_Space");
     if (member == "Count") return Value(static_cast<std::int32_t>(xref_->entities));
     if (member == "IsXRef") return false;

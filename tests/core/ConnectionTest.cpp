@@ -325,6 +325,17 @@ TEST_F(ConnectionTest, CleanUpClosesTheDrawingAddedAtConnectThenQuitsAnApplicati
     EXPECT_FALSE(connection.connected());
 }
 
+TEST_F(ConnectionTest, AnApplicationQuillonStartedIsLeftRunningWhenTheUserHasDrawnInItsBlankDrawing) {
+    auto cad = engine({{"devices", {{{"name", "Laser"}}}}});
+    launcher.creatable = cad->application();
+    connection.connectAutoCAD();
+    CadApplication(cad->application()).activeDocument().activeLayout().setConfigName("Laser");  // the user's work
+    connection.cleanUpAtExit();
+    EXPECT_FALSE(cad->quitRequested()) << "it would sit on its save question, unseen";
+    EXPECT_TRUE(closed(*cad).empty());
+    EXPECT_EQ(connection.leftRunning(), "AutoCAD was left running: it holds unsaved changes to Drawing1.dwg.");
+}
+
 TEST_F(ConnectionTest, QuillonsDrawingsAreKnownAgainThroughFreshProxies) {
     // The user has a drawing of the same file name as Quillon's open from another folder.
     auto cad = engine(

@@ -59,7 +59,7 @@ TEST(PlotFiles, OneFolderTakesSameNamedDrawingsAndEarlierFilesAreReplacedOrStepp
         plotter.setSetup(setup);
         std::vector<DrawingOutcome> outcomes;
         for (const auto& path : drawings) {
-            EXPECT_TRUE(plotter.openDrawing(path) && plotter.activateDrawing(path, true));
+            EXPECT_TRUE(plotter.openDrawing(path) && plotter.activateDrawing(true));
             plotter.setLayoutsToPlot();
             plotter.closeDrawing();
             outcomes.push_back(outcomeOf(plotter.report(), ""));

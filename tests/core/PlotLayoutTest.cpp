@@ -72,7 +72,7 @@ protected:
     std::string drawing(const std::string& relative) { return dir.file(relative, "drawing"); }
     void openAndActivate(const std::string& path) {
         ASSERT_TRUE(plotter.openDrawing(path));
-        ASSERT_TRUE(plotter.activateDrawing(path, true));
+        ASSERT_TRUE(plotter.activateDrawing(true));
     }
     std::size_t mark() const { return engine->journal().size(); }
     Lines closedNames() const {
@@ -121,7 +121,7 @@ Lines operator+(Lines a, const Lines& b) {
 
 // ReloadXrefs on a drawing without references.
 Lines reloadWithoutReferences(const std::string& doc, const Lines& blocks) {
-    Lines out{"Application.ActiveDocument", "Document(" + doc + ").Path", "Document(" + doc + ").Blocks",
+    Lines out{"Document(" + doc + ").Path", "Document(" + doc + ").Blocks",
               "Blocks(" + doc + ")._NewEnum enum"};
     for (const auto& block : blocks) out.push_back("Block(" + block + " of " + doc + ").IsXRef");
     return out + Lines{"Application.ZoomExtents[]", "Document(" + doc + ").Regen[1]", "Document(" + doc + ").Regen[0]"};
@@ -164,9 +164,10 @@ TEST_F(LayoutPlotting, AllPaperLayoutsAreSetUpAndPlottedInTabOrderSkippingModelO
 
     const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0", "*Paper_Space1"};
     const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2",
-                                 "Plot(A.dwg).QuietErrorMode=true", "Document(A.dwg).Name"};
+                                 "Plot(A.dwg).QuietErrorMode=true", "Document(A.dwg).Name",
+                                 "Application.ActiveDocument"};
     const Lines expected =
-        Lines{"Application.ActiveDocument", "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
+        Lines{"Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
               "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
         reloadWithoutReferences("A.dwg", blocks) +
         Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).Name"} +
@@ -195,10 +196,10 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
     plotter.plotActiveLayout();
 
     const std::string layout = "Layout(Model of M.dwg).";
-    const Lines expected = Lines{"Application.ZoomExtents[]"} +
+    const Lines expected = Lines{"Document(M.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
+                                 "Document(M.dwg).SetVariable[\"BACKGROUNDPLOT\",0]", "Application.ZoomExtents[]"} +
                            reloadWithoutReferences("M.dwg", {"*Model_Space", "*Paper_Space"}) +
-                           Lines{"Application.ActiveDocument",
-                                 "Document(M.dwg).ActiveLayout",
+                           Lines{"Document(M.dwg).ActiveLayout",
                                  layout + "RefreshPlotDeviceInfo[]",
                                  "Document(M.dwg).Regen[0]",
                                  layout + "ConfigName=\"Office Laser\"",
@@ -216,6 +217,7 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
                                  layout + "RefreshPlotDeviceInfo[]",
                                  "Document(M.dwg).Plot",
                                  "Plot(M.dwg).QuietErrorMode=true",
+                                 "Application.ActiveDocument",
                                  "plot Model A4 mono.ctb (device)",
                                  "Plot(M.dwg).PlotToDevice[]"};
     EXPECT_EQ(journalSince(from), expected);
@@ -291,7 +293,7 @@ TEST_F(LayoutPlotting, StopEndsTheLayoutsBeforeTheNextOne) {
     const auto again = mark();
     plotter.setLayoutsToPlot();
     const auto lines = journalSince(again);
-    EXPECT_EQ(lines[1], "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]");
+    EXPECT_EQ(lines[0], "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]");
     EXPECT_EQ(lines.back(), "Layouts(A.dwg)._NewEnum enum");
     EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 1u);
 }
@@ -355,7 +357,7 @@ TEST_F(LayoutPlotting, WhenTheApplicationRefusesASecondCopyTheDrawingIsSkippedAn
     start({{"reopenOpenDocuments", "refuse"}, {"openDocuments", {{{"path", path}}}}});
     EXPECT_TRUE(plotter.openDrawing(path));
     EXPECT_TRUE(plotter.report().openElsewhere);
-    EXPECT_FALSE(plotter.activateDrawing(path, true));
+    EXPECT_FALSE(plotter.activateDrawing(true));
     const auto from = mark();
     plotter.closeDrawing();
     EXPECT_TRUE(journalSince(from).empty());
@@ -378,7 +380,7 @@ TEST_F(LayoutPlotting, AUsersADwgIsNeverTakenForBADwg) {
     start({{"openDocuments", {{{"path", drawing("A.dwg")}}}},
            {"drawings", {{{"file", "BA.dwg"}, {"openError", "damaged"}}}}});
     EXPECT_TRUE(plotter.openDrawing(path));
-    EXPECT_FALSE(plotter.activateDrawing(path, true));
+    EXPECT_FALSE(plotter.activateDrawing(true));
     EXPECT_EQ(plotter.report().openError, "Cannot open " + path + ": damaged");
 }
 

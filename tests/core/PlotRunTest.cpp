@@ -438,5 +438,68 @@ TEST_F(PlotRuns, SettingsThatDidNotTakeAreNamedOnTheRowAndCountedInTheSummary) {
         << display.events.back();
 }
 
+TEST_F(PlotRuns, TheRunPlotsTheDrawingsItOpenedWhenTheUserMakesTheirOwnActiveBetweenItsSteps) {
+    const std::string mine = dir.file("Mine.dwg", "drawing");
+    start({{"openDocuments", {{{"path", mine}}}}});
+    listDrawings({"A.dwg", "B.dwg"});
+    auto& all = run(RunKind::AllListed);
+    ASSERT_TRUE(all.start());
+    auto users = engine->application();  // a second client, as the user clicking their drawing's window
+    while (all.step()) {
+        const auto accesses = standin::accessesIn(engine->journal());
+        if (!accesses.empty() && accesses.back().member == "Activate")
+            users->put("ActiveDocument", users->object("Documents")->call("Item", {automation::Value(0)}));
+    }
+    Lines plotted;
+    for (const auto& plot : standin::plotsIn(engine->journal())) plotted.push_back(plot.drawing);
+    EXPECT_EQ(plotted, (Lines{dir.at("B.dwg"), dir.at("A.dwg")}));
+    for (const auto& a : standin::accessesIn(engine->journal()))
+        EXPECT_FALSE(a.object.find("Mine.dwg") != std::string::npos && a.kind == "put") << a.object << "." << a.member;
+    EXPECT_EQ(all.tally().plotted, 2);
+}
+
+TEST_F(PlotRuns, ModelSpaceIsPlottedInTheForegroundSoNoSheetIsLostWithItsDrawing) {
+    start({{"backgroundPlot", 3}});
+    listDrawings({"A.dwg"});
+    run(RunKind::AllListed).runToEnd();
+    const auto plots = standin::plotsIn(engine->journal());
+    ASSERT_EQ(plots.size(), 1u);
+    EXPECT_EQ(plots[0].backgroundPlot, 0);
+    EXPECT_FALSE(plots[0].lost);
+    EXPECT_TRUE(plots[0].succeeded);
+}
+
+TEST_F(PlotRuns, TheUsersBackgroundPlotIsPutBackAfterANormalAStoppedAndALostRun) {
+    auto backgroundPlot = [&] {
+        return autocad::CadApplication(engine->application()).activeDocument().getVariable("BACKGROUNDPLOT").toInt();
+    };
+    start({{"backgroundPlot", 3}});
+    listDrawings({"A.dwg", "L.dwg"});
+    run(RunKind::AllListed).runToEnd();
+    EXPECT_EQ(backgroundPlot(), 3) << "after a normal run";
+    const auto callsForRun = engine->callCount();
+
+    auto& stopped = run(RunKind::AllListed);
+    ASSERT_TRUE(stopped.start());
+    while (standin::plotsIn(engine->journal()).size() < 4 && stopped.step()) {
+    }
+    stop = true;
+    while (stopped.step()) {
+    }
+    stop = false;
+    EXPECT_EQ(stopped.ending(), PlotRun::Ending::Stopped);
+    EXPECT_EQ(backgroundPlot(), 3) << "after a stopped run";
+
+    // The user's application dies during the run; the one they start next read Quillon's 0 from their profile.
+    connection.quitAutoCAD();
+    start({{"backgroundPlot", 3}, {"faults", {{"dieAfterCalls", callsForRun * 3 / 4}}}});
+    auto& lost = run(RunKind::AllListed);
+    lost.runToEnd();
+    EXPECT_EQ(lost.ending(), PlotRun::Ending::ApplicationLost);
+    start({{"backgroundPlot", 0}});
+    ASSERT_TRUE(connection.ensureConnected());
+    EXPECT_EQ(backgroundPlot(), 3) << "after a lost run";
+}
+
 }  // namespace
 }  // namespace quillon::plotting

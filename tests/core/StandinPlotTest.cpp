@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "StandinTestSupport.h"
 
 namespace quillon::standin::testing {
@@ -11,6 +13,8 @@ json plotScenario(const json& extra = json::object()) {
           {{"name", "Offline.pc3"}, {"media", {"A4"}}, {"available", false}}}},
         {"plotStyleTables", {"mono.ctb"}},
         {"plotFolder", "plots"},
+        // Plots come out before the call returns unless a test asks for background plotting.
+        {"backgroundPlot", 0},
         {"drawings",
          {{{"file", "A.dwg"},
            {"model", {{"device", "Plotter.pc3"}}},
@@ -30,6 +34,30 @@ protected:
     }
     ObjectPtr plot() { return doc->object("Plot"); }
 };
+
+TEST_F(StandinPlots, OnlyTheActiveDrawingPlotsABackgroundPlotIsLostWithItsDocumentAndQuitWouldAsk) {
+    auto other = open(dir.file("jobs/B.dwg"));
+    EXPECT_NE(failureOf([&] { plot()->call("PlotToDevice"); }).description().find("not the active drawing"),
+              std::string::npos);
+    doc->call("Activate");
+    doc->call("SetVariable", {Value("BACKGROUNDPLOT"), Value(std::int16_t{1})});
+    EXPECT_TRUE(plot()->call("PlotToFile", {Value("A.plt")}).toBool());
+    EXPECT_TRUE(plots().empty()) << "still plotting";
+    doc->call("Close", {Value(false)});
+    ASSERT_EQ(plots().size(), 1u);
+    EXPECT_TRUE(plots()[0].background);
+    EXPECT_TRUE(plots()[0].lost);
+    EXPECT_FALSE(fs::exists(dir.at("plots/A.plt")));
+
+    other->object("ActiveLayout")->put("ConfigName", Value("Office Laser"));
+    app->call("Quit");
+    const auto journal = engine->journal();
+    const auto quit = std::find_if(journal.begin(), journal.end(),
+                                   [](const JournalEntry& e) { return e.type == JournalEntryType::Quit; });
+    ASSERT_NE(quit, journal.end());
+    EXPECT_TRUE(quit->quit.wouldPrompt);
+    EXPECT_EQ(quit->quit.modified, std::vector<std::string>{dir.at("jobs/B.dwg")});
+}
 
 TEST_F(StandinPlots, ABareFileNameIsWrittenIntoThePlotFolderWithThePlotsFacts) {
     auto model = doc->object("ActiveLayout");
@@ -61,7 +89,7 @@ TEST_F(StandinPlots, ABareFileNameIsWrittenIntoThePlotFolderWithThePlotsFacts) {
     EXPECT_EQ(p.plotFile, written);
     EXPECT_FALSE(p.toDevice);
     EXPECT_TRUE(p.succeeded);
-    EXPECT_EQ(p.backgroundPlot, 2);
+    EXPECT_EQ(p.backgroundPlot, 0);
 }
 
 TEST_F(StandinPlots, ThePlotIsOfTheActiveLayout) {
@@ -100,7 +128,7 @@ TEST_F(StandinPlots, CopiesMustBePositive) {
 
 TEST(StandinPlotFolder, WithoutAPlotFolderBareNamesGoBesideTheDrawing) {
     TempFolder dir;
-    auto engine = Engine::fromJson(json{{"devices", {{{"name", "P.pc3"}}}}, {"defaultDevice", "P.pc3"}}.dump(), dir.path());
+    auto engine = Engine::fromJson(json{{"devices", {{{"name", "P.pc3"}}}}, {"defaultDevice", "P.pc3"}, {"backgroundPlot", 0}}.dump(), dir.path());
     auto doc = engine->application()->object("Documents")->call("Open", {Value(dir.file("d/A.dwg"))}).toObject();
     EXPECT_TRUE(doc->object("Plot")->call("PlotToFile", {Value("A.plt")}).toBool());
     EXPECT_TRUE(fs::exists(dir.at("d/A.plt")));
@@ -110,7 +138,8 @@ TEST(StandinPlotFolder, ANameWithoutExtensionGetsTheDevicesAndRefuseModeWillNotW
     TempFolder dir;
     auto engine = Engine::fromJson(json{{"devices", {{{"name", "PDF.pc3"}, {"fileExtension", ".pdf"}}}},
                                         {"defaultDevice", "PDF.pc3"},
-                                        {"existingPlotFiles", "refuse"}}
+                                        {"existingPlotFiles", "refuse"},
+                                        {"backgroundPlot", 0}}
                                        .dump(),
                                    dir.path());
     auto doc = engine->application()->object("Documents")->call("Open", {Value(dir.file("d/A.dwg"))}).toObject();

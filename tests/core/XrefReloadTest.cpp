@@ -153,13 +153,14 @@ protected:
     XrefReloader reloader{connection, files, stop};
     std::shared_ptr<standin::Engine> engine;
 
-    void openHost(const std::string& host, const json& xrefs, const json& faults = nullptr) {
-        json scenario = {{"drawings", {{{"file", host}, {"xrefs", xrefs}}}}};
+    autocad::CadDocument openHost(const std::string& host, const json& xrefs, const json& faults = nullptr,
+                                  json scenario = json::object()) {
+        scenario["drawings"] = {{{"file", host}, {"xrefs", xrefs}}};
         if (!faults.is_null()) scenario["faults"] = faults;
         engine = standin::Engine::fromJson(scenario.dump(), dir.path());
         launcher.application = engine->application();
         connection.connectAutoCAD();
-        connection.app().documents().open(dir.file(host, "drawing"), true);
+        return connection.app().documents().open(dir.file(host, "drawing"), true);
     }
     // The paths written to references, in order.
     std::vector<std::string> pathsSet() const {
@@ -231,9 +232,9 @@ TEST_F(XrefReload, LeavesLoadedReferencesAndOtherFailuresAlone) {
     EXPECT_TRUE(reloader.reloadXrefs());
     EXPECT_EQ(callsOf("Reload"), 0);
 
-    // Only "No database" means the file was not found; the reference that fails otherwise is not searched for.
-    openHost("Jobs/Plans/Host.dwg", {{{"name", "ODD"}, {"path", "E:/x/odd.dwg"}}},
-             {{"throws", {{{"object", "Block"}, {"member", "XRefDatabase"}, {"description", "Locked"}}}}});
+    // A reference whose database the application gives is loaded: failing past it leaves it alone.
+    openHost("Jobs/Plans/Host.dwg", {{{"name", "ODD"}, {"path", dir.at("Jobs/odd.dwg")}}},
+             {{"throws", {{{"object", "Database"}, {"member", "ModelSpace"}, {"description", "Locked"}}}}});
     EXPECT_TRUE(reloader.reloadXrefs());
     EXPECT_TRUE(pathsSet().empty());
     EXPECT_EQ(callsOf("Reload"), 0);
@@ -247,6 +248,15 @@ TEST_F(XrefReload, FailuresPassUnnoticedOnceAReferenceIsMetAndPropagateWithoutOn
 
     openHost("Jobs/Plans/Host.dwg", json::array(), {{"throws", {{{"member", "ZoomExtents"}}}}});
     EXPECT_THROW(reloader.reloadXrefs(), AutomationError);
+}
+
+TEST_F(XrefReload, AReferenceIsRepairedWhateverTheApplicationsLanguageCallsItsMissingDatabase) {
+    const std::string site = dir.file("Jobs/J12/Refs/site.dwg", "ref");
+    auto host = openHost("Jobs/J12/Plans/Host.dwg", {{{"name", "SITE"}, {"path", "D:/Old/J12/Refs/site.dwg"}}},
+                         nullptr, {{"xrefDatabaseError", "Keine Datenbank"}});
+    EXPECT_TRUE(reloader.reloadXrefs(host));
+    EXPECT_EQ(pathsSet(), std::vector<std::string>{site});
+    EXPECT_TRUE(loaded("SITE"));
 }
 
 }  // namespace

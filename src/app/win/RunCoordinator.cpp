@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/win/AppMessages.h"
+#include "app/win/ConsoleOutput.h"
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
 #include "discovery/win/WinFileSystem.h"
@@ -71,9 +72,16 @@ void RunCoordinator::drainMail() {
 }
 
 void RunCoordinator::postCleanUp(std::function<void()> then) {
-    cad_->post([then = std::move(then)](autocad::CadSession& session) {
+    cad_->post([then = std::move(then), host = &host_](autocad::CadSession& session) {
         session.connection().cleanUpAtExit();
-        session.mailbox()->post(then);
+        session.mailbox()->post([then, host, left = session.connection().leftRunning()] {
+            // Said, never asked: the program is on its way out.
+            if (!left.empty()) {
+                if (host->job().unattended()) ConsoleOutput::writeLine("Quillon: " + left);
+                host->setStatus(left);
+            }
+            then();
+        });
     });
 }
 
