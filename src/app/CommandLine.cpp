@@ -44,12 +44,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             if (!count) throw CommandLineError("/sessions needs the number of CAD sessions, from 1 to 8.");
             line.sessions = static_cast<int>(*count);
             ++i;
+        } else if (name == "shard") {
+            const auto part = i + 1 < args.size() ? plotting::parseJobPart(args[i + 1]) : std::nullopt;
+            if (!part)
+                throw CommandLineError("/shard needs the part to run and the number of parts as K/N, "
+                                       "with 1 <= K <= N <= 64 (for example /shard 2/4).");
+            line.part = part;
+            ++i;
         } else {
             throw CommandLineError("\"" + arg + "\" is not an option of Quillon.");
         }
     }
-    if (!run && (line.report || line.closeWhenDone))
-        throw CommandLineError("/report and /close go with /run.");
+    if (!run && (line.report || line.closeWhenDone || line.part))
+        throw CommandLineError("/report, /close and /shard go with /run.");
     if (run && line.job.empty()) throw CommandLineError("/run needs the plot job to run.");
     if (run) line.mode = CommandLine::Mode::RunJob;
     else if (!line.job.empty()) line.mode = CommandLine::Mode::OpenJob;
@@ -60,18 +67,19 @@ std::string commandLineUsage() {
     return "Usage:\r\n"
            "  Quillon.exe                          the window\r\n"
            "  Quillon.exe job.qjob                 the window with the plot job loaded\r\n"
-           "  Quillon.exe /run job.qjob [/report report.csv] [/close]\r\n"
+           "  Quillon.exe /run job.qjob [/report report.csv] [/close] [/shard K/N]\r\n"
            "                                       runs the plot job without a question asked;\r\n"
            "                                       /report also writes the run report there,\r\n"
-           "                                       /close ends Quillon when the run ends.\r\n"
+           "                                       /close ends Quillon when the run ends,\r\n"
+           "                                       /shard K/N plots only the K-th of N parts (N up to 64).\r\n"
            "  /sessions 1-8                        plots with that many AutoCAD sessions side by side\r\n"
            "                                       (with any of the above; the default is the window's).\r\n"
            "\r\n"
            "Exit codes of /run:\r\n"
-           "  0  every sheet plotted\r\n"
-           "  1  some drawing failed or was skipped\r\n"
-           "  2  the job or the arguments are wrong (nothing plotted)\r\n"
-           "  3  AutoCAD could not be started or was lost for good\r\n"
+           "  0  every drawing found and every sheet plotted as asked, without warnings\r\n"
+           "  1  a warning, a failure, a skip, a drawing not started, or no drawing found\r\n"
+           "  2  the job or the arguments are wrong (nothing opened, nothing plotted)\r\n"
+           "  3  AutoCAD could not be started or was lost\r\n"
            "  4  stopped by the user\r\n";
 }
 

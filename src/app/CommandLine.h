@@ -5,13 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "plotting/JobPart.h"
+
 namespace quillon::app {
 
 // What Quillon was started to do:
 //   Quillon.exe                                   the window, as always
 //   Quillon.exe <job.qjob>                        the window with a job loaded
-//   Quillon.exe /run <job.qjob> [/report <file.csv>] [/close]
+//   Quillon.exe /run <job.qjob> [/report <file.csv>] [/close] [/shard K/N]
 //                                                 the job run without a question asked
+//                                                 (with /shard only its K-th of N parts)
 //   Quillon.exe /?                                the usage
 // and with any of them /sessions <1-8>: the CAD sessions a run plots with.
 // Options start with "/" or "-" and ignore case.
@@ -22,6 +25,7 @@ struct CommandLine {
     std::optional<std::string> report;
     bool closeWhenDone = false;
     std::optional<int> sessions;
+    std::optional<plotting::JobPart> part;
 };
 
 class CommandLineError : public std::runtime_error {
@@ -38,6 +42,7 @@ std::string commandLineUsage();
 // How an unattended run ended, as its exit code.
 enum class RunExitCode : int {
     AllPlotted = 0,
+    // A warning, a failure, a skip, a drawing not started, no drawing at all.
     SomeNotPlotted = 1,
     BadJobOrArguments = 2,
     CadUnavailable = 3,

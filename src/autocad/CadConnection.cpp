@@ -75,8 +75,9 @@ bool CadConnection::startApplication(bool hideWindow) {
             // dead one counts as not started.
             if (error.serverGone()) throw;
         }
-    } catch (const AutomationError&) {
+    } catch (const AutomationError& error) {
         acadApp_.reset();
+        startFailureReason_ = error.description().empty() ? error.what() : error.description();
     }
     if (!acadApp_) {
         startFailed_ = true;

@@ -47,6 +47,8 @@ public:
     bool restartAutoCAD();
     // Whether an attempt to start the application failed since the last call.
     bool takeStartFailure();
+    // What the system said when the application last failed to start.
+    const std::string& startFailureReason() const { return startFailureReason_; }
     // Asks the application to quit, ignoring failure, and lets go of it.
     void quitAutoCAD();
     // The guard every CAD operation starts with: connect when not connected,
@@ -118,6 +120,7 @@ private:
     automation::ObjectPtr acadApp_;
     bool acadStarted_ = false;
     bool startFailed_ = false;
+    std::string startFailureReason_;
     bool lostStartedApplication_ = false;
     OpenedDocuments opened_;
     std::optional<std::int16_t> usersBackgroundPlot_;

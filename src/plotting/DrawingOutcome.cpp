@@ -21,6 +21,7 @@ std::string DrawingOutcome::text() const {
     switch (kind) {
         case Kind::ModelPlotted:
             out = "Plotted (model space)";
+            if (!warnings.empty()) out += ", with warnings: " + warnings.front().text();
             break;
         case Kind::LayoutsPlotted:
             out = layoutsPlotted == layoutsTried

@@ -57,6 +57,15 @@ bool plotToDevice(CadPlot& plot) {
     return answer.isEmpty() || answer.toBool();
 }
 
+// Why the chosen paper was not set, and the paper the sheet is plotted on instead.
+std::string paperNotSetReason(AutoObject& layout, bool listed) {
+    std::string reason = listed ? "the device does not offer it" : "the device's papers could not be read";
+    std::string kept;
+    tolerate([&] { kept = layout.get("CanonicalMediaName").toText(); });
+    if (!kept.empty()) reason += "; plotted on \"" + kept + "\"";
+    return reason;
+}
+
 }  // namespace
 
 bool LayoutPlotter::selectionMade() {
@@ -324,8 +333,7 @@ void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layo
     if (const auto match = matchPaper(papers, setup_.paper))
         setting("paper", papers[*match], "CanonicalMediaName", Value(papers[*match]));
     else
-        warnings.push_back({layoutName, "paper", setup_.paper,
-                            listed ? "the device does not offer it" : "the device's papers could not be read"});
+        warnings.push_back({layoutName, "paper", setup_.paper, paperNotSetReason(layout, listed)});
     setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
     std::string styleSheet;
     tolerate([&] { styleSheet = layout.get("StyleSheet").toText(); });
@@ -364,7 +372,11 @@ void LayoutPlotter::plotActiveLayout() {
         // matching the paper against them would fail on every drawing saved for another device.
         layout.refreshPlotDeviceInfo();
         const auto papers = layout.canonicalMediaNames();
-        if (const auto match = matchPaper(papers, setup_.paper)) layout.setCanonicalMediaName(papers[*match]);
+        std::vector<SetupWarning> warnings;
+        if (const auto match = matchPaper(papers, setup_.paper))
+            layout.setCanonicalMediaName(papers[*match]);
+        else
+            warnings.push_back({"Model", "paper", setup_.paper, paperNotSetReason(*layout.raw(), true)});
         layout.setPlotWithPlotStyles(true);
         layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
         layout.setPlotType(autocad::plot_type::Extents);
@@ -377,7 +389,7 @@ void LayoutPlotter::plotActiveLayout() {
         documentPlot().setQuietErrorMode(true);
 
         report_.activeLayoutTried = true;
-        SheetRecord sheet{"Model", "", false, {}};
+        SheetRecord sheet{"Model", "", false, warnings};
         const bool toFile = plotsToFile(setup_.printer);
         if (toFile) {
             readyToPlot(document);
@@ -392,7 +404,12 @@ void LayoutPlotter::plotActiveLayout() {
         }
         report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.
+        const bool plotted = sheet.plotted;
         report_.sheets.push_back(std::move(sheet));
+        if (plotted && !warnings.empty()) {
+            report_.layoutsWithWarnings = 1;
+            report_.warnings = warnings;
+        }
     });
 }
 

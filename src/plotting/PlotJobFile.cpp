@@ -118,8 +118,10 @@ std::string writePlotJob(const PlotJobSpec& job) {
 std::optional<std::string> missingFromLists(const PlotJobSpec& job, const std::vector<std::string>& devices,
                                             const std::vector<std::string>& papers,
                                             const std::vector<std::string>& styleTables) {
+    // Device and table names are file names: Windows matches them ignoring case.
     auto listed = [](const std::vector<std::string>& names, const std::string& name) {
-        return std::find(names.begin(), names.end(), name) != names.end();
+        return std::any_of(names.begin(), names.end(),
+                           [&](const std::string& offered) { return equalsIgnoreCase(offered, name); });
     };
     if (!listed(devices, job.device)) return "device \"" + job.device + "\"";
     if (!matchPaper(papers, job.paper)) return "paper \"" + job.paper + "\"";

@@ -327,6 +327,9 @@ void PlotRun::Tally::add(const DrawingOutcome& outcome) {
         ++plotted;
         sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;
         sheetsWithWarnings += outcome.layoutsWithWarnings;
+        if (outcome.kind == DrawingOutcome::Kind::LayoutsPlotted)
+            sheetsRefused += outcome.layoutsTried - outcome.layoutsPlotted;
+        if (!outcome.closeError.empty()) ++notClosed;
     } else if (outcome.kind == DrawingOutcome::Kind::Skipped) {
         ++skipped;
     } else {

@@ -87,6 +87,9 @@ public:
         int sheetsWithWarnings = 0;
         int skipped = 0;
         int failed = 0;
+        // Sheets of plotted drawings the application did not accept, and plotted drawings left open.
+        int sheetsRefused = 0;
+        int notClosed = 0;
         int restarts = 0;
         void add(const DrawingOutcome& outcome);
     };

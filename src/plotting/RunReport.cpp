@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <optional>
+#include <string_view>
+#include <tuple>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
@@ -26,18 +29,64 @@ std::string twoDigits(int value) {
     return text;
 }
 
+bool digits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool consume(std::string_view& text, std::string_view lead) {
+    if (text.substr(0, lead.size()) != lead) return false;
+    text.remove_prefix(lead.size());
+    return true;
+}
+
+// A report's age: its time, then its " (N)" (none counts as 1), then its part.
+using ReportKey = std::tuple<std::string, int, std::string>;
+
+std::optional<ReportKey> reportKey(std::string_view name) {
+    if (!consume(name, ReportPrefix) || name.size() < 23 || name.substr(name.size() - 4) != ".csv")
+        return std::nullopt;
+    // YYYY-MM-DD HH-MM-SS: digits where digits go, the separators where they go.
+    const std::string_view time = name.substr(0, 19);
+    static constexpr std::string_view Shape = "0000-00-00 00-00-00";
+    for (std::size_t i = 0; i < Shape.size(); ++i)
+        if (Shape[i] == '0' ? !(time[i] >= '0' && time[i] <= '9') : time[i] != Shape[i]) return std::nullopt;
+    name = name.substr(19, name.size() - 19 - 4);
+    std::string part;
+    if (consume(name, " part ")) {
+        const auto of = name.find(" of ");
+        if (of == std::string_view::npos || !digits(name.substr(0, of))) return std::nullopt;
+        const auto rest = name.substr(of + 4);
+        const auto end = std::min(rest.find(' '), rest.size());
+        if (!digits(rest.substr(0, end))) return std::nullopt;
+        part = std::string(name.substr(0, of + 4 + end));
+        name.remove_prefix(of + 4 + end);
+    }
+    int copy = 1;
+    if (consume(name, " (")) {
+        if (name.size() < 2 || name.back() != ')' || !digits(name.substr(0, name.size() - 1)) ||
+            name.size() > 6)
+            return std::nullopt;
+        copy = std::stoi(std::string(name.substr(0, name.size() - 1)));
+        name = {};
+    }
+    if (!name.empty()) return std::nullopt;
+    return ReportKey{std::string(time), copy, part};
+}
+
 }  // namespace
 
 const char* RunReport::heading() {
     return "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,Started,Seconds";
 }
 
-RunReport::RunReport(const fs::path& file) : file_(file) {
+std::string RunReport::heading(bool withPart) { return std::string(heading()) + (withPart ? ",Part" : ""); }
+
+RunReport::RunReport(const fs::path& file, bool withPart) : file_(file) {
     std::error_code ignored;
     if (file.has_parent_path()) fs::create_directories(file.parent_path(), ignored);
     out_.open(file, std::ios::binary | std::ios::trunc);
     if (!out_) throw std::runtime_error("The run report could not be written: " + utf8(file));
-    out_ << "\xEF\xBB\xBF" << heading() << "\r\n";
+    out_ << "\xEF\xBB\xBF" << heading(withPart) << "\r\n";
     out_.flush();
 }
 
@@ -70,12 +119,14 @@ std::string RunReport::line(const ReportRow& row) {
         if (i > 0) out += ',';
         out += field(fields[i]);
     }
+    if (!row.part.empty()) out += "," + field(row.part);
     return out;
 }
 
-std::string reportFileName(int year, int month, int day, int hour, int minute, int second) {
+std::string reportFileName(int year, int month, int day, int hour, int minute, int second, const std::string& part) {
     return ReportPrefix + std::to_string(year) + "-" + twoDigits(month) + "-" + twoDigits(day) + " " +
-           twoDigits(hour) + "-" + twoDigits(minute) + "-" + twoDigits(second) + ".csv";
+           twoDigits(hour) + "-" + twoDigits(minute) + "-" + twoDigits(second) + (part.empty() ? "" : " " + part) +
+           ".csv";
 }
 
 std::string isoTimestamp(int year, int month, int day, int hour, int minute, int second) {
@@ -83,16 +134,25 @@ std::string isoTimestamp(int year, int month, int day, int hour, int minute, int
            twoDigits(minute) + ":" + twoDigits(second);
 }
 
+bool isRunReportName(const std::string& name) { return reportKey(name).has_value(); }
+
+std::vector<std::string> reportsToPrune(const std::vector<std::string>& names, std::size_t keep) {
+    std::vector<std::pair<ReportKey, std::string>> reports;
+    for (const auto& name : names)
+        if (const auto key = reportKey(name)) reports.emplace_back(*key, name);
+    std::vector<std::string> doomed;
+    if (reports.size() <= keep) return doomed;
+    std::sort(reports.begin(), reports.end());
+    for (std::size_t i = 0; i + keep < reports.size(); ++i) doomed.push_back(reports[i].second);
+    return doomed;
+}
+
 void pruneReports(const fs::path& folder, std::size_t keep) {
     std::error_code error;
-    std::vector<fs::path> reports;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = utf8(it->path().filename());
-        if (name.rfind(ReportPrefix, 0) == 0 && it->path().extension() == ".csv") reports.push_back(it->path());
-    }
-    if (reports.size() <= keep) return;
-    std::sort(reports.begin(), reports.end());
-    for (std::size_t i = 0; i + keep < reports.size(); ++i) fs::remove(reports[i], error);
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.push_back(utf8(it->path().filename()));
+    for (const auto& name : reportsToPrune(names, keep)) fs::remove(folder / fs::u8path(name), error);
 }
 
 }  // namespace quillon::plotting

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace quillon::plotting {
 
@@ -21,6 +22,8 @@ struct ReportRow {
     std::string reason;
     std::string started;  // ISO 8601 local time
     double seconds = 0;
+    // "part 2 of 4" in the report of one part of a job; such a report alone has the Part column.
+    std::string part;
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it
@@ -31,7 +34,8 @@ struct ReportRow {
 class RunReport {
 public:
     // Creates the file (and its folder); throws std::runtime_error when it cannot.
-    explicit RunReport(const std::filesystem::path& file);
+    // The report of one part of a job (withPart) has a last column, Part.
+    explicit RunReport(const std::filesystem::path& file, bool withPart = false);
 
     void add(const ReportRow& row);
     const std::filesystem::path& file() const { return file_; }
@@ -40,6 +44,7 @@ public:
     static std::string field(const std::string& text);
     static std::string line(const ReportRow& row);
     static const char* heading();
+    static std::string heading(bool withPart);
 
 private:
     std::filesystem::path file_;
@@ -47,9 +52,17 @@ private:
 };
 
 // "Quillon run 2026-12-08 23-05-09.csv": sorts by time, as the folder lists it.
-std::string reportFileName(int year, int month, int day, int hour, int minute, int second);
+// One part of a job: "Quillon run 2026-12-08 23-05-09 part 2 of 4.csv".
+std::string reportFileName(int year, int month, int day, int hour, int minute, int second,
+                           const std::string& part = "");
 // "2026-12-08T23:05:09"
 std::string isoTimestamp(int year, int month, int day, int hour, int minute, int second);
+// Whether a file name is one of Quillon's own reports: "Quillon run YYYY-MM-DD HH-MM-SS",
+// optionally " part K of N", optionally " (N)", then ".csv". Users keep files of
+// their own beside the reports; no other name is ever counted or removed.
+bool isRunReportName(const std::string& name);
+// Of the names in a folder, the reports to remove, oldest first, so that keep of them are left.
+std::vector<std::string> reportsToPrune(const std::vector<std::string>& names, std::size_t keep);
 // Removes the oldest reports of the folder until at most keep are left.
 void pruneReports(const std::filesystem::path& folder, std::size_t keep);
 

@@ -8,6 +8,7 @@
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
+#include "plotting/JobCheck.h"
 #include "plotting/LayoutPlotter.h"
 #include "plotting/XrefReloader.h"
 
@@ -261,6 +262,35 @@ TEST_F(LayoutPlotting, ADrawingSavedForAnotherDeviceGetsThePaperOfTheChosenOne) 
     for (const auto& line : journalSince(from))
         if (line.rfind("plot ", 0) == 0) plots.push_back(line);
     EXPECT_EQ(plots, Lines{"plot Model ISO_A3_(420.00_x_297.00_MM) mono.ctb M.plt"});
+}
+
+TEST_F(LayoutPlotting, AModelSpaceSheetWhosePaperDidNotTakeIsPlottedWithAWarningNamingBothPapers) {
+    start({{"defaultDevice", "Office Laser"}});
+    openAndActivate(drawing("M.dwg"));
+    plotter.setSetup({"Office Laser", "ISO_A3", "mono.ctb", 1});
+    plotter.plotActiveLayout();
+    const auto outcome = outcomeOf(plotter.report(), "");
+    ASSERT_EQ(outcome.sheets.size(), 1u);
+    EXPECT_TRUE(outcome.sheets[0].plotted);
+    ASSERT_EQ(outcome.sheets[0].warnings.size(), 1u);
+    const std::string text = outcome.sheets[0].warnings[0].text();
+    EXPECT_NE(text.find("\"ISO_A3\""), std::string::npos) << text;
+    EXPECT_NE(text.find("plotted on \"Letter\""), std::string::npos) << text;
+    EXPECT_EQ(outcome.layoutsWithWarnings, 1) << "counted, so the run's exit code hears of it";
+}
+
+TEST_F(LayoutPlotting, ADevicesPapersAreLearntFromADrawingOfQuillonsOwnClosedUnsaved) {
+    const auto users = drawing("U.dwg");
+    start({{"reopenOpenDocuments", "refuse"}, {"openDocuments", {{{"path", users}}}}});
+    const auto papers = learnDevicePapers(connection, {users, dir.at("Gone.dwg"), drawing("A.dwg")}, "Office Laser");
+    EXPECT_EQ(papers, (Lines{"Letter", "A4"}));
+    EXPECT_EQ(closedNames(), Lines{"A.dwg"}) << "the user's own drawing is left alone";
+    auto left = connection.app().documents().items();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].activeLayout().name(), "Model");
+    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
+    EXPECT_EQ(paperRefusal("Office Laser", "ISO_A3", *papers),
+              "The device \"Office Laser\" does not offer the paper \"ISO_A3\". It offers: Letter, A4.");
 }
 
 TEST_F(LayoutPlotting, NamedPlotStyleDrawingsGetTheStbTableAndCopiesAreSetOnlyAboveOne) {

@@ -430,8 +430,9 @@ TEST_F(PlotRuns, SettingsThatDidNotTakeAreNamedOnTheRowAndCountedInTheSummary) {
     run(RunKind::AllListed, {"Plotter.pc3", "Tabloid", "mono.ctb", 0}).runToEnd();
     EXPECT_EQ(display.starting("row "),
               Lines{"row 1: 2 layouts plotted, 2 with warnings: One: paper \"Tabloid\" not set (the device does not "
-                    "offer it); One: plot style table \"mono.ctb\" not set (Table locked); Two: paper \"Tabloid\" not "
-                    "set (the device does not offer it)"});
+                    "offer it; plotted on \"ISO_A4_(210.00_x_297.00_MM)\"); One: plot style table \"mono.ctb\" not "
+                    "set (Table locked); Two: paper \"Tabloid\" not set (the device does not offer it; plotted on "
+                    "\"ISO_A4_(210.00_x_297.00_MM)\")"});
     EXPECT_NE(display.events.back().find(
                   "Run finished: 1 drawing plotted (2 sheets, 2 with warnings), 0 skipped, 0 failed."),
               std::string::npos)

@@ -157,6 +157,71 @@ TEST_F(UnattendedRun, AJobNamingADeviceAutoCADLacksPlotsNothingAndAsksNothing) {
     EXPECT_NE(lines[0].find("Ghost Plotter.pc3"), std::string::npos) << lines[0];
 }
 
+TEST_F(UnattendedRun, APaperTheJobsDeviceLacksIsRefusedBeforeAnySheetAndTheDrawingIsLeftAsItWas) {
+    json scenario = wintest::baseScenario();
+    scenario["devices"].push_back({{"name", "Second.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}});
+    prepareDrawings(scenario);
+    const fs::path job = writeJob("sECOND.PC3");  // A3, which only the other device offers
+    const fs::path copy = folder.path() / L"refused.csv";
+    ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /report \"" + copy.wstring() + L"\" /close");
+    ASSERT_TRUE(program.waitForExit(60s));
+    EXPECT_EQ(program.exitCode(), 2u);
+    for (const char* call : {"PlotToFile", "PlotToDevice", "Save", "SaveAs"}) EXPECT_EQ(journalCalls(call), 0) << call;
+    const auto lines = reportLines(copy);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Second.pc3"), std::string::npos) << "the application's spelling: " << lines[0];
+    EXPECT_NE(lines[0].find("It offers: ISO_A4_(210.00_x_297.00_MM)"), std::string::npos) << lines[0];
+}
+
+TEST_F(UnattendedRun, TwoPartsOfAJobPlotEachDrawingOnceBetweenThem) {
+    json scenario = wintest::baseScenario();
+    for (const char* name : {"D1.dwg", "d2.dwg", "D3.dwg"}) {
+        folder.write((fs::path(L"Jobs") / name).wstring(), kDrawingBytes);
+        wintest::addDrawing(scenario, name);
+    }
+    prepareDrawings(scenario);
+    const fs::path job = writeJob(wintest::kDevice);
+    std::vector<std::string> union_;
+    for (const wchar_t* part : {L"1/2", L"2/2"}) {
+        const fs::path copy = folder.path() / (std::wstring(L"part ") + part[0] + L".csv");
+        ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /shard " + part + L" /report \"" +
+                                 copy.wstring() + L"\" /close");
+        ASSERT_TRUE(program.waitForExit(90s));
+        // Broken.dwg comes first by name, so part 1 has it and fails; part 2 plots all of its own.
+        EXPECT_EQ(program.exitCode(), part[0] == L'1' ? 1u : 0u);
+        const std::string tag = std::string(",part ") + static_cast<char>(part[0]) + " of 2";
+        for (const auto& line : reportLines(copy)) {
+            EXPECT_NE(line.find(tag), std::string::npos) << line;
+            union_.push_back(line.substr(0, line.find(',', line.find(',') + 1)));  // drawing and layout
+        }
+    }
+    std::sort(union_.begin(), union_.end());
+    EXPECT_EQ(std::adjacent_find(union_.begin(), union_.end()), union_.end()) << "no sheet twice";
+    EXPECT_EQ(union_.size(), 2u + 1u + 1u + 3u * 2u) << "every sheet of the six drawings";
+}
+
+TEST_F(UnattendedRun, AMissingFolderAReportThatCannotBeWrittenAndNoApplicationEndAtOnceWithoutABox) {
+    prepareDrawings(wintest::baseScenario());
+    const json job = {{"folder", win::toUtf8((folder.path() / L"Jbos").wstring())}, {"device", wintest::kDevice},
+                      {"paper", wintest::kMediaA3}, {"plotStyleTable", wintest::kStyleTable}};
+    const fs::path typo = folder.write(L"Typo.qjob", job.dump());
+    const fs::path good = writeJob(wintest::kDevice);
+    const std::wstring noFolder = (folder.path() / L"No such folder" / L"r.csv").wstring();
+    const std::wstring run = L"/run \"" + good.wstring() + L"\" /report \"";
+    for (const std::wstring& arguments : {L"/run \"" + typo.wstring() + L"\" /close", run + noFolder + L"\" /close",
+                                          run + folder.path().wstring() + L"\" /close"}) {
+        ProgramUnderTest program(arguments);
+        ASSERT_TRUE(program.waitForExit(60s)) << win::toUtf8(arguments);
+        EXPECT_EQ(program.exitCode(), 2u) << win::toUtf8(arguments);
+    }
+    EXPECT_EQ(journalCalls("Open"), 0) << "nothing was opened";
+
+    standin_server::registerServer(L"C:\\Program Files\\Missing\\acad.exe");
+    ProgramUnderTest program(L"/run \"" + good.wstring() + L"\" /close");
+    ASSERT_TRUE(program.waitForExit(30s)) << "waited for someone to answer a box";
+    EXPECT_EQ(program.exitCode(), 3u);
+}
+
 TEST_F(UnattendedRun, AKilledRunLeavesTheRowsDoneSoFarInTheReport) {
     json scenario = wintest::baseScenario();
     scenario["faults"]["slow"] = json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 1500}}});

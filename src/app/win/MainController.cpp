@@ -48,10 +48,10 @@ MainController::MainController(SettingsStore& settings, autocad::CadLauncher& la
 
 MainController::~MainController() = default;
 
-void MainController::couldNotStart() {
+void MainController::couldNotStart(const std::string& why) {
     if (startFailureShown_ || exit_.unloaded()) return;
     startFailureShown_ = true;
-    job_.cadUnavailable();
+    job_.cadUnavailable(why);
     tell(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
     exit_.setClosing();
     SendMessageW(window_.hwnd(), WM_CLOSE, 0, 0);

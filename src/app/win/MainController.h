@@ -82,7 +82,7 @@ public:
     // While a run works, nothing may start a search, another run or a list refill.
     void setBusy(bool busy);
     // The CAD application could not be started: the program says so and closes.
-    void couldNotStart();
+    void couldNotStart(const std::string& why);
     void markReadyWhenStarted();
     void cadReady();
     // After a run: the folder picked in the tree meanwhile is listed now.

@@ -1,5 +1,7 @@
 #include "app/win/PlotBoxes.h"
 
+#include "plotting/JobCheck.h"
+
 #include <windows.h>
 
 #include "app/win/ControlIds.h"
@@ -129,10 +131,14 @@ plotting::PlotSetup PlotBoxes::setup() const {
     return plotting::PlotSetup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
 }
 
-std::optional<std::string> PlotBoxes::missingFromLists(const plotting::PlotJobSpec& job) const {
-    if (const auto missing =
-            plotting::missingFromLists(job, itemsOf(*printerBox_), itemsOf(*paperBox_), itemsOf(*ctbBox_)))
+std::optional<std::string> PlotBoxes::missingFromLists(plotting::PlotJobSpec& job) const {
+    // The paper list is that of the device chosen now: it says nothing of another device's papers,
+    // which an unattended run learns from a drawing before it plots.
+    const bool papersOfJobsDevice = plotting::equalsIgnoreCase(job.device, choices_.printer());
+    const auto papers = papersOfJobsDevice ? itemsOf(*paperBox_) : std::vector<std::string>{job.paper};
+    if (const auto missing = plotting::missingFromLists(job, itemsOf(*printerBox_), papers, itemsOf(*ctbBox_)))
         return "The plot job names the " + *missing + ", which AutoCAD does not offer here.";
+    plotting::adoptOfferedNames(job, itemsOf(*printerBox_), itemsOf(*ctbBox_));
     return std::nullopt;
 }
 

@@ -41,7 +41,7 @@ public:
     const plotting::PlotChoices& choices() const { return choices_; }
     std::int16_t copies() const { return numOfCopies_; }
     // A job's device, paper and table: the reason when the boxes do not offer one (nothing changes then).
-    std::optional<std::string> missingFromLists(const plotting::PlotJobSpec& job) const;
+    std::optional<std::string> missingFromLists(plotting::PlotJobSpec& job) const;
     void applyJob(const plotting::PlotJobSpec& job);
 
 private:

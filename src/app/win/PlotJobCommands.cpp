@@ -98,20 +98,28 @@ void PlotJobCommands::openLastReport() {
 }
 
 std::optional<std::string> PlotJobCommands::loadJob(const std::wstring& file) {
+    plotting::PlotJobSpec job;
+    if (auto problem = readJob(file, job)) return problem;
+    return applyJob(job);
+}
+
+std::optional<std::string> PlotJobCommands::readJob(const std::wstring& file, plotting::PlotJobSpec& job) {
     std::ifstream in(fs::path(file), std::ios::binary);
     if (!in) return "The plot job " + win::toUtf8(file) + " cannot be read.";
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     try {
-        return applyJob(plotting::readPlotJob(text));
+        job = plotting::readPlotJob(text);
     } catch (const plotting::PlotJobError& error) {
         return win::toUtf8(file) + ": " + error.what();
     }
+    return std::nullopt;
 }
 
-std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& job) {
+std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& asWritten) {
     if (host_.runs().active())
         return std::string("A run is in progress: wait for it to end before loading a plot job.");
     // Everything is checked before anything changes: a job is applied whole or not at all.
+    plotting::PlotJobSpec job = asWritten;
     if (auto missing = host_.boxes().missingFromLists(job)) return missing;
 
     host_.boxes().applyJob(job);

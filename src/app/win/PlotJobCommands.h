@@ -23,11 +23,13 @@ public:
     void openLastReport();
     // Reads and applies a job file; the reason when it cannot be used (nothing is applied then).
     std::optional<std::string> loadJob(const std::wstring& file);
+    std::optional<std::string> readJob(const std::wstring& file, plotting::PlotJobSpec& job);
+    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job);
+    // Lists these drawings in place of what is listed, on the CAD thread.
+    void listDrawings(const std::vector<std::string>& paths);
 
 private:
-    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job);
     plotting::PlotJobSpec currentJob();
-    void listDrawings(const std::vector<std::string>& paths);
 
     MainController& host_;
 };

@@ -62,7 +62,7 @@ void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
         job(session);
         if (session.connection().takeStartFailure()) {
             session.noteStartFailed();
-            session.mailbox()->post([host] { host->couldNotStart(); });
+            session.mailbox()->post([host, why = session.connection().startFailureReason()] { host->couldNotStart(why); });
         }
     });
 }

@@ -10,6 +10,7 @@
 
 #include "plotting/ReportRows.h"
 #include "win/Utf.h"
+#include "win/WinError.h"
 
 namespace quillon::app {
 
@@ -51,7 +52,7 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
     if (reports.empty()) return std::string("the local application data folder is unknown");
     const SYSTEMTIME t = localTimeOf(std::chrono::system_clock::now());
     const fs::path name(
-        win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond)));
+        win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, part_)));
     fs::path file = reports / name;
     // Two runs within one second: the later one gets a file of its own.
     std::error_code ignored;
@@ -59,7 +60,7 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
         file = reports / (name.stem().wstring() + L" (" + std::to_wstring(n) + L").csv");
     try {
         plotting::pruneReports(reports, Kept - 1);
-        report_ = std::make_unique<plotting::RunReport>(file);
+        report_ = std::make_unique<plotting::RunReport>(file, !part_.empty());
         last_ = file;
     } catch (const std::exception& error) {
         return std::string(error.what());
@@ -69,11 +70,39 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
 
 void RunReportKeeper::add(const plotting::DrawingOutcome& outcome) {
     if (!report_) return;
-    for (const auto& row : plotting::reportRows(outcome, setup_, isoLocalTime(outcome.started))) report_->add(row);
+    for (auto row : plotting::reportRows(outcome, setup_, isoLocalTime(outcome.started))) {
+        row.part = part_;
+        report_->add(row);
+    }
 }
 
 void RunReportKeeper::addRow(const plotting::ReportRow& row) {
-    if (report_) report_->add(row);
+    if (!report_) return;
+    plotting::ReportRow ofPart = row;
+    ofPart.part = part_;
+    report_->add(ofPart);
+}
+
+std::optional<std::string> RunReportKeeper::checkCopyTarget(const std::string& path) {
+    const std::wstring file = win::toWide(path);
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return path + " is a folder, not a file.";
+    // Opened as the copy will open it; a file made only to try is removed again.
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return win::systemMessage(HRESULT_FROM_WIN32(GetLastError()));
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    CloseHandle(handle);
+    if (!existed) DeleteFileW(file.c_str());
+    return std::nullopt;
+}
+
+std::optional<std::string> RunReportKeeper::copyLastTo(const std::string& path) const {
+    const fs::path report = lastReport();
+    if (report.empty()) return std::string("no report was written");
+    if (CopyFileW(report.wstring().c_str(), win::toWide(path).c_str(), FALSE)) return std::nullopt;
+    return win::systemMessage(HRESULT_FROM_WIN32(GetLastError()));
 }
 
 fs::path RunReportKeeper::lastReport() const {
@@ -81,7 +110,7 @@ fs::path RunReportKeeper::lastReport() const {
     if (!last_.empty() && fs::exists(last_, error)) return last_;
     std::vector<fs::path> reports;
     for (fs::directory_iterator it(folder(), error), end; !error && it != end; it.increment(error))
-        if (it->path().extension() == L".csv") reports.push_back(it->path());
+        if (plotting::isRunReportName(win::toUtf8(it->path().filename().wstring()))) reports.push_back(it->path());
     if (reports.empty()) return {};
     return *std::max_element(reports.begin(), reports.end());
 }

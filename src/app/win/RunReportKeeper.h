@@ -23,6 +23,14 @@ public:
     // Rows that belong to no drawing (a job that could not be used).
     void addRow(const plotting::ReportRow& row);
     void end() { report_.reset(); }
+    // The runs of one part of a job ("part 2 of 4"): in the file's name and its Part column.
+    void setPart(std::string part) { part_ = std::move(part); }
+
+    // Whether a report can be written at path: its folder exists and a file can be
+    // created there. The system's reason when not; nothing is left behind.
+    static std::optional<std::string> checkCopyTarget(const std::string& path);
+    // Copies this session's last report to path; the system's reason when it cannot.
+    std::optional<std::string> copyLastTo(const std::string& path) const;
 
     // This session's last report, else the newest in the folder; empty when there is none.
     std::filesystem::path lastReport() const;
@@ -34,6 +42,7 @@ private:
     std::unique_ptr<plotting::RunReport> report_;
     plotting::PlotSetup setup_;
     std::filesystem::path last_;
+    std::string part_;
 };
 
 }  // namespace quillon::app

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "plotting/PlotRun.h"
@@ -29,13 +30,17 @@ public:
     void drawingsListed();
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
     void tell(const std::string& title, const std::string& text);
-    // The CAD application could not be started.
-    void cadUnavailable();
+    // The CAD application could not be started, for this reason.
+    void cadUnavailable(const std::string& why);
     // A run ended, or its CAD application was given up on: with /run, the outcome is told and the program leaves.
     void runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
 
 private:
     void failure(RunExitCode code, const std::string& why);
+    // The job's paper checked against the papers of its own device, then the run started.
+    void checkPaperThenRun(std::vector<std::string> runOrder);
+    // The report copied where /report asks; false (and why on the console) when it could not be.
+    bool copyReport();
 
     MainController& host_;
     CommandLine commandLine_;
@@ -43,6 +48,10 @@ private:
     bool commandLineStarted_ = false;
     // A job's drawings are listed; the unattended run starts once they are.
     bool runWhenListed_ = false;
+    // A run of one part of a job: the part's drawings are listed in place of the job's.
+    bool partListed_ = false;
+    // The drawings the run was given, for its exit code.
+    int runDrawings_ = 0;
     int exitCode_ = 0;
 };
 

@@ -1,0 +1,41 @@
+#include "app/RunExit.h"
+
+namespace quillon::app {
+
+namespace {
+
+int notStarted(const plotting::PlotRun::Tally& tally, int drawings) {
+    const int done = tally.plotted + tally.skipped + tally.failed;
+    return drawings > done ? drawings - done : 0;
+}
+
+}  // namespace
+
+RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally,
+                        int drawings) {
+    using Ending = plotting::PlotRun::Ending;
+    if (!ending || *ending == Ending::ApplicationLost) return RunExitCode::CadUnavailable;
+    if (*ending == Ending::Refused) return RunExitCode::BadJobOrArguments;
+    if (*ending == Ending::Stopped) return RunExitCode::Stopped;
+    const bool asAsked = tally.failed == 0 && tally.skipped == 0 && tally.sheetsWithWarnings == 0 &&
+                         tally.sheetsRefused == 0 && tally.notClosed == 0 && notStarted(tally, drawings) == 0 &&
+                         *ending == Ending::Finished;
+    return asAsked ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
+}
+
+std::vector<std::string> runClosingLines(const plotting::PlotRun::Tally& tally, int drawings,
+                                         const std::string& reportPath) {
+    auto n = [](int count) { return std::to_string(count); };
+    std::vector<std::string> lines = {
+        "plotted: " + n(tally.plotted) + " of " + n(drawings) + " drawings (" + n(tally.sheets) + " sheets, " +
+            n(tally.sheetsWithWarnings) + " with warnings, " + n(tally.sheetsRefused) + " not accepted" +
+            (tally.notClosed > 0 ? ", " + n(tally.notClosed) + " drawings left open" : "") + ")",
+        "skipped: " + n(tally.skipped),
+        "failed: " + n(tally.failed),
+        "not started: " + n(notStarted(tally, drawings)),
+    };
+    if (!reportPath.empty()) lines.push_back("run report " + reportPath);
+    return lines;
+}
+
+}  // namespace quillon::app

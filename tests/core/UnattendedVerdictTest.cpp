@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/RunExit.h"
+#include "plotting/JobCheck.h"
+#include "plotting/JobPart.h"
+#include "plotting/RunReport.h"
+
+// What a CAD manager reads in the morning: the exit code and the reports.
+namespace quillon {
+namespace {
+
+using app::RunExitCode;
+using Ending = plotting::PlotRun::Ending;
+using Names = std::vector<std::string>;
+
+TEST(UnattendedVerdict, ZeroOnlyWhenEveryDrawingWasPlottedAsAsked) {
+    using Tally = plotting::PlotRun::Tally;
+    Tally clean;
+    clean.plotted = 3;
+    clean.sheets = 4;
+    EXPECT_EQ(app::runExitCode(Ending::Finished, clean, 3), RunExitCode::AllPlotted);
+    EXPECT_EQ(app::runExitCode(Ending::Finished, clean, 5), RunExitCode::SomeNotPlotted) << "two never started";
+    for (auto field : {&Tally::sheetsWithWarnings, &Tally::sheetsRefused, &Tally::notClosed}) {
+        Tally tally = clean;
+        tally.*field = 1;
+        EXPECT_EQ(app::runExitCode(Ending::Finished, tally, 3), RunExitCode::SomeNotPlotted);
+    }
+    EXPECT_EQ(app::runExitCode(Ending::Stopped, clean, 3), RunExitCode::Stopped);
+    EXPECT_EQ(app::runExitCode(std::nullopt, {}, 3), RunExitCode::CadUnavailable);
+    EXPECT_EQ(app::runClosingLines(clean, 5, "C:\\r.csv"),
+              (Names{"plotted: 3 of 5 drawings (4 sheets, 0 with warnings, 0 not accepted)", "skipped: 0", "failed: 0",
+                     "not started: 2", "run report C:\\r.csv"}));
+}
+
+TEST(UnattendedVerdict, PruningCountsAndRemovesOnlyQuillonsOwnReports) {
+    // Files a user put beside the reports, and near misses of a report's name.
+    Names names{"Quillon run (copy).csv", "Quillon run 2020 budget.csv", "notes.csv", "Quillon run 2020-1-01 00-00.csv",
+                "Quillon run 2020-01-01 00-00-00 - annotated.csv", "Quillon run 2020-01-01 00-00-00.csv.bak"};
+    Names ours;
+    for (int i = 0; i < 101; ++i) ours.push_back(plotting::reportFileName(2026, 1 + i / 28, 1 + i % 28, 12, 0, 0));
+    const std::string first = "Quillon run 2026-01-01 12-00-00";
+    ours.insert(ours.end(), {first + " (2).csv", first + " part 2 of 4.csv"});
+    for (const auto& name : names) EXPECT_FALSE(plotting::isRunReportName(name)) << name;
+    for (const auto& name : ours) EXPECT_TRUE(plotting::isRunReportName(name)) << name;
+    names.insert(names.end(), ours.rbegin(), ours.rend());
+    const auto doomed = plotting::reportsToPrune(names, 100);
+    EXPECT_EQ(doomed, (Names{first + ".csv", first + " part 2 of 4.csv", first + " (2).csv"}))
+        << "exactly 100 of 103 kept, the oldest go";
+}
+
+TEST(UnattendedVerdict, ThePartsOfAJobAreDisjointCoverItAndAgreeWhateverTheListingOrder) {
+    Names drawings;
+    for (int i = 0; i < 23; ++i)
+        drawings.push_back("C:\\Jobs\\" + std::string(i % 2 ? "B" : "a") + std::to_string(i) + ".dwg");
+    const Names reversed(drawings.rbegin(), drawings.rend());
+    std::multiset<std::string> union_;
+    for (int k = 1; k <= 4; ++k) {
+        const auto part = plotting::drawingsOfPart(drawings, {k, 4});
+        EXPECT_EQ(part, plotting::drawingsOfPart(reversed, {k, 4}));
+        union_.insert(part.begin(), part.end());
+    }
+    EXPECT_EQ(union_, std::multiset<std::string>(drawings.begin(), drawings.end()));
+    EXPECT_EQ(plotting::drawingsOfPart({"C:\\b.dwg", "C:\\A.dwg", "C:\\c.dwg"}, {1, 2}),
+              (Names{"C:\\A.dwg", "C:\\c.dwg"}))
+        << "ordered ignoring case";
+
+    EXPECT_EQ(app::parseCommandLine({"/run", "j.qjob", "/SHARD", "2/4"}).part, (plotting::JobPart{2, 4}));
+    for (const char* bad : {"0/4", "5/4", "1/65", "2", "2/", "/4", "a/b", "2/4/6", "-1/4"})
+        EXPECT_THROW(app::parseCommandLine({"/run", "j.qjob", "/shard", bad}), app::CommandLineError) << bad;
+    EXPECT_THROW(app::parseCommandLine({"j.qjob", "/shard", "1/2"}), app::CommandLineError) << "goes with /run";
+}
+
+TEST(UnattendedVerdict, DeviceAndTableNamesMatchIgnoringCaseAndTakeTheApplicationsSpelling) {
+    plotting::PlotJobSpec job;
+    job.device = "pLOTTER.PC3";
+    job.plotStyleTable = "MONO.ctb";
+    EXPECT_EQ(plotting::adoptOfferedNames(job, {"None", "Plotter.pc3"}, {"mono.ctb"}), std::nullopt);
+    EXPECT_EQ(job.device, "Plotter.pc3");
+    EXPECT_EQ(job.plotStyleTable, "mono.ctb");
+    job.device = "Ghost.pc3";
+    EXPECT_EQ(plotting::adoptOfferedNames(job, {"Plotter.pc3"}, {"mono.ctb"}), "device \"Ghost.pc3\"");
+}
+
+}  // namespace
+}  // namespace quillon
