@@ -43,6 +43,12 @@ public:
     virtual std::optional<FolderIdentity> identity(const std::string& folder) = 0;
     // True for an existing file that is not a folder.
     virtual bool fileExists(const std::string& path) = 0;
+    // Deletes the file at path, never a folder. True when nothing is left at
+    // path (deleted, or nothing was there); false when something stays, such
+    // as a file open in another program, a read-only file or a folder.
+    virtual bool removeFile(const std::string& path) { return !fileExists(path) && !identity(path); }
+    // True when folder exists and a new file can be made in it.
+    virtual bool canWriteIn(const std::string& folder) { return identity(folder).has_value(); }
 };
 
 }  // namespace quillon::base

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <system_error>
 
@@ -60,6 +61,25 @@ std::optional<FolderIdentity> StdFileSystem::identity(const std::string& folder)
 bool StdFileSystem::fileExists(const std::string& path) {
     std::error_code error;
     return fs::is_regular_file(fromUtf8(path), error);
+}
+
+bool StdFileSystem::removeFile(const std::string& path) {
+    std::error_code error;
+    const auto status = fs::symlink_status(fromUtf8(path), error);
+    if (status.type() == fs::file_type::not_found) return true;
+    if (error || status.type() == fs::file_type::directory) return false;
+    return fs::remove(fromUtf8(path), error) && !error;
+}
+
+bool StdFileSystem::canWriteIn(const std::string& folder) {
+    std::error_code error;
+    if (!fs::is_directory(fromUtf8(folder), error)) return false;
+    const fs::path probe = fromUtf8(folder) / ".quillon-write-check";
+    std::ofstream out(probe, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.close();
+    fs::remove(probe, error);
+    return true;
 }
 
 }  // namespace quillon::base

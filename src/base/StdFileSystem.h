@@ -11,6 +11,8 @@ public:
     std::optional<std::vector<DirEntry>> list(const std::string& folder) override;
     std::optional<FolderIdentity> identity(const std::string& folder) override;
     bool fileExists(const std::string& path) override;
+    bool removeFile(const std::string& path) override;
+    bool canWriteIn(const std::string& folder) override;
 };
 
 }  // namespace quillon::base

@@ -1,5 +1,7 @@
 #include "plotting/DrawingOutcome.h"
 
+#include "plotting/XrefPaths.h"
+
 namespace quillon::plotting {
 
 namespace {
@@ -44,6 +46,14 @@ std::string DrawingOutcome::text() const {
     if (!renamedPlotFiles.empty())
         out += std::string(renamedPlotFiles.size() == 1 ? "; plot file" : "; plot files") +
                " named so as not to overwrite one of this run: " + joined(renamedPlotFiles, ", ");
+    std::vector<std::string> besideKept;
+    for (const auto& sheet : sheets)
+        if (sheet.earlier == EarlierPlotFile::Kept && !sheet.plotFile.empty())
+            besideKept.push_back(referenceFileName(sheet.plotFile));
+    if (!besideKept.empty())
+        out += std::string(besideKept.size() == 1 ? "; plot file" : "; plot files") +
+               " named so as not to overwrite an earlier one that could not be replaced: " +
+               joined(besideKept, ", ");
     if (stopped) out += " (stopped)";
     if (!closeError.empty()) out += "; not closed: " + closeError;
     return out;

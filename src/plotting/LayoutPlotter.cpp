@@ -1,5 +1,6 @@
 #include "plotting/LayoutPlotter.h"
 
+#include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
 
@@ -265,29 +266,24 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     tolerate([&] { documentPlot().setQuietErrorMode(true); });
 
     ++report_.layoutsTried;
-    bool plotted = false;
-    std::string plotFile;
+    SheetRecord sheet{layoutName, "", false, warnings};
     const bool toFile = plotsToFile(setup_.printer);
     if (toFile) {
-        const std::string fileOfDrawing = referenceFileName(report_.path);
-        std::string drawingName = fileOfDrawing;
+        std::string drawingName = referenceFileName(report_.path);
         tolerate([&] { drawingName = document.name(); });
-        // Beside the drawing, as the model-space file: drawings of the same
-        // name in other folders must not meet in one plot folder.
-        const std::string folder = report_.path.substr(0, report_.path.size() - fileOfDrawing.size());
-        const std::string fileName = folder + layoutPlotFileName(drawingName, layoutName);
         readyToPlot(document);
         tolerate([&] {
-            const auto written = plotToFile(documentPlot(), fileName);
-            plotted = written.has_value();
-            plotFile = written.value_or("");
+            const auto written = plotToFile(documentPlot(), sheetPlotFile(drawingName, layoutName), sheet);
+            sheet.plotted = written.has_value();
+            sheet.plotFile = written.value_or("");
         });
     }
-    if (!toFile || !plotted) {
+    if (!toFile || !sheet.plotted) {
         readyToPlot(document);
-        tolerate([&] { plotted = plotToDevice(documentPlot()); });
+        tolerate([&] { sheet.plotted = plotToDevice(documentPlot()); });
     }
-    report_.sheets.push_back({layoutName, plotFile, plotted, warnings});
+    const bool plotted = sheet.plotted;
+    report_.sheets.push_back(std::move(sheet));
     if (!plotted) return;
     ++report_.layoutsPlotted;
     if (warnings.empty()) return;
@@ -295,10 +291,28 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     report_.warnings.insert(report_.warnings.end(), warnings.begin(), warnings.end());
 }
 
-std::optional<std::string> LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted) {
-    const std::string file = plotFiles_->claim(wanted);
+std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
+    return plotFilePath(setup_.files, report_.path, drawingName, setup_.printer, layoutName);
+}
+
+std::optional<std::string> LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted, SheetRecord& sheet) {
+    std::string file = plotFiles_->claim(wanted);
+    // The application does not reliably replace a file of the name it is
+    // given: an earlier run's file goes just before the plot, or, when it
+    // cannot, the plot goes to the next name that is free on disk too.
+    const bool earlier = files_.fileExists(file);
+    if (!files_.removeFile(file)) {
+        sheet.earlier = EarlierPlotFile::Kept;
+        sheet.keptFile = file;
+        file = plotFiles_->claim(wanted, [&](const std::string& path) {
+            return !files_.fileExists(path) && !files_.identity(path);
+        });
+    } else if (earlier) {
+        sheet.earlier = EarlierPlotFile::Replaced;
+    }
     if (!plot.plotToFile(file, setup_.printer)) return std::nullopt;
-    if (file != wanted) report_.renamedPlotFiles.push_back(referenceFileName(file));
+    if (file != wanted && sheet.earlier != EarlierPlotFile::Kept)
+        report_.renamedPlotFiles.push_back(referenceFileName(file));
     return file;
 }
 
@@ -375,22 +389,23 @@ void LayoutPlotter::plotActiveLayout() {
         documentPlot().setQuietErrorMode(true);
 
         report_.activeLayoutTried = true;
-        bool plotted = false;
+        SheetRecord sheet{"Model", "", false, warnings};
         const bool toFile = plotsToFile(setup_.printer);
-        std::string plotFile;
         if (toFile) {
             readyToPlot(document);
-            const auto written = plotToFile(documentPlot(), modelPlotFileName(report_.path));
-            plotted = written.has_value();
-            plotFile = written.value_or("");
+            const auto written =
+                plotToFile(documentPlot(), sheetPlotFile(referenceFileName(report_.path), ""), sheet);
+            sheet.plotted = written.has_value();
+            sheet.plotFile = written.value_or("");
         }
-        if (!toFile || !plotted) {
+        if (!toFile || !sheet.plotted) {
             readyToPlot(document);
-            plotted = plotToDevice(documentPlot());
+            sheet.plotted = plotToDevice(documentPlot());
         }
-        report_.activeLayoutPlotted = plotted;
+        report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.
-        report_.sheets.push_back({"Model", plotFile, plotted, warnings});
+        const bool plotted = sheet.plotted;
+        report_.sheets.push_back(std::move(sheet));
         if (plotted && !warnings.empty()) {
             report_.layoutsWithWarnings = 1;
             report_.warnings = warnings;

@@ -16,6 +16,11 @@
 
 namespace quillon::plotting {
 
+// A file of the plot file's name that an earlier run left: none, deleted
+// just before the plot, or kept (open in a viewer, read-only) so that the
+// plot went to the next free name.
+enum class EarlierPlotFile { None, Replaced, Kept };
+
 // One sheet sent to the CAD application: which layout, to which file, whether
 // the application took it, and what of the set-up did not take.
 struct SheetRecord {
@@ -23,6 +28,9 @@ struct SheetRecord {
     std::string plotFile;  // empty when plotted to the device
     bool plotted = false;
     std::vector<SetupWarning> warnings;
+    EarlierPlotFile earlier = EarlierPlotFile::None;
+    // The earlier file that could not be replaced, when kept.
+    std::string keptFile{};
 };
 
 // What became of the drawing in hand, for the run to report on its row.
@@ -119,8 +127,10 @@ private:
     void plotPaperLayout(const std::string& layoutName);
     void setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                           std::vector<SetupWarning>& warnings);
-    // Plots to the run's own name for wanted; that name, when the application took the plot.
-    std::optional<std::string> plotToFile(autocad::CadPlot& plot, const std::string& wanted);
+    // Plots to the run's own name for wanted, clearing an earlier file of
+    // that name first; the name written, when the application took the plot.
+    std::optional<std::string> plotToFile(autocad::CadPlot& plot, const std::string& wanted, SheetRecord& sheet);
+    std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
 
     autocad::CadConnection& connection_;
     XrefReloader& xrefs_;

@@ -23,11 +23,16 @@ std::size_t suffixPlace(const std::string& path) {
 }  // namespace
 
 std::string PlotFileNames::claim(const std::string& wanted) {
+    return claim(wanted, [](const std::string&) { return true; });
+}
+
+std::string PlotFileNames::claim(const std::string& wanted, const std::function<bool(const std::string&)>& isFree) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::string path = wanted;
     const std::size_t place = suffixPlace(wanted);
-    for (int n = 2; !taken_.insert(folded(path)).second; ++n)
+    for (int n = 2; taken_.count(folded(path)) > 0 || !isFree(path); ++n)
         path = wanted.substr(0, place) + " (" + std::to_string(n) + ")" + wanted.substr(place);
+    taken_.insert(folded(path));
     return path;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -15,6 +16,9 @@ class PlotFileNames {
 public:
     // The path to plot to for `wanted`, now taken for the rest of the run.
     std::string claim(const std::string& wanted);
+    // The first of wanted's " (n)" names not given out in this run that
+    // isFree accepts, now taken for the rest of the run.
+    std::string claim(const std::string& wanted, const std::function<bool(const std::string&)>& isFree);
 
 private:
     std::mutex mutex_;

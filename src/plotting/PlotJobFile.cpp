@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "plotting/PlotFileNaming.h"
 #include "plotting/PlotRules.h"
 
 namespace quillon::plotting {
@@ -12,7 +13,8 @@ using nlohmann::json;
 namespace {
 
 constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawings", "layouts",
-                                  "device",  "paper",   "plotStyleTable", "copies",   "sessions"};
+                                  "device",  "paper",   "plotStyleTable", "copies",   "sessions",
+                                  "plotFolder", "plotFileName", "plotFileExtension"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -81,6 +83,14 @@ PlotJobSpec readPlotJob(const std::string& content) {
             refuse("sessions", "must be a whole number from 1 to 8.");
         spec.sessions = static_cast<int>(sessions.get<long long>());
     }
+    if (job.contains("plotFolder")) spec.plotFolder = text(job, "plotFolder");
+    if (job.contains("plotFileName")) spec.plotFileName = text(job, "plotFileName");
+    if (job.contains("plotFileExtension")) {
+        spec.plotFileExtension = normalExtension(text(job, "plotFileExtension"));
+        if (spec.plotFileExtension.empty())
+            refuse("plotFileExtension",
+                   "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
+    }
     return spec;
 }
 
@@ -99,6 +109,9 @@ std::string writePlotJob(const PlotJobSpec& job) {
     out["plotStyleTable"] = job.plotStyleTable;
     out["copies"] = job.copies;
     if (job.sessions) out["sessions"] = *job.sessions;
+    if (!job.plotFolder.empty()) out["plotFolder"] = job.plotFolder;
+    if (!job.plotFileName.empty()) out["plotFileName"] = job.plotFileName;
+    if (!job.plotFileExtension.empty()) out["plotFileExtension"] = job.plotFileExtension;
     return out.dump(2) + "\n";
 }
 

@@ -21,6 +21,11 @@ struct PlotJobSpec {
     int copies = 1;
     // The CAD sessions to plot with side by side; unset: the window's choice.
     std::optional<int> sessions;
+    // Where plot files go (empty: beside each drawing), their name pattern
+    // (empty: the usual names) and extension (empty: the device's).
+    std::string plotFolder;
+    std::string plotFileName;
+    std::string plotFileExtension;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

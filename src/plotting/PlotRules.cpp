@@ -11,29 +11,6 @@ bool noChoice(std::string_view text) { return text.empty() || contains(text, "Se
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool hasPlotExtension(std::string_view path) {
-    return path.size() >= 4 && equalsIgnoreCase(path.substr(path.size() - 4), ".dwg");
-}
-
-// Characters a Windows file name cannot hold; a layout may be named "A/B: Plan?".
-bool allowedInFileName(char c) {
-    if (static_cast<unsigned char>(c) < 0x20) return false;
-    switch (c) {
-        case '\\':
-        case '/':
-        case ':':
-        case '*':
-        case '?':
-        case '"':
-        case '<':
-        case '>':
-        case '|':
-            return false;
-        default:
-            return true;
-    }
-}
-
 }  // namespace
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
@@ -85,20 +62,6 @@ std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view c
 }
 
 bool plotsToFile(std::string_view printer) { return endsWith(printer, "pc3"); }
-
-std::string layoutPlotFileName(std::string_view documentName, std::string_view layoutName) {
-    std::string_view drawing =
-        hasPlotExtension(documentName) ? documentName.substr(0, documentName.size() - 4) : documentName;
-    std::string name = std::string(drawing) + "-" + std::string(layoutName);
-    for (auto& c : name)
-        if (!allowedInFileName(c)) c = '_';
-    return name + ".plt";
-}
-
-std::string modelPlotFileName(std::string_view drawingPath) {
-    if (hasPlotExtension(drawingPath)) return std::string(drawingPath.substr(0, drawingPath.size() - 4)) + ".plt";
-    return std::string(drawingPath) + ".plt";
-}
 
 int progressValue(int k, int n) {
     if (n <= 0) return 0;

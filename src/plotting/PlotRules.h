@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "plotting/PlotFileNaming.h"
+
 namespace quillon::plotting {
 
 // The user's choices as the plotting applies them: StrPrinter, StrPaper,
@@ -16,6 +18,8 @@ struct PlotSetup {
     std::string paper;
     std::string ctb;
     std::int16_t copies = 0;
+    // Where plot files go and their names.
+    PlotFileOptions files{};
 };
 
 // The first choice that counts as not made, in the order the user is told.
@@ -40,13 +44,6 @@ std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view c
 
 // Plotter configurations ("pc3") are plotted to a file first.
 bool plotsToFile(std::string_view printer);
-
-// "<drawing name>-<layout name>.plt", so that the layouts of one drawing
-// never overwrite each other's file.
-std::string layoutPlotFileName(std::string_view documentName, std::string_view layoutName);
-// The drawing's path with its ".dwg" (any case) replaced by ".plt"; never the
-// drawing's own path.
-std::string modelPlotFileName(std::string_view drawingPath);
 
 // The progress bar's value after k of n entries: k / n * 100 in double
 // precision, divided first, truncated towards zero.

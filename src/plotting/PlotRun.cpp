@@ -26,6 +26,7 @@ PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSys
                  PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup, RunShare* share)
     : kind_(kind),
       connection_(connection),
+      files_(files),
       display_(display),
       list_(list),
       stopRequested_(stopRequested),
@@ -42,20 +43,35 @@ bool PlotRun::start() {
     started_ = true;
     if (const auto missing = missingChoice(setup_); missing != MissingChoice::None) {
         const auto message = missingChoiceMessage(missing);
-        display_.showInformation(message.title, message.text);
-        ending_ = Ending::Refused;
+        refuse(message.title, message.text);
         return false;
     }
     const int count = list_.entryCount();
     if (count > MaxEntries) {
-        display_.showInformation(TooManyTitle, TooManyText);
-        ending_ = Ending::Refused;
+        refuse(TooManyTitle, TooManyText);
+        return false;
+    }
+    // Found out here, once, rather than drawing by drawing.
+    if (const auto& folder = setup_.files.folder; !folder.empty() && !files_.canWriteIn(folder)) {
+        refuse(run_text::PlotFolderTitle, plotFolderRefusal(folder));
         return false;
     }
     savedPanel_ = display_.statusPanelText();
     entry_ = static_cast<std::int16_t>(count);
     phase_ = Phase::Entry;
     return true;
+}
+
+std::string PlotRun::plotFolderRefusal(const std::string& folder) {
+    return "The plot folder " + folder +
+           " does not exist or cannot be written.\r\nChoose another folder for the plot files, or make this one "
+           "writable, and start the run again.";
+}
+
+void PlotRun::refuse(const std::string& title, const std::string& text) {
+    display_.showInformation(title, text);
+    if (share_) share_->refuse();
+    ending_ = Ending::Refused;
 }
 
 void PlotRun::runToEnd() {

@@ -27,6 +27,7 @@ inline constexpr const char* PrintingFolder = "Printing All Drawings in ";
 inline constexpr const char* Processing = "Processing ...";
 inline constexpr const char* LostTitle = "AutoCAD Not Responding";
 inline constexpr const char* TooManyTitle = "Too Many Drawings";
+inline constexpr const char* PlotFolderTitle = "Plot Folder";
 inline constexpr const char* TooManyText =
     "A plot run can take at most 32767 listed drawings.\r\n"
     "List fewer drawings (a smaller folder, or without sub-folders) and start the run again.";
@@ -68,6 +69,8 @@ public:
     // Validates the choices (telling the user what is missing) and prepares
     // the walk. False when the run is refused; nothing has been touched then.
     bool start();
+    // The message refusing a run whose plot folder is missing or cannot be written.
+    static std::string plotFolderRefusal(const std::string& folder);
     // One piece of work; false once the run has ended.
     bool step();
     // start(), then step() until the end.
@@ -105,6 +108,7 @@ public:
 private:
     enum class Phase { Entry, Open, Activate, Plot, Layouts, Close, AfterLoop };
 
+    void refuse(const std::string& title, const std::string& text);
     void takeUpEntry();
     void openEntry();
     void activateEntry();
@@ -131,6 +135,7 @@ private:
 
     RunKind kind_;
     autocad::CadConnection& connection_;
+    base::FileSystem& files_;
     PlotRunDisplay& display_;
     PlotRunList& list_;
     const std::atomic<bool>& stopRequested_;

@@ -40,6 +40,12 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         } else {
             row.outcome = "plotted";
         }
+        std::string earlier;
+        if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
+            earlier = "replaced the earlier plot file of this name";
+        if (sheet.earlier == EarlierPlotFile::Kept)
+            earlier = "the earlier plot file " + sheet.keptFile + " could not be replaced (open or read-only)";
+        if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
         rows.push_back(std::move(row));
     }
     const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;

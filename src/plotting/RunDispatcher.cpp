@@ -53,7 +53,7 @@ int RunDispatcher::sessionsFor(int wanted) {
 
 std::optional<int> RunDispatcher::take() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (stop_.load() || next_ >= entries_.size()) return std::nullopt;
+    if (stop_.load() || refused_ || next_ >= entries_.size()) return std::nullopt;
     const int entry = entries_[next_++];
     inHand_.emplace_back(entry, list_.fileName(entry));
     refresh();
@@ -80,7 +80,14 @@ void RunDispatcher::finished(int entry, const DrawingOutcome& outcome) {
 
 void RunDispatcher::information(const std::string& title, const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (refused_ && lastInformation_ == title + "\n" + text) return;
+    lastInformation_ = title + "\n" + text;
     display_.showInformation(title, text);
+}
+
+void RunDispatcher::refuse() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    refused_ = true;
 }
 
 bool RunDispatcher::sessionEnded(int session, PlotRun::Ending ending, int restarts) {
@@ -94,7 +101,9 @@ bool RunDispatcher::sessionEnded(int session, PlotRun::Ending ending, int restar
 
     // The last session has ended: so has the run.
     const int untaken = static_cast<int>(entries_.size() - next_);
-    if (stop_.load()) {
+    if (refused_ && finished_ == 0) {
+        ending_ = PlotRun::Ending::Refused;
+    } else if (stop_.load()) {
         ending_ = PlotRun::Ending::Stopped;
     } else if (untaken > 0 || (lost_ && finished_ < static_cast<int>(entries_.size()))) {
         ending_ = PlotRun::Ending::ApplicationLost;

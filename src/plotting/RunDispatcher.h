@@ -36,6 +36,7 @@ public:
     // RunShare
     std::optional<int> take() override;
     std::shared_ptr<PlotFileNames> plotFiles() override { return plotFiles_; }
+    void refuse() override;
 
     // From the sessions' displays.
     void sessionStatus(const std::string& text);
@@ -75,6 +76,9 @@ private:
     std::vector<bool> ended_;
     int running_ = 0;
     bool lost_ = false;
+    bool refused_ = false;
+    // The last message shown: sessions refusing for one reason tell it once.
+    std::string lastInformation_;
     PlotRun::Ending ending_ = PlotRun::Ending::Running;
     PlotRun::Tally tally_;
 };

@@ -1,8 +1,10 @@
 #include "standin/PlotJob.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
+#include "standin/Failures.h"
 #include "standin/PathText.h"
 
 namespace quillon::standin {
@@ -31,9 +33,17 @@ PlotJob::PlotJob(const DrawingModel& doc, const LayoutModel& layout, const Devic
     r.background = backgroundPlot != 0;
 }
 
-bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder) {
-    const std::string path = hasFolderPart(requested) ? requested : joinPath(plotFolder, requested);
+bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing) {
+    std::string path = hasFolderPart(requested) ? requested : joinPath(plotFolder, requested);
+    const auto name = path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1;
+    if (path.find('.', name) == std::string::npos) path += device_->fileExtension;
     record_.plotFile = path;
+    std::error_code error;
+    if (existing == ExistingPlotFiles::Refuse && std::filesystem::exists(toFsPath(path), error)) {
+        record_.toDevice = false;
+        record_.succeeded = false;
+        failed("The file " + path + " already exists");
+    }
     record_.toDevice = false;
     taken_ = device_->available && device_->plotToFile;
     if (background()) return taken_;

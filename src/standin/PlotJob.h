@@ -16,9 +16,11 @@ public:
 
     const PlotRecord& record() const { return record_; }
 
-    // A bare file name goes into plotFolder; a path with a folder is used as given.
+    // A bare file name goes into plotFolder; a path with a folder is used as
+    // given; a name without an extension gets the device's. With existing
+    // Refuse, a file of that name already there fails the call.
     // A background plot answers whether the job was taken; it comes out at finish().
-    bool plotToFile(const std::string& requested, const std::string& plotFolder);
+    bool plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing);
     bool plotToDevice();
 
     // Set by BACKGROUNDPLOT not 0 when the job was made.

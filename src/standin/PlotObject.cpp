@@ -80,7 +80,14 @@ Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
         if (file.empty()) invalidInput("Invalid input: no plot file name given");
         PlotJob job(*doc_, layout, deviceFor(a.has(1) ? a.text(1) : layout.configName), backgroundPlot);
         requireActive();
-        const bool taken = job.plotToFile(file, plotFolder());
+        bool taken = false;
+        try {
+            taken = job.plotToFile(file, plotFolder(), state().scenario().existingPlotFiles);
+        } catch (...) {
+            // The refused plot is on the record too.
+            state().journal().recordPlot(job.record());
+            throw;
+        }
         hand(std::move(job), taken);
         return taken;
     }

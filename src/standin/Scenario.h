@@ -11,6 +11,8 @@ namespace quillon::standin {
 
 enum class PlotStyleKind { ColorDependent, Named };  // .ctb tables, .stb tables
 enum class ReopenPolicy { ReadOnlyCopy, Refuse };
+// What PlotToFile does with a file of the name it is to write.
+enum class ExistingPlotFiles { Replace, Refuse };
 
 inline constexpr const char* kNoDevice = "None";
 
@@ -19,6 +21,8 @@ struct DeviceDef {
     std::vector<std::string> media;  // canonical media names, the first is the device's default
     bool plotToFile = true;
     bool available = true;
+    // Added by PlotToFile to a file name given without an extension.
+    std::string fileExtension = ".plt";
 };
 
 struct LayoutDef {
@@ -136,6 +140,7 @@ struct Scenario {
     std::string name = "Stand-in CAD";
     std::string version = "1.0";
     ReopenPolicy reopen = ReopenPolicy::ReadOnlyCopy;
+    ExistingPlotFiles existingPlotFiles = ExistingPlotFiles::Replace;
     std::vector<SessionDocumentDef> openDocuments;
     std::optional<int> activeDocument;
     std::vector<DrawingDef> drawings;

@@ -27,7 +27,8 @@ public:
         root_.requireObject({"comment", "name", "version", "visible", "sdi", "backgroundPlot",
                              "backgroundPlotMilliseconds", "xrefDatabaseError", "devices",
                              "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments",
-                             "openDocuments", "activeDocument", "variables", "drawings", "faults"});
+                             "existingPlotFiles", "openDocuments", "activeDocument", "variables", "drawings",
+                             "faults"});
         Scenario s;
         s.name = root_.text("name", s.name);
         s.version = root_.text("version", s.version);
@@ -43,6 +44,12 @@ public:
         if (root_.has("plotFolder")) s.plotFolder = resolveAgainst(baseDir_, root_.requiredText("plotFolder"));
         if (root_.has("journal")) s.journal = resolveAgainst(baseDir_, root_.requiredText("journal"));
         readReopenPolicy(s);
+        if (auto node = root_.optionalChild("existingPlotFiles")) {
+            const std::string policy = node->text();
+            if (policy == "replace") s.existingPlotFiles = ExistingPlotFiles::Replace;
+            else if (policy == "refuse") s.existingPlotFiles = ExistingPlotFiles::Refuse;
+            else node->fail("expected \"replace\" or \"refuse\", found \"" + policy + "\"");
+        }
         readOpenDocuments(s);
         readVariables(s);
         if (auto node = root_.optionalChild("drawings")) {
@@ -79,7 +86,7 @@ private:
     void readDevices(Scenario& s) {
         if (auto node = root_.optionalChild("devices")) {
             for (const auto& item : node->items()) {
-                item.requireObject({"comment", "name", "media", "plotToFile", "available"});
+                item.requireObject({"comment", "name", "media", "plotToFile", "available", "fileExtension"});
                 DeviceDef d;
                 d.name = nonEmptyText(item.child("name"));
                 if (findDevice(s, d.name)) item.child("name").fail("duplicate device \"" + d.name + "\"");
@@ -88,6 +95,10 @@ private:
                 }
                 d.plotToFile = item.boolean("plotToFile", true);
                 d.available = item.boolean("available", true);
+                if (auto extension = item.optionalChild("fileExtension")) {
+                    d.fileExtension = nonEmptyText(*extension);
+                    if (d.fileExtension.front() != '.') extension->fail("a file extension starts with \".\"");
+                }
                 s.devices.push_back(std::move(d));
             }
         }

@@ -52,12 +52,52 @@ TEST(PlotRules, OnlyLowerCasePc3DevicesPlotToFile) {
 }
 
 TEST(PlotRules, PlotFileNamesNeverNameTheDrawingAndDifferPerLayout) {
-    EXPECT_EQ(modelPlotFileName("C:\\Jobs\\PLAN.DWG"), "C:\\Jobs\\PLAN.plt");
-    EXPECT_EQ(modelPlotFileName("C:\\x.dwg.old\\Site.Dwg"), "C:\\x.dwg.old\\Site.plt");
-    EXPECT_EQ(modelPlotFileName("C:\\Jobs\\odd"), "C:\\Jobs\\odd.plt");
-    EXPECT_EQ(layoutPlotFileName("PLAN.DWG", "Sheet 1"), "PLAN-Sheet 1.plt");
-    EXPECT_EQ(layoutPlotFileName("plan.dwg", "A/B: \"C\"?"), "plan-A_B_ _C__.plt");
-    EXPECT_NE(layoutPlotFileName("plan.dwg", "Ground"), layoutPlotFileName("plan.dwg", "First"));
+    const PlotFileOptions beside;
+    auto model = [&](const char* path, const char* name) {
+        return plotFilePath(beside, path, name, "Plotter.pc3", "");
+    };
+    auto layout = [&](const char* name, const char* layoutName) {
+        return plotFilePath(beside, std::string("C:\\J\\") + name, name, "Plotter.pc3", layoutName);
+    };
+    EXPECT_EQ(model("C:\\Jobs\\PLAN.DWG", "PLAN.DWG"), "C:\\Jobs\\PLAN.plt");
+    EXPECT_EQ(model("C:\\x.dwg.old\\Site.Dwg", "Site.Dwg"), "C:\\x.dwg.old\\Site.plt");
+    EXPECT_EQ(model("C:\\Jobs\\odd", "odd"), "C:\\Jobs\\odd.plt");
+    EXPECT_EQ(layout("PLAN.DWG", "Sheet 1"), "C:\\J\\PLAN-Sheet 1.plt");
+    EXPECT_EQ(layout("plan.dwg", "A/B: \"C\"?"), "C:\\J\\plan-A_B_ _C__.plt");
+    EXPECT_NE(layout("plan.dwg", "Ground"), layout("plan.dwg", "First"));
+}
+
+TEST(PlotRules, PlotFilesTakeTheDevicesExtensionUnlessTheJobNamesOne) {
+    EXPECT_EQ(deviceExtension("DWG To PDF.pc3"), ".pdf");
+    EXPECT_EQ(deviceExtension("AutoCAD pdf (High Quality Print).pc3"), ".pdf");
+    EXPECT_EQ(deviceExtension("DWF6 ePlot.pc3"), ".dwf");
+    EXPECT_EQ(deviceExtension("DWFx ePlot (XPS Compatible).pc3"), ".dwfx");
+    EXPECT_EQ(deviceExtension("PublishToWeb PNG.pc3"), ".png");
+    EXPECT_EQ(deviceExtension("PublishToWeb JPG.pc3"), ".jpg");
+    EXPECT_EQ(deviceExtension("HP DesignJet.pc3"), ".plt");
+    PlotFileOptions options;
+    options.extension = normalExtension("tif");
+    EXPECT_EQ(plotFilePath(options, "C:\\J\\A.dwg", "A.dwg", "DWG To PDF.pc3", ""), "C:\\J\\A.tif");
+    EXPECT_EQ(normalExtension(".pdf"), ".pdf");
+    EXPECT_EQ(normalExtension("p/f"), "");
+    EXPECT_EQ(normalExtension("."), "");
+}
+
+TEST(PlotRules, ANamePatternMakesOneFileNameOfAnyLayoutNameInTheChosenFolder) {
+    PlotFileOptions options{"D:\\Out\\", "{folder} {drawing} {layout} {date} {other}", "", "2026-12-09"};
+    auto path = [&](const char* layout) {
+        return plotFilePath(options, "C:\\Jobs\\Tower\\A1.x.dwg", "A1.x.dwg", "DWG To PDF.pc3", layout);
+    };
+    EXPECT_EQ(path("Sheet 1"), "D:\\Out\\Tower A1.x Sheet 1 2026-12-09 {other}.pdf");
+    EXPECT_EQ(path("A/B: \"C\"?*<>|\t"), "D:\\Out\\Tower A1.x A_B_ _C_______ 2026-12-09 {other}.pdf");
+    EXPECT_EQ(path(""), "D:\\Out\\Tower A1.x Model 2026-12-09 {other}.pdf");
+    // A name Windows would shorten (a trailing dot or space) or an empty one never reaches the application.
+    options.pattern = "{layout}";
+    EXPECT_EQ(path("Plan."), "D:\\Out\\Plan_.pdf");
+    EXPECT_EQ(path("Plan "), "D:\\Out\\Plan_.pdf");
+    options.pattern = "{date}";
+    options.runDate.clear();
+    EXPECT_EQ(path("Sheet"), "D:\\Out\\A1.x.pdf");
 }
 
 TEST(PlotRules, ProgressDividesFirstAndTruncates) {

@@ -109,11 +109,15 @@ TEST_F(PlotRuns, ChoicesAreValidatedInOrderBeforeAnythingIsTouched) {
     EXPECT_FALSE(run(RunKind::Selected, {"Plotter.pc3", "", "", 0}).start());
     EXPECT_FALSE(run(RunKind::AllDrawings, {"Plotter.pc3", "A4", "Select Ctb File", 0}).start());
     EXPECT_FALSE(run(RunKind::AllListed, {"None", "A4", "mono.ctb", 0}).start());
+    PlotSetup elsewhere = Chosen;
+    elsewhere.files.folder = dir.path() + "/gone";
+    EXPECT_FALSE(run(RunKind::AllListed, elsewhere).start());
     EXPECT_EQ(display.events,
               (Lines{"message:Printer Not Selected|Please Select a Printer before printing",
                      "message:Paper Not Selected|Please Select a Paper Size before Ploting",
                      "message:Plot Style Table Not Selected|Please Select a Plot Style Table before printing",
-                     "message:Printer Not Selected|Please Select a Printer before printing"}));
+                     "message:Printer Not Selected|Please Select a Printer before printing",
+                     "message:Plot Folder|" + PlotRun::plotFolderRefusal("gone")}));
     EXPECT_FALSE(connection.connected());
 }
 

@@ -134,5 +134,21 @@ TEST(StandinPlotFolder, WithoutAPlotFolderBareNamesGoBesideTheDrawing) {
     EXPECT_TRUE(fs::exists(dir.at("d/A.plt")));
 }
 
+TEST(StandinPlotFolder, ANameWithoutExtensionGetsTheDevicesAndRefuseModeWillNotWriteOverAFile) {
+    TempFolder dir;
+    auto engine = Engine::fromJson(json{{"devices", {{{"name", "PDF.pc3"}, {"fileExtension", ".pdf"}}}},
+                                        {"defaultDevice", "PDF.pc3"},
+                                        {"existingPlotFiles", "refuse"},
+                                        {"backgroundPlot", 0}}
+                                       .dump(),
+                                   dir.path());
+    auto doc = engine->application()->object("Documents")->call("Open", {Value(dir.file("d/A.dwg"))}).toObject();
+    auto plot = doc->object("Plot");
+    EXPECT_TRUE(plot->call("PlotToFile", {Value("A")}).toBool());
+    EXPECT_TRUE(fs::exists(dir.at("d/A.pdf")));
+    EXPECT_TRUE(plot->call("PlotToFile", {Value("A.plt")}).toBool()) << "an extension given is kept";
+    EXPECT_THROW(plot->call("PlotToFile", {Value("A")}), automation::AutomationError);
+}
+
 }  // namespace
 }  // namespace quillon::standin::testing

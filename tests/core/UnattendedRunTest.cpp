@@ -43,6 +43,10 @@ TEST(PlotJobFileTest, AJobSurvivesWritingAndReadingWithNonAnsiNames) {
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
     folderJob.sessions = 4;
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
+    folderJob.plotFolder = "\\\\server\\Transmittals";
+    folderJob.plotFileName = "{folder} {drawing}-{layout} {date}";
+    folderJob.plotFileExtension = ".pdf";
+    EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
 
     PlotJobSpec listJob = folderJob;
     listJob.folder.reset();
@@ -69,6 +73,8 @@ TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
         {"{\"folder\": \"C:\\\\J\", \"sessions\": 9, " + choices + "}", "\"sessions\" must be a whole number from 1 to 8"},
         {"{\"folder\": \"C:\\\\J\", \"layouts\": \"yes\", " + choices + "}", "\"layouts\" must be true or false"},
         {R"({"folder": "C:\\J", "paper": "A3", "plotStyleTable": "m.ctb"})", "\"device\" is missing"},
+        {"{\"folder\": \"C:\\\\J\", \"plotFileExtension\": \"p/f\", " + choices + "}", "\"plotFileExtension\" must be"},
+        {"{\"folder\": \"C:\\\\J\", \"plotFolder\": \"\", " + choices + "}", "\"plotFolder\" must not be empty"},
         {"{\"folder\": \"C:\\\\J\", " + choices, "not valid JSON"},
         {"[1, 2]", "must be a JSON object"},
     };

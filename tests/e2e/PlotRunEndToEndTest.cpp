@@ -304,13 +304,13 @@ TEST_F(PlotRunEndToEnd, PlotsEveryDrawingOfAFolderAndLeavesTheUsersDocumentsAlon
 
     // Layout plot files lie beside their drawing, as model-space ones do.
     const fs::path besideDrawings = folder.path() / plans;
-    for (const auto& name : {L"Ground Floor-Layout1.plt", L"Ground Floor-Layout2.plt", L"Upper Floor-Sheet 1.plt",
-                             L"Upper Floor-Detail_ A_B.plt", L"Core-Core Sheet.plt"}) {
+    for (const auto& name : {L"Ground Floor-Layout1.dwf", L"Ground Floor-Layout2.dwf", L"Upper Floor-Sheet 1.dwf",
+                             L"Upper Floor-Detail_ A_B.dwf", L"Core-Core Sheet.dwf"}) {
         EXPECT_TRUE(fs::is_regular_file(besideDrawings / name)) << win::toUtf8(name);
         EXPECT_EQ(plotFiles.count(pathKey(utf8(besideDrawings / name))), 1u) << win::toUtf8(name);
     }
     for (const auto& model : {site, notes}) {
-        auto plotted = fs::path(model).replace_extension(L".plt");
+        auto plotted = fs::path(model).replace_extension(L".dwf");
         EXPECT_TRUE(fs::is_regular_file(plotted)) << utf8(plotted);
         EXPECT_NE(readBytes(plotted).find("layout: Model"), std::string::npos) << utf8(plotted);
     }

@@ -63,6 +63,11 @@ std::vector<std::string> reportLines(const fs::path& file) {
     return lines;
 }
 
+std::string readText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 int countContaining(const std::vector<std::string>& lines, const std::string& part) {
     return static_cast<int>(std::count_if(lines.begin(), lines.end(),
                                           [&](const std::string& line) { return line.find(part) != std::string::npos; }));
@@ -133,7 +138,7 @@ TEST_F(UnattendedRun, RunsTheJobWritesItsReportAndExitsWithWhatBecameOfIt) {
     EXPECT_EQ(countContaining(lines, "Broken.dwg,,"), 1);
     EXPECT_EQ(countContaining(lines, ",failed,"), 1);
     EXPECT_EQ(countContaining(lines, "the file is damaged"), 1);
-    EXPECT_EQ(countContaining(lines, "Façade Süd-Layout1.plt"), 1) << "the plot file beside its drawing";
+    EXPECT_EQ(countContaining(lines, "Façade Süd-Layout1.dwf"), 1) << "the plot file beside its drawing";
     ASSERT_FALSE(reports().empty());
     EXPECT_EQ(reportLines(reports().back()), lines) << "the kept report and its copy are the same";
 }
@@ -306,6 +311,51 @@ TEST_F(UnattendedRun, AJobOnTheCommandLineWithoutRunIsLoadedIntoTheWindowAndWait
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.waitForExit());
     EXPECT_EQ(program.exitCode(), 0u);
+}
+
+TEST_F(UnattendedRun, PlotsIntoTheJobsFolderReplacingEarlierFilesAndSteppingRoundAHeldOne) {
+    json scenario = wintest::baseScenario();
+    scenario["devices"].push_back({{"name", "DWG To PDF.pc3"}, {"media", {wintest::kMediaA3}}});
+    // As the application may: a plot to an existing name fails, so Quillon must clear the way itself.
+    scenario["existingPlotFiles"] = "refuse";
+    scenario["defaultDevice"] = "DWG To PDF.pc3";
+    scenario["journal"] = "journal.jsonl";
+    for (const wchar_t* name : {L"North\\Plan.dwg", L"South\\Plan.dwg"}) folder.write(name, kDrawingBytes);
+    standin_server::registerServer(wintest::standinExePath(),
+                                   folder.write(L"scenario.json", scenario.dump()).wstring());
+    const fs::path out = folder.path() / L"Out";
+    fs::create_directories(out);
+    json job = {{"drawings", {win::toUtf8((folder.path() / L"North\\Plan.dwg").wstring()),
+                              win::toUtf8((folder.path() / L"South\\Plan.dwg").wstring())}},
+                {"device", "DWG To PDF.pc3"},
+                {"paper", wintest::kMediaA3},
+                {"plotStyleTable", wintest::kStyleTable},
+                {"plotFolder", win::toUtf8(out.wstring())}};
+    const fs::path jobFile = folder.write(L"Out.qjob", job.dump(2));
+    const fs::path csv = folder.path() / L"out.csv";
+    auto run = [&] {
+        ProgramUnderTest program(L"/run \"" + jobFile.wstring() + L"\" /report \"" + csv.wstring() + L"\" /close");
+        EXPECT_TRUE(program.waitForExit(90s)) << "the unattended run did not end";
+        EXPECT_EQ(program.exitCode(), 0u);
+        return reportLines(csv);
+    };
+    run();
+    ASSERT_TRUE(fs::is_regular_file(out / L"Plan.pdf"));
+    ASSERT_TRUE(fs::is_regular_file(out / L"Plan (2).pdf")) << "two drawings of one name meet in one folder";
+
+    // The second run: one earlier file as left, the other held open by a viewer that shares nothing.
+    folder.write(L"Out\\Plan.pdf", "earlier");
+    folder.write(L"Out\\Plan (2).pdf", "held");
+    HANDLE held = CreateFileW((out / L"Plan (2).pdf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const auto lines = run();
+    CloseHandle(held);
+    EXPECT_NE(readText(out / L"Plan.pdf").find("layout: Model"), std::string::npos) << "the earlier file was replaced";
+    EXPECT_EQ(readText(out / L"Plan (2).pdf"), "held");
+    EXPECT_NE(readText(out / L"Plan (3).pdf").find("layout: Model"), std::string::npos);
+    EXPECT_EQ(countContaining(lines, "replaced the earlier plot file of this name"), 1);
+    EXPECT_EQ(countContaining(lines, "Plan (3).pdf,plotted,the earlier plot file "), 1);
+    EXPECT_EQ(countContaining(lines, "Plan (2).pdf could not be replaced (open or read-only)"), 1);
 }
 
 }  // namespace

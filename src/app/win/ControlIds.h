@@ -41,5 +41,6 @@ inline constexpr int MnuPrintMultiple = 2007;
 inline constexpr int MnuOpenJob = 2008;
 inline constexpr int MnuSaveJob = 2009;
 inline constexpr int MnuOpenReport = 2010;
+inline constexpr int MnuPlotFiles = 2018;
 
 }  // namespace quillon::ids

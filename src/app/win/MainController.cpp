@@ -155,6 +155,9 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::MnuOpenJob: jobs_.openJobCommand(); break;
         case ids::MnuSaveJob: jobs_.saveJobCommand(); break;
         case ids::MnuOpenReport: jobs_.openLastReport(); break;
+        case ids::MnuPlotFiles:
+            if (!runs_.active()) plotFiles_.command(window_.hwnd());
+            break;
         default: break;
     }
 }

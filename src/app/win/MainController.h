@@ -14,6 +14,7 @@
 #include "app/win/MainWindow.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/PlotBoxes.h"
+#include "app/win/PlotFilesChoice.h"
 #include "app/win/PlotJobCommands.h"
 #include "app/win/RunCoordinator.h"
 #include "app/win/SearchPane.h"
@@ -76,6 +77,7 @@ public:
     UnattendedJob& job() { return job_; }
     PlotJobCommands& jobs() { return jobs_; }
     dialogs::AboutWindow& about() { return about_; }
+    PlotFilesChoice& plotFiles() { return plotFiles_; }
 
     void showInformation(const std::string& title, const std::string& text);
     // A message box shown from a message of its own, never inside a timer tick or a mailbox task (whose
@@ -126,6 +128,7 @@ private:
     ExitSequence exit_;
     UnattendedJob job_;
     PlotJobCommands jobs_;
+    PlotFilesChoice plotFiles_{settings_};
     // Last, so its threads are ended before anything they show into goes.
     RunCoordinator runs_;
 };

@@ -59,6 +59,7 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
     job.copies = host_.boxes().copies() > 1 ? host_.boxes().copies() : 1;
     const int sessions = host_.sessions().runSessions();
     if (sessions > 1) job.sessions = sessions;
+    host_.plotFiles().putInto(job);
     return job;
 }
 
@@ -124,6 +125,7 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     host_.boxes().applyJob(job);
     // The command line's /sessions wins over the job's.
     host_.sessions().applyJob(job.sessions);
+    host_.plotFiles().applyJob(job);
     SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
     if (job.folder) host_.search().listJobFolder(*job.folder, job.subfolders);
     else listDrawings(job.drawings);

@@ -140,9 +140,14 @@ void RunCoordinator::startRun(plotting::RunKind kind) {
         run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
     else
         run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
+    // The report's rows are written on the sessions' side; the console hears of plot files here.
+    run->view->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
+        if (host_.job().unattended()) PlotFilesChoice::announce(outcome);
+    };
     auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), run->view->layoutsBox(),
                                                             run->view->directoryFolder());
-    const plotting::PlotSetup setup = host_.boxes().setup();
+    plotting::PlotSetup setup = host_.boxes().setup();
+    setup.files = host_.plotFiles().runOptions();
     // A report that cannot be written costs the run nothing.
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
     run->ledger = std::make_shared<plotting::RunLedger>(std::move(drawings),

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/win/ResourceIds.h"
+#include "win/DialogFont.h"
 #include "win/Messages.h"
 #include "win/RegistryKey.h"
 #include "win/Utf.h"
@@ -205,12 +206,7 @@ void AboutWindow::createControls() {
 void AboutWindow::applyDpi(int dpi) {
     dpi_ = dpi;
     // The same 8-point dialog font the main window's layout was designed for.
-    LOGFONTW design{};
-    design.lfHeight = -MulDiv(8, dpi, 72);
-    design.lfWeight = FW_NORMAL;
-    design.lfCharSet = DEFAULT_CHARSET;
-    design.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(design.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+    LOGFONTW design = win::dialogFontDesign(dpi);
     win::UniqueFont font(CreateFontIndirectW(&design));
     design.lfHeight = scaledSizes(dpi).bannerText;
     design.lfWeight = FW_BOLD;

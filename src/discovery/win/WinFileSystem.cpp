@@ -93,4 +93,29 @@ bool WinFileSystem::fileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool WinFileSystem::removeFile(const std::string& path) {
+    const std::wstring name = extendedLengthPath(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    // A folder is never the earlier plot; a read-only file stays the user's choice.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    return DeleteFileW(name.c_str()) != 0;
+}
+
+bool WinFileSystem::canWriteIn(const std::string& folder) {
+    const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // Only making a file tells: access rules, a read-only share or a full disk all refuse it.
+    const std::wstring probe = path + (path.back() == L'\\' ? L"" : L"\\") + L".quillon-write-check-" +
+                               std::to_wstring(GetCurrentProcessId());
+    win::UniqueFileHandle handle(
+        CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return static_cast<bool>(handle);
+}
+
 }  // namespace quillon::discovery

@@ -12,6 +12,8 @@ public:
     std::optional<std::vector<base::DirEntry>> list(const std::string& folder) override;
     std::optional<base::FolderIdentity> identity(const std::string& folder) override;
     bool fileExists(const std::string& path) override;
+    bool removeFile(const std::string& path) override;
+    bool canWriteIn(const std::string& folder) override;
 };
 
 }  // namespace quillon::discovery

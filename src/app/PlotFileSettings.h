@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "app/SettingsStore.h"
+
+namespace quillon::app {
+
+// The user's choice of where plot files go and how they are named, kept
+// with the other settings. The folder is remembered while "beside each
+// drawing" is chosen, so switching back finds it again.
+struct PlotFileSettings {
+    bool inFolder = false;
+    std::string folder;
+    // Empty: the usual names.
+    std::string pattern;
+
+    bool operator==(const PlotFileSettings&) const = default;
+    // The folder the run plots into; empty: beside each drawing.
+    std::string runFolder() const { return inFolder ? folder : std::string(); }
+};
+
+PlotFileSettings loadPlotFileSettings(const SettingsStore& store);
+void savePlotFileSettings(SettingsStore& store, const PlotFileSettings& settings);
+
+}  // namespace quillon::app

@@ -1,0 +1,45 @@
+#include "app/win/PlotFilesChoice.h"
+
+#include "app/win/ConsoleOutput.h"
+#include "app/win/RunReportKeeper.h"
+#include "dialogs/win/PlotFilesDialog.h"
+
+namespace quillon::app {
+
+void PlotFilesChoice::command(HWND owner) {
+    dialogs::PlotFilesDialog dialog(choice_);
+    const auto chosen = dialog.ask(owner);
+    if (!chosen) return;
+    choice_ = *chosen;
+    savePlotFileSettings(settings_, choice_);
+}
+
+void PlotFilesChoice::applyJob(const plotting::PlotJobSpec& job) {
+    // The folder the user picked stays remembered for the dialog.
+    choice_.inFolder = !job.plotFolder.empty();
+    if (choice_.inFolder) choice_.folder = job.plotFolder;
+    choice_.pattern = job.plotFileName;
+    extension_ = job.plotFileExtension;
+}
+
+void PlotFilesChoice::putInto(plotting::PlotJobSpec& job) const {
+    job.plotFolder = choice_.runFolder();
+    job.plotFileName = choice_.pattern;
+    job.plotFileExtension = extension_;
+}
+
+plotting::PlotFileOptions PlotFilesChoice::runOptions() const {
+    const std::string now = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    return {choice_.runFolder(), choice_.pattern, extension_, now.substr(0, 10)};
+}
+
+void PlotFilesChoice::announce(const plotting::DrawingOutcome& outcome) {
+    for (const auto& sheet : outcome.sheets) {
+        if (!sheet.plotted || sheet.plotFile.empty()) continue;
+        const bool kept = sheet.earlier == plotting::EarlierPlotFile::Kept;
+        ConsoleOutput::writeLine("Quillon: plot file " + sheet.plotFile +
+                                 (kept ? " (" + sheet.keptFile + " could not be replaced)" : ""));
+    }
+}
+
+}  // namespace quillon::app

@@ -1,0 +1,107 @@
+#include "plotting/PlotFileNaming.h"
+
+#include "plotting/XrefPaths.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool containsNoCase(std::string_view text, std::string_view part) {
+    std::string lower(text);
+    for (auto& c : lower) c = lowerAscii(c);
+    return lower.find(part) != std::string::npos;
+}
+
+// Characters a Windows file name cannot hold; a layout may be named "A/B: Plan?".
+bool allowedInFileName(char c) {
+    if (static_cast<unsigned char>(c) < 0x20) return false;
+    return std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos;
+}
+
+std::size_t nameStart(std::string_view path) {
+    const auto separator = path.find_last_of("\\/");
+    return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
+std::string withoutExtension(std::string_view fileName) {
+    const auto dot = fileName.find_last_of('.');
+    return std::string(dot == std::string_view::npos || dot == 0 ? fileName : fileName.substr(0, dot));
+}
+
+// The name of the folder a drawing is in: "Sheets" for "C:\Jobs\Sheets\A.dwg".
+std::string folderName(std::string_view drawingPath) {
+    std::string_view folder = drawingPath.substr(0, nameStart(drawingPath));
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.remove_suffix(1);
+    return std::string(folder.substr(nameStart(folder)));
+}
+
+std::string expanded(std::string_view pattern, std::string_view drawing, std::string_view layout,
+                     std::string_view folder, std::string_view date) {
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size();) {
+        const auto close = pattern[i] == '{' ? pattern.find('}', i) : std::string_view::npos;
+        const std::string_view field =
+            close == std::string_view::npos ? std::string_view() : pattern.substr(i + 1, close - i - 1);
+        std::string_view value;
+        bool known = true;
+        if (field == "drawing") value = drawing;
+        else if (field == "layout") value = layout;
+        else if (field == "folder") value = folder;
+        else if (field == "date") value = date;
+        else known = false;
+        if (known) {
+            out += value;
+            i = close + 1;
+        } else {
+            out += pattern[i++];
+        }
+    }
+    return out;
+}
+
+// A name Windows keeps as written: no forbidden character, and no space or
+// dot at its end, which Windows would drop and so meet another file's name.
+std::string fileNameOf(std::string name) {
+    for (auto& c : name)
+        if (!allowedInFileName(c)) c = '_';
+    if (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.back() = '_';
+    return name;
+}
+
+}  // namespace
+
+std::string deviceExtension(std::string_view device) {
+    if (containsNoCase(device, "pdf")) return ".pdf";
+    if (containsNoCase(device, "dwfx")) return ".dwfx";
+    if (containsNoCase(device, "dwf")) return ".dwf";
+    if (containsNoCase(device, "publishtoweb png")) return ".png";
+    if (containsNoCase(device, "publishtoweb jpg")) return ".jpg";
+    return ".plt";
+}
+
+std::string normalExtension(std::string_view extension) {
+    if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+    if (extension.empty()) return {};
+    for (char c : extension)
+        if (!allowedInFileName(c) || c == '.' || c == ' ') return {};
+    return "." + std::string(extension);
+}
+
+std::string plotFilePath(const PlotFileOptions& options, std::string_view drawingPath, std::string_view drawingName,
+                         std::string_view device, std::string_view layout) {
+    const bool model = layout.empty();
+    const std::string pattern = !options.pattern.empty() ? options.pattern
+                                : model                  ? "{drawing}"
+                                                         : "{drawing}-{layout}";
+    std::string name = fileNameOf(expanded(pattern, withoutExtension(drawingName), model ? "Model" : layout,
+                                           folderName(drawingPath), options.runDate));
+    if (name.empty()) name = fileNameOf(withoutExtension(drawingName));
+    const std::string extension = options.extension.empty() ? deviceExtension(device) : options.extension;
+    const std::string folder = options.folder.empty() ? std::string(drawingPath.substr(0, nameStart(drawingPath)))
+                                                      : withTrailingSeparator(options.folder);
+    return folder + name + extension;
+}
+
+}  // namespace quillon::plotting

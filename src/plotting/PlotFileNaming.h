@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon::plotting {
+
+// Where a run puts its plot files and how it names them.
+struct PlotFileOptions {
+    // Empty: beside each drawing.
+    std::string folder;
+    // A name with {drawing}, {layout}, {folder} and {date}; empty: "{drawing}"
+    // for model space and "{drawing}-{layout}" for a layout.
+    std::string pattern;
+    // ".pdf" and the like; empty: the one the device makes (deviceExtension).
+    std::string extension;
+    // The run's start as "YYYY-MM-DD", for {date}.
+    std::string runDate;
+
+    bool operator==(const PlotFileOptions&) const = default;
+};
+
+// The extension of the kind of file a device writes: ".pdf" for a device
+// whose name contains "PDF", ".dwfx" for "DWFx", ".dwf" for other "DWF"
+// devices, ".png"/".jpg" for the raster "PublishToWeb PNG"/"JPG" devices,
+// ".plt" (plotter language) for every other device. The application keeps
+// whatever extension it is given, so a PDF written as ".plt" is what a user
+// would otherwise get.
+std::string deviceExtension(std::string_view device);
+
+// An extension as a job or the window gives it ("pdf" or ".pdf") with its
+// dot; nothing when it is empty or holds a character no file name may hold.
+std::string normalExtension(std::string_view extension);
+
+// The full path of the plot file for one sheet. drawingPath is the
+// drawing's full path; drawingName the name it is known by (its file name);
+// layout is empty for model space. Characters no file name may hold are
+// replaced by "_" in the name, never in the folder.
+std::string plotFilePath(const PlotFileOptions& options, std::string_view drawingPath, std::string_view drawingName,
+                         std::string_view device, std::string_view layout);
+
+}  // namespace quillon::plotting
