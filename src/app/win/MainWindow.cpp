@@ -10,6 +10,7 @@
 #include "app/win/ResourceIds.h"
 #include "discovery/CopiesBox.h"
 #include "discovery/DrawingRow.h"
+#include "win/DialogFont.h"
 #include "win/WinError.h"
 
 namespace quillon::app {
@@ -261,12 +262,7 @@ void MainWindow::createTooltips() {
 
 void MainWindow::applyFont() {
     // The layout was designed for an 8-point dialog font; the larger message font would clip captions.
-    LOGFONTW design{};
-    design.lfHeight = -MulDiv(8, dpi_, 72);
-    design.lfWeight = FW_NORMAL;
-    design.lfCharSet = DEFAULT_CHARSET;
-    design.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(design.lfFaceName, L"Tahoma", LF_FACESIZE);
+    const LOGFONTW design = win::dialogFontDesign(dpi_, L"Tahoma");
     font_.reset(CreateFontIndirectW(&design));
     for (const auto& [id, window] : controls_)
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
