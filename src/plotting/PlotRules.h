@@ -11,6 +11,10 @@
 
 namespace quillon::plotting {
 
+// What a run does with each sheet: plot it, or set it up as a plot would and
+// stop short of the plot (a check: nothing is plotted, no plot file written).
+enum class RunPurpose { Plot, Check };
+
 // The user's choices as the plotting applies them: StrPrinter, StrPaper,
 // StrCTB and NumOfCopies of the main window.
 struct PlotSetup {
@@ -20,6 +24,11 @@ struct PlotSetup {
     std::int16_t copies = 0;
     // Where plot files go and their names.
     PlotFileOptions files{};
+    // Every paper layout (the Layouts box), else model space; the report records it.
+    bool layouts = true;
+    RunPurpose purpose = RunPurpose::Plot;
+    // The report whose left-over drawings the run plots again; empty for a fresh run.
+    std::string resumes{};
 };
 
 // The first choice that counts as not made, in the order the user is told.

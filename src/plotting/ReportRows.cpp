@@ -25,6 +25,11 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.copies = setup.copies > 1 ? setup.copies : 1;
     base.started = startedIso;
     base.seconds = outcome.seconds;
+    base.layouts = setup.layouts;
+    base.plotFolder = setup.files.folder;
+    base.plotFileName = setup.files.pattern;
+    base.plotFileExtension = setup.files.extension;
+    base.resumes = setup.resumes;
 
     std::vector<ReportRow> rows;
     for (const auto& sheet : outcome.sheets) {

@@ -76,7 +76,8 @@ std::optional<ReportKey> reportKey(std::string_view name) {
 }  // namespace
 
 const char* RunReport::heading() {
-    return "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,Started,Seconds";
+    return "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,Started,Seconds,"
+           "Layouts,Plot folder,Plot file name,Plot file extension,DWG version,Resumes";
 }
 
 std::string RunReport::heading(bool withPart) { return std::string(heading()) + (withPart ? ",Part" : ""); }
@@ -113,7 +114,9 @@ std::string RunReport::line(const ReportRow& row) {
     const std::string fields[] = {row.drawing,        row.layout,   row.device,
                                   row.paper,          row.plotStyleTable, std::to_string(row.copies),
                                   row.plotFile,       row.outcome,  row.reason,
-                                  row.started,        seconds};
+                                  row.started,        seconds,
+                                  row.layouts ? "yes" : "no", row.plotFolder, row.plotFileName,
+                                  row.plotFileExtension, row.dwgVersion, row.resumes};
     std::string out;
     for (std::size_t i = 0; i < std::size(fields); ++i) {
         if (i > 0) out += ',';

@@ -22,6 +22,17 @@ struct ReportRow {
     std::string reason;
     std::string started;  // ISO 8601 local time
     double seconds = 0;
+    // The run's own choices, on every row, so that a later run can take up what this one left:
+    // whether paper layouts were plotted ("yes") or model space ("no"), and the plot files' folder,
+    // name pattern and extension (empty: the usual).
+    bool layouts = true;
+    std::string plotFolder;
+    std::string plotFileName;
+    std::string plotFileExtension;
+    // The drawing's DWG version as its file says it ("AC1032 (2018)"); a check's rows carry it.
+    std::string dwgVersion;
+    // The report whose left-over drawings this run plots again.
+    std::string resumes;
     // "part 2 of 4" in the report of one part of a job; such a report alone has the Part column.
     std::string part;
 };

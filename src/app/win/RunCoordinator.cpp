@@ -148,6 +148,7 @@ void RunCoordinator::startRun(plotting::RunKind kind) {
                                                             run->view->directoryFolder());
     plotting::PlotSetup setup = host_.boxes().setup();
     setup.files = host_.plotFiles().runOptions();
+    setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
     // A report that cannot be written costs the run nothing.
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
     run->ledger = std::make_shared<plotting::RunLedger>(std::move(drawings),
