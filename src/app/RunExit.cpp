@@ -5,7 +5,8 @@ namespace quillon::app {
 namespace {
 
 int notStarted(const plotting::PlotRun::Tally& tally, int drawings) {
-    const int done = tally.plotted + tally.skipped + tally.failed;
+    const int done = tally.plotted + tally.skipped + tally.failed + tally.ready + tally.readyWithWarnings +
+                     tally.problems;
     return drawings > done ? drawings - done : 0;
 }
 
@@ -23,9 +24,28 @@ RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const p
     return asAsked ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
 }
 
+RunExitCode checkExitCode(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally,
+                          int drawings) {
+    using Ending = plotting::PlotRun::Ending;
+    if (!ending || *ending == Ending::ApplicationLost) return RunExitCode::CadUnavailable;
+    if (*ending == Ending::Refused) return RunExitCode::BadJobOrArguments;
+    if (*ending == Ending::Stopped) return RunExitCode::Stopped;
+    const bool allReady = *ending == Ending::Finished && tally.ready == drawings && tally.readyWithWarnings == 0 &&
+                          tally.problems == 0 && tally.skipped == 0 && tally.failed == 0;
+    return allReady ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
+}
+
 std::vector<std::string> runClosingLines(const plotting::PlotRun::Tally& tally, int drawings,
                                          const std::string& reportPath) {
     auto n = [](int count) { return std::to_string(count); };
+    if (tally.purpose == plotting::RunPurpose::Check) {
+        std::vector<std::string> lines = {"ready: " + n(tally.ready) + " of " + n(drawings) + " drawings",
+                                          "ready with warnings: " + n(tally.readyWithWarnings),
+                                          "problems: " + n(tally.problems),
+                                          "not checked: " + n(notStarted(tally, drawings) + tally.skipped + tally.failed)};
+        if (!reportPath.empty()) lines.push_back("check report " + reportPath);
+        return lines;
+    }
     std::vector<std::string> lines = {
         "plotted: " + n(tally.plotted) + " of " + n(drawings) + " drawings (" + n(tally.sheets) + " sheets, " +
             n(tally.sheetsWithWarnings) + " with warnings, " + n(tally.sheetsRefused) + " not accepted" +

@@ -17,6 +17,11 @@ namespace quillon::app {
 RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally,
                         int drawings);
 
+// The same for a check, which plots nothing: 0 only when every drawing was checked and is ready, without
+// a warning; 1 for a warning, a problem or a drawing not checked.
+RunExitCode checkExitCode(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally,
+                          int drawings);
+
 // The console's last lines of an unattended run, without the "Quillon: " lead:
 // the drawings per outcome, then the report's path (when there is one).
 std::vector<std::string> runClosingLines(const plotting::PlotRun::Tally& tally, int drawings,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,6 +50,13 @@ public:
     virtual bool removeFile(const std::string& path) { return !fileExists(path) && !identity(path); }
     // True when folder exists and a new file can be made in it.
     virtual bool canWriteIn(const std::string& folder) { return identity(folder).has_value(); }
+    // The first count bytes of the file at path (fewer when it is shorter), read sharing
+    // everything, since the file may be open in the CAD application; empty when it cannot be read.
+    virtual std::string fileStart(const std::string& path, std::size_t count) {
+        (void)path;
+        (void)count;
+        return {};
+    }
 };
 
 }  // namespace quillon::base

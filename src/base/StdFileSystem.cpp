@@ -1,5 +1,6 @@
 #include "base/StdFileSystem.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,14 @@ std::optional<FolderIdentity> StdFileSystem::identity(const std::string& folder)
     if (error) return std::nullopt;
     // Portable code has no inode number; the resolved path identifies the folder well enough for tests.
     return FolderIdentity{0, std::hash<std::string>{}(toUtf8(canonical))};
+}
+
+std::string StdFileSystem::fileStart(const std::string& path, std::size_t count) {
+    std::ifstream in(fromUtf8(path), std::ios::binary);
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
 }
 
 bool StdFileSystem::fileExists(const std::string& path) {

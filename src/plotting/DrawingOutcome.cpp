@@ -1,5 +1,6 @@
 #include "plotting/DrawingOutcome.h"
 
+#include "plotting/DrawingCheck.h"
 #include "plotting/XrefPaths.h"
 
 namespace quillon::plotting {
@@ -17,6 +18,7 @@ std::string joined(const std::vector<std::string>& parts, const char* separator)
 }  // namespace
 
 std::string DrawingOutcome::text() const {
+    if (purpose == RunPurpose::Check) return checkText(*this);
     std::string out;
     switch (kind) {
         case Kind::ModelPlotted:
@@ -42,6 +44,9 @@ std::string DrawingOutcome::text() const {
         case Kind::NotStarted:
             out = "Not started: " + detail;
             break;
+        case Kind::Checked:
+            out = checkText(*this);
+            break;
     }
     if (!renamedPlotFiles.empty())
         out += std::string(renamedPlotFiles.size() == 1 ? "; plot file" : "; plot files") +
@@ -62,6 +67,9 @@ std::string DrawingOutcome::text() const {
 DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escapedError) {
     DrawingOutcome outcome;
     outcome.path = report.path;
+    outcome.purpose = report.purpose;
+    outcome.dwgVersion = report.dwgVersion;
+    outcome.missingReferences = report.missingReferences;
     outcome.layoutsPlotted = report.layoutsPlotted;
     outcome.layoutsTried = report.layoutsTried;
     outcome.layoutsWithWarnings = report.layoutsWithWarnings;
@@ -83,6 +91,8 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     if (!report.found)
         return set(Kind::Failed, report.activationError.empty() ? "its document was not found after opening"
                                                                 : report.activationError);
+    if (report.purpose == RunPurpose::Check && !report.sheets.empty()) return set(Kind::Checked, "");
+    if (report.purpose == RunPurpose::Check && !report.stoppedBeforePlot) return set(Kind::Skipped, "no layout to plot");
     if (report.activeLayoutTried)
         return report.activeLayoutPlotted ? set(Kind::ModelPlotted, "")
                                           : set(Kind::Failed, "AutoCAD did not accept the plot");

@@ -15,10 +15,15 @@ inline constexpr const char* StoppedBeforePlotting = "stopped before plotting";
 // What a run did with one drawing, shown on the drawing's row.
 struct DrawingOutcome {
     // NotStarted: the run ended before it took the drawing up; detail says why.
-    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed, NotStarted };
+    // Checked: a check set every sheet up (see checkVerdict for what it found).
+    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed, NotStarted, Checked };
 
     Kind kind = Kind::Skipped;
     std::string path;
+    RunPurpose purpose = RunPurpose::Plot;
+    // A check's: the drawing's DWG version, and the references still missing after the repair.
+    std::string dwgVersion;
+    std::vector<std::string> missingReferences;
     int layoutsPlotted = 0;
     int layoutsTried = 0;
     // Plotted layouts some setting of which did not take, and what did not.

@@ -1,5 +1,6 @@
 #include "plotting/LayoutPlotter.h"
 
+#include "plotting/DrawingCheck.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
@@ -51,21 +52,6 @@ bool isActive(CadApplication& app, CadDocument& document) {
     return app.activeDocument().raw()->sameObject(*document.raw());
 }
 
-// Some servers answer PlotToDevice with nothing; only an explicit false says the job was refused.
-bool plotToDevice(CadPlot& plot) {
-    const Value answer = plot.raw()->call("PlotToDevice");
-    return answer.isEmpty() || answer.toBool();
-}
-
-// Why the chosen paper was not set, and the paper the sheet is plotted on instead.
-std::string paperNotSetReason(AutoObject& layout, bool listed) {
-    std::string reason = listed ? "the device does not offer it" : "the device's papers could not be read";
-    std::string kept;
-    tolerate([&] { kept = layout.get("CanonicalMediaName").toText(); });
-    if (!kept.empty()) reason += "; plotted on \"" + kept + "\"";
-    return reason;
-}
-
 }  // namespace
 
 bool LayoutPlotter::selectionMade() {
@@ -91,6 +77,7 @@ void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
 bool LayoutPlotter::openDrawing(const std::string& path) {
     report_ = DrawingReport{};
     report_.path = path;
+    report_.purpose = setup_.purpose;
     opened_.reset();
     return connection_.withApp([&](CadApplication& app) {
         auto documents = app.documents();
@@ -103,6 +90,8 @@ bool LayoutPlotter::openDrawing(const std::string& path) {
         }
         if (!files_.fileExists(path)) return false;
         report_.fileFound = true;
+        // A check tells which release saved the drawing, from the file itself.
+        if (checking()) report_.dwgVersion = dwgVersionText(files_.fileStart(path, DwgVersionBytes));
         auto openBefore = documents.count();
         if (openBefore > 0) {
             auto active = app.activeDocument();
@@ -161,6 +150,7 @@ bool LayoutPlotter::activateDrawing(bool activate) {
             // The document Documents.Open handed back, whatever the user has made active since.
             CadDocument& document = *opened_;
             xrefs_.reloadXrefs(document);
+            noteMissingReferences();
             app.zoomExtents();
             document.regen(RegenScope::AllViewports);
             document.regen(RegenScope::ActiveViewport);
@@ -214,9 +204,9 @@ bool LayoutPlotter::beginLayouts() {
     connection_.withApp([&](CadApplication&) {
         if (!opened_) return;
         layoutsDocument_ = *opened_;
-        // Foreground plotting: each plot is done before the next layout is set up.
-        tolerate([&] { connection_.plotInForeground(*layoutsDocument_); });
-        tolerate([&] { xrefs_.reloadXrefs(*layoutsDocument_); });
+        // Foreground plotting: each plot is done before the next layout is set up. A check plots nothing.
+        if (!checking()) tolerate([&] { connection_.plotInForeground(*layoutsDocument_); });
+        if (tolerate([&] { xrefs_.reloadXrefs(*layoutsDocument_); })) noteMissingReferences();
         tolerate([&] {
             layouts_ = layoutsDocument_->layouts();
             layoutQueue_ = layouts_->items();
@@ -241,175 +231,6 @@ bool LayoutPlotter::plotNextLayout() {
             return nextLayout_ < layoutQueue_.size();
         }
         return false;
-    });
-}
-
-void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
-    CadDocument& document = *layoutsDocument_;
-    std::vector<SetupWarning> warnings;
-    applySetting(warnings, layoutName, "active layout", layoutName,
-                 [&] { document.setActiveLayout(layouts_->item(layoutName)); });
-    std::optional<CadLayout> activated;
-    applySetting(warnings, layoutName, "page setup", "", [&] { activated = document.paperSpace().layout(); });
-    if (activated) setUpPaperLayout(*activated->raw(), layoutName, warnings);
-
-    std::optional<CadPlot> plot;
-    auto documentPlot = [&]() -> CadPlot& {
-        if (!plot) plot = document.plot();
-        return *plot;
-    };
-    if (setup_.copies > 1)
-        applySetting(warnings, layoutName, "copies", std::to_string(setup_.copies),
-                     [&] { documentPlot().setNumberOfCopies(setup_.copies); });
-    // Quiet errors belong to the document's Plot: a layout has none, and an
-    // error dialog would halt an unattended run.
-    tolerate([&] { documentPlot().setQuietErrorMode(true); });
-
-    ++report_.layoutsTried;
-    SheetRecord sheet{layoutName, "", false, warnings};
-    const bool toFile = plotsToFile(setup_.printer);
-    if (toFile) {
-        std::string drawingName = referenceFileName(report_.path);
-        tolerate([&] { drawingName = document.name(); });
-        readyToPlot(document);
-        tolerate([&] {
-            const auto written = plotToFile(documentPlot(), sheetPlotFile(drawingName, layoutName), sheet);
-            sheet.plotted = written.has_value();
-            sheet.plotFile = written.value_or("");
-        });
-    }
-    if (!toFile || !sheet.plotted) {
-        readyToPlot(document);
-        tolerate([&] { sheet.plotted = plotToDevice(documentPlot()); });
-    }
-    const bool plotted = sheet.plotted;
-    report_.sheets.push_back(std::move(sheet));
-    if (!plotted) return;
-    ++report_.layoutsPlotted;
-    if (warnings.empty()) return;
-    ++report_.layoutsWithWarnings;
-    report_.warnings.insert(report_.warnings.end(), warnings.begin(), warnings.end());
-}
-
-std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
-    return plotFilePath(setup_.files, report_.path, drawingName, setup_.printer, layoutName);
-}
-
-std::optional<std::string> LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted, SheetRecord& sheet) {
-    std::string file = plotFiles_->claim(wanted);
-    // The application does not reliably replace a file of the name it is
-    // given: an earlier run's file goes just before the plot, or, when it
-    // cannot, the plot goes to the next name that is free on disk too.
-    const bool earlier = files_.fileExists(file);
-    if (!files_.removeFile(file)) {
-        sheet.earlier = EarlierPlotFile::Kept;
-        sheet.keptFile = file;
-        file = plotFiles_->claim(wanted, [&](const std::string& path) {
-            return !files_.fileExists(path) && !files_.identity(path);
-        });
-    } else if (earlier) {
-        sheet.earlier = EarlierPlotFile::Replaced;
-    }
-    if (!plot.plotToFile(file, setup_.printer)) return std::nullopt;
-    if (file != wanted && sheet.earlier != EarlierPlotFile::Kept)
-        report_.renamedPlotFiles.push_back(referenceFileName(file));
-    return file;
-}
-
-void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
-                                     std::vector<SetupWarning>& warnings) {
-    // Called by name on whatever object PaperSpace.Layout gives; a member it
-    // lacks fails alone and the set-up goes on. What the user chose and did
-    // not take is noted for the drawing's row.
-    auto setting = [&](const char* name, const std::string& shown, const char* member, const Value& value) {
-        applySetting(warnings, layoutName, name, shown, [&] { layout.put(member, value); });
-    };
-    tolerate([&] { layout.call("ZoomExtents"); });
-    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
-    setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
-    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
-    std::vector<std::string> papers;
-    const bool listed = tolerate([&] { papers = layout.call("GetCanonicalMediaNames").toTextArray(); });
-    if (const auto match = matchPaper(papers, setup_.paper))
-        setting("paper", papers[*match], "CanonicalMediaName", Value(papers[*match]));
-    else
-        warnings.push_back({layoutName, "paper", setup_.paper, paperNotSetReason(layout, listed)});
-    setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
-    std::string styleSheet;
-    tolerate([&] { styleSheet = layout.get("StyleSheet").toText(); });
-    const std::string table = styleSheetFor(styleSheet, setup_.ctb);
-    setting("plot style table", table, "StyleSheet", Value(table));
-    setting("plot area", "extents", "PlotType", Value(autocad::plot_type::Extents));
-    setting("scale", "fit", "StandardScale", Value(autocad::standard_scale::ScaleToFit));
-    setting("standard scale", "on", "UseStandardScale", Value(true));
-    setting("rotation", "90 degrees", "PlotRotation", Value(autocad::plot_rotation::Degrees90));
-    setting("centre the plot", "on", "CenterPlot", Value(true));
-    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
-}
-
-void LayoutPlotter::plotActiveLayout() {
-    connection_.withApp([&](CadApplication& app) {
-        if (stopRequested_.load()) {
-            report_.stoppedBeforePlot = true;
-            return;
-        }
-        if (!selectionMade()) return;
-        CadDocument& document = ownDocument();
-        // A sheet plotted in the background may never arrive once the drawing is closed.
-        tolerate([&] { connection_.plotInForeground(document); });
-        app.zoomExtents();
-        xrefs_.reloadXrefs(document);
-        auto layout = document.activeLayout();
-        std::optional<CadPlot> plot;
-        auto documentPlot = [&]() -> CadPlot& {
-            if (!plot) plot = document.plot();
-            return *plot;
-        };
-        layout.refreshPlotDeviceInfo();
-        document.regen(RegenScope::ActiveViewport);
-        layout.setConfigName(setup_.printer);
-        // The media names stay those of the drawing's old device until the device data is refreshed;
-        // matching the paper against them would fail on every drawing saved for another device.
-        layout.refreshPlotDeviceInfo();
-        const auto papers = layout.canonicalMediaNames();
-        std::vector<SetupWarning> warnings;
-        if (const auto match = matchPaper(papers, setup_.paper))
-            layout.setCanonicalMediaName(papers[*match]);
-        else
-            warnings.push_back({"Model", "paper", setup_.paper, paperNotSetReason(*layout.raw(), true)});
-        layout.setPlotWithPlotStyles(true);
-        layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
-        layout.setPlotType(autocad::plot_type::Extents);
-        layout.setStandardScale(autocad::standard_scale::ScaleToFit);
-        layout.setUseStandardScale(true);
-        if (setup_.copies > 1) documentPlot().setNumberOfCopies(setup_.copies);
-        layout.setPlotRotation(autocad::plot_rotation::Degrees90);
-        layout.setCenterPlot(true);
-        layout.refreshPlotDeviceInfo();
-        documentPlot().setQuietErrorMode(true);
-
-        report_.activeLayoutTried = true;
-        SheetRecord sheet{"Model", "", false, warnings};
-        const bool toFile = plotsToFile(setup_.printer);
-        if (toFile) {
-            readyToPlot(document);
-            const auto written =
-                plotToFile(documentPlot(), sheetPlotFile(referenceFileName(report_.path), ""), sheet);
-            sheet.plotted = written.has_value();
-            sheet.plotFile = written.value_or("");
-        }
-        if (!toFile || !sheet.plotted) {
-            readyToPlot(document);
-            sheet.plotted = plotToDevice(documentPlot());
-        }
-        report_.activeLayoutPlotted = sheet.plotted;
-        // What the rows call "Plotted (model space)"; asking the layout's name would add a call.
-        const bool plotted = sheet.plotted;
-        report_.sheets.push_back(std::move(sheet));
-        if (plotted && !warnings.empty()) {
-            report_.layoutsWithWarnings = 1;
-            report_.warnings = warnings;
-        }
     });
 }
 

@@ -28,6 +28,8 @@ struct SheetRecord {
     std::string plotFile;  // empty when plotted to the device
     bool plotted = false;
     std::vector<SetupWarning> warnings;
+    // A check set the sheet up and, by design, did not plot it.
+    bool checked = false;
     EarlierPlotFile earlier = EarlierPlotFile::None;
     // The earlier file that could not be replaced, when kept.
     std::string keptFile{};
@@ -36,6 +38,11 @@ struct SheetRecord {
 // What became of the drawing in hand, for the run to report on its row.
 struct DrawingReport {
     std::string path;
+    RunPurpose purpose = RunPurpose::Plot;
+    // A check's: the drawing's DWG version as its file says it.
+    std::string dwgVersion;
+    // The stored paths of references the repair could not load.
+    std::vector<std::string> missingReferences;
     bool fileFound = false;
     // Quillon opened a document of its own for the drawing (and will close it).
     bool opened = false;
@@ -116,6 +123,9 @@ private:
         "another drawing is active in AutoCAD and this one could not be made active to be plotted";
 
     bool selectionMade();
+    bool checking() const { return setup_.purpose == RunPurpose::Check; }
+    // The references the repair just ran over left missing, for the drawing's report.
+    void noteMissingReferences() { report_.missingReferences = xrefs_.stillMissing(); }
     // Quillon's document for the drawing in hand; throws when it opened none.
     autocad::CadDocument& ownDocument();
     // Makes document the active one before a plot call; throws with NotActiveReason when it cannot.

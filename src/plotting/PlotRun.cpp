@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "plotting/DrawingCheck.h"
+
 namespace quillon::plotting {
 
 using automation::AutomationError;
@@ -35,6 +37,7 @@ PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSys
       xrefs_(connection, files, stopRequested),
       plotter_(connection, xrefs_, files, display, stopRequested) {
     plotter_.setSetup(setup_);
+    tally_.purpose = setup_.purpose;
     if (share_) plotter_.sharePlotFiles(share_->plotFiles());
 }
 
@@ -217,11 +220,12 @@ void PlotRun::activateEntry() {
 void PlotRun::plotEntry() {
     phase_ = Phase::Close;
     const int paperLayouts = plotter_.getLayouts();
+    const bool checking = setup_.purpose == RunPurpose::Check;
     if (paperLayouts > 0 && list_.layoutsBox() != LayoutsBox::Clear) {
-        status(drawingStatus(run_text::PrintingLayouts));
+        status(drawingStatus(checking ? run_text::CheckingLayouts : run_text::PrintingLayouts));
         if (plotter_.beginLayouts()) phase_ = Phase::Layouts;
     } else {
-        status(drawingStatus(run_text::PrintingModel));
+        status(drawingStatus(checking ? run_text::CheckingModel : run_text::PrintingModel));
         plotter_.plotActiveLayout();
     }
 }
@@ -243,7 +247,7 @@ void PlotRun::closeEntry() {
     }
     auto outcome = outcomeOf(plotter_.report(), escapedError_);
     if (stopAfterClose_ && escapedError_.empty()) {
-        if (outcome.plotted()) {
+        if (outcome.plotted() || outcome.kind == DrawingOutcome::Kind::Checked) {
             outcome.stopped = true;
         } else {
             outcome.kind = DrawingOutcome::Kind::Skipped;
@@ -324,6 +328,18 @@ void PlotRun::report(DrawingOutcome outcome) {
 }
 
 void PlotRun::Tally::add(const DrawingOutcome& outcome) {
+    if (purpose == RunPurpose::Check && outcome.kind != DrawingOutcome::Kind::NotStarted) {
+        if (outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting) {
+            ++skipped;
+            return;
+        }
+        switch (checkVerdict(outcome)) {
+            case CheckVerdict::Ready: ++ready; break;
+            case CheckVerdict::ReadyWithWarnings: ++readyWithWarnings; break;
+            case CheckVerdict::Problems: ++problems; break;
+        }
+        return;
+    }
     if (outcome.plotted()) {
         ++plotted;
         sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;
@@ -339,6 +355,7 @@ void PlotRun::Tally::add(const DrawingOutcome& outcome) {
 }
 
 std::string PlotRun::summaryText(Ending ending, const Tally& tally) {
+    if (tally.purpose == RunPurpose::Check) return checkSummaryText(ending, tally);
     const char* lead = "Run finished: ";
     if (ending == Ending::Stopped) lead = "Run stopped: ";
     if (ending == Ending::ApplicationLost) lead = "Run ended, AutoCAD was lost: ";
@@ -347,6 +364,15 @@ std::string PlotRun::summaryText(Ending ending, const Tally& tally) {
     return lead + counted(tally.plotted, "drawing", "drawings") + " plotted (" +
            counted(tally.sheets, "sheet", "sheets") + warned + "), " + std::to_string(tally.skipped) + " skipped, " +
            std::to_string(tally.failed) + " failed." +
+           (tally.restarts > 0 ? " AutoCAD was started again " + counted(tally.restarts, "time", "times") + "." : "");
+}
+
+std::string PlotRun::checkSummaryText(Ending ending, const Tally& tally) {
+    const char* lead = "Check finished: ";
+    if (ending == Ending::Stopped) lead = "Check stopped: ";
+    if (ending == Ending::ApplicationLost) lead = "Check ended, AutoCAD was lost: ";
+    return lead + std::to_string(tally.ready) + " ready, " + std::to_string(tally.readyWithWarnings) +
+           " ready with warnings, " + counted(tally.problems, "drawing", "drawings") + " with problems." +
            (tally.restarts > 0 ? " AutoCAD was started again " + counted(tally.restarts, "time", "times") + "." : "");
 }
 

@@ -20,6 +20,8 @@ namespace run_text {
 inline constexpr const char* Opening = "Opening Drawing ";
 inline constexpr const char* PrintingLayouts = "Printing All Layouts of ";
 inline constexpr const char* PrintingModel = "Printing Model Space from Drawing ";
+inline constexpr const char* CheckingLayouts = "Checking All Layouts of ";
+inline constexpr const char* CheckingModel = "Checking Model Space of Drawing ";
 inline constexpr const char* Closing = "Closing Drawing ";
 inline constexpr const char* Ellipsis = " ...";
 inline constexpr const char* FilesFound = "  Files Found  ";
@@ -91,12 +93,18 @@ public:
         int sheetsRefused = 0;
         int notClosed = 0;
         int restarts = 0;
+        // A check's drawings by what it found (it plots nothing).
+        RunPurpose purpose = RunPurpose::Plot;
+        int ready = 0;
+        int readyWithWarnings = 0;
+        int problems = 0;
         void add(const DrawingOutcome& outcome);
     };
     const Tally& tally() const { return tally_; }
     // The one-line summary shown under the last status text at the end.
     std::string summary() const { return summaryText(ending_, tally_); }
     static std::string summaryText(Ending ending, const Tally& tally);
+    static std::string checkSummaryText(Ending ending, const Tally& tally);
 
     // A run's counters are 16-bit: longer lists are refused.
     static constexpr int MaxEntries = 32767;

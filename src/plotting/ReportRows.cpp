@@ -1,5 +1,7 @@
 #include "plotting/ReportRows.h"
 
+#include "plotting/DrawingCheck.h"
+
 namespace quillon::plotting {
 
 namespace {
@@ -11,6 +13,39 @@ std::string warningText(const std::vector<SetupWarning>& warnings) {
         text += warning.text();
     }
     return text;
+}
+
+// A check's rows: one per sheet it set up, or one saying why the drawing cannot be plotted as it is.
+std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow& base) {
+    std::vector<ReportRow> rows;
+    using Kind = DrawingOutcome::Kind;
+    if (outcome.kind == Kind::Checked) {
+        const std::string missing = missingReferencesText(outcome);
+        for (const auto& sheet : outcome.sheets) {
+            ReportRow row = base;
+            row.layout = sheet.layout;
+            row.reason = missing;
+            const std::string warnings = warningText(sheet.warnings);
+            if (!warnings.empty()) row.reason += (row.reason.empty() ? "" : "; ") + warnings;
+            row.outcome = checkOutcomeWord(!missing.empty()      ? CheckVerdict::Problems
+                                           : !warnings.empty()   ? CheckVerdict::ReadyWithWarnings
+                                                                 : CheckVerdict::Ready);
+            rows.push_back(std::move(row));
+        }
+        if (!outcome.stopped && outcome.closeError.empty()) return rows;
+    }
+    ReportRow row = base;
+    if (outcome.kind == Kind::NotStarted) {
+        row.outcome = "not started";
+    } else if (outcome.stopped || (outcome.kind == Kind::Skipped && outcome.detail == StoppedBeforePlotting)) {
+        row.outcome = "stopped";
+    } else {
+        row.outcome = checkOutcomeWord(CheckVerdict::Problems);
+    }
+    row.reason = outcome.kind == Kind::Checked ? (outcome.stopped ? "the check was stopped" : "") : outcome.detail;
+    if (!outcome.closeError.empty()) row.reason += (row.reason.empty() ? "" : "; ") + ("not closed: " + outcome.closeError);
+    rows.push_back(std::move(row));
+    return rows;
 }
 
 }  // namespace
@@ -30,6 +65,8 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.plotFileName = setup.files.pattern;
     base.plotFileExtension = setup.files.extension;
     base.resumes = setup.resumes;
+    base.dwgVersion = outcome.dwgVersion;
+    if (outcome.purpose == RunPurpose::Check) return checkRows(outcome, base);
 
     std::vector<ReportRow> rows;
     for (const auto& sheet : outcome.sheets) {

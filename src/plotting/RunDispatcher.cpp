@@ -21,6 +21,7 @@ RunDispatcher::RunDispatcher(RunKind kind, PlotRunList& list, PlotRunDisplay& di
 
 bool RunDispatcher::start(const PlotSetup& setup) {
     std::lock_guard<std::mutex> lock(mutex_);
+    tally_.purpose = setup.purpose;
     if (const auto missing = missingChoice(setup); missing != MissingChoice::None) {
         const auto message = missingChoiceMessage(missing);
         display_.showInformation(message.title, message.text);

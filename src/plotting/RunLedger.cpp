@@ -2,8 +2,8 @@
 
 namespace quillon::plotting {
 
-RunLedger::RunLedger(std::vector<std::pair<int, std::string>> drawings, Writer writer)
-    : writer_(std::move(writer)), drawings_(std::move(drawings)) {}
+RunLedger::RunLedger(std::vector<std::pair<int, std::string>> drawings, Writer writer, RunPurpose purpose)
+    : writer_(std::move(writer)), drawings_(std::move(drawings)), purpose_(purpose) {}
 
 void RunLedger::takenUp(int session, int entry) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -33,6 +33,7 @@ bool RunLedger::finished(int session, int entry, const DrawingOutcome& outcome) 
 DrawingOutcome RunLedger::ended(int entry, DrawingOutcome::Kind kind, const std::string& reason) {
     DrawingOutcome outcome;
     outcome.kind = kind;
+    outcome.purpose = purpose_;
     outcome.detail = reason;
     for (const auto& [listed, path] : drawings_)
         if (listed == entry) outcome.path = path;

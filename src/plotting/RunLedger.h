@@ -22,7 +22,8 @@ class RunLedger {
 public:
     using Writer = std::function<void(const DrawingOutcome&)>;
     // The run's drawings: list entry and full path. The writer is called under the ledger's lock.
-    RunLedger(std::vector<std::pair<int, std::string>> drawings, Writer writer);
+    RunLedger(std::vector<std::pair<int, std::string>> drawings, Writer writer,
+              RunPurpose purpose = RunPurpose::Plot);
 
     void takenUp(int session, int entry);
     // False when the session was given up on or the run is over: the outcome is dropped then.
@@ -46,6 +47,8 @@ private:
     std::map<int, int> inHand_;         // session -> entry
     std::map<int, bool> givenUp_;       // sessions given up on
     bool closed_ = false;
+    // A check's drawings that end without an outcome of their own are said in a check's words.
+    RunPurpose purpose_;
 };
 
 }  // namespace quillon::plotting

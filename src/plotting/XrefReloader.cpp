@@ -32,6 +32,7 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
         const std::string drawingFolder = document.path();
         auto blocks = document.blocks();
         componentsWalked_ = 0;
+        stillMissing_.clear();
         bool metReference = false;
         for (auto& block : blocks.items()) {
             bool isReference = false;
@@ -82,9 +83,10 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
     if (!reRoot(reference, drawingFolder, storedPath)) searchUpwards(blocks, reference, drawingFolder, fileName);
 
     // Reloaded once more whatever happened, and read again so the
-    // application settles the reference's state before plotting.
+    // application settles the reference's state before plotting; a
+    // reference still unreadable then was not found.
     tolerate([&] { reloadByName(blocks, reference); });
-    tolerate([&] { reference.xrefModelSpaceCount(); });
+    if (!tolerate([&] { reference.xrefModelSpaceCount(); })) stillMissing_.push_back(storedPath);
 }
 
 bool XrefReloader::reRoot(CadBlock& reference, const std::string& drawingFolder, const std::string& storedPath) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
@@ -25,6 +26,8 @@ public:
     bool reloadXrefs();
 
     FileFinder& finder() { return finder_; }
+    // The stored paths of the references the last call left unloaded: repaired nowhere, or still not loading.
+    const std::vector<std::string>& stillMissing() const { return stillMissing_; }
 
 private:
     // Works on one reference; every failure inside is passed over.
@@ -38,6 +41,7 @@ private:
     FileFinder finder_;
     // Components the upward search has walked in this call, shared by all its references.
     int componentsWalked_ = 0;
+    std::vector<std::string> stillMissing_;
 };
 
 }  // namespace quillon::plotting

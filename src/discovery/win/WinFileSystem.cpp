@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <span>
+
 #include "discovery/win/ExtendedPath.h"
+#include "discovery/win/WinFileByteSource.h"
 #include "win/UniqueResource.h"
 #include "win/Utf.h"
 
@@ -86,6 +90,14 @@ std::optional<base::FolderIdentity> WinFileSystem::identity(const std::string& f
     if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
     return base::FolderIdentity{info.dwVolumeSerialNumber,
                                 (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+std::string WinFileSystem::fileStart(const std::string& path, std::size_t count) {
+    WinFileByteSource file(path);
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), count));
+    std::string bytes(length, '\0');
+    if (!file.isOpen() || !file.readAt(0, std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), length))) return {};
+    return bytes;
 }
 
 bool WinFileSystem::fileExists(const std::string& path) {

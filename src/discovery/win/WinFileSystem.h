@@ -14,6 +14,7 @@ public:
     bool fileExists(const std::string& path) override;
     bool removeFile(const std::string& path) override;
     bool canWriteIn(const std::string& folder) override;
+    std::string fileStart(const std::string& path, std::size_t count) override;
 };
 
 }  // namespace quillon::discovery

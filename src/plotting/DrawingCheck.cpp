@@ -1,0 +1,84 @@
+#include "plotting/DrawingCheck.h"
+
+#include <utility>
+
+namespace quillon::plotting {
+
+namespace {
+
+bool hasWarnings(const DrawingOutcome& outcome) {
+    for (const auto& sheet : outcome.sheets)
+        if (!sheet.warnings.empty()) return true;
+    return false;
+}
+
+std::string joinedWarnings(const DrawingOutcome& outcome) {
+    std::string text;
+    for (const auto& sheet : outcome.sheets)
+        for (const auto& warning : sheet.warnings) text += (text.empty() ? "" : "; ") + warning.text();
+    return text;
+}
+
+}  // namespace
+
+CheckVerdict checkVerdict(const DrawingOutcome& outcome) {
+    if (outcome.kind != DrawingOutcome::Kind::Checked || !outcome.missingReferences.empty() || outcome.sheets.empty())
+        return CheckVerdict::Problems;
+    return hasWarnings(outcome) ? CheckVerdict::ReadyWithWarnings : CheckVerdict::Ready;
+}
+
+const char* checkOutcomeWord(CheckVerdict verdict) {
+    switch (verdict) {
+        case CheckVerdict::Ready: return "ready";
+        case CheckVerdict::ReadyWithWarnings: return "ready with warnings";
+        case CheckVerdict::Problems: break;
+    }
+    return "problems";
+}
+
+std::string missingReferencesText(const DrawingOutcome& outcome) {
+    std::string text;
+    for (const auto& path : outcome.missingReferences)
+        text += (text.empty() ? "reference not found after the repair: " : "; ") + path;
+    return text;
+}
+
+std::string checkText(const DrawingOutcome& outcome) {
+    using Kind = DrawingOutcome::Kind;
+    if (outcome.kind == Kind::NotStarted) return "Not started: " + outcome.detail;
+    if (outcome.kind != Kind::Checked) return "Problems: " + outcome.detail;
+    std::string sheets;
+    if (outcome.sheets.size() == 1 && outcome.layoutsTried == 0)
+        sheets = "model space";
+    else
+        sheets = std::to_string(outcome.sheets.size()) + (outcome.sheets.size() == 1 ? " layout" : " layouts");
+    std::string out;
+    switch (checkVerdict(outcome)) {
+        case CheckVerdict::Ready: out = "Ready: " + sheets; break;
+        case CheckVerdict::ReadyWithWarnings: out = "Ready with warnings (" + sheets + "): " + joinedWarnings(outcome); break;
+        case CheckVerdict::Problems:
+            out = "Problems: " + (outcome.sheets.empty() ? std::string("no layout to plot") : missingReferencesText(outcome));
+            if (hasWarnings(outcome)) out += "; " + joinedWarnings(outcome);
+            break;
+    }
+    if (outcome.stopped) out += " (stopped)";
+    if (!outcome.closeError.empty()) out += "; not closed: " + outcome.closeError;
+    return out;
+}
+
+std::string dwgVersionText(std::string_view fileStart) {
+    static constexpr std::pair<const char*, const char*> Releases[] = {
+        {"AC1006", "R10"},  {"AC1009", "R11/R12"}, {"AC1012", "R13"},  {"AC1014", "R14"},
+        {"AC1015", "2000"}, {"AC1018", "2004"},    {"AC1021", "2007"}, {"AC1024", "2010"},
+        {"AC1027", "2013"}, {"AC1032", "2018"},
+    };
+    const std::string_view version = fileStart.substr(0, DwgVersionBytes);
+    if (version.size() < DwgVersionBytes || version.substr(0, 2) != "AC") return "not a DWG file";
+    for (char c : version.substr(2))
+        if (!(c >= '0' && c <= '9') && !(c >= 'A' && c <= 'Z') && c != '.') return "not a DWG file";
+    for (const auto& [code, release] : Releases)
+        if (version == code) return std::string(code) + " (" + release + " format)";
+    return std::string(version) + " (a release Quillon does not know)";
+}
+
+}  // namespace quillon::plotting
