@@ -1,6 +1,7 @@
 #include "plotting/LayoutPlotter.h"
 
 #include "plotting/DrawingCheck.h"
+#include "plotting/PathFold.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
@@ -18,19 +19,6 @@ using automation::AutoObject;
 using automation::Value;
 
 namespace {
-
-char foldForPath(char c) {
-    if (c == '/') return '\\';
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Windows compares paths ignoring case and separator style.
-bool samePath(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldForPath(a[i]) != foldForPath(b[i])) return false;
-    return true;
-}
 
 std::string joinFolder(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : withTrailingSeparator(folder) + name;

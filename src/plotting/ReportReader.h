@@ -1,0 +1,38 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plotting/RunReport.h"
+
+namespace quillon::plotting {
+
+// A run report that cannot be used, or not for what was asked of it. The text
+// names the line of the file it is about: "line 7: ...".
+class ReportError : public std::runtime_error {
+public:
+    ReportError(int line, const std::string& why);
+    int line() const { return line_; }
+
+private:
+    int line_;
+};
+
+// One row of a report as read back, with the line of the file where it starts
+// (the heading is line 1; a field with a line break makes a row span lines).
+struct ReportRecord {
+    int line = 0;
+    ReportRow row;
+};
+
+// The rows of a report's whole text, as RunReport writes it: with or without
+// its byte order mark, lines ended by CRLF or LF, blank lines at the end.
+// Anything else is refused whole, with a ReportError: a heading that is not a
+// run report's, a row whose fields do not match the heading, a broken quote,
+// an outcome, copies or Layouts value no run writes. A report half read would
+// have a resume plot the wrong drawings.
+std::vector<ReportRecord> readRunReport(std::string_view text);
+
+}  // namespace quillon::plotting
