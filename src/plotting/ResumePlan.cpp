@@ -56,7 +56,7 @@ void checkRow(const ReportRecord& record, const ReportRecord& first) {
 }  // namespace
 
 ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
-    if (records.empty()) throw ReportError(2, "the report has no rows: its run left nothing to take up");
+    if (records.empty()) throw ReportError(2, "the report has no rows, so it names no drawing to plot again");
     const ReportRecord& first = records.front();
 
     struct Drawing {
