@@ -17,8 +17,6 @@ std::string foldedPath(std::string_view path) {
     return folded;
 }
 
-bool samePath(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && foldedPath(a) == foldedPath(b);
-}
+bool samePath(std::string_view a, std::string_view b) { return a.size() == b.size() && foldedPath(a) == foldedPath(b); }
 
 }  // namespace quillon::plotting

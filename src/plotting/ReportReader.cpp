@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 namespace quillon::plotting {
 
@@ -55,7 +56,9 @@ public:
     }
 
 private:
-    bool endsField() const { return at_ == text_.size() || text_[at_] == ',' || text_[at_] == '\r' || text_[at_] == '\n'; }
+    bool endsField() const {
+        return at_ == text_.size() || text_[at_] == ',' || text_[at_] == '\r' || text_[at_] == '\n';
+    }
 
     // A lone CR counts as a line break, as a CRLF or a lone LF does.
     void countBreak(char c) {
@@ -124,11 +127,11 @@ ReportRow rowOf(int line, std::vector<std::string>& f) {
     row.plotStyleTable = std::move(f[4]);
     const auto copies = wholeNumber(f[5]);
     if (!copies || *copies < 1 || *copies > MostCopies)
-        throw ReportError(line, "the copies " + inQuotes(f[5]) + " are not a whole number from 1 to 32767");
+        throw ReportError(line, "Copies is " + inQuotes(f[5]) + ", not a whole number from 1 to 32767");
     row.copies = *copies;
     row.plotFile = std::move(f[6]);
     if (std::find(std::begin(Outcomes), std::end(Outcomes), f[7]) == std::end(Outcomes))
-        throw ReportError(line, "the outcome " + inQuotes(f[7]) + " is not one a run writes");
+        throw ReportError(line, "Outcome is " + inQuotes(f[7]) + ", not one a run writes");
     row.outcome = std::move(f[7]);
     row.reason = std::move(f[8]);
     row.started = std::move(f[9]);
@@ -155,8 +158,9 @@ std::vector<ReportRecord> readRunReport(std::string_view text) {
     CsvScanner scanner(text);
     const std::string_view heading = scanner.rawLine();
     if (heading == EarlierHeading || heading == std::string(EarlierHeading) + ",Part")
-        throw ReportError(1, "the report of an earlier Quillon, without the columns a resume needs "
-                             "(Layouts, Plot folder, Plot file name, Plot file extension)");
+        throw ReportError(1,
+                          "the report of an earlier Quillon, without the columns a resume needs "
+                          "(Layouts, Plot folder, Plot file name, Plot file extension)");
     const bool withPart = heading == RunReport::heading(true);
     if (!withPart && heading != RunReport::heading(false))
         throw ReportError(1, "not a Quillon run report (its first line is not a run report's heading)");
@@ -170,8 +174,8 @@ std::vector<ReportRecord> readRunReport(std::string_view text) {
     for (auto& [line, fields] : records) {
         if (blank(fields)) throw ReportError(line, "an empty line among the rows");
         if (fields.size() != columns)
-            throw ReportError(line, std::to_string(fields.size()) + " fields where the heading has " +
-                                        std::to_string(columns));
+            throw ReportError(
+                line, std::to_string(fields.size()) + " fields where the heading has " + std::to_string(columns));
         rows.push_back({line, rowOf(line, fields)});
     }
     return rows;

@@ -19,7 +19,7 @@ const Choice Choices[] = {
     {"device", [](const ReportRow& r) { return r.device; }},
     {"paper", [](const ReportRow& r) { return r.paper; }},
     {"plot style table", [](const ReportRow& r) { return r.plotStyleTable; }},
-    {"copies", [](const ReportRow& r) { return std::to_string(r.copies); }},
+    {"number of copies", [](const ReportRow& r) { return std::to_string(r.copies); }},
     {"Layouts choice", [](const ReportRow& r) { return std::string(r.layouts ? "yes" : "no"); }},
     {"plot folder", [](const ReportRow& r) { return r.plotFolder; }},
     {"plot file name", [](const ReportRow& r) { return r.plotFileName; }},
@@ -37,7 +37,8 @@ bool isDrawingPath(const std::string& path) { return foldedPath(path).ends_with(
 void checkRow(const ReportRecord& record, const ReportRecord& first) {
     const ReportRow& row = record.row;
     if (isCheckOutcome(row.outcome))
-        throw ReportError(record.line, "the report of a check, which plotted nothing: run its job to plot its drawings");
+        throw ReportError(record.line,
+                          "the report of a check, which plotted nothing: run its job to plot its drawings");
     if (row.drawing.empty()) throw ReportError(record.line, "the row names no drawing");
     if (!isDrawingPath(row.drawing))
         throw ReportError(record.line, "the run ended before it started" +
@@ -55,7 +56,7 @@ void checkRow(const ReportRecord& record, const ReportRecord& first) {
 }  // namespace
 
 ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
-    if (records.empty()) throw ReportError(2, "the report has no rows: its run left nothing to take up");
+    if (records.empty()) throw ReportError(2, "the report has no rows, so it names no drawing to plot again");
     const ReportRecord& first = records.front();
 
     struct Drawing {

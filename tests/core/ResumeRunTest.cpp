@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "plotting/ReportReader.h"
+#include "plotting/ResumePlan.h"
+
+namespace quillon::plotting {
+namespace {
+
+ReportRow row(const std::string& drawing, const std::string& outcome) {
+    ReportRow r;
+    r.drawing = drawing;
+    r.layout = "Layout1";
+    r.device = "DWG To PDF.pc3";
+    r.paper = "ISO A3";
+    r.plotStyleTable = "mono.ctb";
+    r.copies = 2;
+    r.outcome = outcome;
+    r.layouts = false;
+    r.plotFolder = "C:\\Plots, night";
+    r.plotFileName = "J12 sheet";
+    r.plotFileExtension = ".pdf";
+    return r;
+}
+
+// A report as a run writes it; the report of a part of a job when part is given.
+std::string report(std::vector<ReportRow> rows, const std::string& part = "") {
+    std::string text = "\xEF\xBB\xBF" + RunReport::heading(!part.empty()) + "\r\n";
+    for (auto& r : rows) text += RunReport::line((r.part = part, r)) + "\r\n";
+    return text;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
+}
+
+// Why a resume refuses a report's text; empty when it takes it.
+std::string refusal(const std::string& text) {
+    try {
+        resumePlan(readRunReport(text));
+    } catch (const ReportError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(ResumeRun, TakesEveryDrawingNotPlottedInFullOnceInReportOrderWithTheRunsChoices) {
+    auto quirky = row("C:\\Jobs\\Sheets, \"east\"\\C.dwg", "skipped");
+    quirky.reason = "read-only,\r\nopen elsewhere";
+    const std::string written =
+        report(
+            {row("C:\\Jobs\\A.dwg", "plotted"), row("C:\\Jobs\\B.dwg", "plotted"), row("C:\\Jobs\\A.dwg", "failed"),
+             quirky, row("C:\\Jobs\\D.dwg", "plotted"), row("C:\\Jobs\\B.dwg", "plotted with warnings"),
+             row("c:/jobs/d.DWG", "stopped"), row("C:\\Jobs\\E.dwg", "not started"), row("C:\\Jobs\\F.dwg", "failed")},
+            "part 1 of 2") +
+        "\r\n\r\n";
+    // As written, and as an editor saving LF without a BOM or a last line end leaves it.
+    std::string plain = written.substr(3);
+    for (auto at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at)) plain.erase(at, 1);
+    for (const auto& text : {written, plain.substr(0, plain.find("\n\n"))}) {
+        const auto records = readRunReport(text);
+        ASSERT_EQ(records.size(), 9u);
+        EXPECT_EQ(records[3].row.drawing, quirky.drawing);
+        EXPECT_EQ(records[3].row.part, "part 1 of 2");
+        EXPECT_EQ(records[3].line, 5);
+        EXPECT_EQ(records[4].line, 7);  // the reason's line break made row 4 two lines
+        const auto plan = resumePlan(records);
+        EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\A.dwg", quirky.drawing, "C:\\Jobs\\D.dwg",
+                                                               "C:\\Jobs\\E.dwg", "C:\\Jobs\\F.dwg"}));
+        EXPECT_EQ(plan.drawingsInReport, 6u);
+        EXPECT_EQ(plan.plottedInFull, 1u);
+        const auto& job = plan.job;
+        EXPECT_EQ(
+            std::tie(job.device, job.paper, job.plotStyleTable, job.copies, job.layouts, job.plotFolder,
+                     job.plotFileName, job.plotFileExtension),
+            std::tuple("DWG To PDF.pc3", "ISO A3", "mono.ctb", 2, false, "C:\\Plots, night", "J12 sheet", ".pdf"));
+        EXPECT_FALSE(job.folder || job.sessions);
+    }
+}
+
+TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
+    const std::string good = report({row("C:\\Jobs\\A.dwg", "plotted"), row("C:\\Jobs\\B.dwg", "failed")});
+    const std::string earlier = RunReport::heading(false).substr(0, RunReport::heading(false).find(",Layouts"));
+    const struct {
+        std::string text;
+        int line;
+        std::string says;
+    } cases[] = {
+        {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
+        {"", 1, "not a Quillon run report"},
+        {replaced(good, RunReport::heading(false), earlier), 1, "earlier Quillon"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 1, "earlier"},
+        {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
+         "18 fields where the heading has 17"},
+        {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
+        {good + "\"C:\\Jobs\\C.dwg,Layout1\r\n", 4, "a quoted field is not closed"},
+        {replaced(good, "C:\\Jobs\\B.dwg", "C:\\Jobs\\\"B\".dwg"), 3, "a quote in the middle"},
+        {replaced(good, "C:\\Jobs\\B.dwg", "\"C:\\Jobs\\B\".dwg"), 3, "text follows the closing quote"},
+        {replaced(good, ",failed,", ",done,"), 3, "Outcome is \"done\", not one a run writes"},
+        {replaced(good, "mono.ctb,2,,failed", "mono.ctb,0,,failed"), 3, "Copies is \"0\", not a whole number"},
+        {replaced(good, "mono.ctb,2,,failed", "mono.ctb,2.5,,failed"), 3, "from 1 to 32767"},
+        {replaced(good, "mono.ctb,2,,failed", "mono.ctb,40000,,failed"), 3, "from 1 to 32767"},
+        {replaced(good, "plotted,,,0.0,no", "plotted,,,0.0,No"), 2, "Layouts is \"No\", not yes or no"},
+        {report({}), 2, "no rows"},
+        {replaced(good, "DWG To PDF.pc3,ISO A3,mono.ctb,2,,failed", "Plotter.pc3,ISO A3,mono.ctb,2,,failed"), 3,
+         "the device differs from line 2's (\"Plotter.pc3\", not \"DWG To PDF.pc3\")"},
+        {replaced(good, "mono.ctb,2,,failed", "mono.ctb,1,,failed"), 3, "the number of copies differs"},
+    };
+    for (const auto& c : cases) {
+        const std::string why = refusal(c.text);
+        EXPECT_EQ(why.rfind("line " + std::to_string(c.line) + ": ", 0), 0u) << c.says << " / " << why;
+        EXPECT_NE(why.find(c.says), std::string::npos) << why;
+    }
+}
+
+TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLeavesNothing) {
+    auto jobFailed = row("C:\\Jobs\\night.qjob", "failed");
+    jobFailed.reason = "the job names no drawing";
+    EXPECT_EQ(refusal(report({row("C:\\Jobs\\A.dwg", "ready"), row("C:\\Jobs\\B.dwg", "problems")})),
+              "line 2: the report of a check, which plotted nothing: run its job to plot its drawings");
+    EXPECT_EQ(refusal(report({jobFailed})),
+              "line 2: the run ended before it started (the job names no drawing): "
+              "run its job C:\\Jobs\\night.qjob again");
+    const auto plan = resumePlan(
+        readRunReport(report({row("C:\\Jobs\\A.dwg", "plotted"), row("C:\\Jobs\\B.DWG", "plotted with warnings")})));
+    EXPECT_TRUE(plan.job.drawings.empty());
+    EXPECT_EQ(plan.drawingsInReport, 2u);
+    EXPECT_EQ(plan.plottedInFull, 2u);
+}
+
+}  // namespace
+}  // namespace quillon::plotting
