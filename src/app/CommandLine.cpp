@@ -18,7 +18,9 @@ bool isOption(const std::string& arg) { return arg.size() >= 2 && (arg[0] == '/'
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    bool run = false;
+    // The unattended mode asked for, and by which option.
+    std::optional<CommandLine::Mode> unattended;
+    std::string asked;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!isOption(arg)) {
@@ -31,8 +33,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.mode = CommandLine::Mode::Usage;
             return line;
         }
-        if (name == "run") {
-            run = true;
+        if (name == "run" || name == "check" || name == "resume") {
+            const auto mode = name == "run"     ? CommandLine::Mode::RunJob
+                              : name == "check" ? CommandLine::Mode::CheckJob
+                                                : CommandLine::Mode::ResumeRun;
+            if (unattended && *unattended != mode)
+                throw CommandLineError("/" + asked + " and /" + name + " cannot go together.");
+            unattended = mode;
+            asked = name;
         } else if (name == "close") {
             line.closeWhenDone = true;
         } else if (name == "report") {
@@ -55,10 +63,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             throw CommandLineError("\"" + arg + "\" is not an option of Quillon.");
         }
     }
-    if (!run && (line.report || line.closeWhenDone || line.part))
-        throw CommandLineError("/report, /close and /shard go with /run.");
-    if (run && line.job.empty()) throw CommandLineError("/run needs the plot job to run.");
-    if (run) line.mode = CommandLine::Mode::RunJob;
+    if (!unattended && (line.report || line.closeWhenDone || line.part))
+        throw CommandLineError("/report, /close and /shard go with /run, /check or /resume.");
+    if (unattended == CommandLine::Mode::ResumeRun && line.part)
+        throw CommandLineError("/shard goes with /run or /check; /resume takes up the whole report.");
+    if (unattended == CommandLine::Mode::ResumeRun && line.job.empty())
+        throw CommandLineError("/resume needs the run report to resume.");
+    if (unattended && line.job.empty()) throw CommandLineError("/" + asked + " needs the plot job to run.");
+    if (unattended) line.mode = *unattended;
     else if (!line.job.empty()) line.mode = CommandLine::Mode::OpenJob;
     return line;
 }
@@ -72,13 +84,21 @@ std::string commandLineUsage() {
            "                                       /report also writes the run report there,\r\n"
            "                                       /close ends Quillon when the run ends,\r\n"
            "                                       /shard K/N plots only the K-th of N parts (N up to 64).\r\n"
+           "  Quillon.exe /check job.qjob [/report report.csv] [/close] [/shard K/N]\r\n"
+           "                                       checks the job's drawings without plotting: opens each,\r\n"
+           "                                       repairs its references, sets every sheet up, closes it\r\n"
+           "  Quillon.exe /resume report.csv [/report new.csv] [/close]\r\n"
+           "                                       plots again the drawings that run did not plot in full,\r\n"
+           "                                       with the choices its report records\r\n"
            "  /sessions 1-8                        plots with that many AutoCAD sessions side by side\r\n"
            "                                       (with any of the above; the default is the window's).\r\n"
            "\r\n"
-           "Exit codes of /run:\r\n"
+           "Exit codes of /run and /resume (of /check in brackets):\r\n"
            "  0  every drawing found and every sheet plotted as asked, without warnings\r\n"
+           "     (every drawing ready)\r\n"
            "  1  a warning, a failure, a skip, a drawing not started, or no drawing found\r\n"
-           "  2  the job or the arguments are wrong (nothing opened, nothing plotted)\r\n"
+           "     (a warning or a problem)\r\n"
+           "  2  the job, the report to resume or the arguments are wrong (nothing opened, nothing plotted)\r\n"
            "  3  AutoCAD could not be started or was lost\r\n"
            "  4  stopped by the user\r\n";
 }

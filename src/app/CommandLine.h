@@ -15,17 +15,26 @@ namespace quillon::app {
 //   Quillon.exe /run <job.qjob> [/report <file.csv>] [/close] [/shard K/N]
 //                                                 the job run without a question asked
 //                                                 (with /shard only its K-th of N parts)
+//   Quillon.exe /check <job.qjob> [/report <file.csv>] [/close] [/shard K/N]
+//                                                 the job's drawings checked: set up, never plotted
+//   Quillon.exe /resume <report.csv> [/report <file.csv>] [/close]
+//                                                 the drawings an earlier run did not plot in full,
+//                                                 plotted again with that run's choices
 //   Quillon.exe /?                                the usage
 // and with any of them /sessions <1-8>: the CAD sessions a run plots with.
 // Options start with "/" or "-" and ignore case.
 struct CommandLine {
-    enum class Mode { Window, OpenJob, RunJob, Usage };
+    enum class Mode { Window, OpenJob, RunJob, CheckJob, ResumeRun, Usage };
     Mode mode = Mode::Window;
+    // The plot job, or with /resume the earlier run's report.
     std::string job;
     std::optional<std::string> report;
     bool closeWhenDone = false;
     std::optional<int> sessions;
     std::optional<plotting::JobPart> part;
+
+    // Run with no one at the window: nothing is ever asked in a box.
+    bool unattended() const { return mode == Mode::RunJob || mode == Mode::CheckJob || mode == Mode::ResumeRun; }
 };
 
 class CommandLineError : public std::runtime_error {

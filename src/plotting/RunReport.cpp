@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* ReportPrefix = "Quillon run ";
+constexpr const char* CheckReportPrefix = "Quillon check ";
 
 std::string utf8(const fs::path& path) {
     const auto text = path.u8string();
@@ -43,7 +44,7 @@ bool consume(std::string_view& text, std::string_view lead) {
 using ReportKey = std::tuple<std::string, int, std::string>;
 
 std::optional<ReportKey> reportKey(std::string_view name) {
-    if (!consume(name, ReportPrefix) || name.size() < 23 || name.substr(name.size() - 4) != ".csv")
+    if (!(consume(name, ReportPrefix) || consume(name, CheckReportPrefix)) || name.size() < 23 || name.substr(name.size() - 4) != ".csv")
         return std::nullopt;
     // YYYY-MM-DD HH-MM-SS: digits where digits go, the separators where they go.
     const std::string_view time = name.substr(0, 19);
@@ -126,8 +127,9 @@ std::string RunReport::line(const ReportRow& row) {
     return out;
 }
 
-std::string reportFileName(int year, int month, int day, int hour, int minute, int second, const std::string& part) {
-    return ReportPrefix + std::to_string(year) + "-" + twoDigits(month) + "-" + twoDigits(day) + " " +
+std::string reportFileName(int year, int month, int day, int hour, int minute, int second, const std::string& part,
+                           bool check) {
+    return (check ? CheckReportPrefix : ReportPrefix) + std::to_string(year) + "-" + twoDigits(month) + "-" + twoDigits(day) + " " +
            twoDigits(hour) + "-" + twoDigits(minute) + "-" + twoDigits(second) + (part.empty() ? "" : " " + part) +
            ".csv";
 }

@@ -63,12 +63,12 @@ private:
 };
 
 // "Quillon run 2026-12-08 23-05-09.csv": sorts by time, as the folder lists it.
-// One part of a job: "Quillon run 2026-12-08 23-05-09 part 2 of 4.csv".
+// One part of a job: "Quillon run 2026-12-08 23-05-09 part 2 of 4.csv". A check's: "Quillon check ...".
 std::string reportFileName(int year, int month, int day, int hour, int minute, int second,
-                           const std::string& part = "");
+                           const std::string& part = "", bool check = false);
 // "2026-12-08T23:05:09"
 std::string isoTimestamp(int year, int month, int day, int hour, int minute, int second);
-// Whether a file name is one of Quillon's own reports: "Quillon run YYYY-MM-DD HH-MM-SS",
+// Whether a file name is one of Quillon's own reports: "Quillon run (or check) YYYY-MM-DD HH-MM-SS",
 // optionally " part K of N", optionally " (N)", then ".csv". Users keep files of
 // their own beside the reports; no other name is ever counted or removed.
 bool isRunReportName(const std::string& name);

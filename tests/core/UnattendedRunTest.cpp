@@ -113,13 +113,16 @@ TEST(CommandLineTest, OptionsFollowWindowsHabitsAndWrongOnesAreRefused) {
     EXPECT_EQ(parseCommandLine({"/run", "j.qjob", "/sessions", "3"}).sessions, 3);
     EXPECT_EQ(parseCommandLine({"/SESSIONS", "8"}).sessions, 8);
     EXPECT_EQ(parseCommandLine({"j.qjob"}).sessions, std::nullopt);
+    EXPECT_EQ(parseCommandLine({"/Check", "j.qjob", "/close"}).mode, CommandLine::Mode::CheckJob);
+    EXPECT_EQ(parseCommandLine({"/resume", "r.csv", "/report", "n.csv"}).mode, CommandLine::Mode::ResumeRun);
 
     EXPECT_EQ(parseCommandLine({"/?"}).mode, CommandLine::Mode::Usage);
     EXPECT_EQ(parseCommandLine({"/run", "/?"}).mode, CommandLine::Mode::Usage);
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"/run"}, {"/run", "a.qjob", "/report"}, {"/run", "a.qjob", "/report", "/close"},
           {"a.qjob", "b.qjob"}, {"/fast", "a.qjob"}, {"a.qjob", "/close"}, {"/sessions"}, {"/sessions", "0"},
-          {"/sessions", "9"}, {"/sessions", "two"}, {"/run", "a.qjob", "/sessions", "/close"}})
+          {"/sessions", "9"}, {"/sessions", "two"}, {"/run", "a.qjob", "/sessions", "/close"},
+          {"/run", "a.qjob", "/check"}, {"/resume"}, {"/resume", "r.csv", "/shard", "1/2"}})
         EXPECT_THROW(parseCommandLine(wrong), app::CommandLineError) << wrong.size();
 }
 

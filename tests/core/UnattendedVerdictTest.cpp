@@ -46,6 +46,7 @@ TEST(UnattendedVerdict, PruningCountsAndRemovesOnlyQuillonsOwnReports) {
     for (int i = 0; i < 101; ++i) ours.push_back(plotting::reportFileName(2026, 1 + i / 28, 1 + i % 28, 12, 0, 0));
     const std::string first = "Quillon run 2026-01-01 12-00-00";
     ours.insert(ours.end(), {first + " (2).csv", first + " part 2 of 4.csv"});
+    EXPECT_TRUE(plotting::isRunReportName(plotting::reportFileName(2026, 1, 1, 0, 0, 0, "", true))) << "a check's";
     for (const auto& name : names) EXPECT_FALSE(plotting::isRunReportName(name)) << name;
     for (const auto& name : ours) EXPECT_TRUE(plotting::isRunReportName(name)) << name;
     names.insert(names.end(), ours.rbegin(), ours.rend());

@@ -42,5 +42,7 @@ inline constexpr int MnuOpenJob = 2008;
 inline constexpr int MnuSaveJob = 2009;
 inline constexpr int MnuOpenReport = 2010;
 inline constexpr int MnuPlotFiles = 2018;
+inline constexpr int MnuCheckDrawings = 2019;
+inline constexpr int MnuResumeRun = 2020;
 
 }  // namespace quillon::ids

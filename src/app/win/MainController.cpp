@@ -155,6 +155,13 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::MnuOpenJob: jobs_.openJobCommand(); break;
         case ids::MnuSaveJob: jobs_.saveJobCommand(); break;
         case ids::MnuOpenReport: jobs_.openLastReport(); break;
+        case ids::MnuCheckDrawings:
+            // The drawings a plot would take: the selected ones, else every one listed.
+            runs_.startRun(search_.listView().selectedRows().empty() ? plotting::RunKind::AllListed
+                                                                     : plotting::RunKind::Selected,
+                           plotting::RunPurpose::Check);
+            break;
+        case ids::MnuResumeRun: jobs_.resumeRunCommand(); break;
         case ids::MnuPlotFiles:
             if (!runs_.active()) plotFiles_.command(window_.hwnd());
             break;

@@ -14,6 +14,9 @@ MainMenu::MainMenu() {
     AppendMenuW(file, MF_STRING, ids::MnuSaveJob, L"&Save Plot Job...");
     AppendMenuW(file, MF_STRING, ids::MnuOpenReport, L"Open &Last Run Report");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, ids::MnuCheckDrawings, L"Check Drawings");
+    AppendMenuW(file, MF_STRING, ids::MnuResumeRun, L"Resume Run...");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ids::MnuPlotFiles, L"Plot &Files...");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ids::MnuFileExit, L"E&xit");

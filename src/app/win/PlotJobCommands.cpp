@@ -22,21 +22,26 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const wchar_t* kJobFilter = L"Quillon plot jobs (*.qjob)\0*.qjob\0All files (*.*)\0*.*\0";
+constexpr const wchar_t* kReportFilter = L"Run reports (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
 
-std::optional<std::wstring> askForJobFile(HWND owner, bool save) {
+std::optional<std::wstring> askForFile(HWND owner, bool save, const wchar_t* filter, const wchar_t* extension,
+                                       const std::wstring& initialFolder = {}) {
     std::wstring file(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kJobFilter;
+    dialog.lpstrFilter = filter;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrDefExt = L"qjob";
+    dialog.lpstrDefExt = extension;
+    if (!initialFolder.empty()) dialog.lpstrInitialDir = initialFolder.c_str();
     dialog.Flags = OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
     if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return std::nullopt;
     file.resize(wcslen(file.c_str()));
     return file;
 }
+
+std::optional<std::wstring> askForJobFile(HWND owner, bool save) { return askForFile(owner, save, kJobFilter, L"qjob"); }
 
 }  // namespace
 
@@ -95,6 +100,13 @@ void PlotJobCommands::openLastReport() {
         ShellExecuteW(host_.window().hwnd(), L"open", report.wstring().c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32)
         host_.showInformation("Run Report", "No program opens the report " + win::toUtf8(report.wstring()) + ".");
+}
+
+void PlotJobCommands::resumeRunCommand() {
+    if (host_.runs().active()) return;
+    // The reports are kept in one folder; the dialog starts there.
+    const auto file = askForFile(host_.window().hwnd(), false, kReportFilter, L"csv", RunReportKeeper::folder().wstring());
+    if (file) host_.job().resumeInWindow(win::toUtf8(*file));
 }
 
 std::optional<std::string> PlotJobCommands::loadJob(const std::wstring& file) {

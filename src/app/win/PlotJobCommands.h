@@ -21,6 +21,8 @@ public:
     void openJobCommand();
     void saveJobCommand();
     void openLastReport();
+    // Asks for an earlier run's report and plots again the drawings it did not plot in full.
+    void resumeRunCommand();
     // Reads and applies a job file; the reason when it cannot be used (nothing is applied then).
     std::optional<std::string> loadJob(const std::wstring& file);
     std::optional<std::string> readJob(const std::wstring& file, plotting::PlotJobSpec& job);

@@ -114,7 +114,7 @@ RunCoordinator::endSignal(std::uint64_t generation) {
     };
 }
 
-void RunCoordinator::startRun(plotting::RunKind kind) {
+void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) {
     if (run_ || host_.exitSequence().closing() || !main_) return;
     if (host_.search().running()) {
         host_.setStatus("\r\nThe search is still running: wait for it to finish, or stop it, before plotting.");
@@ -149,10 +149,12 @@ void RunCoordinator::startRun(plotting::RunKind kind) {
     plotting::PlotSetup setup = host_.boxes().setup();
     setup.files = host_.plotFiles().runOptions();
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
+    setup.purpose = purpose;
+    setup.resumes = resumes;
     // A report that cannot be written costs the run nothing.
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
-    run->ledger = std::make_shared<plotting::RunLedger>(std::move(drawings),
-                                                        reportWriter(reports_.current(), setup, reports_.part()));
+    run->ledger = std::make_shared<plotting::RunLedger>(
+        std::move(drawings), reportWriter(reports_.current(), setup, reports_.part()), setup.purpose);
     const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);

@@ -44,7 +44,9 @@ public:
     // Work for the first session; dropped once the application could not be started.
     void postCad(std::function<void(autocad::CadSession&)> job);
     void drainMail();
-    void startRun(plotting::RunKind kind);
+    // A run of the listed drawings: a plot run, or a check; resumes names the report whose left-over drawings it plots.
+    void startRun(plotting::RunKind kind, plotting::RunPurpose purpose = plotting::RunPurpose::Plot,
+                  const std::string& resumes = {});
     bool active() const { return run_ != nullptr; }
     void requestStop();
     // Watches every session's call, once a second.

@@ -52,7 +52,8 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
     if (reports.empty()) return std::string("the local application data folder is unknown");
     const SYSTEMTIME t = localTimeOf(std::chrono::system_clock::now());
     const fs::path name(
-        win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, part_)));
+        win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, part_,
+                                            setup.purpose == plotting::RunPurpose::Check)));
     fs::path file = reports / name;
     // Two runs within one second: the later one gets a file of its own.
     std::error_code ignored;

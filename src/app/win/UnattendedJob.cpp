@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 
 #include "app/RunExit.h"
 #include "app/win/ConsoleOutput.h"
@@ -11,11 +15,31 @@
 #include "app/win/MainController.h"
 #include "plotting/JobCheck.h"
 #include "plotting/JobPart.h"
+#include "plotting/ResumePlan.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Far larger than the report of any night's run; a bigger file is not one of Quillon's.
+constexpr std::uintmax_t MaxReportBytes = 64u << 20;
+
+std::string readReportText(const std::string& report) {
+    const fs::path file(win::toWide(report));
+    std::error_code error;
+    const auto size = fs::file_size(file, error);
+    if (error) throw std::runtime_error("the report cannot be read: " + error.message());
+    if (size > MaxReportBytes) throw std::runtime_error("the file is far too large to be a run report");
+    std::ifstream in(file, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in && !in.eof()) throw std::runtime_error("the report cannot be read");
+    return text;
+}
+
+}  // namespace
 
 void UnattendedJob::tell(const std::string& title, const std::string& text) {
     if (!unattended_) {
@@ -28,8 +52,8 @@ void UnattendedJob::tell(const std::string& title, const std::string& text) {
 }
 
 void UnattendedJob::cadUnavailable(const std::string& why) {
-    // This can come before the job is read: /run alone decides that no box is shown.
-    if (commandLine_.mode != CommandLine::Mode::RunJob) return;
+    // This can come before the job is read: the command line alone decides that no box is shown.
+    if (!commandLine_.unattended()) return;
     unattended_ = true;
     ConsoleOutput::attach();
     exitCode_ = static_cast<int>(RunExitCode::CadUnavailable);
@@ -54,18 +78,22 @@ void UnattendedJob::startCommandLineJob() {
         commandLine_.mode == CommandLine::Mode::Usage)
         return;
     commandLineStarted_ = true;
-    const bool run = commandLine_.mode == CommandLine::Mode::RunJob;
-    unattended_ = run;
-    if (!run) {
+    unattended_ = commandLine_.unattended();
+    if (!unattended_) {
         if (const auto problem = host_.jobs().loadJob(win::toWide(commandLine_.job)))
             host_.notify(PlotJobCommands::Title, *problem);
         return;
     }
     ConsoleOutput::attach();
     if (commandLine_.part) host_.runs().reports().setPart(commandLine_.part->text());
+    if (commandLine_.mode == CommandLine::Mode::ResumeRun) return readResume(commandLine_.job, false);
     plotting::PlotJobSpec job;
     if (const auto problem = host_.jobs().readJob(win::toWide(commandLine_.job), job))
         return failure(RunExitCode::BadJobOrArguments, *problem);
+    runJob(job);
+}
+
+void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
     // the file system.
@@ -78,9 +106,9 @@ void UnattendedJob::startCommandLineJob() {
             problem = "The plot job's folder " + *job.folder + " does not exist or cannot be read.";
         session.mailbox()->post([this, job, problem] {
             if (problem) return failure(RunExitCode::BadJobOrArguments, *problem);
-            runWhenListed_ = true;
+            afterListing_ = AfterListing::UnattendedRun;
             if (const auto refused = host_.jobs().applyJob(job)) {
-                runWhenListed_ = false;
+                afterListing_ = AfterListing::Nothing;
                 failure(RunExitCode::BadJobOrArguments, *refused);
             }
         });
@@ -88,7 +116,9 @@ void UnattendedJob::startCommandLineJob() {
 }
 
 void UnattendedJob::drawingsListed() {
-    if (!std::exchange(runWhenListed_, false)) return;
+    const AfterListing after = std::exchange(afterListing_, AfterListing::Nothing);
+    if (after == AfterListing::WindowResume) return host_.runs().startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
+    if (after != AfterListing::UnattendedRun) return;
     DrawingListView& list = host_.search().listView();
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list.fullPath(i));
@@ -98,8 +128,12 @@ void UnattendedJob::drawingsListed() {
         auto mine = plotting::drawingsOfPart(paths, *commandLine_.part);
         ConsoleOutput::writeLine("Quillon: " + commandLine_.part->text() + ": " + std::to_string(mine.size()) +
                                  " of the job's " + std::to_string(paths.size()) + " drawings");
-        if (mine.empty()) return runEnded(plotting::PlotRun::Ending::Finished, {});
-        runWhenListed_ = true;
+        if (mine.empty()) {
+            plotting::PlotRun::Tally none;
+            if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
+            return runEnded(plotting::PlotRun::Ending::Finished, none);
+        }
+        afterListing_ = AfterListing::UnattendedRun;
         return host_.jobs().listDrawings(mine);
     }
     runDrawings_ = static_cast<int>(paths.size());
@@ -107,7 +141,15 @@ void UnattendedJob::drawingsListed() {
     checkPaperThenRun(std::vector<std::string>(paths.rbegin(), paths.rend()));
 }
 
+void UnattendedJob::startListedRun() {
+    const auto purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
+                                                                           : plotting::RunPurpose::Plot;
+    host_.runs().startRun(plotting::RunKind::AllListed, purpose, resumes_);
+}
+
 void UnattendedJob::checkPaperThenRun(std::vector<std::string> runOrder) {
+    // A check names a paper that does not take on each sheet it concerns; it refuses nothing up front.
+    if (commandLine_.mode == CommandLine::Mode::CheckJob) return startListedRun();
     // A paper the job's device does not offer is refused before any sheet is plotted.
     const plotting::PlotSetup setup = host_.boxes().setup();
     host_.runs().postCad([this, runOrder, device = setup.printer, paper = setup.paper](autocad::CadSession& session) {
@@ -122,7 +164,50 @@ void UnattendedJob::checkPaperThenRun(std::vector<std::string> runOrder) {
             if (papers)
                 if (const auto refusal = plotting::paperRefusal(device, paper, *papers))
                     return failure(RunExitCode::BadJobOrArguments, *refusal);
-            host_.runs().startRun(plotting::RunKind::AllListed);
+            startListedRun();
+        });
+    });
+}
+
+void UnattendedJob::resumeInWindow(const std::string& report) { readResume(report, true); }
+
+void UnattendedJob::readResume(const std::string& report, bool attended) {
+    // The report is read on the CAD thread, as every file is: the window never waits on a share.
+    host_.runs().postCad([this, report, attended](autocad::CadSession& session) {
+        std::optional<plotting::ResumePlan> plan;
+        std::string problem;
+        try {
+            plan = plotting::resumePlan(plotting::readRunReport(readReportText(report)));
+        } catch (const std::exception& error) {
+            problem = report + ", " + error.what();
+        }
+        session.mailbox()->post([this, report, attended, plan, problem] {
+            auto say = [&](const std::string& text) {
+                if (attended) host_.notify(ResumeTitle, text);
+                else ConsoleOutput::writeLine("Quillon: " + text);
+            };
+            if (!plan) return attended ? say(problem) : failure(RunExitCode::BadJobOrArguments, problem);
+            if (plan->toPlotAgain() == 0) {
+                say("Nothing to resume: every drawing of " + report + " was plotted in full.");
+                if (attended) return;
+                told_ = true;
+                ConsoleOutput::writeLine("Quillon: exit code 0");
+                if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
+                return;
+            }
+            if (!attended)
+                say("resuming " + report + ": " + std::to_string(plan->toPlotAgain()) + " of its " +
+                    std::to_string(plan->drawingsInReport) + " drawings were not plotted in full");
+            resumes_ = report;
+            // The run takes the listed drawings up from the last: listed backwards, they plot in the report's order.
+            plotting::PlotJobSpec job = plan->job;
+            std::reverse(job.drawings.begin(), job.drawings.end());
+            if (!attended) return runJob(job);
+            afterListing_ = AfterListing::WindowResume;
+            if (const auto refused = host_.jobs().applyJob(job)) {
+                afterListing_ = AfterListing::Nothing;
+                say(*refused);
+            }
         });
     });
 }
@@ -163,7 +248,10 @@ void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, co
     if (!unattended_) return;
     told_ = true;
     // A start that failed already set its own code.
-    if (exitCode_ == 0) exitCode_ = static_cast<int>(runExitCode(ending, tally, runDrawings_));
+    if (exitCode_ == 0)
+        exitCode_ = static_cast<int>(commandLine_.mode == CommandLine::Mode::CheckJob
+                                         ? checkExitCode(ending, tally, runDrawings_)
+                                         : runExitCode(ending, tally, runDrawings_));
     const std::wstring status = host_.window().text(ids::Status);
     const auto lastLine = status.rfind(L"\r\n");
     ConsoleOutput::writeLine("Quillon: " +

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "plotting/PlotJobFile.h"
 #include "plotting/PlotRun.h"
 
 namespace quillon::app {
@@ -19,10 +20,12 @@ class UnattendedJob {
 public:
     explicit UnattendedJob(MainController& host) : host_(host) {}
 
-    // With /run no one is at the window from the very start: nothing is ever asked in a box.
+    static constexpr const char* ResumeTitle = "Resume Run";
+
+    // With /run, /check or /resume no one is at the window from the very start: nothing is ever asked in a box.
     void setCommandLine(CommandLine line) {
         commandLine_ = std::move(line);
-        unattended_ = commandLine_.mode == CommandLine::Mode::RunJob;
+        unattended_ = commandLine_.unattended();
     }
     const CommandLine& commandLine() const { return commandLine_; }
     // The program's exit code: an unattended run's outcome, else 0.
@@ -42,9 +45,16 @@ public:
     void leaving();
     // A run ended, or its CAD application was given up on: with /run, the outcome is told and the program leaves.
     void runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
+    // File > Resume Run...: the drawings of that report left over are listed, then plotted again.
+    void resumeInWindow(const std::string& report);
 
 private:
     void failure(RunExitCode code, const std::string& why, bool close = true);
+    // The job read (or made from a report to resume) is checked, applied, and run once its drawings are listed.
+    void runJob(const plotting::PlotJobSpec& job);
+    // Reads the report to resume on the CAD thread; then() has the job of its left-over drawings.
+    void readResume(const std::string& report, bool attended);
+    void startListedRun();
     // The job's paper checked against the papers of its own device, then the run started.
     void checkPaperThenRun(std::vector<std::string> runOrder);
     // The report copied where /report asks; false (and why on the console) when it could not be.
@@ -54,8 +64,11 @@ private:
     CommandLine commandLine_;
     bool unattended_ = false;
     bool commandLineStarted_ = false;
-    // A job's drawings are listed; the unattended run starts once they are.
-    bool runWhenListed_ = false;
+    // What comes once a job's drawings are listed: nothing, the unattended run, or a resume the user asked for.
+    enum class AfterListing { Nothing, UnattendedRun, WindowResume };
+    AfterListing afterListing_ = AfterListing::Nothing;
+    // The report a resumed run takes up; empty for any other run.
+    std::string resumes_;
     // A run of one part of a job: the part's drawings are listed in place of the job's.
     bool partListed_ = false;
     // The drawings the run was given, for its exit code.

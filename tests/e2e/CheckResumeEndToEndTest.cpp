@@ -1,0 +1,80 @@
+#include "UnattendedFixture.h"
+#include "plotting/RunReport.h"
+
+// A check before the night's run, and a resume after it, started as a
+// scheduled task would start them.
+namespace quillon::e2e {
+namespace {
+
+// The drawing each plot in the journal came from.
+std::vector<std::string> plottedDrawings(const fs::path& journal) {
+    std::vector<std::string> drawings;
+    for (const auto& line : wintest::readJsonLines(journal))
+        if (line.contains("plot")) drawings.push_back(line["plot"].value("drawing", ""));
+    return drawings;
+}
+
+TEST_F(UnattendedRun, ACheckSetsEverySheetUpPlotsNothingAndNamesTheDrawingsThatWouldFail) {
+    json scenario = wintest::baseScenario();
+    scenario["drawings"].push_back({{"file", "Plain.dwg"}, {"xrefs", {{{"name", "SITE"}, {"path", "Q:\\Gone\\site-nowhere.dwg"}}}}});
+    prepareDrawings(scenario);
+    const fs::path job = writeJob(wintest::kDevice);
+    const fs::path copy = folder.path() / L"check.csv";
+    ProgramUnderTest program(L"/check \"" + job.wstring() + L"\" /report \"" + copy.wstring() + L"\" /close");
+    ASSERT_TRUE(program.waitForExit(90s)) << "the check did not end";
+    EXPECT_EQ(program.exitCode(), 1u) << "a reference is missing and a drawing cannot be opened";
+
+    for (const char* call : {"PlotToFile", "PlotToDevice", "Save", "SaveAs"}) EXPECT_EQ(journalCalls(call), 0) << call;
+    EXPECT_TRUE(plottedDrawings(journal).empty());
+    const auto lines = reportLines(copy);
+    ASSERT_EQ(lines.size(), 4u) << "a row per sheet, one per drawing that cannot be checked";
+    EXPECT_EQ(countContaining(lines, "Façade Süd.dwg,Layout1,DWF6 ePlot.pc3,"), 1);
+    EXPECT_EQ(countContaining(lines, ",ready,"), 2);
+    EXPECT_EQ(countContaining(lines, "AC1015 (2000 format)"), 4) << "read from each file, even one AutoCAD cannot open";
+    const auto kept = reports();
+    EXPECT_TRUE(std::any_of(kept.begin(), kept.end(), [&](const fs::path& report) {
+        return report.filename().wstring().rfind(L"Quillon check ", 0) == 0 && reportLines(report) == lines;
+    })) << "kept under a check's name";
+    EXPECT_EQ(countContaining(lines, "Plain.dwg,Model,"), 1);
+    EXPECT_EQ(countContaining(lines, ",problems,reference not found after the repair: Q:\\Gone\\site-nowhere.dwg"), 1);
+    EXPECT_EQ(countContaining(lines, "Broken.dwg,,"), 1);
+    EXPECT_EQ(countContaining(lines, "the file is damaged"), 1);
+}
+
+TEST_F(UnattendedRun, AResumePlotsExactlyTheDrawingsTheEarlierRunLeftWithItsChoices) {
+    prepareDrawings(wintest::baseScenario());
+    const fs::path jobs = folder.path() / L"Jobs";
+    const fs::path earlier = folder.path() / L"Quillon run 2026-12-08 23-05-09.csv";
+    {
+        plotting::RunReport report(earlier);
+        auto row = [&](const wchar_t* drawing, const char* layout, const char* outcome, const char* reason) {
+            plotting::ReportRow r;
+            r.drawing = win::toUtf8((jobs / drawing).wstring());
+            r.layout = layout;
+            r.device = wintest::kDevice;
+            r.paper = wintest::kMediaA3;
+            r.plotStyleTable = wintest::kStyleTable;
+            r.outcome = outcome;
+            r.reason = reason;
+            report.add(r);
+        };
+        row(L"Broken.dwg", "Model", "plotted", "");
+        row(L"Façade Süd.dwg", "Layout1", "plotted", "");
+        row(L"Façade Süd.dwg", "Layout2", "plotted with warnings", "paper \"A3\" not set");
+        row(L"Plain.dwg", "", "failed", "AutoCAD stopped answering");
+    }
+    const fs::path copy = folder.path() / L"resumed.csv";
+    ProgramUnderTest program(L"/resume \"" + earlier.wstring() + L"\" /report \"" + copy.wstring() + L"\" /close");
+    ASSERT_TRUE(program.waitForExit(90s)) << "the resumed run did not end";
+    EXPECT_EQ(program.exitCode(), 0u);
+    const auto plotted = plottedDrawings(journal);
+    ASSERT_EQ(plotted.size(), 1u) << "only the drawing the earlier run left";
+    EXPECT_NE(plotted[0].find("Plain.dwg"), std::string::npos) << plotted[0];
+    const auto lines = reportLines(copy);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(countContaining(lines, "Plain.dwg,Model,DWF6 ePlot.pc3,"), 1) << lines[0];
+    EXPECT_EQ(countContaining(lines, win::toUtf8(earlier.wstring())), 1) << "the report it resumes: " << lines[0];
+}
+
+}  // namespace
+}  // namespace quillon::e2e
