@@ -243,7 +243,8 @@ void GuiDriver::startRun(int commandId) {
 void GuiDriver::pressStop() { postCommand(ids::CmdAction); }
 
 bool GuiDriver::isRunSummary(const std::wstring& status) {
-    for (const wchar_t* lead : {L"Run finished:", L"Run stopped:", L"Run ended, AutoCAD was lost:"})
+    for (const wchar_t* lead : {L"Run finished:", L"Run stopped:", L"Run ended, AutoCAD was lost:", L"Check finished:",
+                                L"Check stopped:", L"Check ended, AutoCAD was lost:"})
         if (status.find(lead) != std::wstring::npos) return true;
     return false;
 }

@@ -30,6 +30,8 @@ struct Options {
     std::wstring table = L"monochrome.ctb";
     bool subfolders = false;
     bool resultBesideName = false;
+    // File > Check Drawings instead of the plot run.
+    bool check = false;
     std::wstring focus = L"Ground Floor.dwg";
     std::chrono::seconds timeout = 300s;
 };
@@ -57,12 +59,13 @@ std::wstring oneLine(std::wstring text) {
 
 void usage() {
     say(L"usage: quillon-demo-driver [--folder PATH] [--device NAME] [--paper NAME] [--paper-size TEXT]\n"
-        L"                           [--table NAME] [--subfolders] [--result-beside-name]\n"
+        L"                           [--table NAME] [--subfolders] [--result-beside-name] [--check]\n"
         L"                           [--focus FILE] [--timeout SECONDS]\n"
         L"Drives a running Quillon: lists the folder, makes the plot choices, ticks \"Print Layouts\",\n"
         L"runs \"&Print All Drawings\" and prints each drawing's result. The paper is the exact name\n"
         L"when the list offers it, else the list's item for the paper size. --result-beside-name moves\n"
-        L"the Result column next to the file names once the run has ended. --focus names the drawing\n"
+        L"the Result column next to the file names once the run has ended; --check runs File > Check\n"
+        L"Drawings instead of the plot run. --focus names the drawing\n"
         L"whose row is focused at the end, so that the preview box shows its picture (\"\" for none).");
 }
 
@@ -81,6 +84,10 @@ std::optional<Options> parse(int argc, wchar_t** argv) {
         }
         if (arg == L"--result-beside-name") {
             options.resultBesideName = true;
+            continue;
+        }
+        if (arg == L"--check") {
+            options.check = true;
             continue;
         }
         if (arg == L"--help" || arg == L"-h" || arg == L"/?") return std::nullopt;
@@ -180,9 +187,9 @@ int drive(const Options& options) {
     gui.setChecked(ids::ChkLayouts, true);
     say(L"Print Layouts: ticked");
 
-    say(L"Running \"&Print All Drawings\" ...");
+    say(options.check ? L"Running \"Check Drawings\" ..." : L"Running \"&Print All Drawings\" ...");
     const auto started = std::chrono::steady_clock::now();
-    gui.startRun(ids::MnuAllPrint);
+    gui.startRun(options.check ? ids::MnuCheckDrawings : ids::MnuAllPrint);
     RunEnd end = gui.waitForRunEnd(options.timeout);
     const auto seconds =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count() / 1000.0;
@@ -197,7 +204,9 @@ int drive(const Options& options) {
         say(L"The run did not end in time. Status: " + oneLine(end.status));
         return 1;
     }
-    if (end.kind == RunEnd::Kind::Summary && end.status.find(L"Run finished:") == std::wstring::npos) code = 1;
+    if (end.kind == RunEnd::Kind::Summary &&
+        end.status.find(options.check ? L"Check finished:" : L"Run finished:") == std::wstring::npos)
+        code = 1;
 
     wchar_t elapsed[32];
     swprintf(elapsed, 32, L"%.1f", seconds);
