@@ -10,28 +10,32 @@ int notStarted(const plotting::PlotRun::Tally& tally, int drawings) {
     return drawings > done ? drawings - done : 0;
 }
 
-}  // namespace
-
-RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally,
-                        int drawings) {
+// The code an ending decides alone; none for a run that went to its end (Finished).
+std::optional<RunExitCode> endingCode(std::optional<plotting::PlotRun::Ending> ending) {
     using Ending = plotting::PlotRun::Ending;
     if (!ending || *ending == Ending::ApplicationLost) return RunExitCode::CadUnavailable;
     if (*ending == Ending::Refused) return RunExitCode::BadJobOrArguments;
     if (*ending == Ending::Stopped) return RunExitCode::Stopped;
+    // A run still running has not ended as asked.
+    if (*ending != Ending::Finished) return RunExitCode::SomeNotPlotted;
+    return std::nullopt;
+}
+
+}  // namespace
+
+RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally,
+                        int drawings) {
+    if (const auto code = endingCode(ending)) return *code;
     const bool asAsked = tally.failed == 0 && tally.skipped == 0 && tally.sheetsWithWarnings == 0 &&
-                         tally.sheetsRefused == 0 && tally.notClosed == 0 && notStarted(tally, drawings) == 0 &&
-                         *ending == Ending::Finished;
+                         tally.sheetsRefused == 0 && tally.notClosed == 0 && notStarted(tally, drawings) == 0;
     return asAsked ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
 }
 
 RunExitCode checkExitCode(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally,
                           int drawings) {
-    using Ending = plotting::PlotRun::Ending;
-    if (!ending || *ending == Ending::ApplicationLost) return RunExitCode::CadUnavailable;
-    if (*ending == Ending::Refused) return RunExitCode::BadJobOrArguments;
-    if (*ending == Ending::Stopped) return RunExitCode::Stopped;
-    const bool allReady = *ending == Ending::Finished && tally.ready == drawings && tally.readyWithWarnings == 0 &&
-                          tally.problems == 0 && tally.skipped == 0 && tally.failed == 0;
+    if (const auto code = endingCode(ending)) return *code;
+    const bool allReady = tally.ready == drawings && tally.readyWithWarnings == 0 && tally.problems == 0 &&
+                          tally.skipped == 0 && tally.failed == 0;
     return allReady ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
 }
 
