@@ -46,6 +46,8 @@ std::string missingReferencesText(const DrawingOutcome& outcome) {
 std::string checkText(const DrawingOutcome& outcome) {
     using Kind = DrawingOutcome::Kind;
     if (outcome.kind == Kind::NotStarted) return "Not started: " + outcome.detail;
+    // Stopped before its sheets were set up: nothing was found wrong with it, nor checked.
+    if (outcome.kind == Kind::Skipped && outcome.detail == StoppedBeforePlotting) return "Skipped: the check was stopped";
     if (outcome.kind != Kind::Checked) return "Problems: " + outcome.detail;
     std::string sheets;
     if (outcome.sheets.size() == 1 && outcome.layoutsTried == 0)
