@@ -74,6 +74,18 @@ TEST_F(UnattendedRun, AResumePlotsExactlyTheDrawingsTheEarlierRunLeftWithItsChoi
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(countContaining(lines, "Plain.dwg,Model,DWF6 ePlot.pc3,"), 1) << lines[0];
     EXPECT_EQ(countContaining(lines, win::toUtf8(earlier.wstring())), 1) << "the report it resumes: " << lines[0];
+
+    // The morning's report has nothing left; a report edited out of shape is refused before anything is opened.
+    const fs::path damaged = folder.write(L"damaged.csv", readText(copy) + "\"unclosed,quote\r\n");
+    for (const auto& [report, code] : {std::pair{copy, 0u}, std::pair{damaged, 2u}}) {
+        const fs::path again = folder.path() / L"again.csv";
+        fs::remove(again);
+        ProgramUnderTest resumed(L"/resume \"" + report.wstring() + L"\" /report \"" + again.wstring() + L"\" /close");
+        ASSERT_TRUE(resumed.waitForExit(60s));
+        EXPECT_EQ(resumed.exitCode(), code) << win::toUtf8(report.wstring());
+        EXPECT_TRUE(fs::exists(again)) << "every way out leaves its report";
+    }
+    EXPECT_EQ(plottedDrawings(journal).size(), 1u) << "nothing more was plotted";
 }
 
 }  // namespace

@@ -117,7 +117,8 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
 
 void UnattendedJob::drawingsListed() {
     const AfterListing after = std::exchange(afterListing_, AfterListing::Nothing);
-    if (after == AfterListing::WindowResume) return host_.runs().startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
+    if (after == AfterListing::WindowResume)
+        return host_.runs().startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
     if (after != AfterListing::UnattendedRun) return;
     DrawingListView& list = host_.search().listView();
     std::vector<std::string> paths;
@@ -189,10 +190,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
             if (!plan) return attended ? say(problem) : failure(RunExitCode::BadJobOrArguments, problem);
             if (plan->toPlotAgain() == 0) {
                 say("Nothing to resume: every drawing of " + report + " was plotted in full.");
-                if (attended) return;
-                told_ = true;
-                ConsoleOutput::writeLine("Quillon: exit code 0");
-                if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
+                if (!attended) nothingLeft(report);
                 return;
             }
             if (!attended)
@@ -210,6 +208,21 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
             }
         });
     });
+}
+
+void UnattendedJob::nothingLeft(const std::string& resumed) {
+    told_ = true;
+    // Even a run with nothing to plot leaves its report, for whoever reads only the copy in the morning.
+    RunReportKeeper& reports = host_.runs().reports();
+    plotting::PlotSetup none;
+    none.resumes = resumed;
+    if (!reports.begin(none)) {
+        reports.end();
+        ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(reports.lastReport().wstring()));
+    }
+    if (!copyReport()) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
+    ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
+    if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
 }
 
 bool UnattendedJob::copyReport() {

@@ -55,6 +55,8 @@ private:
     // Reads the report to resume on the CAD thread; then() has the job of its left-over drawings.
     void readResume(const std::string& report, bool attended);
     void startListedRun();
+    // A resume whose report has nothing left to plot: an empty report of its own, exit code 0.
+    void nothingLeft(const std::string& resumed);
     // The job's paper checked against the papers of its own device, then the run started.
     void checkPaperThenRun(std::vector<std::string> runOrder);
     // The report copied where /report asks; false (and why on the console) when it could not be.
