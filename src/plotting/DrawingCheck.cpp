@@ -13,10 +13,9 @@ bool hasWarnings(const DrawingOutcome& outcome) {
 }
 
 std::string joinedWarnings(const DrawingOutcome& outcome) {
-    std::string text;
-    for (const auto& sheet : outcome.sheets)
-        for (const auto& warning : sheet.warnings) text += (text.empty() ? "" : "; ") + warning.text();
-    return text;
+    std::vector<SetupWarning> all;
+    for (const auto& sheet : outcome.sheets) all.insert(all.end(), sheet.warnings.begin(), sheet.warnings.end());
+    return joinedText(all);
 }
 
 }  // namespace

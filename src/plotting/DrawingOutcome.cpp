@@ -30,9 +30,7 @@ std::string DrawingOutcome::text() const {
                       ? layoutCount(layoutsPlotted) + " plotted"
                       : std::to_string(layoutsPlotted) + " of " + layoutCount(layoutsTried) + " plotted";
             if (layoutsWithWarnings > 0) {
-                std::vector<std::string> texts;
-                for (const auto& warning : warnings) texts.push_back(warning.text());
-                out += ", " + std::to_string(layoutsWithWarnings) + " with warnings: " + joined(texts, "; ");
+                out += ", " + std::to_string(layoutsWithWarnings) + " with warnings: " + joinedText(warnings);
             }
             break;
         case Kind::Skipped:

@@ -6,15 +6,6 @@ namespace quillon::plotting {
 
 namespace {
 
-std::string warningText(const std::vector<SetupWarning>& warnings) {
-    std::string text;
-    for (const auto& warning : warnings) {
-        if (!text.empty()) text += "; ";
-        text += warning.text();
-    }
-    return text;
-}
-
 // A check's rows: one per sheet it set up, or one saying why the drawing cannot be plotted as it is.
 std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow& base) {
     std::vector<ReportRow> rows;
@@ -25,7 +16,7 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
             ReportRow row = base;
             row.layout = sheet.layout;
             row.reason = missing;
-            const std::string warnings = warningText(sheet.warnings);
+            const std::string warnings = joinedText(sheet.warnings);
             if (!warnings.empty()) row.reason += (row.reason.empty() ? "" : "; ") + warnings;
             row.outcome = checkOutcomeWord(!missing.empty()      ? CheckVerdict::Problems
                                            : !warnings.empty()   ? CheckVerdict::ReadyWithWarnings
@@ -78,7 +69,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
             row.reason = "AutoCAD did not accept the plot";
         } else if (!sheet.warnings.empty()) {
             row.outcome = "plotted with warnings";
-            row.reason = warningText(sheet.warnings);
+            row.reason = joinedText(sheet.warnings);
         } else {
             row.outcome = "plotted";
         }

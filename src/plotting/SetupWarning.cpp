@@ -10,4 +10,10 @@ std::string SetupWarning::text() const {
     return out;
 }
 
+std::string joinedText(const std::vector<SetupWarning>& warnings) {
+    std::string text;
+    for (const auto& warning : warnings) text += (text.empty() ? "" : "; ") + warning.text();
+    return text;
+}
+
 }  // namespace quillon::plotting

@@ -21,6 +21,9 @@ struct SetupWarning {
     std::string text() const;
 };
 
+// The warnings' texts, joined by "; ", as a row or a report gives them.
+std::string joinedText(const std::vector<SetupWarning>& warnings);
+
 // Runs the step that applies `setting`; a failure is carried past, as every
 // set-up step is, and recorded. A dead application is never carried past.
 template <class Step>
