@@ -1,5 +1,7 @@
 #include "plotting/LayoutPlotter.h"
 
+#include <algorithm>
+
 #include "plotting/DrawingCheck.h"
 #include "plotting/PathFold.h"
 #include "plotting/PlotFileNaming.h"
@@ -195,12 +197,40 @@ bool LayoutPlotter::beginLayouts() {
         // Foreground plotting: each plot is done before the next layout is set up. A check plots nothing.
         if (!checking()) tolerate([&] { connection_.plotInForeground(*layoutsDocument_); });
         if (tolerate([&] { xrefs_.reloadXrefs(*layoutsDocument_); })) noteMissingReferences();
+        std::vector<CadLayout> items;
         tolerate([&] {
             layouts_ = layoutsDocument_->layouts();
-            layoutQueue_ = layouts_->items();
+            items = layouts_->items();
         });
+        queueSheets(std::move(items));
     });
     return true;
+}
+
+void LayoutPlotter::queueSheets(std::vector<CadLayout> layouts) {
+    struct Found {
+        QueuedSheet sheet;
+        std::int32_t tab;
+    };
+    std::vector<Found> found;
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        auto& layout = layouts[i];
+        std::optional<bool> model;
+        tolerate([&] { model = layout.modelType(); });
+        if (model.value_or(false)) continue;
+        std::string name;
+        // A layout whose name cannot be read cannot be made active by name either.
+        if (!tolerate([&] { name = layout.name(); })) continue;
+        // Without ModelType only the model layout's own name tells it apart.
+        if (!model && equalsIgnoreCase(name, "Model")) continue;
+        // The collection need not list the tabs in order: a tab the user
+        // moved keeps its place in the collection. Unreadable, it keeps its place.
+        auto tab = static_cast<std::int32_t>(i);
+        tolerate([&] { tab = layout.tabOrder(); });
+        found.push_back({{std::move(layout), std::move(name)}, tab});
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.tab < b.tab; });
+    for (auto& f : found) layoutQueue_.push_back(std::move(f.sheet));
 }
 
 bool LayoutPlotter::plotNextLayout() {
@@ -210,11 +240,7 @@ bool LayoutPlotter::plotNextLayout() {
                 report_.stoppedBeforePlot = true;
                 return false;
             }
-            auto& layout = layoutQueue_[nextLayout_++];
-            std::string name;
-            // A layout whose name cannot be read cannot be made active by name either.
-            if (!tolerate([&] { name = layout.name(); })) continue;
-            if (contains(name, "Model")) continue;
+            const std::string name = layoutQueue_[nextLayout_++].name;
             plotPaperLayout(name);
             return nextLayout_ < layoutQueue_.size();
         }

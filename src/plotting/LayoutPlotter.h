@@ -134,6 +134,8 @@ private:
     void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
     bool openInSession(autocad::CadDocuments& documents, const std::string& path);
+    // The paper layouts of the drawing in hand, in tab order, into layoutQueue_.
+    void queueSheets(std::vector<autocad::CadLayout> layouts);
     void plotPaperLayout(const std::string& layoutName);
     void setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                           std::vector<SetupWarning>& warnings);
@@ -154,7 +156,12 @@ private:
     // SetLayoutsToPlot's state between layouts.
     std::optional<autocad::CadDocument> layoutsDocument_;
     std::optional<autocad::CadLayouts> layouts_;
-    std::vector<autocad::CadLayout> layoutQueue_;
+    // The drawing's sheets in tab order, with their names as read.
+    struct QueuedSheet {
+        autocad::CadLayout layout;
+        std::string name;
+    };
+    std::vector<QueuedSheet> layoutQueue_;
     std::size_t nextLayout_ = 0;
     std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
 };

@@ -42,7 +42,8 @@ json scenario() {
         {"plotStyleTables", {"mono.ctb", "mono.stb"}},
         {"plotFolder", "plots"},
         {"drawings",
-         {{{"file", "A.dwg"}, {"layouts", {{{"name", "Sheet1"}}, {{"name", "Model2"}}, {{"name", "Sheet2"}}}}},
+         {{{"file", "A.dwg"}, {"layouts", {{{"name", "Sheet2"}, {"tabOrder", 2}}, {{"name", "Sheet1"}, {"tabOrder", 1}}}}},
+          {{"file", "Site.dwg"}, {"layouts", {{{"name", "Site Model"}}, {{"name", "Model Sheet"}}}}},
           {{"file", "PLAN.DWG"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}},
           {{"file", "Named.dwg"}, {"plotStyles", "stb"}}}},
     };
@@ -132,8 +133,7 @@ Lines reloadWithoutReferences(const std::string& doc, const Lines& blocks) {
 Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const std::string& device,
                        const std::string& paper) {
     const std::string layout = "Layout(" + name + " of " + doc + ").";
-    return {"Layout(" + name + " of " + doc + ").Name",
-            "Layouts(" + doc + ").Item[\"" + name + "\"]",
+    return {"Layouts(" + doc + ").Item[\"" + name + "\"]",
             "Document(" + doc + ").ActiveLayout={\"object\":\"Layout(" + name + " of " + doc + ")\"}",
             "Document(" + doc + ").PaperSpace",
             "Block(*Paper_Space of " + doc + ").Layout",
@@ -156,14 +156,14 @@ Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const st
 
 const std::string IsoA4 = "ISO_A4_(210.00_x_297.00_MM)";
 
-TEST_F(LayoutPlotting, AllPaperLayoutsAreSetUpAndPlottedInTabOrderSkippingModelOnes) {
+TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTabOrder) {
     start();
     openAndActivate(drawing("A.dwg"));
     plotter.setSetup({"Plotter.pc3", "A4", "mono.ctb", 2});
     const auto from = mark();
     plotter.setLayoutsToPlot();
 
-    const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0", "*Paper_Space1"};
+    const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0"};
     const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2",
                                  "Plot(A.dwg).QuietErrorMode=true", "Document(A.dwg).Name",
                                  "Application.ActiveDocument"};
@@ -171,15 +171,27 @@ TEST_F(LayoutPlotting, AllPaperLayoutsAreSetUpAndPlottedInTabOrderSkippingModelO
         Lines{"Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
               "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
         reloadWithoutReferences("A.dwg", blocks) +
-        Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).Name"} +
+        Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).ModelType",
+              "Layout(Sheet2 of A.dwg).ModelType", "Layout(Sheet2 of A.dwg).Name", "Layout(Sheet2 of A.dwg).TabOrder",
+              "Layout(Sheet1 of A.dwg).ModelType", "Layout(Sheet1 of A.dwg).Name",
+              "Layout(Sheet1 of A.dwg).TabOrder"} +
         paperLayoutSetUp("A.dwg", "Sheet1", "Plotter.pc3", IsoA4) + copiesAndFile +
         Lines{"plot Sheet1 " + IsoA4 + " mono.ctb A-Sheet1.plt",
-              "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]", "Layout(Model2 of A.dwg).Name"} +
+              "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]"} +
         paperLayoutSetUp("A.dwg", "Sheet2", "Plotter.pc3", IsoA4) + copiesAndFile +
         Lines{"plot Sheet2 " + IsoA4 + " mono.ctb A-Sheet2.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
     EXPECT_EQ(journalSince(from), expected);
     EXPECT_EQ(plotter.report().layoutsPlotted, 2);
+
+    // The model layout is told by ModelType: paper layouts whose names hold "Model" are sheets too.
+    plotter.closeDrawing();
+    openAndActivate(drawing("Site.dwg"));
+    plotter.setLayoutsToPlot();
+    Lines plotted;
+    for (const auto& plot : standin::plotsIn(engine->journal()))
+        if (plot.drawing == drawing("Site.dwg")) plotted.push_back(plot.layout);
+    EXPECT_EQ(plotted, (Lines{"Site Model", "Model Sheet"}));
 
     const auto accesses = standin::accessesIn(engine->journal());
     for (const auto& a : accesses) {
@@ -324,7 +336,7 @@ TEST_F(LayoutPlotting, StopEndsTheLayoutsBeforeTheNextOne) {
     plotter.setLayoutsToPlot();
     const auto lines = journalSince(again);
     EXPECT_EQ(lines[0], "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]");
-    EXPECT_EQ(lines.back(), "Layouts(A.dwg)._NewEnum enum");
+    EXPECT_EQ(lines.back(), "Layout(Sheet1 of A.dwg).TabOrder");
     EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 1u);
 }
 
