@@ -230,7 +230,22 @@ void LayoutPlotter::queueSheets(std::vector<CadLayout> layouts) {
         found.push_back({{std::move(layout), std::move(name)}, tab});
     }
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.tab < b.tab; });
-    for (auto& f : found) layoutQueue_.push_back(std::move(f.sheet));
+    const LayoutPatterns& patterns = setup_.layoutPatterns;
+    for (auto& f : found) {
+        if (patterns.selects(f.sheet.name))
+            layoutQueue_.push_back(std::move(f.sheet));
+        else
+            report_.unmatchedLayouts.push_back(f.sheet.name);
+    }
+    if (!found.empty() && layoutQueue_.empty()) report_.noLayoutMatches = patterns.shown();
+}
+
+bool LayoutPlotter::leftOutAsEmpty(CadLayout& layout) {
+    if (!setup_.skipEmptyLayouts) return false;
+    std::int32_t entities = 1;
+    // Unknown, it is plotted: a blank sheet is better than a sheet lost.
+    tolerate([&] { entities = layout.blockCount(); });
+    return entities == 0;
 }
 
 bool LayoutPlotter::plotNextLayout() {
@@ -240,8 +255,14 @@ bool LayoutPlotter::plotNextLayout() {
                 report_.stoppedBeforePlot = true;
                 return false;
             }
-            const std::string name = layoutQueue_[nextLayout_++].name;
-            plotPaperLayout(name);
+            auto& queued = layoutQueue_[nextLayout_++];
+            if (leftOutAsEmpty(queued.layout)) {
+                SheetRecord sheet{queued.name, "", false, {}};
+                sheet.leftOut = true;
+                report_.sheets.push_back(std::move(sheet));
+                continue;
+            }
+            plotPaperLayout(queued.name);
             return nextLayout_ < layoutQueue_.size();
         }
         return false;

@@ -17,7 +17,7 @@ constexpr std::string_view EarlierHeading =
 
 constexpr std::string_view Outcomes[] = {"plotted", "plotted with warnings", "skipped", "failed",
                                          "stopped", "not started",           "ready",   "ready with warnings",
-                                         "problems"};
+                                         "problems",  LeftOutOutcome};
 
 constexpr int MostCopies = 32767;
 

@@ -6,6 +6,12 @@ namespace quillon::plotting {
 
 namespace {
 
+ReportRow leftOutRow(ReportRow row) {
+    row.outcome = LeftOutOutcome;
+    row.reason = EmptyLayoutReason;
+    return row;
+}
+
 // A check's rows: one per sheet it set up, or one saying why the drawing cannot be plotted as it is.
 std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow& base) {
     std::vector<ReportRow> rows;
@@ -15,6 +21,10 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
         for (const auto& sheet : outcome.sheets) {
             ReportRow row = base;
             row.layout = sheet.layout;
+            if (sheet.leftOut) {
+                rows.push_back(leftOutRow(row));
+                continue;
+            }
             row.reason = missing;
             const std::string warnings = joinedText(sheet.warnings);
             if (!warnings.empty()) row.reason += (row.reason.empty() ? "" : "; ") + warnings;
@@ -64,6 +74,10 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         ReportRow row = base;
         row.layout = sheet.layout;
         row.plotFile = sheet.plotFile;
+        if (sheet.leftOut) {
+            rows.push_back(leftOutRow(std::move(row)));
+            continue;
+        }
         if (!sheet.plotted) {
             row.outcome = "failed";
             row.reason = "AutoCAD did not accept the plot";

@@ -3,6 +3,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "plotting/DrawingOutcome.h"
 #include "plotting/PathFold.h"
 
 namespace quillon::plotting {
@@ -31,6 +32,14 @@ bool isCheckOutcome(const std::string& outcome) {
 }
 
 bool isPlotted(const std::string& outcome) { return outcome == "plotted" || outcome == "plotted with warnings"; }
+
+// Rows a resume would only repeat: a sheet left out as empty, a drawing whose
+// layouts the patterns all pass over or are all empty.
+bool nothingToResume(const ReportRow& row) {
+    if (row.outcome == LeftOutOutcome) return true;
+    return row.outcome == "skipped" &&
+           (row.reason.starts_with(NoLayoutMatches) || row.reason == EveryLayoutEmpty);
+}
 
 bool isDrawingPath(const std::string& path) { return foldedPath(path).ends_with(".dwg"); }
 
@@ -69,7 +78,7 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
         checkRow(record, first);
         const auto [at, isNew] = byPath.emplace(foldedPath(record.row.drawing), drawings.size());
         if (isNew) drawings.push_back({record.row.drawing});
-        if (!isPlotted(record.row.outcome)) drawings[at->second].inFull = false;
+        if (!isPlotted(record.row.outcome) && !nothingToResume(record.row)) drawings[at->second].inFull = false;
     }
 
     ResumePlan plan;

@@ -8,6 +8,9 @@
 
 namespace quillon::plotting {
 
+// A sheet never set up because its layout was never used: neither a warning nor left for a resume.
+inline constexpr const char* LeftOutOutcome = "left out";
+
 // One line of a run report: one sheet, or one drawing that plotted nothing.
 struct ReportRow {
     std::string drawing;
@@ -17,7 +20,7 @@ struct ReportRow {
     std::string plotStyleTable;
     int copies = 1;
     std::string plotFile;
-    // "plotted", "plotted with warnings", "skipped", "failed", "stopped" or "not started".
+    // "plotted", "plotted with warnings", "left out", "skipped", "failed", "stopped" or "not started".
     std::string outcome;
     std::string reason;
     std::string started;  // ISO 8601 local time

@@ -7,9 +7,12 @@
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
+#include "plotting/DrawingCheck.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/JobCheck.h"
 #include "plotting/LayoutPlotter.h"
+#include "plotting/ReportRows.h"
+#include "plotting/ResumePlan.h"
 #include "plotting/XrefReloader.h"
 
 namespace quillon::plotting {
@@ -129,11 +132,12 @@ Lines reloadWithoutReferences(const std::string& doc, const Lines& blocks) {
     return out + Lines{"Application.ZoomExtents[]", "Document(" + doc + ").Regen[1]", "Document(" + doc + ").Regen[0]"};
 }
 
-// One paper layout of SetLayoutsToPlot up to its plot output.
-Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const std::string& device,
-                       const std::string& paper) {
+// One paper layout of SetLayoutsToPlot up to its plot output, from the look at its block on.
+Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const std::string& block,
+                       const std::string& device, const std::string& paper) {
     const std::string layout = "Layout(" + name + " of " + doc + ").";
-    return {"Layouts(" + doc + ").Item[\"" + name + "\"]",
+    return {layout + "Block", "Block(" + block + " of " + doc + ").Count",
+            "Layouts(" + doc + ").Item[\"" + name + "\"]",
             "Document(" + doc + ").ActiveLayout={\"object\":\"Layout(" + name + " of " + doc + ")\"}",
             "Document(" + doc + ").PaperSpace",
             "Block(*Paper_Space of " + doc + ").Layout",
@@ -175,10 +179,10 @@ TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTab
               "Layout(Sheet2 of A.dwg).ModelType", "Layout(Sheet2 of A.dwg).Name", "Layout(Sheet2 of A.dwg).TabOrder",
               "Layout(Sheet1 of A.dwg).ModelType", "Layout(Sheet1 of A.dwg).Name",
               "Layout(Sheet1 of A.dwg).TabOrder"} +
-        paperLayoutSetUp("A.dwg", "Sheet1", "Plotter.pc3", IsoA4) + copiesAndFile +
+        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
         Lines{"plot Sheet1 " + IsoA4 + " mono.ctb A-Sheet1.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]"} +
-        paperLayoutSetUp("A.dwg", "Sheet2", "Plotter.pc3", IsoA4) + copiesAndFile +
+        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
         Lines{"plot Sheet2 " + IsoA4 + " mono.ctb A-Sheet2.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
     EXPECT_EQ(journalSince(from), expected);
@@ -478,6 +482,48 @@ TEST_F(LayoutPlotting, ABlankDrawingQuillonAddedIsTheUsersOnceTheyDrawInIt) {
     plotter.closeDrawing();
     connection.cleanUpAtExit();
     EXPECT_EQ(closedNames(), Lines{"M.dwg"});
+}
+
+TEST_F(LayoutPlotting, PatternsChooseTheSheetsIgnoringCaseAndANeverUsedLayoutIsLeftOutUnactivated) {
+    start({{"drawings",
+            {{{"file", "E.dwg"},
+              {"layouts",
+               {{{"name", "ELEV North"}}, {{"name", "Layout1"}, {"entities", 0}}, {{"name", "Plan"}},
+                {{"name", "Elev-old"}}}}}}}});
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.layoutPatterns = {"elev*; Lay?ut1", "*OLD"};
+    plotter.setSetup(setup);
+    openAndActivate(drawing("E.dwg"));
+    plotter.setLayoutsToPlot();
+    const auto plots = standin::plotsIn(engine->journal());
+    ASSERT_EQ(plots.size(), 1u);
+    EXPECT_EQ(plots[0].layout, "ELEV North");
+    for (const auto& line : journalSince(0))
+        EXPECT_EQ(line.find("ActiveLayout={\"object\":\"Layout(Layout1"), std::string::npos) << "it would get a viewport";
+    const auto outcome = outcomeOf(plotter.report(), "");
+    EXPECT_EQ(outcome.text(), "1 layout plotted; left out as empty: Layout1; not matching the layout patterns: Plan, Elev-old");
+    std::vector<ReportRecord> records;
+    for (const auto& row : reportRows(outcome, setup, "")) records.push_back({int(records.size()) + 2, row});
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].row.outcome + "|" + records[1].row.reason, "left out|empty layout");
+    plotter.closeDrawing();
+
+    // Nothing matches: skipped, a problem to a check, and nothing a resume takes up again.
+    setup.layoutPatterns = {"Section*", ""};
+    plotter.setSetup(setup);
+    openAndActivate(drawing("E.dwg"));
+    plotter.setLayoutsToPlot();
+    const auto none = outcomeOf(plotter.report(), "");
+    EXPECT_EQ(none.text(), "Skipped: no layout matches Section*");
+    for (const auto& row : reportRows(none, setup, "")) records.push_back({int(records.size()) + 2, row});
+    EXPECT_TRUE(resumePlan(records).job.drawings.empty());
+    plotter.closeDrawing();
+    setup.purpose = RunPurpose::Check;
+    plotter.setSetup(setup);
+    openAndActivate(drawing("E.dwg"));
+    plotter.setLayoutsToPlot();
+    EXPECT_EQ(outcomeOf(plotter.report(), "").text(), "Problems: no layout matches Section*; not matching the layout "
+                                                       "patterns: ELEV North, Layout1, Plan, Elev-old");
 }
 
 }  // namespace
