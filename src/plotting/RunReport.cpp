@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "plotting/ReportColumns.h"
+
 namespace quillon::plotting {
 
 namespace fs = std::filesystem;
@@ -76,12 +78,11 @@ std::optional<ReportKey> reportKey(std::string_view name) {
 
 }  // namespace
 
-const char* RunReport::heading() {
-    return "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,Started,Seconds,"
-           "Layouts,Plot folder,Plot file name,Plot file extension,DWG version,Resumes";
+std::string RunReport::heading(bool withPart) {
+    std::string out;
+    for (const auto& name : headingsOf(currentReportFormat(withPart))) out += (out.empty() ? "" : ",") + name;
+    return out;
 }
-
-std::string RunReport::heading(bool withPart) { return std::string(heading()) + (withPart ? ",Part" : ""); }
 
 RunReport::RunReport(const fs::path& file, bool withPart) : file_(file) {
     std::error_code ignored;
@@ -110,19 +111,8 @@ std::string RunReport::field(const std::string& text) {
 }
 
 std::string RunReport::line(const ReportRow& row) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", row.seconds);
-    const std::string fields[] = {row.drawing,        row.layout,   row.device,
-                                  row.paper,          row.plotStyleTable, std::to_string(row.copies),
-                                  row.plotFile,       row.outcome,  row.reason,
-                                  row.started,        seconds,
-                                  row.layouts ? "yes" : "no", row.plotFolder, row.plotFileName,
-                                  row.plotFileExtension, row.dwgVersion, row.resumes};
     std::string out;
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        if (i > 0) out += ',';
-        out += field(fields[i]);
-    }
+    for (const auto& column : reportColumns()) out += (out.empty() ? "" : ",") + field(column.write(row));
     if (!row.part.empty()) out += "," + field(row.part);
     return out;
 }

@@ -17,7 +17,7 @@ struct ReportRow {
     std::string plotStyleTable;
     int copies = 1;
     std::string plotFile;
-    // "plotted", "plotted with warnings", "skipped", "failed", "stopped" or "not started".
+    // One of the words of OutcomeWords.h.
     std::string outcome;
     std::string reason;
     std::string started;  // ISO 8601 local time
@@ -54,8 +54,7 @@ public:
     // A CSV field, quoted when it must be.
     static std::string field(const std::string& text);
     static std::string line(const ReportRow& row);
-    static const char* heading();
-    static std::string heading(bool withPart);
+    static std::string heading(bool withPart = false);
 
 private:
     std::filesystem::path file_;

@@ -16,6 +16,7 @@
 #include "plotting/JobCheck.h"
 #include "plotting/JobPart.h"
 #include "plotting/ResumePlan.h"
+#include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -178,7 +179,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
         std::optional<plotting::ResumePlan> plan;
         std::string problem;
         try {
-            plan = plotting::resumePlan(plotting::readRunReport(readReportText(report)));
+            plan = plotting::resumePlan(plotting::readRunReport(readReportText(report), win::systemAnsiCodePage()));
         } catch (const std::exception& error) {
             problem = report + ", " + error.what();
         }
