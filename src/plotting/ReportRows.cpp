@@ -29,7 +29,9 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
         if (!outcome.stopped && outcome.closeError.empty()) return rows;
     }
     ReportRow row = base;
-    if (outcome.kind == Kind::NotStarted) {
+    if (outcome.kind == Kind::Started) {
+        row.outcome = w::StartedNotFinished;
+    } else if (outcome.kind == Kind::NotStarted) {
         row.outcome = w::NotStarted;
     } else if (outcome.stopped || (outcome.kind == Kind::Skipped && outcome.detail == StoppedBeforePlotting)) {
         row.outcome = w::Stopped;
@@ -99,6 +101,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         case DrawingOutcome::Kind::Skipped: row.outcome = stoppedHere ? w::Stopped : w::Skipped; break;
         case DrawingOutcome::Kind::Failed: row.outcome = w::Failed; break;
         case DrawingOutcome::Kind::NotStarted: row.outcome = w::NotStarted; break;
+        case DrawingOutcome::Kind::Started: row.outcome = w::StartedNotFinished; break;
         default: row.outcome = w::Failed; break;
     }
     row.reason = outcome.detail;
