@@ -128,6 +128,9 @@ public:
 
     const DrawingReport& report() const { return report_; }
 
+    // Closes the template drawing of the page setups, unsaved, once the run is over.
+    void closeTemplate();
+
 private:
     // Why a drawing fails when another is active at its plot and its own cannot be made active.
     static constexpr const char* NotActiveReason =
@@ -156,6 +159,11 @@ private:
     // that name first; the name written, when the application took the plot.
     std::optional<std::string> plotToFile(autocad::CadPlot& plot, const std::string& wanted, SheetRecord& sheet);
     std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
+    // The template drawing, opened read-only at its first use (again after a restart).
+    autocad::CadDocument* templateDocument();
+    // Copies the chosen page setup onto the layout; what did not take is warned.
+    void applyPageSetup(automation::AutoObject& layout, bool modelSpace, const std::string& layoutName,
+                        std::vector<SetupWarning>& warnings);
     // Quillon's own, or as the layout reads after its set-up.
     std::string plotAreaAndScale(automation::AutoObject& layout) const;
 
@@ -178,6 +186,7 @@ private:
     };
     std::vector<QueuedSheet> layoutQueue_;
     std::size_t nextLayout_ = 0;
+    std::optional<autocad::CadDocument> pageSetupTemplate_;
     std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
 };
 

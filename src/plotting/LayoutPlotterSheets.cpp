@@ -120,6 +120,7 @@ void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layo
     };
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
     if (quillons) tolerate([&] { layout.call("ZoomExtents"); });
+    if (setup_.sheetSettings == SheetSettings::Template) applyPageSetup(layout, false, layoutName, warnings);
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
     setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
@@ -169,6 +170,8 @@ void LayoutPlotter::plotActiveLayout() {
         xrefs_.reloadXrefs(document);
         noteMissingReferences();
         auto layout = document.activeLayout();
+        std::vector<SetupWarning> warnings;
+        if (setup_.sheetSettings == SheetSettings::Template) applyPageSetup(*layout.raw(), true, "Model", warnings);
         std::optional<CadPlot> plot;
         auto documentPlot = [&]() -> CadPlot& {
             if (!plot) plot = document.plot();
@@ -181,7 +184,6 @@ void LayoutPlotter::plotActiveLayout() {
         // matching the paper against them would fail on every drawing saved for another device.
         layout.refreshPlotDeviceInfo();
         const auto papers = layout.canonicalMediaNames();
-        std::vector<SetupWarning> warnings;
         if (const auto match = matchPaper(papers, setup_.paper))
             layout.setCanonicalMediaName(papers[*match]);
         else

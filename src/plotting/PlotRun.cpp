@@ -313,6 +313,12 @@ void PlotRun::loseApplication(const AutomationError& error) {
 
 void PlotRun::end(Ending ending) {
     ending_ = ending;
+    // The run's own read-only template goes with it; failures here cost the run nothing.
+    try {
+        plotter_.closeTemplate();
+    } catch (const std::exception&) {
+        // The application is gone, and the template with it.
+    }
     // The user's application goes on plotting as the user set it; owed on, when it is gone.
     connection_.putBackBackgroundPlot();
     if (share_) return;

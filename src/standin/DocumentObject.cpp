@@ -16,7 +16,7 @@ constexpr MemberDef kMembers[] = {
     {"Name", MemberKind::ReadOnly},         {"Path", MemberKind::ReadOnly},
     {"FullName", MemberKind::ReadOnly},     {"ReadOnly", MemberKind::ReadOnly},
     {"Saved", MemberKind::ReadOnly},        {"ActiveLayout", MemberKind::ReadWrite},
-    {"Layouts", MemberKind::ReadOnly},      {"ModelSpace", MemberKind::ReadOnly},
+    {"Layouts", MemberKind::ReadOnly},      {"PlotConfigurations", MemberKind::ReadOnly},      {"ModelSpace", MemberKind::ReadOnly},
     {"PaperSpace", MemberKind::ReadOnly},   {"Blocks", MemberKind::ReadOnly},
     {"Plot", MemberKind::ReadOnly},         {"Application", MemberKind::ReadOnly},
     {"GetVariable", MemberKind::Method},    {"SetVariable", MemberKind::Method},
@@ -43,6 +43,7 @@ Value DocumentObject::read(std::string_view member) {
     if (member == "ModelSpace") return layoutBlockObject(s, doc_, doc_->modelLayout());
     if (member == "PaperSpace") return paperSpaceObject(s, doc_);
     if (member == "Blocks") return blocksObject(s, doc_);
+    if (member == "PlotConfigurations") return plotConfigurationsObject(s, doc_);
     if (member == "Plot") return plotObject(s, doc_);
     if (member == "Application") return applicationObject(s);
     return ModelObject::read(member);

@@ -77,6 +77,7 @@ std::shared_ptr<DrawingModel> DrawingFactory::create(const DrawingDef* definitio
         doc->layouts.push_back(makeLayout(l, false, def.plotStyles));
         doc->layouts.back()->tabOrder = l.tabOrder.value_or(static_cast<int>(doc->layouts.size() - 1));
     }
+    for (const auto& p : def.pageSetups) doc->pageSetups.push_back(makeLayout(p, p.modelType, def.plotStyles));
     doc->currentPaperLayout = doc->layouts.size() > 1 ? doc->layouts[1] : nullptr;
     doc->setActiveLayout(doc->findLayout(def.activeLayout));
 

@@ -29,6 +29,8 @@ struct DrawingModel {
     std::shared_ptr<LayoutModel> activeLayout;
     // The layout *Paper_Space stands for: the paper layout last made active.
     std::shared_ptr<LayoutModel> currentPaperLayout;
+    // Named page setups (PlotConfigurations); isModel is their ModelType.
+    std::vector<std::shared_ptr<LayoutModel>> pageSetups;
     std::vector<std::shared_ptr<BlockModel>> blocks;
     std::vector<std::shared_ptr<XrefModel>> xrefs;
     std::map<std::string, automation::Value> variables;  // per-document scenario variables, by upper-case name
@@ -39,6 +41,7 @@ struct DrawingModel {
     std::weak_ptr<automation::AutoObject> handle;
     std::weak_ptr<automation::AutoObject> layoutsHandle;
     std::weak_ptr<automation::AutoObject> blocksHandle;
+    std::weak_ptr<automation::AutoObject> plotConfigurationsHandle;
     std::weak_ptr<automation::AutoObject> plotHandle;
     std::weak_ptr<automation::AutoObject> emptyPaperSpaceHandle;
 

@@ -9,6 +9,7 @@
 #include "standin/EngineState.h"
 #include "standin/LayoutObject.h"
 #include "standin/LayoutsObject.h"
+#include "standin/PlotConfigurationObject.h"
 #include "standin/PlotObject.h"
 #include "standin/XrefModelSpaceObject.h"
 
@@ -44,6 +45,15 @@ ObjectPtr layoutsObject(const StatePtr& state, const std::shared_ptr<DrawingMode
 ObjectPtr layoutObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
                        const std::shared_ptr<LayoutModel>& layout) {
     return cached<LayoutObject>(layout->handle, state, doc, layout);
+}
+
+ObjectPtr plotConfigurationsObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    return cached<PlotConfigurationsObject>(doc->plotConfigurationsHandle, state, doc);
+}
+
+ObjectPtr plotConfigurationObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                                  const std::shared_ptr<LayoutModel>& pageSetup) {
+    return cached<PlotConfigurationObject>(pageSetup->handle, state, doc, pageSetup);
 }
 
 ObjectPtr blocksObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {

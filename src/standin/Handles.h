@@ -20,6 +20,9 @@ automation::ObjectPtr layoutsObject(const StatePtr& state, const std::shared_ptr
 automation::ObjectPtr layoutObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
                                    const std::shared_ptr<LayoutModel>& layout);
 automation::ObjectPtr blocksObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc);
+automation::ObjectPtr plotConfigurationsObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc);
+automation::ObjectPtr plotConfigurationObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                                              const std::shared_ptr<LayoutModel>& pageSetup);
 // The block holding a layout's entities: *Model_Space or one of the *Paper_Space blocks.
 automation::ObjectPtr layoutBlockObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
                                         const std::shared_ptr<LayoutModel>& layout);

@@ -6,6 +6,7 @@
 #include "standin/EngineState.h"
 #include "standin/Failures.h"
 #include "standin/Handles.h"
+#include "standin/PlotConfigurationObject.h"
 #include "standin/TextCase.h"
 
 namespace quillon::standin {
@@ -30,6 +31,7 @@ constexpr MemberDef kMembers[] = {
     {"StandardScale", MemberKind::ReadWrite},
     {"PlotRotation", MemberKind::ReadWrite},
     {"RefreshPlotDeviceInfo", MemberKind::Method},
+    {"CopyFrom", MemberKind::Method},
     {"GetPlotDeviceNames", MemberKind::Method},
     {"GetCanonicalMediaNames", MemberKind::Method},
     {"GetPlotStyleTableNames", MemberKind::Method},
@@ -148,7 +150,33 @@ void LayoutObject::write(std::string_view member, const Value& value) {
     doc_->markModified();
 }
 
+void LayoutObject::copyFrom(std::span<const Value> args) {
+    Arguments(std::string_view("CopyFrom"), args, 1, 1);
+    // The reference: the source of a layout's CopyFrom must be a PlotConfiguration.
+    auto source = std::dynamic_pointer_cast<PlotConfigurationObject>(args[0].toObject());
+    if (!source) invalidInput("Invalid input: CopyFrom takes a PlotConfiguration");
+    const LayoutModel& from = *source->layoutModel();
+    LayoutModel& to = *layout_;
+    // A page setup for model space does not apply to a paper layout, nor one for layouts to model space.
+    if (from.isModel != to.isModel)
+        invalidInput("Invalid input: page setup " + from.name + " is for " + (from.isModel ? "model space" : "layouts"));
+    to.configName = from.configName;
+    to.media = from.media;
+    to.styleSheet = from.styleSheet;
+    to.plotWithPlotStyles = from.plotWithPlotStyles;
+    to.useStandardScale = from.useStandardScale;
+    to.centerPlot = from.centerPlot;
+    to.plotType = from.plotType;
+    to.standardScale = from.standardScale;
+    to.plotRotation = from.plotRotation;
+    doc_->markModified();
+}
+
 Value LayoutObject::invoke(std::string_view member, std::span<const Value> args) {
+    if (member == "CopyFrom") {
+        copyFrom(args);
+        return Value();
+    }
     Arguments(member, args, 0, 0);
     if (member == "RefreshPlotDeviceInfo") {
         layout_->refreshedConfigName = layout_->configName;

@@ -32,6 +32,7 @@ private:
     void setMedia(const automation::Value& value);
     void setStyleSheet(const automation::Value& value);
     bool writeSetting(std::string_view member, const automation::Value& value);
+    void copyFrom(std::span<const automation::Value> args);
 };
 
 }  // namespace quillon::standin

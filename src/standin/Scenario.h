@@ -39,6 +39,8 @@ struct LayoutDef {
     int entities = 1;
     // The tab's position (Model is 0); unset: the position it is listed at.
     std::optional<int> tabOrder;
+    // A page setup's: for model space rather than for layouts.
+    bool modelType = false;
 };
 
 struct BlockDef {
@@ -57,7 +59,9 @@ struct DrawingDef {
     std::string match;            // a full path, or a bare file name
     bool matchesFullPath = false;
     LayoutDef model;
-    std::vector<LayoutDef> paperLayouts;  // in tab order
+    std::vector<LayoutDef> paperLayouts;  // as listed; each has its tab order
+    // Named page setups; LayoutDef::modelType says which kind.
+    std::vector<LayoutDef> pageSetups;
     std::string activeLayout = "Model";
     PlotStyleKind plotStyles = PlotStyleKind::ColorDependent;
     std::vector<BlockDef> blocks;

@@ -182,8 +182,12 @@ private:
         }
     }
 
-    LayoutDef readLayout(const Scenario& s, const JsonNode& item, bool isModel, PlotStyleKind styles) {
-        if (isModel) {
+    LayoutDef readLayout(const Scenario& s, const JsonNode& item, bool isModel, PlotStyleKind styles,
+                         bool pageSetup = false) {
+        if (pageSetup) {
+            item.requireObject({"comment", "name", "modelType", "device", "media", "styleSheet", "plotType",
+                                "standardScale", "plotRotation", "useStandardScale", "centerPlot", "plotWithPlotStyles"});
+        } else if (isModel) {
             item.requireObject({"comment", "device", "media", "styleSheet", "plotType", "standardScale", "plotRotation",
                                 "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities"});
         } else {
@@ -192,7 +196,7 @@ private:
                                 "tabOrder"});
         }
         LayoutDef l;
-        l.name = isModel ? "Model" : nonEmptyText(item.child("name"));
+        l.name = isModel && !pageSetup ? "Model" : nonEmptyText(item.child("name"));
         if (auto node = item.optionalChild("device")) l.device = knownDevice(s, *node);
         const DeviceDef* device = findDevice(s, l.device.value_or(s.defaultDevice));
         if (auto node = item.optionalChild("media")) {
@@ -210,7 +214,7 @@ private:
         l.centerPlot = item.optionalBoolean("centerPlot");
         l.plotWithPlotStyles = item.optionalBoolean("plotWithPlotStyles");
         l.entities = static_cast<int>(item.integer("entities", 1, 0, kMaxEntities));
-        if (!isModel)
+        if (!isModel && !pageSetup)
             if (auto v = item.optionalInteger("tabOrder", 1, 255)) l.tabOrder = static_cast<int>(*v);
         return l;
     }
@@ -231,7 +235,7 @@ private:
 
     DrawingDef readDrawing(const Scenario& s, const JsonNode& item) {
         item.requireObject({"comment", "file", "model", "layouts", "activeLayout", "plotStyles", "blocks", "xrefs",
-                            "openError"});
+                            "openError", "pageSetups"});
         DrawingDef d;
         JsonNode file = item.child("file");
         d.match = nonEmptyText(file);
@@ -258,6 +262,16 @@ private:
                 d.paperLayouts.push_back(std::move(layout));
             }
             checkTabOrders(d, *node);
+        }
+        if (auto node = item.optionalChild("pageSetups")) {
+            for (const auto& p : node->items()) {
+                const bool model = p.boolean("modelType", false);
+                LayoutDef setup = readLayout(s, p, model, d.plotStyles, true);
+                setup.modelType = model;
+                for (const auto& other : d.pageSetups)
+                    if (equalsNoCase(other.name, setup.name)) p.child("name").fail("duplicate page setup \"" + setup.name + "\"");
+                d.pageSetups.push_back(std::move(setup));
+            }
         }
         if (auto node = item.optionalChild("activeLayout")) {
             std::string name = node->text();

@@ -48,7 +48,11 @@ json scenario() {
          {{{"file", "A.dwg"}, {"layouts", {{{"name", "Sheet2"}, {"tabOrder", 2}}, {{"name", "Sheet1"}, {"tabOrder", 1}}}}},
           {{"file", "Site.dwg"}, {"layouts", {{{"name", "Site Model"}}, {{"name", "Model Sheet"}}}}},
           {{"file", "PLAN.DWG"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}},
-          {{"file", "Named.dwg"}, {"plotStyles", "stb"}}}},
+          {{"file", "Named.dwg"}, {"plotStyles", "stb"}},
+          {{"file", "Office.dwt"},
+           {"pageSetups",
+            {{{"name", "A1 Issue"}, {"plotRotation", 3}, {"centerPlot", true}},
+             {{"name", "Model Issue"}, {"modelType", true}, {"plotType", 1}}}}}}},
     };
 }
 
@@ -550,6 +554,44 @@ TEST_F(LayoutPlotting, TheLayoutsOwnSettingsKeepAllButTheChosenDevicePaperAndTab
     for (const auto& e : engine->journal())
         if (e.type == JournalEntryType::Close) {
             EXPECT_FALSE(e.close.wouldSave);
+        }
+}
+
+TEST_F(LayoutPlotting, ATemplatesPageSetupIsCopiedOntoSheetsOfItsKindFromOneReadOnlyOpenAndNothingIsSaved) {
+    start();
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.sheetSettings = SheetSettings::Template;
+    setup.pageSetupFile = drawing("Office.dwt");
+    setup.pageSetup = "a1 issue";
+    plotter.setSetup(setup);
+    openAndActivate(drawing("A.dwg"));
+    plotter.setLayoutsToPlot();
+    plotter.closeDrawing();
+    openAndActivate(drawing("M.dwg"));
+    plotter.plotActiveLayout();
+    plotter.closeDrawing();
+    const auto warnings = plotter.report().warnings;
+    plotter.closeTemplate();
+
+    Lines copies, opens;
+    for (const auto& line : journalSince(0)) {
+        if (line.find(".CopyFrom") != std::string::npos) copies.push_back(line);
+        if (line.find("Documents.Open") != std::string::npos) opens.push_back(line.substr(0, line.find(',')));
+    }
+    EXPECT_EQ(copies, (Lines{"Layout(Sheet1 of A.dwg).CopyFrom[{\"object\":\"PlotConfiguration(A1 Issue of Office.dwt)\"}]",
+                             "Layout(Sheet2 of A.dwg).CopyFrom[{\"object\":\"PlotConfiguration(A1 Issue of Office.dwt)\"}]"}));
+    EXPECT_EQ(opens.size(), 3u) << "the template once, then the two drawings";
+    const auto plots = standin::plotsIn(engine->journal());
+    ASSERT_EQ(plots.size(), 3u);
+    EXPECT_EQ((std::vector<int>{plots[0].rotation, plots[0].plotType, plots[0].media == IsoA4}), (std::vector<int>{3, 5, 1}))
+        << "the page setup's rotation and area, the chosen paper";
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].text(), "Model: page setup \"a1 issue\" not set (it is a page setup for layouts; the layout's "
+                                  "own settings were kept)");
+    EXPECT_EQ(closedNames(), (Lines{"A.dwg", "M.dwg", "Office.dwt"}));
+    for (const auto& e : engine->journal())
+        if (e.type == JournalEntryType::Close) {
+            EXPECT_FALSE(e.close.wouldSave) << e.close.document;
         }
 }
 

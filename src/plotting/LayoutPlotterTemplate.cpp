@@ -1,0 +1,62 @@
+#include "plotting/LayoutPlotter.h"
+
+#include "plotting/Tolerate.h"
+
+// The office's template drawing: opened read-only once, its named page
+// setups copied onto each sheet of Quillon's own copy of a drawing, closed
+// unsaved when the run ends. Neither it nor any drawing is ever saved.
+namespace quillon::plotting {
+
+using autocad::CadApplication;
+using autocad::CadDocument;
+using automation::AutoObject;
+using automation::AutomationError;
+using automation::ObjectPtr;
+using automation::Value;
+
+CadDocument* LayoutPlotter::templateDocument() {
+    if (pageSetupTemplate_) {
+        // A restarted application has lost it: it is opened again in the new one.
+        if (tolerate([&] { pageSetupTemplate_->name(); })) return &*pageSetupTemplate_;
+        connection_.forgetOpened(*pageSetupTemplate_);
+        pageSetupTemplate_.reset();
+    }
+    CadApplication app = connection_.app();
+    auto documents = app.documents();
+    pageSetupTemplate_ = documents.open(setup_.pageSetupFile, true);
+    connection_.rememberOpened(*pageSetupTemplate_);
+    return &*pageSetupTemplate_;
+}
+
+void LayoutPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const std::string& layoutName,
+                                   std::vector<SetupWarning>& warnings) {
+    const std::string& name = setup_.pageSetup;
+    std::string why;
+    try {
+        CadDocument* document = templateDocument();
+        ObjectPtr pageSetup = document->raw()->object("PlotConfigurations")->call("Item", {Value(name)}).toObject();
+        // A model-space page setup for model space, a layout one for layouts: the other kind does not fit.
+        if (pageSetup->get("ModelType").toBool() != modelSpace) {
+            why = std::string("it is a page setup for ") + (modelSpace ? "layouts" : "model space");
+        } else {
+            // CopyFrom takes every setting the page setup holds (plot area, window, offset, lineweights,
+            // shading), those Quillon knows no member for too; one call, not a dozen.
+            layout.call("CopyFrom", {Value(pageSetup)});
+            return;
+        }
+    } catch (const AutomationError& error) {
+        if (error.serverGone()) throw;
+        why = error.description();
+    }
+    warnings.push_back({layoutName, "page setup", name, why + "; the layout's own settings were kept"});
+}
+
+void LayoutPlotter::closeTemplate() {
+    if (!pageSetupTemplate_) return;
+    CadDocument document = std::move(*pageSetupTemplate_);
+    pageSetupTemplate_.reset();
+    // Closed unsaved like every document of Quillon's; a dead application has closed it already.
+    tolerate([&] { closeQuillonsDocument(document); });
+}
+
+}  // namespace quillon::plotting
