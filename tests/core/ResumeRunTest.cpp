@@ -1,9 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
 #include <string>
+#include <utility>
 #include <tuple>
 #include <vector>
 
+#include "plotting/ReportColumns.h"
+#include "plotting/ReportRows.h"
+#include "plotting/RunLedger.h"
 #include "plotting/ReportReader.h"
 #include "plotting/ResumePlan.h"
 
@@ -91,8 +101,9 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     } cases[] = {
         {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
         {"", 1, "not a Quillon run report"},
-        {replaced(good, RunReport::heading(false), earlier), 1, "earlier Quillon"},
-        {replaced(good, RunReport::heading(false), earlier + ",Part"), 1, "earlier"},
+        {replaced(good, RunReport::heading(false), earlier), 2, "17 fields where the heading has 11"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "17 fields where the heading has 12"},
+        {replaced(good, ",Resumes", ",Resumed"), 1, "not a Quillon run report"},
         {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
          "18 fields where the heading has 17"},
         {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
@@ -116,6 +127,42 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     }
 }
 
+// A spreadsheet program's plain "CSV": the system's code page, ';' between fields, every field quoted.
+std::string asSpreadsheetSavesIt(const std::vector<ReportRow>& rows) {
+    auto quoted = [](std::string text) {
+        for (auto at = text.find('"'); at != std::string::npos; at = text.find('"', at + 2)) text.insert(at, "\"");
+        for (const auto& [utf8, ansi] : {std::pair{"\xC3\xA7", "\xE7"}, std::pair{"\xE2\x82\xAC", "\x80"}})
+            for (auto at = text.find(utf8); at != std::string::npos; at = text.find(utf8)) text.replace(at, std::strlen(utf8), ansi);
+        return "\"" + text + "\"";
+    };
+    std::string out;
+    for (const auto& column : reportColumns()) out += (out.empty() ? "" : ";") + quoted(column.heading);
+    for (const auto& r : rows) {
+        out += "\r\n";
+        for (const auto& column : reportColumns()) out += (column.heading == std::string("Drawing") ? "" : ";") + quoted(column.write(r));
+    }
+    return out + "\r\n";
+}
+
+TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
+    // The first reports had no columns for the run's choices: their runs plotted every layout, files beside the drawing.
+    const std::string first = "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,"
+                              "Started,Seconds\r\nC:\\Jobs\\A.dwg,Layout1,Plotter.pc3,ISO A1,mono.ctb,3,,failed,,,2.0\r\n";
+    const auto old = resumePlan(readRunReport(first));
+    EXPECT_EQ(std::tie(old.job.drawings, old.job.device, old.job.copies, old.job.layouts, old.job.plotFolder),
+              std::tuple(std::vector<std::string>{"C:\\Jobs\\A.dwg"}, "Plotter.pc3", 3, true, ""));
+
+    const std::vector<ReportRow> rows = {row("C:\\Jobs\\Façade 1.dwg", "plotted"),
+                                         row("C:\\Jobs\\Façade 2 €.dwg", "started, not finished"),
+                                         row("C:\\Jobs\\Z.dwg", "not started")};
+    const std::string written = report(rows), saved = asSpreadsheetSavesIt(rows);
+    ASSERT_EQ(saved.find("\xC3"), std::string::npos);
+    const auto plan = resumePlan(readRunReport(saved));
+    EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
+    EXPECT_EQ(plan.job, resumePlan(readRunReport(written)).job);
+    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 17");
+}
+
 TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLeavesNothing) {
     auto jobFailed = row("C:\\Jobs\\night.qjob", "failed");
     jobFailed.reason = "the job names no drawing";
@@ -129,6 +176,57 @@ TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLea
     EXPECT_TRUE(plan.job.drawings.empty());
     EXPECT_EQ(plan.drawingsInReport, 2u);
     EXPECT_EQ(plan.plottedInFull, 2u);
+}
+
+std::string fileText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+DrawingOutcome plottedOutcome(const std::string& path) {
+    DrawingOutcome outcome;
+    outcome.kind = DrawingOutcome::Kind::ModelPlotted;
+    outcome.path = path;
+    outcome.sheets = {{"Model", "", true, {}}};
+    return outcome;
+}
+
+TEST(ResumeRun, AReportOnDiskWhereverTheRunIsKilledResumesExactlyTheDrawingsLeft) {
+    const auto folder = std::filesystem::temp_directory_path() / ("quillon-killed-" + std::to_string(std::random_device{}()));
+    const PlotSetup setup{"Plotter.pc3", "A3", "mono.ctb", 1};
+    auto report = std::make_shared<RunReport>(folder / "Quillon run 2026-12-09 01-00-00.csv", false,
+                                              std::vector<std::filesystem::path>{folder / "night.csv"});
+    RunLedger ledger({{3, "C:\\Jobs\\A.dwg"}, {2, "C:\\Jobs\\B.dwg"}, {1, "C:\\Jobs\\C.dwg"}},
+                     [&](const std::vector<DrawingOutcome>& record) {
+                         std::vector<ReportRow> rows;
+                         for (const auto& outcome : record)
+                             for (auto& row : reportRows(outcome, setup, "")) rows.push_back(row);
+                         return report->replace(rows);
+                     });
+    // What a resume of the file would plot, were the process to die now; the copy says the same.
+    auto left = [&] {
+        EXPECT_EQ(fileText(report->file()), fileText(folder / "night.csv"));
+        return resumePlan(readRunReport(fileText(report->file()))).job.drawings;
+    };
+    using Paths = std::vector<std::string>;
+    ledger.begin();
+    EXPECT_EQ(left(), (Paths{"C:\\Jobs\\A.dwg", "C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "after the start";
+    ledger.takenUp(0, 3);
+    ledger.finished(0, 3, plottedOutcome("C:\\Jobs\\A.dwg"));
+    EXPECT_EQ(left(), (Paths{"C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "between drawings";
+    ledger.takenUp(0, 2);
+    EXPECT_EQ(left(), (Paths{"C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "in the middle of a drawing";
+    EXPECT_NE(fileText(report->file()).find("C:\\Jobs\\B.dwg,,Plotter.pc3,A3,mono.ctb,1,,\"started, not finished\""),
+              std::string::npos);
+    EXPECT_FALSE(ledger.recordProblem());
+
+    // A report that can no longer be written: the ledger keeps why, for the run's exit code and console.
+    std::filesystem::remove_all(folder);
+    std::ofstream(folder) << "a file where the reports' folder was";
+    ledger.finished(0, 2, plottedOutcome("C:\\Jobs\\B.dwg"));
+    ASSERT_TRUE(ledger.recordProblem());
+    EXPECT_NE(ledger.recordProblem()->find("could not be written"), std::string::npos) << *ledger.recordProblem();
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
