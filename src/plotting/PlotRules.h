@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plotting/CombineChoice.h"
 #include "plotting/PlotFileNaming.h"
 
 namespace quillon::plotting {
@@ -29,6 +30,8 @@ struct PlotSetup {
     RunPurpose purpose = RunPurpose::Plot;
     // The report whose left-over drawings the run plots again; empty for a fresh run.
     std::string resumes{};
+    // Whether the run's PDF sheets are combined once they are plotted.
+    CombineChoice combine{};
 };
 
 // The first choice that counts as not made, in the order the user is told.

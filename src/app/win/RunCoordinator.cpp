@@ -18,12 +18,16 @@ namespace {
 
 // The run report's rows of one drawing, written by whichever session reports it.
 plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> report, plotting::PlotSetup setup,
-                                         std::string part) {
-    if (!report) return {};
-    return [report, setup, part](const plotting::DrawingOutcome& outcome) {
+                                         std::string part, std::shared_ptr<RunRows> kept) {
+    if (!report && !kept) return {};
+    return [report, setup, part, kept](const plotting::DrawingOutcome& outcome) {
         for (auto row : plotting::reportRows(outcome, setup, RunReportKeeper::isoLocalTime(outcome.started))) {
             row.part = part;
-            report->add(row);
+            if (report) report->add(row);
+            if (kept) {
+                std::lock_guard<std::mutex> hold(kept->mutex);
+                kept->rows.push_back(row);
+            }
         }
     };
 }
@@ -34,6 +38,9 @@ RunCoordinator::RunCoordinator(MainController& host) : host_(host) {}
 
 RunCoordinator::~RunCoordinator() {
     if (mailbox_) mailbox_->close();
+    // A combine in progress stops at its next sheet; what it wrote is under a temporary name, removed.
+    if (run_) run_->stop->store(true);
+    if (combiner_.joinable()) combiner_.join();
     std::vector<CadSessionOwner*> waited;
     auto retire = [&](std::unique_ptr<CadSessionOwner> owner) {
         if (!owner) return;
@@ -151,10 +158,18 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
     setup.purpose = purpose;
     setup.resumes = resumes;
+    // A check combines nothing: it plots nothing.
+    if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.plotFiles().combine();
+    if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
+        host_.job().refuseRun(*refusal);
+        return;
+    }
     // A report that cannot be written costs the run nothing.
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
+    run->setup = setup;
+    if (setup.combine.mode != plotting::CombineMode::None) run->rows = std::make_shared<RunRows>();
     run->ledger = std::make_shared<plotting::RunLedger>(
-        std::move(drawings), reportWriter(reports_.current(), setup, reports_.part()), setup.purpose);
+        std::move(drawings), reportWriter(reports_.current(), setup, reports_.part(), run->rows), setup.purpose);
     const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
@@ -178,7 +193,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
 
 void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
                               plotting::PlotRun::Tally tally) {
-    if (!run_ || run_->generation != generation) return;
+    if (!run_ || run_->generation != generation || run_->combining) return;
     std::unique_ptr<ActiveRun> run = std::move(run_);
     // Nothing the run posts from now on reaches the window.
     run->mail->close();
@@ -197,6 +212,15 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
         further->release();
         retired_.push_back(std::move(further));
     }
+    run->further.clear();
+    run_ = std::move(run);
+    if (startCombining(ending, tally)) return;
+    finishRun(std::move(run_), ending, tally);
+}
+
+void RunCoordinator::finishRun(std::unique_ptr<ActiveRun> run, std::optional<plotting::PlotRun::Ending> ending,
+                               const plotting::PlotRun::Tally& tally) {
+    (void)run;  // the run is over: what it held goes now
     reports_.end();
     host_.setBusy(false);
     host_.job().runEnded(ending, tally);

@@ -93,7 +93,13 @@ void UnattendedJob::startCommandLineJob() {
     runJob(job);
 }
 
+void UnattendedJob::refuseRun(const std::string& why) {
+    if (unattended_) return failure(RunExitCode::BadJobOrArguments, why);
+    host_.setStatus("\r\n" + why);
+}
+
 void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
+    jobHadFolder_ = job.folder.has_value();
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
     // the file system.
