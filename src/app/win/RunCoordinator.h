@@ -123,6 +123,8 @@ private:
     // Combines the run's PDF sheets off the window's thread; false when the run asks for none.
     bool startCombining(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
     plotting::CombineNaming combineNaming(const plotting::PlotSetup& setup) const;
+    // Status's summary line, as the run's record has it.
+    void showSummary(const std::string& summary);
     // Posts the end of a run to the window's mailbox, where it counts only for that run.
     std::function<void(std::optional<plotting::PlotRun::Ending>, const plotting::PlotRun::Tally&)> endSignal(
         std::uint64_t generation);
