@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "plotting/OutcomeWords.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/XrefPaths.h"
 
@@ -59,7 +60,8 @@ bool plotted(const ReportRow& row) { return row.outcome == "plotted" || row.outc
 
 // Rows that are sheets of a drawing: neither a combined file's row nor a drawing that plotted nothing.
 bool sheetRow(const ReportRow& row) {
-    return row.outcome != "combined" && row.outcome != "combined with warnings" && !row.layout.empty();
+    const OutcomeWord* word = findOutcomeWord(row.outcome);
+    return !(word && word->meaning == OutcomeWord::Meaning::CombinedFile) && !row.layout.empty();
 }
 
 }  // namespace
@@ -150,11 +152,11 @@ ReportRow combinedRow(const CombineTarget& target, const CombineResult& result, 
     missing.insert(missing.end(), result.leftOut.begin(), result.leftOut.end());
     using Kind = CombineResult::Kind;
     if (result.kind == Kind::Combined || result.kind == Kind::CombinedWithWarnings) {
-        row.outcome = missing.empty() ? "combined" : "combined with warnings";
+        row.outcome = missing.empty() ? outcome_word::Combined : outcome_word::CombinedWithWarnings;
         row.reason = std::to_string(result.pages) + (result.pages == 1 ? " page" : " pages");
     } else {
-        row.outcome = result.kind == Kind::Stopped ? "stopped" : "failed";
-        row.reason = "not combined: " + result.error;
+        row.outcome = outcome_word::NotCombined;
+        row.reason = result.kind == Kind::Stopped ? "the run was stopped before the file was whole" : result.error;
     }
     for (std::size_t i = 0; i < missing.size(); ++i) {
         row.reason += (i == 0 ? "; missing: " : ", ") + missing[i].sheet.drawing + " " + missing[i].sheet.layout +

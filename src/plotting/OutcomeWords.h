@@ -19,6 +19,10 @@ inline constexpr const char* StartedNotFinished = "started, not finished";
 inline constexpr const char* Ready = "ready";
 inline constexpr const char* ReadyWithWarnings = "ready with warnings";
 inline constexpr const char* Problems = "problems";
+// A combined file's row: every sheet in it, some missing, or no file made (stopped or failed).
+inline constexpr const char* Combined = "combined";
+inline constexpr const char* CombinedWithWarnings = "combined with warnings";
+inline constexpr const char* NotCombined = "not combined";
 }  // namespace outcome_word
 
 struct OutcomeWord {
@@ -29,6 +33,8 @@ struct OutcomeWord {
         LeftToPlot,
         // A check's word: its run plotted nothing.
         OfACheck,
+        // A combined file of a run's sheets: not a drawing, nothing for a resume to plot.
+        CombinedFile,
     };
     std::string_view word;
     Meaning meaning;

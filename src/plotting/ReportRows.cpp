@@ -61,6 +61,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.plotFileName = setup.files.pattern;
     base.plotFileExtension = setup.files.extension;
     base.resumes = setup.resumes;
+    base.combine = setup.combine;
     base.dwgVersion = outcome.dwgVersion;
     if (outcome.purpose == RunPurpose::Check) return checkRows(outcome, base);
 

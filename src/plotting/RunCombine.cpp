@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "plotting/OutcomeWords.h"
+
 namespace quillon::plotting {
 
 std::vector<ReportRow> rowsWithResumed(const std::vector<ReportRow>& resumed, const std::vector<ReportRow>& rows) {
@@ -12,7 +14,8 @@ std::vector<ReportRow> rowsWithResumed(const std::vector<ReportRow>& resumed, co
     std::set<std::string> placed;
     for (const ReportRow& row : resumed) {
         // An earlier run's combined file is not a sheet: its sheets are in the rows themselves.
-        if (row.outcome == "combined" || row.outcome == "combined with warnings") continue;
+        const OutcomeWord* word = findOutcomeWord(row.outcome);
+        if (word && word->meaning == OutcomeWord::Meaning::CombinedFile) continue;
         if (!again.count(row.drawing)) {
             merged.push_back(row);
         } else if (placed.insert(row.drawing).second) {
@@ -41,8 +44,8 @@ RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, 
                    (target.sheets.size() == 1 ? " sheet into " : " sheets into ") + target.file);
         const CombineResult result = combinePdfSheets(target.sheets, target.file, files, {nullptr, stop});
         output.rows.push_back(combinedRow(target, result, input.choices));
-        const bool whole = result.kind == CombineResult::Kind::Combined;
-        if (!whole) ++output.withWarnings;
+        // A sheet the run did not plot makes the file incomplete as surely as one that could not be read.
+        if (output.rows.back().outcome != outcome_word::Combined) ++output.withWarnings;
         if (result.kind == CombineResult::Kind::Stopped) {
             output.stopped = true;
             break;

@@ -6,6 +6,8 @@
 
 #include "StandinTestSupport.h"
 #include "plotting/PdfCombiner.h"
+#include "plotting/PlotJobFile.h"
+#include "plotting/RunCombine.h"
 #include "standin/PlotPdf.h"
 
 namespace quillon::plotting {
@@ -138,6 +140,48 @@ TEST_F(PdfCombine, LastNightsFileStaysUnlessTheNewOneIsWhole) {
 
     EXPECT_EQ(combinePdfSheets(sheets, target, files).kind, CombineResult::Kind::Combined);
     EXPECT_EQ(readBack(target).pages.size(), 1u);
+}
+
+ReportRow sheetRow(const std::string& drawing, const std::string& layout, const std::string& file,
+                   const std::string& outcome = "plotted") {
+    ReportRow row;
+    row.drawing = drawing;
+    row.layout = layout;
+    row.plotFile = file;
+    row.outcome = outcome;
+    return row;
+}
+
+TEST_F(PdfCombine, AResumesFileHoldsTheEarlierSheetsInTheReportsOrderAndItsRowNamesWhatIsMissing) {
+    const std::vector<ReportRow> night = {
+        sheetRow("C:\\J\\Ground Floor.dwg", "Plan", sheets[0].file),
+        sheetRow("C:\\J\\Фасад.dwg", "Model", "", "failed"),
+        sheetRow("C:\\J\\Site.dwg", "Model", sheets[1].file),
+    };
+    const std::vector<ReportRow> morning = {sheetRow("C:\\J\\Фасад.dwg", "Model", sheets[2].file),
+                                            sheetRow("C:\\J\\Roof.dwg", "Layout1", "", "failed")};
+    RunCombineInput input{{CombineMode::Run, "{job}", true}, morning, night, {dir.path(), "J", "Night", "2026-12-09", "part 2 of 4"}, {}};
+
+    const RunCombineOutput out = combineRun(input, files, nullptr, nullptr);
+
+    ASSERT_EQ(out.rows.size(), 1u);
+    EXPECT_EQ(out.rows[0].plotFile, dir.at("Night part 2 of 4.pdf"));
+    EXPECT_EQ(out.rows[0].outcome, "combined with warnings");
+    EXPECT_EQ(out.rows[0].reason, "3 pages; missing: Roof Layout1 (failed)");
+    EXPECT_EQ(out.withWarnings, 1);
+    EXPECT_EQ(readBack(out.rows[0].plotFile).bookmarks,
+              (std::vector<std::string>{"Ground Floor", "  Plan", "Фасад", "  Model", "Site", "  Model"}));
+}
+
+TEST(CombineChoiceRefusal, OnlyPdfDevicesCombineAndADrawingsFileNeverTakesASheetsName) {
+    const CombineChoice perDrawing{CombineMode::PerDrawing, "{drawing}", true};
+    EXPECT_TRUE(combineRefusal({CombineMode::Run, "", true}, "Plotter.pc3", ""));
+    EXPECT_TRUE(combineRefusal(perDrawing, "DWG To PDF.pc3", ""));
+    EXPECT_TRUE(combineRefusal({CombineMode::PerDrawing, "{drawing} {date}", true}, "DWG To PDF.pc3", "{drawing} {date}"));
+    EXPECT_FALSE(combineRefusal({CombineMode::PerDrawing, "", true}, "DWG To PDF.pc3", ""));
+    const std::string job = R"({"folder": "C:\J", "device": "Plotter.pc3", "paper": "A1", "plotStyleTable": "a.ctb",
+                                "combine": "run"})";
+    EXPECT_THROW(readPlotJob(job), PlotJobError);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "app/win/RunCoordinator.h"
+#include "plotting/OutcomeWords.h"
 #include "plotting/ReportReader.h"
 #include "plotting/RunCombine.h"
 #include "plotting/win/WinPdfFileAccess.h"
@@ -85,6 +86,7 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
     input.choices.plotFileName = run.setup.files.pattern;
     input.choices.plotFileExtension = run.setup.files.extension;
     input.choices.resumes = run.setup.resumes;
+    input.choices.combine = run.setup.combine;
     input.choices.part = reports_.part();
     input.choices.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
     run.combining = true;
@@ -117,7 +119,7 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
             output.rows.clear();
             plotting::ReportRow row = input.choices;
             row.drawing = input.naming.runFolder;
-            row.outcome = "failed";
+            row.outcome = plotting::outcome_word::NotCombined;
             row.reason = std::string("the sheets could not be combined: ") + error.what();
             output.rows.push_back(row);
         }
