@@ -58,8 +58,10 @@ std::string trimmed(std::string text) {
 
 bool plotted(const ReportRow& row) { return row.outcome == "plotted" || row.outcome == "plotted with warnings"; }
 
-// Rows that are sheets of a drawing: neither a combined file's row nor a drawing that plotted nothing.
+// Rows that are sheets of a drawing: neither a combined file's row, nor a drawing that plotted nothing,
+// nor a layout the run's own choice left out, which no set is missing.
 bool sheetRow(const ReportRow& row) {
+    if (row.outcome == outcome_word::LeftOut) return false;
     const OutcomeWord* word = findOutcomeWord(row.outcome);
     return !(word && word->meaning == OutcomeWord::Meaning::CombinedFile) && !row.layout.empty();
 }

@@ -23,6 +23,8 @@ inline constexpr const char* Problems = "problems";
 inline constexpr const char* Combined = "combined";
 inline constexpr const char* CombinedWithWarnings = "combined with warnings";
 inline constexpr const char* NotCombined = "not combined";
+// A sheet never set up because its layout was never used: neither a warning nor left for a resume.
+inline constexpr const char* LeftOut = "left out";
 }  // namespace outcome_word
 
 struct OutcomeWord {

@@ -31,6 +31,14 @@ struct PlotJobSpec {
     // Whether the PDF sheets are combined ("combine": "drawing" or "run"), the combined
     // file's name pattern ("combinedFileName") and "keepSheetFiles".
     CombineChoice combine{};
+    // Layout name patterns (empty: every layout, none left out); they need layouts.
+    std::string includeLayouts;
+    std::string excludeLayouts;
+    bool skipEmptyLayouts = true;
+    // "quillon" (empty), "layout" or "template"; a template names its file and page setup.
+    std::string sheetSettings;
+    std::string pageSetupFile;
+    std::string pageSetup;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

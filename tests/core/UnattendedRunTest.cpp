@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/ReportTarget.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/ReportRows.h"
 #include "plotting/RunReport.h"
@@ -47,11 +48,19 @@ TEST(PlotJobFileTest, AJobSurvivesWritingAndReadingWithNonAnsiNames) {
     folderJob.plotFileName = "{folder} {drawing}-{layout} {date}";
     folderJob.plotFileExtension = ".pdf";
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
+    folderJob.includeLayouts = "Elev*;Sect?";
+    folderJob.excludeLayouts = "*old*";
+    folderJob.skipEmptyLayouts = false;
+    folderJob.sheetSettings = "template";
+    folderJob.pageSetupFile = "\\\\server\\Office.dwt";
+    folderJob.pageSetup = "A1 Issue";
+    EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
 
     PlotJobSpec listJob = folderJob;
     listJob.folder.reset();
     listJob.subfolders = false;
     listJob.layouts = false;
+    listJob.includeLayouts = listJob.excludeLayouts = "";
     listJob.drawings = {"C:\\Jobs\\A.dwg", "D:\\Другой\\B.dwg"};
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(listJob)), listJob);
     // Editors may save a BOM first.
@@ -77,6 +86,11 @@ TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
         {"{\"folder\": \"C:\\\\J\", \"plotFolder\": \"\", " + choices + "}", "\"plotFolder\" must not be empty"},
         {"{\"folder\": \"C:\\\\J\", " + choices, "not valid JSON"},
         {"[1, 2]", "must be a JSON object"},
+        {"{\"folder\": \"C:\\\\J\", \"layouts\": false, \"excludeLayouts\": \"X\", " + choices + "}",
+         "\"excludeLayouts\" needs \"layouts\": true"},
+        {"{\"folder\": \"C:\\\\J\", \"sheetSettings\": \"office\", " + choices + "}", "\"sheetSettings\" must be"},
+        {"{\"folder\": \"C:\\\\J\", \"sheetSettings\": \"template\", " + choices + "}", "\"pageSetupFile\" is missing"},
+        {"{\"folder\": \"C:\\\\J\", \"pageSetup\": \"A1\", " + choices + "}", "\"pageSetup\" goes with"},
     };
     for (const auto& [job, expected] : refused)
         EXPECT_NE(errorOf(job).find(expected), std::string::npos) << job << "\n  gave: " << errorOf(job);
@@ -124,6 +138,19 @@ TEST(CommandLineTest, OptionsFollowWindowsHabitsAndWrongOnesAreRefused) {
           {"/sessions", "9"}, {"/sessions", "two"}, {"/run", "a.qjob", "/sessions", "/close"},
           {"/run", "a.qjob", "/check"}, {"/resume"}, {"/resume", "r.csv", "/shard", "1/2"}})
         EXPECT_THROW(parseCommandLine(wrong), app::CommandLineError) << wrong.size();
+}
+
+TEST(CommandLineTest, AReportCopyThatWouldOverwriteTheJobTheReportResumedOrADrawingIsRefused) {
+    auto refusal = [](std::vector<std::string> args) {
+        return app::reportTargetRefusal(app::parseCommandLine(args)).value_or("");
+    };
+    EXPECT_EQ(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "c:/jobs/NIGHT.qjob"}),
+              "The run report cannot be written to c:/jobs/NIGHT.qjob: it is the plot job itself.");
+    EXPECT_NE(refusal({"/resume", "C:\\R\\last.csv", "/report", "C:\\R\\last.csv"}).find("the report being resumed"),
+              std::string::npos);
+    EXPECT_NE(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "C:\\Jobs\\Plan.DWG"}).find("a drawing"),
+              std::string::npos);
+    EXPECT_EQ(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "C:\\Jobs\\night.csv"}), "");
 }
 
 TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {

@@ -13,6 +13,7 @@
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
+#include "plotting/JobDrawings.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -65,6 +66,7 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
     const int sessions = host_.sessions().runSessions();
     if (sessions > 1) job.sessions = sessions;
     host_.plotFiles().putInto(job);
+    host_.sheets().putInto(job);
     return job;
 }
 
@@ -138,6 +140,7 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     // The command line's /sessions wins over the job's.
     host_.sessions().applyJob(job.sessions);
     host_.plotFiles().applyJob(job);
+    host_.sheets().applyJob(job);
     SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
     if (job.folder) host_.search().listJobFolder(*job.folder, job.subfolders);
     else listDrawings(job.drawings);
@@ -148,17 +151,7 @@ void PlotJobCommands::listDrawings(const std::vector<std::string>& paths) {
     host_.search().beginJobDrawings();
     // The file system is asked on the CAD thread: the window's thread never waits on it.
     host_.runs().postCad([this, paths](autocad::CadSession& session) {
-        std::vector<std::pair<std::string, base::DirEntry>> found;
-        for (const auto& path : paths) {
-            const std::string folder = base::folderOf(path);
-            const std::string name = path.substr(std::min(path.size(), base::addBackslash(folder).size()));
-            base::DirEntry entry;
-            entry.name = name;
-            if (const auto listed = session.files().list(folder))
-                for (const auto& candidate : *listed)
-                    if (!candidate.isDirectory && plotting::equalsIgnoreCase(candidate.name, name)) entry = candidate;
-            found.emplace_back(base::addBackslash(folder), entry);
-        }
+        const auto found = plotting::findJobDrawings(session.files(), paths);
         session.mailbox()->post([this, found] {
             host_.search().showJobDrawings(found);
             host_.job().drawingsListed();

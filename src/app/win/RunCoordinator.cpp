@@ -166,6 +166,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     plotting::PlotSetup setup = host_.boxes().setup();
     setup.files = host_.plotFiles().runOptions();
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
+    host_.sheets().applyTo(setup);
     setup.purpose = purpose;
     setup.resumes = resumes;
     // A check combines nothing: it plots nothing.
