@@ -24,6 +24,7 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
         for (const auto& sheet : outcome.sheets) {
             ReportRow row = base;
             row.layout = sheet.layout;
+            row.plotAreaAndScale = sheet.plotAreaAndScale;
             if (sheet.leftOut) {
                 rows.push_back(leftOutRow(row));
                 continue;
@@ -73,6 +74,11 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.resumes = setup.resumes;
     base.combine = setup.combine;
     base.dwgVersion = outcome.dwgVersion;
+    base.sheetSettings = sheetSettingsWord(setup.sheetSettings);
+    base.pageSetupFile = setup.pageSetupFile;
+    base.pageSetup = setup.pageSetup;
+    base.includeLayouts = setup.layoutPatterns.include == "*" ? "" : setup.layoutPatterns.include;
+    base.excludeLayouts = setup.layoutPatterns.exclude;
     if (outcome.purpose == RunPurpose::Check) return checkRows(outcome, base);
 
     std::vector<ReportRow> rows;
@@ -80,6 +86,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         ReportRow row = base;
         row.layout = sheet.layout;
         row.plotFile = sheet.plotFile;
+        row.plotAreaAndScale = sheet.plotAreaAndScale;
         if (sheet.leftOut) {
             rows.push_back(leftOutRow(std::move(row)));
             continue;
