@@ -177,12 +177,12 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
 
     // The reports before the combining columns never combined; a later one's resume combines as its night did,
     // and its combined file's row is no drawing to plot again.
-    const std::string before = replaced(written, ",Combine,Combined file name,Keep sheet files", "");
+    const std::string beforeCombining = replaced(written, ",Combine,Combined file name,Keep sheet files", "");
     auto withoutCombining = [](std::string text) {
         for (std::size_t at; (at = text.find(",no,,yes\r\n")) != std::string::npos;) text.replace(at, 10, "\r\n");
         return text;
     };
-    EXPECT_EQ(resumePlan(readRunReport(withoutCombining(before))).job.combine, CombineChoice{});
+    EXPECT_EQ(resumePlan(readRunReport(withoutCombining(beforeCombining))).job.combine, CombineChoice{});
     std::vector<ReportRow> combining = rows;
     for (auto& r : combining) r.combine = {CombineMode::Run, "{job} set", false};
     combining.push_back(row("C:\\Jobs", "combined with warnings"));
