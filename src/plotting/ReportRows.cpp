@@ -66,18 +66,17 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         row.plotFile = sheet.plotFile;
         if (!sheet.plotted) {
             row.outcome = "failed";
-            row.reason = "AutoCAD did not accept the plot";
-        } else if (!sheet.warnings.empty()) {
+            row.reason = sheet.failure.empty() ? PlotNotAccepted : sheet.failure;
+        } else if (!sheet.warnings.empty() || !sheet.plotWarnings.empty()) {
             row.outcome = "plotted with warnings";
             row.reason = joinedText(sheet.warnings);
+            for (const auto& warning : sheet.plotWarnings) row.reason += (row.reason.empty() ? "" : "; ") + warning;
         } else {
             row.outcome = "plotted";
         }
         std::string earlier;
         if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
             earlier = "replaced the earlier plot file of this name";
-        if (sheet.earlier == EarlierPlotFile::Kept)
-            earlier = "the earlier plot file " + sheet.keptFile + " could not be replaced (open or read-only)";
         if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
         rows.push_back(std::move(row));
     }

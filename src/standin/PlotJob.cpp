@@ -6,6 +6,7 @@
 
 #include "standin/Failures.h"
 #include "standin/PathText.h"
+#include "standin/PlotFileContent.h"
 
 namespace quillon::standin {
 
@@ -33,11 +34,24 @@ PlotJob::PlotJob(const DrawingModel& doc, const LayoutModel& layout, const Devic
     r.background = backgroundPlot != 0;
 }
 
-bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing) {
+std::string PlotJob::pathFor(const std::string& requested, const std::string& plotFolder) const {
     std::string path = hasFolderPart(requested) ? requested : joinPath(plotFolder, requested);
     const auto name = path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1;
     if (path.find('.', name) == std::string::npos) path += device_->fileExtension;
+    return path;
+}
+
+void PlotJob::folderGone(const std::string& requested, const std::string& plotFolder) {
+    record_.plotFile = pathFor(requested, plotFolder);
+    record_.toDevice = false;
+    record_.succeeded = false;
+    failed("The plot file " + *record_.plotFile + " could not be created: its folder cannot be reached");
+}
+
+bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing) {
+    const std::string path = pathFor(requested, plotFolder);
     record_.plotFile = path;
+    writesNothing_ = !device_->writesFile || isReservedDeviceName(fileNameOf(path));
     std::error_code error;
     if (existing == ExistingPlotFiles::Refuse && std::filesystem::exists(toFsPath(path), error)) {
         record_.toDevice = false;
@@ -47,7 +61,7 @@ bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFo
     record_.toDevice = false;
     taken_ = device_->available && device_->plotToFile;
     if (background()) return taken_;
-    record_.succeeded = taken_ && writeFile(path);
+    record_.succeeded = taken_ && (writesNothing_ || writeFile(path));
     return record_.succeeded;
 }
 
@@ -59,7 +73,7 @@ bool PlotJob::plotToDevice() {
 }
 
 void PlotJob::finish() {
-    record_.succeeded = taken_ && (record_.toDevice || writeFile(*record_.plotFile));
+    record_.succeeded = taken_ && (record_.toDevice || writesNothing_ || writeFile(*record_.plotFile));
 }
 
 void PlotJob::lose() {
@@ -70,19 +84,7 @@ void PlotJob::lose() {
 bool PlotJob::writeFile(const std::string& path) const {
     std::ofstream out(toFsPath(path), std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out) return false;
-    const PlotRecord& r = record_;
-    out << "drawing: " << r.drawing << '\n'
-        << "layout: " << r.layout << '\n'
-        << "device: " << r.device << '\n'
-        << "media: " << r.media << '\n'
-        << "styleSheet: " << r.styleSheet << '\n'
-        << "copies: " << r.copies << '\n'
-        << "rotation: " << r.rotation << '\n'
-        << "plotType: " << r.plotType << '\n'
-        << "standardScale: " << r.standardScale << '\n'
-        << "useStandardScale: " << (r.useStandardScale ? "true" : "false") << '\n'
-        << "centerPlot: " << (r.centerPlot ? "true" : "false") << '\n'
-        << "plotWithPlotStyles: " << (r.plotWithPlotStyles ? "true" : "false") << '\n';
+    out << plotFileContent(record_, path);
     out.flush();
     return static_cast<bool>(out);
 }
