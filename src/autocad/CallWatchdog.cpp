@@ -21,7 +21,12 @@ CallWatchdog::Verdict CallWatchdog::check(const CallMonitor::Snapshot& call, Clo
         return verdict;
     }
     givenUpOn_ = call.callNumber;
-    if (call.startedByQuillon && call.serverProcess) {
+    if (failedCall_ != call.callNumber) failedEnds_ = 0;
+    if (call.startedByQuillon && call.serverProcess && failedEnds_ >= MaxEndAttempts) {
+        verdict.action = Verdict::Action::Abandon;
+        verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) + ") and could not be ended (" +
+                       std::to_string(MaxEndAttempts) + " attempts). It is left running; Quillon goes on without it.";
+    } else if (call.startedByQuillon && call.serverProcess) {
         verdict.action = Verdict::Action::EndProcess;
         verdict.process = *call.serverProcess;
         verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) +

@@ -13,7 +13,8 @@ namespace quillon::autocad {
 // call in progress: nothing while it is short, say which call is waited on
 // once it lasts, and once it has outlasted the limit end the application
 // when Quillon started it (and knows its process), or give up on it when it
-// is the user's, which Quillon never ends. Each call is given up on once.
+// is the user's, which Quillon never ends. Each call is given up on once, or,
+// when ending its application fails, at most MaxEndAttempts times.
 class CallWatchdog {
 public:
     using Clock = CallMonitor::Clock;
@@ -30,8 +31,15 @@ public:
 
     // stopping: Stop was taken and the run ends once the call returns, which the text says.
     Verdict check(const CallMonitor::Snapshot& call, Clock::time_point now, bool stopping = false);
-    // The application could not be ended: the call is given up on again at the next check.
-    void retry() { givenUpOn_ = 0; }
+    // The application could not be ended: the call is given up on again at the next check, up to
+    // MaxEndAttempts attempts in all; then the session is abandoned (a process Quillon may not end
+    // would otherwise keep an unattended run from ever ending).
+    void retry() {
+        failedCall_ = givenUpOn_;
+        ++failedEnds_;
+        givenUpOn_ = 0;
+    }
+    static constexpr int MaxEndAttempts = 3;
 
     void setLimit(Clock::duration limit) { limit_ = limit; }
 
@@ -42,6 +50,9 @@ private:
     Clock::duration announceAfter_;
     Clock::duration limit_;
     std::uint64_t givenUpOn_ = 0;
+    // Attempts to end the application that failed, for the call failedCall_.
+    std::uint64_t failedCall_ = 0;
+    int failedEnds_ = 0;
 };
 
 }  // namespace quillon::autocad

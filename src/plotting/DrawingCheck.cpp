@@ -1,5 +1,7 @@
 #include "plotting/DrawingCheck.h"
 
+#include "plotting/OutcomeWords.h"
+
 #include <utility>
 
 namespace quillon::plotting {
@@ -28,11 +30,11 @@ CheckVerdict checkVerdict(const DrawingOutcome& outcome) {
 
 const char* checkOutcomeWord(CheckVerdict verdict) {
     switch (verdict) {
-        case CheckVerdict::Ready: return "ready";
-        case CheckVerdict::ReadyWithWarnings: return "ready with warnings";
+        case CheckVerdict::Ready: return outcome_word::Ready;
+        case CheckVerdict::ReadyWithWarnings: return outcome_word::ReadyWithWarnings;
         case CheckVerdict::Problems: break;
     }
-    return "problems";
+    return outcome_word::Problems;
 }
 
 std::string missingReferencesText(const DrawingOutcome& outcome) {

@@ -55,6 +55,9 @@ std::string DrawingOutcome::text() const {
         case Kind::Checked:
             out = checkText(*this);
             break;
+        case Kind::Started:
+            out = "Started, not finished";
+            break;
     }
     if (!renamedPlotFiles.empty())
         out += std::string(renamedPlotFiles.size() == 1 ? "; plot file" : "; plot files") +

@@ -16,7 +16,8 @@ inline constexpr const char* StoppedBeforePlotting = "stopped before plotting";
 struct DrawingOutcome {
     // NotStarted: the run ended before it took the drawing up; detail says why.
     // Checked: a check set every sheet up (see checkVerdict for what it found).
-    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed, NotStarted, Checked };
+    // Started: taken up and not finished yet, as the record on disk says while the drawing is in hand.
+    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed, NotStarted, Checked, Started };
 
     Kind kind = Kind::Skipped;
     std::string path;

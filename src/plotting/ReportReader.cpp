@@ -7,19 +7,11 @@
 #include <optional>
 #include <utility>
 
+#include "plotting/ReportColumns.h"
+
 namespace quillon::plotting {
 
 namespace {
-
-// The heading of reports written before runs recorded their own choices.
-constexpr std::string_view EarlierHeading =
-    "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,Started,Seconds";
-
-constexpr std::string_view Outcomes[] = {"plotted", "plotted with warnings", "skipped", "failed",
-                                         "stopped", "not started",           "ready",   "ready with warnings",
-                                         "problems"};
-
-constexpr int MostCopies = 32767;
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
@@ -27,18 +19,9 @@ std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 // refusal names the line a user finds in an editor.
 class CsvScanner {
 public:
-    explicit CsvScanner(std::string_view text) : text_(text) {}
+    CsvScanner(std::string_view text, char separator) : text_(text), separator_(separator) {}
 
     bool done() const { return at_ == text_.size(); }
-
-    // The heading as it stands: reports never quote it.
-    std::string_view rawLine() {
-        const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
-        const std::string_view line = text_.substr(at_, end - at_);
-        at_ = end;
-        lineEnd();
-        return line;
-    }
 
     // One record; starts at a record's first character.
     std::pair<int, std::vector<std::string>> record() {
@@ -46,7 +29,7 @@ public:
         std::vector<std::string> fields;
         for (;;) {
             fields.push_back(field(start));
-            if (at_ < text_.size() && text_[at_] == ',') {
+            if (at_ < text_.size() && text_[at_] == separator_) {
                 ++at_;
                 continue;
             }
@@ -57,7 +40,7 @@ public:
 
 private:
     bool endsField() const {
-        return at_ == text_.size() || text_[at_] == ',' || text_[at_] == '\r' || text_[at_] == '\n';
+        return at_ == text_.size() || text_[at_] == separator_ || text_[at_] == '\r' || text_[at_] == '\n';
     }
 
     // A lone CR counts as a line break, as a CRLF or a lone LF does.
@@ -95,6 +78,7 @@ private:
     }
 
     std::string_view text_;
+    char separator_;
     std::size_t at_ = 0;
     int line_ = 1;
 };
@@ -104,46 +88,29 @@ bool blank(const std::vector<std::string>& fields) {
            std::all_of(fields[0].begin(), fields[0].end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
-std::optional<int> wholeNumber(const std::string& text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
+// Reports write commas; a spreadsheet program set to a language whose decimal mark is a comma
+// saves semicolons. No heading has either in a column's name, so the first line tells.
+char separatorOf(std::string_view text) {
+    const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
+    return first.find(',') == std::string_view::npos && first.find(';') != std::string_view::npos ? ';' : ',';
 }
 
-// Seconds only inform; a number a spreadsheet wrote back differently is not a reason to refuse.
-double seconds(const std::string& text) {
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
+ReportRow rowOf(ReportRow row, int line, std::vector<std::string>& fields,
+                const std::vector<const ReportColumn*>& columns) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const ReportColumn& column = *columns[i];
+        const std::string text = fields[i];
+        if (const auto why = column.read(row, std::move(fields[i])))
+            throw ReportError(line, std::string(column.heading) + " is " + inQuotes(text) + ", " + *why);
+    }
+    return row;
 }
 
-ReportRow rowOf(int line, std::vector<std::string>& f) {
+// The row a report of this format stands for where it lacks a column: what the runs before it did.
+ReportRow absentColumns(const ReportFormat& format) {
     ReportRow row;
-    row.drawing = std::move(f[0]);
-    row.layout = std::move(f[1]);
-    row.device = std::move(f[2]);
-    row.paper = std::move(f[3]);
-    row.plotStyleTable = std::move(f[4]);
-    const auto copies = wholeNumber(f[5]);
-    if (!copies || *copies < 1 || *copies > MostCopies)
-        throw ReportError(line, "Copies is " + inQuotes(f[5]) + ", not a whole number from 1 to 32767");
-    row.copies = *copies;
-    row.plotFile = std::move(f[6]);
-    if (std::find(std::begin(Outcomes), std::end(Outcomes), f[7]) == std::end(Outcomes))
-        throw ReportError(line, "Outcome is " + inQuotes(f[7]) + ", not one a run writes");
-    row.outcome = std::move(f[7]);
-    row.reason = std::move(f[8]);
-    row.started = std::move(f[9]);
-    row.seconds = seconds(f[10]);
-    if (f[11] != "yes" && f[11] != "no") throw ReportError(line, "Layouts is " + inQuotes(f[11]) + ", not yes or no");
-    row.layouts = f[11] == "yes";
-    row.plotFolder = std::move(f[12]);
-    row.plotFileName = std::move(f[13]);
-    row.plotFileExtension = std::move(f[14]);
-    row.dwgVersion = std::move(f[15]);
-    row.resumes = std::move(f[16]);
-    if (f.size() > 17) row.part = std::move(f[17]);
+    const auto all = reportColumns();
+    for (std::size_t i = format.columns; i < all.size(); ++i) all[i].read(row, all[i].absent);
     return row;
 }
 
@@ -152,19 +119,24 @@ ReportRow rowOf(int line, std::vector<std::string>& f) {
 ReportError::ReportError(int line, const std::string& why)
     : std::runtime_error("line " + std::to_string(line) + ": " + why), line_(line) {}
 
-std::vector<ReportRecord> readRunReport(std::string_view text) {
+std::vector<ReportRecord> readRunReport(std::string_view text, const AnsiCodePage& ansi) {
     constexpr std::string_view Bom = "\xEF\xBB\xBF";
-    if (text.substr(0, Bom.size()) == Bom) text.remove_prefix(Bom.size());
-    CsvScanner scanner(text);
-    const std::string_view heading = scanner.rawLine();
-    if (heading == EarlierHeading || heading == std::string(EarlierHeading) + ",Part")
-        throw ReportError(1,
-                          "the report of an earlier Quillon, without the columns a resume needs "
-                          "(Layouts, Plot folder, Plot file name, Plot file extension)");
-    const bool withPart = heading == RunReport::heading(true);
-    if (!withPart && heading != RunReport::heading(false))
-        throw ReportError(1, "not a Quillon run report (its first line is not a run report's heading)");
-    const std::size_t columns = withPart ? 18 : 17;
+    std::string decoded;
+    if (text.substr(0, Bom.size()) == Bom) {
+        text.remove_prefix(Bom.size());
+    } else if (!isUtf8(text)) {
+        // A spreadsheet program's plain "CSV" is in the system's code page.
+        decoded = ansi.toUtf8(text);
+        text = decoded;
+    }
+    CsvScanner scanner(text, separatorOf(text));
+    auto [headingLine, headings] = scanner.record();
+    const auto format = reportFormatOf(headings);
+    if (!format) throw ReportError(1, "not a Quillon run report (its first line is not a run report's heading)");
+    std::vector<const ReportColumn*> columns;
+    for (std::size_t i = 0; i < format->columns; ++i) columns.push_back(&reportColumns()[i]);
+    if (format->withPart) columns.push_back(&partColumn());
+    const ReportRow absent = absentColumns(*format);
 
     std::vector<std::pair<int, std::vector<std::string>>> records;
     while (!scanner.done()) records.push_back(scanner.record());
@@ -173,10 +145,10 @@ std::vector<ReportRecord> readRunReport(std::string_view text) {
     std::vector<ReportRecord> rows;
     for (auto& [line, fields] : records) {
         if (blank(fields)) throw ReportError(line, "an empty line among the rows");
-        if (fields.size() != columns)
-            throw ReportError(
-                line, std::to_string(fields.size()) + " fields where the heading has " + std::to_string(columns));
-        rows.push_back({line, rowOf(line, fields)});
+        if (fields.size() != columns.size())
+            throw ReportError(line, std::to_string(fields.size()) + " fields where the heading has " +
+                                        std::to_string(columns.size()));
+        rows.push_back({line, rowOf(absent, line, fields, columns)});
     }
     return rows;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plotting/AnsiCodePage.h"
 #include "plotting/RunReport.h"
 
 namespace quillon::plotting {
@@ -27,12 +28,14 @@ struct ReportRecord {
     ReportRow row;
 };
 
-// The rows of a report's whole text, as RunReport writes it: with or without
-// its byte order mark, lines ended by CRLF or LF, blank lines at the end.
-// Anything else is refused whole, with a ReportError: a heading that is not a
-// run report's, a row whose fields do not match the heading, a broken quote,
-// an outcome, copies or Layouts value no run writes. A report half read would
-// have a resume plot the wrong drawings.
-std::vector<ReportRecord> readRunReport(std::string_view text);
+// The rows of a report's whole text, as any Quillon wrote it (the columns an
+// earlier one lacks take what its runs did) or as a spreadsheet program saves
+// it again: with or without its byte order mark, in the system's ANSI code page
+// when the text is not UTF-8, ';' for ',', any field quoted, lines ended by
+// CRLF or LF, blank lines at the end. Anything else is refused whole, with a
+// ReportError: a heading no Quillon wrote, a row whose fields do not match the
+// heading, a broken quote, an outcome, copies or Layouts value no run writes.
+// A report half read would have a resume plot the wrong drawings.
+std::vector<ReportRecord> readRunReport(std::string_view text, const AnsiCodePage& ansi = windows1252());
 
 }  // namespace quillon::plotting

@@ -1,10 +1,13 @@
 #include "plotting/ReportRows.h"
 
 #include "plotting/DrawingCheck.h"
+#include "plotting/OutcomeWords.h"
 
 namespace quillon::plotting {
 
 namespace {
+
+namespace w = outcome_word;
 
 // A check's rows: one per sheet it set up, or one saying why the drawing cannot be plotted as it is.
 std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow& base) {
@@ -26,10 +29,12 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
         if (!outcome.stopped && outcome.closeError.empty()) return rows;
     }
     ReportRow row = base;
-    if (outcome.kind == Kind::NotStarted) {
-        row.outcome = "not started";
+    if (outcome.kind == Kind::Started) {
+        row.outcome = w::StartedNotFinished;
+    } else if (outcome.kind == Kind::NotStarted) {
+        row.outcome = w::NotStarted;
     } else if (outcome.stopped || (outcome.kind == Kind::Skipped && outcome.detail == StoppedBeforePlotting)) {
-        row.outcome = "stopped";
+        row.outcome = w::Stopped;
     } else {
         row.outcome = checkOutcomeWord(CheckVerdict::Problems);
     }
@@ -65,14 +70,14 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         row.layout = sheet.layout;
         row.plotFile = sheet.plotFile;
         if (!sheet.plotted) {
-            row.outcome = "failed";
+            row.outcome = w::Failed;
             row.reason = sheet.failure.empty() ? PlotNotAccepted : sheet.failure;
         } else if (!sheet.warnings.empty() || !sheet.plotWarnings.empty()) {
-            row.outcome = "plotted with warnings";
+            row.outcome = w::PlottedWithWarnings;
             row.reason = joinedText(sheet.warnings);
             for (const auto& warning : sheet.plotWarnings) row.reason += (row.reason.empty() ? "" : "; ") + warning;
         } else {
-            row.outcome = "plotted";
+            row.outcome = w::Plotted;
         }
         std::string earlier;
         if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
@@ -85,17 +90,18 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     if (outcome.plotted() && !rows.empty()) {
         // Sheets were plotted, then something happened to the drawing: said on its last row.
         ReportRow row = base;
-        row.outcome = outcome.stopped ? "stopped" : "failed";
+        row.outcome = outcome.stopped ? w::Stopped : w::Failed;
         row.reason = outcome.stopped ? "the run was stopped" : "not closed: " + outcome.closeError;
         rows.push_back(std::move(row));
         return rows;
     }
     ReportRow row = base;
     switch (outcome.kind) {
-        case DrawingOutcome::Kind::Skipped: row.outcome = stoppedHere ? "stopped" : "skipped"; break;
-        case DrawingOutcome::Kind::Failed: row.outcome = "failed"; break;
-        case DrawingOutcome::Kind::NotStarted: row.outcome = "not started"; break;
-        default: row.outcome = "failed"; break;
+        case DrawingOutcome::Kind::Skipped: row.outcome = stoppedHere ? w::Stopped : w::Skipped; break;
+        case DrawingOutcome::Kind::Failed: row.outcome = w::Failed; break;
+        case DrawingOutcome::Kind::NotStarted: row.outcome = w::NotStarted; break;
+        case DrawingOutcome::Kind::Started: row.outcome = w::StartedNotFinished; break;
+        default: row.outcome = w::Failed; break;
     }
     row.reason = outcome.detail;
     if (!outcome.closeError.empty()) row.reason += (row.reason.empty() ? "" : "; ") + ("not closed: " + outcome.closeError);

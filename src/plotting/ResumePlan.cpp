@@ -3,40 +3,24 @@
 #include <string>
 #include <unordered_map>
 
+#include "plotting/OutcomeWords.h"
 #include "plotting/PathFold.h"
+#include "plotting/ReportColumns.h"
 
 namespace quillon::plotting {
 
 namespace {
 
-struct Choice {
-    const char* name;
-    std::string (*of)(const ReportRow&);
-};
-
-// The run's own choices, written on every row; a resume takes them all.
-const Choice Choices[] = {
-    {"device", [](const ReportRow& r) { return r.device; }},
-    {"paper", [](const ReportRow& r) { return r.paper; }},
-    {"plot style table", [](const ReportRow& r) { return r.plotStyleTable; }},
-    {"number of copies", [](const ReportRow& r) { return std::to_string(r.copies); }},
-    {"Layouts choice", [](const ReportRow& r) { return std::string(r.layouts ? "yes" : "no"); }},
-    {"plot folder", [](const ReportRow& r) { return r.plotFolder; }},
-    {"plot file name", [](const ReportRow& r) { return r.plotFileName; }},
-    {"plot file extension", [](const ReportRow& r) { return r.plotFileExtension; }},
-};
-
-bool isCheckOutcome(const std::string& outcome) {
-    return outcome == "ready" || outcome == "ready with warnings" || outcome == "problems";
+bool means(const std::string& outcome, OutcomeWord::Meaning meaning) {
+    const OutcomeWord* word = findOutcomeWord(outcome);
+    return word && word->meaning == meaning;
 }
-
-bool isPlotted(const std::string& outcome) { return outcome == "plotted" || outcome == "plotted with warnings"; }
 
 bool isDrawingPath(const std::string& path) { return foldedPath(path).ends_with(".dwg"); }
 
 void checkRow(const ReportRecord& record, const ReportRecord& first) {
     const ReportRow& row = record.row;
-    if (isCheckOutcome(row.outcome))
+    if (means(row.outcome, OutcomeWord::Meaning::OfACheck))
         throw ReportError(record.line,
                           "the report of a check, which plotted nothing: run its job to plot its drawings");
     if (row.drawing.empty()) throw ReportError(record.line, "the row names no drawing");
@@ -44,10 +28,11 @@ void checkRow(const ReportRecord& record, const ReportRecord& first) {
         throw ReportError(record.line, "the run ended before it started" +
                                            (row.reason.empty() ? std::string() : " (" + row.reason + ")") +
                                            ": run its job " + row.drawing + " again");
-    for (const auto& choice : Choices) {
-        const std::string mine = choice.of(row), theirs = choice.of(first.row);
+    for (const auto& column : reportColumns()) {
+        if (!column.choice) continue;
+        const std::string mine = column.write(row), theirs = column.write(first.row);
         if (mine != theirs)
-            throw ReportError(record.line, std::string("the ") + choice.name + " differs from line " +
+            throw ReportError(record.line, std::string("the ") + column.choice + " differs from line " +
                                                std::to_string(first.line) + "'s (\"" + mine + "\", not \"" + theirs +
                                                "\")");
     }
@@ -69,19 +54,12 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
         checkRow(record, first);
         const auto [at, isNew] = byPath.emplace(foldedPath(record.row.drawing), drawings.size());
         if (isNew) drawings.push_back({record.row.drawing});
-        if (!isPlotted(record.row.outcome)) drawings[at->second].inFull = false;
+        if (!means(record.row.outcome, OutcomeWord::Meaning::PlottedInFull)) drawings[at->second].inFull = false;
     }
 
     ResumePlan plan;
-    const ReportRow& choices = first.row;
-    plan.job.device = choices.device;
-    plan.job.paper = choices.paper;
-    plan.job.plotStyleTable = choices.plotStyleTable;
-    plan.job.copies = choices.copies;
-    plan.job.layouts = choices.layouts;
-    plan.job.plotFolder = choices.plotFolder;
-    plan.job.plotFileName = choices.plotFileName;
-    plan.job.plotFileExtension = choices.plotFileExtension;
+    for (const auto& column : reportColumns())
+        if (column.replay) column.replay(first.row, plan.job);
     plan.drawingsInReport = drawings.size();
     for (const auto& drawing : drawings) {
         if (drawing.inFull)

@@ -91,13 +91,12 @@ void RunDispatcher::refuse() {
     refused_ = true;
 }
 
-bool RunDispatcher::sessionEnded(int session, PlotRun::Ending ending, int restarts) {
+bool RunDispatcher::sessionEnded(int session, PlotRun::Ending, int restarts) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto index = static_cast<std::size_t>(session);
     if (index >= ended_.size() || ended_[index]) return false;
     ended_[index] = true;
     tally_.restarts += restarts;
-    if (ending == PlotRun::Ending::ApplicationLost) lost_ = true;
     if (--running_ > 0) return false;
 
     // The last session has ended: so has the run.
@@ -106,7 +105,9 @@ bool RunDispatcher::sessionEnded(int session, PlotRun::Ending ending, int restar
         ending_ = PlotRun::Ending::Refused;
     } else if (stop_.load()) {
         ending_ = PlotRun::Ending::Stopped;
-    } else if (untaken > 0 || (lost_ && finished_ < static_cast<int>(entries_.size()))) {
+    } else if (untaken > 0) {
+        // Drawings are left and no session is there to plot them. A session given up on before has
+        // failed its own drawing (the record says so); the others plotted the rest.
         ending_ = PlotRun::Ending::ApplicationLost;
     } else {
         ending_ = PlotRun::Ending::Finished;

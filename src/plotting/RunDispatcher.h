@@ -43,7 +43,9 @@ public:
     void finished(int entry, const DrawingOutcome& outcome);
     void information(const std::string& title, const std::string& text);
     // Session `session` (0-based) has ended; true for the last one, which
-    // has shown the run's end. A session ending twice counts once.
+    // has shown the run's end. A session ending twice counts once. How one
+    // session ended does not decide the run's: the run is lost only when
+    // drawings are left and no session is there to plot them.
     bool sessionEnded(int session, PlotRun::Ending ending, int restarts);
 
     // Every drawing is finished while some session has not ended (one still starting its application):
@@ -75,7 +77,6 @@ private:
     std::string savedPanel_;
     std::vector<bool> ended_;
     int running_ = 0;
-    bool lost_ = false;
     bool refused_ = false;
     // The last message shown: sessions refusing for one reason tell it once.
     std::string lastInformation_;

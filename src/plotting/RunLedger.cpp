@@ -3,22 +3,62 @@
 namespace quillon::plotting {
 
 RunLedger::RunLedger(std::vector<std::pair<int, std::string>> drawings, Writer writer, RunPurpose purpose)
-    : writer_(std::move(writer)), drawings_(std::move(drawings)), purpose_(purpose) {}
+    : writer_(std::move(writer)), purpose_(purpose) {
+    for (auto& [entry, path] : drawings) {
+        entries_.push_back(entry);
+        DrawingOutcome outcome;
+        outcome.kind = DrawingOutcome::Kind::NotStarted;
+        outcome.purpose = purpose;
+        outcome.path = std::move(path);
+        record_.push_back(std::move(outcome));
+    }
+    done_.assign(record_.size(), false);
+}
+
+std::optional<std::size_t> RunLedger::indexOf(int entry) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i] == entry) return i;
+    return std::nullopt;
+}
+
+void RunLedger::write() {
+    begun_ = true;
+    if (!writer_) return;
+    std::optional<std::string> problem;
+    try {
+        problem = writer_(record_);
+    } catch (const std::exception& error) {
+        problem = error.what();
+    } catch (...) {
+        problem = "the run report could not be written";
+    }
+    // The run goes on (the drawings matter more than their record) and says so at its end.
+    if (problem && !problem_) problem_ = problem;
+}
+
+void RunLedger::begin() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!begun_ && !closed_) write();
+}
 
 void RunLedger::takenUp(int session, int entry) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_ || givenUp_.count(session)) return;
     inHand_[session] = entry;
+    const auto index = indexOf(entry);
+    if (!index || done_[*index]) return;
+    // Should the process die now, the report says the drawing was in hand, and a resume takes it up.
+    DrawingOutcome& outcome = record_[*index];
+    outcome.kind = DrawingOutcome::Kind::Started;
+    outcome.detail.clear();
+    outcome.started = std::chrono::system_clock::now();
+    write();
 }
 
-void RunLedger::record(int entry, const DrawingOutcome& outcome) {
-    done_[entry] = true;
-    if (!writer_) return;
-    try {
-        writer_(outcome);
-    } catch (...) {
-        // A report that cannot be written costs the run nothing.
-    }
+void RunLedger::record(std::size_t index, const DrawingOutcome& outcome) {
+    done_[index] = true;
+    record_[index] = outcome;
+    write();
 }
 
 bool RunLedger::finished(int session, int entry, const DrawingOutcome& outcome) {
@@ -26,18 +66,18 @@ bool RunLedger::finished(int session, int entry, const DrawingOutcome& outcome) 
     if (closed_ || givenUp_.count(session)) return false;
     const auto held = inHand_.find(session);
     if (held != inHand_.end() && held->second == entry) inHand_.erase(held);
-    record(entry, outcome);
+    if (const auto index = indexOf(entry)) record(*index, outcome);
     return true;
 }
 
-DrawingOutcome RunLedger::ended(int entry, DrawingOutcome::Kind kind, const std::string& reason) {
+DrawingOutcome RunLedger::ended(std::size_t index, DrawingOutcome::Kind kind, const std::string& reason) const {
     DrawingOutcome outcome;
     outcome.kind = kind;
     outcome.purpose = purpose_;
     outcome.detail = reason;
-    for (const auto& [listed, path] : drawings_)
-        if (listed == entry) outcome.path = path;
-    outcome.started = std::chrono::system_clock::now();
+    outcome.path = record_[index].path;
+    outcome.started = record_[index].kind == DrawingOutcome::Kind::Started ? record_[index].started
+                                                                            : std::chrono::system_clock::now();
     return outcome;
 }
 
@@ -49,9 +89,10 @@ std::optional<std::pair<int, DrawingOutcome>> RunLedger::giveUp(int session, con
     if (held == inHand_.end()) return std::nullopt;
     const int entry = held->second;
     inHand_.erase(held);
-    if (done_.count(entry)) return std::nullopt;
-    auto outcome = ended(entry, DrawingOutcome::Kind::Failed, reason);
-    record(entry, outcome);
+    const auto index = indexOf(entry);
+    if (!index || done_[*index]) return std::nullopt;
+    auto outcome = ended(*index, DrawingOutcome::Kind::Failed, reason);
+    record(*index, outcome);
     return std::make_pair(entry, outcome);
 }
 
@@ -68,15 +109,40 @@ std::vector<std::pair<int, DrawingOutcome>> RunLedger::close(const std::string& 
     closed_ = true;
     std::map<int, bool> held;
     for (const auto& [session, entry] : inHand_) held[entry] = true;
-    for (const auto& [entry, path] : drawings_) {
-        if (done_.count(entry)) continue;
-        auto outcome = held.count(entry) ? ended(entry, DrawingOutcome::Kind::Failed, inHandReason)
-                                         : ended(entry, DrawingOutcome::Kind::NotStarted, notStartedReason);
-        record(entry, outcome);
-        decided.emplace_back(entry, std::move(outcome));
+    for (std::size_t i = 0; i < record_.size(); ++i) {
+        if (done_[i]) continue;
+        const bool inHand = held.count(entries_[i]) || record_[i].kind == DrawingOutcome::Kind::Started;
+        auto outcome = inHand ? ended(i, DrawingOutcome::Kind::Failed, inHandReason)
+                              : ended(i, DrawingOutcome::Kind::NotStarted, notStartedReason);
+        done_[i] = true;
+        record_[i] = outcome;
+        decided.emplace_back(entries_[i], std::move(outcome));
     }
     inHand_.clear();
+    // One write for the whole end, even when nothing was left: a run that was never begun has its record now.
+    write();
     return decided;
+}
+
+PlotRun::Tally RunLedger::tally() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    PlotRun::Tally tally;
+    tally.purpose = purpose_;
+    for (std::size_t i = 0; i < record_.size(); ++i)
+        if (done_[i] && record_[i].kind != DrawingOutcome::Kind::NotStarted) tally.add(record_[i]);
+    return tally;
+}
+
+bool RunLedger::allDone() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const bool done : done_)
+        if (!done) return false;
+    return true;
+}
+
+std::optional<std::string> RunLedger::recordProblem() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return problem_;
 }
 
 }  // namespace quillon::plotting

@@ -1,6 +1,8 @@
 #include "plotting/RunReport.h"
 
 #include <algorithm>
+#include <fstream>
+#include <utility>
 #include <cstdio>
 #include <iterator>
 #include <optional>
@@ -9,6 +11,8 @@
 #include <stdexcept>
 #include <system_error>
 #include <vector>
+
+#include "plotting/ReportColumns.h"
 
 namespace quillon::plotting {
 
@@ -76,25 +80,65 @@ std::optional<ReportKey> reportKey(std::string_view name) {
 
 }  // namespace
 
-const char* RunReport::heading() {
-    return "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,Started,Seconds,"
-           "Layouts,Plot folder,Plot file name,Plot file extension,DWG version,Resumes";
+std::string RunReport::heading(bool withPart) {
+    std::string out;
+    for (const auto& name : headingsOf(currentReportFormat(withPart))) out += (out.empty() ? "" : ",") + name;
+    return out;
 }
 
-std::string RunReport::heading(bool withPart) { return std::string(heading()) + (withPart ? ",Part" : ""); }
-
-RunReport::RunReport(const fs::path& file, bool withPart) : file_(file) {
+RunReport::RunReport(fs::path file, bool withPart, std::vector<fs::path> copies)
+    : file_(std::move(file)), withPart_(withPart), copies_(std::move(copies)) {
     std::error_code ignored;
-    if (file.has_parent_path()) fs::create_directories(file.parent_path(), ignored);
-    out_.open(file, std::ios::binary | std::ios::trunc);
-    if (!out_) throw std::runtime_error("The run report could not be written: " + utf8(file));
-    out_ << "\xEF\xBB\xBF" << heading(withPart) << "\r\n";
-    out_.flush();
+    if (file_.has_parent_path()) fs::create_directories(file_.parent_path(), ignored);
+    save();
 }
 
-void RunReport::add(const ReportRow& row) {
-    out_ << line(row) << "\r\n";
-    out_.flush();
+std::optional<std::string> RunReport::add(const ReportRow& row) {
+    rows_.push_back(row);
+    return save();
+}
+
+std::optional<std::string> RunReport::replace(std::vector<ReportRow> rows) {
+    rows_ = std::move(rows);
+    return save();
+}
+
+std::optional<std::string> RunReport::save() {
+    const std::string whole = text(rows_, withPart_);
+    std::optional<std::string> problem;
+    if (auto why = replaceFile(file_, whole)) problem = "the run report " + utf8(file_) + " could not be written: " + *why;
+    for (const auto& copy : copies_)
+        if (auto why = replaceFile(copy, whole); why && !problem)
+            problem = "the report could not be copied to " + utf8(copy) + ": " + *why;
+    if (problem && !problem_) problem_ = problem;
+    return problem;
+}
+
+std::string RunReport::text(const std::vector<ReportRow>& rows, bool withPart) {
+    std::string out = "\xEF\xBB\xBF" + heading(withPart) + "\r\n";
+    for (const auto& row : rows) out += line(row) + "\r\n";
+    return out;
+}
+
+std::optional<std::string> RunReport::replaceFile(const fs::path& path, const std::string& text) {
+    fs::path temporary = path;
+    temporary += ".writing";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return std::string("the file cannot be created or written (a read-only folder, a full disk?)");
+        }
+    }
+    std::error_code error;
+    fs::rename(temporary, path, error);
+    if (!error) return std::nullopt;
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return error.message();
 }
 
 std::string RunReport::field(const std::string& text) {
@@ -110,19 +154,8 @@ std::string RunReport::field(const std::string& text) {
 }
 
 std::string RunReport::line(const ReportRow& row) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", row.seconds);
-    const std::string fields[] = {row.drawing,        row.layout,   row.device,
-                                  row.paper,          row.plotStyleTable, std::to_string(row.copies),
-                                  row.plotFile,       row.outcome,  row.reason,
-                                  row.started,        seconds,
-                                  row.layouts ? "yes" : "no", row.plotFolder, row.plotFileName,
-                                  row.plotFileExtension, row.dwgVersion, row.resumes};
     std::string out;
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        if (i > 0) out += ',';
-        out += field(fields[i]);
-    }
+    for (const auto& column : reportColumns()) out += (out.empty() ? "" : ",") + field(column.write(row));
     if (!row.part.empty()) out += "," + field(row.part);
     return out;
 }

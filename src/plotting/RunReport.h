@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +17,7 @@ struct ReportRow {
     std::string plotStyleTable;
     int copies = 1;
     std::string plotFile;
-    // "plotted", "plotted with warnings", "skipped", "failed", "stopped" or "not started".
+    // One of the words of OutcomeWords.h.
     std::string outcome;
     std::string reason;
     std::string started;  // ISO 8601 local time
@@ -39,27 +39,46 @@ struct ReportRow {
 
 // The report of one run as a CSV file that spreadsheet programs open as it
 // is: UTF-8 with a BOM (non-ANSI names read right), a heading line, fields
-// quoted where they hold a comma, a quote or a line break. Each row is on
-// disk once add() returns, so a run that crashes or is killed leaves every
-// finished row behind.
+// quoted where they hold a comma, a quote or a line break.
+//
+// The file on disk is a whole report at every instant: each change rewrites
+// the whole text under a temporary name beside it and moves that over the
+// file in one step, so a run killed at any moment leaves its last whole
+// record, never a truncated line (a few hundred rows cost nothing to write).
+// Copies (the command line's /report) are replaced the same way, never
+// appended to.
 class RunReport {
 public:
-    // Creates the file (and its folder); throws std::runtime_error when it cannot.
-    // The report of one part of a job (withPart) has a last column, Part.
-    explicit RunReport(const std::filesystem::path& file, bool withPart = false);
+    // The report at file, which the caller has created (exclusively, so that no
+    // two runs share it), written at once with its heading alone (problem() says
+    // when it could not be); withPart: the report of one part of a job, with a last column, Part.
+    RunReport(std::filesystem::path file, bool withPart = false, std::vector<std::filesystem::path> copies = {});
 
-    void add(const ReportRow& row);
+    // A row after the others; the file is rewritten. Why not, when it or a copy could not be.
+    std::optional<std::string> add(const ReportRow& row);
+    // Every row of the report, replaced; the file is rewritten.
+    std::optional<std::string> replace(std::vector<ReportRow> rows);
     const std::filesystem::path& file() const { return file_; }
+    // The first write that failed, for the run's end; none when every write went through.
+    const std::optional<std::string>& problem() const { return problem_; }
 
     // A CSV field, quoted when it must be.
     static std::string field(const std::string& text);
     static std::string line(const ReportRow& row);
-    static const char* heading();
-    static std::string heading(bool withPart);
+    static std::string heading(bool withPart = false);
+    // The file's whole text: BOM, heading and one line per row, each ended by CRLF.
+    static std::string text(const std::vector<ReportRow>& rows, bool withPart);
+    // Replaces the file at path by text in one step (see above); the system's reason when it cannot.
+    static std::optional<std::string> replaceFile(const std::filesystem::path& path, const std::string& text);
 
 private:
+    std::optional<std::string> save();
+
     std::filesystem::path file_;
-    std::ofstream out_;
+    bool withPart_;
+    std::vector<std::filesystem::path> copies_;
+    std::vector<ReportRow> rows_;
+    std::optional<std::string> problem_;
 };
 
 // "Quillon run 2026-12-08 23-05-09.csv": sorts by time, as the folder lists it.

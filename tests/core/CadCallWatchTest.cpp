@@ -51,6 +51,14 @@ TEST(CallWatchdogTest, NamesALongCallThenEndsOnlyAnApplicationQuillonStartedAndG
     // The user's application, or one whose process is unknown, is never ended.
     EXPECT_EQ(watchdog.check(callOf(11s, false, 42u, now, 2), now).action, Action::Abandon);
     EXPECT_EQ(watchdog.check(callOf(11s, true, std::nullopt, now, 3), now).action, Action::Abandon);
+
+    // A process Quillon may not end is tried three times, then the session is given up on.
+    for (int attempt = 0; attempt < CallWatchdog::MaxEndAttempts; ++attempt) {
+        ASSERT_EQ(watchdog.check(callOf(12s, true, 42u, now, 4), now).action, Action::EndProcess) << attempt;
+        watchdog.retry();
+    }
+    EXPECT_EQ(watchdog.check(callOf(12s, true, 42u, now, 4), now).action, Action::Abandon);
+    EXPECT_EQ(watchdog.check(callOf(12s, true, 42u, now, 5), now).action, Action::EndProcess) << "a new call";
 }
 
 TEST(CallMonitorTest, TheWindowSeesWhichCallIsInProgressWhileTheCadThreadWaits) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <tuple>
 #include <vector>
 
+#include "plotting/ReportColumns.h"
 #include "plotting/ReportReader.h"
 #include "plotting/ResumePlan.h"
 
@@ -91,8 +94,9 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     } cases[] = {
         {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
         {"", 1, "not a Quillon run report"},
-        {replaced(good, RunReport::heading(false), earlier), 1, "earlier Quillon"},
-        {replaced(good, RunReport::heading(false), earlier + ",Part"), 1, "earlier"},
+        {replaced(good, RunReport::heading(false), earlier), 2, "17 fields where the heading has 11"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "17 fields where the heading has 12"},
+        {replaced(good, ",Resumes", ",Resumed"), 1, "not a Quillon run report"},
         {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
          "18 fields where the heading has 17"},
         {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
@@ -114,6 +118,42 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
         EXPECT_EQ(why.rfind("line " + std::to_string(c.line) + ": ", 0), 0u) << c.says << " / " << why;
         EXPECT_NE(why.find(c.says), std::string::npos) << why;
     }
+}
+
+// A spreadsheet program's plain "CSV": the system's code page, ';' between fields, every field quoted.
+std::string asSpreadsheetSavesIt(const std::vector<ReportRow>& rows) {
+    auto quoted = [](std::string text) {
+        for (auto at = text.find('"'); at != std::string::npos; at = text.find('"', at + 2)) text.insert(at, "\"");
+        for (const auto& [utf8, ansi] : {std::pair{"\xC3\xA7", "\xE7"}, std::pair{"\xE2\x82\xAC", "\x80"}})
+            for (auto at = text.find(utf8); at != std::string::npos; at = text.find(utf8)) text.replace(at, std::strlen(utf8), ansi);
+        return "\"" + text + "\"";
+    };
+    std::string out;
+    for (const auto& column : reportColumns()) out += (out.empty() ? "" : ";") + quoted(column.heading);
+    for (const auto& r : rows) {
+        out += "\r\n";
+        for (const auto& column : reportColumns()) out += (column.heading == std::string("Drawing") ? "" : ";") + quoted(column.write(r));
+    }
+    return out + "\r\n";
+}
+
+TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
+    // The first reports had no columns for the run's choices: their runs plotted every layout, files beside the drawing.
+    const std::string first = "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,"
+                              "Started,Seconds\r\nC:\\Jobs\\A.dwg,Layout1,Plotter.pc3,ISO A1,mono.ctb,3,,failed,,,2.0\r\n";
+    const auto old = resumePlan(readRunReport(first));
+    EXPECT_EQ(std::tie(old.job.drawings, old.job.device, old.job.copies, old.job.layouts, old.job.plotFolder),
+              std::tuple(std::vector<std::string>{"C:\\Jobs\\A.dwg"}, "Plotter.pc3", 3, true, ""));
+
+    const std::vector<ReportRow> rows = {row("C:\\Jobs\\Façade 1.dwg", "plotted"),
+                                         row("C:\\Jobs\\Façade 2 €.dwg", "started, not finished"),
+                                         row("C:\\Jobs\\Z.dwg", "not started")};
+    const std::string written = report(rows), saved = asSpreadsheetSavesIt(rows);
+    ASSERT_EQ(saved.find("\xC3"), std::string::npos);
+    const auto plan = resumePlan(readRunReport(saved));
+    EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
+    EXPECT_EQ(plan.job, resumePlan(readRunReport(written)).job);
+    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 17");
 }
 
 TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLeavesNothing) {

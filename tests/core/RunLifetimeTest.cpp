@@ -33,14 +33,24 @@ TEST(RunLedgerTest, EveryDrawingEndsWithARowAndASessionGivenUpOnIsHeardNoMore) {
     std::map<std::string, std::string> rows;  // drawing -> outcome, as the report has them
     auto ledger = std::make_shared<RunLedger>(
         std::vector<std::pair<int, std::string>>{{1, "C:\\A.dwg"}, {2, "C:\\B.dwg"}, {3, "C:\\C.dwg"}, {4, "C:\\D.dwg"}},
-        [&](const DrawingOutcome& outcome) {
-            for (const auto& row : reportRows(outcome, PlotSetup{"P", "A3", "S", 1}, "t")) rows[row.drawing] = row.outcome + ":" + row.reason;
+        [&](const std::vector<DrawingOutcome>& record) -> std::optional<std::string> {
+            rows.clear();
+            for (const auto& outcome : record)
+                for (const auto& row : reportRows(outcome, PlotSetup{"P", "A3", "S", 1}, "t"))
+                    rows[row.drawing] = row.outcome + ":" + row.reason;
+            return std::nullopt;
         });
     testing::RecordingDisplay window(".");
     LedgerDisplay first(window, ledger, 0), second(window, ledger, 1);
 
-    // Rows are written as the sessions report them, on their side, not when the window gets to them.
+    // Before the first drawing is opened the record names every drawing; the one taken up is in hand.
+    ledger->begin();
+    EXPECT_EQ(rows["C:\\A.dwg"], "not started:");
     first.takenUp(4, "C:\\D.dwg");
+    EXPECT_EQ(rows["C:\\D.dwg"], "started, not finished:");
+    EXPECT_EQ(rows.size(), 4u);
+
+    // Rows are written as the sessions report them, on their side, not when the window gets to them.
     first.showOutcome(4, plotted("C:\\D.dwg"));
     EXPECT_EQ(rows["C:\\D.dwg"], "plotted:");
 

@@ -1,30 +1,38 @@
 #include "app/win/RunCoordinator.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "app/win/AppMessages.h"
 #include "app/win/ConsoleOutput.h"
+#include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
 #include "plotting/LedgerDisplay.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/ReportRows.h"
 #include "plotting/RunEndSignal.h"
+#include "win/Utf.h"
 
 namespace quillon::app {
 
 namespace {
 
-// The run report's rows of one drawing, written by whichever session reports it.
+// The run report, rewritten whole from the run's record by whichever session changes it.
 plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> report, plotting::PlotSetup setup,
                                          std::string part) {
     if (!report) return {};
-    return [report, setup, part](const plotting::DrawingOutcome& outcome) {
-        for (auto row : plotting::reportRows(outcome, setup, RunReportKeeper::isoLocalTime(outcome.started))) {
-            row.part = part;
-            report->add(row);
+    return [report, setup, part](const std::vector<plotting::DrawingOutcome>& record) {
+        std::vector<plotting::ReportRow> rows;
+        for (const auto& outcome : record) {
+            const bool timed = outcome.started != std::chrono::system_clock::time_point{};
+            for (auto row : plotting::reportRows(outcome, setup, timed ? RunReportKeeper::isoLocalTime(outcome.started) : "")) {
+                row.part = part;
+                rows.push_back(std::move(row));
+            }
         }
+        return report->replace(std::move(rows));
     };
 }
 
@@ -132,6 +140,8 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
         if (kind != plotting::RunKind::Selected || selected)
             drawings.emplace_back(static_cast<int>(i) + 1, row.folder.str() + std::string(row.name));
     }
+    // The record names the drawings in the order the run takes them up: from the last listed.
+    std::reverse(drawings.begin(), drawings.end());
     auto run = std::make_unique<ActiveRun>();
     run->generation = ++generations_;
     run->mail = base::TaskMailbox::childOf(mailbox_);
@@ -151,7 +161,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
     setup.purpose = purpose;
     setup.resumes = resumes;
-    // A report that cannot be written costs the run nothing.
+    // A report that cannot be written does not stop the run; its end says so (and an unattended run's exit code).
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
     run->ledger = std::make_shared<plotting::RunLedger>(
         std::move(drawings), reportWriter(reports_.current(), setup, reports_.part()), setup.purpose);
@@ -169,11 +179,22 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     auto ended = std::make_shared<plotting::RunEndSignal>(endSignal(run_->generation));
     auto posting = std::make_shared<plotting::PostingRunDisplay>(run_->mail, run_->view, panel);
     postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {
+        // Before the first drawing is opened, the report on disk names every drawing of the run.
+        ledger->begin();
         plotting::LedgerDisplay display(*posting, ledger, 0);
         plotting::PlotRun plot(kind, session.connection(), session.files(), display, *list, *stop, setup);
         plot.runToEnd();
         ended->set(plot.ending(), plot.tally());
     });
+}
+
+void RunCoordinator::showSummary(const std::string& summary) {
+    // The run's own last line is its summary from its own counts; the record's replaces it.
+    std::wstring status = host_.window().text(ids::Status);
+    const auto lineEnd = status.rfind(L"\r\n");
+    const std::size_t last = lineEnd == std::wstring::npos ? 0 : lineEnd + 2;
+    if (status.compare(last, 4, L"Run ") != 0 && status.compare(last, 6, L"Check ") != 0) return;
+    host_.window().setText(ids::Status, status.substr(0, last) + win::toWide(summary));
 }
 
 void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
@@ -192,6 +213,11 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
         if (cause.empty()) cause = stopped ? "the run was stopped" : "the run ended";
         const std::string notStarted = stopped ? cause : "the run ended because " + cause;
         for (const auto& [entry, outcome] : run->ledger->close(cause, notStarted)) run->view->showOutcome(entry, outcome);
+        // The record decides what the run did: the counts, the summary and the exit code all come from it.
+        const int restarts = tally.restarts;
+        tally = run->ledger->tally();
+        tally.restarts = restarts;
+        if (ending) showSummary(plotting::PlotRun::summaryText(*ending, tally));
     }
     for (auto& further : run->further) {
         further->release();

@@ -103,6 +103,8 @@ private:
                         const plotting::PlotSetup& setup, const std::string& panel, int sessions);
     void runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
                   plotting::PlotRun::Tally tally);
+    // Status's summary line, as the run's record has it.
+    void showSummary(const std::string& summary);
     // Posts the end of a run to the window's mailbox, where it counts only for that run.
     std::function<void(std::optional<plotting::PlotRun::Ending>, const plotting::PlotRun::Tally&)> endSignal(
         std::uint64_t generation);

@@ -55,6 +55,8 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
                     runEnd(shared->dispatcher.ending(), shared->dispatcher.tally());
             });
         return [kind, setup, shared, ledger, index, stop, ended](autocad::CadSession& session) {
+            // Whichever session comes first writes the record naming every drawing before any is opened.
+            ledger->begin();
             // A further session quits the application it started before it says it is done.
             struct QuitOwn {
                 autocad::CadConnection* connection;
@@ -99,9 +101,12 @@ void RunCoordinator::giveUpFurtherSession(std::size_t index, const std::string& 
     CadSessionOwner& session = *run.further[index];
     const int number = static_cast<int>(index) + 1;
     run.sessionStops[static_cast<std::size_t>(number)]->store(true);
-    // Its drawing in hand ends now, in the report and the list; nothing it reports later counts.
-    if (auto given = run.ledger->giveUp(number, plotting::PlotRun::StoppedAnswering))
-        run.view->showOutcome(given->first, given->second);
+    // Its drawing in hand ends now, in the report and the list; nothing it reports later counts. The
+    // dispatcher hears of it as of any finished drawing: the run goes on with the other sessions.
+    if (auto given = run.ledger->giveUp(number, plotting::PlotRun::StoppedAnswering)) {
+        if (run.dispatcher) run.dispatcher->finished(given->first, given->second);
+        else run.view->showOutcome(given->first, given->second);
+    }
     session.giveUp();
     host_.setStatus(why);
     if (run.dispatcher && run.dispatcher->sessionEnded(number, plotting::PlotRun::Ending::ApplicationLost, 0))

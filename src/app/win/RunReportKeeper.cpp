@@ -8,7 +8,6 @@
 #include <system_error>
 #include <vector>
 
-#include "plotting/ReportRows.h"
 #include "win/Utf.h"
 #include "win/WinError.h"
 
@@ -47,34 +46,53 @@ std::string RunReportKeeper::isoLocalTime(std::chrono::system_clock::time_point 
 
 std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& setup) {
     report_.reset();
+    last_.clear();
+    endProblem_.reset();
     setup_ = setup;
-    const fs::path reports = folder();
-    if (reports.empty()) return std::string("the local application data folder is unknown");
-    const SYSTEMTIME t = localTimeOf(std::chrono::system_clock::now());
-    const fs::path name(
-        win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, part_,
-                                            setup.purpose == plotting::RunPurpose::Check)));
-    fs::path file = reports / name;
-    // Two runs within one second: the later one gets a file of its own.
-    std::error_code ignored;
-    for (int n = 2; fs::exists(file, ignored) && n < 100; ++n)
-        file = reports / (name.stem().wstring() + L" (" + std::to_wstring(n) + L").csv");
-    try {
+    beginProblem_ = [&]() -> std::optional<std::string> {
+        const fs::path reports = folder();
+        if (reports.empty()) return std::string("the local application data folder is unknown");
+        std::error_code ignored;
+        fs::create_directories(reports, ignored);
         plotting::pruneReports(reports, Kept - 1);
-        report_ = std::make_shared<plotting::RunReport>(file, !part_.empty());
+        const SYSTEMTIME t = localTimeOf(std::chrono::system_clock::now());
+        const fs::path name(
+            win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, part_,
+                                                setup.purpose == plotting::RunPurpose::Check)));
+        // Created, never checked then opened: two runs starting in one second each get a file of their own.
+        fs::path file = reports / name;
+        for (int n = 2;; ++n) {
+            HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle != INVALID_HANDLE_VALUE) {
+                CloseHandle(handle);
+                break;
+            }
+            const DWORD error = GetLastError();
+            if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || n >= 100)
+                return "the run report " + win::toUtf8(file.wstring()) +
+                       " could not be created: " + win::systemMessage(HRESULT_FROM_WIN32(error));
+            file = reports / (name.stem().wstring() + L" (" + std::to_wstring(n) + L").csv");
+        }
+        std::vector<fs::path> copies;
+        if (copy_) copies.emplace_back(win::toWide(*copy_));
+        report_ = std::make_shared<plotting::RunReport>(file, !part_.empty(), std::move(copies));
         last_ = file;
-    } catch (const std::exception& error) {
-        return std::string(error.what());
-    }
-    return std::nullopt;
+        // The heading is written at once, and the copy replaced: never last night's file while this run goes.
+        return report_->problem();
+    }();
+    return beginProblem_;
 }
 
-void RunReportKeeper::add(const plotting::DrawingOutcome& outcome) {
-    if (!report_) return;
-    for (auto row : plotting::reportRows(outcome, setup_, isoLocalTime(outcome.started))) {
-        row.part = part_;
-        report_->add(row);
-    }
+void RunReportKeeper::end() {
+    if (report_ && report_->problem()) endProblem_ = report_->problem();
+    report_.reset();
+}
+
+std::optional<std::string> RunReportKeeper::problem() const {
+    if (beginProblem_) return beginProblem_;
+    if (report_ && report_->problem()) return report_->problem();
+    return endProblem_;
 }
 
 void RunReportKeeper::addRow(const plotting::ReportRow& row) {
@@ -97,13 +115,6 @@ std::optional<std::string> RunReportKeeper::checkCopyTarget(const std::string& p
     CloseHandle(handle);
     if (!existed) DeleteFileW(file.c_str());
     return std::nullopt;
-}
-
-std::optional<std::string> RunReportKeeper::copyLastTo(const std::string& path) const {
-    const fs::path report = lastReport();
-    if (report.empty()) return std::string("no report was written");
-    if (CopyFileW(report.wstring().c_str(), win::toWide(path).c_str(), FALSE)) return std::nullopt;
-    return win::systemMessage(HRESULT_FROM_WIN32(GetLastError()));
 }
 
 fs::path RunReportKeeper::lastReport() const {

@@ -13,16 +13,22 @@
 namespace quillon::app {
 
 // Every run's report: one CSV file per run in the user's local application
-// data ("Quillon\Reports"), the last 100 kept, written as the run goes.
+// data ("Quillon\Reports"), the last 100 kept, written ahead as the run goes
+// (see RunReport), with its copy where the command line's /report asks.
 class RunReportKeeper {
 public:
-    // Starts the report of a run with these choices. A report that cannot be
-    // written costs the run nothing: the reason comes back for Status.
+    // Starts the report of a run with these choices under a name no other run
+    // has (created exclusively). A report that cannot be written does not stop
+    // the run: the reason comes back, and problem() keeps it for the run's end.
     std::optional<std::string> begin(const plotting::PlotSetup& setup);
-    void add(const plotting::DrawingOutcome& outcome);
     // Rows that belong to no drawing (a job that could not be used).
     void addRow(const plotting::ReportRow& row);
-    void end() { report_.reset(); }
+    // The run's report is complete; problem() still says what went wrong with it.
+    void end();
+    // Why the report of the last run begun is not whole on disk (not created, a write or the copy failed).
+    std::optional<std::string> problem() const;
+    // Where each report is copied as it is written (the command line's /report); none: nowhere.
+    void setCopy(std::optional<std::string> path) { copy_ = std::move(path); }
     // The report of the run in progress, for the writer on the sessions' side; none when it cannot be written.
     std::shared_ptr<plotting::RunReport> current() const { return report_; }
 
@@ -33,11 +39,10 @@ public:
     // Whether a report can be written at path: its folder exists and a file can be
     // created there. The system's reason when not; nothing is left behind.
     static std::optional<std::string> checkCopyTarget(const std::string& path);
-    // Copies this session's last report to path; the system's reason when it cannot.
-    std::optional<std::string> copyLastTo(const std::string& path) const;
-
     // This session's last report, else the newest in the folder; empty when there is none.
     std::filesystem::path lastReport() const;
+    // The report of the last run begun; empty when it could not be created (never another run's).
+    const std::filesystem::path& runReport() const { return last_; }
     static std::filesystem::path folder();
     static std::string isoLocalTime(std::chrono::system_clock::time_point time);
     static constexpr std::size_t Kept = 100;
@@ -47,6 +52,9 @@ private:
     plotting::PlotSetup setup_;
     std::filesystem::path last_;
     std::string part_;
+    std::optional<std::string> copy_;
+    std::optional<std::string> beginProblem_;
+    std::optional<std::string> endProblem_;
 };
 
 }  // namespace quillon::app

@@ -9,13 +9,16 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "app/ReportTarget.h"
 #include "app/RunExit.h"
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
+#include "discovery/win/ExtendedPath.h"
 #include "plotting/JobCheck.h"
 #include "plotting/JobPart.h"
 #include "plotting/ResumePlan.h"
+#include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -40,6 +43,14 @@ std::string readReportText(const std::string& report) {
 }
 
 }  // namespace
+
+std::optional<std::string> UnattendedJob::reportTargetProblem() const {
+    // Compared as full paths: "night.qjob" and "C:/Jobs/night.qjob" may be one file.
+    CommandLine full = commandLine_;
+    full.job = win::toUtf8(discovery::extendedLengthPath(full.job));
+    if (full.report) full.report = win::toUtf8(discovery::extendedLengthPath(*full.report));
+    return reportTargetRefusal(full);
+}
 
 void UnattendedJob::tell(const std::string& title, const std::string& text) {
     if (!unattended_) {
@@ -86,6 +97,9 @@ void UnattendedJob::startCommandLineJob() {
     }
     ConsoleOutput::attach();
     if (commandLine_.part) host_.runs().reports().setPart(commandLine_.part->text());
+    if (const auto refused = reportTargetProblem()) return failure(RunExitCode::BadJobOrArguments, *refused);
+    // The copy is replaced with the report at each change, never written only at the end.
+    host_.runs().reports().setCopy(commandLine_.report);
     if (commandLine_.mode == CommandLine::Mode::ResumeRun) return readResume(commandLine_.job, false);
     plotting::PlotJobSpec job;
     if (const auto problem = host_.jobs().readJob(win::toWide(commandLine_.job), job))
@@ -99,12 +113,20 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     // the file system.
     host_.runs().postCad([this, job, report = commandLine_.report](autocad::CadSession& session) {
         std::optional<std::string> problem;
+        bool copyRefused = false;
         if (report)
-            if (const auto why = RunReportKeeper::checkCopyTarget(*report))
+            if (const auto why = RunReportKeeper::checkCopyTarget(*report)) {
                 problem = "The run report cannot be written to " + *report + ": " + *why;
+                copyRefused = true;
+            }
         if (!problem && job.folder && !session.files().list(*job.folder))
             problem = "The plot job's folder " + *job.folder + " does not exist or cannot be read.";
-        session.mailbox()->post([this, job, problem] {
+        session.mailbox()->post([this, job, problem, copyRefused] {
+            // The kept report still says why; nothing is written where the copy was refused.
+            if (copyRefused) {
+                copyRefused_ = true;
+                host_.runs().reports().setCopy(std::nullopt);
+            }
             if (problem) return failure(RunExitCode::BadJobOrArguments, *problem);
             afterListing_ = AfterListing::UnattendedRun;
             if (const auto refused = host_.jobs().applyJob(job)) {
@@ -129,11 +151,8 @@ void UnattendedJob::drawingsListed() {
         auto mine = plotting::drawingsOfPart(paths, *commandLine_.part);
         ConsoleOutput::writeLine("Quillon: " + commandLine_.part->text() + ": " + std::to_string(mine.size()) +
                                  " of the job's " + std::to_string(paths.size()) + " drawings");
-        if (mine.empty()) {
-            plotting::PlotRun::Tally none;
-            if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
-            return runEnded(plotting::PlotRun::Ending::Finished, none);
-        }
+        // A part with no drawings still leaves a report of its own, never another run's.
+        if (mine.empty()) return nothingLeft({});
         afterListing_ = AfterListing::UnattendedRun;
         return host_.jobs().listDrawings(mine);
     }
@@ -178,7 +197,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
         std::optional<plotting::ResumePlan> plan;
         std::string problem;
         try {
-            plan = plotting::resumePlan(plotting::readRunReport(readReportText(report)));
+            plan = plotting::resumePlan(plotting::readRunReport(readReportText(report), win::systemAnsiCodePage()));
         } catch (const std::exception& error) {
             problem = report + ", " + error.what();
         }
@@ -216,21 +235,19 @@ void UnattendedJob::nothingLeft(const std::string& resumed) {
     RunReportKeeper& reports = host_.runs().reports();
     plotting::PlotSetup none;
     none.resumes = resumed;
-    if (!reports.begin(none)) {
-        reports.end();
-        ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(reports.lastReport().wstring()));
-    }
-    if (!copyReport()) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
+    if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
+    reports.begin(none);
+    reports.end();
+    if (!reports.runReport().empty())
+        ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(reports.runReport().wstring()));
+    if (!reportWhole()) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
     if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
 }
 
-bool UnattendedJob::copyReport() {
-    if (!commandLine_.report) return true;
-    const auto problem = host_.runs().reports().copyLastTo(*commandLine_.report);
-    if (problem)
-        ConsoleOutput::writeLine("Quillon: the report could not be copied to " + *commandLine_.report + ": " +
-                                 *problem);
+bool UnattendedJob::reportWhole() {
+    const auto problem = host_.runs().reports().problem();
+    if (problem) ConsoleOutput::writeLine("Quillon: the run's record is not whole on disk: " + *problem);
     return !problem;
 }
 
@@ -239,8 +256,10 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
     exitCode_ = static_cast<int>(code);
     ConsoleOutput::writeLine("Quillon: " + why);
     host_.setStatus("\r\n" + why);
-    // The report says it too, for whoever reads it in the morning.
+    // The report says it too, for whoever reads it in the morning (and its copy, unless that is what was refused).
     RunReportKeeper& reports = host_.runs().reports();
+    if (copyRefused_ || reportTargetProblem()) reports.setCopy(std::nullopt);
+    else reports.setCopy(commandLine_.report);
     if (!reports.begin({})) {
         plotting::ReportRow row;
         row.drawing = commandLine_.job;
@@ -248,11 +267,11 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
         row.reason = why;
         row.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
         reports.addRow(row);
-        reports.end();
-        const fs::path report = reports.lastReport();
-        if (!report.empty()) ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(report.wstring()));
-        copyReport();
     }
+    reports.end();
+    const fs::path report = reports.runReport();
+    if (!report.empty()) ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(report.wstring()));
+    reportWhole();
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
     if (close && commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
 }
@@ -269,11 +288,11 @@ void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, co
     const auto lastLine = status.rfind(L"\r\n");
     ConsoleOutput::writeLine("Quillon: " +
                              win::toUtf8(lastLine == std::wstring::npos ? status : status.substr(lastLine + 2)));
-    const fs::path report = host_.runs().reports().lastReport();
+    const fs::path report = host_.runs().reports().runReport();
     for (const auto& line : runClosingLines(tally, runDrawings_, win::toUtf8(report.wstring())))
         ConsoleOutput::writeLine("Quillon: " + line);
-    // Whoever reads only the copy in the morning finds none: the run was not what was asked.
-    if (!copyReport() && exitCode_ == 0) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
+    // A record not whole on disk (a row lost, no report, no copy): the morning cannot trust it, nor a 0.
+    if (!reportWhole() && exitCode_ == 0) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
     if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
 }

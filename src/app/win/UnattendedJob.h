@@ -59,8 +59,10 @@ private:
     void nothingLeft(const std::string& resumed);
     // The job's paper checked against the papers of its own device, then the run started.
     void checkPaperThenRun(std::vector<std::string> runOrder);
-    // The report copied where /report asks; false (and why on the console) when it could not be.
-    bool copyReport();
+    // Whether the run's report and its /report copy are whole on disk; false (and why on the console) when not.
+    bool reportWhole();
+    // Why /report names what the copy must never overwrite (the job, the report resumed, a drawing).
+    std::optional<std::string> reportTargetProblem() const;
 
     MainController& host_;
     CommandLine commandLine_;
@@ -78,6 +80,8 @@ private:
     int exitCode_ = 0;
     // The outcome was told (console, report, exit code); what the program says last when it goes otherwise.
     bool told_ = false;
+    // The /report target could not be written: the kept report alone says why.
+    bool copyRefused_ = false;
     std::string why_;
 };
 

@@ -1,0 +1,72 @@
+#include "plotting/AnsiCodePage.h"
+
+#include <cstdint>
+
+namespace quillon::plotting {
+
+namespace {
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// 0x80 to 0x9F; the five bytes the code page leaves undefined map to the C1 controls, as the system maps them.
+constexpr char16_t High1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+class Windows1252 final : public AnsiCodePage {
+public:
+    std::string toUtf8(std::string_view text) const override {
+        std::string out;
+        out.reserve(text.size() + text.size() / 8);
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? High1252[byte - 0x80] : byte);
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+const AnsiCodePage& windows1252() {
+    static const Windows1252 codePage;
+    return codePage;
+}
+
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        if (length == 0 || lead > 0xF4 || i + length > text.size()) return false;
+        std::uint32_t value = lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            value = (value << 6) | (next & 0x3F);
+        }
+        if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) ||
+            (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace quillon::plotting

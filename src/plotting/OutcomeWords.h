@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string_view>
+
+namespace quillon::plotting {
+
+// The words a run report's Outcome column holds. A report is read back by a
+// later build, so a word once written stays readable for ever: a new outcome
+// is a new entry of outcomeWords(), never a changed one.
+namespace outcome_word {
+inline constexpr const char* Plotted = "plotted";
+inline constexpr const char* PlottedWithWarnings = "plotted with warnings";
+inline constexpr const char* Skipped = "skipped";
+inline constexpr const char* Failed = "failed";
+inline constexpr const char* Stopped = "stopped";
+inline constexpr const char* NotStarted = "not started";
+// The process ended (killed, power cut) while the drawing was in hand.
+inline constexpr const char* StartedNotFinished = "started, not finished";
+inline constexpr const char* Ready = "ready";
+inline constexpr const char* ReadyWithWarnings = "ready with warnings";
+inline constexpr const char* Problems = "problems";
+}  // namespace outcome_word
+
+struct OutcomeWord {
+    enum class Meaning {
+        // The sheet is plotted: a resume does not plot its drawing again for it.
+        PlottedInFull,
+        // Left to do: a resume plots the drawing again.
+        LeftToPlot,
+        // A check's word: its run plotted nothing.
+        OfACheck,
+    };
+    std::string_view word;
+    Meaning meaning;
+};
+
+// Every outcome word a run or a check writes, with what it means to a resume.
+const OutcomeWord* findOutcomeWord(std::string_view word);
+
+}  // namespace quillon::plotting

@@ -1,0 +1,138 @@
+#include "plotting/ReportColumns.h"
+
+#include <charconv>
+#include <cstdio>
+#include <iterator>
+
+#include "plotting/OutcomeWords.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+constexpr int MostCopies = 32767;
+
+using Why = std::optional<std::string>;
+
+// Seconds only inform; a number a spreadsheet wrote back differently is not a reason to refuse.
+double secondsOf(const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+std::string secondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds);
+    return text;
+}
+
+Why copiesInto(ReportRow& row, std::string&& text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > MostCopies)
+        return "not a whole number from 1 to 32767";
+    row.copies = value;
+    return std::nullopt;
+}
+
+Why outcomeInto(ReportRow& row, std::string&& text) {
+    if (!findOutcomeWord(text)) return "not one a run writes";
+    row.outcome = std::move(text);
+    return std::nullopt;
+}
+
+Why layoutsInto(ReportRow& row, std::string&& text) {
+    if (text != "yes" && text != "no") return "not yes or no";
+    row.layouts = text == "yes";
+    return std::nullopt;
+}
+
+// A text column: written and read as it stands.
+template <std::string ReportRow::*Member>
+std::string text(const ReportRow& row) {
+    return row.*Member;
+}
+
+template <std::string ReportRow::*Member>
+Why textInto(ReportRow& row, std::string&& text) {
+    row.*Member = std::move(text);
+    return std::nullopt;
+}
+
+// A choice a resume takes from the report into its job.
+template <auto RowMember, auto JobMember>
+void replay(const ReportRow& row, PlotJobSpec& job) {
+    job.*JobMember = row.*RowMember;
+}
+
+const ReportColumn Columns[] = {
+    // The columns of the first reports.
+    {"Drawing", text<&ReportRow::drawing>, textInto<&ReportRow::drawing>, ""},
+    {"Layout", text<&ReportRow::layout>, textInto<&ReportRow::layout>, ""},
+    {"Device", text<&ReportRow::device>, textInto<&ReportRow::device>, "", "device",
+     replay<&ReportRow::device, &PlotJobSpec::device>},
+    {"Paper", text<&ReportRow::paper>, textInto<&ReportRow::paper>, "", "paper", replay<&ReportRow::paper, &PlotJobSpec::paper>},
+    {"Plot style table", text<&ReportRow::plotStyleTable>, textInto<&ReportRow::plotStyleTable>, "", "plot style table",
+     replay<&ReportRow::plotStyleTable, &PlotJobSpec::plotStyleTable>},
+    {"Copies", [](const ReportRow& r) { return std::to_string(r.copies); }, copiesInto, "1", "number of copies",
+     replay<&ReportRow::copies, &PlotJobSpec::copies>},
+    {"Plot file", text<&ReportRow::plotFile>, textInto<&ReportRow::plotFile>, ""},
+    {"Outcome", text<&ReportRow::outcome>, outcomeInto, ""},
+    {"Reason or warning", text<&ReportRow::reason>, textInto<&ReportRow::reason>, ""},
+    {"Started", text<&ReportRow::started>, textInto<&ReportRow::started>, ""},
+    {"Seconds", [](const ReportRow& r) { return secondsText(r.seconds); },
+     [](ReportRow& r, std::string&& text) -> Why {
+         r.seconds = secondsOf(text);
+         return std::nullopt;
+     },
+     "0"},
+    // The run's own choices, on every row, so that a later run can take up what one left. Before
+    // them, runs plotted every paper layout, with plot files beside each drawing, named as usual.
+    {"Layouts", [](const ReportRow& r) { return std::string(r.layouts ? "yes" : "no"); }, layoutsInto, "yes",
+     "Layouts choice", replay<&ReportRow::layouts, &PlotJobSpec::layouts>},
+    {"Plot folder", text<&ReportRow::plotFolder>, textInto<&ReportRow::plotFolder>, "", "plot folder",
+     replay<&ReportRow::plotFolder, &PlotJobSpec::plotFolder>},
+    {"Plot file name", text<&ReportRow::plotFileName>, textInto<&ReportRow::plotFileName>, "", "plot file name",
+     replay<&ReportRow::plotFileName, &PlotJobSpec::plotFileName>},
+    {"Plot file extension", text<&ReportRow::plotFileExtension>, textInto<&ReportRow::plotFileExtension>, "", "plot file extension",
+     replay<&ReportRow::plotFileExtension, &PlotJobSpec::plotFileExtension>},
+    {"DWG version", text<&ReportRow::dwgVersion>, textInto<&ReportRow::dwgVersion>, ""},
+    {"Resumes", text<&ReportRow::resumes>, textInto<&ReportRow::resumes>, ""},
+};
+
+const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
+
+// How many of the columns each format had, oldest first. A new column adds an entry.
+constexpr std::size_t FormatColumns[] = {11, 17};
+
+static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
+              "the newest format writes every column");
+
+}  // namespace
+
+std::span<const ReportColumn> reportColumns() { return Columns; }
+
+const ReportColumn& partColumn() { return Part; }
+
+std::vector<std::string> headingsOf(const ReportFormat& format) {
+    std::vector<std::string> headings;
+    for (std::size_t i = 0; i < format.columns; ++i) headings.emplace_back(Columns[i].heading);
+    if (format.withPart) headings.emplace_back(Part.heading);
+    return headings;
+}
+
+ReportFormat currentReportFormat(bool withPart) {
+    return {static_cast<int>(std::size(FormatColumns)), std::size(Columns), withPart};
+}
+
+std::optional<ReportFormat> reportFormatOf(const std::vector<std::string>& headings) {
+    for (std::size_t v = 0; v < std::size(FormatColumns); ++v)
+        for (const bool withPart : {false, true}) {
+            const ReportFormat format{static_cast<int>(v + 1), FormatColumns[v], withPart};
+            if (headingsOf(format) == headings) return format;
+        }
+    return std::nullopt;
+}
+
+}  // namespace quillon::plotting
