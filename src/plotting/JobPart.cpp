@@ -1,6 +1,6 @@
 #include "plotting/JobPart.h"
 
-#include <algorithm>
+#include "plotting/PathFold.h"
 
 namespace quillon::plotting {
 
@@ -16,17 +16,6 @@ std::optional<int> wholeNumber(std::string_view text) {
     return value;
 }
 
-std::string foldedPath(const std::string& path) {
-    std::string folded = path;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        else if (c == '/')
-            c = '\\';
-    }
-    return folded;
-}
-
 }  // namespace
 
 std::string JobPart::text() const { return "part " + std::to_string(part) + " of " + std::to_string(parts); }
@@ -40,15 +29,28 @@ std::optional<JobPart> parseJobPart(std::string_view text) {
     return JobPart{*k, *n};
 }
 
-std::vector<std::string> drawingsOfPart(std::vector<std::string> paths, const JobPart& part) {
-    std::vector<std::pair<std::string, std::string>> keyed;
-    keyed.reserve(paths.size());
-    for (auto& path : paths) keyed.emplace_back(foldedPath(path), std::move(path));
-    std::sort(keyed.begin(), keyed.end());
+std::uint64_t fnv1a64(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+int partOf(const std::string& path, const std::string& base, int parts) {
+    std::string folded = foldedPath(path);
+    std::string folder = foldedPath(base);
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    if (!base.empty() && folded.size() > folder.size() && folded.compare(0, folder.size(), folder) == 0)
+        folded.erase(0, folder.size());
+    return static_cast<int>(fnv1a64(folded) % static_cast<std::uint64_t>(parts)) + 1;
+}
+
+std::vector<std::string> drawingsOfPart(std::vector<std::string> paths, const JobPart& part, const std::string& base) {
     std::vector<std::string> mine;
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        if (static_cast<int>(i % static_cast<std::size_t>(part.parts)) + 1 == part.part)
-            mine.push_back(std::move(keyed[i].second));
+    for (auto& path : paths)
+        if (partOf(path, base, part.parts) == part.part) mine.push_back(std::move(path));
     return mine;
 }
 

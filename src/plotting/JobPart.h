@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,10 +24,19 @@ struct JobPart {
 // "K/N" with 1 <= K <= N <= 64; nothing when the text is anything else.
 std::optional<JobPart> parseJobPart(std::string_view text);
 
-// The drawings of one part: all of them in a fixed order (full path, letters
-// ignoring case, then as written), drawing i (from 0) going to part
-// (i mod N) + 1. Every workstation computes the same order from the same
-// drawings, whatever order its file system lists them in.
-std::vector<std::string> drawingsOfPart(std::vector<std::string> paths, const JobPart& part);
+// The part a drawing belongs to, from its path alone: the 64-bit FNV-1a hash
+// of the UTF-8 bytes of its path relative to base (the job's folder; empty,
+// or a path outside it: the path as it stands), folded as the file system
+// compares paths (foldedPath: case, '/' and '\' alike), modulo N, plus 1. The
+// rule is a contract between workstations and between versions: adding,
+// removing or renaming one drawing moves only that drawing, and every
+// workstation decides alike whatever order its file system lists them in.
+int partOf(const std::string& path, const std::string& base, int parts);
+// The 64-bit FNV-1a hash of the bytes (offset basis 14695981039346656037, prime 1099511628211).
+std::uint64_t fnv1a64(std::string_view bytes);
+
+// The drawings of one part, in the order given.
+std::vector<std::string> drawingsOfPart(std::vector<std::string> paths, const JobPart& part,
+                                        const std::string& base = "");
 
 }  // namespace quillon::plotting

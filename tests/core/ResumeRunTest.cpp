@@ -1,12 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <tuple>
 #include <vector>
 
 #include "plotting/ReportColumns.h"
+#include "plotting/ReportRows.h"
+#include "plotting/RunLedger.h"
 #include "plotting/ReportReader.h"
 #include "plotting/ResumePlan.h"
 
@@ -169,6 +176,57 @@ TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLea
     EXPECT_TRUE(plan.job.drawings.empty());
     EXPECT_EQ(plan.drawingsInReport, 2u);
     EXPECT_EQ(plan.plottedInFull, 2u);
+}
+
+std::string fileText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+DrawingOutcome plottedOutcome(const std::string& path) {
+    DrawingOutcome outcome;
+    outcome.kind = DrawingOutcome::Kind::ModelPlotted;
+    outcome.path = path;
+    outcome.sheets = {{"Model", "", true, {}}};
+    return outcome;
+}
+
+TEST(ResumeRun, AReportOnDiskWhereverTheRunIsKilledResumesExactlyTheDrawingsLeft) {
+    const auto folder = std::filesystem::temp_directory_path() / ("quillon-killed-" + std::to_string(std::random_device{}()));
+    const PlotSetup setup{"Plotter.pc3", "A3", "mono.ctb", 1};
+    auto report = std::make_shared<RunReport>(folder / "Quillon run 2026-12-09 01-00-00.csv", false,
+                                              std::vector<std::filesystem::path>{folder / "night.csv"});
+    RunLedger ledger({{3, "C:\\Jobs\\A.dwg"}, {2, "C:\\Jobs\\B.dwg"}, {1, "C:\\Jobs\\C.dwg"}},
+                     [&](const std::vector<DrawingOutcome>& record) {
+                         std::vector<ReportRow> rows;
+                         for (const auto& outcome : record)
+                             for (auto& row : reportRows(outcome, setup, "")) rows.push_back(row);
+                         return report->replace(rows);
+                     });
+    // What a resume of the file would plot, were the process to die now; the copy says the same.
+    auto left = [&] {
+        EXPECT_EQ(fileText(report->file()), fileText(folder / "night.csv"));
+        return resumePlan(readRunReport(fileText(report->file()))).job.drawings;
+    };
+    using Paths = std::vector<std::string>;
+    ledger.begin();
+    EXPECT_EQ(left(), (Paths{"C:\\Jobs\\A.dwg", "C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "after the start";
+    ledger.takenUp(0, 3);
+    ledger.finished(0, 3, plottedOutcome("C:\\Jobs\\A.dwg"));
+    EXPECT_EQ(left(), (Paths{"C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "between drawings";
+    ledger.takenUp(0, 2);
+    EXPECT_EQ(left(), (Paths{"C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "in the middle of a drawing";
+    EXPECT_NE(fileText(report->file()).find("C:\\Jobs\\B.dwg,,Plotter.pc3,A3,mono.ctb,1,,\"started, not finished\""),
+              std::string::npos);
+    EXPECT_FALSE(ledger.recordProblem());
+
+    // A report that can no longer be written: the ledger keeps why, for the run's exit code and console.
+    std::filesystem::remove_all(folder);
+    std::ofstream(folder) << "a file where the reports' folder was";
+    ledger.finished(0, 2, plottedOutcome("C:\\Jobs\\B.dwg"));
+    ASSERT_TRUE(ledger.recordProblem());
+    EXPECT_NE(ledger.recordProblem()->find("could not be written"), std::string::npos) << *ledger.recordProblem();
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <map>
+#include <tuple>
 #include <thread>
 
 #include "RunTestSupport.h"
@@ -128,6 +129,41 @@ TEST(RunLifetimeTest, ASharedRunWhoseDrawingsAreDoneDoesNotWaitForASessionStillS
     EXPECT_TRUE(dispatcher.sessionRunning(1));
     EXPECT_TRUE(dispatcher.sessionEnded(1, PlotRun::Ending::Finished, 0));
     EXPECT_EQ(dispatcher.ending(), PlotRun::Ending::Finished);
+}
+
+TEST(RunLifetimeTest, ASessionGivenUpOnAmongThreeFailsItsDrawingAndTheRunGoesOnWithTheOthers) {
+    testing::FakeList list;
+    list.rows = {{"A.dwg", "C:\\"}, {"B.dwg", "C:\\"}, {"C.dwg", "C:\\"}, {"D.dwg", "C:\\"}};
+    testing::RecordingDisplay display(".");
+    std::atomic<bool> stop{false};
+    RunDispatcher dispatcher(RunKind::AllListed, list, display, stop);
+    RunLedger ledger({{4, "C:\\D.dwg"}, {3, "C:\\C.dwg"}, {2, "C:\\B.dwg"}, {1, "C:\\A.dwg"}}, nullptr);
+    ASSERT_TRUE(dispatcher.start(PlotSetup{"P", "A3", "S", 1}));
+    ASSERT_EQ(dispatcher.sessionsFor(3), 3);
+    std::map<int, int> held;  // session -> entry
+    for (int session = 0; session < 3; ++session) ledger.takenUp(session, held[session] = *dispatcher.take());
+    // Session 2 stops answering: the ledger fails its drawing, and it is heard no more.
+    ASSERT_TRUE(ledger.giveUp(1, PlotRun::StoppedAnswering));
+    EXPECT_FALSE(dispatcher.sessionEnded(1, PlotRun::Ending::ApplicationLost, 0));
+    for (const int session : {0, 2}) {
+        auto finish = [&](int entry) {
+            const auto outcome = plotted(list.folder(entry) + list.fileName(entry));
+            ledger.finished(session, entry, outcome);
+            dispatcher.finished(entry, outcome);
+        };
+        finish(held[session]);
+        while (const auto next = dispatcher.take()) {
+            ledger.takenUp(session, *next);
+            finish(*next);
+        }
+    }
+    EXPECT_FALSE(dispatcher.sessionEnded(0, PlotRun::Ending::Finished, 0));
+    EXPECT_TRUE(dispatcher.sessionEnded(2, PlotRun::Ending::Finished, 0));
+    EXPECT_EQ(dispatcher.ending(), PlotRun::Ending::Finished) << "not every session was lost";
+    const auto tally = ledger.tally();
+    EXPECT_EQ(std::tie(tally.plotted, tally.failed), std::tuple(3, 1));
+    EXPECT_EQ(PlotRun::summaryText(dispatcher.ending(), tally),
+              "Run finished: 3 drawings plotted (3 sheets), 0 skipped, 1 failed.");
 }
 
 TEST(RunLifetimeTest, StopDuringALongCallIsSaidAndAnApplicationThatCouldNotBeEndedIsTriedAgain) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/ReportTarget.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/ReportRows.h"
 #include "plotting/RunReport.h"
@@ -124,6 +125,19 @@ TEST(CommandLineTest, OptionsFollowWindowsHabitsAndWrongOnesAreRefused) {
           {"/sessions", "9"}, {"/sessions", "two"}, {"/run", "a.qjob", "/sessions", "/close"},
           {"/run", "a.qjob", "/check"}, {"/resume"}, {"/resume", "r.csv", "/shard", "1/2"}})
         EXPECT_THROW(parseCommandLine(wrong), app::CommandLineError) << wrong.size();
+}
+
+TEST(CommandLineTest, AReportCopyThatWouldOverwriteTheJobTheReportResumedOrADrawingIsRefused) {
+    auto refusal = [](std::vector<std::string> args) {
+        return app::reportTargetRefusal(app::parseCommandLine(args)).value_or("");
+    };
+    EXPECT_EQ(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "c:/jobs/NIGHT.qjob"}),
+              "The run report cannot be written to c:/jobs/NIGHT.qjob: it is the plot job itself.");
+    EXPECT_NE(refusal({"/resume", "C:\\R\\last.csv", "/report", "C:\\R\\last.csv"}).find("the report being resumed"),
+              std::string::npos);
+    EXPECT_NE(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "C:\\Jobs\\Plan.DWG"}).find("a drawing"),
+              std::string::npos);
+    EXPECT_EQ(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "C:\\Jobs\\night.csv"}), "");
 }
 
 TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {

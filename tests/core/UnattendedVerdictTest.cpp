@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/RunExit.h"
+#include "base/FileSystem.h"
 #include "plotting/JobCheck.h"
+#include "plotting/JobDrawings.h"
 #include "plotting/JobPart.h"
+#include "plotting/PathFold.h"
 #include "plotting/RunReport.h"
 
 // What a CAD manager reads in the morning: the exit code and the reports.
@@ -63,18 +68,64 @@ TEST(UnattendedVerdict, ThePartsOfAJobAreDisjointCoverItAndAgreeWhateverTheListi
     std::multiset<std::string> union_;
     for (int k = 1; k <= 4; ++k) {
         const auto part = plotting::drawingsOfPart(drawings, {k, 4});
-        EXPECT_EQ(part, plotting::drawingsOfPart(reversed, {k, 4}));
+        const auto listedBackwards = plotting::drawingsOfPart(reversed, {k, 4});
+        EXPECT_EQ(std::set<std::string>(part.begin(), part.end()),
+                  std::set<std::string>(listedBackwards.begin(), listedBackwards.end()));
         union_.insert(part.begin(), part.end());
     }
     EXPECT_EQ(union_, std::multiset<std::string>(drawings.begin(), drawings.end()));
-    EXPECT_EQ(plotting::drawingsOfPart({"C:\\b.dwg", "C:\\A.dwg", "C:\\c.dwg"}, {1, 2}),
-              (Names{"C:\\A.dwg", "C:\\c.dwg"}))
-        << "ordered ignoring case";
+    // A drawing's part is its path's alone: one saved into the folder, or renamed, between two workstations'
+    // listings moves no other drawing (by position, every later drawing shifted: some plotted twice, some by no one).
+    Names more = drawings;
+    more.insert(more.begin() + 1, "C:\\Jobs\\Added late.dwg");
+    more[5] = "C:\\Jobs\\Renamed.dwg";
+    for (int k = 1; k <= 4; ++k) {
+        Names before = plotting::drawingsOfPart(drawings, {k, 4}), after = plotting::drawingsOfPart(more, {k, 4});
+        std::erase(before, drawings[4]);
+        std::erase(after, "C:\\Jobs\\Added late.dwg");
+        std::erase(after, "C:\\Jobs\\Renamed.dwg");
+        EXPECT_EQ(before, after) << k;
+    }
+    // The rule workstations share: FNV-1a of the path relative to the job's folder, folded, either separator.
+    EXPECT_EQ(plotting::fnv1a64("a"), 0xaf63dc4c8601ec8cull);
+    EXPECT_EQ(plotting::partOf("C:\\Jobs\\Sub\\A.dwg", "C:\\Jobs", 64), plotting::partOf("d:/other/sub/a.DWG", "D:\\Other\\", 64));
+    EXPECT_EQ(plotting::partOf("C:\\Jobs\\Sub\\A.dwg", "", 7),
+              static_cast<int>(plotting::fnv1a64(plotting::foldedPath("C:\\Jobs\\Sub\\A.dwg")) % 7) + 1);
 
     EXPECT_EQ(app::parseCommandLine({"/run", "j.qjob", "/SHARD", "2/4"}).part, (plotting::JobPart{2, 4}));
     for (const char* bad : {"0/4", "5/4", "1/65", "2", "2/", "/4", "a/b", "2/4/6", "-1/4"})
         EXPECT_THROW(app::parseCommandLine({"/run", "j.qjob", "/shard", bad}), app::CommandLineError) << bad;
     EXPECT_THROW(app::parseCommandLine({"j.qjob", "/shard", "1/2"}), app::CommandLineError) << "goes with /run";
+}
+
+// Folders listed from memory, counting how often each is asked for.
+class CountedFolders : public base::FileSystem {
+public:
+    std::map<std::string, std::vector<std::string>> folders;
+    std::map<std::string, int> asked;
+    std::optional<std::vector<base::DirEntry>> list(const std::string& folder) override {
+        ++asked[folder];
+        if (!folders.count(folder)) return std::nullopt;
+        std::vector<base::DirEntry> entries;
+        for (const auto& name : folders[folder]) entries.push_back({name, false, false, false, false, 1, 1, 0});
+        return entries;
+    }
+    std::optional<base::FolderIdentity> identity(const std::string&) override { return std::nullopt; }
+    bool fileExists(const std::string&) override { return false; }
+};
+
+TEST(UnattendedVerdict, AJobsDrawingsAreFoundWithEitherSeparatorListingEachFolderOnce) {
+    CountedFolders files;
+    files.folders["C:\\Jobs"] = {"A.dwg", "B.dwg", "Notes.txt"};
+    const auto found = plotting::findJobDrawings(
+        files, {"C:/Jobs/A.dwg", "C:\\Jobs\\b.DWG", "c:/jobs/Gone.dwg", "D:/Dead share/C.dwg", "D:\\Dead share\\D.dwg"});
+    ASSERT_EQ(found.size(), 5u);
+    EXPECT_EQ(found[0].first + found[0].second.name, "C:\\Jobs\\A.dwg");
+    EXPECT_EQ(found[1].second.name, "B.dwg") << "spelt as the folder lists it";
+    EXPECT_NE(found[1].second.lastWriteTime, 0);
+    EXPECT_EQ(found[2].second.lastWriteTime, 0) << "not there: reported as not found";
+    EXPECT_EQ(found[4].first, "D:\\Dead share\\");
+    EXPECT_EQ(files.asked, (std::map<std::string, int>{{"C:\\Jobs", 1}, {"D:\\Dead share", 1}}));
 }
 
 TEST(UnattendedVerdict, DeviceAndTableNamesMatchIgnoringCaseAndTakeTheApplicationsSpelling) {

@@ -70,6 +70,14 @@ inline std::string readText(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The drawing each plot in the journal came from.
+inline std::vector<std::string> plottedDrawings(const fs::path& journal) {
+    std::vector<std::string> drawings;
+    for (const auto& line : wintest::readJsonLines(journal))
+        if (line.contains("plot")) drawings.push_back(line["plot"].value("drawing", ""));
+    return drawings;
+}
+
 inline int countContaining(const std::vector<std::string>& lines, const std::string& part) {
     return static_cast<int>(std::count_if(lines.begin(), lines.end(),
                                           [&](const std::string& line) { return line.find(part) != std::string::npos; }));

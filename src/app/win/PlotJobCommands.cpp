@@ -13,6 +13,7 @@
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
+#include "plotting/JobDrawings.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -148,17 +149,7 @@ void PlotJobCommands::listDrawings(const std::vector<std::string>& paths) {
     host_.search().beginJobDrawings();
     // The file system is asked on the CAD thread: the window's thread never waits on it.
     host_.runs().postCad([this, paths](autocad::CadSession& session) {
-        std::vector<std::pair<std::string, base::DirEntry>> found;
-        for (const auto& path : paths) {
-            const std::string folder = base::folderOf(path);
-            const std::string name = path.substr(std::min(path.size(), base::addBackslash(folder).size()));
-            base::DirEntry entry;
-            entry.name = name;
-            if (const auto listed = session.files().list(folder))
-                for (const auto& candidate : *listed)
-                    if (!candidate.isDirectory && plotting::equalsIgnoreCase(candidate.name, name)) entry = candidate;
-            found.emplace_back(base::addBackslash(folder), entry);
-        }
+        const auto found = plotting::findJobDrawings(session.files(), paths);
         session.mailbox()->post([this, found] {
             host_.search().showJobDrawings(found);
             host_.job().drawingsListed();

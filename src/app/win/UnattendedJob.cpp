@@ -108,6 +108,8 @@ void UnattendedJob::startCommandLineJob() {
 }
 
 void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
+    // A drawing's part is decided by its path relative to the job's folder.
+    jobFolder_ = job.folder.value_or("");
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
     // the file system.
@@ -148,7 +150,7 @@ void UnattendedJob::drawingsListed() {
     if (paths.empty())
         return failure(RunExitCode::SomeNotPlotted, "No drawing found in " + host_.search().currentFolder());
     if (commandLine_.part && !std::exchange(partListed_, true)) {
-        auto mine = plotting::drawingsOfPart(paths, *commandLine_.part);
+        auto mine = plotting::drawingsOfPart(paths, *commandLine_.part, jobFolder_);
         ConsoleOutput::writeLine("Quillon: " + commandLine_.part->text() + ": " + std::to_string(mine.size()) +
                                  " of the job's " + std::to_string(paths.size()) + " drawings");
         // A part with no drawings still leaves a report of its own, never another run's.

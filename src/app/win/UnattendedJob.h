@@ -75,6 +75,8 @@ private:
     std::string resumes_;
     // A run of one part of a job: the part's drawings are listed in place of the job's.
     bool partListed_ = false;
+    // The job's folder, against which a drawing's part is decided; empty for a job listing its drawings.
+    std::string jobFolder_;
     // The drawings the run was given, for its exit code.
     int runDrawings_ = 0;
     int exitCode_ = 0;

@@ -1,0 +1,35 @@
+#include "plotting/JobDrawings.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "base/Paths.h"
+#include "plotting/PathFold.h"
+#include "plotting/PlotRules.h"
+
+namespace quillon::plotting {
+
+std::vector<std::pair<std::string, base::DirEntry>> findJobDrawings(base::FileSystem& files,
+                                                                    const std::vector<std::string>& paths,
+                                                                    const std::atomic<bool>* stop) {
+    std::map<std::string, std::optional<std::vector<base::DirEntry>>> listings;  // folded folder -> its entries
+    std::vector<std::pair<std::string, base::DirEntry>> found;
+    for (std::string path : paths) {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        const std::string folder = base::folderOf(path);
+        base::DirEntry entry;
+        entry.name = path.substr(std::min(path.size(), base::addBackslash(folder).size()));
+        const std::string key = foldedPath(folder);
+        auto listing = listings.find(key);
+        if (listing == listings.end() && !(stop && stop->load()))
+            listing = listings.emplace(key, files.list(folder)).first;
+        if (listing != listings.end() && listing->second)
+            for (const auto& candidate : *listing->second)
+                if (!candidate.isDirectory && equalsIgnoreCase(candidate.name, entry.name)) entry = candidate;
+        found.emplace_back(base::addBackslash(folder), std::move(entry));
+    }
+    return found;
+}
+
+}  // namespace quillon::plotting
