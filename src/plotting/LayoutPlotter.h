@@ -39,6 +39,8 @@ struct SheetRecord {
     std::vector<std::string> plotWarnings{};
     // Never set up: a layout never used (its block holds nothing), left out by choice.
     bool leftOut = false;
+    // The plot area and scale the sheet was set up with: "layout, 1:1".
+    std::string plotAreaAndScale{};
 };
 
 // Why a sheet was left out.
@@ -166,6 +168,8 @@ private:
     // Counts a plotted sheet with warnings of any kind on the drawing's report.
     void noteSheetWarnings(const SheetRecord& sheet);
     std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
+    // Quillon's own, or as the layout reads after its set-up.
+    std::string plotAreaAndScale(automation::AutoObject& layout) const;
 
     autocad::CadConnection& connection_;
     XrefReloader& xrefs_;
