@@ -146,7 +146,7 @@ protected:
     Lines outFolder() const {
         Lines names;
         for (const auto& entry : std::filesystem::directory_iterator(dir.at("Out")))
-            names.push_back(entry.path().filename().string() + " " + standin::testing::readText(entry.path()).substr(0, 8));
+            names.push_back(entry.path().filename().string() + " " + standin::testing::readText(entry.path()).substr(0, 5));
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -164,7 +164,7 @@ TEST_F(PlotFileRun, APlotThatFailsLeavesLastNightsFileAndNoTemporaryOne) {
     EXPECT_EQ(outcome.text(), "Failed: Share gone");
     EXPECT_EQ(rows(outcome),
               (Lines{"Ground: failed (Share gone)", "First: failed (Share gone)", ": failed (Share gone)"}));
-    EXPECT_EQ(outFolder(), Lines{"A-Ground.pdf last nig"});
+    EXPECT_EQ(outFolder(), Lines{"A-Ground.pdf last "});
 }
 
 TEST_F(PlotFileRun, AFileDeviceNeverFallsBackToTheDeviceWhileAPlotterDoesWithAWarning) {
@@ -197,7 +197,7 @@ TEST_F(PlotFileRun, ALayoutThatCannotBeMadeActiveIsNotPlotted) {
     const auto outcome = plot();
     EXPECT_EQ(rows(outcome), (Lines{"Ground: failed (the layout could not be made active (Layout locked))",
                                     "First: plotted"}));
-    EXPECT_EQ(outFolder(), Lines{"A-First.pdf %PDF-1.4"});
+    EXPECT_EQ(outFolder(), Lines{"A-First.pdf %PDF-"});
 }
 
 }  // namespace
