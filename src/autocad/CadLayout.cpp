@@ -4,6 +4,12 @@ namespace quillon::autocad {
 
 std::string CadLayout::name() { return layout_->get("Name").toText(); }
 
+bool CadLayout::modelType() { return layout_->get("ModelType").toBool(); }
+
+std::int32_t CadLayout::tabOrder() { return layout_->get("TabOrder").toInt(); }
+
+std::int32_t CadLayout::blockCount() { return layout_->object("Block")->get("Count").toInt(); }
+
 void CadLayout::setConfigName(const std::string& deviceName) { layout_->put("ConfigName", deviceName); }
 
 void CadLayout::refreshPlotDeviceInfo() { layout_->call("RefreshPlotDeviceInfo"); }

@@ -26,6 +26,12 @@ public:
     const automation::ObjectPtr& raw() const { return layout_; }
 
     std::string name();
+    // The model layout is the one whose ModelType is true, whatever the names.
+    bool modelType();
+    // The tab's position: 0 for the model layout, 1 on for paper ones.
+    std::int32_t tabOrder();
+    // The entities of the layout's block: 0 for a layout never made active.
+    std::int32_t blockCount();
     void setConfigName(const std::string& deviceName);
     void refreshPlotDeviceInfo();
 

@@ -23,7 +23,7 @@ std::string joinedWarnings(const DrawingOutcome& outcome) {
 }  // namespace
 
 CheckVerdict checkVerdict(const DrawingOutcome& outcome) {
-    if (outcome.kind != DrawingOutcome::Kind::Checked || !outcome.missingReferences.empty() || outcome.sheets.empty())
+    if (outcome.kind != DrawingOutcome::Kind::Checked || !outcome.missingReferences.empty() || outcome.sheetsSetUp() == 0)
         return CheckVerdict::Problems;
     return hasWarnings(outcome) ? CheckVerdict::ReadyWithWarnings : CheckVerdict::Ready;
 }
@@ -49,21 +49,23 @@ std::string checkText(const DrawingOutcome& outcome) {
     if (outcome.kind == Kind::NotStarted) return "Not started: " + outcome.detail;
     // Stopped before its sheets were set up: nothing was found wrong with it, nor checked.
     if (outcome.kind == Kind::Skipped && outcome.detail == StoppedBeforePlotting) return "Skipped: the check was stopped";
-    if (outcome.kind != Kind::Checked) return "Problems: " + outcome.detail;
+    if (outcome.kind != Kind::Checked) return "Problems: " + outcome.detail + outcome.passedOverText();
     std::string sheets;
-    if (outcome.sheets.size() == 1 && outcome.layoutsTried == 0)
+    const std::size_t setUp = outcome.sheetsSetUp();
+    if (outcome.sheets.size() == 1 && outcome.layoutsTried == 0 && setUp == 1)
         sheets = "model space";
     else
-        sheets = std::to_string(outcome.sheets.size()) + (outcome.sheets.size() == 1 ? " layout" : " layouts");
+        sheets = std::to_string(setUp) + (setUp == 1 ? " layout" : " layouts");
     std::string out;
     switch (checkVerdict(outcome)) {
         case CheckVerdict::Ready: out = "Ready: " + sheets; break;
         case CheckVerdict::ReadyWithWarnings: out = "Ready with warnings (" + sheets + "): " + joinedWarnings(outcome); break;
         case CheckVerdict::Problems:
-            out = "Problems: " + (outcome.sheets.empty() ? std::string("no layout to plot") : missingReferencesText(outcome));
+            out = "Problems: " + (setUp == 0 ? std::string("no layout to plot") : missingReferencesText(outcome));
             if (hasWarnings(outcome)) out += "; " + joinedWarnings(outcome);
             break;
     }
+    out += outcome.passedOverText();
     if (outcome.stopped) out += " (stopped)";
     if (!outcome.closeError.empty()) out += "; not closed: " + outcome.closeError;
     return out;

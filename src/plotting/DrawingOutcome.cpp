@@ -17,6 +17,22 @@ std::string joined(const std::vector<std::string>& parts, const char* separator)
 
 }  // namespace
 
+std::size_t DrawingOutcome::sheetsSetUp() const {
+    std::size_t n = 0;
+    for (const auto& sheet : sheets) n += sheet.leftOut ? 0 : 1;
+    return n;
+}
+
+std::string DrawingOutcome::passedOverText() const {
+    std::vector<std::string> empty;
+    for (const auto& sheet : sheets)
+        if (sheet.leftOut) empty.push_back(sheet.layout);
+    std::string out;
+    if (!empty.empty()) out += "; left out as empty: " + joined(empty, ", ");
+    if (!unmatchedLayouts.empty()) out += "; not matching the layout patterns: " + joined(unmatchedLayouts, ", ");
+    return out;
+}
+
 std::string DrawingOutcome::text() const {
     if (purpose == RunPurpose::Check) return checkText(*this);
     std::string out;
@@ -32,6 +48,7 @@ std::string DrawingOutcome::text() const {
             if (layoutsWithWarnings > 0) {
                 out += ", " + std::to_string(layoutsWithWarnings) + " with warnings: " + joinedText(warnings);
             }
+            out += passedOverText();
             break;
         case Kind::Skipped:
             out = "Skipped: " + detail;
@@ -77,6 +94,7 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     outcome.warnings = report.warnings;
     outcome.renamedPlotFiles = report.renamedPlotFiles;
     outcome.sheets = report.sheets;
+    outcome.unmatchedLayouts = report.unmatchedLayouts;
     outcome.stopped = report.stoppedBeforePlot;
     using Kind = DrawingOutcome::Kind;
     auto set = [&](Kind kind, std::string detail) {
@@ -92,7 +110,11 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     if (!report.found)
         return set(Kind::Failed, report.activationError.empty() ? "its document was not found after opening"
                                                                 : report.activationError);
-    if (report.purpose == RunPurpose::Check && !report.sheets.empty()) return set(Kind::Checked, "");
+    // Nothing would come of the drawing: a typo in a pattern is caught by a check, not found in the morning.
+    if (!report.noLayoutMatches.empty()) return set(Kind::Skipped, NoLayoutMatches + report.noLayoutMatches);
+    if (report.purpose == RunPurpose::Check && outcome.sheetsSetUp() > 0) return set(Kind::Checked, "");
+    if (!report.sheets.empty() && outcome.sheetsSetUp() == 0 && !report.stoppedBeforePlot)
+        return set(Kind::Skipped, EveryLayoutEmpty);
     if (report.purpose == RunPurpose::Check && !report.stoppedBeforePlot) return set(Kind::Skipped, "no layout to plot");
     if (report.activeLayoutTried)
         return report.activeLayoutPlotted ? set(Kind::ModelPlotted, "")

@@ -11,6 +11,9 @@ namespace quillon::plotting {
 
 // The reason of a drawing the run was stopped before it plotted anything.
 inline constexpr const char* StoppedBeforePlotting = "stopped before plotting";
+// The reasons of drawings a resume would only skip again.
+inline constexpr const char* NoLayoutMatches = "no layout matches ";
+inline constexpr const char* EveryLayoutEmpty = "every layout to plot is empty";
 
 // What a run did with one drawing, shown on the drawing's row.
 struct DrawingOutcome {
@@ -32,8 +35,10 @@ struct DrawingOutcome {
     std::vector<SetupWarning> warnings;
     // Plot files named with " (n)" because the run had used their name already.
     std::vector<std::string> renamedPlotFiles;
-    // Every sheet tried, for the run report.
+    // Every sheet tried, for the run report; left-out ones among them.
     std::vector<SheetRecord> sheets;
+    // Paper layouts the layout patterns passed over.
+    std::vector<std::string> unmatchedLayouts;
     // The reason for a skip, or the application's error text for a failure.
     std::string detail;
     // The drawing's document could not be closed; it stays on Quillon's record.
@@ -47,6 +52,10 @@ struct DrawingOutcome {
     // "Skipped: file not found", "Failed: <error>".
     std::string text() const;
     bool plotted() const { return kind == Kind::ModelPlotted || kind == Kind::LayoutsPlotted; }
+    // The sheets set up (plotted or checked), left-out ones not among them.
+    std::size_t sheetsSetUp() const;
+    // "; left out as empty: Layout1; not matching the layout patterns: Old" when any, else empty.
+    std::string passedOverText() const;
 };
 
 // The outcome the plotter's report describes. escapedError is the text of an

@@ -1,5 +1,7 @@
 #include "plotting/LayoutPlotter.h"
 
+#include <algorithm>
+
 #include "plotting/DrawingCheck.h"
 #include "plotting/PathFold.h"
 #include "plotting/PlotFileNaming.h"
@@ -206,12 +208,55 @@ bool LayoutPlotter::beginLayouts() {
         // Foreground plotting: each plot is done before the next layout is set up. A check plots nothing.
         if (!checking()) tolerate([&] { connection_.plotInForeground(*layoutsDocument_); });
         if (tolerate([&] { xrefs_.reloadXrefs(*layoutsDocument_); })) noteMissingReferences();
+        std::vector<CadLayout> items;
         tolerate([&] {
             layouts_ = layoutsDocument_->layouts();
-            layoutQueue_ = layouts_->items();
+            items = layouts_->items();
         });
+        queueSheets(std::move(items));
     });
     return true;
+}
+
+void LayoutPlotter::queueSheets(std::vector<CadLayout> layouts) {
+    struct Found {
+        QueuedSheet sheet;
+        std::int32_t tab;
+    };
+    std::vector<Found> found;
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        auto& layout = layouts[i];
+        std::optional<bool> model;
+        tolerate([&] { model = layout.modelType(); });
+        if (model.value_or(false)) continue;
+        std::string name;
+        // A layout whose name cannot be read cannot be made active by name either.
+        if (!tolerate([&] { name = layout.name(); })) continue;
+        // Without ModelType only the model layout's own name tells it apart.
+        if (!model && equalsIgnoreCase(name, "Model")) continue;
+        // The collection need not list the tabs in order: a tab the user
+        // moved keeps its place in the collection. Unreadable, it keeps its place.
+        auto tab = static_cast<std::int32_t>(i);
+        tolerate([&] { tab = layout.tabOrder(); });
+        found.push_back({{std::move(layout), std::move(name)}, tab});
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.tab < b.tab; });
+    const LayoutPatterns& patterns = setup_.layoutPatterns;
+    for (auto& f : found) {
+        if (patterns.selects(f.sheet.name))
+            layoutQueue_.push_back(std::move(f.sheet));
+        else
+            report_.unmatchedLayouts.push_back(f.sheet.name);
+    }
+    if (!found.empty() && layoutQueue_.empty()) report_.noLayoutMatches = patterns.shown();
+}
+
+bool LayoutPlotter::leftOutAsEmpty(CadLayout& layout) {
+    if (!setup_.skipEmptyLayouts) return false;
+    std::int32_t entities = 1;
+    // Unknown, it is plotted: a blank sheet is better than a sheet lost.
+    tolerate([&] { entities = layout.blockCount(); });
+    return entities == 0;
 }
 
 bool LayoutPlotter::plotNextLayout() {
@@ -221,12 +266,14 @@ bool LayoutPlotter::plotNextLayout() {
                 report_.stoppedBeforePlot = true;
                 return false;
             }
-            auto& layout = layoutQueue_[nextLayout_++];
-            std::string name;
-            // A layout whose name cannot be read cannot be made active by name either.
-            if (!tolerate([&] { name = layout.name(); })) continue;
-            if (contains(name, "Model")) continue;
-            plotPaperLayout(name);
+            auto& queued = layoutQueue_[nextLayout_++];
+            if (leftOutAsEmpty(queued.layout)) {
+                SheetRecord sheet{queued.name, "", false, {}};
+                sheet.leftOut = true;
+                report_.sheets.push_back(std::move(sheet));
+                continue;
+            }
+            plotPaperLayout(queued.name);
             return nextLayout_ < layoutQueue_.size();
         }
         return false;

@@ -33,7 +33,12 @@ struct SheetRecord {
     EarlierPlotFile earlier = EarlierPlotFile::None;
     // The earlier file that could not be replaced, when kept.
     std::string keptFile{};
+    // Never set up: a layout never used (its block holds nothing), left out by choice.
+    bool leftOut = false;
 };
+
+// Why a sheet was left out.
+inline constexpr const char* EmptyLayoutReason = "empty layout";
 
 // What became of the drawing in hand, for the run to report on its row.
 struct DrawingReport {
@@ -60,8 +65,12 @@ struct DrawingReport {
     std::vector<SetupWarning> warnings;
     // Plot files that got another name because the run had used theirs already.
     std::vector<std::string> renamedPlotFiles;
-    // Every sheet tried, in order, for the run report.
+    // Every sheet tried, in order, for the run report; left-out ones among them.
     std::vector<SheetRecord> sheets;
+    // Paper layouts the patterns passed over, in tab order, and the patterns
+    // shown when they passed over every one.
+    std::vector<std::string> unmatchedLayouts;
+    std::string noLayoutMatches;
     // PlotActiveLayout ran its plot; whether the application took the job.
     bool activeLayoutTried = false;
     bool activeLayoutPlotted = false;
@@ -136,6 +145,10 @@ private:
     void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
     bool openInSession(autocad::CadDocuments& documents, const std::string& path);
+    // The paper layouts of the drawing in hand, in tab order, into layoutQueue_.
+    void queueSheets(std::vector<autocad::CadLayout> layouts);
+    // A never-used layout, seen before it is made active (which would make its viewport).
+    bool leftOutAsEmpty(autocad::CadLayout& layout);
     void plotPaperLayout(const std::string& layoutName);
     void setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                           std::vector<SetupWarning>& warnings);
@@ -156,7 +169,12 @@ private:
     // SetLayoutsToPlot's state between layouts.
     std::optional<autocad::CadDocument> layoutsDocument_;
     std::optional<autocad::CadLayouts> layouts_;
-    std::vector<autocad::CadLayout> layoutQueue_;
+    // The drawing's sheets in tab order, with their names as read.
+    struct QueuedSheet {
+        autocad::CadLayout layout;
+        std::string name;
+    };
+    std::vector<QueuedSheet> layoutQueue_;
     std::size_t nextLayout_ = 0;
     std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
 };

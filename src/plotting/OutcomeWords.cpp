@@ -17,6 +17,8 @@ constexpr OutcomeWord Words[] = {
     {w::StartedNotFinished, Meaning::LeftToPlot},
     {w::Ready, Meaning::OfACheck},         {w::ReadyWithWarnings, Meaning::OfACheck},
     {w::Problems, Meaning::OfACheck},
+    // Left out by the run's own choice: nothing of it is left to plot.
+    {w::LeftOut, Meaning::PlottedInFull},
 };
 
 }  // namespace

@@ -19,6 +19,8 @@ inline constexpr const char* StartedNotFinished = "started, not finished";
 inline constexpr const char* Ready = "ready";
 inline constexpr const char* ReadyWithWarnings = "ready with warnings";
 inline constexpr const char* Problems = "problems";
+// A sheet never set up because its layout was never used: neither a warning nor left for a resume.
+inline constexpr const char* LeftOut = "left out";
 }  // namespace outcome_word
 
 struct OutcomeWord {

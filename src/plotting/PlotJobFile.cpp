@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawings", "layouts",
                                   "device",  "paper",   "plotStyleTable", "copies",   "sessions",
-                                  "plotFolder", "plotFileName", "plotFileExtension"};
+                                  "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
+                                  "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -32,6 +33,30 @@ bool flag(const json& job, const char* field, bool fallback) {
     if (!job.contains(field)) return fallback;
     if (!job.at(field).is_boolean()) refuse(field, "must be true or false.");
     return job.at(field).get<bool>();
+}
+
+// Which layouts are sheets and where their settings come from.
+void readSheetFields(const json& job, PlotJobSpec& spec) {
+    auto pattern = [&](const char* field, std::string& into) {
+        if (!job.contains(field)) return;
+        if (!spec.layouts) refuse(field, "needs \"layouts\": true (model space has no layouts to choose from).");
+        into = text(job, field);
+    };
+    pattern("includeLayouts", spec.includeLayouts);
+    pattern("excludeLayouts", spec.excludeLayouts);
+    spec.skipEmptyLayouts = flag(job, "skipEmptyLayouts", true);
+    if (job.contains("sheetSettings")) {
+        const auto settings = sheetSettingsFromWord(text(job, "sheetSettings"));
+        if (!settings) refuse("sheetSettings", "must be \"quillon\", \"layout\" or \"template\".");
+        spec.sheetSettings = sheetSettingsWord(*settings);
+    }
+    const bool fromTemplate = spec.sheetSettings == sheetSettingsWord(SheetSettings::Template);
+    auto templateField = [&](const char* field, std::string& into) {
+        if (fromTemplate) into = text(job, field);
+        else if (job.contains(field)) refuse(field, "goes with \"sheetSettings\": \"template\" only.");
+    };
+    templateField("pageSetupFile", spec.pageSetupFile);
+    templateField("pageSetup", spec.pageSetup);
 }
 
 }  // namespace
@@ -91,6 +116,7 @@ PlotJobSpec readPlotJob(const std::string& content) {
             refuse("plotFileExtension",
                    "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
     }
+    readSheetFields(job, spec);
     return spec;
 }
 
@@ -112,6 +138,13 @@ std::string writePlotJob(const PlotJobSpec& job) {
     if (!job.plotFolder.empty()) out["plotFolder"] = job.plotFolder;
     if (!job.plotFileName.empty()) out["plotFileName"] = job.plotFileName;
     if (!job.plotFileExtension.empty()) out["plotFileExtension"] = job.plotFileExtension;
+    // Patterns without layouts would make a job that cannot be read back.
+    if (job.layouts && !job.includeLayouts.empty()) out["includeLayouts"] = job.includeLayouts;
+    if (job.layouts && !job.excludeLayouts.empty()) out["excludeLayouts"] = job.excludeLayouts;
+    if (!job.skipEmptyLayouts) out["skipEmptyLayouts"] = false;
+    if (!job.sheetSettings.empty()) out["sheetSettings"] = job.sheetSettings;
+    if (!job.pageSetupFile.empty()) out["pageSetupFile"] = job.pageSetupFile;
+    if (!job.pageSetup.empty()) out["pageSetup"] = job.pageSetup;
     return out.dump(2) + "\n";
 }
 

@@ -26,6 +26,14 @@ struct PlotJobSpec {
     std::string plotFolder;
     std::string plotFileName;
     std::string plotFileExtension;
+    // Layout name patterns (empty: every layout, none left out); they need layouts.
+    std::string includeLayouts;
+    std::string excludeLayouts;
+    bool skipEmptyLayouts = true;
+    // "quillon" (empty), "layout" or "template"; a template names its file and page setup.
+    std::string sheetSettings;
+    std::string pageSetupFile;
+    std::string pageSetup;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

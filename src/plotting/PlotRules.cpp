@@ -68,4 +68,19 @@ int progressValue(int k, int n) {
     return static_cast<int>(std::trunc(static_cast<double>(k) / static_cast<double>(n) * 100.0));
 }
 
+const char* sheetSettingsWord(SheetSettings settings) {
+    switch (settings) {
+        case SheetSettings::Layout: return "layout";
+        case SheetSettings::Template: return "template";
+        case SheetSettings::Quillon: break;
+    }
+    return "quillon";
+}
+
+std::optional<SheetSettings> sheetSettingsFromWord(std::string_view word) {
+    for (auto settings : {SheetSettings::Quillon, SheetSettings::Layout, SheetSettings::Template})
+        if (equalsIgnoreCase(word, sheetSettingsWord(settings))) return settings;
+    return std::nullopt;
+}
+
 }  // namespace quillon::plotting

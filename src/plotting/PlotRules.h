@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plotting/LayoutPatterns.h"
 #include "plotting/PlotFileNaming.h"
 
 namespace quillon::plotting {
@@ -14,6 +15,16 @@ namespace quillon::plotting {
 // What a run does with each sheet: plot it, or set it up as a plot would and
 // stop short of the plot (a check: nothing is plotted, no plot file written).
 enum class RunPurpose { Plot, Check };
+
+// Where each sheet's page settings come from: Quillon's own (extents, fit,
+// 90 degrees, centred), the layout's page setup as saved in the drawing, or a
+// named page setup of the office's template drawing. The device, paper and
+// table chosen are put in with each.
+enum class SheetSettings { Quillon, Layout, Template };
+
+// "quillon", "layout", "template": as job files and reports spell them.
+const char* sheetSettingsWord(SheetSettings settings);
+std::optional<SheetSettings> sheetSettingsFromWord(std::string_view word);
 
 // The user's choices as the plotting applies them: StrPrinter, StrPaper,
 // StrCTB and NumOfCopies of the main window.
@@ -29,6 +40,13 @@ struct PlotSetup {
     RunPurpose purpose = RunPurpose::Plot;
     // The report whose left-over drawings the run plots again; empty for a fresh run.
     std::string resumes{};
+    // Which paper layouts are sheets, and whether those never used are left out.
+    LayoutPatterns layoutPatterns{};
+    bool skipEmptyLayouts = true;
+    SheetSettings sheetSettings = SheetSettings::Quillon;
+    // With SheetSettings::Template: the template drawing and its page setup's name.
+    std::string pageSetupFile{};
+    std::string pageSetup{};
 };
 
 // The first choice that counts as not made, in the order the user is told.

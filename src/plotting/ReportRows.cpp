@@ -9,6 +9,12 @@ namespace {
 
 namespace w = outcome_word;
 
+ReportRow leftOutRow(ReportRow row) {
+    row.outcome = w::LeftOut;
+    row.reason = EmptyLayoutReason;
+    return row;
+}
+
 // A check's rows: one per sheet it set up, or one saying why the drawing cannot be plotted as it is.
 std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow& base) {
     std::vector<ReportRow> rows;
@@ -18,6 +24,10 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
         for (const auto& sheet : outcome.sheets) {
             ReportRow row = base;
             row.layout = sheet.layout;
+            if (sheet.leftOut) {
+                rows.push_back(leftOutRow(row));
+                continue;
+            }
             row.reason = missing;
             const std::string warnings = joinedText(sheet.warnings);
             if (!warnings.empty()) row.reason += (row.reason.empty() ? "" : "; ") + warnings;
@@ -69,6 +79,10 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         ReportRow row = base;
         row.layout = sheet.layout;
         row.plotFile = sheet.plotFile;
+        if (sheet.leftOut) {
+            rows.push_back(leftOutRow(std::move(row)));
+            continue;
+        }
         if (!sheet.plotted) {
             row.outcome = w::Failed;
             row.reason = "AutoCAD did not accept the plot";

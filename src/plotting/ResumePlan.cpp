@@ -3,6 +3,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "plotting/DrawingOutcome.h"
 #include "plotting/OutcomeWords.h"
 #include "plotting/PathFold.h"
 #include "plotting/ReportColumns.h"
@@ -14,6 +15,13 @@ namespace {
 bool means(const std::string& outcome, OutcomeWord::Meaning meaning) {
     const OutcomeWord* word = findOutcomeWord(outcome);
     return word && word->meaning == meaning;
+}
+
+// A drawing a resume would only skip again: the patterns pass over every
+// layout of it, or every layout to plot is empty.
+bool nothingToResume(const ReportRow& row) {
+    return row.outcome == outcome_word::Skipped &&
+           (row.reason.starts_with(NoLayoutMatches) || row.reason == EveryLayoutEmpty);
 }
 
 bool isDrawingPath(const std::string& path) { return foldedPath(path).ends_with(".dwg"); }
@@ -54,7 +62,7 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
         checkRow(record, first);
         const auto [at, isNew] = byPath.emplace(foldedPath(record.row.drawing), drawings.size());
         if (isNew) drawings.push_back({record.row.drawing});
-        if (!means(record.row.outcome, OutcomeWord::Meaning::PlottedInFull)) drawings[at->second].inFull = false;
+        if (!means(record.row.outcome, OutcomeWord::Meaning::PlottedInFull) && !nothingToResume(record.row)) drawings[at->second].inFull = false;
     }
 
     ResumePlan plan;

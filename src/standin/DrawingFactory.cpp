@@ -73,7 +73,10 @@ std::shared_ptr<DrawingModel> DrawingFactory::create(const DrawingDef* definitio
     doc->plotStyles = def.plotStyles;
 
     doc->layouts.push_back(makeLayout(def.model, true, def.plotStyles));
-    for (const auto& l : def.paperLayouts) doc->layouts.push_back(makeLayout(l, false, def.plotStyles));
+    for (const auto& l : def.paperLayouts) {
+        doc->layouts.push_back(makeLayout(l, false, def.plotStyles));
+        doc->layouts.back()->tabOrder = l.tabOrder.value_or(static_cast<int>(doc->layouts.size() - 1));
+    }
     doc->currentPaperLayout = doc->layouts.size() > 1 ? doc->layouts[1] : nullptr;
     doc->setActiveLayout(doc->findLayout(def.activeLayout));
 

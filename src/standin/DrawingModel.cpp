@@ -11,16 +11,12 @@ std::shared_ptr<LayoutModel> DrawingModel::findLayout(std::string_view layoutNam
     return nullptr;
 }
 
-int DrawingModel::tabOrder(const LayoutModel& layout) const {
-    for (std::size_t i = 0; i < layouts.size(); ++i) {
-        if (layouts[i].get() == &layout) return static_cast<int>(i);
-    }
-    return -1;
-}
-
 void DrawingModel::setActiveLayout(const std::shared_ptr<LayoutModel>& layout) {
     activeLayout = layout;
-    if (!layout->isModel) currentPaperLayout = layout;
+    if (layout->isModel) return;
+    currentPaperLayout = layout;
+    // A layout never made active gets its viewport now.
+    if (layout->entities == 0) layout->entities = 1;
 }
 
 std::string DrawingModel::blockNameOf(const LayoutModel& layout) const {

@@ -25,7 +25,7 @@ struct DrawingModel {
     int dbmod = 0;
     PlotStyleKind plotStyles = PlotStyleKind::ColorDependent;
 
-    std::vector<std::shared_ptr<LayoutModel>> layouts;  // tab order, "Model" first
+    std::vector<std::shared_ptr<LayoutModel>> layouts;  // as the scenario lists them, "Model" first
     std::shared_ptr<LayoutModel> activeLayout;
     // The layout *Paper_Space stands for: the paper layout last made active.
     std::shared_ptr<LayoutModel> currentPaperLayout;
@@ -46,7 +46,6 @@ struct DrawingModel {
     std::string displayName() const { return fullName.empty() ? name : fullName; }
     std::shared_ptr<LayoutModel> modelLayout() const { return layouts.front(); }
     std::shared_ptr<LayoutModel> findLayout(std::string_view layoutName) const;
-    int tabOrder(const LayoutModel& layout) const;
     void setActiveLayout(const std::shared_ptr<LayoutModel>& layout);
     // "*Model_Space", "*Paper_Space" for the current paper layout, "*Paper_Space0".. for the others.
     std::string blockNameOf(const LayoutModel& layout) const;

@@ -11,7 +11,9 @@ namespace quillon::standin {
 struct LayoutModel {
     std::string name;
     bool isModel = false;
+    // Entities of the layout's block: 0 for a layout never made active (its viewport comes with the first activation).
     int entities = 1;
+    int tabOrder = 0;
 
     std::string configName;
     // The device whose data RefreshPlotDeviceInfo last loaded: media lists

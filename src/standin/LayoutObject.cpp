@@ -66,7 +66,7 @@ MemberTable LayoutObject::members() const { return kMembers; }
 Value LayoutObject::read(std::string_view member) {
     const LayoutModel& l = *layout_;
     if (member == "Name") return Value(l.name);
-    if (member == "TabOrder") return Value(static_cast<std::int32_t>(doc_->tabOrder(l)));
+    if (member == "TabOrder") return Value(static_cast<std::int32_t>(l.tabOrder));
     if (member == "ModelType") return l.isModel;
     if (member == "Block") return layoutBlockObject(sharedState(), doc_, layout_);
     if (member == "Application") return applicationObject(sharedState());

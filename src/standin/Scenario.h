@@ -37,6 +37,8 @@ struct LayoutDef {
     std::optional<bool> centerPlot;
     std::optional<bool> plotWithPlotStyles;
     int entities = 1;
+    // The tab's position (Model is 0); unset: the position it is listed at.
+    std::optional<int> tabOrder;
 };
 
 struct BlockDef {

@@ -188,7 +188,8 @@ private:
                                 "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities"});
         } else {
             item.requireObject({"comment", "name", "device", "media", "styleSheet", "plotType", "standardScale",
-                                "plotRotation", "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities"});
+                                "plotRotation", "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities",
+                                "tabOrder"});
         }
         LayoutDef l;
         l.name = isModel ? "Model" : nonEmptyText(item.child("name"));
@@ -209,6 +210,8 @@ private:
         l.centerPlot = item.optionalBoolean("centerPlot");
         l.plotWithPlotStyles = item.optionalBoolean("plotWithPlotStyles");
         l.entities = static_cast<int>(item.integer("entities", 1, 0, kMaxEntities));
+        if (!isModel)
+            if (auto v = item.optionalInteger("tabOrder", 1, 255)) l.tabOrder = static_cast<int>(*v);
         return l;
     }
 
@@ -254,6 +257,7 @@ private:
                 }
                 d.paperLayouts.push_back(std::move(layout));
             }
+            checkTabOrders(d, *node);
         }
         if (auto node = item.optionalChild("activeLayout")) {
             std::string name = node->text();
@@ -265,6 +269,19 @@ private:
         readBlocks(d, item);
         if (auto node = item.optionalChild("openError")) d.openError = nonEmptyText(*node);
         return d;
+    }
+
+    // Tabs are numbered 1 to n on paper, each once: the listed position stands in for an unset one.
+    static void checkTabOrders(const DrawingDef& d, const JsonNode& layouts) {
+        const auto count = d.paperLayouts.size();
+        std::vector<bool> taken(count + 1, false);
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto tab = static_cast<std::size_t>(d.paperLayouts[i].tabOrder.value_or(static_cast<int>(i + 1)));
+            if (tab > count) layouts.fail("tabOrder " + std::to_string(tab) + " is beyond the drawing's " +
+                                          std::to_string(count) + " paper layouts");
+            if (taken[tab]) layouts.fail("two layouts have tabOrder " + std::to_string(tab));
+            taken[tab] = true;
+        }
     }
 
     static void checkBlockName(const DrawingDef& d, const JsonNode& node, const std::string& name) {

@@ -7,9 +7,12 @@
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
+#include "plotting/DrawingCheck.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/JobCheck.h"
 #include "plotting/LayoutPlotter.h"
+#include "plotting/ReportRows.h"
+#include "plotting/ResumePlan.h"
 #include "plotting/XrefReloader.h"
 
 namespace quillon::plotting {
@@ -42,7 +45,8 @@ json scenario() {
         {"plotStyleTables", {"mono.ctb", "mono.stb"}},
         {"plotFolder", "plots"},
         {"drawings",
-         {{{"file", "A.dwg"}, {"layouts", {{{"name", "Sheet1"}}, {{"name", "Model2"}}, {{"name", "Sheet2"}}}}},
+         {{{"file", "A.dwg"}, {"layouts", {{{"name", "Sheet2"}, {"tabOrder", 2}}, {{"name", "Sheet1"}, {"tabOrder", 1}}}}},
+          {{"file", "Site.dwg"}, {"layouts", {{{"name", "Site Model"}}, {{"name", "Model Sheet"}}}}},
           {{"file", "PLAN.DWG"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}},
           {{"file", "Named.dwg"}, {"plotStyles", "stb"}}}},
     };
@@ -128,11 +132,11 @@ Lines reloadWithoutReferences(const std::string& doc, const Lines& blocks) {
     return out + Lines{"Application.ZoomExtents[]", "Document(" + doc + ").Regen[1]", "Document(" + doc + ").Regen[0]"};
 }
 
-// One paper layout of SetLayoutsToPlot up to its plot output.
-Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const std::string& device,
-                       const std::string& paper) {
+// One paper layout of SetLayoutsToPlot up to its plot output, from the look at its block on.
+Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const std::string& block,
+                       const std::string& device, const std::string& paper) {
     const std::string layout = "Layout(" + name + " of " + doc + ").";
-    return {"Layout(" + name + " of " + doc + ").Name",
+    return {layout + "Block", "Block(" + block + " of " + doc + ").Count",
             "Layouts(" + doc + ").Item[\"" + name + "\"]",
             "Document(" + doc + ").ActiveLayout={\"object\":\"Layout(" + name + " of " + doc + ")\"}",
             "Document(" + doc + ").PaperSpace",
@@ -156,14 +160,14 @@ Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const st
 
 const std::string IsoA4 = "ISO_A4_(210.00_x_297.00_MM)";
 
-TEST_F(LayoutPlotting, AllPaperLayoutsAreSetUpAndPlottedInTabOrderSkippingModelOnes) {
+TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTabOrder) {
     start();
     openAndActivate(drawing("A.dwg"));
     plotter.setSetup({"Plotter.pc3", "A4", "mono.ctb", 2});
     const auto from = mark();
     plotter.setLayoutsToPlot();
 
-    const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0", "*Paper_Space1"};
+    const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0"};
     const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2",
                                  "Plot(A.dwg).QuietErrorMode=true", "Document(A.dwg).Name",
                                  "Application.ActiveDocument"};
@@ -171,15 +175,27 @@ TEST_F(LayoutPlotting, AllPaperLayoutsAreSetUpAndPlottedInTabOrderSkippingModelO
         Lines{"Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
               "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
         reloadWithoutReferences("A.dwg", blocks) +
-        Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).Name"} +
-        paperLayoutSetUp("A.dwg", "Sheet1", "Plotter.pc3", IsoA4) + copiesAndFile +
+        Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).ModelType",
+              "Layout(Sheet2 of A.dwg).ModelType", "Layout(Sheet2 of A.dwg).Name", "Layout(Sheet2 of A.dwg).TabOrder",
+              "Layout(Sheet1 of A.dwg).ModelType", "Layout(Sheet1 of A.dwg).Name",
+              "Layout(Sheet1 of A.dwg).TabOrder"} +
+        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
         Lines{"plot Sheet1 " + IsoA4 + " mono.ctb A-Sheet1.plt",
-              "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]", "Layout(Model2 of A.dwg).Name"} +
-        paperLayoutSetUp("A.dwg", "Sheet2", "Plotter.pc3", IsoA4) + copiesAndFile +
+              "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]"} +
+        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
         Lines{"plot Sheet2 " + IsoA4 + " mono.ctb A-Sheet2.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
     EXPECT_EQ(journalSince(from), expected);
     EXPECT_EQ(plotter.report().layoutsPlotted, 2);
+
+    // The model layout is told by ModelType: paper layouts whose names hold "Model" are sheets too.
+    plotter.closeDrawing();
+    openAndActivate(drawing("Site.dwg"));
+    plotter.setLayoutsToPlot();
+    Lines plotted;
+    for (const auto& plot : standin::plotsIn(engine->journal()))
+        if (plot.drawing == drawing("Site.dwg")) plotted.push_back(plot.layout);
+    EXPECT_EQ(plotted, (Lines{"Site Model", "Model Sheet"}));
 
     const auto accesses = standin::accessesIn(engine->journal());
     for (const auto& a : accesses) {
@@ -324,7 +340,7 @@ TEST_F(LayoutPlotting, StopEndsTheLayoutsBeforeTheNextOne) {
     plotter.setLayoutsToPlot();
     const auto lines = journalSince(again);
     EXPECT_EQ(lines[0], "Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]");
-    EXPECT_EQ(lines.back(), "Layouts(A.dwg)._NewEnum enum");
+    EXPECT_EQ(lines.back(), "Layout(Sheet1 of A.dwg).TabOrder");
     EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 1u);
 }
 
@@ -466,6 +482,48 @@ TEST_F(LayoutPlotting, ABlankDrawingQuillonAddedIsTheUsersOnceTheyDrawInIt) {
     plotter.closeDrawing();
     connection.cleanUpAtExit();
     EXPECT_EQ(closedNames(), Lines{"M.dwg"});
+}
+
+TEST_F(LayoutPlotting, PatternsChooseTheSheetsIgnoringCaseAndANeverUsedLayoutIsLeftOutUnactivated) {
+    start({{"drawings",
+            {{{"file", "E.dwg"},
+              {"layouts",
+               {{{"name", "ELEV North"}}, {{"name", "Layout1"}, {"entities", 0}}, {{"name", "Plan"}},
+                {{"name", "Elev-old"}}}}}}}});
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.layoutPatterns = {"elev*; Lay?ut1", "*OLD"};
+    plotter.setSetup(setup);
+    openAndActivate(drawing("E.dwg"));
+    plotter.setLayoutsToPlot();
+    const auto plots = standin::plotsIn(engine->journal());
+    ASSERT_EQ(plots.size(), 1u);
+    EXPECT_EQ(plots[0].layout, "ELEV North");
+    for (const auto& line : journalSince(0))
+        EXPECT_EQ(line.find("ActiveLayout={\"object\":\"Layout(Layout1"), std::string::npos) << "it would get a viewport";
+    const auto outcome = outcomeOf(plotter.report(), "");
+    EXPECT_EQ(outcome.text(), "1 layout plotted; left out as empty: Layout1; not matching the layout patterns: Plan, Elev-old");
+    std::vector<ReportRecord> records;
+    for (const auto& row : reportRows(outcome, setup, "")) records.push_back({int(records.size()) + 2, row});
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].row.outcome + "|" + records[1].row.reason, "left out|empty layout");
+    plotter.closeDrawing();
+
+    // Nothing matches: skipped, a problem to a check, and nothing a resume takes up again.
+    setup.layoutPatterns = {"Section*", ""};
+    plotter.setSetup(setup);
+    openAndActivate(drawing("E.dwg"));
+    plotter.setLayoutsToPlot();
+    const auto none = outcomeOf(plotter.report(), "");
+    EXPECT_EQ(none.text(), "Skipped: no layout matches Section*");
+    for (const auto& row : reportRows(none, setup, "")) records.push_back({int(records.size()) + 2, row});
+    EXPECT_TRUE(resumePlan(records).job.drawings.empty());
+    plotter.closeDrawing();
+    setup.purpose = RunPurpose::Check;
+    plotter.setSetup(setup);
+    openAndActivate(drawing("E.dwg"));
+    plotter.setLayoutsToPlot();
+    EXPECT_EQ(outcomeOf(plotter.report(), "").text(), "Problems: no layout matches Section*; not matching the layout "
+                                                       "patterns: ELEV North, Layout1, Plan, Elev-old");
 }
 
 }  // namespace

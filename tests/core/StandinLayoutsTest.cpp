@@ -15,7 +15,8 @@ json layoutScenario() {
         {"defaultDevice", "Office.pc3"},
         {"drawings",
          {{{"file", "Plan.dwg"},
-           {"layouts", {{{"name", "Ground"}, {"entities", 4}}, {{"name", "First"}}, {{"name", "Roof"}}}},
+           {"layouts",
+            {{{"name", "Ground"}, {"entities", 4}}, {{"name", "First"}, {"tabOrder", 3}}, {{"name", "Roof"}, {"tabOrder", 2}, {"entities", 0}}}},
            {"activeLayout", "First"},
            {"blocks", {{{"name", "Door"}}}},
            {"xrefs", {{{"name", "SITE"}, {"path", "C:\\Old\\site.dwg"}}}}},
@@ -34,10 +35,17 @@ protected:
     ObjectPtr layout(const char* name) { return doc->object("Layouts")->call("Item", {Value(name)}).toObject(); }
 };
 
-TEST_F(StandinLayouts, LayoutsComeInTabOrderWithModelFirst) {
+TEST_F(StandinLayouts, LayoutsComeAsListedWithModelFirstAndTellTheirTabsAndAFirstActivationsViewport) {
     auto layouts = doc->object("Layouts");
     EXPECT_EQ(namesOf(layouts->enumerate()), (std::vector<std::string>{"Model", "Ground", "First", "Roof"}));
-    EXPECT_EQ(layout("roof")->get("TabOrder").toInt(), 3);
+    EXPECT_EQ(layout("roof")->get("TabOrder").toInt(), 2);
+    EXPECT_EQ(layout("Ground")->get("TabOrder").toInt(), 1);
+    EXPECT_TRUE(layout("Model")->get("ModelType").toBool());
+    EXPECT_FALSE(layout("Roof")->get("ModelType").toBool());
+    EXPECT_EQ(layout("Roof")->object("Block")->get("Count").toInt(), 0);
+    doc->put("ActiveLayout", Value(layout("Roof")));
+    EXPECT_EQ(layout("Roof")->object("Block")->get("Count").toInt(), 1) << "its viewport, made as it is first active";
+    doc->put("ActiveLayout", Value(layout("First")));
     EXPECT_EQ(layouts->call("Item", {Value(std::int32_t{0})}).toObject()->get("Name").toText(), "Model");
     EXPECT_EQ(failureOf([&] { layout("Attic"); }).description(), "Key not found");
     EXPECT_EQ(doc->object("ActiveLayout")->get("Name").toText(), "First");

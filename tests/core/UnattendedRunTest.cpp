@@ -48,11 +48,19 @@ TEST(PlotJobFileTest, AJobSurvivesWritingAndReadingWithNonAnsiNames) {
     folderJob.plotFileName = "{folder} {drawing}-{layout} {date}";
     folderJob.plotFileExtension = ".pdf";
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
+    folderJob.includeLayouts = "Elev*;Sect?";
+    folderJob.excludeLayouts = "*old*";
+    folderJob.skipEmptyLayouts = false;
+    folderJob.sheetSettings = "template";
+    folderJob.pageSetupFile = "\\\\server\\Office.dwt";
+    folderJob.pageSetup = "A1 Issue";
+    EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
 
     PlotJobSpec listJob = folderJob;
     listJob.folder.reset();
     listJob.subfolders = false;
     listJob.layouts = false;
+    listJob.includeLayouts = listJob.excludeLayouts = "";
     listJob.drawings = {"C:\\Jobs\\A.dwg", "D:\\Другой\\B.dwg"};
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(listJob)), listJob);
     // Editors may save a BOM first.
@@ -78,6 +86,11 @@ TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
         {"{\"folder\": \"C:\\\\J\", \"plotFolder\": \"\", " + choices + "}", "\"plotFolder\" must not be empty"},
         {"{\"folder\": \"C:\\\\J\", " + choices, "not valid JSON"},
         {"[1, 2]", "must be a JSON object"},
+        {"{\"folder\": \"C:\\\\J\", \"layouts\": false, \"excludeLayouts\": \"X\", " + choices + "}",
+         "\"excludeLayouts\" needs \"layouts\": true"},
+        {"{\"folder\": \"C:\\\\J\", \"sheetSettings\": \"office\", " + choices + "}", "\"sheetSettings\" must be"},
+        {"{\"folder\": \"C:\\\\J\", \"sheetSettings\": \"template\", " + choices + "}", "\"pageSetupFile\" is missing"},
+        {"{\"folder\": \"C:\\\\J\", \"pageSetup\": \"A1\", " + choices + "}", "\"pageSetup\" goes with"},
     };
     for (const auto& [job, expected] : refused)
         EXPECT_NE(errorOf(job).find(expected), std::string::npos) << job << "\n  gave: " << errorOf(job);

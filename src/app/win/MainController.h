@@ -10,6 +10,7 @@
 
 #include "app/CommandLine.h"
 #include "app/SettingsStore.h"
+#include "app/SheetChoice.h"
 #include "app/win/ExitSequence.h"
 #include "app/win/MainWindow.h"
 #include "app/win/MainWindowShell.h"
@@ -78,6 +79,7 @@ public:
     PlotJobCommands& jobs() { return jobs_; }
     dialogs::AboutWindow& about() { return about_; }
     PlotFilesChoice& plotFiles() { return plotFiles_; }
+    SheetChoice& sheets() { return sheets_; }
 
     void showInformation(const std::string& title, const std::string& text);
     // A message box shown from a message of its own, never inside a timer tick or a mailbox task (whose
@@ -129,6 +131,7 @@ private:
     UnattendedJob job_;
     PlotJobCommands jobs_;
     PlotFilesChoice plotFiles_{settings_};
+    SheetChoice sheets_ = SheetChoice::load(settings_);
     // Last, so its threads are ended before anything they show into goes.
     RunCoordinator runs_;
 };

@@ -66,6 +66,7 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
     const int sessions = host_.sessions().runSessions();
     if (sessions > 1) job.sessions = sessions;
     host_.plotFiles().putInto(job);
+    host_.sheets().putInto(job);
     return job;
 }
 
@@ -139,6 +140,7 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     // The command line's /sessions wins over the job's.
     host_.sessions().applyJob(job.sessions);
     host_.plotFiles().applyJob(job);
+    host_.sheets().applyJob(job);
     SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
     if (job.folder) host_.search().listJobFolder(*job.folder, job.subfolders);
     else listDrawings(job.drawings);

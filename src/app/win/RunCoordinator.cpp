@@ -159,6 +159,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     plotting::PlotSetup setup = host_.boxes().setup();
     setup.files = host_.plotFiles().runOptions();
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
+    host_.sheets().applyTo(setup);
     setup.purpose = purpose;
     setup.resumes = resumes;
     // A report that cannot be written does not stop the run; its end says so (and an unattended run's exit code).
