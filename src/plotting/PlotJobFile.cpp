@@ -1,5 +1,7 @@
 #include "plotting/PlotJobFile.h"
 
+#include "plotting/RunDeadline.h"
+
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
@@ -15,7 +17,7 @@ namespace {
 constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawings", "layouts",
                                   "device",  "paper",   "plotStyleTable", "copies",   "sessions",
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
-                                  "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup"};
+                                  "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup", "until"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -117,6 +119,11 @@ PlotJobSpec readPlotJob(const std::string& content) {
                    "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
     }
     readSheetFields(job, spec);
+    if (job.contains("until")) {
+        const auto until = parseTimeOfDay(text(job, "until"));
+        if (!until) refuse("until", "must be a time of day as HH:MM, from 00:00 to 23:59.");
+        spec.until = until->text();
+    }
     return spec;
 }
 
@@ -145,6 +152,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     if (!job.sheetSettings.empty()) out["sheetSettings"] = job.sheetSettings;
     if (!job.pageSetupFile.empty()) out["pageSetupFile"] = job.pageSetupFile;
     if (!job.pageSetup.empty()) out["pageSetup"] = job.pageSetup;
+    if (!job.until.empty()) out["until"] = job.until;
     return out.dump(2) + "\n";
 }
 

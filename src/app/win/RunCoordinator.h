@@ -52,6 +52,11 @@ public:
     // Watches every session's call, once a second.
     void watchCalls();
     RunReportKeeper& reports() { return reports_; }
+    // The moment the run in progress (or the next) ends as Stop ends it; none: no deadline.
+    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
+        deadline_ = deadline;
+        deadlineText_ = std::move(text);
+    }
 
     // For the way out.
     bool hasCad() const { return main_ != nullptr; }
@@ -126,6 +131,8 @@ private:
     // Sessions let go or given up on whose threads may still run: waited for, bounded, when the program ends.
     std::vector<std::unique_ptr<CadSessionOwner>> retired_;
     RunReportKeeper reports_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    std::string deadlineText_;
     // What the watchdog last wrote into Status, and the run's line it wrote under.
     std::wstring announced_;
     std::wstring announceBase_;
