@@ -35,6 +35,8 @@ struct SheetRecord {
     std::string keptFile{};
     // Never set up: a layout never used (its block holds nothing), left out by choice.
     bool leftOut = false;
+    // The plot area and scale the sheet was set up with: "layout, 1:1".
+    std::string plotAreaAndScale{};
 };
 
 // Why a sheet was left out.
@@ -156,6 +158,8 @@ private:
     // that name first; the name written, when the application took the plot.
     std::optional<std::string> plotToFile(autocad::CadPlot& plot, const std::string& wanted, SheetRecord& sheet);
     std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
+    // Quillon's own, or as the layout reads after its set-up.
+    std::string plotAreaAndScale(automation::AutoObject& layout) const;
 
     autocad::CadConnection& connection_;
     XrefReloader& xrefs_;

@@ -59,6 +59,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     ++report_.layoutsTried;
     SheetRecord sheet{layoutName, "", false, warnings};
     sheet.checked = checking();
+    if (activated) sheet.plotAreaAndScale = plotAreaAndScale(*activated->raw());
     const bool toFile = plotsToFile(setup_.printer);
     if (toFile && !sheet.checked) {
         std::string drawingName = referenceFileName(report_.path);
@@ -117,7 +118,8 @@ void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layo
     auto setting = [&](const char* name, const std::string& shown, const char* member, const Value& value) {
         applySetting(warnings, layoutName, name, shown, [&] { layout.put(member, value); });
     };
-    tolerate([&] { layout.call("ZoomExtents"); });
+    const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
+    if (quillons) tolerate([&] { layout.call("ZoomExtents"); });
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
     setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
@@ -127,17 +129,30 @@ void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layo
         setting("paper", papers[*match], "CanonicalMediaName", Value(papers[*match]));
     else
         warnings.push_back({layoutName, "paper", setup_.paper, paperNotSetReason(layout, listed, checking())});
-    setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
+    if (quillons) setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
     std::string styleSheet;
     tolerate([&] { styleSheet = layout.get("StyleSheet").toText(); });
     const std::string table = styleSheetFor(styleSheet, setup_.ctb);
     setting("plot style table", table, "StyleSheet", Value(table));
-    setting("plot area", "extents", "PlotType", Value(autocad::plot_type::Extents));
-    setting("scale", "fit", "StandardScale", Value(autocad::standard_scale::ScaleToFit));
-    setting("standard scale", "on", "UseStandardScale", Value(true));
-    setting("rotation", "90 degrees", "PlotRotation", Value(autocad::plot_rotation::Degrees90));
-    setting("centre the plot", "on", "CenterPlot", Value(true));
+    // The layout's own page setup keeps its plot area, scale, rotation and offset.
+    if (quillons) {
+        setting("plot area", "extents", "PlotType", Value(autocad::plot_type::Extents));
+        setting("scale", "fit", "StandardScale", Value(autocad::standard_scale::ScaleToFit));
+        setting("standard scale", "on", "UseStandardScale", Value(true));
+        setting("rotation", "90 degrees", "PlotRotation", Value(autocad::plot_rotation::Degrees90));
+        setting("centre the plot", "on", "CenterPlot", Value(true));
+    }
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+}
+
+std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
+    if (setup_.sheetSettings == SheetSettings::Quillon) return QuillonsPlotAreaAndScale;
+    std::string text;
+    tolerate([&] {
+        text = plotAreaAndScaleText(layout.get("PlotType").toInt(), layout.get("UseStandardScale").toBool(),
+                                    layout.get("StandardScale").toInt());
+    });
+    return text;
 }
 
 void LayoutPlotter::plotActiveLayout() {
@@ -171,20 +186,26 @@ void LayoutPlotter::plotActiveLayout() {
             layout.setCanonicalMediaName(papers[*match]);
         else
             warnings.push_back({"Model", "paper", setup_.paper, paperNotSetReason(*layout.raw(), true, checking())});
-        layout.setPlotWithPlotStyles(true);
+        const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
+        if (quillons) layout.setPlotWithPlotStyles(true);
         layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
-        layout.setPlotType(autocad::plot_type::Extents);
-        layout.setStandardScale(autocad::standard_scale::ScaleToFit);
-        layout.setUseStandardScale(true);
+        if (quillons) {
+            layout.setPlotType(autocad::plot_type::Extents);
+            layout.setStandardScale(autocad::standard_scale::ScaleToFit);
+            layout.setUseStandardScale(true);
+        }
         if (setup_.copies > 1) documentPlot().setNumberOfCopies(setup_.copies);
-        layout.setPlotRotation(autocad::plot_rotation::Degrees90);
-        layout.setCenterPlot(true);
+        if (quillons) {
+            layout.setPlotRotation(autocad::plot_rotation::Degrees90);
+            layout.setCenterPlot(true);
+        }
         layout.refreshPlotDeviceInfo();
         documentPlot().setQuietErrorMode(true);
 
         report_.activeLayoutTried = true;
         SheetRecord sheet{"Model", "", false, warnings};
         sheet.checked = checking();
+        sheet.plotAreaAndScale = plotAreaAndScale(*layout.raw());
         const bool toFile = plotsToFile(setup_.printer);
         if (toFile && !sheet.checked) {
             readyToPlot(document);

@@ -83,4 +83,14 @@ std::optional<SheetSettings> sheetSettingsFromWord(std::string_view word) {
     return std::nullopt;
 }
 
+std::string plotAreaAndScaleText(std::int32_t plotType, bool useStandardScale, std::int32_t standardScale) {
+    static constexpr const char* Areas[] = {"display", "extents", "limits", "view", "window", "layout"};
+    std::string text = plotType >= 0 && plotType < 6 ? Areas[plotType] : "plot type " + std::to_string(plotType);
+    if (!useStandardScale) return text + ", custom scale";
+    // The standard scales the reference numbers: fit, then 1:128" and on; the two offices use most are named.
+    if (standardScale == 0) return text + ", fit";
+    if (standardScale == 16) return text + ", 1:1";
+    return text + ", standard scale " + std::to_string(standardScale);
+}
+
 }  // namespace quillon::plotting

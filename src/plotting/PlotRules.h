@@ -26,6 +26,10 @@ enum class SheetSettings { Quillon, Layout, Template };
 const char* sheetSettingsWord(SheetSettings settings);
 std::optional<SheetSettings> sheetSettingsFromWord(std::string_view word);
 
+// How a report names a sheet's plot area and scale: "extents, fit", "layout, 1:1", "window, custom scale".
+std::string plotAreaAndScaleText(std::int32_t plotType, bool useStandardScale, std::int32_t standardScale);
+inline constexpr const char* QuillonsPlotAreaAndScale = "extents, fit";
+
 // The user's choices as the plotting applies them: StrPrinter, StrPaper,
 // StrCTB and NumOfCopies of the main window.
 struct PlotSetup {

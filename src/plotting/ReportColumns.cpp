@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "plotting/OutcomeWords.h"
+#include "plotting/PlotRules.h"
 
 namespace quillon::plotting {
 
@@ -45,6 +46,13 @@ Why outcomeInto(ReportRow& row, std::string&& text) {
 Why layoutsInto(ReportRow& row, std::string&& text) {
     if (text != "yes" && text != "no") return "not yes or no";
     row.layouts = text == "yes";
+    return std::nullopt;
+}
+
+Why sheetSettingsInto(ReportRow& row, std::string&& text) {
+    const auto settings = sheetSettingsFromWord(text);
+    if (!settings) return "not quillon, layout or template";
+    row.sheetSettings = sheetSettingsWord(*settings);
     return std::nullopt;
 }
 
@@ -99,12 +107,25 @@ const ReportColumn Columns[] = {
      replay<&ReportRow::plotFileExtension, &PlotJobSpec::plotFileExtension>},
     {"DWG version", text<&ReportRow::dwgVersion>, textInto<&ReportRow::dwgVersion>, ""},
     {"Resumes", text<&ReportRow::resumes>, textInto<&ReportRow::resumes>, ""},
+    // Which layouts were sheets and where their settings came from. Before them, runs plotted every
+    // layout with Quillon's own settings.
+    {"Sheet settings", text<&ReportRow::sheetSettings>, sheetSettingsInto, "quillon", "sheet settings",
+     replay<&ReportRow::sheetSettings, &PlotJobSpec::sheetSettings>},
+    {"Page setup file", text<&ReportRow::pageSetupFile>, textInto<&ReportRow::pageSetupFile>, "", "page setup file",
+     replay<&ReportRow::pageSetupFile, &PlotJobSpec::pageSetupFile>},
+    {"Page setup", text<&ReportRow::pageSetup>, textInto<&ReportRow::pageSetup>, "", "page setup",
+     replay<&ReportRow::pageSetup, &PlotJobSpec::pageSetup>},
+    {"Include layouts", text<&ReportRow::includeLayouts>, textInto<&ReportRow::includeLayouts>, "", "include layouts",
+     replay<&ReportRow::includeLayouts, &PlotJobSpec::includeLayouts>},
+    {"Exclude layouts", text<&ReportRow::excludeLayouts>, textInto<&ReportRow::excludeLayouts>, "", "exclude layouts",
+     replay<&ReportRow::excludeLayouts, &PlotJobSpec::excludeLayouts>},
+    {"Plot area and scale", text<&ReportRow::plotAreaAndScale>, textInto<&ReportRow::plotAreaAndScale>, ""},
 };
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. A new column adds an entry.
-constexpr std::size_t FormatColumns[] = {11, 17};
+constexpr std::size_t FormatColumns[] = {11, 17, 23};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

@@ -24,6 +24,7 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
         for (const auto& sheet : outcome.sheets) {
             ReportRow row = base;
             row.layout = sheet.layout;
+            row.plotAreaAndScale = sheet.plotAreaAndScale;
             if (sheet.leftOut) {
                 rows.push_back(leftOutRow(row));
                 continue;
@@ -72,6 +73,11 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.plotFileExtension = setup.files.extension;
     base.resumes = setup.resumes;
     base.dwgVersion = outcome.dwgVersion;
+    base.sheetSettings = sheetSettingsWord(setup.sheetSettings);
+    base.pageSetupFile = setup.pageSetupFile;
+    base.pageSetup = setup.pageSetup;
+    base.includeLayouts = setup.layoutPatterns.include == "*" ? "" : setup.layoutPatterns.include;
+    base.excludeLayouts = setup.layoutPatterns.exclude;
     if (outcome.purpose == RunPurpose::Check) return checkRows(outcome, base);
 
     std::vector<ReportRow> rows;
@@ -79,6 +85,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         ReportRow row = base;
         row.layout = sheet.layout;
         row.plotFile = sheet.plotFile;
+        row.plotAreaAndScale = sheet.plotAreaAndScale;
         if (sheet.leftOut) {
             rows.push_back(leftOutRow(std::move(row)));
             continue;

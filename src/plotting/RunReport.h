@@ -33,6 +33,15 @@ struct ReportRow {
     std::string dwgVersion;
     // The report whose left-over drawings this run plots again.
     std::string resumes;
+    // Where the sheets' settings came from ("quillon", "layout", "template"), the template's file and
+    // page setup, and the layout patterns: choices a resume sets its sheets up with again.
+    std::string sheetSettings = "quillon";
+    std::string pageSetupFile;
+    std::string pageSetup;
+    std::string includeLayouts;
+    std::string excludeLayouts;
+    // The sheet's plot area and scale as set up ("extents, fit", "layout, 1:1").
+    std::string plotAreaAndScale;
     // "part 2 of 4" in the report of one part of a job; such a report alone has the Part column.
     std::string part;
 };

@@ -515,6 +515,8 @@ TEST_F(LayoutPlotting, PatternsChooseTheSheetsIgnoringCaseAndANeverUsedLayoutIsL
     plotter.setLayoutsToPlot();
     const auto none = outcomeOf(plotter.report(), "");
     EXPECT_EQ(none.text(), "Skipped: no layout matches Section*");
+    EXPECT_TRUE(resumePlan(records).job.drawings.empty());
+    records.clear();
     for (const auto& row : reportRows(none, setup, "")) records.push_back({int(records.size()) + 2, row});
     EXPECT_TRUE(resumePlan(records).job.drawings.empty());
     plotter.closeDrawing();
@@ -524,6 +526,31 @@ TEST_F(LayoutPlotting, PatternsChooseTheSheetsIgnoringCaseAndANeverUsedLayoutIsL
     plotter.setLayoutsToPlot();
     EXPECT_EQ(outcomeOf(plotter.report(), "").text(), "Problems: no layout matches Section*; not matching the layout "
                                                        "patterns: ELEV North, Layout1, Plan, Elev-old");
+}
+
+TEST_F(LayoutPlotting, TheLayoutsOwnSettingsKeepAllButTheChosenDevicePaperAndTableAndNothingIsSaved) {
+    start();
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.sheetSettings = SheetSettings::Layout;
+    plotter.setSetup(setup);
+    openAndActivate(drawing("A.dwg"));
+    const auto from = mark();
+    plotter.setLayoutsToPlot();
+    plotter.closeDrawing();
+    Lines puts;
+    for (const auto& line : journalSince(from))
+        if (line.rfind("Layout(Sheet1", 0) == 0 && line.find('=') != std::string::npos) puts.push_back(line);
+    EXPECT_EQ(puts, (Lines{"Layout(Sheet1 of A.dwg).ConfigName=\"Plotter.pc3\"",
+                           "Layout(Sheet1 of A.dwg).CanonicalMediaName=\"" + IsoA4 + "\"",
+                           "Layout(Sheet1 of A.dwg).StyleSheet=\"mono.ctb\""}));
+    const auto plots = standin::plotsIn(engine->journal());
+    ASSERT_EQ(plots.size(), 2u);
+    EXPECT_EQ((std::vector<int>{plots[0].plotType, plots[0].rotation}), (std::vector<int>{5, 0})) << "the layout's own";
+    EXPECT_EQ(plotter.report().sheets[0].plotAreaAndScale, "layout, 1:1");
+    for (const auto& e : engine->journal())
+        if (e.type == JournalEntryType::Close) {
+            EXPECT_FALSE(e.close.wouldSave);
+        }
 }
 
 }  // namespace

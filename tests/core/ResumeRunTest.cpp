@@ -101,11 +101,11 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     } cases[] = {
         {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
         {"", 1, "not a Quillon run report"},
-        {replaced(good, RunReport::heading(false), earlier), 2, "17 fields where the heading has 11"},
-        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "17 fields where the heading has 12"},
+        {replaced(good, RunReport::heading(false), earlier), 2, "23 fields where the heading has 11"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "23 fields where the heading has 12"},
         {replaced(good, ",Resumes", ",Resumed"), 1, "not a Quillon run report"},
         {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
-         "18 fields where the heading has 17"},
+         "24 fields where the heading has 23"},
         {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
         {good + "\"C:\\Jobs\\C.dwg,Layout1\r\n", 4, "a quoted field is not closed"},
         {replaced(good, "C:\\Jobs\\B.dwg", "C:\\Jobs\\\"B\".dwg"), 3, "a quote in the middle"},
@@ -160,7 +160,20 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     const auto plan = resumePlan(readRunReport(saved));
     EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
     EXPECT_EQ(plan.job, resumePlan(readRunReport(written)).job);
-    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 17");
+    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 23");
+
+    // Before the sheet columns, every layout was plotted with Quillon's settings; a template's choices are replayed.
+    const std::string heading = RunReport::heading(false), before = heading.substr(0, heading.find(",Sheet settings"));
+    std::string seventeen = before + "\r\n" + RunReport::line(row("C:\\Jobs\\A.dwg", "failed"));
+    seventeen = seventeen.substr(0, seventeen.rfind(",quillon")) + "\r\n";
+    EXPECT_EQ(resumePlan(readRunReport(seventeen)).job.sheetSettings, "quillon");
+    auto fromTemplate = row("C:\\Jobs\\A.dwg", "failed");
+    fromTemplate.sheetSettings = "template";
+    fromTemplate.pageSetup = "A1 Issue";
+    fromTemplate.excludeLayouts = "*old*";
+    const auto replayed = resumePlan(readRunReport(report({fromTemplate}))).job;
+    EXPECT_EQ(std::tie(replayed.sheetSettings, replayed.pageSetup, replayed.excludeLayouts),
+              std::tuple("template", "A1 Issue", "*old*"));
 }
 
 TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLeavesNothing) {
