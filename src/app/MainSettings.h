@@ -24,6 +24,8 @@ inline constexpr std::string_view CadCTB = "CadCTB";
 inline constexpr std::string_view CadCallTimeout = "CadCallTimeout";
 // How many CAD sessions a run plots with side by side.
 inline constexpr std::string_view CadSessions = "CadSessions";
+// The user's values of the CAD application's profile variables Quillon has changed and not yet given back.
+inline constexpr std::string_view CadVariablesOwed = "CadVariablesOwed";
 }  // namespace settings_names
 
 // What the main window remembers between runs: its position and size in

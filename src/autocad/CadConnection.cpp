@@ -35,6 +35,7 @@ void CadConnection::attachTo(automation::ObjectPtr application, bool started) {
     const bool same = acadApp_ && application && acadApp_->sameObject(*application);
     acadApp_ = MonitoredObject::wrap(std::move(application), "Application", monitor_);
     lostStartedApplication_ = false;
+    if (!same) quietened_ = false;
     if (!same && monitor_) monitor_->setServer(std::nullopt, started);
 }
 
@@ -105,7 +106,7 @@ bool CadConnection::startApplication(bool hideWindow) {
 void CadConnection::turnOffSingleDocumentMode(CadDocument& document) {
     // Several drawings open at once is what a plot run needs. Modes 2 and 3
     // are the application's own and read-only: they are left alone.
-    if (document.getVariable("SDI").toInt() == 1) document.setVariable("SDI", 0);
+    changes_.change(document, "SDI");
 }
 
 void CadConnection::prepareSession() {
@@ -114,6 +115,7 @@ void CadConnection::prepareSession() {
     try {
         auto document = application.activeDocument();
         modeChecked = true;
+        giveBackOwed(document);
         turnOffSingleDocumentMode(document);
     } catch (const AutomationError& error) {
         // No active document yet: the drawing added below supplies one.
@@ -127,29 +129,67 @@ void CadConnection::prepareSession() {
             rememberAdded(added);
             // A fresh application in single-document mode has no document to
             // ask until this one: without it every later open would be refused.
-            if (!modeChecked) turnOffSingleDocumentMode(added);
+            if (!modeChecked) {
+                giveBackOwed(added);
+                turnOffSingleDocumentMode(added);
+            }
         }
     } catch (const AutomationError& error) {
         // Later operations add a drawing themselves when they find none.
         noteFailure(error);
     }
-    // The application lost with the user's value owed wrote Quillon's into the profile.
-    putBackBackgroundPlot();
 }
 
-void CadConnection::plotInForeground(CadDocument& document) {
-    const std::int16_t value = static_cast<std::int16_t>(document.getVariable("BACKGROUNDPLOT").toInt());
-    if (value == 0) return;
-    if (!usersBackgroundPlot_) usersBackgroundPlot_ = value;
-    document.setVariable("BACKGROUNDPLOT", 0);
+void CadConnection::giveBackOwed(CadDocument& document) {
+    // An application lost, or a Quillon that died, while owing the user's values left Quillon's in the profile.
+    if (changes_.owesAnything()) changes_.putBackAll(document);
+    quietened_ = false;
 }
 
-void CadConnection::putBackBackgroundPlot() {
-    if (!usersBackgroundPlot_ || !acadApp_) return;
+void CadConnection::plotInForeground(CadDocument& document) { changes_.change(document, "BACKGROUNDPLOT"); }
+
+CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::string& path, bool readOnly) {
+    std::optional<CadDocument> active;
+    std::vector<std::string> around;
     try {
-        // A session variable: any document reaches it, and Quillon's may all be closed by now.
-        CadApplication(acadApp_).activeDocument().setVariable("BACKGROUNDPLOT", *usersBackgroundPlot_);
-        usersBackgroundPlot_.reset();
+        active = CadApplication(acadApp_).activeDocument();
+        if (!quietened_) {
+            // Given back at the end of every run: the next run sets them again.
+            turnOffSingleDocumentMode(*active);
+            if (acadStarted_) changes_.quietOpens(*active);
+            quietened_ = true;
+        }
+        if (!acadStarted_) around = changes_.quietOpens(*active);
+    } catch (const AutomationError& error) {
+        // Without a document to set them through, the open goes ahead as it would have.
+        if (error.serverGone()) throw;
+    }
+    auto giveBack = [&] {
+        if (around.empty() || !active) return;
+        try {
+            changes_.putBack(*active, around);
+        } catch (const AutomationError& error) {
+            // Still owed: the next connection gives them back.
+            noteFailure(error);
+        }
+    };
+    try {
+        auto document = documents.open(path, readOnly);
+        giveBack();
+        return document;
+    } catch (const AutomationError& error) {
+        if (!error.serverGone()) giveBack();
+        throw;
+    }
+}
+
+void CadConnection::putBackVariables() {
+    if (!acadApp_ || !changes_.owesAnything()) return;
+    try {
+        // Session variables: any document reaches them, and Quillon's may all be closed by now.
+        auto document = CadApplication(acadApp_).activeDocument();
+        changes_.putBackAll(document);
+        quietened_ = false;
     } catch (const AutomationError& error) {
         // Still owed: the next run or connection tries again.
         noteFailure(error);
@@ -174,8 +214,10 @@ bool CadConnection::ensureConnected() {
 void CadConnection::cleanUpAtExit() {
     leftRunning_.clear();
     if (!acadApp_) return;
-    putBackBackgroundPlot();
+    putBackVariables();
     auto left = closeOpenedDocuments();
+    // SDI 1 is refused while Quillon's drawings are open: tried again once they are closed.
+    putBackVariables();
     if (!acadStarted_) return;
     const std::string work = unsavedWork(left);
     if (work.empty()) return quitAutoCAD();

@@ -12,6 +12,7 @@
 #include "autocad/CallMonitor.h"
 #include "autocad/ConnectionUi.h"
 #include "autocad/OpenedDocuments.h"
+#include "autocad/ProfileChanges.h"
 #include "automation/AutomationError.h"
 
 namespace quillon::autocad {
@@ -62,14 +63,24 @@ public:
     // Why the last clean-up left an application Quillon started running; empty when it did not.
     const std::string& leftRunning() const { return leftRunning_; }
 
+    // What this connection owes the user's profile, shared with the program's other sessions and kept in
+    // Quillon's settings. Set before the first connection.
+    void keepOwedIn(std::shared_ptr<OwedVariables> owed) { changes_.share(std::move(owed)); }
+    const std::shared_ptr<OwedVariables>& owed() const { return changes_.owed(); }
+
     // Plots run in the foreground: BACKGROUNDPLOT is set to 0 through the
-    // document about to be plotted, and the user's value is kept, once, to
-    // be put back. The application keeps the variable in the user's profile.
+    // document about to be plotted, the user's value owed first.
     void plotInForeground(CadDocument& document);
-    // Puts the user's BACKGROUNDPLOT back when one is owed. Owed values
-    // survive losing the application: the next one connected gets it back.
-    // Never throws.
-    void putBackBackgroundPlot();
+    // Opens a drawing with what the application would ask its user kept
+    // away. In an application Quillon started the variables are set before
+    // the first Open and stay so until given back; in the user's own they
+    // are set for this Open only and given back right after it, so the
+    // user's work never runs with them changed.
+    CadDocument openQuietly(CadDocuments& documents, const std::string& path, bool readOnly);
+    // Gives back every value owed (a run's end, leaving, and each new
+    // connection, since an application lost, or a Quillon that died, left
+    // Quillon's values in the profile). Never throws.
+    void putBackVariables();
 
     const automation::ObjectPtr& acadApp() const { return acadApp_; }
     // Every call to the application is announced here.
@@ -108,6 +119,7 @@ private:
     bool startApplication(bool hideWindow);
     void prepareSession();
     void turnOffSingleDocumentMode(CadDocument& document);
+    void giveBackOwed(CadDocument& document);
     void attachTo(automation::ObjectPtr application, bool started);
     // The documents left open, after closing Quillon's own.
     std::vector<CadDocument> closeOpenedDocuments();
@@ -123,7 +135,9 @@ private:
     std::string startFailureReason_;
     bool lostStartedApplication_ = false;
     OpenedDocuments opened_;
-    std::optional<std::int16_t> usersBackgroundPlot_;
+    ProfileChanges changes_{std::make_shared<OwedVariables>()};
+    // Quillon's values are set in this application since they were last given back.
+    bool quietened_ = false;
     std::string leftRunning_;
 };
 

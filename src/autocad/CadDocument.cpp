@@ -10,6 +10,10 @@ void CadDocument::setVariable(std::string_view name, std::int16_t value) {
     document_->call("SetVariable", {Value(name), Value(value)});
 }
 
+void CadDocument::setVariable(std::string_view name, const Value& value) {
+    document_->call("SetVariable", {Value(name), value});
+}
+
 std::string CadDocument::name() { return document_->get("Name").toText(); }
 
 std::string CadDocument::path() { return document_->get("Path").toText(); }

@@ -23,8 +23,9 @@ public:
     const automation::ObjectPtr& raw() const { return document_; }
 
     automation::Value getVariable(std::string_view name);
-    // The system variables Quillon changes all take 16-bit integers.
+    // Integer system variables take 16-bit integers.
     void setVariable(std::string_view name, std::int16_t value);
+    void setVariable(std::string_view name, const automation::Value& value);
 
     std::string name();      // file name without folder
     std::string path();      // its folder

@@ -16,9 +16,12 @@ namespace quillon::autocad {
 class CadSession {
 public:
     CadSession(CadLauncher& launcher, std::shared_ptr<base::TaskMailbox> mailbox, ConnectionUi& window,
-               std::shared_ptr<CallMonitor> monitor, base::FileSystem& files)
+               std::shared_ptr<CallMonitor> monitor, base::FileSystem& files,
+               std::shared_ptr<OwedVariables> owed = nullptr)
         : mailbox_(mailbox), ui_(std::move(mailbox), window), connection_(launcher, ui_, std::move(monitor)),
-          files_(files) {}
+          files_(files) {
+        if (owed) connection_.keepOwedIn(std::move(owed));
+    }
     CadSession(const CadSession&) = delete;
     CadSession& operator=(const CadSession&) = delete;
 

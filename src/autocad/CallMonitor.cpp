@@ -32,6 +32,12 @@ void CallMonitor::setServer(std::optional<std::uint32_t> process, bool startedBy
 void CallMonitor::markEndedByWatchdog() {
     std::lock_guard<std::mutex> lock(mutex_);
     endedByWatchdog_ = true;
+    endedCall_ = state_.inCall ? state_.call : std::string();
+}
+
+std::string CallMonitor::endedCall() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return endedCall_;
 }
 
 bool CallMonitor::takeEndedByWatchdog() {

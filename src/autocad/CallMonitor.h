@@ -44,11 +44,14 @@ public:
     // in hand is reported with that reason rather than the bare RPC failure.
     void markEndedByWatchdog();
     bool takeEndedByWatchdog();
+    // The call in progress when the server was last marked ended ("Documents.Open"); empty when none was.
+    std::string endedCall() const;
 
 private:
     mutable std::mutex mutex_;
     Snapshot state_;
     bool endedByWatchdog_ = false;
+    std::string endedCall_;
     ServerObserver observer_;
 };
 

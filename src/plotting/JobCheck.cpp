@@ -43,7 +43,7 @@ std::optional<std::vector<std::string>> learnDevicePapers(autocad::CadConnection
         for (std::size_t i = 0; i < drawings.size() && i < tries; ++i) {
             const auto before = documents.count();
             std::optional<autocad::CadDocument> document;
-            if (!tolerate([&] { document = documents.open(drawings[i], true); })) continue;
+            if (!tolerate([&] { document = connection.openQuietly(documents, drawings[i], true); })) continue;
             // The application handed back a document the user has open: not Quillon's to change.
             if (documents.count() <= before) continue;
             connection.rememberOpened(*document);

@@ -109,7 +109,7 @@ bool LayoutPlotter::openDrawing(const std::string& path) {
 void LayoutPlotter::openForPlotting(CadDocuments& documents, const std::string& path, std::int32_t openBefore) {
     std::optional<CadDocument> document;
     try {
-        document = documents.open(path, true);
+        document = connection_.openQuietly(documents, path, true);
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
         // Not plotted; the report tells the run why.

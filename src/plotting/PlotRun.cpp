@@ -118,7 +118,8 @@ bool PlotRun::step() {
         if (error.serverGone() || !connection_.connected()) {
             const auto& monitor = connection_.monitor();
             const bool endedByWatchdog = monitor && monitor->takeEndedByWatchdog();
-            const std::string reason = endedByWatchdog ? StoppedAnswering : errorText(error);
+            const std::string reason =
+                endedByWatchdog ? stoppedAnsweringIn(monitor->endedCall()) : errorText(error);
             // The user's own application is never replaced behind their back.
             const bool restartable = error.serverGone() && startedByQuillon && tally_.restarts < MaxRestarts;
             if (!restartable || stopRequested_.load() || !restartAfterLoss(reason)) loseApplication(error);
@@ -127,6 +128,11 @@ bool PlotRun::step() {
         }
     }
     return !finished();
+}
+
+std::string PlotRun::stoppedAnsweringIn(const std::string& call) {
+    return call.empty() ? std::string(StoppedAnswering)
+                        : std::string(StoppedAnswering) + " (" + call + " was waiting for an answer)";
 }
 
 void PlotRun::stopInDrawing() {
@@ -314,7 +320,7 @@ void PlotRun::loseApplication(const AutomationError& error) {
 void PlotRun::end(Ending ending) {
     ending_ = ending;
     // The user's application goes on plotting as the user set it; owed on, when it is gone.
-    connection_.putBackBackgroundPlot();
+    connection_.putBackVariables();
     if (share_) return;
     const std::string line = summary();
     display_.setStatus(lastStatus_.empty() ? line : lastStatus_ + "\r\n" + line);

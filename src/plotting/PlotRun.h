@@ -112,6 +112,8 @@ public:
     static constexpr int MaxRestarts = 3;
     // The reason a drawing failed when its application had to be ended.
     static constexpr const char* StoppedAnswering = "AutoCAD stopped answering";
+    // That reason naming the call the application did not come back from, where known.
+    static std::string stoppedAnsweringIn(const std::string& call);
 
 private:
     enum class Phase { Entry, Open, Activate, Plot, Layouts, Close, AfterLoop };

@@ -1,6 +1,7 @@
 #include "standin/DocumentSession.h"
 
 #include <algorithm>
+#include <cstring>
 #include <system_error>
 
 #include "standin/Failures.h"
@@ -9,8 +10,15 @@
 namespace quillon::standin {
 
 DocumentSession::DocumentSession(const Scenario& scenario, const DrawingFactory& factory,
-                                 const SystemVariables& variables, FaultPlan& faults, Journal& journal, PlotQueue& plots)
-    : scenario_(scenario), factory_(factory), variables_(variables), faults_(faults), journal_(journal), plots_(plots) {}
+                                 const SystemVariables& variables, FaultPlan& faults, Journal& journal, PlotQueue& plots,
+                                 const OpenQuestions& questions)
+    : scenario_(scenario),
+      factory_(factory),
+      variables_(variables),
+      faults_(faults),
+      journal_(journal),
+      plots_(plots),
+      questions_(questions) {}
 
 void DocumentSession::restore() {
     for (const auto& d : scenario_.openDocuments) {
@@ -65,6 +73,9 @@ std::shared_ptr<DrawingModel> DocumentSession::open(const std::string& path, boo
     if (def && def->openError) failed("Cannot open " + path + ": " + *def->openError);
     if (auto injected = faults_.takeOpenFailure(path))
         failed("Cannot open " + path + ": " + (injected->empty() ? std::string("the drawing file is damaged") : *injected));
+    takeMemoryFor(path);
+    // The box sits inside Open; once answered, the drawing opens (a damaged one recovered).
+    if (def && OpenQuestions::askingVariable(def->traits, variables_.profile())) questions_.wait();
     if (findOpen(path)) {
         if (scenario_.reopen == ReopenPolicy::Refuse) failed("Cannot open " + path + ": the drawing is already open");
         readOnly = true;
@@ -75,6 +86,17 @@ std::shared_ptr<DrawingModel> DocumentSession::open(const std::string& path, boo
     documents_.push_back(doc);
     active_ = doc;
     return doc;
+}
+
+void DocumentSession::takeMemoryFor(const std::string& path) {
+    if (scenario_.openLimit && opens_ >= *scenario_.openLimit) failed("Cannot open " + path + ": out of memory");
+    ++opens_;
+    if (scenario_.memoryPerDrawingKB <= 0) return;
+    const auto bytes = static_cast<std::size_t>(scenario_.memoryPerDrawingKB) * 1024;
+    auto block = std::make_unique<char[]>(bytes);
+    // Touched, so that it counts as the process's own memory.
+    std::memset(block.get(), 1, bytes);
+    kept_.push_back(std::move(block));
 }
 
 std::shared_ptr<DrawingModel> DocumentSession::addNew(const std::string& templatePath) {

@@ -9,6 +9,7 @@
 #include "standin/DrawingModel.h"
 #include "standin/FaultPlan.h"
 #include "standin/Journal.h"
+#include "standin/OpenQuestions.h"
 #include "standin/PlotQueue.h"
 #include "standin/Scenario.h"
 #include "standin/SystemVariables.h"
@@ -21,7 +22,7 @@ namespace quillon::standin {
 class DocumentSession {
 public:
     DocumentSession(const Scenario& scenario, const DrawingFactory& factory, const SystemVariables& variables,
-                    FaultPlan& faults, Journal& journal, PlotQueue& plots);
+                    FaultPlan& faults, Journal& journal, PlotQueue& plots, const OpenQuestions& questions);
 
     // Puts the documents the scenario says the user already has open in place.
     void restore();
@@ -43,12 +44,17 @@ private:
     FaultPlan& faults_;
     Journal& journal_;
     PlotQueue& plots_;
+    const OpenQuestions& questions_;
     std::vector<std::shared_ptr<DrawingModel>> documents_;
+    // Drawings opened so far, and the memory the application never gave back for them.
+    std::int64_t opens_ = 0;
+    std::vector<std::unique_ptr<char[]>> kept_;
     std::shared_ptr<DrawingModel> active_;
     int nextSerial_ = 1;
     int nextUntitled_ = 1;
 
     void refuseInSingleDocumentMode() const;
+    void takeMemoryFor(const std::string& path);
     std::shared_ptr<DrawingModel> createUntitled();
     std::shared_ptr<DrawingModel> findOpen(const std::string& path) const;
 };

@@ -11,7 +11,8 @@ EngineState::EngineState(Scenario scenario, std::string baseDir, std::string jou
       journal_(std::move(journalPath)),
       plots_(journal_, scenario_.backgroundPlotMilliseconds),
       factory_(scenario_, devices_, variables_),
-      session_(scenario_, factory_, variables_, faults_, journal_, plots_) {
+      questions_(scenario_, killed),
+      session_(scenario_, factory_, variables_, faults_, journal_, plots_, questions_) {
     visible = scenario_.visible;
     session_.restore();
 }

@@ -12,6 +12,7 @@
 #include "standin/DrawingFactory.h"
 #include "standin/FaultPlan.h"
 #include "standin/Journal.h"
+#include "standin/OpenQuestions.h"
 #include "standin/PlotQueue.h"
 #include "standin/Scenario.h"
 #include "standin/SystemVariables.h"
@@ -57,6 +58,7 @@ private:
     Journal journal_;
     PlotQueue plots_;
     DrawingFactory factory_;
+    OpenQuestions questions_;
     DocumentSession session_;
 };
 

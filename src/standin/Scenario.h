@@ -53,6 +53,16 @@ struct XrefDef {
     int entities = 1;
 };
 
+// What a drawing holds that makes the application ask its user something while opening it.
+struct OpenTraits {
+    bool proxies = false;      // objects of an add-on that is not installed
+    bool untrusted = false;    // last saved by another application
+    bool damaged = false;      // needs recovering
+    bool code = false;         // code stored beside it, from a place that is not trusted
+    bool signature = false;    // carries a digital signature
+    bool missingFont = false;  // uses a font file that cannot be found
+};
+
 struct DrawingDef {
     std::string match;            // a full path, or a bare file name
     bool matchesFullPath = false;
@@ -63,6 +73,7 @@ struct DrawingDef {
     std::vector<BlockDef> blocks;
     std::vector<XrefDef> xrefs;
     std::optional<std::string> openError;
+    OpenTraits traits;
 };
 
 struct SessionDocumentDef {
@@ -132,6 +143,14 @@ struct Scenario {
     std::string defaultDevice = kNoDevice;
     std::string plotFolder;
     std::string journal;
+    // Where the variables the application keeps in the user's profile persist; empty: in memory only.
+    std::string profile;
+    // How long a question asked at open waits before someone answers it; unset: for ever.
+    std::optional<std::int64_t> answerMilliseconds;
+    // Memory the application takes and never gives back for each drawing it opens.
+    std::int64_t memoryPerDrawingKB = 0;
+    // Opens beyond this many fail, as in an application that has run out of memory.
+    std::optional<std::int64_t> openLimit;
     int sdi = 0;
     int backgroundPlot = 2;
     // How long a plot made with BACKGROUNDPLOT not 0 takes to come out.

@@ -18,6 +18,8 @@ namespace {
 
 constexpr std::int64_t kMaxEntities = 1000000;
 constexpr std::int64_t kMaxCalls = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMaxAnswerMilliseconds = 24LL * 3600 * 1000;
+constexpr std::int64_t kMaxMemoryPerDrawingKB = 1024 * 1024;
 
 class Parser {
 public:
@@ -28,7 +30,7 @@ public:
                              "backgroundPlotMilliseconds", "xrefDatabaseError", "devices",
                              "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments",
                              "existingPlotFiles", "openDocuments", "activeDocument", "variables", "drawings",
-                             "faults"});
+                             "faults", "profile", "answerMilliseconds", "memoryPerDrawingKB", "openLimit"});
         Scenario s;
         s.name = root_.text("name", s.name);
         s.version = root_.text("version", s.version);
@@ -43,6 +45,10 @@ public:
         if (auto node = root_.optionalChild("defaultDevice")) s.defaultDevice = knownDevice(s, *node);
         if (root_.has("plotFolder")) s.plotFolder = resolveAgainst(baseDir_, root_.requiredText("plotFolder"));
         if (root_.has("journal")) s.journal = resolveAgainst(baseDir_, root_.requiredText("journal"));
+        if (root_.has("profile")) s.profile = resolveAgainst(baseDir_, root_.requiredText("profile"));
+        s.answerMilliseconds = root_.optionalInteger("answerMilliseconds", 0, kMaxAnswerMilliseconds);
+        s.memoryPerDrawingKB = root_.integer("memoryPerDrawingKB", 0, 0, kMaxMemoryPerDrawingKB);
+        s.openLimit = root_.optionalInteger("openLimit", 0, kMaxCalls);
         readReopenPolicy(s);
         if (auto node = root_.optionalChild("existingPlotFiles")) {
             const std::string policy = node->text();
@@ -231,7 +237,7 @@ private:
 
     DrawingDef readDrawing(const Scenario& s, const JsonNode& item) {
         item.requireObject({"comment", "file", "model", "layouts", "activeLayout", "plotStyles", "blocks", "xrefs",
-                            "openError"});
+                            "openError", "proxies", "untrusted", "damaged", "code", "signed", "missingFont"});
         DrawingDef d;
         JsonNode file = item.child("file");
         d.match = nonEmptyText(file);
@@ -268,6 +274,12 @@ private:
         }
         readBlocks(d, item);
         if (auto node = item.optionalChild("openError")) d.openError = nonEmptyText(*node);
+        d.traits.proxies = item.boolean("proxies", false);
+        d.traits.untrusted = item.boolean("untrusted", false);
+        d.traits.damaged = item.boolean("damaged", false);
+        d.traits.code = item.boolean("code", false);
+        d.traits.signature = item.boolean("signed", false);
+        d.traits.missingFont = item.boolean("missingFont", false);
         return d;
     }
 

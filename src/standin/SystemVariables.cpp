@@ -1,5 +1,6 @@
 #include "standin/SystemVariables.h"
 
+#include "standin/EnvironmentText.h"
 #include "standin/Failures.h"
 #include "standin/PathText.h"
 #include "standin/TextCase.h"
@@ -36,8 +37,7 @@ std::string withTrailingSeparator(const std::string& folder) {
 }  // namespace
 
 SystemVariables::SystemVariables(const Scenario& scenario)
-    : sdi_(static_cast<std::int16_t>(scenario.sdi)),
-      backgroundPlot_(static_cast<std::int16_t>(scenario.backgroundPlot)),
+    : profile_(scenario, environmentText("QUILLON_STANDIN_PROFILE").value_or(scenario.profile)),
       extras_(scenario.variables) {
     for (const auto& v : extras_) {
         if (!v.perDocument) sessionValues_[v.name] = v.initial;
@@ -45,6 +45,7 @@ SystemVariables::SystemVariables(const Scenario& scenario)
 }
 
 bool SystemVariables::isBuiltIn(std::string_view upperName) {
+    if (ProfileVariables::has(upperName)) return true;
     for (const char* name : kBuiltIns) {
         if (upperName == name) return true;
     }
@@ -66,8 +67,7 @@ void SystemVariables::initialiseDocument(DrawingModel& doc) const {
 
 Value SystemVariables::get(const DrawingModel& doc, std::string_view name) const {
     std::string upper = toUpperAscii(name);
-    if (upper == "SDI") return Value(sdi_);
-    if (upper == "BACKGROUNDPLOT") return Value(backgroundPlot_);
+    if (ProfileVariables::has(upper)) return profile_.get(upper);
     if (upper == "DBMOD") return Value(static_cast<std::int16_t>(doc.dbmod));
     if (upper == "DWGNAME") return Value(doc.name);
     if (upper == "DWGPREFIX") return Value(withTrailingSeparator(doc.folder));
@@ -85,11 +85,16 @@ void SystemVariables::set(DrawingModel& doc, std::string_view name, const Value&
         std::int16_t v = shortIn(upper, value, 0, 1);
         // Single-document mode cannot be entered while several drawings are open.
         if (v == 1 && openDocuments > 1) failed("SDI cannot be set to 1 while more than one drawing is open");
-        sdi_ = v;
+        profile_.set(upper, Value(v));
         return;
     }
-    if (upper == "BACKGROUNDPLOT") {
-        backgroundPlot_ = shortIn(upper, value, 0, 3);
+    if (const auto* range = ProfileVariables::rangeOf(upper)) {
+        profile_.set(upper, Value(shortIn(upper, value, range->min, range->max)));
+        return;
+    }
+    if (ProfileVariables::has(upper)) {
+        requireKind(upper, value, Value::Kind::Text);
+        profile_.set(upper, value);
         return;
     }
     if (upper == "DBMOD" || upper == "DWGNAME" || upper == "DWGPREFIX") readOnly(upper);

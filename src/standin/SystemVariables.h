@@ -8,13 +8,15 @@
 
 #include "automation/Value.h"
 #include "standin/DrawingModel.h"
+#include "standin/ProfileVariables.h"
 #include "standin/Scenario.h"
 
 namespace quillon::standin {
 
-// GetVariable and SetVariable. SDI and BACKGROUNDPLOT belong to the
-// application session, as in the real application, so a change made through
-// one document is seen through every other; the rest belong to the document.
+// GetVariable and SetVariable. SDI, BACKGROUNDPLOT and the variables that
+// keep questions away at open belong to the user's profile, as in the real
+// application, so a change made through one document is seen through every
+// other and by the next instance; the rest belong to the document.
 // Values keep their automation type: integer variables are 16-bit and a
 // write must pass a 16-bit integer, as the real application insists.
 class SystemVariables {
@@ -28,12 +30,12 @@ public:
     // Gives a newly opened document its own copy of the per-document variables.
     void initialiseDocument(DrawingModel& doc) const;
 
-    int sdi() const { return sdi_; }
-    int backgroundPlot() const { return backgroundPlot_; }
+    int sdi() const { return profile_.integer("SDI"); }
+    int backgroundPlot() const { return profile_.integer("BACKGROUNDPLOT"); }
+    const ProfileVariables& profile() const { return profile_; }
 
 private:
-    std::int16_t sdi_;
-    std::int16_t backgroundPlot_;
+    ProfileVariables profile_;
     std::vector<VariableDef> extras_;
     std::map<std::string, automation::Value> sessionValues_;
 

@@ -32,6 +32,38 @@ TEST_F(UnattendedRun, RunsTheJobWritesItsReportAndExitsWithWhatBecameOfIt) {
     EXPECT_EQ(reportLines(reports().back()), lines) << "the kept report and its copy are the same";
 }
 
+TEST_F(UnattendedRun, DrawingsTheApplicationWouldAskAboutArePlottedWithoutAQuestionAndTheProfileIsLeftAsItWas) {
+    json scenario = wintest::baseScenario();
+    scenario["defaultDevice"] = wintest::kDevice;
+    scenario["journal"] = "journal.jsonl";
+    scenario["profile"] = "profile.json";
+    journal = folder.path() / L"journal.jsonl";
+    for (const char* name : {"Proxies", "Untrusted", "Damaged", "Code", "Plain 1", "Plain 2"}) {
+        folder.write((fs::path(L"Jobs") / (std::string(name) + ".dwg")).wstring(), kDrawingBytes);
+        std::string trait = name;
+        trait[0] = static_cast<char>(trait[0] - 'A' + 'a');
+        json drawing = {{"file", std::string(name) + ".dwg"}};
+        if (trait.rfind("plain", 0) != 0) drawing[trait] = true;
+        scenario["drawings"].push_back(drawing);
+    }
+    const std::string profile = R"({"BACKGROUNDPLOT": 2, "DWGCHECK": 1, "PROXYNOTICE": 1, "RECOVERAUTO": 0, )"
+                                R"("SDI": 0, "SECURELOAD": 1, "SIGWARN": 1})";
+    const fs::path profileFile = folder.write(L"profile.json", profile);
+    standin_server::registerServer(wintest::standinExePath(), folder.write(L"scenario.json", scenario.dump()).wstring());
+    const fs::path copy = folder.path() / L"asked.csv";
+    ProgramUnderTest program(L"/run \"" + writeJob(wintest::kDevice).wstring() + L"\" /report \"" + copy.wstring() +
+                             L"\" /close");
+    ASSERT_TRUE(program.waitForExit(120s)) << "a question waited for an answer";
+    EXPECT_EQ(program.exitCode(), 0u);
+    const auto lines = reportLines(copy);
+    EXPECT_EQ(lines.size(), 6u);
+    EXPECT_EQ(countContaining(lines, ",plotted,"), 6);
+    int starts = 0;
+    for (const auto& line : wintest::readJsonLines(journal)) starts += line.contains("start") ? 1 : 0;
+    EXPECT_EQ(starts, 1) << "one application, never restarted";
+    EXPECT_EQ(json::parse(readText(profileFile)), json::parse(profile)) << readText(profileFile);
+}
+
 TEST_F(UnattendedRun, AJobNamingADeviceAutoCADLacksPlotsNothingAndAsksNothing) {
     prepareDrawings(wintest::baseScenario());
     const fs::path job = writeJob("Ghost Plotter.pc3");

@@ -44,7 +44,8 @@ std::atomic<std::uint64_t> nextSessionId{1};
 CadSessionOwner::CadSessionOwner(std::shared_ptr<base::TaskMailbox> windowMail,
                                  std::shared_ptr<autocad::CadLauncher> launcher, autocad::ConnectionUi& window,
                                  autocad::CallWatchdog::Clock::duration announceAfter,
-                                 autocad::CallWatchdog::Clock::duration limit, FailureHandler onFailure)
+                                 autocad::CallWatchdog::Clock::duration limit, FailureHandler onFailure,
+                                 std::shared_ptr<autocad::OwedVariables> owed)
     : id_(nextSessionId++),
       mailbox_(base::TaskMailbox::childOf(std::move(windowMail))),
       monitor_(std::make_shared<autocad::CallMonitor>()),
@@ -59,15 +60,16 @@ CadSessionOwner::CadSessionOwner(std::shared_ptr<base::TaskMailbox> windowMail,
     // The thread holds only what it shares: nothing of it points into the window or the program's stack,
     // apart from the window's ConnectionUi, which only tasks run on the window's thread reach.
     thread_ = std::make_unique<autocad::CadThread>(
-        [mailbox, monitor, launcher, ui]() -> std::unique_ptr<autocad::CadSession> {
+        [mailbox, monitor, launcher, ui, owed]() -> std::unique_ptr<autocad::CadSession> {
             struct Session : autocad::CadSession {
                 discovery::WinFileSystem files;
                 std::shared_ptr<autocad::CadLauncher> keep;
                 Session(std::shared_ptr<autocad::CadLauncher> l, std::shared_ptr<base::TaskMailbox> m,
-                        autocad::ConnectionUi& w, std::shared_ptr<autocad::CallMonitor> c)
-                    : autocad::CadSession(*l, std::move(m), w, std::move(c), files), keep(std::move(l)) {}
+                        autocad::ConnectionUi& w, std::shared_ptr<autocad::CallMonitor> c,
+                        std::shared_ptr<autocad::OwedVariables> o)
+                    : autocad::CadSession(*l, std::move(m), w, std::move(c), files, std::move(o)), keep(std::move(l)) {}
             };
-            return std::make_unique<Session>(launcher, mailbox, *ui, monitor);
+            return std::make_unique<Session>(launcher, mailbox, *ui, monitor, owed);
         },
         std::move(onFailure));
 }

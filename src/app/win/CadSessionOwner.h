@@ -14,6 +14,7 @@
 #include "autocad/CallMonitor.h"
 #include "autocad/CallWatchdog.h"
 #include "autocad/ConnectionUi.h"
+#include "autocad/OwedVariables.h"
 #include "autocad/win/CadThread.h"
 #include "base/TaskMailbox.h"
 
@@ -36,7 +37,8 @@ public:
 
     CadSessionOwner(std::shared_ptr<base::TaskMailbox> windowMail, std::shared_ptr<autocad::CadLauncher> launcher,
                     autocad::ConnectionUi& window, autocad::CallWatchdog::Clock::duration announceAfter,
-                    autocad::CallWatchdog::Clock::duration limit, FailureHandler onFailure);
+                    autocad::CallWatchdog::Clock::duration limit, FailureHandler onFailure,
+                    std::shared_ptr<autocad::OwedVariables> owed = nullptr);
     ~CadSessionOwner();
     CadSessionOwner(const CadSessionOwner&) = delete;
     CadSessionOwner& operator=(const CadSessionOwner&) = delete;

@@ -6,6 +6,7 @@
 
 #include "app/win/AppMessages.h"
 #include "app/win/ConsoleOutput.h"
+#include "app/OwedVariablesSetting.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "autocad/CadSession.h"
@@ -63,15 +64,18 @@ std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
     MainController* host = &host_;
     auto mailbox = mailbox_;
     return std::make_unique<CadSessionOwner>(
-        mailbox_, host_.launcher(), host_, AnnounceCallAfter, callTimeout_, [mailbox, host](const std::string& error) {
+        mailbox_, host_.launcher(), host_, AnnounceCallAfter, callTimeout_,
+        [mailbox, host](const std::string& error) {
             mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
-        });
+        },
+        owed_);
 }
 
 void RunCoordinator::start() {
     mailbox_ = std::make_shared<base::TaskMailbox>(
         [hwnd = host_.window().hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
     callTimeout_ = loadCallTimeout(host_.settings());
+    owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
     main_ = makeSession();
 }
 

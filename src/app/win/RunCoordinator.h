@@ -14,6 +14,7 @@
 #include "app/win/RunReportKeeper.h"
 #include "app/win/RunView.h"
 #include "autocad/CallMonitor.h"
+#include "autocad/OwedVariables.h"
 #include "base/TaskMailbox.h"
 #include "plotting/PlotRun.h"
 #include "plotting/PlotRunDisplay.h"
@@ -126,6 +127,8 @@ private:
     // What the sessions show, run on the window's thread; each session and each run posts through its own child.
     std::shared_ptr<base::TaskMailbox> mailbox_;
     std::unique_ptr<CadSessionOwner> main_;
+    // What every session owes the user's profile, kept in the settings; read once at start.
+    std::shared_ptr<autocad::OwedVariables> owed_;
     std::unique_ptr<ActiveRun> run_;
     std::uint64_t generations_ = 0;
     // Sessions let go or given up on whose threads may still run: waited for, bounded, when the program ends.

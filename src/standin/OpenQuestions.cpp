@@ -1,0 +1,38 @@
+#include "standin/OpenQuestions.h"
+
+#include <chrono>
+#include <thread>
+
+#include "automation/AutomationError.h"
+#include "standin/Failures.h"
+
+namespace quillon::standin {
+
+std::optional<std::string> OpenQuestions::askingVariable(const OpenTraits& traits, const ProfileVariables& profile) {
+    // PROXYNOTICE 0: no proxy warning.
+    if (traits.proxies && profile.integer("PROXYNOTICE") != 0) return "PROXYNOTICE";
+    // DWGCHECK 0, 2 and 4 say at most a line on the command line about a file another application saved.
+    if (traits.untrusted && profile.integer("DWGCHECK") % 2 == 1) return "DWGCHECK";
+    // RECOVERAUTO 0 asks before recovering, 1 recovers and then tells in a box; 2 and 3 recover in silence.
+    if (traits.damaged && profile.integer("RECOVERAUTO") < 2) return "RECOVERAUTO";
+    // SECURELOAD 1 asks before loading code from an untrusted place; 2 never loads it, 0 always does.
+    if (traits.code && profile.integer("SECURELOAD") == 1) return "SECURELOAD";
+    // SIGWARN 1 shows the signature's status for every signed file.
+    if (traits.signature && profile.integer("SIGWARN") != 0) return "SIGWARN";
+    // Without an alternate font the application asks which font to use in place of the missing one.
+    if (traits.missingFont && profile.get("FONTALT").toText().empty()) return "FONTALT";
+    return std::nullopt;
+}
+
+void OpenQuestions::wait() const {
+    const auto since = std::chrono::steady_clock::now();
+    while (!killed_.load()) {
+        if (scenario_.answerMilliseconds &&
+            std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(*scenario_.answerMilliseconds))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    failWith(automation::hresult::Disconnected, "The object invoked has disconnected from its clients.");
+}
+
+}  // namespace quillon::standin

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <atomic>
+#include <optional>
+#include <string>
+
+#include "standin/ProfileVariables.h"
+#include "standin/Scenario.h"
+
+namespace quillon::standin {
+
+// The questions the real application asks its user while it opens a drawing:
+// each is a modal box inside Documents.Open, which does not return until
+// someone answers, unless the profile variable that keeps that question away
+// is set. The scenario's answerMilliseconds is when someone answers (never,
+// unless given); ending the process releases the call as a dead server.
+class OpenQuestions {
+public:
+    OpenQuestions(const Scenario& scenario, const std::atomic<bool>& killed) : scenario_(scenario), killed_(killed) {}
+
+    // The variable whose value makes opening a drawing with these traits ask, as the reference documents it;
+    // nothing when the drawing opens without a question.
+    static std::optional<std::string> askingVariable(const OpenTraits& traits, const ProfileVariables& profile);
+    // Waits as the box does until it is answered; throws as a dead server once the process is ended.
+    void wait() const;
+
+private:
+    const Scenario& scenario_;
+    const std::atomic<bool>& killed_;
+};
+
+}  // namespace quillon::standin
