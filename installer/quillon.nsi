@@ -93,6 +93,7 @@ Section "${PRODUCT}" SecProgram
   SetOutPath "$INSTDIR"
   File "/oname=Quillon.exe" "${EXE}"
   File "/oname=help.chm" "${CHM}"
+  File "/oname=THIRD-PARTY-NOTICES.txt" "${NOTICES}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Quillon.exe" "" "$INSTDIR\Quillon.exe" 0
@@ -127,6 +128,7 @@ Section "un.${PRODUCT}" SecUnProgram
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$INSTDIR\Quillon.exe"
   Delete "$INSTDIR\help.chm"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Only removed when empty: files the user put there stay.
   RMDir "$INSTDIR"

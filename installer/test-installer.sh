@@ -101,6 +101,7 @@ scenario() { # mode (CurrentUser|AllUsers), hive, other hive, start-menu folder,
   dir=$(unix_path "$location")
   check "Quillon.exe is installed" test -s "$dir/Quillon.exe"
   check "help.chm is installed" test -s "$dir/help.chm"
+  check "the third-party notices are installed" grep -q "PDFio" "$dir/THIRD-PARTY-NOTICES.txt"
   check "the uninstaller is installed" test -s "$dir/Uninstall.exe"
   local shortcut
   shortcut="$menu/Quillon.lnk"

@@ -9,6 +9,9 @@ namespace {
 constexpr std::string_view PlotFilesInFolder = "PlotFilesInFolder";
 constexpr std::string_view PlotFolder = "PlotFolder";
 constexpr std::string_view PlotFileName = "PlotFileName";
+constexpr std::string_view CombineSheets = "CombineSheets";
+constexpr std::string_view CombinedFileName = "CombinedFileName";
+constexpr std::string_view KeepSheetFiles = "KeepSheetFiles";
 
 std::string readText(const SettingsStore& store, std::string_view key) {
     return store.read(settings_names::Application, settings_names::Section, key).value_or("");
@@ -22,6 +25,10 @@ PlotFileSettings loadPlotFileSettings(const SettingsStore& store) {
     // A choice of a folder that was never named is no choice.
     settings.inFolder = readText(store, PlotFilesInFolder) == "1" && !settings.folder.empty();
     settings.pattern = readText(store, PlotFileName);
+    // An unknown word (a later version's) reads as no combining: the sheets are there either way.
+    settings.combine.mode = plotting::combineModeFromWord(readText(store, CombineSheets)).value_or(plotting::CombineMode::None);
+    settings.combine.fileName = readText(store, CombinedFileName);
+    settings.combine.keepSheetFiles = readText(store, KeepSheetFiles) != "0";
     return settings;
 }
 
@@ -32,6 +39,9 @@ void savePlotFileSettings(SettingsStore& store, const PlotFileSettings& settings
     write(PlotFilesInFolder, settings.inFolder ? "1" : "0");
     write(PlotFolder, settings.folder);
     write(PlotFileName, settings.pattern);
+    write(CombineSheets, plotting::combineModeWord(settings.combine.mode));
+    write(CombinedFileName, settings.combine.fileName);
+    write(KeepSheetFiles, settings.combine.keepSheetFiles ? "1" : "0");
 }
 
 }  // namespace quillon::app

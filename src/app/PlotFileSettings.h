@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/SettingsStore.h"
+#include "plotting/CombineChoice.h"
 
 namespace quillon::app {
 
@@ -14,6 +15,8 @@ struct PlotFileSettings {
     std::string folder;
     // Empty: the usual names.
     std::string pattern;
+    // Whether the run's PDF sheets are combined, and how.
+    plotting::CombineChoice combine{};
 
     bool operator==(const PlotFileSettings&) const = default;
     // The folder the run plots into; empty: beside each drawing.

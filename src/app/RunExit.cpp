@@ -27,7 +27,7 @@ RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const p
                         int drawings) {
     if (const auto code = endingCode(ending)) return *code;
     const bool asAsked = tally.failed == 0 && tally.skipped == 0 && tally.sheetsWithWarnings == 0 &&
-                         tally.sheetsRefused == 0 && tally.notClosed == 0 && notStarted(tally, drawings) == 0;
+                         tally.sheetsRefused == 0 && tally.notClosed == 0 && tally.combineProblems == 0 && notStarted(tally, drawings) == 0;
     return asAsked ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
 }
 

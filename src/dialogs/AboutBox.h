@@ -16,6 +16,11 @@ inline constexpr const char* Warning = "    ";
 inline constexpr const char* SysInfoUnavailable = "System Information Is Unavailable At This Time";
 inline constexpr const char* Ok = "OK";
 inline constexpr const char* SysInfo = "&System Info...";
+// The libraries built into the program, each with its licence; the full texts are installed beside it.
+inline constexpr const char* Notices =
+    "Combining PDF files uses PDFio 1.6.5, Copyright \u00A9 2021-2026 by Michael R Sweet, under the Apache "
+    "License 2.0 (see THIRD-PARTY-NOTICES.txt), and zlib, Copyright \u00A9 Jean-loup Gailly and Mark Adler, "
+    "under the zlib licence.";
 }  // namespace about_text
 
 // The numbers the About window shows, from the program's version resource.

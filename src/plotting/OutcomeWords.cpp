@@ -17,6 +17,8 @@ constexpr OutcomeWord Words[] = {
     {w::StartedNotFinished, Meaning::LeftToPlot},
     {w::Ready, Meaning::OfACheck},         {w::ReadyWithWarnings, Meaning::OfACheck},
     {w::Problems, Meaning::OfACheck},
+    {w::Combined, Meaning::CombinedFile},  {w::CombinedWithWarnings, Meaning::CombinedFile},
+    {w::NotCombined, Meaning::CombinedFile},
     // Left out by the run's own choice: nothing of it is left to plot.
     {w::LeftOut, Meaning::PlottedInFull},
 };

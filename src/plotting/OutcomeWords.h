@@ -19,6 +19,10 @@ inline constexpr const char* StartedNotFinished = "started, not finished";
 inline constexpr const char* Ready = "ready";
 inline constexpr const char* ReadyWithWarnings = "ready with warnings";
 inline constexpr const char* Problems = "problems";
+// A combined file's row: every sheet in it, some missing, or no file made (stopped or failed).
+inline constexpr const char* Combined = "combined";
+inline constexpr const char* CombinedWithWarnings = "combined with warnings";
+inline constexpr const char* NotCombined = "not combined";
 // A sheet never set up because its layout was never used: neither a warning nor left for a resume.
 inline constexpr const char* LeftOut = "left out";
 }  // namespace outcome_word
@@ -31,6 +35,8 @@ struct OutcomeWord {
         LeftToPlot,
         // A check's word: its run plotted nothing.
         OfACheck,
+        // A combined file of a run's sheets: not a drawing, nothing for a resume to plot.
+        CombinedFile,
     };
     std::string_view word;
     Meaning meaning;

@@ -17,7 +17,8 @@ namespace {
 constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawings", "layouts",
                                   "device",  "paper",   "plotStyleTable", "copies",   "sessions",
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
-                                  "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup", "until"};
+                                  "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup",
+                                  "combine", "combinedFileName", "keepSheetFiles", "until"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -124,6 +125,17 @@ PlotJobSpec readPlotJob(const std::string& content) {
         if (!until) refuse("until", "must be a time of day as HH:MM, from 00:00 to 23:59.");
         spec.until = until->text();
     }
+    if (job.contains("combine")) {
+        const auto mode = combineModeFromWord(text(job, "combine"));
+        if (!mode || *mode == CombineMode::None) refuse("combine", "must be \"drawing\" or \"run\".");
+        spec.combine.mode = *mode;
+    }
+    if (job.contains("combinedFileName")) spec.combine.fileName = text(job, "combinedFileName");
+    spec.combine.keepSheetFiles = flag(job, "keepSheetFiles", true);
+    if (spec.combine.mode == CombineMode::None && (job.contains("combinedFileName") || job.contains("keepSheetFiles")))
+        refuse(job.contains("combinedFileName") ? "combinedFileName" : "keepSheetFiles", "goes with \"combine\" only.");
+    if (const auto refusal = combineRefusal(spec.combine, spec.device, spec.plotFileName))
+        refuse("combine", "cannot be used: " + *refusal);
     return spec;
 }
 
@@ -153,6 +165,11 @@ std::string writePlotJob(const PlotJobSpec& job) {
     if (!job.pageSetupFile.empty()) out["pageSetupFile"] = job.pageSetupFile;
     if (!job.pageSetup.empty()) out["pageSetup"] = job.pageSetup;
     if (!job.until.empty()) out["until"] = job.until;
+    if (job.combine.mode != CombineMode::None) {
+        out["combine"] = combineModeWord(job.combine.mode);
+        if (!job.combine.fileName.empty()) out["combinedFileName"] = job.combine.fileName;
+        out["keepSheetFiles"] = job.combine.keepSheetFiles;
+    }
     return out.dump(2) + "\n";
 }
 

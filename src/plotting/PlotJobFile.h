@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "plotting/CombineChoice.h"
+
 namespace quillon::plotting {
 
 // A plot job: what a run needs, kept in a small UTF-8 JSON file (".qjob")
@@ -26,6 +28,9 @@ struct PlotJobSpec {
     std::string plotFolder;
     std::string plotFileName;
     std::string plotFileExtension;
+    // Whether the PDF sheets are combined ("combine": "drawing" or "run"), the combined
+    // file's name pattern ("combinedFileName") and "keepSheetFiles".
+    CombineChoice combine{};
     // Layout name patterns (empty: every layout, none left out); they need layouts.
     std::string includeLayouts;
     std::string excludeLayouts;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plotting/CombineChoice.h"
 #include "plotting/LayoutPatterns.h"
 #include "plotting/PlotFileNaming.h"
 
@@ -44,6 +45,8 @@ struct PlotSetup {
     RunPurpose purpose = RunPurpose::Plot;
     // The report whose left-over drawings the run plots again; empty for a fresh run.
     std::string resumes{};
+    // Whether the run's PDF sheets are combined once they are plotted.
+    CombineChoice combine{};
     // Which paper layouts are sheets, and whether those never used are left out.
     LayoutPatterns layoutPatterns{};
     bool skipEmptyLayouts = true;

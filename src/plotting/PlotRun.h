@@ -93,6 +93,8 @@ public:
         int sheetsRefused = 0;
         int notClosed = 0;
         int restarts = 0;
+        // Combined files that miss a sheet, or could not be made.
+        int combineProblems = 0;
         // A check's drawings by what it found (it plots nothing).
         RunPurpose purpose = RunPurpose::Plot;
         int ready = 0;

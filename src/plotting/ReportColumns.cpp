@@ -56,6 +56,19 @@ Why sheetSettingsInto(ReportRow& row, std::string&& text) {
     return std::nullopt;
 }
 
+Why combineInto(ReportRow& row, std::string&& text) {
+    const auto mode = combineModeFromWord(text);
+    if (!mode) return "not no, drawing or run";
+    row.combine.mode = *mode;
+    return std::nullopt;
+}
+
+Why keepSheetsInto(ReportRow& row, std::string&& text) {
+    if (text != "yes" && text != "no") return "not yes or no";
+    row.combine.keepSheetFiles = text == "yes";
+    return std::nullopt;
+}
+
 // A text column: written and read as it stands.
 template <std::string ReportRow::*Member>
 std::string text(const ReportRow& row) {
@@ -120,12 +133,24 @@ const ReportColumn Columns[] = {
     {"Exclude layouts", text<&ReportRow::excludeLayouts>, textInto<&ReportRow::excludeLayouts>, "", "exclude layouts",
      replay<&ReportRow::excludeLayouts, &PlotJobSpec::excludeLayouts>},
     {"Plot area and scale", text<&ReportRow::plotAreaAndScale>, textInto<&ReportRow::plotAreaAndScale>, ""},
+    // Whether the PDF sheets were combined; before these columns, runs never combined them.
+    {"Combine", [](const ReportRow& r) { return r.combine.mode == CombineMode::None ? std::string("no") : combineModeWord(r.combine.mode); },
+     combineInto, "no", "combining choice", [](const ReportRow& r, PlotJobSpec& job) { job.combine.mode = r.combine.mode; }},
+    {"Combined file name", [](const ReportRow& r) { return r.combine.fileName; },
+     [](ReportRow& r, std::string&& text) -> Why {
+         r.combine.fileName = std::move(text);
+         return std::nullopt;
+     },
+     "", "combined file name", [](const ReportRow& r, PlotJobSpec& job) { job.combine.fileName = r.combine.fileName; }},
+    {"Keep sheet files", [](const ReportRow& r) { return std::string(r.combine.keepSheetFiles ? "yes" : "no"); },
+     keepSheetsInto, "yes", "keep the single-sheet files choice",
+     [](const ReportRow& r, PlotJobSpec& job) { job.combine.keepSheetFiles = r.combine.keepSheetFiles; }},
 };
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. A new column adds an entry.
-constexpr std::size_t FormatColumns[] = {11, 17, 23};
+constexpr std::size_t FormatColumns[] = {11, 17, 23, 26};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

@@ -72,6 +72,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.plotFileName = setup.files.pattern;
     base.plotFileExtension = setup.files.extension;
     base.resumes = setup.resumes;
+    base.combine = setup.combine;
     base.dwgVersion = outcome.dwgVersion;
     base.sheetSettings = sheetSettingsWord(setup.sheetSettings);
     base.pageSetupFile = setup.pageSetupFile;

@@ -59,6 +59,8 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
     std::vector<Drawing> drawings;
     std::unordered_map<std::string, std::size_t> byPath;
     for (const auto& record : records) {
+        // A combined file is made again from the sheets at the resume's end.
+        if (means(record.row.outcome, OutcomeWord::Meaning::CombinedFile)) continue;
         checkRow(record, first);
         const auto [at, isNew] = byPath.emplace(foldedPath(record.row.drawing), drawings.size());
         if (isNew) drawings.push_back({record.row.drawing});

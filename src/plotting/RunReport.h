@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "plotting/CombineChoice.h"
+
 namespace quillon::plotting {
 
 // One line of a run report: one sheet, or one drawing that plotted nothing.
@@ -44,6 +46,8 @@ struct ReportRow {
     std::string plotAreaAndScale;
     // "part 2 of 4" in the report of one part of a job; such a report alone has the Part column.
     std::string part;
+    // Whether the run combined its PDF sheets, and how; a resume combines as the night would have.
+    CombineChoice combine{};
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it

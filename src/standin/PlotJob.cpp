@@ -1,11 +1,14 @@
 #include "standin/PlotJob.h"
 
 #include <algorithm>
+#include <cctype>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 
 #include "standin/Failures.h"
 #include "standin/PathText.h"
+#include "standin/PlotPdf.h"
 
 namespace quillon::standin {
 
@@ -68,23 +71,34 @@ void PlotJob::lose() {
 }
 
 bool PlotJob::writeFile(const std::string& path) const {
+    const PlotRecord& r = record_;
+    const std::vector<std::string> facts{
+        "drawing: " + r.drawing,
+        "layout: " + r.layout,
+        "device: " + r.device,
+        "media: " + r.media,
+        "styleSheet: " + r.styleSheet,
+        "copies: " + std::to_string(r.copies),
+        "rotation: " + std::to_string(r.rotation),
+        "plotType: " + std::to_string(r.plotType),
+        "standardScale: " + std::to_string(r.standardScale),
+        std::string("useStandardScale: ") + (r.useStandardScale ? "true" : "false"),
+        std::string("centerPlot: ") + (r.centerPlot ? "true" : "false"),
+        std::string("plotWithPlotStyles: ") + (r.plotWithPlotStyles ? "true" : "false"),
+    };
+    // A PDF device's file is a real PDF a person can open; its page lists the same facts.
+    if (makesPdf(r.device)) return writePlotPdf(toFsPath(path), mediaPageSize(r.media, r.rotation), facts);
     std::ofstream out(toFsPath(path), std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out) return false;
-    const PlotRecord& r = record_;
-    out << "drawing: " << r.drawing << '\n'
-        << "layout: " << r.layout << '\n'
-        << "device: " << r.device << '\n'
-        << "media: " << r.media << '\n'
-        << "styleSheet: " << r.styleSheet << '\n'
-        << "copies: " << r.copies << '\n'
-        << "rotation: " << r.rotation << '\n'
-        << "plotType: " << r.plotType << '\n'
-        << "standardScale: " << r.standardScale << '\n'
-        << "useStandardScale: " << (r.useStandardScale ? "true" : "false") << '\n'
-        << "centerPlot: " << (r.centerPlot ? "true" : "false") << '\n'
-        << "plotWithPlotStyles: " << (r.plotWithPlotStyles ? "true" : "false") << '\n';
+    for (const std::string& fact : facts) out << fact << '\n';
     out.flush();
     return static_cast<bool>(out);
+}
+
+bool makesPdf(const std::string& device) {
+    std::string upper = device;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.find("PDF") != std::string::npos;
 }
 
 }  // namespace quillon::standin

@@ -9,7 +9,8 @@
 namespace quillon::standin {
 
 // One plot of a layout: its facts for the journal and, when plotted to a
-// file, the small text file standing in for the plotter output.
+// file, the file standing in for the plotter output (a
+// one-page PDF for a PDF device, else a small text file).
 class PlotJob {
 public:
     PlotJob(const DrawingModel& doc, const LayoutModel& layout, const DeviceDef& device, int backgroundPlot);
@@ -36,5 +37,8 @@ private:
 
     bool writeFile(const std::string& path) const;
 };
+
+// Whether a device writes PDF files: its name contains "PDF", in any case.
+bool makesPdf(const std::string& device);
 
 }  // namespace quillon::standin

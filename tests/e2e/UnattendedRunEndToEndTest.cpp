@@ -281,3 +281,44 @@ TEST_F(UnattendedRun, PlotsIntoTheJobsFolderReplacingEarlierFilesAndSteppingRoun
 
 }  // namespace
 }  // namespace quillon::e2e
+
+namespace quillon::e2e {
+namespace {
+
+TEST_F(UnattendedRun, AJobCombiningTheRunLeavesOnePdfOfEverySheetWithBookmarks) {
+    json scenario = wintest::baseScenario();
+    scenario["devices"].push_back({{"name", "DWG To PDF.pc3"}, {"media", {wintest::kMediaA3}}});
+    scenario["defaultDevice"] = "DWG To PDF.pc3";
+    // A name outside the ANSI code page: the library reads its sheets through copies.
+    for (const wchar_t* name : {L"Jobs\\Фасад.dwg", L"Jobs\\Plain.dwg"}) folder.write(name, kDrawingBytes);
+    wintest::addDrawing(scenario, "Фасад.dwg");
+    standin_server::registerServer(wintest::standinExePath(), folder.write(L"scenario.json", scenario.dump()).wstring());
+    const fs::path out = folder.path() / L"Выход";
+    fs::create_directories(out);
+    json job = {{"folder", win::toUtf8((folder.path() / L"Jobs").wstring())}, {"device", "DWG To PDF.pc3"},
+                {"paper", wintest::kMediaA3}, {"plotStyleTable", wintest::kStyleTable},
+                {"plotFolder", win::toUtf8(out.wstring())}, {"combine", "run"}, {"keepSheetFiles", false}};
+    const fs::path jobFile = folder.write(L"Night.qjob", job.dump(2));
+    const fs::path csv = folder.path() / L"night.csv";
+    ProgramUnderTest program(L"/run \"" + jobFile.wstring() + L"\" /report \"" + csv.wstring() + L"\" /close");
+    ASSERT_TRUE(program.waitForExit(90s));
+    EXPECT_EQ(program.exitCode(), 0u);
+
+    std::vector<fs::path> pdfs;
+    for (const auto& entry : fs::directory_iterator(out)) pdfs.push_back(entry.path());
+    ASSERT_EQ(pdfs.size(), 1u) << "the sheet files went once the combined file held them";
+    EXPECT_EQ(pdfs[0].filename().wstring().rfind(L"Jobs ", 0), 0u) << win::toUtf8(pdfs[0].wstring());
+    const std::string pdf = readText(pdfs[0]);
+    std::size_t pages = 0;
+    for (std::size_t at = pdf.find("/Type/Page"); at != std::string::npos; at = pdf.find("/Type/Page", at + 1))
+        pages += pdf.compare(at, 11, "/Type/Pages") != 0;
+    EXPECT_EQ(pages, 3u);
+    // Bookmark titles outside ASCII are UTF-16 text strings: "Фасад" begins FEFF 0424.
+    EXPECT_NE(pdf.find("<FEFF0424"), std::string::npos);
+    EXPECT_NE(pdf.find("(Plain)"), std::string::npos);
+    const auto lines = reportLines(csv);
+    EXPECT_EQ(countContaining(lines, ",combined,3 pages,"), 1) << (lines.empty() ? "" : lines.back());
+}
+
+}  // namespace
+}  // namespace quillon::e2e

@@ -20,12 +20,14 @@ void PlotFilesChoice::applyJob(const plotting::PlotJobSpec& job) {
     if (choice_.inFolder) choice_.folder = job.plotFolder;
     choice_.pattern = job.plotFileName;
     extension_ = job.plotFileExtension;
+    choice_.combine = job.combine;
 }
 
 void PlotFilesChoice::putInto(plotting::PlotJobSpec& job) const {
     job.plotFolder = choice_.runFolder();
     job.plotFileName = choice_.pattern;
     job.plotFileExtension = extension_;
+    job.combine = choice_.combine;
 }
 
 plotting::PlotFileOptions PlotFilesChoice::runOptions() const {

@@ -26,6 +26,7 @@ public:
     void putInto(plotting::PlotJobSpec& job) const;
     // The options of a run starting now ({date} is its start).
     plotting::PlotFileOptions runOptions() const;
+    const plotting::CombineChoice& combine() const { return choice_.combine; }
 
     // With /run, the console names each plot file written.
     static void announce(const plotting::DrawingOutcome& outcome);

@@ -22,9 +22,9 @@ namespace {
 
 // The run report, rewritten whole from the run's record by whichever session changes it.
 plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> report, plotting::PlotSetup setup,
-                                         std::string part) {
-    if (!report) return {};
-    return [report, setup, part](const std::vector<plotting::DrawingOutcome>& record) {
+                                         std::string part, std::shared_ptr<RunRows> kept) {
+    if (!report && !kept) return {};
+    return [report, setup, part, kept](const std::vector<plotting::DrawingOutcome>& record) -> std::optional<std::string> {
         std::vector<plotting::ReportRow> rows;
         for (const auto& outcome : record) {
             const bool timed = outcome.started != std::chrono::system_clock::time_point{};
@@ -33,7 +33,11 @@ plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> re
                 rows.push_back(std::move(row));
             }
         }
-        return report->replace(std::move(rows));
+        if (kept) {
+            std::lock_guard<std::mutex> hold(kept->mutex);
+            kept->rows = rows;
+        }
+        return report ? report->replace(std::move(rows)) : std::nullopt;
     };
 }
 
@@ -43,6 +47,9 @@ RunCoordinator::RunCoordinator(MainController& host) : host_(host) {}
 
 RunCoordinator::~RunCoordinator() {
     if (mailbox_) mailbox_->close();
+    // A combine in progress stops at its next sheet; what it wrote is under a temporary name, removed.
+    if (run_) run_->stop->store(true);
+    if (combiner_.joinable()) combiner_.join();
     std::vector<CadSessionOwner*> waited;
     auto retire = [&](std::unique_ptr<CadSessionOwner> owner) {
         if (!owner) return;
@@ -166,10 +173,18 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     host_.sheets().applyTo(setup);
     setup.purpose = purpose;
     setup.resumes = resumes;
+    // A check combines nothing: it plots nothing.
+    if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.plotFiles().combine();
+    if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
+        host_.job().refuseRun(*refusal);
+        return;
+    }
     // A report that cannot be written does not stop the run; its end says so (and an unattended run's exit code).
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
+    run->setup = setup;
+    if (setup.combine.mode != plotting::CombineMode::None) run->rows = std::make_shared<RunRows>();
     run->ledger = std::make_shared<plotting::RunLedger>(
-        std::move(drawings), reportWriter(reports_.current(), setup, reports_.part()), setup.purpose);
+        std::move(drawings), reportWriter(reports_.current(), setup, reports_.part(), run->rows), setup.purpose);
     const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
@@ -204,7 +219,7 @@ void RunCoordinator::showSummary(const std::string& summary) {
 
 void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
                               plotting::PlotRun::Tally tally) {
-    if (!run_ || run_->generation != generation) return;
+    if (!run_ || run_->generation != generation || run_->combining) return;
     std::unique_ptr<ActiveRun> run = std::move(run_);
     // Nothing the run posts from now on reaches the window.
     run->mail->close();
@@ -228,6 +243,15 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
         further->release();
         retired_.push_back(std::move(further));
     }
+    run->further.clear();
+    run_ = std::move(run);
+    if (startCombining(ending, tally)) return;
+    finishRun(std::move(run_), ending, tally);
+}
+
+void RunCoordinator::finishRun(std::unique_ptr<ActiveRun> run, std::optional<plotting::PlotRun::Ending> ending,
+                               const plotting::PlotRun::Tally& tally) {
+    (void)run;  // the run is over: what it held goes now
     reports_.end();
     host_.setBusy(false);
     host_.job().runEnded(ending, tally);

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/MainSettings.h"
@@ -21,10 +23,17 @@
 #include "plotting/RunDispatcher.h"
 #include "plotting/RunLedger.h"
 #include "plotting/RunListSnapshot.h"
+#include "plotting/CombinePlan.h"
 
 namespace quillon::app {
 
 class MainController;
+
+// The rows a run's report has had, in order, as the sessions write them.
+struct RunRows {
+    std::mutex mutex;
+    std::vector<plotting::ReportRow> rows;
+};
 
 // The runs and the CAD sessions that plot them: the first session, which
 // every other use of the CAD application goes through too, the further
@@ -101,6 +110,11 @@ private:
         std::vector<std::unique_ptr<CadSessionOwner>> further;
         // Why the run was given up on; said on the rows it never finished.
         std::string lostBecause;
+        plotting::PlotSetup setup;
+        // The report's rows as written, in order, for the sheets to combine at the end.
+        std::shared_ptr<RunRows> rows;
+        // The sheets are being combined: the run is over but for that, and Stop and Exit still reach it.
+        bool combining = false;
     };
 
     std::unique_ptr<CadSessionOwner> makeSession();
@@ -109,6 +123,12 @@ private:
                         const plotting::PlotSetup& setup, const std::string& panel, int sessions);
     void runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
                   plotting::PlotRun::Tally tally);
+    // What is left once every drawing has its rows (and the sheets are combined, if asked).
+    void finishRun(std::unique_ptr<ActiveRun> run, std::optional<plotting::PlotRun::Ending> ending,
+                   const plotting::PlotRun::Tally& tally);
+    // Combines the run's PDF sheets off the window's thread; false when the run asks for none.
+    bool startCombining(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
+    plotting::CombineNaming combineNaming(const plotting::PlotSetup& setup) const;
     // Status's summary line, as the run's record has it.
     void showSummary(const std::string& summary);
     // Posts the end of a run to the window's mailbox, where it counts only for that run.
@@ -136,6 +156,8 @@ private:
     RunReportKeeper reports_;
     std::optional<std::chrono::steady_clock::time_point> deadline_;
     std::string deadlineText_;
+    // The thread that combines a run's sheets; joined before the next and at the end.
+    std::thread combiner_;
     // What the watchdog last wrote into Status, and the run's line it wrote under.
     std::wstring announced_;
     std::wstring announceBase_;

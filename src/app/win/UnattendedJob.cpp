@@ -107,7 +107,13 @@ void UnattendedJob::startCommandLineJob() {
     runJob(job);
 }
 
+void UnattendedJob::refuseRun(const std::string& why) {
+    if (unattended_) return failure(RunExitCode::BadJobOrArguments, why);
+    host_.setStatus("\r\n" + why);
+}
+
 void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
+    jobHadFolder_ = job.folder.has_value();
     // A drawing's part is decided by its path relative to the job's folder.
     jobFolder_ = job.folder.value_or("");
     // The command line's /until wins over the job's.

@@ -47,6 +47,10 @@ public:
     void runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
     // File > Resume Run...: the drawings of that report left over are listed, then plotted again.
     void resumeInWindow(const std::string& report);
+    // The run cannot start with these choices: said in Status, or with /run the job ends with exit code 2.
+    void refuseRun(const std::string& why);
+    // Whether the job being run names a folder (else a list of drawings).
+    bool jobHadFolder() const { return jobHadFolder_; }
 
 private:
     void failure(RunExitCode code, const std::string& why, bool close = true);
@@ -80,6 +84,7 @@ private:
     // The drawings the run was given, for its exit code.
     int runDrawings_ = 0;
     int exitCode_ = 0;
+    bool jobHadFolder_ = false;
     // The outcome was told (console, report, exit code); what the program says last when it goes otherwise.
     bool told_ = false;
     // The /report target could not be written: the kept report alone says why.

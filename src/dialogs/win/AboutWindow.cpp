@@ -28,6 +28,7 @@ constexpr Placement kPlacements[] = {
     {AboutWindow::TitleId, 69, 112, 259, 32},
     {AboutWindow::VersionId, 69, 140, 259, 15},
     {AboutWindow::DescriptionId, 69, 163, 259, 38},
+    {AboutWindow::NoticesId, 23, 203, 362, 58},
     {AboutWindow::SeparatorId, 23, 264, 362, 2},
     {AboutWindow::WarningId, 8, 272, 281, 65},
     {IDOK, 304, 279, 84, 23},
@@ -197,6 +198,7 @@ void AboutWindow::createControls() {
     add(TitleId, L"Static", titleText(about_text::ApplicationTitle, resource.copyright), SS_LEFT | SS_NOPREFIX);
     add(VersionId, L"Static", resource.found ? versionText(resource.version) : std::string(), SS_LEFT | SS_NOPREFIX);
     add(DescriptionId, L"Static", about_text::Description, SS_LEFT | SS_NOPREFIX);
+    add(NoticesId, L"Static", about_text::Notices, SS_LEFT | SS_NOPREFIX);
     add(SeparatorId, L"Static", "", SS_ETCHEDHORZ);
     add(WarningId, L"Static", about_text::Warning, SS_LEFT | SS_NOPREFIX);
     add(IDOK, L"Button", about_text::Ok, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP);

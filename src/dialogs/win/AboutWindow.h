@@ -35,6 +35,7 @@ public:
     static constexpr int WarningId = 105;
     static constexpr int SeparatorId = 106;
     static constexpr int SysInfoId = 107;
+    static constexpr int NoticesId = 108;
 
     AboutWindow();
     explicit AboutWindow(SysInfoServices sysInfo);

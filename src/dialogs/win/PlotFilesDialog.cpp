@@ -23,6 +23,13 @@ constexpr const wchar_t* Hint =
     L"Empty: {drawing}-{layout} for a layout, {drawing} for model space.\r\n"
     L"Also {folder} (the drawing's folder name) and {date} (the run's start, YYYY-MM-DD).\r\n"
     L"The extension is the device's: .pdf, .dwf, .dwfx, .png, .jpg, else .plt.";
+constexpr const wchar_t* CombineLabel = L"Combine the PDF sheets:";
+constexpr const wchar_t* CombineChoices[] = {L"no", L"one file per drawing", L"one file for the run"};
+constexpr const wchar_t* CombinedNameLabel = L"Combined &file:";
+constexpr const wchar_t* KeepSheets = L"&keep the single-sheet files";
+constexpr const wchar_t* CombineHint =
+    L"Empty: {drawing} sheets for each drawing, {folder} {date} for the run; also {job}.\r\n"
+    L"Only a device that makes PDF files combines; the sheets go in in the order they were plotted.";
 constexpr const wchar_t* NoFolder = L"Choose the folder for the plot files, or plot them beside each drawing.";
 
 // An in-memory template: the controls are made in onInit, sized to their captions.
@@ -68,6 +75,17 @@ bool PlotFilesDialog::onInit() {
     add(PatternLabelId, L"Static", PatternLabel, SS_LEFT);
     add(PatternId, L"Edit", win::toWide(settings_.pattern).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
     add(HintId, L"Static", Hint, SS_LEFT | SS_NOPREFIX);
+    add(CombineLabelId, L"Static", CombineLabel, SS_LEFT);
+    HWND combine = add(CombineId, L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP);
+    for (const wchar_t* choice : CombineChoices)
+        SendMessageW(combine, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    SendMessageW(combine, CB_SETCURSEL, static_cast<WPARAM>(settings_.combine.mode), 0);
+    add(CombinedNameLabelId, L"Static", CombinedNameLabel, SS_LEFT);
+    add(CombinedNameId, L"Edit", win::toWide(settings_.combine.fileName).c_str(), ES_AUTOHSCROLL | WS_TABSTOP,
+        WS_EX_CLIENTEDGE);
+    add(KeepSheetsId, L"Button", KeepSheets, BS_AUTOCHECKBOX | WS_TABSTOP);
+    CheckDlgButton(hwnd(), KeepSheetsId, settings_.combine.keepSheetFiles ? BST_CHECKED : BST_UNCHECKED);
+    add(CombineHintId, L"Static", CombineHint, SS_LEFT | SS_NOPREFIX);
     add(IDOK, L"Button", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP);
     add(IDCANCEL, L"Button", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP);
     CheckRadioButton(hwnd(), BesideId, InFolderId, settings_.inFolder ? InFolderId : BesideId);
@@ -91,7 +109,11 @@ void PlotFilesDialog::layOut() {
     GetTextMetricsW(dc, &metrics);
     RECT hintRect{0, 0, 0, 0};
     DrawTextW(dc, Hint, -1, &hintRect, DT_CALCRECT | DT_NOPREFIX);
-    const int labels = std::max(width(PlotFilesLabel), width(PatternLabel));
+    RECT combineHintRect{0, 0, 0, 0};
+    DrawTextW(dc, CombineHint, -1, &combineHintRect, DT_CALCRECT | DT_NOPREFIX);
+    const int labels = std::max({width(PlotFilesLabel), width(PatternLabel), width(CombineLabel), width(CombinedNameLabel)});
+    const int combineChoice = width(CombineChoices[2]) + px(40);
+    const int keepText = width(KeepSheets);
     const int besideText = width(Beside);
     const int inFolderText = width(InFolder);
     const int browseText = width(Browse);
@@ -106,7 +128,8 @@ void PlotFilesDialog::layOut() {
     const int x1 = margin + labels + gap;
     const int inFolder = inFolderText + radioGlyph;
     const int browse = std::max(px(75), browseText + px(16));
-    const int edit = std::max(px(260), static_cast<int>(hintRect.right) - inFolder - gap - browse - gap);
+    const int widestHint = std::max(static_cast<int>(hintRect.right), static_cast<int>(combineHintRect.right));
+    const int edit = std::max(px(260), widestHint - inFolder - gap - browse - gap);
     const int right = x1 + inFolder + gap + edit + gap + browse;
     const int textOffset = (row - static_cast<int>(metrics.tmHeight)) / 2;
 
@@ -126,6 +149,15 @@ void PlotFilesDialog::layOut() {
     y += row + px(6);
     place(HintId, x1, y, right - x1, hintRect.bottom);
     y += hintRect.bottom + px(14);
+    place(CombineLabelId, margin, y + textOffset, labels, metrics.tmHeight);
+    place(CombineId, x1, y, combineChoice, row * 5);
+    place(KeepSheetsId, x1 + combineChoice + gap, y, keepText + radioGlyph, row);
+    y += row + px(4);
+    place(CombinedNameLabelId, margin, y + textOffset, labels, metrics.tmHeight);
+    place(CombinedNameId, x1, y, right - x1, row);
+    y += row + px(6);
+    place(CombineHintId, x1, y, right - x1, combineHintRect.bottom);
+    y += combineHintRect.bottom + px(14);
     const int button = std::max(px(75), cancelText + px(16));
     place(IDCANCEL, right - button, y, button, row);
     place(IDOK, right - 2 * button - gap, y, button, row);
@@ -149,6 +181,9 @@ void PlotFilesDialog::showChoice() {
     const bool inFolder = IsDlgButtonChecked(hwnd(), InFolderId) == BST_CHECKED;
     EnableWindow(GetDlgItem(hwnd(), FolderId), inFolder);
     EnableWindow(GetDlgItem(hwnd(), BrowseId), inFolder);
+    const bool combines = SendDlgItemMessageW(hwnd(), CombineId, CB_GETCURSEL, 0, 0) > 0;
+    EnableWindow(GetDlgItem(hwnd(), CombinedNameId), combines);
+    EnableWindow(GetDlgItem(hwnd(), KeepSheetsId), combines);
 }
 
 bool PlotFilesDialog::onCommand(int id, int notifyCode, HWND control) {
@@ -159,6 +194,9 @@ bool PlotFilesDialog::onCommand(int id, int notifyCode, HWND control) {
             return true;
         case BrowseId:
             if (notifyCode == BN_CLICKED) browse();
+            return true;
+        case CombineId:
+            if (notifyCode == CBN_SELCHANGE) showChoice();
             return true;
         case IDOK:
             if (accept()) end(IDOK);
@@ -199,6 +237,18 @@ bool PlotFilesDialog::accept() {
     if (chosen.inFolder && chosen.folder.empty()) {
         MessageBoxW(hwnd(), NoFolder, Title, MB_OK | MB_ICONINFORMATION);
         SetFocus(GetDlgItem(hwnd(), FolderId));
+        return false;
+    }
+    const LRESULT mode = SendDlgItemMessageW(hwnd(), CombineId, CB_GETCURSEL, 0, 0);
+    chosen.combine.mode = mode == 1 ? plotting::CombineMode::PerDrawing
+                          : mode == 2 ? plotting::CombineMode::Run
+                                      : plotting::CombineMode::None;
+    chosen.combine.fileName = win::toUtf8(textOf(GetDlgItem(hwnd(), CombinedNameId)));
+    chosen.combine.keepSheetFiles = IsDlgButtonChecked(hwnd(), KeepSheetsId) == BST_CHECKED;
+    // The device is chosen in the main window and checked when the run starts; the name is checked here.
+    if (const auto refusal = plotting::combineRefusal(chosen.combine, "PDF", chosen.pattern)) {
+        MessageBoxW(hwnd(), win::toWide(*refusal).c_str(), Title, MB_OK | MB_ICONINFORMATION);
+        SetFocus(GetDlgItem(hwnd(), CombinedNameId));
         return false;
     }
     settings_ = chosen;

@@ -12,7 +12,8 @@ namespace quillon::dialogs {
 
 // "Plot Files": where a run puts its plot files (beside each drawing, or in
 // one folder picked with the standard folder dialog) and the pattern their
-// names follow. Modal; each control is sized to its caption in the font in use.
+// names follow, and whether the PDF sheets are combined into one file per
+// drawing or one for the run. Modal; each control is sized to its caption in the font in use.
 class PlotFilesDialog : public win::Dialog {
 public:
     // Control identifiers, stable for tests.
@@ -24,6 +25,12 @@ public:
     static constexpr int PlotFilesLabelId = 206;
     static constexpr int PatternLabelId = 207;
     static constexpr int HintId = 208;
+    static constexpr int CombineLabelId = 209;
+    static constexpr int CombineId = 210;
+    static constexpr int CombinedNameLabelId = 211;
+    static constexpr int CombinedNameId = 212;
+    static constexpr int KeepSheetsId = 213;
+    static constexpr int CombineHintId = 214;
 
     explicit PlotFilesDialog(app::PlotFileSettings settings) : settings_(std::move(settings)) {}
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <pdfio.h>
+
+namespace quillon::plotting {
+
+// One sheet's bookmark: its drawing, its layout and its first page in the file being written.
+struct OutlineSheet {
+    std::string drawing;
+    std::string layout;
+    pdfio_obj_t* page = nullptr;
+};
+
+// Hangs the bookmarks on the catalog of pdf, which is being written: one per
+// drawing (consecutive sheets of one drawing share it), open, with one per
+// sheet under it. The library has no bookmark calls of its own, so these are
+// the outline dictionaries themselves, written before the file is closed.
+bool writeOutline(pdfio_file_t* pdf, const std::vector<OutlineSheet>& sheets);
+
+// A PDF text string: plain for ASCII, else UTF-16BE with its byte-order mark,
+// which every reader takes for any script.
+bool setTextString(pdfio_file_t* pdf, pdfio_dict_t* dict, const char* key, const std::string& utf8);
+
+}  // namespace quillon::plotting
