@@ -150,6 +150,8 @@ private:
     // Makes document the active one before a plot call; throws with NotActiveReason when it cannot.
     void readyToPlot(autocad::CadDocument& document);
     void closeQuillonsDocument(autocad::CadDocument& document);
+    // Closes a document of Quillon's left over from an earlier drawing; one that refuses is given up on.
+    void giveUpOnStuckDocument(autocad::CadDocument& document);
     void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
     bool openInSession(autocad::CadDocuments& documents, const std::string& path);

@@ -110,10 +110,11 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;
     if (outcome.plotted() && !outcome.stopped && outcome.closeError.empty()) return rows;
     if (outcome.plotted() && !rows.empty()) {
-        // Sheets were plotted, then something happened to the drawing: said on its last row.
+        // Sheets were plotted, then something happened to the drawing: said on its last row. One
+        // that would not close was plotted all the same: a resume must not plot it again.
         ReportRow row = base;
-        row.outcome = outcome.stopped ? w::Stopped : w::Failed;
-        row.reason = outcome.stopped ? "the run was stopped" : "not closed: " + outcome.closeError;
+        row.outcome = outcome.stopped ? w::Stopped : w::PlottedWithWarnings;
+        row.reason = outcome.stopped ? "the run was stopped" : "could not be closed: " + outcome.closeError;
         rows.push_back(std::move(row));
         return rows;
     }
