@@ -59,12 +59,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                                        "with 1 <= K <= N <= 64 (for example /shard 2/4).");
             line.part = part;
             ++i;
+        } else if (name == "until") {
+            const auto until = i + 1 < args.size() ? plotting::parseTimeOfDay(args[i + 1]) : std::nullopt;
+            if (!until) throw CommandLineError("/until needs the time the run must end by, as HH:MM (for example /until 06:30).");
+            line.until = until;
+            ++i;
         } else {
             throw CommandLineError("\"" + arg + "\" is not an option of Quillon.");
         }
     }
-    if (!unattended && (line.report || line.closeWhenDone || line.part))
-        throw CommandLineError("/report, /close and /shard go with /run, /check or /resume.");
+    if (!unattended && (line.report || line.closeWhenDone || line.part || line.until))
+        throw CommandLineError("/report, /close, /shard and /until go with /run, /check or /resume.");
     if (unattended == CommandLine::Mode::ResumeRun && line.part)
         throw CommandLineError("/shard goes with /run or /check; /resume takes up the whole report.");
     if (unattended == CommandLine::Mode::ResumeRun && line.job.empty())
@@ -94,6 +99,9 @@ std::string commandLineUsage() {
            "  Quillon.exe /resume report.csv [/report new.csv] [/close]\r\n"
            "                                       plots again the drawings that run did not plot in full,\r\n"
            "                                       with the choices its report records\r\n"
+           "  /until HH:MM                         (with /run, /check or /resume) ends the run at that local\r\n"
+           "                                       time as Stop does, after the drawing in hand (exit code 4);\r\n"
+           "                                       a time already past means the next day's\r\n"
            "  /sessions 1-8                        plots with that many AutoCAD sessions side by side\r\n"
            "                                       (with any of the above; the default is the window's).\r\n"
            "\r\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "plotting/JobPart.h"
+#include "plotting/RunDeadline.h"
 
 namespace quillon::app {
 
@@ -32,6 +33,8 @@ struct CommandLine {
     bool closeWhenDone = false;
     std::optional<int> sessions;
     std::optional<plotting::JobPart> part;
+    // /until HH:MM: the run ends as Stop ends it at that local time (the next day's when already past).
+    std::optional<plotting::TimeOfDay> until;
 
     // Run with no one at the window: nothing is ever asked in a box.
     bool unattended() const { return mode == Mode::RunJob || mode == Mode::CheckJob || mode == Mode::ResumeRun; }

@@ -48,6 +48,19 @@ public:
     // path (deleted, or nothing was there); false when something stays, such
     // as a file open in another program, a read-only file or a folder.
     virtual bool removeFile(const std::string& path) { return !fileExists(path) && !identity(path); }
+    // The size of the file at path; nothing when there is no file there.
+    virtual std::optional<std::uint64_t> fileSize(const std::string& path) {
+        return fileExists(path) ? std::optional<std::uint64_t>(1) : std::nullopt;
+    }
+    // Moves the file from onto to in one step; with replace, over a file
+    // already at to (never a folder). False when it did not move: to is held
+    // open, read-only or there (without replace), or from is gone.
+    virtual bool moveFile(const std::string& from, const std::string& to, bool replace) {
+        (void)from;
+        (void)to;
+        (void)replace;
+        return false;
+    }
     // True when folder exists and a new file can be made in it.
     virtual bool canWriteIn(const std::string& folder) { return identity(folder).has_value(); }
     // The first count bytes of the file at path (fewer when it is shorter), read sharing

@@ -80,6 +80,24 @@ bool StdFileSystem::removeFile(const std::string& path) {
     return fs::remove(fromUtf8(path), error) && !error;
 }
 
+std::optional<std::uint64_t> StdFileSystem::fileSize(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(fromUtf8(path), error)) return std::nullopt;
+    const auto size = fs::file_size(fromUtf8(path), error);
+    if (error) return std::nullopt;
+    return size;
+}
+
+bool StdFileSystem::moveFile(const std::string& from, const std::string& to, bool replace) {
+    std::error_code error;
+    const auto target = fs::symlink_status(fromUtf8(to), error);
+    if (target.type() == fs::file_type::directory) return false;
+    // Portable code cannot refuse atomically; the native build is where tests run, one at a time.
+    if (!replace && target.type() != fs::file_type::not_found) return false;
+    fs::rename(fromUtf8(from), fromUtf8(to), error);
+    return !error;
+}
+
 bool StdFileSystem::canWriteIn(const std::string& folder) {
     std::error_code error;
     if (!fs::is_directory(fromUtf8(folder), error)) return false;

@@ -15,6 +15,13 @@ std::string joined(const std::vector<std::string>& parts, const char* separator)
     return out;
 }
 
+// Why the drawing's sheets failed: the first that says more than that the application refused them.
+std::string sheetFailure(const DrawingReport& report, const char* refused) {
+    for (const auto& sheet : report.sheets)
+        if (!sheet.failure.empty() && sheet.failure != PlotNotAccepted) return sheet.failure;
+    return refused;
+}
+
 }  // namespace
 
 std::size_t DrawingOutcome::sheetsSetUp() const {
@@ -40,13 +47,16 @@ std::string DrawingOutcome::text() const {
         case Kind::ModelPlotted:
             out = "Plotted (model space)";
             if (!warnings.empty()) out += ", with warnings: " + warnings.front().text();
+            else if (!plotWarnings.empty()) out += ", with warnings: " + plotWarnings.front();
             break;
         case Kind::LayoutsPlotted:
             out = layoutsPlotted == layoutsTried
                       ? layoutCount(layoutsPlotted) + " plotted"
                       : std::to_string(layoutsPlotted) + " of " + layoutCount(layoutsTried) + " plotted";
             if (layoutsWithWarnings > 0) {
-                out += ", " + std::to_string(layoutsWithWarnings) + " with warnings: " + joinedText(warnings);
+                std::string what = joinedText(warnings);
+                for (const auto& warning : plotWarnings) what += (what.empty() ? "" : "; ") + warning;
+                out += ", " + std::to_string(layoutsWithWarnings) + " with warnings" + (what.empty() ? "" : ": " + what);
             }
             out += passedOverText();
             break;
@@ -92,6 +102,7 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     outcome.layoutsTried = report.layoutsTried;
     outcome.layoutsWithWarnings = report.layoutsWithWarnings;
     outcome.warnings = report.warnings;
+    outcome.plotWarnings = report.plotWarnings;
     outcome.renamedPlotFiles = report.renamedPlotFiles;
     outcome.sheets = report.sheets;
     outcome.unmatchedLayouts = report.unmatchedLayouts;
@@ -118,9 +129,9 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     if (report.purpose == RunPurpose::Check && !report.stoppedBeforePlot) return set(Kind::Skipped, "no layout to plot");
     if (report.activeLayoutTried)
         return report.activeLayoutPlotted ? set(Kind::ModelPlotted, "")
-                                          : set(Kind::Failed, "AutoCAD did not accept the plot");
+                                          : set(Kind::Failed, sheetFailure(report, PlotNotAccepted));
     if (report.layoutsTried > 0 && report.layoutsPlotted == 0)
-        return set(Kind::Failed, "AutoCAD did not accept the plot of any layout");
+        return set(Kind::Failed, sheetFailure(report, "AutoCAD did not accept the plot of any layout"));
     if (report.layoutsTried > 0) return set(Kind::LayoutsPlotted, "");
     return set(Kind::Skipped, report.stoppedBeforePlot ? StoppedBeforePlotting : "nothing was plotted");
 }

@@ -33,6 +33,8 @@ struct DrawingOutcome {
     // Plotted layouts some setting of which did not take, and what did not.
     int layoutsWithWarnings = 0;
     std::vector<SetupWarning> warnings;
+    // The plot's own warnings ("Sheet1: sent to the device: ..."), after the set-up's.
+    std::vector<std::string> plotWarnings;
     // Plot files named with " (n)" because the run had used their name already.
     std::vector<std::string> renamedPlotFiles;
     // Every sheet tried, for the run report; left-out ones among them.

@@ -64,6 +64,17 @@ void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
     }
 }
 
+void LayoutPlotter::giveUpOnStuckDocument(CadDocument& document) {
+    try {
+        closeQuillonsDocument(document);
+    } catch (const AutomationError& error) {
+        if (error.serverGone()) throw;
+        // It would not close when its own drawing ended either (its row says so): given up on, off
+        // Quillon's record, so that one stuck drawing does not fail every drawing after it.
+        tolerate([&] { connection_.forgetOpened(document); });
+    }
+}
+
 bool LayoutPlotter::openDrawing(const std::string& path) {
     report_ = DrawingReport{};
     report_.path = path;
@@ -76,7 +87,7 @@ bool LayoutPlotter::openDrawing(const std::string& path) {
             // A modified document of Quillon's own left active is dropped
             // unsaved; a modified drawing of the user's is the user's work.
             if (active.getVariable("DBMOD").toInt() > 0 && connection_.openedByQuillon(active))
-                closeQuillonsDocument(active);
+                giveUpOnStuckDocument(active);
         }
         if (!files_.fileExists(path)) return false;
         report_.fileFound = true;
@@ -86,8 +97,8 @@ bool LayoutPlotter::openDrawing(const std::string& path) {
         if (openBefore > 0) {
             auto active = app.activeDocument();
             if (contains(path, active.name()) && connection_.openedByQuillon(active)) {
-                closeQuillonsDocument(active);
-                --openBefore;
+                giveUpOnStuckDocument(active);
+                openBefore = documents.count();
             }
         }
         openForPlotting(documents, path, openBefore);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,16 +12,12 @@
 #include "base/FileSystem.h"
 #include "plotting/InformationSink.h"
 #include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileWriter.h"
 #include "plotting/PlotRules.h"
 #include "plotting/SetupWarning.h"
 #include "plotting/XrefReloader.h"
 
 namespace quillon::plotting {
-
-// A file of the plot file's name that an earlier run left: none, deleted
-// just before the plot, or kept (open in a viewer, read-only) so that the
-// plot went to the next free name.
-enum class EarlierPlotFile { None, Replaced, Kept };
 
 // One sheet sent to the CAD application: which layout, to which file, whether
 // the application took it, and what of the set-up did not take.
@@ -33,6 +31,12 @@ struct SheetRecord {
     EarlierPlotFile earlier = EarlierPlotFile::None;
     // The earlier file that could not be replaced, when kept.
     std::string keptFile{};
+    // Why the sheet was not plotted; empty when it was.
+    std::string failure{};
+    // What the plot itself leaves the user to know (the sheet went to the
+    // device instead of its file, an earlier file was kept): warnings, as a
+    // setting that did not take is.
+    std::vector<std::string> plotWarnings{};
     // Never set up: a layout never used (its block holds nothing), left out by choice.
     bool leftOut = false;
     // The plot area and scale the sheet was set up with: "layout, 1:1".
@@ -65,6 +69,8 @@ struct DrawingReport {
     // Plotted layouts some setting of which did not take, and those settings.
     int layoutsWithWarnings = 0;
     std::vector<SetupWarning> warnings;
+    // The sheets' plot warnings the drawing's row shows, each after its layout's name.
+    std::vector<std::string> plotWarnings;
     // Plot files that got another name because the run had used theirs already.
     std::vector<std::string> renamedPlotFiles;
     // Every sheet tried, in order, for the run report; left-out ones among them.
@@ -98,6 +104,8 @@ public:
     // The plot file names of a run that several sessions plot together.
     void sharePlotFiles(std::shared_ptr<PlotFileNames> names) { plotFiles_ = std::move(names); }
     const PlotSetup& setup() const { return setup_; }
+    // How long a plot file may take to appear after the application said it plotted.
+    void setPlotFileWait(std::chrono::milliseconds wait) { plotFileWait_ = wait; }
 
     // Each starts with the connection's guard. Failures of the application
     // propagate unless the operation says otherwise.
@@ -145,6 +153,8 @@ private:
     // Makes document the active one before a plot call; throws with NotActiveReason when it cannot.
     void readyToPlot(autocad::CadDocument& document);
     void closeQuillonsDocument(autocad::CadDocument& document);
+    // Closes a document of Quillon's left over from an earlier drawing; one that refuses is given up on.
+    void giveUpOnStuckDocument(autocad::CadDocument& document);
     void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
     bool openInSession(autocad::CadDocuments& documents, const std::string& path);
@@ -155,9 +165,13 @@ private:
     void plotPaperLayout(const std::string& layoutName);
     void setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                           std::vector<SetupWarning>& warnings);
-    // Plots to the run's own name for wanted, clearing an earlier file of
-    // that name first; the name written, when the application took the plot.
-    std::optional<std::string> plotToFile(autocad::CadPlot& plot, const std::string& wanted, SheetRecord& sheet);
+    // Plots the sheet set up in document, to its file or to the device as
+    // the device and the user's choice say; layoutName is empty for model
+    // space. Fills in what became of it.
+    void plotSheet(autocad::CadDocument& document, const std::function<autocad::CadPlot&()>& documentPlot,
+                   const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet);
+    // Counts a plotted sheet with warnings of any kind on the drawing's report.
+    void noteSheetWarnings(const SheetRecord& sheet);
     std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
     // The template drawing, opened read-only at its first use (again after a restart).
     autocad::CadDocument* templateDocument();
@@ -188,6 +202,7 @@ private:
     std::size_t nextLayout_ = 0;
     std::optional<autocad::CadDocument> pageSetupTemplate_;
     std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
+    std::chrono::milliseconds plotFileWait_{3000};
 };
 
 }  // namespace quillon::plotting

@@ -18,12 +18,6 @@ using automation::Value;
 
 namespace {
 
-// Some servers answer PlotToDevice with nothing; only an explicit false says the job was refused.
-bool plotToDevice(CadPlot& plot) {
-    const Value answer = plot.raw()->call("PlotToDevice");
-    return answer.isEmpty() || answer.toBool();
-}
-
 // Why the chosen paper was not set, and the paper the sheet is plotted on instead (a check: would be).
 std::string paperNotSetReason(AutoObject& layout, bool listed, bool checking) {
     std::string reason = listed ? "the device does not offer it" : "the device's papers could not be read";
@@ -38,14 +32,24 @@ std::string paperNotSetReason(AutoObject& layout, bool listed, bool checking) {
 void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     CadDocument& document = *layoutsDocument_;
     std::vector<SetupWarning> warnings;
-    applySetting(warnings, layoutName, "active layout", layoutName,
-                 [&] { document.setActiveLayout(layouts_->item(layoutName)); });
+    // A plot goes out of whatever layout is active: one that cannot be made
+    // active would put another's sheet under this layout's name. A check
+    // goes on setting up and names the layout among its warnings.
+    if (!applySetting(warnings, layoutName, "active layout", layoutName,
+                      [&] { document.setActiveLayout(layouts_->item(layoutName)); }) &&
+        !checking()) {
+        ++report_.layoutsTried;
+        SheetRecord sheet{layoutName, "", false, {}};
+        sheet.failure = "the layout could not be made active (" + warnings.front().reason + ")";
+        report_.sheets.push_back(std::move(sheet));
+        return;
+    }
     std::optional<CadLayout> activated;
     applySetting(warnings, layoutName, "page setup", "", [&] { activated = document.paperSpace().layout(); });
     if (activated) setUpPaperLayout(*activated->raw(), layoutName, warnings);
 
     std::optional<CadPlot> plot;
-    auto documentPlot = [&]() -> CadPlot& {
+    std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& {
         if (!plot) plot = document.plot();
         return *plot;
     };
@@ -60,54 +64,21 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     SheetRecord sheet{layoutName, "", false, warnings};
     sheet.checked = checking();
     if (activated) sheet.plotAreaAndScale = plotAreaAndScale(*activated->raw());
-    const bool toFile = plotsToFile(setup_.printer);
-    if (toFile && !sheet.checked) {
+    if (!sheet.checked) {
         std::string drawingName = referenceFileName(report_.path);
         tolerate([&] { drawingName = document.name(); });
-        readyToPlot(document);
-        tolerate([&] {
-            const auto written = plotToFile(documentPlot(), sheetPlotFile(drawingName, layoutName), sheet);
-            sheet.plotted = written.has_value();
-            sheet.plotFile = written.value_or("");
-        });
-    }
-    if (!sheet.checked && (!toFile || !sheet.plotted)) {
-        readyToPlot(document);
-        tolerate([&] { sheet.plotted = plotToDevice(documentPlot()); });
+        plotSheet(document, documentPlot, drawingName, layoutName, sheet);
     }
     const bool plotted = sheet.plotted;
     const bool checked = sheet.checked;
     report_.sheets.push_back(std::move(sheet));
     if (!plotted && !checked) return;
     if (plotted) ++report_.layoutsPlotted;
-    if (warnings.empty()) return;
-    ++report_.layoutsWithWarnings;
-    report_.warnings.insert(report_.warnings.end(), warnings.begin(), warnings.end());
+    noteSheetWarnings(report_.sheets.back());
 }
 
 std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
     return plotFilePath(setup_.files, report_.path, drawingName, setup_.printer, layoutName);
-}
-
-std::optional<std::string> LayoutPlotter::plotToFile(CadPlot& plot, const std::string& wanted, SheetRecord& sheet) {
-    std::string file = plotFiles_->claim(wanted);
-    // The application does not reliably replace a file of the name it is
-    // given: an earlier run's file goes just before the plot, or, when it
-    // cannot, the plot goes to the next name that is free on disk too.
-    const bool earlier = files_.fileExists(file);
-    if (!files_.removeFile(file)) {
-        sheet.earlier = EarlierPlotFile::Kept;
-        sheet.keptFile = file;
-        file = plotFiles_->claim(wanted, [&](const std::string& path) {
-            return !files_.fileExists(path) && !files_.identity(path);
-        });
-    } else if (earlier) {
-        sheet.earlier = EarlierPlotFile::Replaced;
-    }
-    if (!plot.plotToFile(file, setup_.printer)) return std::nullopt;
-    if (file != wanted && sheet.earlier != EarlierPlotFile::Kept)
-        report_.renamedPlotFiles.push_back(referenceFileName(file));
-    return file;
 }
 
 void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
@@ -173,7 +144,7 @@ void LayoutPlotter::plotActiveLayout() {
         std::vector<SetupWarning> warnings;
         if (setup_.sheetSettings == SheetSettings::Template) applyPageSetup(*layout.raw(), true, "Model", warnings);
         std::optional<CadPlot> plot;
-        auto documentPlot = [&]() -> CadPlot& {
+        std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& {
             if (!plot) plot = document.plot();
             return *plot;
         };
@@ -208,26 +179,12 @@ void LayoutPlotter::plotActiveLayout() {
         SheetRecord sheet{"Model", "", false, warnings};
         sheet.checked = checking();
         sheet.plotAreaAndScale = plotAreaAndScale(*layout.raw());
-        const bool toFile = plotsToFile(setup_.printer);
-        if (toFile && !sheet.checked) {
-            readyToPlot(document);
-            const auto written =
-                plotToFile(documentPlot(), sheetPlotFile(referenceFileName(report_.path), ""), sheet);
-            sheet.plotted = written.has_value();
-            sheet.plotFile = written.value_or("");
-        }
-        if (!sheet.checked && (!toFile || !sheet.plotted)) {
-            readyToPlot(document);
-            sheet.plotted = plotToDevice(documentPlot());
-        }
+        if (!sheet.checked) plotSheet(document, documentPlot, referenceFileName(report_.path), "", sheet);
         report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.
         const bool plotted = sheet.plotted || sheet.checked;
         report_.sheets.push_back(std::move(sheet));
-        if (plotted && !warnings.empty()) {
-            report_.layoutsWithWarnings = 1;
-            report_.warnings = warnings;
-        }
+        if (plotted) noteSheetWarnings(report_.sheets.back());
     });
 }
 

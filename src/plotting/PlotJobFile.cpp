@@ -1,5 +1,7 @@
 #include "plotting/PlotJobFile.h"
 
+#include "plotting/RunDeadline.h"
+
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
@@ -16,7 +18,7 @@ constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawi
                                   "device",  "paper",   "plotStyleTable", "copies",   "sessions",
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
                                   "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup",
-                                  "combine", "combinedFileName", "keepSheetFiles"};
+                                  "combine", "combinedFileName", "keepSheetFiles", "until"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -118,6 +120,11 @@ PlotJobSpec readPlotJob(const std::string& content) {
                    "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
     }
     readSheetFields(job, spec);
+    if (job.contains("until")) {
+        const auto until = parseTimeOfDay(text(job, "until"));
+        if (!until) refuse("until", "must be a time of day as HH:MM, from 00:00 to 23:59.");
+        spec.until = until->text();
+    }
     if (job.contains("combine")) {
         const auto mode = combineModeFromWord(text(job, "combine"));
         if (!mode || *mode == CombineMode::None) refuse("combine", "must be \"drawing\" or \"run\".");
@@ -157,6 +164,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     if (!job.sheetSettings.empty()) out["sheetSettings"] = job.sheetSettings;
     if (!job.pageSetupFile.empty()) out["pageSetupFile"] = job.pageSetupFile;
     if (!job.pageSetup.empty()) out["pageSetup"] = job.pageSetup;
+    if (!job.until.empty()) out["until"] = job.until;
     if (job.combine.mode != CombineMode::None) {
         out["combine"] = combineModeWord(job.combine.mode);
         if (!job.combine.fileName.empty()) out["combinedFileName"] = job.combine.fileName;

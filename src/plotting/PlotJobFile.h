@@ -39,6 +39,8 @@ struct PlotJobSpec {
     std::string sheetSettings;
     std::string pageSetupFile;
     std::string pageSetup;
+    // The local time the run must end by ("06:30"), as Stop ends it; empty: none.
+    std::string until;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

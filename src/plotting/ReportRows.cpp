@@ -93,28 +93,28 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         }
         if (!sheet.plotted) {
             row.outcome = w::Failed;
-            row.reason = "AutoCAD did not accept the plot";
-        } else if (!sheet.warnings.empty()) {
+            row.reason = sheet.failure.empty() ? PlotNotAccepted : sheet.failure;
+        } else if (!sheet.warnings.empty() || !sheet.plotWarnings.empty()) {
             row.outcome = w::PlottedWithWarnings;
             row.reason = joinedText(sheet.warnings);
+            for (const auto& warning : sheet.plotWarnings) row.reason += (row.reason.empty() ? "" : "; ") + warning;
         } else {
             row.outcome = w::Plotted;
         }
         std::string earlier;
         if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
             earlier = "replaced the earlier plot file of this name";
-        if (sheet.earlier == EarlierPlotFile::Kept)
-            earlier = "the earlier plot file " + sheet.keptFile + " could not be replaced (open or read-only)";
         if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
         rows.push_back(std::move(row));
     }
     const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;
     if (outcome.plotted() && !outcome.stopped && outcome.closeError.empty()) return rows;
     if (outcome.plotted() && !rows.empty()) {
-        // Sheets were plotted, then something happened to the drawing: said on its last row.
+        // Sheets were plotted, then something happened to the drawing: said on its last row. One
+        // that would not close was plotted all the same: a resume must not plot it again.
         ReportRow row = base;
-        row.outcome = outcome.stopped ? w::Stopped : w::Failed;
-        row.reason = outcome.stopped ? "the run was stopped" : "not closed: " + outcome.closeError;
+        row.outcome = outcome.stopped ? w::Stopped : w::PlottedWithWarnings;
+        row.reason = outcome.stopped ? "the run was stopped" : "could not be closed: " + outcome.closeError;
         rows.push_back(std::move(row));
         return rows;
     }

@@ -41,6 +41,8 @@ public:
 
     bool visible = false;
     bool quitRequested = false;
+    // Plots to a file made so far, for a plot folder that goes away after some.
+    std::int64_t filePlots = 0;
     // Application.HWND: a window of the process hosting the engine.
     std::int64_t windowHandle = 0;
     // Set from any thread without the lock: releases a hanging call as a dead server.

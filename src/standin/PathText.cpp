@@ -110,4 +110,13 @@ bool isWriteProtected(std::string_view utf8Path) {
     return (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none;
 }
 
+bool isReservedDeviceName(std::string_view fileName) {
+    std::string stem(fileName.substr(0, fileName.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (auto& c : stem) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '0' &&
+           stem[3] <= '9';
+}
+
 }  // namespace quillon::standin

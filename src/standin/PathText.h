@@ -18,6 +18,9 @@ bool isAbsolutePath(std::string_view path);
 std::string joinPath(std::string_view folder, std::string_view name);
 // An absolute path unchanged; a relative one joined onto baseDir.
 std::string resolveAgainst(std::string_view baseDir, std::string_view path);
+// A file name Windows takes for a device: its stem (before the first dot,
+// trailing spaces dropped) is CON, PRN, AUX, NUL, COM0-COM9 or LPT0-LPT9 in any case.
+bool isReservedDeviceName(std::string_view fileName);
 // Key under which two spellings of one path compare equal.
 std::string pathKey(std::string_view path);
 

@@ -36,11 +36,24 @@ PlotJob::PlotJob(const DrawingModel& doc, const LayoutModel& layout, const Devic
     r.background = backgroundPlot != 0;
 }
 
-bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing) {
+std::string PlotJob::pathFor(const std::string& requested, const std::string& plotFolder) const {
     std::string path = hasFolderPart(requested) ? requested : joinPath(plotFolder, requested);
     const auto name = path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1;
     if (path.find('.', name) == std::string::npos) path += device_->fileExtension;
+    return path;
+}
+
+void PlotJob::folderGone(const std::string& requested, const std::string& plotFolder) {
+    record_.plotFile = pathFor(requested, plotFolder);
+    record_.toDevice = false;
+    record_.succeeded = false;
+    failed("The plot file " + *record_.plotFile + " could not be created: its folder cannot be reached");
+}
+
+bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing) {
+    const std::string path = pathFor(requested, plotFolder);
     record_.plotFile = path;
+    writesNothing_ = !device_->writesFile || isReservedDeviceName(fileNameOf(path));
     std::error_code error;
     if (existing == ExistingPlotFiles::Refuse && std::filesystem::exists(toFsPath(path), error)) {
         record_.toDevice = false;
@@ -50,7 +63,7 @@ bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFo
     record_.toDevice = false;
     taken_ = device_->available && device_->plotToFile;
     if (background()) return taken_;
-    record_.succeeded = taken_ && writeFile(path);
+    record_.succeeded = taken_ && (writesNothing_ || writeFile(path));
     return record_.succeeded;
 }
 
@@ -62,7 +75,7 @@ bool PlotJob::plotToDevice() {
 }
 
 void PlotJob::finish() {
-    record_.succeeded = taken_ && (record_.toDevice || writeFile(*record_.plotFile));
+    record_.succeeded = taken_ && (record_.toDevice || writesNothing_ || writeFile(*record_.plotFile));
 }
 
 void PlotJob::lose() {

@@ -21,7 +21,11 @@ public:
     // given; a name without an extension gets the device's. With existing
     // Refuse, a file of that name already there fails the call.
     // A background plot answers whether the job was taken; it comes out at finish().
+    // A name whose stem is a device of Windows (CON, NUL, COM1, ...) is
+    // taken and goes to that device: no file is written.
     bool plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing);
+    // Fails the plot as one into a folder that cannot be reached.
+    [[noreturn]] void folderGone(const std::string& requested, const std::string& plotFolder);
     bool plotToDevice();
 
     // Set by BACKGROUNDPLOT not 0 when the job was made.
@@ -34,6 +38,10 @@ private:
     const DeviceDef* device_;
     PlotRecord record_;
     bool taken_ = false;
+    // Nothing reaches the file: a reserved name, or a device that loses its plots.
+    bool writesNothing_ = false;
+
+    std::string pathFor(const std::string& requested, const std::string& plotFolder) const;
 
     bool writeFile(const std::string& path) const;
 };

@@ -82,6 +82,9 @@ Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
         requireActive();
         bool taken = false;
         try {
+            const auto vanishes = state().scenario().plotFolderVanishesAfter;
+            if (vanishes && state().filePlots >= *vanishes) job.folderGone(file, plotFolder());
+            ++state().filePlots;
             taken = job.plotToFile(file, plotFolder(), state().scenario().existingPlotFiles);
         } catch (...) {
             // The refused plot is on the record too.

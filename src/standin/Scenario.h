@@ -23,6 +23,8 @@ struct DeviceDef {
     bool available = true;
     // Added by PlotToFile to a file name given without an extension.
     std::string fileExtension = ".plt";
+    // False: PlotToFile answers true and writes nothing, as a plot lost on its way.
+    bool writesFile = true;
 };
 
 struct LayoutDef {
@@ -166,6 +168,9 @@ struct Scenario {
     std::string version = "1.0";
     ReopenPolicy reopen = ReopenPolicy::ReadOnlyCopy;
     ExistingPlotFiles existingPlotFiles = ExistingPlotFiles::Replace;
+    // After this many plots to a file, the folders plot files go to cannot be
+    // reached (a share gone away): every later PlotToFile fails.
+    std::optional<std::int64_t> plotFolderVanishesAfter;
     std::vector<SessionDocumentDef> openDocuments;
     std::optional<int> activeDocument;
     std::vector<DrawingDef> drawings;

@@ -29,8 +29,9 @@ public:
         root_.requireObject({"comment", "name", "version", "visible", "sdi", "backgroundPlot",
                              "backgroundPlotMilliseconds", "xrefDatabaseError", "devices",
                              "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments",
-                             "existingPlotFiles", "openDocuments", "activeDocument", "variables", "drawings",
-                             "faults", "profile", "answerMilliseconds", "memoryPerDrawingKB", "openLimit"});
+                             "existingPlotFiles", "plotFolderVanishesAfter", "openDocuments", "activeDocument",
+                             "variables", "drawings", "faults", "profile", "answerMilliseconds",
+                             "memoryPerDrawingKB", "openLimit"});
         Scenario s;
         s.name = root_.text("name", s.name);
         s.version = root_.text("version", s.version);
@@ -56,6 +57,8 @@ public:
             else if (policy == "refuse") s.existingPlotFiles = ExistingPlotFiles::Refuse;
             else node->fail("expected \"replace\" or \"refuse\", found \"" + policy + "\"");
         }
+        if (root_.has("plotFolderVanishesAfter"))
+            s.plotFolderVanishesAfter = root_.integer("plotFolderVanishesAfter", 0, 0, kMaxCalls);
         readOpenDocuments(s);
         readVariables(s);
         if (auto node = root_.optionalChild("drawings")) {
@@ -92,7 +95,8 @@ private:
     void readDevices(Scenario& s) {
         if (auto node = root_.optionalChild("devices")) {
             for (const auto& item : node->items()) {
-                item.requireObject({"comment", "name", "media", "plotToFile", "available", "fileExtension"});
+                item.requireObject(
+                    {"comment", "name", "media", "plotToFile", "available", "fileExtension", "writesFile"});
                 DeviceDef d;
                 d.name = nonEmptyText(item.child("name"));
                 if (findDevice(s, d.name)) item.child("name").fail("duplicate device \"" + d.name + "\"");
@@ -101,6 +105,7 @@ private:
                 }
                 d.plotToFile = item.boolean("plotToFile", true);
                 d.available = item.boolean("available", true);
+                d.writesFile = item.boolean("writesFile", true);
                 if (auto extension = item.optionalChild("fileExtension")) {
                     d.fileExtension = nonEmptyText(*extension);
                     if (d.fileExtension.front() != '.') extension->fail("a file extension starts with \".\"");

@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,9 @@ class HeldFileSystem : public base::StdFileSystem {
 public:
     std::string held;
     bool removeFile(const std::string& path) override { return path != held && StdFileSystem::removeFile(path); }
+    bool moveFile(const std::string& from, const std::string& to, bool replace) override {
+        return to != held && StdFileSystem::moveFile(from, to, replace);
+    }
 };
 
 class NoMessages : public InformationSink {
@@ -82,13 +88,116 @@ TEST(PlotFiles, OneFolderTakesSameNamedDrawingsAndEarlierFilesAreReplacedOrStepp
     const auto second = run();
     EXPECT_EQ(written(second), (Lines{dir.at("Out/PLAN-Ground.pdf"), dir.at("Out/PLAN-Ground (3).pdf")}));
     EXPECT_EQ(second[0].text(), "1 layout plotted");
-    EXPECT_EQ(second[1].text(), "1 layout plotted; plot file named so as not to overwrite an earlier one that "
-                                "could not be replaced: PLAN-Ground (3).pdf");
+    EXPECT_EQ(second[1].text(), "1 layout plotted, 1 with warnings; plot file named so as not to overwrite an "
+                                "earlier one that could not be replaced: PLAN-Ground (3).pdf");
     EXPECT_EQ(reportRows(second[0], setup, "").at(0).reason, "replaced the earlier plot file of this name");
     const auto held = reportRows(second[1], setup, "").at(0);
     EXPECT_EQ(held.plotFile, dir.at("Out/PLAN-Ground (3).pdf"));
     EXPECT_EQ(held.reason, "the earlier plot file " + files.held + " could not be replaced (open or read-only)");
     for (const auto& plot : standin::plotsIn(engine->journal())) EXPECT_TRUE(plot.succeeded) << *plot.plotFile;
+}
+
+// One drawing "A.dwg" with layouts Ground and First plotted into Out by the
+// scenario's devices; the outcome and report rows of one run.
+class PlotFileRun : public ::testing::Test {
+protected:
+    TempFolder dir;
+    std::shared_ptr<standin::Engine> engine;
+    std::optional<testing::EngineLauncher> launcher;
+    testing::SilentUi ui;
+    std::optional<autocad::CadConnection> connection;
+    base::StdFileSystem files;
+    std::atomic<bool> stop{false};
+    NoMessages messages;
+    PlotSetup setup{"DWG To PDF.pc3", "A4", "mono.ctb", 1, {}};
+
+    void start(nlohmann::json scenario) {
+        scenario["devices"] = {{{"name", "DWG To PDF.pc3"}, {"media", {"A4"}}},
+                               {{"name", "Plotter.pc3"}, {"media", {"A4"}}},
+                               {{"name", "Refusing PDF.pc3"}, {"media", {"A4"}}, {"plotToFile", false}},
+                               {{"name", "Refusing Plotter.pc3"}, {"media", {"A4"}}, {"plotToFile", false}},
+                               {{"name", "Losing PDF.pc3"}, {"media", {"A4"}}, {"writesFile", false}}};
+        scenario["plotStyleTables"] = {"mono.ctb"};
+        if (!scenario.contains("drawings"))
+            scenario["drawings"] = {{{"file", "A.dwg"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}}};
+        engine = standin::Engine::fromJson(scenario.dump(), dir.path());
+        launcher.emplace();
+        launcher->application = engine->application();
+        connection.emplace(*launcher, ui);
+        connection->connectAutoCAD();
+        setup.files.folder = dir.folder("Out");
+    }
+    DrawingOutcome plot(const std::string& drawing = "A.dwg") {
+        XrefReloader xrefs{*connection, files, stop};
+        LayoutPlotter plotter{*connection, xrefs, files, messages, stop};
+        plotter.setSetup(setup);
+        plotter.setPlotFileWait(std::chrono::milliseconds(50));
+        EXPECT_TRUE(plotter.openDrawing(dir.file(drawing, "drawing")) && plotter.activateDrawing(true));
+        plotter.setLayoutsToPlot();
+        plotter.closeDrawing();
+        return outcomeOf(plotter.report(), "");
+    }
+    Lines rows(const DrawingOutcome& outcome) const {
+        Lines out;
+        for (const auto& row : reportRows(outcome, setup, ""))
+            out.push_back(row.layout + ": " + row.outcome + (row.reason.empty() ? "" : " (" + row.reason + ")"));
+        return out;
+    }
+    Lines outFolder() const {
+        Lines names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.at("Out")))
+            names.push_back(entry.path().filename().string() + " " + standin::testing::readText(entry.path()).substr(0, 5));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    bool sentToDevice() const {
+        for (const auto& record : standin::plotsIn(engine->journal()))
+            if (record.toDevice) return true;
+        return false;
+    }
+};
+
+TEST_F(PlotFileRun, APlotThatFailsLeavesLastNightsFileAndNoTemporaryOne) {
+    start({{"faults", {{"throws", {{{"object", "Plot"}, {"member", "PlotToFile"}, {"description", "Share gone"}}}}}}});
+    dir.file("Out/A-Ground.pdf", "last night");
+    const auto outcome = plot();
+    EXPECT_EQ(outcome.text(), "Failed: Share gone");
+    EXPECT_EQ(rows(outcome),
+              (Lines{"Ground: failed (Share gone)", "First: failed (Share gone)", ": failed (Share gone)"}));
+    EXPECT_EQ(outFolder(), Lines{"A-Ground.pdf last "});
+}
+
+TEST_F(PlotFileRun, AFileDeviceNeverFallsBackToTheDeviceWhileAPlotterDoesWithAWarning) {
+    start({});
+    setup.printer = "Refusing PDF.pc3";
+    EXPECT_EQ(rows(plot()).at(1), "First: failed (AutoCAD did not accept the plot)");
+    EXPECT_FALSE(sentToDevice());
+    setup.printer = "Refusing Plotter.pc3";
+    const auto outcome = plot();
+    EXPECT_EQ(rows(outcome).at(0), "Ground: plotted with warnings (sent to the device: the plot file could not be "
+                                   "written (AutoCAD did not accept the plot))");
+    EXPECT_EQ(outcome.layoutsWithWarnings, 2);
+    EXPECT_TRUE(sentToDevice());
+    EXPECT_TRUE(outFolder().empty());
+}
+
+TEST_F(PlotFileRun, APlotAnsweredTrueThatWritesNoFileFails) {
+    start({});
+    setup.printer = "Losing PDF.pc3";
+    const auto outcome = plot();
+    EXPECT_EQ(outcome.text(), "Failed: the plot file was not written: " + dir.at("Out/A-Ground.pdf"));
+    EXPECT_EQ(outcome.layoutsPlotted, 0);
+    EXPECT_TRUE(outFolder().empty());
+}
+
+TEST_F(PlotFileRun, ALayoutThatCannotBeMadeActiveIsNotPlotted) {
+    start({{"faults",
+            {{"throws", {{{"object", "Document"}, {"member", "ActiveLayout"}, {"access", "put"},
+                          {"description", "Layout locked"}, {"count", 1}}}}}}});
+    const auto outcome = plot();
+    EXPECT_EQ(rows(outcome), (Lines{"Ground: failed (the layout could not be made active (Layout locked))",
+                                    "First: plotted"}));
+    EXPECT_EQ(outFolder(), Lines{"A-First.pdf %PDF-"});
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <atomic>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -91,14 +92,23 @@ protected:
         return out;
     }
 
+    // The files the journal's plots went to, by the names they were moved to once written.
+    Lines plotFiles() const {
+        Lines out;
+        for (const auto& plot : standin::plotsIn(engine->journal()))
+            out.push_back(std::regex_replace(plot.plotFile.value_or(""), std::regex(R"(\.~[0-9a-f]{8}\.)"), "."));
+        return out;
+    }
+
     // The journal from `from` on, one line per access, plot or close, with
-    // the scratch folder left out of every name.
+    // the scratch folder and the plot's temporary token left out of every name.
     Lines journalSince(std::size_t from) const {
         const std::string prefix = dir.path() + "/";
+        const std::regex token(R"(\.~[0-9a-f]{8}\.)");
         auto shorten = [&](std::string text) {
             for (auto at = text.find(prefix); at != std::string::npos; at = text.find(prefix))
                 text.erase(at, prefix.size());
-            return text;
+            return std::regex_replace(text, token, ".");
         };
         Lines out;
         const auto entries = engine->journal();
@@ -441,8 +451,7 @@ TEST_F(LayoutPlotting, PlotFilesNeverNameTheDrawingAndEachLayoutGetsItsOwn) {
     EXPECT_EQ(plotter.getLayouts(), 2);
     plotter.setLayoutsToPlot();
     plotter.plotActiveLayout();
-    Lines written;
-    for (const auto& plot : standin::plotsIn(engine->journal())) written.push_back(plot.plotFile.value_or(""));
+    const Lines written = plotFiles();
     EXPECT_EQ(written, (Lines{dir.at("PLAN-Ground.plt"), dir.at("PLAN-First.plt"), dir.at("PLAN.plt")}));
     for (const auto& file : written) EXPECT_TRUE(std::filesystem::exists(file)) << file;
     EXPECT_EQ(standin::testing::readText(path), "drawing");
@@ -461,8 +470,7 @@ TEST_F(LayoutPlotting, PlotFilesLieBesideTheirDrawingAndNoPathIsHandedOutTwiceIn
     }
     openAndActivate(clash);
     plotter.plotActiveLayout();
-    Lines written;
-    for (const auto& plot : standin::plotsIn(engine->journal())) written.push_back(plot.plotFile.value_or(""));
+    const Lines written = plotFiles();
     EXPECT_EQ(written, (Lines{dir.at("North/PLAN-Ground.plt"), dir.at("North/PLAN-First.plt"),
                               dir.at("South/PLAN-Ground.plt"), dir.at("South/PLAN-First.plt"),
                               dir.at("North/PLAN-Ground (2).plt")}));

@@ -11,6 +11,7 @@
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
 #include "plotting/PlotRun.h"
+#include "plotting/ReportRows.h"
 #include "autocad/CallMonitor.h"
 
 namespace quillon::plotting {
@@ -242,6 +243,26 @@ TEST_F(PlotRuns, AFailingDrawingIsReportedClosedAndTheRunGoesOn) {
     EXPECT_EQ(statuses[2], "status:Closing Drawing B.dwg ...");
     EXPECT_EQ(statuses.back(),
               "status:2  Files Found  \r\nRun finished: 1 drawing plotted (1 sheet), 0 skipped, 1 failed.");
+}
+
+TEST_F(PlotRuns, ADrawingThatWillNotCloseEndsOnlyItselfAndIsNotPlottedAgain) {
+    start({{"faults",
+            {{"throws",
+              {{{"object", "Document"}, {"member", "Close"}, {"drawing", "B.dwg"}, {"description", "close refused"}}}}}}});
+    listDrawings({"A.dwg", "B.dwg", "C.dwg"});
+    run(RunKind::AllListed).runToEnd();
+    const Lines rows = display.starting("row");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], "row 3: Plotted (model space)");
+    EXPECT_EQ(rows[1].rfind("row 2: Plotted (model space); not closed: ", 0), 0u) << rows[1];
+    EXPECT_EQ(rows[2], "row 1: Plotted (model space)") << "the next drawing opens normally";
+    DrawingOutcome stuck;
+    stuck.kind = DrawingOutcome::Kind::ModelPlotted;
+    stuck.sheets = {{"Model", "", true, {}}};
+    stuck.closeError = "close refused";
+    const auto reportRowsOfStuck = reportRows(stuck, Chosen, "");
+    EXPECT_EQ(reportRowsOfStuck.back().outcome, "plotted with warnings") << "a resume does not plot it again";
+    EXPECT_EQ(reportRowsOfStuck.back().reason, "could not be closed: close refused");
 }
 
 TEST_F(PlotRuns, DrawingsThatCannotBeTakenAreReportedAndTheUsersDocumentsSurvive) {

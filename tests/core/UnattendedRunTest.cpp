@@ -153,6 +153,21 @@ TEST(CommandLineTest, AReportCopyThatWouldOverwriteTheJobTheReportResumedOrADraw
     EXPECT_EQ(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "C:\\Jobs\\night.csv"}), "");
 }
 
+TEST(CommandLineTest, UntilTakesATimeOfDayAndATimeAlreadyPastMeansTheNextDays) {
+    EXPECT_EQ(app::parseCommandLine({"/run", "j.qjob", "/UNTIL", "6:30"}).until, (plotting::TimeOfDay{6, 30}));
+    for (const char* bad : {"24:00", "06:60", "0630", "6:3", "", "a:bc"})
+        EXPECT_THROW(app::parseCommandLine({"/run", "j.qjob", "/until", bad}), app::CommandLineError) << bad;
+    EXPECT_THROW(app::parseCommandLine({"j.qjob", "/until", "06:00"}), app::CommandLineError) << "goes with /run";
+    using std::chrono::seconds;
+    EXPECT_EQ(plotting::timeUntil(23, 0, 0, {6, 30}), seconds(7 * 3600 + 1800)) << "past midnight";
+    EXPECT_EQ(plotting::timeUntil(5, 0, 30, {6, 0}), seconds(3600 - 30));
+    EXPECT_EQ(plotting::timeUntil(7, 0, 0, {6, 0}), seconds(23 * 3600)) << "already past: tomorrow's";
+    EXPECT_EQ(plotting::readPlotJob(R"({"folder": "C:/Jobs", "device": "P", "paper": "A3", "plotStyleTable": "m.ctb",
+                                        "until": "5:05"})").until, "05:05");
+    EXPECT_THROW(plotting::readPlotJob(R"({"folder": "C:/Jobs", "device": "P", "paper": "A3", "plotStyleTable": "m.ctb",
+                                           "until": "late"})"), plotting::PlotJobError);
+}
+
 TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     plotting::ReportRow row;
     row.drawing = "C:\\Jobs\\Plan, \"new\"\r\nrev.dwg";

@@ -62,6 +62,11 @@ public:
     // Watches every session's call, once a second.
     void watchCalls();
     RunReportKeeper& reports() { return reports_; }
+    // The moment the run in progress (or the next) ends as Stop ends it; none: no deadline.
+    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
+        deadline_ = deadline;
+        deadlineText_ = std::move(text);
+    }
 
     // For the way out.
     bool hasCad() const { return main_ != nullptr; }
@@ -149,6 +154,8 @@ private:
     // Sessions let go or given up on whose threads may still run: waited for, bounded, when the program ends.
     std::vector<std::unique_ptr<CadSessionOwner>> retired_;
     RunReportKeeper reports_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    std::string deadlineText_;
     // The thread that combines a run's sheets; joined before the next and at the end.
     std::thread combiner_;
     // What the watchdog last wrote into Status, and the run's line it wrote under.

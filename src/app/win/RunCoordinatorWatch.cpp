@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "win/Utf.h"
@@ -30,6 +31,13 @@ void RunCoordinator::watchCalls() {
             // Only an application whose process is unknown gets here: the run goes on without that session.
             if (auto why = watchCall(session)) giveUpFurtherSession(i, *why);
         }
+    }
+    if (run_ && deadline_ && std::chrono::steady_clock::now() >= *deadline_ && !run_->stop->load()) {
+        deadline_.reset();
+        // As Stop: the drawing in hand is finished, the rest are not started, and the report is ready for /resume.
+        host_.setStatus("\r\n" + deadlineText_);
+        if (host_.job().unattended()) ConsoleOutput::writeLine("Quillon: " + deadlineText_);
+        requestStop();
     }
     endSettledRun();
     // Threads let go of that have ended need no waiting for at exit.

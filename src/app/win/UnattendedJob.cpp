@@ -116,6 +116,15 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     jobHadFolder_ = job.folder.has_value();
     // A drawing's part is decided by its path relative to the job's folder.
     jobFolder_ = job.folder.value_or("");
+    // The command line's /until wins over the job's.
+    const auto until = commandLine_.until ? commandLine_.until : plotting::parseTimeOfDay(job.until);
+    if (until) {
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        const auto wait = plotting::timeUntil(now.wHour, now.wMinute, now.wSecond, *until);
+        host_.runs().setDeadline(std::chrono::steady_clock::now() + wait,
+                                 "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
+    }
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
     // the file system.

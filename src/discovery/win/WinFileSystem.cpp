@@ -117,6 +117,20 @@ bool WinFileSystem::removeFile(const std::string& path) {
     return DeleteFileW(name.c_str()) != 0;
 }
 
+std::optional<std::uint64_t> WinFileSystem::fileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(extendedLengthPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool WinFileSystem::moveFile(const std::string& from, const std::string& to, bool replace) {
+    // One rename on the volume: the target holds the old file or the new one, never neither. A target
+    // open in a viewer or read-only refuses it.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExW(extendedLengthPath(from).c_str(), extendedLengthPath(to).c_str(), flags) != 0;
+}
+
 bool WinFileSystem::canWriteIn(const std::string& folder) {
     const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
     const DWORD attributes = GetFileAttributesW(path.c_str());

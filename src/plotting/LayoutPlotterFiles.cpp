@@ -1,0 +1,83 @@
+#include "plotting/LayoutPlotter.h"
+
+#include "plotting/PlotFileNaming.h"
+#include "plotting/XrefPaths.h"
+
+// The plot call of a sheet already set up: to its file, or to the device.
+namespace quillon::plotting {
+
+using autocad::CadDocument;
+using autocad::CadPlot;
+using automation::AutomationError;
+using automation::Value;
+
+namespace {
+
+// Some servers answer PlotToDevice with nothing; only an explicit false says the job was refused.
+bool plotToDevice(CadPlot& plot) {
+    const Value answer = plot.raw()->call("PlotToDevice");
+    return answer.isEmpty() || answer.toBool();
+}
+
+std::string keptWarning(const std::string& kept) {
+    return "the earlier plot file " + kept + " could not be replaced (open or read-only)";
+}
+
+}  // namespace
+
+void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot&()>& documentPlot,
+                              const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
+    const bool toFile = plotsToFile(setup_.printer);
+    // A device whose output is a file would write it where nobody looks, or
+    // ask for a name in a box: only a plotter's sheet may go to the device instead.
+    const bool fileDevice = deviceExtension(setup_.printer) != ".plt";
+    std::string fileFailure;
+    if (toFile) {
+        readyToPlot(document);
+        PlotFileWriter writer(files_, *plotFiles_, plotFileWait_);
+        const std::string wanted = sheetPlotFile(drawingName, layoutName);
+        const auto result = writer.write(wanted, [&](const std::string& file) {
+            return documentPlot().plotToFile(file, setup_.printer);
+        });
+        sheet.earlier = result.earlier;
+        sheet.keptFile = result.keptFile;
+        if (result.written) {
+            sheet.plotted = true;
+            sheet.plotFile = *result.written;
+            if (result.earlier == EarlierPlotFile::Kept) sheet.plotWarnings.push_back(keptWarning(result.keptFile));
+            else if (sheet.plotFile != wanted) report_.renamedPlotFiles.push_back(referenceFileName(sheet.plotFile));
+            return;
+        }
+        fileFailure = result.failure;
+        if (fileDevice) {
+            sheet.failure = fileFailure;
+            return;
+        }
+    }
+    readyToPlot(document);
+    try {
+        sheet.plotted = plotToDevice(documentPlot());
+    } catch (const AutomationError& error) {
+        if (error.serverGone()) throw;
+        // The sheet fails with the application's reason on its row.
+        sheet.failure = error.description().empty() ? error.what() : error.description();
+    }
+    if (!sheet.plotted) {
+        if (sheet.failure.empty()) sheet.failure = toFile ? fileFailure : PlotNotAccepted;
+        return;
+    }
+    if (toFile)
+        sheet.plotWarnings.push_back("sent to the device: the plot file could not be written (" + fileFailure + ")");
+}
+
+void LayoutPlotter::noteSheetWarnings(const SheetRecord& sheet) {
+    if (sheet.warnings.empty() && sheet.plotWarnings.empty()) return;
+    ++report_.layoutsWithWarnings;
+    report_.warnings.insert(report_.warnings.end(), sheet.warnings.begin(), sheet.warnings.end());
+    // A kept earlier file is named on the row by the name the plot went to instead.
+    for (const auto& warning : sheet.plotWarnings)
+        if (sheet.earlier != EarlierPlotFile::Kept || warning != keptWarning(sheet.keptFile))
+            report_.plotWarnings.push_back(sheet.layout + ": " + warning);
+}
+
+}  // namespace quillon::plotting

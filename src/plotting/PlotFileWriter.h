@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "base/FileSystem.h"
+#include "plotting/PlotFileNames.h"
+
+namespace quillon::plotting {
+
+// A file of the plot file's name that an earlier run left: none, replaced by
+// the new plot, or kept (open in a viewer, read-only) so that the plot went
+// to the next free name.
+enum class EarlierPlotFile { None, Replaced, Kept };
+
+// What became of one plot to a file.
+struct PlotFileResult {
+    // The file that now holds the sheet; nothing when the plot failed.
+    std::optional<std::string> written;
+    EarlierPlotFile earlier = EarlierPlotFile::None;
+    // The earlier file that could not be replaced, when kept.
+    std::string keptFile;
+    // Why nothing was written.
+    std::string failure;
+};
+
+// Why a plot the application refused with a plain false failed.
+inline constexpr const char* PlotNotAccepted = "AutoCAD did not accept the plot";
+
+// Writes a sheet's plot file so that a good file is never lost: the
+// application plots to a fresh temporary name beside the target, and only
+// once that file is there (and not empty) does it move over the target in
+// one step. A failed plot leaves the earlier file as it was and takes its
+// own temporary file away.
+class PlotFileWriter {
+public:
+    // Sends the sheet to the file named; true when the application took it.
+    // An automation error says why it did not.
+    using PlotCall = std::function<bool(const std::string& file)>;
+
+    // What a temporary name adds to the target's: ".~" and eight hex digits before the extension.
+    static constexpr std::size_t TemporaryExtra = 10;
+
+    PlotFileWriter(base::FileSystem& files, PlotFileNames& names, std::chrono::milliseconds wait)
+        : files_(files), names_(names), wait_(wait) {}
+
+    PlotFileResult write(const std::string& wanted, const PlotCall& plot);
+
+    // "C:\Out\A.pdf" with token 0x1f: "C:\Out\A.~0000001f.pdf".
+    static std::string temporaryName(const std::string& target, unsigned token);
+
+private:
+    std::string freshTemporary(const std::string& target);
+    // The file is there and not empty, within the wait: the application may still be closing it.
+    bool arrived(const std::string& file);
+    // Keeps the plot beside a target that cannot be replaced, under the next free " (n)" name.
+    void keepBeside(const std::string& wanted, const std::string& target, const std::string& temporary,
+                    PlotFileResult& result);
+
+    base::FileSystem& files_;
+    PlotFileNames& names_;
+    std::chrono::milliseconds wait_;
+};
+
+}  // namespace quillon::plotting
