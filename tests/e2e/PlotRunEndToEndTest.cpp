@@ -518,7 +518,9 @@ TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLef
                                   L"started again 1 time."),
                   std::wstring::npos)
             << win::toUtf8(end.status);
-        EXPECT_EQ(resultsByName(gui).at("Sheet 103.dwg"), "Failed: AutoCAD stopped answering");
+        // The row names the call the watchdog found waiting.
+        EXPECT_EQ(resultsByName(gui).at("Sheet 103.dwg"),
+                  "Failed: AutoCAD stopped answering (Documents.Open was waiting for an answer)");
         EXPECT_EQ(serverStarts(), 2);
         closeProgram(program, main);
     }
