@@ -1,5 +1,7 @@
 #include "plotting/PlotFileNaming.h"
 
+#include <cctype>
+
 #include "plotting/XrefPaths.h"
 
 namespace quillon::plotting {
@@ -87,6 +89,23 @@ std::string normalExtension(std::string_view extension) {
     for (char c : extension)
         if (!allowedInFileName(c) || c == '.' || c == ' ') return {};
     return "." + std::string(extension);
+}
+
+std::optional<std::string> plotExtensionRefusal(std::string_view extension) {
+    if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+    static constexpr std::string_view Kept[] = {"dwg", "dwt", "dws", "dxf", "bak", "sv$", "qjob", "csv"};
+    for (std::string_view kept : Kept) {
+        if (extension.size() != kept.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            same = same && std::tolower(static_cast<unsigned char>(extension[i])) == kept[i];
+        if (same)
+            return "\"." + std::string(kept) +
+                   "\": it is the extension of drawings, their templates and backups, plot jobs or run reports: a plot "
+                   "file of that name could replace one of them. Choose the extension of what the device makes, "
+                   "such as \".pdf\".";
+    }
+    return std::nullopt;
 }
 
 std::string plotFilePath(const PlotFileOptions& options, std::string_view drawingPath, std::string_view drawingName,

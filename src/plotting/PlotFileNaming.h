@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ std::string deviceExtension(std::string_view device);
 // An extension as a job or the window gives it ("pdf" or ".pdf") with its
 // dot; nothing when it is empty or holds a character no file name may hold.
 std::string normalExtension(std::string_view extension);
+
+// Why a plot file may not have this extension (with or without its dot), or nothing: a plot file must never take
+// the place of a drawing, a template, a standards file, a drawing's backup or autosave, a plot job or a run report.
+std::optional<std::string> plotExtensionRefusal(std::string_view extension);
 
 // The full path of the plot file for one sheet. drawingPath is the
 // drawing's full path; drawingName the name it is known by (its file name);

@@ -118,6 +118,7 @@ PlotJobSpec readPlotJob(const std::string& content) {
         if (spec.plotFileExtension.empty())
             refuse("plotFileExtension",
                    "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
+        if (const auto why = plotExtensionRefusal(spec.plotFileExtension)) refuse("plotFileExtension", "cannot be " + *why);
     }
     readSheetFields(job, spec);
     if (job.contains("until")) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "plotting/PlotFileNaming.h"
+
 namespace quillon::plotting {
 
 namespace {
@@ -91,6 +93,21 @@ std::string plotAreaAndScaleText(std::int32_t plotType, bool useStandardScale, s
     if (standardScale == 0) return text + ", fit";
     if (standardScale == 16) return text + ", 1:1";
     return text + ", standard scale " + std::to_string(standardScale);
+}
+
+std::string plotFolderRefusal(const std::string& folder) {
+    return "The plot folder " + folder +
+           " does not exist or cannot be written.\r\nChoose another folder for the plot files, or make this one "
+           "writable, and start the run again.";
+}
+
+std::optional<Refusal> plotFilesRefusal(const PlotSetup& setup, const std::function<bool(const std::string&)>& canWriteIn) {
+    if (const auto& folder = setup.files.folder; !folder.empty() && !canWriteIn(folder))
+        return Refusal{"Plot Folder", plotFolderRefusal(folder)};
+    // However the extension came (a job, a resumed report's columns), a plot file never replaces a drawing.
+    if (const auto why = plotExtensionRefusal(setup.files.extension))
+        return Refusal{"Plot Files", "A plot file's extension cannot be " + *why};
+    return std::nullopt;
 }
 
 }  // namespace quillon::plotting

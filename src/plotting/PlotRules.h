@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,6 +68,16 @@ struct Information {
 };
 // The message for a missing choice; MissingChoice::None has none.
 Information missingChoiceMessage(MissingChoice missing);
+
+struct Refusal {
+    std::string title;
+    std::string text;
+};
+// Why the plot files of setup cannot be written as asked, found out once before any drawing is opened: a plot
+// folder that is not there or cannot be written, an extension a plot file may not have. Nothing when they can.
+std::optional<Refusal> plotFilesRefusal(const PlotSetup& setup, const std::function<bool(const std::string&)>& canWriteIn);
+// The message refusing a run whose plot folder is missing or cannot be written.
+std::string plotFolderRefusal(const std::string& folder);
 
 // The index of the first canonical paper name that equals the chosen paper
 // ignoring case or contains it as written; none when nothing matches.

@@ -55,20 +55,14 @@ bool PlotRun::start() {
         return false;
     }
     // Found out here, once, rather than drawing by drawing.
-    if (const auto& folder = setup_.files.folder; !folder.empty() && !files_.canWriteIn(folder)) {
-        refuse(run_text::PlotFolderTitle, plotFolderRefusal(folder));
+    if (const auto refusal = plotFilesRefusal(setup_, [this](const std::string& f) { return files_.canWriteIn(f); })) {
+        refuse(refusal->title, refusal->text);
         return false;
     }
     savedPanel_ = display_.statusPanelText();
     entry_ = static_cast<std::int16_t>(count);
     phase_ = Phase::Entry;
     return true;
-}
-
-std::string PlotRun::plotFolderRefusal(const std::string& folder) {
-    return "The plot folder " + folder +
-           " does not exist or cannot be written.\r\nChoose another folder for the plot files, or make this one "
-           "writable, and start the run again.";
 }
 
 void PlotRun::refuse(const std::string& title, const std::string& text) {

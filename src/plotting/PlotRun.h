@@ -72,7 +72,7 @@ public:
     // the walk. False when the run is refused; nothing has been touched then.
     bool start();
     // The message refusing a run whose plot folder is missing or cannot be written.
-    static std::string plotFolderRefusal(const std::string& folder);
+    static std::string plotFolderRefusal(const std::string& folder) { return plotting::plotFolderRefusal(folder); }
     // One piece of work; false once the run has ended.
     bool step();
     // start(), then step() until the end.

@@ -10,6 +10,7 @@
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
+#include "plotting/PlotFileNaming.h"
 #include "plotting/PlotRun.h"
 #include "plotting/ReportRows.h"
 #include "autocad/CallMonitor.h"
@@ -113,12 +114,16 @@ TEST_F(PlotRuns, ChoicesAreValidatedInOrderBeforeAnythingIsTouched) {
     PlotSetup elsewhere = Chosen;
     elsewhere.files.folder = dir.path() + "/gone";
     EXPECT_FALSE(run(RunKind::AllListed, elsewhere).start());
+    PlotSetup asDrawings = Chosen;  // a resumed report's column can carry what a job would have been refused
+    asDrawings.files.extension = ".DWG";
+    EXPECT_FALSE(run(RunKind::AllListed, asDrawings).start());
     EXPECT_EQ(display.events,
               (Lines{"message:Printer Not Selected|Please Select a Printer before printing",
                      "message:Paper Not Selected|Please Select a Paper Size before Ploting",
                      "message:Plot Style Table Not Selected|Please Select a Plot Style Table before printing",
                      "message:Printer Not Selected|Please Select a Printer before printing",
-                     "message:Plot Folder|" + PlotRun::plotFolderRefusal("gone")}));
+                     "message:Plot Folder|" + PlotRun::plotFolderRefusal("gone"),
+                     "message:Plot Files|A plot file's extension cannot be " + *plotExtensionRefusal("dwg")}));
     EXPECT_FALSE(connection.connected());
 }
 

@@ -83,6 +83,8 @@ TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
         {"{\"folder\": \"C:\\\\J\", \"layouts\": \"yes\", " + choices + "}", "\"layouts\" must be true or false"},
         {R"({"folder": "C:\\J", "paper": "A3", "plotStyleTable": "m.ctb"})", "\"device\" is missing"},
         {"{\"folder\": \"C:\\\\J\", \"plotFileExtension\": \"p/f\", " + choices + "}", "\"plotFileExtension\" must be"},
+        {"{\"folder\": \"C:\\\\J\", \"plotFileExtension\": \"DWG\", " + choices + "}", "\"plotFileExtension\" cannot be \".dwg\""},
+        {"{\"folder\": \"C:\\\\J\", \"plotFileExtension\": \".Sv$\", " + choices + "}", "cannot be \".sv$\": it is the"},
         {"{\"folder\": \"C:\\\\J\", \"plotFolder\": \"\", " + choices + "}", "\"plotFolder\" must not be empty"},
         {"{\"folder\": \"C:\\\\J\", " + choices, "not valid JSON"},
         {"[1, 2]", "must be a JSON object"},
