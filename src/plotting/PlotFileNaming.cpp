@@ -1,7 +1,10 @@
 #include "plotting/PlotFileNaming.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 
+#include "plotting/JobPart.h"
 #include "plotting/XrefPaths.h"
 
 namespace quillon::plotting {
@@ -72,6 +75,54 @@ std::string fileNameOf(std::string name) {
     return name;
 }
 
+// "CON", "aux.1", "Com7 .pdf": Windows opens the device, not a file, whatever follows the stem's first dot.
+bool reservedDeviceStem(std::string_view name) {
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (auto& c : stem) c = lowerAscii(c);
+    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return true;
+    return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '0' && stem[3] <= '9';
+}
+
+// UTF-16 units of UTF-8 text: two for a character beyond the basic plane (a four-byte sequence), else one.
+std::size_t utf16Units(std::string_view utf8) {
+    std::size_t units = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) != 0x80) ++units;
+        if (c >= 0xF0) ++units;
+    }
+    return units;
+}
+
+// The name cut so that it takes at most `units` UTF-16 units, never inside a character.
+std::string cutToUnits(std::string_view name, std::size_t units) {
+    std::size_t end = 0;
+    std::size_t used = 0;
+    while (end < name.size()) {
+        const auto lead = static_cast<unsigned char>(name[end]);
+        const std::size_t length = std::min<std::size_t>(
+            lead < 0xC0 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2, name.size() - end);
+        const std::size_t cost = lead >= 0xF0 ? 2 : 1;
+        if (used + cost > units) break;
+        used += cost;
+        end += length;
+    }
+    return std::string(name.substr(0, end));
+}
+
+// A name short enough that folder + name + the reserve + extension stays within LongestPlotPath.
+std::string withinLength(std::string name, std::string_view folder, std::string_view extension) {
+    const std::size_t fixed = utf16Units(folder) + utf16Units(extension) + PlotNameReserve;
+    if (fixed + utf16Units(name) <= LongestPlotPath) return name;
+    static const char* digits = "0123456789abcdef";
+    std::string tag = "~";
+    const std::uint64_t hash = fnv1a64(name);
+    for (int shift = 28; shift >= 0; shift -= 4) tag += digits[(hash >> shift) & 0xF];
+    const std::size_t room = LongestPlotPath > fixed + tag.size() ? LongestPlotPath - fixed - tag.size() : 0;
+    // A cut name must not end in a space or dot either, which Windows would drop.
+    return fileNameOf(cutToUnits(name, room)) + tag;
+}
+
 }  // namespace
 
 std::string deviceExtension(std::string_view device) {
@@ -120,7 +171,8 @@ std::string plotFilePath(const PlotFileOptions& options, std::string_view drawin
     const std::string extension = options.extension.empty() ? deviceExtension(device) : options.extension;
     const std::string folder = options.folder.empty() ? std::string(drawingPath.substr(0, nameStart(drawingPath)))
                                                       : withTrailingSeparator(options.folder);
-    return folder + name + extension;
+    if (reservedDeviceStem(name + extension)) name.insert(name.find('.') == std::string::npos ? name.size() : name.find('.'), "_");
+    return folder + withinLength(std::move(name), folder, extension) + extension;
 }
 
 }  // namespace quillon::plotting

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,10 +38,21 @@ std::string normalExtension(std::string_view extension);
 // the place of a drawing, a template, a standards file, a drawing's backup or autosave, a plot job or a run report.
 std::optional<std::string> plotExtensionRefusal(std::string_view extension);
 
+// What a plot may add to a plot file's name before the file is in place: a temporary ".~" and eight hex
+// digits before the extension, and " (NN)" when an earlier file cannot be replaced.
+inline constexpr std::size_t PlotNameReserve = 10 + 5;
+// The longest path, in UTF-16 units and without its terminating zero, that the CAD application is given.
+inline constexpr std::size_t LongestPlotPath = 259;
+
 // The full path of the plot file for one sheet. drawingPath is the
 // drawing's full path; drawingName the name it is known by (its file name);
 // layout is empty for model space. Characters no file name may hold are
-// replaced by "_" in the name, never in the folder.
+// replaced by "_" in the name, never in the folder. A name whose stem is a
+// device Windows reserves (CON, PRN, AUX, NUL, COM0-9, LPT0-9, in any case,
+// with any extension) gets "_" after the stem: "Aux_.1.pdf". A name that would
+// make the path, with what a plot may add (PlotNameReserve), longer than
+// LongestPlotPath is cut and ended by "~" and a stable hash of the whole name,
+// so that two long names stay two names.
 std::string plotFilePath(const PlotFileOptions& options, std::string_view drawingPath, std::string_view drawingName,
                          std::string_view device, std::string_view layout);
 

@@ -7,6 +7,7 @@
 
 #include "base/FileSystem.h"
 #include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileNaming.h"
 
 namespace quillon::plotting {
 
@@ -42,6 +43,7 @@ public:
 
     // What a temporary name adds to the target's: ".~" and eight hex digits before the extension.
     static constexpr std::size_t TemporaryExtra = 10;
+    static_assert(TemporaryExtra <= PlotNameReserve, "plot file names leave room for the temporary name");
 
     PlotFileWriter(base::FileSystem& files, PlotFileNames& names, std::chrono::milliseconds wait)
         : files_(files), names_(names), wait_(wait) {}

@@ -100,6 +100,35 @@ TEST(PlotRules, ANamePatternMakesOneFileNameOfAnyLayoutNameInTheChosenFolder) {
     EXPECT_EQ(path("Sheet"), "D:\\Out\\A1.x.pdf");
 }
 
+TEST(PlotRules, NamesWindowsWouldNotKeepAreMadeOnesItKeeps) {
+    PlotFileOptions options{"D:\\Out\\", "{layout}", "", ""};
+    auto path = [&](const std::string& layout) {
+        return plotFilePath(options, "C:\\J\\A.dwg", "A.dwg", "DWG To PDF.pc3", layout);
+    };
+    // Device names, in any case and with any extension, open the device and write no file.
+    EXPECT_EQ(path("CON"), "D:\\Out\\CON_.pdf");
+    EXPECT_EQ(path("nul"), "D:\\Out\\nul_.pdf");
+    EXPECT_EQ(path("Aux.1"), "D:\\Out\\Aux_.1.pdf");
+    EXPECT_EQ(path("COM1"), "D:\\Out\\COM1_.pdf");
+    EXPECT_EQ(path("lpt9"), "D:\\Out\\lpt9_.pdf");
+    EXPECT_EQ(path("COM10"), "D:\\Out\\COM10.pdf");
+    EXPECT_EQ(path("Console"), "D:\\Out\\Console.pdf");
+    options.pattern.clear();
+    EXPECT_EQ(path("CON"), "D:\\Out\\A-CON.pdf");
+
+    // Too long for the application with its temporary name: cut, and told apart by a hash of the whole name.
+    options.pattern = "{layout}";
+    const std::string longA = std::string(300, 'x') + "A";
+    const std::string longB = std::string(300, 'x') + "B";
+    const std::string a = path(longA);
+    EXPECT_EQ(a.size() + PlotNameReserve, LongestPlotPath);
+    EXPECT_NE(a, path(longB));
+    EXPECT_EQ(a, path(longA)) << "the same sheet is named alike in every run";
+    const std::string cyrillic = path(std::string(150, ' ') + std::string(200, 'x') + "\xD0\xA4");
+    EXPECT_LE(cyrillic.size() + PlotNameReserve, LongestPlotPath);
+    EXPECT_EQ(path("Sheet 1"), "D:\\Out\\Sheet 1.pdf");
+}
+
 TEST(PlotRules, ProgressDividesFirstAndTruncates) {
     EXPECT_EQ(progressValue(1, 3), 33);
     EXPECT_EQ(progressValue(2, 3), 66);
