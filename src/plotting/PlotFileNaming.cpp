@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "plotting/JobPart.h"
+#include "plotting/PathFold.h"
 #include "plotting/XrefPaths.h"
 
 namespace quillon::plotting {
@@ -165,14 +166,65 @@ std::string plotFilePath(const PlotFileOptions& options, std::string_view drawin
     const std::string pattern = !options.pattern.empty() ? options.pattern
                                 : model                  ? "{drawing}"
                                                          : "{drawing}-{layout}";
-    std::string name = fileNameOf(expanded(pattern, withoutExtension(drawingName), model ? "Model" : layout,
-                                           folderName(drawingPath), options.runDate));
+    if (const auto recorded = options.recorded.find(recordedSheetKey(drawingPath, layout)); recorded != options.recorded.end())
+        return recorded->second;
+    std::string drawing = withoutExtension(drawingName);
+    if (const auto qualifier = options.qualifiers.find(foldedPath(drawingPath)); qualifier != options.qualifiers.end())
+        drawing += " (" + qualifier->second + ")";
+    std::string name = fileNameOf(expanded(pattern, drawing, model ? "Model" : layout, folderName(drawingPath), options.runDate));
     if (name.empty()) name = fileNameOf(withoutExtension(drawingName));
     const std::string extension = options.extension.empty() ? deviceExtension(device) : options.extension;
     const std::string folder = options.folder.empty() ? std::string(drawingPath.substr(0, nameStart(drawingPath)))
                                                       : withTrailingSeparator(options.folder);
     if (reservedDeviceStem(name + extension)) name.insert(name.find('.') == std::string::npos ? name.size() : name.find('.'), "_");
     return folder + withinLength(std::move(name), folder, extension) + extension;
+}
+
+std::string recordedSheetKey(std::string_view drawingPath, std::string_view layout) {
+    return foldedPath(drawingPath) + '\n' + std::string(layout.empty() ? "Model" : layout);
+}
+
+std::map<std::string, std::string> plotNameQualifiers(const std::vector<std::string>& listing,
+                                                      const PlotFileOptions& options, std::string_view device) {
+    PlotFileOptions plain = options;
+    plain.qualifiers.clear();
+    plain.recorded.clear();
+    std::map<std::string, std::vector<std::string>> byFile;
+    for (const std::string& path : listing) {
+        auto& group = byFile[foldedPath(plotFilePath(plain, path, path.substr(nameStart(path)), device, ""))];
+        // One drawing listed twice (two spellings of one path) does not meet itself.
+        if (std::none_of(group.begin(), group.end(), [&](const std::string& p) { return samePath(p, path); }))
+            group.push_back(path);
+    }
+    std::map<std::string, std::string> qualifiers;
+    for (const auto& [file, group] : byFile) {
+        if (group.size() < 2) continue;
+        // The folder the group shares: the longest run of leading folders every drawing's path has.
+        std::vector<std::vector<std::string>> folders;
+        for (const std::string& path : group) {
+            std::vector<std::string> parts;
+            std::size_t start = 0;
+            const std::size_t end = nameStart(path);
+            for (std::size_t i = 0; i < end; ++i) {
+                if (path[i] != '\\' && path[i] != '/') continue;
+                if (i > start) parts.push_back(path.substr(start, i - start));
+                start = i + 1;
+            }
+            folders.push_back(std::move(parts));
+        }
+        std::size_t shared = folders.front().size();
+        for (const auto& parts : folders) {
+            std::size_t same = 0;
+            while (same < std::min(shared, parts.size()) && samePath(parts[same], folders.front()[same])) ++same;
+            shared = same;
+        }
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            std::string below;
+            for (std::size_t k = shared; k < folders[i].size(); ++k) below += (below.empty() ? "" : " - ") + folders[i][k];
+            if (!below.empty()) qualifiers[foldedPath(group[i])] = below;
+        }
+    }
+    return qualifiers;
 }
 
 }  // namespace quillon::plotting

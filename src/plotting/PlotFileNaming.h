@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,11 @@ struct PlotFileOptions {
     std::string extension;
     // The run's start as "YYYY-MM-DD", for {date}.
     std::string runDate;
+    // Drawings of the whole listing whose plot files would meet another's, by the folded drawing path: what
+    // tells each apart after its name ("North" gives "Plan (North)"). See plotNameQualifiers.
+    std::map<std::string, std::string> qualifiers;
+    // A resume's sheets as its report recorded them, by recordedSheetKey: named exactly so again.
+    std::map<std::string, std::string> recorded;
 
     bool operator==(const PlotFileOptions&) const = default;
 };
@@ -43,6 +50,16 @@ std::optional<std::string> plotExtensionRefusal(std::string_view extension);
 inline constexpr std::size_t PlotNameReserve = 10 + 5;
 // The longest path, in UTF-16 units and without its terminating zero, that the CAD application is given.
 inline constexpr std::size_t LongestPlotPath = 259;
+
+// Among every drawing of a listing (a job's, a report's, the window's), those whose model-space plot file
+// would be one file (compared as Windows compares names) are told apart by their folder below the folder
+// they share, nested folders joined by " - ": North\Plan.dwg and South\Plan.dwg give "North" and "South"
+// (a drawing in the shared folder itself keeps its name). A drawing's name so depends only on which
+// drawings of its name there are, never on which run or part of a job plots it.
+std::map<std::string, std::string> plotNameQualifiers(const std::vector<std::string>& listing,
+                                                      const PlotFileOptions& options, std::string_view device);
+// The key of a drawing's sheet in PlotFileOptions::recorded; an empty layout is model space.
+std::string recordedSheetKey(std::string_view drawingPath, std::string_view layout);
 
 // The full path of the plot file for one sheet. drawingPath is the
 // drawing's full path; drawingName the name it is known by (its file name);

@@ -1,11 +1,13 @@
 #include "plotting/ResumePlan.h"
 
+#include <set>
 #include <string>
 #include <unordered_map>
 
 #include "plotting/DrawingOutcome.h"
 #include "plotting/OutcomeWords.h"
 #include "plotting/PathFold.h"
+#include "plotting/PlotFileNaming.h"
 #include "plotting/ReportColumns.h"
 
 namespace quillon::plotting {
@@ -71,7 +73,19 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
     for (const auto& column : reportColumns())
         if (column.replay) column.replay(first.row, plan.job);
     plan.drawingsInReport = drawings.size();
+    // A sheet whose row names a combined file (its own file went into it) is named afresh, never so.
+    std::set<std::string> combined;
+    for (const auto& record : records)
+        if (means(record.row.outcome, OutcomeWord::Meaning::CombinedFile)) combined.insert(foldedPath(record.row.plotFile));
+    for (const auto& record : records) {
+        const ReportRow& row = record.row;
+        if (means(row.outcome, OutcomeWord::Meaning::CombinedFile) || row.plotFile.empty() || row.layout.empty() ||
+            combined.count(foldedPath(row.plotFile)) || !means(row.outcome, OutcomeWord::Meaning::PlottedInFull))
+            continue;
+        plan.recorded.emplace(recordedSheetKey(row.drawing, row.layout), row.plotFile);
+    }
     for (const auto& drawing : drawings) {
+        plan.listing.push_back(drawing.path);
         if (drawing.inFull)
             ++plan.plottedInFull;
         else

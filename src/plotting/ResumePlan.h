@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "plotting/PlotJobFile.h"
@@ -16,6 +18,10 @@ struct ResumePlan {
     PlotJobSpec job;
     std::size_t drawingsInReport = 0;
     std::size_t plottedInFull = 0;
+    // Every drawing of the report, for the names that tell same-named drawings apart, and the plot file each
+    // sheet the report's run wrote was recorded under (by recordedSheetKey): a resume names them alike.
+    std::vector<std::string> listing;
+    std::map<std::string, std::string> recorded;
 
     std::size_t toPlotAgain() const { return job.drawings.size(); }
 };

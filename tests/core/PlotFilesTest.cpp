@@ -56,7 +56,7 @@ TEST(PlotFiles, OneFolderTakesSameNamedDrawingsAndEarlierFilesAreReplacedOrStepp
     std::atomic<bool> stop{false};
     NoMessages messages;
     XrefReloader xrefs{connection, files, stop};
-    const PlotSetup setup{"DWG To PDF.pc3", "A4", "mono.ctb", 1, {dir.folder("Out"), "", "", ""}};
+    const PlotSetup setup{"DWG To PDF.pc3", "A4", "mono.ctb", 1, {dir.folder("Out"), "", "", "", {}, {}}};
     const Lines drawings{dir.file("North/PLAN.DWG", "drawing"), dir.file("South/PLAN.DWG", "drawing")};
 
     // One run: a new plotter with the run's own names; the outcome of each drawing.

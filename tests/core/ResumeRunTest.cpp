@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "plotting/ReportColumns.h"
+#include "plotting/PlotFileNaming.h"
 #include "plotting/ReportRows.h"
 #include "plotting/RunLedger.h"
 #include "plotting/ReportReader.h"
@@ -89,6 +90,40 @@ TEST(ResumeRun, TakesEveryDrawingNotPlottedInFullOnceInReportOrderWithTheRunsCho
             std::tuple("DWG To PDF.pc3", "ISO A3", "mono.ctb", 2, false, "C:\\Plots, night", "J12 sheet", ".pdf"));
         EXPECT_FALSE(job.folder || job.sessions);
     }
+}
+
+TEST(ResumeRun, SameNamedDrawingsKeepTheirPlotFilesWhicheverRunResumesOrPartPlotsThem) {
+    const std::vector<std::string> job{"C:\\J\\North\\Plan.dwg", "C:\\J\\South\\Plan.dwg", "C:\\J\\Site.dwg",
+                                       "C:\\J\\South\\Old\\PLAN.DWG"};
+    PlotFileOptions options{"D:\\Out\\", "", "", "", {}, {}};
+    options.qualifiers = plotNameQualifiers(job, options, "DWG To PDF.pc3");
+    auto path = [&](const std::string& drawing, const char* layout) {
+        return plotFilePath(options, drawing, drawing.substr(drawing.find_last_of('\\') + 1), "DWG To PDF.pc3", layout);
+    };
+    EXPECT_EQ(path(job[0], ""), "D:\\Out\\Plan (North).pdf");
+    EXPECT_EQ(path(job[1], "Sheet1"), "D:\\Out\\Plan (South)-Sheet1.pdf");
+    EXPECT_EQ(path(job[3], ""), "D:\\Out\\PLAN (South - Old).pdf");
+    EXPECT_EQ(path(job[2], ""), "D:\\Out\\Site.pdf");
+    // Beside each drawing, or with the folder in the pattern, nothing meets and no name changes.
+    EXPECT_TRUE(plotNameQualifiers(job, {}, "DWG To PDF.pc3").empty());
+    EXPECT_TRUE(plotNameQualifiers(job, {"D:\\Out", "{folder} {drawing}", "", "", {}, {}}, "DWG To PDF.pc3").empty());
+
+    // A resume names the sheets its report recorded as recorded (one stepped round a held file too),
+    // and a sheet whose own file went into a combined file afresh.
+    auto north = row(job[0], "plotted"), south = row(job[1], "failed"), held = row(job[2], "plotted with warnings"),
+         combined = row("C:\\J", "combined");
+    north.plotFile = "D:\\Out\\Plan (North)-Layout1.pdf";
+    held.plotFile = "D:\\Out\\Site-Layout1 (2).pdf";
+    combined.layout.clear();
+    combined.plotFile = "D:\\Out\\J.pdf";
+    auto inCombined = row(job[3], "plotted");
+    inCombined.plotFile = combined.plotFile;
+    const auto plan = resumePlan(readRunReport(report({north, south, held, inCombined, combined})));
+    EXPECT_EQ(plan.listing, (std::vector<std::string>{job[0], job[1], job[2], job[3]}));
+    EXPECT_EQ(plan.recorded, (std::map<std::string, std::string>{{recordedSheetKey(job[0], "Layout1"), north.plotFile},
+                                                                 {recordedSheetKey(job[2], "Layout1"), held.plotFile}}));
+    options.recorded = plan.recorded;
+    EXPECT_EQ(path("c:/j/site.DWG", "Layout1"), held.plotFile);
 }
 
 TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {

@@ -169,6 +169,13 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
                                                             run->view->directoryFolder());
     plotting::PlotSetup setup = host_.boxes().setup();
     setup.files = host_.plotFiles().runOptions();
+    {
+        UnattendedJob::RunNames names = host_.job().takeRunNames();
+        if (names.listing.empty())
+            for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
+        setup.files.qualifiers = plotting::plotNameQualifiers(names.listing, setup.files, setup.printer);
+        setup.files.recorded = std::move(names.recorded);
+    }
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
     host_.sheets().applyTo(setup);
     setup.purpose = purpose;

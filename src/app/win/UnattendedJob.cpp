@@ -166,6 +166,8 @@ void UnattendedJob::drawingsListed() {
         return failure(RunExitCode::SomeNotPlotted, "No drawing found in " + host_.search().currentFolder());
     if (commandLine_.part && !std::exchange(partListed_, true)) {
         auto mine = plotting::drawingsOfPart(paths, *commandLine_.part, jobFolder_);
+        // A part names its plot files as the whole job would: another part's drawings count for them too.
+        runNames_.listing = paths;
         ConsoleOutput::writeLine("Quillon: " + commandLine_.part->text() + ": " + std::to_string(mine.size()) +
                                  " of the job's " + std::to_string(paths.size()) + " drawings");
         // A part with no drawings still leaves a report of its own, never another run's.
@@ -233,6 +235,8 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
                 say("resuming " + report + ": " + std::to_string(plan->toPlotAgain()) + " of its " +
                     std::to_string(plan->drawingsInReport) + " drawings were not plotted in full");
             resumes_ = report;
+            // Named as the report's run named them, whatever this resume leaves out.
+            runNames_ = {plan->listing, plan->recorded};
             // The run takes the listed drawings up from the last: listed backwards, they plot in the report's order.
             plotting::PlotJobSpec job = plan->job;
             std::reverse(job.drawings.begin(), job.drawings.end());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -51,6 +52,14 @@ public:
     void refuseRun(const std::string& why);
     // Whether the job being run names a folder (else a list of drawings).
     bool jobHadFolder() const { return jobHadFolder_; }
+    // What names the plot files of the run starting now, taken by it: the whole listing of the job (for one
+    // part of it, every part's drawings) or of the report resumed, and the plot files that report recorded.
+    // An empty listing: the run's own list is the whole listing.
+    struct RunNames {
+        std::vector<std::string> listing;
+        std::map<std::string, std::string> recorded;
+    };
+    RunNames takeRunNames() { return std::exchange(runNames_, {}); }
 
 private:
     void failure(RunExitCode code, const std::string& why, bool close = true);
@@ -81,6 +90,7 @@ private:
     bool partListed_ = false;
     // The job's folder, against which a drawing's part is decided; empty for a job listing its drawings.
     std::string jobFolder_;
+    RunNames runNames_;
     // The drawings the run was given, for its exit code.
     int runDrawings_ = 0;
     int exitCode_ = 0;
