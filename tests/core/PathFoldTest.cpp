@@ -14,10 +14,13 @@ TEST(PathFold, NamesCompareByEachCharactersSimpleUpperCase) {
     EXPECT_TRUE(samePath("Ärger.dwg", "ärger.dwg"));
     EXPECT_FALSE(samePath("Straße", "STRASSE")) << "no full folding: ß is not SS";
     EXPECT_TRUE(samePath("Straße", "STRAßE"));
-    EXPECT_TRUE(samePath("ΣΧΈΔΙΟ ς", "σχέδιο Σ")) << "Greek, final sigma included";
+    EXPECT_TRUE(samePath("ΣΧΈΔΙΟ", "σχέδιο"));
     EXPECT_TRUE(samePath("Чертёж", "ЧЕРТЁЖ"));
-    EXPECT_TRUE(samePath("Łódź ŒUVRE ǅ", "łóDŹ œuvre ǆ")) << "Latin Extended, alternating pairs";
-    EXPECT_FALSE(samePath("𐐨", "𐐀")) << "outside the BMP the file system folds nothing";
+    EXPECT_TRUE(samePath("Łódź ŒUVRE Ǆ", "łóDŹ œuvre ǆ")) << "Latin Extended, alternating pairs";
+    // Mappings that do not come back, and characters outside the BMP, Windows does not fold.
+    EXPECT_FALSE(samePath("Σ", "ς"));
+    EXPECT_FALSE(samePath("adminiſtrator", "ADMINISTRATOR"));
+    EXPECT_FALSE(samePath("𐐨", "𐐀"));
     EXPECT_EQ(base::upperCaseOf(U'ÿ'), U'Ÿ');
     EXPECT_EQ(base::upperCaseOf(U'Ω'), U'Ω');
 
