@@ -18,6 +18,7 @@
 #include "plotting/JobCheck.h"
 #include "plotting/JobPart.h"
 #include "plotting/ResumePlan.h"
+#include "plotting/RunReport.h"
 #include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
@@ -213,6 +214,8 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
     host_.runs().postCad([this, report, attended](autocad::CadSession& session) {
         std::optional<plotting::ResumePlan> plan;
         std::string problem;
+        // What a write of it killed half-way left beside it goes; the report itself is what is read.
+        plotting::removeLeftoverWrite(fs::path(win::toWide(report)));
         try {
             plan = plotting::resumePlan(plotting::readRunReport(readReportText(report), win::systemAnsiCodePage()));
         } catch (const std::exception& error) {
