@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/Paths.h"
+#include "discovery/DrawingTexts.h"
 #include "plotting/PathFold.h"
 #include "plotting/PlotRules.h"
 
@@ -30,6 +31,22 @@ std::vector<std::pair<std::string, base::DirEntry>> findJobDrawings(base::FileSy
         found.emplace_back(base::addBackslash(folder), std::move(entry));
     }
     return found;
+}
+
+discovery::SearchSummary listJobDrawings(const discovery::SearchServices& services, discovery::SearchSink& sink,
+                                         const std::vector<std::string>& paths, const std::atomic<bool>& stop) {
+    discovery::SearchSummary summary;
+    for (auto& [folder, entry] : findJobDrawings(services.fileSystem, paths, &stop)) {
+        // A drawing not there has no date: its row shows no size or date, and the run reports it not found.
+        const bool there = entry.lastWriteTime != 0;
+        sink.addRow({entry.name, folder, services.types.describe(entry.name),
+                     there ? discovery::sizeText(entry.size, services.numbers) : std::string(),
+                     there ? discovery::dateText(entry.lastWriteTime, services.dates) : std::string()});
+        ++summary.rows;
+    }
+    summary.stopped = stop.load();
+    sink.setStatus(discovery::search_text::foundStatus(summary.rows));
+    return summary;
 }
 
 }  // namespace quillon::plotting
