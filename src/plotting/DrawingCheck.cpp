@@ -52,12 +52,13 @@ const char* checkOutcomeWord(CheckVerdict verdict) {
     return outcome_word::Problems;
 }
 
-std::string missingReferencesText(const DrawingOutcome& outcome) {
+std::string missingReferencesText(const std::vector<std::string>& storedPaths) {
     std::string text;
-    for (const auto& path : outcome.missingReferences)
-        text += (text.empty() ? "reference not found after the repair: " : "; ") + path;
+    for (const auto& path : storedPaths) text += (text.empty() ? "reference not found after the repair: " : "; ") + path;
     return text;
 }
+
+std::string missingReferencesText(const DrawingOutcome& outcome) { return missingReferencesText(outcome.missingReferences); }
 
 std::string checkText(const DrawingOutcome& outcome) {
     using Kind = DrawingOutcome::Kind;

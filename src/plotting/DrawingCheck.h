@@ -21,6 +21,7 @@ std::string checkText(const DrawingOutcome& outcome);
 const char* checkOutcomeWord(CheckVerdict verdict);
 // "reference not found after the repair: <stored path>; ..." for the drawing's missing references.
 std::string missingReferencesText(const DrawingOutcome& outcome);
+std::string missingReferencesText(const std::vector<std::string>& storedPaths);
 
 // The bytes of a drawing that say its version.
 inline constexpr std::size_t DwgVersionBytes = 6;

@@ -98,6 +98,7 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     outcome.purpose = report.purpose;
     outcome.dwgVersion = report.dwgVersion;
     outcome.missingReferences = report.missingReferences;
+    outcome.repointedReferences = report.repointedReferences;
     outcome.layoutsPlotted = report.layoutsPlotted;
     outcome.layoutsTried = report.layoutsTried;
     outcome.layoutsWithWarnings = report.layoutsWithWarnings;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plotting/LayoutPlotter.h"
@@ -28,6 +29,7 @@ struct DrawingOutcome {
     // A check's: the drawing's DWG version, and the references still missing after the repair.
     std::string dwgVersion;
     std::vector<std::string> missingReferences;
+    std::vector<std::pair<std::string, std::string>> repointedReferences;
     int layoutsPlotted = 0;
     int layoutsTried = 0;
     // Plotted layouts some setting of which did not take, and what did not.

@@ -3,34 +3,69 @@
 #include <set>
 #include <vector>
 
+#include "plotting/PathFold.h"
 #include "plotting/XrefPaths.h"
 
 namespace quillon::plotting {
 
+namespace {
+
+// The folders of a path, outermost first: "D:\\Old\\Refs2\\x\\site.dwg" gives D:, Old, Refs2, x.
+std::vector<std::string> foldersOf(const std::string& path) {
+    std::vector<std::string> folders;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] != '\\' && path[i] != '/') continue;
+        if (i > start) folders.push_back(path.substr(start, i - start));
+        start = i + 1;
+    }
+    return folders;
+}
+
+// How many of the candidate's last folders are the stored path's last folders, in order.
+std::size_t trailingMatch(const std::vector<std::string>& candidate, const std::vector<std::string>& stored) {
+    std::size_t same = 0;
+    while (same < candidate.size() && same < stored.size() &&
+           samePath(candidate[candidate.size() - 1 - same], stored[stored.size() - 1 - same]))
+        ++same;
+    return same;
+}
+
+}  // namespace
+
 std::string FileFinder::findFile(const std::string& folder, const std::string& fileName) {
     if (xrefGet_) return {};
     std::set<base::FolderIdentity> visited;
+    const std::vector<std::string> stored = foldersOf(storedPath_);
+    std::size_t bestMatch = 0;
+    std::size_t listed = 0;
     // Folders still to list, the next one last: the order of a depth-first
     // search that lists a folder completely before entering its sub-folders,
     // without recursion that a deep tree could overflow.
     std::vector<std::string> pending{withTrailingSeparator(folder)};
-    while (!pending.empty() && !xrefGet_) {
+    while (!pending.empty() && listed < ListingLimit) {
         if (stopRequested_.load()) break;
         const std::string current = std::move(pending.back());
         pending.pop_back();
         if (const auto identity = files_.identity(current); identity && !visited.insert(*identity).second) continue;
         const auto entries = files_.list(current);
         if (!entries) continue;  // a folder that cannot be listed simply holds nothing found
+        listed += entries->size();
         std::vector<std::string> subfolders;
         for (const auto& entry : *entries) {
             if (entry.isDirectory) {
                 if (!entry.isReparsePoint) subfolders.push_back(current + entry.name + current.back());
-            } else if (entry.name == fileName) {
-                foundFile_ = current + entry.name;
+            } else if (samePath(entry.name, fileName)) {
+                const std::size_t match = trailingMatch(foldersOf(current), stored);
+                if (!xrefGet_ || match > bestMatch) {
+                    foundFile_ = current + entry.name;
+                    bestMatch = match;
+                }
                 xrefGet_ = true;
-                break;
             }
         }
+        // Nothing can match better than every stored folder: the search is over.
+        if (xrefGet_ && (stored.empty() || bestMatch == stored.size())) break;
         pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
     }
     return xrefGet_ ? foundFile_ : NotFound;

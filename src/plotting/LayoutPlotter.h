@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "autocad/CadConnection.h"
@@ -56,6 +57,8 @@ struct DrawingReport {
     std::string dwgVersion;
     // The stored paths of references the repair could not load.
     std::vector<std::string> missingReferences;
+    // References the repair pointed at another file that loads: the stored path, and the file used now.
+    std::vector<std::pair<std::string, std::string>> repointedReferences;
     bool fileFound = false;
     // Quillon opened a document of its own for the drawing (and will close it).
     bool opened = false;
@@ -149,7 +152,9 @@ private:
     bool selectionMade();
     bool checking() const { return setup_.purpose == RunPurpose::Check; }
     // The references the repair just ran over left missing, for the drawing's report.
-    void noteMissingReferences() { report_.missingReferences = xrefs_.stillMissing(); }
+    void noteMissingReferences();
+    // A plotted sheet of a drawing whose references are still missing after the repair gets a warning naming them.
+    void noteMissingReferencesOn(SheetRecord& sheet);
     // Quillon's document for the drawing in hand; throws when it opened none.
     autocad::CadDocument& ownDocument();
     // Makes document the active one before a plot call; throws with NotActiveReason when it cannot.

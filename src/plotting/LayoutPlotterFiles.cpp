@@ -1,5 +1,8 @@
 #include "plotting/LayoutPlotter.h"
 
+#include <algorithm>
+
+#include "plotting/DrawingCheck.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/XrefPaths.h"
 
@@ -46,6 +49,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
             sheet.plotFile = *result.written;
             if (result.earlier == EarlierPlotFile::Kept) sheet.plotWarnings.push_back(keptWarning(result.keptFile));
             else if (sheet.plotFile != wanted) report_.renamedPlotFiles.push_back(referenceFileName(sheet.plotFile));
+            noteMissingReferencesOn(sheet);
             return;
         }
         fileFailure = result.failure;
@@ -68,6 +72,22 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
     }
     if (toFile)
         sheet.plotWarnings.push_back("sent to the device: the plot file could not be written (" + fileFailure + ")");
+    noteMissingReferencesOn(sheet);
+}
+
+void LayoutPlotter::noteMissingReferences() {
+    report_.missingReferences = xrefs_.stillMissing();
+    // A later repair of the same drawing finds the references already pointed right: what the first did stays said.
+    for (const auto& repointed : xrefs_.repointed())
+        if (std::find(report_.repointedReferences.begin(), report_.repointedReferences.end(), repointed) ==
+            report_.repointedReferences.end())
+            report_.repointedReferences.push_back(repointed);
+}
+
+void LayoutPlotter::noteMissingReferencesOn(SheetRecord& sheet) {
+    // The sheet lacks what the reference draws (a site plan, a title block): plotted, but not as the drawing is.
+    if (const std::string missing = missingReferencesText(report_.missingReferences); !missing.empty())
+        sheet.plotWarnings.push_back(missing);
 }
 
 void LayoutPlotter::noteSheetWarnings(const SheetRecord& sheet) {

@@ -105,6 +105,10 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
             earlier = "replaced the earlier plot file of this name";
         if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
+        // Not a warning: the sheet is whole, but which file it drew on is worth knowing in a transmittal.
+        if (sheet.plotted)
+            for (const auto& [stored, now] : outcome.repointedReferences)
+                row.reason += (row.reason.empty() ? "reference " : "; reference ") + stored + " now uses " + now;
         rows.push_back(std::move(row));
     }
     const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "plotting/PathFold.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
 
@@ -33,6 +34,7 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
         auto blocks = document.blocks();
         componentsWalked_ = 0;
         stillMissing_.clear();
+        repointed_.clear();
         bool metReference = false;
         for (auto& block : blocks.items()) {
             bool isReference = false;
@@ -78,15 +80,20 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
     }
     std::string storedPath;
     tolerate([&] { storedPath = reference.path(); });
-    const std::string fileName = referenceFileName(storedPath);
 
-    if (!reRoot(reference, drawingFolder, storedPath)) searchUpwards(blocks, reference, drawingFolder, fileName);
+    if (!reRoot(reference, drawingFolder, storedPath)) searchUpwards(blocks, reference, drawingFolder, storedPath);
 
     // Reloaded once more whatever happened, and read again so the
     // application settles the reference's state before plotting; a
     // reference still unreadable then was not found.
     tolerate([&] { reloadByName(blocks, reference); });
-    if (!tolerate([&] { reference.xrefModelSpaceCount(); })) stillMissing_.push_back(storedPath);
+    if (!tolerate([&] { reference.xrefModelSpaceCount(); })) {
+        stillMissing_.push_back(storedPath);
+        return;
+    }
+    std::string now;
+    if (tolerate([&] { now = reference.path(); }) && !now.empty() && !samePath(now, storedPath))
+        repointed_.push_back({storedPath, now});
 }
 
 bool XrefReloader::reRoot(CadBlock& reference, const std::string& drawingFolder, const std::string& storedPath) {
@@ -101,7 +108,8 @@ bool XrefReloader::reRoot(CadBlock& reference, const std::string& drawingFolder,
 }
 
 bool XrefReloader::searchUpwards(CadBlocks& blocks, CadBlock& reference, const std::string& drawingFolder,
-                                 const std::string& fileName) {
+                                 const std::string& storedPath) {
+    const std::string fileName = referenceFileName(storedPath);
     const auto components = upwardComponents(drawingFolder);
     for (auto component = components.rbegin(); component != components.rend(); ++component) {
         ++componentsWalked_;
@@ -110,6 +118,7 @@ bool XrefReloader::searchUpwards(CadBlocks& blocks, CadBlock& reference, const s
         if (!root) continue;
         finder_.clearXrefGet();
         finder_.clearFoundFile();
+        finder_.preferFoldersOf(storedPath);
         finder_.findFile(*root, fileName);
         const std::string& found = finder_.foundFile();
         if (characterCount(found) >= 3 && finder_.xrefGet() && files_.fileExists(found)) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "autocad/CadConnection.h"
@@ -28,13 +29,15 @@ public:
     FileFinder& finder() { return finder_; }
     // The stored paths of the references the last call left unloaded: repaired nowhere, or still not loading.
     const std::vector<std::string>& stillMissing() const { return stillMissing_; }
+    // The references the last call pointed at another file that loads: each stored path with the file it uses now.
+    const std::vector<std::pair<std::string, std::string>>& repointed() const { return repointed_; }
 
 private:
     // Works on one reference; every failure inside is passed over.
     void repair(autocad::CadBlocks& blocks, autocad::CadBlock& reference, const std::string& drawingFolder);
     bool reRoot(autocad::CadBlock& reference, const std::string& drawingFolder, const std::string& storedPath);
     bool searchUpwards(autocad::CadBlocks& blocks, autocad::CadBlock& reference, const std::string& drawingFolder,
-                       const std::string& fileName);
+                       const std::string& storedPath);
 
     autocad::CadConnection& connection_;
     base::FileSystem& files_;
@@ -42,6 +45,7 @@ private:
     // Components the upward search has walked in this call, shared by all its references.
     int componentsWalked_ = 0;
     std::vector<std::string> stillMissing_;
+    std::vector<std::pair<std::string, std::string>> repointed_;
 };
 
 }  // namespace quillon::plotting

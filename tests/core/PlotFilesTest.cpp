@@ -200,5 +200,17 @@ TEST_F(PlotFileRun, ALayoutThatCannotBeMadeActiveIsNotPlotted) {
     EXPECT_EQ(outFolder(), Lines{"A-First.pdf %PDF-"});
 }
 
+TEST_F(PlotFileRun, ASheetWithoutItsReferenceIsPlottedWithAWarningAndARepointedOneIsNamed) {
+    const std::string site = dir.file("Refs/site.dwg", "ref");
+    start({{"drawings", {{{"file", "A.dwg"},
+                          {"layouts", {{{"name", "Ground"}}}},
+                          {"xrefs", {{{"name", "TITLE"}, {"path", "D:\\Gone\\title.dwg"}},
+                                     {{"name", "SITE"}, {"path", "D:\\Old\\Refs\\site.dwg"}}}}}}}});
+    const auto outcome = plot();
+    EXPECT_EQ(rows(outcome), (Lines{"Ground: plotted with warnings (reference not found after the repair: "
+                                    "D:\\Gone\\title.dwg; reference D:\\Old\\Refs\\site.dwg now uses " + site + ")"}));
+    EXPECT_EQ(outcome.kind, DrawingOutcome::Kind::LayoutsPlotted);
+}
+
 }  // namespace
 }  // namespace quillon::plotting

@@ -76,15 +76,26 @@ protected:
 TEST_F(XrefSearch, FindsTheExactNameListingAFoldersFilesBeforeItsSubfolders) {
     dir.file("a/b/site.dwg");
     const std::string shallow = dir.file("a/site.dwg");
-    dir.file("a/Grid.dwg");
+    const std::string grid = dir.file("a/Grid.dwg");
 
     EXPECT_EQ(finder.findFile(dir.path(), "site.dwg"), shallow);
     EXPECT_TRUE(finder.xrefGet());
     EXPECT_EQ(finder.findFile(dir.path(), "site.dwg"), "") << "XrefGet set: no further searching";
 
     finder.clearXrefGet();
-    EXPECT_EQ(finder.findFile(dir.path(), "grid.dwg"), "not Found") << "the comparison is case-sensitive";
+    EXPECT_EQ(finder.findFile(dir.path(), "grid.dwg"), grid) << "names compare as Windows compares them";
+    finder.clearXrefGet();
     EXPECT_EQ(finder.findFile(dir.at("absent"), "site.dwg"), "not Found");
+}
+
+TEST_F(XrefSearch, OfFilesOfTheNameTheOneInTheStoredPathsFoldersIsTaken) {
+    dir.file("Jobs/J12/Refs/site.dwg");  // another project's
+    const std::string right = dir.file("Jobs/Refs2/x/site.dwg");
+    finder.preferFoldersOf("D:\\Old\\Refs2\\x\\site.dwg");
+    EXPECT_EQ(finder.findFile(dir.at("Jobs"), "site.dwg"), right);
+    finder.clearXrefGet();
+    finder.preferFoldersOf("E:\\Refs\\site.dwg");
+    EXPECT_EQ(finder.findFile(dir.at("Jobs"), "site.dwg"), dir.at("Jobs/J12/Refs/site.dwg"));
 }
 
 TEST_F(XrefSearch, NeverFollowsALinkSoALoopBackToAnAncestorEnds) {
@@ -197,8 +208,8 @@ TEST_F(XrefReload, ReRootsAMovedReferenceUnderTheFolderItSharesWithTheDrawing) {
 }
 
 TEST_F(XrefReload, SearchesUpwardsFromTheDrawingsParentWhenNothingReRoots) {
-    const std::string grid = dir.file("Jobs/Lib/grid.dwg", "ref");
-    dir.file("Jobs/J12/Other/grid.DWG", "wrong case");
+    dir.file("Jobs/Lib/grid.dwg", "ref");
+    const std::string grid = dir.file("Jobs/J12/Other/grid.DWG", "the name in another case is the same file name");
     openHost("Jobs/J12/Plans/Host.dwg", {{{"name", "GRID"}, {"path", "E:/Gone/grid.dwg"}}});
 
     reloader.reloadXrefs();
