@@ -12,6 +12,7 @@ constexpr std::string_view PlotFileName = "PlotFileName";
 constexpr std::string_view CombineSheets = "CombineSheets";
 constexpr std::string_view CombinedFileName = "CombinedFileName";
 constexpr std::string_view KeepSheetFiles = "KeepSheetFiles";
+constexpr std::string_view PlotOutputKey = "PlotOutput";
 
 std::string readText(const SettingsStore& store, std::string_view key) {
     return store.read(settings_names::Application, settings_names::Section, key).value_or("");
@@ -29,6 +30,8 @@ PlotFileSettings loadPlotFileSettings(const SettingsStore& store) {
     settings.combine.mode = plotting::combineModeFromWord(readText(store, CombineSheets)).value_or(plotting::CombineMode::None);
     settings.combine.fileName = readText(store, CombinedFileName);
     settings.combine.keepSheetFiles = readText(store, KeepSheetFiles) != "0";
+    // An unknown word reads as a file: a file is never lost, a sheet on paper might be.
+    settings.output = plotting::plotOutputFromWord(readText(store, PlotOutputKey)).value_or(plotting::PlotOutput::File);
     return settings;
 }
 
@@ -42,6 +45,7 @@ void savePlotFileSettings(SettingsStore& store, const PlotFileSettings& settings
     write(CombineSheets, plotting::combineModeWord(settings.combine.mode));
     write(CombinedFileName, settings.combine.fileName);
     write(KeepSheetFiles, settings.combine.keepSheetFiles ? "1" : "0");
+    write(PlotOutputKey, plotting::plotOutputWord(settings.output));
 }
 
 }  // namespace quillon::app

@@ -4,6 +4,7 @@
 
 #include "app/SettingsStore.h"
 #include "plotting/CombineChoice.h"
+#include "plotting/PlotFileNaming.h"
 
 namespace quillon::app {
 
@@ -17,6 +18,8 @@ struct PlotFileSettings {
     std::string pattern;
     // Whether the run's PDF sheets are combined, and how.
     plotting::CombineChoice combine{};
+    // Where a plotter's sheets go: a file (the default) or the plotter.
+    plotting::PlotOutput output = plotting::PlotOutput::File;
 
     bool operator==(const PlotFileSettings&) const = default;
     // The folder the run plots into; empty: beside each drawing.

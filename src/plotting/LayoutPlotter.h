@@ -40,6 +40,8 @@ struct SheetRecord {
     std::vector<std::string> plotWarnings{};
     // Never set up: a layout never used (its block holds nothing), left out by choice.
     bool leftOut = false;
+    // Sent to the plotter, as the run asked, with no plot file.
+    bool sentToDevice = false;
     // The plot area and scale the sheet was set up with: "layout, 1:1".
     std::string plotAreaAndScale{};
     // Where its settings came from: "Quillon's settings", "own page setup", "page setup \"A1 Issue\"".

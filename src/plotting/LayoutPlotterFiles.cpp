@@ -30,10 +30,12 @@ std::string keptWarning(const std::string& kept) {
 
 void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot&()>& documentPlot,
                               const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
-    const bool toFile = plotsToFile(setup_.printer);
     // A device whose output is a file would write it where nobody looks, or
     // ask for a name in a box: only a plotter's sheet may go to the device instead.
-    const bool fileDevice = deviceExtension(setup_.printer) != ".plt";
+    const bool systemFiles = systemFilePrinter(setup_.printer);
+    const bool fileDevice = deviceExtension(setup_.printer) != ".plt" || systemFiles;
+    const bool toPaper = setup_.files.output == PlotOutput::Device && !fileDevice;
+    const bool toFile = (plotsToFile(setup_.printer) || systemFiles) && !toPaper;
     std::string fileFailure;
     if (toFile) {
         readyToPlot(document);
@@ -72,6 +74,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
     }
     if (toFile)
         sheet.plotWarnings.push_back("sent to the device: the plot file could not be written (" + fileFailure + ")");
+    sheet.sentToDevice = toPaper;
     noteMissingReferencesOn(sheet);
 }
 

@@ -132,7 +132,23 @@ std::string deviceExtension(std::string_view device) {
     if (containsNoCase(device, "dwf")) return ".dwf";
     if (containsNoCase(device, "publishtoweb png")) return ".png";
     if (containsNoCase(device, "publishtoweb jpg")) return ".jpg";
+    if (containsNoCase(device, "xps")) return ".xps";
     return ".plt";
+}
+
+bool systemFilePrinter(std::string_view device) {
+    std::string lower(device);
+    for (auto& c : lower) c = lowerAscii(c);
+    if (lower.ends_with(".pc3")) return false;
+    return containsNoCase(device, "pdf") || containsNoCase(device, "xps") || containsNoCase(device, "onenote");
+}
+
+const char* plotOutputWord(PlotOutput output) { return output == PlotOutput::Device ? "device" : "file"; }
+
+std::optional<PlotOutput> plotOutputFromWord(std::string_view word) {
+    if (word.empty() || word == "file") return PlotOutput::File;
+    if (word == "device") return PlotOutput::Device;
+    return std::nullopt;
 }
 
 std::string normalExtension(std::string_view extension) {

@@ -9,6 +9,13 @@
 
 namespace quillon::plotting {
 
+// Where a plotter's sheets go: to a file (as every device's do), or to the plotter itself. A device
+// whose output is a file (PDF, DWF, DWFx, PNG, JPG, a system printer that writes files) plots to a file either way.
+enum class PlotOutput { File, Device };
+// "file" or "device", as jobs and reports write it; and back (nothing for another word).
+const char* plotOutputWord(PlotOutput output);
+std::optional<PlotOutput> plotOutputFromWord(std::string_view word);
+
 // Where a run puts its plot files and how it names them.
 struct PlotFileOptions {
     // Empty: beside each drawing.
@@ -25,6 +32,7 @@ struct PlotFileOptions {
     std::map<std::string, std::string> qualifiers;
     // A resume's sheets as its report recorded them, by recordedSheetKey: named exactly so again.
     std::map<std::string, std::string> recorded;
+    PlotOutput output = PlotOutput::File;
 
     bool operator==(const PlotFileOptions&) const = default;
 };
@@ -36,6 +44,9 @@ struct PlotFileOptions {
 // whatever extension it is given, so a PDF written as ".plt" is what a user
 // would otherwise get.
 std::string deviceExtension(std::string_view device);
+// A Windows system printer (not a .pc3 plotter configuration) that writes a file: its name contains "PDF",
+// "XPS" or "OneNote". Plotted to a file like a file device: sent to the device it would ask for a name in a box.
+bool systemFilePrinter(std::string_view device);
 
 // An extension as a job or the window gives it ("pdf" or ".pdf") with its
 // dot; nothing when it is empty or holds a character no file name may hold.

@@ -18,7 +18,7 @@ constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawi
                                   "device",  "paper",   "plotStyleTable", "copies",   "sessions",
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
                                   "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup",
-                                  "combine", "combinedFileName", "keepSheetFiles", "until"};
+                                  "combine", "combinedFileName", "keepSheetFiles", "until", "output"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -120,6 +120,11 @@ PlotJobSpec readPlotJob(const std::string& content) {
                    "must be an extension such as \".pdf\", without spaces or characters a file name may not hold.");
         if (const auto why = plotExtensionRefusal(spec.plotFileExtension)) refuse("plotFileExtension", "cannot be " + *why);
     }
+    if (job.contains("output")) {
+        const std::string word = text(job, "output");
+        if (!plotOutputFromWord(word) || word.empty()) refuse("output", "must be \"file\" or \"device\".");
+        spec.output = word == "file" ? "" : word;
+    }
     readSheetFields(job, spec);
     if (job.contains("until")) {
         const auto until = parseTimeOfDay(text(job, "until"));
@@ -158,6 +163,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     if (!job.plotFolder.empty()) out["plotFolder"] = job.plotFolder;
     if (!job.plotFileName.empty()) out["plotFileName"] = job.plotFileName;
     if (!job.plotFileExtension.empty()) out["plotFileExtension"] = job.plotFileExtension;
+    if (!job.output.empty()) out["output"] = job.output;
     // Patterns without layouts would make a job that cannot be read back.
     if (job.layouts && !job.includeLayouts.empty()) out["includeLayouts"] = job.includeLayouts;
     if (job.layouts && !job.excludeLayouts.empty()) out["excludeLayouts"] = job.excludeLayouts;

@@ -28,6 +28,8 @@ struct PlotJobSpec {
     std::string plotFolder;
     std::string plotFileName;
     std::string plotFileExtension;
+    // "file" (empty: the same) or "device": where a plotter's sheets go.
+    std::string output;
     // Whether the PDF sheets are combined ("combine": "drawing" or "run"), the combined
     // file's name pattern ("combinedFileName") and "keepSheetFiles".
     CombineChoice combine{};

@@ -145,12 +145,20 @@ const ReportColumn Columns[] = {
     {"Keep sheet files", [](const ReportRow& r) { return std::string(r.combine.keepSheetFiles ? "yes" : "no"); },
      keepSheetsInto, "yes", "keep the single-sheet files choice",
      [](const ReportRow& r, PlotJobSpec& job) { job.combine.keepSheetFiles = r.combine.keepSheetFiles; }},
+    // Where a plotter's sheets went; before this column, always to a file.
+    {"Output", text<&ReportRow::output>,
+     [](ReportRow& r, std::string&& text) -> Why {
+         if (!plotOutputFromWord(text)) return "not file or device";
+         r.output = std::move(text);
+         return std::nullopt;
+     },
+     "file", "output", replay<&ReportRow::output, &PlotJobSpec::output>},
 };
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. A new column adds an entry.
-constexpr std::size_t FormatColumns[] = {11, 17, 23, 26};
+constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

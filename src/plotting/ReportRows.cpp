@@ -71,6 +71,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.plotFolder = setup.files.folder;
     base.plotFileName = setup.files.pattern;
     base.plotFileExtension = setup.files.extension;
+    base.output = plotOutputWord(setup.files.output);
     base.resumes = setup.resumes;
     base.combine = setup.combine;
     base.dwgVersion = outcome.dwgVersion;
@@ -105,6 +106,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
             earlier = "replaced the earlier plot file of this name";
         if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
+        if (sheet.plotted && sheet.sentToDevice) row.reason += (row.reason.empty() ? "" : "; ") + std::string("sent to the device");
         // Not a warning: the sheet is whole, but which file it drew on is worth knowing in a transmittal.
         if (sheet.plotted)
             for (const auto& [stored, now] : outcome.repointedReferences)

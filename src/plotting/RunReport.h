@@ -32,6 +32,8 @@ struct ReportRow {
     std::string plotFolder;
     std::string plotFileName;
     std::string plotFileExtension;
+    // Where a plotter's sheets went: "file" or "device".
+    std::string output = "file";
     // The drawing's DWG version as its file says it ("AC1032 (2018)"); a check's rows carry it.
     std::string dwgVersion;
     // The report whose left-over drawings this run plots again.

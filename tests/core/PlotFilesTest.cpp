@@ -12,6 +12,7 @@
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/LayoutPlotter.h"
+#include "plotting/PlotJobFile.h"
 #include "plotting/ReportRows.h"
 #include "plotting/XrefReloader.h"
 
@@ -56,7 +57,7 @@ TEST(PlotFiles, OneFolderTakesSameNamedDrawingsAndEarlierFilesAreReplacedOrStepp
     std::atomic<bool> stop{false};
     NoMessages messages;
     XrefReloader xrefs{connection, files, stop};
-    const PlotSetup setup{"DWG To PDF.pc3", "A4", "mono.ctb", 1, {dir.folder("Out"), "", "", "", {}, {}}};
+    const PlotSetup setup{"DWG To PDF.pc3", "A4", "mono.ctb", 1, {dir.folder("Out"), "", "", "", {}, {}, PlotOutput::File}};
     const Lines drawings{dir.file("North/PLAN.DWG", "drawing"), dir.file("South/PLAN.DWG", "drawing")};
 
     // One run: a new plotter with the run's own names; the outcome of each drawing.
@@ -116,7 +117,8 @@ protected:
                                {{"name", "Plotter.pc3"}, {"media", {"A4"}}},
                                {{"name", "Refusing PDF.pc3"}, {"media", {"A4"}}, {"plotToFile", false}},
                                {{"name", "Refusing Plotter.pc3"}, {"media", {"A4"}}, {"plotToFile", false}},
-                               {{"name", "Losing PDF.pc3"}, {"media", {"A4"}}, {"writesFile", false}}};
+                               {{"name", "Losing PDF.pc3"}, {"media", {"A4"}}, {"writesFile", false}},
+                               {{"name", "Microsoft Print to PDF"}, {"media", {"A4"}}}};
         scenario["plotStyleTables"] = {"mono.ctb"};
         if (!scenario.contains("drawings"))
             scenario["drawings"] = {{{"file", "A.dwg"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}}};
@@ -210,6 +212,25 @@ TEST_F(PlotFileRun, ASheetWithoutItsReferenceIsPlottedWithAWarningAndARepointedO
     EXPECT_EQ(rows(outcome), (Lines{"Ground: plotted with warnings (reference not found after the repair: "
                                     "D:\\Gone\\title.dwg; reference D:\\Old\\Refs\\site.dwg now uses " + site + ")"}));
     EXPECT_EQ(outcome.kind, DrawingOutcome::Kind::LayoutsPlotted);
+}
+
+TEST_F(PlotFileRun, OnPaperOnlyAPlotterGoesToItsDeviceAndAPrinterThatWritesFilesWritesOne) {
+    start({});
+    setup.files.output = PlotOutput::Device;
+    setup.printer = "Plotter.pc3";
+    EXPECT_EQ(rows(plot()), (Lines{"Ground: plotted (sent to the device)", "First: plotted (sent to the device)"}));
+    EXPECT_TRUE(sentToDevice());
+    setup.printer = "DWG To PDF.pc3";  // its output is a file, whatever the choice
+    plot();
+    setup.printer = "Microsoft Print to PDF";  // sent to the device, it would ask for a file name in a box
+    setup.files.output = PlotOutput::File;
+    setup.files.pattern = "{drawing} {layout} printer";
+    EXPECT_EQ(rows(plot()), (Lines{"Ground: plotted", "First: plotted"}));
+    EXPECT_EQ(outFolder(), (Lines{"A First printer.pdf %PDF-", "A Ground printer.pdf %PDF-", "A-First.pdf %PDF-",
+                                  "A-Ground.pdf %PDF-"}));
+    EXPECT_THROW(readPlotJob(R"({"folder": "C:\\J", "device": "P.pc3", "paper": "A3", "plotStyleTable": "m.ctb",
+                                 "output": "paper"})"),
+                 PlotJobError);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST(PlotRules, PlotFilesTakeTheDevicesExtensionUnlessTheJobNamesOne) {
 }
 
 TEST(PlotRules, ANamePatternMakesOneFileNameOfAnyLayoutNameInTheChosenFolder) {
-    PlotFileOptions options{"D:\\Out\\", "{folder} {drawing} {layout} {date} {other}", "", "2026-12-09", {}, {}};
+    PlotFileOptions options{"D:\\Out\\", "{folder} {drawing} {layout} {date} {other}", "", "2026-12-09", {}, {}, PlotOutput::File};
     auto path = [&](const char* layout) {
         return plotFilePath(options, "C:\\Jobs\\Tower\\A1.x.dwg", "A1.x.dwg", "DWG To PDF.pc3", layout);
     };
@@ -101,7 +101,7 @@ TEST(PlotRules, ANamePatternMakesOneFileNameOfAnyLayoutNameInTheChosenFolder) {
 }
 
 TEST(PlotRules, NamesWindowsWouldNotKeepAreMadeOnesItKeeps) {
-    PlotFileOptions options{"D:\\Out\\", "{layout}", "", "", {}, {}};
+    PlotFileOptions options{"D:\\Out\\", "{layout}", "", "", {}, {}, PlotOutput::File};
     auto path = [&](const std::string& layout) {
         return plotFilePath(options, "C:\\J\\A.dwg", "A.dwg", "DWG To PDF.pc3", layout);
     };

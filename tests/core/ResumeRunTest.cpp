@@ -95,7 +95,7 @@ TEST(ResumeRun, TakesEveryDrawingNotPlottedInFullOnceInReportOrderWithTheRunsCho
 TEST(ResumeRun, SameNamedDrawingsKeepTheirPlotFilesWhicheverRunResumesOrPartPlotsThem) {
     const std::vector<std::string> job{"C:\\J\\North\\Plan.dwg", "C:\\J\\South\\Plan.dwg", "C:\\J\\Site.dwg",
                                        "C:\\J\\South\\Old\\PLAN.DWG"};
-    PlotFileOptions options{"D:\\Out\\", "", "", "", {}, {}};
+    PlotFileOptions options{"D:\\Out\\", "", "", "", {}, {}, PlotOutput::File};
     options.qualifiers = plotNameQualifiers(job, options, "DWG To PDF.pc3");
     auto path = [&](const std::string& drawing, const char* layout) {
         return plotFilePath(options, drawing, drawing.substr(drawing.find_last_of('\\') + 1), "DWG To PDF.pc3", layout);
@@ -106,7 +106,7 @@ TEST(ResumeRun, SameNamedDrawingsKeepTheirPlotFilesWhicheverRunResumesOrPartPlot
     EXPECT_EQ(path(job[2], ""), "D:\\Out\\Site.pdf");
     // Beside each drawing, or with the folder in the pattern, nothing meets and no name changes.
     EXPECT_TRUE(plotNameQualifiers(job, {}, "DWG To PDF.pc3").empty());
-    EXPECT_TRUE(plotNameQualifiers(job, {"D:\\Out", "{folder} {drawing}", "", "", {}, {}}, "DWG To PDF.pc3").empty());
+    EXPECT_TRUE(plotNameQualifiers(job, {"D:\\Out", "{folder} {drawing}", "", "", {}, {}, PlotOutput::File}, "DWG To PDF.pc3").empty());
 
     // A resume names the sheets its report recorded as recorded (one stepped round a held file too),
     // and a sheet whose own file went into a combined file afresh.
@@ -136,11 +136,11 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     } cases[] = {
         {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
         {"", 1, "not a Quillon run report"},
-        {replaced(good, RunReport::heading(false), earlier), 2, "26 fields where the heading has 11"},
-        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "26 fields where the heading has 12"},
+        {replaced(good, RunReport::heading(false), earlier), 2, "27 fields where the heading has 11"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "27 fields where the heading has 12"},
         {replaced(good, ",Resumes", ",Resumed"), 1, "not a Quillon run report"},
         {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
-         "27 fields where the heading has 26"},
+         "28 fields where the heading has 27"},
         {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
         {good + "\"C:\\Jobs\\C.dwg,Layout1\r\n", 4, "a quoted field is not closed"},
         {replaced(good, "C:\\Jobs\\B.dwg", "C:\\Jobs\\\"B\".dwg"), 3, "a quote in the middle"},
@@ -195,7 +195,7 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     const auto plan = resumePlan(readRunReport(saved));
     EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
     EXPECT_EQ(plan.job, resumePlan(readRunReport(written)).job);
-    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 26");
+    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 27");
 
     // Before the sheet columns, every layout was plotted with Quillon's settings; a template's choices are replayed.
     const std::string heading = RunReport::heading(false), before = heading.substr(0, heading.find(",Sheet settings"));
@@ -212,9 +212,9 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
 
     // The reports before the combining columns never combined; a later one's resume combines as its night did,
     // and its combined file's row is no drawing to plot again.
-    const std::string beforeCombining = replaced(written, ",Combine,Combined file name,Keep sheet files", "");
+    const std::string beforeCombining = replaced(written, ",Combine,Combined file name,Keep sheet files,Output", "");
     auto withoutCombining = [](std::string text) {
-        for (std::size_t at; (at = text.find(",no,,yes\r\n")) != std::string::npos;) text.replace(at, 10, "\r\n");
+        for (std::size_t at; (at = text.find(",no,,yes,file\r\n")) != std::string::npos;) text.replace(at, 15, "\r\n");
         return text;
     };
     EXPECT_EQ(resumePlan(readRunReport(withoutCombining(beforeCombining))).job.combine, CombineChoice{});

@@ -21,6 +21,7 @@ void PlotFilesChoice::applyJob(const plotting::PlotJobSpec& job) {
     choice_.pattern = job.plotFileName;
     extension_ = job.plotFileExtension;
     choice_.combine = job.combine;
+    choice_.output = plotting::plotOutputFromWord(job.output).value_or(plotting::PlotOutput::File);
 }
 
 void PlotFilesChoice::putInto(plotting::PlotJobSpec& job) const {
@@ -28,11 +29,13 @@ void PlotFilesChoice::putInto(plotting::PlotJobSpec& job) const {
     job.plotFileName = choice_.pattern;
     job.plotFileExtension = extension_;
     job.combine = choice_.combine;
+    job.output = choice_.output == plotting::PlotOutput::Device ? plotting::plotOutputWord(choice_.output) : "";
 }
 
 plotting::PlotFileOptions PlotFilesChoice::runOptions() const {
     const std::string now = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
-    return {choice_.runFolder(), choice_.pattern, extension_, now.substr(0, 10)};
+    plotting::PlotFileOptions options{choice_.runFolder(), choice_.pattern, extension_, now.substr(0, 10), {}, {}, choice_.output};
+    return options;
 }
 
 void PlotFilesChoice::announce(const plotting::DrawingOutcome& outcome) {
