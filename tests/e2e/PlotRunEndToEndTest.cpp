@@ -594,6 +594,32 @@ TEST_F(PlotRunEndToEnd, ClosingWhileTheUsersApplicationHangsWaitsForTheAnswerAnd
     EXPECT_TRUE(users.running()) << "the user's application must never be ended";
 }
 
+// The user's own application hangs in a run shared with a session Quillon started: only the first
+// session is given up on, its drawing fails, the other session plots the rest, the user's is left running.
+TEST_F(PlotRunEndToEnd, AFirstSessionGivenUpOnInASharedRunLeavesTheRestToTheOtherSession) {
+    win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings").writeString(L"CadCallTimeout", L"5");
+    const fs::path jobs = L"Shared";
+    json scenario = sheetScenario(jobs, 3);
+    useScenario(scenario);
+    scenario["journal"] = "users-journal.jsonl";
+    scenario["faults"]["hangs"] = json::array({{{"object", "Plot"}, {"member", "PlotToFile"}}});
+    UsersApplication users(folder.write(L"users.json", scenario.dump(2)));
+    ASSERT_TRUE(users.listed());
+    ProgramUnderTest program(L"/sessions 2");
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    prepare(gui, folder.path() / jobs, 3);
+    if (HasFatalFailure()) return;
+    gui.startRun(ids::MnuAllPrint);
+    const RunEnd end = gui.waitForRunEnd(90s);
+    ASSERT_EQ(end.kind, RunEnd::Kind::Summary) << describe(end);
+    EXPECT_NE(end.status.find(L" 2 drawings plotted"), std::wstring::npos) << win::toUtf8(end.status);
+    EXPECT_NE(end.status.find(L" 1 failed."), std::wstring::npos) << win::toUtf8(end.status);
+    EXPECT_TRUE(users.running()) << "the user's application must never be ended";
+    closeProgram(program, main);
+}
+
 // Exit in the middle of a run attached to the user's application: the run
 // stops and closes what Quillon opened, the user's drawings stay, nothing
 // else is started, and the program ends.
