@@ -7,7 +7,6 @@
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
 #include "plotting/PathFold.h"
-#include "plotting/PlotRules.h"
 
 namespace quillon::plotting {
 
@@ -27,7 +26,7 @@ std::vector<std::pair<std::string, base::DirEntry>> findJobDrawings(base::FileSy
             listing = listings.emplace(key, files.list(folder)).first;
         if (listing != listings.end() && listing->second)
             for (const auto& candidate : *listing->second)
-                if (!candidate.isDirectory && equalsIgnoreCase(candidate.name, entry.name)) entry = candidate;
+                if (!candidate.isDirectory && samePath(candidate.name, entry.name)) entry = candidate;
         found.emplace_back(base::addBackslash(folder), std::move(entry));
     }
     return found;

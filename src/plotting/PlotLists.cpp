@@ -1,6 +1,9 @@
 #include "plotting/PlotLists.h"
 
+#include "plotting/ScratchDocument.h"
+
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace quillon::plotting {
@@ -29,6 +32,27 @@ CadLayout plotConfigurationSource(autocad::CadConnection& connection, CadApplica
     auto layout = application.activeDocument().modelSpace().layout();
     layout.refreshPlotDeviceInfo();
     return layout;
+}
+
+// The device's papers, read through a blank drawing added for it and closed
+// unsaved; nothing when no drawing can be added.
+std::optional<std::vector<std::string>> mediaOfDevice(autocad::CadConnection& connection, CadApplication& app,
+                                                      const std::string& device) {
+    auto documents = app.documents();
+    std::optional<autocad::CadDocument> blank;
+    try {
+        blank = documents.add();
+    } catch (const automation::AutomationError& error) {
+        // Single-document mode refuses a second drawing: the active one's list is all there is.
+        if (error.serverGone()) throw;
+        return std::nullopt;
+    }
+    return readThenClose(connection, *blank, [&](autocad::CadDocument& document) {
+        auto layout = document.modelSpace().layout();
+        layout.setConfigName(device);
+        layout.refreshPlotDeviceInfo();
+        return layout.canonicalMediaNames();
+    });
 }
 
 void fillPaper(ComboBox& paperBox, const char* const (&standardSizes)[4], const std::vector<std::string>& mediaNames) {
@@ -72,10 +96,12 @@ void fillPlotLists(autocad::CadConnection& connection, ComboBox& deviceBox, Comb
     });
 }
 
-void fillPaperList(autocad::CadConnection& connection, ComboBox& paperBox) {
+void fillPaperList(autocad::CadConnection& connection, ComboBox& paperBox, const std::string& device) {
     connection.withApp([&](CadApplication& app) {
-        auto layout = plotConfigurationSource(connection, app);
-        fillPaper(paperBox, PaperListStandardSizes, layout.canonicalMediaNames());
+        std::optional<std::vector<std::string>> media;
+        if (!device.empty()) media = mediaOfDevice(connection, app, device);
+        if (!media) media = plotConfigurationSource(connection, app).canonicalMediaNames();
+        fillPaper(paperBox, PaperListStandardSizes, *media);
     });
 }
 

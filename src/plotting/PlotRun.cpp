@@ -246,10 +246,12 @@ void PlotRun::closeEntry() {
         }
     }
     outcome.closeError = closeError;
+    const bool goOn = closeError.empty() || stopAfterClose_ || leaveStuckDrawing(outcome);
     report(outcome);
     restarts_.finished(entry_);
     endOfEntry();
     if (stopAfterClose_) return end(Ending::Stopped);
+    if (!goOn) return end(Ending::ApplicationLost);
     nextEntry();
 }
 

@@ -145,6 +145,8 @@ private:
     bool restartAfterLoss(const std::string& reason, bool crashed);
     // Replaces Quillon's own application before the drawing in hand when that is due; what was said, if it was.
     std::string renewIfDue();
+    // The drawing in hand would not close: left behind, as its row says. False when the run cannot go on.
+    bool leaveStuckDrawing(DrawingOutcome& outcome);
     void stopInDrawing();
     void end(Ending ending);
 
