@@ -87,14 +87,8 @@ TEST_F(UnattendedRun, AResumePlotsExactlyTheDrawingsTheEarlierRunLeftWithItsChoi
 // The night that goes wrong: a run killed at a random moment, the resume of its report killed too, then two
 // resumes. Across the four processes every drawing is plotted, and none twice but one in hand at a kill.
 TEST_F(UnattendedRun, AKilledRunAndAKilledResumeAreTakenUpUntilEveryDrawingIsPlottedOnce) {
-    json scenario = wintest::baseScenario();
-    scenario["defaultDevice"] = wintest::kDevice;
-    scenario["journal"] = "journal.jsonl";
-    scenario["faults"]["slow"] = json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 700}}});
-    journal = folder.path() / L"journal.jsonl";
     const std::vector<std::wstring> names = {L"A.dwg", L"B.dwg", L"Ç.dwg", L"D.dwg", L"E.dwg", L"F.dwg"};
-    for (const auto& name : names) folder.write((fs::path(L"Jobs") / name).wstring(), kDrawingBytes);
-    standin_server::registerServer(wintest::standinExePath(), folder.write(L"scenario.json", scenario.dump()).wstring());
+    prepareSlowDrawings(names, 700);
     std::mt19937 random(std::random_device{}());
 
     fs::path report = writeJob(wintest::kDevice);
@@ -148,15 +142,10 @@ TEST_F(UnattendedRun, AKilledRunAndAKilledResumeAreTakenUpUntilEveryDrawingIsPlo
 // /until: at that time of day the run stops as Stop does, after the drawing in hand, with exit code 4 and
 // the drawings left "not started" for the next night's /resume. The time is a minute ahead at most.
 TEST_F(UnattendedRun, UntilEndsTheRunAtThatTimeAfterTheDrawingInHand) {
-    json scenario = wintest::baseScenario();
-    scenario["defaultDevice"] = wintest::kDevice;
-    scenario["journal"] = "journal.jsonl";
-    scenario["faults"]["slow"] = json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 2500}}});
-    journal = folder.path() / L"journal.jsonl";
     constexpr int Drawings = 40;
-    for (int i = 1; i <= Drawings; ++i)
-        folder.write((fs::path(L"Jobs") / (L"S" + std::to_wstring(i) + L".dwg")).wstring(), kDrawingBytes);
-    standin_server::registerServer(wintest::standinExePath(), folder.write(L"scenario.json", scenario.dump()).wstring());
+    std::vector<std::wstring> names;
+    for (int i = 1; i <= Drawings; ++i) names.push_back(L"S" + std::to_wstring(i) + L".dwg");
+    prepareSlowDrawings(names, 2500);
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const int minute = (now.wHour * 60 + now.wMinute + (now.wSecond > 40 ? 2 : 1)) % (24 * 60);
