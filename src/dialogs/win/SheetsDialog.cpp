@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "dialogs/win/DialogParts.h"
 #include "win/DialogFont.h"
 #include "win/Utf.h"
 
@@ -31,22 +32,10 @@ constexpr const wchar_t* PageSetupLabel = L"Page &setup:";
 constexpr const wchar_t* Reading = L"Reading the drawing's page setups...";
 constexpr const wchar_t* NoTemplate = L"Choose the template drawing and its page setup, or another source of settings.";
 
-// An in-memory template: the controls are made in onInit, sized to their captions.
-struct alignas(4) EmptyTemplate {
-    DLGTEMPLATE header{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 0, 0, 0, 0, 100, 50};
-    WORD menu = 0, windowClass = 0, title = 0;
-};
-
-std::wstring textOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 }  // namespace
 
 std::optional<app::SheetChoice> SheetsDialog::ask(HWND owner) {
-    EmptyTemplate dialogTemplate;
+    parts::EmptyTemplate dialogTemplate;
     const INT_PTR result = runModal(&dialogTemplate.header, owner);
     alive_.reset();
     if (result != IDOK) return std::nullopt;
@@ -54,11 +43,7 @@ std::optional<app::SheetChoice> SheetsDialog::ask(HWND owner) {
 }
 
 HWND SheetsDialog::add(int id, const wchar_t* type, const wchar_t* text, DWORD style, DWORD exStyle) {
-    HWND control = CreateWindowExW(exStyle, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                   nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    return control;
+    return parts::addControl(hwnd(), font_.get(), id, type, text, style, exStyle);
 }
 
 bool SheetsDialog::onInit() {
@@ -164,17 +149,7 @@ void SheetsDialog::layOut() {
     place(IDOK, right - 2 * button - gap, y, button, row);
     y += row + margin;
 
-    RECT frame{0, 0, right + margin, y};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)), static_cast<UINT>(dpi));
-    const int frameWidth = frame.right - frame.left;
-    const int frameHeight = frame.bottom - frame.top;
-    RECT owner{};
-    HWND parent = GetParent(hwnd());
-    if (!parent || !GetWindowRect(parent, &owner)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
-    SetWindowPos(hwnd(), nullptr, owner.left + (owner.right - owner.left - frameWidth) / 2,
-                 owner.top + (owner.bottom - owner.top - frameHeight) / 2, frameWidth, frameHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    parts::sizeAndCentre(hwnd(), right + margin, y, dpi);
 }
 
 void SheetsDialog::showChoice() {
@@ -227,7 +202,7 @@ void SheetsDialog::browse() {
 }
 
 void SheetsDialog::listPageSetups() {
-    const std::wstring file = textOf(GetDlgItem(hwnd(), TemplateFileId));
+    const std::wstring file = parts::textOf(GetDlgItem(hwnd(), TemplateFileId));
     if (file.empty() || file == listedFile_) return;
     listedFile_ = file;
     const std::uint64_t request = ++request_;
@@ -242,7 +217,7 @@ void SheetsDialog::listPageSetups() {
 
 void SheetsDialog::showPageSetups(std::vector<plotting::PageSetupName> setups, const std::string& error) {
     HWND box = GetDlgItem(hwnd(), PageSetupId);
-    const std::wstring typed = textOf(box);
+    const std::wstring typed = parts::textOf(box);
     SendMessageW(box, CB_RESETCONTENT, 0, 0);
     setups_ = std::move(setups);
     for (const auto& setup : setups_)
@@ -260,7 +235,7 @@ void SheetsDialog::showPageSetups(std::vector<plotting::PageSetupName> setups, c
 }
 
 std::string SheetsDialog::chosenPageSetup() const {
-    const std::string text = win::toUtf8(textOf(GetDlgItem(hwnd(), PageSetupId)));
+    const std::string text = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), PageSetupId)));
     // A listed item's text carries its kind; the name is what a run asks the drawing for.
     for (const auto& setup : setups_)
         if (plotting::pageSetupListText(setup) == text) return setup.name;
@@ -269,13 +244,13 @@ std::string SheetsDialog::chosenPageSetup() const {
 
 bool SheetsDialog::accept() {
     app::SheetChoice chosen = choice_;
-    chosen.includeLayouts = win::toUtf8(textOf(GetDlgItem(hwnd(), IncludeId)));
-    chosen.excludeLayouts = win::toUtf8(textOf(GetDlgItem(hwnd(), ExcludeId)));
+    chosen.includeLayouts = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), IncludeId)));
+    chosen.excludeLayouts = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), ExcludeId)));
     chosen.skipEmptyLayouts = IsDlgButtonChecked(hwnd(), SkipEmptyId) == BST_CHECKED;
     chosen.settings = IsDlgButtonChecked(hwnd(), LayoutId) == BST_CHECKED     ? SheetSettings::Layout
                       : IsDlgButtonChecked(hwnd(), TemplateId) == BST_CHECKED ? SheetSettings::Template
                                                                                : SheetSettings::Quillon;
-    chosen.pageSetupFile = win::toUtf8(textOf(GetDlgItem(hwnd(), TemplateFileId)));
+    chosen.pageSetupFile = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), TemplateFileId)));
     chosen.pageSetup = chosenPageSetup();
     if (chosen.settings == SheetSettings::Template && (chosen.pageSetupFile.empty() || chosen.pageSetup.empty())) {
         MessageBoxW(hwnd(), NoTemplate, Title, MB_OK | MB_ICONINFORMATION);
