@@ -51,7 +51,7 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
         auto ended = std::make_shared<plotting::RunEndSignal>(
             [shared, runEnd, index](std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
                 if (shared->dispatcher.sessionEnded(index, ending.value_or(plotting::PlotRun::Ending::ApplicationLost),
-                                                    tally.restarts))
+                                                    tally.restarts, tally.plannedRestarts))
                     runEnd(shared->dispatcher.ending(), shared->dispatcher.tally());
             });
         return [kind, setup, shared, ledger, index, stop, ended](autocad::CadSession& session) {
