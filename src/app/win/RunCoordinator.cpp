@@ -162,6 +162,9 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     else
         run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
     // The report's rows are written on the sessions' side; the console hears of plot files here.
+    run->view->onAnnounce = [this](const std::string& text) {
+        if (host_.job().unattended()) ConsoleOutput::writeLine("Quillon: " + text);
+    };
     run->view->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
         if (host_.job().unattended()) PlotFilesChoice::announce(outcome);
     };
@@ -242,8 +245,10 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
         for (const auto& [entry, outcome] : run->ledger->close(cause, notStarted)) run->view->showOutcome(entry, outcome);
         // The record decides what the run did: the counts, the summary and the exit code all come from it.
         const int restarts = tally.restarts;
+        const int plannedRestarts = tally.plannedRestarts;
         tally = run->ledger->tally();
         tally.restarts = restarts;
+        tally.plannedRestarts = plannedRestarts;
         if (ending) showSummary(plotting::PlotRun::summaryText(*ending, tally));
     }
     for (auto& further : run->further) {
