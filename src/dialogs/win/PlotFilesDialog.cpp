@@ -23,7 +23,8 @@ constexpr const wchar_t* PatternLabel = L"File &names:";
 constexpr const wchar_t* Hint =
     L"Empty: {drawing}-{layout} for a layout, {drawing} for model space.\r\n"
     L"Also {folder} (the drawing's folder name) and {date} (the run's start, YYYY-MM-DD).\r\n"
-    L"The extension is the device's: .pdf, .dwf, .dwfx, .png, .jpg, else .plt.";
+    L"The extension is the device's: .pdf, .dwf, .dwfx, .png, .jpg, .xps, else .plt.";
+constexpr const wchar_t* ToPlotter = L"send a plotter's sheets to the &plotter, not to a file (PDF, DWF, PNG still make files)";
 constexpr const wchar_t* CombineLabel = L"Combine the PDF sheets:";
 constexpr const wchar_t* CombineChoices[] = {L"no", L"one file per drawing", L"one file for the run"};
 constexpr const wchar_t* CombinedNameLabel = L"Combined &file:";
@@ -60,6 +61,8 @@ bool PlotFilesDialog::onInit() {
     add(PatternLabelId, L"Static", PatternLabel, SS_LEFT);
     add(PatternId, L"Edit", win::toWide(settings_.pattern).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
     add(HintId, L"Static", Hint, SS_LEFT | SS_NOPREFIX);
+    add(ToPlotterId, L"Button", ToPlotter, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
+    CheckDlgButton(hwnd(), ToPlotterId, settings_.output == plotting::PlotOutput::Device ? BST_CHECKED : BST_UNCHECKED);
     add(CombineLabelId, L"Static", CombineLabel, SS_LEFT);
     HWND combine = add(CombineId, L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP);
     for (const wchar_t* choice : CombineChoices)
@@ -102,7 +105,8 @@ void PlotFilesDialog::layOut() {
     const int x1 = margin + labels + gap;
     const int inFolder = inFolderText + radioGlyph;
     const int browse = std::max(px(75), browseText + px(16));
-    const int widestHint = std::max(static_cast<int>(hintRect.right), static_cast<int>(combineHintRect.right));
+    const int widestHint = std::max({static_cast<int>(hintRect.right), static_cast<int>(combineHintRect.right),
+                                     width(ToPlotter) + radioGlyph});
     const int edit = std::max(px(260), widestHint - inFolder - gap - browse - gap);
     const int right = x1 + inFolder + gap + edit + gap + browse;
     const int textOffset = (row - static_cast<int>(metrics.tmHeight)) / 2;
@@ -122,7 +126,9 @@ void PlotFilesDialog::layOut() {
     place(PatternId, x1, y, right - x1, row);
     y += row + px(6);
     place(HintId, x1, y, right - x1, hintRect.bottom);
-    y += hintRect.bottom + px(14);
+    y += hintRect.bottom + px(6);
+    place(ToPlotterId, x1, y, right - x1, row);
+    y += row + px(10);
     place(CombineLabelId, margin, y + textOffset, labels, metrics.tmHeight);
     place(CombineId, x1, y, combineChoice, row * 5);
     place(KeepSheetsId, x1 + combineChoice + gap, y, keepText + radioGlyph, row);
@@ -208,6 +214,8 @@ bool PlotFilesDialog::accept() {
                                       : plotting::CombineMode::None;
     chosen.combine.fileName = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), CombinedNameId)));
     chosen.combine.keepSheetFiles = IsDlgButtonChecked(hwnd(), KeepSheetsId) == BST_CHECKED;
+    chosen.output = IsDlgButtonChecked(hwnd(), ToPlotterId) == BST_CHECKED ? plotting::PlotOutput::Device
+                                                                             : plotting::PlotOutput::File;
     // The device is chosen in the main window and checked when the run starts; the name is checked here.
     if (const auto refusal = plotting::combineRefusal(chosen.combine, "PDF", chosen.pattern)) {
         MessageBoxW(hwnd(), win::toWide(*refusal).c_str(), Title, MB_OK | MB_ICONINFORMATION);
