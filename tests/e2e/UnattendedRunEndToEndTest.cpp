@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <iostream>
+
 #include "UnattendedFixture.h"
 
 // Quillon started with a plot job on its command line, as a scheduled task
@@ -238,7 +241,8 @@ TEST_F(UnattendedRun, AJobOnTheCommandLineWithoutRunIsLoadedIntoTheWindowAndWait
     EXPECT_EQ(program.exitCode(), 0u);
 }
 
-TEST_F(UnattendedRun, PlotsIntoTheJobsFolderReplacingEarlierFilesAndSteppingRoundAHeldOne) {
+// Three nights into one plot folder: a run, a re-run that fails half way, and the resume of that re-run.
+TEST_F(UnattendedRun, SameNamedDrawingsKeepTheirFilesThroughAFailingReRunAndTheResumeOfIt) {
     json scenario = wintest::baseScenario();
     scenario["devices"].push_back({{"name", "DWG To PDF.pc3"}, {"media", {wintest::kMediaA3}}});
     // As the application may: a plot to an existing name fails, so Quillon must clear the way itself.
@@ -246,8 +250,11 @@ TEST_F(UnattendedRun, PlotsIntoTheJobsFolderReplacingEarlierFilesAndSteppingRoun
     scenario["defaultDevice"] = "DWG To PDF.pc3";
     scenario["journal"] = "journal.jsonl";
     for (const wchar_t* name : {L"North\\Plan.dwg", L"South\\Plan.dwg"}) folder.write(name, kDrawingBytes);
-    standin_server::registerServer(wintest::standinExePath(),
-                                   folder.write(L"scenario.json", scenario.dump()).wstring());
+    auto registerScenario = [&] {
+        standin_server::registerServer(wintest::standinExePath(),
+                                       folder.write(L"scenario.json", scenario.dump()).wstring());
+    };
+    registerScenario();
     const fs::path out = folder.path() / L"Out";
     fs::create_directories(out);
     json job = {{"drawings", {win::toUtf8((folder.path() / L"North\\Plan.dwg").wstring()),
@@ -258,37 +265,49 @@ TEST_F(UnattendedRun, PlotsIntoTheJobsFolderReplacingEarlierFilesAndSteppingRoun
                 {"plotFolder", win::toUtf8(out.wstring())}};
     const fs::path jobFile = folder.write(L"Out.qjob", job.dump(2));
     const fs::path csv = folder.path() / L"out.csv";
-    auto run = [&](unsigned exitCode) {
-        ProgramUnderTest program(L"/run \"" + jobFile.wstring() + L"\" /report \"" + csv.wstring() + L"\" /close");
+    auto run = [&](const std::wstring& arguments, unsigned exitCode) {
+        fs::remove(csv);
+        ProgramUnderTest program(arguments + L" /report \"" + csv.wstring() + L"\" /close");
         EXPECT_TRUE(program.waitForExit(90s)) << "the unattended run did not end";
         EXPECT_EQ(program.exitCode(), exitCode);
         return reportLines(csv);
     };
-    run(0);
-    ASSERT_TRUE(fs::is_regular_file(out / L"Plan.pdf"));
-    ASSERT_TRUE(fs::is_regular_file(out / L"Plan (2).pdf")) << "two drawings of one name meet in one folder";
+    auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(out)) {
+            const std::string text = readText(entry.path());
+            // A plot says on its page which drawing it is of.
+            const std::string of = text.find("North") != std::string::npos ? "North" : "South";
+            names.push_back(win::toUtf8(entry.path().filename().wstring()) + ": " +
+                            (text.starts_with("%PDF-") ? "PDF of " + of : text));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::wstring night = L"/run \"" + jobFile.wstring() + L"\"";
+    run(night, 0);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"Plan (North).pdf: PDF of North", "Plan (South).pdf: PDF of South"}))
+        << "two drawings of one name are told apart by their folders";
 
-    // The second run: one earlier file as left, the other held open by a viewer that shares nothing.
-    folder.write(L"Out\\Plan.pdf", "earlier");
-    folder.write(L"Out\\Plan (2).pdf", "held");
-    HANDLE held = CreateFileW((out / L"Plan (2).pdf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    // The held file keeps a stale sheet under the name: a warning, exit 1.
-    const auto lines = run(1);
-    CloseHandle(held);
-    EXPECT_NE(readText(out / L"Plan.pdf").find("layout: Model"), std::string::npos) << "the earlier file was replaced";
-    EXPECT_EQ(readText(out / L"Plan (2).pdf"), "held");
-    EXPECT_NE(readText(out / L"Plan (3).pdf").find("layout: Model"), std::string::npos);
-    EXPECT_EQ(countContaining(lines, "replaced the earlier plot file of this name"), 1);
-    EXPECT_EQ(countContaining(lines, "Plan (3).pdf,plotted with warnings,the earlier plot file "), 1);
-    EXPECT_EQ(countContaining(lines, "Plan (2).pdf could not be replaced (open or read-only)"), 1);
+    // The re-run loses the plot folder after its first sheet (the run takes South first): North's file stays.
+    folder.write(L"Out\\Plan (North).pdf", "last night's North");
+    scenario["plotFolderVanishesAfter"] = 1;
+    registerScenario();
+    const auto lines = run(night, 1);
+    EXPECT_EQ(countContaining(lines, ",failed,"), 1);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"Plan (North).pdf: last night's North", "Plan (South).pdf: PDF of South"}))
+        << "a failed plot leaves the earlier file and no temporary one";
+    const fs::path failed = folder.write(L"rerun.csv", readText(csv));
+
+    // The morning's resume plots North alone, under the name the whole job gives it; South's file is untouched.
+    const std::string south = readText(out / L"Plan (South).pdf");
+    scenario.erase("plotFolderVanishesAfter");
+    registerScenario();
+    run(L"/resume \"" + failed.wstring() + L"\"", 0);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"Plan (North).pdf: PDF of North", "Plan (South).pdf: PDF of South"}));
+    EXPECT_EQ(readText(out / L"Plan (South).pdf"), south);
+    for (const auto& line : listing()) std::cout << "  Out\\" << line << "\n";
 }
-
-}  // namespace
-}  // namespace quillon::e2e
-
-namespace quillon::e2e {
-namespace {
 
 TEST_F(UnattendedRun, AJobCombiningTheRunLeavesOnePdfOfEverySheetWithBookmarks) {
     json scenario = wintest::baseScenario();
