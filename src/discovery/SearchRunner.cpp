@@ -76,10 +76,10 @@ struct SearchRunner::Job : SearchSink {
         post([&](SearchUpdates& u) { u.label = text; }, false);
     }
 
-    void run(const SearchServices& services, const SearchRequest& request) {
+    void run(const SearchServices& services, const Work& work) {
         SearchSummary summary;
         try {
-            summary = DrawingSearch(services, *this, stop).run(request);
+            summary = work(services, *this, stop);
         } catch (const std::exception& error) {
             // The thread must end with its summary whatever broke, or the window would wait for ever.
             summary.failure = error.what();
@@ -108,14 +108,20 @@ SearchRunner::~SearchRunner() {
 }
 
 void SearchRunner::start(SearchRequest request) {
+    start([request = std::move(request)](const SearchServices& services, SearchSink& sink,
+                                         const std::atomic<bool>& stop) {
+        return DrawingSearch(services, sink, stop).run(request);
+    });
+}
+
+void SearchRunner::start(Work work) {
     abandon();
 
     current_ = std::make_unique<Job>();
     current_->wake = wake_;
     Job* job = current_.get();
     // The job outlives its thread: it is joined before it is destroyed.
-    job->thread =
-        std::thread([job, services = services_, request = std::move(request)] { job->run(services, request); });
+    job->thread = std::thread([job, services = services_, work = std::move(work)] { job->run(services, work); });
     running_ = true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,7 +37,12 @@ public:
     SearchRunner(const SearchRunner&) = delete;
     SearchRunner& operator=(const SearchRunner&) = delete;
 
+    // A listing of the worker's own: what it finds goes to the sink, and it reads the stop flag as a
+    // search does. Stop, abandon and the next start reach it as they reach a search.
+    using Work = std::function<SearchSummary(const SearchServices&, SearchSink&, const std::atomic<bool>& stop)>;
+
     void start(SearchRequest request);
+    void start(Work work);
     // Stops the search and drops whatever it still produces: it ends now, for the window.
     void abandon();
     // The stop button: the whole search ends after the entry in hand.

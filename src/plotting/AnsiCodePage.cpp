@@ -1,23 +1,10 @@
 #include "plotting/AnsiCodePage.h"
 
-#include <cstdint>
+#include "base/Utf8.h"
 
 namespace quillon::plotting {
 
 namespace {
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // 0x80 to 0x9F; the five bytes the code page leaves undefined map to the C1 controls, as the system maps them.
 constexpr char16_t High1252[32] = {
@@ -33,7 +20,7 @@ public:
         out.reserve(text.size() + text.size() / 8);
         for (const char c : text) {
             const auto byte = static_cast<unsigned char>(c);
-            appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? High1252[byte - 0x80] : byte);
+            base::appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? High1252[byte - 0x80] : byte);
         }
         return out;
     }
@@ -47,23 +34,10 @@ const AnsiCodePage& windows1252() {
 }
 
 bool isUtf8(std::string_view text) {
+    char32_t code = 0;
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-        if (length == 0 || lead > 0xF4 || i + length > text.size()) return false;
-        std::uint32_t value = lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            value = (value << 6) | (next & 0x3F);
-        }
-        if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) ||
-            (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
-            return false;
+        const std::size_t length = base::utf8CharAt(text, i, code);
+        if (length == 0) return false;
         i += length;
     }
     return true;

@@ -20,6 +20,21 @@ std::string joinedWarnings(const DrawingOutcome& outcome) {
     return joinedText(all);
 }
 
+// " (page setup \"A1 Issue\": layout, 1:1)": what the sheet was set up with; empty when nothing is known.
+std::string settingsText(const SheetRecord& sheet) {
+    std::string settings = sheet.settingsFrom;
+    if (!sheet.plotAreaAndScale.empty()) settings += (settings.empty() ? "" : ": ") + sheet.plotAreaAndScale;
+    return settings.empty() ? settings : " (" + settings + ")";
+}
+
+// "One (...), Two (...)": each sheet set up, in the order it would plot.
+std::string sheetSettingsText(const DrawingOutcome& outcome) {
+    std::string text;
+    for (const auto& sheet : outcome.sheets)
+        if (!sheet.leftOut) text += (text.empty() ? "" : ", ") + sheet.layout + settingsText(sheet);
+    return text;
+}
+
 }  // namespace
 
 CheckVerdict checkVerdict(const DrawingOutcome& outcome) {
@@ -53,9 +68,9 @@ std::string checkText(const DrawingOutcome& outcome) {
     std::string sheets;
     const std::size_t setUp = outcome.sheetsSetUp();
     if (outcome.sheets.size() == 1 && outcome.layoutsTried == 0 && setUp == 1)
-        sheets = "model space";
+        sheets = "model space" + settingsText(outcome.sheets.front());
     else
-        sheets = std::to_string(setUp) + (setUp == 1 ? " layout" : " layouts");
+        sheets = std::to_string(setUp) + (setUp == 1 ? " layout: " : " layouts: ") + sheetSettingsText(outcome);
     std::string out;
     switch (checkVerdict(outcome)) {
         case CheckVerdict::Ready: out = "Ready: " + sheets; break;

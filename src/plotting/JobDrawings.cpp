@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "base/Paths.h"
+#include "discovery/DrawingTexts.h"
 #include "plotting/PathFold.h"
-#include "plotting/PlotRules.h"
 
 namespace quillon::plotting {
 
@@ -26,10 +26,26 @@ std::vector<std::pair<std::string, base::DirEntry>> findJobDrawings(base::FileSy
             listing = listings.emplace(key, files.list(folder)).first;
         if (listing != listings.end() && listing->second)
             for (const auto& candidate : *listing->second)
-                if (!candidate.isDirectory && equalsIgnoreCase(candidate.name, entry.name)) entry = candidate;
+                if (!candidate.isDirectory && samePath(candidate.name, entry.name)) entry = candidate;
         found.emplace_back(base::addBackslash(folder), std::move(entry));
     }
     return found;
+}
+
+discovery::SearchSummary listJobDrawings(const discovery::SearchServices& services, discovery::SearchSink& sink,
+                                         const std::vector<std::string>& paths, const std::atomic<bool>& stop) {
+    discovery::SearchSummary summary;
+    for (auto& [folder, entry] : findJobDrawings(services.fileSystem, paths, &stop)) {
+        // A drawing not there has no date: its row shows no size or date, and the run reports it not found.
+        const bool there = entry.lastWriteTime != 0;
+        sink.addRow({entry.name, folder, services.types.describe(entry.name),
+                     there ? discovery::sizeText(entry.size, services.numbers) : std::string(),
+                     there ? discovery::dateText(entry.lastWriteTime, services.dates) : std::string()});
+        ++summary.rows;
+    }
+    summary.stopped = stop.load();
+    sink.setStatus(discovery::search_text::foundStatus(summary.rows));
+    return summary;
 }
 
 }  // namespace quillon::plotting

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/FileSystem.h"
+#include "discovery/DrawingSearch.h"
 
 namespace quillon::plotting {
 
@@ -19,5 +20,11 @@ namespace quillon::plotting {
 std::vector<std::pair<std::string, base::DirEntry>> findJobDrawings(base::FileSystem& files,
                                                                     const std::vector<std::string>& paths,
                                                                     const std::atomic<bool>* stop = nullptr);
+
+// The same as the drawing list's rows, for the search's worker (SearchRunner::Work): one row per
+// drawing, then the found status. A stop ends the look as above; the summary says it was stopped,
+// so that nothing is plotted over a listing that was not read to its end.
+discovery::SearchSummary listJobDrawings(const discovery::SearchServices& services, discovery::SearchSink& sink,
+                                         const std::vector<std::string>& paths, const std::atomic<bool>& stop);
 
 }  // namespace quillon::plotting

@@ -140,7 +140,7 @@ bool LayoutPlotter::openInSession(CadDocuments& documents, const std::string& pa
 
 bool LayoutPlotter::isDocumentFor(CadDocument& document, const std::string& path) {
     const std::string name = document.name();
-    if (!equalsIgnoreCase(name, referenceFileName(path))) return false;
+    if (!samePath(name, referenceFileName(path))) return false;
     return samePath(joinFolder(document.path(), name), path);
 }
 

@@ -41,6 +41,8 @@ struct SheetRecord {
     bool leftOut = false;
     // The plot area and scale the sheet was set up with: "layout, 1:1".
     std::string plotAreaAndScale{};
+    // Where its settings came from: "Quillon's settings", "own page setup", "page setup \"A1 Issue\"".
+    std::string settingsFrom{};
 };
 
 // Why a sheet was left out.
@@ -163,8 +165,9 @@ private:
     // A never-used layout, seen before it is made active (which would make its viewport).
     bool leftOutAsEmpty(autocad::CadLayout& layout);
     void plotPaperLayout(const std::string& layoutName);
-    void setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
-                          std::vector<SetupWarning>& warnings);
+    // Returns where the sheet's settings came from.
+    std::string setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
+                                 std::vector<SetupWarning>& warnings);
     // Plots the sheet set up in document, to its file or to the device as
     // the device and the user's choice say; layoutName is empty for model
     // space. Fills in what became of it.
@@ -175,11 +178,13 @@ private:
     std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
     // The template drawing, opened read-only at its first use (again after a restart).
     autocad::CadDocument* templateDocument();
-    // Copies the chosen page setup onto the layout; what did not take is warned.
-    void applyPageSetup(automation::AutoObject& layout, bool modelSpace, const std::string& layoutName,
+    // Copies the chosen page setup onto the layout; what did not take is warned. Whether it was copied.
+    bool applyPageSetup(automation::AutoObject& layout, bool modelSpace, const std::string& layoutName,
                         std::vector<SetupWarning>& warnings);
     // Quillon's own, or as the layout reads after its set-up.
     std::string plotAreaAndScale(automation::AutoObject& layout) const;
+    // The sheet's settingsFrom; a page setup that was not copied leaves the layout its own.
+    std::string settingsFrom(bool pageSetupCopied) const;
 
     autocad::CadConnection& connection_;
     XrefReloader& xrefs_;

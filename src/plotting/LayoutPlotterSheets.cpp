@@ -46,7 +46,8 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     }
     std::optional<CadLayout> activated;
     applySetting(warnings, layoutName, "page setup", "", [&] { activated = document.paperSpace().layout(); });
-    if (activated) setUpPaperLayout(*activated->raw(), layoutName, warnings);
+    std::string settingsFrom;
+    if (activated) settingsFrom = setUpPaperLayout(*activated->raw(), layoutName, warnings);
 
     std::optional<CadPlot> plot;
     std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& {
@@ -64,6 +65,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     SheetRecord sheet{layoutName, "", false, warnings};
     sheet.checked = checking();
     if (activated) sheet.plotAreaAndScale = plotAreaAndScale(*activated->raw());
+    sheet.settingsFrom = settingsFrom;
     if (!sheet.checked) {
         std::string drawingName = referenceFileName(report_.path);
         tolerate([&] { drawingName = document.name(); });
@@ -81,8 +83,8 @@ std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const s
     return plotFilePath(setup_.files, report_.path, drawingName, setup_.printer, layoutName);
 }
 
-void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
-                                     std::vector<SetupWarning>& warnings) {
+std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
+                                            std::vector<SetupWarning>& warnings) {
     // Called by name on whatever object PaperSpace.Layout gives; a member it
     // lacks fails alone and the set-up goes on. What the user chose and did
     // not take is noted for the drawing's row.
@@ -91,7 +93,8 @@ void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layo
     };
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
     if (quillons) tolerate([&] { layout.call("ZoomExtents"); });
-    if (setup_.sheetSettings == SheetSettings::Template) applyPageSetup(layout, false, layoutName, warnings);
+    const bool copied =
+        setup_.sheetSettings == SheetSettings::Template && applyPageSetup(layout, false, layoutName, warnings);
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
     setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
@@ -115,6 +118,7 @@ void LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layo
         setting("centre the plot", "on", "CenterPlot", Value(true));
     }
     tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+    return settingsFrom(copied);
 }
 
 std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
@@ -142,7 +146,8 @@ void LayoutPlotter::plotActiveLayout() {
         noteMissingReferences();
         auto layout = document.activeLayout();
         std::vector<SetupWarning> warnings;
-        if (setup_.sheetSettings == SheetSettings::Template) applyPageSetup(*layout.raw(), true, "Model", warnings);
+        const bool copied =
+            setup_.sheetSettings == SheetSettings::Template && applyPageSetup(*layout.raw(), true, "Model", warnings);
         std::optional<CadPlot> plot;
         std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& {
             if (!plot) plot = document.plot();
@@ -179,6 +184,7 @@ void LayoutPlotter::plotActiveLayout() {
         SheetRecord sheet{"Model", "", false, warnings};
         sheet.checked = checking();
         sheet.plotAreaAndScale = plotAreaAndScale(*layout.raw());
+        sheet.settingsFrom = settingsFrom(copied);
         if (!sheet.checked) plotSheet(document, documentPlot, referenceFileName(report_.path), "", sheet);
         report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.

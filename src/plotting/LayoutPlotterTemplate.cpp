@@ -28,7 +28,7 @@ CadDocument* LayoutPlotter::templateDocument() {
     return &*pageSetupTemplate_;
 }
 
-void LayoutPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const std::string& layoutName,
+bool LayoutPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const std::string& layoutName,
                                    std::vector<SetupWarning>& warnings) {
     const std::string& name = setup_.pageSetup;
     std::string why;
@@ -42,13 +42,21 @@ void LayoutPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const st
             // CopyFrom takes every setting the page setup holds (plot area, window, offset, lineweights,
             // shading), those Quillon knows no member for too; one call, not a dozen.
             layout.call("CopyFrom", {Value(pageSetup)});
-            return;
+            return true;
         }
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
         why = error.description();
     }
     warnings.push_back({layoutName, "page setup", name, why + "; the layout's own settings were kept"});
+    return false;
+}
+
+std::string LayoutPlotter::settingsFrom(bool pageSetupCopied) const {
+    if (setup_.sheetSettings == SheetSettings::Quillon) return "Quillon's settings";
+    if (setup_.sheetSettings == SheetSettings::Template && pageSetupCopied)
+        return "page setup \"" + setup_.pageSetup + "\"";
+    return "own page setup";
 }
 
 void LayoutPlotter::closeTemplate() {

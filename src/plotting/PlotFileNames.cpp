@@ -1,16 +1,10 @@
 #include "plotting/PlotFileNames.h"
 
+#include "plotting/PathFold.h"
+
 namespace quillon::plotting {
 
 namespace {
-
-std::string folded(std::string path) {
-    for (auto& c : path) {
-        if (c == '/') c = '\\';
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return path;
-}
 
 // Where " (n)" goes: before the extension of the file name, else at the end.
 std::size_t suffixPlace(const std::string& path) {
@@ -30,9 +24,9 @@ std::string PlotFileNames::claim(const std::string& wanted, const std::function<
     std::lock_guard<std::mutex> lock(mutex_);
     std::string path = wanted;
     const std::size_t place = suffixPlace(wanted);
-    for (int n = 2; taken_.count(folded(path)) > 0 || !isFree(path); ++n)
+    for (int n = 2; taken_.count(foldedPath(path)) > 0 || !isFree(path); ++n)
         path = wanted.substr(0, place) + " (" + std::to_string(n) + ")" + wanted.substr(place);
-    taken_.insert(folded(path));
+    taken_.insert(foldedPath(path));
     return path;
 }
 

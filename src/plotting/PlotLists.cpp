@@ -1,6 +1,7 @@
 #include "plotting/PlotLists.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace quillon::plotting {
@@ -29,6 +30,46 @@ CadLayout plotConfigurationSource(autocad::CadConnection& connection, CadApplica
     auto layout = application.activeDocument().modelSpace().layout();
     layout.refreshPlotDeviceInfo();
     return layout;
+}
+
+// The device's papers, read through a blank drawing added for it and closed
+// unsaved; nothing when no drawing can be added.
+std::optional<std::vector<std::string>> mediaOfDevice(autocad::CadConnection& connection, CadApplication& app,
+                                                      const std::string& device) {
+    auto documents = app.documents();
+    std::optional<autocad::CadDocument> blank;
+    try {
+        blank = documents.add();
+    } catch (const automation::AutomationError& error) {
+        // Single-document mode refuses a second drawing: the active one's list is all there is.
+        if (error.serverGone()) throw;
+        return std::nullopt;
+    }
+    // Remembered first, so a close that fails still leaves it Quillon's to close at exit.
+    connection.rememberAdded(*blank);
+    // Forgotten once closed; one that will not close stays Quillon's to close at exit.
+    auto closeBlank = [&] {
+        blank->close();
+        connection.forgetOpened(*blank);
+    };
+    std::vector<std::string> media;
+    try {
+        auto layout = blank->modelSpace().layout();
+        layout.setConfigName(device);
+        layout.refreshPlotDeviceInfo();
+        media = layout.canonicalMediaNames();
+    } catch (const automation::AutomationError& error) {
+        if (!error.serverGone()) {
+            try {
+                closeBlank();
+            } catch (const automation::AutomationError&) {
+                // The first failure is the one the user is told of; exit closes the blank.
+            }
+        }
+        throw;
+    }
+    closeBlank();
+    return media;
 }
 
 void fillPaper(ComboBox& paperBox, const char* const (&standardSizes)[4], const std::vector<std::string>& mediaNames) {
@@ -72,10 +113,12 @@ void fillPlotLists(autocad::CadConnection& connection, ComboBox& deviceBox, Comb
     });
 }
 
-void fillPaperList(autocad::CadConnection& connection, ComboBox& paperBox) {
+void fillPaperList(autocad::CadConnection& connection, ComboBox& paperBox, const std::string& device) {
     connection.withApp([&](CadApplication& app) {
-        auto layout = plotConfigurationSource(connection, app);
-        fillPaper(paperBox, PaperListStandardSizes, layout.canonicalMediaNames());
+        std::optional<std::vector<std::string>> media;
+        if (!device.empty()) media = mediaOfDevice(connection, app, device);
+        if (!media) media = plotConfigurationSource(connection, app).canonicalMediaNames();
+        fillPaper(paperBox, PaperListStandardSizes, *media);
     });
 }
 

@@ -40,10 +40,15 @@ public:
 void fillPlotLists(autocad::CadConnection& connection, ComboBox& deviceBox, ComboBox& paperBox, ComboBox& styleBox);
 
 // Refills only the paper box, with "A4" before "A3" among the standard
-// sizes. The device chosen in the device box is not applied first: the
-// papers are those of the device the active layout is set to. Fails as
+// sizes, with the papers of `device`: it is put on the model layout of a
+// blank drawing of Quillon's own, added for the purpose and closed unsaved,
+// so that no drawing of the user's (nor Quillon's kept blank one, which a
+// changed device would make look like the user's work) is ever changed for
+// it. With no device (one the device box does not offer), or where no blank
+// drawing can be added (single-document mode), the papers are those of the
+// device the active document's model layout is set to. Fails as
 // fillPlotLists does.
-void fillPaperList(autocad::CadConnection& connection, ComboBox& paperBox);
+void fillPaperList(autocad::CadConnection& connection, ComboBox& paperBox, const std::string& device = {});
 
 // The box's first four items joined by "  , "; a media name found anywhere
 // inside it is not offered again.

@@ -262,9 +262,11 @@ void PlotRun::closeEntry() {
         }
     }
     outcome.closeError = closeError;
+    const bool goOn = closeError.empty() || stopAfterClose_ || leaveStuckDrawing(outcome);
     report(outcome);
     endOfEntry();
     if (stopAfterClose_) return end(Ending::Stopped);
+    if (!goOn) return end(Ending::ApplicationLost);
     nextEntry();
 }
 

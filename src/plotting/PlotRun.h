@@ -136,6 +136,8 @@ private:
     void loseApplication(const automation::AutomationError& error);
     bool inDrawing() const { return phase_ != Phase::Entry && phase_ != Phase::AfterLoop; }
     bool restartAfterLoss(const std::string& reason);
+    // The drawing in hand would not close: left behind, as its row says. False when the run cannot go on.
+    bool leaveStuckDrawing(DrawingOutcome& outcome);
     void stopInDrawing();
     void end(Ending ending);
 

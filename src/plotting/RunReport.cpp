@@ -198,6 +198,21 @@ void pruneReports(const fs::path& folder, std::size_t keep) {
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
         names.push_back(utf8(it->path().filename()));
     for (const auto& name : reportsToPrune(names, keep)) fs::remove(folder / fs::u8path(name), error);
+    constexpr std::string_view Writing = ".writing";
+    for (const auto& name : names)
+        if (name.size() > Writing.size() && name.ends_with(Writing) &&
+            isRunReportName(name.substr(0, name.size() - Writing.size())))
+            removeLeftoverWrite(folder / fs::u8path(name.substr(0, name.size() - Writing.size())));
+}
+
+bool removeLeftoverWrite(const fs::path& report) {
+    fs::path leftover = report;
+    leftover += ".writing";
+    std::error_code error;
+    const auto written = fs::last_write_time(leftover, error);
+    if (error || fs::file_time_type::clock::now() - written < LeftoverAge) return false;
+    // Not there any more, or still held open by its writer: left as it is.
+    return fs::remove(leftover, error);
 }
 
 }  // namespace quillon::plotting

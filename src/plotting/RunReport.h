@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -109,7 +110,15 @@ std::string isoTimestamp(int year, int month, int day, int hour, int minute, int
 bool isRunReportName(const std::string& name);
 // Of the names in a folder, the reports to remove, oldest first, so that keep of them are left.
 std::vector<std::string> reportsToPrune(const std::vector<std::string>& names, std::size_t keep);
-// Removes the oldest reports of the folder until at most keep are left.
+// Removes the oldest reports of the folder until at most keep are left, and the files that writes of
+// its reports killed half-way left behind (see removeLeftoverWrite).
 void pruneReports(const std::filesystem::path& folder, std::size_t keep);
+// A write killed between its temporary file and the move over the report leaves "<report>.writing"
+// behind: the report itself is whole, one step behind at most, and the leftover may be cut anywhere, so
+// it is never read, only removed. Only once nothing has written it for LeftoverAge: a live writer moves
+// it over its report moments after writing it (another Quillon may be writing a report of the same
+// name), and Windows also refuses the removal while a writer still holds it open. True if removed.
+bool removeLeftoverWrite(const std::filesystem::path& report);
+inline constexpr auto LeftoverAge = std::chrono::seconds(10);
 
 }  // namespace quillon::plotting

@@ -91,7 +91,7 @@ TEST_F(CheckRuns, EverySheetIsSetUpNothingIsPlottedAndWhatWouldGoWrongIsNamed) {
             << access.member;
     EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
     EXPECT_EQ(display.starting("row "),
-              (Lines{"row 3: Ready: 2 layouts",
+              (Lines{"row 3: Ready: 2 layouts: One (Quillon's settings: extents, fit), Two (Quillon's settings: extents, fit)",
                      "row 2: Problems: reference not found after the repair: Q:\\Gone\\site-nowhere.dwg",
                      "row 1: Problems: Cannot open Plans/Broken.dwg: the drawing file is damaged"}));
     EXPECT_EQ(display.rows.front(), "One|ready||AC1032 (2018 format)");
@@ -109,7 +109,8 @@ TEST_F(CheckRuns, EverySheetIsSetUpNothingIsPlottedAndWhatWouldGoWrongIsNamed) {
     display.rows.clear();
     const auto warned = check("Tabloid");
     EXPECT_EQ(display.starting("row 3"),
-              Lines{"row 3: Ready with warnings (2 layouts): One: paper \"Tabloid\" not set (the device does not offer "
+              Lines{"row 3: Ready with warnings (2 layouts: One (Quillon's settings: extents, fit), Two (Quillon's settings: "
+                    "extents, fit)): One: paper \"Tabloid\" not set (the device does not offer "
                     "it; it would plot on \"ISO_A4_(210.00_x_297.00_MM)\"); Two: paper \"Tabloid\" not set (the "
                     "device does not offer it; it would plot on \"ISO_A4_(210.00_x_297.00_MM)\")"});
     EXPECT_EQ(display.rows.front().substr(0, 24), "One|ready with warnings|");

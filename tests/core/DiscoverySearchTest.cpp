@@ -13,6 +13,7 @@
 
 #include "discovery/DrawingSearch.h"
 #include "discovery/SearchRunner.h"
+#include "plotting/JobDrawings.h"
 
 namespace quillon::discovery {
 namespace {
@@ -255,6 +256,10 @@ public:
         open_ = true;
         changed_.notify_all();
     }
+    void close() {
+        std::lock_guard lock(mutex_);
+        open_ = false;
+    }
     void failOn(std::string path) { failing_ = std::move(path); }
     // Listings for which pass answers true go through without waiting.
     void letThrough(std::function<bool(const std::string&)> pass) { gate_ = std::move(pass); }
@@ -424,6 +429,39 @@ TEST_F(SearchRunnerTest, AnAbandonedSearchDeliversNothingMore) {
     fs.open();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(runner.takeUpdates().empty());
+}
+
+// A job's drawings are looked at on the search's worker: Stop ends that look unfinished (no run may
+// start over it), and a listing asked for after it drops all it would still deliver.
+TEST_F(SearchRunnerTest, AJobsDrawingsAreListedOnTheWorkerWhereStopAndTheNextListingReachThem) {
+    fs.add("C:\\J", {file("a.dwg")});
+    fs.add("C:\\K", {file("b.dwg")});
+    fs.add("C:\\New\\", {file("new.dwg")});
+    const auto jobListing = [](const SearchServices& services, SearchSink& sink, const std::atomic<bool>& stop) {
+        return plotting::listJobDrawings(services, sink, {"C:/J/a.dwg", "C:\\K\\b.dwg"}, stop);
+    };
+    runner.start(jobListing);
+    fs.waitForListing(1);
+    runner.start({"C:\\New", "*.DWG", false});
+    fs.waitForListing(2);
+    fs.open();
+    auto all = collect();
+    ASSERT_TRUE(all.finished);
+    EXPECT_FALSE(all.finished->stopped);
+    ASSERT_EQ(all.rows.size(), 1u);
+    EXPECT_EQ(all.rows[0].name, "new.dwg");
+
+    fs.close();
+    runner.start(jobListing);
+    fs.waitForListing(3);
+    runner.requestStop();
+    fs.open();
+    all = collect();
+    ASSERT_TRUE(all.finished);
+    EXPECT_TRUE(all.finished->stopped);
+    ASSERT_EQ(all.rows.size(), 2u);
+    EXPECT_FALSE(all.rows[0].size.empty()) << "the folder in hand was read";
+    EXPECT_TRUE(all.rows[1].size.empty()) << "the look ends before the next folder";
 }
 
 }  // namespace

@@ -172,6 +172,21 @@ TEST_F(PlotListsTest, PickingADeviceRefillsThePaperAndResetsOnlyThePaperChoice) 
     EXPECT_EQ(paper.items[2], "A4");
 }
 
+TEST_F(PlotListsTest, APickedDevicesPapersAreReadThroughABlankDrawingClosedUnsavedLeavingTheOthersAlone) {
+    startWithForty({{"devices",
+                     {{{"name", "Office.pc3"}, {"media", fortyMedia()}},
+                      {{"name", "Zeta.pc3"}, {"media", {"Zeta_A2_Sheet", "Zeta_A1_Sheet"}}}}}});
+    fillPlotLists(connection, device, paper, style);
+    const auto before = connection.app().documents().count();
+    fillPaperList(connection, paper, "Zeta.pc3");
+    EXPECT_EQ(paper.items, (Items{"A0", "A1", "A4", "A3", "Zeta_A2_Sheet", "Zeta_A1_Sheet"}));
+    EXPECT_EQ(connection.app().documents().count(), before);
+    auto kept = connection.app().activeDocument();
+    EXPECT_EQ(kept.modelSpace().layout().raw()->get("ConfigName").toText(), "Office.pc3");
+    EXPECT_TRUE(connection.openedByQuillon(kept));
+    EXPECT_EQ(callsOf("Close"), 1);
+}
+
 TEST(PlotChoicesTest, OnlyTheExactLowerCasePlaceholderKeepsThePaperList) {
     PlotChoices choices;
     EXPECT_FALSE(choices.deviceBoxEvent("Select a Printer"));

@@ -256,6 +256,7 @@ TEST_F(PlotRuns, ADrawingThatWillNotCloseEndsOnlyItselfAndIsNotPlottedAgain) {
     EXPECT_EQ(rows[0], "row 3: Plotted (model space)");
     EXPECT_EQ(rows[1].rfind("row 2: Plotted (model space); not closed: ", 0), 0u) << rows[1];
     EXPECT_EQ(rows[2], "row 1: Plotted (model space)") << "the next drawing opens normally";
+    EXPECT_NE(rows[1].find("it is left open in AutoCAD"), std::string::npos) << "the user's application keeps it";
     DrawingOutcome stuck;
     stuck.kind = DrawingOutcome::Kind::ModelPlotted;
     stuck.sheets = {{"Model", "", true, {}}};
@@ -391,6 +392,28 @@ TEST_F(RestartingRuns, AnApplicationQuillonStartedIsStartedAgainAndTheRunGoesOnW
         << display.events.back();
     // The replacement allowed several drawings, so none was refused for single-document mode.
     for (const auto& row : rows) EXPECT_EQ(row.find("single"), std::string::npos) << row;
+}
+
+// Quillon's own application is started again once a drawing would not close, and the next opens there.
+TEST_F(RestartingRuns, ADrawingThatWillNotCloseInQuillonsOwnApplicationIsLeftInItAndAFreshOneGoesOn) {
+    listDrawings({"A.dwg", "B.dwg", "C.dwg"});
+    starting.make = [&] {
+        json scenario = {{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                         {"defaultDevice", "Plotter.pc3"},
+                         {"plotStyleTables", {"mono.ctb"}}};
+        if (starting.started.empty())
+            scenario["faults"] = {{"throws", {{{"object", "Document"}, {"member", "Close"}, {"drawing", "B.dwg"}}}}};
+        return standin::Engine::fromJson(scenario.dump(), dir.path());
+    };
+    auto& all = startedRun();
+    all.runToEnd();
+    EXPECT_EQ(all.ending(), PlotRun::Ending::Finished);
+    ASSERT_EQ(starting.started.size(), 2u);
+    EXPECT_EQ(standin::plotsIn(starting.started[1]->journal()).size(), 1u) << "A, in the fresh application";
+    EXPECT_EQ(all.tally().restarts, 0) << "nothing was lost";
+    const auto rows = display.starting("row");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_NE(rows[1].find("; AutoCAD was started again without it"), std::string::npos) << rows[1];
 }
 
 TEST_F(RestartingRuns, AFourthLossEndsTheRunWithTheMessageAndAUsersApplicationIsNeverReplaced) {

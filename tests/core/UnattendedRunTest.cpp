@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -196,12 +197,23 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     for (int minute = 10; minute < 14; ++minute)
         plotting::RunReport(folder / "Reports" / plotting::reportFileName(2026, 12, 8, 23, minute, 0));
     std::ofstream(folder / "Reports" / "notes.csv") << "mine";
+    // Writes killed half-way: an old leftover goes, one written a moment ago may be a live writer's, a
+    // file of the user's is never touched.
+    const auto leftover = [&](const std::string& name, std::chrono::seconds age) {
+        std::ofstream(folder / "Reports" / name) << "Drawing,La";
+        fs::last_write_time(folder / "Reports" / name, fs::file_time_type::clock::now() - age);
+    };
+    leftover("Quillon run 2026-12-08 23-05-09.csv.writing", std::chrono::hours(9));
+    leftover("Quillon run 2026-12-08 23-13-00.csv.writing", std::chrono::seconds(0));
+    leftover("notes.csv.writing", std::chrono::hours(9));
     plotting::pruneReports(folder / "Reports", 2);
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder / "Reports")) left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"Quillon run 2026-12-08 23-12-00.csv", "Quillon run 2026-12-08 23-13-00.csv",
-                                              "notes.csv"}));
+                                              "Quillon run 2026-12-08 23-13-00.csv.writing", "notes.csv",
+                                              "notes.csv.writing"}));
+    EXPECT_TRUE(plotting::removeLeftoverWrite(folder / "Reports" / "notes.csv")) << "the leftover of a /report copy";
     fs::remove_all(folder);
 }
 

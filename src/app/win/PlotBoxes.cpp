@@ -108,11 +108,15 @@ void PlotBoxes::boxEvent(int id, const std::string& text) {
         choices_.styleBoxEvent(text);
     } else if (choices_.deviceBoxEvent(text)) {
         paperChosenSinceRefill_ = false;
-        host_.runs().postCad([this](autocad::CadSession& session) {
+        // Only a device the list offers can be put on a layout; a name half typed lists what it always did.
+        std::string device;
+        for (const auto& offered : itemsOf(*printerBox_))
+            if (plotting::equalsIgnoreCase(offered, text)) device = offered;
+        host_.runs().postCad([this, device](autocad::CadSession& session) {
             plotting::RecordingComboBox papers;
             std::string error;
             try {
-                plotting::fillPaperList(session.connection(), papers);
+                plotting::fillPaperList(session.connection(), papers, device);
             } catch (const automation::AutomationError& failure) {
                 error = failure.description();
             }

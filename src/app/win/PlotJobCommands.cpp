@@ -11,9 +11,7 @@
 
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
-#include "autocad/CadSession.h"
 #include "base/Paths.h"
-#include "plotting/JobDrawings.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -129,7 +127,7 @@ std::optional<std::string> PlotJobCommands::readJob(const std::wstring& file, pl
     return std::nullopt;
 }
 
-std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& asWritten) {
+std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& asWritten, std::uint64_t* listing) {
     if (host_.runs().active())
         return std::string("A run is in progress: wait for it to end before loading a plot job.");
     // Everything is checked before anything changes: a job is applied whole or not at all.
@@ -142,21 +140,14 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     host_.plotFiles().applyJob(job);
     host_.sheets().applyJob(job);
     SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (job.folder) host_.search().listJobFolder(*job.folder, job.subfolders);
-    else listDrawings(job.drawings);
+    const std::uint64_t started =
+        job.folder ? host_.search().listJobFolder(*job.folder, job.subfolders) : listDrawings(job.drawings);
+    if (listing) *listing = started;
     return std::nullopt;
 }
 
-void PlotJobCommands::listDrawings(const std::vector<std::string>& paths) {
-    host_.search().beginJobDrawings();
-    // The file system is asked on the CAD thread: the window's thread never waits on it.
-    host_.runs().postCad([this, paths](autocad::CadSession& session) {
-        const auto found = plotting::findJobDrawings(session.files(), paths);
-        session.mailbox()->post([this, found] {
-            host_.search().showJobDrawings(found);
-            host_.job().drawingsListed();
-        });
-    });
+std::uint64_t PlotJobCommands::listDrawings(const std::vector<std::string>& paths) {
+    return host_.search().listDrawings(paths);
 }
 
 }  // namespace quillon::app

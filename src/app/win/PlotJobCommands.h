@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,9 +27,10 @@ public:
     // Reads and applies a job file; the reason when it cannot be used (nothing is applied then).
     std::optional<std::string> loadJob(const std::wstring& file);
     std::optional<std::string> readJob(const std::wstring& file, plotting::PlotJobSpec& job);
-    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job);
-    // Lists these drawings in place of what is listed, on the CAD thread.
-    void listDrawings(const std::vector<std::string>& paths);
+    // listing: the generation of the listing of its drawings started, 0 when none could start.
+    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing = nullptr);
+    // Lists these drawings in place of what is listed; the listing's generation (0: none started).
+    std::uint64_t listDrawings(const std::vector<std::string>& paths);
 
 private:
     plotting::PlotJobSpec currentJob();

@@ -137,6 +137,9 @@ private:
     // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
     std::optional<std::string> watchCall(CadSessionOwner& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
+    // The first session of a shared run given up on while other sessions still plot: the run goes on
+    // without it. False (nothing done) when no other session is left, no shared run goes, or Quillon is leaving.
+    bool giveUpFirstSessionOnly(const std::string& why);
     // A shared run whose drawings are all done ends even while a session is still starting.
     void endSettledRun();
     CadSessionOwner* findSession(std::uint64_t id);

@@ -20,7 +20,7 @@ constexpr const char* kLostTitle = "AutoCAD Not Responding";
 void RunCoordinator::watchCalls() {
     if (main_) {
         if (auto why = watchCall(*main_)) {
-            giveUpCad(*why);
+            if (!giveUpFirstSessionOnly(*why)) giveUpCad(*why);
             return;
         }
     }
@@ -108,6 +108,29 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         return;
     }
     host_.notify(kLostTitle, why + "\r\nThe next run connects to AutoCAD again.");
+}
+
+bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
+    if (!run_ || !run_->dispatcher || host_.exitSequence().leaving()) return false;
+    ActiveRun& run = *run_;
+    bool othersPlot = false;
+    for (std::size_t i = 0; i < run.further.size(); ++i)
+        othersPlot = othersPlot || (!run.further[i]->givenUp() && run.dispatcher->sessionRunning(static_cast<int>(i) + 1));
+    if (!othersPlot) return false;
+    // As for any further session: its drawing in hand fails, nothing it reports later counts, and the run
+    // goes on with the sessions left. The program's next use of AutoCAD connects anew.
+    run.sessionStops[0]->store(true);
+    if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
+        run.dispatcher->finished(given->first, given->second);
+    std::unique_ptr<CadSessionOwner> main = std::move(main_);
+    main->giveUp();
+    retired_.push_back(std::move(main));
+    host_.boxes().cadThreadLost();
+    main_ = makeSession();
+    host_.setStatus(why + " The run goes on with the other AutoCAD sessions.");
+    if (run.dispatcher->sessionEnded(0, plotting::PlotRun::Ending::ApplicationLost, 0))
+        runEnded(run.generation, run.dispatcher->ending(), run.dispatcher->tally());
+    return true;
 }
 
 CadSessionOwner* RunCoordinator::findSession(std::uint64_t id) {

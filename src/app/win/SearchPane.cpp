@@ -9,6 +9,7 @@
 #include "app/win/MainController.h"
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
+#include "plotting/JobDrawings.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -89,6 +90,7 @@ void SearchPane::showNoFolder() {
     // A search still running is dropped with all it would still deliver, and the texts no longer name its folder.
     MainWindow& window = host_.window();
     search_->abandon();
+    listing_ = ask();
     endSearch();
     listView_->clear();
     window.preview().setDrawing({});
@@ -107,16 +109,16 @@ void SearchPane::pathChange(const std::string& folder) {
     searchAgain(Cause::FolderChange);
 }
 
-void SearchPane::listJobFolder(const std::string& folder, bool subfolders) {
+std::uint64_t SearchPane::listJobFolder(const std::string& folder, bool subfolders) {
     std::string path = folder;
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     currentFolder_ = path;
     SendMessageW(host_.window().control(ids::Check1), BM_SETCHECK, subfolders ? BST_CHECKED : BST_UNCHECKED, 0);
-    searchAgain(Cause::CheckBoxClick);
+    return searchAgain(Cause::CheckBoxClick);
 }
 
-void SearchPane::searchAgain(Cause cause) {
-    if (host_.runs().active()) return;
+std::uint64_t SearchPane::searchAgain(Cause cause) {
+    if (host_.runs().active()) return 0;
     MainWindow& window = host_.window();
     if (cause == Cause::FolderChange) SendMessageW(window.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -126,7 +128,7 @@ void SearchPane::searchAgain(Cause cause) {
     window.preview().setDrawing({});
     window.setPreviewTip(L"");
     if (cause != Cause::CheckBoxEnter) host_.boxes().fillIfEmpty();
-    if (host_.exitSequence().closing()) return;
+    if (host_.exitSequence().closing()) return 0;
     stopRequested_ = false;
     sortWhenSearchEnds_ = cause == Cause::CheckBoxEnter;
     host_.setStatus(
@@ -134,6 +136,7 @@ void SearchPane::searchAgain(Cause cause) {
     bool subfolders = SendMessageW(window.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
     search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
     SetTimer(window.hwnd(), kSearchPaceTimer, kSearchPaceMs, nullptr);
+    return listing_ = ask();
 }
 
 void SearchPane::takeUpdates() {
@@ -147,8 +150,9 @@ void SearchPane::takeUpdates() {
         if (listView_->size() > 0) window.enable(ids::Command2, true);
         if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
         endSearch();
-        // An unattended job's folder is listed: its run starts now.
-        host_.job().drawingsListed();
+        // A job's or a resume's drawings are listed: its run starts now, if this listing is the one it
+        // asked for and was read to its end.
+        host_.job().drawingsListed(listing_, !updates.finished->stopped && updates.finished->failure.empty());
     }
 }
 
@@ -171,22 +175,20 @@ bool SearchPane::onSetCursor(HWND over, int hitTest) {
     return true;
 }
 
-void SearchPane::beginJobDrawings() {
-    search_->requestStop();
+std::uint64_t SearchPane::listDrawings(std::vector<std::string> paths) {
+    if (host_.runs().active() || host_.exitSequence().closing()) return 0;
     listView_->clear();
     host_.window().preview().setDrawing({});
+    host_.window().setPreviewTip(L"");
+    stopRequested_ = false;
+    sortWhenSearchEnds_ = false;
     host_.setStatus("\r\nReading the plot job's drawings ...");
-}
-
-void SearchPane::showJobDrawings(const std::vector<std::pair<std::string, base::DirEntry>>& found) {
-    std::vector<discovery::DrawingRow> rows;
-    for (const auto& [folder, entry] : found)
-        rows.push_back({entry.name, folder, types_.describe(entry.name),
-                        entry.lastWriteTime ? discovery::sizeText(entry.size, numbers_) : std::string(),
-                        entry.lastWriteTime ? discovery::dateText(entry.lastWriteTime, dates_) : std::string()});
-    listView_->add(std::move(rows));
-    host_.window().enable(ids::Command2, listView_->size() > 0);
-    host_.setStatus(discovery::search_text::foundStatus(listView_->size()));
+    search_->start([paths = std::move(paths)](const discovery::SearchServices& services, discovery::SearchSink& sink,
+                                              const std::atomic<bool>& stop) {
+        return plotting::listJobDrawings(services, sink, paths, stop);
+    });
+    SetTimer(host_.window().hwnd(), kSearchPaceTimer, kSearchPaceMs, nullptr);
+    return listing_ = ask();
 }
 
 }  // namespace quillon::app

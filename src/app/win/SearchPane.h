@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -35,7 +36,8 @@ public:
     void addColumns();
     // The folder changed (start-up, the folder tree, or another program): empty the list and search it.
     void pathChange(const std::string& folder);
-    void searchAgain(Cause cause);
+    // Starts a new listing of the folder; its generation (see listing()), 0 when none could start.
+    std::uint64_t searchAgain(Cause cause);
     // A virtual item of the tree (Control Panel, Network): an empty list, no error.
     void showNoFolder();
     void takeUpdates();
@@ -46,11 +48,18 @@ public:
     void requestStop();
     bool running() const;
 
-    // A job's own folder, searched with or without its sub-folders.
-    void listJobFolder(const std::string& folder, bool subfolders);
-    // A job's own drawings: the list empties, and fills from what the file system says of each.
-    void beginJobDrawings();
-    void showJobDrawings(const std::vector<std::pair<std::string, base::DirEntry>>& found);
+    // A job's own folder, searched with or without its sub-folders; the listing's generation, 0: none started.
+    std::uint64_t listJobFolder(const std::string& folder, bool subfolders);
+    // A job's own drawings: the list empties, and fills from what the file system says of each, looked
+    // at on the search's worker (Stop and Exit reach it); the listing's generation, 0: none started.
+    std::uint64_t listDrawings(std::vector<std::string> paths);
+
+    // Listings are known by their generation, as runs are: each request (a folder, a job, a resume)
+    // takes the next one, and only the latest counts. What asked for an earlier one gets nothing: the
+    // search it started is dropped with all it would still deliver, and its end, which names its
+    // generation, is not the one awaited.
+    std::uint64_t ask() { return ++asked_; }
+    bool latest(std::uint64_t generation) const { return generation != 0 && generation == asked_; }
 
     DrawingListView& listView() { return *listView_; }
     const std::string& currentFolder() const { return currentFolder_; }
@@ -64,6 +73,9 @@ private:
     // The folder whose drawings are listed (the hidden directory list's path).
     std::string currentFolder_;
     bool stopRequested_ = false;
+    std::uint64_t asked_ = 0;
+    // The listing the list shows, the one whose end takeUpdates hands on.
+    std::uint64_t listing_ = 0;
     bool sortWhenSearchEnds_ = false;
     discovery::WinFileSystem fileSystem_;
     discovery::WinNumberFormatter numbers_;

@@ -18,6 +18,7 @@
 #include "plotting/JobCheck.h"
 #include "plotting/JobPart.h"
 #include "plotting/ResumePlan.h"
+#include "plotting/RunReport.h"
 #include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
@@ -145,17 +146,35 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
                 host_.runs().reports().setCopy(std::nullopt);
             }
             if (problem) return failure(RunExitCode::BadJobOrArguments, *problem);
-            afterListing_ = AfterListing::UnattendedRun;
-            if (const auto refused = host_.jobs().applyJob(job)) {
-                afterListing_ = AfterListing::Nothing;
-                failure(RunExitCode::BadJobOrArguments, *refused);
-            }
+            awaitListing(AfterListing::UnattendedRun, job,
+                         [this](const std::string& refused) { failure(RunExitCode::BadJobOrArguments, refused); });
         });
     });
 }
 
-void UnattendedJob::drawingsListed() {
+void UnattendedJob::awaitListing(AfterListing after, const plotting::PlotJobSpec& job,
+                                 const std::function<void(const std::string&)>& refused) {
+    std::uint64_t listing = 0;
+    afterListing_ = AfterListing::Nothing;
+    awaited_ = 0;
+    if (const auto problem = host_.jobs().applyJob(job, &listing)) return refused(*problem);
+    if (listing == 0) return;  // the way out has begun: nothing is listed, nothing run
+    afterListing_ = after;
+    awaited_ = listing;
+}
+
+void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
+    // Another listing's end (a folder the user browsed to, a job or resume asked for before): not ours.
+    if (listing == 0 || listing != awaited_) return;
+    awaited_ = 0;
     const AfterListing after = std::exchange(afterListing_, AfterListing::Nothing);
+    // A listing stopped or broken off is not the job's drawings: nothing is plotted over it.
+    if (!complete) {
+        const std::string why = "The listing of the drawings was stopped before its end: nothing was plotted.";
+        if (after == AfterListing::UnattendedRun) return failure(RunExitCode::Stopped, why);
+        if (after == AfterListing::WindowResume) host_.setStatus("\r\n" + why);
+        return;
+    }
     if (after == AfterListing::WindowResume)
         return host_.runs().startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
     if (after != AfterListing::UnattendedRun) return;
@@ -170,8 +189,11 @@ void UnattendedJob::drawingsListed() {
                                  " of the job's " + std::to_string(paths.size()) + " drawings");
         // A part with no drawings still leaves a report of its own, never another run's.
         if (mine.empty()) return nothingLeft({});
-        afterListing_ = AfterListing::UnattendedRun;
-        return host_.jobs().listDrawings(mine);
+        if (const auto part = host_.jobs().listDrawings(mine)) {
+            afterListing_ = AfterListing::UnattendedRun;
+            awaited_ = part;
+        }
+        return;
     }
     runDrawings_ = static_cast<int>(paths.size());
     // The run takes the drawings up from the last listed: its first drawing serves to learn the papers.
@@ -209,16 +231,22 @@ void UnattendedJob::checkPaperThenRun(std::vector<std::string> runOrder) {
 void UnattendedJob::resumeInWindow(const std::string& report) { readResume(report, true); }
 
 void UnattendedJob::readResume(const std::string& report, bool attended) {
+    // A resume is a listing request too: a folder browsed to or a job opened meanwhile wins over it.
+    const std::uint64_t request = host_.search().ask();
     // The report is read on the CAD thread, as every file is: the window never waits on a share.
-    host_.runs().postCad([this, report, attended](autocad::CadSession& session) {
+    host_.runs().postCad([this, report, attended, request](autocad::CadSession& session) {
         std::optional<plotting::ResumePlan> plan;
         std::string problem;
+        // What a write of it killed half-way left beside it goes; the report itself is what is read.
+        plotting::removeLeftoverWrite(fs::path(win::toWide(report)));
         try {
             plan = plotting::resumePlan(plotting::readRunReport(readReportText(report), win::systemAnsiCodePage()));
         } catch (const std::exception& error) {
             problem = report + ", " + error.what();
         }
-        session.mailbox()->post([this, report, attended, plan, problem] {
+        session.mailbox()->post([this, report, attended, plan, problem, request] {
+            // Unattended, no one asks for anything else: only the window's resume can be overtaken.
+            if (attended && !host_.search().latest(request)) return;
             auto say = [&](const std::string& text) {
                 if (attended) host_.notify(ResumeTitle, text);
                 else ConsoleOutput::writeLine("Quillon: " + text);
@@ -237,11 +265,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
             plotting::PlotJobSpec job = plan->job;
             std::reverse(job.drawings.begin(), job.drawings.end());
             if (!attended) return runJob(job);
-            afterListing_ = AfterListing::WindowResume;
-            if (const auto refused = host_.jobs().applyJob(job)) {
-                afterListing_ = AfterListing::Nothing;
-                say(*refused);
-            }
+            awaitListing(AfterListing::WindowResume, job, say);
         });
     });
 }

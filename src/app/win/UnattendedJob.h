@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -33,8 +35,9 @@ public:
     bool unattended() const { return unattended_; }
 
     void startCommandLineJob();
-    // The job's drawings are listed: its run starts now.
-    void drawingsListed();
+    // A listing has ended, read to its end or not: if it is the one the job or resume asked for, its run
+    // starts now (only over a listing read in full).
+    void drawingsListed(std::uint64_t listing, bool complete);
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
     void tell(const std::string& title, const std::string& text);
     // The CAD application could not be started, for this reason.
@@ -75,6 +78,10 @@ private:
     // What comes once a job's drawings are listed: nothing, the unattended run, or a resume the user asked for.
     enum class AfterListing { Nothing, UnattendedRun, WindowResume };
     AfterListing afterListing_ = AfterListing::Nothing;
+    // The generation of the listing afterListing_ waits for; 0: none.
+    std::uint64_t awaited_ = 0;
+    // What comes after the listing this apply started (nothing when it started none).
+    void awaitListing(AfterListing after, const plotting::PlotJobSpec& job, const std::function<void(const std::string&)>& refused);
     // The report a resumed run takes up; empty for any other run.
     std::string resumes_;
     // A run of one part of a job: the part's drawings are listed in place of the job's.
