@@ -201,13 +201,11 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     std::ofstream(folder / "Reports" / "notes.csv") << "mine";
     // Writes killed half-way: an old leftover goes, one written a moment ago may be a live writer's, a
     // file of the user's is never touched.
-    const auto leftover = [&](const std::string& name, std::chrono::seconds age) {
+    for (const auto& [name, age] : {std::pair{"Quillon run 2026-12-08 23-05-09.csv.writing", 9}, {"notes.csv.writing", 9},
+                                     {"Quillon run 2026-12-08 23-13-00.csv.writing", 0}}) {
         std::ofstream(folder / "Reports" / name) << "Drawing,La";
-        fs::last_write_time(folder / "Reports" / name, fs::file_time_type::clock::now() - age);
-    };
-    leftover("Quillon run 2026-12-08 23-05-09.csv.writing", std::chrono::hours(9));
-    leftover("Quillon run 2026-12-08 23-13-00.csv.writing", std::chrono::seconds(0));
-    leftover("notes.csv.writing", std::chrono::hours(9));
+        fs::last_write_time(folder / "Reports" / name, fs::file_time_type::clock::now() - std::chrono::hours(age));
+    }
     plotting::pruneReports(folder / "Reports", 2);
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder / "Reports")) left.push_back(entry.path().filename().string());

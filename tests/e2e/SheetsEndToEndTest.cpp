@@ -116,5 +116,60 @@ TEST_F(UnattendedRun, ATemplateJobIsCheckedThenPlotsTheMatchingSheetsInTabOrderF
     EXPECT_EQ(countContaining(runLines, ",left out,empty layout"), 1);
 }
 
+// The Sheets dialog lists the template's page setups, read on the CAD thread while the dialog waits, and OK keeps
+// the choice with the settings.
+TEST_F(UnattendedRun, TheSheetsDialogListsTheTemplatesPageSetupsAndKeepsTheChoice) {
+    json scenario = wintest::baseScenario();
+    scenario["drawings"] = json::array(
+        {{{"file", "Office.dwt"}, {"pageSetups", {{{"name", "A1 Issue"}}, {{"name", "Model Issue"}, {"modelType", true}}}}}});
+    scenario["journal"] = "journal.jsonl";
+    journal = folder.path() / L"journal.jsonl";
+    const fs::path office = folder.write(L"Office.dwt", kDrawingBytes);
+    standin_server::registerServer(wintest::standinExePath(), folder.write(L"scenario.json", scenario.dump()).wstring());
+    // Tests after this one must not plot from a template.
+    struct ForgetSettings {
+        ~ForgetSettings() { win::RegistryKey::deleteTree(HKEY_CURRENT_USER, L"Software\\Quillon"); }
+    } forget;
+    {
+        auto settings = win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings");
+        settings.writeString(L"SheetSettings", L"template");
+        settings.writeString(L"PageSetupFile", office.wstring());
+    }
+    ProgramUnderTest program;
+    HWND main = program.waitUntilReady();
+    ASSERT_NE(main, nullptr);
+    GuiDriver gui(main);
+    // Once the plot lists are in, the CAD thread is there to read the template.
+    ASSERT_TRUE(wintest::waitFor([&] { return gui.comboItems(ids::CmbPrinter).size() >= 2; }, 30s));
+    gui.postCommand(ids::BtnSheets);
+    // Its title is set before its controls are made: found once the last of them is there.
+    HWND dialog = nullptr, state = nullptr;
+    ASSERT_TRUE(wintest::waitFor([&] {
+        dialog = FindWindowW(L"#32770", L"Sheets");
+        return dialog && GetDlgItem(dialog, IDCANCEL) && (state = GetDlgItem(dialog, 316)) != nullptr;
+    }, 10s));
+    ASSERT_TRUE(wintest::waitFor([&] { return gui.text(state) == L"2 page setups in the drawing."; }, 20s))
+        << win::toUtf8(gui.text(state));
+    SendMessageW(GetDlgItem(dialog, 315), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Model Issue (model space)"));
+    SendMessageW(GetDlgItem(dialog, 304), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"*old"));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wintest::waitFor([&] { return !IsWindow(dialog); }, 10s));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.waitForExit());
+
+    auto kept = win::RegistryKey::open(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings");
+    EXPECT_EQ(kept.readString(L"PageSetup"), L"Model Issue") << "the name, not the list's text";
+    EXPECT_EQ(kept.readString(L"ExcludeLayouts"), L"*old");
+    EXPECT_EQ(kept.readString(L"SheetSettings"), L"template");
+    int templateCloses = 0;
+    for (const auto& line : wintest::readJsonLines(journal))
+        if (line.contains("close") && line["close"]["document"].get<std::string>().find("Office.dwt") != std::string::npos) {
+            ++templateCloses;
+            EXPECT_TRUE(line["close"]["readOnly"].get<bool>());
+            EXPECT_FALSE(line["close"]["wouldSave"].get<bool>());
+        }
+    EXPECT_EQ(templateCloses, 1) << "read from one read-only open, closed at once";
+}
+
 }  // namespace
 }  // namespace quillon::e2e

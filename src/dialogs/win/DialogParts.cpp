@@ -17,6 +17,28 @@ HWND addControl(HWND dialog, HFONT font, int id, const wchar_t* type, const wcha
     return control;
 }
 
+TextMeasure::TextMeasure(HWND window, HFONT font)
+    : window_(window), dc_(GetDC(window)), old_(SelectObject(dc_, font)) {
+    GetTextMetricsW(dc_, &metrics_);
+}
+
+TextMeasure::~TextMeasure() {
+    SelectObject(dc_, old_);
+    ReleaseDC(window_, dc_);
+}
+
+int TextMeasure::width(const wchar_t* text) const {
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc_, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    return static_cast<int>(r.right);
+}
+
+RECT TextMeasure::block(const wchar_t* text) const {
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc_, text, -1, &r, DT_CALCRECT | DT_NOPREFIX);
+    return r;
+}
+
 void sizeAndCentre(HWND dialog, int width, int height, int dpi) {
     RECT frame{0, 0, width, height};
     AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,

@@ -18,6 +18,25 @@ struct alignas(4) EmptyTemplate {
 std::wstring textOf(HWND control);
 HWND addControl(HWND dialog, HFONT font, int id, const wchar_t* type, const wchar_t* text, DWORD style,
                 DWORD exStyle = 0);
+// Captions measured in the dialog's font, so none is clipped; a DC of the window while it lives.
+class TextMeasure {
+public:
+    TextMeasure(HWND window, HFONT font);
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+
+    int width(const wchar_t* text) const;  // on one line
+    RECT block(const wchar_t* text) const;  // its lines as they stand
+    const TEXTMETRICW& metrics() const { return metrics_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+    HGDIOBJ old_;
+    TEXTMETRICW metrics_{};
+};
+
 // Sizes the dialog around a client area of width x height and centres it on its owner, as a dialog opened
 // from the owner's menu (on the work area without one).
 void sizeAndCentre(HWND dialog, int width, int height, int dpi);

@@ -82,20 +82,11 @@ bool PlotFilesDialog::onInit() {
 void PlotFilesDialog::layOut() {
     const int dpi = static_cast<int>(GetDpiForWindow(hwnd()));
     auto px = [dpi](int value) { return MulDiv(value, dpi, 96); };
-    HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, font_.get());
-    // Each caption's own width in the font in use, so none is clipped.
-    auto width = [dc](const wchar_t* text) {
-        RECT r{0, 0, 0, 0};
-        DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
-        return static_cast<int>(r.right);
-    };
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    RECT hintRect{0, 0, 0, 0};
-    DrawTextW(dc, Hint, -1, &hintRect, DT_CALCRECT | DT_NOPREFIX);
-    RECT combineHintRect{0, 0, 0, 0};
-    DrawTextW(dc, CombineHint, -1, &combineHintRect, DT_CALCRECT | DT_NOPREFIX);
+    const parts::TextMeasure measure(hwnd(), font_.get());
+    auto width = [&measure](const wchar_t* text) { return measure.width(text); };
+    const TEXTMETRICW& metrics = measure.metrics();
+    const RECT hintRect = measure.block(Hint);
+    const RECT combineHintRect = measure.block(CombineHint);
     const int labels = std::max({width(PlotFilesLabel), width(PatternLabel), width(CombineLabel), width(CombinedNameLabel)});
     const int combineChoice = width(CombineChoices[2]) + px(40);
     const int keepText = width(KeepSheets);
@@ -103,8 +94,6 @@ void PlotFilesDialog::layOut() {
     const int inFolderText = width(InFolder);
     const int browseText = width(Browse);
     const int cancelText = width(L"Cancel");
-    SelectObject(dc, old);
-    ReleaseDC(hwnd(), dc);
 
     const int margin = px(11);
     const int gap = px(7);

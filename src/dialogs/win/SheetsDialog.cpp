@@ -86,24 +86,15 @@ bool SheetsDialog::onInit() {
 void SheetsDialog::layOut() {
     const int dpi = static_cast<int>(GetDpiForWindow(hwnd()));
     auto px = [dpi](int value) { return MulDiv(value, dpi, 96); };
-    HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, font_.get());
-    auto width = [dc](const wchar_t* text) {
-        RECT r{0, 0, 0, 0};
-        DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
-        return static_cast<int>(r.right);
-    };
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    RECT hint{0, 0, 0, 0};
-    DrawTextW(dc, PatternHint, -1, &hint, DT_CALCRECT | DT_NOPREFIX);
+    const parts::TextMeasure measure(hwnd(), font_.get());
+    auto width = [&measure](const wchar_t* text) { return measure.width(text); };
+    const TEXTMETRICW& metrics = measure.metrics();
+    const RECT hint = measure.block(PatternHint);
     const int labels = std::max({width(IncludeLabel), width(ExcludeLabel), width(SettingsLabel)});
     const int subLabels = std::max(width(TemplateFileLabel), width(PageSetupLabel));
     const int radios = std::max({width(Quillon), width(OwnLayout), width(FromTemplate), width(SkipEmpty)});
     const int browseText = width(Browse);
     const int cancelText = width(L"Cancel");
-    SelectObject(dc, old);
-    ReleaseDC(hwnd(), dc);
 
     const int margin = px(11);
     const int gap = px(7);
