@@ -58,6 +58,19 @@ bool CadConnection::restartAutoCAD() {
     return connected();
 }
 
+bool CadConnection::renewAutoCAD() {
+    if (!acadApp_ || !acadStarted_) return false;
+    // What leaving Quillon does, so that nothing of the user's is lost: an old application holding unsaved
+    // work is left running (and said so), never quit.
+    cleanUpAtExit();
+    return restartAutoCAD();
+}
+
+std::optional<std::uint64_t> CadConnection::privateMemoryMB() {
+    if (!acadApp_ || !acadStarted_ || !startedProcess_) return std::nullopt;
+    return launcher_.privateMemoryMB(*startedProcess_);
+}
+
 bool CadConnection::takeStartFailure() {
     const bool failed = startFailed_;
     startFailed_ = false;
@@ -87,6 +100,7 @@ bool CadConnection::startApplication(bool hideWindow) {
         if (monitor_) monitor_->setServer(std::nullopt, false);
         return false;
     }
+    startedProcess_ = launcher_.createdProcess();
     if (monitor_) {
         // Known now, while it answers: once it hangs it cannot be asked.
         std::optional<std::uint32_t> process;
@@ -96,6 +110,7 @@ bool CadConnection::startApplication(bool hideWindow) {
             // Without its window the application can still be used, only not ended when it hangs.
         }
         if (!process) process = launcher_.createdProcess();
+        startedProcess_ = process;
         monitor_->setServer(process, true);
     }
     if (hideWindow) ui_.showMainWindow();

@@ -46,6 +46,11 @@ public:
     // one (never attaching to one the user may have started meanwhile) and
     // prepares it as connecting does. The window stays as it is.
     bool restartAutoCAD();
+    // Replaces the application Quillon started, while it still works, by a fresh one: Quillon's values
+    // given back, its drawings closed, the old one quit. False (and nothing done) for the user's own.
+    bool renewAutoCAD();
+    // The private memory of the application Quillon started, where it can be read.
+    std::optional<std::uint64_t> privateMemoryMB();
     // Whether an attempt to start the application failed since the last call.
     bool takeStartFailure();
     // What the system said when the application last failed to start.
@@ -134,6 +139,7 @@ private:
     bool startFailed_ = false;
     std::string startFailureReason_;
     bool lostStartedApplication_ = false;
+    std::optional<std::uint32_t> startedProcess_;
     OpenedDocuments opened_;
     ProfileChanges changes_{std::make_shared<OwedVariables>()};
     // Quillon's values are set in this application since they were last given back.

@@ -25,6 +25,11 @@ public:
         (void)window;
         return std::nullopt;
     }
+    // The private memory of a process, in MB, read without asking the application; nothing where unknown.
+    virtual std::optional<std::uint64_t> privateMemoryMB(std::uint32_t process) {
+        (void)process;
+        return std::nullopt;
+    }
 };
 
 }  // namespace quillon::autocad

@@ -34,7 +34,7 @@ CallWatchdog::Verdict CallWatchdog::check(const CallMonitor::Snapshot& call, Clo
     } else {
         verdict.action = Verdict::Action::Abandon;
         verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) +
-                       "). It is left running; the run has ended.";
+                       "). It is left running.";
     }
     return verdict;
 }

@@ -137,6 +137,9 @@ public:
     bool plotNextLayout();
 
     const DrawingReport& report() const { return report_; }
+    // The drawing in hand is plotted again from the start (its application died): the plot files it wrote
+    // are given back to the run's names, so the new attempt replaces them rather than writing beside them.
+    void releasePlotFiles();
 
     // Closes the template drawing of the page setups, unsaved, once the run is over.
     void closeTemplate();

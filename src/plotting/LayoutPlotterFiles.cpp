@@ -25,6 +25,11 @@ std::string keptWarning(const std::string& kept) {
 
 }  // namespace
 
+void LayoutPlotter::releasePlotFiles() {
+    for (const auto& sheet : report_.sheets)
+        if (!sheet.plotFile.empty()) plotFiles_->release(sheet.plotFile);
+}
+
 void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot&()>& documentPlot,
                               const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
     const bool toFile = plotsToFile(setup_.printer);

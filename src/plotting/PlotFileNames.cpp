@@ -30,4 +30,9 @@ std::string PlotFileNames::claim(const std::string& wanted, const std::function<
     return path;
 }
 
+void PlotFileNames::release(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    taken_.erase(foldedPath(path));
+}
+
 }  // namespace quillon::plotting

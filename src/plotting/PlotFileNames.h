@@ -20,6 +20,10 @@ public:
     // isFree accepts, now taken for the rest of the run.
     std::string claim(const std::string& wanted, const std::function<bool(const std::string&)>& isFree);
 
+    // Gives a path back: nothing was written to it (the application died in the plot), or its drawing is
+    // plotted again from the start and replaces its own file.
+    void release(const std::string& path);
+
 private:
     std::mutex mutex_;
     std::set<std::string> taken_;

@@ -60,7 +60,10 @@ PlotFileResult PlotFileWriter::write(const std::string& wanted, const PlotCall& 
         taken = plot(temporary);
     } catch (const automation::AutomationError& error) {
         files_.removeFile(temporary);
-        if (error.serverGone()) throw;
+        if (error.serverGone()) {
+            names_.release(target);
+            throw;
+        }
         result.failure = error.description().empty() ? error.what() : error.description();
         return result;
     }

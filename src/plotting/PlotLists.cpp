@@ -1,5 +1,7 @@
 #include "plotting/PlotLists.h"
 
+#include "plotting/ScratchDocument.h"
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -45,31 +47,12 @@ std::optional<std::vector<std::string>> mediaOfDevice(autocad::CadConnection& co
         if (error.serverGone()) throw;
         return std::nullopt;
     }
-    // Remembered first, so a close that fails still leaves it Quillon's to close at exit.
-    connection.rememberAdded(*blank);
-    // Forgotten once closed; one that will not close stays Quillon's to close at exit.
-    auto closeBlank = [&] {
-        blank->close();
-        connection.forgetOpened(*blank);
-    };
-    std::vector<std::string> media;
-    try {
-        auto layout = blank->modelSpace().layout();
+    return readThenClose(connection, *blank, [&](autocad::CadDocument& document) {
+        auto layout = document.modelSpace().layout();
         layout.setConfigName(device);
         layout.refreshPlotDeviceInfo();
-        media = layout.canonicalMediaNames();
-    } catch (const automation::AutomationError& error) {
-        if (!error.serverGone()) {
-            try {
-                closeBlank();
-            } catch (const automation::AutomationError&) {
-                // The first failure is the one the user is told of; exit closes the blank.
-            }
-        }
-        throw;
-    }
-    closeBlank();
-    return media;
+        return layout.canonicalMediaNames();
+    });
 }
 
 void fillPaper(ComboBox& paperBox, const char* const (&standardSizes)[4], const std::vector<std::string>& mediaNames) {

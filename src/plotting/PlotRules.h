@@ -54,6 +54,10 @@ struct PlotSetup {
     // With SheetSettings::Template: the template drawing and its page setup's name.
     std::string pageSetupFile{};
     std::string pageSetup{};
+    // Quillon's own application is replaced after this many drawings (0: never) and once its private
+    // memory passes this many MB (0: no bound).
+    int cadRestartEvery = 0;
+    std::uint64_t cadMemoryLimitMB = 0;
 };
 
 // The first choice that counts as not made, in the order the user is told.

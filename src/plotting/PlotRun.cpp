@@ -14,12 +14,17 @@ using run_text::LostTitle;
 using run_text::TooManyText;
 using run_text::TooManyTitle;
 
-std::string errorText(const AutomationError& error) {
-    return error.description().empty() ? error.what() : error.description();
-}
-
 std::string counted(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Losses and restarts on purpose are told apart: only the first say something went wrong.
+std::string restartsText(const PlotRun::Tally& tally) {
+    std::string text;
+    if (tally.restarts > 0) text += " AutoCAD was started again " + counted(tally.restarts, "time", "times") + ".";
+    if (tally.plannedRestarts > 0)
+        text += " AutoCAD was restarted on purpose " + counted(tally.plannedRestarts, "time", "times") + ".";
+    return text;
 }
 
 }  // namespace
@@ -35,10 +40,15 @@ PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSys
       setup_(std::move(setup)),
       share_(share),
       xrefs_(connection, files, stopRequested),
-      plotter_(connection, xrefs_, files, display, stopRequested) {
+      plotter_(connection, xrefs_, files, display, stopRequested),
+      restarts_({setup_.cadRestartEvery, setup_.cadMemoryLimitMB}) {
     plotter_.setSetup(setup_);
     tally_.purpose = setup_.purpose;
     if (share_) plotter_.sharePlotFiles(share_->plotFiles());
+}
+
+std::string PlotRun::errorText(const AutomationError& error) {
+    return error.description().empty() ? error.what() : error.description();
 }
 
 bool PlotRun::start() {
@@ -114,46 +124,16 @@ bool PlotRun::step() {
         }
     } catch (const AutomationError& error) {
         connection_.noteFailure(error);
-        const bool startedByQuillon = connection_.lostStartedApplication();
-        if (error.serverGone() || !connection_.connected()) {
-            const auto& monitor = connection_.monitor();
-            const bool endedByWatchdog = monitor && monitor->takeEndedByWatchdog();
-            const std::string reason =
-                endedByWatchdog ? stoppedAnsweringIn(monitor->endedCall()) : errorText(error);
-            // The user's own application is never replaced behind their back.
-            const bool restartable = error.serverGone() && startedByQuillon && tally_.restarts < MaxRestarts;
-            if (!restartable || stopRequested_.load() || !restartAfterLoss(reason)) loseApplication(error);
-        } else {
-            failDrawing(error);
-        }
+        if (error.serverGone() || !connection_.connected()) lose(error);
+        else failDrawing(error);
     }
     return !finished();
-}
-
-std::string PlotRun::stoppedAnsweringIn(const std::string& call) {
-    return call.empty() ? std::string(StoppedAnswering)
-                        : std::string(StoppedAnswering) + " (" + call + " was waiting for an answer)";
 }
 
 void PlotRun::stopInDrawing() {
     // The drawing Quillon opened is closed before the run ends.
     stopAfterClose_ = true;
     phase_ = Phase::Close;
-}
-
-bool PlotRun::restartAfterLoss(const std::string& reason) {
-    if (inDrawing()) {
-        report(outcomeOf(plotter_.report(), reason));
-        endOfEntry();
-        nextEntry();
-    }
-    ++tally_.restarts;
-    status("AutoCAD was lost (" + reason + "). Starting it again (" + std::to_string(tally_.restarts) + " of " +
-           std::to_string(MaxRestarts) + ") ...");
-    if (connection_.restartAutoCAD()) return true;
-    // The run ends with its own message; the program itself goes on.
-    connection_.takeStartFailure();
-    return false;
 }
 
 void PlotRun::takeUpEntry() {
@@ -212,8 +192,12 @@ void PlotRun::openEntry() {
     drawingStarted_ = std::chrono::system_clock::now();
     drawingClock_ = std::chrono::steady_clock::now();
     display_.takenUp(entry_, strFileName_);
-    status(drawingStatus(run_text::Opening));
+    // Replaced here, once the next drawing is known: never after the run's last one.
+    const std::string renewed = renewIfDue();
+    if (finished()) return;
+    status(renewed.empty() ? drawingStatus(run_text::Opening) : renewed + "\r\n" + drawingStatus(run_text::Opening));
     phase_ = Phase::Close;  // should opening fail, what Quillon opened is still closed
+    restarts_.opened();
     plotter_.openDrawing(strFileName_);
     phase_ = Phase::Activate;
 }
@@ -264,6 +248,7 @@ void PlotRun::closeEntry() {
     outcome.closeError = closeError;
     const bool goOn = closeError.empty() || stopAfterClose_ || leaveStuckDrawing(outcome);
     report(outcome);
+    restarts_.finished(entry_);
     endOfEntry();
     if (stopAfterClose_) return end(Ending::Stopped);
     if (!goOn) return end(Ending::ApplicationLost);
@@ -378,7 +363,7 @@ std::string PlotRun::summaryText(Ending ending, const Tally& tally) {
     return lead + counted(tally.plotted, "drawing", "drawings") + " plotted (" +
            counted(tally.sheets, "sheet", "sheets") + warned + "), " + std::to_string(tally.skipped) + " skipped, " +
            std::to_string(tally.failed) + " failed." +
-           (tally.restarts > 0 ? " AutoCAD was started again " + counted(tally.restarts, "time", "times") + "." : "");
+           restartsText(tally);
 }
 
 std::string PlotRun::checkSummaryText(Ending ending, const Tally& tally) {
@@ -387,7 +372,7 @@ std::string PlotRun::checkSummaryText(Ending ending, const Tally& tally) {
     if (ending == Ending::ApplicationLost) lead = "Check ended, AutoCAD was lost: ";
     return lead + std::to_string(tally.ready) + " ready, " + std::to_string(tally.readyWithWarnings) +
            " ready with warnings, " + counted(tally.problems, "drawing", "drawings") + " with problems." +
-           (tally.restarts > 0 ? " AutoCAD was started again " + counted(tally.restarts, "time", "times") + "." : "");
+           restartsText(tally);
 }
 
 void PlotRun::status(const std::string& text) {

@@ -12,6 +12,7 @@
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/RunShare.h"
+#include "plotting/SessionRestarts.h"
 #include "plotting/XrefReloader.h"
 
 namespace quillon::plotting {
@@ -51,11 +52,13 @@ enum class RunKind { AllListed, Selected, AllDrawings };
 //
 // An application error escaping a drawing is reported in Status and on the
 // drawing's row, the drawing is closed and the run goes on. When an
-// application Quillon started dies (or is ended because it stopped
-// answering), the drawing in hand fails, a new application is started and
-// the run goes on with the next drawing, up to MaxRestarts times. Losing the
-// user's own application, or one restart too many, ends the run with a
-// message; the connection lets go of it, so the next run connects again.
+// application Quillon started dies, a new one is started and the drawing in
+// hand is tried once more on it (SessionRestarts says when it fails instead:
+// a second death on it, or a call the watchdog had to end). Losing the
+// user's own application, or a fourth loss with no drawing finished since
+// the first, ends the run with a message; the connection lets go of it, so
+// the next run connects again. Quillon's own application is also replaced on
+// purpose before a drawing, every so many drawings or past a memory bound.
 //
 // Given a RunShare, the run is one session of several: it plots the drawings
 // the share hands it, in that order, reports each drawing's outcome and its
@@ -92,7 +95,9 @@ public:
         // Sheets of plotted drawings the application did not accept, and plotted drawings left open.
         int sheetsRefused = 0;
         int notClosed = 0;
+        // New applications started after losing one, and those started on purpose.
         int restarts = 0;
+        int plannedRestarts = 0;
         // Combined files that miss a sheet, or could not be made.
         int combineProblems = 0;
         // A check's drawings by what it found (it plots nothing).
@@ -110,8 +115,8 @@ public:
 
     // A run's counters are 16-bit: longer lists are refused.
     static constexpr int MaxEntries = 32767;
-    // New applications started in one run after losing one.
-    static constexpr int MaxRestarts = 3;
+    // New applications started in a row after losing one, with no drawing finished between them.
+    static constexpr int MaxRestarts = SessionRestarts::MaxInARow;
     // The reason a drawing failed when its application had to be ended.
     static constexpr const char* StoppedAnswering = "AutoCAD stopped answering";
     // That reason naming the call the application did not come back from, where known.
@@ -135,7 +140,11 @@ private:
     void failDrawing(const automation::AutomationError& error);
     void loseApplication(const automation::AutomationError& error);
     bool inDrawing() const { return phase_ != Phase::Entry && phase_ != Phase::AfterLoop; }
-    bool restartAfterLoss(const std::string& reason);
+    static std::string errorText(const automation::AutomationError& error);
+    void lose(const automation::AutomationError& error);
+    bool restartAfterLoss(const std::string& reason, bool crashed);
+    // Replaces Quillon's own application before the drawing in hand when that is due; what was said, if it was.
+    std::string renewIfDue();
     // The drawing in hand would not close: left behind, as its row says. False when the run cannot go on.
     bool leaveStuckDrawing(DrawingOutcome& outcome);
     void stopInDrawing();
@@ -172,6 +181,7 @@ private:
     // Stop came while a drawing was open: it is closed, then the run ends.
     bool stopAfterClose_ = false;
     Tally tally_;
+    SessionRestarts restarts_;
 };
 
 }  // namespace quillon::plotting

@@ -26,6 +26,8 @@ public:
     // What became of the drawing of list entry `entry` (1-based, in the
     // list's order when the run took it up; outcome.path names the drawing).
     virtual void showOutcome(int entry, const DrawingOutcome& outcome) = 0;
+    // A line worth more than Status: an unattended run also prints it.
+    virtual void announce(const std::string& text) { setStatus(text); }
     // The run took up the drawing of list entry `entry` (its full path): its outcome follows.
     virtual void takenUp(int entry, const std::string& path) {
         (void)entry;

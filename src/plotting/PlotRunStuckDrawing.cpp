@@ -13,6 +13,8 @@ bool PlotRun::leaveStuckDrawing(DrawingOutcome& outcome) {
     status("AutoCAD is started again: " + strFileName_ + " would not close.");
     connection_.quitAutoCAD();
     if (connection_.restartAutoCAD()) {
+        restarts_.startedAgainOnPurpose();
+        ++tally_.plannedRestarts;
         outcome.closeError += "; AutoCAD was started again without it";
         return true;
     }

@@ -21,6 +21,10 @@ void PostingRunDisplay::setStatus(const std::string& text) {
     post([text](PlotRunDisplay& d) { d.setStatus(text); });
 }
 
+void PostingRunDisplay::announce(const std::string& text) {
+    post([text](PlotRunDisplay& d) { d.announce(text); });
+}
+
 void PostingRunDisplay::repaintStatus() {
     post([](PlotRunDisplay& d) { d.repaintStatus(); });
 }

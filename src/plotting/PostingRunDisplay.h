@@ -21,6 +21,7 @@ public:
     void showInformation(const std::string& title, const std::string& text) override;
     void setStatus(const std::string& text) override;
     void repaintStatus() override;
+    void announce(const std::string& text) override;
     std::string statusPanelText() override { return panel_; }
     void setStatusPanelText(const std::string& text) override;
     void setProgress(int value) override;

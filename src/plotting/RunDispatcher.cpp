@@ -68,6 +68,14 @@ void RunDispatcher::sessionStatus(const std::string& text) {
     refresh();
 }
 
+void RunDispatcher::announce(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (ending_ != PlotRun::Ending::Running) return;
+    display_.announce(text);
+    lastLine_ = text;
+    refresh();
+}
+
 void RunDispatcher::finished(int entry, const DrawingOutcome& outcome) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto held = std::find_if(inHand_.begin(), inHand_.end(), [&](const auto& e) { return e.first == entry; });
@@ -91,12 +99,13 @@ void RunDispatcher::refuse() {
     refused_ = true;
 }
 
-bool RunDispatcher::sessionEnded(int session, PlotRun::Ending, int restarts) {
+bool RunDispatcher::sessionEnded(int session, PlotRun::Ending, int restarts, int plannedRestarts) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto index = static_cast<std::size_t>(session);
     if (index >= ended_.size() || ended_[index]) return false;
     ended_[index] = true;
     tally_.restarts += restarts;
+    tally_.plannedRestarts += plannedRestarts;
     if (--running_ > 0) return false;
 
     // The last session has ended: so has the run.

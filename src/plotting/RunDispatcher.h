@@ -40,13 +40,14 @@ public:
 
     // From the sessions' displays.
     void sessionStatus(const std::string& text);
+    void announce(const std::string& text);
     void finished(int entry, const DrawingOutcome& outcome);
     void information(const std::string& title, const std::string& text);
     // Session `session` (0-based) has ended; true for the last one, which
     // has shown the run's end. A session ending twice counts once. How one
     // session ended does not decide the run's: the run is lost only when
     // drawings are left and no session is there to plot them.
-    bool sessionEnded(int session, PlotRun::Ending ending, int restarts);
+    bool sessionEnded(int session, PlotRun::Ending ending, int restarts, int plannedRestarts = 0);
 
     // Every drawing is finished while some session has not ended (one still starting its application):
     // nothing is left for it, and the run need not wait for it.

@@ -50,6 +50,9 @@ struct ReportRow {
     std::string part;
     // Whether the run combined its PDF sheets, and how; a resume combines as the night would have.
     CombineChoice combine{};
+    // The drawings after which Quillon's own application was started afresh ("0": never); empty in
+    // reports from before the column: a resume then takes the setting.
+    std::string cadRestartEvery;
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it

@@ -19,6 +19,7 @@ public:
     }
     void setStatus(const std::string& text) override { dispatcher_.sessionStatus(text); }
     void repaintStatus() override {}
+    void announce(const std::string& text) override { dispatcher_.announce(text); }
     std::string statusPanelText() override { return {}; }
     void setStatusPanelText(const std::string&) override {}
     void setProgress(int) override {}

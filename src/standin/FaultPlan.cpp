@@ -68,7 +68,16 @@ int FaultPlan::slowMilliseconds(std::string_view objectKind, std::string_view me
 }
 
 bool FaultPlan::hangs(std::string_view objectKind, std::string_view member, const CallTarget* target) const {
-    for (const auto& h : defs_.hangs) {
+    return matches(defs_.hangs, objectKind, member, target);
+}
+
+bool FaultPlan::kills(std::string_view objectKind, std::string_view member, const CallTarget* target) const {
+    return matches(defs_.kills, objectKind, member, target);
+}
+
+bool FaultPlan::matches(const std::vector<HangingCall>& calls, std::string_view objectKind, std::string_view member,
+                        const CallTarget* target) {
+    for (const auto& h : calls) {
         if (objectKindMatches(h.object, objectKind) && equalsNoCase(h.member, member) && targetMatches(h.drawing, target))
             return true;
     }

@@ -40,6 +40,7 @@ public:
     };
     int slowMilliseconds(std::string_view objectKind, std::string_view member, const CallTarget* target) const;
     bool hangs(std::string_view objectKind, std::string_view member, const CallTarget* target) const;
+    bool kills(std::string_view objectKind, std::string_view member, const CallTarget* target) const;
     // The description of an injected open failure for this path (empty: use the default).
     std::optional<std::string> takeOpenFailure(const std::string& path);
 
@@ -50,6 +51,8 @@ public:
 private:
     FaultDefs defs_;
     std::vector<std::optional<std::int64_t>> throwsLeft_;
+    static bool matches(const std::vector<HangingCall>& calls, std::string_view objectKind, std::string_view member,
+                        const CallTarget* target);
     std::vector<std::optional<std::int64_t>> openFailsLeft_;
     std::int64_t calls_ = 0;
     bool crashed_ = false;

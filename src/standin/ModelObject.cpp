@@ -139,6 +139,11 @@ Value ModelObject::perform(std::string_view member, Access access, std::span<con
             record.executed = false;
             failWith(hr::Disconnected, "The object invoked has disconnected from its clients.");
         }
+        if (faults.kills(objectKind(), record.member, targetPtr)) {
+            faults.crash();
+            record.executed = false;
+            failWith(hr::Disconnected, "The object invoked has disconnected from its clients.");
+        }
         if (auto injected = faults.takeMemberFault(objectKind(), record.member, record.kind, drawing()))
             failWith(injected->code, injected->description);
 

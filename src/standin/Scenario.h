@@ -139,6 +139,8 @@ struct FaultDefs {
     std::vector<MemberFault> throws;
     std::vector<SlowCall> slow;
     std::vector<HangingCall> hangs;
+    // Calls that end the application, as a drawing that crashes it does.
+    std::vector<HangingCall> kills;
     std::vector<OpenFault> openFails;
 };
 

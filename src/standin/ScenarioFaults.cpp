@@ -50,7 +50,7 @@ std::string objectKind(const JsonNode& node) {
 }  // namespace
 
 FaultDefs readScenarioFaults(const JsonNode& node, const std::string& baseDir) {
-    node.requireObject({"comment", "busy", "dieAfterCalls", "throws", "slow", "hangs", "openFails"});
+    node.requireObject({"comment", "busy", "dieAfterCalls", "throws", "slow", "hangs", "kills", "openFails"});
     FaultDefs f;
     if (auto list = node.optionalChild("busy")) {
         for (const auto& item : list->items()) {
@@ -96,14 +96,17 @@ FaultDefs readScenarioFaults(const JsonNode& node, const std::string& baseDir) {
             f.slow.push_back(std::move(c));
         }
     }
-    if (auto list = node.optionalChild("hangs")) {
+    // A call that hangs and one that ends the application are named the same way.
+    for (auto [name, calls] : {std::pair{"hangs", &f.hangs}, std::pair{"kills", &f.kills}}) {
+        auto list = node.optionalChild(name);
+        if (!list) continue;
         for (const auto& item : list->items()) {
             item.requireObject({"comment", "object", "member", "drawing"});
             HangingCall h;
             if (auto kind = item.optionalChild("object")) h.object = objectKind(*kind);
             h.member = nonEmptyScenarioText(item.child("member"));
             if (auto drawing = item.optionalChild("drawing")) h.drawing = drawingFilter(*drawing, baseDir);
-            f.hangs.push_back(std::move(h));
+            calls->push_back(std::move(h));
         }
     }
     if (auto list = node.optionalChild("openFails")) {

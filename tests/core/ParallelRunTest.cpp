@@ -219,7 +219,7 @@ TEST_F(ParallelRuns, TheDisplayNamesTheDrawingsInHandAndTheProgressCountsFinishe
               "status:3  Files Found  \r\nRun finished: 3 drawings plotted (3 sheets), 0 skipped, 0 failed.");
 }
 
-TEST_F(ParallelRuns, ALostSessionFailsItsDrawingAndRestartsWhileTheOthersGoOn) {
+TEST_F(ParallelRuns, ALostSessionRestartsAndTriesItsDrawingAgainWhileTheOthersGoOn) {
     listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/D.dwg", "J/E.dwg", "J/F.dwg", "J/G.dwg", "J/H.dwg"});
     // The second application started dies in the middle of its first drawing.
     faultsOf[1] = {{"dieAfterCalls", 30}};
@@ -229,11 +229,11 @@ TEST_F(ParallelRuns, ALostSessionFailsItsDrawingAndRestartsWhileTheOthersGoOn) {
     EXPECT_EQ(startedApplications.load(), 4) << "three sessions and one restart";
     const auto tally = run->tally();
     EXPECT_EQ(tally.restarts, 1);
-    EXPECT_EQ(tally.failed, 1);
-    EXPECT_EQ(tally.plotted, 7);
+    EXPECT_EQ(tally.failed, 0) << "a crash that does not come again costs nothing";
+    EXPECT_EQ(tally.plotted, 8);
     EXPECT_EQ(display.starting("row ").size(), 8u);
     EXPECT_TRUE(display.starting("message:").empty());
-    EXPECT_NE(display.events.back().find("1 failed. AutoCAD was started again 1 time."), std::string::npos)
+    EXPECT_NE(display.events.back().find("0 failed. AutoCAD was started again 1 time."), std::string::npos)
         << display.events.back();
 }
 

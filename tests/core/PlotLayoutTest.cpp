@@ -12,6 +12,7 @@
 #include "plotting/DrawingOutcome.h"
 #include "plotting/JobCheck.h"
 #include "plotting/LayoutPlotter.h"
+#include "plotting/PageSetupList.h"
 #include "plotting/ReportRows.h"
 #include "plotting/ResumePlan.h"
 #include "plotting/XrefReloader.h"
@@ -597,9 +598,14 @@ TEST_F(LayoutPlotting, ATemplatesPageSetupIsCopiedOntoSheetsOfItsKindFromOneRead
     EXPECT_EQ(warnings[0].text(), "Model: page setup \"a1 issue\" not set (it is a page setup for layouts; the layout's "
                                   "own settings were kept)");
     EXPECT_EQ(closedNames(), (Lines{"A.dwg", "M.dwg", "Office.dwt"}));
+    // The window's list of the template's page setups: read from a read-only open, closed again.
+    EXPECT_EQ(pageSetupsOf(connection, drawing("Office.dwt")),
+              (std::vector<PageSetupName>{{"A1 Issue", false}, {"Model Issue", true}}));
+    EXPECT_EQ(closedNames(), (Lines{"A.dwg", "M.dwg", "Office.dwt", "Office.dwt"}));
     for (const auto& e : engine->journal())
         if (e.type == JournalEntryType::Close) {
             EXPECT_FALSE(e.close.wouldSave) << e.close.document;
+            EXPECT_TRUE(e.close.readOnly) << e.close.document;
         }
 }
 

@@ -8,6 +8,7 @@
 #include "app/MainSettings.h"
 #include "app/MemorySettingsStore.h"
 #include "app/ScreenGeometry.h"
+#include "app/SheetChoice.h"
 
 namespace quillon::app {
 namespace {
@@ -207,6 +208,19 @@ TEST_F(KeepOnScreen, OversizedWindowIsPinnedToTheTopLeftAndNoMonitorMeansNoMove)
     std::vector<ScreenRect> small{{0, 0, 800, 600}};
     EXPECT_EQ(keepOnScreen({5000, 5000, 6000, 5800}, small), (ScreenRect{0, 0, 1000, 800}));
     EXPECT_EQ(keepOnScreen(window(9000, 9000), {}), window(9000, 9000));
+}
+
+TEST(SheetChoiceSettings, WhatTheSheetsDialogKeepsReadsBackAndOlderOrUnknownValuesReadAsTheDefaults) {
+    MemorySettingsStore store;
+    EXPECT_EQ(SheetChoice::load(store), SheetChoice{}) << "settings from before the choice existed";
+    SheetChoice chosen{"A-*;e-*", "*old", false, plotting::SheetSettings::Template, "C:\\Office\\Office.dwt", "A1 Issue"};
+    chosen.save(store);
+    EXPECT_EQ(SheetChoice::load(store), chosen);
+    put(store, "SheetSettings", "plotter");
+    put(store, "SkipEmptyLayouts", "");
+    const auto unknown = SheetChoice::load(store);
+    EXPECT_EQ(unknown.settings, plotting::SheetSettings::Quillon);
+    EXPECT_TRUE(unknown.skipEmptyLayouts);
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ TEST(PlotJobFileTest, AJobSurvivesWritingAndReadingWithNonAnsiNames) {
     folderJob.copies = 3;
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
     folderJob.sessions = 4;
+    folderJob.cadRestartEvery = 0;
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
     folderJob.plotFolder = "\\\\server\\Transmittals";
     folderJob.plotFileName = "{folder} {drawing}-{layout} {date}";
@@ -81,6 +82,7 @@ TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
         {"{\"folder\": \"C:\\\\J\", \"copies\": 0, " + choices + "}", "\"copies\" must be a whole number"},
         {"{\"folder\": \"C:\\\\J\", \"copies\": 2.5, " + choices + "}", "\"copies\" must be a whole number"},
         {"{\"folder\": \"C:\\\\J\", \"sessions\": 9, " + choices + "}", "\"sessions\" must be a whole number from 1 to 8"},
+        {"{\"folder\": \"C:\\\\J\", \"cadRestartEvery\": -1, " + choices + "}", "\"cadRestartEvery\" must be a whole number"},
         {"{\"folder\": \"C:\\\\J\", \"layouts\": \"yes\", " + choices + "}", "\"layouts\" must be true or false"},
         {R"({"folder": "C:\\J", "paper": "A3", "plotStyleTable": "m.ctb"})", "\"device\" is missing"},
         {"{\"folder\": \"C:\\\\J\", \"plotFileExtension\": \"p/f\", " + choices + "}", "\"plotFileExtension\" must be"},
@@ -178,7 +180,7 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     row.seconds = 1.25;
     EXPECT_EQ(plotting::RunReport::field("plain"), "plain");
     EXPECT_EQ(plotting::RunReport::line(row),
-              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes");
+              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes,");
 
     const fs::path folder =
         fs::temp_directory_path() / ("quillon-report-" + std::to_string(std::random_device{}()));
@@ -199,13 +201,11 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     std::ofstream(folder / "Reports" / "notes.csv") << "mine";
     // Writes killed half-way: an old leftover goes, one written a moment ago may be a live writer's, a
     // file of the user's is never touched.
-    const auto leftover = [&](const std::string& name, std::chrono::seconds age) {
+    for (const auto& [name, age] : {std::pair{"Quillon run 2026-12-08 23-05-09.csv.writing", 9}, {"notes.csv.writing", 9},
+                                     {"Quillon run 2026-12-08 23-13-00.csv.writing", 0}}) {
         std::ofstream(folder / "Reports" / name) << "Drawing,La";
-        fs::last_write_time(folder / "Reports" / name, fs::file_time_type::clock::now() - age);
-    };
-    leftover("Quillon run 2026-12-08 23-05-09.csv.writing", std::chrono::hours(9));
-    leftover("Quillon run 2026-12-08 23-13-00.csv.writing", std::chrono::seconds(0));
-    leftover("notes.csv.writing", std::chrono::hours(9));
+        fs::last_write_time(folder / "Reports" / name, fs::file_time_type::clock::now() - std::chrono::hours(age));
+    }
     plotting::pruneReports(folder / "Reports", 2);
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder / "Reports")) left.push_back(entry.path().filename().string());

@@ -85,7 +85,7 @@ protected:
     }
 };
 
-TEST_F(SeveralSessions, EveryDrawingIsPlottedOnceAndAKilledSessionIsStartedAgainWhileTheOthersGoOn) {
+TEST_F(SeveralSessions, EveryDrawingIsPlottedAndAKilledSessionIsStartedAgainWithItsDrawingWhileTheOthersGoOn) {
     const fs::path job = prepare(9, 700);
     const fs::path report = folder.path() / L"report.csv";
     ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /sessions 3 /report \"" + report.wstring() +
@@ -96,10 +96,12 @@ TEST_F(SeveralSessions, EveryDrawingIsPlottedOnceAndAKilledSessionIsStartedAgain
     ASSERT_TRUE(wintest::terminateOneProcess(kServerExe));
 
     ASSERT_TRUE(program.waitForExit(120s)) << "the run did not end";
-    EXPECT_EQ(program.exitCode(), 1u) << "the drawing in the killed session failed";
+    EXPECT_EQ(program.exitCode(), 0u) << "the drawing in the killed session was tried again";
     const auto plots = plotsPerDrawing();
-    for (const auto& [name, count] : plots) EXPECT_EQ(count, 1) << name << " plotted more than once";
-    EXPECT_GE(plots.size(), 8u) << "all but the drawing in hand when its session was killed";
+    int plottedAgain = 0;
+    for (const auto& [name, count] : plots) plottedAgain += count > 1 ? 1 : 0;
+    EXPECT_LE(plottedAgain, 1) << "only the drawing in hand when its session was killed is plotted twice";
+    EXPECT_EQ(plots.size(), 9u);
     EXPECT_GE(journals().size(), 4u) << "three sessions and the one started again, each with its journal";
 
     std::ifstream in(report, std::ios::binary);
@@ -108,10 +110,8 @@ TEST_F(SeveralSessions, EveryDrawingIsPlottedOnceAndAKilledSessionIsStartedAgain
         const std::string name = "Sheet " + std::to_string(i) + ".dwg";
         EXPECT_NE(text.find(name), std::string::npos) << name << " has no row";
     }
-    // The killed session's drawing fails (after its sheet, when it died after plotting it).
-    std::size_t failed = 0;
-    for (auto at = text.find(",failed,"); at != std::string::npos; at = text.find(",failed,", at + 1)) ++failed;
-    EXPECT_EQ(failed, 1u) << text;
+    // The killed session's drawing is opened again in the new application and plotted there.
+    EXPECT_EQ(text.find(",failed,"), std::string::npos) << text;
 }
 
 TEST_F(SeveralSessions, StopEndsEverySessionAndExitDuringARunLeavesNoApplicationBehind) {

@@ -110,6 +110,18 @@ protected:
         return scenario;
     }
 
+    // Drawings in "Jobs" that the application is slow to open, for a run to be caught in the middle.
+    void prepareSlowDrawings(const std::vector<std::wstring>& names, int openMilliseconds) {
+        json scenario = wintest::baseScenario();
+        scenario["defaultDevice"] = wintest::kDevice;
+        scenario["journal"] = "journal.jsonl";
+        scenario["faults"]["slow"] =
+            json::array({{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", openMilliseconds}}});
+        journal = folder.path() / L"journal.jsonl";
+        for (const auto& name : names) folder.write((fs::path(L"Jobs") / name).wstring(), kDrawingBytes);
+        standin_server::registerServer(wintest::standinExePath(), folder.write(L"scenario.json", scenario.dump()).wstring());
+    }
+
     fs::path writeJob(const std::string& device) {
         json job = {{"folder", win::toUtf8((folder.path() / L"Jobs").wstring())},
                     {"layouts", true},

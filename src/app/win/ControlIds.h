@@ -29,6 +29,7 @@ inline constexpr int SbStatusBar = 1022;
 inline constexpr int LblSessions = 1023;
 inline constexpr int TxtSessions = 1024;
 inline constexpr int SpnSessions = 1025;
+inline constexpr int BtnSheets = 1026;
 
 // Menu commands.
 inline constexpr int MnuSelectAll = 2001;
@@ -44,5 +45,6 @@ inline constexpr int MnuOpenReport = 2010;
 inline constexpr int MnuPlotFiles = 2018;
 inline constexpr int MnuCheckDrawings = 2019;
 inline constexpr int MnuResumeRun = 2020;
+inline constexpr int MnuSheets = 2021;
 
 }  // namespace quillon::ids

@@ -165,6 +165,10 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::MnuPlotFiles:
             if (!runs_.active()) plotFiles_.command(window_.hwnd());
             break;
+        case ids::BtnSheets:
+        case ids::MnuSheets:
+            if (!runs_.active()) sheetsCommand_.command(window_.hwnd());
+            break;
         default: break;
     }
 }
@@ -260,7 +264,7 @@ void MainController::stopPressed() {
 
 void MainController::setBusy(bool busy) {
     for (int id : {ids::Check1, ids::Command2, ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB, ids::ChkLayouts, ids::Text2,
-                   ids::TxtSessions, ids::SpnSessions})
+                   ids::TxtSessions, ids::SpnSessions, ids::BtnSheets})
         window_.enable(id, !busy);
     if (!busy && search_.listView().size() == 0) window_.enable(ids::Command2, false);
     HMENU print = window_.menu().printPopup();

@@ -20,6 +20,7 @@
 #include "app/win/RunCoordinator.h"
 #include "app/win/SearchPane.h"
 #include "app/win/SessionCountBox.h"
+#include "app/win/SheetsCommand.h"
 #include "app/win/UnattendedJob.h"
 #include "autocad/CadLauncher.h"
 #include "autocad/ConnectionUi.h"
@@ -132,6 +133,7 @@ private:
     PlotJobCommands jobs_;
     PlotFilesChoice plotFiles_{settings_};
     SheetChoice sheets_ = SheetChoice::load(settings_);
+    SheetsCommand sheetsCommand_{*this};
     // Last, so its threads are ended before anything they show into goes.
     RunCoordinator runs_;
 };

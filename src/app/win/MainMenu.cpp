@@ -18,6 +18,7 @@ MainMenu::MainMenu() {
     AppendMenuW(file, MF_STRING, ids::MnuResumeRun, L"Resume Run...");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ids::MnuPlotFiles, L"Plot &Files...");
+    AppendMenuW(file, MF_STRING, ids::MnuSheets, L"S&heets...");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ids::MnuFileExit, L"E&xit");
 

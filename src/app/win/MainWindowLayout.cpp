@@ -12,6 +12,9 @@ constexpr const wchar_t* SessionsTip =
     L"How many AutoCAD sessions a run plots with side by side (1 to 8). Each session past the first is another "
     L"AutoCAD that Quillon starts for the run and quits after it: it needs as much memory again as one AutoCAD "
     L"(often several hundred MB) and a processor core to be of use.";
+constexpr const wchar_t* SheetsTip =
+    L"Which layouts are plotted (name patterns, empty layouts left out) and where each sheet's settings come "
+    L"from: Quillon's, each layout's own page setup, or a named page setup of the office's template drawing.";
 constexpr std::array kControls{
     ControlSpec{ids::PicBrowse, K::Picture, L"", 8, 8, 169, 188, nullptr, 0},
     ControlSpec{ids::Label1, K::Label, L"Found Files:", 184, 0, 433, 41, nullptr, 0},
@@ -25,8 +28,9 @@ constexpr std::array kControls{
     ControlSpec{ids::Options, K::Frame, L"Search Options", 232, 200, 185, 77, nullptr, 0},
     ControlSpec{ids::Check1, K::CheckBox, L"Include Sub Directories", 16, 16, 137, 17,
                 L"Slect this Option to Search in Subfolders", ids::Options},
-    ControlSpec{ids::ChkLayouts, K::CheckBox, L"Print Layouts", 16, 37, 137, 13,
+    ControlSpec{ids::ChkLayouts, K::CheckBox, L"Print Layouts", 16, 37, 84, 13,
                 L"Select this option to Print Layouts only", ids::Options},
+    ControlSpec{ids::BtnSheets, K::Button, L"S&heets...", 104, 34, 69, 19, SheetsTip, ids::Options},
     ControlSpec{ids::LblSessions, K::Label, L"CAD sessions", 16, 56, 80, 15, nullptr, ids::Options},
     ControlSpec{ids::TxtSessions, K::NumberEdit, L"1", 104, 53, 33, 19, SessionsTip, ids::Options},
     ControlSpec{ids::SpnSessions, K::Spin, L"", 137, 53, 16, 19, SessionsTip, ids::Options},
@@ -51,7 +55,7 @@ constexpr std::array kControls{
 // Inside a frame the right edge leaves the frame's own margin; the buttons stop where the print options begin.
 constexpr std::array<CaptionRow, 6> kCaptionRows{
     CaptionRow{ids::Options, 177, {ids::Check1}},
-    CaptionRow{ids::Options, 177, {ids::ChkLayouts}},
+    CaptionRow{ids::Options, 177, {ids::ChkLayouts, ids::BtnSheets}},
     CaptionRow{ids::Options, 177, {ids::LblSessions, ids::TxtSessions, ids::SpnSessions}},
     CaptionRow{ids::Frame2, 185, {ids::Label2, ids::Text2}},
     CaptionRow{0, 417, {ids::Command2, ids::Command3}},

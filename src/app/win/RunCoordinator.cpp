@@ -82,6 +82,7 @@ void RunCoordinator::start() {
     mailbox_ = std::make_shared<base::TaskMailbox>(
         [hwnd = host_.window().hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
     callTimeout_ = loadCallTimeout(host_.settings());
+    restarts_ = loadCadRestarts(host_.settings());
     owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
     main_ = makeSession();
 }
@@ -162,6 +163,9 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     else
         run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
     // The report's rows are written on the sessions' side; the console hears of plot files here.
+    run->view->onAnnounce = [this](const std::string& text) {
+        if (host_.job().unattended()) ConsoleOutput::writeLine("Quillon: " + text);
+    };
     run->view->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
         if (host_.job().unattended()) PlotFilesChoice::announce(outcome);
     };
@@ -173,6 +177,8 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     host_.sheets().applyTo(setup);
     setup.purpose = purpose;
     setup.resumes = resumes;
+    setup.cadRestartEvery = jobRestartEvery_.value_or(restarts_.every);
+    setup.cadMemoryLimitMB = restarts_.memoryLimitMB;
     // A check combines nothing: it plots nothing.
     if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.plotFiles().combine();
     if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
@@ -235,8 +241,10 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
         for (const auto& [entry, outcome] : run->ledger->close(cause, notStarted)) run->view->showOutcome(entry, outcome);
         // The record decides what the run did: the counts, the summary and the exit code all come from it.
         const int restarts = tally.restarts;
+        const int plannedRestarts = tally.plannedRestarts;
         tally = run->ledger->tally();
         tally.restarts = restarts;
+        tally.plannedRestarts = plannedRestarts;
         if (ending) showSummary(plotting::PlotRun::summaryText(*ending, tally));
     }
     for (auto& further : run->further) {

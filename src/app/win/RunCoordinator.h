@@ -62,6 +62,10 @@ public:
     // Watches every session's call, once a second.
     void watchCalls();
     RunReportKeeper& reports() { return reports_; }
+    // A job's (or a resumed report's) choice of how often Quillon's own application starts afresh; unset:
+    // the setting. Kept until the next job.
+    void applyJobRestartEvery(std::optional<int> every) { jobRestartEvery_ = every; }
+    std::optional<int> jobRestartEvery() const { return jobRestartEvery_; }
     // The moment the run in progress (or the next) ends as Stop ends it; none: no deadline.
     void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
         deadline_ = deadline;
@@ -137,8 +141,8 @@ private:
     // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
     std::optional<std::string> watchCall(CadSessionOwner& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
-    // The first session of a shared run given up on while other sessions still plot: the run goes on
-    // without it. False (nothing done) when no other session is left, no shared run goes, or Quillon is leaving.
+    // The first session of a shared run given up on: the run goes on with the other sessions, or ends as
+    // they leave it. False (nothing done) when no shared run goes, or Quillon is leaving.
     bool giveUpFirstSessionOnly(const std::string& why);
     // A shared run whose drawings are all done ends even while a session is still starting.
     void endSettledRun();
@@ -147,6 +151,8 @@ private:
     MainController& host_;
     // How long one CAD call may take, for every session; read once at start.
     std::chrono::seconds callTimeout_ = DefaultCallTimeout;
+    CadRestartSettings restarts_;
+    std::optional<int> jobRestartEvery_;
     // What the sessions show, run on the window's thread; each session and each run posts through its own child.
     std::shared_ptr<base::TaskMailbox> mailbox_;
     std::unique_ptr<CadSessionOwner> main_;

@@ -51,7 +51,7 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
         auto ended = std::make_shared<plotting::RunEndSignal>(
             [shared, runEnd, index](std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
                 if (shared->dispatcher.sessionEnded(index, ending.value_or(plotting::PlotRun::Ending::ApplicationLost),
-                                                    tally.restarts))
+                                                    tally.restarts, tally.plannedRestarts))
                     runEnd(shared->dispatcher.ending(), shared->dispatcher.tally());
             });
         return [kind, setup, shared, ledger, index, stop, ended](autocad::CadSession& session) {
@@ -108,9 +108,13 @@ void RunCoordinator::giveUpFurtherSession(std::size_t index, const std::string& 
         else run.view->showOutcome(given->first, given->second);
     }
     session.giveUp();
-    host_.setStatus(why);
-    if (run.dispatcher && run.dispatcher->sessionEnded(number, plotting::PlotRun::Ending::ApplicationLost, 0))
-        runEnded(run.generation, run.dispatcher->ending(), run.dispatcher->tally());
+    if (!run.dispatcher || !run.dispatcher->sessionEnded(number, plotting::PlotRun::Ending::ApplicationLost, 0)) {
+        host_.setStatus(why);
+        return;
+    }
+    // The last session to end: the run's mail closes now, so its summary is said here, from the record.
+    host_.setStatus(why + "\r\nRun ended.");
+    runEnded(run.generation, run.dispatcher->ending(), run.dispatcher->tally());
 }
 
 void RunCoordinator::endSettledRun() {

@@ -82,7 +82,7 @@ void RunCoordinator::giveUpCad(const std::string& why) {
     retired_.push_back(std::move(main));
     host_.boxes().cadThreadLost();
     const bool hadRun = run_ != nullptr;
-    host_.setStatus(why);
+    host_.setStatus(hadRun && !host_.exitSequence().leaving() ? why + " The run has ended." : why);
     if (run_) {
         ActiveRun& run = *run_;
         // The drawing in hand did not answer; the rest were not reached because of it, or because Quillon is closing.
@@ -113,12 +113,9 @@ void RunCoordinator::giveUpCad(const std::string& why) {
 bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     if (!run_ || !run_->dispatcher || host_.exitSequence().leaving()) return false;
     ActiveRun& run = *run_;
-    bool othersPlot = false;
-    for (std::size_t i = 0; i < run.further.size(); ++i)
-        othersPlot = othersPlot || (!run.further[i]->givenUp() && run.dispatcher->sessionRunning(static_cast<int>(i) + 1));
-    if (!othersPlot) return false;
     // As for any further session: its drawing in hand fails, nothing it reports later counts, and the run
-    // goes on with the sessions left. The program's next use of AutoCAD connects anew.
+    // goes on with the sessions left; the last to end decides how the run ended (lost only when drawings
+    // are left that no session is there to plot). The program's next use of AutoCAD connects anew.
     run.sessionStops[0]->store(true);
     if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
         run.dispatcher->finished(given->first, given->second);
@@ -127,9 +124,13 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     retired_.push_back(std::move(main));
     host_.boxes().cadThreadLost();
     main_ = makeSession();
-    host_.setStatus(why + " The run goes on with the other AutoCAD sessions.");
-    if (run.dispatcher->sessionEnded(0, plotting::PlotRun::Ending::ApplicationLost, 0))
-        runEnded(run.generation, run.dispatcher->ending(), run.dispatcher->tally());
+    if (!run.dispatcher->sessionEnded(0, plotting::PlotRun::Ending::ApplicationLost, 0)) {
+        host_.setStatus(why + " The run goes on with the other AutoCAD sessions.");
+        return true;
+    }
+    // The last session to end: the run's mail closes now, so its summary is said here, from the record.
+    host_.setStatus(why + "\r\nRun ended.");
+    runEnded(run.generation, run.dispatcher->ending(), run.dispatcher->tally());
     return true;
 }
 

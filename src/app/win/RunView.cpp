@@ -22,6 +22,11 @@ void RunView::showInformation(const std::string& title, const std::string& text)
 
 void RunView::setStatus(const std::string& text) { window_.setText(ids::Status, win::toWide(text)); }
 
+void RunView::announce(const std::string& text) {
+    setStatus(text);
+    if (onAnnounce) onAnnounce(text);
+}
+
 void RunView::repaintStatus() { window_.repaintNow(ids::Status); }
 
 std::string RunView::statusPanelText() { return win::toUtf8(window_.statusBar().statusText()); }

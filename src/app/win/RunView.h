@@ -25,8 +25,11 @@ public:
     // Where messages and each drawing's outcome also go (an unattended run, the run report).
     std::function<void(const std::string&, const std::string&)> onInformation;
     std::function<void(const plotting::DrawingOutcome&)> onOutcome;
+    // A line an unattended run also prints (an application replaced on purpose).
+    std::function<void(const std::string&)> onAnnounce;
     void setStatus(const std::string& text) override;
     void repaintStatus() override;
+    void announce(const std::string& text) override;
     std::string statusPanelText() override;
     void setStatusPanelText(const std::string& text) override;
     void setProgress(int value) override;

@@ -168,6 +168,8 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     if (listing == 0 || listing != awaited_) return;
     awaited_ = 0;
     const AfterListing after = std::exchange(afterListing_, AfterListing::Nothing);
+    // The outcome was told already (the window went meanwhile): nothing more is said or run.
+    if (told_) return;
     // A listing stopped or broken off is not the job's drawings: nothing is plotted over it.
     if (!complete) {
         const std::string why = "The listing of the drawings was stopped before its end: nothing was plotted.";

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <tlhelp32.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -90,6 +91,19 @@ std::optional<std::uint32_t> ComCadLauncher::processOfWindow(std::int64_t window
     // Never the program itself: ending it would end Quillon.
     if (process == GetCurrentProcessId()) return std::nullopt;
     return static_cast<std::uint32_t>(process);
+}
+
+std::optional<std::uint64_t> ComCadLauncher::privateMemoryMB(std::uint32_t process) {
+    // A handle of its own with the rights to read the counters: the watchdog's may only end the process.
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, process);
+    if (!handle) return std::nullopt;
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof(counters);
+    const BOOL read =
+        GetProcessMemoryInfo(handle, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+    CloseHandle(handle);
+    if (!read) return std::nullopt;
+    return static_cast<std::uint64_t>(counters.PrivateUsage) / (1024 * 1024);
 }
 
 }  // namespace quillon::autocad

@@ -12,6 +12,7 @@ public:
     automation::ObjectPtr createInstance() override;
     std::optional<std::uint32_t> createdProcess() override;
     std::optional<std::uint32_t> processOfWindow(std::int64_t window) override;
+    std::optional<std::uint64_t> privateMemoryMB(std::uint32_t process) override;
 };
 
 }  // namespace quillon::autocad

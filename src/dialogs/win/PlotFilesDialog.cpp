@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "dialogs/win/DialogParts.h"
 #include "win/DialogFont.h"
 #include "win/Utf.h"
 
@@ -32,32 +33,16 @@ constexpr const wchar_t* CombineHint =
     L"Only a device that makes PDF files combines; the sheets go in in the order they were plotted.";
 constexpr const wchar_t* NoFolder = L"Choose the folder for the plot files, or plot them beside each drawing.";
 
-// An in-memory template: the controls are made in onInit, sized to their captions.
-struct alignas(4) EmptyTemplate {
-    DLGTEMPLATE header{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 0, 0, 0, 0, 100, 50};
-    WORD menu = 0, windowClass = 0, title = 0;
-};
-
-std::wstring textOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 }  // namespace
 
 std::optional<app::PlotFileSettings> PlotFilesDialog::ask(HWND owner) {
-    EmptyTemplate dialogTemplate;
+    parts::EmptyTemplate dialogTemplate;
     if (runModal(&dialogTemplate.header, owner) != IDOK) return std::nullopt;
     return settings_;
 }
 
 HWND PlotFilesDialog::add(int id, const wchar_t* type, const wchar_t* text, DWORD style, DWORD exStyle) {
-    HWND control = CreateWindowExW(exStyle, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                   nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    return control;
+    return parts::addControl(hwnd(), font_.get(), id, type, text, style, exStyle);
 }
 
 bool PlotFilesDialog::onInit() {
@@ -97,20 +82,11 @@ bool PlotFilesDialog::onInit() {
 void PlotFilesDialog::layOut() {
     const int dpi = static_cast<int>(GetDpiForWindow(hwnd()));
     auto px = [dpi](int value) { return MulDiv(value, dpi, 96); };
-    HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, font_.get());
-    // Each caption's own width in the font in use, so none is clipped.
-    auto width = [dc](const wchar_t* text) {
-        RECT r{0, 0, 0, 0};
-        DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
-        return static_cast<int>(r.right);
-    };
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    RECT hintRect{0, 0, 0, 0};
-    DrawTextW(dc, Hint, -1, &hintRect, DT_CALCRECT | DT_NOPREFIX);
-    RECT combineHintRect{0, 0, 0, 0};
-    DrawTextW(dc, CombineHint, -1, &combineHintRect, DT_CALCRECT | DT_NOPREFIX);
+    const parts::TextMeasure measure(hwnd(), font_.get());
+    auto width = [&measure](const wchar_t* text) { return measure.width(text); };
+    const TEXTMETRICW& metrics = measure.metrics();
+    const RECT hintRect = measure.block(Hint);
+    const RECT combineHintRect = measure.block(CombineHint);
     const int labels = std::max({width(PlotFilesLabel), width(PatternLabel), width(CombineLabel), width(CombinedNameLabel)});
     const int combineChoice = width(CombineChoices[2]) + px(40);
     const int keepText = width(KeepSheets);
@@ -118,8 +94,6 @@ void PlotFilesDialog::layOut() {
     const int inFolderText = width(InFolder);
     const int browseText = width(Browse);
     const int cancelText = width(L"Cancel");
-    SelectObject(dc, old);
-    ReleaseDC(hwnd(), dc);
 
     const int margin = px(11);
     const int gap = px(7);
@@ -163,18 +137,7 @@ void PlotFilesDialog::layOut() {
     place(IDOK, right - 2 * button - gap, y, button, row);
     y += row + margin;
 
-    RECT frame{0, 0, right + margin, y};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)), static_cast<UINT>(dpi));
-    const int frameWidth = frame.right - frame.left;
-    const int frameHeight = frame.bottom - frame.top;
-    // Centred on the owner, as a dialog opened from its menu.
-    RECT owner{};
-    HWND parent = GetParent(hwnd());
-    if (!parent || !GetWindowRect(parent, &owner)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
-    SetWindowPos(hwnd(), nullptr, owner.left + (owner.right - owner.left - frameWidth) / 2,
-                 owner.top + (owner.bottom - owner.top - frameHeight) / 2, frameWidth, frameHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    parts::sizeAndCentre(hwnd(), right + margin, y, dpi);
 }
 
 void PlotFilesDialog::showChoice() {
@@ -213,7 +176,7 @@ void PlotFilesDialog::browse() {
     picker->GetOptions(&options);
     picker->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
     picker->SetTitle(L"Folder for the plot files");
-    const std::wstring current = textOf(GetDlgItem(hwnd(), FolderId));
+    const std::wstring current = parts::textOf(GetDlgItem(hwnd(), FolderId));
     Microsoft::WRL::ComPtr<IShellItem> start;
     if (!current.empty() && SUCCEEDED(SHCreateItemFromParsingName(current.c_str(), nullptr, IID_PPV_ARGS(&start))))
         picker->SetFolder(start.Get());
@@ -230,10 +193,10 @@ void PlotFilesDialog::browse() {
 bool PlotFilesDialog::accept() {
     app::PlotFileSettings chosen;
     chosen.inFolder = IsDlgButtonChecked(hwnd(), InFolderId) == BST_CHECKED;
-    chosen.folder = win::toUtf8(textOf(GetDlgItem(hwnd(), FolderId)));
+    chosen.folder = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), FolderId)));
     while (chosen.folder.size() > 3 && (chosen.folder.back() == '\\' || chosen.folder.back() == '/'))
         chosen.folder.pop_back();
-    chosen.pattern = win::toUtf8(textOf(GetDlgItem(hwnd(), PatternId)));
+    chosen.pattern = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), PatternId)));
     if (chosen.inFolder && chosen.folder.empty()) {
         MessageBoxW(hwnd(), NoFolder, Title, MB_OK | MB_ICONINFORMATION);
         SetFocus(GetDlgItem(hwnd(), FolderId));
@@ -243,7 +206,7 @@ bool PlotFilesDialog::accept() {
     chosen.combine.mode = mode == 1 ? plotting::CombineMode::PerDrawing
                           : mode == 2 ? plotting::CombineMode::Run
                                       : plotting::CombineMode::None;
-    chosen.combine.fileName = win::toUtf8(textOf(GetDlgItem(hwnd(), CombinedNameId)));
+    chosen.combine.fileName = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), CombinedNameId)));
     chosen.combine.keepSheetFiles = IsDlgButtonChecked(hwnd(), KeepSheetsId) == BST_CHECKED;
     // The device is chosen in the main window and checked when the run starts; the name is checked here.
     if (const auto refusal = plotting::combineRefusal(chosen.combine, "PDF", chosen.pattern)) {

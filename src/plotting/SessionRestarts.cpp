@@ -1,0 +1,40 @@
+#include "plotting/SessionRestarts.h"
+
+namespace quillon::plotting {
+
+SessionRestarts::InHand SessionRestarts::lost(int entry, bool crashed) {
+    if (triedAgain_ == entry) {
+        triedAgain_.reset();
+        return crashed ? InHand::EndedTwice : InHand::Fail;
+    }
+    if (!crashed) return InHand::Fail;
+    triedAgain_ = entry;
+    return InHand::TryAgain;
+}
+
+void SessionRestarts::startedAgainAfterLoss() {
+    ++inARow_;
+    ++afterLosses_;
+    openedInApplication_ = 0;
+}
+
+void SessionRestarts::finished(int entry) {
+    inARow_ = 0;
+    if (triedAgain_ == entry) triedAgain_.reset();
+}
+
+std::optional<std::string> SessionRestarts::dueOnPurpose(std::optional<std::uint64_t> memoryMB) const {
+    if (policy_.every > 0 && openedInApplication_ >= policy_.every)
+        return "AutoCAD restarted after " + std::to_string(openedInApplication_) + " drawings";
+    if (policy_.memoryLimitMB > 0 && memoryMB && *memoryMB > policy_.memoryLimitMB)
+        return "AutoCAD restarted after its memory passed " + std::to_string(policy_.memoryLimitMB) + " MB (" +
+               std::to_string(*memoryMB) + " MB, " + std::to_string(openedInApplication_) + " drawings)";
+    return std::nullopt;
+}
+
+void SessionRestarts::startedAgainOnPurpose() {
+    ++onPurpose_;
+    openedInApplication_ = 0;
+}
+
+}  // namespace quillon::plotting

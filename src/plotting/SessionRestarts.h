@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quillon::plotting {
+
+// When one session starts its own application again, and why.
+//
+// After a loss: only losses in a row count. The session is given up on once
+// MaxInARow new applications were started with no drawing reaching its end
+// between them, so an application that dies every twenty drawings costs a
+// restart each time and never the night. The drawing in hand when the
+// application died is tried once more on the new one; a second death on it
+// fails it alone. A call the watchdog had to end is not tried again: the
+// question it waited on would only wait again.
+//
+// On purpose: after `every` drawings opened in one application, or once its
+// private memory passes a bound. These are counted apart from losses.
+class SessionRestarts {
+public:
+    struct Policy {
+        int every = 0;                    // drawings per application; 0: never
+        std::uint64_t memoryLimitMB = 0;  // 0: no bound
+    };
+    static constexpr int MaxInARow = 3;
+    static constexpr const char* EndedTwice = "AutoCAD ended twice while this drawing was open";
+
+    SessionRestarts() = default;
+    explicit SessionRestarts(Policy policy) : policy_(policy) {}
+
+    // What becomes of the drawing in hand when its application was lost.
+    enum class InHand { TryAgain, Fail, EndedTwice };
+    InHand lost(int entry, bool crashed);
+    bool mayStartAgain() const { return inARow_ < MaxInARow; }
+    void startedAgainAfterLoss();
+
+    void opened() { ++openedInApplication_; }
+    // The drawing reached its end on a working application, with any outcome.
+    void finished(int entry);
+
+    // Before the next drawing: why its application is to be replaced first; nothing when it is not.
+    // memoryMB is the application's private memory, where known.
+    std::optional<std::string> dueOnPurpose(std::optional<std::uint64_t> memoryMB) const;
+    bool watchesMemory() const { return policy_.memoryLimitMB > 0; }
+    void startedAgainOnPurpose();
+
+    int inARow() const { return inARow_; }
+    int afterLosses() const { return afterLosses_; }
+    int onPurpose() const { return onPurpose_; }
+
+private:
+    Policy policy_{};
+    int inARow_ = 0;
+    int afterLosses_ = 0;
+    int onPurpose_ = 0;
+    int openedInApplication_ = 0;
+    std::optional<int> triedAgain_;
+};
+
+}  // namespace quillon::plotting

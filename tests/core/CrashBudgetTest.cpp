@@ -1,0 +1,133 @@
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "CadTestFakes.h"
+#include "RunTestSupport.h"
+#include "StandinTestSupport.h"
+#include "autocad/CadConnection.h"
+#include "autocad/CallMonitor.h"
+#include "base/StdFileSystem.h"
+#include "plotting/PlotRun.h"
+
+namespace quillon::plotting {
+namespace {
+
+using nlohmann::json;
+using standin::testing::TempFolder;
+using Lines = std::vector<std::string>;
+
+// Applications Quillon starts, each a process of its own whose private memory grows with what it opened.
+class MeasuredLauncher : public quillon::testing::StartingLauncher {
+public:
+    std::int64_t kbPerOpen = 0;
+    std::optional<std::uint32_t> createdProcess() override { return static_cast<std::uint32_t>(started.size()); }
+    std::optional<std::uint64_t> privateMemoryMB(std::uint32_t process) override {
+        const auto& journal = started.at(process - 1)->journal();
+        const auto opens = std::count_if(journal.begin(), journal.end(), [](const auto& e) {
+            return e.type == standin::JournalEntryType::Access && e.access.member == "Open";
+        });
+        return static_cast<std::uint64_t>(opens * kbPerOpen / 1024);
+    }
+};
+
+class NightRuns : public ::testing::Test {
+protected:
+    TempFolder dir;
+    MeasuredLauncher starting;
+    quillon::testing::SilentUi ui;
+    autocad::CadConnection connection{starting, ui, std::make_shared<autocad::CallMonitor>()};
+    base::StdFileSystem files;
+    std::atomic<bool> stop{false};
+    quillon::testing::RecordingDisplay display{dir.path()};
+    quillon::testing::FakeList list;
+    json scenario = {{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                     {"defaultDevice", "Plotter.pc3"},
+                     {"plotStyleTables", {"mono.ctb"}}};
+
+    void SetUp() override {
+        starting.make = [this] { return standin::Engine::fromJson(scenario.dump(), dir.path()); };
+    }
+    void listDrawings(int count) {
+        list.rows.clear();
+        for (int i = 0; i < count; ++i) {
+            const std::string name = std::string(1, static_cast<char>('A' + i)) + ".dwg";
+            dir.file(name, "drawing");
+            list.rows.push_back({name, dir.path() + "/", false});
+        }
+    }
+    PlotRun::Tally runAll(PlotSetup setup = {"Plotter.pc3", "A4", "mono.ctb", 1}) {
+        PlotRun run(RunKind::AllListed, connection, files, display, list, stop, std::move(setup));
+        run.runToEnd();
+        EXPECT_EQ(run.ending(), PlotRun::Ending::Finished) << display.events.back();
+        return run.tally();
+    }
+    std::int64_t callsPerDrawing() {
+        listDrawings(4);
+        runAll();
+        const auto calls = starting.started.back()->callCount();
+        connection.quitAutoCAD();
+        starting.started.clear();
+        display.events.clear();
+        return calls / 4;
+    }
+    long rowsSaying(const std::string& text) const {
+        const auto rows = display.starting("row");
+        return std::count_if(rows.begin(), rows.end(), [&](const auto& r) { return r.find(text) != std::string::npos; });
+    }
+};
+
+TEST_F(NightRuns, AnApplicationDyingEveryFewDrawingsCostsNothingAndADrawingThatKillsItTwiceFailsAlone) {
+    const auto perDrawing = callsPerDrawing();
+    // Every application dies in its third drawing, and opening G kills whichever application tries.
+    scenario["faults"] = {{"dieAfterCalls", perDrawing * 5 / 2},
+                          {"kills", {{{"object", "Documents"}, {"member", "Open"}, {"drawing", "G.dwg"}}}}};
+    listDrawings(12);
+    const auto tally = runAll();
+    EXPECT_EQ(tally.plotted, 11);
+    EXPECT_EQ(tally.failed, 1);
+    EXPECT_EQ(rowsSaying("Failed: AutoCAD ended twice while this drawing was open"), 1);
+    EXPECT_EQ(rowsSaying("row 6: Failed"), 0) << "F, in hand at a loss, is tried again";
+    EXPECT_GT(tally.restarts, PlotRun::MaxRestarts) << "only losses in a row are counted";
+    EXPECT_EQ(tally.plannedRestarts, 0);
+}
+
+TEST_F(NightRuns, QuillonsOwnApplicationIsReplacedEveryNDrawingsAndPastItsMemoryBoundNeverTheUsers) {
+    listDrawings(5);
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.cadRestartEvery = 2;
+    auto tally = runAll(setup);
+    EXPECT_EQ(tally.plotted, 5);
+    EXPECT_EQ(starting.started.size(), 3u) << "after the second and the fourth, never after the last";
+    EXPECT_EQ(tally.plannedRestarts, 2);
+    EXPECT_EQ(tally.restarts, 0);
+    EXPECT_EQ(display.starting("status:AutoCAD restarted after 2 drawings").size(), 4u) << "said, then over Opening";
+    EXPECT_NE(PlotRun::summaryText(PlotRun::Ending::Finished, tally).find("AutoCAD was restarted on purpose 2 times."),
+              std::string::npos);
+
+    // The bound: 1100 KB a drawing, read as whole MB, passes 1 MB at the second.
+    connection.quitAutoCAD();
+    starting.started.clear();
+    starting.kbPerOpen = 1100;
+    setup.cadRestartEvery = 0;
+    setup.cadMemoryLimitMB = 1;
+    tally = runAll(setup);
+    EXPECT_EQ(tally.plotted, 5);
+    EXPECT_EQ(tally.plannedRestarts, 2);
+    EXPECT_EQ(display.starting("status:AutoCAD restarted after its memory passed 1 MB").size(), 4u);
+
+    // The user's own application is used as it is, however many drawings.
+    auto users = standin::Engine::fromJson(scenario.dump(), dir.path());
+    quillon::testing::EngineLauncher attach;
+    attach.application = users->application();
+    autocad::CadConnection theirs{attach, ui};
+    setup.cadRestartEvery = 1;
+    PlotRun run(RunKind::AllListed, theirs, files, display, list, stop, setup);
+    run.runToEnd();
+    EXPECT_EQ(run.tally().plotted, 5);
+    EXPECT_EQ(run.tally().plannedRestarts, 0);
+}
+
+}  // namespace
+}  // namespace quillon::plotting
