@@ -105,6 +105,17 @@ std::chrono::seconds loadCallTimeout(const SettingsStore& store) {
     return seconds ? std::chrono::seconds(*seconds) : DefaultCallTimeout;
 }
 
+CadRestartSettings loadCadRestarts(const SettingsStore& store) {
+    CadRestartSettings restarts;
+    auto number = [&](std::string_view name, long high) -> std::optional<long> {
+        const auto text = store.read(settings_names::Application, settings_names::Section, name);
+        return text ? wholeNumberIn(*text, 0, high) : std::nullopt;
+    };
+    if (const auto every = number(settings_names::CadRestartEvery, 1000000)) restarts.every = static_cast<int>(*every);
+    if (const auto limit = number(settings_names::CadMemoryLimitMB, 100000000)) restarts.memoryLimitMB = *limit;
+    return restarts;
+}
+
 int loadCadSessions(const SettingsStore& store) {
     const auto text = store.read(settings_names::Application, settings_names::Section, settings_names::CadSessions);
     const auto sessions = text ? wholeNumberIn(*text, 1, MaxCadSessions) : std::nullopt;

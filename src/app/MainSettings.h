@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ inline constexpr std::string_view CadCallTimeout = "CadCallTimeout";
 inline constexpr std::string_view CadSessions = "CadSessions";
 // The user's values of the CAD application's profile variables Quillon has changed and not yet given back.
 inline constexpr std::string_view CadVariablesOwed = "CadVariablesOwed";
+// Quillon's own CAD application is started afresh after this many drawings (0: never), and once its private
+// memory passes this many MB (0: no bound).
+inline constexpr std::string_view CadRestartEvery = "CadRestartEvery";
+inline constexpr std::string_view CadMemoryLimitMB = "CadMemoryLimitMB";
 }  // namespace settings_names
 
 // What the main window remembers between runs: its position and size in
@@ -64,6 +69,14 @@ inline constexpr std::chrono::seconds DefaultCallTimeout{600};
 inline constexpr int MaxCadSessions = 8;
 int loadCadSessions(const SettingsStore& store);
 void saveCadSessions(SettingsStore& store, int sessions);
+
+// When Quillon starts its own application afresh: the stored whole numbers, else every 100 drawings and no
+// memory bound. Quillon only reads them; users and tests set them.
+struct CadRestartSettings {
+    int every = 100;
+    std::uint64_t memoryLimitMB = 0;
+};
+CadRestartSettings loadCadRestarts(const SettingsStore& store);
 
 // A plain decimal whole number from low to high (no sign, no spaces), else nothing.
 std::optional<long> wholeNumberIn(std::string_view text, long low, long high);

@@ -18,7 +18,8 @@ constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawi
                                   "device",  "paper",   "plotStyleTable", "copies",   "sessions",
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
                                   "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup",
-                                  "combine", "combinedFileName", "keepSheetFiles", "until", "output"};
+                                  "combine", "combinedFileName", "keepSheetFiles", "until", "cadRestartEvery",
+                                  "output"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -111,6 +112,13 @@ PlotJobSpec readPlotJob(const std::string& content) {
             refuse("sessions", "must be a whole number from 1 to 8.");
         spec.sessions = static_cast<int>(sessions.get<long long>());
     }
+    if (job.contains("cadRestartEvery")) {
+        const json& every = job.at("cadRestartEvery");
+        if (!every.is_number_integer() || every.get<long long>() < 0 || every.get<long long>() > MaxCadRestartEvery)
+            refuse("cadRestartEvery", "must be a whole number from 0 (never) to " +
+                                          std::to_string(MaxCadRestartEvery) + ".");
+        spec.cadRestartEvery = static_cast<int>(every.get<long long>());
+    }
     if (job.contains("plotFolder")) spec.plotFolder = text(job, "plotFolder");
     if (job.contains("plotFileName")) spec.plotFileName = text(job, "plotFileName");
     if (job.contains("plotFileExtension")) {
@@ -160,6 +168,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     out["plotStyleTable"] = job.plotStyleTable;
     out["copies"] = job.copies;
     if (job.sessions) out["sessions"] = *job.sessions;
+    if (job.cadRestartEvery) out["cadRestartEvery"] = *job.cadRestartEvery;
     if (!job.plotFolder.empty()) out["plotFolder"] = job.plotFolder;
     if (!job.plotFileName.empty()) out["plotFileName"] = job.plotFileName;
     if (!job.plotFileExtension.empty()) out["plotFileExtension"] = job.plotFileExtension;

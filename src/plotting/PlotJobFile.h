@@ -41,11 +41,17 @@ struct PlotJobSpec {
     std::string sheetSettings;
     std::string pageSetupFile;
     std::string pageSetup;
+    // Quillon's own CAD application is started afresh after this many drawings (0: never); unset: the
+    // CadRestartEvery setting.
+    std::optional<int> cadRestartEvery;
     // The local time the run must end by ("06:30"), as Stop ends it; empty: none.
     std::string until;
 
     bool operator==(const PlotJobSpec&) const = default;
 };
+
+// The most drawings one CAD application may be given before it is started afresh.
+inline constexpr int MaxCadRestartEvery = 1000000;
 
 // A job file that cannot be used; the message names the field.
 class PlotJobError : public std::runtime_error {

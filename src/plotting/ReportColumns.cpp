@@ -69,6 +69,13 @@ Why keepSheetsInto(ReportRow& row, std::string&& text) {
     return std::nullopt;
 }
 
+Why restartEveryInto(ReportRow& row, std::string&& text) {
+    const bool number = !text.empty() && text.size() <= 7 && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!text.empty() && (!number || std::stol(text) > MaxCadRestartEvery)) return "not a number of drawings";
+    row.cadRestartEvery = std::move(text);
+    return std::nullopt;
+}
+
 // A text column: written and read as it stands.
 template <std::string ReportRow::*Member>
 std::string text(const ReportRow& row) {
@@ -145,6 +152,11 @@ const ReportColumn Columns[] = {
     {"Keep sheet files", [](const ReportRow& r) { return std::string(r.combine.keepSheetFiles ? "yes" : "no"); },
      keepSheetsInto, "yes", "keep the single-sheet files choice",
      [](const ReportRow& r, PlotJobSpec& job) { job.combine.keepSheetFiles = r.combine.keepSheetFiles; }},
+    // How often the night's application was started afresh, so that a resume runs as the night did.
+    {"Restart AutoCAD every", text<&ReportRow::cadRestartEvery>, restartEveryInto, "", "AutoCAD restart choice",
+     [](const ReportRow& r, PlotJobSpec& job) {
+         if (!r.cadRestartEvery.empty()) job.cadRestartEvery = std::stoi(r.cadRestartEvery);
+     }},
     // Where a plotter's sheets went; before this column, always to a file.
     {"Output", text<&ReportRow::output>,
      [](ReportRow& r, std::string&& text) -> Why {
@@ -158,7 +170,7 @@ const ReportColumn Columns[] = {
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. A new column adds an entry.
-constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27};
+constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

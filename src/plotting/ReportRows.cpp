@@ -74,6 +74,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.output = plotOutputWord(setup.files.output);
     base.resumes = setup.resumes;
     base.combine = setup.combine;
+    base.cadRestartEvery = std::to_string(setup.cadRestartEvery);
     base.dwgVersion = outcome.dwgVersion;
     base.sheetSettings = sheetSettingsWord(setup.sheetSettings);
     base.pageSetupFile = setup.pageSetupFile;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plotting/CombineChoice.h"
@@ -51,6 +52,9 @@ struct ReportRow {
     std::string part;
     // Whether the run combined its PDF sheets, and how; a resume combines as the night would have.
     CombineChoice combine{};
+    // The drawings after which Quillon's own application was started afresh ("0": never); empty in
+    // reports from before the column: a resume then takes the setting.
+    std::string cadRestartEvery;
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it
@@ -74,6 +78,8 @@ public:
     std::optional<std::string> add(const ReportRow& row);
     // Every row of the report, replaced; the file is rewritten.
     std::optional<std::string> replace(std::vector<ReportRow> rows);
+    // Rows whose plot file is the first of a pair name the second (a combined file that now holds the sheet).
+    std::optional<std::string> renamePlotFiles(const std::vector<std::pair<std::string, std::string>>& moves);
     const std::filesystem::path& file() const { return file_; }
     // The first write that failed, for the run's end; none when every write went through.
     const std::optional<std::string>& problem() const { return problem_; }

@@ -75,7 +75,13 @@ std::shared_ptr<DrawingModel> DocumentSession::open(const std::string& path, boo
         failed("Cannot open " + path + ": " + (injected->empty() ? std::string("the drawing file is damaged") : *injected));
     takeMemoryFor(path);
     // The box sits inside Open; once answered, the drawing opens (a damaged one recovered).
-    if (def && OpenQuestions::askingVariable(def->traits, variables_.profile())) questions_.wait();
+    // Each box in turn, journalled as it comes up, so that a test sees which question stopped the open.
+    if (def) {
+        for (auto& variable : OpenQuestions::askingVariables(def->traits, variables_.profile())) {
+            journal_.recordQuestion({path, std::move(variable)});
+            questions_.wait();
+        }
+    }
     if (findOpen(path)) {
         if (scenario_.reopen == ReopenPolicy::Refuse) failed("Cannot open " + path + ": the drawing is already open");
         readOnly = true;

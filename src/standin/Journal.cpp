@@ -39,6 +39,13 @@ void Journal::recordClose(CloseRecord close) {
     add(std::move(entry));
 }
 
+void Journal::recordQuestion(QuestionRecord question) {
+    JournalEntry entry;
+    entry.type = JournalEntryType::Question;
+    entry.question = std::move(question);
+    add(std::move(entry));
+}
+
 void Journal::recordQuit(QuitRecord quit) {
     JournalEntry entry;
     entry.type = JournalEntryType::Quit;

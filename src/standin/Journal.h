@@ -23,6 +23,7 @@ public:
     void recordAccess(AccessRecord access);
     void recordPlot(PlotRecord plot);
     void recordClose(CloseRecord close);
+    void recordQuestion(QuestionRecord question);
     void recordQuit(QuitRecord quit);
 
 private:

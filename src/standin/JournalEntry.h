@@ -9,7 +9,7 @@
 
 namespace quillon::standin {
 
-enum class JournalEntryType { Start, Access, Plot, Close, Quit };
+enum class JournalEntryType { Start, Access, Plot, Close, Quit, Question };
 
 // One member access: a property read or write, a method call or an enumeration.
 struct AccessRecord {
@@ -69,6 +69,13 @@ struct QuitRecord {
     bool wouldPrompt = false;
 };
 
+// A question the real application would ask its user while it opens a drawing (a modal box inside
+// Documents.Open), and the profile variable whose value made it ask.
+struct QuestionRecord {
+    std::string drawing;
+    std::string variable;  // "PROXYNOTICE"
+};
+
 struct JournalEntry {
     std::int64_t seq = 0;
     JournalEntryType type = JournalEntryType::Access;
@@ -76,6 +83,7 @@ struct JournalEntry {
     PlotRecord plot;
     CloseRecord close;
     QuitRecord quit;
+    QuestionRecord question;
 };
 
 }  // namespace quillon::standin

@@ -106,6 +106,9 @@ json JournalFormat::toJson(const JournalEntry& entry) {
         case JournalEntryType::Plot: line["plot"] = plotJson(entry.plot); break;
         case JournalEntryType::Close: line["close"] = closeJson(entry.close); break;
         case JournalEntryType::Quit: line["quit"] = quitJson(entry.quit); break;
+        case JournalEntryType::Question:
+            line["question"] = json{{"drawing", entry.question.drawing}, {"variable", entry.question.variable}};
+            break;
         case JournalEntryType::Access: {
             const AccessRecord& a = entry.access;
             line["object"] = a.object;
@@ -136,6 +139,10 @@ JournalEntry JournalFormat::fromJson(const json& line) {
     } else if (line.contains("quit")) {
         entry.type = JournalEntryType::Quit;
         entry.quit = quitFrom(line.at("quit"));
+    } else if (line.contains("question")) {
+        entry.type = JournalEntryType::Question;
+        entry.question.drawing = fieldAs<std::string>(line.at("question"), "drawing");
+        entry.question.variable = fieldAs<std::string>(line.at("question"), "variable");
     } else {
         entry.type = JournalEntryType::Access;
         AccessRecord& a = entry.access;

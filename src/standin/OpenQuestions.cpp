@@ -8,21 +8,23 @@
 
 namespace quillon::standin {
 
-std::optional<std::string> OpenQuestions::askingVariable(const OpenTraits& traits, const ProfileVariables& profile) {
+std::vector<std::string> OpenQuestions::askingVariables(const OpenTraits& traits, const ProfileVariables& profile) {
+    std::vector<std::string> asking;
     // PROXYNOTICE 0: no proxy warning.
-    if (traits.proxies && profile.integer("PROXYNOTICE") != 0) return "PROXYNOTICE";
+    if (traits.proxies && profile.integer("PROXYNOTICE") != 0) asking.push_back("PROXYNOTICE");
     // DWGCHECK 0, 2 and 4 say at most a line on the command line about a file another application saved.
-    if (traits.untrusted && profile.integer("DWGCHECK") % 2 == 1) return "DWGCHECK";
+    if (traits.untrusted && profile.integer("DWGCHECK") % 2 == 1) asking.push_back("DWGCHECK");
     // RECOVERAUTO 0 asks before recovering, 1 recovers and then tells in a box; 2 and 3 recover in silence.
-    if (traits.damaged && profile.integer("RECOVERAUTO") < 2) return "RECOVERAUTO";
+    if (traits.damaged && profile.integer("RECOVERAUTO") < 2) asking.push_back("RECOVERAUTO");
     // SECURELOAD 1 asks before loading code from an untrusted place; 2 never loads it, 0 always does.
-    if (traits.code && profile.integer("SECURELOAD") == 1) return "SECURELOAD";
+    if (traits.code && profile.integer("SECURELOAD") == 1) asking.push_back("SECURELOAD");
     // SIGWARN 1 shows the signature's status for every signed file.
-    if (traits.signature && profile.integer("SIGWARN") != 0) return "SIGWARN";
+    if (traits.signature && profile.integer("SIGWARN") != 0) asking.push_back("SIGWARN");
     // Without an alternate font the application asks which font to use in place of the missing one.
-    if (traits.missingFont && profile.get("FONTALT").toText().empty()) return "FONTALT";
-    return std::nullopt;
+    if (traits.missingFont && profile.get("FONTALT").toText().empty()) asking.push_back("FONTALT");
+    return asking;
 }
+
 
 void OpenQuestions::wait() const {
     const auto since = std::chrono::steady_clock::now();

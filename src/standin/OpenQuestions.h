@@ -3,6 +3,7 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "standin/ProfileVariables.h"
 #include "standin/Scenario.h"
@@ -18,9 +19,9 @@ class OpenQuestions {
 public:
     OpenQuestions(const Scenario& scenario, const std::atomic<bool>& killed) : scenario_(scenario), killed_(killed) {}
 
-    // The variable whose value makes opening a drawing with these traits ask, as the reference documents it;
-    // nothing when the drawing opens without a question.
-    static std::optional<std::string> askingVariable(const OpenTraits& traits, const ProfileVariables& profile);
+    // The variables whose values make opening a drawing with these traits ask, as the reference documents
+    // them, in the order the boxes come (a drawing may ask more than one question); none: it opens quietly.
+    static std::vector<std::string> askingVariables(const OpenTraits& traits, const ProfileVariables& profile);
     // Waits as the box does until it is answered; throws as a dead server once the process is ended.
     void wait() const;
 

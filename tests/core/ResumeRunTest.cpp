@@ -136,11 +136,11 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     } cases[] = {
         {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
         {"", 1, "not a Quillon run report"},
-        {replaced(good, RunReport::heading(false), earlier), 2, "27 fields where the heading has 11"},
-        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "27 fields where the heading has 12"},
+        {replaced(good, RunReport::heading(false), earlier), 2, "28 fields where the heading has 11"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "28 fields where the heading has 12"},
         {replaced(good, ",Resumes", ",Resumed"), 1, "not a Quillon run report"},
         {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
-         "28 fields where the heading has 27"},
+         "29 fields where the heading has 28"},
         {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
         {good + "\"C:\\Jobs\\C.dwg,Layout1\r\n", 4, "a quoted field is not closed"},
         {replaced(good, "C:\\Jobs\\B.dwg", "C:\\Jobs\\\"B\".dwg"), 3, "a quote in the middle"},
@@ -195,7 +195,7 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     const auto plan = resumePlan(readRunReport(saved));
     EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
     EXPECT_EQ(plan.job, resumePlan(readRunReport(written)).job);
-    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 27");
+    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 28");
 
     // Before the sheet columns, every layout was plotted with Quillon's settings; a template's choices are replayed.
     const std::string heading = RunReport::heading(false), before = heading.substr(0, heading.find(",Sheet settings"));
@@ -212,9 +212,10 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
 
     // The reports before the combining columns never combined; a later one's resume combines as its night did,
     // and its combined file's row is no drawing to plot again.
-    const std::string beforeCombining = replaced(written, ",Combine,Combined file name,Keep sheet files,Output", "");
+    const std::string beforeCombining =
+        replaced(written, ",Combine,Combined file name,Keep sheet files,Restart AutoCAD every,Output", "");
     auto withoutCombining = [](std::string text) {
-        for (std::size_t at; (at = text.find(",no,,yes,file\r\n")) != std::string::npos;) text.replace(at, 15, "\r\n");
+        for (std::size_t at; (at = text.find(",no,,yes,,file\r\n")) != std::string::npos;) text.replace(at, 16, "\r\n");
         return text;
     };
     EXPECT_EQ(resumePlan(readRunReport(withoutCombining(beforeCombining))).job.combine, CombineChoice{});
@@ -225,6 +226,17 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     const auto again = resumePlan(readRunReport(report(combining)));
     EXPECT_EQ(again.job.combine, (CombineChoice{CombineMode::Run, "{job} set", false}));
     EXPECT_EQ(again.job.drawings.size(), 2u);
+
+    // Before the restart column a resume takes the setting; after it, what the night used.
+    const std::string beforeRestarts = replaced(written, ",Restart AutoCAD every,Output", "");
+    auto withoutRestarts = [](std::string text) {
+        for (std::size_t at; (at = text.find(",yes,,file\r\n")) != std::string::npos;) text.replace(at, 12, ",yes\r\n");
+        return text;
+    };
+    EXPECT_EQ(resumePlan(readRunReport(withoutRestarts(beforeRestarts))).job.cadRestartEvery, std::nullopt);
+    std::vector<ReportRow> restarting = rows;
+    for (auto& r : restarting) r.cadRestartEvery = "250";
+    EXPECT_EQ(resumePlan(readRunReport(report(restarting))).job.cadRestartEvery, 250);
 }
 
 TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLeavesNothing) {

@@ -50,6 +50,14 @@ TEST_F(StandinQuestions, EachQuestionHoldsOpenUntilAnsweredOrTheProcessEndsUnles
     caller.join();
     ASSERT_TRUE(failure.has_value());
     EXPECT_TRUE(failure->serverGone());
+    auto questions = [&] {
+        std::vector<std::string> asked;
+        for (const auto& e : engine->journal())
+            if (e.type == standin::JournalEntryType::Question)
+                asked.push_back(std::filesystem::path(e.question.drawing).filename().string() + " " + e.question.variable);
+        return asked;
+    };
+    EXPECT_EQ(questions(), std::vector<std::string>{"untrusted.dwg DWGCHECK"}) << "journalled as the box comes up";
 
     // The values that keep every question away: each drawing opens at once.
     start({{"drawings", drawingsWithEveryQuestion()}});
@@ -71,6 +79,7 @@ TEST_F(StandinQuestions, EachQuestionHoldsOpenUntilAnsweredOrTheProcessEndsUnles
     setVariable("FONTALT", Value(""));
     open(dir.at("missingFont.dwg"));
     EXPECT_EQ(documents()->get("Count").toInt(), 2);
+    EXPECT_EQ(questions(), std::vector<std::string>{"missingFont.dwg FONTALT"});
 }
 
 TEST_F(StandinQuestions, TheProfileOutlivesTheApplicationAndItsOpensAreLimited) {

@@ -44,6 +44,7 @@ TEST(PlotJobFileTest, AJobSurvivesWritingAndReadingWithNonAnsiNames) {
     folderJob.copies = 3;
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
     folderJob.sessions = 4;
+    folderJob.cadRestartEvery = 0;
     EXPECT_EQ(readPlotJob(plotting::writePlotJob(folderJob)), folderJob);
     folderJob.plotFolder = "\\\\server\\Transmittals";
     folderJob.plotFileName = "{folder} {drawing}-{layout} {date}";
@@ -81,6 +82,7 @@ TEST(PlotJobFileTest, AJobThatCannotBeUsedIsRefusedNamingTheField) {
         {"{\"folder\": \"C:\\\\J\", \"copies\": 0, " + choices + "}", "\"copies\" must be a whole number"},
         {"{\"folder\": \"C:\\\\J\", \"copies\": 2.5, " + choices + "}", "\"copies\" must be a whole number"},
         {"{\"folder\": \"C:\\\\J\", \"sessions\": 9, " + choices + "}", "\"sessions\" must be a whole number from 1 to 8"},
+        {"{\"folder\": \"C:\\\\J\", \"cadRestartEvery\": -1, " + choices + "}", "\"cadRestartEvery\" must be a whole number"},
         {"{\"folder\": \"C:\\\\J\", \"layouts\": \"yes\", " + choices + "}", "\"layouts\" must be true or false"},
         {R"({"folder": "C:\\J", "paper": "A3", "plotStyleTable": "m.ctb"})", "\"device\" is missing"},
         {"{\"folder\": \"C:\\\\J\", \"plotFileExtension\": \"p/f\", " + choices + "}", "\"plotFileExtension\" must be"},
@@ -180,7 +182,7 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     row.seconds = 1.25;
     EXPECT_EQ(plotting::RunReport::field("plain"), "plain");
     EXPECT_EQ(plotting::RunReport::line(row),
-              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes,file");
+              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes,,file");
 
     const fs::path folder =
         fs::temp_directory_path() / ("quillon-report-" + std::to_string(std::random_device{}()));

@@ -63,6 +63,7 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
     job.copies = host_.boxes().copies() > 1 ? host_.boxes().copies() : 1;
     const int sessions = host_.sessions().runSessions();
     if (sessions > 1) job.sessions = sessions;
+    job.cadRestartEvery = host_.runs().jobRestartEvery();
     host_.plotFiles().putInto(job);
     host_.sheets().putInto(job);
     return job;
@@ -137,6 +138,7 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     host_.boxes().applyJob(job);
     // The command line's /sessions wins over the job's.
     host_.sessions().applyJob(job.sessions);
+    host_.runs().applyJobRestartEvery(job.cadRestartEvery);
     host_.plotFiles().applyJob(job);
     host_.sheets().applyJob(job);
     SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);

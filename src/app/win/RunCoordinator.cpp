@@ -82,6 +82,7 @@ void RunCoordinator::start() {
     mailbox_ = std::make_shared<base::TaskMailbox>(
         [hwnd = host_.window().hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
     callTimeout_ = loadCallTimeout(host_.settings());
+    restarts_ = loadCadRestarts(host_.settings());
     owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
     main_ = makeSession();
 }
@@ -183,6 +184,8 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     host_.sheets().applyTo(setup);
     setup.purpose = purpose;
     setup.resumes = resumes;
+    setup.cadRestartEvery = jobRestartEvery_.value_or(restarts_.every);
+    setup.cadMemoryLimitMB = restarts_.memoryLimitMB;
     // A check combines nothing: it plots nothing.
     if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.plotFiles().combine();
     if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {

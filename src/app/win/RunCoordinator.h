@@ -62,6 +62,10 @@ public:
     // Watches every session's call, once a second.
     void watchCalls();
     RunReportKeeper& reports() { return reports_; }
+    // A job's (or a resumed report's) choice of how often Quillon's own application starts afresh; unset:
+    // the setting. Kept until the next job.
+    void applyJobRestartEvery(std::optional<int> every) { jobRestartEvery_ = every; }
+    std::optional<int> jobRestartEvery() const { return jobRestartEvery_; }
     // The moment the run in progress (or the next) ends as Stop ends it; none: no deadline.
     void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
         deadline_ = deadline;
@@ -147,6 +151,8 @@ private:
     MainController& host_;
     // How long one CAD call may take, for every session; read once at start.
     std::chrono::seconds callTimeout_ = DefaultCallTimeout;
+    CadRestartSettings restarts_;
+    std::optional<int> jobRestartEvery_;
     // What the sessions show, run on the window's thread; each session and each run posts through its own child.
     std::shared_ptr<base::TaskMailbox> mailbox_;
     std::unique_ptr<CadSessionOwner> main_;
