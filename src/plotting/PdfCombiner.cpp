@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <random>
 
@@ -91,6 +93,60 @@ struct Written {
     std::string error;
 };
 
+// The pages of one sheet in the file that holds it: all of a sheet file's, or those under the sheet's bookmark
+// in an earlier combined file. Combined files stay open while the combine lasts: many sheets come from each.
+class SheetSources {
+public:
+    explicit SheetSources(PdfFileAccess& files) : files_(files) {}
+
+    struct Pages {
+        pdfio_file_t* pdf = nullptr;
+        std::size_t first = 0;
+        std::size_t count = 0;
+        std::string why;  // when there are none
+    };
+
+    Pages pagesOf(const CombinedSheet& sheet) {
+        if (!sheet.inCombinedFile) {
+            single_ = std::make_unique<SheetReader>(files_, sheet.file, nextSerial());
+            return whole(*single_);
+        }
+        auto found = combined_.find(sheet.file);
+        if (found == combined_.end()) {
+            Combined opened{std::make_unique<SheetReader>(files_, sheet.file, nextSerial()), {}};
+            if (opened.reader->pdf()) opened.entries = readOutline(opened.reader->pdf());
+            found = combined_.emplace(sheet.file, std::move(opened)).first;
+        }
+        pdfio_file_t* pdf = found->second.reader->pdf();
+        if (!pdf) return {nullptr, 0, 0, found->second.reader->error()};
+        const std::vector<OutlineEntry>& entries = found->second.entries;
+        std::size_t seen = 0;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].drawing != sheet.drawing || entries[i].layout != sheet.layout || seen++ != sheet.occurrence)
+                continue;
+            const std::size_t end = i + 1 < entries.size() ? entries[i + 1].firstPage : pdfioFileGetNumPages(pdf);
+            if (end <= entries[i].firstPage) break;
+            return {pdf, entries[i].firstPage, end - entries[i].firstPage, ""};
+        }
+        return {nullptr, 0, 0, "it is not among the bookmarks of " + sheet.file};
+    }
+
+private:
+    static Pages whole(const SheetReader& reader) {
+        if (!reader.pdf()) return {nullptr, 0, 0, reader.error()};
+        const std::size_t count = pdfioFileGetNumPages(reader.pdf());
+        return {reader.pdf(), 0, count, count == 0 ? "the file has no page" : ""};
+    }
+
+    struct Combined {
+        std::unique_ptr<SheetReader> reader;
+        std::vector<OutlineEntry> entries;
+    };
+    PdfFileAccess& files_;
+    std::unique_ptr<SheetReader> single_;  // the sheet file in hand, closed when the next one opens
+    std::map<std::string, Combined> combined_;
+};
+
 // Copies every readable sheet's pages into a new file at path.
 Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::string& path, PdfFileAccess& files,
                       const CombineProgress& control) {
@@ -108,34 +164,38 @@ Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::strin
         return written;
     }
     std::vector<OutlineSheet> outline;
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-        if (control.stop && control.stop()) {
-            written.stopped = true;
-            break;
+    {
+        // Every source is closed before the new file is: a resume's file may replace the one it reads from.
+        SheetSources sources(files);
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            if (control.stop && control.stop()) {
+                written.stopped = true;
+                break;
+            }
+            if (control.progress) control.progress(i, sheets.size());
+            const CombinedSheet& sheet = sheets[i];
+            const SheetSources::Pages source = sources.pagesOf(sheet);
+            if (!source.pdf) {
+                written.leftOut.push_back({sheet, source.why});
+                continue;
+            }
+            const std::size_t before = pdfioFileGetNumPages(pdf);
+            std::size_t copied = 0;
+            while (copied < source.count && pdfioPageCopy(pdf, pdfioFileGetPage(source.pdf, source.first + copied)))
+                ++copied;
+            if (copied < source.count && pdfioFileGetNumPages(pdf) != before) {
+                // Pages already in cannot be taken out again: the file as a whole is not to be trusted.
+                written.error = "a page of " + sheet.file + " could not be copied: " + outError;
+                break;
+            }
+            if (copied < source.count) {
+                written.leftOut.push_back({sheet, "its page cannot be copied" + (outError.empty() ? "" : ": " + outError)});
+                outError.clear();
+                continue;
+            }
+            outline.push_back({sheet.drawing, sheet.layout, pdfioFileGetPage(pdf, before)});
+            written.pages += source.count;
         }
-        if (control.progress) control.progress(i, sheets.size());
-        const CombinedSheet& sheet = sheets[i];
-        SheetReader reader(files, sheet.file, nextSerial());
-        std::size_t count = reader.pdf() ? pdfioFileGetNumPages(reader.pdf()) : 0;
-        if (!reader.pdf() || count == 0) {
-            written.leftOut.push_back({sheet, reader.pdf() ? "the file has no page" : reader.error()});
-            continue;
-        }
-        const std::size_t before = pdfioFileGetNumPages(pdf);
-        std::size_t copied = 0;
-        while (copied < count && pdfioPageCopy(pdf, pdfioFileGetPage(reader.pdf(), copied))) ++copied;
-        if (copied < count && pdfioFileGetNumPages(pdf) != before) {
-            // Pages already in cannot be taken out again: the file as a whole is not to be trusted.
-            written.error = "a page of " + sheet.file + " could not be copied: " + outError;
-            break;
-        }
-        if (copied < count) {
-            written.leftOut.push_back({sheet, "its page cannot be copied" + (outError.empty() ? "" : ": " + outError)});
-            outError.clear();
-            continue;
-        }
-        outline.push_back({sheet.drawing, sheet.layout, pdfioFileGetPage(pdf, before)});
-        written.pages += count;
     }
     if (!writeOutline(pdf, outline) && written.error.empty()) written.error = "the bookmarks cannot be written";
     if (!pdfioFileClose(pdf) && written.error.empty()) written.error = "cannot write " + path + ": " + outError;

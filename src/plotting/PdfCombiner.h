@@ -14,6 +14,10 @@ struct CombinedSheet {
     std::string drawing;  // the drawing's bookmark: its name
     std::string layout;   // the sheet's bookmark under it: "Model" or the layout's name
     std::string file;     // the sheet's PDF (UTF-8)
+    // The file is an earlier combined file that holds the sheet (its own file went once it was in): the
+    // sheet's pages are those under its bookmark, the occurrence-th one of this drawing and layout.
+    bool inCombinedFile = false;
+    std::size_t occurrence = 0;
 };
 
 // A sheet that is not in the combined file, and why.

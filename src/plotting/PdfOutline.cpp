@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <optional>
 
 namespace quillon::plotting {
 
@@ -78,7 +80,42 @@ bool link(const Item& parent, const std::vector<Item>& children) {
     return ok;
 }
 
+pdfio_dict_t* linked(pdfio_dict_t* item, const char* key) {
+    pdfio_obj_t* obj = item ? pdfioDictGetObj(item, key) : nullptr;
+    return obj ? pdfioObjGetDict(obj) : nullptr;
+}
+
+std::string titleOf(pdfio_dict_t* item) {
+    const char* title = pdfioDictGetString(item, "Title");
+    return title ? title : "";
+}
+
 }  // namespace
+
+std::vector<OutlineEntry> readOutline(pdfio_file_t* pdf) {
+    std::vector<OutlineEntry> entries;
+    const std::size_t pages = pdfioFileGetNumPages(pdf);
+    std::map<std::size_t, std::size_t> pageIndex;  // the page object's number -> its index
+    for (std::size_t i = 0; i < pages; ++i)
+        if (pdfio_obj_t* page = pdfioFileGetPage(pdf, i)) pageIndex.emplace(pdfioObjGetNumber(page), i);
+    auto firstPage = [&](pdfio_dict_t* item) -> std::optional<std::size_t> {
+        pdfio_array_t* destination = pdfioDictGetArray(item, "Dest");
+        pdfio_obj_t* page = destination ? pdfioArrayGetObj(destination, 0) : nullptr;
+        const auto found = page ? pageIndex.find(pdfioObjGetNumber(page)) : pageIndex.end();
+        if (found == pageIndex.end()) return std::nullopt;
+        return found->second;
+    };
+    // A damaged or hostile file may link its bookmarks in a ring: never walk more than it could hold.
+    std::size_t budget = 2 * pages + 16;
+    pdfio_dict_t* catalog = pdfioFileGetCatalog(pdf);
+    for (pdfio_dict_t* drawing = linked(linked(catalog, "Outlines"), "First"); drawing && budget > 0;
+         drawing = linked(drawing, "Next"), --budget) {
+        const std::string name = titleOf(drawing);
+        for (pdfio_dict_t* sheet = linked(drawing, "First"); sheet && budget > 0; sheet = linked(sheet, "Next"), --budget)
+            if (const auto page = firstPage(sheet)) entries.push_back({name, titleOf(sheet), *page});
+    }
+    return entries;
+}
 
 bool setTextString(pdfio_file_t* pdf, pdfio_dict_t* dict, const char* key, const std::string& utf8) {
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))

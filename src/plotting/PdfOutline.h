@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,17 @@ struct OutlineSheet {
 // sheet under it. The library has no bookmark calls of its own, so these are
 // the outline dictionaries themselves, written before the file is closed.
 bool writeOutline(pdfio_file_t* pdf, const std::vector<OutlineSheet>& sheets);
+
+// One sheet's bookmark in a file read back: its drawing, its layout and the index of its first page.
+struct OutlineEntry {
+    std::string drawing;
+    std::string layout;
+    std::size_t firstPage = 0;
+};
+
+// The sheets' bookmarks of a combined file (as writeOutline hangs them), in the file's order; a
+// bookmark whose page is not one of the file's is passed over, and none when it has no bookmarks.
+std::vector<OutlineEntry> readOutline(pdfio_file_t* pdf);
 
 // A PDF text string: plain for ASCII, else UTF-16BE with its byte-order mark,
 // which every reader takes for any script.

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plotting/CombinePlan.h"
@@ -19,6 +20,10 @@ struct RunCombineInput {
     CombineNaming naming;
     // The run's choices, carried on the combined files' rows as on every other.
     ReportRow choices;
+    // Without keepSheetFiles: told which sheet files a combined file now holds (each with that file) before they
+    // are removed, so the record names where each sheet is at every instant; false: the record could not say so,
+    // and the sheet files stay.
+    std::function<bool(const std::vector<std::pair<std::string, std::string>>&)> recordMoves;
 };
 
 struct RunCombineOutput {
@@ -32,7 +37,8 @@ struct RunCombineOutput {
 std::vector<ReportRow> rowsWithResumed(const std::vector<ReportRow>& resumed, const std::vector<ReportRow>& rows);
 
 // Combines every file the choice asks for, in order; status is told "Combining N sheets into <file>" before
-// each. Without keepSheetFiles a sheet file goes only once a combined file that holds it is in place.
+// each. Without keepSheetFiles a sheet file goes only once a combined file that holds it is in place. A
+// resumed sheet whose report row names an earlier combined file is taken from under its bookmark there.
 RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, const std::function<bool()>& stop,
                             const std::function<void(const std::string&)>& status);
 

@@ -103,6 +103,13 @@ std::optional<std::string> RunReport::replace(std::vector<ReportRow> rows) {
     return save();
 }
 
+std::optional<std::string> RunReport::renamePlotFiles(const std::vector<std::pair<std::string, std::string>>& moves) {
+    for (ReportRow& row : rows_)
+        for (const auto& [from, to] : moves)
+            if (row.plotFile == from) row.plotFile = to;
+    return save();
+}
+
 std::optional<std::string> RunReport::save() {
     const std::string whole = text(rows_, withPart_);
     std::optional<std::string> problem;

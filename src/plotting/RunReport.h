@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plotting/CombineChoice.h"
@@ -75,6 +76,8 @@ public:
     std::optional<std::string> add(const ReportRow& row);
     // Every row of the report, replaced; the file is rewritten.
     std::optional<std::string> replace(std::vector<ReportRow> rows);
+    // Rows whose plot file is the first of a pair name the second (a combined file that now holds the sheet).
+    std::optional<std::string> renamePlotFiles(const std::vector<std::pair<std::string, std::string>>& moves);
     const std::filesystem::path& file() const { return file_; }
     // The first write that failed, for the run's end; none when every write went through.
     const std::optional<std::string>& problem() const { return problem_; }

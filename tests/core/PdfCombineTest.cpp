@@ -160,7 +160,7 @@ TEST_F(PdfCombine, AResumesFileHoldsTheEarlierSheetsInTheReportsOrderAndItsRowNa
     };
     const std::vector<ReportRow> morning = {sheetRow("C:\\J\\Фасад.dwg", "Model", sheets[2].file),
                                             sheetRow("C:\\J\\Roof.dwg", "Layout1", "", "failed")};
-    RunCombineInput input{{CombineMode::Run, "{job}", true}, morning, night, {dir.path(), "J", "Night", "2026-12-09", "part 2 of 4"}, {}};
+    RunCombineInput input{{CombineMode::Run, "{job}", true}, morning, night, {dir.path(), "J", "Night", "2026-12-09", "part 2 of 4"}, {}, {}};
 
     const RunCombineOutput out = combineRun(input, files, nullptr, nullptr);
 
@@ -171,6 +171,46 @@ TEST_F(PdfCombine, AResumesFileHoldsTheEarlierSheetsInTheReportsOrderAndItsRowNa
     EXPECT_EQ(out.withWarnings, 1);
     EXPECT_EQ(readBack(out.rows[0].plotFile).bookmarks,
               (std::vector<std::string>{"Ground Floor", "  Plan", "Фасад", "  Model", "Site", "  Model"}));
+}
+
+TEST_F(PdfCombine, WithoutSheetFilesAResumeTakesTheEarlierPagesFromTheCombinedFileTheReportNames) {
+    // Two drawings called Plan with a sheet of the same name: the second's pages must not be the first's.
+    const std::string south = sheet(dir, "d.pdf", "ISO_A2", 0);
+    const std::vector<ReportRow> night = {
+        sheetRow("C:\\North\\Plan.dwg", "Layout1", sheets[0].file),
+        sheetRow("C:\\South\\Plan.dwg", "Layout1", south),
+        sheetRow("C:\\J\\Roof.dwg", "Model", "", "failed"),
+    };
+    std::vector<std::pair<std::string, std::string>> recorded;
+    RunCombineInput input{{CombineMode::Run, "{job}", false}, night, {}, {dir.path(), "J", "Night", "", ""}, {}, {}};
+    input.recordMoves = [&](const auto& moves) {
+        EXPECT_TRUE(files.exists(moves.front().first)) << "the record names the combined file before the sheet goes";
+        recorded = moves;
+        return true;
+    };
+    RunCombineOutput out = combineRun(input, files, nullptr, nullptr);
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_FALSE(files.exists(sheets[0].file));
+    EXPECT_FALSE(files.exists(south));
+
+    // The night's report as the run left it: its sheets name the combined file, which has a row of its own.
+    std::vector<ReportRow> report = night;
+    for (ReportRow& row : report)
+        for (const auto& [from, to] : recorded)
+            if (row.plotFile == from) row.plotFile = to;
+    report.push_back(out.rows.at(0));
+    input.rows = {sheetRow("C:\\J\\Roof.dwg", "Model", sheets[2].file)};
+    input.resumed = report;
+    input.naming.jobName = "Morning";
+    input.recordMoves = nullptr;
+    out = combineRun(input, files, nullptr, nullptr);
+
+    ASSERT_EQ(out.rows.size(), 1u);
+    EXPECT_EQ(out.rows[0].outcome, "combined") << out.rows[0].reason;
+    const ReadBack back = readBack(dir.at("Morning.pdf"));
+    EXPECT_EQ(back.pages, (std::vector<std::pair<long, long>>{{2384, 1684}, {1191, 1684}, {792, 1224}}));
+    EXPECT_EQ(back.bookmarks, (std::vector<std::string>{"Plan", "  Layout1", "  Layout1", "Roof", "  Model"}));
+    EXPECT_TRUE(files.exists(dir.at("Night.pdf"))) << "an earlier combined file is never removed as a sheet";
 }
 
 TEST(CombineChoiceRefusal, OnlyPdfDevicesCombineAndADrawingsFileNeverTakesASheetsName) {

@@ -102,6 +102,9 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
         plotting::RunCombineOutput output;
         try {
             if (!resumes.empty()) input.resumed = resumedRows(resumes);
+            input.recordMoves = [report](const std::vector<std::pair<std::string, std::string>>& moves) {
+                return report && !report->renamePlotFiles(moves);
+            };
             plotting::WinPdfFileAccess files;
             const auto started = std::chrono::steady_clock::now();
             output = plotting::combineRun(input, files, [stop] { return stop->load(); },
