@@ -22,6 +22,9 @@ public:
     void setStatus(const std::string& text) override {
         if (!ledger_->givenUp(session_)) inner_.setStatus(text);
     }
+    void announce(const std::string& text) override {
+        if (!ledger_->givenUp(session_)) inner_.announce(text);
+    }
     void repaintStatus() override {
         if (!ledger_->givenUp(session_)) inner_.repaintStatus();
     }

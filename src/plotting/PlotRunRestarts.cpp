@@ -16,7 +16,11 @@ void PlotRun::lose(const AutomationError& error) {
     const std::string reason = endedByWatchdog ? stoppedAnsweringIn(monitor->endedCall()) : errorText(error);
     // The user's own application is never replaced behind their back.
     const bool restartable = error.serverGone() && startedByQuillon && restarts_.mayStartAgain();
-    if (!restartable || stopRequested_.load() || !restartAfterLoss(reason, !endedByWatchdog)) loseApplication(error);
+    if (restartable && !stopRequested_.load() && restartAfterLoss(reason, !endedByWatchdog)) return;
+    // Out of new applications on a drawing already tried once: its row says it was the second death.
+    if (inDrawing() && !endedByWatchdog && restarts_.triedAgain(entry_))
+        return loseApplication(AutomationError(error.code(), SessionRestarts::EndedTwice));
+    loseApplication(error);
 }
 
 bool PlotRun::restartAfterLoss(const std::string& reason, bool crashed) {

@@ -34,6 +34,7 @@ public:
     enum class InHand { TryAgain, Fail, EndedTwice };
     InHand lost(int entry, bool crashed);
     bool mayStartAgain() const { return inARow_ < MaxInARow; }
+    bool triedAgain(int entry) const { return triedAgain_ == entry; }
     void startedAgainAfterLoss();
 
     void opened() { ++openedInApplication_; }

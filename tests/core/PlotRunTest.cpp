@@ -447,6 +447,7 @@ TEST_F(RestartingRuns, AFourthLossInARowEndsTheRunWithTheMessageAndAUsersApplica
     const auto rows = display.starting("row");
     ASSERT_EQ(rows.size(), 2u) << "the first drawing was tried once more; the second is in hand at the fourth loss";
     EXPECT_EQ(rows[0], "row 9: Failed: AutoCAD ended twice while this drawing was open");
+    EXPECT_EQ(rows[1], "row 8: Failed: AutoCAD ended twice while this drawing was open") << "the fourth loss";
 
     // Lost while attached to the user's own application: no new one, the run ends at once.
     listDrawings({"A.dwg", "B.dwg", "C.dwg"});
