@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "plotting/DrawingCheck.h"
+#include "plotting/PathFold.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/XrefPaths.h"
 
@@ -43,9 +44,14 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
     const bool toFile = (plotsToFile(setup_.printer) || systemFiles) && !toPaper;
     std::string fileFailure;
     if (toFile) {
+        const std::string wanted = sheetPlotFile(drawingName, layoutName);
+        // However a pattern and a listing meet, a drawing is never plotted over.
+        if (setup_.files.drawings.count(foldedPath(wanted))) {
+            sheet.failure = "the plot file " + wanted + " would replace a drawing of the listing";
+            return;
+        }
         readyToPlot(document);
         PlotFileWriter writer(files_, *plotFiles_, plotFileWait_);
-        const std::string wanted = sheetPlotFile(drawingName, layoutName);
         const auto result = writer.write(wanted, [&](const std::string& file) {
             return documentPlot().plotToFile(file, setup_.printer);
         });

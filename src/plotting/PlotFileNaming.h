@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 #include <string>
 #include <string_view>
@@ -33,6 +34,8 @@ struct PlotFileOptions {
     // A resume's sheets as its report recorded them, by recordedSheetKey: named exactly so again.
     std::map<std::string, std::string> recorded;
     PlotOutput output = PlotOutput::File;
+    // Every drawing of the whole listing, folded: a plot file is never written over one of them.
+    std::set<std::string> drawings{};
 
     bool operator==(const PlotFileOptions&) const = default;
 };

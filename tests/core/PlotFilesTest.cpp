@@ -12,6 +12,7 @@
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/LayoutPlotter.h"
+#include "plotting/PathFold.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/ReportRows.h"
 #include "plotting/XrefReloader.h"
@@ -231,6 +232,14 @@ TEST_F(PlotFileRun, OnPaperOnlyAPlotterGoesToItsDeviceAndAPrinterThatWritesFiles
     EXPECT_THROW(readPlotJob(R"({"folder": "C:\\J", "device": "P.pc3", "paper": "A3", "plotStyleTable": "m.ctb",
                                  "output": "paper"})"),
                  PlotJobError);
+}
+
+TEST_F(PlotFileRun, APlotFileThatWouldBeADrawingOfTheListingIsNotWritten) {
+    start({{"drawings", {{{"file", "A.dwg"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}},
+                         {{"file", "Out/A-First.pdf"}}}}});
+    setup.files.drawings = {foldedPath(dir.at("Out/a-first.PDF"))};
+    EXPECT_EQ(rows(plot()), (Lines{"Ground: plotted", "First: failed (the plot file " + dir.at("Out/A-First.pdf") +
+                                                          " would replace a drawing of the listing)"}));
 }
 
 }  // namespace
