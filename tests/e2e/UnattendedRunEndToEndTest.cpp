@@ -28,10 +28,7 @@ TEST_F(UnattendedRun, RunsTheJobWritesItsReportAndExitsWithWhatBecameOfIt) {
     EXPECT_EQ(countContaining(lines, "Plain.dwg,Model,"), 1);
     EXPECT_EQ(countContaining(lines, ",plotted,"), 3);
     EXPECT_EQ(countContaining(lines, "Broken.dwg,,"), 1);
-    std::string all;
-    for (const auto& line : lines) all += line + "\n";
-    EXPECT_EQ(countContaining(lines, "Plan (South).pdf,plotted,"), 1) << all;
-    EXPECT_GE(countContaining(lines, ",failed,"), 1) << all;
+    EXPECT_EQ(countContaining(lines, ",failed,"), 1);
     EXPECT_EQ(countContaining(lines, "the file is damaged"), 1);
     EXPECT_EQ(countContaining(lines, "Façade Süd-Layout1.dwf"), 1) << "the plot file beside its drawing";
     ASSERT_FALSE(reports().empty());
