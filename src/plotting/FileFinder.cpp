@@ -10,18 +10,6 @@ namespace quillon::plotting {
 
 namespace {
 
-// The folders of a path, outermost first: "D:\\Old\\Refs2\\x\\site.dwg" gives D:, Old, Refs2, x.
-std::vector<std::string> foldersOf(const std::string& path) {
-    std::vector<std::string> folders;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (path[i] != '\\' && path[i] != '/') continue;
-        if (i > start) folders.push_back(path.substr(start, i - start));
-        start = i + 1;
-    }
-    return folders;
-}
-
 // How many of the candidate's last folders are the stored path's last folders, in order.
 std::size_t trailingMatch(const std::vector<std::string>& candidate, const std::vector<std::string>& stored) {
     std::size_t same = 0;
@@ -36,7 +24,7 @@ std::size_t trailingMatch(const std::vector<std::string>& candidate, const std::
 std::string FileFinder::findFile(const std::string& folder, const std::string& fileName) {
     if (xrefGet_) return {};
     std::set<base::FolderIdentity> visited;
-    const std::vector<std::string> stored = foldersOf(storedPath_);
+    const std::vector<std::string> stored = folderNamesOf(storedPath_);
     std::size_t bestMatch = 0;
     std::size_t listed = 0;
     // Folders still to list, the next one last: the order of a depth-first
@@ -56,7 +44,7 @@ std::string FileFinder::findFile(const std::string& folder, const std::string& f
             if (entry.isDirectory) {
                 if (!entry.isReparsePoint) subfolders.push_back(current + entry.name + current.back());
             } else if (samePath(entry.name, fileName)) {
-                const std::size_t match = trailingMatch(foldersOf(current), stored);
+                const std::size_t match = trailingMatch(folderNamesOf(current), stored);
                 if (!xrefGet_ || match > bestMatch) {
                     foundFile_ = current + entry.name;
                     bestMatch = match;

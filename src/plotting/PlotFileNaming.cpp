@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "base/Utf8.h"
 #include "plotting/JobPart.h"
 #include "plotting/PathFold.h"
 #include "plotting/XrefPaths.h"
@@ -85,13 +86,17 @@ bool reservedDeviceStem(std::string_view name) {
     return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '0' && stem[3] <= '9';
 }
 
-// UTF-16 units of UTF-8 text: two for a character beyond the basic plane (a four-byte sequence), else one.
+// A character's UTF-16 units, and its length in bytes (a malformed byte counts as one byte, one unit).
+std::size_t unitsAt(std::string_view utf8, std::size_t at, std::size_t& bytes) {
+    char32_t code = 0;
+    bytes = base::utf8CharAt(utf8, at, code);
+    if (bytes == 0) bytes = 1;
+    return code >= 0x10000 ? 2 : 1;
+}
+
 std::size_t utf16Units(std::string_view utf8) {
     std::size_t units = 0;
-    for (unsigned char c : utf8) {
-        if ((c & 0xC0) != 0x80) ++units;
-        if (c >= 0xF0) ++units;
-    }
+    for (std::size_t at = 0, bytes = 0; at < utf8.size(); at += bytes) units += unitsAt(utf8, at, bytes);
     return units;
 }
 
@@ -99,14 +104,10 @@ std::size_t utf16Units(std::string_view utf8) {
 std::string cutToUnits(std::string_view name, std::size_t units) {
     std::size_t end = 0;
     std::size_t used = 0;
-    while (end < name.size()) {
-        const auto lead = static_cast<unsigned char>(name[end]);
-        const std::size_t length = std::min<std::size_t>(
-            lead < 0xC0 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2, name.size() - end);
-        const std::size_t cost = lead >= 0xF0 ? 2 : 1;
+    for (std::size_t bytes = 0; end < name.size(); end += bytes) {
+        const std::size_t cost = unitsAt(name, end, bytes);
         if (used + cost > units) break;
         used += cost;
-        end += length;
     }
     return std::string(name.substr(0, end));
 }
@@ -217,17 +218,7 @@ std::map<std::string, std::string> plotNameQualifiers(const std::vector<std::str
         if (group.size() < 2) continue;
         // The folder the group shares: the longest run of leading folders every drawing's path has.
         std::vector<std::vector<std::string>> folders;
-        for (const std::string& path : group) {
-            std::vector<std::string> parts;
-            std::size_t start = 0;
-            const std::size_t end = nameStart(path);
-            for (std::size_t i = 0; i < end; ++i) {
-                if (path[i] != '\\' && path[i] != '/') continue;
-                if (i > start) parts.push_back(path.substr(start, i - start));
-                start = i + 1;
-            }
-            folders.push_back(std::move(parts));
-        }
+        for (const std::string& path : group) folders.push_back(folderNamesOf(path));
         std::size_t shared = folders.front().size();
         for (const auto& parts : folders) {
             std::size_t same = 0;

@@ -82,6 +82,13 @@ std::vector<std::string> upwardComponents(std::string_view drawingFolder) {
     return splitAtSeparators(belowRoot);
 }
 
+std::vector<std::string> folderNamesOf(std::string_view path) {
+    std::vector<std::string> parts = splitAtSeparators(path);
+    parts.pop_back();  // the file name, or nothing after a last separator
+    std::erase_if(parts, [](const std::string& part) { return part.empty(); });
+    return parts;
+}
+
 std::optional<std::string> upwardSearchRoot(std::string_view drawingFolder, std::string_view component) {
     if (component.find('.') != std::string_view::npos) return std::nullopt;
     const auto cut = cutPosition(drawingFolder, component);

@@ -32,6 +32,10 @@ std::vector<std::string> reRootingCandidates(std::string_view drawingFolder, std
 // separator. A folder with no root has none.
 std::vector<std::string> upwardComponents(std::string_view drawingFolder);
 
+// The folder names of a path, outermost first, its file name left out and empty names (doubled separators)
+// passed over: "D:\\Old\\Refs2\\x\\site.dwg" and "D:\\Old\\Refs2\\x\\" both give D:, Old, Refs2, x.
+std::vector<std::string> folderNamesOf(std::string_view path);
+
 // Where the upward search looks for a component: the drawing folder up to the
 // component's first occurrence, when the component is longer than two
 // characters, holds no dot and occurs past the folder's first character.
