@@ -8,7 +8,7 @@
 #include "StandinScenario.h"
 #include "TestSupport.h"
 #include "app/win/ControlIds.h"
-#include "standin_server/Registration.h"
+#include "standin/server/Registration.h"
 
 // The folder tree inside the real program: choosing a folder there lists its drawings.
 namespace quillon::e2e {

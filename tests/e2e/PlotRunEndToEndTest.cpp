@@ -15,7 +15,7 @@
 #include "StandinScenario.h"
 #include "TestSupport.h"
 #include "app/win/ControlIds.h"
-#include "standin_server/Registration.h"
+#include "standin/server/Registration.h"
 #include "win/DispatchObject.h"
 #include "win/RegistryKey.h"
 #include "win/UniqueResource.h"

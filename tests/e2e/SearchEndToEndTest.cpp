@@ -19,7 +19,7 @@
 #include "StandinScenario.h"
 #include "TestSupport.h"
 #include "app/win/ControlIds.h"
-#include "standin_server/Registration.h"
+#include "standin/server/Registration.h"
 #include "win/RegistryKey.h"
 #include "win/Utf.h"
 

@@ -7,7 +7,7 @@
 #include "ProgramUnderTest.h"
 #include "StandinScenario.h"
 #include "TestSupport.h"
-#include "standin_server/Registration.h"
+#include "standin/server/Registration.h"
 #include "win/DispatchObject.h"
 #include "win/RegistryKey.h"
 #include "win/Utf.h"

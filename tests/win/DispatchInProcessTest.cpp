@@ -7,7 +7,7 @@
 #include "automation/AutomationError.h"
 #include "standin/Engine.h"
 #include "standin/JournalEntry.h"
-#include "standin_server/EngineDispatch.h"
+#include "standin/server/EngineDispatch.h"
 #include "win/DispatchObject.h"
 #include "win/Utf.h"
 

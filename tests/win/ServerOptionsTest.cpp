@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "standin_server/ServerOptions.h"
+#include "standin/server/ServerOptions.h"
 
 namespace quillon::standin_server {
 namespace {

@@ -1,4 +1,4 @@
-#include "standin_server/NameTable.h"
+#include "standin/server/NameTable.h"
 
 namespace quillon::standin_server {
 

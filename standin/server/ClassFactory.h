@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "standin_server/StandinHost.h"
+#include "standin/server/StandinHost.h"
 #include "win/ComObject.h"
 
 namespace quillon::standin_server {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "standin/Engine.h"
-#include "standin_server/NameTable.h"
+#include "standin/server/NameTable.h"
 
 namespace quillon::standin_server {
 

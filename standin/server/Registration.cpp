@@ -1,4 +1,4 @@
-#include "standin_server/Registration.h"
+#include "standin/server/Registration.h"
 
 #include <objbase.h>
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "standin_server/Registration.h"
-#include "standin_server/Server.h"
-#include "standin_server/ServerOptions.h"
+#include "standin/server/Registration.h"
+#include "standin/server/Server.h"
+#include "standin/server/ServerOptions.h"
 #include "win/Utf.h"
 
 using namespace quillon;

@@ -1,4 +1,4 @@
-#include "standin_server/EnumVariant.h"
+#include "standin/server/EnumVariant.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "standin_server/ClassFactory.h"
+#include "standin/server/ClassFactory.h"
 
 namespace quillon::standin_server {
 

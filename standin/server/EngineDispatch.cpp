@@ -1,4 +1,4 @@
-#include "standin_server/EngineDispatch.h"
+#include "standin/server/EngineDispatch.h"
 
 #include <map>
 #include <new>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "automation/AutomationError.h"
-#include "standin_server/EnumVariant.h"
+#include "standin/server/EnumVariant.h"
 #include "win/Bstr.h"
 #include "win/Utf.h"
 #include "win/VariantConversion.h"

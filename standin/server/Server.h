@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "standin_server/ServerOptions.h"
+#include "standin/server/ServerOptions.h"
 
 namespace quillon::standin_server {
 

@@ -1,4 +1,4 @@
-#include "standin_server/ServerOptions.h"
+#include "standin/server/ServerOptions.h"
 
 #include <windows.h>
 

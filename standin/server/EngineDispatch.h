@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "standin/EngineObject.h"
-#include "standin_server/StandinHost.h"
+#include "standin/server/StandinHost.h"
 #include "win/ComObject.h"
 
 #include <wrl/client.h>

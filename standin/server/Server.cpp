@@ -1,4 +1,4 @@
-#include "standin_server/Server.h"
+#include "standin/server/Server.h"
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "standin/Engine.h"
-#include "standin_server/ClassFactory.h"
-#include "standin_server/EngineDispatch.h"
-#include "standin_server/Registration.h"
+#include "standin/server/ClassFactory.h"
+#include "standin/server/EngineDispatch.h"
+#include "standin/server/Registration.h"
 #include "win/ComInit.h"
 #include "win/Utf.h"
 #include "win/WinError.h"
