@@ -12,6 +12,7 @@
 #include "app/win/MainController.h"
 #include "app/win/RegistrySettingsStore.h"
 #include "autocad/win/ComCadLauncher.h"
+#include "base/Swallowed.h"
 #include "discovery/win/FolderBrowser.h"
 #include "win/ComInit.h"
 #include "win/MessageFilter.h"
@@ -51,6 +52,8 @@ int explain(const std::string& text, bool unattended, int exitCode) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any thread starts: an error carried past is still seen by whoever watches the debugger's output.
+    quillon::base::tellSwallowedTo(&quillon::win::toDebuggerOutput);
     try {
         quillon::app::CommandLine commandLine;
         const auto args = arguments();
