@@ -75,7 +75,8 @@ void ProfileChanges::putBack(CadDocument& document, const std::vector<std::strin
             owed_->paid(name);
         } catch (const AutomationError& error) {
             if (error.serverGone()) throw;
-            base::swallowed("refused now (SDI 1 with several drawings open): still owed, given back at the next chance");
+            base::swallowed("refused now (SDI 1 with several drawings open): still owed, given back at the next "
+                            "chance");
         }
     }
 }

@@ -57,8 +57,10 @@ std::optional<std::vector<std::string>> learnDevicePapers(autocad::CadConnection
                 papers = layout.canonicalMediaNames();
             });
             connection.forgetOpened(*document);
-            if (!tolerate("should it stay open, leaving Quillon closes it, as every document of its own",
-                          [&] { document->close(); }))
+            if (tolerate("should it stay open, leaving Quillon closes it, as every document of its own",
+                         [&] { document->close(); }))
+                connection.ownDocumentClosed();
+            else
                 connection.rememberOpened(*document);
             if (papers) return papers;
         }

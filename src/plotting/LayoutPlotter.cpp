@@ -58,10 +58,11 @@ void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
     connection_.forgetOpened(document);
     try {
         document.close();
+        connection_.ownDocumentClosed();
     } catch (const AutomationError& error) {
         // Still open: back on the record, so that leaving Quillon closes it.
         if (!error.serverGone())
-            tolerate("the close's own failure is the one reported; a document that cannot be named stays off the record",
+            tolerate("the close's own failure is the one reported; one that cannot be named stays off the record",
                      [&] { connection_.rememberOpened(document); });
         throw;
     }

@@ -144,7 +144,8 @@ void LayoutPlotter::plotActiveLayout() {
         CadDocument& document = ownDocument();
         // A sheet plotted in the background may never arrive once the drawing is closed.
         if (!checking())
-            tolerate("the plot still goes out; its file is waited for", [&] { connection_.plotInForeground(document); });
+            tolerate("the plot still goes out; its file is waited for",
+                     [&] { connection_.plotInForeground(document); });
         app.zoomExtents();
         xrefs_.reloadXrefs(document);
         noteMissingReferences();
