@@ -35,35 +35,28 @@ constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 }  // namespace
 
 MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher)
-    : settings_(settings),
-      launcher_(std::move(launcher)),
-      window_(*this),
-      search_(*this),
-      boxes_(*this),
-      sessions_(*this),
-      exit_(*this),
-      job_(*this),
-      jobs_(*this),
-      runs_(*this) {}
+    : settings_(settings), launcher_(std::move(launcher)), window_(*this) {
+    exit_ = std::make_unique<ExitSequence>(*this, runs_);
+}
 
 MainController::~MainController() = default;
 
 void MainController::couldNotStart(const std::string& why) {
-    if (startFailureShown_ || exit_.unloaded()) return;
+    if (startFailureShown_ || exit_->unloaded()) return;
     startFailureShown_ = true;
     job_.cadUnavailable(why);
-    exit_.setClosing();
+    exit_->setClosing();
     auto close = [hwnd = window_.hwnd()] { SendMessageW(hwnd, WM_CLOSE, 0, 0); };
     if (!job_.unattended()) {
         // The window closes once the user has read why.
-        notify(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage, close);
+        notifyThen(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage, close);
         return;
     }
     tell(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
     close();
 }
 
-void MainController::notify(const std::string& title, const std::string& text, std::function<void()> then) {
+void MainController::notifyThen(const std::string& title, const std::string& text, std::function<void()> then) {
     notices_.push_back(Notice{title, text, std::move(then)});
     if (treeReady_) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
 }
@@ -98,7 +91,7 @@ bool MainController::start() {
     // 4: the program's folder is where the drawing list starts; setting it searches it.
     std::string program = win::toUtf8(moduleFileName());
     search_.pathChange(base::folderOf(program));
-    if (exit_.closing()) return false;
+    if (exit_->closing()) return false;
 
     // 5: attach to the CAD application or start it; a failure closes the window once it is known.
     runs_.postCad([](autocad::CadSession& session) { session.connection().connectAutoCAD(); });
@@ -131,7 +124,7 @@ void MainController::restorePosition() { restoreMainPlacement(window_, loadMainS
 void MainController::onCommand(int id, int notifyCode) {
     switch (id) {
         case ids::MnuFileExit:
-        case ids::Command3: exit_.exitCommand(); break;
+        case ids::Command3: exit_->exitCommand(); break;
         case ids::MnuViewStatusBar: window_.toggleStatusBar(); break;
         case ids::HelpMain: openHelp(); break;
         case ids::MnuHelpAbout: about_.showOrActivate(); break;
@@ -181,7 +174,7 @@ void MainController::openHelp() { HtmlHelpW(window_.hwnd(), helpFile_.c_str(), H
 
 void MainController::closeHelp() { HtmlHelpW(window_.hwnd(), L"", HH_CLOSE_ALL, 0); }
 
-void MainController::onClose() { exit_.closeRequested(); }
+void MainController::onClose() { exit_->closeRequested(); }
 
 void MainController::saveSettings() {
     MainSettings current;
@@ -206,7 +199,7 @@ void MainController::onAppMessage(UINT message, WPARAM, LPARAM) {
     // message box shown from the shell dialog's start-up loop would be stuck under the program's loop.
     else if (message == kCadMailMessage && treeReady_) runs_.drainMail();
     else if (message == kNoticeMessage && treeReady_) showNotices();
-    else if (message == kExitQuestionMessage) exit_.askNow();
+    else if (message == kExitQuestionMessage) exit_->askNow();
 }
 
 bool MainController::onCopyData(const COPYDATASTRUCT& data) {
@@ -218,7 +211,7 @@ bool MainController::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
-    if (exit_.closing()) return;
+    if (exit_->closing()) return;
     if (runs_.active()) {
         folderAfterRun_ = path;
         return;
@@ -240,7 +233,7 @@ void MainController::listFolderPickedDuringRun() {
 void MainController::markReadyWhenStarted() {
     // Start-up ends with the tree's first selection and the CAD application's first answers (the plot
     // lists, the connection): programs that drive Quillon (tests, the demo) wait for this.
-    if (!treeReady_ || !cadReady_ || exit_.closing() || GetPropW(window_.hwnd(), L"QuillonReady")) return;
+    if (!treeReady_ || !cadReady_ || exit_->closing() || GetPropW(window_.hwnd(), L"QuillonReady")) return;
     SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
     job_.startCommandLineJob();
 }
@@ -287,7 +280,7 @@ void MainController::showInformation(const std::string& title, const std::string
 
 void MainController::onClockTick() {
     runs_.watchCalls();
-    exit_.onClockTick();
+    exit_->onClockTick();
 }
 
 }  // namespace quillon::app

@@ -9,19 +9,20 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/win/JobHost.h"
+#include "app/win/PlotJobCommands.h"
+#include "app/win/RunHost.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/PlotRun.h"
 
 namespace quillon::app {
-
-class MainController;
 
 // The command line's job: loaded once start-up is done, run with no one at
 // the window under /run, its outcome told on the console, in the report and
 // in the program's exit code.
 class UnattendedJob {
 public:
-    explicit UnattendedJob(MainController& host) : host_(host) {}
+    UnattendedJob(JobHost& host, PlotJobCommands& jobs) : host_(host), jobs_(jobs) {}
 
     static constexpr const char* ResumeTitle = "Resume Run";
 
@@ -55,13 +56,7 @@ public:
     void refuseRun(const std::string& why);
     // Whether the job being run names a folder (else a list of drawings).
     bool jobHadFolder() const { return jobHadFolder_; }
-    // What names the plot files of the run starting now, taken by it: the whole listing of the job (for one
-    // part of it, every part's drawings) or of the report resumed, and the plot files that report recorded.
-    // An empty listing: the run's own list is the whole listing.
-    struct RunNames {
-        std::vector<std::string> listing;
-        std::map<std::string, std::string> recorded;
-    };
+    // What names the plot files of the run starting now, taken by it (see RunNames).
     RunNames takeRunNames() { return std::exchange(runNames_, {}); }
 
 private:
@@ -80,7 +75,8 @@ private:
     // Why /report names what the copy must never overwrite (the job, the report resumed, a drawing).
     std::optional<std::string> reportTargetProblem() const;
 
-    MainController& host_;
+    JobHost& host_;
+    PlotJobCommands& jobs_;
     CommandLine commandLine_;
     bool unattended_ = false;
     bool commandLineStarted_ = false;
