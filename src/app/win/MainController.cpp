@@ -34,8 +34,9 @@ constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 
 }  // namespace
 
-MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher)
-    : settings_(settings), launcher_(std::move(launcher)), window_(*this) {
+MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher,
+                               std::shared_ptr<base::TaskMailbox> mailbox)
+    : settings_(settings), launcher_(std::move(launcher)), mailbox_(std::move(mailbox)), window_(*this) {
     exit_ = std::make_unique<ExitSequence>(*this, runs_);
 }
 
@@ -58,7 +59,7 @@ void MainController::couldNotStart(const std::string& why) {
 
 void MainController::notifyThen(const std::string& title, const std::string& text, std::function<void()> then) {
     notices_.push_back(Notice{title, text, std::move(then)});
-    if (treeReady_) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
+    if (treeShown()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
 }
 
 void MainController::showNotices() {
@@ -73,11 +74,9 @@ void MainController::showNotices() {
     showingNotice_ = false;
 }
 
-void MainController::postCadMail() { PostMessageW(window_.hwnd(), kCadMailMessage, 0, 0); }
-
 bool MainController::start() {
     window_.create(POINT{0, 0});
-    runs_.start();
+    runs_.start(mailbox_);
 
     // 1-2: position and the remembered plot choices.
     auto stored = loadMainSettings(settings_);
@@ -115,7 +114,7 @@ bool MainController::start() {
 }
 
 void MainController::cadReady() {
-    cadReady_ = true;
+    startUp_ = treeShown() ? StartUp::Ready : StartUp::CadAnswered;
     markReadyWhenStarted();
 }
 
@@ -195,10 +194,9 @@ void MainController::onDestroyed() {
 
 void MainController::onAppMessage(UINT message, WPARAM, LPARAM) {
     if (message == kSearchUpdatesMessage) search_.takeUpdates();
-    // Until the folder tree has started the program's own message loop, what the CAD thread says waits: a
-    // message box shown from the shell dialog's start-up loop would be stuck under the program's loop.
-    else if (message == kCadMailMessage && treeReady_) runs_.drainMail();
-    else if (message == kNoticeMessage && treeReady_) showNotices();
+    // Until the folder tree has started the program's own message loop, a message box waits: one shown from
+    // the shell dialog's start-up loop would be stuck under the program's loop.
+    else if (message == kNoticeMessage && treeShown()) showNotices();
     else if (message == kExitQuestionMessage) exit_->askNow();
 }
 
@@ -218,9 +216,8 @@ void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
     }
     if (path) search_.pathChange(win::toUtf8(*path));
     else search_.showNoFolder();
-    if (!treeReady_) {
-        treeReady_ = true;
-        postCadMail();
+    if (!treeShown()) {
+        startUp_ = startUp_ == StartUp::CadAnswered ? StartUp::Ready : StartUp::TreeShown;
         if (!notices_.empty()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
     }
     markReadyWhenStarted();
@@ -233,7 +230,7 @@ void MainController::listFolderPickedDuringRun() {
 void MainController::markReadyWhenStarted() {
     // Start-up ends with the tree's first selection and the CAD application's first answers (the plot
     // lists, the connection): programs that drive Quillon (tests, the demo) wait for this.
-    if (!treeReady_ || !cadReady_ || exit_->closing() || GetPropW(window_.hwnd(), L"QuillonReady")) return;
+    if (startUp_ != StartUp::Ready || exit_->closing() || GetPropW(window_.hwnd(), L"QuillonReady")) return;
     SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
     job_.startCommandLineJob();
 }

@@ -29,6 +29,7 @@
 #include "app/win/SheetsCommand.h"
 #include "app/win/UnattendedJob.h"
 #include "autocad/CadLauncher.h"
+#include "base/TaskMailbox.h"
 #include "autocad/ConnectionUi.h"
 #include "dialogs/win/AboutWindow.h"
 
@@ -50,7 +51,9 @@ class MainController final : public MainWindowShell,
                              public JobHost,
                              public PlotJobHost {
 public:
-    MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher);
+    // What the CAD threads and workers post for the window's thread goes to `mailbox`.
+    MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher,
+                   std::shared_ptr<base::TaskMailbox> mailbox);
     ~MainController() override;
 
     // Creates the window and runs the start-up steps. Returns false when the
@@ -141,8 +144,6 @@ private:
     void cadReady();
     // After a run: the folder picked in the tree meanwhile is listed now.
     void listFolderPickedDuringRun();
-    // Wakes the window to drain the CAD threads' mailbox.
-    void postCadMail();
     void restorePosition();
     void openHelp();
     void stopPressed();
@@ -150,12 +151,16 @@ private:
 
     SettingsStore& settings_;
     std::shared_ptr<autocad::CadLauncher> launcher_;
+    std::shared_ptr<base::TaskMailbox> mailbox_;
     MainWindow window_;
     dialogs::AboutWindow about_;
     std::wstring helpFile_;
     bool startFailureShown_ = false;
-    bool treeReady_ = false;
-    bool cadReady_ = false;
+    // How far start-up has come: it ends once the folder tree has made its first selection and the CAD
+    // application has given its first answers, in either order.
+    enum class StartUp { Starting, TreeShown, CadAnswered, Ready };
+    StartUp startUp_ = StartUp::Starting;
+    bool treeShown() const { return startUp_ == StartUp::TreeShown || startUp_ == StartUp::Ready; }
     // A folder picked in the tree during a run: listed once the run ends, so the tree and the list agree.
     std::optional<std::optional<std::wstring>> folderAfterRun_;
     struct Notice {

@@ -80,9 +80,8 @@ std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
         owed_);
 }
 
-void RunCoordinator::start() {
-    mailbox_ = std::make_shared<base::TaskMailbox>(
-        [hwnd = host_.window().hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
+void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox) {
+    mailbox_ = std::move(mailbox);
     callTimeout_ = loadCallTimeout(host_.settings());
     restarts_ = loadCadRestarts(host_.settings());
     owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
@@ -100,10 +99,6 @@ void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
             session.mailbox()->post([host, why = session.connection().startFailureReason()] { host->couldNotStart(why); });
         }
     });
-}
-
-void RunCoordinator::drainMail() {
-    if (mailbox_) mailbox_->drain();
 }
 
 void RunCoordinator::postCleanUp(std::function<void()> then) {

@@ -50,11 +50,11 @@ public:
     explicit RunCoordinator(RunHost& host);
     ~RunCoordinator() override;
 
-    // The window's mailbox and the first session; the call timeout is read here, once.
-    void start();
+    // The first session, its tasks for the window's thread posted to `mailbox`; the call timeout is read
+    // here, once.
+    void start(std::shared_ptr<base::TaskMailbox> mailbox);
     // Work for the first session; dropped once the application could not be started.
     void postCad(std::function<void(autocad::CadSession&)> job) override;
-    void drainMail();
     // A run of the listed drawings: a plot run, or a check; resumes names the report whose left-over drawings it plots.
     void startRun(plotting::RunKind kind, plotting::RunPurpose purpose = plotting::RunPurpose::Plot,
                   const std::string& resumes = {});
