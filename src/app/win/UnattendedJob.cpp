@@ -76,21 +76,21 @@ void UnattendedJob::cadUnavailable(const std::string& why) {
 }
 
 void UnattendedJob::cadLost(const std::string& why) {
-    if (unattended_ && !told_) failure(RunExitCode::CadUnavailable, why);
+    if (unattended_ && !told()) failure(RunExitCode::CadUnavailable, why);
 }
 
 void UnattendedJob::leaving() {
-    if (!unattended_ || told_) return;
+    if (!unattended_ || told()) return;
     // Closed before the run could end: never "every sheet plotted".
     failure(exitCode_ != 0 ? static_cast<RunExitCode>(exitCode_) : RunExitCode::Stopped,
             why_.empty() ? "Quillon was closed before the run ended." : why_, false);
 }
 
 void UnattendedJob::startCommandLineJob() {
-    if (commandLineStarted_ || commandLine_.mode == CommandLine::Mode::Window ||
+    if (stage_ != Stage::Waiting || commandLine_.mode == CommandLine::Mode::Window ||
         commandLine_.mode == CommandLine::Mode::Usage)
         return;
-    commandLineStarted_ = true;
+    stage_ = Stage::Started;
     unattended_ = commandLine_.unattended();
     if (!unattended_) {
         if (const auto problem = jobs_.loadJob(win::toWide(commandLine_.job)))
@@ -170,7 +170,7 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     awaited_ = 0;
     const AfterListing after = std::exchange(afterListing_, AfterListing::Nothing);
     // The outcome was told already (the window went meanwhile): nothing more is said or run.
-    if (told_) return;
+    if (told()) return;
     // A listing stopped or broken off is not the job's drawings: nothing is plotted over it.
     if (!complete) {
         const std::string why = "The listing of the drawings was stopped before its end: nothing was plotted.";
@@ -186,7 +186,9 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list.fullPath(i));
     if (paths.empty())
         return failure(RunExitCode::SomeNotPlotted, "No drawing found in " + host_.listedFolder());
-    if (commandLine_.part && !std::exchange(partListed_, true)) {
+    // A run of one part of a job: the part's drawings are listed in place of the job's, once.
+    if (commandLine_.part && stage_ != Stage::PartListed) {
+        stage_ = Stage::PartListed;
         auto mine = plotting::drawingsOfPart(paths, *commandLine_.part, jobFolder_);
         // A part names its plot files as the whole job would: another part's drawings count for them too.
         runNames_.listing = paths;
@@ -278,7 +280,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
 }
 
 void UnattendedJob::nothingLeft(const std::string& resumed) {
-    told_ = true;
+    stage_ = Stage::Told;
     // Even a run with nothing to plot leaves its report, for whoever reads only the copy in the morning.
     RunReportKeeper& reports = host_.reports();
     plotting::PlotSetup none;
@@ -300,7 +302,7 @@ bool UnattendedJob::reportWhole() {
 }
 
 void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close) {
-    told_ = true;
+    stage_ = Stage::Told;
     exitCode_ = static_cast<int>(code);
     ConsoleOutput::writeLine("Quillon: " + why);
     host_.setStatus("\r\n" + why);
@@ -326,7 +328,7 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
 
 void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
     if (!unattended_) return;
-    told_ = true;
+    stage_ = Stage::Told;
     // A start that failed already set its own code.
     if (exitCode_ == 0)
         exitCode_ = static_cast<int>(commandLine_.mode == CommandLine::Mode::CheckJob

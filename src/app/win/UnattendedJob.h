@@ -79,7 +79,11 @@ private:
     PlotJobCommands& jobs_;
     CommandLine commandLine_;
     bool unattended_ = false;
-    bool commandLineStarted_ = false;
+    // How far the command line's job has come; each stage only ever follows the ones before it. A job told
+    // (its outcome on the console, in the report and the exit code) says and runs nothing more.
+    enum class Stage { Waiting, Started, PartListed, Told };
+    Stage stage_ = Stage::Waiting;
+    bool told() const { return stage_ == Stage::Told; }
     // What comes once a job's drawings are listed: nothing, the unattended run, or a resume the user asked for.
     enum class AfterListing { Nothing, UnattendedRun, WindowResume };
     AfterListing afterListing_ = AfterListing::Nothing;
@@ -89,8 +93,6 @@ private:
     void awaitListing(AfterListing after, const plotting::PlotJobSpec& job, const std::function<void(const std::string&)>& refused);
     // The report a resumed run takes up; empty for any other run.
     std::string resumes_;
-    // A run of one part of a job: the part's drawings are listed in place of the job's.
-    bool partListed_ = false;
     // The job's folder, against which a drawing's part is decided; empty for a job listing its drawings.
     std::string jobFolder_;
     RunNames runNames_;
@@ -98,10 +100,9 @@ private:
     int runDrawings_ = 0;
     int exitCode_ = 0;
     bool jobHadFolder_ = false;
-    // The outcome was told (console, report, exit code); what the program says last when it goes otherwise.
-    bool told_ = false;
     // The /report target could not be written: the kept report alone says why.
     bool copyRefused_ = false;
+    // What the program says last when it goes before the outcome was told.
     std::string why_;
 };
 
