@@ -209,6 +209,12 @@ bool MainController::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
+    if (!treeShown()) {
+        // The program's own loop runs from now on: a notice that waited for it (the CAD application could
+        // not be started, say, while the program is already closing) is shown now.
+        startUp_ = startUp_ == StartUp::CadAnswered ? StartUp::Ready : StartUp::TreeShown;
+        if (!notices_.empty()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
+    }
     if (exit_->closing()) return;
     if (runs_.active()) {
         folderAfterRun_ = path;
@@ -216,10 +222,6 @@ void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
     }
     if (path) search_.pathChange(win::toUtf8(*path));
     else search_.showNoFolder();
-    if (!treeShown()) {
-        startUp_ = startUp_ == StartUp::CadAnswered ? StartUp::Ready : StartUp::TreeShown;
-        if (!notices_.empty()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
-    }
     markReadyWhenStarted();
 }
 
