@@ -12,8 +12,10 @@
 #include "app/win/MainController.h"
 #include "app/win/RegistrySettingsStore.h"
 #include "autocad/win/ComCadLauncher.h"
+#include "base/Swallowed.h"
 #include "discovery/win/FolderBrowser.h"
 #include "win/ComInit.h"
+#include "win/MailboxWindow.h"
 #include "win/MessageFilter.h"
 #include "win/UniqueResource.h"
 #include "win/Messages.h"
@@ -51,6 +53,8 @@ int explain(const std::string& text, bool unattended, int exitCode) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any thread starts: an error carried past is still seen by whoever watches the debugger's output.
+    quillon::base::tellSwallowedTo(&quillon::win::toDebuggerOutput);
     try {
         quillon::app::CommandLine commandLine;
         const auto args = arguments();
@@ -72,7 +76,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         quillon::app::RegistrySettingsStore settings;
         // Shared with the CAD threads: one still inside a call when the program ends holds nothing of this stack.
         auto launcher = std::make_shared<quillon::autocad::ComCadLauncher>();
-        quillon::app::MainController controller(settings, launcher);
+        // Before anything can post: what the CAD threads and workers hand the window's thread arrives from
+        // the first moment, through whichever message loop runs then.
+        quillon::win::MailboxWindow mail;
+        quillon::app::MainController controller(settings, launcher, mail.mailbox());
         controller.setCommandLine(commandLine);
         if (!controller.start()) return controller.exitCode();
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "base/Swallowed.h"
 #include "win/ComInit.h"
 #include "win/MessageFilter.h"
 
@@ -57,7 +58,7 @@ struct CadThread::Shared {
         try {
             onFailure(text);
         } catch (...) {
-            // Reporting is best effort: the thread must go on serving the next job.
+            base::swallowed("reporting is best effort: the thread must go on serving the next job");
         }
     }
 };
@@ -98,20 +99,16 @@ DWORD WINAPI CadThread::threadMain(void* parameter) {
         while (shared->next(job)) {
             try {
                 job(*session);
-            } catch (const std::exception& error) {
-                shared->report(error.what());
             } catch (...) {
-                shared->report("an unknown error");
+                shared->report(base::describe(std::current_exception(), "an unknown error"));
             }
             job = nullptr;
             shared->done();
         }
         // The proxies go with the apartment that made them.
         session.reset();
-    } catch (const std::exception& error) {
-        shared->report(error.what());
     } catch (...) {
-        shared->report("an unknown error");
+        shared->report(base::describe(std::current_exception(), "an unknown error"));
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Swallowed.h"
 #include "discovery/DwgPreview.h"
 #include "discovery/PreviewImage.h"
 #include "discovery/win/WinFileByteSource.h"
@@ -118,8 +119,9 @@ void PreviewControl::Shared::run() {
             try {
                 image = loader ? loader(job.second) : load(factory.Get(), job.second);
             } catch (...) {
-                // Whatever fails in one drawing (memory for a large picture) leaves
-                // the box empty; it must not end the program or this thread.
+                base::swallowed(
+                    "whatever fails in one drawing (memory for a large picture) leaves the box empty; it must not end "
+                    "the program or this thread");
                 image = {};
             }
             HWND notify = nullptr;
