@@ -5,8 +5,8 @@
 namespace quillon::app {
 
 void WinComboBox::clear() {
-    // CB_RESETCONTENT also empties the edit field; the fills set its text next.
-    SendMessageW(box_, CB_RESETCONTENT, 0, 0);
+    // Resetting the list also empties the edit field; the fills set its text next.
+    list_.clear();
 }
 
 void WinComboBox::setText(const std::string& text) {
@@ -14,23 +14,11 @@ void WinComboBox::setText(const std::string& text) {
     if (onText_) onText_(text);
 }
 
-void WinComboBox::addItem(const std::string& text) {
-    SendMessageW(box_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::toWide(text).c_str()));
-}
+void WinComboBox::addItem(const std::string& text) { list_.add(win::toWide(text)); }
 
-std::size_t WinComboBox::itemCount() const {
-    LRESULT count = SendMessageW(box_, CB_GETCOUNT, 0, 0);
-    return count < 0 ? 0 : static_cast<std::size_t>(count);
-}
+std::size_t WinComboBox::itemCount() const { return list_.count(); }
 
-std::string WinComboBox::itemText(std::size_t index) const {
-    LRESULT length = SendMessageW(box_, CB_GETLBTEXTLEN, index, 0);
-    if (length < 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(box_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
-    return win::toUtf8(text);
-}
+std::string WinComboBox::itemText(std::size_t index) const { return win::toUtf8(list_.itemText(index)); }
 
 std::string WinComboBox::text() const {
     int length = GetWindowTextLengthW(box_);
@@ -41,8 +29,8 @@ std::string WinComboBox::text() const {
 }
 
 std::string WinComboBox::selectedText() const {
-    LRESULT selected = SendMessageW(box_, CB_GETCURSEL, 0, 0);
-    return selected < 0 ? text() : itemText(static_cast<std::size_t>(selected));
+    const auto selected = list_.selected();
+    return selected ? itemText(*selected) : text();
 }
 
 }  // namespace quillon::app

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plotting/PlotLists.h"
+#include "win/ComboBoxControl.h"
 
 namespace quillon::app {
 
@@ -15,7 +16,7 @@ namespace quillon::app {
 class WinComboBox : public plotting::ComboBox {
 public:
     WinComboBox(HWND box, std::function<void(const std::string&)> onText)
-        : box_(box), onText_(std::move(onText)) {}
+        : box_(box), list_(box), onText_(std::move(onText)) {}
 
     void clear() override;
     void setText(const std::string& text) override;
@@ -29,6 +30,7 @@ public:
 
 private:
     HWND box_;
+    win::ComboBoxControl list_;
     std::function<void(const std::string&)> onText_;
 };
 

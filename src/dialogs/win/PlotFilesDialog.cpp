@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialogs/win/DialogParts.h"
+#include "win/ComboBoxControl.h"
 #include "win/DialogFont.h"
 #include "win/Utf.h"
 
@@ -64,10 +65,10 @@ bool PlotFilesDialog::onInit() {
     add(ToPlotterId, L"Button", ToPlotter, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
     CheckDlgButton(hwnd(), ToPlotterId, settings_.output == plotting::PlotOutput::Device ? BST_CHECKED : BST_UNCHECKED);
     add(CombineLabelId, L"Static", CombineLabel, SS_LEFT);
-    HWND combine = add(CombineId, L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP);
-    for (const wchar_t* choice : CombineChoices)
-        SendMessageW(combine, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
-    SendMessageW(combine, CB_SETCURSEL, static_cast<WPARAM>(settings_.combine.mode), 0);
+    const win::ComboBoxControl combine(
+        add(CombineId, L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP));
+    for (const wchar_t* choice : CombineChoices) combine.add(choice);
+    combine.select(static_cast<std::size_t>(settings_.combine.mode));
     add(CombinedNameLabelId, L"Static", CombinedNameLabel, SS_LEFT);
     add(CombinedNameId, L"Edit", win::toWide(settings_.combine.fileName).c_str(), ES_AUTOHSCROLL | WS_TABSTOP,
         WS_EX_CLIENTEDGE);
@@ -150,7 +151,7 @@ void PlotFilesDialog::showChoice() {
     const bool inFolder = IsDlgButtonChecked(hwnd(), InFolderId) == BST_CHECKED;
     EnableWindow(GetDlgItem(hwnd(), FolderId), inFolder);
     EnableWindow(GetDlgItem(hwnd(), BrowseId), inFolder);
-    const bool combines = SendDlgItemMessageW(hwnd(), CombineId, CB_GETCURSEL, 0, 0) > 0;
+    const bool combines = win::ComboBoxControl(GetDlgItem(hwnd(), CombineId)).selected().value_or(0) > 0;
     EnableWindow(GetDlgItem(hwnd(), CombinedNameId), combines);
     EnableWindow(GetDlgItem(hwnd(), KeepSheetsId), combines);
 }
@@ -207,7 +208,7 @@ bool PlotFilesDialog::accept() {
         SetFocus(GetDlgItem(hwnd(), FolderId));
         return false;
     }
-    const LRESULT mode = SendDlgItemMessageW(hwnd(), CombineId, CB_GETCURSEL, 0, 0);
+    const std::size_t mode = win::ComboBoxControl(GetDlgItem(hwnd(), CombineId)).selected().value_or(0);
     chosen.combine.mode = mode == 1 ? plotting::CombineMode::PerDrawing
                           : mode == 2 ? plotting::CombineMode::Run
                                       : plotting::CombineMode::None;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "dialogs/win/DialogParts.h"
+#include "win/ComboBoxControl.h"
 #include "win/DialogFont.h"
 #include "win/Utf.h"
 
@@ -208,10 +209,10 @@ void SheetsDialog::listPageSetups() {
 void SheetsDialog::showPageSetups(std::vector<plotting::PageSetupName> setups, const std::string& error) {
     HWND box = GetDlgItem(hwnd(), PageSetupId);
     const std::wstring typed = parts::textOf(box);
-    SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    const win::ComboBoxControl list(box);
+    list.clear();
     setups_ = std::move(setups);
-    for (const auto& setup : setups_)
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::toWide(plotting::pageSetupListText(setup)).c_str()));
+    for (const auto& setup : setups_) list.add(win::toWide(plotting::pageSetupListText(setup)));
     SetWindowTextW(box, typed.c_str());
     std::wstring state;
     if (!error.empty())
