@@ -1,6 +1,6 @@
 #include "plotting/PlotFileNames.h"
 
-#include "plotting/PathFold.h"
+#include "base/Paths.h"
 
 namespace quillon::plotting {
 
@@ -24,15 +24,15 @@ std::string PlotFileNames::claim(const std::string& wanted, const std::function<
     std::lock_guard<std::mutex> lock(mutex_);
     std::string path = wanted;
     const std::size_t place = suffixPlace(wanted);
-    for (int n = 2; taken_.count(foldedPath(path)) > 0 || !isFree(path); ++n)
+    for (int n = 2; taken_.count(base::foldedPath(path)) > 0 || !isFree(path); ++n)
         path = wanted.substr(0, place) + " (" + std::to_string(n) + ")" + wanted.substr(place);
-    taken_.insert(foldedPath(path));
+    taken_.insert(base::foldedPath(path));
     return path;
 }
 
 void PlotFileNames::release(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex_);
-    taken_.erase(foldedPath(path));
+    taken_.erase(base::foldedPath(path));
 }
 
 }  // namespace quillon::plotting

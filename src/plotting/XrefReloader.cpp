@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "plotting/PathFold.h"
+#include "base/Paths.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
 
@@ -92,7 +92,7 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
         return;
     }
     std::string now;
-    if (tolerate([&] { now = reference.path(); }) && !now.empty() && !samePath(now, storedPath))
+    if (tolerate([&] { now = reference.path(); }) && !now.empty() && !base::samePath(now, storedPath))
         repointed_.push_back({storedPath, now});
 }
 

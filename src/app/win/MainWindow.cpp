@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include "app/win/ControlIds.h"
-#include "app/win/MainWindowArrange.h"
 #include "app/win/MainWindowLayout.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/ResourceIds.h"
@@ -56,24 +55,6 @@ ControlClass classFor(ControlKind kind) {
         case ControlKind::Spin: return {UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0};
     }
     return {L"Static", 0, 0};
-}
-
-const ControlSpec* findSpec(int id) {
-    for (const auto& spec : mainWindowControls())
-        if (spec.id == id) return &spec;
-    return nullptr;
-}
-
-// The control's rectangle in client pixels at 96 dpi: frames are not real
-// parents here, so their contents are offset by the frame's position.
-RECT designRect(const ControlSpec& spec) {
-    int left = spec.left, top = spec.top;
-    if (spec.parentFrame) {
-        const ControlSpec* frame = findSpec(spec.parentFrame);
-        left += frame->left;
-        top += frame->top;
-    }
-    return RECT{left, top, left + spec.width, top + spec.height};
 }
 
 }  // namespace
@@ -145,8 +126,8 @@ void MainWindow::createControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const auto& spec : mainWindowControls()) {
         if (spec.kind == ControlKind::Preview) {
-            RECT r = designRect(spec);
-            preview_.create(hwnd(), spec.id, r);
+            const ScreenRect designed = designedRect(spec);
+            preview_.create(hwnd(), spec.id, RECT{designed.left, designed.top, designed.right, designed.bottom});
             controls_[spec.id] = preview_.hwnd();
             continue;
         }
@@ -249,14 +230,14 @@ void MainWindow::createTooltips() {
     }
     SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scaled(kTipWidth, dpi_));
     resultTip_ = std::make_unique<ResultTip>(tooltips_, hwnd(), control(ids::ListView1), discovery::ColumnCount,
-                                             findSpec(ids::ListView1)->tooltip);
+                                             mainWindowControl(ids::ListView1)->tooltip);
     add(control(ids::ProgressBar1), L"Total Progress of Drawings being printed");
     add(preview_.hwnd(), L"");
     // The combo boxes' edit fields receive the mouse, not the combo boxes themselves.
     for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
-        if (GetComboBoxInfo(control(id), &info) && info.hwndItem) add(info.hwndItem, findSpec(id)->tooltip);
+        if (GetComboBoxInfo(control(id), &info) && info.hwndItem) add(info.hwndItem, mainWindowControl(id)->tooltip);
     }
 }
 
