@@ -131,7 +131,8 @@ void CadConnection::prepareSession() {
         auto document = application.activeDocument();
         modeChecked = true;
         giveBackOwed(document);
-        turnOffSingleDocumentMode(document);
+        // In the user's own application each open of Quillon's turns it off for itself.
+        if (acadStarted_) turnOffSingleDocumentMode(document);
     } catch (const AutomationError& error) {
         // No active document yet: the drawing added below supplies one.
         noteFailure(error);
@@ -146,7 +147,7 @@ void CadConnection::prepareSession() {
             // ask until this one: without it every later open would be refused.
             if (!modeChecked) {
                 giveBackOwed(added);
-                turnOffSingleDocumentMode(added);
+                if (acadStarted_) turnOffSingleDocumentMode(added);
             }
         }
     } catch (const AutomationError& error) {
@@ -168,13 +169,15 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
     std::vector<std::string> around;
     try {
         active = CadApplication(acadApp_).activeDocument();
-        if (!quietened_) {
+        if (!acadStarted_) {
+            turnOffSingleDocumentMode(*active);
+            around = changes_.quietOpens(*active);
+        } else if (!quietened_) {
             // Given back at the end of every run: the next run sets them again.
             turnOffSingleDocumentMode(*active);
-            if (acadStarted_) changes_.quietOpens(*active);
+            changes_.quietOpens(*active);
             quietened_ = true;
         }
-        if (!acadStarted_) around = changes_.quietOpens(*active);
     } catch (const AutomationError& error) {
         // Without a document to set them through, the open goes ahead as it would have.
         if (error.serverGone()) throw;
@@ -195,6 +198,18 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
     } catch (const AutomationError& error) {
         if (!error.serverGone()) giveBack();
         throw;
+    }
+}
+
+void CadConnection::ownDocumentClosed() {
+    if (acadStarted_ || !acadApp_ || opened_.anyOpened()) return;
+    try {
+        // Only the user's drawings are left: the active one reaches the session's variables.
+        auto document = CadApplication(acadApp_).activeDocument();
+        changes_.putBack(document, {"SDI", "BACKGROUNDPLOT"});
+    } catch (const AutomationError& error) {
+        // Still owed: the end of the run gives them back.
+        noteFailure(error);
     }
 }
 

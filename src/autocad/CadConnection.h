@@ -80,8 +80,15 @@ public:
     // away. In an application Quillon started the variables are set before
     // the first Open and stay so until given back; in the user's own they
     // are set for this Open only and given back right after it, so the
-    // user's work never runs with them changed.
+    // user's work never runs with them changed. SDI, which the application
+    // will not set back to 1 while a second drawing is open, and
+    // BACKGROUNDPLOT, which the plots need, are changed there for as long as
+    // a drawing of Quillon's is open: see ownDocumentClosed.
     CadDocument openQuietly(CadDocuments& documents, const std::string& path, bool readOnly);
+    // Told after each drawing of Quillon's is closed: in the user's own
+    // application, once none is left open, SDI and BACKGROUNDPLOT go back to
+    // the user's values. Never throws; what stays owed is given back later.
+    void ownDocumentClosed();
     // Gives back every value owed (a run's end, leaving, and each new
     // connection, since an application lost, or a Quillon that died, left
     // Quillon's values in the profile). Never throws.

@@ -57,6 +57,12 @@ bool OpenedDocuments::stillQuillons(std::vector<Entry>::iterator entry, CadDocum
     return false;
 }
 
+bool OpenedDocuments::anyOpened() const {
+    for (const auto& entry : entries_)
+        if (!entry.added) return true;
+    return false;
+}
+
 void OpenedDocuments::forget(CadDocument& document) {
     const auto& object = document.raw();
     if (std::erase_if(entries_, [&](const Entry& entry) { return entry.is(object); }) > 0) return;

@@ -29,6 +29,8 @@ public:
     bool contains(CadDocument& document);
     void clear() { entries_.clear(); }
     bool empty() const { return entries_.empty(); }
+    // Whether a drawing Quillon opened (not one it added blank) is still open.
+    bool anyOpened() const;
     std::size_t size() const { return entries_.size(); }
 
 private:

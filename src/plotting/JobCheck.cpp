@@ -56,7 +56,10 @@ std::optional<std::vector<std::string>> learnDevicePapers(autocad::CadConnection
             });
             connection.forgetOpened(*document);
             // Should it stay open, leaving Quillon closes it, as every document of its own.
-            if (!tolerate([&] { document->close(); })) connection.rememberOpened(*document);
+            if (tolerate([&] { document->close(); }))
+                connection.ownDocumentClosed();
+            else
+                connection.rememberOpened(*document);
             if (papers) return papers;
         }
         return std::nullopt;

@@ -57,6 +57,7 @@ void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
     connection_.forgetOpened(document);
     try {
         document.close();
+        connection_.ownDocumentClosed();
     } catch (const AutomationError& error) {
         // Still open: back on the record, so that leaving Quillon closes it.
         if (!error.serverGone()) tolerate([&] { connection_.rememberOpened(document); });

@@ -17,6 +17,7 @@ decltype(auto) readThenClose(autocad::CadConnection& connection, autocad::CadDoc
     auto close = [&] {
         document.close();
         connection.forgetOpened(document);
+        connection.ownDocumentClosed();
     };
     try {
         decltype(auto) result = std::forward<Read>(read)(document);

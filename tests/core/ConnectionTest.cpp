@@ -202,9 +202,14 @@ TEST_F(ConnectionTest, TurnsSingleDocumentModeOffAndLeavesOtherModesAlone) {
         attachOnly.running = cad->application();
         CadConnection fresh(attachOnly, ui);
         fresh.connectAutoCAD();
-        auto now = CadApplication(cad->application()).activeDocument().getVariable("SDI").toInt();
-        EXPECT_EQ(now, sdi == 1 ? 0 : sdi) << "SDI " << sdi;
+        auto sdiNow = [&] { return CadApplication(cad->application()).activeDocument().getVariable("SDI").toInt(); };
+        EXPECT_EQ(sdiNow(), sdi) << "the user's own application is left as it is until Quillon opens a drawing";
+        std::ofstream(drawing("B.dwg")) << "drawing";
+        auto documents = fresh.app().documents();
+        fresh.openQuietly(documents, drawing("B.dwg"), true);
+        EXPECT_EQ(sdiNow(), sdi == 1 ? 0 : sdi) << "SDI " << sdi;
         auto sets = calls(*cad, "SetVariable");
+        std::erase_if(sets, [](const auto& set) { return set.args[0] != "SDI"; });
         ASSERT_EQ(sets.size(), sdi == 1 ? 1u : 0u) << "SDI " << sdi;
         if (sdi == 1) {
             EXPECT_EQ(sets[0].argKinds, (std::vector<std::string>{"text", "int16"}));

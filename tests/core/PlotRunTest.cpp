@@ -2,6 +2,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -536,7 +537,12 @@ TEST_F(PlotRuns, TheUsersBackgroundPlotIsPutBackAfterANormalAStoppedAndALostRun)
     listDrawings({"A.dwg", "L.dwg"});
     run(RunKind::AllListed).runToEnd();
     EXPECT_EQ(backgroundPlot(), 3) << "after a normal run";
-    const auto callsForRun = engine->callCount();
+    // The call that plots the first sheet, while Quillon's value is set.
+    const auto accesses = standin::accessesIn(engine->journal());
+    const auto firstPlot = std::find_if(accesses.begin(), accesses.end(),
+                                        [](const auto& access) { return access.member == "PlotToFile"; });
+    ASSERT_NE(firstPlot, accesses.end());
+    const auto callsToFirstPlot = std::distance(accesses.begin(), firstPlot) + 1;
 
     auto& stopped = run(RunKind::AllListed);
     ASSERT_TRUE(stopped.start());
@@ -551,7 +557,7 @@ TEST_F(PlotRuns, TheUsersBackgroundPlotIsPutBackAfterANormalAStoppedAndALostRun)
 
     // The user's application dies during the run; the one they start next read Quillon's 0 from their profile.
     connection.quitAutoCAD();
-    start({{"backgroundPlot", 3}, {"faults", {{"dieAfterCalls", callsForRun * 3 / 4}}}});
+    start({{"backgroundPlot", 3}, {"faults", {{"dieAfterCalls", callsToFirstPlot}}}});
     auto& lost = run(RunKind::AllListed);
     lost.runToEnd();
     EXPECT_EQ(lost.ending(), PlotRun::Ending::ApplicationLost);

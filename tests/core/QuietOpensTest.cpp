@@ -118,6 +118,22 @@ TEST_F(QuietOpens, InTheUsersOwnApplicationTheyAreChangedOnlyAroundEachOpenOfQui
             ADD_FAILURE() << access.member << " ran with the user's value changed";
     }
     EXPECT_EQ(opens, static_cast<int>(std::size(kTraits)));
+
+    // SDI and BACKGROUNDPLOT are Quillon's only while its drawing is open: each drawing finds them given back.
+    std::string owedAtOpen;
+    int drawings = 0;
+    for (const auto& access : standin::accessesIn(users->journal())) {
+        if (access.member != "SetVariable" || (access.args[0] != "SDI" && access.args[0] != "BACKGROUNDPLOT")) continue;
+        const bool quillons = access.args[1] == 0;
+        if (access.args[0] == "SDI" && quillons) {
+            ++drawings;
+            EXPECT_EQ(owedAtOpen, "") << "drawing " << drawings << " found Quillon's values still set";
+        }
+        const std::string name = access.args[0].get<std::string>();
+        if (quillons) owedAtOpen += name;
+        else if (const auto at = owedAtOpen.find(name); at != std::string::npos) owedAtOpen.erase(at, name.size());
+    }
+    EXPECT_EQ(drawings, static_cast<int>(std::size(kTraits)));
 }
 
 }  // namespace

@@ -7,8 +7,6 @@ namespace quillon::app {
 // Messages the program posts to its main window.
 // The search has rows or texts to take.
 constexpr UINT kSearchUpdatesMessage = WM_APP + 1;
-// A CAD thread posted to the window's mailbox.
-constexpr UINT kCadMailMessage = WM_APP + 2;
 // A message box is waiting to be shown.
 constexpr UINT kNoticeMessage = WM_APP + 3;
 // The way out has a question to ask.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/win/AppMessages.h"
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -36,8 +36,8 @@ void ExitSequence::proceed() {
     if (state_ == ExitState::Open || state_ == ExitState::Gone || state_ == ExitState::Asking) return;
     if (!requestedAt_) requestedAt_ = autocad::CallMonitor::Clock::now();
     // A search or run in progress ends first; the run closes the drawing it opened.
-    host_.search().requestStop();
-    RunCoordinator& runs = host_.runs();
+    host_.stopSearch();
+    CadExit& runs = runs_;
     runs.requestStop();
     if (runs.active()) return;  // going on when the run reports back
     if (state_ == ExitState::CleaningUp || state_ == ExitState::Unloaded) return;  // going on when the clean-up does
@@ -66,7 +66,7 @@ void ExitSequence::proceed() {
     // Query-unload: the help viewer's windows go with the program.
     host_.closeHelp();
     // Unload: the other windows first, then the settings, then the CAD clean-up.
-    host_.about().close();
+    host_.closeAbout();
     if (!IsIconic(window)) host_.saveSettings();
     state_ = ExitState::Unloaded;
     if (!runs.hasCad()) {
@@ -104,14 +104,14 @@ bool ExitSequence::leaveWithoutCad() {
 void ExitSequence::onClockTick() {
     if (!requestedAt_ || questionAsked_) return;
     if (state_ != ExitState::StoppingRun && state_ != ExitState::CleaningUp && state_ != ExitState::Unloaded) return;
-    if (state_ == ExitState::StoppingRun && !host_.runs().active()) return;
+    if (state_ == ExitState::StoppingRun && !runs_.active()) return;
     if (autocad::CallMonitor::Clock::now() - *requestedAt_ < ExitWaitBeforeAsking) return;
     Question question;
-    question.further = host_.runs().hungFurtherCalls(ExitWaitBeforeAsking);
-    if (question.further.empty()) question.main = host_.runs().hungMainCall(ExitWaitBeforeAsking);
+    question.further = runs_.hungFurtherCalls(ExitWaitBeforeAsking);
+    if (question.further.empty()) question.main = runs_.hungMainCall(ExitWaitBeforeAsking);
     if (question.further.empty() && !question.main) return;
     questionAsked_ = true;
-    if (host_.job().unattended()) {
+    if (host_.unattended()) {
         // No one is there to answer: what Quillon started is ended, the user's own is left as it is.
         answer(question, true);
         return;
@@ -154,7 +154,7 @@ void ExitSequence::askNow() {
 }
 
 void ExitSequence::answer(const Question& question, bool endWhatQuillonStarted) {
-    RunCoordinator& runs = host_.runs();
+    CadExit& runs = runs_;
     if (!question.further.empty()) {
         // Their calls then fail, their sessions end and the way out goes on.
         if (endWhatQuillonStarted)
@@ -172,7 +172,7 @@ void ExitSequence::answer(const Question& question, bool endWhatQuillonStarted) 
 
 void ExitSequence::resume() {
     if (state_ == ExitState::Gone || state_ == ExitState::Asking) return;
-    if (host_.runs().hasCad() || host_.runs().active()) {
+    if (runs_.hasCad() || runs_.active()) {
         proceed();
         return;
     }

@@ -4,12 +4,11 @@
 #include <optional>
 #include <vector>
 
-#include "app/win/RunCoordinator.h"
+#include "app/win/CadExit.h"
+#include "app/win/ExitHost.h"
 #include "autocad/CallMonitor.h"
 
 namespace quillon::app {
-
-class MainController;
 
 // Where the way out stands. Exit (the menu, the button) cleans up the CAD
 // side first and then closes the window as its title bar does; closing the
@@ -31,7 +30,7 @@ enum class ExitState {
 // asked is decided and said on the console, in Status and in the report.
 class ExitSequence {
 public:
-    explicit ExitSequence(MainController& host) : host_(host) {}
+    ExitSequence(ExitHost& host, CadExit& runs) : host_(host), runs_(runs) {}
 
     // Exit from the menu or the button.
     void exitCommand();
@@ -59,15 +58,16 @@ private:
     enum class Cause { ExitCommand, WindowClosed };
     // What the open question is about.
     struct Question {
-        std::vector<RunCoordinator::HungCall> further;
-        std::optional<RunCoordinator::HungCall> main;
+        std::vector<HungCall> further;
+        std::optional<HungCall> main;
     };
     void destroyWindow();
     void resume();
     // The answer, given by the user or (with /run) decided: true ends what Quillon started.
     void answer(const Question& question, bool endWhatQuillonStarted);
 
-    MainController& host_;
+    ExitHost& host_;
+    CadExit& runs_;
     ExitState state_ = ExitState::Open;
     ExitState resumeTo_ = ExitState::Open;
     Cause cause_ = Cause::WindowClosed;

@@ -14,6 +14,7 @@
 #include "autocad/win/ComCadLauncher.h"
 #include "discovery/win/FolderBrowser.h"
 #include "win/ComInit.h"
+#include "win/MailboxWindow.h"
 #include "win/MessageFilter.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
@@ -72,7 +73,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         quillon::app::RegistrySettingsStore settings;
         // Shared with the CAD threads: one still inside a call when the program ends holds nothing of this stack.
         auto launcher = std::make_shared<quillon::autocad::ComCadLauncher>();
-        quillon::app::MainController controller(settings, launcher);
+        // Before anything can post: what the CAD threads and workers hand the window's thread arrives from
+        // the first moment, through whichever message loop runs then.
+        quillon::win::MailboxWindow mail;
+        quillon::app::MainController controller(settings, launcher, mail.mailbox());
         controller.setCommandLine(commandLine);
         if (!controller.start()) return controller.exitCode();
 

@@ -34,38 +34,32 @@ constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 
 }  // namespace
 
-MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher)
-    : settings_(settings),
-      launcher_(std::move(launcher)),
-      window_(*this),
-      search_(*this),
-      boxes_(*this),
-      sessions_(*this),
-      exit_(*this),
-      job_(*this),
-      jobs_(*this),
-      runs_(*this) {}
+MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher,
+                               std::shared_ptr<base::TaskMailbox> mailbox)
+    : settings_(settings), launcher_(std::move(launcher)), mailbox_(std::move(mailbox)), window_(*this) {
+    exit_ = std::make_unique<ExitSequence>(*this, runs_);
+}
 
 MainController::~MainController() = default;
 
 void MainController::couldNotStart(const std::string& why) {
-    if (startFailureShown_ || exit_.unloaded()) return;
+    if (startFailureShown_ || exit_->unloaded()) return;
     startFailureShown_ = true;
     job_.cadUnavailable(why);
-    exit_.setClosing();
+    exit_->setClosing();
     auto close = [hwnd = window_.hwnd()] { SendMessageW(hwnd, WM_CLOSE, 0, 0); };
     if (!job_.unattended()) {
         // The window closes once the user has read why.
-        notify(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage, close);
+        notifyThen(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage, close);
         return;
     }
     tell(autocad::connection_text::FailureTitle, autocad::connection_text::FailureMessage);
     close();
 }
 
-void MainController::notify(const std::string& title, const std::string& text, std::function<void()> then) {
+void MainController::notifyThen(const std::string& title, const std::string& text, std::function<void()> then) {
     notices_.push_back(Notice{title, text, std::move(then)});
-    if (treeReady_) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
+    if (treeShown()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
 }
 
 void MainController::showNotices() {
@@ -80,11 +74,9 @@ void MainController::showNotices() {
     showingNotice_ = false;
 }
 
-void MainController::postCadMail() { PostMessageW(window_.hwnd(), kCadMailMessage, 0, 0); }
-
 bool MainController::start() {
     window_.create(POINT{0, 0});
-    runs_.start();
+    runs_.start(mailbox_);
 
     // 1-2: position and the remembered plot choices.
     auto stored = loadMainSettings(settings_);
@@ -98,7 +90,7 @@ bool MainController::start() {
     // 4: the program's folder is where the drawing list starts; setting it searches it.
     std::string program = win::toUtf8(moduleFileName());
     search_.pathChange(base::folderOf(program));
-    if (exit_.closing()) return false;
+    if (exit_->closing()) return false;
 
     // 5: attach to the CAD application or start it; a failure closes the window once it is known.
     runs_.postCad([](autocad::CadSession& session) { session.connection().connectAutoCAD(); });
@@ -122,7 +114,7 @@ bool MainController::start() {
 }
 
 void MainController::cadReady() {
-    cadReady_ = true;
+    startUp_ = treeShown() ? StartUp::Ready : StartUp::CadAnswered;
     markReadyWhenStarted();
 }
 
@@ -131,7 +123,7 @@ void MainController::restorePosition() { restoreMainPlacement(window_, loadMainS
 void MainController::onCommand(int id, int notifyCode) {
     switch (id) {
         case ids::MnuFileExit:
-        case ids::Command3: exit_.exitCommand(); break;
+        case ids::Command3: exit_->exitCommand(); break;
         case ids::MnuViewStatusBar: window_.toggleStatusBar(); break;
         case ids::HelpMain: openHelp(); break;
         case ids::MnuHelpAbout: about_.showOrActivate(); break;
@@ -181,7 +173,7 @@ void MainController::openHelp() { HtmlHelpW(window_.hwnd(), helpFile_.c_str(), H
 
 void MainController::closeHelp() { HtmlHelpW(window_.hwnd(), L"", HH_CLOSE_ALL, 0); }
 
-void MainController::onClose() { exit_.closeRequested(); }
+void MainController::onClose() { exit_->closeRequested(); }
 
 void MainController::saveSettings() {
     MainSettings current;
@@ -202,11 +194,10 @@ void MainController::onDestroyed() {
 
 void MainController::onAppMessage(UINT message, WPARAM, LPARAM) {
     if (message == kSearchUpdatesMessage) search_.takeUpdates();
-    // Until the folder tree has started the program's own message loop, what the CAD thread says waits: a
-    // message box shown from the shell dialog's start-up loop would be stuck under the program's loop.
-    else if (message == kCadMailMessage && treeReady_) runs_.drainMail();
-    else if (message == kNoticeMessage && treeReady_) showNotices();
-    else if (message == kExitQuestionMessage) exit_.askNow();
+    // Until the folder tree has started the program's own message loop, a message box waits: one shown from
+    // the shell dialog's start-up loop would be stuck under the program's loop.
+    else if (message == kNoticeMessage && treeShown()) showNotices();
+    else if (message == kExitQuestionMessage) exit_->askNow();
 }
 
 bool MainController::onCopyData(const COPYDATASTRUCT& data) {
@@ -218,18 +209,19 @@ bool MainController::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void MainController::onFolderSelected(const std::optional<std::wstring>& path) {
-    if (exit_.closing()) return;
+    if (!treeShown()) {
+        // The program's own loop runs from now on: a notice that waited for it (the CAD application could
+        // not be started, say, while the program is already closing) is shown now.
+        startUp_ = startUp_ == StartUp::CadAnswered ? StartUp::Ready : StartUp::TreeShown;
+        if (!notices_.empty()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
+    }
+    if (exit_->closing()) return;
     if (runs_.active()) {
         folderAfterRun_ = path;
         return;
     }
     if (path) search_.pathChange(win::toUtf8(*path));
     else search_.showNoFolder();
-    if (!treeReady_) {
-        treeReady_ = true;
-        postCadMail();
-        if (!notices_.empty()) PostMessageW(window_.hwnd(), kNoticeMessage, 0, 0);
-    }
     markReadyWhenStarted();
 }
 
@@ -240,7 +232,7 @@ void MainController::listFolderPickedDuringRun() {
 void MainController::markReadyWhenStarted() {
     // Start-up ends with the tree's first selection and the CAD application's first answers (the plot
     // lists, the connection): programs that drive Quillon (tests, the demo) wait for this.
-    if (!treeReady_ || !cadReady_ || exit_.closing() || GetPropW(window_.hwnd(), L"QuillonReady")) return;
+    if (startUp_ != StartUp::Ready || exit_->closing() || GetPropW(window_.hwnd(), L"QuillonReady")) return;
     SetPropW(window_.hwnd(), L"QuillonReady", reinterpret_cast<HANDLE>(1));
     job_.startCommandLineJob();
 }
@@ -287,7 +279,7 @@ void MainController::showInformation(const std::string& title, const std::string
 
 void MainController::onClockTick() {
     runs_.watchCalls();
-    exit_.onClockTick();
+    exit_->onClockTick();
 }
 
 }  // namespace quillon::app

@@ -11,18 +11,25 @@
 #include "app/CommandLine.h"
 #include "app/SettingsStore.h"
 #include "app/SheetChoice.h"
+#include "app/win/ExitHost.h"
 #include "app/win/ExitSequence.h"
+#include "app/win/JobHost.h"
 #include "app/win/MainWindow.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/PlotBoxes.h"
+#include "app/win/PlotBoxesHost.h"
 #include "app/win/PlotFilesChoice.h"
 #include "app/win/PlotJobCommands.h"
+#include "app/win/PlotJobHost.h"
 #include "app/win/RunCoordinator.h"
+#include "app/win/RunHost.h"
 #include "app/win/SearchPane.h"
+#include "app/win/SearchPaneHost.h"
 #include "app/win/SessionCountBox.h"
 #include "app/win/SheetsCommand.h"
 #include "app/win/UnattendedJob.h"
 #include "autocad/CadLauncher.h"
+#include "base/TaskMailbox.h"
 #include "autocad/ConnectionUi.h"
 #include "dialogs/win/AboutWindow.h"
 
@@ -30,19 +37,29 @@ namespace quillon::app {
 
 // The program's life cycle around the main window: start-up, the commands
 // of the menus and buttons handed to the part whose job they are, and the
-// window's own settings. The parts reach each other through this class.
+// window's own settings. Each part is given the small host it needs (this
+// class implements them all); no part knows this class or another hub.
 //
 // Every call to the CAD application is made on a CAD thread (the run
 // coordinator's); the window answers while the application works, hangs or dies.
-class MainController : public MainWindowShell, public autocad::ConnectionUi {
+class MainController final : public MainWindowShell,
+                             public autocad::ConnectionUi,
+                             public SearchPaneHost,
+                             public PlotBoxesHost,
+                             public RunHost,
+                             public ExitHost,
+                             public JobHost,
+                             public PlotJobHost {
 public:
-    MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher);
+    // What the CAD threads and workers post for the window's thread goes to `mailbox`.
+    MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher,
+                   std::shared_ptr<base::TaskMailbox> mailbox);
     ~MainController() override;
 
     // Creates the window and runs the start-up steps. Returns false when the
     // program is already closing (the CAD application could not be reached).
     bool start();
-    MainWindow& window() { return window_; }
+    MainWindow& window() override { return window_; }
     // A folder chosen in the folder tree; nothing for items that are no folder (the desktop's virtual ones).
     void onFolderSelected(const std::optional<std::wstring>& path);
     // What the program was started with; before start().
@@ -62,46 +79,71 @@ public:
     void onControlKeyDown(int id, WPARAM key) override;
     void onClockTick() override;
 
-    // ConnectionUi, on the window's thread
+    // ConnectionUi, and what every part shows through, on the window's thread
     void setStatus(const std::string& text) override;
     void hideMainWindow() override;
     void showMainWindow() override;
+    void showInformation(const std::string& title, const std::string& text) override;
 
-    // The parts, for each other.
-    SettingsStore& settings() { return settings_; }
-    // Shared with the CAD threads, which may outlive the window.
-    const std::shared_ptr<autocad::CadLauncher>& launcher() const { return launcher_; }
-    SearchPane& search() { return search_; }
-    PlotBoxes& boxes() { return boxes_; }
-    SessionCountBox& sessions() { return sessions_; }
-    RunCoordinator& runs() { return runs_; }
-    ExitSequence& exitSequence() { return exit_; }
-    UnattendedJob& job() { return job_; }
-    PlotJobCommands& jobs() { return jobs_; }
-    dialogs::AboutWindow& about() { return about_; }
-    PlotFilesChoice& plotFiles() { return plotFiles_; }
-    SheetChoice& sheets() { return sheets_; }
-
-    void showInformation(const std::string& title, const std::string& text);
+private:
+    // The hosts' calls, each handed on to the part whose job it is (MainControllerHosts.cpp).
+    bool runActive() const override;
+    bool closing() const override;
+    bool leaving() const override;
+    bool unattended() const override;
+    void fillPlotBoxesIfEmpty() override;
+    void drawingsListed(std::uint64_t listing, bool complete) override;
+    void postCad(std::function<void(autocad::CadSession&)> job) override;
+    SettingsStore& settings() override { return settings_; }
+    const std::shared_ptr<autocad::CadLauncher>& launcher() const override { return launcher_; }
+    autocad::ConnectionUi& connectionUi() override { return *this; }
+    bool searchRunning() const override;
+    DrawingListView& listView() override;
+    std::string listedFolder() const override;
+    plotting::PlotSetup plotChoices() const override;
+    plotting::PlotFileOptions plotFileOptions() const override;
+    void applySheets(plotting::PlotSetup& setup) const override;
+    plotting::CombineChoice combineChoice() const override;
+    int runSessions() const override;
+    RunNames takeRunNames() override;
+    std::string unattendedJobFile() const override;
+    bool jobHadFolder() const override;
     // A message box shown from a message of its own, never inside a timer tick or a mailbox task (whose
     // nested loop would run the rest of the program under it); then() runs once it is closed.
-    void notify(const std::string& title, const std::string& text, std::function<void()> then = {});
+    void notify(const std::string& title, const std::string& text) override { notifyThen(title, text); }
+    void notifyThen(const std::string& title, const std::string& text, std::function<void()> then = {});
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
-    void tell(const std::string& title, const std::string& text) { job_.tell(title, text); }
+    void tell(const std::string& title, const std::string& text) override { job_.tell(title, text); }
     // While a run works, nothing may start a search, another run or a list refill.
-    void setBusy(bool busy);
+    void setBusy(bool busy) override;
     // The CAD application could not be started: the program says so and closes.
-    void couldNotStart(const std::string& why);
+    void couldNotStart(const std::string& why) override;
+    void refuseRun(const std::string& why) override;
+    void runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
+                  const plotting::PlotRun::Tally& tally) override;
+    void cadThreadLost() override;
+    void cadLost(const std::string& why) override;
+    bool leaveWithoutCad() override;
+    void stopSearch() override;
+    void closeHelp() override;
+    void closeAbout() override;
+    void saveSettings() override;
+    RunReportKeeper& reports() override;
+    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) override;
+    void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) override;
+    void exitCommand() override;
+    std::uint64_t askListing() override;
+    bool latestListing(std::uint64_t generation) const override;
+    std::uint64_t listJobFolder(const std::string& folder, bool subfolders) override;
+    std::uint64_t listDrawings(std::vector<std::string> paths) override;
+    std::optional<int> jobRestartEvery() const override;
+    void applyJobRestartEvery(std::optional<int> every) override;
+    void resumeInWindow(const std::string& report) override;
+
     void markReadyWhenStarted();
     void cadReady();
     // After a run: the folder picked in the tree meanwhile is listed now.
     void listFolderPickedDuringRun();
-    void saveSettings();
-    void closeHelp();
-    // Wakes the window to drain the CAD threads' mailbox.
-    void postCadMail();
-
-private:
     void restorePosition();
     void openHelp();
     void stopPressed();
@@ -109,12 +151,16 @@ private:
 
     SettingsStore& settings_;
     std::shared_ptr<autocad::CadLauncher> launcher_;
+    std::shared_ptr<base::TaskMailbox> mailbox_;
     MainWindow window_;
     dialogs::AboutWindow about_;
     std::wstring helpFile_;
     bool startFailureShown_ = false;
-    bool treeReady_ = false;
-    bool cadReady_ = false;
+    // How far start-up has come: it ends once the folder tree has made its first selection and the CAD
+    // application has given its first answers, in either order.
+    enum class StartUp { Starting, TreeShown, CadAnswered, Ready };
+    StartUp startUp_ = StartUp::Starting;
+    bool treeShown() const { return startUp_ == StartUp::TreeShown || startUp_ == StartUp::Ready; }
     // A folder picked in the tree during a run: listed once the run ends, so the tree and the list agree.
     std::optional<std::optional<std::wstring>> folderAfterRun_;
     struct Notice {
@@ -125,17 +171,18 @@ private:
     std::deque<Notice> notices_;
     bool showingNotice_ = false;
 
-    SearchPane search_;
-    PlotBoxes boxes_;
-    SessionCountBox sessions_;
-    ExitSequence exit_;
-    UnattendedJob job_;
-    PlotJobCommands jobs_;
+    SearchPane search_{*this};
+    PlotBoxes boxes_{*this};
+    SessionCountBox sessions_{*this, settings_};
     PlotFilesChoice plotFiles_{settings_};
     SheetChoice sheets_ = SheetChoice::load(settings_);
-    SheetsCommand sheetsCommand_{*this};
+    SheetsCommand sheetsCommand_{*this, sheets_, settings_, *this};
+    PlotJobCommands jobs_{*this, WindowChoices{boxes_, sessions_, plotFiles_, sheets_}};
+    UnattendedJob job_{*this, jobs_};
+    // Made once the run coordinator it asks is there (see the constructor).
+    std::unique_ptr<ExitSequence> exit_;
     // Last, so its threads are ended before anything they show into goes.
-    RunCoordinator runs_;
+    RunCoordinator runs_{*this};
 };
 
 }  // namespace quillon::app

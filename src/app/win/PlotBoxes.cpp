@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
 #include "autocad/CadSession.h"
 #include "discovery/CopiesBox.h"
 #include "plotting/PlotLists.h"
@@ -23,7 +23,7 @@ std::vector<std::string> itemsOf(const WinComboBox& box) {
 
 }  // namespace
 
-PlotBoxes::PlotBoxes(MainController& host) : host_(host) {}
+PlotBoxes::PlotBoxes(PlotBoxesHost& host) : host_(host) {}
 
 void PlotBoxes::remember(const MainSettings& stored) {
     choices_ = plotting::PlotChoices(stored.cadPrinter, stored.cadPaper, stored.cadCTB);
@@ -58,9 +58,9 @@ void PlotBoxes::onKeyDown(int id) {
 }
 
 void PlotBoxes::fillIfEmpty() {
-    if (printerBox_->itemCount() >= 2 || fillPending_ || host_.exitSequence().closing()) return;
+    if (printerBox_->itemCount() >= 2 || fillPending_ || host_.closing()) return;
     fillPending_ = true;
-    host_.runs().postCad([this](autocad::CadSession& session) {
+    host_.postCad([this](autocad::CadSession& session) {
         plotting::RecordingComboBox devices, papers, styles;
         std::string error;
         try {
@@ -80,7 +80,7 @@ void PlotBoxes::fillIfEmpty() {
 
 void PlotBoxes::applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
                           const std::string& error, const char* what) {
-    if (host_.exitSequence().closing()) return;
+    if (host_.closing()) return;
     // The user may have picked a paper while the list was being read: that choice stands.
     const bool keepPaper = paperChosenSinceRefill_;
     const std::string paper = choices_.paper();
@@ -112,7 +112,7 @@ void PlotBoxes::boxEvent(int id, const std::string& text) {
         std::string device;
         for (const auto& offered : itemsOf(*printerBox_))
             if (plotting::equalsIgnoreCase(offered, text)) device = offered;
-        host_.runs().postCad([this, device](autocad::CadSession& session) {
+        host_.postCad([this, device](autocad::CadSession& session) {
             plotting::RecordingComboBox papers;
             std::string error;
             try {

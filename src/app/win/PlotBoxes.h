@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/MainSettings.h"
+#include "app/win/PlotBoxesHost.h"
 #include "app/win/WinComboBox.h"
 #include "plotting/PlotChoices.h"
 #include "plotting/PlotJobFile.h"
@@ -16,14 +17,12 @@
 
 namespace quillon::app {
 
-class MainController;
-
 // The plot boxes (device, paper, plot style table) and the copies box: their
 // lists are read from the CAD application on its thread and replayed into the
 // boxes here; the choices they stand for are remembered between runs.
 class PlotBoxes {
 public:
-    explicit PlotBoxes(MainController& host);
+    explicit PlotBoxes(PlotBoxesHost& host);
 
     // StrPrinter, StrPaper and StrCTB: remembered at start, replaced by the plot boxes.
     void remember(const MainSettings& stored);
@@ -51,7 +50,7 @@ private:
     void applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
                    const std::string& error, const char* what);
 
-    MainController& host_;
+    PlotBoxesHost& host_;
     plotting::PlotChoices choices_;
     std::unique_ptr<WinComboBox> printerBox_;
     std::unique_ptr<WinComboBox> paperBox_;

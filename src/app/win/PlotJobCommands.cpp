@@ -10,7 +10,8 @@
 #include <utility>
 
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/DrawingListView.h"
+#include "app/win/MainWindow.h"
 #include "base/Paths.h"
 #include "win/Utf.h"
 
@@ -46,31 +47,31 @@ std::optional<std::wstring> askForJobFile(HWND owner, bool save) { return askFor
 
 plotting::PlotJobSpec PlotJobCommands::currentJob() {
     MainWindow& window = host_.window();
-    DrawingListView& listView = host_.search().listView();
+    DrawingListView& listView = host_.listView();
     plotting::PlotJobSpec job;
     const auto selected = listView.selectedRows();
     if (!selected.empty()) {
         for (std::size_t row : selected) job.drawings.push_back(listView.fullPath(row));
     } else {
-        job.folder = host_.search().currentFolder();
+        job.folder = host_.listedFolder();
         job.subfolders = SendMessageW(window.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
     job.layouts = SendMessageW(window.control(ids::ChkLayouts), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
-    const plotting::PlotChoices& choices = host_.boxes().choices();
+    const plotting::PlotChoices& choices = choices_.boxes.choices();
     job.device = choices.printer();
     job.paper = choices.paper();
     job.plotStyleTable = choices.ctb();
-    job.copies = host_.boxes().copies() > 1 ? host_.boxes().copies() : 1;
-    const int sessions = host_.sessions().runSessions();
+    job.copies = choices_.boxes.copies() > 1 ? choices_.boxes.copies() : 1;
+    const int sessions = choices_.sessions.runSessions();
     if (sessions > 1) job.sessions = sessions;
-    job.cadRestartEvery = host_.runs().jobRestartEvery();
-    host_.plotFiles().putInto(job);
-    host_.sheets().putInto(job);
+    job.cadRestartEvery = host_.jobRestartEvery();
+    choices_.plotFiles.putInto(job);
+    choices_.sheets.putInto(job);
     return job;
 }
 
 void PlotJobCommands::saveJobCommand() {
-    if (host_.runs().active()) return;
+    if (host_.runActive()) return;
     const auto job = currentJob();
     if (!job.folder && job.drawings.empty()) {
         host_.showInformation(Title, "List the drawings to plot first.");
@@ -85,13 +86,13 @@ void PlotJobCommands::saveJobCommand() {
 }
 
 void PlotJobCommands::openJobCommand() {
-    if (host_.runs().active()) return;
+    if (host_.runActive()) return;
     if (const auto file = askForJobFile(host_.window().hwnd(), false))
         if (const auto problem = loadJob(*file)) host_.showInformation(Title, *problem);
 }
 
 void PlotJobCommands::openLastReport() {
-    const fs::path report = host_.runs().reports().lastReport();
+    const fs::path report = host_.reports().lastReport();
     if (report.empty()) {
         host_.showInformation("Run Report", "No run has written a report yet.");
         return;
@@ -104,10 +105,10 @@ void PlotJobCommands::openLastReport() {
 }
 
 void PlotJobCommands::resumeRunCommand() {
-    if (host_.runs().active()) return;
+    if (host_.runActive()) return;
     // The reports are kept in one folder; the dialog starts there.
     const auto file = askForFile(host_.window().hwnd(), false, kReportFilter, L"csv", RunReportKeeper::folder().wstring());
-    if (file) host_.job().resumeInWindow(win::toUtf8(*file));
+    if (file) host_.resumeInWindow(win::toUtf8(*file));
 }
 
 std::optional<std::string> PlotJobCommands::loadJob(const std::wstring& file) {
@@ -129,27 +130,27 @@ std::optional<std::string> PlotJobCommands::readJob(const std::wstring& file, pl
 }
 
 std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& asWritten, std::uint64_t* listing) {
-    if (host_.runs().active())
+    if (host_.runActive())
         return std::string("A run is in progress: wait for it to end before loading a plot job.");
     // Everything is checked before anything changes: a job is applied whole or not at all.
     plotting::PlotJobSpec job = asWritten;
-    if (auto missing = host_.boxes().missingFromLists(job)) return missing;
+    if (auto missing = choices_.boxes.missingFromLists(job)) return missing;
 
-    host_.boxes().applyJob(job);
+    choices_.boxes.applyJob(job);
     // The command line's /sessions wins over the job's.
-    host_.sessions().applyJob(job.sessions);
-    host_.runs().applyJobRestartEvery(job.cadRestartEvery);
-    host_.plotFiles().applyJob(job);
-    host_.sheets().applyJob(job);
+    choices_.sessions.applyJob(job.sessions);
+    host_.applyJobRestartEvery(job.cadRestartEvery);
+    choices_.plotFiles.applyJob(job);
+    choices_.sheets.applyJob(job);
     SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
     const std::uint64_t started =
-        job.folder ? host_.search().listJobFolder(*job.folder, job.subfolders) : listDrawings(job.drawings);
+        job.folder ? host_.listJobFolder(*job.folder, job.subfolders) : listDrawings(job.drawings);
     if (listing) *listing = started;
     return std::nullopt;
 }
 
 std::uint64_t PlotJobCommands::listDrawings(const std::vector<std::string>& paths) {
-    return host_.search().listDrawings(paths);
+    return host_.listDrawings(paths);
 }
 
 }  // namespace quillon::app

@@ -5,17 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "app/win/PlotJobHost.h"
 #include "plotting/PlotJobFile.h"
 
 namespace quillon::app {
-
-class MainController;
 
 // The File menu's plot jobs and run report: a job saved from the window's
 // choices, a job read and applied whole or not at all, the last report opened.
 class PlotJobCommands {
 public:
-    explicit PlotJobCommands(MainController& host) : host_(host) {}
+    PlotJobCommands(PlotJobHost& host, WindowChoices choices) : host_(host), choices_(choices) {}
 
     static constexpr const char* Title = "Plot Job";
 
@@ -35,7 +34,8 @@ public:
 private:
     plotting::PlotJobSpec currentJob();
 
-    MainController& host_;
+    PlotJobHost& host_;
+    WindowChoices choices_;
 };
 
 }  // namespace quillon::app

@@ -8,7 +8,8 @@
 #include "app/win/ConsoleOutput.h"
 #include "app/OwedVariablesSetting.h"
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
+#include "app/win/PlotFilesChoice.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
 #include "plotting/LedgerDisplay.h"
@@ -44,7 +45,7 @@ plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> re
 
 }  // namespace
 
-RunCoordinator::RunCoordinator(MainController& host) : host_(host) {}
+RunCoordinator::RunCoordinator(RunHost& host) : host_(host) {}
 
 RunCoordinator::~RunCoordinator() {
     if (mailbox_) mailbox_->close();
@@ -69,19 +70,18 @@ RunCoordinator::~RunCoordinator() {
 }
 
 std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
-    MainController* host = &host_;
+    RunHost* host = &host_;
     auto mailbox = mailbox_;
     return std::make_unique<CadSessionOwner>(
-        mailbox_, host_.launcher(), host_, AnnounceCallAfter, callTimeout_,
+        mailbox_, host_.launcher(), host_.connectionUi(), AnnounceCallAfter, callTimeout_,
         [mailbox, host](const std::string& error) {
             mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
         },
         owed_);
 }
 
-void RunCoordinator::start() {
-    mailbox_ = std::make_shared<base::TaskMailbox>(
-        [hwnd = host_.window().hwnd()] { PostMessageW(hwnd, kCadMailMessage, 0, 0); });
+void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox) {
+    mailbox_ = std::move(mailbox);
     callTimeout_ = loadCallTimeout(host_.settings());
     restarts_ = loadCadRestarts(host_.settings());
     owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
@@ -101,17 +101,13 @@ void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
     });
 }
 
-void RunCoordinator::drainMail() {
-    if (mailbox_) mailbox_->drain();
-}
-
 void RunCoordinator::postCleanUp(std::function<void()> then) {
     main_->post([then = std::move(then), host = &host_](autocad::CadSession& session) {
         session.connection().cleanUpAtExit();
         session.mailbox()->post([then, host, left = session.connection().leftRunning()] {
             // Said, never asked: the program is on its way out.
             if (!left.empty()) {
-                if (host->job().unattended()) ConsoleOutput::writeLine("Quillon: " + left);
+                if (host->unattended()) ConsoleOutput::writeLine("Quillon: " + left);
                 host->setStatus(left);
             }
             then();
@@ -136,13 +132,13 @@ RunCoordinator::endSignal(std::uint64_t generation) {
 }
 
 void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) {
-    if (run_ || host_.exitSequence().closing() || !main_) return;
-    if (host_.search().running()) {
+    if (run_ || host_.closing() || !main_) return;
+    if (host_.searchRunning()) {
         host_.setStatus("\r\nThe search is still running: wait for it to finish, or stop it, before plotting.");
         return;
     }
     // The run plots the rows, and the selection, there are now.
-    DrawingListView& listView = host_.search().listView();
+    DrawingListView& listView = host_.listView();
     std::vector<plotting::RunListSnapshot::Row> rows;
     std::vector<std::pair<int, std::string>> drawings;
     rows.reserve(listView.size());
@@ -158,24 +154,24 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     auto run = std::make_unique<ActiveRun>();
     run->generation = ++generations_;
     run->mail = base::TaskMailbox::childOf(mailbox_);
-    run->view = std::make_shared<RunView>(host_.window(), listView, host_.search().currentFolder());
-    if (host_.job().unattended())
+    run->view = std::make_shared<RunView>(host_.window(), listView, host_.listedFolder());
+    if (host_.unattended())
         run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
     else
         run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
     // The report's rows are written on the sessions' side; the console hears of plot files here.
     run->view->onAnnounce = [this](const std::string& text) {
-        if (host_.job().unattended()) ConsoleOutput::writeLine("Quillon: " + text);
+        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + text);
     };
     run->view->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
-        if (host_.job().unattended()) PlotFilesChoice::announce(outcome);
+        if (host_.unattended()) PlotFilesChoice::announce(outcome);
     };
     auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), run->view->layoutsBox(),
                                                             run->view->directoryFolder());
-    plotting::PlotSetup setup = host_.boxes().setup();
-    setup.files = host_.plotFiles().runOptions();
+    plotting::PlotSetup setup = host_.plotChoices();
+    setup.files = host_.plotFileOptions();
     {
-        UnattendedJob::RunNames names = host_.job().takeRunNames();
+        RunNames names = host_.takeRunNames();
         if (names.listing.empty())
             for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
         setup.files.qualifiers = plotting::plotNameQualifiers(names.listing, setup.files, setup.printer);
@@ -183,15 +179,15 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
         for (const std::string& drawing : names.listing) setup.files.drawings.insert(base::foldedPath(drawing));
     }
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
-    host_.sheets().applyTo(setup);
+    host_.applySheets(setup);
     setup.purpose = purpose;
     setup.resumes = resumes;
     setup.cadRestartEvery = jobRestartEvery_.value_or(restarts_.every);
     setup.cadMemoryLimitMB = restarts_.memoryLimitMB;
     // A check combines nothing: it plots nothing.
-    if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.plotFiles().combine();
+    if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.combineChoice();
     if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
-        host_.job().refuseRun(*refusal);
+        host_.refuseRun(*refusal);
         return;
     }
     // A report that cannot be written does not stop the run; its end says so (and an unattended run's exit code).
@@ -203,7 +199,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
-    const int sessions = host_.sessions().runSessions();
+    const int sessions = host_.runSessions();
     run_ = std::move(run);
     host_.setBusy(true);
     if (sessions > 1) {
@@ -243,7 +239,7 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
         // Every drawing of the run ends with a row, in the report and in the list.
         std::string cause = run->lostBecause;
         if (cause.empty() && (!ending || *ending == Ending::ApplicationLost)) cause = "AutoCAD was lost";
-        if (cause.empty() && host_.exitSequence().leaving()) cause = "Quillon was closed";
+        if (cause.empty() && host_.leaving()) cause = "Quillon was closed";
         const bool stopped = cause.empty() && ending == Ending::Stopped;
         if (cause.empty()) cause = stopped ? "the run was stopped" : "the run ended";
         const std::string notStarted = stopped ? cause : "the run ended because " + cause;
@@ -268,15 +264,11 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
 
 void RunCoordinator::finishRun(std::unique_ptr<ActiveRun> run, std::optional<plotting::PlotRun::Ending> ending,
                                const plotting::PlotRun::Tally& tally) {
-    (void)run;  // the run is over: what it held goes now
+    const std::uint64_t generation = run->generation;
+    run.reset();  // the run is over: what it held goes now
     reports_.end();
     host_.setBusy(false);
-    host_.job().runEnded(ending, tally);
-    if (host_.exitSequence().leaving()) {
-        host_.exitSequence().proceed();
-        return;
-    }
-    host_.listFolderPickedDuringRun();
+    host_.runEnded(generation, ending, tally);
 }
 
 }  // namespace quillon::app

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "app/MainSettings.h"
+#include "app/win/CadExit.h"
+#include "app/win/CadWork.h"
+#include "app/win/RunHost.h"
 #include "app/win/CadSessionOwner.h"
 #include "app/win/RunReportKeeper.h"
 #include "app/win/RunView.h"
@@ -26,8 +29,6 @@
 #include "plotting/CombinePlan.h"
 
 namespace quillon::app {
-
-class MainController;
 
 // The rows a run's report has had, in order, as the sessions write them.
 struct RunRows {
@@ -44,21 +45,21 @@ struct RunRows {
 // mailbox of its own, closed when the run is over, and the end of a run,
 // which always arrives (a job dropped unrun or ending in an exception says so
 // too), counts only for the run in progress.
-class RunCoordinator {
+class RunCoordinator final : public CadWork, public CadExit {
 public:
-    explicit RunCoordinator(MainController& host);
-    ~RunCoordinator();
+    explicit RunCoordinator(RunHost& host);
+    ~RunCoordinator() override;
 
-    // The window's mailbox and the first session; the call timeout is read here, once.
-    void start();
+    // The first session, its tasks for the window's thread posted to `mailbox`; the call timeout is read
+    // here, once.
+    void start(std::shared_ptr<base::TaskMailbox> mailbox);
     // Work for the first session; dropped once the application could not be started.
-    void postCad(std::function<void(autocad::CadSession&)> job);
-    void drainMail();
+    void postCad(std::function<void(autocad::CadSession&)> job) override;
     // A run of the listed drawings: a plot run, or a check; resumes names the report whose left-over drawings it plots.
     void startRun(plotting::RunKind kind, plotting::RunPurpose purpose = plotting::RunPurpose::Plot,
                   const std::string& resumes = {});
-    bool active() const { return run_ != nullptr; }
-    void requestStop();
+    bool active() const override { return run_ != nullptr; }
+    void requestStop() override;
     // Watches every session's call, once a second.
     void watchCalls();
     RunReportKeeper& reports() { return reports_; }
@@ -73,27 +74,17 @@ public:
     }
 
     // For the way out.
-    bool hasCad() const { return main_ != nullptr; }
+    bool hasCad() const override { return main_ != nullptr; }
     // The CAD clean-up before leaving; then() runs on the window's thread once it is done.
-    void postCleanUp(std::function<void()> then);
-    // A call some session has waited on at least `after`, as the question at exit names it: by the
-    // session's number and the call's, never by pointer or process id.
-    struct HungCall {
-        std::uint64_t session = 0;
-        std::uint64_t callNumber = 0;
-        std::string call;
-        std::string waited;
-        // An application Quillon started and holds a handle to: it can be ended.
-        bool endable = false;
-    };
-    std::optional<HungCall> hungMainCall(autocad::CallMonitor::Clock::duration after);
-    std::vector<HungCall> hungFurtherCalls(autocad::CallMonitor::Clock::duration after);
+    void postCleanUp(std::function<void()> then) override;
+    std::optional<HungCall> hungMainCall(autocad::CallMonitor::Clock::duration after) override;
+    std::vector<HungCall> hungFurtherCalls(autocad::CallMonitor::Clock::duration after) override;
     // Ends the application of that call if the same call still hangs now; false when nothing was ended.
-    bool endHungCall(const HungCall& call);
+    bool endHungCall(const HungCall& call) override;
     // Whether the first session is still inside that very call.
-    bool stillHung(const HungCall& call);
+    bool stillHung(const HungCall& call) override;
     // Gives up on every session: their runs end, the program goes on (or leaves) without them.
-    void giveUpCad(const std::string& why);
+    void giveUpCad(const std::string& why) override;
 
     // A call longer than this is named in Status.
     static constexpr auto AnnounceCallAfter = std::chrono::seconds(3);
@@ -148,7 +139,7 @@ private:
     void endSettledRun();
     CadSessionOwner* findSession(std::uint64_t id);
 
-    MainController& host_;
+    RunHost& host_;
     // How long one CAD call may take, for every session; read once at start.
     std::chrono::seconds callTimeout_ = DefaultCallTimeout;
     CadRestartSettings restarts_;

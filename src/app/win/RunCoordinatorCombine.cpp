@@ -6,7 +6,7 @@
 
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
 #include "app/win/RunCoordinator.h"
 #include "plotting/OutcomeWords.h"
 #include "plotting/ReportReader.h"
@@ -48,15 +48,13 @@ plotting::CombineNaming RunCoordinator::combineNaming(const plotting::PlotSetup&
     plotting::CombineNaming naming;
     naming.date = setup.files.runDate;
     naming.part = reports_.part();
-    std::string folder = host_.search().currentFolder();
+    std::string folder = host_.listedFolder();
     naming.folderName = lastName(folder);
     naming.jobName = "Quillon";
-    const UnattendedJob& job = host_.job();
-    if (job.unattended() && !job.commandLine().job.empty()) {
-        const std::string file = job.commandLine().job;
+    if (const std::string file = host_.unattendedJobFile(); !file.empty()) {
         naming.jobName = withoutExtension(lastName(file));
         // A list of drawings has no folder of its own: its job file's stands for it.
-        if (!job.jobHadFolder()) {
+        if (!host_.jobHadFolder()) {
             folder = file.substr(0, file.find_last_of("\\/") == std::string::npos ? 0 : file.find_last_of("\\/"));
             naming.folderName = naming.jobName;
         }
@@ -133,7 +131,7 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
             std::string last;
             for (const auto& row : rows) {
                 last = row.plotFile + ": " + row.outcome + ", " + row.reason;
-                if (host_.job().unattended()) ConsoleOutput::writeLine("Quillon: combined file " + last);
+                if (host_.unattended()) ConsoleOutput::writeLine("Quillon: combined file " + last);
             }
             const std::string count = rows.size() > 1 ? std::to_string(rows.size()) + " combined files, the last " : "";
             host_.setStatus(last.empty() ? summary : count + last + "\r\n" + summary);

@@ -1,6 +1,6 @@
 #include "app/win/RunCoordinator.h"
 
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
 #include "autocad/CadSession.h"
 #include "plotting/LedgerDisplay.h"
 #include "plotting/PostingRunDisplay.h"

@@ -4,7 +4,7 @@
 
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
 #include "win/Utf.h"
 
 // The watch over every session's call: named in Status when it lasts, ended
@@ -36,7 +36,7 @@ void RunCoordinator::watchCalls() {
         deadline_.reset();
         // As Stop: the drawing in hand is finished, the rest are not started, and the report is ready for /resume.
         host_.setStatus("\r\n" + deadlineText_);
-        if (host_.job().unattended()) ConsoleOutput::writeLine("Quillon: " + deadlineText_);
+        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + deadlineText_);
         requestStop();
     }
     endSettledRun();
@@ -80,13 +80,13 @@ void RunCoordinator::giveUpCad(const std::string& why) {
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
     main->giveUp();
     retired_.push_back(std::move(main));
-    host_.boxes().cadThreadLost();
+    host_.cadThreadLost();
     const bool hadRun = run_ != nullptr;
-    host_.setStatus(hadRun && !host_.exitSequence().leaving() ? why + " The run has ended." : why);
+    host_.setStatus(hadRun && !host_.leaving() ? why + " The run has ended." : why);
     if (run_) {
         ActiveRun& run = *run_;
         // The drawing in hand did not answer; the rest were not reached because of it, or because Quillon is closing.
-        run.lostBecause = host_.exitSequence().leaving() ? "Quillon was closed" : plotting::PlotRun::StoppedAnswering;
+        run.lostBecause = host_.leaving() ? "Quillon was closed" : plotting::PlotRun::StoppedAnswering;
         run.stop->store(true);
         for (auto& stop : run.sessionStops) stop->store(true);
         if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
@@ -99,19 +99,19 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         runEnded(run.generation, plotting::PlotRun::Ending::ApplicationLost, tally);
     }
     // Leaving: nothing of the user's is touched, and nothing more is waited for.
-    if (host_.exitSequence().leaveWithoutCad()) return;
+    if (host_.leaveWithoutCad()) return;
     // The next use connects anew, on a thread of its own; a window hidden while the application started comes back.
     main_ = makeSession();
     if (!IsWindowVisible(host_.window().hwnd())) host_.showMainWindow();
-    if (host_.job().unattended()) {
-        if (!hadRun) host_.job().cadLost(why);
+    if (host_.unattended()) {
+        if (!hadRun) host_.cadLost(why);
         return;
     }
     host_.notify(kLostTitle, why + "\r\nThe next run connects to AutoCAD again.");
 }
 
 bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
-    if (!run_ || !run_->dispatcher || host_.exitSequence().leaving()) return false;
+    if (!run_ || !run_->dispatcher || host_.leaving()) return false;
     ActiveRun& run = *run_;
     // As for any further session: its drawing in hand fails, nothing it reports later counts, and the run
     // goes on with the sessions left; the last to end decides how the run ended (lost only when drawings
@@ -122,7 +122,7 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
     main->giveUp();
     retired_.push_back(std::move(main));
-    host_.boxes().cadThreadLost();
+    host_.cadThreadLost();
     main_ = makeSession();
     if (!run.dispatcher->sessionEnded(0, plotting::PlotRun::Ending::ApplicationLost, 0)) {
         host_.setStatus(why + " The run goes on with the other AutoCAD sessions.");
@@ -144,11 +144,11 @@ CadSessionOwner* RunCoordinator::findSession(std::uint64_t id) {
 
 namespace {
 
-std::optional<RunCoordinator::HungCall> hungIn(CadSessionOwner& session, autocad::CallMonitor::Clock::duration after) {
+std::optional<HungCall> hungIn(CadSessionOwner& session, autocad::CallMonitor::Clock::duration after) {
     const auto call = session.monitor().snapshot();
     const auto now = autocad::CallMonitor::Clock::now();
     if (!call.inCall || call.waited(now) < after) return std::nullopt;
-    RunCoordinator::HungCall hung;
+    HungCall hung;
     hung.session = session.id();
     hung.callNumber = call.callNumber;
     hung.call = call.call;
@@ -159,12 +159,12 @@ std::optional<RunCoordinator::HungCall> hungIn(CadSessionOwner& session, autocad
 
 }  // namespace
 
-std::optional<RunCoordinator::HungCall> RunCoordinator::hungMainCall(autocad::CallMonitor::Clock::duration after) {
+std::optional<HungCall> RunCoordinator::hungMainCall(autocad::CallMonitor::Clock::duration after) {
     if (!main_) return std::nullopt;
     return hungIn(*main_, after);
 }
 
-std::vector<RunCoordinator::HungCall> RunCoordinator::hungFurtherCalls(autocad::CallMonitor::Clock::duration after) {
+std::vector<HungCall> RunCoordinator::hungFurtherCalls(autocad::CallMonitor::Clock::duration after) {
     std::vector<HungCall> hung;
     if (!run_) return hung;
     for (auto& further : run_->further)

@@ -6,7 +6,7 @@
 
 #include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
 #include "plotting/JobDrawings.h"
@@ -22,7 +22,7 @@ constexpr UINT kSearchPaceMs = 40;
 
 }  // namespace
 
-SearchPane::SearchPane(MainController& host) : host_(host) {}
+SearchPane::SearchPane(SearchPaneHost& host) : host_(host) {}
 
 void SearchPane::create() {
     MainWindow& window = host_.window();
@@ -52,7 +52,7 @@ bool SearchPane::onNotify(const NMHDR& header, LRESULT& result) {
             listView_->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
             return true;
         case LVN_COLUMNCLICK:
-            if (!host_.runs().active()) listView_->clickColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            if (!host_.runActive()) listView_->clickColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
             return true;
         case LVN_ITEMCHANGED: {
             const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -118,17 +118,17 @@ std::uint64_t SearchPane::listJobFolder(const std::string& folder, bool subfolde
 }
 
 std::uint64_t SearchPane::searchAgain(Cause cause) {
-    if (host_.runs().active()) return 0;
+    if (host_.runActive()) return 0;
     MainWindow& window = host_.window();
     if (cause == Cause::FolderChange) SendMessageW(window.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     // Enter fills the plot lists before it empties the list; the other two the other way round.
-    if (cause == Cause::CheckBoxEnter) host_.boxes().fillIfEmpty();
+    if (cause == Cause::CheckBoxEnter) host_.fillPlotBoxesIfEmpty();
     listView_->clear();
     window.preview().setDrawing({});
     window.setPreviewTip(L"");
-    if (cause != Cause::CheckBoxEnter) host_.boxes().fillIfEmpty();
-    if (host_.exitSequence().closing()) return 0;
+    if (cause != Cause::CheckBoxEnter) host_.fillPlotBoxesIfEmpty();
+    if (host_.closing()) return 0;
     stopRequested_ = false;
     sortWhenSearchEnds_ = cause == Cause::CheckBoxEnter;
     host_.setStatus(
@@ -152,7 +152,7 @@ void SearchPane::takeUpdates() {
         endSearch();
         // A job's or a resume's drawings are listed: its run starts now, if this listing is the one it
         // asked for and was read to its end.
-        host_.job().drawingsListed(listing_, !updates.finished->stopped && updates.finished->failure.empty());
+        host_.drawingsListed(listing_, !updates.finished->stopped && updates.finished->failure.empty());
     }
 }
 
@@ -176,7 +176,7 @@ bool SearchPane::onSetCursor(HWND over, int hitTest) {
 }
 
 std::uint64_t SearchPane::listDrawings(std::vector<std::string> paths) {
-    if (host_.runs().active() || host_.exitSequence().closing()) return 0;
+    if (host_.runActive() || host_.closing()) return 0;
     listView_->clear();
     host_.window().preview().setDrawing({});
     host_.window().setPreviewTip(L"");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/win/DrawingListView.h"
+#include "app/win/SearchPaneHost.h"
 #include "base/FileSystem.h"
 #include "discovery/DrawingList.h"
 #include "discovery/SearchRunner.h"
@@ -17,13 +18,11 @@
 
 namespace quillon::app {
 
-class MainController;
-
 // The search pane: the folder whose drawings are listed, the search that
 // fills the list, the list itself with its preview, and their texts.
 class SearchPane {
 public:
-    explicit SearchPane(MainController& host);
+    explicit SearchPane(SearchPaneHost& host);
 
     // What started a search: a folder change clears "Include Sub Directories" first; Enter on that box
     // shows the list sorted once the search has run to its end.
@@ -69,7 +68,7 @@ private:
     void endSearch();
     void previewFocusedRow();
 
-    MainController& host_;
+    SearchPaneHost& host_;
     // The folder whose drawings are listed (the hidden directory list's path).
     std::string currentFolder_;
     bool stopRequested_ = false;

@@ -7,13 +7,14 @@
 
 #include "app/MainSettings.h"
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/MainWindow.h"
+#include "app/win/PaneHost.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
 
 void SessionCountBox::load(std::optional<int> commandLine) {
-    sessions_ = loadCadSessions(host_.settings());
+    sessions_ = loadCadSessions(settings_);
     override_ = commandLine;
     show(runSessions());
 }
@@ -47,7 +48,7 @@ void SessionCountBox::changed() {
     // The user's choice now counts, over what the command line said.
     override_.reset();
     try {
-        saveCadSessions(host_.settings(), sessions_);
+        saveCadSessions(settings_, sessions_);
     } catch (const std::exception& error) {
         host_.setStatus(std::string("\r\nThe number of CAD sessions could not be saved: ") + error.what());
     }

@@ -2,15 +2,17 @@
 
 #include <optional>
 
+#include "app/SettingsStore.h"
+
 namespace quillon::app {
 
-class MainController;
+class PaneHost;
 
 // "CAD sessions": how many CAD applications a run plots with side by side,
 // saved as the user changes it; the command line's number wins until then.
 class SessionCountBox {
 public:
-    explicit SessionCountBox(MainController& host) : host_(host) {}
+    SessionCountBox(PaneHost& host, SettingsStore& settings) : host_(host), settings_(settings) {}
 
     void load(std::optional<int> commandLine);
     void changed();
@@ -22,7 +24,8 @@ public:
 private:
     void show(int sessions);
 
-    MainController& host_;
+    PaneHost& host_;
+    SettingsStore& settings_;
     int sessions_ = 1;
     std::optional<int> override_;
     bool showing_ = false;

@@ -1,18 +1,18 @@
 #include "app/win/SheetsCommand.h"
 
-#include "app/win/MainController.h"
+#include "app/win/PaneHost.h"
 #include "autocad/CadSession.h"
 #include "plotting/PageSetupList.h"
 
 namespace quillon::app {
 
 void SheetsCommand::command(HWND owner) {
-    dialogs::SheetsDialog dialog(host_.sheets(), *this);
+    dialogs::SheetsDialog dialog(sheets_, *this);
     const auto chosen = dialog.ask(owner);
     if (!chosen) return;
-    host_.sheets() = *chosen;
+    sheets_ = *chosen;
     try {
-        chosen->save(host_.settings());
+        chosen->save(settings_);
     } catch (const std::exception& error) {
         // The choice stands for this session; the user is told it will not be there next time.
         host_.showInformation("Sheets", std::string("The sheet settings could not be saved: ") + error.what());
@@ -20,7 +20,7 @@ void SheetsCommand::command(HWND owner) {
 }
 
 void SheetsCommand::listPageSetups(const std::string& file, Done done) {
-    host_.runs().postCad([file, done = std::move(done)](autocad::CadSession& session) {
+    cad_.postCad([file, done = std::move(done)](autocad::CadSession& session) {
         std::vector<plotting::PageSetupName> setups;
         std::string error;
         try {

@@ -13,7 +13,8 @@
 #include "app/RunExit.h"
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
-#include "app/win/MainController.h"
+#include "app/win/DrawingListView.h"
+#include "app/win/MainWindow.h"
 #include "discovery/win/ExtendedPath.h"
 #include "plotting/JobCheck.h"
 #include "plotting/JobPart.h"
@@ -75,35 +76,35 @@ void UnattendedJob::cadUnavailable(const std::string& why) {
 }
 
 void UnattendedJob::cadLost(const std::string& why) {
-    if (unattended_ && !told_) failure(RunExitCode::CadUnavailable, why);
+    if (unattended_ && !told()) failure(RunExitCode::CadUnavailable, why);
 }
 
 void UnattendedJob::leaving() {
-    if (!unattended_ || told_) return;
+    if (!unattended_ || told()) return;
     // Closed before the run could end: never "every sheet plotted".
     failure(exitCode_ != 0 ? static_cast<RunExitCode>(exitCode_) : RunExitCode::Stopped,
             why_.empty() ? "Quillon was closed before the run ended." : why_, false);
 }
 
 void UnattendedJob::startCommandLineJob() {
-    if (commandLineStarted_ || commandLine_.mode == CommandLine::Mode::Window ||
+    if (stage_ != Stage::Waiting || commandLine_.mode == CommandLine::Mode::Window ||
         commandLine_.mode == CommandLine::Mode::Usage)
         return;
-    commandLineStarted_ = true;
+    stage_ = Stage::Started;
     unattended_ = commandLine_.unattended();
     if (!unattended_) {
-        if (const auto problem = host_.jobs().loadJob(win::toWide(commandLine_.job)))
+        if (const auto problem = jobs_.loadJob(win::toWide(commandLine_.job)))
             host_.notify(PlotJobCommands::Title, *problem);
         return;
     }
     ConsoleOutput::attach();
-    if (commandLine_.part) host_.runs().reports().setPart(commandLine_.part->text());
+    if (commandLine_.part) host_.reports().setPart(commandLine_.part->text());
     if (const auto refused = reportTargetProblem()) return failure(RunExitCode::BadJobOrArguments, *refused);
     // The copy is replaced with the report at each change, never written only at the end.
-    host_.runs().reports().setCopy(commandLine_.report);
+    host_.reports().setCopy(commandLine_.report);
     if (commandLine_.mode == CommandLine::Mode::ResumeRun) return readResume(commandLine_.job, false);
     plotting::PlotJobSpec job;
-    if (const auto problem = host_.jobs().readJob(win::toWide(commandLine_.job), job))
+    if (const auto problem = jobs_.readJob(win::toWide(commandLine_.job), job))
         return failure(RunExitCode::BadJobOrArguments, *problem);
     runJob(job);
 }
@@ -123,13 +124,13 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
         SYSTEMTIME now{};
         GetLocalTime(&now);
         const auto wait = plotting::timeUntil(now.wHour, now.wMinute, now.wSecond, *until);
-        host_.runs().setDeadline(std::chrono::steady_clock::now() + wait,
+        host_.setDeadline(std::chrono::steady_clock::now() + wait,
                                  "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
     }
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
     // the file system.
-    host_.runs().postCad([this, job, report = commandLine_.report](autocad::CadSession& session) {
+    host_.postCad([this, job, report = commandLine_.report](autocad::CadSession& session) {
         std::optional<std::string> problem;
         bool copyRefused = false;
         if (report)
@@ -143,7 +144,7 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
             // The kept report still says why; nothing is written where the copy was refused.
             if (copyRefused) {
                 copyRefused_ = true;
-                host_.runs().reports().setCopy(std::nullopt);
+                host_.reports().setCopy(std::nullopt);
             }
             if (problem) return failure(RunExitCode::BadJobOrArguments, *problem);
             awaitListing(AfterListing::UnattendedRun, job,
@@ -157,7 +158,7 @@ void UnattendedJob::awaitListing(AfterListing after, const plotting::PlotJobSpec
     std::uint64_t listing = 0;
     afterListing_ = AfterListing::Nothing;
     awaited_ = 0;
-    if (const auto problem = host_.jobs().applyJob(job, &listing)) return refused(*problem);
+    if (const auto problem = jobs_.applyJob(job, &listing)) return refused(*problem);
     if (listing == 0) return;  // the way out has begun: nothing is listed, nothing run
     afterListing_ = after;
     awaited_ = listing;
@@ -169,7 +170,7 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     awaited_ = 0;
     const AfterListing after = std::exchange(afterListing_, AfterListing::Nothing);
     // The outcome was told already (the window went meanwhile): nothing more is said or run.
-    if (told_) return;
+    if (told()) return;
     // A listing stopped or broken off is not the job's drawings: nothing is plotted over it.
     if (!complete) {
         const std::string why = "The listing of the drawings was stopped before its end: nothing was plotted.";
@@ -178,14 +179,16 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
         return;
     }
     if (after == AfterListing::WindowResume)
-        return host_.runs().startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
+        return host_.startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
     if (after != AfterListing::UnattendedRun) return;
-    DrawingListView& list = host_.search().listView();
+    DrawingListView& list = host_.listView();
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list.fullPath(i));
     if (paths.empty())
-        return failure(RunExitCode::SomeNotPlotted, "No drawing found in " + host_.search().currentFolder());
-    if (commandLine_.part && !std::exchange(partListed_, true)) {
+        return failure(RunExitCode::SomeNotPlotted, "No drawing found in " + host_.listedFolder());
+    // A run of one part of a job: the part's drawings are listed in place of the job's, once.
+    if (commandLine_.part && stage_ != Stage::PartListed) {
+        stage_ = Stage::PartListed;
         auto mine = plotting::drawingsOfPart(paths, *commandLine_.part, jobFolder_);
         // A part names its plot files as the whole job would: another part's drawings count for them too.
         runNames_.listing = paths;
@@ -193,7 +196,7 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
                                  " of the job's " + std::to_string(paths.size()) + " drawings");
         // A part with no drawings still leaves a report of its own, never another run's.
         if (mine.empty()) return nothingLeft({});
-        if (const auto part = host_.jobs().listDrawings(mine)) {
+        if (const auto part = jobs_.listDrawings(mine)) {
             afterListing_ = AfterListing::UnattendedRun;
             awaited_ = part;
         }
@@ -207,15 +210,15 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
 void UnattendedJob::startListedRun() {
     const auto purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
                                                                            : plotting::RunPurpose::Plot;
-    host_.runs().startRun(plotting::RunKind::AllListed, purpose, resumes_);
+    host_.startRun(plotting::RunKind::AllListed, purpose, resumes_);
 }
 
 void UnattendedJob::checkPaperThenRun(std::vector<std::string> runOrder) {
     // A check names a paper that does not take on each sheet it concerns; it refuses nothing up front.
     if (commandLine_.mode == CommandLine::Mode::CheckJob) return startListedRun();
     // A paper the job's device does not offer is refused before any sheet is plotted.
-    const plotting::PlotSetup setup = host_.boxes().setup();
-    host_.runs().postCad([this, runOrder, device = setup.printer, paper = setup.paper](autocad::CadSession& session) {
+    const plotting::PlotSetup setup = host_.plotChoices();
+    host_.postCad([this, runOrder, device = setup.printer, paper = setup.paper](autocad::CadSession& session) {
         std::optional<std::vector<std::string>> papers;
         try {
             papers = plotting::learnDevicePapers(session.connection(), runOrder, device);
@@ -236,9 +239,9 @@ void UnattendedJob::resumeInWindow(const std::string& report) { readResume(repor
 
 void UnattendedJob::readResume(const std::string& report, bool attended) {
     // A resume is a listing request too: a folder browsed to or a job opened meanwhile wins over it.
-    const std::uint64_t request = host_.search().ask();
+    const std::uint64_t request = host_.askListing();
     // The report is read on the CAD thread, as every file is: the window never waits on a share.
-    host_.runs().postCad([this, report, attended, request](autocad::CadSession& session) {
+    host_.postCad([this, report, attended, request](autocad::CadSession& session) {
         std::optional<plotting::ResumePlan> plan;
         std::string problem;
         // What a write of it killed half-way left beside it goes; the report itself is what is read.
@@ -250,7 +253,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
         }
         session.mailbox()->post([this, report, attended, plan, problem, request] {
             // Unattended, no one asks for anything else: only the window's resume can be overtaken.
-            if (attended && !host_.search().latest(request)) return;
+            if (attended && !host_.latestListing(request)) return;
             auto say = [&](const std::string& text) {
                 if (attended) host_.notify(ResumeTitle, text);
                 else ConsoleOutput::writeLine("Quillon: " + text);
@@ -277,9 +280,9 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
 }
 
 void UnattendedJob::nothingLeft(const std::string& resumed) {
-    told_ = true;
+    stage_ = Stage::Told;
     // Even a run with nothing to plot leaves its report, for whoever reads only the copy in the morning.
-    RunReportKeeper& reports = host_.runs().reports();
+    RunReportKeeper& reports = host_.reports();
     plotting::PlotSetup none;
     none.resumes = resumed;
     if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
@@ -289,22 +292,22 @@ void UnattendedJob::nothingLeft(const std::string& resumed) {
         ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(reports.runReport().wstring()));
     if (!reportWhole()) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
-    if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
+    if (commandLine_.closeWhenDone) host_.exitCommand();
 }
 
 bool UnattendedJob::reportWhole() {
-    const auto problem = host_.runs().reports().problem();
+    const auto problem = host_.reports().problem();
     if (problem) ConsoleOutput::writeLine("Quillon: the run's record is not whole on disk: " + *problem);
     return !problem;
 }
 
 void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close) {
-    told_ = true;
+    stage_ = Stage::Told;
     exitCode_ = static_cast<int>(code);
     ConsoleOutput::writeLine("Quillon: " + why);
     host_.setStatus("\r\n" + why);
     // The report says it too, for whoever reads it in the morning (and its copy, unless that is what was refused).
-    RunReportKeeper& reports = host_.runs().reports();
+    RunReportKeeper& reports = host_.reports();
     if (copyRefused_ || reportTargetProblem()) reports.setCopy(std::nullopt);
     else reports.setCopy(commandLine_.report);
     if (!reports.begin({})) {
@@ -320,12 +323,12 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
     if (!report.empty()) ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(report.wstring()));
     reportWhole();
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
-    if (close && commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
+    if (close && commandLine_.closeWhenDone) host_.exitCommand();
 }
 
 void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
     if (!unattended_) return;
-    told_ = true;
+    stage_ = Stage::Told;
     // A start that failed already set its own code.
     if (exitCode_ == 0)
         exitCode_ = static_cast<int>(commandLine_.mode == CommandLine::Mode::CheckJob
@@ -335,13 +338,13 @@ void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, co
     const auto lastLine = status.rfind(L"\r\n");
     ConsoleOutput::writeLine("Quillon: " +
                              win::toUtf8(lastLine == std::wstring::npos ? status : status.substr(lastLine + 2)));
-    const fs::path report = host_.runs().reports().runReport();
+    const fs::path report = host_.reports().runReport();
     for (const auto& line : runClosingLines(tally, runDrawings_, win::toUtf8(report.wstring())))
         ConsoleOutput::writeLine("Quillon: " + line);
     // A record not whole on disk (a row lost, no report, no copy): the morning cannot trust it, nor a 0.
     if (!reportWhole() && exitCode_ == 0) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
-    if (commandLine_.closeWhenDone) host_.exitSequence().exitCommand();
+    if (commandLine_.closeWhenDone) host_.exitCommand();
 }
 
 }  // namespace quillon::app

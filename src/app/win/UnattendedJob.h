@@ -9,19 +9,20 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/win/JobHost.h"
+#include "app/win/PlotJobCommands.h"
+#include "app/win/RunHost.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/PlotRun.h"
 
 namespace quillon::app {
-
-class MainController;
 
 // The command line's job: loaded once start-up is done, run with no one at
 // the window under /run, its outcome told on the console, in the report and
 // in the program's exit code.
 class UnattendedJob {
 public:
-    explicit UnattendedJob(MainController& host) : host_(host) {}
+    UnattendedJob(JobHost& host, PlotJobCommands& jobs) : host_(host), jobs_(jobs) {}
 
     static constexpr const char* ResumeTitle = "Resume Run";
 
@@ -55,13 +56,7 @@ public:
     void refuseRun(const std::string& why);
     // Whether the job being run names a folder (else a list of drawings).
     bool jobHadFolder() const { return jobHadFolder_; }
-    // What names the plot files of the run starting now, taken by it: the whole listing of the job (for one
-    // part of it, every part's drawings) or of the report resumed, and the plot files that report recorded.
-    // An empty listing: the run's own list is the whole listing.
-    struct RunNames {
-        std::vector<std::string> listing;
-        std::map<std::string, std::string> recorded;
-    };
+    // What names the plot files of the run starting now, taken by it (see RunNames).
     RunNames takeRunNames() { return std::exchange(runNames_, {}); }
 
 private:
@@ -80,10 +75,15 @@ private:
     // Why /report names what the copy must never overwrite (the job, the report resumed, a drawing).
     std::optional<std::string> reportTargetProblem() const;
 
-    MainController& host_;
+    JobHost& host_;
+    PlotJobCommands& jobs_;
     CommandLine commandLine_;
     bool unattended_ = false;
-    bool commandLineStarted_ = false;
+    // How far the command line's job has come; each stage only ever follows the ones before it. A job told
+    // (its outcome on the console, in the report and the exit code) says and runs nothing more.
+    enum class Stage { Waiting, Started, PartListed, Told };
+    Stage stage_ = Stage::Waiting;
+    bool told() const { return stage_ == Stage::Told; }
     // What comes once a job's drawings are listed: nothing, the unattended run, or a resume the user asked for.
     enum class AfterListing { Nothing, UnattendedRun, WindowResume };
     AfterListing afterListing_ = AfterListing::Nothing;
@@ -93,8 +93,6 @@ private:
     void awaitListing(AfterListing after, const plotting::PlotJobSpec& job, const std::function<void(const std::string&)>& refused);
     // The report a resumed run takes up; empty for any other run.
     std::string resumes_;
-    // A run of one part of a job: the part's drawings are listed in place of the job's.
-    bool partListed_ = false;
     // The job's folder, against which a drawing's part is decided; empty for a job listing its drawings.
     std::string jobFolder_;
     RunNames runNames_;
@@ -102,10 +100,9 @@ private:
     int runDrawings_ = 0;
     int exitCode_ = 0;
     bool jobHadFolder_ = false;
-    // The outcome was told (console, report, exit code); what the program says last when it goes otherwise.
-    bool told_ = false;
     // The /report target could not be written: the kept report alone says why.
     bool copyRefused_ = false;
+    // What the program says last when it goes before the outcome was told.
     std::string why_;
 };
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+
+#include "autocad/CadSession.h"
+
+namespace quillon::app {
+
+// Work for the first CAD session, run on its thread; what it finds comes back through the session's mailbox.
+class CadWork {
+public:
+    virtual ~CadWork() = default;
+    virtual void postCad(std::function<void(autocad::CadSession&)> job) = 0;
+};
+
+}  // namespace quillon::app

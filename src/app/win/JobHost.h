@@ -1,0 +1,38 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/win/CadWork.h"
+#include "app/win/PaneHost.h"
+#include "app/win/RunReportKeeper.h"
+#include "plotting/PlotRules.h"
+#include "plotting/PlotRun.h"
+
+namespace quillon::app {
+
+class DrawingListView;
+
+// What the command line's job needs of the window around it: the listing it waits for, the run it starts,
+// the way out it takes when done.
+class JobHost : public virtual PaneHost, public virtual CadWork {
+public:
+    // A message box shown from a message of its own, never inside the task that asks for it.
+    virtual void notify(const std::string& title, const std::string& text) = 0;
+    virtual RunReportKeeper& reports() = 0;
+    virtual void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) = 0;
+    virtual void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) = 0;
+    // Exit, as the menu's.
+    virtual void exitCommand() = 0;
+    // The listing: its rows and folder; a request's generation, and whether it is still the latest.
+    virtual DrawingListView& listView() = 0;
+    virtual std::string listedFolder() const = 0;
+    virtual std::uint64_t askListing() = 0;
+    virtual bool latestListing(std::uint64_t generation) const = 0;
+    // The window's device, paper and table.
+    virtual plotting::PlotSetup plotChoices() const = 0;
+};
+
+}  // namespace quillon::app
