@@ -12,7 +12,7 @@
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
 #include "plotting/InformationSink.h"
-#include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileClaims.h"
 #include "plotting/PlotFileWriter.h"
 #include "plotting/PlotRules.h"
 #include "plotting/SetupWarning.h"
@@ -109,7 +109,7 @@ public:
 
     void setSetup(const PlotSetup& setup) { setup_ = setup; }
     // The plot file names of a run that several sessions plot together.
-    void sharePlotFiles(std::shared_ptr<PlotFileNames> names) { plotFiles_ = std::move(names); }
+    void sharePlotFiles(std::shared_ptr<PlotFileClaims> names) { plotFiles_ = std::move(names); }
     const PlotSetup& setup() const { return setup_; }
     // How long a plot file may take to appear after the application said it plotted.
     void setPlotFileWait(std::chrono::milliseconds wait) { plotFileWait_ = wait; }
@@ -216,7 +216,7 @@ private:
     std::vector<QueuedSheet> layoutQueue_;
     std::size_t nextLayout_ = 0;
     std::optional<autocad::CadDocument> pageSetupTemplate_;
-    std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
+    std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
     std::chrono::milliseconds plotFileWait_{3000};
 };
 

@@ -35,7 +35,7 @@ public:
 
     // RunShare
     std::optional<int> take() override;
-    std::shared_ptr<PlotFileNames> plotFiles() override { return plotFiles_; }
+    std::shared_ptr<PlotFileClaims> plotFiles() override { return plotFiles_; }
     void refuse() override;
 
     // What each session's run shows through: its status lines, messages and outcomes come here, and what
@@ -89,7 +89,7 @@ private:
     PlotRunList& list_;
     PlotRunDisplay& display_;
     const std::atomic<bool>& stop_;
-    std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
+    std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
 
     mutable std::mutex mutex_;
     std::vector<int> entries_;

@@ -2,7 +2,7 @@
 
 #include "base/Paths.h"
 #include "base/UpperCase.h"
-#include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileClaims.h"
 
 namespace quillon::plotting {
 namespace {
@@ -34,7 +34,7 @@ TEST(PathFold, NamesCompareByEachCharactersSimpleUpperCase) {
 }
 
 TEST(PathFold, LayoutsDifferingOnlyInTheCaseOfAnUmlautGetTwoPlotFiles) {
-    PlotFileNames names;
+    PlotFileClaims names;
     EXPECT_EQ(names.claim("C:\\Out\\A-Übersicht.pdf"), "C:\\Out\\A-Übersicht.pdf");
     EXPECT_EQ(names.claim("C:\\Out\\A-übersicht.pdf"), "C:\\Out\\A-übersicht (2).pdf");
     EXPECT_EQ(names.claim("C:\\Out\\A-Straße.pdf"), "C:\\Out\\A-Straße.pdf");

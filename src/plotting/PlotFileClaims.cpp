@@ -1,4 +1,4 @@
-#include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileClaims.h"
 
 #include "base/Paths.h"
 
@@ -16,11 +16,11 @@ std::size_t suffixPlace(const std::string& path) {
 
 }  // namespace
 
-std::string PlotFileNames::claim(const std::string& wanted) {
+std::string PlotFileClaims::claim(const std::string& wanted) {
     return claim(wanted, [](const std::string&) { return true; });
 }
 
-std::string PlotFileNames::claim(const std::string& wanted, const std::function<bool(const std::string&)>& isFree) {
+std::string PlotFileClaims::claim(const std::string& wanted, const std::function<bool(const std::string&)>& isFree) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::string path = wanted;
     const std::size_t place = suffixPlace(wanted);
@@ -30,7 +30,7 @@ std::string PlotFileNames::claim(const std::string& wanted, const std::function<
     return path;
 }
 
-void PlotFileNames::release(const std::string& path) {
+void PlotFileClaims::release(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex_);
     taken_.erase(base::foldedPath(path));
 }
