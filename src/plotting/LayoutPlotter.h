@@ -178,6 +178,10 @@ private:
     // Returns where the sheet's settings came from.
     std::string setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                                  std::vector<SetupWarning>& warnings);
+    // Sets up model space on the active layout: the device, the paper, the pen table and, with Quillon's
+    // settings, extents, fit and rotation; what did not take is warned.
+    void setUpModelSpace(autocad::CadDocument& document, autocad::CadLayout& layout,
+                         const std::function<autocad::CadPlot&()>& documentPlot, std::vector<SetupWarning>& warnings);
     // Plots the sheet set up in document, to its file or to the device as
     // the device and the user's choice say; layoutName is empty for model
     // space. Fills in what became of it.

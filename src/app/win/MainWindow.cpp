@@ -302,22 +302,31 @@ void MainWindow::onContextClick(POINT clientPoint) {
     menu_.showPrintPopup(hwnd(), screen);
 }
 
+void MainWindow::onCreate() {
+    dpi_ = static_cast<int>(GetDpiForWindow(hwnd()));
+    createControls();
+    applyFont();
+    SetWindowPos(hwnd(), nullptr, 0, 0, designedSize().cx, designedSize().cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    applyLayout();
+    createTooltips();
+    SetTimer(hwnd(), kClockTimer, 1000, nullptr);
+}
+
+void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    applyFont();
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    applyLayout();
+}
+
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_APP && message <= 0xBFFF) {
         shell_.onAppMessage(message, wParam, lParam);
         return 0;
     }
     switch (message) {
-        case WM_CREATE:
-            dpi_ = static_cast<int>(GetDpiForWindow(hwnd()));
-            createControls();
-            applyFont();
-            SetWindowPos(hwnd(), nullptr, 0, 0, designedSize().cx, designedSize().cy,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            applyLayout();
-            createTooltips();
-            SetTimer(hwnd(), kClockTimer, 1000, nullptr);
-            return 0;
+        case WM_CREATE: onCreate(); return 0;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED && !controls_.empty()) applyLayout();
             return 0;
@@ -328,16 +337,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             limits->ptMinTrackSize = POINT{least.cx, least.cy};
             return 0;
         }
-        case WM_DPICHANGED: {
-            // The suggested rectangle keeps the window's size in proportion on the new monitor.
-            dpi_ = HIWORD(wParam);
-            applyFont();
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            applyLayout();
-            return 0;
-        }
+        case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_TIMER:
             if (wParam == kClockTimer) {
                 statusBar_.updateClock();
