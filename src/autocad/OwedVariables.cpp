@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/Swallowed.h"
+
 namespace quillon::autocad {
 
 using automation::Value;
@@ -39,7 +41,8 @@ void OwedVariables::save() {
     try {
         store_->write(encode(owed_));
     } catch (...) {
-        // Settings that cannot be written cost the run nothing; the values are still owed while Quillon runs.
+        base::swallowed("settings that cannot be written cost the run nothing; the values are still owed while "
+                        "Quillon runs");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "autocad/ProfileChanges.h"
 
 #include "automation/AutomationError.h"
+#include "base/Swallowed.h"
 
 namespace quillon::autocad {
 
@@ -55,9 +56,10 @@ std::vector<std::string> ProfileChanges::quietOpens(CadDocument& document) {
         try {
             if (change(document, name)) changed.push_back(name);
         } catch (const AutomationError& error) {
-            // An application without this variable, or locked by its administrator, may still ask: the
-            // drawing then fails as one waiting for an answer. The others are still set.
             if (error.serverGone()) throw;
+            base::swallowed(
+                "an application without this variable, or locked by its administrator, may still ask: the drawing "
+                "then fails as one waiting for an answer; the others are still set");
         }
     }
     return changed;
@@ -72,8 +74,9 @@ void ProfileChanges::putBack(CadDocument& document, const std::vector<std::strin
             document.setVariable(name, found->second);
             owed_->paid(name);
         } catch (const AutomationError& error) {
-            // Refused now (SDI 1 with several drawings open): still owed, given back at the next chance.
             if (error.serverGone()) throw;
+            base::swallowed("refused now (SDI 1 with several drawings open): still owed, given back at the next "
+                            "chance");
         }
     }
 }

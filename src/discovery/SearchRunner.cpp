@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include "base/Swallowed.h"
+
 namespace quillon::discovery {
 
 namespace {
@@ -80,11 +82,9 @@ struct SearchRunner::Job : SearchSink {
         SearchSummary summary;
         try {
             summary = work(services, *this, stop);
-        } catch (const std::exception& error) {
-            // The thread must end with its summary whatever broke, or the window would wait for ever.
-            summary.failure = error.what();
         } catch (...) {
-            summary.failure = "unknown failure";
+            // The thread must end with its summary whatever broke, or the window would wait for ever.
+            summary.failure = base::describe(std::current_exception(), "unknown failure");
         }
         post(
             [&](SearchUpdates& u) {

@@ -43,20 +43,22 @@ std::optional<std::vector<std::string>> learnDevicePapers(autocad::CadConnection
         for (std::size_t i = 0; i < drawings.size() && i < tries; ++i) {
             const auto before = documents.count();
             std::optional<autocad::CadDocument> document;
-            if (!tolerate([&] { document = connection.openQuietly(documents, drawings[i], true); })) continue;
+            if (!tolerate("the next drawing may tell the papers instead",
+                          [&] { document = connection.openQuietly(documents, drawings[i], true); }))
+                continue;
             // The application handed back a document the user has open: not Quillon's to change.
             if (documents.count() <= before) continue;
             connection.rememberOpened(*document);
             std::optional<std::vector<std::string>> papers;
-            tolerate([&] {
+            tolerate("the next drawing may tell the papers instead", [&] {
                 auto layout = document->activeLayout();
                 layout.setConfigName(device);
                 layout.refreshPlotDeviceInfo();
                 papers = layout.canonicalMediaNames();
             });
             connection.forgetOpened(*document);
-            // Should it stay open, leaving Quillon closes it, as every document of its own.
-            if (tolerate([&] { document->close(); }))
+            if (tolerate("should it stay open, leaving Quillon closes it, as every document of its own",
+                         [&] { document->close(); }))
                 connection.ownDocumentClosed();
             else
                 connection.rememberOpened(*document);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Paths.h"
+#include "base/Swallowed.h"
 #include "plotting/DrawingCheck.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
@@ -60,7 +61,9 @@ void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
         connection_.ownDocumentClosed();
     } catch (const AutomationError& error) {
         // Still open: back on the record, so that leaving Quillon closes it.
-        if (!error.serverGone()) tolerate([&] { connection_.rememberOpened(document); });
+        if (!error.serverGone())
+            tolerate("the close's own failure is the one reported; one that cannot be named stays off the record",
+                     [&] { connection_.rememberOpened(document); });
         throw;
     }
 }
@@ -72,7 +75,8 @@ void LayoutPlotter::giveUpOnStuckDocument(CadDocument& document) {
         if (error.serverGone()) throw;
         // It would not close when its own drawing ended either (its row says so): given up on, off
         // Quillon's record, so that one stuck drawing does not fail every drawing after it.
-        tolerate([&] { connection_.forgetOpened(document); });
+        tolerate("still on the record, it is closed once more when Quillon ends",
+                 [&] { connection_.forgetOpened(document); });
     }
 }
 
@@ -131,8 +135,7 @@ void LayoutPlotter::openForPlotting(CadDocuments& documents, const std::string& 
 
 bool LayoutPlotter::openInSession(CadDocuments& documents, const std::string& path) {
     bool open = false;
-    // Only the reason given to the user depends on this; failing to tell leaves it "could not be opened".
-    tolerate([&] {
+    tolerate("only the reason given to the user depends on this: untold, it stays \"could not be opened\"", [&] {
         for (auto& document : documents.items())
             if (isDocumentFor(document, path)) open = true;
     });
@@ -182,6 +185,7 @@ void LayoutPlotter::readyToPlot(CadDocument& document) {
         document.activate();
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
+        base::swallowed("whether it became active is asked next, and the sheet fails with the reason if not");
     }
     if (!isActive(app, document)) throw AutomationError(automation::hresult::Fail, NotActiveReason);
 }
@@ -207,10 +211,14 @@ bool LayoutPlotter::beginLayouts() {
         if (!opened_) return;
         layoutsDocument_ = *opened_;
         // Foreground plotting: each plot is done before the next layout is set up. A check plots nothing.
-        if (!checking()) tolerate([&] { connection_.plotInForeground(*layoutsDocument_); });
-        if (tolerate([&] { xrefs_.reloadXrefs(*layoutsDocument_); })) noteMissingReferences();
+        if (!checking())
+            tolerate("a background plot still plots; only its file may come later",
+                     [&] { connection_.plotInForeground(*layoutsDocument_); });
+        if (tolerate("sheets are plotted with the references as they loaded",
+                     [&] { xrefs_.reloadXrefs(*layoutsDocument_); }))
+            noteMissingReferences();
         std::vector<CadLayout> items;
-        tolerate([&] {
+        tolerate("a drawing whose layouts cannot be listed has no sheets to plot", [&] {
             layouts_ = layoutsDocument_->layouts();
             items = layouts_->items();
         });
@@ -228,17 +236,18 @@ void LayoutPlotter::queueSheets(std::vector<CadLayout> layouts) {
     for (std::size_t i = 0; i < layouts.size(); ++i) {
         auto& layout = layouts[i];
         std::optional<bool> model;
-        tolerate([&] { model = layout.modelType(); });
+        tolerate("unread, the layout's name tells the model layout apart", [&] { model = layout.modelType(); });
         if (model.value_or(false)) continue;
         std::string name;
-        // A layout whose name cannot be read cannot be made active by name either.
-        if (!tolerate([&] { name = layout.name(); })) continue;
+        if (!tolerate("a layout whose name cannot be read cannot be made active by name either",
+                      [&] { name = layout.name(); }))
+            continue;
         // Without ModelType only the model layout's own name tells it apart.
         if (!model && equalsIgnoreCase(name, "Model")) continue;
         // The collection need not list the tabs in order: a tab the user
-        // moved keeps its place in the collection. Unreadable, it keeps its place.
+        // moved keeps its place in the collection.
         auto tab = static_cast<std::int32_t>(i);
-        tolerate([&] { tab = layout.tabOrder(); });
+        tolerate("unreadable, the tab keeps its place in the collection", [&] { tab = layout.tabOrder(); });
         found.push_back({{std::move(layout), std::move(name)}, tab});
     }
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.tab < b.tab; });
@@ -255,8 +264,8 @@ void LayoutPlotter::queueSheets(std::vector<CadLayout> layouts) {
 bool LayoutPlotter::leftOutAsEmpty(CadLayout& layout) {
     if (!setup_.skipEmptyLayouts) return false;
     std::int32_t entities = 1;
-    // Unknown, it is plotted: a blank sheet is better than a sheet lost.
-    tolerate([&] { entities = layout.blockCount(); });
+    tolerate("unknown, it is plotted: a blank sheet is better than a sheet lost",
+             [&] { entities = layout.blockCount(); });
     return entities == 0;
 }
 

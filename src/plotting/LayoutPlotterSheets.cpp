@@ -22,7 +22,7 @@ namespace {
 std::string paperNotSetReason(AutoObject& layout, bool listed, bool checking) {
     std::string reason = listed ? "the device does not offer it" : "the device's papers could not be read";
     std::string kept;
-    tolerate([&] { kept = layout.get("CanonicalMediaName").toText(); });
+    tolerate("the reason is given without the paper kept", [&] { kept = layout.get("CanonicalMediaName").toText(); });
     if (!kept.empty()) reason += (checking ? "; it would plot on \"" : "; plotted on \"") + kept + "\"";
     return reason;
 }
@@ -59,7 +59,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
                      [&] { documentPlot().setNumberOfCopies(setup_.copies); });
     // Quiet errors belong to the document's Plot: a layout has none, and an
     // error dialog would halt an unattended run.
-    tolerate([&] { documentPlot().setQuietErrorMode(true); });
+    tolerate("a Plot without quiet errors still plots", [&] { documentPlot().setQuietErrorMode(true); });
 
     ++report_.layoutsTried;
     SheetRecord sheet{layoutName, "", false, warnings};
@@ -68,7 +68,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     sheet.settingsFrom = settingsFrom;
     if (!sheet.checked) {
         std::string drawingName = referenceFileName(report_.path);
-        tolerate([&] { drawingName = document.name(); });
+        tolerate("the file's own name names the plot file as well", [&] { drawingName = document.name(); });
         plotSheet(document, documentPlot, drawingName, layoutName, sheet);
     }
     const bool plotted = sheet.plotted;
@@ -92,21 +92,24 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
         applySetting(warnings, layoutName, name, shown, [&] { layout.put(member, value); });
     };
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
-    if (quillons) tolerate([&] { layout.call("ZoomExtents"); });
+    // The device data is refreshed again after every change below; the set-up's settings are warned one by one.
+    constexpr const char* goesOn = "the settings that matter are warned one by one";
+    if (quillons) tolerate(goesOn, [&] { layout.call("ZoomExtents"); });
     const bool copied =
         setup_.sheetSettings == SheetSettings::Template && applyPageSetup(layout, false, layoutName, warnings);
-    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+    tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
     setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
-    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+    tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
     std::vector<std::string> papers;
-    const bool listed = tolerate([&] { papers = layout.call("GetCanonicalMediaNames").toTextArray(); });
+    const bool listed = tolerate("the paper's warning says the papers could not be read",
+                                 [&] { papers = layout.call("GetCanonicalMediaNames").toTextArray(); });
     if (const auto match = matchPaper(papers, setup_.paper))
         setting("paper", papers[*match], "CanonicalMediaName", Value(papers[*match]));
     else
         warnings.push_back({layoutName, "paper", setup_.paper, paperNotSetReason(layout, listed, checking())});
     if (quillons) setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
     std::string styleSheet;
-    tolerate([&] { styleSheet = layout.get("StyleSheet").toText(); });
+    tolerate("unread, the chosen table is set as chosen", [&] { styleSheet = layout.get("StyleSheet").toText(); });
     const std::string table = styleSheetFor(styleSheet, setup_.ctb);
     setting("plot style table", table, "StyleSheet", Value(table));
     // The layout's own page setup keeps its plot area, scale, rotation and offset.
@@ -117,14 +120,14 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
         setting("rotation", "90 degrees", "PlotRotation", Value(autocad::plot_rotation::Degrees90));
         setting("centre the plot", "on", "CenterPlot", Value(true));
     }
-    tolerate([&] { layout.call("RefreshPlotDeviceInfo"); });
+    tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
     return settingsFrom(copied);
 }
 
 std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
     if (setup_.sheetSettings == SheetSettings::Quillon) return QuillonsPlotAreaAndScale;
     std::string text;
-    tolerate([&] {
+    tolerate("the sheet's record leaves its plot area and scale blank", [&] {
         text = plotAreaAndScaleText(layout.get("PlotType").toInt(), layout.get("UseStandardScale").toBool(),
                                     layout.get("StandardScale").toInt());
     });
@@ -170,7 +173,9 @@ void LayoutPlotter::plotActiveLayout() {
         if (!selectionMade()) return;
         CadDocument& document = ownDocument();
         // A sheet plotted in the background may never arrive once the drawing is closed.
-        if (!checking()) tolerate([&] { connection_.plotInForeground(document); });
+        if (!checking())
+            tolerate("the plot still goes out; its file is waited for",
+                     [&] { connection_.plotInForeground(document); });
         app.zoomExtents();
         xrefs_.reloadXrefs(document);
         noteMissingReferences();

@@ -16,8 +16,9 @@ using automation::Value;
 
 CadDocument* LayoutPlotter::templateDocument() {
     if (pageSetupTemplate_) {
-        // A restarted application has lost it: it is opened again in the new one.
-        if (tolerate([&] { pageSetupTemplate_->name(); })) return &*pageSetupTemplate_;
+        if (tolerate("a restarted application has lost it: it is opened again in the new one",
+                     [&] { pageSetupTemplate_->name(); }))
+            return &*pageSetupTemplate_;
         connection_.forgetOpened(*pageSetupTemplate_);
         pageSetupTemplate_.reset();
     }
@@ -63,8 +64,9 @@ void LayoutPlotter::closeTemplate() {
     if (!pageSetupTemplate_) return;
     CadDocument document = std::move(*pageSetupTemplate_);
     pageSetupTemplate_.reset();
-    // Closed unsaved like every document of Quillon's; a dead application has closed it already.
-    tolerate([&] { closeQuillonsDocument(document); });
+    // Closed unsaved like every document of Quillon's.
+    tolerate("one left open is back on the record, and closed when Quillon ends",
+             [&] { closeQuillonsDocument(document); });
 }
 
 }  // namespace quillon::plotting

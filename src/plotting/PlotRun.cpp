@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/Swallowed.h"
 #include "plotting/DrawingCheck.h"
 
 namespace quillon::plotting {
@@ -304,7 +305,7 @@ void PlotRun::end(Ending ending) {
     try {
         plotter_.closeTemplate();
     } catch (const std::exception&) {
-        // The application is gone, and the template with it.
+        base::swallowed("the application is gone, and the template with it");
     }
     // The user's application goes on plotting as the user set it; owed on, when it is gone.
     connection_.putBackVariables();

@@ -1,5 +1,7 @@
 #include "plotting/PlotRun.h"
 
+#include "base/Swallowed.h"
+
 namespace quillon::plotting {
 
 using automation::AutomationError;
@@ -62,7 +64,7 @@ std::string PlotRun::renewIfDue() {
     try {
         plotter_.closeTemplate();
     } catch (const AutomationError&) {
-        // The application goes just below, and its template with it.
+        base::swallowed("the application goes just below, and its template with it");
     }
     restarts_.startedAgainOnPurpose();
     ++tally_.plannedRestarts;

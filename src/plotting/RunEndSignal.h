@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/Swallowed.h"
 #include "plotting/PlotRun.h"
 
 namespace quillon::plotting {
@@ -23,7 +24,7 @@ public:
         try {
             if (signal_) signal_(ending_, tally_);
         } catch (...) {
-            // Said from a destructor, on whatever thread let go last: nothing may escape.
+            base::swallowed("said from a destructor, on whatever thread let go last: nothing may escape");
         }
     }
 

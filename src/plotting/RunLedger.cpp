@@ -1,5 +1,7 @@
 #include "plotting/RunLedger.h"
 
+#include "base/Swallowed.h"
+
 namespace quillon::plotting {
 
 RunLedger::RunLedger(std::vector<std::pair<int, std::string>> drawings, Writer writer, RunPurpose purpose)
@@ -27,10 +29,8 @@ void RunLedger::write() {
     std::optional<std::string> problem;
     try {
         problem = writer_(record_);
-    } catch (const std::exception& error) {
-        problem = error.what();
     } catch (...) {
-        problem = "the run report could not be written";
+        problem = base::describe(std::current_exception(), "the run report could not be written");
     }
     // The run goes on (the drawings matter more than their record) and says so at its end.
     if (problem && !problem_) problem_ = problem;

@@ -5,6 +5,7 @@
 #include "autocad/CadConnection.h"
 #include "autocad/CadDocument.h"
 #include "automation/AutomationError.h"
+#include "base/Swallowed.h"
 
 namespace quillon::plotting {
 
@@ -28,7 +29,7 @@ decltype(auto) readThenClose(autocad::CadConnection& connection, autocad::CadDoc
             try {
                 close();
             } catch (const automation::AutomationError&) {
-                // The first failure is the one the user is told of; the exit closes the drawing.
+                base::swallowed("the first failure is the one the user is told of; the exit closes the drawing");
             }
         }
         throw;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "base/Paths.h"
+#include "base/Swallowed.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
 
@@ -39,7 +40,7 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
         for (auto& block : blocks.items()) {
             bool isReference = false;
             if (metReference) {
-                tolerate([&] { isReference = block.isXRef(); });
+                tolerate("a block that cannot say is not repaired", [&] { isReference = block.isXRef(); });
             } else {
                 isReference = block.isXRef();
             }
@@ -48,9 +49,11 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
             repair(blocks, block, drawingFolder);
         }
         if (metReference) {
-            tolerate([&] { app.zoomExtents(); });
-            tolerate([&] { document.regen(RegenScope::AllViewports); });
-            tolerate([&] { document.regen(RegenScope::ActiveViewport); });
+            // The references are repaired; the drawing is plotted as the application shows it.
+            constexpr const char* shownAsIs = "the drawing is plotted as shown";
+            tolerate(shownAsIs, [&] { app.zoomExtents(); });
+            tolerate(shownAsIs, [&] { document.regen(RegenScope::AllViewports); });
+            tolerate(shownAsIs, [&] { document.regen(RegenScope::ActiveViewport); });
         } else {
             app.zoomExtents();
             document.regen(RegenScope::AllViewports);
@@ -66,33 +69,36 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
         database = reference.raw()->object("XRefDatabase");
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
-        // The application publishes no text for this, and says it in its own
-        // language: a reference without a database is one it could not load.
+        base::swallowed(
+            "the application publishes no text for this, and says it in its own language: a reference without a "
+            "database is one it could not load");
     }
     if (database) {
         try {
             (*database)->object("ModelSpace")->get("Count");
         } catch (const AutomationError& error) {
             if (error.serverGone()) throw;
-            // Loaded, but not readable: left alone.
+            base::swallowed("loaded, but not readable: left alone");
         }
         return;  // loaded: nothing to repair
     }
     std::string storedPath;
-    tolerate([&] { storedPath = reference.path(); });
+    tolerate("with no stored path there is nothing to re-root; the read below tells whether it loads",
+             [&] { storedPath = reference.path(); });
 
     if (!reRoot(reference, drawingFolder, storedPath)) searchUpwards(blocks, reference, drawingFolder, storedPath);
 
     // Reloaded once more whatever happened, and read again so the
     // application settles the reference's state before plotting; a
     // reference still unreadable then was not found.
-    tolerate([&] { reloadByName(blocks, reference); });
-    if (!tolerate([&] { reference.xrefModelSpaceCount(); })) {
+    tolerate("the read below tells whether it loaded", [&] { reloadByName(blocks, reference); });
+    if (!tolerate("unreadable, it is reported missing", [&] { reference.xrefModelSpaceCount(); })) {
         stillMissing_.push_back(storedPath);
         return;
     }
     std::string now;
-    if (tolerate([&] { now = reference.path(); }) && !now.empty() && !base::samePath(now, storedPath))
+    if (tolerate("loaded, it needs no word of where from", [&] { now = reference.path(); }) && !now.empty() &&
+        !base::samePath(now, storedPath))
         repointed_.push_back({storedPath, now});
 }
 
@@ -100,8 +106,8 @@ bool XrefReloader::reRoot(CadBlock& reference, const std::string& drawingFolder,
     finder_.clearXrefGet();
     for (const auto& candidate : reRootingCandidates(drawingFolder, storedPath)) {
         if (!files_.fileExists(candidate)) continue;
-        tolerate([&] { reference.setPath(candidate); });
-        tolerate([&] { reference.reload(); });
+        tolerate("the read after the repair tells whether it loaded", [&] { reference.setPath(candidate); });
+        tolerate("the read after the repair tells whether it loaded", [&] { reference.reload(); });
         return true;
     }
     return false;
@@ -122,8 +128,8 @@ bool XrefReloader::searchUpwards(CadBlocks& blocks, CadBlock& reference, const s
         finder_.findFile(*root, fileName);
         const std::string& found = finder_.foundFile();
         if (characterCount(found) >= 3 && finder_.xrefGet() && files_.fileExists(found)) {
-            tolerate([&] { reference.setPath(found); });
-            tolerate([&] { reloadByName(blocks, reference); });
+            tolerate("the read after the repair tells whether it loaded", [&] { reference.setPath(found); });
+            tolerate("the read after the repair tells whether it loaded", [&] { reloadByName(blocks, reference); });
             return true;
         }
     }

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/Swallowed.h"
 #include "win/Utf.h"
 
 namespace quillon::win {
@@ -16,23 +17,25 @@ void reportUnhandled(HWND owner, std::exception_ptr error) noexcept {
     // not open a second box on top of the first.
     static thread_local bool reporting = false;
     try {
-        std::string text = "An unexpected error occurred.";
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            text = e.what();
-        } catch (...) {
-            // Not one of ours: the generic sentence above is all there is to say.
-        }
-        std::wstring wide = toWide(text);
-        OutputDebugStringW((L"Quillon: " + wide + L"\n").c_str());
+        // Not one of ours, an error carries no text: the generic sentence is all there is to say.
+        const std::string text = base::describe(error, "An unexpected error occurred.");
+        toDebuggerOutput(text);
+        const std::wstring wide = toWide(text);
         if (reporting) return;
         reporting = true;
         MessageBoxW(owner, wide.c_str(), L"Quillon", MB_OK | MB_ICONERROR);
         reporting = false;
     } catch (...) {
-        // Out of memory while building the text; nothing more can be reported.
+        base::swallowed("out of memory while building the text: nothing more can be reported");
         reporting = false;
+    }
+}
+
+void toDebuggerOutput(const std::string& line) noexcept {
+    try {
+        OutputDebugStringW((L"Quillon: " + toWide(line) + L"\n").c_str());
+    } catch (...) {
+        // Out of memory for the line: the debugger's output is a convenience, never the only record.
     }
 }
 

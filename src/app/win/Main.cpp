@@ -12,10 +12,12 @@
 #include "app/win/MainController.h"
 #include "app/win/RegistrySettingsStore.h"
 #include "autocad/win/ComCadLauncher.h"
+#include "base/Swallowed.h"
 #include "discovery/win/FolderBrowser.h"
 #include "win/ComInit.h"
 #include "win/MailboxWindow.h"
 #include "win/MessageFilter.h"
+#include "win/UniqueResource.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
 
@@ -23,10 +25,9 @@ namespace {
 
 std::vector<std::string> arguments() {
     int count = 0;
-    wchar_t** list = CommandLineToArgvW(GetCommandLineW(), &count);
+    const quillon::win::UniqueLocalMem<wchar_t**> list(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> args;
-    for (int i = 1; list && i < count; ++i) args.push_back(quillon::win::toUtf8(list[i]));
-    LocalFree(list);
+    for (int i = 1; list && i < count; ++i) args.push_back(quillon::win::toUtf8(list.get()[i]));
     return args;
 }
 
@@ -52,6 +53,8 @@ int explain(const std::string& text, bool unattended, int exitCode) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any thread starts: an error carried past is still seen by whoever watches the debugger's output.
+    quillon::base::tellSwallowedTo(&quillon::win::toDebuggerOutput);
     try {
         quillon::app::CommandLine commandLine;
         const auto args = arguments();

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Swallowed.h"
+
 namespace quillon::app {
 
 namespace {
@@ -31,7 +33,7 @@ LRESULT CALLBACK ResultTip::listProc(HWND window, UINT message, WPARAM wParam, L
         try {
             reinterpret_cast<ResultTip*>(self)->pointerAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         } catch (...) {
-            // A tip is not worth more than the mouse move it rides on.
+            base::swallowed("a tip is not worth more than the mouse move it rides on");
         }
     } else if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(window, listProc, kSubclassId);
