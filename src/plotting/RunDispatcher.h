@@ -10,6 +10,7 @@
 
 #include "plotting/PlotRun.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/PlotRunList.h"
 #include "plotting/RunShare.h"
 
 namespace quillon::plotting {
