@@ -43,6 +43,13 @@ std::string foldedPath(std::string_view path) {
 
 bool samePath(std::string_view a, std::string_view b) { return a == b || foldedPath(a) == foldedPath(b); }
 
+std::size_t extensionStart(std::string_view path) {
+    const auto dot = path.find_last_of('.');
+    const auto separator = path.find_last_of("\\/");
+    if (dot == std::string_view::npos || (separator != std::string_view::npos && dot < separator)) return path.size();
+    return dot;
+}
+
 std::string folderOf(std::string_view path) {
     auto cut = path.find_last_of('\\');
     if (cut == std::string_view::npos) return {};

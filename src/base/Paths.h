@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ std::string addBackslash(std::string_view path);
 // paths or file names goes through it, so all of them agree with the file system.
 std::string foldedPath(std::string_view path);
 bool samePath(std::string_view a, std::string_view b);
+
+// Where the file name's extension starts (its last dot), else the path's end: what goes before
+// the extension of a name goes there.
+std::size_t extensionStart(std::string_view path);
 
 // The folder part of a Windows path without its trailing backslash, except at
 // a drive root ("C:\"), which keeps it.
