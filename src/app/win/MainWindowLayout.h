@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "app/WindowLayout.h"
+#include "app/ScreenGeometry.h"
 
 // Where the main window's controls go: each one as designed at 96 dpi, how it follows a larger window, and
 // its place for the window's dpi, font and client size.
