@@ -16,11 +16,10 @@ CadApplication CadConnection::app() const {
 
 void CadConnection::noteFailure(const AutomationError& error) {
     if (!error.serverGone()) return;
-    if (acadApp_) lostStartedApplication_ = acadStarted_;
-    dropApplication();
     // The instance Quillon started is gone; whatever the next use attaches to
     // may be the user's own, which leaving Quillon must not quit.
-    acadStarted_ = false;
+    if (origin_ == Origin::Started) origin_ = acadApp_ ? Origin::StartedLost : Origin::UsersOwn;
+    dropApplication();
 }
 
 void CadConnection::dropApplication() {
@@ -34,7 +33,7 @@ void CadConnection::attachTo(automation::ObjectPtr application, bool started) {
     // Attaching again to the application already held keeps what is known of its process.
     const bool same = acadApp_ && application && acadApp_->sameObject(*application);
     acadApp_ = MonitoredObject::wrap(std::move(application), "Application", monitor_);
-    lostStartedApplication_ = false;
+    if (origin_ == Origin::StartedLost) origin_ = Origin::UsersOwn;
     if (!same) quietened_ = false;
     if (!same && monitor_) monitor_->setServer(std::nullopt, started);
 }
@@ -52,14 +51,14 @@ bool CadConnection::connectAutoCAD() {
 
 bool CadConnection::restartAutoCAD() {
     dropApplication();
-    acadStarted_ = false;
+    if (origin_ == Origin::Started) origin_ = Origin::UsersOwn;
     if (!startApplication(false)) return false;
     prepareSession();
     return connected();
 }
 
 bool CadConnection::renewAutoCAD() {
-    if (!acadApp_ || !acadStarted_) return false;
+    if (!acadApp_ || !acadStarted()) return false;
     // What leaving Quillon does, so that nothing of the user's is lost: an old application holding unsaved
     // work is left running (and said so), never quit.
     cleanUpAtExit();
@@ -67,14 +66,12 @@ bool CadConnection::renewAutoCAD() {
 }
 
 std::optional<std::uint64_t> CadConnection::privateMemoryMB() {
-    if (!acadApp_ || !acadStarted_ || !startedProcess_) return std::nullopt;
+    if (!acadApp_ || !acadStarted() || !startedProcess_) return std::nullopt;
     return launcher_.privateMemoryMB(*startedProcess_);
 }
 
 bool CadConnection::takeStartFailure() {
-    const bool failed = startFailed_;
-    startFailed_ = false;
-    return failed;
+    return std::exchange(startFailureUntold_, false);
 }
 
 bool CadConnection::startApplication(bool hideWindow) {
@@ -96,7 +93,7 @@ bool CadConnection::startApplication(bool hideWindow) {
         startFailureReason_ = error.description().empty() ? error.what() : error.description();
     }
     if (!acadApp_) {
-        startFailed_ = true;
+        startFailureUntold_ = true;
         if (monitor_) monitor_->setServer(std::nullopt, false);
         return false;
     }
@@ -114,7 +111,7 @@ bool CadConnection::startApplication(bool hideWindow) {
         monitor_->setServer(process, true);
     }
     if (hideWindow) ui_.showMainWindow();
-    acadStarted_ = true;
+    origin_ = Origin::Started;
     return true;
 }
 
@@ -132,7 +129,7 @@ void CadConnection::prepareSession() {
         modeChecked = true;
         giveBackOwed(document);
         // In the user's own application each open of Quillon's turns it off for itself.
-        if (acadStarted_) turnOffSingleDocumentMode(document);
+        if (acadStarted()) turnOffSingleDocumentMode(document);
     } catch (const AutomationError& error) {
         // No active document yet: the drawing added below supplies one.
         noteFailure(error);
@@ -147,7 +144,7 @@ void CadConnection::prepareSession() {
             // ask until this one: without it every later open would be refused.
             if (!modeChecked) {
                 giveBackOwed(added);
-                if (acadStarted_) turnOffSingleDocumentMode(added);
+                if (acadStarted()) turnOffSingleDocumentMode(added);
             }
         }
     } catch (const AutomationError& error) {
@@ -169,7 +166,7 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
     std::vector<std::string> around;
     try {
         active = CadApplication(acadApp_).activeDocument();
-        if (!acadStarted_) {
+        if (!acadStarted()) {
             turnOffSingleDocumentMode(*active);
             around = changes_.quietOpens(*active);
         } else if (!quietened_) {
@@ -202,7 +199,7 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
 }
 
 void CadConnection::ownDocumentClosed() {
-    if (acadStarted_ || !acadApp_ || opened_.anyOpened()) return;
+    if (acadStarted() || !acadApp_ || opened_.anyOpened()) return;
     try {
         // Only the user's drawings are left: the active one reaches the session's variables.
         auto document = CadApplication(acadApp_).activeDocument();
@@ -248,13 +245,13 @@ void CadConnection::cleanUpAtExit() {
     auto left = closeOpenedDocuments();
     // SDI 1 is refused while Quillon's drawings are open: tried again once they are closed.
     putBackVariables();
-    if (!acadStarted_) return;
+    if (!acadStarted()) return;
     const std::string work = unsavedWork(left);
     if (work.empty()) return quitAutoCAD();
     leftRunning_ = connection_text::LeftRunningLead + work + ".";
     // From now on it is the user's application: Quillon lets go of it without quitting.
     dropApplication();
-    acadStarted_ = false;
+    origin_ = Origin::UsersOwn;
 }
 
 std::vector<CadDocument> CadConnection::closeOpenedDocuments() {
