@@ -18,7 +18,6 @@ struct CadThread::Shared {
     FailureHandler onFailure;
     mutable std::mutex mutex;
     std::deque<Job> jobs;
-    int running = 0;
     bool quit = false;
     std::atomic<bool> abandoned{false};
     HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -36,7 +35,6 @@ struct CadThread::Shared {
                 if (!jobs.empty()) {
                     job = std::move(jobs.front());
                     jobs.pop_front();
-                    ++running;
                     return true;
                 }
             }
@@ -48,11 +46,6 @@ struct CadThread::Shared {
                 DispatchMessageW(&message);
             }
         }
-    }
-
-    void done() {
-        std::lock_guard<std::mutex> lock(mutex);
-        --running;
     }
 
     void report(const std::string& text) {
@@ -105,7 +98,6 @@ DWORD WINAPI CadThread::threadMain(void* parameter) {
                 shared->report(base::describe(std::current_exception(), "an unknown error"));
             }
             job = nullptr;
-            shared->done();
         }
         // The proxies go with the apartment that made them.
         session.reset();
@@ -123,11 +115,6 @@ void CadThread::post(Job job) {
         shared_->jobs.push_back(std::move(job));
     }
     SetEvent(shared_->wake);
-}
-
-bool CadThread::busy() const {
-    std::lock_guard<std::mutex> lock(shared_->mutex);
-    return shared_->running > 0 || !shared_->jobs.empty();
 }
 
 void CadThread::abandon() {
