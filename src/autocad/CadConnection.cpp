@@ -1,6 +1,7 @@
 #include "autocad/CadConnection.h"
 
 #include "autocad/MonitoredObject.h"
+#include "base/Swallowed.h"
 
 namespace quillon::autocad {
 
@@ -84,9 +85,9 @@ bool CadConnection::startApplication(bool hideWindow) {
         try {
             CadApplication(acadApp_).setVisible(true);
         } catch (const AutomationError& error) {
-            // An application that cannot show itself still plots; only a
-            // dead one counts as not started.
             if (error.serverGone()) throw;
+            base::swallowed(
+                "an application that cannot show itself still plots; only a dead one counts as not started");
         }
     } catch (const AutomationError& error) {
         acadApp_.reset();
@@ -104,7 +105,7 @@ bool CadConnection::startApplication(bool hideWindow) {
         try {
             process = launcher_.processOfWindow(CadApplication(acadApp_).hwnd());
         } catch (const AutomationError&) {
-            // Without its window the application can still be used, only not ended when it hangs.
+            base::swallowed("without its window the application can still be used, only not ended when it hangs");
         }
         if (!process) process = launcher_.createdProcess();
         startedProcess_ = process;
@@ -176,8 +177,8 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
             quietened_ = true;
         }
     } catch (const AutomationError& error) {
-        // Without a document to set them through, the open goes ahead as it would have.
         if (error.serverGone()) throw;
+        base::swallowed("without a document to set them through, the open goes ahead as it would have");
     }
     auto giveBack = [&] {
         if (around.empty() || !active) return;
@@ -228,7 +229,7 @@ void CadConnection::quitAutoCAD() {
     try {
         CadApplication(acadApp_).quit();
     } catch (const AutomationError&) {
-        // Already gone or refusing: Quillon lets go of it either way.
+        base::swallowed("already gone or refusing: Quillon lets go of it either way");
     }
     dropApplication();
 }
