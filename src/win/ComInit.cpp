@@ -12,6 +12,11 @@ ComInit::ComInit() {
     throwIfFailed(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE), "Starting COM");
 }
 
-ComInit::~ComInit() { CoUninitialize(); }
+ComInit::ComInit(unsigned long coinitFlags, std::nothrow_t) noexcept
+    : entered_(SUCCEEDED(CoInitializeEx(nullptr, coinitFlags))) {}
+
+ComInit::~ComInit() {
+    if (entered_) CoUninitialize();
+}
 
 }  // namespace quillon::win

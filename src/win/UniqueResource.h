@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdint>
 #include <utility>
@@ -47,15 +48,25 @@ private:
 
 // Processes, threads, events, mutexes: "none" is null.
 using UniqueHandle = UniqueResource<HANDLE, &::CloseHandle>;
-// CreateFile results: "none" is INVALID_HANDLE_VALUE.
+// CreateFile and CreateToolhelp32Snapshot results: "none" is INVALID_HANDLE_VALUE.
 using UniqueFileHandle = UniqueResource<HANDLE, &::CloseHandle, -1>;
 using UniqueFindHandle = UniqueResource<HANDLE, &::FindClose, -1>;
 using UniqueHkey = UniqueResource<HKEY, &::RegCloseKey>;
 using UniqueModule = UniqueResource<HMODULE, &::FreeLibrary>;
+using UniqueMenu = UniqueResource<HMENU, &::DestroyMenu>;
+using UniqueIcon = UniqueResource<HICON, &::DestroyIcon>;
 template <typename GdiObject>
 using UniqueGdiObject = UniqueResource<GdiObject, &::DeleteObject>;
 using UniqueFont = UniqueGdiObject<HFONT>;
 using UniqueBrush = UniqueGdiObject<HBRUSH>;
 using UniqueBitmap = UniqueGdiObject<HBITMAP>;
+// A memory DC of CreateCompatibleDC; a window's own DC goes back through WindowDc instead.
+using UniqueMemoryDc = UniqueResource<HDC, &::DeleteDC>;
+// What COM hands the caller to free (strings, item id lists).
+template <typename Pointer>
+using UniqueCoTaskMem = UniqueResource<Pointer, &::CoTaskMemFree>;
+// What the system allocated for the caller with LocalAlloc (FormatMessage, CommandLineToArgvW).
+template <typename Pointer>
+using UniqueLocalMem = UniqueResource<Pointer, &::LocalFree>;
 
 }  // namespace quillon::win

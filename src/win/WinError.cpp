@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "win/Bstr.h"
+#include "win/UniqueResource.h"
 #include "win/Utf.h"
 
 namespace quillon::win {
@@ -12,12 +14,8 @@ std::string withContext(std::string_view context, std::string text) {
     return std::string(context) + ": " + text;
 }
 
-std::string takeBstr(BSTR& text) {
-    std::string out = text ? toUtf8(std::wstring_view(text, SysStringLen(text))) : std::string();
-    SysFreeString(text);
-    text = nullptr;
-    return out;
-}
+// The structure's string, taken out of it and freed here.
+Bstr take(BSTR& text) { return Bstr::attach(std::exchange(text, nullptr)); }
 }  // namespace
 
 WinError::WinError(HRESULT hr, std::string description)
@@ -46,22 +44,20 @@ WinError WinError::fromExcepInfo(EXCEPINFO& info) {
         // those in the control facility, as Visual Basic's Err.Number does.
         hr = info.wCode ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode) : DISP_E_EXCEPTION;
     }
-    std::string description = takeBstr(info.bstrDescription);
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrHelpFile);
-    info.bstrSource = nullptr;
-    info.bstrHelpFile = nullptr;
+    std::string description = take(info.bstrDescription).toUtf8();
+    // Only the description is told; the other two are the caller's to free all the same.
+    take(info.bstrSource);
+    take(info.bstrHelpFile);
     if (description.empty()) description = systemMessage(hr);
     return WinError(hr, std::move(description));
 }
 
 std::string systemMessage(HRESULT hr) {
-    wchar_t* buffer = nullptr;
+    UniqueLocalMem<wchar_t*> buffer;
     DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer ? buffer : L"", length);
-    LocalFree(buffer);
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(buffer.out()), 0, nullptr);
+    std::wstring text(buffer ? buffer.get() : L"", length);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
     if (text.empty()) return "Error " + automation::hresultText(static_cast<std::int32_t>(hr));
     return toUtf8(text);

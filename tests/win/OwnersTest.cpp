@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
+#include <thread>
+
 #include "CountedObject.h"
 #include "win/Bstr.h"
+#include "win/ComInit.h"
 #include "win/SafeArray.h"
 #include "win/UniqueResource.h"
 #include "win/Variant.h"
@@ -55,6 +60,19 @@ TEST(UniqueResource, FindHandlesTreatInvalidHandleValueAsNone) {
     EXPECT_FALSE(find.valid());
     EXPECT_FALSE(UniqueFindHandle().valid());
     EXPECT_FALSE(UniqueHkey().valid());
+}
+
+TEST(ComInit, AnApartmentThatCannotBeEnteredLeavesTheThreadsOwnInPlace) {
+    HRESULT after = E_FAIL;
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    std::thread([&] {
+        ComInit single;
+        { ComInit multi(COINIT_MULTITHREADED, std::nothrow); }
+        after = CoGetApartmentType(&type, &qualifier);
+    }).join();
+    EXPECT_EQ(after, S_OK);
+    EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA);
 }
 
 TEST(Bstr, CopiesAreIndependentAndMovesLeaveTheSourceEmpty) {

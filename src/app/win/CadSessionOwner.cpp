@@ -4,6 +4,7 @@
 
 #include "autocad/CadSession.h"
 #include "discovery/win/WinFileSystem.h"
+#include "win/UniqueResource.h"
 
 namespace quillon::app {
 
@@ -11,27 +12,23 @@ namespace quillon::app {
 // the CAD thread the moment its id is known, while it surely still runs.
 struct CadSessionOwner::Process {
     std::mutex mutex;
-    HANDLE handle = nullptr;
+    win::UniqueHandle handle;
     std::uint32_t id = 0;
 
-    ~Process() {
-        if (handle) CloseHandle(handle);
-    }
     void set(std::optional<std::uint32_t> process, bool startedByQuillon) {
         std::lock_guard<std::mutex> lock(mutex);
         const std::uint32_t wanted = startedByQuillon && process ? *process : 0;
         if (wanted == id && (handle || wanted == 0)) return;
-        if (handle) CloseHandle(handle);
-        handle = nullptr;
+        handle.reset();
         id = wanted;
-        if (wanted) handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, wanted);
+        if (wanted) handle.reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, wanted));
     }
     bool end() {
         std::lock_guard<std::mutex> lock(mutex);
         if (!handle) return false;
-        if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) return true;
+        if (WaitForSingleObject(handle.get(), 0) == WAIT_OBJECT_0) return true;
         // A refusal is tried again at the next tick; the handle keeps the id from naming another process.
-        return TerminateProcess(handle, 1) != FALSE;
+        return TerminateProcess(handle.get(), 1) != FALSE;
     }
 };
 
@@ -94,7 +91,7 @@ bool CadSessionOwner::endApplication() {
 
 bool CadSessionOwner::canEndApplication() const {
     std::lock_guard<std::mutex> lock(process_->mutex);
-    return process_->handle != nullptr;
+    return process_->handle.valid();
 }
 
 bool CadSessionOwner::ended() const {

@@ -17,6 +17,7 @@
 #include "win/ComInit.h"
 #include "win/MailboxWindow.h"
 #include "win/MessageFilter.h"
+#include "win/UniqueResource.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
 
@@ -24,10 +25,9 @@ namespace {
 
 std::vector<std::string> arguments() {
     int count = 0;
-    wchar_t** list = CommandLineToArgvW(GetCommandLineW(), &count);
+    const quillon::win::UniqueLocalMem<wchar_t**> list(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> args;
-    for (int i = 1; list && i < count; ++i) args.push_back(quillon::win::toUtf8(list[i]));
-    LocalFree(list);
+    for (int i = 1; list && i < count; ++i) args.push_back(quillon::win::toUtf8(list.get()[i]));
     return args;
 }
 

@@ -10,6 +10,7 @@
 #include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainPlacement.h"
+#include "app/win/WinProgressBar.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
 #include "win/Messages.h"
@@ -100,10 +101,11 @@ bool MainController::start() {
 
     // 7: the progress bar lives in the status bar's second panel.
     HWND progress = window_.control(ids::ProgressBar1);
-    SendMessageW(progress, PBM_SETRANGE32, 0, 100);
-    SendMessageW(progress, PBM_SETPOS, 100, 0);
+    const WinProgressBar bar(progress);
+    bar.setRange(0, 100);
+    bar.setPosition(100);
     window_.statusBar().embedProgress(progress, 1, 3, window_.dpi());
-    SendMessageW(progress, PBM_SETPOS, 0, 0);
+    bar.setPosition(0);
 
     window_.setText(ids::Status, SearchPane::StartHint);
     window_.enable(ids::Command2, false);

@@ -1,7 +1,5 @@
 #include "app/win/MainMenu.h"
 
-#include <utility>
-
 #include "app/win/ControlIds.h"
 
 namespace quillon::app {
@@ -29,27 +27,23 @@ MainMenu::MainMenu() {
     AppendMenuW(help, MF_STRING, ids::HelpMain, L"Quillon Drawings &Help");
     AppendMenuW(help, MF_STRING, ids::MnuHelpAbout, L"&About ");
 
-    bar_ = CreateMenu();
-    AppendMenuW(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    AppendMenuW(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
-    AppendMenuW(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+    // The pop-ups belong to the bar from here on and go with it.
+    bar_.reset(CreateMenu());
+    AppendMenuW(bar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    AppendMenuW(bar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
+    AppendMenuW(bar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
 
-    print_ = CreatePopupMenu();
-    AppendMenuW(print_, MF_STRING, ids::MnuAllPrint, L"&Print All Drawings");
-    AppendMenuW(print_, MF_STRING, ids::MnuPrintMultiple, L"Print &Selected Drawings");
+    print_.reset(CreatePopupMenu());
+    AppendMenuW(print_.get(), MF_STRING, ids::MnuAllPrint, L"&Print All Drawings");
+    AppendMenuW(print_.get(), MF_STRING, ids::MnuPrintMultiple, L"Print &Selected Drawings");
 }
 
-MainMenu::~MainMenu() {
-    if (bar_) DestroyMenu(bar_);
-    if (print_) DestroyMenu(print_);
-}
-
-HMENU MainMenu::takeBar() { return std::exchange(bar_, nullptr); }
+HMENU MainMenu::takeBar() { return bar_.release(); }
 
 void MainMenu::showPrintPopup(HWND owner, POINT screenPoint) const {
     // The owner must be foreground, or the menu does not close when the user clicks elsewhere.
     SetForegroundWindow(owner);
-    TrackPopupMenu(print_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0, owner, nullptr);
+    TrackPopupMenu(print_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0, owner, nullptr);
     PostMessageW(owner, WM_NULL, 0, 0);
 }
 

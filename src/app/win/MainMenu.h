@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win/UniqueResource.h"
+
 namespace quillon::app {
 
 // The menu bar and the "&Print" menu, which is kept off the bar and only
@@ -9,19 +11,16 @@ namespace quillon::app {
 class MainMenu {
 public:
     MainMenu();
-    ~MainMenu();
-    MainMenu(const MainMenu&) = delete;
-    MainMenu& operator=(const MainMenu&) = delete;
 
     // The bar, handed over to the window, which destroys it with itself.
     HMENU takeBar();
-    HMENU printPopup() const { return print_; }
+    HMENU printPopup() const { return print_.get(); }
 
     void showPrintPopup(HWND owner, POINT screenPoint) const;
 
 private:
-    HMENU bar_ = nullptr;
-    HMENU print_ = nullptr;
+    win::UniqueMenu bar_;
+    win::UniqueMenu print_;
 };
 
 }  // namespace quillon::app

@@ -84,7 +84,9 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::create(POINT topLeft) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON, 32, 32, 0));
+    // Loaded once: the window class keeps it for the program's life, so it is never destroyed.
+    static const auto icon =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON, 32, 32, 0));
     registerClass(kClassName, icon);
     HMENU bar = menu_.takeBar();
     // Sized properly once the window knows its monitor's dpi.

@@ -4,6 +4,7 @@
 
 #include "app/WindowLayout.h"
 #include "app/win/MainWindowLayout.h"
+#include "win/WindowDc.h"
 
 namespace quillon::app {
 
@@ -44,15 +45,14 @@ int captionWidth(HWND control, ControlKind kind, HFONT font, int dpi) {
     GetWindowTextW(control, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(length));
 
-    HDC dc = GetDC(control);
-    if (!dc) return 0;
-    HGDIOBJ old = SelectObject(dc, font);
     RECT measured{0, 0, 0, 0};
-    DrawTextW(dc, text.c_str(), length, &measured, DT_CALCRECT | DT_SINGLELINE);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    {
+        const win::WindowDc dc(control, font);
+        if (!dc) return 0;
+        DrawTextW(dc.get(), text.c_str(), length, &measured, DT_CALCRECT | DT_SINGLELINE);
+        GetTextMetricsW(dc.get(), &metrics);
+    }
 
     const int textWidth = measured.right - measured.left;
     const int edge = GetSystemMetricsForDpi(SM_CXEDGE, static_cast<UINT>(dpi));

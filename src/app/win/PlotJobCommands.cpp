@@ -12,6 +12,7 @@
 #include "app/win/ControlIds.h"
 #include "app/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
+#include "app/win/WinCheckBox.h"
 #include "base/Paths.h"
 #include "win/Utf.h"
 
@@ -54,9 +55,9 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
         for (std::size_t row : selected) job.drawings.push_back(listView.fullPath(row));
     } else {
         job.folder = host_.listedFolder();
-        job.subfolders = SendMessageW(window.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        job.subfolders = WinCheckBox(window.control(ids::Check1)).ticked();
     }
-    job.layouts = SendMessageW(window.control(ids::ChkLayouts), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+    job.layouts = WinCheckBox(window.control(ids::ChkLayouts)).tick() != WinCheckBox::Tick::Clear;
     const plotting::PlotChoices& choices = choices_.boxes.choices();
     job.device = choices.printer();
     job.paper = choices.paper();
@@ -142,7 +143,7 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     host_.applyJobRestartEvery(job.cadRestartEvery);
     choices_.plotFiles.applyJob(job);
     choices_.sheets.applyJob(job);
-    SendMessageW(host_.window().control(ids::ChkLayouts), BM_SETCHECK, job.layouts ? BST_CHECKED : BST_UNCHECKED, 0);
+    WinCheckBox(host_.window().control(ids::ChkLayouts)).setTicked(job.layouts);
     const std::uint64_t started =
         job.folder ? host_.listJobFolder(*job.folder, job.subfolders) : listDrawings(job.drawings);
     if (listing) *listing = started;

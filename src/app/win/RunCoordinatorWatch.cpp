@@ -5,6 +5,7 @@
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
+#include "app/win/WinProgressBar.h"
 #include "win/Utf.h"
 
 // The watch over every session's call: named in Status when it lasts, ended
@@ -94,7 +95,7 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         // The further sessions stop at their next call and quit their applications by themselves.
         for (auto& further : run.further) further->release();
         const plotting::PlotRun::Tally tally = run.dispatcher ? run.dispatcher->tally() : plotting::PlotRun::Tally{};
-        SendMessageW(host_.window().control(ids::ProgressBar1), PBM_SETPOS, 0, 0);
+        WinProgressBar(host_.window().control(ids::ProgressBar1)).setPosition(0);
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         runEnded(run.generation, plotting::PlotRun::Ending::ApplicationLost, tally);
     }

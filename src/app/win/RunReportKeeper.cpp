@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "win/UniqueResource.h"
 #include "win/Utf.h"
 #include "win/WinError.h"
 
@@ -32,10 +33,10 @@ SYSTEMTIME localTimeOf(std::chrono::system_clock::time_point time) {
 }  // namespace
 
 fs::path RunReportKeeper::folder() {
-    PWSTR base = nullptr;
+    // Freed even when the call fails: it may still have handed a buffer back.
+    win::UniqueCoTaskMem<PWSTR> base;
     fs::path result;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &base))) result = fs::path(base);
-    CoTaskMemFree(base);
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, base.out()))) result = fs::path(base.get());
     return result.empty() ? result : result / L"Quillon" / L"Reports";
 }
 
@@ -62,12 +63,9 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
         // Created, never checked then opened: two runs starting in one second each get a file of their own.
         fs::path file = reports / name;
         for (int n = 2;; ++n) {
-            HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (handle != INVALID_HANDLE_VALUE) {
-                CloseHandle(handle);
-                break;
-            }
+            const win::UniqueFileHandle handle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (handle) break;
             const DWORD error = GetLastError();
             if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || n >= 100)
                 return "the run report " + win::toUtf8(file.wstring()) +
@@ -108,11 +106,12 @@ std::optional<std::string> RunReportKeeper::checkCopyTarget(const std::string& p
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return path + " is a folder, not a file.";
     // Opened as the copy will open it; a file made only to try is removed again.
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return win::systemMessage(HRESULT_FROM_WIN32(GetLastError()));
+    win::UniqueFileHandle handle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return win::systemMessage(HRESULT_FROM_WIN32(GetLastError()));
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    CloseHandle(handle);
+    // Closed first: while it is open without delete sharing, it cannot be removed.
+    handle.reset();
     if (!existed) DeleteFileW(file.c_str());
     return std::nullopt;
 }

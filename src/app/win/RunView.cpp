@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "app/win/ControlIds.h"
+#include "app/win/WinCheckBox.h"
+#include "app/win/WinProgressBar.h"
 #include "plotting/DrawingOutcome.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
@@ -33,7 +35,7 @@ std::string RunView::statusPanelText() { return win::toUtf8(window_.statusBar().
 
 void RunView::setStatusPanelText(const std::string& text) { window_.statusBar().setStatusText(win::toWide(text)); }
 
-void RunView::setProgress(int value) { SendMessageW(window_.control(ids::ProgressBar1), PBM_SETPOS, value, 0); }
+void RunView::setProgress(int value) { WinProgressBar(window_.control(ids::ProgressBar1)).setPosition(value); }
 
 void RunView::setPointer(plotting::Pointer pointer) {
     SetCursor(LoadCursorW(nullptr, pointer == plotting::Pointer::Hourglass ? IDC_WAIT : IDC_ARROW));
@@ -56,11 +58,12 @@ bool RunView::isSelected(int entry) {
 }
 
 plotting::LayoutsBox RunView::layoutsBox() {
-    switch (SendMessageW(window_.control(ids::ChkLayouts), BM_GETCHECK, 0, 0)) {
-        case BST_CHECKED: return plotting::LayoutsBox::Ticked;
-        case BST_INDETERMINATE: return plotting::LayoutsBox::Grey;
-        default: return plotting::LayoutsBox::Clear;
+    switch (WinCheckBox(window_.control(ids::ChkLayouts)).tick()) {
+        case WinCheckBox::Tick::Ticked: return plotting::LayoutsBox::Ticked;
+        case WinCheckBox::Tick::Grey: return plotting::LayoutsBox::Grey;
+        case WinCheckBox::Tick::Clear: break;
     }
+    return plotting::LayoutsBox::Clear;
 }
 
 std::string RunView::directoryFolder() { return folder_; }

@@ -7,6 +7,7 @@
 #include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
+#include "app/win/WinCheckBox.h"
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
 #include "plotting/JobDrawings.h"
@@ -113,14 +114,14 @@ std::uint64_t SearchPane::listJobFolder(const std::string& folder, bool subfolde
     std::string path = folder;
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     currentFolder_ = path;
-    SendMessageW(host_.window().control(ids::Check1), BM_SETCHECK, subfolders ? BST_CHECKED : BST_UNCHECKED, 0);
+    WinCheckBox(host_.window().control(ids::Check1)).setTicked(subfolders);
     return searchAgain(Cause::CheckBoxClick);
 }
 
 std::uint64_t SearchPane::searchAgain(Cause cause) {
     if (host_.runActive()) return 0;
     MainWindow& window = host_.window();
-    if (cause == Cause::FolderChange) SendMessageW(window.control(ids::Check1), BM_SETCHECK, BST_UNCHECKED, 0);
+    if (cause == Cause::FolderChange) WinCheckBox(window.control(ids::Check1)).setTicked(false);
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     // Enter fills the plot lists before it empties the list; the other two the other way round.
     if (cause == Cause::CheckBoxEnter) host_.fillPlotBoxesIfEmpty();
@@ -133,7 +134,7 @@ std::uint64_t SearchPane::searchAgain(Cause cause) {
     sortWhenSearchEnds_ = cause == Cause::CheckBoxEnter;
     host_.setStatus(
         discovery::search_text::searching(currentFolder_.empty() ? "" : base::addBackslash(currentFolder_)));
-    bool subfolders = SendMessageW(window.control(ids::Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    bool subfolders = WinCheckBox(window.control(ids::Check1)).ticked();
     search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
     SetTimer(window.hwnd(), kSearchPaceTimer, kSearchPaceMs, nullptr);
     return listing_ = ask();

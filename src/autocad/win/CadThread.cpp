@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/Swallowed.h"
+#include "win/ComInit.h"
 #include "win/MessageFilter.h"
 
 namespace quillon::autocad {
@@ -20,11 +21,7 @@ struct CadThread::Shared {
     std::deque<Job> jobs;
     bool quit = false;
     std::atomic<bool> abandoned{false};
-    HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-
-    ~Shared() {
-        if (wake) CloseHandle(wake);
-    }
+    win::UniqueHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 
     // The next job, or none when the thread is to end.
     bool next(Job& job) {
@@ -39,7 +36,8 @@ struct CadThread::Shared {
                 }
             }
             // An apartment must go on answering window messages while it waits.
-            MsgWaitForMultipleObjectsEx(1, &wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            const HANDLE waitOn = wake.get();
+            MsgWaitForMultipleObjectsEx(1, &waitOn, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 TranslateMessage(&message);
@@ -62,7 +60,7 @@ CadThread::CadThread(SessionFactory factory, FailureHandler onFailure) : shared_
     shared_->factory = std::move(factory);
     shared_->onFailure = std::move(onFailure);
     auto* handover = new std::shared_ptr<Shared>(shared_);
-    thread_ = CreateThread(nullptr, 0, &CadThread::threadMain, handover, 0, nullptr);
+    thread_.reset(CreateThread(nullptr, 0, &CadThread::threadMain, handover, 0, nullptr));
     if (!thread_) {
         delete handover;
         shared_->quit = true;
@@ -77,15 +75,15 @@ CadThread::~CadThread() {
             shared_->jobs.clear();
             shared_->quit = true;
         }
-        SetEvent(shared_->wake);
-        CloseHandle(thread_);
+        SetEvent(shared_->wake.get());
     }
 }
 
 DWORD WINAPI CadThread::threadMain(void* parameter) {
     std::shared_ptr<Shared> shared = std::move(*static_cast<std::shared_ptr<Shared>*>(parameter));
     delete static_cast<std::shared_ptr<Shared>*>(parameter);
-    HRESULT initialized = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Without COM its first call (the message filter's) fails, and that is reported like any other failure.
+    const win::ComInit apartment(COINIT_APARTMENTTHREADED, std::nothrow);
     try {
         // The CAD application refuses calls while it is busy; the filter has them retried.
         win::MessageFilterScope messageFilter;
@@ -104,7 +102,6 @@ DWORD WINAPI CadThread::threadMain(void* parameter) {
     } catch (...) {
         shared->report(base::describe(std::current_exception(), "an unknown error"));
     }
-    if (SUCCEEDED(initialized)) CoUninitialize();
     return 0;
 }
 
@@ -114,7 +111,7 @@ void CadThread::post(Job job) {
         if (shared_->quit || shared_->abandoned.load()) return;
         shared_->jobs.push_back(std::move(job));
     }
-    SetEvent(shared_->wake);
+    SetEvent(shared_->wake.get());
 }
 
 void CadThread::abandon() {
@@ -123,7 +120,7 @@ void CadThread::abandon() {
         shared_->abandoned = true;
         shared_->jobs.clear();
     }
-    SetEvent(shared_->wake);
+    SetEvent(shared_->wake.get());
 }
 
 bool CadThread::finish(DWORD timeoutMs) {
@@ -132,8 +129,8 @@ bool CadThread::finish(DWORD timeoutMs) {
         std::lock_guard<std::mutex> lock(shared_->mutex);
         shared_->quit = true;
     }
-    SetEvent(shared_->wake);
-    return WaitForSingleObject(thread_, timeoutMs) == WAIT_OBJECT_0;
+    SetEvent(shared_->wake.get());
+    return WaitForSingleObject(thread_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 }  // namespace quillon::autocad

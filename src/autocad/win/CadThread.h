@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "autocad/CadSession.h"
+#include "win/UniqueResource.h"
 
 namespace quillon::autocad {
 
@@ -36,14 +37,16 @@ public:
     // True when it ended.
     bool finish(DWORD timeoutMs);
     // The thread, for a bounded wait at exit (also once abandoned); none when it could not be created.
-    HANDLE handle() const { return thread_; }
+    HANDLE handle() const { return thread_.get(); }
 
 private:
     struct Shared;
     static DWORD WINAPI threadMain(void* parameter);
 
     std::shared_ptr<Shared> shared_;
-    HANDLE thread_ = nullptr;
+    // Closing it leaves the thread running: it is told to end through shared_, and waited for
+    // (bounded) through handle() before its owner goes.
+    win::UniqueHandle thread_;
 };
 
 }  // namespace quillon::autocad

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "win/DispatchObject.h"
+#include "win/UniqueResource.h"
 
 namespace quillon::autocad {
 
@@ -50,13 +51,12 @@ std::wstring serverFileName() {
 std::set<DWORD> processesNamed(const std::wstring& name) {
     std::set<DWORD> found;
     if (name.empty()) return found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    const win::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
         if (lowered(entry.szExeFile) == name) found.insert(entry.th32ProcessID);
-    CloseHandle(snapshot);
     return found;
 }
 
@@ -95,13 +95,12 @@ std::optional<std::uint32_t> ComCadLauncher::processOfWindow(std::int64_t window
 
 std::optional<std::uint64_t> ComCadLauncher::privateMemoryMB(std::uint32_t process) {
     // A handle of its own with the rights to read the counters: the watchdog's may only end the process.
-    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, process);
+    const win::UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, process));
     if (!handle) return std::nullopt;
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof(counters);
     const BOOL read =
-        GetProcessMemoryInfo(handle, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
-    CloseHandle(handle);
+        GetProcessMemoryInfo(handle.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
     if (!read) return std::nullopt;
     return static_cast<std::uint64_t>(counters.PrivateUsage) / (1024 * 1024);
 }

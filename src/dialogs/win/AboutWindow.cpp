@@ -78,8 +78,8 @@ bool startProgram(const std::string& program) {
     if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Started and left to itself: nothing of it is waited on.
+    const win::UniqueHandle thread(process.hThread), started(process.hProcess);
     return true;
 }
 

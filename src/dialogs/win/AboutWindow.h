@@ -60,7 +60,7 @@ private:
     HWND hiddenOwner_ = nullptr;
     win::UniqueFont font_;
     win::UniqueFont bannerFont_;
-    win::UniqueResource<HICON, &::DestroyIcon> icon_;
+    win::UniqueIcon icon_;
     int dpi_ = 96;
 };
 

@@ -17,25 +17,17 @@ HWND addControl(HWND dialog, HFONT font, int id, const wchar_t* type, const wcha
     return control;
 }
 
-TextMeasure::TextMeasure(HWND window, HFONT font)
-    : window_(window), dc_(GetDC(window)), old_(SelectObject(dc_, font)) {
-    GetTextMetricsW(dc_, &metrics_);
-}
-
-TextMeasure::~TextMeasure() {
-    SelectObject(dc_, old_);
-    ReleaseDC(window_, dc_);
-}
+TextMeasure::TextMeasure(HWND window, HFONT font) : dc_(window, font) { GetTextMetricsW(dc_.get(), &metrics_); }
 
 int TextMeasure::width(const wchar_t* text) const {
     RECT r{0, 0, 0, 0};
-    DrawTextW(dc_, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc_.get(), text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
     return static_cast<int>(r.right);
 }
 
 RECT TextMeasure::block(const wchar_t* text) const {
     RECT r{0, 0, 0, 0};
-    DrawTextW(dc_, text, -1, &r, DT_CALCRECT | DT_NOPREFIX);
+    DrawTextW(dc_.get(), text, -1, &r, DT_CALCRECT | DT_NOPREFIX);
     return r;
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/WindowDc.h"
+
 // What the dialogs built in code (controls made in onInit, sized to their
 // captions) share: the empty template, a control's text, making a control
 // in the dialog's font, and the dialog's own size and place.
@@ -22,18 +24,13 @@ HWND addControl(HWND dialog, HFONT font, int id, const wchar_t* type, const wcha
 class TextMeasure {
 public:
     TextMeasure(HWND window, HFONT font);
-    ~TextMeasure();
-    TextMeasure(const TextMeasure&) = delete;
-    TextMeasure& operator=(const TextMeasure&) = delete;
 
     int width(const wchar_t* text) const;  // on one line
     RECT block(const wchar_t* text) const;  // its lines as they stand
     const TEXTMETRICW& metrics() const { return metrics_; }
 
 private:
-    HWND window_;
-    HDC dc_;
-    HGDIOBJ old_;
+    win::WindowDc dc_;
     TEXTMETRICW metrics_{};
 };
 

@@ -189,10 +189,9 @@ void PlotFilesDialog::browse() {
     if (FAILED(picker->Show(hwnd()))) return;
     Microsoft::WRL::ComPtr<IShellItem> item;
     if (FAILED(picker->GetResult(&item))) return;
-    PWSTR path = nullptr;
-    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-        SetDlgItemTextW(hwnd(), FolderId, path);
-        CoTaskMemFree(path);
+    win::UniqueCoTaskMem<PWSTR> path;
+    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, path.out()))) {
+        SetDlgItemTextW(hwnd(), FolderId, path.get());
     }
 }
 

@@ -184,10 +184,9 @@ void SheetsDialog::browse() {
     if (FAILED(picker->Show(hwnd()))) return;
     Microsoft::WRL::ComPtr<IShellItem> item;
     if (FAILED(picker->GetResult(&item))) return;
-    PWSTR path = nullptr;
-    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-        SetDlgItemTextW(hwnd(), TemplateFileId, path);
-        CoTaskMemFree(path);
+    win::UniqueCoTaskMem<PWSTR> path;
+    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, path.out()))) {
+        SetDlgItemTextW(hwnd(), TemplateFileId, path.get());
         listPageSetups();
     }
 }

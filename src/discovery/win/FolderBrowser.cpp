@@ -8,6 +8,7 @@
 
 #include "discovery/FolderTreePath.h"
 #include "win/Messages.h"
+#include "win/UniqueResource.h"
 #include "win/Utf.h"
 
 namespace quillon::discovery {
@@ -84,8 +85,7 @@ int FolderBrowser::run(std::wstring_view startFolder, const std::function<int()>
         request.lpfn = browseCallback;
         request.lParam = reinterpret_cast<LPARAM>(this);
         // Returns once the program's loop has ended inside the dialog, or at once when the tree could not be taken.
-        PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&request);
-        if (chosen) CoTaskMemFree(chosen);
+        const win::UniqueCoTaskMem<PIDLIST_ABSOLUTE> chosen(SHBrowseForFolderW(&request));
         dialog_ = nullptr;
         shellTree_ = nullptr;
     }

@@ -7,12 +7,14 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/Swallowed.h"
 #include "discovery/DwgPreview.h"
 #include "discovery/PreviewImage.h"
 #include "discovery/win/WinFileByteSource.h"
+#include "win/ComInit.h"
 
 namespace quillon::discovery {
 
@@ -91,13 +93,13 @@ BgraImage PreviewControl::Shared::load(IWICImagingFactory* factory, const std::s
 }
 
 void PreviewControl::Shared::run() {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const win::ComInit apartment(COINIT_MULTITHREADED, std::nothrow);
     {
-        HANDLE self = nullptr;
-        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, 0, FALSE,
+        win::UniqueHandle self;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), self.out(), 0, FALSE,
                         DUPLICATE_SAME_ACCESS);
         std::lock_guard lock(mutex);
-        workerThread.reset(self);
+        workerThread = std::move(self);
     }
     {
         // Without the imaging component only bitmap previews show.
@@ -133,7 +135,6 @@ void PreviewControl::Shared::run() {
             if (notify) PostMessageW(notify, PreviewReady, 0, 0);
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
 }
 
 PreviewControl::PreviewControl(Loader loader) : shared_(std::make_shared<Shared>()) {
@@ -226,14 +227,13 @@ void PreviewControl::paint() {
             height = boxHeight;
             width = MulDiv(pictureWidth_, boxHeight, pictureHeight_);
         }
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(source, picture_.get());
+        const win::UniqueMemoryDc source(CreateCompatibleDC(dc));
+        HGDIOBJ previous = SelectObject(source.get(), picture_.get());
         SetStretchBltMode(dc, HALFTONE);
         SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, (boxWidth - width) / 2, (boxHeight - height) / 2, width, height, source, 0, 0, pictureWidth_,
-                   pictureHeight_, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
+        StretchBlt(dc, (boxWidth - width) / 2, (boxHeight - height) / 2, width, height, source.get(), 0, 0,
+                   pictureWidth_, pictureHeight_, SRCCOPY);
+        SelectObject(source.get(), previous);
     }
     EndPaint(hwnd(), &ps);
 }

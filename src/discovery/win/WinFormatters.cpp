@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "win/ComInit.h"
 #include "win/Utf.h"
 
 namespace quillon::discovery {
@@ -100,14 +101,15 @@ std::string ShellFileTypeNames::describe(std::string_view fileName) const {
     if (auto it = byExtension_.find(key); it != byExtension_.end()) return it->second;
 
     // The shell wants COM on the calling thread, which may be a search worker.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    SHFILEINFOW info{};
-    const std::wstring name = win::toWide(fileName);
     std::string description;
-    if (SHGetFileInfoW(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                       SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
-        description = win::toUtf8(info.szTypeName);
-    if (SUCCEEDED(com)) CoUninitialize();
+    {
+        const win::ComInit apartment(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE, std::nothrow);
+        SHFILEINFOW info{};
+        const std::wstring name = win::toWide(fileName);
+        if (SHGetFileInfoW(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                           SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
+            description = win::toUtf8(info.szTypeName);
+    }
     byExtension_.emplace(key, description);
     return description;
 }
