@@ -14,6 +14,19 @@ std::string lowered(std::string text) {
 
 bool isOption(const std::string& arg) { return arg.size() >= 2 && (arg[0] == '/' || arg[0] == '-'); }
 
+// The mode from what was given, once the options are known to go together.
+void settleMode(CommandLine& line, std::optional<CommandLine::Mode> unattended, const std::string& asked) {
+    if (!unattended && (line.report || line.closeWhenDone || line.part || line.until))
+        throw CommandLineError("/report, /close, /shard and /until go with /run, /check or /resume.");
+    if (unattended == CommandLine::Mode::ResumeRun && line.part)
+        throw CommandLineError("/shard goes with /run or /check; /resume takes up the whole report.");
+    if (unattended == CommandLine::Mode::ResumeRun && line.job.empty())
+        throw CommandLineError("/resume needs the run report to resume.");
+    if (unattended && line.job.empty()) throw CommandLineError("/" + asked + " needs the plot job to run.");
+    if (unattended) line.mode = *unattended;
+    else if (!line.job.empty()) line.mode = CommandLine::Mode::OpenJob;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
@@ -68,15 +81,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             throw CommandLineError("\"" + arg + "\" is not an option of Quillon.");
         }
     }
-    if (!unattended && (line.report || line.closeWhenDone || line.part || line.until))
-        throw CommandLineError("/report, /close, /shard and /until go with /run, /check or /resume.");
-    if (unattended == CommandLine::Mode::ResumeRun && line.part)
-        throw CommandLineError("/shard goes with /run or /check; /resume takes up the whole report.");
-    if (unattended == CommandLine::Mode::ResumeRun && line.job.empty())
-        throw CommandLineError("/resume needs the run report to resume.");
-    if (unattended && line.job.empty()) throw CommandLineError("/" + asked + " needs the plot job to run.");
-    if (unattended) line.mode = *unattended;
-    else if (!line.job.empty()) line.mode = CommandLine::Mode::OpenJob;
+    settleMode(line, unattended, asked);
     return line;
 }
 

@@ -1,6 +1,6 @@
 #include "app/ReportTarget.h"
 
-#include "plotting/PathFold.h"
+#include "base/Paths.h"
 
 namespace quillon::app {
 
@@ -8,10 +8,10 @@ std::optional<std::string> reportTargetRefusal(const CommandLine& line) {
     if (!line.report) return std::nullopt;
     const std::string& target = *line.report;
     auto refused = [&](const char* why) { return "The run report cannot be written to " + target + ": " + why; };
-    if (plotting::samePath(target, line.job))
+    if (base::samePath(target, line.job))
         return refused(line.mode == CommandLine::Mode::ResumeRun ? "it is the report being resumed."
                                                                   : "it is the plot job itself.");
-    if (plotting::foldedPath(target).ends_with(".DWG") || plotting::foldedPath(target).ends_with(".dwg"))
+    if (base::foldedPath(target).ends_with(".dwg"))
         return refused("it is a drawing.");
     return std::nullopt;
 }

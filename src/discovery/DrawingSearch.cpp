@@ -71,27 +71,7 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
         // be listed has no files and no sub-folders.
         auto entries = services_.fileSystem.list(folder);
         candidates.clear();
-        // Made at the folder's first drawing, then held by all of its rows.
-        SharedText folderText;
-        bool folderTextMade = false;
-        if (entries) {
-            for (auto& entry : *entries) {
-                if (entry.isDirectory) {
-                    if (request.includeSubfolders && isCandidateFolder(entry)) candidates.push_back(&entry);
-                } else if (isListedFile(entry, request.pattern)) {
-                    if (!folderTextMade) {
-                        folderText = SharedText(folder);
-                        folderTextMade = true;
-                    }
-                    sink_.addRow(rowFor(folderText, entry, texts));
-                    ++summary.rows;
-                }
-                if (stopRequested()) {
-                    summary.stopped = true;
-                    break;
-                }
-            }
-        }
+        if (entries) takeListing(folder, *entries, request, texts, summary, candidates);
         for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
             // A sub-folder reached without a link is on its folder's volume.
             std::optional<base::FolderIdentity> known;
@@ -100,6 +80,35 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
         }
     }
 
+    showFound(request, summary);
+    return summary;
+}
+
+void DrawingSearch::takeListing(const std::string& folder, std::vector<base::DirEntry>& entries,
+                                const SearchRequest& request, RowTexts& texts, SearchSummary& summary,
+                                std::vector<const base::DirEntry*>& subfolders) {
+    // Made at the folder's first drawing, then held by all of its rows.
+    SharedText folderText;
+    bool folderTextMade = false;
+    for (auto& entry : entries) {
+        if (entry.isDirectory) {
+            if (request.includeSubfolders && isCandidateFolder(entry)) subfolders.push_back(&entry);
+        } else if (isListedFile(entry, request.pattern)) {
+            if (!folderTextMade) {
+                folderText = SharedText(folder);
+                folderTextMade = true;
+            }
+            sink_.addRow(rowFor(folderText, entry, texts));
+            ++summary.rows;
+        }
+        if (stopRequested()) {
+            summary.stopped = true;
+            return;
+        }
+    }
+}
+
+void DrawingSearch::showFound(const SearchRequest& request, const SearchSummary& summary) {
     // Each finished folder level would set these texts in turn; the outermost
     // folder's, which name the whole list, are the ones that last.
     sink_.setStatus("");
@@ -110,7 +119,6 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
         sink_.setLabel(search_text::NoFiles);
         sink_.setStatus(search_text::NoFiles);
     }
-    return summary;
 }
 
 }  // namespace quillon::discovery

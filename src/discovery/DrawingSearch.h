@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "discovery/DrawingRow.h"
@@ -10,6 +11,8 @@
 #include "discovery/Formatters.h"
 
 namespace quillon::discovery {
+
+class RowTexts;
 
 struct SearchRequest {
     std::string folder;  // the searched folder as the user chose it, with or without trailing backslash
@@ -63,6 +66,11 @@ public:
 
 private:
     bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
+    // Shows the folder's drawings in its listing's order and collects the sub-folders to search.
+    void takeListing(const std::string& folder, std::vector<base::DirEntry>& entries, const SearchRequest& request,
+                     RowTexts& texts, SearchSummary& summary, std::vector<const base::DirEntry*>& subfolders);
+    // The label and status that name what the search found.
+    void showFound(const SearchRequest& request, const SearchSummary& summary);
 
     SearchServices services_;
     SearchSink& sink_;

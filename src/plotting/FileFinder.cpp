@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "plotting/PathFold.h"
+#include "base/Paths.h"
 #include "plotting/XrefPaths.h"
 
 namespace quillon::plotting {
@@ -14,7 +14,7 @@ namespace {
 std::size_t trailingMatch(const std::vector<std::string>& candidate, const std::vector<std::string>& stored) {
     std::size_t same = 0;
     while (same < candidate.size() && same < stored.size() &&
-           samePath(candidate[candidate.size() - 1 - same], stored[stored.size() - 1 - same]))
+           base::samePath(candidate[candidate.size() - 1 - same], stored[stored.size() - 1 - same]))
         ++same;
     return same;
 }
@@ -43,7 +43,7 @@ std::string FileFinder::findFile(const std::string& folder, const std::string& f
         for (const auto& entry : *entries) {
             if (entry.isDirectory) {
                 if (!entry.isReparsePoint) subfolders.push_back(current + entry.name + current.back());
-            } else if (samePath(entry.name, fileName)) {
+            } else if (base::samePath(entry.name, fileName)) {
                 const std::size_t match = trailingMatch(folderNamesOf(current), stored);
                 if (!xrefGet_ || match > bestMatch) {
                     foundFile_ = current + entry.name;

@@ -6,7 +6,6 @@
 
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
-#include "plotting/PathFold.h"
 
 namespace quillon::plotting {
 
@@ -20,13 +19,13 @@ std::vector<std::pair<std::string, base::DirEntry>> findJobDrawings(base::FileSy
         const std::string folder = base::folderOf(path);
         base::DirEntry entry;
         entry.name = path.substr(std::min(path.size(), base::addBackslash(folder).size()));
-        const std::string key = foldedPath(folder);
+        const std::string key = base::foldedPath(folder);
         auto listing = listings.find(key);
         if (listing == listings.end() && !(stop && stop->load()))
             listing = listings.emplace(key, files.list(folder)).first;
         if (listing != listings.end() && listing->second)
             for (const auto& candidate : *listing->second)
-                if (!candidate.isDirectory && samePath(candidate.name, entry.name)) entry = candidate;
+                if (!candidate.isDirectory && base::samePath(candidate.name, entry.name)) entry = candidate;
         found.emplace_back(base::addBackslash(folder), std::move(entry));
     }
     return found;

@@ -1,6 +1,6 @@
 #include "plotting/JobPart.h"
 
-#include "plotting/PathFold.h"
+#include "base/Paths.h"
 
 namespace quillon::plotting {
 
@@ -39,8 +39,8 @@ std::uint64_t fnv1a64(std::string_view bytes) {
 }
 
 int partOf(const std::string& path, const std::string& base, int parts) {
-    std::string folded = foldedPath(path);
-    std::string folder = foldedPath(base);
+    std::string folded = base::foldedPath(path);
+    std::string folder = base::foldedPath(base);
     if (!folder.empty() && folder.back() != '\\') folder += '\\';
     if (!base.empty() && folded.size() > folder.size() && folded.compare(0, folder.size(), folder) == 0)
         folded.erase(0, folder.size());

@@ -1,6 +1,6 @@
 #include "plotting/LayoutPatterns.h"
 
-#include "plotting/PathFold.h"
+#include "base/Paths.h"
 
 namespace quillon::plotting {
 
@@ -51,11 +51,11 @@ bool globMatch(std::string_view name, std::string_view pattern) {
 }  // namespace
 
 bool matchesAnyPattern(std::string_view name, std::string_view patterns) {
-    const std::string folded = foldedPath(name);
+    const std::string folded = base::foldedPath(name);
     while (!patterns.empty()) {
         const auto end = patterns.find(';');
         const std::string_view one = trimmed(patterns.substr(0, end));
-        if (!one.empty() && globMatch(folded, foldedPath(one))) return true;
+        if (!one.empty() && globMatch(folded, base::foldedPath(one))) return true;
         if (end == std::string_view::npos) break;
         patterns.remove_prefix(end + 1);
     }

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/Paths.h"
 #include "base/Swallowed.h"
 #include "plotting/DrawingCheck.h"
-#include "plotting/PathFold.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
@@ -144,8 +144,8 @@ bool LayoutPlotter::openInSession(CadDocuments& documents, const std::string& pa
 
 bool LayoutPlotter::isDocumentFor(CadDocument& document, const std::string& path) {
     const std::string name = document.name();
-    if (!samePath(name, referenceFileName(path))) return false;
-    return samePath(joinFolder(document.path(), name), path);
+    if (!base::samePath(name, referenceFileName(path))) return false;
+    return base::samePath(joinFolder(document.path(), name), path);
 }
 
 bool LayoutPlotter::activateDrawing(bool activate) {

@@ -12,7 +12,7 @@
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
 #include "plotting/InformationSink.h"
-#include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileClaims.h"
 #include "plotting/PlotFileWriter.h"
 #include "plotting/PlotRules.h"
 #include "plotting/SetupWarning.h"
@@ -109,7 +109,7 @@ public:
 
     void setSetup(const PlotSetup& setup) { setup_ = setup; }
     // The plot file names of a run that several sessions plot together.
-    void sharePlotFiles(std::shared_ptr<PlotFileNames> names) { plotFiles_ = std::move(names); }
+    void sharePlotFiles(std::shared_ptr<PlotFileClaims> names) { plotFiles_ = std::move(names); }
     const PlotSetup& setup() const { return setup_; }
     // How long a plot file may take to appear after the application said it plotted.
     void setPlotFileWait(std::chrono::milliseconds wait) { plotFileWait_ = wait; }
@@ -178,6 +178,10 @@ private:
     // Returns where the sheet's settings came from.
     std::string setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                                  std::vector<SetupWarning>& warnings);
+    // Sets up model space on the active layout: the device, the paper, the pen table and, with Quillon's
+    // settings, extents, fit and rotation; what did not take is warned.
+    void setUpModelSpace(autocad::CadDocument& document, autocad::CadLayout& layout,
+                         const std::function<autocad::CadPlot&()>& documentPlot, std::vector<SetupWarning>& warnings);
     // Plots the sheet set up in document, to its file or to the device as
     // the device and the user's choice say; layoutName is empty for model
     // space. Fills in what became of it.
@@ -216,7 +220,7 @@ private:
     std::vector<QueuedSheet> layoutQueue_;
     std::size_t nextLayout_ = 0;
     std::optional<autocad::CadDocument> pageSetupTemplate_;
-    std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
+    std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
     std::chrono::milliseconds plotFileWait_{3000};
 };
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Paths.h"
 #include "plotting/DrawingCheck.h"
-#include "plotting/PathFold.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/XrefPaths.h"
 
@@ -46,7 +46,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
     if (toFile) {
         const std::string wanted = sheetPlotFile(drawingName, layoutName);
         // However a pattern and a listing meet, a drawing is never plotted over.
-        if (setup_.files.drawings.count(foldedPath(wanted))) {
+        if (setup_.files.drawings.count(base::foldedPath(wanted))) {
             sheet.failure = "the plot file " + wanted + " would replace a drawing of the listing";
             return;
         }

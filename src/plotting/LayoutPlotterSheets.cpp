@@ -134,6 +134,36 @@ std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
     return text;
 }
 
+void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
+                                    const std::function<CadPlot&()>& documentPlot, std::vector<SetupWarning>& warnings) {
+    layout.refreshPlotDeviceInfo();
+    document.regen(RegenScope::ActiveViewport);
+    layout.setConfigName(setup_.printer);
+    // The media names stay those of the drawing's old device until the device data is refreshed;
+    // matching the paper against them would fail on every drawing saved for another device.
+    layout.refreshPlotDeviceInfo();
+    const auto papers = layout.canonicalMediaNames();
+    if (const auto match = matchPaper(papers, setup_.paper))
+        layout.setCanonicalMediaName(papers[*match]);
+    else
+        warnings.push_back({"Model", "paper", setup_.paper, paperNotSetReason(*layout.raw(), true, checking())});
+    const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
+    if (quillons) layout.setPlotWithPlotStyles(true);
+    layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
+    if (quillons) {
+        layout.setPlotType(autocad::plot_type::Extents);
+        layout.setStandardScale(autocad::standard_scale::ScaleToFit);
+        layout.setUseStandardScale(true);
+    }
+    if (setup_.copies > 1) documentPlot().setNumberOfCopies(setup_.copies);
+    if (quillons) {
+        layout.setPlotRotation(autocad::plot_rotation::Degrees90);
+        layout.setCenterPlot(true);
+    }
+    layout.refreshPlotDeviceInfo();
+    documentPlot().setQuietErrorMode(true);
+}
+
 void LayoutPlotter::plotActiveLayout() {
     connection_.withApp([&](CadApplication& app) {
         if (stopRequested_.load()) {
@@ -158,32 +188,7 @@ void LayoutPlotter::plotActiveLayout() {
             if (!plot) plot = document.plot();
             return *plot;
         };
-        layout.refreshPlotDeviceInfo();
-        document.regen(RegenScope::ActiveViewport);
-        layout.setConfigName(setup_.printer);
-        // The media names stay those of the drawing's old device until the device data is refreshed;
-        // matching the paper against them would fail on every drawing saved for another device.
-        layout.refreshPlotDeviceInfo();
-        const auto papers = layout.canonicalMediaNames();
-        if (const auto match = matchPaper(papers, setup_.paper))
-            layout.setCanonicalMediaName(papers[*match]);
-        else
-            warnings.push_back({"Model", "paper", setup_.paper, paperNotSetReason(*layout.raw(), true, checking())});
-        const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
-        if (quillons) layout.setPlotWithPlotStyles(true);
-        layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
-        if (quillons) {
-            layout.setPlotType(autocad::plot_type::Extents);
-            layout.setStandardScale(autocad::standard_scale::ScaleToFit);
-            layout.setUseStandardScale(true);
-        }
-        if (setup_.copies > 1) documentPlot().setNumberOfCopies(setup_.copies);
-        if (quillons) {
-            layout.setPlotRotation(autocad::plot_rotation::Degrees90);
-            layout.setCenterPlot(true);
-        }
-        layout.refreshPlotDeviceInfo();
-        documentPlot().setQuietErrorMode(true);
+        setUpModelSpace(document, layout, documentPlot, warnings);
 
         report_.activeLayoutTried = true;
         SheetRecord sheet{"Model", "", false, warnings};

@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cstdint>
 
+#include "base/Paths.h"
 #include "base/Utf8.h"
 #include "plotting/JobPart.h"
-#include "plotting/PathFold.h"
 #include "plotting/XrefPaths.h"
 
 namespace quillon::plotting {
@@ -186,7 +186,7 @@ std::string plotFilePath(const PlotFileOptions& options, std::string_view drawin
     if (const auto recorded = options.recorded.find(recordedSheetKey(drawingPath, layout)); recorded != options.recorded.end())
         return recorded->second;
     std::string drawing = withoutExtension(drawingName);
-    if (const auto qualifier = options.qualifiers.find(foldedPath(drawingPath)); qualifier != options.qualifiers.end())
+    if (const auto qualifier = options.qualifiers.find(base::foldedPath(drawingPath)); qualifier != options.qualifiers.end())
         drawing += " (" + qualifier->second + ")";
     std::string name = fileNameOf(expanded(pattern, drawing, model ? "Model" : layout, folderName(drawingPath), options.runDate));
     if (name.empty()) name = fileNameOf(withoutExtension(drawingName));
@@ -198,7 +198,7 @@ std::string plotFilePath(const PlotFileOptions& options, std::string_view drawin
 }
 
 std::string recordedSheetKey(std::string_view drawingPath, std::string_view layout) {
-    return foldedPath(drawingPath) + '\n' + std::string(layout.empty() ? "Model" : layout);
+    return base::foldedPath(drawingPath) + '\n' + std::string(layout.empty() ? "Model" : layout);
 }
 
 std::map<std::string, std::string> plotNameQualifiers(const std::vector<std::string>& listing,
@@ -208,9 +208,9 @@ std::map<std::string, std::string> plotNameQualifiers(const std::vector<std::str
     plain.recorded.clear();
     std::map<std::string, std::vector<std::string>> byFile;
     for (const std::string& path : listing) {
-        auto& group = byFile[foldedPath(plotFilePath(plain, path, path.substr(nameStart(path)), device, ""))];
+        auto& group = byFile[base::foldedPath(plotFilePath(plain, path, path.substr(nameStart(path)), device, ""))];
         // One drawing listed twice (two spellings of one path) does not meet itself.
-        if (std::none_of(group.begin(), group.end(), [&](const std::string& p) { return samePath(p, path); }))
+        if (std::none_of(group.begin(), group.end(), [&](const std::string& p) { return base::samePath(p, path); }))
             group.push_back(path);
     }
     std::map<std::string, std::string> qualifiers;
@@ -222,13 +222,13 @@ std::map<std::string, std::string> plotNameQualifiers(const std::vector<std::str
         std::size_t shared = folders.front().size();
         for (const auto& parts : folders) {
             std::size_t same = 0;
-            while (same < std::min(shared, parts.size()) && samePath(parts[same], folders.front()[same])) ++same;
+            while (same < std::min(shared, parts.size()) && base::samePath(parts[same], folders.front()[same])) ++same;
             shared = same;
         }
         for (std::size_t i = 0; i < group.size(); ++i) {
             std::string below;
             for (std::size_t k = shared; k < folders[i].size(); ++k) below += (below.empty() ? "" : " - ") + folders[i][k];
-            if (!below.empty()) qualifiers[foldedPath(group[i])] = below;
+            if (!below.empty()) qualifiers[base::foldedPath(group[i])] = below;
         }
     }
     return qualifiers;

@@ -6,18 +6,11 @@
 #include <thread>
 
 #include "automation/AutomationError.h"
+#include "base/Paths.h"
 
 namespace quillon::plotting {
 
 namespace {
-
-// Where a name's extension starts, else its end.
-std::size_t extensionPlace(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    const auto separator = path.find_last_of("\\/");
-    if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return path.size();
-    return dot;
-}
 
 unsigned nextToken() {
     // Seeded once, so two processes plotting into one folder do not meet on a name.
@@ -30,7 +23,7 @@ unsigned nextToken() {
 std::string PlotFileWriter::temporaryName(const std::string& target, unsigned token) {
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08x", token);
-    const std::size_t place = extensionPlace(target);
+    const std::size_t place = base::extensionStart(target);
     return target.substr(0, place) + ".~" + hex + target.substr(place);
 }
 

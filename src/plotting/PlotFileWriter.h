@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/FileSystem.h"
-#include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileClaims.h"
 #include "plotting/PlotFileNaming.h"
 
 namespace quillon::plotting {
@@ -45,7 +45,7 @@ public:
     static constexpr std::size_t TemporaryExtra = 10;
     static_assert(TemporaryExtra <= PlotNameReserve, "plot file names leave room for the temporary name");
 
-    PlotFileWriter(base::FileSystem& files, PlotFileNames& names, std::chrono::milliseconds wait)
+    PlotFileWriter(base::FileSystem& files, PlotFileClaims& names, std::chrono::milliseconds wait)
         : files_(files), names_(names), wait_(wait) {}
 
     PlotFileResult write(const std::string& wanted, const PlotCall& plot);
@@ -62,7 +62,7 @@ private:
                     PlotFileResult& result);
 
     base::FileSystem& files_;
-    PlotFileNames& names_;
+    PlotFileClaims& names_;
     std::chrono::milliseconds wait_;
 };
 

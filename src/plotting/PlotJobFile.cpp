@@ -63,9 +63,8 @@ void readSheetFields(const json& job, PlotJobSpec& spec) {
     templateField("pageSetup", spec.pageSetup);
 }
 
-}  // namespace
-
-PlotJobSpec readPlotJob(const std::string& content) {
+// The job as a JSON object holding only fields a plot job has.
+json jobObject(const std::string& content) {
     json job;
     try {
         // A BOM is what some editors put first in a UTF-8 file.
@@ -79,46 +78,39 @@ PlotJobSpec readPlotJob(const std::string& content) {
         if (std::find(std::begin(Fields), std::end(Fields), item.key()) == std::end(Fields))
             refuse(item.key(), "is not a field of a plot job.");
     }
-    PlotJobSpec spec;
+    return job;
+}
+
+// Which drawings: a folder to search, or a list of them.
+void readDrawingFields(const json& job, PlotJobSpec& spec) {
     const bool hasFolder = job.contains("folder");
     const bool hasDrawings = job.contains("drawings");
     if (hasFolder == hasDrawings) refuse("folder", "or the field \"drawings\" must be given, and not both.");
     if (hasFolder) {
         spec.folder = text(job, "folder");
         spec.subfolders = flag(job, "subfolders", false);
-    } else {
-        if (job.contains("subfolders")) refuse("subfolders", "goes with \"folder\" only.");
-        const json& list = job.at("drawings");
-        if (!list.is_array() || list.empty()) refuse("drawings", "must be a list of one or more drawing paths.");
-        for (const auto& item : list) {
-            if (!item.is_string() || item.get<std::string>().empty())
-                refuse("drawings", "must hold only drawing paths (texts).");
-            spec.drawings.push_back(item.get<std::string>());
-        }
+        return;
     }
-    spec.layouts = flag(job, "layouts", true);
-    spec.device = text(job, "device");
-    spec.paper = text(job, "paper");
-    spec.plotStyleTable = text(job, "plotStyleTable");
-    if (job.contains("copies")) {
-        const json& copies = job.at("copies");
-        if (!copies.is_number_integer() || copies.get<long long>() < 1 || copies.get<long long>() > 32767)
-            refuse("copies", "must be a whole number from 1 to 32767.");
-        spec.copies = static_cast<int>(copies.get<long long>());
+    if (job.contains("subfolders")) refuse("subfolders", "goes with \"folder\" only.");
+    const json& list = job.at("drawings");
+    if (!list.is_array() || list.empty()) refuse("drawings", "must be a list of one or more drawing paths.");
+    for (const auto& item : list) {
+        if (!item.is_string() || item.get<std::string>().empty())
+            refuse("drawings", "must hold only drawing paths (texts).");
+        spec.drawings.push_back(item.get<std::string>());
     }
-    if (job.contains("sessions")) {
-        const json& sessions = job.at("sessions");
-        if (!sessions.is_number_integer() || sessions.get<long long>() < 1 || sessions.get<long long>() > 8)
-            refuse("sessions", "must be a whole number from 1 to 8.");
-        spec.sessions = static_cast<int>(sessions.get<long long>());
-    }
-    if (job.contains("cadRestartEvery")) {
-        const json& every = job.at("cadRestartEvery");
-        if (!every.is_number_integer() || every.get<long long>() < 0 || every.get<long long>() > MaxCadRestartEvery)
-            refuse("cadRestartEvery", "must be a whole number from 0 (never) to " +
-                                          std::to_string(MaxCadRestartEvery) + ".");
-        spec.cadRestartEvery = static_cast<int>(every.get<long long>());
-    }
+}
+
+// A whole number from least to most, else refused with `problem`.
+int wholeNumber(const json& job, const char* field, long long least, long long most, const std::string& problem) {
+    const json& value = job.at(field);
+    if (!value.is_number_integer() || value.get<long long>() < least || value.get<long long>() > most)
+        refuse(field, problem);
+    return static_cast<int>(value.get<long long>());
+}
+
+// Where the plot files go, what they are called, and whether a plotter's sheets go to the plotter.
+void readPlotFileFields(const json& job, PlotJobSpec& spec) {
     if (job.contains("plotFolder")) spec.plotFolder = text(job, "plotFolder");
     if (job.contains("plotFileName")) spec.plotFileName = text(job, "plotFileName");
     if (job.contains("plotFileExtension")) {
@@ -133,12 +125,10 @@ PlotJobSpec readPlotJob(const std::string& content) {
         if (!plotOutputFromWord(word) || word.empty()) refuse("output", "must be \"file\" or \"device\".");
         spec.output = word == "file" ? "" : word;
     }
-    readSheetFields(job, spec);
-    if (job.contains("until")) {
-        const auto until = parseTimeOfDay(text(job, "until"));
-        if (!until) refuse("until", "must be a time of day as HH:MM, from 00:00 to 23:59.");
-        spec.until = until->text();
-    }
+}
+
+// Whether the sheets are combined into PDF files, and how.
+void readCombineFields(const json& job, PlotJobSpec& spec) {
     if (job.contains("combine")) {
         const auto mode = combineModeFromWord(text(job, "combine"));
         if (!mode || *mode == CombineMode::None) refuse("combine", "must be \"drawing\" or \"run\".");
@@ -150,6 +140,33 @@ PlotJobSpec readPlotJob(const std::string& content) {
         refuse(job.contains("combinedFileName") ? "combinedFileName" : "keepSheetFiles", "goes with \"combine\" only.");
     if (const auto refusal = combineRefusal(spec.combine, spec.device, spec.plotFileName))
         refuse("combine", "cannot be used: " + *refusal);
+}
+
+}  // namespace
+
+// Fields are read, and refused, in the order a job's reader meets them: the first problem is the one told.
+PlotJobSpec readPlotJob(const std::string& content) {
+    const json job = jobObject(content);
+    PlotJobSpec spec;
+    readDrawingFields(job, spec);
+    spec.layouts = flag(job, "layouts", true);
+    spec.device = text(job, "device");
+    spec.paper = text(job, "paper");
+    spec.plotStyleTable = text(job, "plotStyleTable");
+    if (job.contains("copies")) spec.copies = wholeNumber(job, "copies", 1, 32767, "must be a whole number from 1 to 32767.");
+    if (job.contains("sessions")) spec.sessions = wholeNumber(job, "sessions", 1, 8, "must be a whole number from 1 to 8.");
+    if (job.contains("cadRestartEvery"))
+        spec.cadRestartEvery = wholeNumber(job, "cadRestartEvery", 0, MaxCadRestartEvery,
+                                           "must be a whole number from 0 (never) to " +
+                                               std::to_string(MaxCadRestartEvery) + ".");
+    readPlotFileFields(job, spec);
+    readSheetFields(job, spec);
+    if (job.contains("until")) {
+        const auto until = parseTimeOfDay(text(job, "until"));
+        if (!until) refuse("until", "must be a time of day as HH:MM, from 00:00 to 23:59.");
+        spec.until = until->text();
+    }
+    readCombineFields(job, spec);
     return spec;
 }
 

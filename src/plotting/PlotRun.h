@@ -11,6 +11,7 @@
 #include "plotting/LayoutPlotter.h"
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/PlotRunList.h"
 #include "plotting/RunShare.h"
 #include "plotting/SessionRestarts.h"
 #include "plotting/XrefReloader.h"

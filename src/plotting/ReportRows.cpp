@@ -55,10 +55,8 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
     return rows;
 }
 
-}  // namespace
-
-std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup& setup,
-                                  const std::string& startedIso) {
+// What every row of the drawing says, whatever became of its sheets.
+ReportRow drawingRow(const DrawingOutcome& outcome, const PlotSetup& setup, const std::string& startedIso) {
     ReportRow base;
     base.drawing = outcome.path;
     base.device = setup.printer;
@@ -81,39 +79,46 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
     base.pageSetup = setup.pageSetup;
     base.includeLayouts = setup.layoutPatterns.include == "*" ? "" : setup.layoutPatterns.include;
     base.excludeLayouts = setup.layoutPatterns.exclude;
+    return base;
+}
+
+// One sheet's row, from the drawing's.
+ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome& outcome) {
+    row.layout = sheet.layout;
+    row.plotFile = sheet.plotFile;
+    row.plotAreaAndScale = sheet.plotAreaAndScale;
+    if (sheet.leftOut) return leftOutRow(std::move(row));
+    if (!sheet.plotted) {
+        row.outcome = w::Failed;
+        row.reason = sheet.failure.empty() ? PlotNotAccepted : sheet.failure;
+    } else if (!sheet.warnings.empty() || !sheet.plotWarnings.empty()) {
+        row.outcome = w::PlottedWithWarnings;
+        row.reason = joinedText(sheet.warnings);
+        for (const auto& warning : sheet.plotWarnings) row.reason += (row.reason.empty() ? "" : "; ") + warning;
+    } else {
+        row.outcome = w::Plotted;
+    }
+    std::string earlier;
+    if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
+        earlier = "replaced the earlier plot file of this name";
+    if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
+    if (sheet.plotted && sheet.sentToDevice) row.reason += (row.reason.empty() ? "" : "; ") + std::string("sent to the device");
+    // Not a warning: the sheet is whole, but which file it drew on is worth knowing in a transmittal.
+    if (sheet.plotted)
+        for (const auto& [stored, now] : outcome.repointedReferences)
+            row.reason += (row.reason.empty() ? "reference " : "; reference ") + stored + " now uses " + now;
+    return row;
+}
+
+}  // namespace
+
+std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup& setup,
+                                  const std::string& startedIso) {
+    const ReportRow base = drawingRow(outcome, setup, startedIso);
     if (outcome.purpose == RunPurpose::Check) return checkRows(outcome, base);
 
     std::vector<ReportRow> rows;
-    for (const auto& sheet : outcome.sheets) {
-        ReportRow row = base;
-        row.layout = sheet.layout;
-        row.plotFile = sheet.plotFile;
-        row.plotAreaAndScale = sheet.plotAreaAndScale;
-        if (sheet.leftOut) {
-            rows.push_back(leftOutRow(std::move(row)));
-            continue;
-        }
-        if (!sheet.plotted) {
-            row.outcome = w::Failed;
-            row.reason = sheet.failure.empty() ? PlotNotAccepted : sheet.failure;
-        } else if (!sheet.warnings.empty() || !sheet.plotWarnings.empty()) {
-            row.outcome = w::PlottedWithWarnings;
-            row.reason = joinedText(sheet.warnings);
-            for (const auto& warning : sheet.plotWarnings) row.reason += (row.reason.empty() ? "" : "; ") + warning;
-        } else {
-            row.outcome = w::Plotted;
-        }
-        std::string earlier;
-        if (sheet.plotted && sheet.earlier == EarlierPlotFile::Replaced)
-            earlier = "replaced the earlier plot file of this name";
-        if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
-        if (sheet.plotted && sheet.sentToDevice) row.reason += (row.reason.empty() ? "" : "; ") + std::string("sent to the device");
-        // Not a warning: the sheet is whole, but which file it drew on is worth knowing in a transmittal.
-        if (sheet.plotted)
-            for (const auto& [stored, now] : outcome.repointedReferences)
-                row.reason += (row.reason.empty() ? "reference " : "; reference ") + stored + " now uses " + now;
-        rows.push_back(std::move(row));
-    }
+    for (const auto& sheet : outcome.sheets) rows.push_back(sheetRow(base, sheet, outcome));
     const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;
     if (outcome.plotted() && !outcome.stopped && outcome.closeError.empty()) return rows;
     if (outcome.plotted() && !rows.empty()) {

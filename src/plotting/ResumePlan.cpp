@@ -4,9 +4,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/Paths.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/OutcomeWords.h"
-#include "plotting/PathFold.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/ReportColumns.h"
 
@@ -26,7 +26,7 @@ bool nothingToResume(const ReportRow& row) {
            (row.reason.starts_with(NoLayoutMatches) || row.reason == EveryLayoutEmpty);
 }
 
-bool isDrawingPath(const std::string& path) { return foldedPath(path).ends_with(".dwg"); }
+bool isDrawingPath(const std::string& path) { return base::foldedPath(path).ends_with(".dwg"); }
 
 void checkRow(const ReportRecord& record, const ReportRecord& first) {
     const ReportRow& row = record.row;
@@ -64,7 +64,7 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
         // A combined file is made again from the sheets at the resume's end.
         if (means(record.row.outcome, OutcomeWord::Meaning::CombinedFile)) continue;
         checkRow(record, first);
-        const auto [at, isNew] = byPath.emplace(foldedPath(record.row.drawing), drawings.size());
+        const auto [at, isNew] = byPath.emplace(base::foldedPath(record.row.drawing), drawings.size());
         if (isNew) drawings.push_back({record.row.drawing});
         if (!means(record.row.outcome, OutcomeWord::Meaning::PlottedInFull) && !nothingToResume(record.row)) drawings[at->second].inFull = false;
     }
@@ -76,11 +76,11 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
     // A sheet whose row names a combined file (its own file went into it) is named afresh, never so.
     std::set<std::string> combined;
     for (const auto& record : records)
-        if (means(record.row.outcome, OutcomeWord::Meaning::CombinedFile)) combined.insert(foldedPath(record.row.plotFile));
+        if (means(record.row.outcome, OutcomeWord::Meaning::CombinedFile)) combined.insert(base::foldedPath(record.row.plotFile));
     for (const auto& record : records) {
         const ReportRow& row = record.row;
         if (means(row.outcome, OutcomeWord::Meaning::CombinedFile) || row.plotFile.empty() || row.layout.empty() ||
-            combined.count(foldedPath(row.plotFile)) || !means(row.outcome, OutcomeWord::Meaning::PlottedInFull))
+            combined.count(base::foldedPath(row.plotFile)) || !means(row.outcome, OutcomeWord::Meaning::PlottedInFull))
             continue;
         plan.recorded.emplace(recordedSheetKey(row.drawing, row.layout), row.plotFile);
     }

@@ -10,6 +10,7 @@
 
 #include "plotting/PlotRun.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/PlotRunList.h"
 #include "plotting/RunShare.h"
 
 namespace quillon::plotting {
@@ -19,8 +20,8 @@ namespace quillon::plotting {
 // the selected ones for the selection run), and owns what the window shows
 // of the run as a whole: the pointer, the panel and Status naming the
 // drawings in hand, the progress bar counting finished drawings, and the
-// summary once the last session has ended. Each session reports through a
-// SessionRunDisplay; every method may be called from any session's thread.
+// summary once the last session has ended. Each session reports through
+// sessionDisplay(); every method may be called from any session's thread.
 class RunDispatcher : public RunShare {
 public:
     RunDispatcher(RunKind kind, PlotRunList& list, PlotRunDisplay& display, const std::atomic<bool>& stopRequested);
@@ -35,8 +36,12 @@ public:
 
     // RunShare
     std::optional<int> take() override;
-    std::shared_ptr<PlotFileNames> plotFiles() override { return plotFiles_; }
+    std::shared_ptr<PlotFileClaims> plotFiles() override { return plotFiles_; }
     void refuse() override;
+
+    // What each session's run shows through: its status lines, messages and outcomes come here, and what
+    // belongs to the whole run (progress, pointer, panel) is left to the dispatcher.
+    PlotRunDisplay& sessionDisplay() { return sessionDisplay_; }
 
     // From the sessions' displays.
     void sessionStatus(const std::string& text);
@@ -60,13 +65,32 @@ public:
     static std::string processingText(int n);
 
 private:
+    class SessionDisplay : public PlotRunDisplay {
+    public:
+        explicit SessionDisplay(RunDispatcher& dispatcher) : dispatcher_(dispatcher) {}
+        void showInformation(const std::string& title, const std::string& text) override {
+            dispatcher_.information(title, text);
+        }
+        void setStatus(const std::string& text) override { dispatcher_.sessionStatus(text); }
+        void repaintStatus() override {}
+        void announce(const std::string& text) override { dispatcher_.announce(text); }
+        std::string statusPanelText() override { return {}; }
+        void setStatusPanelText(const std::string&) override {}
+        void setProgress(int) override {}
+        void setPointer(Pointer) override {}
+        void showOutcome(int entry, const DrawingOutcome& outcome) override { dispatcher_.finished(entry, outcome); }
+
+    private:
+        RunDispatcher& dispatcher_;
+    };
+
     void refresh();
 
     RunKind kind_;
     PlotRunList& list_;
     PlotRunDisplay& display_;
     const std::atomic<bool>& stop_;
-    std::shared_ptr<PlotFileNames> plotFiles_ = std::make_shared<PlotFileNames>();
+    std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
 
     mutable std::mutex mutex_;
     std::vector<int> entries_;
@@ -83,6 +107,7 @@ private:
     std::string lastInformation_;
     PlotRun::Ending ending_ = PlotRun::Ending::Running;
     PlotRun::Tally tally_;
+    SessionDisplay sessionDisplay_{*this};
 };
 
 }  // namespace quillon::plotting

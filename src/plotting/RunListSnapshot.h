@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "plotting/PlotRunDisplay.h"
+#include "plotting/PlotRunList.h"
 
 namespace quillon::plotting {
 

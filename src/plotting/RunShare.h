@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileClaims.h"
 
 namespace quillon::plotting {
 
@@ -15,7 +15,7 @@ public:
     virtual ~RunShare() = default;
     // The next list entry to plot; none once every drawing is taken or Stop was pressed.
     virtual std::optional<int> take() = 0;
-    virtual std::shared_ptr<PlotFileNames> plotFiles() = 0;
+    virtual std::shared_ptr<PlotFileClaims> plotFiles() = 0;
     // A session refused the run before plotting anything (its plot folder
     // cannot be written): no drawing is handed out, and the run ends refused.
     virtual void refuse() = 0;

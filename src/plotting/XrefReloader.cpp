@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "base/Paths.h"
 #include "base/Swallowed.h"
-#include "plotting/PathFold.h"
 #include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
 
@@ -97,7 +97,7 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
     }
     std::string now;
     if (tolerate("loaded, it needs no word of where from", [&] { now = reference.path(); }) && !now.empty() &&
-        !samePath(now, storedPath))
+        !base::samePath(now, storedPath))
         repointed_.push_back({storedPath, now});
 }
 

@@ -14,7 +14,6 @@
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
 #include "plotting/RunDispatcher.h"
-#include "plotting/SessionRunDisplay.h"
 
 namespace quillon::plotting {
 namespace {
@@ -92,8 +91,8 @@ protected:
             session.launcher.make = [this] { return makeApplication(); };
             session.connection = std::make_unique<autocad::CadConnection>(session.launcher, session.ui);
             threads.emplace_back([this, i, &session, &dispatcher = *dispatcher, kind] {
-                SessionRunDisplay shown(dispatcher);
-                PlotRun run(kind, *session.connection, files, shown, list, stop, Chosen, &dispatcher);
+                PlotRun run(kind, *session.connection, files, dispatcher.sessionDisplay(), list, stop, Chosen,
+                            &dispatcher);
                 // A session that cannot start its application plots nothing; the others go on.
                 if (session.connection->restartAutoCAD()) run.runToEnd();
                 else run.start();

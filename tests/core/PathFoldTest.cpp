@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/Paths.h"
 #include "base/UpperCase.h"
-#include "plotting/PathFold.h"
-#include "plotting/PlotFileNames.h"
+#include "plotting/PlotFileClaims.h"
 
 namespace quillon::plotting {
 namespace {
@@ -10,31 +10,31 @@ namespace {
 // Names compare as the file system compares them: one upper case per
 // character, never a longer one, in every script the table covers.
 TEST(PathFold, NamesCompareByEachCharactersSimpleUpperCase) {
-    EXPECT_TRUE(samePath("C:\\Pläne\\Übersicht.dwg", "c:/PLÄNE/übersicht.DWG"));
-    EXPECT_TRUE(samePath("Ärger.dwg", "ärger.dwg"));
-    EXPECT_FALSE(samePath("Straße", "STRASSE")) << "no full folding: ß is not SS";
-    EXPECT_TRUE(samePath("Straße", "STRAßE"));
-    EXPECT_TRUE(samePath("ΣΧΈΔΙΟ", "σχέδιο"));
-    EXPECT_TRUE(samePath("Чертёж", "ЧЕРТЁЖ"));
-    EXPECT_TRUE(samePath("Łódź ŒUVRE Ǆ", "łóDŹ œuvre ǆ")) << "Latin Extended, alternating pairs";
+    EXPECT_TRUE(base::samePath("C:\\Pläne\\Übersicht.dwg", "c:/PLÄNE/übersicht.DWG"));
+    EXPECT_TRUE(base::samePath("Ärger.dwg", "ärger.dwg"));
+    EXPECT_FALSE(base::samePath("Straße", "STRASSE")) << "no full folding: ß is not SS";
+    EXPECT_TRUE(base::samePath("Straße", "STRAßE"));
+    EXPECT_TRUE(base::samePath("ΣΧΈΔΙΟ", "σχέδιο"));
+    EXPECT_TRUE(base::samePath("Чертёж", "ЧЕРТЁЖ"));
+    EXPECT_TRUE(base::samePath("Łódź ŒUVRE Ǆ", "łóDŹ œuvre ǆ")) << "Latin Extended, alternating pairs";
     // Mappings that do not come back, and characters outside the BMP, Windows does not fold.
-    EXPECT_FALSE(samePath("Σ", "ς"));
-    EXPECT_FALSE(samePath("adminiſtrator", "ADMINISTRATOR"));
-    EXPECT_FALSE(samePath("𐐨", "𐐀"));
+    EXPECT_FALSE(base::samePath("Σ", "ς"));
+    EXPECT_FALSE(base::samePath("adminiſtrator", "ADMINISTRATOR"));
+    EXPECT_FALSE(base::samePath("𐐨", "𐐀"));
     EXPECT_EQ(base::upperCaseOf(U'ÿ'), U'Ÿ');
     EXPECT_EQ(base::upperCaseOf(U'Ω'), U'Ω');
 
     // ASCII paths fold as they always have: shard parts of ASCII paths stay put.
-    EXPECT_EQ(foldedPath("C:/Jobs\\Sub/A.DWG"), "c:\\jobs\\sub\\a.dwg");
-    EXPECT_EQ(foldedPath("übersicht"), "Übersicht");
+    EXPECT_EQ(base::foldedPath("C:/Jobs\\Sub/A.DWG"), "c:\\jobs\\sub\\a.dwg");
+    EXPECT_EQ(base::foldedPath("übersicht"), "Übersicht");
 
     // Bytes that are not UTF-8 (Latin-1, a cut sequence, an overlong '/') pass through.
-    EXPECT_EQ(foldedPath("\xFC-\xC3-\xC0\xAF-\xED\xA0\x80.dwg"), "\xFC-\xC3-\xC0\xAF-\xED\xA0\x80.dwg");
-    EXPECT_FALSE(samePath("\xFC.dwg", "\xDC.dwg"));
+    EXPECT_EQ(base::foldedPath("\xFC-\xC3-\xC0\xAF-\xED\xA0\x80.dwg"), "\xFC-\xC3-\xC0\xAF-\xED\xA0\x80.dwg");
+    EXPECT_FALSE(base::samePath("\xFC.dwg", "\xDC.dwg"));
 }
 
 TEST(PathFold, LayoutsDifferingOnlyInTheCaseOfAnUmlautGetTwoPlotFiles) {
-    PlotFileNames names;
+    PlotFileClaims names;
     EXPECT_EQ(names.claim("C:\\Out\\A-Übersicht.pdf"), "C:\\Out\\A-Übersicht.pdf");
     EXPECT_EQ(names.claim("C:\\Out\\A-übersicht.pdf"), "C:\\Out\\A-übersicht (2).pdf");
     EXPECT_EQ(names.claim("C:\\Out\\A-Straße.pdf"), "C:\\Out\\A-Straße.pdf");

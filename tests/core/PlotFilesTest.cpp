@@ -9,10 +9,10 @@
 #include "CadTestFakes.h"
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
+#include "base/Paths.h"
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/LayoutPlotter.h"
-#include "plotting/PathFold.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/ReportRows.h"
 #include "plotting/XrefReloader.h"
@@ -237,7 +237,7 @@ TEST_F(PlotFileRun, OnPaperOnlyAPlotterGoesToItsDeviceAndAPrinterThatWritesFiles
 TEST_F(PlotFileRun, APlotFileThatWouldBeADrawingOfTheListingIsNotWritten) {
     start({{"drawings", {{{"file", "A.dwg"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}},
                          {{"file", "Out/A-First.pdf"}}}}});
-    setup.files.drawings = {foldedPath(dir.at("Out/a-first.PDF"))};
+    setup.files.drawings = {base::foldedPath(dir.at("Out/a-first.PDF"))};
     EXPECT_EQ(rows(plot()), (Lines{"Ground: plotted", "First: failed (the plot file " + dir.at("Out/A-First.pdf") +
                                                           " would replace a drawing of the listing)"}));
 }

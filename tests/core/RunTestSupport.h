@@ -8,6 +8,7 @@
 #include "autocad/CadLauncher.h"
 #include "automation/AutomationError.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/PlotRunList.h"
 #include "standin/Engine.h"
 
 namespace quillon::testing {

@@ -10,10 +10,10 @@
 #include "app/CommandLine.h"
 #include "app/RunExit.h"
 #include "base/FileSystem.h"
+#include "base/Paths.h"
 #include "plotting/JobCheck.h"
 #include "plotting/JobDrawings.h"
 #include "plotting/JobPart.h"
-#include "plotting/PathFold.h"
 #include "plotting/RunReport.h"
 
 // What a CAD manager reads in the morning: the exit code and the reports.
@@ -90,7 +90,7 @@ TEST(UnattendedVerdict, ThePartsOfAJobAreDisjointCoverItAndAgreeWhateverTheListi
     EXPECT_EQ(plotting::fnv1a64("a"), 0xaf63dc4c8601ec8cull);
     EXPECT_EQ(plotting::partOf("C:\\Jobs\\Sub\\A.dwg", "C:\\Jobs", 64), plotting::partOf("d:/other/sub/a.DWG", "D:\\Other\\", 64));
     EXPECT_EQ(plotting::partOf("C:\\Jobs\\Sub\\A.dwg", "", 7),
-              static_cast<int>(plotting::fnv1a64(plotting::foldedPath("C:\\Jobs\\Sub\\A.dwg")) % 7) + 1);
+              static_cast<int>(plotting::fnv1a64(base::foldedPath("C:\\Jobs\\Sub\\A.dwg")) % 7) + 1);
 
     EXPECT_EQ(app::parseCommandLine({"/run", "j.qjob", "/SHARD", "2/4"}).part, (plotting::JobPart{2, 4}));
     for (const char* bad : {"0/4", "5/4", "1/65", "2", "2/", "/4", "a/b", "2/4/6", "-1/4"})

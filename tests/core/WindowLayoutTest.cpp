@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/WindowLayout.h"
+#include "app/ScreenGeometry.h"
 
 namespace quillon::app {
 namespace {

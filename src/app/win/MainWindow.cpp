@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include "app/win/ControlIds.h"
-#include "app/win/MainWindowArrange.h"
 #include "app/win/MainWindowLayout.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/ResourceIds.h"
@@ -56,24 +55,6 @@ ControlClass classFor(ControlKind kind) {
         case ControlKind::Spin: return {UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0};
     }
     return {L"Static", 0, 0};
-}
-
-const ControlSpec* findSpec(int id) {
-    for (const auto& spec : mainWindowControls())
-        if (spec.id == id) return &spec;
-    return nullptr;
-}
-
-// The control's rectangle in client pixels at 96 dpi: frames are not real
-// parents here, so their contents are offset by the frame's position.
-RECT designRect(const ControlSpec& spec) {
-    int left = spec.left, top = spec.top;
-    if (spec.parentFrame) {
-        const ControlSpec* frame = findSpec(spec.parentFrame);
-        left += frame->left;
-        top += frame->top;
-    }
-    return RECT{left, top, left + spec.width, top + spec.height};
 }
 
 }  // namespace
@@ -147,8 +128,8 @@ void MainWindow::createControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const auto& spec : mainWindowControls()) {
         if (spec.kind == ControlKind::Preview) {
-            RECT r = designRect(spec);
-            preview_.create(hwnd(), spec.id, r);
+            const ScreenRect designed = designedRect(spec);
+            preview_.create(hwnd(), spec.id, RECT{designed.left, designed.top, designed.right, designed.bottom});
             controls_[spec.id] = preview_.hwnd();
             continue;
         }
@@ -251,14 +232,14 @@ void MainWindow::createTooltips() {
     }
     SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scaled(kTipWidth, dpi_));
     resultTip_ = std::make_unique<ResultTip>(tooltips_, hwnd(), control(ids::ListView1), discovery::ColumnCount,
-                                             findSpec(ids::ListView1)->tooltip);
+                                             mainWindowControl(ids::ListView1)->tooltip);
     add(control(ids::ProgressBar1), L"Total Progress of Drawings being printed");
     add(preview_.hwnd(), L"");
     // The combo boxes' edit fields receive the mouse, not the combo boxes themselves.
     for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
-        if (GetComboBoxInfo(control(id), &info) && info.hwndItem) add(info.hwndItem, findSpec(id)->tooltip);
+        if (GetComboBoxInfo(control(id), &info) && info.hwndItem) add(info.hwndItem, mainWindowControl(id)->tooltip);
     }
 }
 
@@ -323,22 +304,31 @@ void MainWindow::onContextClick(POINT clientPoint) {
     menu_.showPrintPopup(hwnd(), screen);
 }
 
+void MainWindow::onCreate() {
+    dpi_ = static_cast<int>(GetDpiForWindow(hwnd()));
+    createControls();
+    applyFont();
+    SetWindowPos(hwnd(), nullptr, 0, 0, designedSize().cx, designedSize().cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    applyLayout();
+    createTooltips();
+    SetTimer(hwnd(), kClockTimer, 1000, nullptr);
+}
+
+void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    applyFont();
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    applyLayout();
+}
+
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_APP && message <= 0xBFFF) {
         shell_.onAppMessage(message, wParam, lParam);
         return 0;
     }
     switch (message) {
-        case WM_CREATE:
-            dpi_ = static_cast<int>(GetDpiForWindow(hwnd()));
-            createControls();
-            applyFont();
-            SetWindowPos(hwnd(), nullptr, 0, 0, designedSize().cx, designedSize().cy,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            applyLayout();
-            createTooltips();
-            SetTimer(hwnd(), kClockTimer, 1000, nullptr);
-            return 0;
+        case WM_CREATE: onCreate(); return 0;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED && !controls_.empty()) applyLayout();
             return 0;
@@ -349,16 +339,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             limits->ptMinTrackSize = POINT{least.cx, least.cy};
             return 0;
         }
-        case WM_DPICHANGED: {
-            // The suggested rectangle keeps the window's size in proportion on the new monitor.
-            dpi_ = HIWORD(wParam);
-            applyFont();
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            applyLayout();
-            return 0;
-        }
+        case WM_DPICHANGED: onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_TIMER:
             if (wParam == kClockTimer) {
                 statusBar_.updateClock();

@@ -61,6 +61,9 @@ private:
     void applyLayout();
     void applyFont();
     void onContextClick(POINT clientPoint);
+    void onCreate();
+    // The window moved to a monitor of another dpi; `suggested` keeps its size in proportion there.
+    void onDpiChanged(int dpi, const RECT& suggested);
     void fillBrowserHost();
     void moveFrameTips();
     void watchKeys();

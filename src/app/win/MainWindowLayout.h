@@ -1,10 +1,15 @@
 #pragma once
 
-#include <array>
+#include <windows.h>
+
+#include <map>
 #include <span>
+#include <vector>
 
-#include "app/WindowLayout.h"
+#include "app/ScreenGeometry.h"
 
+// Where the main window's controls go: each one as designed at 96 dpi, how it follows a larger window, and
+// its place for the window's dpi, font and client size.
 namespace quillon::app {
 
 enum class ControlKind { Picture, Label, ListView, DirList, Edit, NumberEdit, Frame, Preview, CheckBox, ComboBox, Button, Progress, Spin };
@@ -24,28 +29,33 @@ struct ControlSpec {
 
 // The controls in creation order (frames before their contents).
 std::span<const ControlSpec> mainWindowControls();
+// The designed control of that id; nullptr for none.
+const ControlSpec* mainWindowControl(int id);
+// The control's rectangle in client pixels at 96 dpi: frames are not real
+// parents here, so their contents are offset by the frame's position.
+ScreenRect designedRect(const ControlSpec& spec);
 
 // How a control follows the window made larger than designed. A control
 // inside a frame moves with its frame.
 Anchor mainWindowAnchor(int id);
 
-// Controls side by side, inside a frame (0: the client area), whose captions
-// may need more room than designed in the font in use: each grows to its
-// caption and pushes the others along, up to rightEdge (96-dpi pixels from
-// the frame's, or the client area's, left). Unused ids are 0.
-struct CaptionRow {
-    int frame;
-    int rightEdge;
-    std::array<int, 3> ids;
-};
-std::span<const CaptionRow> mainWindowCaptionRows();
-// The narrowest gap a caption may leave between neighbours, 96-dpi pixels.
-inline constexpr int MinCaptionGap = 4;
-
 inline constexpr int MainClientWidth = 624;
 inline constexpr int MainClientHeight = 398;
 inline constexpr int StatusBarHeight = 18;
-inline constexpr int ProgressPanel = 1;  // zero-based: the second panel
-inline constexpr int ProgressMargin = 3;
+
+struct ControlPlace {
+    int id;
+    RECT rect;  // client pixels
+};
+
+// Where every designed control of the main window goes for this client size
+// and dpi: the designed places scaled, each caption given the room it needs
+// in the font in use (measured on the control's own device context), then
+// grown or moved with a window larger than designed.
+std::vector<ControlPlace> arrangeMainWindow(const std::map<int, HWND>& controls, HFONT font, int dpi, SIZE client);
+
+// The outer size of the window around the designed client area at this
+// dpi: the size it opens at, and the smallest the user can make it.
+SIZE designedOuterSize(DWORD style, int dpi);
 
 }  // namespace quillon::app

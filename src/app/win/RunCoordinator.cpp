@@ -11,8 +11,8 @@
 #include "app/win/MainWindow.h"
 #include "app/win/PlotFilesChoice.h"
 #include "autocad/CadSession.h"
+#include "base/Paths.h"
 #include "plotting/LedgerDisplay.h"
-#include "plotting/PathFold.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/ReportRows.h"
 #include "plotting/RunEndSignal.h"
@@ -176,7 +176,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
             for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
         setup.files.qualifiers = plotting::plotNameQualifiers(names.listing, setup.files, setup.printer);
         setup.files.recorded = std::move(names.recorded);
-        for (const std::string& drawing : names.listing) setup.files.drawings.insert(plotting::foldedPath(drawing));
+        for (const std::string& drawing : names.listing) setup.files.drawings.insert(base::foldedPath(drawing));
     }
     setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
     host_.applySheets(setup);

@@ -5,7 +5,6 @@
 #include "plotting/LedgerDisplay.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
-#include "plotting/SessionRunDisplay.h"
 
 // Runs that plot with several CAD sessions side by side.
 namespace quillon::app {
@@ -78,8 +77,7 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
                     return;
                 }
             }
-            plotting::SessionRunDisplay toDispatcher(shared->dispatcher);
-            plotting::LedgerDisplay shown(toDispatcher, ledger, index);
+            plotting::LedgerDisplay shown(shared->dispatcher.sessionDisplay(), ledger, index);
             plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared->list, *stop, setup,
                                    &shared->dispatcher);
             plot.runToEnd();

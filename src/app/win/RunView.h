@@ -9,6 +9,7 @@
 #include "app/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/PlotRunList.h"
 
 namespace quillon::app {
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/Paths.h"
 #include "discovery/FolderTreePath.h"
 #include "win/UniqueResource.h"
 #include "win/Utf.h"
@@ -16,11 +17,6 @@ namespace {
 
 constexpr DWORD kTreeStyle =
     WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-
-bool samePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
 
 // The shell's small icon for a path, taken from the system image list the tree shares.
 int shellIcon(const std::wstring& path, DWORD attributes, UINT extraFlags) {
@@ -159,7 +155,7 @@ HTREEITEM OwnFolderTree::findChild(HTREEITEM parent, const std::wstring& path) c
         tree_, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent)));
     for (; item; item = reinterpret_cast<HTREEITEM>(
                      SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-        if (samePath(pathOf(item), path)) return item;
+        if (base::samePath(win::toUtf8(pathOf(item)), win::toUtf8(path))) return item;
     }
     return nullptr;
 }

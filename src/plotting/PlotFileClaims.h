@@ -12,7 +12,7 @@ namespace quillon::plotting {
 // given out twice: a path already given (ignoring case and separator style,
 // as Windows does) comes back with " (2)", " (3)", ... before its extension.
 // Sessions plotting side by side share one, so none overwrites another's file.
-class PlotFileNames {
+class PlotFileClaims {
 public:
     // The path to plot to for `wanted`, now taken for the rest of the run.
     std::string claim(const std::string& wanted);
