@@ -1,6 +1,7 @@
 #include "autocad/CadConnection.h"
 
 #include "autocad/MonitoredObject.h"
+#include "base/Swallowed.h"
 
 namespace quillon::autocad {
 
@@ -16,11 +17,10 @@ CadApplication CadConnection::app() const {
 
 void CadConnection::noteFailure(const AutomationError& error) {
     if (!error.serverGone()) return;
-    if (acadApp_) lostStartedApplication_ = acadStarted_;
-    dropApplication();
     // The instance Quillon started is gone; whatever the next use attaches to
     // may be the user's own, which leaving Quillon must not quit.
-    acadStarted_ = false;
+    if (origin_ == Origin::Started) origin_ = acadApp_ ? Origin::StartedLost : Origin::UsersOwn;
+    dropApplication();
 }
 
 void CadConnection::dropApplication() {
@@ -34,7 +34,7 @@ void CadConnection::attachTo(automation::ObjectPtr application, bool started) {
     // Attaching again to the application already held keeps what is known of its process.
     const bool same = acadApp_ && application && acadApp_->sameObject(*application);
     acadApp_ = MonitoredObject::wrap(std::move(application), "Application", monitor_);
-    lostStartedApplication_ = false;
+    if (origin_ == Origin::StartedLost) origin_ = Origin::UsersOwn;
     if (!same) quietened_ = false;
     if (!same && monitor_) monitor_->setServer(std::nullopt, started);
 }
@@ -52,14 +52,14 @@ bool CadConnection::connectAutoCAD() {
 
 bool CadConnection::restartAutoCAD() {
     dropApplication();
-    acadStarted_ = false;
+    if (origin_ == Origin::Started) origin_ = Origin::UsersOwn;
     if (!startApplication(false)) return false;
     prepareSession();
     return connected();
 }
 
 bool CadConnection::renewAutoCAD() {
-    if (!acadApp_ || !acadStarted_) return false;
+    if (!acadApp_ || !acadStarted()) return false;
     // What leaving Quillon does, so that nothing of the user's is lost: an old application holding unsaved
     // work is left running (and said so), never quit.
     cleanUpAtExit();
@@ -67,14 +67,12 @@ bool CadConnection::renewAutoCAD() {
 }
 
 std::optional<std::uint64_t> CadConnection::privateMemoryMB() {
-    if (!acadApp_ || !acadStarted_ || !startedProcess_) return std::nullopt;
+    if (!acadApp_ || !acadStarted() || !startedProcess_) return std::nullopt;
     return launcher_.privateMemoryMB(*startedProcess_);
 }
 
 bool CadConnection::takeStartFailure() {
-    const bool failed = startFailed_;
-    startFailed_ = false;
-    return failed;
+    return std::exchange(startFailureUntold_, false);
 }
 
 bool CadConnection::startApplication(bool hideWindow) {
@@ -87,16 +85,16 @@ bool CadConnection::startApplication(bool hideWindow) {
         try {
             CadApplication(acadApp_).setVisible(true);
         } catch (const AutomationError& error) {
-            // An application that cannot show itself still plots; only a
-            // dead one counts as not started.
             if (error.serverGone()) throw;
+            base::swallowed(
+                "an application that cannot show itself still plots; only a dead one counts as not started");
         }
     } catch (const AutomationError& error) {
         acadApp_.reset();
         startFailureReason_ = error.description().empty() ? error.what() : error.description();
     }
     if (!acadApp_) {
-        startFailed_ = true;
+        startFailureUntold_ = true;
         if (monitor_) monitor_->setServer(std::nullopt, false);
         return false;
     }
@@ -107,14 +105,14 @@ bool CadConnection::startApplication(bool hideWindow) {
         try {
             process = launcher_.processOfWindow(CadApplication(acadApp_).hwnd());
         } catch (const AutomationError&) {
-            // Without its window the application can still be used, only not ended when it hangs.
+            base::swallowed("without its window the application can still be used, only not ended when it hangs");
         }
         if (!process) process = launcher_.createdProcess();
         startedProcess_ = process;
         monitor_->setServer(process, true);
     }
     if (hideWindow) ui_.showMainWindow();
-    acadStarted_ = true;
+    origin_ = Origin::Started;
     return true;
 }
 
@@ -132,7 +130,7 @@ void CadConnection::prepareSession() {
         modeChecked = true;
         giveBackOwed(document);
         // In the user's own application each open of Quillon's turns it off for itself.
-        if (acadStarted_) turnOffSingleDocumentMode(document);
+        if (acadStarted()) turnOffSingleDocumentMode(document);
     } catch (const AutomationError& error) {
         // No active document yet: the drawing added below supplies one.
         noteFailure(error);
@@ -147,7 +145,7 @@ void CadConnection::prepareSession() {
             // ask until this one: without it every later open would be refused.
             if (!modeChecked) {
                 giveBackOwed(added);
-                if (acadStarted_) turnOffSingleDocumentMode(added);
+                if (acadStarted()) turnOffSingleDocumentMode(added);
             }
         }
     } catch (const AutomationError& error) {
@@ -169,7 +167,7 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
     std::vector<std::string> around;
     try {
         active = CadApplication(acadApp_).activeDocument();
-        if (!acadStarted_) {
+        if (!acadStarted()) {
             turnOffSingleDocumentMode(*active);
             around = changes_.quietOpens(*active);
         } else if (!quietened_) {
@@ -179,8 +177,8 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
             quietened_ = true;
         }
     } catch (const AutomationError& error) {
-        // Without a document to set them through, the open goes ahead as it would have.
         if (error.serverGone()) throw;
+        base::swallowed("without a document to set them through, the open goes ahead as it would have");
     }
     auto giveBack = [&] {
         if (around.empty() || !active) return;
@@ -202,7 +200,7 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
 }
 
 void CadConnection::ownDocumentClosed() {
-    if (acadStarted_ || !acadApp_ || opened_.anyOpened()) return;
+    if (acadStarted() || !acadApp_ || opened_.anyOpened()) return;
     try {
         // Only the user's drawings are left: the active one reaches the session's variables.
         auto document = CadApplication(acadApp_).activeDocument();
@@ -231,7 +229,7 @@ void CadConnection::quitAutoCAD() {
     try {
         CadApplication(acadApp_).quit();
     } catch (const AutomationError&) {
-        // Already gone or refusing: Quillon lets go of it either way.
+        base::swallowed("already gone or refusing: Quillon lets go of it either way");
     }
     dropApplication();
 }
@@ -248,13 +246,13 @@ void CadConnection::cleanUpAtExit() {
     auto left = closeOpenedDocuments();
     // SDI 1 is refused while Quillon's drawings are open: tried again once they are closed.
     putBackVariables();
-    if (!acadStarted_) return;
+    if (!acadStarted()) return;
     const std::string work = unsavedWork(left);
     if (work.empty()) return quitAutoCAD();
     leftRunning_ = connection_text::LeftRunningLead + work + ".";
     // From now on it is the user's application: Quillon lets go of it without quitting.
     dropApplication();
-    acadStarted_ = false;
+    origin_ = Origin::UsersOwn;
 }
 
 std::vector<CadDocument> CadConnection::closeOpenedDocuments() {

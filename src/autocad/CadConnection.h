@@ -97,9 +97,9 @@ public:
     const automation::ObjectPtr& acadApp() const { return acadApp_; }
     // Every call to the application is announced here.
     const std::shared_ptr<CallMonitor>& monitor() const { return monitor_; }
-    bool acadStarted() const { return acadStarted_; }
+    bool acadStarted() const { return origin_ == Origin::Started; }
     // Whether the application last lost (as a dead server) was one Quillon started.
-    bool lostStartedApplication() const { return !acadApp_ && lostStartedApplication_; }
+    bool lostStartedApplication() const { return !acadApp_ && origin_ == Origin::StartedLost; }
     bool connected() const { return acadApp_ != nullptr; }
     // Throws AutomationError when not connected.
     CadApplication app() const;
@@ -142,10 +142,17 @@ private:
     ConnectionUi& ui_;
     std::shared_ptr<CallMonitor> monitor_;
     automation::ObjectPtr acadApp_;
-    bool acadStarted_ = false;
-    bool startFailed_ = false;
+    // Who started the application held, or last held. Quitting Quillon's own leaves it Started: what follows
+    // a quit is a start or Quillon's end.
+    enum class Origin {
+        UsersOwn,     // attached to a running one, or none yet: leaving Quillon leaves it running
+        Started,      // Quillon started it: leaving Quillon quits it
+        StartedLost,  // Quillon's own died; nothing attached since
+    };
+    Origin origin_ = Origin::UsersOwn;
+    // A start failed and takeStartFailure() has not told it yet; a notice, not a state: it outlives an attach.
+    bool startFailureUntold_ = false;
     std::string startFailureReason_;
-    bool lostStartedApplication_ = false;
     std::optional<std::uint32_t> startedProcess_;
     OpenedDocuments opened_;
     ProfileChanges changes_{std::make_shared<OwedVariables>()};

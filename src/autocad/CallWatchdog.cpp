@@ -28,7 +28,6 @@ CallWatchdog::Verdict CallWatchdog::check(const CallMonitor::Snapshot& call, Clo
                        std::to_string(MaxEndAttempts) + " attempts). It is left running; Quillon goes on without it.";
     } else if (call.startedByQuillon && call.serverProcess) {
         verdict.action = Verdict::Action::EndProcess;
-        verdict.process = *call.serverProcess;
         verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) +
                        "). Quillon is ending the AutoCAD it started and goes on.";
     } else {

@@ -24,7 +24,6 @@ public:
         Action action = Action::None;
         // Status text for Announce, EndProcess and Abandon.
         std::string text;
-        std::uint32_t process = 0;  // for EndProcess
     };
 
     CallWatchdog(Clock::duration announceAfter, Clock::duration limit) : announceAfter_(announceAfter), limit_(limit) {}
@@ -40,8 +39,6 @@ public:
         givenUpOn_ = 0;
     }
     static constexpr int MaxEndAttempts = 3;
-
-    void setLimit(Clock::duration limit) { limit_ = limit; }
 
     // "12 s", "3 min 5 s"
     static std::string durationText(Clock::duration waited);

@@ -52,11 +52,6 @@ Value Value::textArray(const std::vector<std::string>& items) {
     return Value(std::move(array));
 }
 
-bool Value::isNumber() const {
-    auto k = kind();
-    return k == Kind::Bool || k == Kind::Int16 || k == Kind::Int32 || k == Kind::Double;
-}
-
 double Value::toDouble() const {
     switch (kind()) {
         case Kind::Empty: return 0.0;

@@ -45,7 +45,6 @@ public:
     Kind kind() const { return static_cast<Kind>(storage_.index()); }
     bool isEmpty() const { return kind() == Kind::Empty; }
     bool isMissing() const { return kind() == Kind::Missing; }
-    bool isNumber() const;
 
     // Conversions follow automation coercion: numbers convert between each
     // other, booleans are -1/0, numeric text converts; anything else throws

@@ -108,11 +108,6 @@ void DrawingList::setSelected(std::size_t displayIndex, bool selected) {
         --selectedCount_;
 }
 
-void DrawingList::setSelectedRange(std::size_t first, std::size_t last, bool selected) {
-    if (first > last || last >= order_.size()) throw std::out_of_range("selection range outside the list");
-    for (std::size_t i = first; i <= last; ++i) setSelected(i, selected);
-}
-
 void DrawingList::selectAll() {
     std::fill(selected_.begin(), selected_.end(), std::uint8_t{1});
     selectedCount_ = selected_.size();

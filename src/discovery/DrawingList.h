@@ -54,8 +54,6 @@ public:
 
     bool isSelected(std::size_t displayIndex) const { return selected_[order_.at(displayIndex)] != 0; }
     void setSelected(std::size_t displayIndex, bool selected);
-    // Display indices first to last inclusive, as a list view reports range changes.
-    void setSelectedRange(std::size_t first, std::size_t last, bool selected);
     void selectAll();
     void clearSelection();
     std::size_t selectedCount() const { return selectedCount_; }

@@ -67,11 +67,6 @@ bool LayoutPatterns::selects(std::string_view layoutName) const {
     return included && !matchesAnyPattern(layoutName, exclude);
 }
 
-bool LayoutPatterns::everyLayout() const {
-    const auto in = trimmed(include);
-    return (in.empty() || in == "*") && trimmed(exclude).empty();
-}
-
 std::string LayoutPatterns::shown() const {
     std::string out = trimmed(include).empty() ? std::string("*") : std::string(trimmed(include));
     if (!trimmed(exclude).empty()) out += " less " + std::string(trimmed(exclude));

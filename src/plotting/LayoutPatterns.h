@@ -15,8 +15,6 @@ struct LayoutPatterns {
     std::string exclude{};
 
     bool selects(std::string_view layoutName) const;
-    // Everything is plotted as without patterns.
-    bool everyLayout() const;
     // "Elev*" or "Elev* less *Old*": how a row names what matched nothing.
     std::string shown() const;
 };

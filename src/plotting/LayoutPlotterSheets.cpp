@@ -92,7 +92,7 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
         applySetting(warnings, layoutName, name, shown, [&] { layout.put(member, value); });
     };
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
-    // The device data is refreshed again after every change below; the set-up's settings are warned one by one.
+    // The device data is refreshed again after every change below.
     constexpr const char* goesOn = "the settings that matter are warned one by one";
     if (quillons) tolerate(goesOn, [&] { layout.call("ZoomExtents"); });
     const bool copied =

@@ -133,13 +133,6 @@ PlotRun::Tally RunLedger::tally() const {
     return tally;
 }
 
-bool RunLedger::allDone() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const bool done : done_)
-        if (!done) return false;
-    return true;
-}
-
 std::optional<std::string> RunLedger::recordProblem() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return problem_;

@@ -47,8 +47,6 @@ public:
     // The drawings by outcome as the record has them (restarts aside: the sessions count those).
     PlotRun::Tally tally() const;
     int drawingCount() const { return static_cast<int>(record_.size()); }
-    // Every drawing has its outcome.
-    bool allDone() const;
     // Why the report on disk is not the whole record: the first write that failed.
     std::optional<std::string> recordProblem() const;
 

@@ -14,7 +14,6 @@ SessionRestarts::InHand SessionRestarts::lost(int entry, bool crashed) {
 
 void SessionRestarts::startedAgainAfterLoss() {
     ++inARow_;
-    ++afterLosses_;
     openedInApplication_ = 0;
 }
 
@@ -33,7 +32,6 @@ std::optional<std::string> SessionRestarts::dueOnPurpose(std::optional<std::uint
 }
 
 void SessionRestarts::startedAgainOnPurpose() {
-    ++onPurpose_;
     openedInApplication_ = 0;
 }
 

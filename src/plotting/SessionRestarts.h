@@ -48,14 +48,10 @@ public:
     void startedAgainOnPurpose();
 
     int inARow() const { return inARow_; }
-    int afterLosses() const { return afterLosses_; }
-    int onPurpose() const { return onPurpose_; }
 
 private:
     Policy policy_{};
     int inARow_ = 0;
-    int afterLosses_ = 0;
-    int onPurpose_ = 0;
     int openedInApplication_ = 0;
     std::optional<int> triedAgain_;
 };

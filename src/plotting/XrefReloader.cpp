@@ -49,7 +49,6 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
             repair(blocks, block, drawingFolder);
         }
         if (metReference) {
-            // The references are repaired; the drawing is plotted as the application shows it.
             constexpr const char* shownAsIs = "the drawing is plotted as shown";
             tolerate(shownAsIs, [&] { app.zoomExtents(); });
             tolerate(shownAsIs, [&] { document.regen(RegenScope::AllViewports); });

@@ -33,7 +33,6 @@ public:
     using AutoObject::call;
 
     IDispatch* dispatch() const noexcept { return dispatch_.Get(); }
-    const RetryPolicy& retryPolicy() const noexcept { return retry_; }
 
     // The member's DISPID, asked of the server once per name (names are case-insensitive).
     DISPID dispIdOf(std::string_view member);

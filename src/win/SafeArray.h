@@ -34,7 +34,6 @@ public:
     void reset(SAFEARRAY* array = nullptr) noexcept;
 
     VARTYPE elementType() const;
-    UINT dimensions() const noexcept { return array_ ? SafeArrayGetDim(array_) : 0; }
     // Bounds and size of the first dimension.
     LONG lowerBound() const;
     LONG upperBound() const;

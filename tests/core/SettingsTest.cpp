@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "MemorySettingsStore.h"
 #include "app/MainSettings.h"
-#include "app/MemorySettingsStore.h"
 #include "app/ScreenGeometry.h"
 #include "app/SheetChoice.h"
 

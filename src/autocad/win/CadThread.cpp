@@ -19,7 +19,6 @@ struct CadThread::Shared {
     FailureHandler onFailure;
     mutable std::mutex mutex;
     std::deque<Job> jobs;
-    int running = 0;
     bool quit = false;
     std::atomic<bool> abandoned{false};
     win::UniqueHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
@@ -33,7 +32,6 @@ struct CadThread::Shared {
                 if (!jobs.empty()) {
                     job = std::move(jobs.front());
                     jobs.pop_front();
-                    ++running;
                     return true;
                 }
             }
@@ -46,11 +44,6 @@ struct CadThread::Shared {
                 DispatchMessageW(&message);
             }
         }
-    }
-
-    void done() {
-        std::lock_guard<std::mutex> lock(mutex);
-        --running;
     }
 
     void report(const std::string& text) {
@@ -103,7 +96,6 @@ DWORD WINAPI CadThread::threadMain(void* parameter) {
                 shared->report(base::describe(std::current_exception(), "an unknown error"));
             }
             job = nullptr;
-            shared->done();
         }
         // The proxies go with the apartment that made them.
         session.reset();
@@ -120,11 +112,6 @@ void CadThread::post(Job job) {
         shared_->jobs.push_back(std::move(job));
     }
     SetEvent(shared_->wake.get());
-}
-
-bool CadThread::busy() const {
-    std::lock_guard<std::mutex> lock(shared_->mutex);
-    return shared_->running > 0 || !shared_->jobs.empty();
 }
 
 void CadThread::abandon() {

@@ -31,8 +31,6 @@ public:
     CadThread& operator=(const CadThread&) = delete;
 
     void post(Job job);
-    // Whether a job is running or waiting.
-    bool busy() const;
     // Gives the thread up: nothing more runs on it, and it is not waited for.
     void abandon();
     // Lets the thread end once its work is done, waiting at most timeoutMs.

@@ -1,4 +1,4 @@
-#include "app/MemorySettingsStore.h"
+#include "MemorySettingsStore.h"
 
 namespace quillon::app {
 
