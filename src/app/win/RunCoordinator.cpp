@@ -131,6 +131,31 @@ RunCoordinator::endSignal(std::uint64_t generation) {
     };
 }
 
+namespace {
+
+// The rows there are now, with their selection, and the drawings a run of that kind plots, each with its row's
+// number, in the order the run takes them up: from the last listed.
+struct ListedNow {
+    std::vector<plotting::RunListSnapshot::Row> rows;
+    std::vector<std::pair<int, std::string>> drawings;
+};
+
+ListedNow listedNow(DrawingListView& listView, plotting::RunKind kind) {
+    ListedNow listed;
+    listed.rows.reserve(listView.size());
+    for (std::size_t i = 0; i < listView.size(); ++i) {
+        const auto& row = listView.row(i);
+        const bool selected = listView.isSelected(i);
+        listed.rows.push_back({row.name, row.folder, selected});
+        if (kind != plotting::RunKind::Selected || selected)
+            listed.drawings.emplace_back(static_cast<int>(i) + 1, row.folder.str() + std::string(row.name));
+    }
+    std::reverse(listed.drawings.begin(), listed.drawings.end());
+    return listed;
+}
+
+}  // namespace
+
 void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) {
     if (run_ || host_.closing() || !main_) return;
     if (host_.searchRunning()) {
@@ -139,53 +164,14 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     }
     // The run plots the rows, and the selection, there are now.
     DrawingListView& listView = host_.listView();
-    std::vector<plotting::RunListSnapshot::Row> rows;
-    std::vector<std::pair<int, std::string>> drawings;
-    rows.reserve(listView.size());
-    for (std::size_t i = 0; i < listView.size(); ++i) {
-        const auto& row = listView.row(i);
-        const bool selected = listView.isSelected(i);
-        rows.push_back({row.name, row.folder, selected});
-        if (kind != plotting::RunKind::Selected || selected)
-            drawings.emplace_back(static_cast<int>(i) + 1, row.folder.str() + std::string(row.name));
-    }
-    // The record names the drawings in the order the run takes them up: from the last listed.
-    std::reverse(drawings.begin(), drawings.end());
+    ListedNow listed = listedNow(listView, kind);
     auto run = std::make_unique<ActiveRun>();
     run->generation = ++generations_;
     run->mail = base::TaskMailbox::childOf(mailbox_);
-    run->view = std::make_shared<RunView>(host_.window(), listView, host_.listedFolder());
-    if (host_.unattended())
-        run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
-    else
-        run->view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
-    // The report's rows are written on the sessions' side; the console hears of plot files here.
-    run->view->onAnnounce = [this](const std::string& text) {
-        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + text);
-    };
-    run->view->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
-        if (host_.unattended()) PlotFilesChoice::announce(outcome);
-    };
-    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(rows), run->view->layoutsBox(),
+    run->view = makeView(listView);
+    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(listed.rows), run->view->layoutsBox(),
                                                             run->view->directoryFolder());
-    plotting::PlotSetup setup = host_.plotChoices();
-    setup.files = host_.plotFileOptions();
-    {
-        RunNames names = host_.takeRunNames();
-        if (names.listing.empty())
-            for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
-        setup.files.qualifiers = plotting::plotNameQualifiers(names.listing, setup.files, setup.printer);
-        setup.files.recorded = std::move(names.recorded);
-        for (const std::string& drawing : names.listing) setup.files.drawings.insert(base::foldedPath(drawing));
-    }
-    setup.layouts = list->layoutsBox() != plotting::LayoutsBox::Clear;
-    host_.applySheets(setup);
-    setup.purpose = purpose;
-    setup.resumes = resumes;
-    setup.cadRestartEvery = jobRestartEvery_.value_or(restarts_.every);
-    setup.cadMemoryLimitMB = restarts_.memoryLimitMB;
-    // A check combines nothing: it plots nothing.
-    if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.combineChoice();
+    const plotting::PlotSetup setup = runSetup(purpose, resumes, list->layoutsBox(), listView);
     if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
         host_.refuseRun(*refusal);
         return;
@@ -195,7 +181,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     run->setup = setup;
     if (setup.combine.mode != plotting::CombineMode::None) run->rows = std::make_shared<RunRows>();
     run->ledger = std::make_shared<plotting::RunLedger>(
-        std::move(drawings), reportWriter(reports_.current(), setup, reports_.part(), run->rows), setup.purpose);
+        std::move(listed.drawings), reportWriter(reports_.current(), setup, reports_.part(), run->rows), setup.purpose);
     const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
@@ -206,6 +192,48 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
         startSharedRun(kind, list, setup, panel, sessions);
         return;
     }
+    startSingleRun(kind, list, setup, panel);
+}
+
+std::shared_ptr<RunView> RunCoordinator::makeView(DrawingListView& listView) {
+    auto view = std::make_shared<RunView>(host_.window(), listView, host_.listedFolder());
+    if (host_.unattended())
+        view->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
+    else
+        view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
+    // The report's rows are written on the sessions' side; the console hears of plot files here.
+    view->onAnnounce = [this](const std::string& text) {
+        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + text);
+    };
+    view->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
+        if (host_.unattended()) PlotFilesChoice::announce(outcome);
+    };
+    return view;
+}
+
+plotting::PlotSetup RunCoordinator::runSetup(plotting::RunPurpose purpose, const std::string& resumes,
+                                             plotting::LayoutsBox layouts, DrawingListView& listView) {
+    plotting::PlotSetup setup = host_.plotChoices();
+    setup.files = host_.plotFileOptions();
+    RunNames names = host_.takeRunNames();
+    if (names.listing.empty())
+        for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
+    setup.files.qualifiers = plotting::plotNameQualifiers(names.listing, setup.files, setup.printer);
+    setup.files.recorded = std::move(names.recorded);
+    for (const std::string& drawing : names.listing) setup.files.drawings.insert(base::foldedPath(drawing));
+    setup.layouts = layouts != plotting::LayoutsBox::Clear;
+    host_.applySheets(setup);
+    setup.purpose = purpose;
+    setup.resumes = resumes;
+    setup.cadRestartEvery = jobRestartEvery_.value_or(restarts_.every);
+    setup.cadMemoryLimitMB = restarts_.memoryLimitMB;
+    // A check combines nothing: it plots nothing.
+    if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.combineChoice();
+    return setup;
+}
+
+void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
+                                    const plotting::PlotSetup& setup, const std::string& panel) {
     // The end is said however the job ends: run to its end, ended by an exception, or dropped unrun.
     auto ended = std::make_shared<plotting::RunEndSignal>(endSignal(run_->generation));
     auto posting = std::make_shared<plotting::PostingRunDisplay>(run_->mail, run_->view, panel);

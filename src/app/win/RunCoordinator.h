@@ -27,6 +27,7 @@
 #include "plotting/RunLedger.h"
 #include "plotting/RunListSnapshot.h"
 #include "plotting/CombinePlan.h"
+#include "plotting/RunCombine.h"
 
 namespace quillon::app {
 
@@ -113,6 +114,14 @@ private:
     };
 
     std::unique_ptr<CadSessionOwner> makeSession();
+    // What a run starting now shows through: the list's rows, Status, and (with /run) the console.
+    std::shared_ptr<RunView> makeView(DrawingListView& listView);
+    // The window's choices for a run starting now, with the names its plot files take from the whole listing.
+    plotting::PlotSetup runSetup(plotting::RunPurpose purpose, const std::string& resumes, plotting::LayoutsBox layouts,
+                                 DrawingListView& listView);
+    // A run plotted by the first session alone.
+    void startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
+                        const plotting::PlotSetup& setup, const std::string& panel);
     // A run plotted by `sessions` CAD sessions side by side; the first is the first session.
     void startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
                         const plotting::PlotSetup& setup, const std::string& panel, int sessions);
@@ -124,6 +133,12 @@ private:
     // Combines the run's PDF sheets off the window's thread; false when the run asks for none.
     bool startCombining(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
     plotting::CombineNaming combineNaming(const plotting::PlotSetup& setup) const;
+    // What the combiner is given: the run's rows, names and choices, as the report records them.
+    plotting::RunCombineInput combineInput(ActiveRun& run) const;
+    // The combined files are written (or not): said, then the run finishes, if it is still the one in progress.
+    void combiningEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
+                        const plotting::PlotRun::Tally& tally, const std::string& summary,
+                        const std::vector<plotting::ReportRow>& rows);
     // Status's summary line, as the run's record has it.
     void showSummary(const std::string& summary);
     // Posts the end of a run to the window's mailbox, where it counts only for that run.

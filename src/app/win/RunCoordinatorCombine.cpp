@@ -63,11 +63,7 @@ plotting::CombineNaming RunCoordinator::combineNaming(const plotting::PlotSetup&
     return naming;
 }
 
-bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> ending,
-                                    const plotting::PlotRun::Tally& tally) {
-    ActiveRun& run = *run_;
-    using Ending = plotting::PlotRun::Ending;
-    if (!run.rows || run.setup.combine.mode == plotting::CombineMode::None || ending == Ending::Refused) return false;
+plotting::RunCombineInput RunCoordinator::combineInput(ActiveRun& run) const {
     plotting::RunCombineInput input;
     input.choice = run.setup.combine;
     {
@@ -87,6 +83,15 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
     input.choices.combine = run.setup.combine;
     input.choices.part = reports_.part();
     input.choices.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    return input;
+}
+
+bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> ending,
+                                    const plotting::PlotRun::Tally& tally) {
+    ActiveRun& run = *run_;
+    using Ending = plotting::PlotRun::Ending;
+    if (!run.rows || run.setup.combine.mode == plotting::CombineMode::None || ending == Ending::Refused) return false;
+    plotting::RunCombineInput input = combineInput(run);
     run.combining = true;
     if (combiner_.joinable()) combiner_.join();
     auto mailbox = mailbox_;
@@ -127,18 +132,24 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
         tally.combineProblems += output.withWarnings;
         if (output.stopped && ending == plotting::PlotRun::Ending::Finished) ending = plotting::PlotRun::Ending::Stopped;
         mailbox->post([this, generation, ending, tally, summary, rows = output.rows] {
-            if (!run_ || run_->generation != generation) return;
-            std::string last;
-            for (const auto& row : rows) {
-                last = row.plotFile + ": " + row.outcome + ", " + row.reason;
-                if (host_.unattended()) ConsoleOutput::writeLine("Quillon: combined file " + last);
-            }
-            const std::string count = rows.size() > 1 ? std::to_string(rows.size()) + " combined files, the last " : "";
-            host_.setStatus(last.empty() ? summary : count + last + "\r\n" + summary);
-            finishRun(std::move(run_), ending, tally);
+            combiningEnded(generation, ending, tally, summary, rows);
         });
     });
     return true;
+}
+
+void RunCoordinator::combiningEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
+                                    const plotting::PlotRun::Tally& tally, const std::string& summary,
+                                    const std::vector<plotting::ReportRow>& rows) {
+    if (!run_ || run_->generation != generation) return;
+    std::string last;
+    for (const auto& row : rows) {
+        last = row.plotFile + ": " + row.outcome + ", " + row.reason;
+        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: combined file " + last);
+    }
+    const std::string count = rows.size() > 1 ? std::to_string(rows.size()) + " combined files, the last " : "";
+    host_.setStatus(last.empty() ? summary : count + last + "\r\n" + summary);
+    finishRun(std::move(run_), ending, tally);
 }
 
 }  // namespace quillon::app

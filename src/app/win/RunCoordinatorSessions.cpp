@@ -27,6 +27,40 @@ struct SharedRun {
           dispatcher(kind, *list, display, *stop) {}
 };
 
+// One session's share of a shared run, on that session's CAD thread; `ended` is told once it is done.
+void plotShare(autocad::CadSession& session, plotting::RunKind kind, const plotting::PlotSetup& setup,
+               SharedRun& shared, const std::shared_ptr<plotting::RunLedger>& ledger, int index, std::atomic<bool>& stop,
+               plotting::RunEndSignal& ended) {
+    // Whichever session comes first writes the record naming every drawing before any is opened.
+    ledger->begin();
+    // A further session quits the application it started before it says it is done.
+    struct QuitOwn {
+        autocad::CadConnection* connection;
+        ~QuitOwn() {
+            if (connection) connection->cleanUpAtExit();
+        }
+    } quit{index > 0 ? &session.connection() : nullptr};
+    if (index > 0) {
+        if (stop.load()) {
+            ended.set(plotting::PlotRun::Ending::Stopped, {});
+            return;
+        }
+        // Always an application of its own, never the one the user may have running.
+        if (!session.connection().restartAutoCAD()) {
+            session.connection().takeStartFailure();
+            shared.dispatcher.sessionStatus("AutoCAD session " + std::to_string(index + 1) +
+                                            " could not be started; the run goes on without it.");
+            ended.set(plotting::PlotRun::Ending::Finished, {});
+            return;
+        }
+    }
+    plotting::LedgerDisplay shown(shared.dispatcher.sessionDisplay(), ledger, index);
+    plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared.list, stop, setup,
+                           &shared.dispatcher);
+    plot.runToEnd();
+    ended.set(plot.ending(), plot.tally());
+}
+
 }  // namespace
 
 void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
@@ -54,34 +88,7 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
                     runEnd(shared->dispatcher.ending(), shared->dispatcher.tally());
             });
         return [kind, setup, shared, ledger, index, stop, ended](autocad::CadSession& session) {
-            // Whichever session comes first writes the record naming every drawing before any is opened.
-            ledger->begin();
-            // A further session quits the application it started before it says it is done.
-            struct QuitOwn {
-                autocad::CadConnection* connection;
-                ~QuitOwn() {
-                    if (connection) connection->cleanUpAtExit();
-                }
-            } quit{index > 0 ? &session.connection() : nullptr};
-            if (index > 0) {
-                if (stop->load()) {
-                    ended->set(plotting::PlotRun::Ending::Stopped, {});
-                    return;
-                }
-                // Always an application of its own, never the one the user may have running.
-                if (!session.connection().restartAutoCAD()) {
-                    session.connection().takeStartFailure();
-                    shared->dispatcher.sessionStatus("AutoCAD session " + std::to_string(index + 1) +
-                                                     " could not be started; the run goes on without it.");
-                    ended->set(plotting::PlotRun::Ending::Finished, {});
-                    return;
-                }
-            }
-            plotting::LedgerDisplay shown(shared->dispatcher.sessionDisplay(), ledger, index);
-            plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared->list, *stop, setup,
-                                   &shared->dispatcher);
-            plot.runToEnd();
-            ended->set(plot.ending(), plot.tally());
+            plotShare(session, kind, setup, *shared, ledger, index, *stop, *ended);
         };
     };
 
