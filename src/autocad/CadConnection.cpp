@@ -194,7 +194,11 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
         giveBack();
         return document;
     } catch (const AutomationError& error) {
-        if (!error.serverGone()) giveBack();
+        if (!error.serverGone()) {
+            giveBack();
+            // No drawing came of it: SDI and BACKGROUNDPLOT go back unless another of Quillon's is open.
+            ownDocumentClosed();
+        }
         throw;
     }
 }

@@ -85,8 +85,9 @@ public:
     // BACKGROUNDPLOT, which the plots need, are changed there for as long as
     // a drawing of Quillon's is open: see ownDocumentClosed.
     CadDocument openQuietly(CadDocuments& documents, const std::string& path, bool readOnly);
-    // Told after each drawing of Quillon's is closed: in the user's own
-    // application, once none is left open, SDI and BACKGROUNDPLOT go back to
+    // Told after each drawing of Quillon's is closed, or an Open gave none
+    // (the user's own document handed back): in the user's own application,
+    // once none of Quillon's is left open, SDI and BACKGROUNDPLOT go back to
     // the user's values. Never throws; what stays owed is given back later.
     void ownDocumentClosed();
     // Gives back every value owed (a run's end, leaving, and each new

@@ -47,7 +47,10 @@ std::optional<std::vector<std::string>> learnDevicePapers(autocad::CadConnection
                           [&] { document = connection.openQuietly(documents, drawings[i], true); }))
                 continue;
             // The application handed back a document the user has open: not Quillon's to change.
-            if (documents.count() <= before) continue;
+            if (documents.count() <= before) {
+                connection.ownDocumentClosed();
+                continue;
+            }
             connection.rememberOpened(*document);
             std::optional<std::vector<std::string>> papers;
             tolerate("the next drawing may tell the papers instead", [&] {

@@ -126,6 +126,7 @@ void LayoutPlotter::openForPlotting(CadDocuments& documents, const std::string& 
     // second one leaves the count as it was: that one is not Quillon's.
     if (documents.count() <= openBefore) {
         report_.openElsewhere = true;
+        connection_.ownDocumentClosed();
         return;
     }
     connection_.rememberOpened(*document);

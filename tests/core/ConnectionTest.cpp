@@ -204,13 +204,15 @@ TEST_F(ConnectionTest, TurnsSingleDocumentModeOffAndLeavesOtherModesAlone) {
         fresh.connectAutoCAD();
         auto sdiNow = [&] { return CadApplication(cad->application()).activeDocument().getVariable("SDI").toInt(); };
         EXPECT_EQ(sdiNow(), sdi) << "the user's own application is left as it is until Quillon opens a drawing";
-        std::ofstream(drawing("B.dwg")) << "drawing";
         auto documents = fresh.app().documents();
+        EXPECT_THROW(fresh.openQuietly(documents, drawing("Missing.dwg"), true), automation::AutomationError);
+        EXPECT_EQ(sdiNow(), sdi) << "an Open that gave no drawing leaves the user's SDI as it was";
+        std::ofstream(drawing("B.dwg")) << "drawing";
         fresh.openQuietly(documents, drawing("B.dwg"), true);
         EXPECT_EQ(sdiNow(), sdi == 1 ? 0 : sdi) << "SDI " << sdi;
         auto sets = calls(*cad, "SetVariable");
         std::erase_if(sets, [](const auto& set) { return set.args[0] != "SDI"; });
-        ASSERT_EQ(sets.size(), sdi == 1 ? 1u : 0u) << "SDI " << sdi;
+        ASSERT_EQ(sets.size(), sdi == 1 ? 3u : 0u) << "SDI " << sdi << ": off and back for the failed Open, off for B";
         if (sdi == 1) {
             EXPECT_EQ(sets[0].argKinds, (std::vector<std::string>{"text", "int16"}));
         }
