@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/win/AppMessages.h"
 #include "app/win/ConsoleOutput.h"
 #include "app/OwedVariablesSetting.h"
 #include "app/win/ControlIds.h"

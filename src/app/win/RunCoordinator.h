@@ -13,7 +13,6 @@
 
 #include "app/MainSettings.h"
 #include "app/win/CadExit.h"
-#include "app/win/CadWork.h"
 #include "app/win/RunHost.h"
 #include "app/win/CadSessionOwner.h"
 #include "app/win/RunReportKeeper.h"
@@ -46,7 +45,7 @@ struct RunRows {
 // mailbox of its own, closed when the run is over, and the end of a run,
 // which always arrives (a job dropped unrun or ending in an exception says so
 // too), counts only for the run in progress.
-class RunCoordinator final : public CadWork, public CadExit {
+class RunCoordinator final : public CadExit {
 public:
     explicit RunCoordinator(RunHost& host);
     ~RunCoordinator() override;
@@ -55,7 +54,7 @@ public:
     // here, once.
     void start(std::shared_ptr<base::TaskMailbox> mailbox);
     // Work for the first session; dropped once the application could not be started.
-    void postCad(std::function<void(autocad::CadSession&)> job) override;
+    void postCad(std::function<void(autocad::CadSession&)> job);
     // A run of the listed drawings: a plot run, or a check; resumes names the report whose left-over drawings it plots.
     void startRun(plotting::RunKind kind, plotting::RunPurpose purpose = plotting::RunPurpose::Plot,
                   const std::string& resumes = {});
