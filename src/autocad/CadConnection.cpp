@@ -99,6 +99,7 @@ bool CadConnection::startApplication(bool hideWindow) {
         return false;
     }
     startedProcess_ = launcher_.createdProcess();
+    startNote_ = launcher_.startNote();
     if (monitor_) {
         // Known now, while it answers: once it hangs it cannot be asked.
         std::optional<std::uint32_t> process;

@@ -55,6 +55,9 @@ public:
     bool takeStartFailure();
     // What the system said when the application last failed to start.
     const std::string& startFailureReason() const { return startFailureReason_; }
+    // How the last start went when it needed more than one attempt (for the console, not a warning); empty
+    // when it did not, or once taken.
+    std::string takeStartNote() { return std::exchange(startNote_, {}); }
     // Asks the application to quit, ignoring failure, and lets go of it.
     void quitAutoCAD();
     // The guard every CAD operation starts with: connect when not connected,
@@ -154,8 +157,11 @@ private:
     // A start failed and takeStartFailure() has not told it yet; a notice, not a state: it outlives an attach.
     bool startFailureUntold_ = false;
     std::string startFailureReason_;
+    std::string startNote_;
     std::optional<std::uint32_t> startedProcess_;
     OpenedDocuments opened_;
+    // The drawings this connection owes a close in the user's own application, with their full names.
+    std::vector<std::pair<automation::ObjectPtr, std::string>> owedCloses_;
     ProfileChanges changes_{std::make_shared<OwedVariables>()};
     // Quillon's values are set in this application since they were last given back.
     bool quietened_ = false;

@@ -284,7 +284,6 @@ void PlotRun::failDrawing(const AutomationError& error) {
 }
 
 void PlotRun::loseApplication(const AutomationError& error) {
-    if (inDrawing()) report(outcomeOf(plotter_.report(), errorText(error)));
     display_.setPointer(Pointer::Normal);
     restorePanel();
     display_.setProgress(0);
