@@ -125,6 +125,8 @@ public:
         }
     }
 
+    // A drawing Quillon opened: in the user's own application its close is owed, in Quillon's settings, until
+    // it is closed (see OwedVariables).
     void rememberOpened(CadDocument& document);
     // A blank drawing Quillon added: Quillon's only while the user leaves it unmodified.
     void rememberAdded(CadDocument& document);
@@ -136,6 +138,9 @@ private:
     void prepareSession();
     void turnOffSingleDocumentMode(CadDocument& document);
     void giveBackOwed(CadDocument& document);
+    // Closes what a Quillon that ended first left open in this application, as it left it (read-only,
+    // unchanged); one the user has changed since is theirs.
+    void closeLeftOpen(CadApplication& application);
     void attachTo(automation::ObjectPtr application, bool started);
     // The documents left open, after closing Quillon's own.
     std::vector<CadDocument> closeOpenedDocuments();

@@ -146,6 +146,9 @@ private:
     // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
     std::optional<std::string> watchCall(CadSessionOwner& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
+    // The reason a drawing in hand fails when its session is given up on, with what is left changed in the
+    // application (also said on the console of an unattended run).
+    std::string leftBehind(const std::string& why) const;
     // The first session of a shared run given up on: the run goes on with the other sessions, or ends as
     // they leave it. False (nothing done) when no shared run goes, or Quillon is leaving.
     bool giveUpFirstSessionOnly(const std::string& why);

@@ -75,6 +75,16 @@ std::optional<std::string> RunCoordinator::watchCall(CadSessionOwner& session) {
     return std::nullopt;
 }
 
+std::string RunCoordinator::leftBehind(const std::string& why) const {
+    // The session's thread goes on once the call returns: it closes the drawing and gives the values back then.
+    const std::string left = owed_ ? owed_->leftChanged() : std::string();
+    if (left.empty()) return why;
+    const std::string text =
+        why + ". Left in AutoCAD until it answers again, else until Quillon next connects to it: " + left;
+    if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + text);
+    return text;
+}
+
 void RunCoordinator::giveUpCad(const std::string& why) {
     // The user's own application is never ended: Quillon stops waiting on it instead.
     if (!main_) return;
@@ -90,7 +100,7 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         run.lostBecause = host_.leaving() ? "Quillon was closed" : plotting::PlotRun::StoppedAnswering;
         run.stop->store(true);
         for (auto& stop : run.sessionStops) stop->store(true);
-        if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
+        if (auto given = run.ledger->giveUp(0, leftBehind(plotting::PlotRun::StoppedAnswering)))
             run.view->showOutcome(given->first, given->second);
         // The further sessions stop at their next call and quit their applications by themselves.
         for (auto& further : run.further) further->release();
@@ -118,7 +128,7 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     // goes on with the sessions left; the last to end decides how the run ended (lost only when drawings
     // are left that no session is there to plot). The program's next use of AutoCAD connects anew.
     run.sessionStops[0]->store(true);
-    if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
+    if (auto given = run.ledger->giveUp(0, leftBehind(plotting::PlotRun::StoppedAnswering)))
         run.dispatcher->finished(given->first, given->second);
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
     main->giveUp();
