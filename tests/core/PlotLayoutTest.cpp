@@ -609,5 +609,26 @@ TEST_F(LayoutPlotting, ATemplatesPageSetupIsCopiedOntoSheetsOfItsKindFromOneRead
         }
 }
 
+TEST_F(LayoutPlotting, TheTemplateIsOpenedAsADrawingIsAndTheUsersValuesAreGivenBack) {
+    // A template with a missing font and another application's signature, in the user's own application.
+    json drawings = scenario()["drawings"];
+    drawings[4]["missingFont"] = drawings[4]["signed"] = true;
+    start({{"drawings", drawings}, {"answerMilliseconds", 20}});
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.sheetSettings = SheetSettings::Template;
+    setup.pageSetupFile = drawing("Office.dwt");
+    setup.pageSetup = "A1 Issue";
+    plotter.setSetup(setup);
+    openAndActivate(drawing("A.dwg"));
+    plotter.setLayoutsToPlot();
+    plotter.closeDrawing();
+    plotter.closeTemplate();
+
+    for (const auto& e : engine->journal())
+        EXPECT_NE(e.type, JournalEntryType::Question) << "asked about " << e.question.variable;
+    EXPECT_TRUE(connection.owed()->owed().empty()) << "every value given back";
+    EXPECT_EQ(closedNames(), (Lines{"A.dwg", "Office.dwt"}));
+}
+
 }  // namespace
 }  // namespace quillon::plotting
