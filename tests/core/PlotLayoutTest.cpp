@@ -310,18 +310,33 @@ TEST_F(LayoutPlotting, AModelSpaceSheetWhosePaperDidNotTakeIsPlottedWithAWarning
     EXPECT_EQ(outcome.layoutsWithWarnings, 1) << "counted, so the run's exit code hears of it";
 }
 
-TEST_F(LayoutPlotting, ADevicesPapersAreLearntFromADrawingOfQuillonsOwnClosedUnsaved) {
+TEST_F(LayoutPlotting, ABadTemplateOrPaperIsRefusedThroughABlankDrawingBeforeAnyDrawingOpens) {
     const auto users = drawing("U.dwg");
-    start({{"reopenOpenDocuments", "refuse"}, {"openDocuments", {{{"path", users}}}}});
-    const auto papers = learnDevicePapers(connection, {users, dir.at("Gone.dwg"), drawing("A.dwg")}, "Office Laser");
-    EXPECT_EQ(papers, (Lines{"Letter", "A4"}));
-    EXPECT_EQ(closedNames(), Lines{"A.dwg"}) << "the user's own drawing is left alone";
+    start({{"openDocuments", {{{"path", users}}}}});
+    PlotSetup setup{"Office Laser", "ISO_A3", "mono.ctb", 1};
+    EXPECT_EQ(refusalBeforeFirstOpen(connection, setup, true),
+              "The device \"Office Laser\" does not offer the paper \"ISO_A3\". It offers: Letter, A4.");
+    setup.paper = "A4";
+    setup.sheetSettings = SheetSettings::Template;
+    setup.pageSetupFile = dir.at("Office.dwt");
+    setup.pageSetup = "a1 issue";
+    EXPECT_EQ(refusalBeforeCad(setup, files)->text.rfind("The template drawing " + setup.pageSetupFile +
+                                                         " (pageSetupFile) does not exist",
+                                                         0),
+              0u);
+    drawing("Office.dwt");
+    EXPECT_EQ(refusalBeforeCad(setup, files), std::nullopt);
+    EXPECT_EQ(refusalBeforeFirstOpen(connection, setup, true), std::nullopt);
+    setup.pageSetup = "A0 Issue";
+    EXPECT_EQ(refusalBeforeFirstOpen(connection, setup, false),
+              "The template drawing " + setup.pageSetupFile +
+                  " has no page setup \"A0 Issue\" (pageSetup). It has: A1 Issue, Model Issue.");
+
+    for (const auto& access : standin::accessesIn(engine->journal())) EXPECT_NE(access.member, "Open");
+    EXPECT_EQ(closedNames(), (Lines{"Drawing1.dwg", "Drawing2.dwg", "Drawing3.dwg"})) << "each closed unsaved";
     auto left = connection.app().documents().items();
     ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0].activeLayout().name(), "Model");
-    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
-    EXPECT_EQ(paperRefusal("Office Laser", "ISO_A3", *papers),
-              "The device \"Office Laser\" does not offer the paper \"ISO_A3\". It offers: Letter, A4.");
+    EXPECT_EQ(left[0].activeLayout().name(), "Model") << "the user's own drawing is left alone";
 }
 
 TEST_F(LayoutPlotting, NamedPlotStyleDrawingsGetTheStbTableAndCopiesAreSetOnlyAboveOne) {

@@ -31,8 +31,8 @@ public:
     virtual std::string listedFolder() const = 0;
     virtual std::uint64_t askListing() = 0;
     virtual bool latestListing(std::uint64_t generation) const = 0;
-    // The window's device, paper and table.
-    virtual plotting::PlotSetup plotChoices() const = 0;
+    // The window's choices as a run starting now takes them: device, paper, table, plot files and sheets.
+    virtual plotting::PlotSetup chosenSetup() const = 0;
 };
 
 }  // namespace quillon::app

@@ -101,6 +101,7 @@ private:
     DrawingListView& listView() override;
     std::string listedFolder() const override;
     plotting::PlotSetup plotChoices() const override;
+    plotting::PlotSetup chosenSetup() const override;
     plotting::PlotFileOptions plotFileOptions() const override;
     void applySheets(plotting::PlotSetup& setup) const override;
     plotting::CombineChoice combineChoice() const override;

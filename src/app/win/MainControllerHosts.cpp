@@ -27,6 +27,13 @@ plotting::PlotSetup MainController::plotChoices() const { return boxes_.setup();
 
 plotting::PlotFileOptions MainController::plotFileOptions() const { return plotFiles_.runOptions(); }
 
+plotting::PlotSetup MainController::chosenSetup() const {
+    plotting::PlotSetup setup = plotChoices();
+    setup.files = plotFileOptions();
+    applySheets(setup);
+    return setup;
+}
+
 void MainController::applySheets(plotting::PlotSetup& setup) const { sheets_.applyTo(setup); }
 
 plotting::CombineChoice MainController::combineChoice() const { return plotFiles_.combine(); }
