@@ -137,8 +137,8 @@ void CadConnection::closeLeftOpen(CadApplication& application) {
     try {
         for (auto& document : application.documents().items()) {
             try {
-                if (!isLeft(document.fullName()) || !document.readOnly() || document.getVariable("DBMOD").toInt() != 0)
-                    continue;
+                // Quillon opens every drawing read-only: one of that name open for editing is the user's own.
+                if (!isLeft(document.fullName()) || !document.readOnly()) continue;
                 document.close();
             } catch (const AutomationError& error) {
                 if (error.serverGone()) throw;

@@ -138,8 +138,8 @@ private:
     void prepareSession();
     void turnOffSingleDocumentMode(CadDocument& document);
     void giveBackOwed(CadDocument& document);
-    // Closes what a Quillon that ended first left open in this application, as it left it (read-only,
-    // unchanged); one the user has changed since is theirs.
+    // Closes, unsaved, what a Quillon that ended first left open in this application: read-only, as Quillon
+    // opens every drawing (what it changed there was its own plot set-up); a copy open for editing is the user's.
     void closeLeftOpen(CadApplication& application);
     void attachTo(automation::ObjectPtr application, bool started);
     // The documents left open, after closing Quillon's own.

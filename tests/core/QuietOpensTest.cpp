@@ -148,6 +148,7 @@ TEST_F(QuietOpens, ADrawingAQuillonThatEndedLeftOpenInTheUsersApplicationIsClose
         auto opened = ended->openQuietly(documents, drawing, true);
         ended->rememberOpened(opened);
         ended->plotInForeground(opened);
+        opened.activeLayout().setConfigName("Plotter.pc3");
     }
     auto next = connection(attaching);
     ASSERT_TRUE(next->connectAutoCAD());
