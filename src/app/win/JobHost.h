@@ -9,6 +9,7 @@
 #include "app/win/PaneHost.h"
 #include "app/win/RunReportKeeper.h"
 #include "plotting/PlotRules.h"
+#include "plotting/RunDeadline.h"
 #include "plotting/PlotRun.h"
 
 namespace quillon::app {
@@ -22,7 +23,7 @@ public:
     // A message box shown from a message of its own, never inside the task that asks for it.
     virtual void notify(const std::string& title, const std::string& text) = 0;
     virtual RunReportKeeper& reports() = 0;
-    virtual void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) = 0;
+    virtual void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) = 0;
     virtual void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) = 0;
     // Exit, as the menu's.
     virtual void exitCommand() = 0;

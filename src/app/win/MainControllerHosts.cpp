@@ -72,7 +72,7 @@ void MainController::closeAbout() { about_.close(); }
 
 RunReportKeeper& MainController::reports() { return runs_.reports(); }
 
-void MainController::setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
+void MainController::setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) {
     runs_.setDeadline(deadline, std::move(text));
 }
 

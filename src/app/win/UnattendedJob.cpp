@@ -20,6 +20,7 @@
 #include "plotting/JobPart.h"
 #include "plotting/ResumePlan.h"
 #include "plotting/RunReport.h"
+#include "win/LocalClock.h"
 #include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
@@ -162,11 +163,8 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     // The command line's /until wins over the job's.
     const auto until = commandLine_.until ? commandLine_.until : plotting::parseTimeOfDay(job.until);
     if (until) {
-        SYSTEMTIME now{};
-        GetLocalTime(&now);
-        const auto wait = plotting::timeUntil(now.wHour, now.wMinute, now.wSecond, *until);
-        host_.setDeadline(std::chrono::steady_clock::now() + wait,
-                                 "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
+        host_.setDeadline(plotting::RunDeadline(win::localNow(), *until),
+                          "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
     }
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
