@@ -186,10 +186,10 @@ std::string asSpreadsheetSavesIt(const std::vector<ReportRow>& rows) {
 TEST(ResumeRun, ChoicesAJobFileCouldNotHoldAreRefusedNamingTheFieldBeforeAnythingStarts) {
     auto edited = row("C:\\Jobs\\A.dwg", "failed");
     edited.plotFileExtension = "DWG";
-    const auto why = replayRefusal(resumePlan(readRunReport(report({edited}))).job);
+    const auto why = replayRefusal(resumePlan(readReport(report({edited}))).job);
     ASSERT_TRUE(why);
     EXPECT_EQ(why->rfind("The plot job's field \"plotFileExtension\" cannot be \".dwg\"", 0), 0u) << *why;
-    EXPECT_EQ(replayRefusal(resumePlan(readRunReport(report({row("C:\\Jobs\\A.dwg", "failed")}))).job), std::nullopt);
+    EXPECT_EQ(replayRefusal(resumePlan(readReport(report({row("C:\\Jobs\\A.dwg", "failed")}))).job), std::nullopt);
 }
 
 TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
