@@ -30,8 +30,9 @@ struct SheetRecord {
     // A check set the sheet up and, by design, did not plot it.
     bool checked = false;
     EarlierPlotFile earlier = EarlierPlotFile::None;
-    // The earlier file that could not be replaced, when kept.
+    // The earlier file that could not be replaced, when kept, and why, as the system said it.
     std::string keptFile{};
+    std::string keptReason{};
     // Why the sheet was not plotted; empty when it was.
     std::string failure{};
     // What the plot itself leaves the user to know (the sheet went to the
