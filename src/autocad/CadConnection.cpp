@@ -237,6 +237,24 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
     }
 }
 
+CadDocument CadConnection::addDrawing(CadDocuments& documents, const std::string& templateFile) {
+    if (!acadStarted()) {
+        try {
+            auto active = CadApplication(acadApp_).activeDocument();
+            turnOffSingleDocumentMode(active);
+        } catch (const AutomationError& error) {
+            if (error.serverGone()) throw;
+            base::swallowed("with no document to set it through, the add goes ahead as it would have");
+        }
+    }
+    try {
+        return templateFile.empty() ? documents.add() : documents.add(templateFile);
+    } catch (const AutomationError& error) {
+        if (!error.serverGone()) ownDocumentClosed();
+        throw;
+    }
+}
+
 void CadConnection::ownDocumentClosed() {
     if (acadStarted() || !acadApp_ || opened_.anyOpened()) return;
     try {

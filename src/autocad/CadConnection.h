@@ -88,6 +88,9 @@ public:
     // BACKGROUNDPLOT, which the plots need, are changed there for as long as
     // a drawing of Quillon's is open: see ownDocumentClosed.
     CadDocument openQuietly(CadDocuments& documents, const std::string& path, bool readOnly);
+    // Adds a blank drawing of Quillon's own (from the template, when one is named) to read from. In the
+    // user's own application SDI is turned off for it as for an open (see ownDocumentClosed).
+    CadDocument addDrawing(CadDocuments& documents, const std::string& templateFile = {});
     // Told after each drawing of Quillon's is closed, or an Open gave none
     // (the user's own document handed back): in the user's own application,
     // once none of Quillon's is left open, SDI and BACKGROUNDPLOT go back to

@@ -83,7 +83,7 @@ std::optional<std::string> refusalBeforeFirstOpen(autocad::CadConnection& connec
         auto documents = app.documents();
         std::optional<autocad::CadDocument> blank;
         try {
-            blank = fromTemplate ? documents.add(setup.pageSetupFile) : documents.add();
+            blank = connection.addDrawing(documents, fromTemplate ? setup.pageSetupFile : std::string());
         } catch (const AutomationError& error) {
             if (error.serverGone()) throw;
             // Single-document mode, or a template the application will not make a drawing from.

@@ -311,8 +311,9 @@ TEST_F(LayoutPlotting, AModelSpaceSheetWhosePaperDidNotTakeIsPlottedWithAWarning
 }
 
 TEST_F(LayoutPlotting, ABadTemplateOrPaperIsRefusedThroughABlankDrawingBeforeAnyDrawingOpens) {
+    // The user's own application, one drawing at a time (SDI 1): turned off for the blank drawing only.
     const auto users = drawing("U.dwg");
-    start({{"openDocuments", {{{"path", users}}}}});
+    start({{"openDocuments", {{{"path", users}}}}, {"sdi", 1}});
     PlotSetup setup{"Office Laser", "ISO_A3", "mono.ctb", 1};
     EXPECT_EQ(refusalBeforeFirstOpen(connection, setup, true),
               "The device \"Office Laser\" does not offer the paper \"ISO_A3\". It offers: Letter, A4.");
@@ -337,6 +338,7 @@ TEST_F(LayoutPlotting, ABadTemplateOrPaperIsRefusedThroughABlankDrawingBeforeAny
     auto left = connection.app().documents().items();
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].activeLayout().name(), "Model") << "the user's own drawing is left alone";
+    EXPECT_EQ(left[0].getVariable("SDI").toInt(), 1);
 }
 
 TEST_F(LayoutPlotting, NamedPlotStyleDrawingsGetTheStbTableAndCopiesAreSetOnlyAboveOne) {
