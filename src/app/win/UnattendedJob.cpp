@@ -74,7 +74,8 @@ std::optional<std::string> UnattendedJob::problemBeforeCad(base::FileSystem& fil
     if (commandLine_.mode == CommandLine::Mode::ResumeRun) {
         std::optional<plotting::ResumePlan> plan;
         try {
-            plan = plotting::resumePlan(plotting::readRunReport(readReportText(commandLine_.job), win::systemAnsiCodePage()));
+            const fs::path report(win::toWide(commandLine_.job));
+            plan = plotting::resumePlan(plotting::readReportFile(report, win::systemAnsiCodePage()));
         } catch (const std::exception& error) {
             return commandLine_.job + ", " + error.what();
         }
