@@ -134,29 +134,19 @@ TEST_F(NightRuns, QuillonsOwnApplicationIsReplacedEveryNDrawingsAndPastItsMemory
     EXPECT_EQ(run.tally().plannedRestarts, 0);
 }
 
-// Fails the attempts to start whose numbers (from 1) it is given, as a start at the same moment as another's does.
-class FlakyStarts : public autocad::CadLauncher {
-public:
-    FlakyStarts(autocad::CadLauncher& inner, std::set<int> failing) : inner_(inner), failing_(std::move(failing)) {}
-    automation::ObjectPtr connectRunning() override { return inner_.connectRunning(); }
-    automation::ObjectPtr createInstance() override {
-        if (failing_.count(++attempts_))
-            throw automation::AutomationError(static_cast<std::int32_t>(0x80004002), "Error 0x80004002");
-        return inner_.createInstance();
-    }
-
-private:
-    autocad::CadLauncher& inner_;
-    std::set<int> failing_;
-    int attempts_ = 0;
-};
-
 TEST_F(NightRuns, AStartThatFailsOnceIsTriedAgainAndOnlyOneThatFailsEveryTimeFailsTheDrawingInHand) {
     listDrawings(5);
-    // Renewed before C (the second attempt fails, the third starts it) and before A (every attempt fails).
-    auto flaky = std::make_shared<FlakyStarts>(starting, std::set<int>{2, 4, 5, 6});
-    autocad::RetryingLauncher patient(flaky, {{std::chrono::milliseconds(1), std::chrono::milliseconds(1)},
-                                              std::chrono::milliseconds(0)});
+    // Renewed before C (the second attempt fails, the third starts it) and before A (every attempt fails), as
+    // a start at the same moment as another's fails.
+    int attempts = 0;
+    starting.make = [&] {
+        if (std::set<int>{2, 4, 5, 6}.count(++attempts))
+            throw automation::AutomationError(static_cast<std::int32_t>(0x80004002), "Error 0x80004002");
+        return standin::Engine::fromJson(scenario.dump(), dir.path());
+    };
+    autocad::RetryingLauncher patient(std::shared_ptr<autocad::CadLauncher>(&starting, [](autocad::CadLauncher*) {}),
+                                      {{std::chrono::milliseconds(1), std::chrono::milliseconds(1)},
+                                       std::chrono::milliseconds(0)});
     autocad::CadConnection renewed{patient, ui};
     PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
     setup.cadRestartEvery = 2;
