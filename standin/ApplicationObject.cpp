@@ -60,13 +60,14 @@ Value ApplicationObject::invoke(std::string_view member, std::span<const Value> 
         return Value();
     }
     if (member == "Quit") {
-        // The process stays to answer calls; whoever hosts the engine ends it.
-        state().quitRequested = true;
+        if (state().scenario().inCommand) failed(state().scenario().name + " unable to service automation request");
         QuitRecord record;
         for (const auto& doc : state().session().documents())
             if (doc->dbmod != 0) record.modified.push_back(doc->displayName());
         record.wouldPrompt = !record.modified.empty();
         state().journal().recordQuit(std::move(record));
+        // The process stays to answer calls; whoever hosts the engine ends it.
+        state().quitRequested = true;
         return Value();
     }
     return ModelObject::invoke(member, args);

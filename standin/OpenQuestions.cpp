@@ -18,8 +18,10 @@ std::vector<std::string> OpenQuestions::askingVariables(const OpenTraits& traits
     if (traits.damaged && profile.integer("RECOVERAUTO") < 2) asking.push_back("RECOVERAUTO");
     // SECURELOAD 1 asks before loading code from an untrusted place; 2 never loads it, 0 always does.
     if (traits.code && profile.integer("SECURELOAD") == 1) asking.push_back("SECURELOAD");
-    // SIGWARN 1 shows the signature's status for every signed file.
-    if (traits.signature && profile.integer("SIGWARN") != 0) asking.push_back("SIGWARN");
+    // SIGWARN 1 shows the signature's status for every signed file; 0 still shows it when the signature is
+    // invalid, so nothing keeps that question away.
+    if ((traits.signature && profile.integer("SIGWARN") != 0) || traits.invalidSignature)
+        asking.push_back("SIGWARN");
     // Without an alternate font the application asks which font to use in place of the missing one.
     if (traits.missingFont && profile.get("FONTALT").toText().empty()) asking.push_back("FONTALT");
     return asking;

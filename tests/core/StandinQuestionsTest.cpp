@@ -82,6 +82,18 @@ TEST_F(StandinQuestions, EachQuestionHoldsOpenUntilAnsweredOrTheProcessEndsUnles
     EXPECT_EQ(questions(), std::vector<std::string>{"missingFont.dwg FONTALT"});
 }
 
+TEST_F(StandinQuestions, AnInvalidSignatureAsksWhateverSigwarnIs) {
+    const std::string invalid = dir.file("invalid.dwg");
+    start({{"drawings", {{{"file", "invalid.dwg"}, {"invalidSignature", true}}}}, {"answerMilliseconds", 20}});
+    open(dir.file("Blank.dwg"));
+    setVariable("SIGWARN", Value(std::int16_t{0}));
+    open(invalid);
+    std::vector<std::string> asked;
+    for (const auto& e : engine->journal())
+        if (e.type == standin::JournalEntryType::Question) asked.push_back(e.question.variable);
+    EXPECT_EQ(asked, (std::vector<std::string>{"SIGWARN"}));
+}
+
 TEST_F(StandinQuestions, TheProfileOutlivesTheApplicationAndItsOpensAreLimited) {
     const std::string a = dir.file("A.dwg");
     const json scenario = {{"profile", "profile.json"}, {"backgroundPlot", 2}, {"openLimit", 2}};
