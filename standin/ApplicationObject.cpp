@@ -66,6 +66,8 @@ Value ApplicationObject::invoke(std::string_view member, std::span<const Value> 
             if (doc->dbmod != 0) record.modified.push_back(doc->displayName());
         record.wouldPrompt = !record.modified.empty();
         state().journal().recordQuit(std::move(record));
+        // Each unsaved drawing's question sits inside the call until someone answers it.
+        state().session().askBeforeQuitting();
         // The process stays to answer calls; whoever hosts the engine ends it.
         state().quitRequested = true;
         return Value();

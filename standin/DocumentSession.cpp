@@ -49,6 +49,12 @@ void DocumentSession::refuseInSingleDocumentMode() const {
         failed("Only one drawing can be open in single-document mode (SDI is 1)");
 }
 
+void DocumentSession::askBeforeQuitting() const {
+    // One box per modified drawing, in turn, each waiting for its answer.
+    for (const auto& doc : documents_)
+        if (doc->dbmod != 0) questions_.wait();
+}
+
 std::shared_ptr<DrawingModel> DocumentSession::createUntitled() {
     std::string name = "Drawing" + std::to_string(nextUntitled_++) + ".dwg";
     return factory_.create(nullptr, {"", name, false, nextSerial_++});

@@ -36,6 +36,8 @@ public:
     std::shared_ptr<DrawingModel> open(const std::string& path, bool readOnly);
     std::shared_ptr<DrawingModel> addNew(const std::string& templatePath);
     void close(const std::shared_ptr<DrawingModel>& doc, std::optional<bool> saveChanges);
+    // Application.Quit asks whether to save each modified drawing, waiting for each answer.
+    void askBeforeQuitting() const;
 
 private:
     const Scenario& scenario_;

@@ -416,12 +416,18 @@ TEST_F(RestartingRuns, ADrawingThatWillNotCloseInQuillonsOwnApplicationIsLeftInI
                                                                          {"drawing", "B.dwg"}}}}}
                                                     : json::object());
     };
+    monitor->endServerWith([&] {
+        starting.started.back()->kill();
+        return true;
+    });
     auto& all = startedRun();
     all.runToEnd();
     ASSERT_EQ(starting.started.size(), 2u);
     EXPECT_EQ(standin::plotsIn(starting.started[1]->journal()).size(), 1u) << "A, in the fresh application";
     EXPECT_EQ(all.tally().restarts, 0) << "nothing was lost";
-    EXPECT_NE(display.starting("row").at(1).find("; AutoCAD was started again without it"), std::string::npos);
+    EXPECT_NE(display.starting("row").at(1).find("; AutoCAD was ended and started again without it"), std::string::npos);
+    for (const auto& e : starting.started[0]->journal())
+        EXPECT_NE(e.type, JournalEntryType::Quit) << "Quit would ask about B, which would not close";
 }
 
 TEST_F(RestartingRuns, AFourthLossInARowEndsTheRunWithTheMessageAndAUsersApplicationIsNeverReplaced) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <thread>
 
 #include "StandinTestSupport.h"
 
@@ -50,7 +51,16 @@ TEST_F(StandinPlots, OnlyTheActiveDrawingPlotsABackgroundPlotIsLostWithItsDocume
     EXPECT_FALSE(fs::exists(dir.at("plots/A.plt")));
 
     other->object("ActiveLayout")->put("ConfigName", Value("Office Laser"));
-    app->call("Quit");
+    // Nobody answers whether to save B: the call is released only by the end of the process.
+    std::atomic<bool> returned{false};
+    std::thread quitting([&] {
+        failureOf([&] { app->call("Quit"); });
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(returned.load()) << "still asking";
+    engine->kill();
+    quitting.join();
     const auto journal = engine->journal();
     const auto quit = std::find_if(journal.begin(), journal.end(),
                                    [](const JournalEntry& e) { return e.type == JournalEntryType::Quit; });

@@ -103,7 +103,7 @@ void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
 void RunCoordinator::postCleanUp(std::function<void()> then) {
     main_->post([then = std::move(then), host = &host_](autocad::CadSession& session) {
         session.connection().cleanUpAtExit();
-        session.mailbox()->post([then, host, left = session.connection().leftRunning()] {
+        session.mailbox()->post([then, host, left = session.connection().cleanUpNotice()] {
             // Said, never asked: the program is on its way out.
             if (!left.empty()) {
                 if (host->unattended()) ConsoleOutput::writeLine("Quillon: " + left);
