@@ -44,9 +44,24 @@ std::shared_ptr<DrawingModel> DocumentSession::requireActive() const {
 
 void DocumentSession::activate(const std::shared_ptr<DrawingModel>& doc) { active_ = doc; }
 
-void DocumentSession::refuseInSingleDocumentMode() const {
-    if (variables_.sdi() == 1 && !documents_.empty())
-        failed("Only one drawing can be open in single-document mode (SDI is 1)");
+void DocumentSession::makeRoomInSingleDocumentMode() {
+    if (documents_.empty()) return;
+    const int sdi = variables_.sdi();
+    if (sdi == 1) failed("Only one drawing can be open in single-document mode (SDI is 1)");
+    if (sdi < 2) return;
+    // Set by the application for an add-on that works with one drawing: the next drawing takes the place of
+    // the one open, which goes first (asking whether to save it when it is modified), whatever becomes of
+    // the drawing that follows.
+    while (!documents_.empty()) {
+        const auto doc = documents_.back();
+        CloseRecord record = closeRecord(*doc, std::nullopt);
+        if (record.modified) {
+            journal_.recordQuestion({doc->displayName(), "SDI"});
+            questions_.wait();
+            record.wouldPrompt = true;
+        }
+        remove(doc, record);
+    }
 }
 
 void DocumentSession::askBeforeQuitting() const {
@@ -76,7 +91,7 @@ std::shared_ptr<DrawingModel> DocumentSession::open(const std::string& path, boo
             return already;
         }
     }
-    refuseInSingleDocumentMode();
+    makeRoomInSingleDocumentMode();
     if (!isReadableFile(path)) {
         std::error_code ec;
         bool exists = std::filesystem::exists(toFsPath(path), ec);
@@ -119,7 +134,7 @@ void DocumentSession::takeMemoryFor(const std::string& path) {
 }
 
 std::shared_ptr<DrawingModel> DocumentSession::addNew(const std::string& templatePath) {
-    refuseInSingleDocumentMode();
+    makeRoomInSingleDocumentMode();
     if (!templatePath.empty() && !isReadableFile(templatePath))
         failed("Cannot create a drawing from " + templatePath + ": the template file does not exist");
     auto doc = createUntitled();

@@ -55,7 +55,8 @@ private:
     int nextSerial_ = 1;
     int nextUntitled_ = 1;
 
-    void refuseInSingleDocumentMode() const;
+    // SDI 1 refuses a second drawing; SDI 2 and 3 close the one open to make room for it.
+    void makeRoomInSingleDocumentMode();
     CloseRecord closeRecord(const DrawingModel& doc, std::optional<bool> saveChanges) const;
     void save(const DrawingModel& doc) const;
     void remove(const std::shared_ptr<DrawingModel>& doc, const CloseRecord& record);

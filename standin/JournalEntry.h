@@ -59,7 +59,7 @@ struct CloseRecord {
     bool modified = false;
     bool readOnly = false;
     bool wouldSave = false;
-    // Never set now that a left-out SaveChanges saves: kept so that journals keep their shape.
+    // Modified and closed to make room for another under SDI 2 or 3: the user was asked whether to save it.
     bool wouldPrompt = false;
 };
 

@@ -45,9 +45,31 @@ bool CadConnection::connectAutoCAD() {
     } catch (const AutomationError&) {
         acadApp_.reset();  // nothing running: start one below
     }
-    if (!acadApp_ && !startApplication(true)) return false;
+    const int usersMode = acadApp_ ? applicationsSingleDocumentMode() : 0;
+    // Nothing is opened there: a drawing of Quillon's would take the place of the user's. It is let go of
+    // untouched, and Quillon plots in an application of its own.
+    if (usersMode) dropApplication();
+    if (!acadApp_ && !startApplication(true)) {
+        if (usersMode)
+            startFailureReason_ = "AutoCAD is running in single-document mode (SDI " + std::to_string(usersMode) +
+                                  ", set by an add-on that works with one drawing at a time), where a drawing Quillon "
+                                  "opened would take the place of yours, and an AutoCAD of Quillon's own could not be "
+                                  "started: " + startFailureReason_;
+        return false;
+    }
     prepareSession();
     return connected();
+}
+
+int CadConnection::applicationsSingleDocumentMode() {
+    try {
+        const int sdi = CadApplication(acadApp_).activeDocument().getVariable("SDI").toInt();
+        return sdi >= 2 ? sdi : 0;
+    } catch (const AutomationError& error) {
+        // Nothing open to ask through: nothing of the user's an open could take the place of.
+        noteFailure(error);
+        return 0;
+    }
 }
 
 bool CadConnection::restartAutoCAD() {

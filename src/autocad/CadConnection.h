@@ -41,8 +41,10 @@ public:
 
     // Attaches to a running application, else starts one; a start that fails
     // is recorded for takeStartFailure(). Then allows several drawings at
-    // once and makes sure one is open. Never throws an AutomationError;
-    // returns whether AcadApp is set.
+    // once and makes sure one is open. A running application in a
+    // single-document mode of its own (SDI 2 or 3) is not used: Quillon
+    // starts one of its own, and a start that fails names SDI. Never throws
+    // an AutomationError; returns whether AcadApp is set.
     bool connectAutoCAD();
     // After the application Quillon started was lost in a run: starts a new
     // one (never attaching to one the user may have started meanwhile) and
@@ -105,6 +107,9 @@ public:
     // Quillon's values in the profile). Never throws.
     void putBackVariables();
 
+    // Whether an Open takes the place of the drawing open (SDI 2 or 3 in the application held).
+    bool opensReplace() { return acadApp_ && applicationsSingleDocumentMode() != 0; }
+
     const automation::ObjectPtr& acadApp() const { return acadApp_; }
     // Every call to the application is announced here.
     const std::shared_ptr<CallMonitor>& monitor() const { return monitor_; }
@@ -142,6 +147,9 @@ private:
     bool startApplication(bool hideWindow);
     void prepareSession();
     void turnOffSingleDocumentMode(CadDocument& document);
+    // SDI 2 or 3 (the application's own single-document modes, which a program must not change: the next
+    // Open takes the place of the drawing open), read through the active document; 0 otherwise.
+    int applicationsSingleDocumentMode();
     void giveBackOwed(CadDocument& document);
     void attachTo(automation::ObjectPtr application, bool started);
     // The documents left open after closing Quillon's own: the user's, and the names of Quillon's that would

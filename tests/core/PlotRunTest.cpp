@@ -290,6 +290,41 @@ TEST_F(PlotRuns, DrawingsThatCannotBeTakenAreReportedAndTheUsersDocumentsSurvive
     EXPECT_EQ(documents[0].getVariable("DBMOD").toInt(), 1);
 }
 
+// An add-on that works with one drawing has set SDI 2 or 3: a drawing Quillon opened there would take the place of
+// the user's, so Quillon plots in an application of its own (also in that mode), or names SDI when none starts.
+TEST_F(PlotRuns, AUsersApplicationInASingleDocumentModeOfItsOwnIsLeftAloneAndQuillonPlotsInItsOwn) {
+    for (int sdi : {2, 3}) {
+        start({{"sdi", sdi}, {"answerMilliseconds", 10}, {"openDocuments", {{{"path", dir.at("Mine.dwg")}, {"modified", true}}}}});
+        listDrawings({"A.dwg", "B.dwg"});
+        struct : autocad::CadLauncher {
+            ObjectPtr users;
+            StartingLauncher own;
+            ObjectPtr connectRunning() override { return users; }
+            ObjectPtr createInstance() override { return own.createInstance(); }
+        } launchers;
+        launchers.users = engine->application();
+        launchers.own.make = [&] {
+            return standin::Engine::fromJson(json({{"sdi", sdi}, {"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                                                   {"defaultDevice", "Plotter.pc3"}, {"plotStyleTables", {"mono.ctb"}}})
+                                                 .dump(),
+                                             dir.path());
+        };
+        autocad::CadConnection both(launchers, ui);
+        PlotRun all(RunKind::AllListed, both, files, display, list, stop, Chosen);
+        all.runToEnd();
+        EXPECT_EQ(all.tally().plotted, 2) << "SDI " << sdi;
+        EXPECT_TRUE(opened().empty()) << "nothing was opened in the user's application";
+        EXPECT_TRUE(closed().empty());
+        ASSERT_EQ(launchers.own.started.size(), 1u);
+        EXPECT_EQ(standin::plotsIn(launchers.own.started[0]->journal()).size(), 2u);
+    }
+    autocad::CadConnection cannotStart(launcher, ui);
+    EXPECT_FALSE(cannotStart.connectAutoCAD());
+    EXPECT_TRUE(cannotStart.takeStartFailure());
+    EXPECT_NE(cannotStart.startFailureReason().find("single-document mode (SDI 3"), std::string::npos)
+        << cannotStart.startFailureReason();
+}
+
 TEST_F(PlotRuns, StopBetweenLayoutsFinishesTheDrawingClosesItAndEnds) {
     start();
     listDrawings({"A.dwg", "L.dwg"});

@@ -180,6 +180,26 @@ TEST_F(StandinDocuments, SingleDocumentModeRefusesASecondDrawing) {
               hr::Fail);
 }
 
+TEST_F(StandinDocuments, SingleDocumentModesOfTheApplicationReplaceTheDrawingOpenAndCannotBeChanged) {
+    start({{"sdi", 2}, {"answerMilliseconds", 20}, {"openDocuments", {{{"path", "Mine.dwg"}, {"modified", true}}}}});
+    open(dir.file("B.dwg"));
+    EXPECT_EQ(documents()->get("Count").toInt(), 1);
+    open(dir.file("C.dwg"));
+    EXPECT_EQ(namesOf(documents()->enumerate()), std::vector<std::string>{"C.dwg"});
+    std::vector<std::string> closed;
+    for (const auto& e : engine->journal()) {
+        if (e.type == JournalEntryType::Question) closed.push_back("asked " + e.question.variable);
+        if (e.type == JournalEntryType::Close) closed.push_back(fs::path(e.close.document).filename().string());
+    }
+    EXPECT_EQ(closed, (std::vector<std::string>{"asked SDI", "Mine.dwg", "B.dwg"}))
+        << "the user's modified drawing asks before it goes";
+    for (int mode : {0, 1})
+        EXPECT_NE(failureOf([&] {
+                      activeDocument()->call("SetVariable", {Value("SDI"), Value(static_cast<std::int16_t>(mode))});
+                  }).description().find("cannot be changed"),
+                  std::string::npos);
+}
+
 TEST_F(StandinDocuments, VariablesKeepTheirTypesAndScopes) {
     start({{"variables", {{{"name", "Filedia"}, {"value", 1}, {"perDocument", false}},
                           {{"name", "USERS1"}, {"value", "x"}}}}});
