@@ -190,6 +190,8 @@ private:
     // Counts a plotted sheet with warnings of any kind on the drawing's report.
     void noteSheetWarnings(const SheetRecord& sheet);
     std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
+    // Why a sheet set up on layout cannot be plotted because the chosen device did not take; empty when it did.
+    std::string deviceNotTaken(automation::AutoObject& layout, const std::vector<SetupWarning>& warnings);
     // The template drawing, opened read-only at its first use (again after a restart).
     autocad::CadDocument* templateDocument();
     // Copies the chosen page setup onto the layout; what did not take is warned. Whether it was copied.

@@ -183,9 +183,10 @@ TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTab
     plotter.setLayoutsToPlot();
 
     const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0"};
-    const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2",
-                                 "Plot(A.dwg).QuietErrorMode=true", "Document(A.dwg).Name",
-                                 "Application.ActiveDocument"};
+    auto copiesAndFile = [](const std::string& name) {
+        return Lines{"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2", "Plot(A.dwg).QuietErrorMode=true",
+                     "Layout(" + name + " of A.dwg).ConfigName", "Document(A.dwg).Name", "Application.ActiveDocument"};
+    };
     const Lines expected =
         Lines{"Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
               "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
@@ -194,10 +195,10 @@ TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTab
               "Layout(Sheet2 of A.dwg).ModelType", "Layout(Sheet2 of A.dwg).Name", "Layout(Sheet2 of A.dwg).TabOrder",
               "Layout(Sheet1 of A.dwg).ModelType", "Layout(Sheet1 of A.dwg).Name",
               "Layout(Sheet1 of A.dwg).TabOrder"} +
-        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
+        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile("Sheet1") +
         Lines{"plot Sheet1 " + IsoA4 + " mono.ctb A-Sheet1.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]"} +
-        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
+        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile("Sheet2") +
         Lines{"plot Sheet2 " + IsoA4 + " mono.ctb A-Sheet2.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
     EXPECT_EQ(journalSince(from), expected);
@@ -235,6 +236,7 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
                                  layout + "RefreshPlotDeviceInfo[]",
                                  "Document(M.dwg).Regen[0]",
                                  layout + "ConfigName=\"Office Laser\"",
+                                 layout + "ConfigName",
                                  layout + "RefreshPlotDeviceInfo[]",
                                  layout + "GetCanonicalMediaNames[]",
                                  layout + "CanonicalMediaName=\"A4\"",
@@ -261,6 +263,20 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
     connection.connectAutoCAD();
     openAndActivate(drawing("M.dwg"));
     EXPECT_THROW(plotter.plotActiveLayout(), AutomationError);
+}
+
+TEST_F(LayoutPlotting, ASheetWhoseDeviceDidNotTakeFailsWhateverDeviceThePlotCallNames) {
+    // A configuration the application cannot find: ConfigName refuses it, and a plot call naming it gives way
+    // to the layout's own device without a word.
+    start({{"drawings", {{{"file", "G.dwg"}, {"layouts", {{{"name", "Sheet1"}, {"device", "Office Laser"}}}}}}}});
+    openAndActivate(drawing("G.dwg"));
+    plotter.setSetup({"Ghost.pc3", "A4", "mono.ctb", 1});
+    plotter.setLayoutsToPlot();
+    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty()) << "nothing went to the Office Laser";
+    ASSERT_EQ(plotter.report().sheets.size(), 1u);
+    const std::string failure = plotter.report().sheets[0].failure;
+    EXPECT_EQ(failure.rfind("the device \"Ghost.pc3\" could not be set (", 0), 0u) << failure;
+    EXPECT_NE(failure.find("; the layout's device is \"Office Laser\""), std::string::npos) << failure;
 }
 
 TEST_F(LayoutPlotting, PlotterConfigurationsGoToAFileFirstAndToTheDeviceWhenRefused) {
