@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "plotting/PlotRun.h"
 #include "plotting/ReportRows.h"
 #include "autocad/CallMonitor.h"
+#include "autocad/CallWatchdog.h"
 
 namespace quillon::plotting {
 namespace {
@@ -441,6 +444,49 @@ TEST_F(RestartingRuns, AnApplicationQuillonStartedIsStartedAgainAndTheRunGoesOnW
         << display.events.back();
     // The replacement allowed several drawings, so none was refused for single-document mode.
     for (const auto& row : rows) EXPECT_EQ(row.find("single"), std::string::npos) << row;
+}
+
+// An invalid signature is shown whatever SIGWARN says: nothing keeps the question away, so the open outlasts its
+// own limit, which is shorter than a call's. The drawing fails alone, is not tried again, and the rest plot.
+TEST_F(RestartingRuns, AnOpenWaitingOnAQuestionPastItsLimitFailsAloneInAFreshApplication) {
+    using namespace std::chrono_literals;
+    listDrawings({"A.dwg", "Signed.dwg", "C.dwg"});
+    std::mutex current;
+    std::shared_ptr<standin::Engine> latest;
+    starting.make = [&] {
+        auto made = standin::Engine::fromJson(
+            json({{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                  {"defaultDevice", "Plotter.pc3"}, {"plotStyleTables", {"mono.ctb"}},
+                  {"drawings", {{{"file", "Signed.dwg"}, {"invalidSignature", true}}}}})
+                .dump(),
+            dir.path());
+        std::lock_guard<std::mutex> lock(current);
+        return latest = made;
+    };
+    ASSERT_TRUE(startedConnection.connectAutoCAD());
+    // The window's watch: a call may take an hour, an open a tenth of a second.
+    autocad::CallWatchdog watchdog(50ms, 1h, 100ms);
+    std::atomic<bool> done{false};
+    std::thread window([&] {
+        for (; !done; std::this_thread::sleep_for(10ms)) {
+            auto call = monitor->snapshot();
+            call.serverProcess = 7;  // known, as for an application Quillon started
+            if (watchdog.check(call, autocad::CallMonitor::Clock::now()).action !=
+                autocad::CallWatchdog::Verdict::Action::EndProcess)
+                continue;
+            monitor->markEndedByWatchdog();
+            std::lock_guard<std::mutex> lock(current);
+            latest->kill();
+        }
+    });
+    auto& all = startedRun();
+    all.runToEnd();
+    done = true;
+    window.join();
+    EXPECT_EQ(display.starting("row"), (Lines{"row 3: Plotted (model space)",
+                                              "row 2: Failed: AutoCAD asked a question while opening this drawing",
+                                              "row 1: Plotted (model space)"}));
+    EXPECT_EQ(all.tally().restarts, 1);
 }
 
 // Quillon's own application is started again once a drawing would not close, and the next opens there.

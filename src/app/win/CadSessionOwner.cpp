@@ -42,13 +42,14 @@ std::atomic<std::uint64_t> nextSessionId{1};
 CadSessionOwner::CadSessionOwner(std::shared_ptr<base::TaskMailbox> windowMail,
                                  std::shared_ptr<autocad::CadLauncher> launcher, autocad::ConnectionUi& window,
                                  autocad::CallWatchdog::Clock::duration announceAfter,
-                                 autocad::CallWatchdog::Clock::duration limit, FailureHandler onFailure,
+                                 autocad::CallWatchdog::Clock::duration limit,
+                                 autocad::CallWatchdog::Clock::duration openLimit, FailureHandler onFailure,
                                  std::shared_ptr<autocad::OwedVariables> owed)
     : id_(nextSessionId++),
       mailbox_(base::TaskMailbox::childOf(std::move(windowMail))),
       monitor_(std::make_shared<autocad::CallMonitor>()),
       process_(std::make_shared<Process>()),
-      watchdog_(announceAfter, limit) {
+      watchdog_(announceAfter, limit, openLimit) {
     monitor_->observeServer([process = process_](std::optional<std::uint32_t> id, bool startedByQuillon) {
         process->set(id, startedByQuillon);
     });

@@ -72,7 +72,7 @@ std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
     RunHost* host = &host_;
     auto mailbox = mailbox_;
     return std::make_unique<CadSessionOwner>(
-        mailbox_, host_.launcher(), host_.connectionUi(), AnnounceCallAfter, callTimeout_,
+        mailbox_, host_.launcher(), host_.connectionUi(), AnnounceCallAfter, callTimeout_, openTimeout_,
         [mailbox, host](const std::string& error) {
             mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
         },
@@ -82,6 +82,7 @@ std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
 void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox) {
     mailbox_ = std::move(mailbox);
     callTimeout_ = loadCallTimeout(host_.settings());
+    openTimeout_ = loadOpenTimeout(host_.settings(), callTimeout_);
     restarts_ = loadCadRestarts(host_.settings());
     owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
     main_ = makeSession();

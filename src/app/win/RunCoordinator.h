@@ -145,6 +145,8 @@ private:
         std::uint64_t generation);
     // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
     std::optional<std::string> watchCall(CadSessionOwner& session);
+    // The reason the drawing in hand of a session given up on fails with, from the call it was waiting on.
+    static std::string givenUpReason(CadSessionOwner& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
     // The first session of a shared run given up on: the run goes on with the other sessions, or ends as
     // they leave it. False (nothing done) when no shared run goes, or Quillon is leaving.
@@ -156,6 +158,7 @@ private:
     RunHost& host_;
     // How long one CAD call may take, for every session; read once at start.
     std::chrono::seconds callTimeout_ = DefaultCallTimeout;
+    std::chrono::seconds openTimeout_ = DefaultOpenTimeout;
     CadRestartSettings restarts_;
     std::optional<int> jobRestartEvery_;
     // What the sessions show, run on the window's thread; each session and each run posts through its own child.

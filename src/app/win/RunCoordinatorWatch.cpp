@@ -18,6 +18,13 @@ constexpr const char* kLostTitle = "AutoCAD Not Responding";
 
 }  // namespace
 
+std::string RunCoordinator::givenUpReason(CadSessionOwner& session) {
+    // An open that outlasted its limit waits on a question the application asked.
+    return session.monitor().snapshot().call == autocad::CallWatchdog::OpenCall
+               ? autocad::CallWatchdog::AskedWhileOpening
+               : plotting::PlotRun::StoppedAnswering;
+}
+
 void RunCoordinator::watchCalls() {
     if (main_) {
         if (auto why = watchCall(*main_)) {
@@ -78,6 +85,7 @@ std::optional<std::string> RunCoordinator::watchCall(CadSessionOwner& session) {
 void RunCoordinator::giveUpCad(const std::string& why) {
     // The user's own application is never ended: Quillon stops waiting on it instead.
     if (!main_) return;
+    const std::string reason = givenUpReason(*main_);
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
     main->giveUp();
     retired_.push_back(std::move(main));
@@ -90,8 +98,7 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         run.lostBecause = host_.leaving() ? "Quillon was closed" : plotting::PlotRun::StoppedAnswering;
         run.stop->store(true);
         for (auto& stop : run.sessionStops) stop->store(true);
-        if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
-            run.view->showOutcome(given->first, given->second);
+        if (auto given = run.ledger->giveUp(0, reason)) run.view->showOutcome(given->first, given->second);
         // The further sessions stop at their next call and quit their applications by themselves.
         for (auto& further : run.further) further->release();
         const plotting::PlotRun::Tally tally = run.dispatcher ? run.dispatcher->tally() : plotting::PlotRun::Tally{};
@@ -118,7 +125,7 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     // goes on with the sessions left; the last to end decides how the run ended (lost only when drawings
     // are left that no session is there to plot). The program's next use of AutoCAD connects anew.
     run.sessionStops[0]->store(true);
-    if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
+    if (auto given = run.ledger->giveUp(0, givenUpReason(*main_)))
         run.dispatcher->finished(given->first, given->second);
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
     main->giveUp();
