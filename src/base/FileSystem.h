@@ -61,6 +61,8 @@ public:
         (void)replace;
         return false;
     }
+    // Makes the folder (its parent must be there), hidden from a folder's usual listing; true when it is there now.
+    virtual bool makeHiddenFolder(const std::string& folder) { return identity(folder).has_value(); }
     // True when folder exists and a new file can be made in it.
     virtual bool canWriteIn(const std::string& folder) { return identity(folder).has_value(); }
     // The first count bytes of the file at path (fewer when it is shorter), read sharing

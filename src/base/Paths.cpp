@@ -1,5 +1,7 @@
 #include "base/Paths.h"
 
+#include <vector>
+
 #include "base/UpperCase.h"
 #include "base/Utf8.h"
 
@@ -20,7 +22,82 @@ std::string addBackslash(std::string_view path) {
     return result;
 }
 
-std::string foldedPath(std::string_view path) {
+namespace {
+
+bool separator(char c) { return c == '\\' || c == '/'; }
+
+// The lead a path's parts go after: "C:\\", "C:", "\\\\srv\\share\\", "\\", or nothing; `at` is set past it.
+std::string rootOf(std::string_view path, std::size_t& at) {
+    at = 0;
+    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) {
+        // "\\server\share": the server and share are the root; ".." never climbs above them.
+        std::string root = "\\\\";
+        at = 2;
+        for (int part = 0; part < 2; ++part) {
+            while (at < path.size() && separator(path[at])) ++at;
+            const std::size_t start = at;
+            while (at < path.size() && !separator(path[at])) ++at;
+            if (start == at) break;
+            root += std::string(path.substr(start, at - start)) + '\\';
+        }
+        return root;
+    }
+    if (path.size() >= 2 && path[1] == ':') {
+        at = 2;
+        if (path.size() > 2 && separator(path[2])) {
+            while (at < path.size() && separator(path[at])) ++at;
+            return std::string(path.substr(0, 2)) + '\\';
+        }
+        return std::string(path.substr(0, 2));
+    }
+    if (!path.empty() && separator(path[0])) {
+        while (at < path.size() && separator(path[at])) ++at;
+        return "\\";
+    }
+    return {};
+}
+
+bool onlyDots(std::string_view part) { return part.find_first_not_of('.') == std::string_view::npos; }
+
+}  // namespace
+
+std::string normalPath(std::string_view path) {
+    // The extended form names the same file as the plain one it wraps.
+    if (path.size() >= 4 && separator(path[0]) && separator(path[1]) && path[2] == '?' && separator(path[3])) {
+        path.remove_prefix(4);
+        auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+        if (path.size() >= 4 && upper(path[0]) == 'U' && upper(path[1]) == 'N' && upper(path[2]) == 'C' &&
+            separator(path[3]))
+            return normalPath("\\\\" + std::string(path.substr(4)));
+    }
+    std::size_t at = 0;
+    std::string root = rootOf(path, at);
+    std::vector<std::string_view> parts;
+    while (at < path.size()) {
+        const std::size_t start = at;
+        while (at < path.size() && !separator(path[at])) ++at;
+        std::string_view part = path.substr(start, at - start);
+        while (at < path.size() && separator(path[at])) ++at;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty() && parts.back() != "..") parts.pop_back();
+            else if (root.empty()) parts.push_back(part);
+            continue;
+        }
+        if (!onlyDots(part))
+            while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.remove_suffix(1);
+        parts.push_back(part);
+    }
+    std::string out = root;
+    for (std::size_t i = 0; i < parts.size(); ++i) out += (i == 0 ? "" : "\\") + std::string(parts[i]);
+    // "\\\\srv\\share\\" with nothing after it is the share itself.
+    if (parts.empty() && root.size() > 3 && root.back() == '\\' && root[1] == '\\') out.pop_back();
+    return out;
+}
+
+std::string foldedPath(std::string_view path) { return foldedName(normalPath(path)); }
+
+std::string foldedName(std::string_view path) {
     std::string folded;
     folded.reserve(path.size());
     for (std::size_t i = 0; i < path.size();) {

@@ -98,6 +98,13 @@ bool StdFileSystem::moveFile(const std::string& from, const std::string& to, boo
     return !error;
 }
 
+bool StdFileSystem::makeHiddenFolder(const std::string& folder) {
+    // A leading dot is what hides a name here.
+    std::error_code error;
+    fs::create_directory(fromUtf8(folder), error);
+    return fs::is_directory(fromUtf8(folder), error);
+}
+
 bool StdFileSystem::canWriteIn(const std::string& folder) {
     std::error_code error;
     if (!fs::is_directory(fromUtf8(folder), error)) return false;

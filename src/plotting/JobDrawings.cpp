@@ -14,8 +14,8 @@ std::vector<std::pair<std::string, base::DirEntry>> findJobDrawings(base::FileSy
                                                                     const std::atomic<bool>* stop) {
     std::map<std::string, std::optional<std::vector<base::DirEntry>>> listings;  // folded folder -> its entries
     std::vector<std::pair<std::string, base::DirEntry>> found;
-    for (std::string path : paths) {
-        std::replace(path.begin(), path.end(), '/', '\\');
+    for (const std::string& given : paths) {
+        const std::string path = base::normalPath(given);
         const std::string folder = base::folderOf(path);
         base::DirEntry entry;
         entry.name = path.substr(std::min(path.size(), base::addBackslash(folder).size()));

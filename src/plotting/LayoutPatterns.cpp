@@ -51,11 +51,11 @@ bool globMatch(std::string_view name, std::string_view pattern) {
 }  // namespace
 
 bool matchesAnyPattern(std::string_view name, std::string_view patterns) {
-    const std::string folded = base::foldedPath(name);
+    const std::string folded = base::foldedName(name);
     while (!patterns.empty()) {
         const auto end = patterns.find(';');
         const std::string_view one = trimmed(patterns.substr(0, end));
-        if (!one.empty() && globMatch(folded, base::foldedPath(one))) return true;
+        if (!one.empty() && globMatch(folded, base::foldedName(one))) return true;
         if (end == std::string_view::npos) break;
         patterns.remove_prefix(end + 1);
     }

@@ -24,4 +24,9 @@ void PlotFileClaims::release(const std::string& path) {
     taken_.erase(base::foldedPath(path));
 }
 
+bool PlotFileClaims::firstUseOf(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return usedFolders_.insert(base::foldedPath(folder)).second;
+}
+
 }  // namespace quillon::plotting

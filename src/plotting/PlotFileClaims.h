@@ -24,9 +24,14 @@ public:
     // plotted again from the start and replaces its own file.
     void release(const std::string& path);
 
+    // True the first time the run asks about this folder (Quillon's hidden folder of plots): its leftovers
+    // are cleared then, once per run.
+    bool firstUseOf(const std::string& folder);
+
 private:
     std::mutex mutex_;
     std::set<std::string> taken_;
+    std::set<std::string> usedFolders_;
 };
 
 }  // namespace quillon::plotting

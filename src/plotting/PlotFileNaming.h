@@ -59,9 +59,10 @@ std::string normalExtension(std::string_view extension);
 // the place of a drawing, a template, a standards file, a drawing's backup or autosave, a plot job or a run report.
 std::optional<std::string> plotExtensionRefusal(std::string_view extension);
 
-// What a plot may add to a plot file's name before the file is in place: a temporary ".~" and eight hex
-// digits before the extension, and " (NN)" when an earlier file cannot be replaced.
-inline constexpr std::size_t PlotNameReserve = 10 + 5;
+// What a plot may add to a plot file's name before the file is in place: Quillon's hidden folder of plots
+// (".quillon\") and a temporary ".~" with eight hex digits before the extension, and " (NN)" when an
+// earlier file cannot be replaced.
+inline constexpr std::size_t PlotNameReserve = 9 + 10 + 5;
 // The longest path, in UTF-16 units and without its terminating zero, that the CAD application is given.
 inline constexpr std::size_t LongestPlotPath = 259;
 

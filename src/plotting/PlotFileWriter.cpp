@@ -1,6 +1,7 @@
 #include "plotting/PlotFileWriter.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -20,11 +21,50 @@ unsigned nextToken() {
 
 }  // namespace
 
+namespace {
+
+// Where the file name starts, and the separator the path uses.
+std::size_t nameStart(const std::string& path) {
+    const auto cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? 0 : cut + 1;
+}
+
+std::string hiddenFolderOf(const std::string& target) {
+    const std::size_t start = nameStart(target);
+    const char separator = start > 0 ? target[start - 1] : '\\';
+    return target.substr(0, start) + PlotFileWriter::TemporaryFolder + separator;
+}
+
+std::int64_t ticksNow() {
+    // FILETIME counts 100 ns ticks from 1601, as the listing's times do.
+    constexpr std::int64_t TicksFrom1601To1970 = 116444736000000000LL;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>>(now).count() +
+           TicksFrom1601To1970;
+}
+
+}  // namespace
+
 std::string PlotFileWriter::temporaryName(const std::string& target, unsigned token) {
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08x", token);
-    const std::size_t place = base::extensionStart(target);
-    return target.substr(0, place) + ".~" + hex + target.substr(place);
+    const std::string name = target.substr(nameStart(target));
+    const std::size_t place = base::extensionStart(name);
+    return hiddenFolderOf(target) + name.substr(0, place) + ".~" + hex + name.substr(place);
+}
+
+bool PlotFileWriter::temporaryFolderReady(const std::string& target) {
+    std::string folder = hiddenFolderOf(target);
+    folder.pop_back();
+    if (!names_.firstUseOf(folder)) return files_.identity(folder).has_value() || files_.makeHiddenFolder(folder);
+    if (!files_.makeHiddenFolder(folder)) return false;
+    const auto entries = files_.list(folder);
+    if (!entries) return true;
+    const std::int64_t oldest = ticksNow() - std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>>(LeftoverAge).count();
+    for (const auto& entry : *entries)
+        if (!entry.isDirectory && entry.lastWriteTime != 0 && entry.lastWriteTime < oldest)
+            files_.removeFile(hiddenFolderOf(target) + entry.name);
+    return true;
 }
 
 std::string PlotFileWriter::freshTemporary(const std::string& target) {
@@ -47,6 +87,11 @@ bool PlotFileWriter::arrived(const std::string& file) {
 PlotFileResult PlotFileWriter::write(const std::string& wanted, const PlotCall& plot) {
     PlotFileResult result;
     const std::string target = names_.claim(wanted);
+    if (!temporaryFolderReady(target)) {
+        names_.release(target);
+        result.failure = "Quillon's hidden folder for plots cannot be made in the folder of " + target;
+        return result;
+    }
     const std::string temporary = freshTemporary(target);
     bool taken = false;
     try {

@@ -31,29 +31,39 @@ struct PlotFileResult {
 inline constexpr const char* PlotNotAccepted = "AutoCAD did not accept the plot";
 
 // Writes a sheet's plot file so that a good file is never lost: the
-// application plots to a fresh temporary name beside the target, and only
-// once that file is there (and not empty) does it move over the target in
-// one step. A failed plot leaves the earlier file as it was and takes its
-// own temporary file away.
+// application plots to a fresh temporary name in Quillon's hidden folder
+// beside the target (on its volume, so the move is one step), and only once
+// that file is there (and not empty) does it move over the target. A failed
+// plot leaves the earlier file as it was and takes its own temporary file
+// away. What a kill or a power cut leaves in the hidden folder is never taken
+// for a sheet by whatever collects the plot folder's files, and goes at the
+// folder's first use by a later run.
 class PlotFileWriter {
 public:
     // Sends the sheet to the file named; true when the application took it.
     // An automation error says why it did not.
     using PlotCall = std::function<bool(const std::string& file)>;
 
-    // What a temporary name adds to the target's: ".~" and eight hex digits before the extension.
-    static constexpr std::size_t TemporaryExtra = 10;
-    static_assert(TemporaryExtra <= PlotNameReserve, "plot file names leave room for the temporary name");
+    // The hidden folder beside the sheets where their plots are written first.
+    static constexpr const char* TemporaryFolder = ".quillon";
+    // What a temporary name adds to the target's: the hidden folder, ".~" and eight hex digits before the extension.
+    static constexpr std::size_t TemporaryExtra = 9 + 10;
+    // A leftover older than this is no plot in progress, even another workstation's into a shared folder.
+    static constexpr auto LeftoverAge = std::chrono::hours(1);
+    static_assert(TemporaryExtra + 5 <= PlotNameReserve, "plot file names leave room for the temporary name");
 
     PlotFileWriter(base::FileSystem& files, PlotFileClaims& names, std::chrono::milliseconds wait)
         : files_(files), names_(names), wait_(wait) {}
 
     PlotFileResult write(const std::string& wanted, const PlotCall& plot);
 
-    // "C:\Out\A.pdf" with token 0x1f: "C:\Out\A.~0000001f.pdf".
+    // "C:\Out\A.pdf" with token 0x1f: "C:\Out\.quillon\A.~0000001f.pdf".
     static std::string temporaryName(const std::string& target, unsigned token);
 
 private:
+    // The hidden folder for target's plots, made (and cleared of old leftovers) at its first use in the run;
+    // false when it cannot be made.
+    bool temporaryFolderReady(const std::string& target);
     std::string freshTemporary(const std::string& target);
     // The file is there and not empty, within the wait: the application may still be closing it.
     bool arrived(const std::string& file);

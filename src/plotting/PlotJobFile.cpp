@@ -3,8 +3,11 @@
 #include "plotting/RunDeadline.h"
 
 #include <algorithm>
+#include <set>
+
 #include <nlohmann/json.hpp>
 
+#include "base/Paths.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/PlotRules.h"
 
@@ -87,17 +90,21 @@ void readDrawingFields(const json& job, PlotJobSpec& spec) {
     const bool hasDrawings = job.contains("drawings");
     if (hasFolder == hasDrawings) refuse("folder", "or the field \"drawings\" must be given, and not both.");
     if (hasFolder) {
-        spec.folder = text(job, "folder");
+        // "C:/Jobs/H/" is the folder "C:\Jobs\H": its drawings, and the parts they fall in, are that folder's.
+        spec.folder = base::normalPath(text(job, "folder"));
         spec.subfolders = flag(job, "subfolders", false);
         return;
     }
     if (job.contains("subfolders")) refuse("subfolders", "goes with \"folder\" only.");
     const json& list = job.at("drawings");
     if (!list.is_array() || list.empty()) refuse("drawings", "must be a list of one or more drawing paths.");
+    std::set<std::string> listed;
     for (const auto& item : list) {
         if (!item.is_string() || item.get<std::string>().empty())
             refuse("drawings", "must hold only drawing paths (texts).");
-        spec.drawings.push_back(item.get<std::string>());
+        // One drawing in two spellings ("C://Jobs//A.dwg", "c:\jobs\a.DWG") is listed once, as first written.
+        const std::string path = base::normalPath(item.get<std::string>());
+        if (listed.insert(base::foldedPath(path)).second) spec.drawings.push_back(path);
     }
 }
 

@@ -169,7 +169,8 @@ const ReportColumn Columns[] = {
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
-// How many of the columns each format had, oldest first. A new column adds an entry.
+// How many of the columns each format had, oldest first. An issue that adds columns adds one entry, after
+// the last (docs/report-format.md).
 constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),

@@ -13,8 +13,12 @@
 namespace quillon::plotting {
 
 // One column of the run report. Reports are read back by later builds (a
-// resume the next night), so columns are only ever added, at the end, each
-// with what a report written before it existed means by its absence.
+// resume the next night, its combine), so the format keeps one
+// rule (docs/report-format.md): columns are only appended, each with what a
+// report written before it existed means by its absence; the Part column is
+// last; an issue that adds columns adds one entry to the formats; outcome
+// words are the one list of OutcomeWords.h; every report is read by
+// readReportFile.
 struct ReportColumn {
     const char* heading;
     std::string (*write)(const ReportRow& row);

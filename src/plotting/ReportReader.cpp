@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
+#include <fstream>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -151,6 +152,17 @@ std::vector<ReportRecord> readRunReport(std::string_view text, const AnsiCodePag
         rows.push_back({line, rowOf(absent, line, fields, columns)});
     }
     return rows;
+}
+
+std::vector<ReportRecord> readReportFile(const std::filesystem::path& file, const AnsiCodePage& ansi) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
+    if (error) throw std::runtime_error("the report cannot be read: " + error.message());
+    if (size > MaxReportBytes) throw std::runtime_error("the file is far too large to be a run report");
+    std::ifstream in(file, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in && !in.eof()) throw std::runtime_error("the report cannot be read");
+    return readRunReport(text, ansi);
 }
 
 }  // namespace quillon::plotting

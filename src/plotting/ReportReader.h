@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,6 +38,13 @@ struct ReportRecord {
 // ReportError: a heading no Quillon wrote, a row whose fields do not match the
 // heading, a broken quote, an outcome, copies or Layouts value no run writes.
 // A report half read would have a resume plot the wrong drawings.
-std::vector<ReportRecord> readRunReport(std::string_view text, const AnsiCodePage& ansi = windows1252());
+std::vector<ReportRecord> readRunReport(std::string_view text, const AnsiCodePage& ansi);
+
+// The one way a run reads a report file back (a resume, a combine, /combine): its text, at most
+// MaxReportBytes, decoded by readRunReport in the system's code page. A file that cannot be read throws a
+// std::runtime_error saying why.
+std::vector<ReportRecord> readReportFile(const std::filesystem::path& file, const AnsiCodePage& ansi);
+// Far larger than the report of any night's run; a bigger file is not one of Quillon's.
+inline constexpr std::uintmax_t MaxReportBytes = 64u << 20;
 
 }  // namespace quillon::plotting

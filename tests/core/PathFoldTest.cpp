@@ -33,6 +33,21 @@ TEST(PathFold, NamesCompareByEachCharactersSimpleUpperCase) {
     EXPECT_FALSE(base::samePath("\xFC.dwg", "\xDC.dwg"));
 }
 
+// Windows drops what these spellings add before it opens a file: they name the file they fold to.
+TEST(PathFold, SpellingsWindowsReadsAsOneFileAreOnePath) {
+    for (const char* same : {"C:\\Jobs\\j.qjob.", "C:\\Jobs\\j.qjob ", "C://Jobs//j.qjob", "C:\\Jobs\\Sub\\..\\.\\j.qjob",
+                             "\\\\?\\C:\\Jobs\\j.qjob", "C:\\Jobs. \\j.qjob.. "})
+        EXPECT_TRUE(base::samePath(same, "c:/jobs/J.QJOB")) << same;
+    EXPECT_EQ(base::normalPath("C:/Jobs/H/"), "C:\\Jobs\\H");
+    EXPECT_EQ(base::normalPath("C:\\..\\Jobs\\..\\"), "C:\\");
+    EXPECT_EQ(base::normalPath("\\\\?\\UNC\\srv\\share\\..\\A.dwg"), "\\\\srv\\share\\A.dwg") << "never above the share";
+    EXPECT_EQ(base::normalPath("//srv//share//"), "\\\\srv\\share");
+    EXPECT_EQ(base::normalPath("..\\Jobs\\...\\A.dwg"), "..\\Jobs\\...\\A.dwg") << "relative, and a name of dots";
+    EXPECT_FALSE(base::samePath("C:\\Jobs\\A.dwg", "C:\\Jobs\\A.dwg\\B"));
+    // A layout is a name, not a path: its dots and separators stay.
+    EXPECT_NE(base::foldedName("Plan."), base::foldedName("Plan"));
+}
+
 TEST(PathFold, LayoutsDifferingOnlyInTheCaseOfAnUmlautGetTwoPlotFiles) {
     PlotFileClaims names;
     EXPECT_EQ(names.claim("C:\\Out\\A-Übersicht.pdf"), "C:\\Out\\A-Übersicht.pdf");

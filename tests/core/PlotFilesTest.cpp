@@ -148,8 +148,9 @@ protected:
     }
     Lines outFolder() const {
         Lines names;
+        // The files beside the sheets, as anything collecting them sees them; the hidden folder is no sheet.
         for (const auto& entry : std::filesystem::directory_iterator(dir.at("Out")))
-            names.push_back(entry.path().filename().string() + " " + standin::testing::readText(entry.path()).substr(0, 5));
+            if (!entry.is_directory()) names.push_back(entry.path().filename().string() + " " + standin::testing::readText(entry.path()).substr(0, 5));
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -168,6 +169,21 @@ TEST_F(PlotFileRun, APlotThatFailsLeavesLastNightsFileAndNoTemporaryOne) {
     EXPECT_EQ(rows(outcome),
               (Lines{"Ground: failed (Share gone)", "First: failed (Share gone)", ": failed (Share gone)"}));
     EXPECT_EQ(outFolder(), Lines{"A-Ground.pdf last "});
+}
+
+TEST_F(PlotFileRun, PlotsAreWrittenInAHiddenFolderWhoseOldLeftoversGoAtItsNextUse) {
+    start({});
+    const std::string killed = dir.file("Out/.quillon/A-Ground.~deadbeef.pdf", "killed");
+    std::filesystem::last_write_time(killed, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    dir.file("Out/.quillon/B.~00000001.pdf", "another workstation's, in progress");
+    EXPECT_EQ(plot().text(), "2 layouts plotted");
+    EXPECT_EQ(outFolder(), (Lines{"A-First.pdf %PDF-", "A-Ground.pdf %PDF-"}));
+    Lines hidden;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.at("Out/.quillon")))
+        hidden.push_back(entry.path().filename().string());
+    EXPECT_EQ(hidden, Lines{"B.~00000001.pdf"});
+    for (const auto& record : standin::plotsIn(engine->journal()))
+        EXPECT_NE(record.plotFile->find(".quillon/A-"), std::string::npos) << *record.plotFile;
 }
 
 TEST_F(PlotFileRun, AFileDeviceNeverFallsBackToTheDeviceWhileAPlotterDoesWithAWarning) {

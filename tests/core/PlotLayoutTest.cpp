@@ -97,7 +97,7 @@ protected:
     Lines plotFiles() const {
         Lines out;
         for (const auto& plot : standin::plotsIn(engine->journal()))
-            out.push_back(std::regex_replace(plot.plotFile.value_or(""), std::regex(R"(\.~[0-9a-f]{8}\.)"), "."));
+            out.push_back(std::regex_replace(plot.plotFile.value_or(""), std::regex(R"(\.quillon[\\/]([^\\/]*)\.~[0-9a-f]{8}\.)"), "$1."));
         return out;
     }
 
@@ -105,11 +105,11 @@ protected:
     // the scratch folder and the plot's temporary token left out of every name.
     Lines journalSince(std::size_t from) const {
         const std::string prefix = dir.path() + "/";
-        const std::regex token(R"(\.~[0-9a-f]{8}\.)");
+        const std::regex token(R"(\.quillon[\\/]([^\\/]*)\.~[0-9a-f]{8}\.)");
         auto shorten = [&](std::string text) {
             for (auto at = text.find(prefix); at != std::string::npos; at = text.find(prefix))
                 text.erase(at, prefix.size());
-            return std::regex_replace(text, token, ".");
+            return std::regex_replace(text, token, "$1.");
         };
         Lines out;
         const auto entries = engine->journal();

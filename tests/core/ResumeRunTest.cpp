@@ -44,6 +44,9 @@ std::string report(std::vector<ReportRow> rows, const std::string& part = "") {
     return text;
 }
 
+// A report's text as a Western-language system reads it.
+std::vector<ReportRecord> readReport(std::string_view text) { return readRunReport(text, windows1252()); }
+
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     return text.replace(text.find(from), from.size(), to);
 }
@@ -51,7 +54,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 // Why a resume refuses a report's text; empty when it takes it.
 std::string refusal(const std::string& text) {
     try {
-        resumePlan(readRunReport(text));
+        resumePlan(readReport(text));
     } catch (const ReportError& error) {
         return error.what();
     }
@@ -72,7 +75,7 @@ TEST(ResumeRun, TakesEveryDrawingNotPlottedInFullOnceInReportOrderWithTheRunsCho
     std::string plain = written.substr(3);
     for (auto at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at)) plain.erase(at, 1);
     for (const auto& text : {written, plain.substr(0, plain.find("\n\n"))}) {
-        const auto records = readRunReport(text);
+        const auto records = readReport(text);
         ASSERT_EQ(records.size(), 9u);
         EXPECT_EQ(records[3].row.drawing, quirky.drawing);
         EXPECT_EQ(records[3].row.part, "part 1 of 2");
@@ -118,7 +121,7 @@ TEST(ResumeRun, SameNamedDrawingsKeepTheirPlotFilesWhicheverRunResumesOrPartPlot
     combined.plotFile = "D:\\Out\\J.pdf";
     auto inCombined = row(job[3], "plotted");
     inCombined.plotFile = combined.plotFile;
-    const auto plan = resumePlan(readRunReport(report({north, south, held, inCombined, combined})));
+    const auto plan = resumePlan(readReport(report({north, south, held, inCombined, combined})));
     EXPECT_EQ(plan.listing, (std::vector<std::string>{job[0], job[1], job[2], job[3]}));
     EXPECT_EQ(plan.recorded, (std::map<std::string, std::string>{{recordedSheetKey(job[0], "Layout1"), north.plotFile},
                                                                  {recordedSheetKey(job[2], "Layout1"), held.plotFile}}));
@@ -183,7 +186,7 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     // The first reports had no columns for the run's choices: their runs plotted every layout, files beside the drawing.
     const std::string first = "Drawing,Layout,Device,Paper,Plot style table,Copies,Plot file,Outcome,Reason or warning,"
                               "Started,Seconds\r\nC:\\Jobs\\A.dwg,Layout1,Plotter.pc3,ISO A1,mono.ctb,3,,failed,,,2.0\r\n";
-    const auto old = resumePlan(readRunReport(first));
+    const auto old = resumePlan(readReport(first));
     EXPECT_EQ(std::tie(old.job.drawings, old.job.device, old.job.copies, old.job.layouts, old.job.plotFolder),
               std::tuple(std::vector<std::string>{"C:\\Jobs\\A.dwg"}, "Plotter.pc3", 3, true, ""));
 
@@ -192,21 +195,21 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
                                          row("C:\\Jobs\\Z.dwg", "not started")};
     const std::string written = report(rows), saved = asSpreadsheetSavesIt(rows);
     ASSERT_EQ(saved.find("\xC3"), std::string::npos);
-    const auto plan = resumePlan(readRunReport(saved));
+    const auto plan = resumePlan(readReport(saved));
     EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
-    EXPECT_EQ(plan.job, resumePlan(readRunReport(written)).job);
+    EXPECT_EQ(plan.job, resumePlan(readReport(written)).job);
     EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 28");
 
     // Before the sheet columns, every layout was plotted with Quillon's settings; a template's choices are replayed.
     const std::string heading = RunReport::heading(false), before = heading.substr(0, heading.find(",Sheet settings"));
     std::string seventeen = before + "\r\n" + RunReport::line(row("C:\\Jobs\\A.dwg", "failed"));
     seventeen = seventeen.substr(0, seventeen.rfind(",quillon")) + "\r\n";
-    EXPECT_EQ(resumePlan(readRunReport(seventeen)).job.sheetSettings, "quillon");
+    EXPECT_EQ(resumePlan(readReport(seventeen)).job.sheetSettings, "quillon");
     auto fromTemplate = row("C:\\Jobs\\A.dwg", "failed");
     fromTemplate.sheetSettings = "template";
     fromTemplate.pageSetup = "A1 Issue";
     fromTemplate.excludeLayouts = "*old*";
-    const auto replayed = resumePlan(readRunReport(report({fromTemplate}))).job;
+    const auto replayed = resumePlan(readReport(report({fromTemplate}))).job;
     EXPECT_EQ(std::tie(replayed.sheetSettings, replayed.pageSetup, replayed.excludeLayouts),
               std::tuple("template", "A1 Issue", "*old*"));
 
@@ -218,12 +221,12 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
         for (std::size_t at; (at = text.find(",no,,yes,,file\r\n")) != std::string::npos;) text.replace(at, 16, "\r\n");
         return text;
     };
-    EXPECT_EQ(resumePlan(readRunReport(withoutCombining(beforeCombining))).job.combine, CombineChoice{});
+    EXPECT_EQ(resumePlan(readReport(withoutCombining(beforeCombining))).job.combine, CombineChoice{});
     std::vector<ReportRow> combining = rows;
     for (auto& r : combining) r.combine = {CombineMode::Run, "{job} set", false};
     combining.push_back(row("C:\\Jobs", "combined with warnings"));
     combining.back().combine = combining.front().combine;
-    const auto again = resumePlan(readRunReport(report(combining)));
+    const auto again = resumePlan(readReport(report(combining)));
     EXPECT_EQ(again.job.combine, (CombineChoice{CombineMode::Run, "{job} set", false}));
     EXPECT_EQ(again.job.drawings.size(), 2u);
 
@@ -233,10 +236,10 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
         for (std::size_t at; (at = text.find(",yes,,file\r\n")) != std::string::npos;) text.replace(at, 12, ",yes\r\n");
         return text;
     };
-    EXPECT_EQ(resumePlan(readRunReport(withoutRestarts(beforeRestarts))).job.cadRestartEvery, std::nullopt);
+    EXPECT_EQ(resumePlan(readReport(withoutRestarts(beforeRestarts))).job.cadRestartEvery, std::nullopt);
     std::vector<ReportRow> restarting = rows;
     for (auto& r : restarting) r.cadRestartEvery = "250";
-    EXPECT_EQ(resumePlan(readRunReport(report(restarting))).job.cadRestartEvery, 250);
+    EXPECT_EQ(resumePlan(readReport(report(restarting))).job.cadRestartEvery, 250);
 }
 
 TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLeavesNothing) {
@@ -248,7 +251,7 @@ TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLea
               "line 2: the run ended before it started (the job names no drawing): "
               "run its job C:\\Jobs\\night.qjob again");
     const auto plan = resumePlan(
-        readRunReport(report({row("C:\\Jobs\\A.dwg", "plotted"), row("C:\\Jobs\\B.DWG", "plotted with warnings")})));
+        readReport(report({row("C:\\Jobs\\A.dwg", "plotted"), row("C:\\Jobs\\B.DWG", "plotted with warnings")})));
     EXPECT_TRUE(plan.job.drawings.empty());
     EXPECT_EQ(plan.drawingsInReport, 2u);
     EXPECT_EQ(plan.plottedInFull, 2u);
@@ -282,7 +285,7 @@ TEST(ResumeRun, AReportOnDiskWhereverTheRunIsKilledResumesExactlyTheDrawingsLeft
     // What a resume of the file would plot, were the process to die now; the copy says the same.
     auto left = [&] {
         EXPECT_EQ(fileText(report->file()), fileText(folder / "night.csv"));
-        return resumePlan(readRunReport(fileText(report->file()))).job.drawings;
+        return resumePlan(readReport(fileText(report->file()))).job.drawings;
     };
     using Paths = std::vector<std::string>;
     ledger.begin();

@@ -158,6 +158,14 @@ TEST(CommandLineTest, AReportCopyThatWouldOverwriteTheJobTheReportResumedOrADraw
     EXPECT_EQ(refusal({"/run", "C:\\Jobs\\night.qjob", "/report", "C:\\Jobs\\night.csv"}), "");
 }
 
+TEST(CommandLineTest, AReportCopyNamedAsWindowsReadsTheJobADrawingOrTheReportResumedIsRefusedToo) {
+    auto refused = [](std::vector<std::string> args) { return app::reportTargetRefusal(app::parseCommandLine(args)).has_value(); };
+    for (const char* job : {"C:\\Jobs\\j.qjob.", "C:\\Jobs\\j.qjob ", "C://Jobs//j.qjob", "\\\\?\\C:\\Jobs\\j.qjob"})
+        EXPECT_TRUE(refused({"/run", "C:\\Jobs\\j.qjob", "/report", job})) << job;
+    EXPECT_TRUE(refused({"/run", "C:\\Jobs\\j.qjob", "/report", "C:\\Jobs\\A.dwg."}));
+    EXPECT_TRUE(refused({"/resume", "C:\\R\\night.csv", "/report", "C:\\R\\night.csv "}));
+}
+
 TEST(CommandLineTest, UntilTakesATimeOfDayAndATimeAlreadyPastMeansTheNextDays) {
     EXPECT_EQ(app::parseCommandLine({"/run", "j.qjob", "/UNTIL", "6:30"}).until, (plotting::TimeOfDay{6, 30}));
     for (const char* bad : {"24:00", "06:60", "0630", "6:3", "", "a:bc"})

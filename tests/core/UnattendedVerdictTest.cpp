@@ -128,6 +128,21 @@ TEST(UnattendedVerdict, AJobsDrawingsAreFoundWithEitherSeparatorListingEachFolde
     EXPECT_EQ(files.asked, (std::map<std::string, int>{{"C:\\Jobs", 1}, {"D:\\Dead share", 1}}));
 }
 
+TEST(UnattendedVerdict, AJobsFolderAndDrawingsInAnySpellingWindowsReadsAreTheSameFolderAndFiles) {
+    const std::string choices = R"("device": "P.pc3", "paper": "A3", "plotStyleTable": "m.ctb")";
+    const auto folderJob = plotting::readPlotJob(R"({"folder": "C:/Jobs/H/", )" + choices + "}");
+    EXPECT_EQ(folderJob.folder, "C:\\Jobs\\H");
+    EXPECT_EQ(plotting::partOf("C:\\Jobs\\H\\D.dwg", *folderJob.folder, 64), plotting::partOf("C:\\Jobs\\H\\D.dwg", "C:\\Jobs\\H", 64));
+    const auto listJob =
+        plotting::readPlotJob(R"({"drawings": ["C://Jobs//A.dwg", "c:\\jobs\\a.DWG", "C:\\Jobs\\B.dwg."], )" + choices + "}");
+    EXPECT_EQ(listJob.drawings, (std::vector<std::string>{"C:\\Jobs\\A.dwg", "C:\\Jobs\\B.dwg"}));
+    CountedFolders files;
+    files.folders["C:\\Jobs"] = {"A.dwg"};
+    const auto found = plotting::findJobDrawings(files, {"C://Jobs//A.dwg"});
+    EXPECT_EQ(found.at(0).first + found.at(0).second.name, "C:\\Jobs\\A.dwg");
+    EXPECT_NE(found.at(0).second.lastWriteTime, 0) << "found";
+}
+
 TEST(UnattendedVerdict, DeviceAndTableNamesMatchIgnoringCaseAndTakeTheApplicationsSpelling) {
     plotting::PlotJobSpec job;
     job.device = "pLOTTER.PC3";

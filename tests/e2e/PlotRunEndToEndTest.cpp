@@ -30,7 +30,7 @@ namespace {
 
 // The name a plot file has once moved from the temporary name the application wrote it under.
 std::string movedName(const std::string& written) {
-    return std::regex_replace(written, std::regex(R"(\.~[0-9a-f]{8}\.)"), ".");
+    return std::regex_replace(written, std::regex(R"(\.quillon[\\/]([^\\/]*)\.~[0-9a-f]{8}\.)"), "$1.");
 }
 
 using nlohmann::json;

@@ -275,6 +275,7 @@ TEST_F(UnattendedRun, SameNamedDrawingsKeepTheirFilesThroughAFailingReRunAndTheR
     auto listing = [&] {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(out)) {
+            if (entry.is_directory()) continue;  // Quillon's hidden folder of plots in the making
             const std::string text = readText(entry.path());
             // A plot says on its page which drawing it is of.
             const std::string of = text.find("North") != std::string::npos ? "North" : "South";
@@ -332,7 +333,10 @@ TEST_F(UnattendedRun, AJobCombiningTheRunLeavesOnePdfOfEverySheetWithBookmarks) 
     EXPECT_EQ(program.exitCode(), 0u);
 
     std::vector<fs::path> pdfs;
-    for (const auto& entry : fs::directory_iterator(out)) pdfs.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(out))
+        if (!entry.is_directory()) pdfs.push_back(entry.path());
+    const DWORD hidden = GetFileAttributesW((out / L".quillon").c_str());
+    EXPECT_TRUE(hidden != INVALID_FILE_ATTRIBUTES && (hidden & FILE_ATTRIBUTE_HIDDEN)) << "plots are made in a hidden folder";
     ASSERT_EQ(pdfs.size(), 1u) << "the sheet files went once the combined file held them";
     EXPECT_EQ(pdfs[0].filename().wstring().rfind(L"Jobs ", 0), 0u) << win::toUtf8(pdfs[0].wstring());
     const std::string pdf = readText(pdfs[0]);

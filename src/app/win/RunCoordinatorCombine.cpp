@@ -12,6 +12,7 @@
 #include "plotting/ReportReader.h"
 #include "plotting/RunCombine.h"
 #include "plotting/win/WinPdfFileAccess.h"
+#include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -32,10 +33,10 @@ std::string withoutExtension(const std::string& name) {
 // The rows of the report a resume takes up; none when it cannot be read now (it was read at the start).
 std::vector<plotting::ReportRow> resumedRows(const std::string& report) {
     try {
-        std::ifstream in(std::filesystem::path(win::toWide(report)), std::ios::binary);
-        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        // Decoded as the resume's plan decoded it: a report a spreadsheet saved is in the system's code page.
         std::vector<plotting::ReportRow> rows;
-        for (auto& record : plotting::readRunReport(text)) rows.push_back(std::move(record.row));
+        for (auto& record : plotting::readReportFile(std::filesystem::path(win::toWide(report)), win::systemAnsiCodePage()))
+            rows.push_back(std::move(record.row));
         return rows;
     } catch (const std::exception&) {
         return {};  // the resumed sheets alone are combined then; their rows say which sheets there are

@@ -27,25 +27,6 @@ namespace quillon::app {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Far larger than the report of any night's run; a bigger file is not one of Quillon's.
-constexpr std::uintmax_t MaxReportBytes = 64u << 20;
-
-std::string readReportText(const std::string& report) {
-    const fs::path file(win::toWide(report));
-    std::error_code error;
-    const auto size = fs::file_size(file, error);
-    if (error) throw std::runtime_error("the report cannot be read: " + error.message());
-    if (size > MaxReportBytes) throw std::runtime_error("the file is far too large to be a run report");
-    std::ifstream in(file, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in && !in.eof()) throw std::runtime_error("the report cannot be read");
-    return text;
-}
-
-}  // namespace
-
 std::optional<std::string> UnattendedJob::reportTargetProblem() const {
     // Compared as full paths: "night.qjob" and "C:/Jobs/night.qjob" may be one file.
     CommandLine full = commandLine_;
@@ -247,7 +228,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
         // What a write of it killed half-way left beside it goes; the report itself is what is read.
         plotting::removeLeftoverWrite(fs::path(win::toWide(report)));
         try {
-            plan = plotting::resumePlan(plotting::readRunReport(readReportText(report), win::systemAnsiCodePage()));
+            plan = plotting::resumePlan(plotting::readReportFile(fs::path(win::toWide(report)), win::systemAnsiCodePage()));
         } catch (const std::exception& error) {
             problem = report + ", " + error.what();
         }

@@ -131,6 +131,16 @@ bool WinFileSystem::moveFile(const std::string& from, const std::string& to, boo
     return MoveFileExW(extendedLengthPath(from).c_str(), extendedLengthPath(to).c_str(), flags) != 0;
 }
 
+bool WinFileSystem::makeHiddenFolder(const std::string& folder) {
+    const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
+    if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // Hidden, Explorer and the tools that collect a plot folder's files pass it by; not hidden is no reason to fail.
+    if (!(attributes & FILE_ATTRIBUTE_HIDDEN)) SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+    return true;
+}
+
 bool WinFileSystem::canWriteIn(const std::string& folder) {
     const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
     const DWORD attributes = GetFileAttributesW(path.c_str());
