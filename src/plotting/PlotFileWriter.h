@@ -65,8 +65,13 @@ private:
     // false when it cannot be made.
     bool temporaryFolderReady(const std::string& target);
     std::string freshTemporary(const std::string& target);
-    // The file is there and not empty, within the wait: the application may still be closing it.
-    bool arrived(const std::string& file);
+    // The file the plot to temporary wrote, there and not empty, within the wait (the application may still
+    // be closing it): temporary itself, or the same name under another extension, which some raster drivers
+    // put in place of the one given. Nothing when none came.
+    std::optional<std::string> arrived(const std::string& temporary);
+    // A file of the temporary's name under any other extension, not empty: the fresh token says this call
+    // wrote it.
+    std::optional<std::string> underAnotherExtension(const std::string& temporary);
     // Keeps the plot beside a target that cannot be replaced, under the next free " (n)" name.
     void keepBeside(const std::string& wanted, const std::string& target, const std::string& temporary,
                     PlotFileResult& result);

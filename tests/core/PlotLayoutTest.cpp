@@ -474,6 +474,18 @@ TEST_F(LayoutPlotting, PlotFilesNeverNameTheDrawingAndEachLayoutGetsItsOwn) {
     EXPECT_EQ(standin::testing::readText(path), "drawing");
 }
 
+TEST_F(LayoutPlotting, ARasterDriverThatForcesItsOwnExtensionNamesTheSheetWithIt) {
+    start({{"devices", {{{"name", "Raster.pc3"}, {"media", {"A4"}}, {"forcedExtension", ".png"}}}},
+           {"defaultDevice", "Raster.pc3"}});
+    openAndActivate(drawing("M.dwg"));
+    plotter.setSetup({"Raster.pc3", "A4", "mono.ctb", 1});
+    plotter.plotActiveLayout();
+    ASSERT_TRUE(plotter.report().activeLayoutPlotted) << plotter.report().sheets.at(0).failure;
+    EXPECT_EQ(plotter.report().sheets.at(0).plotFile, dir.at("M.png"));
+    EXPECT_TRUE(std::filesystem::exists(dir.at("M.png")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.at(".quillon"))) << "nothing left behind";
+}
+
 TEST_F(LayoutPlotting, PlotFilesLieBesideTheirDrawingAndNoPathIsHandedOutTwiceInARun) {
     start();
     const auto first = drawing("North/PLAN.DWG");
