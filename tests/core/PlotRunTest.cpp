@@ -328,6 +328,31 @@ TEST_F(PlotRuns, AUsersApplicationInASingleDocumentModeOfItsOwnIsLeftAloneAndQui
         << cannotStart.startFailureReason();
 }
 
+// The reference is silent on opening a file already open: an application that hands back the user's own document
+// gets nothing of Quillon's done to it, in a run or a check, and the rest go on.
+TEST_F(PlotRuns, TheUsersOwnDocumentHandedBackIsNeitherSetUpNorClosedInARunOrACheck) {
+    for (auto purpose : {RunPurpose::Plot, RunPurpose::Check}) {
+        start({{"reopenOpenDocuments", "handBack"}, {"openDocuments", {{{"path", dir.at("Mine.dwg")}, {"modified", true}}}}});
+        listDrawings({"Mine.dwg", "Good.dwg"});
+        display.events.clear();
+        PlotSetup setup = Chosen;
+        setup.purpose = purpose;
+        autocad::CadConnection users(launcher, ui);
+        PlotRun(RunKind::AllListed, users, files, display, list, stop, setup).runToEnd();
+        const auto rows = display.starting("row");
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1], std::string(purpose == RunPurpose::Plot ? "row 1: Skipped: " : "row 1: Problems: ") +
+                               "already open in AutoCAD, which would not open it again read-only");
+        EXPECT_EQ(closed(), Lines{"Good.dwg"});
+        for (const auto& a : standin::accessesIn(engine->journal()))
+            EXPECT_FALSE(a.kind == "put" && a.object.find("Mine.dwg") != std::string::npos) << a.object << "." << a.member;
+        auto mine = users.app().activeDocument();
+        EXPECT_EQ(mine.name(), "Mine.dwg");
+        EXPECT_EQ(mine.getVariable("SDI").toInt(), 0) << "the user's SDI given back";
+        EXPECT_EQ(mine.getVariable("BACKGROUNDPLOT").toInt(), 2) << "the user's BACKGROUNDPLOT given back";
+    }
+}
+
 TEST_F(PlotRuns, StopBetweenLayoutsFinishesTheDrawingClosesItAndEnds) {
     start();
     listDrawings({"A.dwg", "L.dwg"});
