@@ -17,7 +17,7 @@ constexpr MemberDef kMembers[] = {
     {"Documents", MemberKind::ReadOnly},   {"Application", MemberKind::ReadOnly},
     {"Name", MemberKind::ReadOnly},        {"Version", MemberKind::ReadOnly},
     {"ZoomExtents", MemberKind::Method},   {"Quit", MemberKind::Method},
-    {"HWND", MemberKind::ReadOnly},
+    {"HWND", MemberKind::ReadOnly},        {"Preferences", MemberKind::ReadOnly},
 };
 
 }  // namespace
@@ -30,6 +30,7 @@ Value ApplicationObject::read(std::string_view member) {
     if (member == "Visible") return state().visible;
     if (member == "ActiveDocument") return documentObject(sharedState(), state().session().requireActive());
     if (member == "Documents") return documentsObject(sharedState());
+    if (member == "Preferences") return preferencesObject(sharedState());
     if (member == "Application") return applicationObject(sharedState());
     if (member == "Name") return Value(state().scenario().name);
     if (member == "Version") return Value(state().scenario().version);

@@ -71,13 +71,13 @@ bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFo
     return record_.succeeded;
 }
 
-bool PlotJob::plotToDevice(const std::string& plotFolder) {
+bool PlotJob::plotToDevice(const std::string& unnamedPlotFolder) {
     record_.toDevice = true;
     // A configuration that plots to a file writes one under a name of the drawing's and the layout's own.
     if (device_->filePort) {
         std::string stem = fileNameOf(record_.drawing);
         if (const auto dot = stem.find_last_of('.'); dot != std::string::npos) stem.erase(dot);
-        record_.plotFile = pathFor(stem + "-" + record_.layout, plotFolder);
+        record_.plotFile = pathFor(stem + "-" + record_.layout, unnamedPlotFolder);
     }
     taken_ = device_->available;
     if (background()) return taken_;

@@ -27,8 +27,9 @@ public:
     bool plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing);
     // Fails the plot as one into a folder that cannot be reached.
     [[noreturn]] void folderGone(const std::string& requested, const std::string& plotFolder);
-    // A device whose configuration plots to a file (a file port) writes "<drawing>-<layout>" into plotFolder.
-    bool plotToDevice(const std::string& plotFolder);
+    // A device whose configuration plots to a file (a file port) writes "<drawing>-<layout>" into the
+    // folder for plots to a file nobody named.
+    bool plotToDevice(const std::string& unnamedPlotFolder);
 
     // Set by BACKGROUNDPLOT not 0 when the job was made.
     bool background() const { return record_.background; }

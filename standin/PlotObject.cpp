@@ -102,7 +102,7 @@ Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
         PlotJob job(*doc_, layout, deviceFor(layout, a.has(0) ? std::optional(a.text(0)) : std::nullopt),
                     backgroundPlot);
         requireActive();
-        const bool taken = job.plotToDevice(plotFolder());
+        const bool taken = job.plotToDevice(state().defaultPlotToFilePath);
         hand(std::move(job), taken);
         return taken;
     }

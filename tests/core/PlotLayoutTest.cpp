@@ -486,6 +486,29 @@ TEST_F(LayoutPlotting, ARasterDriverThatForcesItsOwnExtensionNamesTheSheetWithIt
     EXPECT_TRUE(std::filesystem::is_empty(dir.at(".quillon"))) << "nothing left behind";
 }
 
+TEST_F(LayoutPlotting, APlotterWhoseConfigurationPlotsToAFileIsFoundOutAndItsSheetsGoToNamedFiles) {
+    start({{"devices", {{{"name", "Port.pc3"}, {"media", {"A4"}}, {"filePort", true}}}}, {"defaultDevice", "Port.pc3"}});
+    openAndActivate(drawing("A.dwg"));
+    PlotSetup toPaper{"Port.pc3", "A4", "mono.ctb", 1};
+    toPaper.files.output = PlotOutput::Device;
+    plotter.setSetup(toPaper);
+    plotter.setLayoutsToPlot();
+    Lines calls;
+    for (const auto& a : standin::accessesIn(engine->journal()))
+        if (a.member.rfind("PlotTo", 0) == 0) calls.push_back(a.member);
+    EXPECT_EQ(calls, (Lines{"PlotToDevice", "PlotToFile"})) << "found out at the first sheet";
+    const auto& sheets = plotter.report().sheets;
+    ASSERT_EQ(sheets.size(), 2u);
+    for (const auto& sheet : sheets) {
+        EXPECT_TRUE(sheet.plotted) << sheet.failure;
+        EXPECT_FALSE(sheet.sentToDevice);
+    }
+    EXPECT_EQ(sheets[0].plotFile, dir.at("A-Sheet1.plt"));
+    EXPECT_EQ(sheets[0].plotWarnings, Lines{PlotsToFilePortWarning});
+    EXPECT_EQ(sheets[1].plotFile, dir.at("A-Sheet2.plt"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.at("plots"))) << "no file nobody named is left";
+}
+
 TEST_F(LayoutPlotting, PlotFilesLieBesideTheirDrawingAndNoPathIsHandedOutTwiceInARun) {
     start();
     const auto first = drawing("North/PLAN.DWG");

@@ -153,8 +153,11 @@ TEST(StandinPlotDevices, AFilePortWritesAFileNobodyNamedAndARasterDriverForcesIt
                                    dir.path());
     auto doc = engine->application()->object("Documents")->call("Open", {Value(dir.file("d/A.dwg"))}).toObject();
     auto plot = doc->object("Plot");
+    auto output = engine->application()->object("Preferences")->object("Output");
+    EXPECT_EQ(output->get("DefaultPlotToFilePath").toText(), dir.path());
+    output->put("DefaultPlotToFilePath", Value(dir.folder("unnamed")));
     EXPECT_TRUE(plot->call("PlotToDevice").toBool());
-    EXPECT_TRUE(fs::exists(dir.at("d/A-Model.plt")));
+    EXPECT_TRUE(fs::exists(dir.at("unnamed/A-Model.plt")));
     EXPECT_TRUE(plot->call("PlotToFile", {Value("A.~1f.plt"), Value("Raster.pc3")}).toBool());
     EXPECT_TRUE(plot->call("PlotToFile", {Value("B"), Value("Raster.pc3")}).toBool());
     EXPECT_TRUE(fs::exists(dir.at("d/A.~1f.png")));
