@@ -66,6 +66,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     sheet.checked = checking();
     if (activated) sheet.plotAreaAndScale = plotAreaAndScale(*activated->raw());
     sheet.settingsFrom = settingsFrom;
+    noteTemplate(sheet);
     if (!sheet.checked)
         sheet.failure = deviceNotTaken(activated ? *activated->raw() : *layouts_->item(layoutName).raw(), warnings);
     if (!sheet.checked && sheet.failure.empty()) {
@@ -221,6 +222,7 @@ void LayoutPlotter::plotActiveLayout() {
         sheet.checked = checking();
         sheet.plotAreaAndScale = plotAreaAndScale(*layout.raw());
         sheet.settingsFrom = settingsFrom(copied);
+        noteTemplate(sheet);
         if (!sheet.checked) plotSheet(document, documentPlot, referenceFileName(report_.path), "", sheet);
         report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.

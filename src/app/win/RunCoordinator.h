@@ -22,6 +22,7 @@
 #include "base/TaskMailbox.h"
 #include "plotting/PlotRun.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/RunDeadline.h"
 #include "plotting/RunDispatcher.h"
 #include "plotting/RunLedger.h"
 #include "plotting/RunListSnapshot.h"
@@ -67,8 +68,8 @@ public:
     // the setting. Kept until the next job.
     void applyJobRestartEvery(std::optional<int> every) { jobRestartEvery_ = every; }
     std::optional<int> jobRestartEvery() const { return jobRestartEvery_; }
-    // The moment the run in progress (or the next) ends as Stop ends it; none: no deadline.
-    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
+    // The local time the run in progress (or the next) ends as Stop ends it; none: no deadline.
+    void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) {
         deadline_ = deadline;
         deadlineText_ = std::move(text);
     }
@@ -148,6 +149,9 @@ private:
     // The reason the drawing in hand of a session given up on fails with, from the call it was waiting on.
     static std::string givenUpReason(CadSessionOwner& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
+    // The reason a drawing in hand fails when its session is given up on, with what is left changed in the
+    // application (also said on the console of an unattended run).
+    std::string leftBehind(const std::string& why, const CadSessionOwner& session) const;
     // The first session of a shared run given up on: the run goes on with the other sessions, or ends as
     // they leave it. False (nothing done) when no shared run goes, or Quillon is leaving.
     bool giveUpFirstSessionOnly(const std::string& why);
@@ -171,7 +175,7 @@ private:
     // Sessions let go or given up on whose threads may still run: waited for, bounded, when the program ends.
     std::vector<std::unique_ptr<CadSessionOwner>> retired_;
     RunReportKeeper reports_;
-    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    std::optional<plotting::RunDeadline> deadline_;
     std::string deadlineText_;
     // The thread that combines a run's sheets; joined before the next and at the end.
     std::thread combiner_;
