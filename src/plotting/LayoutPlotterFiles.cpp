@@ -137,7 +137,7 @@ bool LayoutPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const st
     const auto result = writer.write(sheetPlotFile(drawingName, layoutName), [&](const std::string& temporary) {
         const std::string under = temporary.substr(0, base::extensionStart(temporary)) +
                                   unnamed.substr(base::extensionStart(unnamed));
-        return files_.moveFile(unnamed, under, false);
+        return static_cast<bool>(files_.moveFile(unnamed, under, false));
     });
     if (!result.written) {
         sheet.plotted = false;
