@@ -17,7 +17,7 @@ constexpr MemberDef kMembers[] = {
     {"Documents", MemberKind::ReadOnly},   {"Application", MemberKind::ReadOnly},
     {"Name", MemberKind::ReadOnly},        {"Version", MemberKind::ReadOnly},
     {"ZoomExtents", MemberKind::Method},   {"Quit", MemberKind::Method},
-    {"HWND", MemberKind::ReadOnly},
+    {"HWND", MemberKind::ReadOnly},        {"Preferences", MemberKind::ReadOnly},
 };
 
 }  // namespace
@@ -30,6 +30,7 @@ Value ApplicationObject::read(std::string_view member) {
     if (member == "Visible") return state().visible;
     if (member == "ActiveDocument") return documentObject(sharedState(), state().session().requireActive());
     if (member == "Documents") return documentsObject(sharedState());
+    if (member == "Preferences") return preferencesObject(sharedState());
     if (member == "Application") return applicationObject(sharedState());
     if (member == "Name") return Value(state().scenario().name);
     if (member == "Version") return Value(state().scenario().version);
@@ -60,13 +61,16 @@ Value ApplicationObject::invoke(std::string_view member, std::span<const Value> 
         return Value();
     }
     if (member == "Quit") {
-        // The process stays to answer calls; whoever hosts the engine ends it.
-        state().quitRequested = true;
+        if (state().scenario().inCommand) failed(state().scenario().name + " unable to service automation request");
         QuitRecord record;
         for (const auto& doc : state().session().documents())
             if (doc->dbmod != 0) record.modified.push_back(doc->displayName());
         record.wouldPrompt = !record.modified.empty();
         state().journal().recordQuit(std::move(record));
+        // Each unsaved drawing's question sits inside the call until someone answers it.
+        state().session().askBeforeQuitting();
+        // The process stays to answer calls; whoever hosts the engine ends it.
+        state().quitRequested = true;
         return Value();
     }
     return ModelObject::invoke(member, args);

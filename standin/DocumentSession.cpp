@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <system_error>
 
 #include "standin/Failures.h"
@@ -43,9 +44,30 @@ std::shared_ptr<DrawingModel> DocumentSession::requireActive() const {
 
 void DocumentSession::activate(const std::shared_ptr<DrawingModel>& doc) { active_ = doc; }
 
-void DocumentSession::refuseInSingleDocumentMode() const {
-    if (variables_.sdi() == 1 && !documents_.empty())
-        failed("Only one drawing can be open in single-document mode (SDI is 1)");
+void DocumentSession::makeRoomInSingleDocumentMode() {
+    if (documents_.empty()) return;
+    const int sdi = variables_.sdi();
+    if (sdi == 1) failed("Only one drawing can be open in single-document mode (SDI is 1)");
+    if (sdi < 2) return;
+    // Set by the application for an add-on that works with one drawing: the next drawing takes the place of
+    // the one open, which goes first (asking whether to save it when it is modified), whatever becomes of
+    // the drawing that follows.
+    while (!documents_.empty()) {
+        const auto doc = documents_.back();
+        CloseRecord record = closeRecord(*doc, std::nullopt);
+        if (record.modified) {
+            journal_.recordQuestion({doc->displayName(), "SDI"});
+            questions_.wait();
+            record.wouldPrompt = true;
+        }
+        remove(doc, record);
+    }
+}
+
+void DocumentSession::askBeforeQuitting() const {
+    // One box per modified drawing, in turn, each waiting for its answer.
+    for (const auto& doc : documents_)
+        if (doc->dbmod != 0) questions_.wait();
 }
 
 std::shared_ptr<DrawingModel> DocumentSession::createUntitled() {
@@ -62,8 +84,14 @@ std::shared_ptr<DrawingModel> DocumentSession::findOpen(const std::string& path)
 }
 
 std::shared_ptr<DrawingModel> DocumentSession::open(const std::string& path, bool readOnly) {
-    refuseInSingleDocumentMode();
     if (path.empty()) invalidInput("Invalid input: no drawing file name given");
+    if (scenario_.reopen == ReopenPolicy::HandBack) {
+        if (auto already = findOpen(path)) {
+            active_ = already;
+            return already;
+        }
+    }
+    makeRoomInSingleDocumentMode();
     if (!isReadableFile(path)) {
         std::error_code ec;
         bool exists = std::filesystem::exists(toFsPath(path), ec);
@@ -106,7 +134,7 @@ void DocumentSession::takeMemoryFor(const std::string& path) {
 }
 
 std::shared_ptr<DrawingModel> DocumentSession::addNew(const std::string& templatePath) {
-    refuseInSingleDocumentMode();
+    makeRoomInSingleDocumentMode();
     if (!templatePath.empty() && !isReadableFile(templatePath))
         failed("Cannot create a drawing from " + templatePath + ": the template file does not exist");
     // A drawing made from a template starts as a copy of what the template holds: its layouts and page setups.
@@ -117,24 +145,38 @@ std::shared_ptr<DrawingModel> DocumentSession::addNew(const std::string& templat
     return doc;
 }
 
-void DocumentSession::close(const std::shared_ptr<DrawingModel>& doc, std::optional<bool> saveChanges) {
-    const bool modified = doc->dbmod != 0;
-    const bool save = saveChanges.value_or(false) && modified;
-    if (save && doc->readOnly) failed("Cannot save " + doc->name + ": the drawing is open read-only");
-    if (save && doc->fullName.empty()) failed("Cannot save " + doc->name + ": the drawing has never been saved");
+CloseRecord DocumentSession::closeRecord(const DrawingModel& doc, std::optional<bool> saveChanges) const {
+    CloseRecord record;
+    record.document = doc.displayName();
+    record.saveChanges = saveChanges;
+    record.modified = doc.dbmod != 0;
+    record.readOnly = doc.readOnly;
+    return record;
+}
 
+void DocumentSession::close(const std::shared_ptr<DrawingModel>& doc, std::optional<bool> saveChanges) {
+    CloseRecord record = closeRecord(*doc, saveChanges);
+    // Left out, SaveChanges is true: a modified drawing is saved.
+    record.wouldSave = saveChanges.value_or(true) && record.modified;
+    if (record.wouldSave) save(*doc);
+    remove(doc, record);
+}
+
+void DocumentSession::save(const DrawingModel& doc) const {
+    if (doc.readOnly) failed("Cannot save " + doc.name + ": the drawing is open read-only");
+    if (doc.fullName.empty()) failed("Cannot save " + doc.name + ": the drawing has never been saved");
+    // The engine cannot write a drawing; what it adds makes the file differ from what was opened, so that a
+    // save nobody meant shows in every comparison of the drawing before and after.
+    std::ofstream out(toFsPath(doc.fullName), std::ios::out | std::ios::app | std::ios::binary);
+    out << "\n; saved by the stand-in CAD application\n";
+    out.flush();
+    if (!out) failed("Cannot save " + doc.fullName + ": the file cannot be written");
+}
+
+void DocumentSession::remove(const std::shared_ptr<DrawingModel>& doc, const CloseRecord& record) {
     // A sheet still plotting in the background goes with its document.
     plots_.closing(*doc);
-
-    CloseRecord record;
-    record.document = doc->displayName();
-    record.saveChanges = saveChanges;
-    record.modified = modified;
-    record.readOnly = doc->readOnly;
-    record.wouldSave = save;
-    record.wouldPrompt = !saveChanges && modified;
     journal_.recordClose(record);
-
     documents_.erase(std::remove(documents_.begin(), documents_.end(), doc), documents_.end());
     doc->closed = true;
     if (active_ == doc) active_ = documents_.empty() ? nullptr : documents_.back();

@@ -17,8 +17,8 @@
 namespace quillon::standin {
 
 // The documents open in the application, in opening order, and which one is
-// active. The engine never writes a drawing file: closing only records
-// whether the real application would have saved.
+// active. The engine cannot write a drawing: a save appends a line to the
+// drawing's file, so that it differs from what was opened.
 class DocumentSession {
 public:
     DocumentSession(const Scenario& scenario, const DrawingFactory& factory, const SystemVariables& variables,
@@ -36,6 +36,8 @@ public:
     std::shared_ptr<DrawingModel> open(const std::string& path, bool readOnly);
     std::shared_ptr<DrawingModel> addNew(const std::string& templatePath);
     void close(const std::shared_ptr<DrawingModel>& doc, std::optional<bool> saveChanges);
+    // Application.Quit asks whether to save each modified drawing, waiting for each answer.
+    void askBeforeQuitting() const;
 
 private:
     const Scenario& scenario_;
@@ -53,7 +55,11 @@ private:
     int nextSerial_ = 1;
     int nextUntitled_ = 1;
 
-    void refuseInSingleDocumentMode() const;
+    // SDI 1 refuses a second drawing; SDI 2 and 3 close the one open to make room for it.
+    void makeRoomInSingleDocumentMode();
+    CloseRecord closeRecord(const DrawingModel& doc, std::optional<bool> saveChanges) const;
+    void save(const DrawingModel& doc) const;
+    void remove(const std::shared_ptr<DrawingModel>& doc, const CloseRecord& record);
     void takeMemoryFor(const std::string& path);
     std::shared_ptr<DrawingModel> createUntitled();
     std::shared_ptr<DrawingModel> findOpen(const std::string& path) const;

@@ -14,6 +14,7 @@ EngineState::EngineState(Scenario scenario, std::string baseDir, std::string jou
       questions_(scenario_, killed),
       session_(scenario_, factory_, variables_, faults_, journal_, plots_, questions_) {
     visible = scenario_.visible;
+    defaultPlotToFilePath = scenario_.plotFolder.empty() ? baseDir_ : scenario_.plotFolder;
     session_.restore();
 }
 

@@ -49,6 +49,10 @@ public:
     std::atomic<bool> killed{false};
     std::weak_ptr<automation::AutoObject> applicationHandle;
     std::weak_ptr<automation::AutoObject> documentsHandle;
+    std::weak_ptr<automation::AutoObject> preferencesHandle;
+    std::weak_ptr<automation::AutoObject> preferencesOutputHandle;
+    // Preferences.Output.DefaultPlotToFilePath: where a plot to a file nobody named goes.
+    std::string defaultPlotToFilePath;
 
 private:
     std::mutex mutex_;

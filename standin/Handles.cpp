@@ -11,6 +11,8 @@
 #include "standin/LayoutsObject.h"
 #include "standin/PlotConfigurationObject.h"
 #include "standin/PlotObject.h"
+#include "standin/PreferencesObject.h"
+#include "standin/PreferencesOutputObject.h"
 #include "standin/XrefModelSpaceObject.h"
 
 namespace quillon::standin {
@@ -93,6 +95,12 @@ ObjectPtr xrefModelSpaceObject(const StatePtr& state, const std::shared_ptr<Draw
 
 ObjectPtr plotObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
     return cached<PlotObject>(doc->plotHandle, state, doc);
+}
+
+ObjectPtr preferencesObject(const StatePtr& state) { return cached<PreferencesObject>(state->preferencesHandle, state); }
+
+ObjectPtr preferencesOutputObject(const StatePtr& state) {
+    return cached<PreferencesOutputObject>(state->preferencesOutputHandle, state);
 }
 
 }  // namespace quillon::standin

@@ -37,5 +37,7 @@ automation::ObjectPtr xrefDatabaseObject(const StatePtr& state, const std::share
 automation::ObjectPtr xrefModelSpaceObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
                                            const std::shared_ptr<XrefModel>& xref);
 automation::ObjectPtr plotObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc);
+automation::ObjectPtr preferencesObject(const StatePtr& state);
+automation::ObjectPtr preferencesOutputObject(const StatePtr& state);
 
 }  // namespace quillon::standin

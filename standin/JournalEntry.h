@@ -51,18 +51,19 @@ struct PlotRecord {
     bool lost = false;
 };
 
-// One document closed. The engine never writes a drawing; this says whether
-// the real application would have.
+// One document closed, and whether it was saved (the engine marks the file
+// as a save would change it).
 struct CloseRecord {
     std::string document;
-    std::optional<bool> saveChanges;  // unset when the caller left it out
+    std::optional<bool> saveChanges;  // unset when the caller left it out: true
     bool modified = false;
     bool readOnly = false;
     bool wouldSave = false;
-    bool wouldPrompt = false;  // modified and saveChanges left out: the real application asks the user
+    // Modified and closed to make room for another under SDI 2 or 3: the user was asked whether to save it.
+    bool wouldPrompt = false;
 };
 
-// Application.Quit: the real application asks about each modified document
+// Application.Quit: the application asks about each modified document
 // before it goes, and waits on that question for ever when nobody answers.
 struct QuitRecord {
     std::vector<std::string> modified;  // documents with unsaved changes

@@ -39,7 +39,11 @@ PlotJob::PlotJob(const DrawingModel& doc, const LayoutModel& layout, const Devic
 std::string PlotJob::pathFor(const std::string& requested, const std::string& plotFolder) const {
     std::string path = hasFolderPart(requested) ? requested : joinPath(plotFolder, requested);
     const auto name = path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1;
-    if (path.find('.', name) == std::string::npos) path += device_->fileExtension;
+    const auto dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && dot >= name;
+    // A raster driver writes its own extension whatever the name given ends in.
+    if (!device_->forcedExtension.empty()) return (hasExtension ? path.substr(0, dot) : path) + device_->forcedExtension;
+    if (!hasExtension) path += device_->fileExtension;
     return path;
 }
 
@@ -67,15 +71,23 @@ bool PlotJob::plotToFile(const std::string& requested, const std::string& plotFo
     return record_.succeeded;
 }
 
-bool PlotJob::plotToDevice() {
+bool PlotJob::plotToDevice(const std::string& unnamedPlotFolder) {
     record_.toDevice = true;
+    // A configuration that plots to a file writes one under a name of the drawing's and the layout's own.
+    if (device_->filePort) {
+        std::string stem = fileNameOf(record_.drawing);
+        if (const auto dot = stem.find_last_of('.'); dot != std::string::npos) stem.erase(dot);
+        record_.plotFile = pathFor(stem + "-" + record_.layout, unnamedPlotFolder);
+    }
     taken_ = device_->available;
-    record_.succeeded = taken_ && !background();
+    if (background()) return taken_;
+    record_.succeeded = taken_ && (!record_.plotFile || writeFile(*record_.plotFile));
     return taken_;
 }
 
 void PlotJob::finish() {
-    record_.succeeded = taken_ && (record_.toDevice || writesNothing_ || writeFile(*record_.plotFile));
+    const bool toPaper = record_.toDevice && !record_.plotFile;
+    record_.succeeded = taken_ && (toPaper || writesNothing_ || writeFile(*record_.plotFile));
 }
 
 void PlotJob::lose() {

@@ -18,7 +18,8 @@ public:
     const PlotRecord& record() const { return record_; }
 
     // A bare file name goes into plotFolder; a path with a folder is used as
-    // given; a name without an extension gets the device's. With existing
+    // given; a name without an extension gets the device's, and a device with
+    // a forced extension puts it in place of the name's last one. With existing
     // Refuse, a file of that name already there fails the call.
     // A background plot answers whether the job was taken; it comes out at finish().
     // A name whose stem is a device of Windows (CON, NUL, COM1, ...) is
@@ -26,7 +27,9 @@ public:
     bool plotToFile(const std::string& requested, const std::string& plotFolder, ExistingPlotFiles existing);
     // Fails the plot as one into a folder that cannot be reached.
     [[noreturn]] void folderGone(const std::string& requested, const std::string& plotFolder);
-    bool plotToDevice();
+    // A device whose configuration plots to a file (a file port) writes "<drawing>-<layout>" into the
+    // folder for plots to a file nobody named.
+    bool plotToDevice(const std::string& unnamedPlotFolder);
 
     // Set by BACKGROUNDPLOT not 0 when the job was made.
     bool background() const { return record_.background; }

@@ -49,9 +49,11 @@ void PlotObject::write(std::string_view member, const Value& value) {
     ModelObject::write(member, value);
 }
 
-const DeviceDef& PlotObject::deviceFor(const std::string& configName) const {
-    const DeviceDef* device = state().devices().find(configName);
-    if (!device) invalidInput("Invalid input: there is no plot device named " + configName);
+const DeviceDef& PlotObject::deviceFor(const LayoutModel& layout, const std::optional<std::string>& config) const {
+    // A configuration the application cannot find gives way to the layout's current one, without a word.
+    const DeviceDef* device = config ? state().devices().find(*config) : nullptr;
+    if (!device) device = state().devices().find(layout.configName);
+    if (!device) invalidInput("Invalid input: there is no plot device named " + layout.configName);
     return *device;
 }
 
@@ -78,7 +80,8 @@ Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
         Arguments a(member, args, 1, 2);
         const std::string file = a.text(0);
         if (file.empty()) invalidInput("Invalid input: no plot file name given");
-        PlotJob job(*doc_, layout, deviceFor(a.has(1) ? a.text(1) : layout.configName), backgroundPlot);
+        PlotJob job(*doc_, layout, deviceFor(layout, a.has(1) ? std::optional(a.text(1)) : std::nullopt),
+                    backgroundPlot);
         requireActive();
         bool taken = false;
         try {
@@ -96,9 +99,10 @@ Value PlotObject::invoke(std::string_view member, std::span<const Value> args) {
     }
     if (member == "PlotToDevice") {
         Arguments a(member, args, 0, 1);
-        PlotJob job(*doc_, layout, deviceFor(a.has(0) ? a.text(0) : layout.configName), backgroundPlot);
+        PlotJob job(*doc_, layout, deviceFor(layout, a.has(0) ? std::optional(a.text(0)) : std::nullopt),
+                    backgroundPlot);
         requireActive();
-        const bool taken = job.plotToDevice();
+        const bool taken = job.plotToDevice(state().defaultPlotToFilePath);
         hand(std::move(job), taken);
         return taken;
     }

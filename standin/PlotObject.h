@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "standin/ModelObject.h"
 #include "standin/PlotJob.h"
 
@@ -23,7 +26,8 @@ protected:
 private:
     std::shared_ptr<DrawingModel> doc_;
 
-    const DeviceDef& deviceFor(const std::string& configName) const;
+    // The device a plot call names, or the layout's when it names none or one the application cannot find.
+    const DeviceDef& deviceFor(const LayoutModel& layout, const std::optional<std::string>& config) const;
     std::string plotFolder() const;
     void requireActive() const;
     // Journals a plot done now, or queues one the application runs in the background.

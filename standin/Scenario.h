@@ -10,7 +10,9 @@
 namespace quillon::standin {
 
 enum class PlotStyleKind { ColorDependent, Named };  // .ctb tables, .stb tables
-enum class ReopenPolicy { ReadOnlyCopy, Refuse };
+// What Documents.Open does with a file already open: a second, read-only document of it, a refusal, or the
+// document already open handed back (the reference does not say which the application does).
+enum class ReopenPolicy { ReadOnlyCopy, Refuse, HandBack };
 // What PlotToFile does with a file of the name it is to write.
 enum class ExistingPlotFiles { Replace, Refuse };
 
@@ -25,6 +27,10 @@ struct DeviceDef {
     std::string fileExtension = ".plt";
     // False: PlotToFile answers true and writes nothing, as a plot lost on its way.
     bool writesFile = true;
+    // Its configuration plots to a file (a file port): PlotToDevice writes a file nobody named.
+    bool filePort = false;
+    // A raster driver's own extension, put in place of the last extension of the name PlotToFile is given.
+    std::string forcedExtension;
 };
 
 struct LayoutDef {
@@ -64,6 +70,7 @@ struct OpenTraits {
     bool damaged = false;      // needs recovering
     bool code = false;         // code stored beside it, from a place that is not trusted
     bool signature = false;    // carries a digital signature
+    bool invalidSignature = false;  // carries a digital signature that is not valid
     bool missingFont = false;  // uses a font file that cannot be found
 };
 
@@ -166,6 +173,8 @@ struct Scenario {
     // What XRefDatabase fails with for a reference whose file was not loaded.
     std::string xrefDatabaseError = "No database";
     bool visible = false;
+    // The application is in the middle of a command: Quit cannot be serviced.
+    bool inCommand = false;
     std::string name = "Stand-in CAD";
     std::string version = "1.0";
     ReopenPolicy reopen = ReopenPolicy::ReadOnlyCopy;

@@ -30,11 +30,12 @@ public:
                              "plotStyleTables", "defaultDevice", "plotFolder", "journal", "reopenOpenDocuments",
                              "existingPlotFiles", "plotFolderVanishesAfter", "openDocuments", "activeDocument",
                              "variables", "drawings", "faults", "profile", "answerMilliseconds",
-                             "memoryPerDrawingKB", "openLimit"});
+                             "memoryPerDrawingKB", "openLimit", "inCommand"});
         Scenario s;
         s.name = root_.text("name", s.name);
         s.version = root_.text("version", s.version);
         s.visible = root_.boolean("visible", false);
+        s.inCommand = root_.boolean("inCommand", false);
         s.sdi = static_cast<int>(root_.integer("sdi", 0, 0, 3));
         s.backgroundPlot = static_cast<int>(root_.integer("backgroundPlot", 2, 0, 3));
         s.backgroundPlotMilliseconds =
@@ -80,6 +81,14 @@ private:
         return nullptr;
     }
 
+    static std::optional<std::string> extensionOf(const JsonNode& device, const char* field) {
+        auto node = device.optionalChild(field);
+        if (!node) return std::nullopt;
+        std::string extension = nonEmptyText(*node);
+        if (extension.front() != '.') node->fail("a file extension starts with \".\"");
+        return extension;
+    }
+
     static std::string knownDevice(const Scenario& s, const JsonNode& node) {
         std::string name = node.text();
         const DeviceDef* device = findDevice(s, name);
@@ -91,7 +100,8 @@ private:
         if (auto node = root_.optionalChild("devices")) {
             for (const auto& item : node->items()) {
                 item.requireObject(
-                    {"comment", "name", "media", "plotToFile", "available", "fileExtension", "writesFile"});
+                    {"comment", "name", "media", "plotToFile", "available", "fileExtension", "writesFile", "filePort",
+                     "forcedExtension"});
                 DeviceDef d;
                 d.name = nonEmptyText(item.child("name"));
                 if (findDevice(s, d.name)) item.child("name").fail("duplicate device \"" + d.name + "\"");
@@ -101,10 +111,9 @@ private:
                 d.plotToFile = item.boolean("plotToFile", true);
                 d.available = item.boolean("available", true);
                 d.writesFile = item.boolean("writesFile", true);
-                if (auto extension = item.optionalChild("fileExtension")) {
-                    d.fileExtension = nonEmptyText(*extension);
-                    if (d.fileExtension.front() != '.') extension->fail("a file extension starts with \".\"");
-                }
+                d.filePort = item.boolean("filePort", false);
+                d.fileExtension = extensionOf(item, "fileExtension").value_or(d.fileExtension);
+                d.forcedExtension = extensionOf(item, "forcedExtension").value_or("");
                 s.devices.push_back(std::move(d));
             }
         }
@@ -139,7 +148,8 @@ private:
         std::string policy = node->text();
         if (policy == "readOnlyCopy") s.reopen = ReopenPolicy::ReadOnlyCopy;
         else if (policy == "refuse") s.reopen = ReopenPolicy::Refuse;
-        else node->fail("expected \"readOnlyCopy\" or \"refuse\", found \"" + policy + "\"");
+        else if (policy == "handBack") s.reopen = ReopenPolicy::HandBack;
+        else node->fail("expected \"readOnlyCopy\", \"refuse\" or \"handBack\", found \"" + policy + "\"");
     }
 
     void readOpenDocuments(Scenario& s) {
@@ -242,7 +252,7 @@ private:
     DrawingDef readDrawing(const Scenario& s, const JsonNode& item) {
         item.requireObject({"comment", "file", "model", "layouts", "activeLayout", "plotStyles", "blocks", "xrefs",
                             "openError", "proxies", "untrusted", "damaged", "code", "signed", "missingFont",
-                            "pageSetups"});
+                            "invalidSignature", "pageSetups"});
         DrawingDef d;
         JsonNode file = item.child("file");
         d.match = nonEmptyText(file);
@@ -294,6 +304,7 @@ private:
         d.traits.damaged = item.boolean("damaged", false);
         d.traits.code = item.boolean("code", false);
         d.traits.signature = item.boolean("signed", false);
+        d.traits.invalidSignature = item.boolean("invalidSignature", false);
         d.traits.missingFont = item.boolean("missingFont", false);
         return d;
     }

@@ -82,6 +82,10 @@ Value SystemVariables::get(const DrawingModel& doc, std::string_view name) const
 void SystemVariables::set(DrawingModel& doc, std::string_view name, const Value& value, std::size_t openDocuments) {
     std::string upper = toUpperAscii(name);
     if (upper == "SDI") {
+        // 2 and 3 are the application's own, set while an add-on that works with one drawing is loaded.
+        if (const int current = profile_.integer(upper); current >= 2)
+            failed("SDI is " + std::to_string(current) + ", set by an application that works with one drawing; it "
+                   "cannot be changed");
         std::int16_t v = shortIn(upper, value, 0, 1);
         // Single-document mode cannot be entered while several drawings are open.
         if (v == 1 && openDocuments > 1) failed("SDI cannot be set to 1 while more than one drawing is open");

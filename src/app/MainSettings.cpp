@@ -1,5 +1,7 @@
 #include "app/MainSettings.h"
 
+#include <algorithm>
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -103,6 +105,12 @@ std::chrono::seconds loadCallTimeout(const SettingsStore& store) {
     const auto text = store.read(settings_names::Application, settings_names::Section, settings_names::CadCallTimeout);
     const auto seconds = text ? wholeNumberIn(*text, 1, 86400) : std::nullopt;
     return seconds ? std::chrono::seconds(*seconds) : DefaultCallTimeout;
+}
+
+std::chrono::seconds loadOpenTimeout(const SettingsStore& store, std::chrono::seconds callTimeout) {
+    const auto text = store.read(settings_names::Application, settings_names::Section, settings_names::CadOpenTimeout);
+    const auto seconds = text ? wholeNumberIn(*text, 1, 86400) : std::nullopt;
+    return std::min(seconds ? std::chrono::seconds(*seconds) : DefaultOpenTimeout, callTimeout);
 }
 
 CadRestartSettings loadCadRestarts(const SettingsStore& store) {

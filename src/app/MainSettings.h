@@ -23,6 +23,8 @@ inline constexpr std::string_view CadPrinter = "CadPrinter";
 inline constexpr std::string_view CadCTB = "CadCTB";
 // Seconds one CAD call may take before Quillon treats the application as hung.
 inline constexpr std::string_view CadCallTimeout = "CadCallTimeout";
+// Seconds the opening of one drawing may take: past it, the application is taken to wait on a question.
+inline constexpr std::string_view CadOpenTimeout = "CadOpenTimeout";
 // How many CAD sessions a run plots with side by side.
 inline constexpr std::string_view CadSessions = "CadSessions";
 // The user's values of the CAD application's profile variables Quillon has changed and not yet given back.
@@ -63,6 +65,11 @@ void saveMainSettings(SettingsStore& store, const MainSettings& current, bool mi
 // one day), else ten minutes. Quillon only reads it; users and tests set it.
 std::chrono::seconds loadCallTimeout(const SettingsStore& store);
 inline constexpr std::chrono::seconds DefaultCallTimeout{600};
+// How long opening one drawing may take: the stored whole number of seconds, else two minutes; never more
+// than a call may take. An open is shorter than the longest plot: one past it waits on a question the
+// application asked (an invalid signature's, which no variable keeps away) that nobody will answer.
+std::chrono::seconds loadOpenTimeout(const SettingsStore& store, std::chrono::seconds callTimeout);
+inline constexpr std::chrono::seconds DefaultOpenTimeout{120};
 
 // How many CAD sessions a run may plot with at once: the stored number (1
 // to MaxCadSessions), else 1. Saved whenever the user changes it.

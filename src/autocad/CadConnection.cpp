@@ -50,9 +50,31 @@ bool CadConnection::connectAutoCAD() {
     } catch (const AutomationError&) {
         acadApp_.reset();  // nothing running: start one below
     }
-    if (!acadApp_ && !startApplication(true)) return false;
+    const int usersMode = acadApp_ ? applicationsSingleDocumentMode() : 0;
+    // Nothing is opened there: a drawing of Quillon's would take the place of the user's. It is let go of
+    // untouched, and Quillon plots in an application of its own.
+    if (usersMode) dropApplication();
+    if (!acadApp_ && !startApplication(true)) {
+        if (usersMode)
+            startFailureReason_ = "AutoCAD is running in single-document mode (SDI " + std::to_string(usersMode) +
+                                  ", set by an add-on that works with one drawing at a time), where a drawing Quillon "
+                                  "opened would take the place of yours, and an AutoCAD of Quillon's own could not be "
+                                  "started: " + startFailureReason_;
+        return false;
+    }
     prepareSession();
     return connected();
+}
+
+int CadConnection::applicationsSingleDocumentMode() {
+    try {
+        const int sdi = CadApplication(acadApp_).activeDocument().getVariable("SDI").toInt();
+        return sdi >= 2 ? sdi : 0;
+    } catch (const AutomationError& error) {
+        // Nothing open to ask through: nothing of the user's an open could take the place of.
+        noteFailure(error);
+        return 0;
+    }
 }
 
 bool CadConnection::restartAutoCAD() {
@@ -284,10 +306,18 @@ void CadConnection::quitAutoCAD() {
     if (!acadApp_) return;
     try {
         CadApplication(acadApp_).quit();
-    } catch (const AutomationError&) {
-        base::swallowed("already gone or refusing: Quillon lets go of it either way");
+    } catch (const AutomationError& error) {
+        // Refusing (in the middle of a command), Quillon's own would stay behind, hidden: it is ended.
+        if (!error.serverGone() && acadStarted() && endAutoCAD()) return;
+        base::swallowed("already gone, or the user's own: Quillon lets go of it either way");
     }
     dropApplication();
+}
+
+bool CadConnection::endAutoCAD() {
+    if (!acadApp_ || !acadStarted() || !monitor_ || !monitor_->endServer()) return false;
+    dropApplication();
+    return true;
 }
 
 bool CadConnection::ensureConnected() {
@@ -296,24 +326,37 @@ bool CadConnection::ensureConnected() {
 }
 
 void CadConnection::cleanUpAtExit() {
-    leftRunning_.clear();
+    cleanUpNotice_.clear();
     if (!acadApp_) return;
     putBackVariables();
     auto left = closeOpenedDocuments();
     // SDI 1 is refused while Quillon's drawings are open: tried again once they are closed.
     putBackVariables();
     if (!acadStarted()) return;
-    const std::string work = unsavedWork(left);
+    if (!left.quillons.empty()) {
+        std::string names;
+        for (const auto& name : left.quillons) names += (names.empty() ? "" : ", ") + name;
+        // Quit would ask whether to save it, and wait for ever on a box nobody sees.
+        if (endAutoCAD()) {
+            cleanUpNotice_ = connection_text::EndedLead + names + " would not close.";
+            return;
+        }
+        cleanUpNotice_ = "AutoCAD was left running: " + names + " would not close and AutoCAD could not be ended.";
+        dropApplication();
+        origin_ = Origin::UsersOwn;
+        return;
+    }
+    const std::string work = unsavedWork(left.users);
     if (work.empty()) return quitAutoCAD();
-    leftRunning_ = connection_text::LeftRunningLead + work + ".";
+    cleanUpNotice_ = connection_text::LeftRunningLead + work + ".";
     // From now on it is the user's application: Quillon lets go of it without quitting.
     dropApplication();
     origin_ = Origin::UsersOwn;
 }
 
-std::vector<CadDocument> CadConnection::closeOpenedDocuments() {
+CadConnection::LeftOpen CadConnection::closeOpenedDocuments() {
     std::vector<CadDocument> documents;
-    std::vector<CadDocument> left;
+    LeftOpen left;
     try {
         auto collection = CadApplication(acadApp_).documents();
         if (collection.count() < 1) return left;
@@ -324,11 +367,13 @@ std::vector<CadDocument> CadConnection::closeOpenedDocuments() {
         return left;
     }
     for (auto& document : documents) {
+        bool quillons = false;
         try {
             if (!openedByQuillon(document)) {
-                left.push_back(document);
+                left.users.push_back(document);
                 continue;
             }
+            quillons = true;
             // Known by its name only while it is open.
             opened_.forget(document);
             document.close();
@@ -336,9 +381,20 @@ std::vector<CadDocument> CadConnection::closeOpenedDocuments() {
             // One drawing refusing to close does not keep the others open.
             noteFailure(error);
             if (!acadApp_) return {};
+            if (quillons) left.quillons.push_back(nameOf(document));
         }
     }
     return left;
+}
+
+std::string CadConnection::nameOf(CadDocument& document) {
+    std::string name = "a drawing of Quillon's";
+    try {
+        name = document.name();
+    } catch (const AutomationError& error) {
+        noteFailure(error);
+    }
+    return name;
 }
 
 std::string CadConnection::unsavedWork(std::vector<CadDocument>& left) {

@@ -27,6 +27,8 @@ inline constexpr const char* FailureMessage =
     "Exiting Quillon now";
 // Leaving Quillon did not quit the application it started because of this.
 inline constexpr const char* LeftRunningLead = "AutoCAD was left running: it holds unsaved changes to ";
+// Leaving Quillon ended the application it started instead of quitting it, because of this.
+inline constexpr const char* EndedLead = "AutoCAD was ended instead of quit: ";
 }  // namespace connection_text
 
 // The one CAD application Quillon talks to during a run (AcadApp), whether
@@ -39,8 +41,10 @@ public:
 
     // Attaches to a running application, else starts one; a start that fails
     // is recorded for takeStartFailure(). Then allows several drawings at
-    // once and makes sure one is open. Never throws an AutomationError;
-    // returns whether AcadApp is set.
+    // once and makes sure one is open. A running application in a
+    // single-document mode of its own (SDI 2 or 3) is not used: Quillon
+    // starts one of its own, and a start that fails names SDI. Never throws
+    // an AutomationError; returns whether AcadApp is set.
     bool connectAutoCAD();
     // After the application Quillon started was lost in a run: starts a new
     // one (never attaching to one the user may have started meanwhile) and
@@ -58,18 +62,26 @@ public:
     // How the last start went when it needed more than one attempt (for the console, not a warning); empty
     // when it did not, or once taken.
     std::string takeStartNote() { return std::exchange(startNote_, {}); }
-    // Asks the application to quit, ignoring failure, and lets go of it.
+    // Asks the application to quit and lets go of it. One Quillon started that refuses (in the middle of
+    // a command) is ended instead.
     void quitAutoCAD();
+    // Ends the application Quillon started, without asking it anything, and lets go of it: for an
+    // application holding a drawing of Quillon's that would not close, which Quit would sit on with a
+    // save question nobody sees. False, and nothing done, when it cannot be ended (then it is not quit
+    // either: Quillon lets go of it).
+    bool endAutoCAD();
     // The guard every CAD operation starts with: connect when not connected,
     // and go on regardless; returns whether AcadApp is set.
     bool ensureConnected();
     // Leaving Quillon: close the drawings Quillon opened, without saving, and
     // quit the application if Quillon started it, unless a drawing left in it
     // has unsaved changes (the user's work: the application would sit on its
-    // save question, which nobody sees). Never throws.
+    // save question, which nobody sees). One still holding a drawing of
+    // Quillon's that would not close is ended instead. Never throws.
     void cleanUpAtExit();
-    // Why the last clean-up left an application Quillon started running; empty when it did not.
-    const std::string& leftRunning() const { return leftRunning_; }
+    // What the last clean-up did with an application Quillon started that the user is told: left it
+    // running, or ended it; empty when it quit as asked.
+    const std::string& cleanUpNotice() const { return cleanUpNotice_; }
 
     // What this connection owes the user's profile, shared with the program's other sessions and kept in
     // Quillon's settings. Set before the first connection.
@@ -100,6 +112,9 @@ public:
     // connection, since an application lost, or a Quillon that died, left
     // Quillon's values in the profile). Never throws.
     void putBackVariables();
+
+    // Whether an Open takes the place of the drawing open (SDI 2 or 3 in the application held).
+    bool opensReplace() { return acadApp_ && applicationsSingleDocumentMode() != 0; }
 
     const automation::ObjectPtr& acadApp() const { return acadApp_; }
     // Every call to the application is announced here.
@@ -140,14 +155,24 @@ private:
     bool startApplication(bool hideWindow);
     void prepareSession();
     void turnOffSingleDocumentMode(CadDocument& document);
+    // SDI 2 or 3 (the application's own single-document modes, which a program must not change: the next
+    // Open takes the place of the drawing open), read through the active document; 0 otherwise.
+    int applicationsSingleDocumentMode();
     void giveBackOwed(CadDocument& document);
     // Closes, unsaved, what a Quillon that ended first left open in this application: read-only, as Quillon
     // opens every drawing (what it changed there was its own plot set-up); a copy open for editing is the user's.
     void closeLeftOpen(CadApplication& application);
     void attachTo(automation::ObjectPtr application, bool started);
-    // The documents left open, after closing Quillon's own.
-    std::vector<CadDocument> closeOpenedDocuments();
+    // The documents left open after closing Quillon's own: the user's, and the names of Quillon's that would
+    // not close.
+    struct LeftOpen {
+        std::vector<CadDocument> users;
+        std::vector<std::string> quillons;
+    };
+    LeftOpen closeOpenedDocuments();
     std::string unsavedWork(std::vector<CadDocument>& left);
+    // The document's name for a message; a stand-in wording when it cannot be read.
+    std::string nameOf(CadDocument& document);
     void dropApplication();
 
     CadLauncher& launcher_;
@@ -173,7 +198,7 @@ private:
     ProfileChanges changes_{std::make_shared<OwedVariables>()};
     // Quillon's values are set in this application since they were last given back.
     bool quietened_ = false;
-    std::string leftRunning_;
+    std::string cleanUpNotice_;
 };
 
 }  // namespace quillon::autocad

@@ -10,6 +10,8 @@ std::int32_t CadLayout::tabOrder() { return layout_->get("TabOrder").toInt(); }
 
 std::int32_t CadLayout::blockCount() { return layout_->object("Block")->get("Count").toInt(); }
 
+std::string CadLayout::configName() { return layout_->get("ConfigName").toText(); }
+
 void CadLayout::setConfigName(const std::string& deviceName) { layout_->put("ConfigName", deviceName); }
 
 void CadLayout::refreshPlotDeviceInfo() { layout_->call("RefreshPlotDeviceInfo"); }

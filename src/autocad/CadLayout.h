@@ -32,6 +32,7 @@ public:
     std::int32_t tabOrder();
     // The entities of the layout's block: 0 for a layout never made active.
     std::int32_t blockCount();
+    std::string configName();
     void setConfigName(const std::string& deviceName);
     void refreshPlotDeviceInfo();
 

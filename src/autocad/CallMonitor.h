@@ -39,6 +39,11 @@ public:
     // window's side takes hold of the process there and then. Set before the CAD thread starts.
     using ServerObserver = std::function<void(std::optional<std::uint32_t> process, bool startedByQuillon)>;
     void observeServer(ServerObserver observer) { observer_ = std::move(observer); }
+    // Ends the application Quillon started, by what the window's side holds of its process; true once it
+    // has ended. Set before the CAD thread starts; without it nothing can be ended.
+    using ServerEnder = std::function<bool()>;
+    void endServerWith(ServerEnder ender) { ender_ = std::move(ender); }
+    bool endServer() const { return ender_ && ender_(); }
 
     // The window ended the server because a call never returned; the drawing
     // in hand is reported with that reason rather than the bare RPC failure.
@@ -53,6 +58,7 @@ private:
     bool endedByWatchdog_ = false;
     std::string endedCall_;
     ServerObserver observer_;
+    ServerEnder ender_;
 };
 
 }  // namespace quillon::autocad

@@ -16,24 +16,26 @@ CallWatchdog::Verdict CallWatchdog::check(const CallMonitor::Snapshot& call, Clo
     const std::string waiting = (stopping ? "Stopping: the run ends once AutoCAD answers " : "Waiting for AutoCAD to answer ") +
                                 call.call + " (" + durationText(waited) + ") ...";
     verdict.text = waiting;
-    if (waited < limit_ || givenUpOn_ == call.callNumber) {
+    const bool opening = call.call == OpenCall;
+    if (waited < (opening ? openLimit_ : limit_) || givenUpOn_ == call.callNumber) {
         verdict.action = Verdict::Action::Announce;
         return verdict;
     }
     givenUpOn_ = call.callNumber;
     if (failedCall_ != call.callNumber) failedEnds_ = 0;
+    // The open waits on a box of the application's: said as such, not as an application that stopped answering.
+    const std::string what = opening ? std::string(AskedWhileOpening) + " (" + durationText(waited) + ")"
+                                     : "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) + ")";
     if (call.startedByQuillon && call.serverProcess && failedEnds_ >= MaxEndAttempts) {
         verdict.action = Verdict::Action::Abandon;
-        verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) + ") and could not be ended (" +
-                       std::to_string(MaxEndAttempts) + " attempts). It is left running; Quillon goes on without it.";
+        verdict.text = what + " and could not be ended (" + std::to_string(MaxEndAttempts) +
+                       " attempts). It is left running; Quillon goes on without it.";
     } else if (call.startedByQuillon && call.serverProcess) {
         verdict.action = Verdict::Action::EndProcess;
-        verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) +
-                       "). Quillon is ending the AutoCAD it started and goes on.";
+        verdict.text = what + ". Quillon is ending the AutoCAD it started and goes on.";
     } else {
         verdict.action = Verdict::Action::Abandon;
-        verdict.text = "AutoCAD stopped answering (" + call.call + ", " + durationText(waited) +
-                       "). It is left running.";
+        verdict.text = what + ". It is left running.";
     }
     return verdict;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -14,7 +15,9 @@ namespace quillon::autocad {
 // once it lasts, and once it has outlasted the limit end the application
 // when Quillon started it (and knows its process), or give up on it when it
 // is the user's, which Quillon never ends. Each call is given up on once, or,
-// when ending its application fails, at most MaxEndAttempts times.
+// when ending its application fails, at most MaxEndAttempts times. Opening a
+// drawing has a shorter limit of its own: an open that outlasts it waits on a
+// question the application asked, which nobody answers.
 class CallWatchdog {
 public:
     using Clock = CallMonitor::Clock;
@@ -26,7 +29,12 @@ public:
         std::string text;
     };
 
-    CallWatchdog(Clock::duration announceAfter, Clock::duration limit) : announceAfter_(announceAfter), limit_(limit) {}
+    CallWatchdog(Clock::duration announceAfter, Clock::duration limit, Clock::duration openLimit)
+        : announceAfter_(announceAfter), limit_(limit), openLimit_(std::min(openLimit, limit)) {}
+    // The monitor's name of the call that opens a drawing.
+    static constexpr const char* OpenCall = "Documents.Open";
+    // Why a drawing whose open outlasted its limit failed.
+    static constexpr const char* AskedWhileOpening = "AutoCAD asked a question while opening this drawing";
 
     // stopping: Stop was taken and the run ends once the call returns, which the text says.
     Verdict check(const CallMonitor::Snapshot& call, Clock::time_point now, bool stopping = false);
@@ -46,6 +54,7 @@ public:
 private:
     Clock::duration announceAfter_;
     Clock::duration limit_;
+    Clock::duration openLimit_;
     std::uint64_t givenUpOn_ = 0;
     // Attempts to end the application that failed, for the call failedCall_.
     std::uint64_t failedCall_ = 0;

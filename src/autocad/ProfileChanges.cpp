@@ -35,7 +35,8 @@ std::optional<Value> ProfileChanges::quillonsValue(std::string_view name, const 
     if (name == "BACKGROUNDPLOT" || name == "PROXYNOTICE" || name == "SIGWARN")
         return value != 0 ? std::optional<Value>(shortValue(0)) : std::nullopt;
     if (name == "DWGCHECK") return value != 2 ? std::optional<Value>(shortValue(2)) : std::nullopt;
-    if (name == "RECOVERAUTO") return value < 2 ? std::optional<Value>(shortValue(2)) : std::nullopt;
+    // 3 is the one value that recovers in silence in every release: from 2021 on, 2 asks before recovering.
+    if (name == "RECOVERAUTO") return value != 3 ? std::optional<Value>(shortValue(3)) : std::nullopt;
     if (name == "SECURELOAD") return value == 1 ? std::optional<Value>(shortValue(2)) : std::nullopt;
     return std::nullopt;
 }

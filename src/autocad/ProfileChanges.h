@@ -20,8 +20,9 @@ namespace quillon::autocad {
 // when the drawing closes), and the values that have the application ask its
 // user something while it opens a drawing, as its reference documents them:
 // PROXYNOTICE 1 (objects of a missing add-on), DWGCHECK other than 2 (a box
-// for a file another application saved, or for a damaged one), RECOVERAUTO 0
-// or 1 (a question before recovering, or a box after), SECURELOAD 1 (a
+// for a file another application saved, or for a damaged one), RECOVERAUTO 0,
+// 1 or 2 (a question before recovering, a box after, and again a question in
+// the releases from 2021 on: only 3 is silent in all), SECURELOAD 1 (a
 // question before loading code from a place not trusted; 2 loads nothing from
 // there and asks nothing, so security is never lowered), SIGWARN 1 (a box
 // for every signed drawing) and an empty FONTALT (a question for each missing

@@ -123,8 +123,10 @@ void LayoutPlotter::openForPlotting(CadDocuments& documents, const std::string& 
         return;
     }
     // An application that hands back the user's own document instead of a
-    // second one leaves the count as it was: that one is not Quillon's.
-    if (documents.count() <= openBefore) {
+    // second one leaves the count as it was: that one is not Quillon's. In a
+    // single-document mode of the application's own the count stays too: the
+    // drawing took the place of the one open, always one of Quillon's there.
+    if (documents.count() <= openBefore && !connection_.opensReplace()) {
         report_.openElsewhere = true;
         connection_.ownDocumentClosed();
         return;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,9 @@ struct SheetRecord {
 
 // Why a sheet was left out.
 inline constexpr const char* EmptyLayoutReason = "empty layout";
+// A plotter's sheet sent to the device came out as a file nobody named: its configuration plots to a file.
+inline constexpr const char* PlotsToFilePortWarning =
+    "the plotter's configuration plots to a file, not to paper: its sheets go to named files";
 
 // What became of the drawing in hand, for the run to report on its row.
 struct DrawingReport {
@@ -110,7 +114,10 @@ public:
                   InformationSink& messages, const std::atomic<bool>& stopRequested)
         : connection_(connection), xrefs_(xrefs), files_(files), messages_(messages), stopRequested_(stopRequested) {}
 
-    void setSetup(const PlotSetup& setup) { setup_ = setup; }
+    void setSetup(const PlotSetup& setup) {
+        setup_ = setup;
+        plotsToFilePort_ = false;
+    }
     // The plot file names of a run that several sessions plot together.
     void sharePlotFiles(std::shared_ptr<PlotFileClaims> names) { plotFiles_ = std::move(names); }
     const PlotSetup& setup() const { return setup_; }
@@ -192,7 +199,18 @@ private:
                    const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet);
     // Counts a plotted sheet with warnings of any kind on the drawing's report.
     void noteSheetWarnings(const SheetRecord& sheet);
+    // A plotter's configuration may plot to a file (a file port): PlotToDevice then writes the sheet to a file
+    // the application names "<drawing>-<layout>" in its folder for such plots, which nothing tells beforehand.
+    // The files of that name there, with their write times, before and after the plot tell it.
+    using UnnamedPlotFiles = std::map<std::string, std::int64_t>;
+    std::string unnamedPlotFolder();
+    UnnamedPlotFiles unnamedPlotFiles(const std::string& drawingName, const std::string& layoutName);
+    // Gives the file the plot wrote, if it did, the sheet's own name; true when there was one.
+    bool takeUnnamedPlotFile(const UnnamedPlotFiles& before, const std::string& drawingName,
+                             const std::string& layoutName, SheetRecord& sheet);
     std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
+    // Why a sheet set up on layout cannot be plotted because the chosen device did not take; empty when it did.
+    std::string deviceNotTaken(automation::AutoObject& layout, const std::vector<SetupWarning>& warnings);
     // The template drawing, opened read-only at its first use (again after a restart).
     autocad::CadDocument* templateDocument();
     // Copies the chosen page setup onto the layout; what did not take is warned. Whether it was copied.
@@ -229,6 +247,10 @@ private:
     bool templateIsUsers_ = false;
     std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
     std::chrono::milliseconds plotFileWait_{3000};
+    // Preferences.Output.DefaultPlotToFilePath, read at the first plot sent to a plotter; empty when unknown.
+    std::optional<std::string> unnamedPlotFolder_;
+    // The run's plotter was found plotting to a file: its sheets go to named files.
+    bool plotsToFilePort_ = false;
 };
 
 }  // namespace quillon::plotting

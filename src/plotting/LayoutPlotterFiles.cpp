@@ -5,6 +5,7 @@
 #include "base/Paths.h"
 #include "plotting/DrawingCheck.h"
 #include "plotting/PlotFileNaming.h"
+#include "plotting/Tolerate.h"
 #include "plotting/XrefPaths.h"
 
 // The plot call of a sheet already set up: to its file, or to the device.
@@ -38,10 +39,11 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
                               const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
     // A device whose output is a file would write it where nobody looks, or
     // ask for a name in a box: only a plotter's sheet may go to the device instead.
+    // So is a plotter whose configuration was found plotting to a file: it makes files from then on.
     const bool systemFiles = systemFilePrinter(setup_.printer);
-    const bool fileDevice = deviceExtension(setup_.printer) != ".plt" || systemFiles;
+    const bool fileDevice = deviceExtension(setup_.printer) != ".plt" || systemFiles || plotsToFilePort_;
     const bool toPaper = setup_.files.output == PlotOutput::Device && !fileDevice;
-    const bool toFile = (plotsToFile(setup_.printer) || systemFiles) && !toPaper;
+    const bool toFile = (plotsToFile(setup_.printer) || systemFiles || plotsToFilePort_) && !toPaper;
     std::string fileFailure;
     if (toFile) {
         const std::string wanted = sheetPlotFile(drawingName, layoutName);
@@ -73,6 +75,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
         }
     }
     readyToPlot(document);
+    const auto unnamedBefore = toPaper ? unnamedPlotFiles(drawingName, layoutName) : UnnamedPlotFiles{};
     try {
         sheet.plotted = plotToDevice(documentPlot());
     } catch (const AutomationError& error) {
@@ -87,7 +90,67 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
     if (toFile)
         sheet.plotWarnings.push_back("sent to the device: the plot file could not be written (" + fileFailure + ")");
     sheet.sentToDevice = toPaper;
+    if (toPaper && takeUnnamedPlotFile(unnamedBefore, drawingName, layoutName, sheet)) return;
     noteMissingReferencesOn(sheet);
+}
+
+std::string LayoutPlotter::unnamedPlotFolder() {
+    if (!unnamedPlotFolder_) {
+        unnamedPlotFolder_.emplace();
+        tolerate("unknown, a plot to a file nobody named cannot be looked for: the sheet counts as sent", [&] {
+            *unnamedPlotFolder_ = connection_.app().raw()->object("Preferences")->object("Output")->get(
+                "DefaultPlotToFilePath").toText();
+        });
+    }
+    return *unnamedPlotFolder_;
+}
+
+LayoutPlotter::UnnamedPlotFiles LayoutPlotter::unnamedPlotFiles(const std::string& drawingName,
+                                                                const std::string& layoutName) {
+    UnnamedPlotFiles found;
+    const std::string folder = unnamedPlotFolder();
+    if (folder.empty()) return found;
+    // As the application names a plot to a file it was given no name for: "<drawing>-<layout>.<its extension>".
+    const std::string prefix = drawingName.substr(0, base::extensionStart(drawingName)) + "-" +
+                               (layoutName.empty() ? std::string("Model") : layoutName) + ".";
+    if (const auto entries = files_.list(folder))
+        for (const auto& entry : *entries)
+            if (!entry.isDirectory && entry.size > 0 && entry.name.size() > prefix.size() &&
+                equalsIgnoreCase(std::string_view(entry.name).substr(0, prefix.size()), prefix))
+                found[withTrailingSeparator(folder) + entry.name] = entry.lastWriteTime;
+    return found;
+}
+
+bool LayoutPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const std::string& drawingName,
+                                        const std::string& layoutName, SheetRecord& sheet) {
+    std::string unnamed;
+    for (const auto& [path, written] : unnamedPlotFiles(drawingName, layoutName)) {
+        const auto earlier = before.find(path);
+        if (earlier == before.end() || earlier->second != written) unnamed = path;
+    }
+    if (unnamed.empty()) return false;
+    // The plotter's configuration plots to a file: the sheet went there, not to paper. It gets its own name,
+    // and the rest of the run's sheets go to named files with PlotToFile.
+    plotsToFilePort_ = true;
+    sheet.sentToDevice = false;
+    PlotFileWriter writer(files_, *plotFiles_, plotFileWait_);
+    const auto result = writer.write(sheetPlotFile(drawingName, layoutName), [&](const std::string& temporary) {
+        const std::string under = temporary.substr(0, base::extensionStart(temporary)) +
+                                  unnamed.substr(base::extensionStart(unnamed));
+        return static_cast<bool>(files_.moveFile(unnamed, under, false));
+    });
+    if (!result.written) {
+        sheet.plotted = false;
+        sheet.failure = "the plotter's configuration plots to a file: it wrote " + unnamed +
+                        ", which could not be given the sheet's name (" + result.failure + ")";
+        return true;
+    }
+    sheet.plotFile = *result.written;
+    sheet.earlier = result.earlier;
+    sheet.keptFile = result.keptFile;
+    sheet.plotWarnings.push_back(PlotsToFilePortWarning);
+    noteMissingReferencesOn(sheet);
+    return true;
 }
 
 void LayoutPlotter::noteMissingReferences() {

@@ -67,7 +67,9 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     if (activated) sheet.plotAreaAndScale = plotAreaAndScale(*activated->raw());
     sheet.settingsFrom = settingsFrom;
     noteTemplate(sheet);
-    if (!sheet.checked) {
+    if (!sheet.checked)
+        sheet.failure = deviceNotTaken(activated ? *activated->raw() : *layouts_->item(layoutName).raw(), warnings);
+    if (!sheet.checked && sheet.failure.empty()) {
         std::string drawingName = referenceFileName(report_.path);
         tolerate("the file's own name names the plot file as well", [&] { drawingName = document.name(); });
         plotSheet(document, documentPlot, drawingName, layoutName, sheet);
@@ -78,6 +80,25 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     if (!plotted && !checked) return;
     if (plotted) ++report_.layoutsPlotted;
     noteSheetWarnings(report_.sheets.back());
+}
+
+std::string LayoutPlotter::deviceNotTaken(AutoObject& layout, const std::vector<SetupWarning>& warnings) {
+    // The plot call's own device argument is no help: a configuration the application cannot find gives way
+    // to the layout's, without a word, and the sheet would come out of the layout's old device.
+    std::string device;
+    try {
+        device = layout.get("ConfigName").toText();
+    } catch (const automation::AutomationError& error) {
+        if (error.serverGone()) throw;
+        return "the device could not be read back to see that \"" + setup_.printer + "\" was set (" +
+               (error.description().empty() ? error.what() : error.description()) + ")";
+    }
+    if (equalsIgnoreCase(device, setup_.printer)) return {};
+    std::string why;
+    for (const auto& warning : warnings)
+        if (warning.setting == std::string("device")) why = " (" + warning.reason + ")";
+    return "the device \"" + setup_.printer + "\" could not be set" + why + "; the layout's device is \"" + device +
+           "\"";
 }
 
 std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
@@ -140,6 +161,11 @@ void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
     layout.refreshPlotDeviceInfo();
     document.regen(RegenScope::ActiveViewport);
     layout.setConfigName(setup_.printer);
+    // A device that did not take would plot the sheet on the layout's old one, whatever the plot call names.
+    if (const auto device = layout.configName(); !equalsIgnoreCase(device, setup_.printer))
+        throw automation::AutomationError(automation::hresult::Fail, "the device \"" + setup_.printer +
+                                                                         "\" could not be set; the layout's device is \"" +
+                                                                         device + "\"");
     // The media names stay those of the drawing's old device until the device data is refreshed;
     // matching the paper against them would fail on every drawing saved for another device.
     layout.refreshPlotDeviceInfo();

@@ -74,19 +74,34 @@ std::string PlotFileWriter::freshTemporary(const std::string& target) {
     return name;
 }
 
-bool PlotFileWriter::arrived(const std::string& file) {
+std::optional<std::string> PlotFileWriter::arrived(const std::string& temporary) {
     const auto until = std::chrono::steady_clock::now() + wait_;
     for (;;) {
-        const auto size = files_.fileSize(file);
-        if (size && *size > 0) return true;
-        if (std::chrono::steady_clock::now() >= until) return false;
+        const auto size = files_.fileSize(temporary);
+        if (size && *size > 0) return temporary;
+        if (auto other = underAnotherExtension(temporary)) return other;
+        if (std::chrono::steady_clock::now() >= until) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
+std::optional<std::string> PlotFileWriter::underAnotherExtension(const std::string& temporary) {
+    const std::size_t start = nameStart(temporary);
+    const std::string name = temporary.substr(start);
+    const std::string stem = name.substr(0, base::extensionStart(name));
+    const auto entries = files_.list(temporary.substr(0, start));
+    if (!entries) return std::nullopt;
+    for (const auto& entry : *entries) {
+        if (entry.isDirectory || entry.size == 0 || entry.name.size() <= stem.size() + 1) continue;
+        if (entry.name.compare(0, stem.size(), stem) != 0 || entry.name[stem.size()] != '.') continue;
+        return temporary.substr(0, start) + entry.name;
+    }
+    return std::nullopt;
+}
+
 PlotFileResult PlotFileWriter::write(const std::string& wanted, const PlotCall& plot) {
     PlotFileResult result;
-    const std::string target = names_.claim(wanted);
+    std::string target = names_.claim(wanted);
     if (!temporaryFolderReady(target)) {
         names_.release(target);
         result.failure = "Quillon's hidden folder for plots cannot be made in the folder of " + target;
@@ -105,20 +120,29 @@ PlotFileResult PlotFileWriter::write(const std::string& wanted, const PlotCall& 
         result.failure = error.description().empty() ? error.what() : error.description();
         return result;
     }
-    if (!taken || !arrived(temporary)) {
+    const auto written = taken ? arrived(temporary) : std::nullopt;
+    if (!written) {
         files_.removeFile(temporary);
         result.failure = taken ? "the plot file was not written: " + target : PlotNotAccepted;
         return result;
     }
+    // The driver wrote its own extension: the sheet is named with the extension its file really has.
+    std::string sheet = wanted;
+    if (*written != temporary) {
+        const std::string extension = written->substr(base::extensionStart(*written));
+        sheet = wanted.substr(0, base::extensionStart(wanted)) + extension;
+        names_.release(target);
+        target = names_.claim(sheet);
+    }
     const bool earlier = files_.fileExists(target);
     const auto until = std::chrono::steady_clock::now() + MoveRetries;
-    const auto moved = move(temporary, target, true, until);
+    const auto moved = move(*written, target, true, until);
     if (moved) {
         result.written = target;
         result.earlier = earlier ? EarlierPlotFile::Replaced : EarlierPlotFile::None;
         return result;
     }
-    keepBeside(wanted, target, temporary, moved, until, result);
+    keepBeside(sheet, target, *written, moved, until, result);
     return result;
 }
 

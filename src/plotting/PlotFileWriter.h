@@ -68,8 +68,13 @@ private:
     // false when it cannot be made.
     bool temporaryFolderReady(const std::string& target);
     std::string freshTemporary(const std::string& target);
-    // The file is there and not empty, within the wait: the application may still be closing it.
-    bool arrived(const std::string& file);
+    // The file the plot to temporary wrote, there and not empty, within the wait (the application may still
+    // be closing it): temporary itself, or the same name under another extension, which some raster drivers
+    // put in place of the one given. Nothing when none came.
+    std::optional<std::string> arrived(const std::string& temporary);
+    // A file of the temporary's name under any other extension, not empty: the fresh token says this call
+    // wrote it.
+    std::optional<std::string> underAnotherExtension(const std::string& temporary);
     // Moves from onto to, trying again while a file is in use, until the sheet's retries are spent.
     base::MoveResult move(const std::string& from, const std::string& to, bool replace,
                           std::chrono::steady_clock::time_point until);

@@ -1,5 +1,6 @@
 #include "plotting/PlotRun.h"
 
+#include "autocad/CallWatchdog.h"
 #include "base/Swallowed.h"
 
 namespace quillon::plotting {
@@ -7,6 +8,8 @@ namespace quillon::plotting {
 using automation::AutomationError;
 
 std::string PlotRun::stoppedAnsweringIn(const std::string& call) {
+    // Not tried again: the question comes back at every open.
+    if (call == autocad::CallWatchdog::OpenCall) return autocad::CallWatchdog::AskedWhileOpening;
     return call.empty() ? std::string(StoppedAnswering)
                         : std::string(StoppedAnswering) + " (" + call + " was waiting for an answer)";
 }

@@ -11,11 +11,14 @@ bool PlotRun::leaveStuckDrawing(DrawingOutcome& outcome) {
     // Quillon's own is started again, so that the next drawing opens in an application holding nothing
     // stuck. Not counted against the restarts a lost application is allowed: nothing was lost.
     status("AutoCAD is started again: " + strFileName_ + " would not close.");
-    connection_.quitAutoCAD();
+    // Never quit: Quit would ask whether to save the drawing that would not close, on a box nobody sees.
+    const bool ended = connection_.endAutoCAD();
     if (connection_.restartAutoCAD()) {
         restarts_.startedAgainOnPurpose();
         ++tally_.plannedRestarts;
-        outcome.closeError += "; AutoCAD was started again without it";
+        outcome.closeError += ended ? "; AutoCAD was ended and started again without it"
+                                    : "; AutoCAD was started again without it (the old one could not be ended and "
+                                      "is left running)";
         return true;
     }
     connection_.takeStartFailure();

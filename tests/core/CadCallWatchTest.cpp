@@ -32,7 +32,7 @@ CallMonitor::Snapshot callOf(std::chrono::seconds waited, bool started, std::opt
 }
 
 TEST(CallWatchdogTest, NamesALongCallThenEndsOnlyAnApplicationQuillonStartedAndGivesUpOnEachCallOnce) {
-    CallWatchdog watchdog(3s, 10s);
+    CallWatchdog watchdog(3s, 10s, 10s);
     const auto now = CallMonitor::Clock::now();
     EXPECT_EQ(watchdog.check(CallMonitor::Snapshot{}, now).action, Action::None);
     EXPECT_EQ(watchdog.check(callOf(2s, true, 42u, now), now).action, Action::None);

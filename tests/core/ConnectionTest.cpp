@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "autocad/CadConnection.h"
+#include "autocad/CallMonitor.h"
 #include "standin/Engine.h"
 
 namespace quillon::autocad {
@@ -196,7 +197,8 @@ TEST_F(ConnectionTest, AFreshApplicationInSingleDocumentModeWithNothingOpenEndsU
 }
 
 TEST_F(ConnectionTest, TurnsSingleDocumentModeOffAndLeavesOtherModesAlone) {
-    for (int sdi : {0, 1, 2, 3}) {
+    // 2 and 3, the application's own, are never opened in at all: see PlotRuns.AUsersApplicationInASingle...
+    for (int sdi : {0, 1}) {
         auto cad = engine({{"sdi", sdi}, {"openDocuments", {{{"path", drawing("A.dwg")}}}}});
         FakeLauncher attachOnly{events};
         attachOnly.running = cad->application();
@@ -340,7 +342,38 @@ TEST_F(ConnectionTest, AnApplicationQuillonStartedIsLeftRunningWhenTheUserHasDra
     connection.cleanUpAtExit();
     EXPECT_FALSE(cad->quitRequested()) << "it would sit on its save question, unseen";
     EXPECT_TRUE(closed(*cad).empty());
-    EXPECT_EQ(connection.leftRunning(), "AutoCAD was left running: it holds unsaved changes to Drawing1.dwg.");
+    EXPECT_EQ(connection.cleanUpNotice(), "AutoCAD was left running: it holds unsaved changes to Drawing1.dwg.");
+}
+
+TEST_F(ConnectionTest, AnApplicationQuillonStartedHoldingItsOwnDrawingThatWouldNotCloseIsEndedNeverQuit) {
+    auto cad = engine({{"answerMilliseconds", 10},
+                       {"faults", {{"throws", {{{"object", "Document"}, {"member", "Close"}, {"drawing", "B.dwg"}}}}}}});
+    launcher.creatable = cad->application();
+    auto monitor = std::make_shared<CallMonitor>();
+    monitor->endServerWith([&] {
+        cad->kill();
+        return true;
+    });
+    CadConnection own(launcher, ui, monitor);
+    own.connectAutoCAD();
+    auto mine = own.app().documents().open(drawing("B.dwg"), true);
+    own.rememberOpened(mine);
+    mine.activeLayout().setCenterPlot(true);  // set up for its plot: modified
+
+    own.cleanUpAtExit();
+    for (const auto& entry : cad->journal()) EXPECT_NE(entry.type, standin::JournalEntryType::Quit);
+    EXPECT_FALSE(own.connected());
+    EXPECT_EQ(own.cleanUpNotice(), "AutoCAD was ended instead of quit: B.dwg would not close.");
+
+    // Refusing to quit in the middle of a command, it is ended as well.
+    auto busy = engine({{"inCommand", true}});
+    launcher.creatable = busy->application();
+    bool ended = false;
+    monitor->endServerWith([&] { return ended = true; });
+    own.connectAutoCAD();
+    own.cleanUpAtExit();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(own.connected());
 }
 
 TEST_F(ConnectionTest, QuillonsDrawingsAreKnownAgainThroughFreshProxies) {

@@ -183,9 +183,10 @@ TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTab
     plotter.setLayoutsToPlot();
 
     const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0"};
-    const Lines copiesAndFile = {"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2",
-                                 "Plot(A.dwg).QuietErrorMode=true", "Document(A.dwg).Name",
-                                 "Application.ActiveDocument"};
+    auto copiesAndFile = [](const std::string& name) {
+        return Lines{"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2", "Plot(A.dwg).QuietErrorMode=true",
+                     "Layout(" + name + " of A.dwg).ConfigName", "Document(A.dwg).Name", "Application.ActiveDocument"};
+    };
     const Lines expected =
         Lines{"Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
               "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
@@ -194,10 +195,10 @@ TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTab
               "Layout(Sheet2 of A.dwg).ModelType", "Layout(Sheet2 of A.dwg).Name", "Layout(Sheet2 of A.dwg).TabOrder",
               "Layout(Sheet1 of A.dwg).ModelType", "Layout(Sheet1 of A.dwg).Name",
               "Layout(Sheet1 of A.dwg).TabOrder"} +
-        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
+        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile("Sheet1") +
         Lines{"plot Sheet1 " + IsoA4 + " mono.ctb A-Sheet1.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]"} +
-        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile +
+        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile("Sheet2") +
         Lines{"plot Sheet2 " + IsoA4 + " mono.ctb A-Sheet2.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
     EXPECT_EQ(journalSince(from), expected);
@@ -235,6 +236,7 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
                                  layout + "RefreshPlotDeviceInfo[]",
                                  "Document(M.dwg).Regen[0]",
                                  layout + "ConfigName=\"Office Laser\"",
+                                 layout + "ConfigName",
                                  layout + "RefreshPlotDeviceInfo[]",
                                  layout + "GetCanonicalMediaNames[]",
                                  layout + "CanonicalMediaName=\"A4\"",
@@ -261,6 +263,20 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
     connection.connectAutoCAD();
     openAndActivate(drawing("M.dwg"));
     EXPECT_THROW(plotter.plotActiveLayout(), AutomationError);
+}
+
+TEST_F(LayoutPlotting, ASheetWhoseDeviceDidNotTakeFailsWhateverDeviceThePlotCallNames) {
+    // A configuration the application cannot find: ConfigName refuses it, and a plot call naming it gives way
+    // to the layout's own device without a word.
+    start({{"drawings", {{{"file", "G.dwg"}, {"layouts", {{{"name", "Sheet1"}, {"device", "Office Laser"}}}}}}}});
+    openAndActivate(drawing("G.dwg"));
+    plotter.setSetup({"Ghost.pc3", "A4", "mono.ctb", 1});
+    plotter.setLayoutsToPlot();
+    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty()) << "nothing went to the Office Laser";
+    ASSERT_EQ(plotter.report().sheets.size(), 1u);
+    const std::string failure = plotter.report().sheets[0].failure;
+    EXPECT_EQ(failure.rfind("the device \"Ghost.pc3\" could not be set (", 0), 0u) << failure;
+    EXPECT_NE(failure.find("; the layout's device is \"Office Laser\""), std::string::npos) << failure;
 }
 
 TEST_F(LayoutPlotting, PlotterConfigurationsGoToAFileFirstAndToTheDeviceWhenRefused) {
@@ -473,6 +489,41 @@ TEST_F(LayoutPlotting, PlotFilesNeverNameTheDrawingAndEachLayoutGetsItsOwn) {
     EXPECT_EQ(written, (Lines{dir.at("PLAN-Ground.plt"), dir.at("PLAN-First.plt"), dir.at("PLAN.plt")}));
     for (const auto& file : written) EXPECT_TRUE(std::filesystem::exists(file)) << file;
     EXPECT_EQ(standin::testing::readText(path), "drawing");
+}
+
+TEST_F(LayoutPlotting, ARasterDriverThatForcesItsOwnExtensionNamesTheSheetWithIt) {
+    start({{"devices", {{{"name", "Raster.pc3"}, {"media", {"A4"}}, {"forcedExtension", ".png"}}}},
+           {"defaultDevice", "Raster.pc3"}});
+    openAndActivate(drawing("M.dwg"));
+    plotter.setSetup({"Raster.pc3", "A4", "mono.ctb", 1});
+    plotter.plotActiveLayout();
+    ASSERT_TRUE(plotter.report().activeLayoutPlotted) << plotter.report().sheets.at(0).failure;
+    EXPECT_EQ(plotter.report().sheets.at(0).plotFile, dir.at("M.png"));
+    EXPECT_TRUE(std::filesystem::exists(dir.at("M.png")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.at(".quillon"))) << "nothing left behind";
+}
+
+TEST_F(LayoutPlotting, APlotterWhoseConfigurationPlotsToAFileIsFoundOutAndItsSheetsGoToNamedFiles) {
+    start({{"devices", {{{"name", "Port.pc3"}, {"media", {"A4"}}, {"filePort", true}}}}, {"defaultDevice", "Port.pc3"}});
+    openAndActivate(drawing("A.dwg"));
+    PlotSetup toPaper{"Port.pc3", "A4", "mono.ctb", 1};
+    toPaper.files.output = PlotOutput::Device;
+    plotter.setSetup(toPaper);
+    plotter.setLayoutsToPlot();
+    Lines calls;
+    for (const auto& a : standin::accessesIn(engine->journal()))
+        if (a.member.rfind("PlotTo", 0) == 0) calls.push_back(a.member);
+    EXPECT_EQ(calls, (Lines{"PlotToDevice", "PlotToFile"})) << "found out at the first sheet";
+    const auto& sheets = plotter.report().sheets;
+    ASSERT_EQ(sheets.size(), 2u);
+    for (const auto& sheet : sheets) {
+        EXPECT_TRUE(sheet.plotted) << sheet.failure;
+        EXPECT_FALSE(sheet.sentToDevice);
+    }
+    EXPECT_EQ(sheets[0].plotFile, dir.at("A-Sheet1.plt"));
+    EXPECT_EQ(sheets[0].plotWarnings, Lines{PlotsToFilePortWarning});
+    EXPECT_EQ(sheets[1].plotFile, dir.at("A-Sheet2.plt"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.at("plots"))) << "no file nobody named is left";
 }
 
 TEST_F(LayoutPlotting, PlotFilesLieBesideTheirDrawingAndNoPathIsHandedOutTwiceInARun) {

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "plotting/PlotRun.h"
 #include "plotting/ReportRows.h"
 #include "autocad/CallMonitor.h"
+#include "autocad/CallWatchdog.h"
 
 namespace quillon::plotting {
 namespace {
@@ -290,6 +293,66 @@ TEST_F(PlotRuns, DrawingsThatCannotBeTakenAreReportedAndTheUsersDocumentsSurvive
     EXPECT_EQ(documents[0].getVariable("DBMOD").toInt(), 1);
 }
 
+// An add-on that works with one drawing has set SDI 2 or 3: a drawing Quillon opened there would take the place of
+// the user's, so Quillon plots in an application of its own (also in that mode), or names SDI when none starts.
+TEST_F(PlotRuns, AUsersApplicationInASingleDocumentModeOfItsOwnIsLeftAloneAndQuillonPlotsInItsOwn) {
+    for (int sdi : {2, 3}) {
+        start({{"sdi", sdi}, {"answerMilliseconds", 10}, {"openDocuments", {{{"path", dir.at("Mine.dwg")}, {"modified", true}}}}});
+        listDrawings({"A.dwg", "B.dwg"});
+        struct : autocad::CadLauncher {
+            ObjectPtr users;
+            StartingLauncher own;
+            ObjectPtr connectRunning() override { return users; }
+            ObjectPtr createInstance() override { return own.createInstance(); }
+        } launchers;
+        launchers.users = engine->application();
+        launchers.own.make = [&] {
+            return standin::Engine::fromJson(json({{"sdi", sdi}, {"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                                                   {"defaultDevice", "Plotter.pc3"}, {"plotStyleTables", {"mono.ctb"}}})
+                                                 .dump(),
+                                             dir.path());
+        };
+        autocad::CadConnection both(launchers, ui);
+        PlotRun all(RunKind::AllListed, both, files, display, list, stop, Chosen);
+        all.runToEnd();
+        EXPECT_EQ(all.tally().plotted, 2) << "SDI " << sdi;
+        EXPECT_TRUE(opened().empty()) << "nothing was opened in the user's application";
+        EXPECT_TRUE(closed().empty());
+        ASSERT_EQ(launchers.own.started.size(), 1u);
+        EXPECT_EQ(standin::plotsIn(launchers.own.started[0]->journal()).size(), 2u);
+    }
+    autocad::CadConnection cannotStart(launcher, ui);
+    EXPECT_FALSE(cannotStart.connectAutoCAD());
+    EXPECT_TRUE(cannotStart.takeStartFailure());
+    EXPECT_NE(cannotStart.startFailureReason().find("single-document mode (SDI 3"), std::string::npos)
+        << cannotStart.startFailureReason();
+}
+
+// The reference is silent on opening a file already open: an application that hands back the user's own document
+// gets nothing of Quillon's done to it, in a run or a check, and the rest go on.
+TEST_F(PlotRuns, TheUsersOwnDocumentHandedBackIsNeitherSetUpNorClosedInARunOrACheck) {
+    for (auto purpose : {RunPurpose::Plot, RunPurpose::Check}) {
+        start({{"reopenOpenDocuments", "handBack"}, {"openDocuments", {{{"path", dir.at("Mine.dwg")}, {"modified", true}}}}});
+        listDrawings({"Mine.dwg", "Good.dwg"});
+        display.events.clear();
+        PlotSetup setup = Chosen;
+        setup.purpose = purpose;
+        autocad::CadConnection users(launcher, ui);
+        PlotRun(RunKind::AllListed, users, files, display, list, stop, setup).runToEnd();
+        const auto rows = display.starting("row");
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1], std::string(purpose == RunPurpose::Plot ? "row 1: Skipped: " : "row 1: Problems: ") +
+                               "already open in AutoCAD, which would not open it again read-only");
+        EXPECT_EQ(closed(), Lines{"Good.dwg"});
+        for (const auto& a : standin::accessesIn(engine->journal()))
+            EXPECT_FALSE(a.kind == "put" && a.object.find("Mine.dwg") != std::string::npos) << a.object << "." << a.member;
+        auto mine = users.app().activeDocument();
+        EXPECT_EQ(mine.name(), "Mine.dwg");
+        EXPECT_EQ(mine.getVariable("SDI").toInt(), 0) << "the user's SDI given back";
+        EXPECT_EQ(mine.getVariable("BACKGROUNDPLOT").toInt(), 2) << "the user's BACKGROUNDPLOT given back";
+    }
+}
+
 TEST_F(PlotRuns, StopBetweenLayoutsFinishesTheDrawingClosesItAndEnds) {
     start();
     listDrawings({"A.dwg", "L.dwg"});
@@ -408,6 +471,49 @@ TEST_F(RestartingRuns, AnApplicationQuillonStartedIsStartedAgainAndTheRunGoesOnW
     for (const auto& row : rows) EXPECT_EQ(row.find("single"), std::string::npos) << row;
 }
 
+// An invalid signature is shown whatever SIGWARN says: nothing keeps the question away, so the open outlasts its
+// own limit, which is shorter than a call's. The drawing fails alone, is not tried again, and the rest plot.
+TEST_F(RestartingRuns, AnOpenWaitingOnAQuestionPastItsLimitFailsAloneInAFreshApplication) {
+    using namespace std::chrono_literals;
+    listDrawings({"A.dwg", "Signed.dwg", "C.dwg"});
+    std::mutex current;
+    std::shared_ptr<standin::Engine> latest;
+    starting.make = [&] {
+        auto made = standin::Engine::fromJson(
+            json({{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+                  {"defaultDevice", "Plotter.pc3"}, {"plotStyleTables", {"mono.ctb"}},
+                  {"drawings", {{{"file", "Signed.dwg"}, {"invalidSignature", true}}}}})
+                .dump(),
+            dir.path());
+        std::lock_guard<std::mutex> lock(current);
+        return latest = made;
+    };
+    ASSERT_TRUE(startedConnection.connectAutoCAD());
+    // The window's watch: a call may take an hour, an open a tenth of a second.
+    autocad::CallWatchdog watchdog(50ms, 1h, 100ms);
+    std::atomic<bool> done{false};
+    std::thread window([&] {
+        for (; !done; std::this_thread::sleep_for(10ms)) {
+            auto call = monitor->snapshot();
+            call.serverProcess = 7;  // known, as for an application Quillon started
+            if (watchdog.check(call, autocad::CallMonitor::Clock::now()).action !=
+                autocad::CallWatchdog::Verdict::Action::EndProcess)
+                continue;
+            monitor->markEndedByWatchdog();
+            std::lock_guard<std::mutex> lock(current);
+            latest->kill();
+        }
+    });
+    auto& all = startedRun();
+    all.runToEnd();
+    done = true;
+    window.join();
+    EXPECT_EQ(display.starting("row"), (Lines{"row 3: Plotted (model space)",
+                                              "row 2: Failed: AutoCAD asked a question while opening this drawing",
+                                              "row 1: Plotted (model space)"}));
+    EXPECT_EQ(all.tally().restarts, 1);
+}
+
 // Quillon's own application is started again once a drawing would not close, and the next opens there.
 TEST_F(RestartingRuns, ADrawingThatWillNotCloseInQuillonsOwnApplicationIsLeftInItAndAFreshOneGoesOn) {
     listDrawings({"A.dwg", "B.dwg", "C.dwg"});
@@ -416,12 +522,18 @@ TEST_F(RestartingRuns, ADrawingThatWillNotCloseInQuillonsOwnApplicationIsLeftInI
                                                                          {"drawing", "B.dwg"}}}}}
                                                     : json::object());
     };
+    monitor->endServerWith([&] {
+        starting.started.back()->kill();
+        return true;
+    });
     auto& all = startedRun();
     all.runToEnd();
     ASSERT_EQ(starting.started.size(), 2u);
     EXPECT_EQ(standin::plotsIn(starting.started[1]->journal()).size(), 1u) << "A, in the fresh application";
     EXPECT_EQ(all.tally().restarts, 0) << "nothing was lost";
-    EXPECT_NE(display.starting("row").at(1).find("; AutoCAD was started again without it"), std::string::npos);
+    EXPECT_NE(display.starting("row").at(1).find("; AutoCAD was ended and started again without it"), std::string::npos);
+    for (const auto& e : starting.started[0]->journal())
+        EXPECT_NE(e.type, JournalEntryType::Quit) << "Quit would ask about B, which would not close";
 }
 
 TEST_F(RestartingRuns, AFourthLossInARowEndsTheRunWithTheMessageAndAUsersApplicationIsNeverReplaced) {

@@ -100,6 +100,18 @@ TEST_F(QuietOpens, ARunOverEveryQuestionPlotsAllAndGivesTheValuesBackFinishedSto
     expectUsersProfile();
 }
 
+TEST_F(QuietOpens, AUsersRecoverAuto2IsRaisedTo3WhichAloneRecoversInSilenceInEveryRelease) {
+    dir.file("profile.json", R"({"RECOVERAUTO": 2})");
+    scenario["answerMilliseconds"] = 10;
+    list.rows = {{"damaged.dwg", dir.path() + "/", false}};
+    auto own = connection(starting);
+    ASSERT_TRUE(own->connectAutoCAD());
+    EXPECT_EQ(runWith(*own), PlotRun::Ending::Finished);
+    for (const auto& e : starting.started.back()->journal())
+        EXPECT_NE(e.type, standin::JournalEntryType::Question) << e.question.variable << " asked";
+    EXPECT_EQ(json::parse(readText(dir.at("profile.json")))["RECOVERAUTO"], 2) << "given back";
+}
+
 TEST_F(QuietOpens, InTheUsersOwnApplicationTheyAreChangedOnlyAroundEachOpenOfQuillons) {
     auto users = standin::Engine::fromJson(scenario.dump(), dir.path());
     attaching.application = users->application();

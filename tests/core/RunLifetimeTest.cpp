@@ -167,7 +167,7 @@ TEST(RunLifetimeTest, ASessionGivenUpOnAmongThreeFailsItsDrawingAndTheRunGoesOnW
 }
 
 TEST(RunLifetimeTest, StopDuringALongCallIsSaidAndAnApplicationThatCouldNotBeEndedIsTriedAgain) {
-    autocad::CallWatchdog watchdog(3s, 10s);
+    autocad::CallWatchdog watchdog(3s, 10s, 10s);
     const auto now = autocad::CallMonitor::Clock::now();
     autocad::CallMonitor::Snapshot call;
     call.inCall = true;

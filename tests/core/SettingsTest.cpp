@@ -151,6 +151,11 @@ TEST(MainSettingsLoad, SessionsAndCallTimeoutTakeOnlyWholeNumbersInRangeElseThei
     EXPECT_EQ(loadCadSessions(store), 4);
     put(store, "CadCallTimeout", "86400");
     EXPECT_EQ(loadCallTimeout(store), std::chrono::seconds(86400));
+    // An open's own limit: two minutes unless set, never more than a call may take.
+    EXPECT_EQ(loadOpenTimeout(store, DefaultCallTimeout), std::chrono::seconds(120));
+    EXPECT_EQ(loadOpenTimeout(store, std::chrono::seconds(60)), std::chrono::seconds(60));
+    put(store, "CadOpenTimeout", "30");
+    EXPECT_EQ(loadOpenTimeout(store, DefaultCallTimeout), std::chrono::seconds(30));
 }
 
 TEST(ScreenUnits, FifteenTwipsToThePixelAt96Dpi) {

@@ -74,6 +74,17 @@ TEST_F(StandinDocuments, ReopeningCanBeRefused) {
     EXPECT_NE(failureOf([&] { open(a); }).description().find("already open"), std::string::npos);
 }
 
+TEST_F(StandinDocuments, ReopeningCanHandBackTheDocumentAlreadyOpen) {
+    start({{"reopenOpenDocuments", "handBack"}});
+    const std::string a = dir.file("A.dwg");
+    auto first = open(a, false);
+    open(dir.file("B.dwg"));
+    EXPECT_EQ(open(a), first);
+    EXPECT_EQ(activeDocument(), first);
+    EXPECT_FALSE(first->get("ReadOnly").toBool());
+    EXPECT_EQ(documents()->get("Count").toInt(), 2);
+}
+
 TEST_F(StandinDocuments, ClosingActivatesTheLastRemainingDocument) {
     start();
     auto a = open(dir.file("A.dwg"));
@@ -98,29 +109,35 @@ TEST_F(StandinDocuments, ClosedDocumentsAndTheirObjectsStopAnswering) {
     EXPECT_NE(failureOf([&] { layout->get("Name"); }).description().find("closed"), std::string::npos);
 }
 
-TEST_F(StandinDocuments, NeverWritesTheDrawingAndJournalsWhatASaveWouldHaveDone) {
+TEST_F(StandinDocuments, AModifiedDrawingIsSavedWhenAskedOrWhenSaveChangesIsLeftOut) {
     start();
     const std::string path = dir.file("A.dwg", "original bytes");
-    const auto stamp = fs::last_write_time(path);
     auto doc = open(path, false);
     doc->object("ActiveLayout")->put("CenterPlot", true);
     EXPECT_FALSE(doc->get("Saved").toBool());
     doc->call("Close", {Value(true)});
-    EXPECT_EQ(readText(path), "original bytes");
-    EXPECT_EQ(fs::last_write_time(path), stamp);
+    EXPECT_NE(readText(path), "original bytes");
 
-    auto other = open(dir.file("B.dwg"));
-    other->object("ActiveLayout")->put("CenterPlot", true);
-    other->call("Close");
+    const std::string other = dir.file("B.dwg", "original bytes");
+    auto second = open(other, false);
+    second->object("ActiveLayout")->put("CenterPlot", true);
+    second->call("Close");
+    EXPECT_NE(readText(other), "original bytes") << "SaveChanges is true when left out";
+    const std::string kept = dir.file("C.dwg", "original bytes");
+    auto third = open(kept, false);
+    third->object("ActiveLayout")->put("CenterPlot", true);
+    third->call("Close", {Value(false)});
+    EXPECT_EQ(readText(kept), "original bytes");
 
     std::vector<CloseRecord> closes;
     for (const auto& e : engine->journal())
         if (e.type == JournalEntryType::Close) closes.push_back(e.close);
-    ASSERT_EQ(closes.size(), 2u);
+    ASSERT_EQ(closes.size(), 3u);
     EXPECT_TRUE(closes[0].wouldSave);
     EXPECT_EQ(closes[0].saveChanges, true);
-    EXPECT_FALSE(closes[1].wouldSave);
-    EXPECT_TRUE(closes[1].wouldPrompt);
+    EXPECT_TRUE(closes[1].wouldSave);
+    EXPECT_FALSE(closes[1].wouldPrompt);
+    EXPECT_FALSE(closes[2].wouldSave);
 }
 
 TEST_F(StandinDocuments, SavingAReadOnlyDrawingIsRefused) {
@@ -161,6 +178,26 @@ TEST_F(StandinDocuments, SingleDocumentModeRefusesASecondDrawing) {
     open(dir.file("B.dwg"));
     EXPECT_EQ(failureOf([&] { activeDocument()->call("SetVariable", {Value("SDI"), Value(std::int16_t{1})}); }).code(),
               hr::Fail);
+}
+
+TEST_F(StandinDocuments, SingleDocumentModesOfTheApplicationReplaceTheDrawingOpenAndCannotBeChanged) {
+    start({{"sdi", 2}, {"answerMilliseconds", 20}, {"openDocuments", {{{"path", "Mine.dwg"}, {"modified", true}}}}});
+    open(dir.file("B.dwg"));
+    EXPECT_EQ(documents()->get("Count").toInt(), 1);
+    open(dir.file("C.dwg"));
+    EXPECT_EQ(namesOf(documents()->enumerate()), std::vector<std::string>{"C.dwg"});
+    std::vector<std::string> closed;
+    for (const auto& e : engine->journal()) {
+        if (e.type == JournalEntryType::Question) closed.push_back("asked " + e.question.variable);
+        if (e.type == JournalEntryType::Close) closed.push_back(fs::path(e.close.document).filename().string());
+    }
+    EXPECT_EQ(closed, (std::vector<std::string>{"asked SDI", "Mine.dwg", "B.dwg"}))
+        << "the user's modified drawing asks before it goes";
+    for (int mode : {0, 1})
+        EXPECT_NE(failureOf([&] {
+                      activeDocument()->call("SetVariable", {Value("SDI"), Value(static_cast<std::int16_t>(mode))});
+                  }).description().find("cannot be changed"),
+                  std::string::npos);
 }
 
 TEST_F(StandinDocuments, VariablesKeepTheirTypesAndScopes) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <thread>
 
 #include "StandinTestSupport.h"
 
@@ -50,13 +51,30 @@ TEST_F(StandinPlots, OnlyTheActiveDrawingPlotsABackgroundPlotIsLostWithItsDocume
     EXPECT_FALSE(fs::exists(dir.at("plots/A.plt")));
 
     other->object("ActiveLayout")->put("ConfigName", Value("Office Laser"));
-    app->call("Quit");
+    // Nobody answers whether to save B: the call is released only by the end of the process.
+    std::atomic<bool> returned{false};
+    std::thread quitting([&] {
+        failureOf([&] { app->call("Quit"); });
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(returned.load()) << "still asking";
+    engine->kill();
+    quitting.join();
     const auto journal = engine->journal();
     const auto quit = std::find_if(journal.begin(), journal.end(),
                                    [](const JournalEntry& e) { return e.type == JournalEntryType::Quit; });
     ASSERT_NE(quit, journal.end());
     EXPECT_TRUE(quit->quit.wouldPrompt);
     EXPECT_EQ(quit->quit.modified, std::vector<std::string>{dir.at("jobs/B.dwg")});
+}
+
+TEST(StandinQuit, DuringACommandQuitCannotBeServiced) {
+    TempFolder dir;
+    auto engine = Engine::fromJson(json{{"inCommand", true}}.dump(), dir.path());
+    EXPECT_EQ(failureOf([&] { engine->application()->call("Quit"); }).description(),
+              "Stand-in CAD unable to service automation request");
+    EXPECT_FALSE(engine->quitRequested());
 }
 
 TEST_F(StandinPlots, ABareFileNameIsWrittenIntoThePlotFolderWithThePlotsFacts) {
@@ -110,15 +128,41 @@ TEST_F(StandinPlots, ADeviceThatCannotPlotToFileReturnsFalseAndWritesNothing) {
     EXPECT_EQ(plots()[0].media, "A4");
 }
 
-TEST_F(StandinPlots, PlottingToTheDeviceOnlyJournals) {
+TEST_F(StandinPlots, PlottingToTheDeviceOnlyJournalsAndAConfigurationNotFoundGivesWayToTheLayouts) {
     EXPECT_TRUE(plot()->call("PlotToDevice").toBool());
     EXPECT_FALSE(plot()->call("PlotToDevice", {Value("Offline.pc3")}).toBool());
     EXPECT_FALSE(plot()->call("PlotToDevice", {Value("None")}).toBool());
-    ASSERT_EQ(plots().size(), 3u);
+    EXPECT_TRUE(plot()->call("PlotToDevice", {Value("Unknown.pc3")}).toBool());
+    EXPECT_TRUE(plot()->call("PlotToFile", {Value("A.plt"), Value("Unknown.pc3")}).toBool());
+    ASSERT_EQ(plots().size(), 5u);
     EXPECT_TRUE(plots()[0].toDevice);
     EXPECT_FALSE(plots()[0].plotFile.has_value());
     EXPECT_EQ(plots()[0].device, "Plotter.pc3");
-    failureOf([&] { plot()->call("PlotToDevice", {Value("Unknown.pc3")}); });
+    EXPECT_EQ(plots()[3].device, "Plotter.pc3");
+    EXPECT_EQ(plots()[4].device, "Plotter.pc3");
+}
+
+TEST(StandinPlotDevices, AFilePortWritesAFileNobodyNamedAndARasterDriverForcesItsExtension) {
+    TempFolder dir;
+    auto engine = Engine::fromJson(json{{"devices",
+                                         {{{"name", "Port.pc3"}, {"filePort", true}},
+                                          {{"name", "Raster.pc3"}, {"forcedExtension", ".png"}}}},
+                                        {"defaultDevice", "Port.pc3"},
+                                        {"backgroundPlot", 0}}
+                                       .dump(),
+                                   dir.path());
+    auto doc = engine->application()->object("Documents")->call("Open", {Value(dir.file("d/A.dwg"))}).toObject();
+    auto plot = doc->object("Plot");
+    auto output = engine->application()->object("Preferences")->object("Output");
+    EXPECT_EQ(output->get("DefaultPlotToFilePath").toText(), dir.path());
+    output->put("DefaultPlotToFilePath", Value(dir.folder("unnamed")));
+    EXPECT_TRUE(plot->call("PlotToDevice").toBool());
+    EXPECT_TRUE(fs::exists(dir.at("unnamed/A-Model.plt")));
+    EXPECT_TRUE(plot->call("PlotToFile", {Value("A.~1f.plt"), Value("Raster.pc3")}).toBool());
+    EXPECT_TRUE(plot->call("PlotToFile", {Value("B"), Value("Raster.pc3")}).toBool());
+    EXPECT_TRUE(fs::exists(dir.at("d/A.~1f.png")));
+    EXPECT_TRUE(fs::exists(dir.at("d/B.png")));
+    EXPECT_FALSE(fs::exists(dir.at("d/A.~1f.plt")));
 }
 
 TEST_F(StandinPlots, CopiesMustBePositive) {

@@ -64,7 +64,7 @@ TEST_F(StandinQuestions, EachQuestionHoldsOpenUntilAnsweredOrTheProcessEndsUnles
     open(blank);
     setVariable("PROXYNOTICE", Value(std::int16_t{0}));
     setVariable("DWGCHECK", Value(std::int16_t{2}));
-    setVariable("RECOVERAUTO", Value(std::int16_t{2}));
+    setVariable("RECOVERAUTO", Value(std::int16_t{3}));
     setVariable("SECURELOAD", Value(std::int16_t{2}));
     setVariable("SIGWARN", Value(std::int16_t{0}));
     EXPECT_EQ(failureOf([&] { setVariable("SECURELOAD", Value(std::int16_t{3})); }).description(),
@@ -80,6 +80,21 @@ TEST_F(StandinQuestions, EachQuestionHoldsOpenUntilAnsweredOrTheProcessEndsUnles
     open(dir.at("missingFont.dwg"));
     EXPECT_EQ(documents()->get("Count").toInt(), 2);
     EXPECT_EQ(questions(), std::vector<std::string>{"missingFont.dwg FONTALT"});
+}
+
+TEST_F(StandinQuestions, RecoverAuto2AsksAsNewerReleasesDoAndAnInvalidSignatureAsksWhateverSigwarnIs) {
+    const std::string damaged = dir.file("damaged.dwg"), invalid = dir.file("invalid.dwg");
+    start({{"drawings", {{{"file", "damaged.dwg"}, {"damaged", true}}, {{"file", "invalid.dwg"}, {"invalidSignature", true}}}},
+           {"answerMilliseconds", 20}});
+    open(dir.file("Blank.dwg"));
+    setVariable("RECOVERAUTO", Value(std::int16_t{2}));
+    setVariable("SIGWARN", Value(std::int16_t{0}));
+    open(damaged);
+    open(invalid);
+    std::vector<std::string> asked;
+    for (const auto& e : engine->journal())
+        if (e.type == standin::JournalEntryType::Question) asked.push_back(e.question.variable);
+    EXPECT_EQ(asked, (std::vector<std::string>{"RECOVERAUTO", "SIGWARN"}));
 }
 
 TEST_F(StandinQuestions, TheProfileOutlivesTheApplicationAndItsOpensAreLimited) {

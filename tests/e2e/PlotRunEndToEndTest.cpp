@@ -500,11 +500,11 @@ TEST_F(PlotRunEndToEnd, DuringALongCallTheWindowAnswersAndStopEndsTheRunWhenTheC
     closeProgram(program, main);
 }
 
-// A call that never returns, with the limit set to seconds: the application
-// Quillon started is ended, its drawing fails, and a new one plots the rest.
-// The user's own application is never ended: the run ends and it is left.
+// An open that never returns (a box of the application's own), with the open's limit set to seconds and a call's
+// left at its ten minutes: the application Quillon started is ended, its drawing fails, and a new one plots the
+// rest. The user's own application is never ended: the run ends and it is left.
 TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLeftAlone) {
-    win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings").writeString(L"CadCallTimeout", L"5");
+    win::RegistryKey::create(HKEY_CURRENT_USER, L"Software\\Quillon\\Settings").writeString(L"CadOpenTimeout", L"5");
     const fs::path jobs = L"Hung";
     json scenario = sheetScenario(jobs, 3);
     scenario["faults"]["hangs"] =
@@ -524,9 +524,8 @@ TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLef
                                   L"started again 1 time."),
                   std::wstring::npos)
             << win::toUtf8(end.status);
-        // The row names the call the watchdog found waiting.
-        EXPECT_EQ(resultsByName(gui).at("Sheet 103.dwg"),
-                  "Failed: AutoCAD stopped answering (Documents.Open was waiting for an answer)");
+        // The open waited on a question: the row says so, and the drawing was not tried again.
+        EXPECT_EQ(resultsByName(gui).at("Sheet 103.dwg"), "Failed: AutoCAD asked a question while opening this drawing");
         EXPECT_EQ(serverStarts(), 2);
         closeProgram(program, main);
     }

@@ -23,12 +23,13 @@ struct CadSessionOwner::Process {
         id = wanted;
         if (wanted) handle.reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, wanted));
     }
-    bool end() {
+    bool end(DWORD waitMs = 0) {
         std::lock_guard<std::mutex> lock(mutex);
         if (!handle) return false;
         if (WaitForSingleObject(handle.get(), 0) == WAIT_OBJECT_0) return true;
         // A refusal is tried again at the next tick; the handle keeps the id from naming another process.
-        return TerminateProcess(handle.get(), 1) != FALSE;
+        if (!TerminateProcess(handle.get(), 1)) return false;
+        return waitMs == 0 || WaitForSingleObject(handle.get(), waitMs) == WAIT_OBJECT_0;
     }
 };
 
@@ -41,16 +42,19 @@ std::atomic<std::uint64_t> nextSessionId{1};
 CadSessionOwner::CadSessionOwner(std::shared_ptr<base::TaskMailbox> windowMail,
                                  std::shared_ptr<autocad::CadLauncher> launcher, autocad::ConnectionUi& window,
                                  autocad::CallWatchdog::Clock::duration announceAfter,
-                                 autocad::CallWatchdog::Clock::duration limit, FailureHandler onFailure,
+                                 autocad::CallWatchdog::Clock::duration limit,
+                                 autocad::CallWatchdog::Clock::duration openLimit, FailureHandler onFailure,
                                  std::shared_ptr<autocad::OwedVariables> owed)
     : id_(nextSessionId++),
       mailbox_(base::TaskMailbox::childOf(std::move(windowMail))),
       monitor_(std::make_shared<autocad::CallMonitor>()),
       process_(std::make_shared<Process>()),
-      watchdog_(announceAfter, limit) {
+      watchdog_(announceAfter, limit, openLimit) {
     monitor_->observeServer([process = process_](std::optional<std::uint32_t> id, bool startedByQuillon) {
         process->set(id, startedByQuillon);
     });
+    // Asked on the CAD thread, which goes on with the application gone: bounded, so it never waits for long.
+    monitor_->endServerWith([process = process_] { return process->end(5000); });
     auto mailbox = mailbox_;
     auto monitor = monitor_;
     autocad::ConnectionUi* ui = &window;

@@ -37,7 +37,8 @@ public:
 
     CadSessionOwner(std::shared_ptr<base::TaskMailbox> windowMail, std::shared_ptr<autocad::CadLauncher> launcher,
                     autocad::ConnectionUi& window, autocad::CallWatchdog::Clock::duration announceAfter,
-                    autocad::CallWatchdog::Clock::duration limit, FailureHandler onFailure,
+                    autocad::CallWatchdog::Clock::duration limit, autocad::CallWatchdog::Clock::duration openLimit,
+                    FailureHandler onFailure,
                     std::shared_ptr<autocad::OwedVariables> owed = nullptr);
     ~CadSessionOwner();
     CadSessionOwner(const CadSessionOwner&) = delete;

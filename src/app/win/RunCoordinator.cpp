@@ -72,7 +72,7 @@ std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
     RunHost* host = &host_;
     auto mailbox = mailbox_;
     return std::make_unique<CadSessionOwner>(
-        mailbox_, host_.launcher(), host_.connectionUi(), AnnounceCallAfter, callTimeout_,
+        mailbox_, host_.launcher(), host_.connectionUi(), AnnounceCallAfter, callTimeout_, openTimeout_,
         [mailbox, host](const std::string& error) {
             mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
         },
@@ -82,6 +82,7 @@ std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
 void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox) {
     mailbox_ = std::move(mailbox);
     callTimeout_ = loadCallTimeout(host_.settings());
+    openTimeout_ = loadOpenTimeout(host_.settings(), callTimeout_);
     restarts_ = loadCadRestarts(host_.settings());
     owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
     main_ = makeSession();
@@ -103,7 +104,7 @@ void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
 void RunCoordinator::postCleanUp(std::function<void()> then) {
     main_->post([then = std::move(then), host = &host_](autocad::CadSession& session) {
         session.connection().cleanUpAtExit();
-        session.mailbox()->post([then, host, left = session.connection().leftRunning()] {
+        session.mailbox()->post([then, host, left = session.connection().cleanUpNotice()] {
             // Said, never asked: the program is on its way out.
             if (!left.empty()) {
                 if (host->unattended()) ConsoleOutput::writeLine("Quillon: " + left);

@@ -146,6 +146,8 @@ private:
         std::uint64_t generation);
     // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
     std::optional<std::string> watchCall(CadSessionOwner& session);
+    // The reason the drawing in hand of a session given up on fails with, from the call it was waiting on.
+    static std::string givenUpReason(CadSessionOwner& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
     // The reason a drawing in hand fails when its session is given up on, with what is left changed in the
     // application (also said on the console of an unattended run).
@@ -160,6 +162,7 @@ private:
     RunHost& host_;
     // How long one CAD call may take, for every session; read once at start.
     std::chrono::seconds callTimeout_ = DefaultCallTimeout;
+    std::chrono::seconds openTimeout_ = DefaultOpenTimeout;
     CadRestartSettings restarts_;
     std::optional<int> jobRestartEvery_;
     // What the sessions show, run on the window's thread; each session and each run posts through its own child.

@@ -110,7 +110,7 @@ void RunCoordinator::giveUpFurtherSession(std::size_t index, const std::string& 
     run.sessionStops[static_cast<std::size_t>(number)]->store(true);
     // Its drawing in hand ends now, in the report and the list; nothing it reports later counts. The
     // dispatcher hears of it as of any finished drawing: the run goes on with the other sessions.
-    if (auto given = run.ledger->giveUp(number, plotting::PlotRun::StoppedAnswering)) {
+    if (auto given = run.ledger->giveUp(number, givenUpReason(session))) {
         if (run.dispatcher) run.dispatcher->finished(given->first, given->second);
         else run.view->showOutcome(given->first, given->second);
     }

@@ -19,6 +19,13 @@ constexpr const char* kLostTitle = "AutoCAD Not Responding";
 
 }  // namespace
 
+std::string RunCoordinator::givenUpReason(CadSessionOwner& session) {
+    // An open that outlasted its limit waits on a question the application asked.
+    return session.monitor().snapshot().call == autocad::CallWatchdog::OpenCall
+               ? autocad::CallWatchdog::AskedWhileOpening
+               : plotting::PlotRun::StoppedAnswering;
+}
+
 void RunCoordinator::watchCalls() {
     if (main_) {
         if (auto why = watchCall(*main_)) {
@@ -94,7 +101,7 @@ void RunCoordinator::giveUpCad(const std::string& why) {
     // The user's own application is never ended: Quillon stops waiting on it instead.
     if (!main_) return;
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
-    const std::string failedBecause = leftBehind(plotting::PlotRun::StoppedAnswering, *main);
+    const std::string failedBecause = leftBehind(givenUpReason(*main), *main);
     main->giveUp();
     retired_.push_back(std::move(main));
     host_.cadThreadLost();
@@ -133,7 +140,7 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     // goes on with the sessions left; the last to end decides how the run ended (lost only when drawings
     // are left that no session is there to plot). The program's next use of AutoCAD connects anew.
     run.sessionStops[0]->store(true);
-    if (auto given = run.ledger->giveUp(0, leftBehind(plotting::PlotRun::StoppedAnswering, *main_)))
+    if (auto given = run.ledger->giveUp(0, leftBehind(givenUpReason(*main_), *main_)))
         run.dispatcher->finished(given->first, given->second);
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
     main->giveUp();
