@@ -107,7 +107,10 @@ public:
                   InformationSink& messages, const std::atomic<bool>& stopRequested)
         : connection_(connection), xrefs_(xrefs), files_(files), messages_(messages), stopRequested_(stopRequested) {}
 
-    void setSetup(const PlotSetup& setup) { setup_ = setup; }
+    void setSetup(const PlotSetup& setup) {
+        setup_ = setup;
+        if (setup.files.claims) plotFiles_ = setup.files.claims;
+    }
     // The plot file names of a run that several sessions plot together.
     void sharePlotFiles(std::shared_ptr<PlotFileClaims> names) { plotFiles_ = std::move(names); }
     const PlotSetup& setup() const { return setup_; }
