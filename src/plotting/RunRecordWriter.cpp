@@ -5,6 +5,7 @@
 #include "base/Paths.h"
 #include "plotting/OutcomeWords.h"
 #include "plotting/PlotFileNaming.h"
+#include "plotting/ReportColumns.h"
 #include "plotting/ReportRows.h"
 #include "plotting/RunLedger.h"
 
@@ -49,13 +50,17 @@ RunRecordWriter::RunRecordWriter(std::shared_ptr<RunReport> report, PlotSetup se
         }
         return at->second;
     };
+    const ReportRow base = choices();
     std::set<std::string> recordedCombined;
     for (const auto& [subject, file] : names.combined) recordedCombined.insert(base::foldedPath(file));
     for (const ReportRow& row : names.carried) {
         if (means(row, OutcomeWord::Meaning::CombinedFile)) continue;
         const std::size_t entry = entryFor(row.drawing);
         rows[entry].push_back(row);
-        rows[entry].back().part = part_;  // the report's columns are this run's
+        // The report's choices are this run's, which it took from the report it resumes: one set of choices.
+        for (const auto& column : reportColumns())
+            if (column.choice) column.read(rows[entry].back(), column.write(base));
+        rows[entry].back().part = part_;
         if (row.jobPosition > 0) positions_.emplace(base::foldedPath(row.drawing), row.jobPosition);
     }
     std::vector<bool> plottedHere(paths.size(), false);
@@ -78,6 +83,8 @@ RunRecordWriter::RunRecordWriter(std::shared_ptr<RunReport> report, PlotSetup se
         carried_.emplace_back(entry, std::move(rows[entry]));
     }
     combinedBase_ = paths.size();
+    // A combined file never takes the name of a file the run keeps (its job, its reports, a drawing).
+    for (const std::string& kept : setup_.files.drawings) claims_->takeRecorded(kept);
     for (const auto& [subject, file] : combinedFileNames(setup_.combine, paths, setup_.files, naming)) {
         const auto recorded = names.combined.find(base::foldedPath(subject));
         claims_->reserveCombined(subject, recorded != names.combined.end() ? recorded->second : file);

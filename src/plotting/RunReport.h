@@ -78,7 +78,7 @@ struct ReportRow {
 // replaced whole when it changes. Every change is appended at once to the
 // journal beside each file (RecordFile), and the CSV itself is rebuilt whole
 // only once the rows changed since its last rebuild reach RebuildShare of the
-// report, and at the end: the total written grows linearly with the run, and
+// report (at every change while the report is small), and at the end: the total written grows linearly with the run, and
 // the CSV on disk is a whole report at every instant. Copies (the command
 // line's /report) are kept the same way, each on its own.
 class RunReport {
@@ -109,8 +109,11 @@ public:
     // Every byte written for the record so far, over all its files.
     std::uint64_t bytesWritten() const;
 
-    // The share of the report's rows that may change before the CSV is rebuilt from the record.
+    // The share of the report's rows that may change before the CSV is rebuilt from the record. A report of
+    // at most SmallReport rows is rebuilt at every change: that costs a bounded amount each time, and the CSV
+    // of a small run is never behind its journal.
     static constexpr double RebuildShare = 0.25;
+    static constexpr std::size_t SmallReport = 200;
 
     // A CSV field, quoted when it must be.
     static std::string field(const std::string& text);
