@@ -109,7 +109,9 @@ std::shared_ptr<DrawingModel> DocumentSession::addNew(const std::string& templat
     refuseInSingleDocumentMode();
     if (!templatePath.empty() && !isReadableFile(templatePath))
         failed("Cannot create a drawing from " + templatePath + ": the template file does not exist");
-    auto doc = createUntitled();
+    // A drawing made from a template starts as a copy of what the template holds: its layouts and page setups.
+    const DrawingDef* def = templatePath.empty() ? nullptr : factory_.findDefinition(templatePath);
+    auto doc = factory_.create(def, {"", "Drawing" + std::to_string(nextUntitled_++) + ".dwg", false, nextSerial_++});
     documents_.push_back(doc);
     active_ = doc;
     return doc;

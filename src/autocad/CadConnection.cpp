@@ -1,6 +1,9 @@
 #include "autocad/CadConnection.h"
 
+#include <algorithm>
+
 #include "autocad/MonitoredObject.h"
+#include "base/Paths.h"
 #include "base/Swallowed.h"
 
 namespace quillon::autocad {
@@ -28,6 +31,8 @@ void CadConnection::dropApplication() {
     if (monitor_) monitor_->setServer(std::nullopt, false);
     // The drawings died with the server; a new instance may reuse their names.
     opened_.clear();
+    for (const auto& [document, name] : owedCloses_) changes_.owed()->closed(name);
+    owedCloses_.clear();
 }
 
 void CadConnection::attachTo(automation::ObjectPtr application, bool started) {
@@ -99,6 +104,7 @@ bool CadConnection::startApplication(bool hideWindow) {
         return false;
     }
     startedProcess_ = launcher_.createdProcess();
+    startNote_ = launcher_.startNote();
     if (monitor_) {
         // Known now, while it answers: once it hangs it cannot be asked.
         std::optional<std::uint32_t> process;
@@ -122,8 +128,36 @@ void CadConnection::turnOffSingleDocumentMode(CadDocument& document) {
     changes_.change(document, "SDI");
 }
 
+void CadConnection::closeLeftOpen(CadApplication& application) {
+    const auto left = changes_.owed()->leftOpenBefore();
+    if (left.empty()) return;
+    auto isLeft = [&](const std::string& fullName) {
+        return std::any_of(left.begin(), left.end(), [&](const std::string& name) { return base::samePath(name, fullName); });
+    };
+    try {
+        for (auto& document : application.documents().items()) {
+            try {
+                // Quillon opens every drawing read-only: one of that name open for editing is the user's own.
+                if (!isLeft(document.fullName()) || !document.readOnly()) continue;
+                document.close();
+            } catch (const AutomationError& error) {
+                if (error.serverGone()) throw;
+                base::swallowed("a drawing that will not close or cannot be asked is left to the user");
+            }
+        }
+    } catch (const AutomationError& error) {
+        noteFailure(error);
+        // Gone with the application; a living one is asked again at the next connection.
+        if (acadApp_) return;
+    }
+    for (const auto& name : left) changes_.owed()->closed(name);
+}
+
 void CadConnection::prepareSession() {
     CadApplication application(acadApp_);
+    // Before the variables: SDI goes back to 1 only once Quillon's drawings are closed.
+    closeLeftOpen(application);
+    if (!acadApp_) return;
     bool modeChecked = false;
     try {
         auto document = application.activeDocument();
@@ -199,6 +233,24 @@ CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::strin
             // No drawing came of it: SDI and BACKGROUNDPLOT go back unless another of Quillon's is open.
             ownDocumentClosed();
         }
+        throw;
+    }
+}
+
+CadDocument CadConnection::addDrawing(CadDocuments& documents, const std::string& templateFile) {
+    if (!acadStarted()) {
+        try {
+            auto active = CadApplication(acadApp_).activeDocument();
+            turnOffSingleDocumentMode(active);
+        } catch (const AutomationError& error) {
+            if (error.serverGone()) throw;
+            base::swallowed("with no document to set it through, the add goes ahead as it would have");
+        }
+    }
+    try {
+        return templateFile.empty() ? documents.add() : documents.add(templateFile);
+    } catch (const AutomationError& error) {
+        if (!error.serverGone()) ownDocumentClosed();
         throw;
     }
 }
@@ -304,11 +356,50 @@ std::string CadConnection::unsavedWork(std::vector<CadDocument>& left) {
     return names;
 }
 
-void CadConnection::rememberOpened(CadDocument& document) { opened_.remember(document); }
+void CadConnection::rememberOpened(CadDocument& document) {
+    opened_.remember(document);
+    if (!acadApp_ || acadStarted()) return;
+    std::string fullName;
+    try {
+        fullName = document.fullName();
+    } catch (const AutomationError& error) {
+        noteFailure(error);
+        base::swallowed("a drawing that cannot be named is closed while Quillon runs, and only then");
+    }
+    if (fullName.empty()) return;
+    owedCloses_.emplace_back(document.raw(), fullName);
+    changes_.owed()->oweClose(fullName);
+}
 
 void CadConnection::rememberAdded(CadDocument& document) { opened_.rememberAdded(document); }
 
-void CadConnection::forgetOpened(CadDocument& document) { opened_.forget(document); }
+void CadConnection::forgetOpened(CadDocument& document) {
+    opened_.forget(document);
+    if (owedCloses_.empty()) return;
+    // Known by the object, since a closed drawing no longer tells its name; else by the name it tells.
+    const auto& object = document.raw();
+    auto owed = std::find_if(owedCloses_.begin(), owedCloses_.end(), [&](const auto& entry) {
+        return entry.first && object && entry.first->sameObject(*object);
+    });
+    if (owed == owedCloses_.end()) {
+        std::string named;
+        try {
+            named = document.fullName();
+        } catch (const AutomationError& error) {
+            noteFailure(error);
+            base::swallowed("still owed: the next connection closes it if it is still open as Quillon left it");
+        }
+        owed = std::find_if(owedCloses_.begin(), owedCloses_.end(),
+                            [&](const auto& entry) { return !named.empty() && base::samePath(entry.second, named); });
+    }
+    if (owed == owedCloses_.end()) return;
+    const std::string fullName = owed->second;
+    owedCloses_.erase(owed);
+    // Another drawing of Quillon's of the same file keeps it owed.
+    for (const auto& [other, name] : owedCloses_)
+        if (name == fullName) return;
+    changes_.owed()->closed(fullName);
+}
 
 bool CadConnection::openedByQuillon(CadDocument& document) { return opened_.contains(document); }
 

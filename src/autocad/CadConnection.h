@@ -55,6 +55,9 @@ public:
     bool takeStartFailure();
     // What the system said when the application last failed to start.
     const std::string& startFailureReason() const { return startFailureReason_; }
+    // How the last start went when it needed more than one attempt (for the console, not a warning); empty
+    // when it did not, or once taken.
+    std::string takeStartNote() { return std::exchange(startNote_, {}); }
     // Asks the application to quit, ignoring failure, and lets go of it.
     void quitAutoCAD();
     // The guard every CAD operation starts with: connect when not connected,
@@ -85,6 +88,9 @@ public:
     // BACKGROUNDPLOT, which the plots need, are changed there for as long as
     // a drawing of Quillon's is open: see ownDocumentClosed.
     CadDocument openQuietly(CadDocuments& documents, const std::string& path, bool readOnly);
+    // Adds a blank drawing of Quillon's own (from the template, when one is named) to read from. In the
+    // user's own application SDI is turned off for it as for an open (see ownDocumentClosed).
+    CadDocument addDrawing(CadDocuments& documents, const std::string& templateFile = {});
     // Told after each drawing of Quillon's is closed, or an Open gave none
     // (the user's own document handed back): in the user's own application,
     // once none of Quillon's is left open, SDI and BACKGROUNDPLOT go back to
@@ -122,6 +128,8 @@ public:
         }
     }
 
+    // A drawing Quillon opened: in the user's own application its close is owed, in Quillon's settings, until
+    // it is closed (see OwedVariables).
     void rememberOpened(CadDocument& document);
     // A blank drawing Quillon added: Quillon's only while the user leaves it unmodified.
     void rememberAdded(CadDocument& document);
@@ -133,6 +141,9 @@ private:
     void prepareSession();
     void turnOffSingleDocumentMode(CadDocument& document);
     void giveBackOwed(CadDocument& document);
+    // Closes, unsaved, what a Quillon that ended first left open in this application: read-only, as Quillon
+    // opens every drawing (what it changed there was its own plot set-up); a copy open for editing is the user's.
+    void closeLeftOpen(CadApplication& application);
     void attachTo(automation::ObjectPtr application, bool started);
     // The documents left open, after closing Quillon's own.
     std::vector<CadDocument> closeOpenedDocuments();
@@ -154,8 +165,11 @@ private:
     // A start failed and takeStartFailure() has not told it yet; a notice, not a state: it outlives an attach.
     bool startFailureUntold_ = false;
     std::string startFailureReason_;
+    std::string startNote_;
     std::optional<std::uint32_t> startedProcess_;
     OpenedDocuments opened_;
+    // The drawings this connection owes a close in the user's own application, with their full names.
+    std::vector<std::pair<automation::ObjectPtr, std::string>> owedCloses_;
     ProfileChanges changes_{std::make_shared<OwedVariables>()};
     // Quillon's values are set in this application since they were last given back.
     bool quietened_ = false;

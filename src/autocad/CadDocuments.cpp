@@ -8,6 +8,10 @@ std::int32_t CadDocuments::count() { return documents_->get("Count").toInt(); }
 
 CadDocument CadDocuments::add() { return CadDocument(documents_->call("Add").toObject()); }
 
+CadDocument CadDocuments::add(const std::string& templateFile) {
+    return CadDocument(documents_->call("Add", {automation::Value(templateFile)}).toObject());
+}
+
 CadDocument CadDocuments::open(const std::string& path, bool readOnly) {
     return CadDocument(documents_->call("Open", {Value(path), Value(readOnly)}).toObject());
 }

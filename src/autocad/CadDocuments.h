@@ -16,6 +16,7 @@ public:
 
     std::int32_t count();
     CadDocument add();  // a new drawing from the default template
+    CadDocument add(const std::string& templateFile);  // a new drawing holding what the template holds
     CadDocument open(const std::string& path, bool readOnly);
     std::vector<CadDocument> items();  // in the collection's order
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "automation/AutoObject.h"
 
@@ -30,6 +31,9 @@ public:
         (void)process;
         return std::nullopt;
     }
+    // What this thread's last createInstance() took beyond one attempt, said on the console; empty when its
+    // first attempt started the application.
+    virtual std::string startNote() { return {}; }
 };
 
 }  // namespace quillon::autocad

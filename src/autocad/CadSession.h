@@ -29,17 +29,17 @@ public:
     base::FileSystem& files() { return files_; }
     // The window's mailbox: what the session's work shows is posted here.
     const std::shared_ptr<base::TaskMailbox>& mailbox() const { return mailbox_; }
-    // Once the application could not be started, the program is ending:
-    // later work must not try again (each try takes seconds).
-    bool startFailed() const { return startFailed_; }
-    void noteStartFailed() { startFailed_ = true; }
+    // Once the application could not be started, or the command line's job was refused before it was, the
+    // program is ending: later work must not start it (each try takes seconds, and a refused job starts nothing).
+    bool leaving() const { return leaving_; }
+    void noteLeaving() { leaving_ = true; }
 
 private:
     std::shared_ptr<base::TaskMailbox> mailbox_;
     PostingConnectionUi ui_;
     CadConnection connection_;
     base::FileSystem& files_;
-    bool startFailed_ = false;
+    bool leaving_ = false;
 };
 
 }  // namespace quillon::autocad

@@ -32,6 +32,15 @@ struct FolderIdentity {
     }
 };
 
+// What became of a move: made, refused for a moment because another program holds the file (a sharing
+// violation: the same move may succeed shortly), or refused. A refusal says why in the system's words.
+struct MoveResult {
+    enum class Outcome { Moved, InUse, Refused };
+    Outcome outcome = Outcome::Refused;
+    std::string reason{};
+    explicit operator bool() const { return outcome == Outcome::Moved; }
+};
+
 // The file-system questions the search and the reference repair ask. Paths
 // are UTF-8 with backslashes on Windows; the platform side handles paths
 // longer than the classic limit.
@@ -53,13 +62,13 @@ public:
         return fileExists(path) ? std::optional<std::uint64_t>(1) : std::nullopt;
     }
     // Moves the file from onto to in one step; with replace, over a file
-    // already at to (never a folder). False when it did not move: to is held
-    // open, read-only or there (without replace), or from is gone.
-    virtual bool moveFile(const std::string& from, const std::string& to, bool replace) {
+    // already at to (never a folder). Not moved when either is held open,
+    // to is read-only or there (without replace), or from is gone.
+    virtual MoveResult moveFile(const std::string& from, const std::string& to, bool replace) {
         (void)from;
         (void)to;
         (void)replace;
-        return false;
+        return {MoveResult::Outcome::Refused, "files cannot be moved here"};
     }
     // Makes the folder (its parent must be there), hidden from a folder's usual listing; true when it is there now.
     virtual bool makeHiddenFolder(const std::string& folder) { return identity(folder).has_value(); }

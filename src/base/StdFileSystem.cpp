@@ -88,14 +88,17 @@ std::optional<std::uint64_t> StdFileSystem::fileSize(const std::string& path) {
     return size;
 }
 
-bool StdFileSystem::moveFile(const std::string& from, const std::string& to, bool replace) {
+MoveResult StdFileSystem::moveFile(const std::string& from, const std::string& to, bool replace) {
+    using Outcome = MoveResult::Outcome;
     std::error_code error;
     const auto target = fs::symlink_status(fromUtf8(to), error);
-    if (target.type() == fs::file_type::directory) return false;
+    if (target.type() == fs::file_type::directory) return {Outcome::Refused, to + " is a folder"};
     // Portable code cannot refuse atomically; the native build is where tests run, one at a time.
-    if (!replace && target.type() != fs::file_type::not_found) return false;
+    if (!replace && target.type() != fs::file_type::not_found) return {Outcome::Refused, to + " exists"};
     fs::rename(fromUtf8(from), fromUtf8(to), error);
-    return !error;
+    if (!error) return {Outcome::Moved, {}};
+    // No sharing violations here: a file open elsewhere still moves.
+    return {Outcome::Refused, error.message()};
 }
 
 bool StdFileSystem::makeHiddenFolder(const std::string& folder) {

@@ -13,7 +13,7 @@ public:
     bool fileExists(const std::string& path) override;
     bool removeFile(const std::string& path) override;
     std::optional<std::uint64_t> fileSize(const std::string& path) override;
-    bool moveFile(const std::string& from, const std::string& to, bool replace) override;
+    MoveResult moveFile(const std::string& from, const std::string& to, bool replace) override;
     bool makeHiddenFolder(const std::string& folder) override;
     bool canWriteIn(const std::string& folder) override;
     std::string fileStart(const std::string& path, std::size_t count) override;

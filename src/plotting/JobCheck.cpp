@@ -1,7 +1,6 @@
 #include "plotting/JobCheck.h"
 
-#include "plotting/PlotRules.h"
-#include "plotting/Tolerate.h"
+#include "plotting/ScratchDocument.h"
 
 namespace quillon::plotting {
 
@@ -35,39 +34,74 @@ std::optional<std::string> paperRefusal(const std::string& device, const std::st
            "\". It offers: " + (list.empty() ? "no paper at all" : list) + ".";
 }
 
-std::optional<std::vector<std::string>> learnDevicePapers(autocad::CadConnection& connection,
-                                                          const std::vector<std::string>& drawings,
-                                                          const std::string& device, std::size_t tries) {
-    return connection.withApp([&](autocad::CadApplication& app) -> std::optional<std::vector<std::string>> {
+std::optional<Refusal> refusalBeforeCad(const PlotSetup& setup, base::FileSystem& files) {
+    if (auto refusal = plotFilesRefusal(setup, [&](const std::string& folder) { return files.canWriteIn(folder); }))
+        return refusal;
+    if (setup.sheetSettings == SheetSettings::Template && !files.fileExists(setup.pageSetupFile))
+        return Refusal{"Page Setup", "The template drawing " + setup.pageSetupFile +
+                                         " (pageSetupFile) does not exist or cannot be read.\r\nChoose another "
+                                         "template for the page setups, and start the run again."};
+    return std::nullopt;
+}
+
+std::optional<Refusal> jobRefusalBeforeCad(const PlotJobSpec& job, base::FileSystem& files) {
+    if (job.folder && !files.list(*job.folder))
+        return Refusal{"Plot Job", "The plot job's folder " + *job.folder + " does not exist or cannot be read."};
+    PlotSetup setup;
+    setup.files.folder = job.plotFolder;
+    setup.files.extension = job.plotFileExtension;
+    setup.sheetSettings = sheetSettingsFromWord(job.sheetSettings).value_or(SheetSettings::Quillon);
+    setup.pageSetupFile = job.pageSetupFile;
+    return refusalBeforeCad(setup, files);
+}
+
+std::optional<std::string> replayRefusal(const PlotJobSpec& job) {
+    try {
+        readPlotJob(writePlotJob(job));
+    } catch (const PlotJobError& error) {
+        return error.what();
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+std::string templateRefusal(const PlotSetup& setup, const std::vector<std::string>& offered) {
+    std::string list;
+    for (const auto& name : offered) list += (list.empty() ? "" : ", ") + name;
+    return "The template drawing " + setup.pageSetupFile + " has no page setup \"" + setup.pageSetup +
+           "\" (pageSetup). It has: " + (list.empty() ? "no page setup at all" : list) + ".";
+}
+
+}  // namespace
+
+std::optional<std::string> refusalBeforeFirstOpen(autocad::CadConnection& connection, const PlotSetup& setup,
+                                                  bool paper) {
+    const bool fromTemplate = setup.sheetSettings == SheetSettings::Template;
+    if (!fromTemplate && !paper) return std::nullopt;
+    return connection.withApp([&](autocad::CadApplication& app) -> std::optional<std::string> {
         auto documents = app.documents();
-        for (std::size_t i = 0; i < drawings.size() && i < tries; ++i) {
-            const auto before = documents.count();
-            std::optional<autocad::CadDocument> document;
-            if (!tolerate("the next drawing may tell the papers instead",
-                          [&] { document = connection.openQuietly(documents, drawings[i], true); }))
-                continue;
-            // The application handed back a document the user has open: not Quillon's to change.
-            if (documents.count() <= before) {
-                connection.ownDocumentClosed();
-                continue;
-            }
-            connection.rememberOpened(*document);
-            std::optional<std::vector<std::string>> papers;
-            tolerate("the next drawing may tell the papers instead", [&] {
-                auto layout = document->activeLayout();
-                layout.setConfigName(device);
-                layout.refreshPlotDeviceInfo();
-                papers = layout.canonicalMediaNames();
-            });
-            connection.forgetOpened(*document);
-            if (tolerate("should it stay open, leaving Quillon closes it, as every document of its own",
-                         [&] { document->close(); }))
-                connection.ownDocumentClosed();
-            else
-                connection.rememberOpened(*document);
-            if (papers) return papers;
+        std::optional<autocad::CadDocument> blank;
+        try {
+            blank = connection.addDrawing(documents, fromTemplate ? setup.pageSetupFile : std::string());
+        } catch (const AutomationError& error) {
+            if (error.serverGone()) throw;
+            // Single-document mode, or a template the application will not make a drawing from.
+            return std::nullopt;
         }
-        return std::nullopt;
+        return readThenClose(connection, *blank, [&](autocad::CadDocument& document) -> std::optional<std::string> {
+            if (fromTemplate) {
+                std::vector<std::string> names;
+                for (const auto& pageSetup : document.raw()->object("PlotConfigurations")->enumerate())
+                    names.push_back(pageSetup->get("Name").toText());
+                if (!offeredName(names, setup.pageSetup)) return templateRefusal(setup, names);
+            }
+            if (!paper) return std::nullopt;
+            auto layout = document.modelSpace().layout();
+            layout.setConfigName(setup.printer);
+            layout.refreshPlotDeviceInfo();
+            return paperRefusal(setup.printer, setup.paper, layout.canonicalMediaNames());
+        });
     });
 }
 

@@ -30,8 +30,9 @@ struct SheetRecord {
     // A check set the sheet up and, by design, did not plot it.
     bool checked = false;
     EarlierPlotFile earlier = EarlierPlotFile::None;
-    // The earlier file that could not be replaced, when kept.
+    // The earlier file that could not be replaced, when kept, and why, as the system said it.
     std::string keptFile{};
+    std::string keptReason{};
     // Why the sheet was not plotted; empty when it was.
     std::string failure{};
     // What the plot itself leaves the user to know (the sheet went to the
@@ -46,6 +47,8 @@ struct SheetRecord {
     std::string plotAreaAndScale{};
     // Where its settings came from: "Quillon's settings", "own page setup", "page setup \"A1 Issue\"".
     std::string settingsFrom{};
+    // What the row says besides, not a warning.
+    std::string note{};
 };
 
 // Why a sheet was left out.
@@ -202,6 +205,8 @@ private:
     std::string plotAreaAndScale(automation::AutoObject& layout) const;
     // The sheet's settingsFrom; a page setup that was not copied leaves the layout its own.
     std::string settingsFrom(bool pageSetupCopied) const;
+    // A sheet set up from the user's own open template says so.
+    void noteTemplate(SheetRecord& sheet) const;
 
     autocad::CadConnection& connection_;
     XrefReloader& xrefs_;
@@ -223,6 +228,8 @@ private:
     std::vector<QueuedSheet> layoutQueue_;
     std::size_t nextLayout_ = 0;
     std::optional<autocad::CadDocument> pageSetupTemplate_;
+    // The application handed back the template the user has open: read, never closed.
+    bool templateIsUsers_ = false;
     std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
     std::chrono::milliseconds plotFileWait_{3000};
 };

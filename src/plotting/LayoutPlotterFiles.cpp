@@ -23,8 +23,8 @@ bool plotToDevice(CadPlot& plot) {
     return answer.isEmpty() || answer.toBool();
 }
 
-std::string keptWarning(const std::string& kept) {
-    return "the earlier plot file " + kept + " could not be replaced (open or read-only)";
+std::string keptWarning(const SheetRecord& sheet) {
+    return "the earlier plot file " + sheet.keptFile + " could not be replaced (" + sheet.keptReason + ")";
 }
 
 }  // namespace
@@ -57,10 +57,11 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
         });
         sheet.earlier = result.earlier;
         sheet.keptFile = result.keptFile;
+        sheet.keptReason = result.keptReason;
         if (result.written) {
             sheet.plotted = true;
             sheet.plotFile = *result.written;
-            if (result.earlier == EarlierPlotFile::Kept) sheet.plotWarnings.push_back(keptWarning(result.keptFile));
+            if (result.earlier == EarlierPlotFile::Kept) sheet.plotWarnings.push_back(keptWarning(sheet));
             else if (sheet.plotFile != wanted) report_.renamedPlotFiles.push_back(referenceFileName(sheet.plotFile));
             noteMissingReferencesOn(sheet);
             return;
@@ -110,7 +111,7 @@ void LayoutPlotter::noteSheetWarnings(const SheetRecord& sheet) {
     report_.warnings.insert(report_.warnings.end(), sheet.warnings.begin(), sheet.warnings.end());
     // A kept earlier file is named on the row by the name the plot went to instead.
     for (const auto& warning : sheet.plotWarnings)
-        if (sheet.earlier != EarlierPlotFile::Kept || warning != keptWarning(sheet.keptFile))
+        if (sheet.earlier != EarlierPlotFile::Kept || warning != keptWarning(sheet))
             report_.plotWarnings.push_back(sheet.layout + ": " + warning);
 }
 

@@ -66,6 +66,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     sheet.checked = checking();
     if (activated) sheet.plotAreaAndScale = plotAreaAndScale(*activated->raw());
     sheet.settingsFrom = settingsFrom;
+    noteTemplate(sheet);
     if (!sheet.checked) {
         std::string drawingName = referenceFileName(report_.path);
         tolerate("the file's own name names the plot file as well", [&] { drawingName = document.name(); });
@@ -195,6 +196,7 @@ void LayoutPlotter::plotActiveLayout() {
         sheet.checked = checking();
         sheet.plotAreaAndScale = plotAreaAndScale(*layout.raw());
         sheet.settingsFrom = settingsFrom(copied);
+        noteTemplate(sheet);
         if (!sheet.checked) plotSheet(document, documentPlot, referenceFileName(report_.path), "", sheet);
         report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.

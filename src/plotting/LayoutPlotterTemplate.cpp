@@ -2,9 +2,15 @@
 
 #include "plotting/Tolerate.h"
 
-// The office's template drawing: opened read-only once, its named page
-// setups copied onto each sheet of Quillon's own copy of a drawing, closed
-// unsaved when the run ends. Neither it nor any drawing is ever saved.
+#include <utility>
+
+// The office's template drawing: opened read-only once, as a drawing of the
+// job is (nothing the application would ask while opening it is asked), its
+// named page setups copied onto each sheet of Quillon's own copy of a
+// drawing, closed unsaved when the run ends. Neither it nor any drawing is
+// ever saved. Where the application hands back the template the user has
+// open instead of a copy of Quillon's own, its page setups are read and it is
+// left as it was: never changed, never closed.
 namespace quillon::plotting {
 
 using autocad::CadApplication;
@@ -24,9 +30,19 @@ CadDocument* LayoutPlotter::templateDocument() {
     }
     CadApplication app = connection_.app();
     auto documents = app.documents();
-    pageSetupTemplate_ = documents.open(setup_.pageSetupFile, true);
-    connection_.rememberOpened(*pageSetupTemplate_);
+    const auto before = documents.count();
+    CadDocument document = connection_.openQuietly(documents, setup_.pageSetupFile, true);
+    templateIsUsers_ = documents.count() <= before;
+    if (templateIsUsers_) connection_.ownDocumentClosed();
+    else connection_.rememberOpened(document);
+    pageSetupTemplate_ = std::move(document);
     return &*pageSetupTemplate_;
+}
+
+void LayoutPlotter::noteTemplate(SheetRecord& sheet) const {
+    if (templateIsUsers_ && sheet.settingsFrom.rfind("page setup \"", 0) == 0)
+        sheet.note = "its page setup was read from " + setup_.pageSetupFile +
+                     " as it is open in AutoCAD, which was left as it was";
 }
 
 bool LayoutPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const std::string& layoutName,
@@ -64,6 +80,8 @@ void LayoutPlotter::closeTemplate() {
     if (!pageSetupTemplate_) return;
     CadDocument document = std::move(*pageSetupTemplate_);
     pageSetupTemplate_.reset();
+    // The user's own stays open, as the user left it.
+    if (std::exchange(templateIsUsers_, false)) return;
     // Closed unsaved like every document of Quillon's.
     tolerate("one left open is back on the record, and closed when Quillon ends",
              [&] { closeQuillonsDocument(document); });

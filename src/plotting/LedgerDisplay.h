@@ -42,6 +42,10 @@ public:
         ledger_->takenUp(session_, entry);
         inner_.takenUp(entry, path);
     }
+    void givenBack(int entry) override {
+        ledger_->givenBack(session_, entry);
+        inner_.givenBack(entry);
+    }
     void showOutcome(int entry, const DrawingOutcome& outcome) override {
         if (ledger_->finished(session_, entry, outcome)) inner_.showOutcome(entry, outcome);
     }

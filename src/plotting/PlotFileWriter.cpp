@@ -111,27 +111,47 @@ PlotFileResult PlotFileWriter::write(const std::string& wanted, const PlotCall& 
         return result;
     }
     const bool earlier = files_.fileExists(target);
-    if (files_.moveFile(temporary, target, true)) {
+    const auto until = std::chrono::steady_clock::now() + MoveRetries;
+    const auto moved = move(temporary, target, true, until);
+    if (moved) {
         result.written = target;
         result.earlier = earlier ? EarlierPlotFile::Replaced : EarlierPlotFile::None;
         return result;
     }
-    keepBeside(wanted, target, temporary, result);
+    keepBeside(wanted, target, temporary, moved, until, result);
     return result;
 }
 
+base::MoveResult PlotFileWriter::move(const std::string& from, const std::string& to, bool replace,
+                                      std::chrono::steady_clock::time_point until) {
+    auto wait = std::chrono::milliseconds(50);
+    for (;;) {
+        auto moved = files_.moveFile(from, to, replace);
+        if (moved.outcome != base::MoveResult::Outcome::InUse || std::chrono::steady_clock::now() + wait > until)
+            return moved;
+        std::this_thread::sleep_for(wait);
+        wait *= 2;
+    }
+}
+
 void PlotFileWriter::keepBeside(const std::string& wanted, const std::string& target, const std::string& temporary,
+                                const base::MoveResult& refused, std::chrono::steady_clock::time_point until,
                                 PlotFileResult& result) {
-    result.earlier = EarlierPlotFile::Kept;
-    result.keptFile = target;
     const std::string beside = names_.claim(
         wanted, [&](const std::string& path) { return !files_.fileExists(path) && !files_.identity(path); });
-    if (files_.moveFile(temporary, beside, false)) {
+    const auto moved = move(temporary, beside, false, until);
+    if (moved) {
         result.written = beside;
+        result.earlier = EarlierPlotFile::Kept;
+        result.keptFile = target;
+        result.keptReason = refused.reason;
         return;
     }
+    // Neither place took it: the plot itself is held (or gone), whatever the earlier file is.
     files_.removeFile(temporary);
-    result.failure = "the plot file could not be put in place of " + target + " nor as " + beside;
+    names_.release(beside);
+    result.failure = "the plot file could not be moved into place as " + target + " (" + refused.reason + ") nor as " +
+                     beside + " (" + moved.reason + ")";
 }
 
 }  // namespace quillon::plotting

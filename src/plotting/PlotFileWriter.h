@@ -21,8 +21,9 @@ struct PlotFileResult {
     // The file that now holds the sheet; nothing when the plot failed.
     std::optional<std::string> written;
     EarlierPlotFile earlier = EarlierPlotFile::None;
-    // The earlier file that could not be replaced, when kept.
+    // The earlier file that could not be replaced, when kept, and why, as the system said it.
     std::string keptFile;
+    std::string keptReason;
     // Why nothing was written.
     std::string failure;
 };
@@ -50,6 +51,8 @@ public:
     static constexpr std::size_t TemporaryExtra = 9 + 10;
     // A leftover older than this is no plot in progress, even another workstation's into a shared folder.
     static constexpr auto LeftoverAge = std::chrono::hours(1);
+    // How long a sheet's moves are tried again while a file is held open for a moment, in all.
+    static constexpr auto MoveRetries = std::chrono::milliseconds(1500);
     static_assert(TemporaryExtra + 5 <= PlotNameReserve, "plot file names leave room for the temporary name");
 
     PlotFileWriter(base::FileSystem& files, PlotFileClaims& names, std::chrono::milliseconds wait)
@@ -67,8 +70,12 @@ private:
     std::string freshTemporary(const std::string& target);
     // The file is there and not empty, within the wait: the application may still be closing it.
     bool arrived(const std::string& file);
+    // Moves from onto to, trying again while a file is in use, until the sheet's retries are spent.
+    base::MoveResult move(const std::string& from, const std::string& to, bool replace,
+                          std::chrono::steady_clock::time_point until);
     // Keeps the plot beside a target that cannot be replaced, under the next free " (n)" name.
     void keepBeside(const std::string& wanted, const std::string& target, const std::string& temporary,
+                    const base::MoveResult& refused, std::chrono::steady_clock::time_point until,
                     PlotFileResult& result);
 
     base::FileSystem& files_;

@@ -4,6 +4,7 @@
 
 #include "base/Swallowed.h"
 #include "plotting/DrawingCheck.h"
+#include "plotting/JobCheck.h"
 
 namespace quillon::plotting {
 
@@ -67,7 +68,7 @@ bool PlotRun::start() {
         return false;
     }
     // Found out here, once, rather than drawing by drawing.
-    if (const auto refusal = plotFilesRefusal(setup_, [this](const std::string& f) { return files_.canWriteIn(f); })) {
+    if (const auto refusal = refusalBeforeCad(setup_, files_)) {
         refuse(refusal->title, refusal->text);
         return false;
     }
@@ -285,7 +286,6 @@ void PlotRun::failDrawing(const AutomationError& error) {
 }
 
 void PlotRun::loseApplication(const AutomationError& error) {
-    if (inDrawing()) report(outcomeOf(plotter_.report(), errorText(error)));
     display_.setPointer(Pointer::Normal);
     restorePanel();
     display_.setProgress(0);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "autocad/CadConnection.h"
@@ -143,7 +144,14 @@ private:
     bool inDrawing() const { return phase_ != Phase::Entry && phase_ != Phase::AfterLoop; }
     static std::string errorText(const automation::AutomationError& error);
     void lose(const automation::AutomationError& error);
-    bool restartAfterLoss(const std::string& reason, bool crashed);
+    // What becomes of the drawing in hand when its application was lost (crashed: not ended by the watchdog).
+    SessionRestarts::InHand drawingLost(bool crashed);
+    // Starts a new application; false when none could be started. The drawing in hand is tried again or
+    // reported first, as inHand says.
+    bool restartAfterLoss(const std::string& reason, std::optional<SessionRestarts::InHand> inHand);
+    // Hands the drawing in hand back to the run unfinished, for another session.
+    void giveBack();
+    void announceStartNote();
     // Replaces Quillon's own application before the drawing in hand when that is due; what was said, if it was.
     std::string renewIfDue();
     // The drawing in hand would not close: left behind, as its row says. False when the run cannot go on.

@@ -11,48 +11,75 @@ std::string PlotRun::stoppedAnsweringIn(const std::string& call) {
                         : std::string(StoppedAnswering) + " (" + call + " was waiting for an answer)";
 }
 
+SessionRestarts::InHand PlotRun::drawingLost(bool crashed) {
+    if (!share_) return restarts_.lost(entry_, crashed);
+    // A call the watchdog had to end is not tried again: the question it waited on would only wait again.
+    if (!crashed) return SessionRestarts::InHand::Fail;
+    // Counted for the run, not the session: one more open in total, in whichever session takes it.
+    return share_->lostWhileOpen(entry_) ? SessionRestarts::InHand::TryAgain : SessionRestarts::InHand::EndedTwice;
+}
+
 void PlotRun::lose(const AutomationError& error) {
     const bool startedByQuillon = connection_.lostStartedApplication();
     const auto& monitor = connection_.monitor();
     const bool endedByWatchdog = monitor && monitor->takeEndedByWatchdog();
-    const std::string reason = endedByWatchdog ? stoppedAnsweringIn(monitor->endedCall()) : errorText(error);
+    std::string reason = endedByWatchdog ? stoppedAnsweringIn(monitor->endedCall()) : errorText(error);
+    // What becomes of the drawing in hand is decided once for each loss.
+    std::optional<SessionRestarts::InHand> inHand;
+    if (inDrawing()) inHand = drawingLost(!endedByWatchdog);
     // The user's own application is never replaced behind their back.
     const bool restartable = error.serverGone() && startedByQuillon && restarts_.mayStartAgain();
-    if (restartable && !stopRequested_.load() && restartAfterLoss(reason, !endedByWatchdog)) return;
-    // Out of new applications on a drawing already tried once: its row says it was the second death.
-    if (inDrawing() && !endedByWatchdog && restarts_.triedAgain(entry_))
-        return loseApplication(AutomationError(error.code(), SessionRestarts::EndedTwice));
-    loseApplication(error);
+    if (restartable && !stopRequested_.load()) {
+        if (restartAfterLoss(reason, inHand)) return;
+        reason = "AutoCAD could not be started again: " + connection_.startFailureReason();
+    }
+    // The session ends here. A drawing it may open once more goes to another session, if there is one.
+    if (inDrawing()) {
+        if (inHand == SessionRestarts::InHand::TryAgain && share_ && !stopRequested_.load()) giveBack();
+        else report(outcomeOf(plotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
+                                                     ? std::string(SessionRestarts::EndedTwice)
+                                                     : reason));
+    }
+    loseApplication(AutomationError(error.code(), reason));
 }
 
-bool PlotRun::restartAfterLoss(const std::string& reason, bool crashed) {
-    bool tryAgain = false;
-    if (inDrawing()) {
-        const auto inHand = restarts_.lost(entry_, crashed);
-        tryAgain = inHand == SessionRestarts::InHand::TryAgain;
-        if (!tryAgain) {
-            report(outcomeOf(plotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
-                                                    ? std::string(SessionRestarts::EndedTwice)
-                                                    : reason));
-            endOfEntry();
-            nextEntry();
-        }
+void PlotRun::giveBack() {
+    plotter_.releasePlotFiles();
+    display_.givenBack(entry_);
+    share_->giveBack(entry_);
+    phase_ = Phase::Entry;
+}
+
+bool PlotRun::restartAfterLoss(const std::string& reason, std::optional<SessionRestarts::InHand> inHand) {
+    const bool tryAgain = inHand == SessionRestarts::InHand::TryAgain;
+    if (inHand && !tryAgain) {
+        report(outcomeOf(plotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
+                                                ? std::string(SessionRestarts::EndedTwice)
+                                                : reason));
+        endOfEntry();
+        nextEntry();
     }
     restarts_.startedAgainAfterLoss();
     ++tally_.restarts;
     status("AutoCAD was lost (" + reason + "). Starting it again (" + std::to_string(restarts_.inARow()) + " of " +
            std::to_string(MaxRestarts) + ") ...");
     if (!connection_.restartAutoCAD()) {
-        // The run ends with its own message; the program itself goes on.
+        // The session ends with its own message; the program itself goes on.
         connection_.takeStartFailure();
         return false;
     }
+    announceStartNote();
     // The drawing in hand is opened afresh in the new application: a crash that does not come again costs nothing.
     if (tryAgain) {
         plotter_.releasePlotFiles();
         phase_ = Phase::Open;
     }
     return true;
+}
+
+void PlotRun::announceStartNote() {
+    // Not a warning: the application runs as well as one started at the first attempt.
+    if (const std::string note = connection_.takeStartNote(); !note.empty()) display_.announce(note);
 }
 
 std::string PlotRun::renewIfDue() {
@@ -70,7 +97,10 @@ std::string PlotRun::renewIfDue() {
     ++tally_.plannedRestarts;
     lastStatus_ = *why;
     display_.announce(*why);
-    if (connection_.renewAutoCAD()) return *why;
+    if (connection_.renewAutoCAD()) {
+        announceStartNote();
+        return *why;
+    }
     connection_.takeStartFailure();
     const AutomationError failure(automation::hresult::Fail,
                                   "AutoCAD could not be started again: " + connection_.startFailureReason());

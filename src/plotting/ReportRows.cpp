@@ -33,6 +33,7 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
             row.reason = missing;
             const std::string warnings = joinedText(sheet.warnings);
             if (!warnings.empty()) row.reason += (row.reason.empty() ? "" : "; ") + warnings;
+            if (!sheet.note.empty()) row.reason += (row.reason.empty() ? "" : "; ") + sheet.note;
             row.outcome = checkOutcomeWord(!missing.empty()      ? CheckVerdict::Problems
                                            : !warnings.empty()   ? CheckVerdict::ReadyWithWarnings
                                                                  : CheckVerdict::Ready);
@@ -135,6 +136,7 @@ ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome
         earlier = "replaced the earlier plot file of this name";
     if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
     if (sheet.plotted && sheet.sentToDevice) row.reason += (row.reason.empty() ? "" : "; ") + std::string("sent to the device");
+    if (sheet.plotted && !sheet.note.empty()) row.reason += (row.reason.empty() ? "" : "; ") + sheet.note;
     // Not a warning: the sheet is whole, but which file it drew on is worth knowing in a transmittal.
     if (sheet.plotted)
         for (const auto& [stored, now] : outcome.repointedReferences)

@@ -26,11 +26,28 @@ std::optional<TimeOfDay> parseTimeOfDay(std::string_view text) {
     return TimeOfDay{*hour, *minute};
 }
 
-std::chrono::seconds timeUntil(int hour, int minute, int second, const TimeOfDay& until) {
-    constexpr long long Day = 24 * 60 * 60;
-    long long wait = (until.hour * 60LL + until.minute) * 60 - ((hour * 60LL + minute) * 60 + second);
-    if (wait <= 0) wait += Day;
-    return std::chrono::seconds(wait);
+namespace {
+
+bool leapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysIn(int year, int month) {
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leapYear(year) ? 29 : days[(month - 1) % 12];
+}
+
+}  // namespace
+
+RunDeadline::RunDeadline(const LocalTime& start, const TimeOfDay& until)
+    : end_{start.year, start.month, start.day, until.hour, until.minute, 0} {
+    if (end_ > start) return;
+    // Past already: tomorrow's.
+    if (++end_.day > daysIn(end_.year, end_.month)) {
+        end_.day = 1;
+        if (++end_.month > 12) {
+            end_.month = 1;
+            ++end_.year;
+        }
+    }
 }
 
 }  // namespace quillon::plotting

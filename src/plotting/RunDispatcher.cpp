@@ -1,6 +1,7 @@
 #include "plotting/RunDispatcher.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "plotting/PlotRules.h"
 
@@ -35,7 +36,8 @@ bool RunDispatcher::start(const PlotSetup& setup) {
         return false;
     }
     for (int entry = count; entry >= 1; --entry)
-        if (kind_ != RunKind::Selected || list_.isSelected(entry)) entries_.push_back(entry);
+        if (kind_ != RunKind::Selected || list_.isSelected(entry)) toTake_.push_back(entry);
+    drawings_ = static_cast<int>(toTake_.size());
     savedPanel_ = display_.statusPanelText();
     if (kind_ == RunKind::AllDrawings)
         lastLine_ = run_text::PrintingFolder + list_.directoryFolder() + run_text::Ellipsis;
@@ -47,18 +49,51 @@ bool RunDispatcher::start(const PlotSetup& setup) {
 
 int RunDispatcher::sessionsFor(int wanted) {
     std::lock_guard<std::mutex> lock(mutex_);
-    running_ = std::max(1, std::min(wanted, static_cast<int>(entries_.size())));
-    ended_.assign(static_cast<std::size_t>(running_), false);
-    return running_;
+    const int count = std::max(1, std::min(wanted, drawings_));
+    sessions_.assign(static_cast<std::size_t>(count), SessionState::Working);
+    shares_.clear();
+    for (int session = 0; session < count; ++session) shares_.emplace_back(*this, session);
+    return count;
 }
 
-std::optional<int> RunDispatcher::take() {
+RunShare& RunDispatcher::shareFor(int session) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (stop_.load() || refused_ || next_ >= entries_.size()) return std::nullopt;
-    const int entry = entries_[next_++];
-    inHand_.emplace_back(entry, list_.fileName(entry));
+    return shares_.at(static_cast<std::size_t>(session));
+}
+
+std::optional<int> RunDispatcher::take(int session) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        if (stop_.load() || refused_) return std::nullopt;
+        if (!toTake_.empty()) break;
+        // Nothing to hand out now; a drawing still in another session's hands comes back if that session is lost.
+        if (std::none_of(inHand_.begin(), inHand_.end(), [&](const Held& held) { return held.session != session; }))
+            return std::nullopt;
+        // Stop is a flag, not a notice: looked at now and then.
+        handedBack_.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    const int entry = toTake_.front();
+    toTake_.pop_front();
+    inHand_.push_back({entry, list_.fileName(entry), session});
     refresh();
     return entry;
+}
+
+void RunDispatcher::giveBack(int session, int entry) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto held = std::find_if(inHand_.begin(), inHand_.end(),
+                                   [&](const Held& h) { return h.entry == entry && h.session == session; });
+    // Already ended for it (its session was given up on, and its row said so).
+    if (held == inHand_.end()) return;
+    inHand_.erase(held);
+    toTake_.push_front(entry);
+    refresh();
+    handedBack_.notify_all();
+}
+
+bool RunDispatcher::lostWhileOpen(int entry) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lostOnce_.insert(entry).second;
 }
 
 void RunDispatcher::sessionStatus(const std::string& text) {
@@ -78,13 +113,14 @@ void RunDispatcher::announce(const std::string& text) {
 
 void RunDispatcher::finished(int entry, const DrawingOutcome& outcome) {
     std::lock_guard<std::mutex> lock(mutex_);
-    const auto held = std::find_if(inHand_.begin(), inHand_.end(), [&](const auto& e) { return e.first == entry; });
+    const auto held = std::find_if(inHand_.begin(), inHand_.end(), [&](const Held& h) { return h.entry == entry; });
     if (held != inHand_.end()) inHand_.erase(held);
     ++finished_;
     tally_.add(outcome);
     display_.showOutcome(entry, outcome);
-    display_.setProgress(progressValue(finished_, static_cast<int>(entries_.size())));
+    display_.setProgress(progressValue(finished_, drawings_));
     refresh();
+    handedBack_.notify_all();
 }
 
 void RunDispatcher::information(const std::string& title, const std::string& text) {
@@ -99,17 +135,23 @@ void RunDispatcher::refuse() {
     refused_ = true;
 }
 
+bool RunDispatcher::anyWorking() const {
+    return std::any_of(sessions_.begin(), sessions_.end(), [](SessionState s) { return s == SessionState::Working; });
+}
+
 bool RunDispatcher::sessionEnded(int session, PlotRun::Ending, int restarts, int plannedRestarts) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto index = static_cast<std::size_t>(session);
-    if (index >= ended_.size() || ended_[index]) return false;
-    ended_[index] = true;
+    if (index >= sessions_.size() || sessions_[index] == SessionState::Ended) return false;
+    sessions_[index] = SessionState::Ended;
     tally_.restarts += restarts;
     tally_.plannedRestarts += plannedRestarts;
-    if (--running_ > 0) return false;
+    std::erase_if(inHand_, [&](const Held& held) { return held.session == session; });
+    handedBack_.notify_all();
+    if (anyWorking()) return false;
 
     // The last session has ended: so has the run.
-    const int untaken = static_cast<int>(entries_.size() - next_);
+    const int untaken = static_cast<int>(toTake_.size());
     if (refused_ && finished_ == 0) {
         ending_ = PlotRun::Ending::Refused;
     } else if (stop_.load()) {
@@ -137,14 +179,14 @@ bool RunDispatcher::sessionEnded(int session, PlotRun::Ending, int restarts, int
 
 bool RunDispatcher::settled() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return ending_ == PlotRun::Ending::Running && running_ > 0 && next_ >= entries_.size() && inHand_.empty() &&
-           finished_ >= static_cast<int>(entries_.size());
+    return ending_ == PlotRun::Ending::Running && anyWorking() && toTake_.empty() && inHand_.empty() &&
+           finished_ >= drawings_;
 }
 
 bool RunDispatcher::sessionRunning(int session) const {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto index = static_cast<std::size_t>(session);
-    return index < ended_.size() && !ended_[index];
+    return index < sessions_.size() && sessions_[index] == SessionState::Working;
 }
 
 PlotRun::Ending RunDispatcher::ending() const {
@@ -165,7 +207,7 @@ std::string RunDispatcher::processingText(int n) {
 void RunDispatcher::refresh() {
     const std::string lead = processingText(static_cast<int>(inHand_.size()));
     display_.setStatusPanelText(lead);
-    const std::string first = inHand_.empty() ? lead : lead + " " + fileNameOf(inHand_.back().second);
+    const std::string first = inHand_.empty() ? lead : lead + " " + fileNameOf(inHand_.back().name);
     display_.setStatus(lastLine_.empty() ? first : first + "\r\n" + lastLine_);
 }
 

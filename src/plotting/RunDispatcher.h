@@ -1,9 +1,12 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,9 +23,15 @@ namespace quillon::plotting {
 // the selected ones for the selection run), and owns what the window shows
 // of the run as a whole: the pointer, the panel and Status naming the
 // drawings in hand, the progress bar counting finished drawings, and the
-// summary once the last session has ended. Each session reports through
-// sessionDisplay(); every method may be called from any session's thread.
-class RunDispatcher : public RunShare {
+// summary once the last session has ended. Each session takes its drawings
+// through shareFor() and reports through sessionDisplay(); every method may
+// be called from any session's thread.
+//
+// The run is over when no session works any more; it ended for want of
+// AutoCAD only when drawings are then left that no session took up or that a
+// lost session gave back. A session out of drawings waits while another still
+// holds one, since a session that is lost hands its drawing back.
+class RunDispatcher {
 public:
     RunDispatcher(RunKind kind, PlotRunList& list, PlotRunDisplay& display, const std::atomic<bool>& stopRequested);
 
@@ -32,12 +41,15 @@ public:
     // How many sessions to start for `wanted`: never more than there are
     // drawings, and always one, which ends the run when there is nothing to do.
     int sessionsFor(int wanted);
-    int drawingCount() const { return static_cast<int>(entries_.size()); }
+    int drawingCount() const { return drawings_; }
 
-    // RunShare
-    std::optional<int> take() override;
-    std::shared_ptr<PlotFileClaims> plotFiles() override { return plotFiles_; }
-    void refuse() override;
+    // What session `session` (0-based) takes its drawings through.
+    RunShare& shareFor(int session);
+    std::optional<int> take(int session);
+    void giveBack(int session, int entry);
+    bool lostWhileOpen(int entry);
+    std::shared_ptr<PlotFileClaims> plotFiles() { return plotFiles_; }
+    void refuse();
 
     // What each session's run shows through: its status lines, messages and outcomes come here, and what
     // belongs to the whole run (progress, pointer, panel) is left to the dispatcher.
@@ -51,7 +63,9 @@ public:
     // Session `session` (0-based) has ended; true for the last one, which
     // has shown the run's end. A session ending twice counts once. How one
     // session ended does not decide the run's: the run is lost only when
-    // drawings are left and no session is there to plot them.
+    // drawings are left and no session is there to plot them. A drawing the
+    // session still held (it never said what became of it) is its record's
+    // to close.
     bool sessionEnded(int session, PlotRun::Ending ending, int restarts, int plannedRestarts = 0);
 
     // Every drawing is finished while some session has not ended (one still starting its application):
@@ -84,7 +98,30 @@ private:
         RunDispatcher& dispatcher_;
     };
 
+    class SessionShare : public RunShare {
+    public:
+        SessionShare(RunDispatcher& dispatcher, int session) : dispatcher_(dispatcher), session_(session) {}
+        std::optional<int> take() override { return dispatcher_.take(session_); }
+        void giveBack(int entry) override { dispatcher_.giveBack(session_, entry); }
+        bool lostWhileOpen(int entry) override { return dispatcher_.lostWhileOpen(entry); }
+        std::shared_ptr<PlotFileClaims> plotFiles() override { return dispatcher_.plotFiles(); }
+        void refuse() override { dispatcher_.refuse(); }
+
+    private:
+        RunDispatcher& dispatcher_;
+        int session_;
+    };
+    // A session works from its start until it says it has ended.
+    enum class SessionState { Working, Ended };
+    // A drawing being plotted: its entry, its file name, and the session holding it.
+    struct Held {
+        int entry;
+        std::string name;
+        int session;
+    };
+
     void refresh();
+    bool anyWorking() const;
 
     RunKind kind_;
     PlotRunList& list_;
@@ -93,15 +130,20 @@ private:
     std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
 
     mutable std::mutex mutex_;
-    std::vector<int> entries_;
-    std::size_t next_ = 0;
+    // Wakes a session waiting for a drawing another session still holds.
+    std::condition_variable handedBack_;
+    int drawings_ = 0;
+    // The drawings still to hand out, in the run's order; one given back goes first.
+    std::deque<int> toTake_;
     int finished_ = 0;
-    // The drawings being plotted, oldest first: entry and file name.
-    std::vector<std::pair<int, std::string>> inHand_;
+    // The drawings being plotted, oldest first.
+    std::vector<Held> inHand_;
+    // Drawings whose application was lost once while they were open.
+    std::set<int> lostOnce_;
     std::string lastLine_;
     std::string savedPanel_;
-    std::vector<bool> ended_;
-    int running_ = 0;
+    std::vector<SessionState> sessions_;
+    std::deque<SessionShare> shares_;
     bool refused_ = false;
     // The last message shown: sessions refusing for one reason tell it once.
     std::string lastInformation_;

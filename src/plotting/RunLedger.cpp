@@ -55,6 +55,12 @@ void RunLedger::takenUp(int session, int entry) {
     write(*index);
 }
 
+void RunLedger::givenBack(int session, int entry) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto held = inHand_.find(session);
+    if (held != inHand_.end() && held->second == entry) inHand_.erase(held);
+}
+
 void RunLedger::record(std::size_t index, const DrawingOutcome& outcome) {
     done_[index] = true;
     record_[index] = outcome;

@@ -36,6 +36,8 @@ public:
     // The record written before the first drawing is opened: every drawing not started. Once; later calls do nothing.
     void begin();
     void takenUp(int session, int entry);
+    // The session let go of the drawing unfinished: it is no longer that session's, and another takes it up.
+    void givenBack(int session, int entry);
     // False when the session was given up on or the run is over: the outcome is dropped then.
     bool finished(int session, int entry, const DrawingOutcome& outcome);
     // Nothing the session reports from now on counts; its drawing in hand, if any, fails for this reason.

@@ -1,5 +1,9 @@
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <memory>
+#include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -8,6 +12,7 @@
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "autocad/CallMonitor.h"
+#include "autocad/RetryingLauncher.h"
 #include "base/StdFileSystem.h"
 #include "plotting/PlotRun.h"
 
@@ -127,6 +132,44 @@ TEST_F(NightRuns, QuillonsOwnApplicationIsReplacedEveryNDrawingsAndPastItsMemory
     run.runToEnd();
     EXPECT_EQ(run.tally().plotted, 5);
     EXPECT_EQ(run.tally().plannedRestarts, 0);
+}
+
+// Fails the attempts to start whose numbers (from 1) it is given, as a start at the same moment as another's does.
+class FlakyStarts : public autocad::CadLauncher {
+public:
+    FlakyStarts(autocad::CadLauncher& inner, std::set<int> failing) : inner_(inner), failing_(std::move(failing)) {}
+    automation::ObjectPtr connectRunning() override { return inner_.connectRunning(); }
+    automation::ObjectPtr createInstance() override {
+        if (failing_.count(++attempts_))
+            throw automation::AutomationError(static_cast<std::int32_t>(0x80004002), "Error 0x80004002");
+        return inner_.createInstance();
+    }
+
+private:
+    autocad::CadLauncher& inner_;
+    std::set<int> failing_;
+    int attempts_ = 0;
+};
+
+TEST_F(NightRuns, AStartThatFailsOnceIsTriedAgainAndOnlyOneThatFailsEveryTimeFailsTheDrawingInHand) {
+    listDrawings(5);
+    // Renewed before C (the second attempt fails, the third starts it) and before A (every attempt fails).
+    auto flaky = std::make_shared<FlakyStarts>(starting, std::set<int>{2, 4, 5, 6});
+    autocad::RetryingLauncher patient(flaky, {{std::chrono::milliseconds(1), std::chrono::milliseconds(1)},
+                                              std::chrono::milliseconds(0)});
+    autocad::CadConnection renewed{patient, ui};
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.cadRestartEvery = 2;
+    PlotRun run(RunKind::AllListed, renewed, files, display, list, stop, setup);
+    run.runToEnd();
+
+    EXPECT_EQ(std::tie(run.tally().plotted, run.tally().failed, run.tally().sheetsWithWarnings), std::tuple(4, 1, 0));
+    EXPECT_EQ(display.starting("status:AutoCAD started at the second attempt (the first failed: Error 0x80004002)")
+                  .size(),
+              1u)
+        << "said, not warned";
+    EXPECT_EQ(rowsSaying("row 3: Plotted"), 1);
+    EXPECT_EQ(rowsSaying("row 1: Failed: AutoCAD could not be started again: Error 0x80004002 (3 attempts)"), 1);
 }
 
 }  // namespace

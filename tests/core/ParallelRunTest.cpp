@@ -1,8 +1,11 @@
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -12,6 +15,7 @@
 #include "RunTestSupport.h"
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
+#include "autocad/RetryingLauncher.h"
 #include "base/StdFileSystem.h"
 #include "plotting/RunDispatcher.h"
 
@@ -23,7 +27,6 @@ using standin::testing::TempFolder;
 using testing::FakeList;
 using testing::RecordingDisplay;
 using testing::SilentUi;
-using testing::StartingLauncher;
 using Lines = std::vector<std::string>;
 
 const PlotSetup Chosen{"Plotter.pc3", "A4", "mono.ctb", 1};
@@ -39,8 +42,43 @@ public:
     }
 };
 
+// The application's COM server as wine runs it: each start makes a new
+// stand-in application, and a start made while another is still under way
+// fails, as two starts at the same moment do there.
+class ServerStarts : public autocad::CadLauncher {
+public:
+    std::function<std::shared_ptr<standin::Engine>()> make;
+    automation::ObjectPtr connectRunning() override {
+        throw automation::AutomationError(automation::hresult::Unavailable, "Operation unavailable");
+    }
+    automation::ObjectPtr createInstance() override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (starting_) throw automation::AutomationError(NoInterface, "Starting 'AutoCAD.Application': Error 0x80004002");
+            starting_ = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        auto engine = make();
+        std::lock_guard<std::mutex> lock(mutex_);
+        starting_ = false;
+        started_.push_back(engine);
+        return engine->application();
+    }
+    std::vector<std::shared_ptr<standin::Engine>> started() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return started_;
+    }
+
+private:
+    static constexpr std::int32_t NoInterface = static_cast<std::int32_t>(0x80004002);
+    mutable std::mutex mutex_;
+    bool starting_ = false;
+    std::vector<std::shared_ptr<standin::Engine>> started_;
+};
+
 // One run shared by several sessions, each on its own thread with its own
-// stand-in application, as the window runs them.
+// stand-in application, as the window runs them: their starts go through
+// one launcher.
 class ParallelRuns : public ::testing::Test {
 protected:
     TempFolder dir;
@@ -49,16 +87,24 @@ protected:
     ReactingDisplay display{dir.path()};
     FakeList list;
     json faults = json::object();
-    // The faults of the nth application started (0-based), by any session.
+    // The faults of the nth application started (0-based), by any session; else those of every application.
     std::map<int, json> faultsOf;
+    json everyApplication;
     std::atomic<int> startedApplications{0};
+    // Starts past this many fail, as a licence that allows no more would.
+    int startsAllowed = 1000;
+
+    std::shared_ptr<ServerStarts> server = std::make_shared<ServerStarts>();
+    autocad::RetryingLauncher launcher{server, {{std::chrono::milliseconds(5), std::chrono::milliseconds(10)},
+                                                std::chrono::milliseconds(2)}};
 
     struct Session {
-        StartingLauncher launcher;
         SilentUi ui;
         std::unique_ptr<autocad::CadConnection> connection;
     };
     std::vector<std::unique_ptr<Session>> sessions;
+
+    void SetUp() override { server->make = [this] { return makeApplication(); }; }
 
     void listDrawings(const Lines& relative) {
         list.rows.clear();
@@ -70,12 +116,14 @@ protected:
 
     std::shared_ptr<standin::Engine> makeApplication() {
         const int n = startedApplications++;
+        if (n >= startsAllowed) throw automation::AutomationError(automation::hresult::Fail, "No licence is free");
         json scenario = {{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
                          {"defaultDevice", "Plotter.pc3"},
                          {"plotStyleTables", {"mono.ctb"}},
                          {"drawings",
                           {{{"file", "PLAN.DWG"}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}}}}};
         if (faultsOf.count(n)) scenario["faults"] = faultsOf[n];
+        else if (!everyApplication.is_null()) scenario["faults"] = everyApplication;
         return standin::Engine::fromJson(scenario.dump(), dir.path());
     }
 
@@ -88,11 +136,10 @@ protected:
         for (int i = 0; i < count; ++i) {
             sessions.push_back(std::make_unique<Session>());
             Session& session = *sessions.back();
-            session.launcher.make = [this] { return makeApplication(); };
-            session.connection = std::make_unique<autocad::CadConnection>(session.launcher, session.ui);
+            session.connection = std::make_unique<autocad::CadConnection>(launcher, session.ui);
             threads.emplace_back([this, i, &session, &dispatcher = *dispatcher, kind] {
                 PlotRun run(kind, *session.connection, files, dispatcher.sessionDisplay(), list, stop, Chosen,
-                            &dispatcher);
+                            &dispatcher.shareFor(i));
                 // A session that cannot start its application plots nothing; the others go on.
                 if (session.connection->restartAutoCAD()) run.runToEnd();
                 else run.start();
@@ -108,20 +155,18 @@ protected:
     // Every drawing opened by any application, by file name (with its folder's name when given).
     std::multiset<std::string> openedEverywhere() const {
         std::multiset<std::string> out;
-        for (const auto& session : sessions)
-            for (const auto& engine : session->launcher.started)
-                for (const auto& a : standin::accessesIn(engine->journal()))
-                    if (a.member == "Open") {
-                        const std::filesystem::path path(a.args[0].get<std::string>());
-                        out.insert(path.parent_path().filename().string() + "/" + path.filename().string());
-                    }
+        for (const auto& engine : server->started())
+            for (const auto& a : standin::accessesIn(engine->journal()))
+                if (a.member == "Open") {
+                    const std::filesystem::path path(a.args[0].get<std::string>());
+                    out.insert(path.parent_path().filename().string() + "/" + path.filename().string());
+                }
         return out;
     }
     Lines plotFiles() const {
         Lines out;
-        for (const auto& session : sessions)
-            for (const auto& engine : session->launcher.started)
-                for (const auto& plot : standin::plotsIn(engine->journal())) out.push_back(plot.plotFile.value_or(""));
+        for (const auto& engine : server->started())
+            for (const auto& plot : standin::plotsIn(engine->journal())) out.push_back(plot.plotFile.value_or(""));
         return out;
     }
 };
@@ -163,9 +208,9 @@ TEST_F(ParallelRuns, SessionsAreStartedOnlyForDrawingsThereAreAndTheSelectionRun
     RunDispatcher probe(RunKind::Selected, list, display, stop);
     ASSERT_TRUE(probe.start(Chosen));
     EXPECT_EQ(probe.sessionsFor(8), 2);
-    EXPECT_EQ(probe.take(), 3) << "from the last entry to the first";
-    EXPECT_EQ(probe.take(), 1);
-    EXPECT_EQ(probe.take(), std::nullopt);
+    EXPECT_EQ(probe.take(0), 3) << "from the last entry to the first";
+    EXPECT_EQ(probe.take(0), 1);
+    EXPECT_EQ(probe.take(0), std::nullopt);
 
     display.events.clear();
     const auto run = runWith(4, RunKind::Selected);
@@ -192,8 +237,8 @@ TEST_F(ParallelRuns, TheDisplayNamesTheDrawingsInHandAndTheProgressCountsFinishe
     ASSERT_EQ(run.sessionsFor(2), 2);
 
     display.events.clear();
-    EXPECT_EQ(run.take(), 3);
-    EXPECT_EQ(run.take(), 2);
+    EXPECT_EQ(run.take(0), 3);
+    EXPECT_EQ(run.take(1), 2);
     run.sessionStatus("Opening Drawing C:\\J\\B.dwg ...");
     DrawingOutcome plotted;
     plotted.kind = DrawingOutcome::Kind::ModelPlotted;
@@ -210,7 +255,7 @@ TEST_F(ParallelRuns, TheDisplayNamesTheDrawingsInHandAndTheProgressCountsFinishe
     EXPECT_FALSE(run.sessionEnded(1, PlotRun::Ending::Finished, 0));
     EXPECT_EQ(run.ending(), PlotRun::Ending::Running);
     run.finished(2, plotted);
-    EXPECT_EQ(run.take(), 1);
+    EXPECT_EQ(run.take(0), 1);
     run.finished(1, plotted);
     EXPECT_TRUE(run.sessionEnded(0, PlotRun::Ending::Finished, 0));
     EXPECT_EQ(display.panel, "Ready");
@@ -250,6 +295,45 @@ TEST_F(ParallelRuns, WhenEverySessionIsLostTheRunEndsWithOneMessage) {
     EXPECT_NE(display.events.back().find("Run ended, AutoCAD was lost: "), std::string::npos);
 }
 
+TEST_F(ParallelRuns, SessionsDyingTogetherStartAgainAndPlotEveryPlainDrawingEveryTime) {
+    Lines names;
+    for (int i = 1; i <= 8; ++i) names.push_back("J/A0" + std::to_string(i) + ".dwg");
+    for (int i = 1; i <= 4; ++i) names.push_back("J/Z" + std::to_string(i) + ".dwg");
+    listDrawings(names);
+    // Every Z kills whichever application opens it. The three sessions take Z4, Z3 and Z2 first, so their
+    // applications die, and start again, at the same moment; a race shows in some runs only.
+    everyApplication["kills"] = json::array();
+    for (int i = 1; i <= 4; ++i)
+        everyApplication["kills"].push_back(
+            {{"object", "Documents"}, {"member", "Open"}, {"drawing", "Z" + std::to_string(i) + ".dwg"}});
+    for (int round = 0; round < 12; ++round) {
+        display.events.clear();
+        const auto run = runWith(3);
+        ASSERT_EQ(run->ending(), PlotRun::Ending::Finished) << "round " << round << ": " << display.events.back();
+        const auto tally = run->tally();
+        EXPECT_EQ(std::tie(tally.plotted, tally.failed), std::tuple(8, 4)) << "round " << round;
+        EXPECT_EQ(display.starting("row ").size(), 12u);
+        for (const auto& row : display.starting("row "))
+            EXPECT_TRUE(row.find("Failed") == std::string::npos ||
+                        row.find(SessionRestarts::EndedTwice) != std::string::npos)
+                << row;
+    }
+}
+
+TEST_F(ParallelRuns, ASessionThatCannotStartAgainHandsItsDrawingToASessionThatWaitedForIt) {
+    listDrawings({"J/A.dwg", "J/B.dwg"});
+    // The first application dies opening its drawing (B); no application can be started after the first two.
+    faultsOf[0] = {{"kills", {{{"object", "Documents"}, {"member", "Open"}}}}};
+    startsAllowed = 2;
+    const auto run = runWith(2);
+
+    EXPECT_EQ(run->ending(), PlotRun::Ending::Finished) << display.events.back();
+    const auto tally = run->tally();
+    EXPECT_EQ(std::tie(tally.plotted, tally.failed), std::tuple(2, 0));
+    EXPECT_EQ(openedEverywhere(), (std::multiset<std::string>{"J/A.dwg", "J/B.dwg", "J/B.dwg"}))
+        << "opened once more, by the other session";
+}
+
 TEST_F(ParallelRuns, StopEndsEverySessionAtItsNextCallAndNoDrawingIsTakenAfterIt) {
     listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/D.dwg", "J/E.dwg", "J/F.dwg", "J/G.dwg", "J/H.dwg"});
     display.onRow = [this] { stop = true; };
@@ -259,8 +343,7 @@ TEST_F(ParallelRuns, StopEndsEverySessionAtItsNextCallAndNoDrawingIsTakenAfterIt
     const auto opened = openedEverywhere();
     EXPECT_LE(opened.size(), 3u) << "only the drawings in hand when Stop came";
     EXPECT_EQ(display.starting("row ").size(), opened.size()) << "each drawing taken gets its row";
-    for (const auto& session : sessions)
-        for (const auto& engine : session->launcher.started) EXPECT_TRUE(engine->quitRequested()) << "each session quit its application";
+    for (const auto& engine : server->started()) EXPECT_TRUE(engine->quitRequested()) << "each session quit its application";
     EXPECT_EQ(display.events.back().rfind("status:8  Files Found  \r\nRun stopped: ", 0), 0u) << display.events.back();
 }
 

@@ -2,6 +2,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <tuple>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/LayoutPlotter.h"
+#include "plotting/PlotFileWriter.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/ReportRows.h"
 #include "plotting/XrefReloader.h"
@@ -28,8 +31,9 @@ class HeldFileSystem : public base::StdFileSystem {
 public:
     std::string held;
     bool removeFile(const std::string& path) override { return path != held && StdFileSystem::removeFile(path); }
-    bool moveFile(const std::string& from, const std::string& to, bool replace) override {
-        return to != held && StdFileSystem::moveFile(from, to, replace);
+    base::MoveResult moveFile(const std::string& from, const std::string& to, bool replace) override {
+        if (to == held) return {base::MoveResult::Outcome::Refused, "Access is denied."};
+        return StdFileSystem::moveFile(from, to, replace);
     }
 };
 
@@ -95,8 +99,57 @@ TEST(PlotFiles, OneFolderTakesSameNamedDrawingsAndEarlierFilesAreReplacedOrStepp
     EXPECT_EQ(reportRows(second[0], setup, "").at(0).reason, "replaced the earlier plot file of this name");
     const auto held = reportRows(second[1], setup, "").at(0);
     EXPECT_EQ(held.plotFile, dir.at("Out/PLAN-Ground (3).pdf"));
-    EXPECT_EQ(held.reason, "the earlier plot file " + files.held + " could not be replaced (open or read-only)");
+    EXPECT_EQ(held.reason, "the earlier plot file " + files.held + " could not be replaced (Access is denied.)");
     for (const auto& plot : standin::plotsIn(engine->journal())) EXPECT_TRUE(plot.succeeded) << *plot.plotFile;
+}
+
+// Moves that find a file held open, as Windows refuses them (a sharing violation): the plot itself for its first
+// `plotHeld` tries, the earlier file for ever when `targetHeld`.
+class SharingFileSystem : public base::StdFileSystem {
+public:
+    int plotHeld = 0;
+    bool targetHeld = false;
+    int tries = 0;
+    base::MoveResult moveFile(const std::string& from, const std::string& to, bool replace) override {
+        ++tries;
+        const std::string violation = "The process cannot access the file because it is being used by another process.";
+        if (plotHeld-- > 0 || (targetHeld && replace)) return {base::MoveResult::Outcome::InUse, violation};
+        return StdFileSystem::moveFile(from, to, replace);
+    }
+};
+
+TEST(PlotFiles, AMoveRefusedForAMomentIsTriedAgainAndAHeldEarlierFileIsNamedWithTheSystemsReason) {
+    TempFolder dir;
+    SharingFileSystem files;
+    const std::string target = dir.file("Out/A.pdf", "last night");
+    auto plot = [&](const std::string& file) {
+        std::ofstream(file, std::ios::binary) << "%PDF";
+        return true;
+    };
+    // The application (or a scanner) holds its new file a moment longer: it takes the earlier one's place.
+    files.plotHeld = 2;
+    PlotFileClaims night;
+    auto written = PlotFileWriter(files, night, std::chrono::milliseconds(100)).write(target, plot);
+    EXPECT_EQ(std::tie(written.written, written.earlier), std::tuple(std::optional(target), EarlierPlotFile::Replaced));
+    EXPECT_EQ(files.tries, 3);
+
+    // The earlier file stays held: tried again within the bound, then the plot steps round it, saying why.
+    files.targetHeld = true;
+    const auto began = std::chrono::steady_clock::now();
+    PlotFileClaims nextNight;
+    written = PlotFileWriter(files, nextNight, std::chrono::milliseconds(100)).write(target, plot);
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
+    EXPECT_EQ(written.written, dir.at("Out/A (2).pdf"));
+    EXPECT_EQ(written.keptReason, "The process cannot access the file because it is being used by another process.");
+
+    // The plot itself stays held: it fails with both reasons, and never blames an earlier file.
+    files.targetHeld = false;
+    files.plotHeld = 1000;
+    written = PlotFileWriter(files, nextNight, std::chrono::milliseconds(100)).write(dir.at("Out/B.pdf"), plot);
+    EXPECT_FALSE(written.written);
+    EXPECT_EQ(written.earlier, EarlierPlotFile::None);
+    EXPECT_EQ(written.failure.rfind("the plot file could not be moved into place as " + dir.at("Out/B.pdf"), 0), 0u)
+        << written.failure;
 }
 
 // One drawing "A.dwg" with layouts Ground and First plotted into Out by the

@@ -310,18 +310,35 @@ TEST_F(LayoutPlotting, AModelSpaceSheetWhosePaperDidNotTakeIsPlottedWithAWarning
     EXPECT_EQ(outcome.layoutsWithWarnings, 1) << "counted, so the run's exit code hears of it";
 }
 
-TEST_F(LayoutPlotting, ADevicesPapersAreLearntFromADrawingOfQuillonsOwnClosedUnsaved) {
+TEST_F(LayoutPlotting, ABadTemplateOrPaperIsRefusedThroughABlankDrawingBeforeAnyDrawingOpens) {
+    // The user's own application, one drawing at a time (SDI 1): turned off for the blank drawing only.
     const auto users = drawing("U.dwg");
-    start({{"reopenOpenDocuments", "refuse"}, {"openDocuments", {{{"path", users}}}}});
-    const auto papers = learnDevicePapers(connection, {users, dir.at("Gone.dwg"), drawing("A.dwg")}, "Office Laser");
-    EXPECT_EQ(papers, (Lines{"Letter", "A4"}));
-    EXPECT_EQ(closedNames(), Lines{"A.dwg"}) << "the user's own drawing is left alone";
+    start({{"openDocuments", {{{"path", users}}}}, {"sdi", 1}});
+    PlotSetup setup{"Office Laser", "ISO_A3", "mono.ctb", 1};
+    EXPECT_EQ(refusalBeforeFirstOpen(connection, setup, true),
+              "The device \"Office Laser\" does not offer the paper \"ISO_A3\". It offers: Letter, A4.");
+    setup.paper = "A4";
+    setup.sheetSettings = SheetSettings::Template;
+    setup.pageSetupFile = dir.at("Office.dwt");
+    setup.pageSetup = "a1 issue";
+    EXPECT_EQ(refusalBeforeCad(setup, files)->text.rfind("The template drawing " + setup.pageSetupFile +
+                                                         " (pageSetupFile) does not exist",
+                                                         0),
+              0u);
+    drawing("Office.dwt");
+    EXPECT_EQ(refusalBeforeCad(setup, files), std::nullopt);
+    EXPECT_EQ(refusalBeforeFirstOpen(connection, setup, true), std::nullopt);
+    setup.pageSetup = "A0 Issue";
+    EXPECT_EQ(refusalBeforeFirstOpen(connection, setup, false),
+              "The template drawing " + setup.pageSetupFile +
+                  " has no page setup \"A0 Issue\" (pageSetup). It has: A1 Issue, Model Issue.");
+
+    for (const auto& access : standin::accessesIn(engine->journal())) EXPECT_NE(access.member, "Open");
+    EXPECT_EQ(closedNames(), (Lines{"Drawing1.dwg", "Drawing2.dwg", "Drawing3.dwg"})) << "each closed unsaved";
     auto left = connection.app().documents().items();
     ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0].activeLayout().name(), "Model");
-    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
-    EXPECT_EQ(paperRefusal("Office Laser", "ISO_A3", *papers),
-              "The device \"Office Laser\" does not offer the paper \"ISO_A3\". It offers: Letter, A4.");
+    EXPECT_EQ(left[0].activeLayout().name(), "Model") << "the user's own drawing is left alone";
+    EXPECT_EQ(left[0].getVariable("SDI").toInt(), 1);
 }
 
 TEST_F(LayoutPlotting, NamedPlotStyleDrawingsGetTheStbTableAndCopiesAreSetOnlyAboveOne) {
@@ -607,6 +624,27 @@ TEST_F(LayoutPlotting, ATemplatesPageSetupIsCopiedOntoSheetsOfItsKindFromOneRead
             EXPECT_FALSE(e.close.wouldSave) << e.close.document;
             EXPECT_TRUE(e.close.readOnly) << e.close.document;
         }
+}
+
+TEST_F(LayoutPlotting, TheTemplateIsOpenedAsADrawingIsAndTheUsersValuesAreGivenBack) {
+    // A template with a missing font and another application's signature, in the user's own application.
+    json drawings = scenario()["drawings"];
+    drawings[4]["missingFont"] = drawings[4]["signed"] = true;
+    start({{"drawings", drawings}, {"answerMilliseconds", 20}});
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.sheetSettings = SheetSettings::Template;
+    setup.pageSetupFile = drawing("Office.dwt");
+    setup.pageSetup = "A1 Issue";
+    plotter.setSetup(setup);
+    openAndActivate(drawing("A.dwg"));
+    plotter.setLayoutsToPlot();
+    plotter.closeDrawing();
+    plotter.closeTemplate();
+
+    for (const auto& e : engine->journal())
+        EXPECT_NE(e.type, JournalEntryType::Question) << "asked about " << e.question.variable;
+    EXPECT_TRUE(connection.owed()->owed().empty()) << "every value given back";
+    EXPECT_EQ(closedNames(), (Lines{"A.dwg", "Office.dwt"}));
 }
 
 }  // namespace

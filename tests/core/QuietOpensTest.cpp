@@ -136,5 +136,25 @@ TEST_F(QuietOpens, InTheUsersOwnApplicationTheyAreChangedOnlyAroundEachOpenOfQui
     EXPECT_EQ(drawings, static_cast<int>(std::size(kTraits)));
 }
 
+TEST_F(QuietOpens, ADrawingAQuillonThatEndedLeftOpenInTheUsersApplicationIsClosedAtTheNextConnection) {
+    auto users = standin::Engine::fromJson(scenario.dump(), dir.path());
+    attaching.application = users->application();
+    const std::string drawing = dir.file("B.dwg", "drawing");
+    {
+        // Its plot never came back before Quillon ended: the drawing is still open, plotting in the foreground.
+        auto ended = connection(attaching);
+        ASSERT_TRUE(ended->connectAutoCAD());
+        auto documents = ended->app().documents();
+        auto opened = ended->openQuietly(documents, drawing, true);
+        ended->rememberOpened(opened);
+        ended->plotInForeground(opened);
+        opened.activeLayout().setConfigName("Plotter.pc3");
+    }
+    auto next = connection(attaching);
+    ASSERT_TRUE(next->connectAutoCAD());
+    for (auto& document : next->app().documents().items()) EXPECT_NE(document.name(), "B.dwg") << "still open";
+    expectUsersProfile();
+}
+
 }  // namespace
 }  // namespace quillon::plotting

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "plotting/JobCheck.h"
 #include "plotting/ReportColumns.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/ReportRows.h"
@@ -181,6 +182,15 @@ std::string asSpreadsheetSavesIt(const std::vector<ReportRow>& rows) {
         for (const auto& column : reportColumns()) out += (column.heading == std::string("Drawing") ? "" : ";") + quoted(column.write(r));
     }
     return out + "\r\n";
+}
+
+TEST(ResumeRun, ChoicesAJobFileCouldNotHoldAreRefusedNamingTheFieldBeforeAnythingStarts) {
+    auto edited = row("C:\\Jobs\\A.dwg", "failed");
+    edited.plotFileExtension = "DWG";
+    const auto why = replayRefusal(resumePlan(readReport(report({edited}))).job);
+    ASSERT_TRUE(why);
+    EXPECT_EQ(why->rfind("The plot job's field \"plotFileExtension\" cannot be \".dwg\"", 0), 0u) << *why;
+    EXPECT_EQ(replayRefusal(resumePlan(readReport(report({row("C:\\Jobs\\A.dwg", "failed")}))).job), std::nullopt);
 }
 
 TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {

@@ -118,11 +118,11 @@ TEST(RunLifetimeTest, ASharedRunWhoseDrawingsAreDoneDoesNotWaitForASessionStillS
     ASSERT_TRUE(dispatcher.start(PlotSetup{"P", "A3", "S", 1}));
     ASSERT_EQ(dispatcher.sessionsFor(2), 2);
     for (int taken = 0; taken < 2; ++taken) {
-        const auto entry = dispatcher.take();
+        const auto entry = dispatcher.take(0);
         ASSERT_TRUE(entry);
         dispatcher.finished(*entry, plotted(list.folder(*entry) + list.fileName(*entry)));
     }
-    EXPECT_FALSE(dispatcher.take());
+    EXPECT_FALSE(dispatcher.take(0));
     EXPECT_FALSE(dispatcher.sessionEnded(0, PlotRun::Ending::Finished, 0));
     // Session 2 is still starting its application: nothing is left for it, so the run is settled.
     EXPECT_TRUE(dispatcher.settled());
@@ -141,20 +141,20 @@ TEST(RunLifetimeTest, ASessionGivenUpOnAmongThreeFailsItsDrawingAndTheRunGoesOnW
     ASSERT_TRUE(dispatcher.start(PlotSetup{"P", "A3", "S", 1}));
     ASSERT_EQ(dispatcher.sessionsFor(3), 3);
     std::map<int, int> held;  // session -> entry
-    for (int session = 0; session < 3; ++session) ledger.takenUp(session, held[session] = *dispatcher.take());
+    for (int session = 0; session < 3; ++session) ledger.takenUp(session, held[session] = *dispatcher.take(session));
     // Session 2 stops answering: the ledger fails its drawing, and it is heard no more.
     ASSERT_TRUE(ledger.giveUp(1, PlotRun::StoppedAnswering));
     EXPECT_FALSE(dispatcher.sessionEnded(1, PlotRun::Ending::ApplicationLost, 0));
+    auto finish = [&](int session, int entry) {
+        const auto outcome = plotted(list.folder(entry) + list.fileName(entry));
+        ledger.finished(session, entry, outcome);
+        dispatcher.finished(entry, outcome);
+    };
+    for (const int session : {0, 2}) finish(session, held[session]);
     for (const int session : {0, 2}) {
-        auto finish = [&](int entry) {
-            const auto outcome = plotted(list.folder(entry) + list.fileName(entry));
-            ledger.finished(session, entry, outcome);
-            dispatcher.finished(entry, outcome);
-        };
-        finish(held[session]);
-        while (const auto next = dispatcher.take()) {
+        while (const auto next = dispatcher.take(session)) {
             ledger.takenUp(session, *next);
-            finish(*next);
+            finish(session, *next);
         }
     }
     EXPECT_FALSE(dispatcher.sessionEnded(0, PlotRun::Ending::Finished, 0));

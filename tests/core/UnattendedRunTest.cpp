@@ -171,10 +171,17 @@ TEST(CommandLineTest, UntilTakesATimeOfDayAndATimeAlreadyPastMeansTheNextDays) {
     for (const char* bad : {"24:00", "06:60", "0630", "6:3", "", "a:bc"})
         EXPECT_THROW(app::parseCommandLine({"/run", "j.qjob", "/until", bad}), app::CommandLineError) << bad;
     EXPECT_THROW(app::parseCommandLine({"j.qjob", "/until", "06:00"}), app::CommandLineError) << "goes with /run";
-    using std::chrono::seconds;
-    EXPECT_EQ(plotting::timeUntil(23, 0, 0, {6, 30}), seconds(7 * 3600 + 1800)) << "past midnight";
-    EXPECT_EQ(plotting::timeUntil(5, 0, 30, {6, 0}), seconds(3600 - 30));
-    EXPECT_EQ(plotting::timeUntil(7, 0, 0, {6, 0}), seconds(23 * 3600)) << "already past: tomorrow's";
+    using plotting::LocalTime;
+    using plotting::RunDeadline;
+    EXPECT_EQ(RunDeadline({2024, 12, 31, 23, 0, 0}, {6, 30}).end(), (LocalTime{2025, 1, 1, 6, 30, 0})) << "past midnight";
+    EXPECT_EQ(RunDeadline({2024, 2, 28, 7, 0, 0}, {6, 0}).end(), (LocalTime{2024, 2, 29, 6, 0, 0})) << "tomorrow's";
+    EXPECT_EQ(RunDeadline({2024, 6, 1, 6, 0, 0}, {6, 0}).end(), (LocalTime{2024, 6, 2, 6, 0, 0})) << "now: tomorrow's";
+    // The night the clocks go back at 03:00: the stop comes when the clock says 06:00, nine hours after 22:00,
+    // not eight hours after the start (05:00 by then). The night they go forward, 02:30 never shows: 03:00 is past it.
+    const RunDeadline autumn({2024, 10, 26, 22, 0, 0}, {6, 0});
+    EXPECT_FALSE(autumn.reached({2024, 10, 27, 5, 0, 0}));
+    EXPECT_TRUE(autumn.reached({2024, 10, 27, 6, 0, 0}));
+    EXPECT_TRUE(RunDeadline({2024, 3, 30, 22, 0, 0}, {2, 30}).reached({2024, 3, 31, 3, 0, 0}));
     EXPECT_EQ(plotting::readPlotJob(R"({"folder": "C:/Jobs", "device": "P", "paper": "A3", "plotStyleTable": "m.ctb",
                                         "until": "5:05"})").until, "05:05");
     EXPECT_THROW(plotting::readPlotJob(R"({"folder": "C:/Jobs", "device": "P", "paper": "A3", "plotStyleTable": "m.ctb",

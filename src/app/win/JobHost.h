@@ -9,6 +9,7 @@
 #include "app/win/PaneHost.h"
 #include "app/win/RunReportKeeper.h"
 #include "plotting/PlotRules.h"
+#include "plotting/RunDeadline.h"
 #include "plotting/PlotRun.h"
 
 namespace quillon::app {
@@ -22,7 +23,7 @@ public:
     // A message box shown from a message of its own, never inside the task that asks for it.
     virtual void notify(const std::string& title, const std::string& text) = 0;
     virtual RunReportKeeper& reports() = 0;
-    virtual void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) = 0;
+    virtual void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) = 0;
     virtual void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) = 0;
     // Exit, as the menu's.
     virtual void exitCommand() = 0;
@@ -31,8 +32,8 @@ public:
     virtual std::string listedFolder() const = 0;
     virtual std::uint64_t askListing() = 0;
     virtual bool latestListing(std::uint64_t generation) const = 0;
-    // The window's device, paper and table.
-    virtual plotting::PlotSetup plotChoices() const = 0;
+    // The window's choices as a run starting now takes them: device, paper, table, plot files and sheets.
+    virtual plotting::PlotSetup chosenSetup() const = 0;
 };
 
 }  // namespace quillon::app

@@ -12,6 +12,7 @@
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "app/win/RegistrySettingsStore.h"
+#include "autocad/RetryingLauncher.h"
 #include "autocad/win/ComCadLauncher.h"
 #include "base/Swallowed.h"
 #include "discovery/win/FolderBrowser.h"
@@ -79,7 +80,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
         quillon::app::RegistrySettingsStore settings;
         // Shared with the CAD threads: one still inside a call when the program ends holds nothing of this stack.
-        auto launcher = std::make_shared<quillon::autocad::ComCadLauncher>();
+        // Every session starts its applications through this one: one at a time, each failure tried again.
+        auto launcher = std::make_shared<quillon::autocad::RetryingLauncher>(
+            std::make_shared<quillon::autocad::ComCadLauncher>());
         // Before anything can post: what the CAD threads and workers hand the window's thread arrives from
         // the first moment, through whichever message loop runs then.
         quillon::win::MailboxWindow mail;

@@ -78,6 +78,8 @@ void MainController::showNotices() {
 bool MainController::start() {
     window_.create(POINT{0, 0});
     runs_.start(mailbox_);
+    // With /run, /check or /resume: the first work of the CAD thread, before anything there can start AutoCAD.
+    job_.checkBeforeCad();
 
     // 1-2: position and the remembered plot choices.
     auto stored = loadMainSettings(settings_);

@@ -101,6 +101,7 @@ private:
     DrawingListView& listView() override;
     std::string listedFolder() const override;
     plotting::PlotSetup plotChoices() const override;
+    plotting::PlotSetup chosenSetup() const override;
     plotting::PlotFileOptions plotFileOptions() const override;
     void applySheets(plotting::PlotSetup& setup) const override;
     plotting::CombineChoice combineChoice() const override;
@@ -130,7 +131,7 @@ private:
     void closeAbout() override;
     void saveSettings() override;
     RunReportKeeper& reports() override;
-    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) override;
+    void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) override;
     void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) override;
     void exitCommand() override;
     std::uint64_t askListing() override;

@@ -27,6 +27,13 @@ plotting::PlotSetup MainController::plotChoices() const { return boxes_.setup();
 
 plotting::PlotFileOptions MainController::plotFileOptions() const { return plotFiles_.runOptions(); }
 
+plotting::PlotSetup MainController::chosenSetup() const {
+    plotting::PlotSetup setup = plotChoices();
+    setup.files = plotFileOptions();
+    applySheets(setup);
+    return setup;
+}
+
 void MainController::applySheets(plotting::PlotSetup& setup) const { sheets_.applyTo(setup); }
 
 plotting::CombineChoice MainController::combineChoice() const { return plotFiles_.combine(); }
@@ -67,7 +74,7 @@ void MainController::closeAbout() { about_.close(); }
 
 RunReportKeeper& MainController::reports() { return runs_.reports(); }
 
-void MainController::setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
+void MainController::setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) {
     runs_.setDeadline(deadline, std::move(text));
 }
 

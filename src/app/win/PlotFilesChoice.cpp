@@ -43,7 +43,7 @@ void PlotFilesChoice::announce(const plotting::DrawingOutcome& outcome) {
         if (!sheet.plotted || sheet.plotFile.empty()) continue;
         const bool kept = sheet.earlier == plotting::EarlierPlotFile::Kept;
         ConsoleOutput::writeLine("Quillon: plot file " + sheet.plotFile +
-                                 (kept ? " (" + sheet.keptFile + " could not be replaced)" : ""));
+                                 (kept ? " (" + sheet.keptFile + " could not be replaced: " + sheet.keptReason + ")" : ""));
     }
 }
 

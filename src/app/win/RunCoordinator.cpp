@@ -67,11 +67,11 @@ void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox) {
 void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
     if (!main_) return;
     main_->post([job = std::move(job), host = &host_](autocad::CadSession& session) {
-        // Once the application could not be started the program is leaving; trying again takes seconds each time.
-        if (session.startFailed()) return;
+        // Once the application could not be started, or the job was refused, the program is leaving.
+        if (session.leaving()) return;
         job(session);
         if (session.connection().takeStartFailure()) {
-            session.noteStartFailed();
+            session.noteLeaving();
             session.mailbox()->post([host, why = session.connection().startFailureReason()] { host->couldNotStart(why); });
         }
     });

@@ -22,6 +22,7 @@
 #include "base/TaskMailbox.h"
 #include "plotting/PlotRun.h"
 #include "plotting/PlotRunDisplay.h"
+#include "plotting/RunDeadline.h"
 #include "plotting/RunDispatcher.h"
 #include "plotting/RunLedger.h"
 #include "plotting/RunRecordWriter.h"
@@ -62,8 +63,8 @@ public:
     // the setting. Kept until the next job.
     void applyJobRestartEvery(std::optional<int> every) { jobRestartEvery_ = every; }
     std::optional<int> jobRestartEvery() const { return jobRestartEvery_; }
-    // The moment the run in progress (or the next) ends as Stop ends it; none: no deadline.
-    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline, std::string text) {
+    // The local time the run in progress (or the next) ends as Stop ends it; none: no deadline.
+    void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) {
         deadline_ = deadline;
         deadlineText_ = std::move(text);
     }
@@ -140,6 +141,9 @@ private:
     // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
     std::optional<std::string> watchCall(CadSessionOwner& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
+    // The reason a drawing in hand fails when its session is given up on, with what is left changed in the
+    // application (also said on the console of an unattended run).
+    std::string leftBehind(const std::string& why, const CadSessionOwner& session) const;
     // The first session of a shared run given up on: the run goes on with the other sessions, or ends as
     // they leave it. False (nothing done) when no shared run goes, or Quillon is leaving.
     bool giveUpFirstSessionOnly(const std::string& why);
@@ -162,7 +166,7 @@ private:
     // Sessions let go or given up on whose threads may still run: waited for, bounded, when the program ends.
     std::vector<std::unique_ptr<CadSessionOwner>> retired_;
     RunReportKeeper reports_;
-    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    std::optional<plotting::RunDeadline> deadline_;
     std::string deadlineText_;
     // The thread that combines a run's sheets; joined before the next and at the end. Only the program
     // going away stops it (a resume makes the file then): a combine once begun is the run's last step, and

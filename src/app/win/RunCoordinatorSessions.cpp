@@ -53,10 +53,12 @@ void plotShare(autocad::CadSession& session, plotting::RunKind kind, const plott
             ended.set(plotting::PlotRun::Ending::Finished, {});
             return;
         }
+        if (const std::string note = session.connection().takeStartNote(); !note.empty())
+            shared.dispatcher.announce(note);
     }
     plotting::LedgerDisplay shown(shared.dispatcher.sessionDisplay(), ledger, index);
     plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared.list, stop, setup,
-                           &shared.dispatcher);
+                           &shared.dispatcher.shareFor(index));
     plot.runToEnd();
     ended.set(plot.ending(), plot.tally());
 }

@@ -6,6 +6,7 @@
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
 #include "app/win/WinProgressBar.h"
+#include "win/LocalClock.h"
 #include "win/Utf.h"
 
 // The watch over every session's call: named in Status when it lasts, ended
@@ -33,7 +34,8 @@ void RunCoordinator::watchCalls() {
             if (auto why = watchCall(session)) giveUpFurtherSession(i, *why);
         }
     }
-    if (run_ && deadline_ && std::chrono::steady_clock::now() >= *deadline_ && !run_->stop->load()) {
+    // Against the local clock at every tick: a clock changed during the night moves the stop with it.
+    if (run_ && deadline_ && deadline_->reached(win::localNow()) && !run_->stop->load()) {
         deadline_.reset();
         // As Stop: the drawing in hand is finished, the rest are not started, and the report is ready for /resume.
         host_.setStatus("\r\n" + deadlineText_);
@@ -75,10 +77,24 @@ std::optional<std::string> RunCoordinator::watchCall(CadSessionOwner& session) {
     return std::nullopt;
 }
 
+std::string RunCoordinator::leftBehind(const std::string& why, const CadSessionOwner& session) const {
+    // An application Quillon started is ended, and what it held with it; the values it changed are given back
+    // at the next connection, as always. The user's own goes on: the session's thread, once its call returns,
+    // closes the drawing and gives the values back then.
+    if (session.canEndApplication()) return why;
+    const std::string left = owed_ ? owed_->leftChanged() : std::string();
+    if (left.empty()) return why;
+    const std::string text =
+        why + ". Left in AutoCAD until it answers again, else until Quillon next connects to it: " + left;
+    if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + text);
+    return text;
+}
+
 void RunCoordinator::giveUpCad(const std::string& why) {
     // The user's own application is never ended: Quillon stops waiting on it instead.
     if (!main_) return;
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
+    const std::string failedBecause = leftBehind(plotting::PlotRun::StoppedAnswering, *main);
     main->giveUp();
     retired_.push_back(std::move(main));
     host_.cadThreadLost();
@@ -90,8 +106,7 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         run.lostBecause = host_.leaving() ? "Quillon was closed" : plotting::PlotRun::StoppedAnswering;
         run.stop->store(true);
         for (auto& stop : run.sessionStops) stop->store(true);
-        if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
-            run.view->showOutcome(given->first, given->second);
+        if (auto given = run.ledger->giveUp(0, failedBecause)) run.view->showOutcome(given->first, given->second);
         // The further sessions stop at their next call and quit their applications by themselves.
         for (auto& further : run.further) further->release();
         const plotting::PlotRun::Tally tally = run.dispatcher ? run.dispatcher->tally() : plotting::PlotRun::Tally{};
@@ -118,7 +133,7 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     // goes on with the sessions left; the last to end decides how the run ended (lost only when drawings
     // are left that no session is there to plot). The program's next use of AutoCAD connects anew.
     run.sessionStops[0]->store(true);
-    if (auto given = run.ledger->giveUp(0, plotting::PlotRun::StoppedAnswering))
+    if (auto given = run.ledger->giveUp(0, leftBehind(plotting::PlotRun::StoppedAnswering, *main_)))
         run.dispatcher->finished(given->first, given->second);
     std::unique_ptr<CadSessionOwner> main = std::move(main_);
     main->giveUp();

@@ -20,6 +20,7 @@
 #include "plotting/JobPart.h"
 #include "plotting/ResumePlan.h"
 #include "plotting/RunReport.h"
+#include "win/LocalClock.h"
 #include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
@@ -67,6 +68,48 @@ void UnattendedJob::leaving() {
             why_.empty() ? "Quillon was closed before the run ended." : why_, false);
 }
 
+std::optional<std::string> UnattendedJob::problemBeforeCad(base::FileSystem& files) const {
+    if (const auto refused = reportTargetProblem()) return refused;
+    plotting::PlotJobSpec job;
+    if (commandLine_.mode == CommandLine::Mode::ResumeRun) {
+        std::optional<plotting::ResumePlan> plan;
+        try {
+            const fs::path report(win::toWide(commandLine_.job));
+            plan = plotting::resumePlan(plotting::readReportFile(report, win::systemAnsiCodePage()));
+        } catch (const std::exception& error) {
+            return commandLine_.job + ", " + error.what();
+        }
+        // Nothing left to plot: the resume says so itself, and starts nothing.
+        if (plan->toPlotAgain() == 0) return std::nullopt;
+        if (const auto why = plotting::replayRefusal(plan->job))
+            return commandLine_.job + ": the choices its rows record cannot be used again: " + *why;
+        job = plan->job;
+    } else if (const auto problem = jobs_.readJob(win::toWide(commandLine_.job), job)) {
+        return problem;
+    }
+    if (commandLine_.report)
+        if (const auto why = RunReportKeeper::checkCopyTarget(*commandLine_.report))
+            return "The run report cannot be written to " + *commandLine_.report + ": " + *why;
+    if (const auto refusal = plotting::jobRefusalBeforeCad(job, files)) return refusal->text;
+    return std::nullopt;
+}
+
+void UnattendedJob::checkBeforeCad() {
+    if (!commandLine_.unattended()) return;
+    host_.postCad([this](autocad::CadSession& session) {
+        auto problem = problemBeforeCad(session.files());
+        // Nothing queued after this starts the application now.
+        if (problem) session.noteLeaving();
+        session.mailbox()->post([this, problem] {
+            if (!problem || told()) return;
+            unattended_ = true;
+            ConsoleOutput::attach();
+            if (commandLine_.part) host_.reports().setPart(commandLine_.part->text());
+            failure(RunExitCode::BadJobOrArguments, *problem);
+        });
+    });
+}
+
 void UnattendedJob::startCommandLineJob() {
     if (stage_ != Stage::Waiting || commandLine_.mode == CommandLine::Mode::Window ||
         commandLine_.mode == CommandLine::Mode::Usage)
@@ -102,11 +145,8 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     // The command line's /until wins over the job's.
     const auto until = commandLine_.until ? commandLine_.until : plotting::parseTimeOfDay(job.until);
     if (until) {
-        SYSTEMTIME now{};
-        GetLocalTime(&now);
-        const auto wait = plotting::timeUntil(now.wHour, now.wMinute, now.wSecond, *until);
-        host_.setDeadline(std::chrono::steady_clock::now() + wait,
-                                 "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
+        host_.setDeadline(plotting::RunDeadline(win::localNow(), *until),
+                          "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
     }
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
@@ -189,8 +229,7 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
         return;
     }
     runDrawings_ = static_cast<int>(paths.size());
-    // The run takes the drawings up from the last listed: its first drawing serves to learn the papers.
-    checkPaperThenRun(std::vector<std::string>(paths.rbegin(), paths.rend()));
+    checkThenRun();
 }
 
 void UnattendedJob::startListedRun() {
@@ -199,23 +238,24 @@ void UnattendedJob::startListedRun() {
     host_.startRun(plotting::RunKind::AllListed, purpose, resumes_);
 }
 
-void UnattendedJob::checkPaperThenRun(std::vector<std::string> runOrder) {
-    // A check names a paper that does not take on each sheet it concerns; it refuses nothing up front.
-    if (commandLine_.mode == CommandLine::Mode::CheckJob) return startListedRun();
-    // A paper the job's device does not offer is refused before any sheet is plotted.
-    const plotting::PlotSetup setup = host_.plotChoices();
-    host_.postCad([this, runOrder, device = setup.printer, paper = setup.paper](autocad::CadSession& session) {
-        std::optional<std::vector<std::string>> papers;
-        try {
-            papers = plotting::learnDevicePapers(session.connection(), runOrder, device);
-        } catch (const automation::AutomationError& error) {
-            // The run meets the same trouble and reports it drawing by drawing.
-            session.connection().noteFailure(error);
+void UnattendedJob::checkThenRun() {
+    // Everything that can be known before the first drawing of the job opens is checked now, in this order:
+    // what needs no CAD application, then the template's page setup and the device's papers, read through a
+    // blank drawing of Quillon's own. A check names a paper that does not take on each sheet it concerns.
+    const bool paper = commandLine_.mode != CommandLine::Mode::CheckJob;
+    host_.postCad([this, setup = host_.chosenSetup(), paper](autocad::CadSession& session) {
+        std::optional<std::string> refusal;
+        if (const auto early = plotting::refusalBeforeCad(setup, session.files())) refusal = early->text;
+        if (!refusal) {
+            try {
+                refusal = plotting::refusalBeforeFirstOpen(session.connection(), setup, paper);
+            } catch (const automation::AutomationError& error) {
+                // The run meets the same trouble and reports it drawing by drawing.
+                session.connection().noteFailure(error);
+            }
         }
-        session.mailbox()->post([this, papers, device, paper] {
-            if (papers)
-                if (const auto refusal = plotting::paperRefusal(device, paper, *papers))
-                    return failure(RunExitCode::BadJobOrArguments, *refusal);
+        session.mailbox()->post([this, refusal] {
+            if (refusal) return failure(RunExitCode::BadJobOrArguments, *refusal);
             startListedRun();
         });
     });

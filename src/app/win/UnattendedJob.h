@@ -12,6 +12,7 @@
 #include "app/win/JobHost.h"
 #include "app/win/PlotJobCommands.h"
 #include "app/win/RunHost.h"
+#include "base/FileSystem.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/PlotRun.h"
 
@@ -36,6 +37,9 @@ public:
     int exitCode() const { return exitCode_; }
     bool unattended() const { return unattended_; }
 
+    // With /run, /check or /resume, what needs no CAD application is checked before anything can start it: a
+    // job refused here ends with exit code 2, and the application is never started.
+    void checkBeforeCad();
     void startCommandLineJob();
     // A listing has ended, read to its end or not: if it is the one the job or resume asked for, its run
     // starts now (only over a listing read in full).
@@ -72,8 +76,10 @@ private:
     // A resume whose report has nothing left to do (or a part with no drawings): a report of its own carrying
     // the resumed report's rows, exit code 0.
     void nothingLeft(const std::string& resumed, const std::vector<plotting::ReportRow>& carried = {});
-    // The job's paper checked against the papers of its own device, then the run started.
-    void checkPaperThenRun(std::vector<std::string> runOrder);
+    // The job checked as far as it can be before its first drawing opens, then the run started.
+    void checkThenRun();
+    // What checkBeforeCad refuses, read on the CAD thread before the application is used.
+    std::optional<std::string> problemBeforeCad(base::FileSystem& files) const;
     // Whether the run's report and its /report copy are whole on disk; false (and why on the console) when not.
     bool reportWhole();
     // The console names each file the run's record was written to, and what of it failed.

@@ -8,6 +8,7 @@
 #include "discovery/win/ExtendedPath.h"
 #include "discovery/win/WinFileByteSource.h"
 #include "win/UniqueResource.h"
+#include "win/WinError.h"
 #include "win/Utf.h"
 
 namespace quillon::discovery {
@@ -124,11 +125,16 @@ std::optional<std::uint64_t> WinFileSystem::fileSize(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool WinFileSystem::moveFile(const std::string& from, const std::string& to, bool replace) {
+base::MoveResult WinFileSystem::moveFile(const std::string& from, const std::string& to, bool replace) {
+    using Outcome = base::MoveResult::Outcome;
     // One rename on the volume: the target holds the old file or the new one, never neither. A target
     // open in a viewer or read-only refuses it.
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    return MoveFileExW(extendedLengthPath(from).c_str(), extendedLengthPath(to).c_str(), flags) != 0;
+    if (MoveFileExW(extendedLengthPath(from).c_str(), extendedLengthPath(to).c_str(), flags)) return {Outcome::Moved, {}};
+    const DWORD error = GetLastError();
+    // Held open for a moment (the application closing its file, a virus scanner reading it): worth another try.
+    const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return {inUse ? Outcome::InUse : Outcome::Refused, win::systemMessage(HRESULT_FROM_WIN32(error))};
 }
 
 bool WinFileSystem::makeHiddenFolder(const std::string& folder) {

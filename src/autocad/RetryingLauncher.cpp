@@ -1,0 +1,63 @@
+#include "autocad/RetryingLauncher.h"
+
+#include <thread>
+
+#include "automation/AutomationError.h"
+
+namespace quillon::autocad {
+
+using automation::AutomationError;
+
+namespace {
+
+// Per thread, as each session starts its applications on its own thread.
+thread_local std::string lastNote;
+
+std::string reasonOf(const AutomationError& error) {
+    return error.description().empty() ? error.what() : error.description();
+}
+
+const char* ordinal(std::size_t attempt) {
+    static const char* const names[] = {"first", "second", "third", "fourth", "fifth"};
+    return attempt >= 1 && attempt <= 5 ? names[attempt - 1] : "last";
+}
+
+}  // namespace
+
+RetryingLauncher::RetryingLauncher(std::shared_ptr<CadLauncher> inner, StartPolicy policy, Sleep sleep)
+    : inner_(std::move(inner)), policy_(std::move(policy)), sleep_(std::move(sleep)) {
+    if (!sleep_) sleep_ = [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); };
+}
+
+automation::ObjectPtr RetryingLauncher::createInstance() {
+    lastNote.clear();
+    std::lock_guard<std::mutex> turn(starting_);
+    std::string firstFailure;
+    for (std::size_t attempt = 1;; ++attempt) {
+        const auto since = std::chrono::steady_clock::now() - lastEnd_;
+        if (lastEnd_ != std::chrono::steady_clock::time_point{} && since < policy_.spacing)
+            sleep_(std::chrono::duration_cast<std::chrono::milliseconds>(policy_.spacing - since));
+        try {
+            auto application = inner_->createInstance();
+            lastEnd_ = std::chrono::steady_clock::now();
+            if (attempt > 1)
+                lastNote = "AutoCAD started at the " + std::string(ordinal(attempt)) + " attempt (the first failed: " +
+                           firstFailure + ")";
+            return application;
+        } catch (const AutomationError& error) {
+            lastEnd_ = std::chrono::steady_clock::now();
+            if (firstFailure.empty()) firstFailure = reasonOf(error);
+            // Nothing registered under the name: no wait brings it.
+            if (error.code() == automation::hresult::ClassString) throw;
+            if (attempt > policy_.waits.size()) {
+                if (attempt == 1) throw;
+                throw AutomationError(error.code(), reasonOf(error) + " (" + std::to_string(attempt) + " attempts)");
+            }
+            sleep_(policy_.waits[attempt - 1]);
+        }
+    }
+}
+
+std::string RetryingLauncher::startNote() { return lastNote; }
+
+}  // namespace quillon::autocad
