@@ -15,9 +15,20 @@ std::string lowered(std::string text) {
 bool isOption(const std::string& arg) { return arg.size() >= 2 && (arg[0] == '/' || arg[0] == '-'); }
 
 // The mode from what was given, once the options are known to go together.
-void settleMode(CommandLine& line, std::optional<CommandLine::Mode> unattended, const std::string& asked) {
+void settleMode(CommandLine& line, std::optional<CommandLine::Mode> unattended, const std::string& asked,
+                std::vector<std::string> positional) {
+    if (unattended == CommandLine::Mode::CombineReports) {
+        if (positional.empty()) throw CommandLineError("/combine needs the run reports of the job's parts.");
+        if (line.part || line.until || line.sessions)
+            throw CommandLineError("/combine plots nothing: /shard, /until and /sessions do not go with it.");
+        line.reports = std::move(positional);
+        line.mode = *unattended;
+        return;
+    }
+    if (positional.size() > 1) throw CommandLineError("More than one plot job was given: \"" + positional[1] + "\".");
+    if (!positional.empty()) line.job = positional.front();
     if (!unattended && (line.report || line.closeWhenDone || line.part || line.until))
-        throw CommandLineError("/report, /close, /shard and /until go with /run, /check or /resume.");
+        throw CommandLineError("/report, /close, /shard and /until go with /run, /check, /resume or /combine.");
     if (unattended == CommandLine::Mode::ResumeRun && line.part)
         throw CommandLineError("/shard goes with /run or /check; /resume takes up the whole report.");
     if (unattended == CommandLine::Mode::ResumeRun && line.job.empty())
@@ -34,11 +45,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     // The unattended mode asked for, and by which option.
     std::optional<CommandLine::Mode> unattended;
     std::string asked;
+    std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!isOption(arg)) {
-            if (!line.job.empty()) throw CommandLineError("More than one plot job was given: \"" + arg + "\".");
-            line.job = arg;
+            positional.push_back(arg);
             continue;
         }
         const std::string name = lowered(arg.substr(1));
@@ -46,10 +57,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.mode = CommandLine::Mode::Usage;
             return line;
         }
-        if (name == "run" || name == "check" || name == "resume") {
-            const auto mode = name == "run"     ? CommandLine::Mode::RunJob
-                              : name == "check" ? CommandLine::Mode::CheckJob
-                                                : CommandLine::Mode::ResumeRun;
+        if (name == "run" || name == "check" || name == "resume" || name == "combine") {
+            const auto mode = name == "run"      ? CommandLine::Mode::RunJob
+                              : name == "check"  ? CommandLine::Mode::CheckJob
+                              : name == "resume" ? CommandLine::Mode::ResumeRun
+                                                 : CommandLine::Mode::CombineReports;
             if (unattended && *unattended != mode)
                 throw CommandLineError("/" + asked + " and /" + name + " cannot go together.");
             unattended = mode;
@@ -81,7 +93,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             throw CommandLineError("\"" + arg + "\" is not an option of Quillon.");
         }
     }
-    settleMode(line, unattended, asked);
+    settleMode(line, unattended, asked, std::move(positional));
     return line;
 }
 
@@ -104,6 +116,11 @@ std::string commandLineUsage() {
            "  Quillon.exe /resume report.csv [/report new.csv] [/close]\r\n"
            "                                       plots again the drawings that run did not plot in full,\r\n"
            "                                       with the choices its report records\r\n"
+           "  Quillon.exe /combine part1.csv part2.csv ... [/report report.csv] [/close]\r\n"
+           "                                       makes the job's combined PDF (or each drawing's) from the\r\n"
+           "                                       reports of all its parts and their resumes, in the job's\r\n"
+           "                                       order, by the names they recorded; names a missing part\r\n"
+           "                                       or sheet (exit code 1)\r\n"
            "  /until HH:MM                         (with /run, /check or /resume) ends the run at that local\r\n"
            "                                       time as Stop does, after the drawing in hand (exit code 4);\r\n"
            "                                       a time already past means the next day's\r\n"

@@ -21,15 +21,20 @@ namespace quillon::app {
 //   Quillon.exe /resume <report.csv> [/report <file.csv>] [/close]
 //                                                 the drawings an earlier run did not plot in full,
 //                                                 plotted again with that run's choices
+//   Quillon.exe /combine <report.csv> [<report.csv> ...] [/report <file.csv>] [/close]
+//                                                 the job's one set of combined PDFs, from the reports of
+//                                                 all its parts (and of their resumes)
 //   Quillon.exe /?                                the usage
 // and with any of them /sessions <1-8>: the CAD sessions a run plots with.
 // Options start with "/" or "-" and ignore case.
 struct CommandLine {
-    enum class Mode { Window, OpenJob, RunJob, CheckJob, ResumeRun, Usage };
+    enum class Mode { Window, OpenJob, RunJob, CheckJob, ResumeRun, CombineReports, Usage };
     Mode mode = Mode::Window;
     // The plot job, or with /resume the earlier run's report.
     std::string job;
     std::optional<std::string> report;
+    // With /combine: the reports of the job's parts.
+    std::vector<std::string> reports;
     bool closeWhenDone = false;
     std::optional<int> sessions;
     std::optional<plotting::JobPart> part;
@@ -37,7 +42,9 @@ struct CommandLine {
     std::optional<plotting::TimeOfDay> until;
 
     // Run with no one at the window: nothing is ever asked in a box.
-    bool unattended() const { return mode == Mode::RunJob || mode == Mode::CheckJob || mode == Mode::ResumeRun; }
+    bool unattended() const {
+        return mode == Mode::RunJob || mode == Mode::CheckJob || mode == Mode::ResumeRun || mode == Mode::CombineReports;
+    }
 };
 
 class CommandLineError : public std::runtime_error {

@@ -1,7 +1,10 @@
 #include "plotting/CombinePlan.h"
 
 #include <algorithm>
+#include <map>
 
+#include "base/Paths.h"
+#include "plotting/DrawingOutcome.h"
 #include "plotting/OutcomeWords.h"
 #include "plotting/PlotFileNaming.h"
 #include "plotting/XrefPaths.h"
@@ -56,14 +59,72 @@ std::string trimmed(std::string text) {
     return text;
 }
 
-bool plotted(const ReportRow& row) { return row.outcome == "plotted" || row.outcome == "plotted with warnings"; }
+bool plotted(const ReportRow& row) {
+    const OutcomeWord* word = findOutcomeWord(row.outcome);
+    return word && word->meaning == OutcomeWord::Meaning::PlottedInFull && row.outcome != outcome_word::LeftOut;
+}
+
+bool combinedFileRow(const ReportRow& row) {
+    const OutcomeWord* word = findOutcomeWord(row.outcome);
+    return word && word->meaning == OutcomeWord::Meaning::CombinedFile;
+}
 
 // Rows that are sheets of a drawing: neither a combined file's row, nor a drawing that plotted nothing,
 // nor a layout the run's own choice left out, which no set is missing.
 bool sheetRow(const ReportRow& row) {
-    if (row.outcome == outcome_word::LeftOut) return false;
-    const OutcomeWord* word = findOutcomeWord(row.outcome);
-    return !(word && word->meaning == OutcomeWord::Meaning::CombinedFile) && !row.layout.empty();
+    return row.outcome != outcome_word::LeftOut && !combinedFileRow(row) && !row.layout.empty();
+}
+
+// A drawing the run's own choices leave nothing of: none of its layouts chosen, or every one empty.
+bool nothingToPlot(const ReportRow& row) {
+    return row.outcome == outcome_word::LeftOut ||
+           (row.outcome == outcome_word::Skipped &&
+            (row.reason.starts_with(NoLayoutMatches) || row.reason == EveryLayoutEmpty));
+}
+
+// One drawing's rows, in the record's order.
+struct DrawingRows {
+    std::string path;
+    std::vector<const ReportRow*> rows;
+};
+
+std::vector<DrawingRows> byDrawing(const std::vector<ReportRow>& rows) {
+    std::vector<DrawingRows> drawings;
+    std::map<std::string, std::size_t> at;
+    for (const ReportRow& row : rows) {
+        if (combinedFileRow(row)) continue;
+        const auto [found, isNew] = at.emplace(base::foldedPath(row.drawing), drawings.size());
+        if (isNew) drawings.push_back({row.drawing, {}});
+        drawings[found->second].rows.push_back(&row);
+    }
+    return drawings;
+}
+
+// The drawing's sheets into the target; the drawing itself missing when none of its sheets is there.
+// False when it has nothing to combine at all.
+bool addDrawing(CombineTarget& target, const DrawingRows& drawing) {
+    const std::string name = stem(fileNamePart(drawing.path));
+    std::vector<CombinedSheet> sheets;
+    std::vector<LeftOutSheet> notPlotted;
+    bool nothing = true;
+    const ReportRow* own = nullptr;  // the drawing's own row: why it plotted nothing
+    for (const ReportRow* row : drawing.rows) {
+        if (!nothingToPlot(*row)) nothing = false;
+        if (row->layout.empty() && !own) own = row;
+        if (!sheetRow(*row)) continue;
+        const CombinedSheet sheet{name, row->layout, row->plotFile};
+        if (plotted(*row) && !row->plotFile.empty()) sheets.push_back(sheet);
+        else notPlotted.push_back({sheet, row->reason.empty() ? row->outcome : row->outcome + ": " + row->reason});
+    }
+    if (nothing) return false;
+    if (sheets.empty()) {
+        const ReportRow& why = own ? *own : *drawing.rows.front();
+        target.missingDrawings.push_back({name, why.reason.empty() ? why.outcome : why.outcome + ": " + why.reason});
+        return true;
+    }
+    target.sheets.insert(target.sheets.end(), sheets.begin(), sheets.end());
+    target.notPlotted.insert(target.notPlotted.end(), notPlotted.begin(), notPlotted.end());
+    return true;
 }
 
 }  // namespace
@@ -96,52 +157,57 @@ std::optional<std::string> combineRefusal(const CombineChoice& choice, const std
     return std::nullopt;
 }
 
-std::vector<CombineTarget> combineTargets(const CombineChoice& choice, const std::vector<ReportRow>& rows,
-                                          const CombineNaming& naming) {
-    std::vector<CombineTarget> targets;
-    if (choice.mode == CombineMode::None) return targets;
-    const std::string partSuffix = naming.part.empty() ? "" : " " + naming.part;
-    auto sheetOf = [](const ReportRow& row) {
-        return CombinedSheet{stem(fileNamePart(row.drawing)), row.layout, row.plotFile};
-    };
-    auto add = [](CombineTarget& target, const ReportRow& row, const CombinedSheet& sheet) {
-        if (plotted(row) && !row.plotFile.empty()) target.sheets.push_back(sheet);
-        else target.notPlotted.push_back({sheet, row.reason.empty() ? row.outcome : row.outcome + ": " + row.reason});
-    };
+std::vector<std::pair<std::string, std::string>> combinedFileNames(const CombineChoice& choice,
+                                                                   const std::vector<std::string>& drawings,
+                                                                   const PlotFileOptions& files,
+                                                                   const CombineNaming& naming) {
+    std::vector<std::pair<std::string, std::string>> names;
+    if (choice.mode == CombineMode::None) return names;
     if (choice.mode == CombineMode::Run) {
-        CombineTarget target;
         const std::string pattern = trimmed(choice.fileName).empty() ? DefaultRunCombinedName : choice.fileName;
         std::string name = expand(pattern, "", naming);
         if (name.empty()) name = "Quillon";
-        target.file = withTrailingSeparator(naming.runFolder) + name + partSuffix + ".pdf";
-        target.subject = naming.runFolder;
-        for (const ReportRow& row : rows)
-            if (sheetRow(row)) add(target, row, sheetOf(row));
-        if (!target.sheets.empty() || !target.notPlotted.empty()) targets.push_back(std::move(target));
-        return targets;
+        const std::string partSuffix = naming.part.empty() ? "" : " " + naming.part;
+        names.emplace_back(naming.runFolder, withTrailingSeparator(naming.runFolder) + name + partSuffix + ".pdf");
+        return names;
     }
     const std::string pattern = trimmed(choice.fileName).empty() ? DefaultDrawingCombinedName : choice.fileName;
-    for (const ReportRow& row : rows) {
-        if (!sheetRow(row)) continue;
-        auto found = std::find_if(targets.begin(), targets.end(),
-                                  [&](const CombineTarget& t) { return t.subject == row.drawing; });
-        if (found == targets.end()) {
-            CombineTarget target;
-            target.subject = row.drawing;
+    for (const std::string& drawing : drawings) {
+        std::string qualified = stem(fileNamePart(drawing));
+        if (const auto q = files.qualifiers.find(base::foldedPath(drawing)); q != files.qualifiers.end())
+            qualified += " (" + q->second + ")";
+        std::string name = expand(pattern, qualified, naming);
+        if (name.empty()) name = qualified + " sheets";
+        const std::string folder = files.folder.empty() ? folderPart(drawing) : withTrailingSeparator(files.folder);
+        names.emplace_back(drawing, folder + name + ".pdf");
+    }
+    return names;
+}
+
+std::vector<CombineTarget> combineTargets(const CombineChoice& choice, const std::vector<ReportRow>& rows,
+                                          const std::vector<std::pair<std::string, std::string>>& files) {
+    std::vector<CombineTarget> targets;
+    if (choice.mode == CombineMode::None || files.empty()) return targets;
+    const std::vector<DrawingRows> drawings = byDrawing(rows);
+    if (choice.mode == CombineMode::Run) {
+        CombineTarget target{files.front().second, files.front().first, {}, {}, {}};
+        bool any = false;
+        for (const DrawingRows& drawing : drawings) any = addDrawing(target, drawing) || any;
+        if (any) targets.push_back(std::move(target));
+        return targets;
+    }
+    std::map<std::string, const DrawingRows*> ofPath;
+    for (const DrawingRows& drawing : drawings) ofPath.emplace(base::foldedPath(drawing.path), &drawing);
+    for (const auto& [subject, file] : files) {
+        CombineTarget target{file, subject, {}, {}, {}};
+        const auto found = ofPath.find(base::foldedPath(subject));
+        if (found == ofPath.end()) {
+            target.missingDrawings.push_back({stem(fileNamePart(subject)), "not in the record"});
             targets.push_back(std::move(target));
-            found = targets.end() - 1;
-        }
-        add(*found, row, sheetOf(row));
-        if (found->file.empty() && !found->sheets.empty()) {
-            const std::string drawing = stem(fileNamePart(row.drawing));
-            std::string name = expand(pattern, drawing, naming);
-            if (name.empty()) name = drawing + " sheets";
-            found->file = folderPart(row.plotFile) + name + partSuffix + ".pdf";
+        } else if (addDrawing(target, *found->second)) {
+            targets.push_back(std::move(target));
         }
     }
-    // A drawing none of whose sheets was plotted has nothing to combine; its own rows say why.
-    targets.erase(std::remove_if(targets.begin(), targets.end(), [](const CombineTarget& t) { return t.sheets.empty(); }),
-                  targets.end());
     return targets;
 }
 
@@ -154,16 +220,31 @@ ReportRow combinedRow(const CombineTarget& target, const CombineResult& result, 
     missing.insert(missing.end(), result.leftOut.begin(), result.leftOut.end());
     using Kind = CombineResult::Kind;
     if (result.kind == Kind::Combined || result.kind == Kind::CombinedWithWarnings) {
-        row.outcome = missing.empty() ? outcome_word::Combined : outcome_word::CombinedWithWarnings;
+        row.outcome = missing.empty() && target.missingDrawings.empty() ? outcome_word::Combined
+                                                                        : outcome_word::CombinedWithWarnings;
         row.reason = std::to_string(result.pages) + (result.pages == 1 ? " page" : " pages");
     } else {
         row.outcome = outcome_word::NotCombined;
-        row.reason = result.kind == Kind::Stopped ? "the run was stopped before the file was whole" : result.error;
+        row.reason = result.kind == Kind::Stopped ? "stopped before the file was whole" : result.error;
     }
+    const std::size_t drawings = target.missingDrawings.size();
+    for (std::size_t i = 0; i < drawings; ++i)
+        row.reason += (i == 0 ? "; " + std::to_string(drawings) + (drawings == 1 ? " drawing missing: " : " drawings missing: ")
+                              : ", ") +
+                      target.missingDrawings[i].drawing + " (" + target.missingDrawings[i].why + ")";
     for (std::size_t i = 0; i < missing.size(); ++i) {
         row.reason += (i == 0 ? "; missing: " : ", ") + missing[i].sheet.drawing + " " + missing[i].sheet.layout +
                       " (" + missing[i].why + ")";
     }
+    return row;
+}
+
+ReportRow combinedRowAhead(const std::string& subject, const std::string& file, const ReportRow& choices) {
+    ReportRow row = choices;
+    row.drawing = subject;
+    row.layout.clear();
+    row.plotFile = file;
+    row.outcome = outcome_word::NotCombinedYet;
     return row;
 }
 

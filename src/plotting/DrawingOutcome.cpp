@@ -132,7 +132,7 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
         return report.activeLayoutPlotted ? set(Kind::ModelPlotted, "")
                                           : set(Kind::Failed, sheetFailure(report, PlotNotAccepted));
     if (report.layoutsTried > 0 && report.layoutsPlotted == 0)
-        return set(Kind::Failed, sheetFailure(report, "AutoCAD did not accept the plot of any layout"));
+        return set(Kind::Failed, sheetFailure(report, NoLayoutAccepted));
     if (report.layoutsTried > 0) return set(Kind::LayoutsPlotted, "");
     return set(Kind::Skipped, report.stoppedBeforePlot ? StoppedBeforePlotting : "nothing was plotted");
 }

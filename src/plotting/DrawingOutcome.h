@@ -15,6 +15,8 @@ inline constexpr const char* StoppedBeforePlotting = "stopped before plotting";
 // The reasons of drawings a resume would only skip again.
 inline constexpr const char* NoLayoutMatches = "no layout matches ";
 inline constexpr const char* EveryLayoutEmpty = "every layout to plot is empty";
+// The reason of a drawing none of whose layouts the application took.
+inline constexpr const char* NoLayoutAccepted = "AutoCAD did not accept the plot of any layout";
 
 // What a run did with one drawing, shown on the drawing's row.
 struct DrawingOutcome {

@@ -117,6 +117,7 @@ public:
     void setSetup(const PlotSetup& setup) {
         setup_ = setup;
         plotsToFilePort_ = false;
+        if (setup.files.claims) plotFiles_ = setup.files.claims;
     }
     // The plot file names of a run that several sessions plot together.
     void sharePlotFiles(std::shared_ptr<PlotFileClaims> names) { plotFiles_ = std::move(names); }

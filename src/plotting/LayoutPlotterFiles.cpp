@@ -49,7 +49,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
         const std::string wanted = sheetPlotFile(drawingName, layoutName);
         // However a pattern and a listing meet, a drawing is never plotted over.
         if (setup_.files.drawings.count(base::foldedPath(wanted))) {
-            sheet.failure = "the plot file " + wanted + " would replace a drawing of the listing";
+            sheet.failure = "the plot file " + wanted + " would replace a drawing of the listing or a file the run keeps";
             return;
         }
         readyToPlot(document);

@@ -18,7 +18,7 @@ constexpr OutcomeWord Words[] = {
     {w::Ready, Meaning::OfACheck},         {w::ReadyWithWarnings, Meaning::OfACheck},
     {w::Problems, Meaning::OfACheck},
     {w::Combined, Meaning::CombinedFile},  {w::CombinedWithWarnings, Meaning::CombinedFile},
-    {w::NotCombined, Meaning::CombinedFile},
+    {w::NotCombined, Meaning::CombinedFile},   {w::NotCombinedYet, Meaning::CombinedFile},
     // Left out by the run's own choice: nothing of it is left to plot.
     {w::LeftOut, Meaning::PlottedInFull},
 };

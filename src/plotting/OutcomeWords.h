@@ -19,10 +19,12 @@ inline constexpr const char* StartedNotFinished = "started, not finished";
 inline constexpr const char* Ready = "ready";
 inline constexpr const char* ReadyWithWarnings = "ready with warnings";
 inline constexpr const char* Problems = "problems";
-// A combined file's row: every sheet in it, some missing, or no file made (stopped or failed).
+// A combined file's row: every sheet in it, some missing, or no file made (stopped or failed); before
+// that, from the run's start, the file the record names is to be made yet.
 inline constexpr const char* Combined = "combined";
 inline constexpr const char* CombinedWithWarnings = "combined with warnings";
 inline constexpr const char* NotCombined = "not combined";
+inline constexpr const char* NotCombinedYet = "not combined yet";
 // A sheet never set up because its layout was never used: neither a warning nor left for a resume.
 inline constexpr const char* LeftOut = "left out";
 }  // namespace outcome_word

@@ -1,17 +1,24 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillon::plotting {
 
-// The plot files one run hands to the CAD application. The application
-// overwrites an existing file without a word, so within a run no path is
-// given out twice: a path already given (ignoring case and separator style,
-// as Windows does) comes back with " (2)", " (3)", ... before its extension.
-// Sessions plotting side by side share one, so none overwrites another's file.
+// The plot files one run hands to the CAD application, and the names of its
+// combined files. The application overwrites an existing file without a word,
+// so within a run no path is given out twice: a path already given (compared
+// as Windows compares names) comes back with " (2)", " (3)", ... before its
+// extension. Sessions plotting side by side share one, so none overwrites
+// another's file. A sheet always keeps its pattern's name: a combined file
+// whose name a sheet claims moves on to the next free " (n)" name before it is
+// ever written, and the record names the file it moved to.
 class PlotFileClaims {
 public:
     // The path to plot to for `wanted`, now taken for the rest of the run.
@@ -24,13 +31,29 @@ public:
     // plotted again from the start and replaces its own file.
     void release(const std::string& path);
 
+    // A name the job's record already gives a sheet (a resume's carried rows): taken for the whole run.
+    void takeRecorded(const std::string& path);
+    // A combined file's name, decided at the run's start for its subject (a drawing's path, or the run's folder).
+    void reserveCombined(const std::string& subject, const std::string& path);
+    // The combined files in the order reserved, each with the name it has now.
+    std::vector<std::pair<std::string, std::string>> combinedFiles() const;
+    // How many times a sheet has taken a combined file's name so far.
+    std::size_t combinedMoves() const;
+
     // True the first time the run asks about this folder (Quillon's hidden folder of plots): its leftovers
     // are cleared then, once per run.
     bool firstUseOf(const std::string& folder);
 
 private:
-    std::mutex mutex_;
+    // Moves the combined file named `folded` to its next free name; under the lock.
+    void moveCombinedFrom(const std::string& folded);
+    bool takenByAny(const std::string& folded) const { return taken_.count(folded) > 0 || combinedAt_.count(folded) > 0; }
+
+    mutable std::mutex mutex_;
     std::set<std::string> taken_;
+    std::vector<std::pair<std::string, std::string>> combined_;
+    std::map<std::string, std::size_t> combinedAt_;  // folded name -> its place in combined_
+    std::size_t combinedMoves_ = 0;
     std::set<std::string> usedFolders_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -9,6 +10,8 @@
 #include <string_view>
 
 namespace quillon::plotting {
+
+class PlotFileClaims;
 
 // Where a plotter's sheets go: to a file (as every device's do), or to the plotter itself. A device
 // whose output is a file (PDF, DWF, DWFx, PNG, JPG, a system printer that writes files) plots to a file either way.
@@ -34,8 +37,12 @@ struct PlotFileOptions {
     // A resume's sheets as its report recorded them, by recordedSheetKey: named exactly so again.
     std::map<std::string, std::string> recorded;
     PlotOutput output = PlotOutput::File;
-    // Every drawing of the whole listing, folded: a plot file is never written over one of them.
+    // Every drawing of the whole listing and every file the run keeps (its job, the report it resumes, its
+    // report and copy with their journals), folded: a plot file is never written over one of them.
     std::set<std::string> drawings{};
+    // The run's plot file names and combined files, shared by its sessions and its record; none: each
+    // plotter keeps its own.
+    std::shared_ptr<PlotFileClaims> claims{};
 
     bool operator==(const PlotFileOptions&) const = default;
 };

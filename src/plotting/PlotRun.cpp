@@ -46,7 +46,8 @@ PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSys
       restarts_({setup_.cadRestartEvery, setup_.cadMemoryLimitMB}) {
     plotter_.setSetup(setup_);
     tally_.purpose = setup_.purpose;
-    if (share_) plotter_.sharePlotFiles(share_->plotFiles());
+    // The run's own names, when it has them, are its record's too: a combined file a sheet meets moves on.
+    if (share_ && !setup_.files.claims) plotter_.sharePlotFiles(share_->plotFiles());
 }
 
 std::string PlotRun::errorText(const AutomationError& error) {

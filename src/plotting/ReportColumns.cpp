@@ -1,6 +1,7 @@
 #include "plotting/ReportColumns.h"
 
 #include <charconv>
+#include <string_view>
 #include <cstdio>
 #include <iterator>
 
@@ -14,6 +15,14 @@ namespace {
 constexpr int MostCopies = 32767;
 
 using Why = std::optional<std::string>;
+
+bool isDate(const std::string& text) {
+    static constexpr std::string_view Shape = "0000-00-00";
+    if (text.size() != Shape.size()) return false;
+    for (std::size_t i = 0; i < Shape.size(); ++i)
+        if (Shape[i] == '0' ? !(text[i] >= '0' && text[i] <= '9') : text[i] != Shape[i]) return false;
+    return true;
+}
 
 // Seconds only inform; a number a spreadsheet wrote back differently is not a reason to refuse.
 double secondsOf(const std::string& text) {
@@ -165,13 +174,39 @@ const ReportColumn Columns[] = {
          return std::nullopt;
      },
      "file", "output", replay<&ReportRow::output, &PlotJobSpec::output>},
+    // The names decided once over the whole job, the job's order and the carried rows of a resume. Before
+    // them a later step decided names again: nothing stands for them (a resume decides the qualifiers).
+    {"Qualifier", [](const ReportRow& r) { return r.qualifier.value_or(""); },
+     [](ReportRow& r, std::string&& text) -> Why {
+         r.qualifier = std::move(text);
+         return std::nullopt;
+     },
+     nullptr},
+    {"Name date", text<&ReportRow::nameDate>,
+     [](ReportRow& r, std::string&& text) -> Why {
+         if (!text.empty() && !isDate(text)) return "not a date as YYYY-MM-DD";
+         r.nameDate = std::move(text);
+         return std::nullopt;
+     },
+     ""},
+    {"Job position", [](const ReportRow& r) { return r.jobPosition > 0 ? std::to_string(r.jobPosition) : std::string(); },
+     [](ReportRow& r, std::string&& text) -> Why {
+         int value = 0;
+         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+         if (!text.empty() && (error != std::errc() || end != text.data() + text.size() || value < 1))
+             return "not a place in the job";
+         r.jobPosition = value;
+         return std::nullopt;
+     },
+     ""},
+    {"Carried from", text<&ReportRow::carriedFrom>, textInto<&ReportRow::carriedFrom>, ""},
 };
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. An issue that adds columns adds one entry, after
 // the last (docs/report-format.md).
-constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28};
+constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28, 32};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

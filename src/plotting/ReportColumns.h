@@ -24,7 +24,8 @@ struct ReportColumn {
     std::string (*write)(const ReportRow& row);
     // Takes the field into the row; why not, when the text is not one a run writes ("not yes or no").
     std::optional<std::string> (*read)(ReportRow& row, std::string&& text);
-    // What the runs before this column existed did, as the column would say it.
+    // What the runs before this column existed did, as the column would say it; none: the row keeps its
+    // default, which says it was not recorded.
     const char* absent;
     // A choice a resume plots again with ("device"): every row of a report must agree on it.
     const char* choice = nullptr;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "plotting/RecordFile.h"
 #include "plotting/ReportColumns.h"
 
 namespace quillon::plotting {
@@ -111,7 +112,8 @@ ReportRow rowOf(ReportRow row, int line, std::vector<std::string>& fields,
 ReportRow absentColumns(const ReportFormat& format) {
     ReportRow row;
     const auto all = reportColumns();
-    for (std::size_t i = format.columns; i < all.size(); ++i) all[i].read(row, all[i].absent);
+    for (std::size_t i = format.columns; i < all.size(); ++i)
+        if (all[i].absent) all[i].read(row, all[i].absent);
     return row;
 }
 
@@ -155,6 +157,8 @@ std::vector<ReportRecord> readRunReport(std::string_view text, const AnsiCodePag
 }
 
 std::vector<ReportRecord> readReportFile(const std::filesystem::path& file, const AnsiCodePage& ansi) {
+    // A run that did not end left its journal beside the report: it holds every change the CSV may lack.
+    if (const auto journal = journalReportText(file)) return readRunReport(*journal, ansi);
     std::error_code error;
     const auto size = std::filesystem::file_size(file, error);
     if (error) throw std::runtime_error("the report cannot be read: " + error.message());

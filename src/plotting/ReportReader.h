@@ -40,8 +40,9 @@ struct ReportRecord {
 // A report half read would have a resume plot the wrong drawings.
 std::vector<ReportRecord> readRunReport(std::string_view text, const AnsiCodePage& ansi);
 
-// The one way a run reads a report file back (a resume, a combine, /combine): its text, at most
-// MaxReportBytes, decoded by readRunReport in the system's code page. A file that cannot be read throws a
+// The one way a run reads a report file back (a resume, a combine, /combine): its journal when one is
+// beside it (a run that did not end), else its text, at most MaxReportBytes, decoded by readRunReport in
+// the system's code page. A file that cannot be read throws a
 // std::runtime_error saying why.
 std::vector<ReportRecord> readReportFile(const std::filesystem::path& file, const AnsiCodePage& ansi);
 // Far larger than the report of any night's run; a bigger file is not one of Quillon's.

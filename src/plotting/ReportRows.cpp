@@ -1,5 +1,6 @@
 #include "plotting/ReportRows.h"
 
+#include "base/Paths.h"
 #include "plotting/DrawingCheck.h"
 #include "plotting/OutcomeWords.h"
 
@@ -58,14 +59,43 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
 
 // What every row of the drawing says, whatever became of its sheets.
 ReportRow drawingRow(const DrawingOutcome& outcome, const PlotSetup& setup, const std::string& startedIso) {
-    ReportRow base;
+    ReportRow base = choicesRow(setup);
     base.drawing = outcome.path;
+    base.started = startedIso;
+    base.seconds = outcome.seconds;
+    base.dwgVersion = outcome.dwgVersion;
+    if (const auto qualifier = setup.files.qualifiers.find(base::foldedPath(outcome.path));
+        qualifier != setup.files.qualifiers.end())
+        base.qualifier = qualifier->second;
+    else
+        base.qualifier = "";
+    return base;
+}
+
+// The sheets of a drawing that failed are its rows when they say why it failed: no row of its own is added.
+bool sheetsSayWhy(const DrawingOutcome& outcome, const std::vector<ReportRow>& rows) {
+    if (outcome.kind != DrawingOutcome::Kind::Failed || rows.empty() || outcome.stopped || !outcome.closeError.empty())
+        return false;
+    bool anyFailed = false;
+    for (const auto& sheet : outcome.sheets) {
+        if (sheet.leftOut) continue;
+        if (sheet.plotted) return false;
+        anyFailed = true;
+    }
+    if (!anyFailed) return false;
+    for (const auto& sheet : outcome.sheets)
+        if (!sheet.leftOut && sheet.failure == outcome.detail) return true;
+    return outcome.detail == PlotNotAccepted || outcome.detail == NoLayoutAccepted;
+}
+
+}  // namespace
+
+ReportRow choicesRow(const PlotSetup& setup) {
+    ReportRow base;
     base.device = setup.printer;
     base.paper = setup.paper;
     base.plotStyleTable = setup.ctb;
     base.copies = setup.copies > 1 ? setup.copies : 1;
-    base.started = startedIso;
-    base.seconds = outcome.seconds;
     base.layouts = setup.layouts;
     base.plotFolder = setup.files.folder;
     base.plotFileName = setup.files.pattern;
@@ -74,7 +104,7 @@ ReportRow drawingRow(const DrawingOutcome& outcome, const PlotSetup& setup, cons
     base.resumes = setup.resumes;
     base.combine = setup.combine;
     base.cadRestartEvery = std::to_string(setup.cadRestartEvery);
-    base.dwgVersion = outcome.dwgVersion;
+    base.nameDate = setup.files.runDate;
     base.sheetSettings = sheetSettingsWord(setup.sheetSettings);
     base.pageSetupFile = setup.pageSetupFile;
     base.pageSetup = setup.pageSetup;
@@ -82,6 +112,8 @@ ReportRow drawingRow(const DrawingOutcome& outcome, const PlotSetup& setup, cons
     base.excludeLayouts = setup.layoutPatterns.exclude;
     return base;
 }
+
+namespace {
 
 // One sheet's row, from the drawing's.
 ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome& outcome) {
@@ -132,6 +164,9 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         rows.push_back(std::move(row));
         return rows;
     }
+    // A drawing whose every sheet failed for the reason it failed (model space, or no layout made active) has
+    // its sheets' rows alone: a row of its own would be a second failure of the same thing.
+    if (sheetsSayWhy(outcome, rows)) return rows;
     ReportRow row = base;
     switch (outcome.kind) {
         case DrawingOutcome::Kind::Skipped: row.outcome = stoppedHere ? w::Stopped : w::Skipped; break;

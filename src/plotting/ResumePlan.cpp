@@ -48,9 +48,48 @@ void checkRow(const ReportRecord& record, const ReportRecord& first) {
     }
 }
 
+// The names the report recorded, and its rows to carry, each naming the report it was first written in.
+void recordNames(ResumePlan& plan, const std::vector<ReportRecord>& records, const std::string& report) {
+    JobNames& names = plan.names;
+    names.qualifiersRecorded = true;
+    for (const auto& record : records) {
+        ReportRow row = record.row;
+        if (means(row.outcome, OutcomeWord::Meaning::CombinedFile)) {
+            if (!row.plotFile.empty()) names.combined[base::foldedPath(row.drawing)] = row.plotFile;
+        } else if (!row.qualifier) {
+            names.qualifiersRecorded = false;
+        } else if (!row.qualifier->empty()) {
+            names.qualifiers[base::foldedPath(row.drawing)] = *row.qualifier;
+        }
+        if (names.date.empty()) names.date = row.nameDate;
+        if (row.carriedFrom.empty()) row.carriedFrom = report;
+        names.carried.push_back(std::move(row));
+    }
+    if (!names.qualifiersRecorded) names.qualifiers.clear();
+}
+
+bool combineLeft(const ResumePlan& plan, const std::vector<ReportRecord>& records,
+                 const std::function<bool(const std::string&)>& exists) {
+    if (plan.job.combine.mode == CombineMode::None) return false;
+    bool anyCombined = false, anySheet = false;
+    for (const auto& record : records) {
+        const ReportRow& row = record.row;
+        if (!means(row.outcome, OutcomeWord::Meaning::CombinedFile)) {
+            anySheet = anySheet || (means(row.outcome, OutcomeWord::Meaning::PlottedInFull) && !row.plotFile.empty());
+            continue;
+        }
+        anyCombined = true;
+        if (row.outcome != outcome_word::Combined) return true;
+        if (exists && !row.plotFile.empty() && !exists(row.plotFile)) return true;
+    }
+    // A report of a run killed before its combine (one from before combined files had rows from the start).
+    return !anyCombined && anySheet;
+}
+
 }  // namespace
 
-ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
+ResumePlan resumePlan(const std::vector<ReportRecord>& records, const std::string& report,
+                      const std::function<bool(const std::string&)>& exists) {
     if (records.empty()) throw ReportError(2, "the report has no rows, so it names no drawing to plot again");
     const ReportRecord& first = records.front();
 
@@ -82,15 +121,17 @@ ResumePlan resumePlan(const std::vector<ReportRecord>& records) {
         if (means(row.outcome, OutcomeWord::Meaning::CombinedFile) || row.plotFile.empty() || row.layout.empty() ||
             combined.count(base::foldedPath(row.plotFile)) || !means(row.outcome, OutcomeWord::Meaning::PlottedInFull))
             continue;
-        plan.recorded.emplace(recordedSheetKey(row.drawing, row.layout), row.plotFile);
+        plan.names.sheets.emplace(recordedSheetKey(row.drawing, row.layout), row.plotFile);
     }
     for (const auto& drawing : drawings) {
-        plan.listing.push_back(drawing.path);
+        plan.names.listing.push_back(drawing.path);
         if (drawing.inFull)
             ++plan.plottedInFull;
         else
             plan.job.drawings.push_back(drawing.path);
     }
+    recordNames(plan, records, report);
+    plan.combineLeft = combineLeft(plan, records, exists);
     return plan;
 }
 

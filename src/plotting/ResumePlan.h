@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "plotting/JobNames.h"
 #include "plotting/PlotJobFile.h"
 #include "plotting/ReportReader.h"
 
@@ -18,10 +20,13 @@ struct ResumePlan {
     PlotJobSpec job;
     std::size_t drawingsInReport = 0;
     std::size_t plottedInFull = 0;
-    // Every drawing of the report, for the names that tell same-named drawings apart, and the plot file each
-    // sheet the report's run wrote was recorded under (by recordedSheetKey): a resume names them alike.
-    std::vector<std::string> listing;
-    std::map<std::string, std::string> recorded;
+    // The names the report recorded (its drawings, their qualifiers, sheets and combined files, the names'
+    // date), and every row of it to carry forward: the resume's record is the whole set.
+    JobNames names;
+    // A combined file of the report is still to make: not combined (failed or stopped, in a report of any
+    // version), combined with a sheet or a drawing missing, never begun, or gone from its place. A resume
+    // makes the set's combined files again even when every sheet is plotted.
+    bool combineLeft = false;
 
     std::size_t toPlotAgain() const { return job.drawings.size(); }
 };
@@ -33,6 +38,9 @@ struct ResumePlan {
 // ended before it started (its row names the job, not a drawing), and rows whose
 // choices differ (a resume plots with one set of choices, and guessing which
 // would plot with the wrong one).
-ResumePlan resumePlan(const std::vector<ReportRecord>& records);
+// report: the report's path, which carried rows name unless they name an earlier one. exists: whether a
+// file is there (a combined file the report says it made must still be).
+ResumePlan resumePlan(const std::vector<ReportRecord>& records, const std::string& report = "",
+                      const std::function<bool(const std::string&)>& exists = nullptr);
 
 }  // namespace quillon::plotting

@@ -5,53 +5,36 @@
 #include <set>
 #include <tuple>
 
+#include "base/Paths.h"
 #include "plotting/OutcomeWords.h"
 
 namespace quillon::plotting {
 
-std::vector<ReportRow> rowsWithResumed(const std::vector<ReportRow>& resumed, const std::vector<ReportRow>& rows) {
-    std::set<std::string> again;
-    for (const ReportRow& row : rows) again.insert(row.drawing);
-    std::vector<ReportRow> merged;
-    std::set<std::string> placed;
-    for (const ReportRow& row : resumed) {
-        // An earlier run's combined file is not a sheet: its sheets are in the rows themselves.
-        const OutcomeWord* word = findOutcomeWord(row.outcome);
-        if (word && word->meaning == OutcomeWord::Meaning::CombinedFile) continue;
-        if (!again.count(row.drawing)) {
-            merged.push_back(row);
-        } else if (placed.insert(row.drawing).second) {
-            for (const ReportRow& now : rows)
-                if (now.drawing == row.drawing) merged.push_back(now);
-        }
-    }
-    for (const ReportRow& now : rows)
-        if (!placed.count(now.drawing) && std::none_of(resumed.begin(), resumed.end(),
-                                                      [&](const ReportRow& r) { return r.drawing == now.drawing; }))
-            merged.push_back(now);
-    return merged;
-}
-
 namespace {
 
-// Marks the sheets whose rows name a combined file of the resumed report (their own files went into it):
-// each is the n-th sheet of its drawing and layout in that file, counted in the report's order as it was written.
-void markCombinedSources(std::vector<CombineTarget>& targets, const std::vector<ReportRow>& resumed) {
-    std::set<std::string> combinedFiles;
-    for (const ReportRow& row : resumed) {
+// Every name a combined file of the record has had: the record's names now, and those its rows give.
+std::set<std::string> combinedNames(const RunCombineInput& input) {
+    std::set<std::string> names;
+    for (const auto& [subject, file] : input.files) names.insert(base::foldedPath(file));
+    for (const ReportRow& row : input.rows) {
         const OutcomeWord* word = findOutcomeWord(row.outcome);
         if (word && word->meaning == OutcomeWord::Meaning::CombinedFile && !row.plotFile.empty())
-            combinedFiles.insert(row.plotFile);
+            names.insert(base::foldedPath(row.plotFile));
     }
-    if (combinedFiles.empty()) return;
+    return names;
+}
+
+// Marks the sheets whose rows name a combined file (their own files went into it): each is the n-th sheet of
+// its drawing and layout in that file, counted in the record's order as it was written.
+void markCombinedSources(std::vector<CombineTarget>& targets, const std::set<std::string>& combined) {
     std::map<std::tuple<std::string, std::string, std::string>, std::size_t> seen;
-    for (CombineTarget& target : targets) {
+    for (CombineTarget& target : targets)
         for (CombinedSheet& sheet : target.sheets) {
-            if (!combinedFiles.count(sheet.file)) continue;
+            const std::string folded = base::foldedPath(sheet.file);
+            if (!combined.count(folded)) continue;
             sheet.inCombinedFile = true;
-            sheet.occurrence = seen[{sheet.file, sheet.drawing, sheet.layout}]++;
+            sheet.occurrence = seen[{folded, sheet.drawing, sheet.layout}]++;
         }
-    }
 }
 
 }  // namespace
@@ -59,21 +42,26 @@ void markCombinedSources(std::vector<CombineTarget>& targets, const std::vector<
 RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, const std::function<bool()>& stop,
                             const std::function<void(const std::string&)>& status) {
     RunCombineOutput output;
-    const std::vector<ReportRow> rows = input.resumed.empty() ? input.rows : rowsWithResumed(input.resumed, input.rows);
-    std::vector<CombineTarget> targets = combineTargets(input.choice, rows, input.naming);
-    markCombinedSources(targets, input.resumed);
+    std::vector<CombineTarget> targets = combineTargets(input.choice, input.rows, input.files);
+    const std::set<std::string> combined = combinedNames(input);
+    markCombinedSources(targets, combined);
     for (const CombineTarget& target : targets) {
         if (stop && stop()) {
             output.stopped = true;
             break;
         }
-        if (status)
-            status("Combining " + std::to_string(target.sheets.size()) +
-                   (target.sheets.size() == 1 ? " sheet into " : " sheets into ") + target.file);
-        const CombineResult result = combinePdfSheets(target.sheets, target.file, files, {nullptr, stop});
-        output.rows.push_back(combinedRow(target, result, input.choices));
-        // A sheet the run did not plot makes the file incomplete as surely as one that could not be read.
-        if (output.rows.back().outcome != outcome_word::Combined) ++output.withWarnings;
+        CombineResult result;
+        if (target.sheets.empty()) {
+            result.error = "no sheet of it was plotted";
+        } else {
+            if (status)
+                status("Combining " + std::to_string(target.sheets.size()) +
+                       (target.sheets.size() == 1 ? " sheet into " : " sheets into ") + target.file);
+            result = combinePdfSheets(target.sheets, target.file, files, {nullptr, stop});
+        }
+        output.rows.emplace_back(target.subject, combinedRow(target, result, input.choices));
+        // A sheet or a drawing the run did not plot makes the file incomplete as surely as one that could not be read.
+        if (output.rows.back().second.outcome != outcome_word::Combined) ++output.withWarnings;
         if (result.kind == CombineResult::Kind::Stopped) {
             output.stopped = true;
             break;
@@ -81,8 +69,11 @@ RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, 
         if (input.choice.keepSheetFiles || result.file.empty()) continue;
         std::vector<std::pair<std::string, std::string>> moves;
         for (const CombinedSheet& sheet : target.sheets) {
-            // An earlier combined file is last night's set, not a single sheet: it is never removed here.
-            if (sheet.inCombinedFile) continue;
+            // An earlier combined file is a set, not a single sheet; a kept file is no step's to remove.
+            const std::string folded = base::foldedPath(sheet.file);
+            if (sheet.inCombinedFile || combined.count(folded) || base::samePath(sheet.file, result.file) ||
+                (input.kept && input.kept(folded)))
+                continue;
             const bool leftOut = std::any_of(result.leftOut.begin(), result.leftOut.end(),
                                              [&](const LeftOutSheet& l) { return l.sheet.file == sheet.file; });
             if (!leftOut) moves.emplace_back(sheet.file, result.file);

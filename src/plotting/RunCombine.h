@@ -11,34 +11,35 @@
 
 namespace quillon::plotting {
 
-// What a run's end combines: the choice, this run's report rows in the report's order, and for a
-// resume the rows of the report it takes up, whose sheets the morning's file holds too.
+// What a combine takes: the choice, every row of the record in its order (a resume's carried rows among
+// them: the set is the whole job's, or the whole part's), and the combined files as the record names them.
 struct RunCombineInput {
     CombineChoice choice;
     std::vector<ReportRow> rows;
-    std::vector<ReportRow> resumed;
-    CombineNaming naming;
+    std::vector<std::pair<std::string, std::string>> files;
     // The run's choices, carried on the combined files' rows as on every other.
     ReportRow choices;
     // Without keepSheetFiles: told which sheet files a combined file now holds (each with that file) before they
     // are removed, so the record names where each sheet is at every instant; false: the record could not say so,
     // and the sheet files stay.
     std::function<bool(const std::vector<std::pair<std::string, std::string>>&)> recordMoves;
+    // Files no step may ever remove (the job, the reports, the drawings), folded.
+    std::function<bool(const std::string&)> kept;
 };
 
 struct RunCombineOutput {
-    std::vector<ReportRow> rows;  // one per combined file
-    int withWarnings = 0;         // files that miss a sheet, or could not be made
+    // One per combined file the record names, in its order; a file with nothing to combine has none.
+    std::vector<std::pair<std::string, ReportRow>> rows;  // subject, row
+    int withWarnings = 0;  // files that miss a sheet or a drawing, or could not be made
     bool stopped = false;
 };
 
-// The sheets of a resumed report and of the resume, in the first report's order: a drawing the
-// resume plotted again takes its new rows in place of its old ones.
-std::vector<ReportRow> rowsWithResumed(const std::vector<ReportRow>& resumed, const std::vector<ReportRow>& rows);
-
-// Combines every file the choice asks for, in order; status is told "Combining N sheets into <file>" before
-// each. Without keepSheetFiles a sheet file goes only once a combined file that holds it is in place. A
-// resumed sheet whose report row names an earlier combined file is taken from under its bookmark there.
+// Combines every file the record names, in order; status is told "Combining N sheets into <file>" before
+// each. A sheet whose row names a combined file of the record (its own file went into it) is taken from
+// under its bookmark there. Without keepSheetFiles a sheet file goes only once a combined file that holds it
+// is in place, and only a file the record says a run of this job plotted as a sheet: never a combined file,
+// nor a kept one. stop is asked between files and sheets (the program going away, never the run's Stop: a
+// combine once begun is the run's last step and takes seconds).
 RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, const std::function<bool()>& stop,
                             const std::function<void(const std::string&)>& status);
 

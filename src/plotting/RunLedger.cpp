@@ -23,12 +23,12 @@ std::optional<std::size_t> RunLedger::indexOf(int entry) const {
     return std::nullopt;
 }
 
-void RunLedger::write() {
+void RunLedger::write(std::size_t changed) {
     begun_ = true;
     if (!writer_) return;
     std::optional<std::string> problem;
     try {
-        problem = writer_(record_);
+        problem = writer_(record_, changed);
     } catch (...) {
         problem = base::describe(std::current_exception(), "the run report could not be written");
     }
@@ -38,7 +38,7 @@ void RunLedger::write() {
 
 void RunLedger::begin() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!begun_ && !closed_) write();
+    if (!begun_ && !closed_) write(EveryDrawing);
 }
 
 void RunLedger::takenUp(int session, int entry) {
@@ -52,7 +52,7 @@ void RunLedger::takenUp(int session, int entry) {
     outcome.kind = DrawingOutcome::Kind::Started;
     outcome.detail.clear();
     outcome.started = std::chrono::system_clock::now();
-    write();
+    write(*index);
 }
 
 void RunLedger::givenBack(int session, int entry) {
@@ -64,7 +64,7 @@ void RunLedger::givenBack(int session, int entry) {
 void RunLedger::record(std::size_t index, const DrawingOutcome& outcome) {
     done_[index] = true;
     record_[index] = outcome;
-    write();
+    write(index);
 }
 
 bool RunLedger::finished(int session, int entry, const DrawingOutcome& outcome) {
@@ -126,7 +126,7 @@ std::vector<std::pair<int, DrawingOutcome>> RunLedger::close(const std::string& 
     }
     inHand_.clear();
     // One write for the whole end, even when nothing was left: a run that was never begun has its record now.
-    write();
+    write(EveryDrawing);
     return decided;
 }
 

@@ -25,8 +25,10 @@ namespace quillon::plotting {
 // summary are all read from here, never kept beside it.
 class RunLedger {
 public:
-    // Writes the whole record; why not, when it could not be written (the run says so at its end).
-    using Writer = std::function<std::optional<std::string>(const std::vector<DrawingOutcome>& record)>;
+    // Writes the record, whose drawing at `changed` changed (EveryDrawing: any of them may have); why not, when
+    // it could not be written (the run says so at its end).
+    using Writer = std::function<std::optional<std::string>(const std::vector<DrawingOutcome>& record, std::size_t changed)>;
+    static constexpr std::size_t EveryDrawing = static_cast<std::size_t>(-1);
     // The run's drawings in the run's order: list entry and full path. The writer is called under the ledger's lock.
     RunLedger(std::vector<std::pair<int, std::string>> drawings, Writer writer,
               RunPurpose purpose = RunPurpose::Plot);
@@ -55,7 +57,7 @@ public:
 private:
     DrawingOutcome ended(std::size_t index, DrawingOutcome::Kind kind, const std::string& reason) const;
     void record(std::size_t index, const DrawingOutcome& outcome);
-    void write();
+    void write(std::size_t changed);
     std::optional<std::size_t> indexOf(int entry) const;
 
     mutable std::mutex mutex_;

@@ -87,38 +87,87 @@ std::string RunReport::heading(bool withPart) {
 }
 
 RunReport::RunReport(fs::path file, bool withPart, std::vector<fs::path> copies)
-    : file_(std::move(file)), withPart_(withPart), copies_(std::move(copies)) {
+    : file_(std::move(file)), withPart_(withPart) {
     std::error_code ignored;
     if (file_.has_parent_path()) fs::create_directories(file_.parent_path(), ignored);
-    save();
+    // No file at all: a record kept in memory alone, for a run whose report could not be created.
+    if (!file_.empty()) files_.push_back(std::make_unique<RecordFile>(file_));
+    for (auto& copy : copies) files_.push_back(std::make_unique<RecordFile>(std::move(copy)));
+    const std::string whole = wholeText();
+    for (auto& f : files_) f->begin(heading(withPart_), whole);
+    problemNow();
 }
 
-std::optional<std::string> RunReport::add(const ReportRow& row) {
-    rows_.push_back(row);
-    return save();
+std::string RunReport::wholeText() const {
+    std::string out = "\xEF\xBB\xBF" + heading(withPart_) + "\r\n";
+    for (const Entry& entry : entries_) out += entry.lines;
+    return out;
 }
 
-std::optional<std::string> RunReport::replace(std::vector<ReportRow> rows) {
-    rows_ = std::move(rows);
-    return save();
+std::optional<std::string> RunReport::problemNow() {
+    for (const auto& f : files_)
+        if (f->problem()) {
+            if (!problem_) problem_ = f->problem();
+            return f->problem();
+        }
+    return std::nullopt;
 }
 
-std::optional<std::string> RunReport::renamePlotFiles(const std::vector<std::pair<std::string, std::string>>& moves) {
-    for (ReportRow& row : rows_)
-        for (const auto& [from, to] : moves)
-            if (row.plotFile == from) row.plotFile = to;
-    return save();
+std::optional<std::string> RunReport::add(const ReportRow& row) { return set(entries_.size(), {row}); }
+
+std::optional<std::string> RunReport::set(std::size_t entry, std::vector<ReportRow> rows) {
+    std::vector<std::pair<std::size_t, std::vector<ReportRow>>> one;
+    one.emplace_back(entry, std::move(rows));
+    return set(std::move(one));
 }
 
-std::optional<std::string> RunReport::save() {
-    const std::string whole = text(rows_, withPart_);
-    std::optional<std::string> problem;
-    if (auto why = replaceFile(file_, whole)) problem = "the run report " + utf8(file_) + " could not be written: " + *why;
-    for (const auto& copy : copies_)
-        if (auto why = replaceFile(copy, whole); why && !problem)
-            problem = "the report could not be copied to " + utf8(copy) + ": " + *why;
-    if (problem && !problem_) problem_ = problem;
-    return problem;
+std::optional<std::string> RunReport::set(std::vector<std::pair<std::size_t, std::vector<ReportRow>>> changes) {
+    std::string records;
+    for (auto& [index, rows] : changes) {
+        if (index >= entries_.size()) entries_.resize(index + 1);
+        Entry& entry = entries_[index];
+        std::string lines;
+        for (const ReportRow& row : rows) lines += line(row) + "\r\n";
+        rowCount_ = rowCount_ - entry.rows.size() + rows.size();
+        changedSinceRebuild_ += std::max<std::size_t>(rows.size(), 1);
+        entry.rows = std::move(rows);
+        entry.lines = std::move(lines);
+        records += std::to_string(index) + ' ' + std::to_string(entry.lines.size()) + '\n' + entry.lines;
+    }
+    for (auto& f : files_) f->append(records);
+    // Rebuilt once enough has changed that the rebuilds, together, cost a fixed multiple of the changes.
+    if (rowCount_ <= SmallReport ||
+        static_cast<double>(changedSinceRebuild_) >= RebuildShare * static_cast<double>(rowCount_)) {
+        changedSinceRebuild_ = 0;
+        const std::string whole = wholeText();
+        for (auto& f : files_) f->rebuild(whole);
+    }
+    return problemNow();
+}
+
+std::optional<std::string> RunReport::finish() {
+    const std::string whole = wholeText();
+    for (auto& f : files_) f->finish(whole);
+    return problemNow();
+}
+
+std::vector<ReportRow> RunReport::rows() const {
+    std::vector<ReportRow> all;
+    all.reserve(rowCount_);
+    for (const Entry& entry : entries_) all.insert(all.end(), entry.rows.begin(), entry.rows.end());
+    return all;
+}
+
+std::uint64_t RunReport::bytesWritten() const {
+    std::uint64_t bytes = 0;
+    for (const auto& f : files_) bytes += f->bytesWritten();
+    return bytes;
+}
+
+std::vector<std::pair<fs::path, std::optional<std::string>>> RunReport::written() const {
+    std::vector<std::pair<fs::path, std::optional<std::string>>> out;
+    for (const auto& f : files_) out.emplace_back(f->csv(), f->problem());
+    return out;
 }
 
 std::string RunReport::text(const std::vector<ReportRow>& rows, bool withPart) {
@@ -197,7 +246,10 @@ void pruneReports(const fs::path& folder, std::size_t keep) {
     std::vector<std::string> names;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
         names.push_back(utf8(it->path().filename()));
-    for (const auto& name : reportsToPrune(names, keep)) fs::remove(folder / fs::u8path(name), error);
+    for (const auto& name : reportsToPrune(names, keep)) {
+        fs::remove(folder / fs::u8path(name), error);
+        fs::remove(journalOf(folder / fs::u8path(name)), error);
+    }
     constexpr std::string_view Writing = ".writing";
     for (const auto& name : names)
         if (name.size() > Writing.size() && name.ends_with(Writing) &&

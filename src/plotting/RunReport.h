@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "plotting/CombineChoice.h"
+#include "plotting/RecordFile.h"
 
 namespace quillon::plotting {
 
@@ -55,18 +57,30 @@ struct ReportRow {
     // The drawings after which Quillon's own application was started afresh ("0": never); empty in
     // reports from before the column: a resume then takes the setting.
     std::string cadRestartEvery;
+    // The names the job's files take, decided once over the whole job by its first run and carried by every
+    // later step: what tells the drawing's files apart from those of same-named drawings ("North"; empty:
+    // nothing), unset in reports from before the column (a resume then decides it from the report's
+    // drawings); and the {date} of those names.
+    std::optional<std::string> qualifier;
+    std::string nameDate;
+    // The drawing's place in the whole job's listing, from 1 (0: unknown, or a combined file's row): the
+    // job's order, in which /combine lays out the sheets of every part.
+    int jobPosition = 0;
+    // The report this row was first written in, when a resume carried it over as it was.
+    std::string carriedFrom;
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it
 // is: UTF-8 with a BOM (non-ANSI names read right), a heading line, fields
 // quoted where they hold a comma, a quote or a line break.
 //
-// The file on disk is a whole report at every instant: each change rewrites
-// the whole text under a temporary name beside it and moves that over the
-// file in one step, so a run killed at any moment leaves its last whole
-// record, never a truncated line (a few hundred rows cost nothing to write).
-// Copies (the command line's /report) are replaced the same way, never
-// appended to.
+// The report is a list of entries (a drawing's rows, a combined file's row), each
+// replaced whole when it changes. Every change is appended at once to the
+// journal beside each file (RecordFile), and the CSV itself is rebuilt whole
+// only once the rows changed since its last rebuild reach RebuildShare of the
+// report (at every change while the report is small), and at the end: the total written grows linearly with the run, and
+// the CSV on disk is a whole report at every instant. Copies (the command
+// line's /report) are kept the same way, each on its own.
 class RunReport {
 public:
     // The report at file, which the caller has created (exclusively, so that no
@@ -74,15 +88,32 @@ public:
     // when it could not be); withPart: the report of one part of a job, with a last column, Part.
     RunReport(std::filesystem::path file, bool withPart = false, std::vector<std::filesystem::path> copies = {});
 
-    // A row after the others; the file is rewritten. Why not, when it or a copy could not be.
+    // One more entry, of this row. Why not, when the report or a copy could not be written.
     std::optional<std::string> add(const ReportRow& row);
-    // Every row of the report, replaced; the file is rewritten.
-    std::optional<std::string> replace(std::vector<ReportRow> rows);
-    // Rows whose plot file is the first of a pair name the second (a combined file that now holds the sheet).
-    std::optional<std::string> renamePlotFiles(const std::vector<std::pair<std::string, std::string>>& moves);
+    // The entry's rows are now these (an entry past the last is added, with empty ones between).
+    std::optional<std::string> set(std::size_t entry, std::vector<ReportRow> rows);
+    // The rows of many entries at once, in one write.
+    std::optional<std::string> set(std::vector<std::pair<std::size_t, std::vector<ReportRow>>> entries);
+    // The run is over: the CSV rebuilt whole, the journals gone.
+    std::optional<std::string> finish();
+
+    std::vector<ReportRow> rows() const;
+    const std::vector<ReportRow>& entry(std::size_t index) const { return entries_.at(index).rows; }
+    std::size_t entries() const { return entries_.size(); }
     const std::filesystem::path& file() const { return file_; }
     // The first write that failed, for the run's end; none when every write went through.
     const std::optional<std::string>& problem() const { return problem_; }
+    // Each file of the record, the report first, and why it is not whole, if it is not.
+    std::vector<std::pair<std::filesystem::path, std::optional<std::string>>> written() const;
+
+    // Every byte written for the record so far, over all its files.
+    std::uint64_t bytesWritten() const;
+
+    // The share of the report's rows that may change before the CSV is rebuilt from the record. A report of
+    // at most SmallReport rows is rebuilt at every change: that costs a bounded amount each time, and the CSV
+    // of a small run is never behind its journal.
+    static constexpr double RebuildShare = 0.25;
+    static constexpr std::size_t SmallReport = 200;
 
     // A CSV field, quoted when it must be.
     static std::string field(const std::string& text);
@@ -94,12 +125,19 @@ public:
     static std::optional<std::string> replaceFile(const std::filesystem::path& path, const std::string& text);
 
 private:
-    std::optional<std::string> save();
+    struct Entry {
+        std::vector<ReportRow> rows;
+        std::string lines;  // as written
+    };
+    std::string wholeText() const;
+    std::optional<std::string> problemNow();
 
     std::filesystem::path file_;
     bool withPart_;
-    std::vector<std::filesystem::path> copies_;
-    std::vector<ReportRow> rows_;
+    std::vector<std::unique_ptr<RecordFile>> files_;
+    std::vector<Entry> entries_;
+    std::size_t rowCount_ = 0;
+    std::size_t changedSinceRebuild_ = 0;
     std::optional<std::string> problem_;
 };
 

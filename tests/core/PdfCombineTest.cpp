@@ -152,28 +152,29 @@ ReportRow sheetRow(const std::string& drawing, const std::string& layout, const 
     return row;
 }
 
-TEST_F(PdfCombine, AResumesFileHoldsTheEarlierSheetsInTheReportsOrderAndItsRowNamesWhatIsMissing) {
-    const std::vector<ReportRow> night = {
+TEST_F(PdfCombine, AResumesFileHoldsTheWholeSetInTheRecordsOrderAndItsRowNamesWhatIsMissing) {
+    // The resume's record: the night's rows carried, Фасад plotted again this morning, Roof failed again.
+    const std::vector<ReportRow> set = {
         sheetRow("C:\\J\\Ground Floor.dwg", "Plan", sheets[0].file),
-        sheetRow("C:\\J\\Фасад.dwg", "Model", "", "failed"),
+        sheetRow("C:\\J\\Фасад.dwg", "Model", sheets[2].file),
         sheetRow("C:\\J\\Site.dwg", "Model", sheets[1].file),
+        sheetRow("C:\\J\\Roof.dwg", "Layout1", "", "failed"),
     };
-    const std::vector<ReportRow> morning = {sheetRow("C:\\J\\Фасад.dwg", "Model", sheets[2].file),
-                                            sheetRow("C:\\J\\Roof.dwg", "Layout1", "", "failed")};
-    RunCombineInput input{{CombineMode::Run, "{job}", true}, morning, night, {dir.path(), "J", "Night", "2026-12-09", "part 2 of 4"}, {}, {}};
+    const std::string file = dir.at("Night part 2 of 4.pdf");
+    RunCombineInput input{{CombineMode::Run, "{job}", true}, set, {{dir.path(), file}}, {}, {}, {}};
 
     const RunCombineOutput out = combineRun(input, files, nullptr, nullptr);
 
     ASSERT_EQ(out.rows.size(), 1u);
-    EXPECT_EQ(out.rows[0].plotFile, dir.at("Night part 2 of 4.pdf"));
-    EXPECT_EQ(out.rows[0].outcome, "combined with warnings");
-    EXPECT_EQ(out.rows[0].reason, "3 pages; missing: Roof Layout1 (failed)");
+    EXPECT_EQ(out.rows[0].second.plotFile, file);
+    EXPECT_EQ(out.rows[0].second.outcome, "combined with warnings");
+    EXPECT_EQ(out.rows[0].second.reason, "3 pages; 1 drawing missing: Roof (failed)");
     EXPECT_EQ(out.withWarnings, 1);
-    EXPECT_EQ(readBack(out.rows[0].plotFile).bookmarks,
+    EXPECT_EQ(readBack(file).bookmarks,
               (std::vector<std::string>{"Ground Floor", "  Plan", "Фасад", "  Model", "Site", "  Model"}));
 }
 
-TEST_F(PdfCombine, WithoutSheetFilesAResumeTakesTheEarlierPagesFromTheCombinedFileTheReportNames) {
+TEST_F(PdfCombine, WithoutSheetFilesAResumeTakesTheEarlierPagesFromTheCombinedFileTheRecordNames) {
     // Two drawings called Plan with a sheet of the same name: the second's pages must not be the first's.
     const std::string south = sheet(dir, "d.pdf", "ISO_A2", 0);
     const std::vector<ReportRow> night = {
@@ -182,7 +183,7 @@ TEST_F(PdfCombine, WithoutSheetFilesAResumeTakesTheEarlierPagesFromTheCombinedFi
         sheetRow("C:\\J\\Roof.dwg", "Model", "", "failed"),
     };
     std::vector<std::pair<std::string, std::string>> recorded;
-    RunCombineInput input{{CombineMode::Run, "{job}", false}, night, {}, {dir.path(), "J", "Night", "", ""}, {}, {}};
+    RunCombineInput input{{CombineMode::Run, "{job}", false}, night, {{dir.path(), dir.at("Night.pdf")}}, {}, {}, {}};
     input.recordMoves = [&](const auto& moves) {
         EXPECT_TRUE(files.exists(moves.front().first)) << "the record names the combined file before the sheet goes";
         recorded = moves;
@@ -193,20 +194,21 @@ TEST_F(PdfCombine, WithoutSheetFilesAResumeTakesTheEarlierPagesFromTheCombinedFi
     EXPECT_FALSE(files.exists(sheets[0].file));
     EXPECT_FALSE(files.exists(south));
 
-    // The night's report as the run left it: its sheets name the combined file, which has a row of its own.
+    // The morning's record: the night's rows as the run left them (its sheets name the combined file, which
+    // has a row of its own), Roof plotted now.
     std::vector<ReportRow> report = night;
     for (ReportRow& row : report)
         for (const auto& [from, to] : recorded)
             if (row.plotFile == from) row.plotFile = to;
-    report.push_back(out.rows.at(0));
-    input.rows = {sheetRow("C:\\J\\Roof.dwg", "Model", sheets[2].file)};
-    input.resumed = report;
-    input.naming.jobName = "Morning";
+    report[2] = sheetRow("C:\\J\\Roof.dwg", "Model", sheets[2].file);
+    report.push_back(out.rows.at(0).second);
+    input.rows = report;
+    input.files = {{dir.path(), dir.at("Morning.pdf")}};
     input.recordMoves = nullptr;
     out = combineRun(input, files, nullptr, nullptr);
 
     ASSERT_EQ(out.rows.size(), 1u);
-    EXPECT_EQ(out.rows[0].outcome, "combined") << out.rows[0].reason;
+    EXPECT_EQ(out.rows[0].second.outcome, "combined") << out.rows[0].second.reason;
     const ReadBack back = readBack(dir.at("Morning.pdf"));
     EXPECT_EQ(back.pages, (std::vector<std::pair<long, long>>{{2384, 1684}, {1191, 1684}, {792, 1224}}));
     EXPECT_EQ(back.bookmarks, (std::vector<std::string>{"Plan", "  Layout1", "  Layout1", "Roof", "  Model"}));

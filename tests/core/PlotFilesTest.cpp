@@ -216,8 +216,7 @@ TEST_F(PlotFileRun, APlotThatFailsLeavesLastNightsFileAndNoTemporaryOne) {
     dir.file("Out/A-Ground.pdf", "last night");
     const auto outcome = plot();
     EXPECT_EQ(outcome.text(), "Failed: Share gone");
-    EXPECT_EQ(rows(outcome),
-              (Lines{"Ground: failed (Share gone)", "First: failed (Share gone)", ": failed (Share gone)"}));
+    EXPECT_EQ(rows(outcome), (Lines{"Ground: failed (Share gone)", "First: failed (Share gone)"}));
     EXPECT_EQ(outFolder(), Lines{"A-Ground.pdf last "});
 }
 
@@ -305,7 +304,7 @@ TEST_F(PlotFileRun, APlotFileThatWouldBeADrawingOfTheListingIsNotWritten) {
                          {{"file", "Out/A-First.pdf"}}}}});
     setup.files.drawings = {base::foldedPath(dir.at("Out/a-first.PDF"))};
     EXPECT_EQ(rows(plot()), (Lines{"Ground: plotted", "First: failed (the plot file " + dir.at("Out/A-First.pdf") +
-                                                          " would replace a drawing of the listing)"}));
+                                                          " would replace a drawing of the listing or a file the run keeps)"}));
 }
 
 }  // namespace

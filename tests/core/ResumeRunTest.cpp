@@ -18,6 +18,7 @@
 #include "plotting/RunLedger.h"
 #include "plotting/ReportReader.h"
 #include "plotting/ResumePlan.h"
+#include "plotting/RunRecordWriter.h"
 
 namespace quillon::plotting {
 namespace {
@@ -123,10 +124,10 @@ TEST(ResumeRun, SameNamedDrawingsKeepTheirPlotFilesWhicheverRunResumesOrPartPlot
     auto inCombined = row(job[3], "plotted");
     inCombined.plotFile = combined.plotFile;
     const auto plan = resumePlan(readReport(report({north, south, held, inCombined, combined})));
-    EXPECT_EQ(plan.listing, (std::vector<std::string>{job[0], job[1], job[2], job[3]}));
-    EXPECT_EQ(plan.recorded, (std::map<std::string, std::string>{{recordedSheetKey(job[0], "Layout1"), north.plotFile},
-                                                                 {recordedSheetKey(job[2], "Layout1"), held.plotFile}}));
-    options.recorded = plan.recorded;
+    EXPECT_EQ(plan.names.listing, (std::vector<std::string>{job[0], job[1], job[2], job[3]}));
+    EXPECT_EQ(plan.names.sheets, (std::map<std::string, std::string>{{recordedSheetKey(job[0], "Layout1"), north.plotFile},
+                                                                     {recordedSheetKey(job[2], "Layout1"), held.plotFile}}));
+    options.recorded = plan.names.sheets;
     EXPECT_EQ(path("c:/j/site.DWG", "Layout1"), held.plotFile);
 }
 
@@ -140,11 +141,11 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     } cases[] = {
         {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
         {"", 1, "not a Quillon run report"},
-        {replaced(good, RunReport::heading(false), earlier), 2, "28 fields where the heading has 11"},
-        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "28 fields where the heading has 12"},
+        {replaced(good, RunReport::heading(false), earlier), 2, "32 fields where the heading has 11"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "32 fields where the heading has 12"},
         {replaced(good, ",Resumes", ",Resumed"), 1, "not a Quillon run report"},
         {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
-         "29 fields where the heading has 28"},
+         "33 fields where the heading has 32"},
         {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
         {good + "\"C:\\Jobs\\C.dwg,Layout1\r\n", 4, "a quoted field is not closed"},
         {replaced(good, "C:\\Jobs\\B.dwg", "C:\\Jobs\\\"B\".dwg"), 3, "a quote in the middle"},
@@ -208,7 +209,7 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     const auto plan = resumePlan(readReport(saved));
     EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
     EXPECT_EQ(plan.job, resumePlan(readReport(written)).job);
-    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 28");
+    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 32");
 
     // Before the sheet columns, every layout was plotted with Quillon's settings; a template's choices are replayed.
     const std::string heading = RunReport::heading(false), before = heading.substr(0, heading.find(",Sheet settings"));
@@ -223,10 +224,16 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     EXPECT_EQ(std::tie(replayed.sheetSettings, replayed.pageSetup, replayed.excludeLayouts),
               std::tuple("template", "A1 Issue", "*old*"));
 
+    // The reports before the names columns (whose rows end ",file" where a new report's end ",file,,,,").
+    std::string beforeNames = replaced(written, ",Qualifier,Name date,Job position,Carried from", "");
+    for (std::size_t at; (at = beforeNames.find(",file,,,,\r\n")) != std::string::npos;) beforeNames.replace(at, 11, ",file\r\n");
+    EXPECT_EQ(resumePlan(readReport(beforeNames)).job, plan.job);
+    EXPECT_FALSE(resumePlan(readReport(beforeNames)).names.qualifiersRecorded) << "a resume decides them again";
+
     // The reports before the combining columns never combined; a later one's resume combines as its night did,
     // and its combined file's row is no drawing to plot again.
     const std::string beforeCombining =
-        replaced(written, ",Combine,Combined file name,Keep sheet files,Restart AutoCAD every,Output", "");
+        replaced(beforeNames, ",Combine,Combined file name,Keep sheet files,Restart AutoCAD every,Output", "");
     auto withoutCombining = [](std::string text) {
         for (std::size_t at; (at = text.find(",no,,yes,,file\r\n")) != std::string::npos;) text.replace(at, 16, "\r\n");
         return text;
@@ -241,7 +248,7 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     EXPECT_EQ(again.job.drawings.size(), 2u);
 
     // Before the restart column a resume takes the setting; after it, what the night used.
-    const std::string beforeRestarts = replaced(written, ",Restart AutoCAD every,Output", "");
+    const std::string beforeRestarts = replaced(beforeNames, ",Restart AutoCAD every,Output", "");
     auto withoutRestarts = [](std::string text) {
         for (std::size_t at; (at = text.find(",yes,,file\r\n")) != std::string::npos;) text.replace(at, 12, ",yes\r\n");
         return text;
@@ -267,11 +274,6 @@ TEST(ResumeRun, AChecksReportAndARunThatNeverStartedAreRefusedAndAFinishedRunLea
     EXPECT_EQ(plan.plottedInFull, 2u);
 }
 
-std::string fileText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 DrawingOutcome plottedOutcome(const std::string& path) {
     DrawingOutcome outcome;
     outcome.kind = DrawingOutcome::Kind::ModelPlotted;
@@ -285,17 +287,18 @@ TEST(ResumeRun, AReportOnDiskWhereverTheRunIsKilledResumesExactlyTheDrawingsLeft
     const PlotSetup setup{"Plotter.pc3", "A3", "mono.ctb", 1};
     auto report = std::make_shared<RunReport>(folder / "Quillon run 2026-12-09 01-00-00.csv", false,
                                               std::vector<std::filesystem::path>{folder / "night.csv"});
-    RunLedger ledger({{3, "C:\\Jobs\\A.dwg"}, {2, "C:\\Jobs\\B.dwg"}, {1, "C:\\Jobs\\C.dwg"}},
-                     [&](const std::vector<DrawingOutcome>& record) {
-                         std::vector<ReportRow> rows;
-                         for (const auto& outcome : record)
-                             for (auto& row : reportRows(outcome, setup, "")) rows.push_back(row);
-                         return report->replace(rows);
+    const std::vector<std::string> drawings{"C:\\Jobs\\A.dwg", "C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"};
+    auto record = std::make_shared<RunRecordWriter>(report, setup, JobNames{}, drawings, CombineNaming{},
+                                                    std::make_shared<PlotFileClaims>(), "", nullptr);
+    RunLedger ledger({{3, drawings[0]}, {2, drawings[1]}, {1, drawings[2]}},
+                     [&](const std::vector<DrawingOutcome>& outcomes, std::size_t changed) {
+                         return record->write(outcomes, changed);
                      });
     // What a resume of the file would plot, were the process to die now; the copy says the same.
     auto left = [&] {
-        EXPECT_EQ(fileText(report->file()), fileText(folder / "night.csv"));
-        return resumePlan(readReport(fileText(report->file()))).job.drawings;
+        const auto plan = resumePlan(readReportFile(report->file(), windows1252())).job.drawings;
+        EXPECT_EQ(resumePlan(readReportFile(folder / "night.csv", windows1252())).job.drawings, plan);
+        return plan;
     };
     using Paths = std::vector<std::string>;
     ledger.begin();
@@ -305,7 +308,7 @@ TEST(ResumeRun, AReportOnDiskWhereverTheRunIsKilledResumesExactlyTheDrawingsLeft
     EXPECT_EQ(left(), (Paths{"C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "between drawings";
     ledger.takenUp(0, 2);
     EXPECT_EQ(left(), (Paths{"C:\\Jobs\\B.dwg", "C:\\Jobs\\C.dwg"})) << "in the middle of a drawing";
-    EXPECT_NE(fileText(report->file()).find("C:\\Jobs\\B.dwg,,Plotter.pc3,A3,mono.ctb,1,,\"started, not finished\""),
+    EXPECT_NE(journalReportText(report->file()).value_or("").find("C:\\Jobs\\B.dwg,,Plotter.pc3,A3,mono.ctb,1,,\"started, not finished\""),
               std::string::npos);
     EXPECT_FALSE(ledger.recordProblem());
 

@@ -34,7 +34,7 @@ TEST(RunLedgerTest, EveryDrawingEndsWithARowAndASessionGivenUpOnIsHeardNoMore) {
     std::map<std::string, std::string> rows;  // drawing -> outcome, as the report has them
     auto ledger = std::make_shared<RunLedger>(
         std::vector<std::pair<int, std::string>>{{1, "C:\\A.dwg"}, {2, "C:\\B.dwg"}, {3, "C:\\C.dwg"}, {4, "C:\\D.dwg"}},
-        [&](const std::vector<DrawingOutcome>& record) -> std::optional<std::string> {
+        [&](const std::vector<DrawingOutcome>& record, std::size_t) -> std::optional<std::string> {
             rows.clear();
             for (const auto& outcome : record)
                 for (const auto& row : reportRows(outcome, PlotSetup{"P", "A3", "S", 1}, "t"))

@@ -197,7 +197,7 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     row.seconds = 1.25;
     EXPECT_EQ(plotting::RunReport::field("plain"), "plain");
     EXPECT_EQ(plotting::RunReport::line(row),
-              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes,,file");
+              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes,,file,,,,");
 
     const fs::path folder =
         fs::temp_directory_path() / ("quillon-report-" + std::to_string(std::random_device{}()));
@@ -227,7 +227,9 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder / "Reports")) left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"Quillon run 2026-12-08 23-12-00.csv", "Quillon run 2026-12-08 23-13-00.csv",
+    // A report's journal goes with it (these runs never ended, so theirs are there).
+    EXPECT_EQ(left, (std::vector<std::string>{"Quillon run 2026-12-08 23-12-00.csv", "Quillon run 2026-12-08 23-12-00.csv.journal",
+                                              "Quillon run 2026-12-08 23-13-00.csv", "Quillon run 2026-12-08 23-13-00.csv.journal",
                                               "Quillon run 2026-12-08 23-13-00.csv.writing", "notes.csv",
                                               "notes.csv.writing"}));
     EXPECT_TRUE(plotting::removeLeftoverWrite(folder / "Reports" / "notes.csv")) << "the leftover of a /report copy";
@@ -266,6 +268,31 @@ TEST(RunReportTest, EachSheetIsARowAndADrawingThatPlottedNothingIsOne) {
     stopped.kind = plotting::DrawingOutcome::Kind::Skipped;
     stopped.detail = plotting::StoppedBeforePlotting;
     EXPECT_EQ(plotting::reportRows(stopped, setup, "").at(0).outcome, "stopped");
+}
+
+TEST(RunReportTest, ADrawingWhoseSheetsFailedHasTheirRowsAndNoneBesides) {
+    const plotting::PlotSetup setup{"Plotter.pc3", "A3", "mono.ctb", 0};
+    plotting::DrawingOutcome model;
+    model.kind = plotting::DrawingOutcome::Kind::Failed;
+    model.path = "C:\\Jobs\\Site.dwg";
+    model.detail = "Plot device not available";
+    plotting::SheetRecord sheet{"Model", "", false, {}};
+    sheet.failure = model.detail;
+    model.sheets = {sheet};
+    const auto modelRows = plotting::reportRows(model, setup, "");
+    ASSERT_EQ(modelRows.size(), 1u);
+    EXPECT_EQ(modelRows[0].layout, "Model");
+
+    plotting::DrawingOutcome inactive = model;
+    inactive.detail = "another drawing is active in AutoCAD and this one could not be made active to be plotted";
+    inactive.sheets = {{"First", "", false, {}}, {"Second", "", false, {}}};
+    for (auto& s : inactive.sheets) s.failure = inactive.detail;
+    EXPECT_EQ(plotting::reportRows(inactive, setup, "").size(), 2u);
+
+    // Sheets plotted, then the drawing failed for another reason: that reason is a row of its own.
+    inactive.sheets[0].plotted = true;
+    inactive.detail = "AutoCAD stopped answering";
+    EXPECT_EQ(plotting::reportRows(inactive, setup, "").size(), 3u);
 }
 
 }  // namespace

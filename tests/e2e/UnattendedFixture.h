@@ -44,7 +44,7 @@ inline std::vector<fs::path> reports() {
     std::vector<fs::path> found;
     std::error_code error;
     for (fs::directory_iterator it(reportsFolder(), error), end; !error && it != end; it.increment(error))
-        found.push_back(it->path());
+        if (it->path().extension() != L".journal") found.push_back(it->path());  // a run's journal is no report
     std::sort(found.begin(), found.end());
     return found;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/win/CombineCommand.h"
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
@@ -34,10 +35,10 @@ std::vector<std::string> arguments() {
 
 bool asksToRun(const std::vector<std::string>& args) {
     for (const auto& arg : args) {
-        if (arg.size() != 4 || (arg[0] != '/' && arg[0] != '-')) continue;
+        if (arg.size() < 4 || (arg[0] != '/' && arg[0] != '-')) continue;
         std::string name = arg.substr(1);
         for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (name == "run") return true;
+        if (name == "run" || name == "check" || name == "resume" || name == "combine") return true;
     }
     return false;
 }
@@ -67,6 +68,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         if (commandLine.mode == quillon::app::CommandLine::Mode::Usage)
             return explain(quillon::app::commandLineUsage(), false, 0);
+        // Combining recorded sheets needs neither the window nor the CAD application.
+        if (commandLine.mode == quillon::app::CommandLine::Mode::CombineReports)
+            return quillon::app::runCombineCommand(commandLine);
 
         quillon::win::ComInit com;
         // The CAD application refuses calls while it is busy; the filter has them retried.

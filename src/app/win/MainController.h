@@ -107,6 +107,7 @@ private:
     plotting::CombineChoice combineChoice() const override;
     int runSessions() const override;
     RunNames takeRunNames() override;
+    std::vector<std::string> keptFiles() const override;
     std::string unattendedJobFile() const override;
     bool jobHadFolder() const override;
     // A message box shown from a message of its own, never inside a timer tick or a mailbox task (whose

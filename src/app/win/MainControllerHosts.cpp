@@ -42,6 +42,8 @@ int MainController::runSessions() const { return sessions_.runSessions(); }
 
 RunNames MainController::takeRunNames() { return job_.takeRunNames(); }
 
+std::vector<std::string> MainController::keptFiles() const { return job_.keptFiles(); }
+
 std::string MainController::unattendedJobFile() const {
     return job_.unattended() ? job_.commandLine().job : std::string();
 }

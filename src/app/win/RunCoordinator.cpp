@@ -19,36 +19,13 @@
 
 namespace quillon::app {
 
-namespace {
-
-// The run report, rewritten whole from the run's record by whichever session changes it.
-plotting::RunLedger::Writer reportWriter(std::shared_ptr<plotting::RunReport> report, plotting::PlotSetup setup,
-                                         std::string part, std::shared_ptr<RunRows> kept) {
-    if (!report && !kept) return {};
-    return [report, setup, part, kept](const std::vector<plotting::DrawingOutcome>& record) -> std::optional<std::string> {
-        std::vector<plotting::ReportRow> rows;
-        for (const auto& outcome : record) {
-            const bool timed = outcome.started != std::chrono::system_clock::time_point{};
-            for (auto row : plotting::reportRows(outcome, setup, timed ? RunReportKeeper::isoLocalTime(outcome.started) : "")) {
-                row.part = part;
-                rows.push_back(std::move(row));
-            }
-        }
-        if (kept) {
-            std::lock_guard<std::mutex> hold(kept->mutex);
-            kept->rows = rows;
-        }
-        return report ? report->replace(std::move(rows)) : std::nullopt;
-    };
-}
-
-}  // namespace
 
 RunCoordinator::RunCoordinator(RunHost& host) : host_(host) {}
 
 RunCoordinator::~RunCoordinator() {
     if (mailbox_) mailbox_->close();
     // A combine in progress stops at its next sheet; what it wrote is under a temporary name, removed.
+    exiting_->store(true);
     if (run_) run_->stop->store(true);
     if (combiner_.joinable()) combiner_.join();
     std::vector<CadSessionOwner*> waited;
@@ -117,6 +94,8 @@ void RunCoordinator::postCleanUp(std::function<void()> then) {
 
 void RunCoordinator::requestStop() {
     if (!run_) return;
+    // Stop ends the plotting; a combine already begun goes on to its end, unless Quillon itself is going.
+    if (host_.closing() || host_.leaving()) exiting_->store(true);
     run_->stop->store(true);
     for (auto& stop : run_->sessionStops) stop->store(true);
 }
@@ -171,17 +150,37 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     run->view = makeView(listView);
     auto list = std::make_shared<plotting::RunListSnapshot>(std::move(listed.rows), run->view->layoutsBox(),
                                                             run->view->directoryFolder());
-    const plotting::PlotSetup setup = runSetup(purpose, resumes, list->layoutsBox(), listView);
+    plotting::PlotSetup setup = runSetup(purpose, resumes, list->layoutsBox());
     if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
         host_.refuseRun(*refusal);
         return;
     }
+    // The run's names, decided once over the whole job (or as the report it resumes recorded them).
+    RunNames names = host_.takeRunNames();
+    if (names.listing.empty())
+        for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
+    std::vector<std::string> drawings;
+    for (const auto& [entry, path] : listed.drawings) drawings.push_back(path);
+    plotting::decideRunNames(setup, names, drawings);
+    setup.files.claims = std::make_shared<plotting::PlotFileClaims>();
+    for (const std::string& kept : host_.keptFiles()) setup.files.drawings.insert(base::foldedPath(kept));
     // A report that cannot be written does not stop the run; its end says so (and an unattended run's exit code).
     if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
+    if (const auto report = reports_.current())
+        for (const auto& [file, problem] : report->written()) {
+            setup.files.drawings.insert(base::foldedPath(win::toUtf8(file.wstring())));
+            setup.files.drawings.insert(base::foldedPath(win::toUtf8(plotting::journalOf(file).wstring())));
+        }
     run->setup = setup;
-    if (setup.combine.mode != plotting::CombineMode::None) run->rows = std::make_shared<RunRows>();
+    run->record = std::make_shared<plotting::RunRecordWriter>(reports_.current(), setup, names, drawings,
+                                                              combineNaming(setup), setup.files.claims, reports_.part(),
+                                                              &RunReportKeeper::isoLocalTime);
     run->ledger = std::make_shared<plotting::RunLedger>(
-        std::move(listed.drawings), reportWriter(reports_.current(), setup, reports_.part(), run->rows), setup.purpose);
+        std::move(listed.drawings),
+        [record = run->record](const std::vector<plotting::DrawingOutcome>& outcomes, std::size_t changed) {
+            return record->write(outcomes, changed);
+        },
+        setup.purpose);
     const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
@@ -212,15 +211,9 @@ std::shared_ptr<RunView> RunCoordinator::makeView(DrawingListView& listView) {
 }
 
 plotting::PlotSetup RunCoordinator::runSetup(plotting::RunPurpose purpose, const std::string& resumes,
-                                             plotting::LayoutsBox layouts, DrawingListView& listView) {
+                                             plotting::LayoutsBox layouts) {
     plotting::PlotSetup setup = host_.plotChoices();
     setup.files = host_.plotFileOptions();
-    RunNames names = host_.takeRunNames();
-    if (names.listing.empty())
-        for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
-    setup.files.qualifiers = plotting::plotNameQualifiers(names.listing, setup.files, setup.printer);
-    setup.files.recorded = std::move(names.recorded);
-    for (const std::string& drawing : names.listing) setup.files.drawings.insert(base::foldedPath(drawing));
     setup.layouts = layouts != plotting::LayoutsBox::Clear;
     host_.applySheets(setup);
     setup.purpose = purpose;

@@ -25,17 +25,12 @@
 #include "plotting/RunDeadline.h"
 #include "plotting/RunDispatcher.h"
 #include "plotting/RunLedger.h"
+#include "plotting/RunRecordWriter.h"
 #include "plotting/RunListSnapshot.h"
 #include "plotting/CombinePlan.h"
 #include "plotting/RunCombine.h"
 
 namespace quillon::app {
-
-// The rows a run's report has had, in order, as the sessions write them.
-struct RunRows {
-    std::mutex mutex;
-    std::vector<plotting::ReportRow> rows;
-};
 
 // The runs and the CAD sessions that plot them: the first session, which
 // every other use of the CAD application goes through too, the further
@@ -107,8 +102,8 @@ private:
         // Why the run was given up on; said on the rows it never finished.
         std::string lostBecause;
         plotting::PlotSetup setup;
-        // The report's rows as written, in order, for the sheets to combine at the end.
-        std::shared_ptr<RunRows> rows;
+        // The run's record: its names, every row as written, its combined files.
+        std::shared_ptr<plotting::RunRecordWriter> record;
         // The sheets are being combined: the run is over but for that, and Stop and Exit still reach it.
         bool combining = false;
     };
@@ -116,9 +111,8 @@ private:
     std::unique_ptr<CadSessionOwner> makeSession();
     // What a run starting now shows through: the list's rows, Status, and (with /run) the console.
     std::shared_ptr<RunView> makeView(DrawingListView& listView);
-    // The window's choices for a run starting now, with the names its plot files take from the whole listing.
-    plotting::PlotSetup runSetup(plotting::RunPurpose purpose, const std::string& resumes, plotting::LayoutsBox layouts,
-                                 DrawingListView& listView);
+    // The window's choices for a run starting now.
+    plotting::PlotSetup runSetup(plotting::RunPurpose purpose, const std::string& resumes, plotting::LayoutsBox layouts);
     // A run plotted by the first session alone.
     void startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
                         const plotting::PlotSetup& setup, const std::string& panel);
@@ -133,7 +127,7 @@ private:
     // Combines the run's PDF sheets off the window's thread; false when the run asks for none.
     bool startCombining(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
     plotting::CombineNaming combineNaming(const plotting::PlotSetup& setup) const;
-    // What the combiner is given: the run's rows, names and choices, as the report records them.
+    // What the combiner is given: the run's rows, names and choices, as the record has them.
     plotting::RunCombineInput combineInput(ActiveRun& run) const;
     // The combined files are written (or not): said, then the run finishes, if it is still the one in progress.
     void combiningEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
@@ -177,8 +171,11 @@ private:
     RunReportKeeper reports_;
     std::optional<plotting::RunDeadline> deadline_;
     std::string deadlineText_;
-    // The thread that combines a run's sheets; joined before the next and at the end.
+    // The thread that combines a run's sheets; joined before the next and at the end. Only the program
+    // going away stops it (a resume makes the file then): a combine once begun is the run's last step, and
+    // Stop and /until end plotting.
     std::thread combiner_;
+    std::shared_ptr<std::atomic<bool>> exiting_ = std::make_shared<std::atomic<bool>>(false);
     // What the watchdog last wrote into Status, and the run's line it wrote under.
     std::wstring announced_;
     std::wstring announceBase_;

@@ -1,18 +1,14 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
 #include "app/win/RunCoordinator.h"
 #include "plotting/OutcomeWords.h"
-#include "plotting/ReportReader.h"
 #include "plotting/RunCombine.h"
 #include "plotting/win/WinPdfFileAccess.h"
-#include "win/SystemCodePage.h"
 #include "win/Utf.h"
 
 namespace quillon::app {
@@ -28,19 +24,6 @@ std::string lastName(std::string path) {
 std::string withoutExtension(const std::string& name) {
     const auto dot = name.find_last_of('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
-// The rows of the report a resume takes up; none when it cannot be read now (it was read at the start).
-std::vector<plotting::ReportRow> resumedRows(const std::string& report) {
-    try {
-        // Decoded as the resume's plan decoded it: a report a spreadsheet saved is in the system's code page.
-        std::vector<plotting::ReportRow> rows;
-        for (auto& record : plotting::readReportFile(std::filesystem::path(win::toWide(report)), win::systemAnsiCodePage()))
-            rows.push_back(std::move(record.row));
-        return rows;
-    } catch (const std::exception&) {
-        return {};  // the resumed sheets alone are combined then; their rows say which sheets there are
-    }
 }
 
 }  // namespace
@@ -67,23 +50,14 @@ plotting::CombineNaming RunCoordinator::combineNaming(const plotting::PlotSetup&
 plotting::RunCombineInput RunCoordinator::combineInput(ActiveRun& run) const {
     plotting::RunCombineInput input;
     input.choice = run.setup.combine;
-    {
-        std::lock_guard<std::mutex> hold(run.rows->mutex);
-        input.rows = run.rows->rows;
-    }
-    input.naming = combineNaming(run.setup);
-    input.choices.device = run.setup.printer;
-    input.choices.paper = run.setup.paper;
-    input.choices.plotStyleTable = run.setup.ctb;
-    input.choices.copies = run.setup.copies > 1 ? run.setup.copies : 1;
-    input.choices.layouts = run.setup.layouts;
-    input.choices.plotFolder = run.setup.files.folder;
-    input.choices.plotFileName = run.setup.files.pattern;
-    input.choices.plotFileExtension = run.setup.files.extension;
-    input.choices.resumes = run.setup.resumes;
-    input.choices.combine = run.setup.combine;
-    input.choices.part = reports_.part();
+    input.rows = run.record->rows();
+    input.files = run.record->combinedFiles();
+    input.choices = run.record->choices();
     input.choices.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    input.recordMoves = [record = run.record](const std::vector<std::pair<std::string, std::string>>& moves) {
+        return record->recordMoves(moves);
+    };
+    input.kept = [kept = run.setup.files.drawings](const std::string& folded) { return kept.count(folded) > 0; };
     return input;
 }
 
@@ -91,7 +65,7 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
                                     const plotting::PlotRun::Tally& tally) {
     ActiveRun& run = *run_;
     using Ending = plotting::PlotRun::Ending;
-    if (!run.rows || run.setup.combine.mode == plotting::CombineMode::None || ending == Ending::Refused) return false;
+    if (!run.record || run.setup.combine.mode == plotting::CombineMode::None || ending == Ending::Refused) return false;
     plotting::RunCombineInput input = combineInput(run);
     run.combining = true;
     if (combiner_.joinable()) combiner_.join();
@@ -100,39 +74,40 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
     const std::wstring shown = host_.window().text(ids::Status);
     const auto lineEnd = shown.rfind(L"\r\n");
     const std::string summary = win::toUtf8(lineEnd == std::wstring::npos ? shown : shown.substr(lineEnd + 2));
-    const std::string resumes = run.setup.resumes;
-    combiner_ = std::thread([this, mailbox, input, resumes, stop = run.stop, generation = run.generation,
-                             report = reports_.current(), ending, tally = plotting::PlotRun::Tally(tally), summary]() mutable {
+    combiner_ = std::thread([this, mailbox, input, exiting = exiting_, generation = run.generation, record = run.record,
+                             ending, tally = plotting::PlotRun::Tally(tally), summary]() mutable {
         plotting::RunCombineOutput output;
+        std::vector<plotting::ReportRow> rows;
         try {
-            if (!resumes.empty()) input.resumed = resumedRows(resumes);
-            input.recordMoves = [report](const std::vector<std::pair<std::string, std::string>>& moves) {
-                return report && !report->renamePlotFiles(moves);
-            };
             plotting::WinPdfFileAccess files;
             const auto started = std::chrono::steady_clock::now();
-            output = plotting::combineRun(input, files, [stop] { return stop->load(); },
+            output = plotting::combineRun(input, files, [exiting] { return exiting->load(); },
                                           [mailbox, this, summary](const std::string& text) {
                                               mailbox->post([this, text, summary] { host_.setStatus(text + "\r\n" + summary); });
                                           });
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-            for (auto& row : output.rows) {
+            for (auto& [subject, row] : output.rows) {
                 row.seconds = seconds;
-                if (report) report->add(row);
+                rows.push_back(row);
             }
+            record->recordCombined(output.rows, output.stopped);
         } catch (const std::exception& error) {
-            // The sheets are all there; only the combined file is not: the run says so and ends as it would.
+            // The sheets are all there; only the combined files are not: their rows say so, and a resume makes them.
             output.withWarnings += 1;
             output.rows.clear();
-            plotting::ReportRow row = input.choices;
-            row.drawing = input.naming.runFolder;
-            row.outcome = plotting::outcome_word::NotCombined;
-            row.reason = std::string("the sheets could not be combined: ") + error.what();
-            output.rows.push_back(row);
+            rows.clear();
+            for (const auto& [subject, file] : input.files) {
+                plotting::ReportRow row = plotting::combinedRowAhead(subject, file, input.choices);
+                row.outcome = plotting::outcome_word::NotCombined;
+                row.reason = std::string("the sheets could not be combined: ") + error.what();
+                output.rows.emplace_back(subject, row);
+                rows.push_back(row);
+            }
+            record->recordCombined(output.rows, false);
         }
         tally.combineProblems += output.withWarnings;
         if (output.stopped && ending == plotting::PlotRun::Ending::Finished) ending = plotting::PlotRun::Ending::Stopped;
-        mailbox->post([this, generation, ending, tally, summary, rows = output.rows] {
+        mailbox->post([this, generation, ending, tally, summary, rows] {
             combiningEnded(generation, ending, tally, summary, rows);
         });
     });

@@ -12,6 +12,7 @@
 #include "autocad/CadLauncher.h"
 #include "autocad/ConnectionUi.h"
 #include "plotting/CombineChoice.h"
+#include "plotting/JobNames.h"
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRun.h"
 
@@ -19,13 +20,9 @@ namespace quillon::app {
 
 class DrawingListView;
 
-// What names the plot files of a run: the whole listing of its job (for one part of it, every part's
-// drawings) or of the report resumed, and the plot files that report recorded. An empty listing: the run's
-// own list is the whole listing.
-struct RunNames {
-    std::vector<std::string> listing;
-    std::map<std::string, std::string> recorded;
-};
+// What names the files of a run (see plotting::JobNames): the whole listing of its job, or what the
+// report it resumes recorded.
+using RunNames = plotting::JobNames;
 
 // What the runs need of the window around them: what a run starting now takes (the list, the choices, who
 // it is for), where it shows, and whom it tells. Called on the window's thread.
@@ -48,8 +45,10 @@ public:
     virtual void applySheets(plotting::PlotSetup& setup) const = 0;
     virtual plotting::CombineChoice combineChoice() const = 0;
     virtual int runSessions() const = 0;
-    // Given once to the run starting now.
+    // Given once to the run starting now; and the files no step of it may write over (the job, the report
+    // it resumes, the /report copy), besides the drawings and the run's own report.
     virtual RunNames takeRunNames() = 0;
+    virtual std::vector<std::string> keptFiles() const = 0;
     // With /run, /check or /resume no one is at the window; the job file it ran (empty: none) and whether
     // that job named a folder.
     virtual bool unattended() const = 0;

@@ -49,10 +49,16 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
     report_.reset();
     last_.clear();
     endProblem_.reset();
+    written_.clear();
     setup_ = setup;
-    beginProblem_ = [&]() -> std::optional<std::string> {
+    // The kept report's file, created under a name no other run has; none (and why) when it cannot be.
+    std::optional<std::string> problem;
+    fs::path file = [&]() -> fs::path {
         const fs::path reports = folder();
-        if (reports.empty()) return std::string("the local application data folder is unknown");
+        if (reports.empty()) {
+            problem = "the local application data folder is unknown";
+            return {};
+        }
         std::error_code ignored;
         fs::create_directories(reports, ignored);
         plotting::pruneReports(reports, Kept - 1);
@@ -61,30 +67,42 @@ std::optional<std::string> RunReportKeeper::begin(const plotting::PlotSetup& set
             win::toWide(plotting::reportFileName(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, part_,
                                                 setup.purpose == plotting::RunPurpose::Check)));
         // Created, never checked then opened: two runs starting in one second each get a file of their own.
-        fs::path file = reports / name;
+        fs::path created = reports / name;
         for (int n = 2;; ++n) {
-            const win::UniqueFileHandle handle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+            const win::UniqueFileHandle handle(CreateFileW(created.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (handle) break;
+            if (handle) return created;
             const DWORD error = GetLastError();
-            if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || n >= 100)
-                return "the run report " + win::toUtf8(file.wstring()) +
-                       " could not be created: " + win::systemMessage(HRESULT_FROM_WIN32(error));
-            file = reports / (name.stem().wstring() + L" (" + std::to_wstring(n) + L").csv");
+            if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || n >= 100) {
+                problem = "the run report " + win::toUtf8(created.wstring()) +
+                          " could not be created: " + win::systemMessage(HRESULT_FROM_WIN32(error));
+                return {};
+            }
+            created = reports / (name.stem().wstring() + L" (" + std::to_wstring(n) + L").csv");
         }
-        std::vector<fs::path> copies;
-        if (copy_) copies.emplace_back(win::toWide(*copy_));
-        report_ = std::make_shared<plotting::RunReport>(file, !part_.empty(), std::move(copies));
-        last_ = file;
-        // The heading is written at once, and the copy replaced: never last night's file while this run goes.
-        return report_->problem();
     }();
+    std::vector<fs::path> copies;
+    if (copy_) copies.emplace_back(win::toWide(*copy_));
+    // A kept report that cannot be made does not stop the copy: each file of the record stands on its own.
+    if (!file.empty() || !copies.empty())
+        report_ = std::make_shared<plotting::RunReport>(file, !part_.empty(), std::move(copies));
+    last_ = file;
+    // The heading is written at once, and the copy replaced: never last night's file while this run goes.
+    beginProblem_ = problem ? problem : report_ ? report_->problem() : std::nullopt;
     return beginProblem_;
 }
 
 void RunReportKeeper::end() {
-    if (report_ && report_->problem()) endProblem_ = report_->problem();
+    if (report_) {
+        report_->finish();
+        written_ = report_->written();
+        if (report_->problem()) endProblem_ = report_->problem();
+    }
     report_.reset();
+}
+
+std::vector<std::pair<fs::path, std::optional<std::string>>> RunReportKeeper::written() const {
+    return report_ ? report_->written() : written_;
 }
 
 std::optional<std::string> RunReportKeeper::problem() const {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "plotting/DrawingOutcome.h"
 #include "plotting/PlotRules.h"
@@ -23,8 +25,10 @@ public:
     std::optional<std::string> begin(const plotting::PlotSetup& setup);
     // Rows that belong to no drawing (a job that could not be used).
     void addRow(const plotting::ReportRow& row);
-    // The run's report is complete; problem() still says what went wrong with it.
+    // The run's report is complete: rebuilt whole, its journals gone; problem() still says what went wrong with it.
     void end();
+    // Each file the last run's record was kept in (the report, then its copy), and why it is not whole, if it is not.
+    std::vector<std::pair<std::filesystem::path, std::optional<std::string>>> written() const;
     // Why the report of the last run begun is not whole on disk (not created, a write or the copy failed).
     std::optional<std::string> problem() const;
     // Where each report is copied as it is written (the command line's /report); none: nowhere.
@@ -55,6 +59,7 @@ private:
     std::optional<std::string> copy_;
     std::optional<std::string> beginProblem_;
     std::optional<std::string> endProblem_;
+    std::vector<std::pair<std::filesystem::path, std::optional<std::string>>> written_;
 };
 
 }  // namespace quillon::app

@@ -205,6 +205,11 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     DrawingListView& list = host_.listView();
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list.fullPath(i));
+    // A resume whose drawings are all plotted but whose combined file is not made combines, plotting nothing.
+    if (paths.empty() && combineOnly_) {
+        runDrawings_ = 0;
+        return startListedRun();
+    }
     if (paths.empty())
         return failure(RunExitCode::SomeNotPlotted, "No drawing found in " + host_.listedFolder());
     // A run of one part of a job: the part's drawings are listed in place of the job's, once.
@@ -258,6 +263,14 @@ void UnattendedJob::checkThenRun() {
 
 void UnattendedJob::resumeInWindow(const std::string& report) { readResume(report, true); }
 
+std::vector<std::string> UnattendedJob::keptFiles() const {
+    std::vector<std::string> kept;
+    if (unattended_ && !commandLine_.job.empty()) kept.push_back(commandLine_.job);
+    if (!resumes_.empty()) kept.push_back(resumes_);
+    if (unattended_ && commandLine_.report) kept.push_back(*commandLine_.report);
+    return kept;
+}
+
 void UnattendedJob::readResume(const std::string& report, bool attended) {
     // A resume is a listing request too: a folder browsed to or a job opened meanwhile wins over it.
     const std::uint64_t request = host_.askListing();
@@ -267,8 +280,12 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
         std::string problem;
         // What a write of it killed half-way left beside it goes; the report itself is what is read.
         plotting::removeLeftoverWrite(fs::path(win::toWide(report)));
+        auto exists = [](const std::string& file) {
+            return GetFileAttributesW(discovery::extendedLengthPath(file).c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
         try {
-            plan = plotting::resumePlan(plotting::readReportFile(fs::path(win::toWide(report)), win::systemAnsiCodePage()));
+            plan = plotting::resumePlan(plotting::readReportFile(fs::path(win::toWide(report)), win::systemAnsiCodePage()),
+                                        report, exists);
         } catch (const std::exception& error) {
             problem = report + ", " + error.what();
         }
@@ -280,17 +297,21 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
                 else ConsoleOutput::writeLine("Quillon: " + text);
             };
             if (!plan) return attended ? say(problem) : failure(RunExitCode::BadJobOrArguments, problem);
-            if (plan->toPlotAgain() == 0) {
-                say("Nothing to resume: every drawing of " + report + " was plotted in full.");
-                if (!attended) nothingLeft(report);
+            // The resume of one part of a job is that part still: its report says so, for /combine.
+            if (!attended && !plan->names.carried.empty()) host_.reports().setPart(plan->names.carried.front().part);
+            if (plan->toPlotAgain() == 0 && !plan->combineLeft) {
+                say("Nothing to resume: every drawing of " + report + " was plotted in full, and combined as asked.");
+                if (!attended) nothingLeft(report, plan->names.carried);
                 return;
             }
+            combineOnly_ = plan->toPlotAgain() == 0;
             if (!attended)
-                say("resuming " + report + ": " + std::to_string(plan->toPlotAgain()) + " of its " +
-                    std::to_string(plan->drawingsInReport) + " drawings were not plotted in full");
+                say(combineOnly_ ? "resuming " + report + ": every drawing was plotted in full; its combined file is made again"
+                                 : "resuming " + report + ": " + std::to_string(plan->toPlotAgain()) + " of its " +
+                                       std::to_string(plan->drawingsInReport) + " drawings were not plotted in full");
             resumes_ = report;
-            // Named as the report's run named them, whatever this resume leaves out.
-            runNames_ = {plan->listing, plan->recorded};
+            // Named as the report's run named them, whatever this resume leaves out; its rows carried forward.
+            runNames_ = plan->names;
             // The run takes the listed drawings up from the last: listed backwards, they plot in the report's order.
             plotting::PlotJobSpec job = plan->job;
             std::reverse(job.drawings.begin(), job.drawings.end());
@@ -300,7 +321,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
     });
 }
 
-void UnattendedJob::nothingLeft(const std::string& resumed) {
+void UnattendedJob::nothingLeft(const std::string& resumed, const std::vector<plotting::ReportRow>& carried) {
     stage_ = Stage::Told;
     // Even a run with nothing to plot leaves its report, for whoever reads only the copy in the morning.
     RunReportKeeper& reports = host_.reports();
@@ -308,12 +329,25 @@ void UnattendedJob::nothingLeft(const std::string& resumed) {
     none.resumes = resumed;
     if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
     reports.begin(none);
+    // The set as the resumed report has it: a chain of resumes always describes the whole of it.
+    for (const auto& row : carried) reports.addRow(row);
     reports.end();
-    if (!reports.runReport().empty())
-        ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(reports.runReport().wstring()));
+    tellWritten();
     if (!reportWhole()) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
     if (commandLine_.closeWhenDone) host_.exitCommand();
+}
+
+void UnattendedJob::tellWritten() {
+    // Each file of the record on its own: where the kept report went, and the copy, or why not.
+    const auto written = host_.reports().written();
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const bool check = commandLine_.mode == CommandLine::Mode::CheckJob;
+        const std::string what = i == 0 && !host_.reports().runReport().empty() ? (check ? "check report " : "run report ")
+                                                                                : (check ? "copy of the check report " : "copy of the run report ");
+        const std::string file = win::toUtf8(written[i].first.wstring());
+        ConsoleOutput::writeLine("Quillon: " + what + file + (written[i].second ? " (not whole: " + *written[i].second + ")" : ""));
+    }
 }
 
 bool UnattendedJob::reportWhole() {
@@ -331,17 +365,15 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
     RunReportKeeper& reports = host_.reports();
     if (copyRefused_ || reportTargetProblem()) reports.setCopy(std::nullopt);
     else reports.setCopy(commandLine_.report);
-    if (!reports.begin({})) {
-        plotting::ReportRow row;
-        row.drawing = commandLine_.job;
-        row.outcome = "failed";
-        row.reason = why;
-        row.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
-        reports.addRow(row);
-    }
+    reports.begin({});
+    plotting::ReportRow row;
+    row.drawing = commandLine_.job;
+    row.outcome = "failed";
+    row.reason = why;
+    row.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    reports.addRow(row);
     reports.end();
-    const fs::path report = reports.runReport();
-    if (!report.empty()) ConsoleOutput::writeLine("Quillon: run report " + win::toUtf8(report.wstring()));
+    tellWritten();
     reportWhole();
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
     if (close && commandLine_.closeWhenDone) host_.exitCommand();
@@ -359,9 +391,9 @@ void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, co
     const auto lastLine = status.rfind(L"\r\n");
     ConsoleOutput::writeLine("Quillon: " +
                              win::toUtf8(lastLine == std::wstring::npos ? status : status.substr(lastLine + 2)));
-    const fs::path report = host_.reports().runReport();
-    for (const auto& line : runClosingLines(tally, runDrawings_, win::toUtf8(report.wstring())))
+    for (const auto& line : runClosingLines(tally, runDrawings_, ""))
         ConsoleOutput::writeLine("Quillon: " + line);
+    tellWritten();
     // A record not whole on disk (a row lost, no report, no copy): the morning cannot trust it, nor a 0.
     if (!reportWhole() && exitCode_ == 0) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
     ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));

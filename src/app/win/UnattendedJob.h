@@ -62,6 +62,9 @@ public:
     bool jobHadFolder() const { return jobHadFolder_; }
     // What names the plot files of the run starting now, taken by it (see RunNames).
     RunNames takeRunNames() { return std::exchange(runNames_, {}); }
+    // The files of the command line's job no step of its run may write over: the job or the report it
+    // resumes, and the /report copy.
+    std::vector<std::string> keptFiles() const;
 
 private:
     void failure(RunExitCode code, const std::string& why, bool close = true);
@@ -70,14 +73,17 @@ private:
     // Reads the report to resume on the CAD thread; then() has the job of its left-over drawings.
     void readResume(const std::string& report, bool attended);
     void startListedRun();
-    // A resume whose report has nothing left to plot: an empty report of its own, exit code 0.
-    void nothingLeft(const std::string& resumed);
+    // A resume whose report has nothing left to do (or a part with no drawings): a report of its own carrying
+    // the resumed report's rows, exit code 0.
+    void nothingLeft(const std::string& resumed, const std::vector<plotting::ReportRow>& carried = {});
     // The job checked as far as it can be before its first drawing opens, then the run started.
     void checkThenRun();
     // What checkBeforeCad refuses, read on the CAD thread before the application is used.
     std::optional<std::string> problemBeforeCad(base::FileSystem& files) const;
     // Whether the run's report and its /report copy are whole on disk; false (and why on the console) when not.
     bool reportWhole();
+    // The console names each file the run's record was written to, and what of it failed.
+    void tellWritten();
     // Why /report names what the copy must never overwrite (the job, the report resumed, a drawing).
     std::optional<std::string> reportTargetProblem() const;
 
@@ -97,8 +103,10 @@ private:
     std::uint64_t awaited_ = 0;
     // What comes after the listing this apply started (nothing when it started none).
     void awaitListing(AfterListing after, const plotting::PlotJobSpec& job, const std::function<void(const std::string&)>& refused);
-    // The report a resumed run takes up; empty for any other run.
+    // The report a resumed run takes up; empty for any other run. combineOnly_: every drawing of it was
+    // plotted, and only its combined files are to make.
     std::string resumes_;
+    bool combineOnly_ = false;
     // The job's folder, against which a drawing's part is decided; empty for a job listing its drawings.
     std::string jobFolder_;
     RunNames runNames_;

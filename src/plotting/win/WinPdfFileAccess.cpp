@@ -58,11 +58,18 @@ std::string WinPdfFileAccess::readableName(const std::string& path, std::size_t 
     }
     const std::wstring copy = *folder + L"quillon-pdf-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                               std::to_wstring(serial) + L".pdf";
+    // A temporary folder within the limit may still leave no room for the copy's name after it.
+    const auto readable = ansiName(copy);
+    if (!readable) {
+        why = "its name is outside the system's code page, and the temporary folder's path leaves no room for a "
+              "copy of it (" + win::toUtf8(copy) + " is too long)";
+        return {};
+    }
     if (!CopyFileW(discovery::extendedLengthPath(wide).c_str(), copy.c_str(), FALSE)) {
         why = win::WinError::fromLastError().what();
         return {};
     }
-    const std::string name = *ansiName(copy);
+    const std::string name = *readable;
     std::lock_guard<std::mutex> hold(mutex_);
     copies_.insert(name);
     return name;
