@@ -43,7 +43,10 @@ void RecordFile::begin(const std::string& heading, const std::string& text) {
     out_ << JournalLead << heading << "\r\n";
     out_.flush();
     bytes_ += JournalLead.size() + heading.size() + 2;
-    if (!out_) fail("its journal cannot be created (a read-only folder, a full disk?)");
+    if (!out_) {
+        fail("its journal cannot be created (a read-only folder, a full disk?)");
+        dropJournal();
+    }
     rebuild(text);
 }
 
@@ -55,8 +58,16 @@ void RecordFile::append(const std::string& records) {
     bytes_ += records.size();
     if (!out_) {
         fail("its journal could not be written (a full disk?)");
-        out_.close();
+        dropJournal();
     }
+}
+
+void RecordFile::dropJournal() {
+    // A journal that stopped short must not outlive it: a resume prefers the journal to the CSV, and the CSV,
+    // rebuilt at every change from now on, is newer.
+    out_.close();
+    std::error_code ignored;
+    fs::remove(journal_, ignored);
 }
 
 void RecordFile::rebuild(const std::string& text) {

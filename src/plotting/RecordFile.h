@@ -33,11 +33,14 @@ public:
     const std::filesystem::path& csv() const { return csv_; }
     // The first write that failed, with why.
     const std::optional<std::string>& problem() const { return problem_; }
+    // Whether changes still go to the journal; without it the CSV alone is the record and is rebuilt at each.
+    bool journalling() const { return out_.is_open(); }
     // Every byte written for it so far, journal and CSV.
     std::uint64_t bytesWritten() const { return bytes_; }
 
 private:
     void fail(const std::string& why);
+    void dropJournal();
 
     std::filesystem::path csv_;
     std::filesystem::path journal_;

@@ -136,12 +136,15 @@ std::optional<std::string> RunReport::set(std::vector<std::pair<std::size_t, std
     }
     for (auto& f : files_) f->append(records);
     // Rebuilt once enough has changed that the rebuilds, together, cost a fixed multiple of the changes.
-    if (rowCount_ <= SmallReport ||
-        static_cast<double>(changedSinceRebuild_) >= RebuildShare * static_cast<double>(rowCount_)) {
-        changedSinceRebuild_ = 0;
-        const std::string whole = wholeText();
-        for (auto& f : files_) f->rebuild(whole);
-    }
+    const bool due = rowCount_ <= SmallReport ||
+                     static_cast<double>(changedSinceRebuild_) >= RebuildShare * static_cast<double>(rowCount_);
+    if (due) changedSinceRebuild_ = 0;
+    std::string whole;
+    for (auto& f : files_)
+        if (due || !f->journalling()) {
+            if (whole.empty()) whole = wholeText();
+            f->rebuild(whole);
+        }
     return problemNow();
 }
 

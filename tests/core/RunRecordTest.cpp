@@ -232,5 +232,16 @@ TEST_F(RecordedRun, TheRecordGrowsLinearlyAndAKilledRunResumesFromItsJournal) {
     EXPECT_LT(report->bytesWritten(), 12 * size) << "rewriting the whole report at each change writes ~400 times it";
 }
 
+TEST_F(RecordedRun, AReportWhoseJournalCannotBeWrittenKeepsItsCsvWholeAtEveryChange) {
+    // Something in the journal's place: the CSV alone must then be the record, never one left behind.
+    dir.folder("night.csv.journal");
+    std::vector<std::string> many;
+    for (int i = 0; i < 300; ++i) many.push_back(drawing("D" + std::to_string(i) + ".dwg"));
+    start(many);
+    for (std::size_t i = 0; i < 250; ++i) plot(i, {"L1"});
+    EXPECT_TRUE(report->problem());
+    EXPECT_EQ(resumePlan(readBack()).toPlotAgain(), 50u);
+}
+
 }  // namespace
 }  // namespace quillon::plotting
