@@ -1,6 +1,7 @@
 #include "plotting/PlotFileWriter.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -43,6 +44,15 @@ std::int64_t ticksNow() {
            TicksFrom1601To1970;
 }
 
+// "A.~0123abcd.pdf": a temporary name as earlier versions wrote them beside the sheets.
+bool isTemporaryBesideSheets(const std::string& name) {
+    const std::size_t mark = name.find(".~");
+    if (mark == std::string::npos || name.size() < mark + 10) return false;
+    for (std::size_t i = mark + 2; i < mark + 10; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+    return name.size() == mark + 10 || name[mark + 10] == '.';
+}
+
 }  // namespace
 
 std::string PlotFileWriter::temporaryName(const std::string& target, unsigned token) {
@@ -58,12 +68,18 @@ bool PlotFileWriter::temporaryFolderReady(const std::string& target) {
     folder.pop_back();
     if (!names_.firstUseOf(folder)) return files_.identity(folder).has_value() || files_.makeHiddenFolder(folder);
     if (!files_.makeHiddenFolder(folder)) return false;
-    const auto entries = files_.list(folder);
-    if (!entries) return true;
     const std::int64_t oldest = ticksNow() - std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>>(LeftoverAge).count();
-    for (const auto& entry : *entries)
-        if (!entry.isDirectory && entry.lastWriteTime != 0 && entry.lastWriteTime < oldest)
-            files_.removeFile(hiddenFolderOf(target) + entry.name);
+    const auto old = [oldest](const base::DirEntry& entry) {
+        return !entry.isDirectory && entry.lastWriteTime != 0 && entry.lastWriteTime < oldest;
+    };
+    if (const auto entries = files_.list(folder))
+        for (const auto& entry : *entries)
+            if (old(entry)) files_.removeFile(hiddenFolderOf(target) + entry.name);
+    // Earlier versions plotted beside the sheets: what a kill left there would pass for a sheet.
+    const std::string sheets = target.substr(0, nameStart(target));
+    if (const auto entries = files_.list(sheets.empty() ? "." : sheets))
+        for (const auto& entry : *entries)
+            if (old(entry) && isTemporaryBesideSheets(entry.name)) files_.removeFile(sheets + entry.name);
     return true;
 }
 

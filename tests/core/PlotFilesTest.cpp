@@ -225,8 +225,13 @@ TEST_F(PlotFileRun, PlotsAreWrittenInAHiddenFolderWhoseOldLeftoversGoAtItsNextUs
     const std::string killed = dir.file("Out/.quillon/A-Ground.~deadbeef.pdf", "killed");
     std::filesystem::last_write_time(killed, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
     dir.file("Out/.quillon/B.~00000001.pdf", "another workstation's, in progress");
+    // An earlier version's leftover beside the sheets goes too; a sheet merely named alike stays.
+    const std::string besides = dir.file("Out/C.~0123abcd.pdf", "killed");
+    std::filesystem::last_write_time(besides, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    const std::string alike = dir.file("Out/C.~plans.pdf", "sheet");
+    std::filesystem::last_write_time(alike, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
     EXPECT_EQ(plot().text(), "2 layouts plotted");
-    EXPECT_EQ(outFolder(), (Lines{"A-First.pdf %PDF-", "A-Ground.pdf %PDF-"}));
+    EXPECT_EQ(outFolder(), (Lines{"A-First.pdf %PDF-", "A-Ground.pdf %PDF-", "C.~plans.pdf sheet"}));
     Lines hidden;
     for (const auto& entry : std::filesystem::directory_iterator(dir.at("Out/.quillon")))
         hidden.push_back(entry.path().filename().string());
