@@ -277,6 +277,11 @@ TEST_F(LayoutPlotting, ASheetWhoseDeviceDidNotTakeFailsWhateverDeviceThePlotCall
     const std::string failure = plotter.report().sheets[0].failure;
     EXPECT_EQ(failure.rfind("the device \"Ghost.pc3\" could not be set (", 0), 0u) << failure;
     EXPECT_NE(failure.find("; the layout's device is \"Office Laser\""), std::string::npos) << failure;
+    plotter.closeDrawing();
+    // Model space alike.
+    openAndActivate(drawing("M.dwg"));
+    EXPECT_THROW(plotter.plotActiveLayout(), AutomationError) << "the drawing fails with the reason";
+    EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
 }
 
 TEST_F(LayoutPlotting, PlotterConfigurationsGoToAFileFirstAndToTheDeviceWhenRefused) {
@@ -501,6 +506,7 @@ TEST_F(LayoutPlotting, ARasterDriverThatForcesItsOwnExtensionNamesTheSheetWithIt
     EXPECT_EQ(plotter.report().sheets.at(0).plotFile, dir.at("M.png"));
     EXPECT_TRUE(std::filesystem::exists(dir.at("M.png")));
     EXPECT_TRUE(std::filesystem::is_empty(dir.at(".quillon"))) << "nothing left behind";
+    EXPECT_TRUE(plotter.report().renamedPlotFiles.empty()) << "its own extension is no name taken";
 }
 
 TEST_F(LayoutPlotting, APlotterWhoseConfigurationPlotsToAFileIsFoundOutAndItsSheetsGoToNamedFiles) {
@@ -696,6 +702,27 @@ TEST_F(LayoutPlotting, TheTemplateIsOpenedAsADrawingIsAndTheUsersValuesAreGivenB
         EXPECT_NE(e.type, JournalEntryType::Question) << "asked about " << e.question.variable;
     EXPECT_TRUE(connection.owed()->owed().empty()) << "every value given back";
     EXPECT_EQ(closedNames(), (Lines{"A.dwg", "Office.dwt"}));
+}
+
+TEST_F(LayoutPlotting, ATemplateTheApplicationHandsBackIsTheUsersReadButNeverChangedOrClosed) {
+    const std::string office = drawing("Office.dwt");
+    start({{"reopenOpenDocuments", "handBack"}, {"openDocuments", {{{"path", office}, {"modified", true}}}}});
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.sheetSettings = SheetSettings::Template;
+    setup.pageSetupFile = office;
+    setup.pageSetup = "A1 Issue";
+    plotter.setSetup(setup);
+    openAndActivate(drawing("A.dwg"));
+    plotter.setLayoutsToPlot();
+    const auto sheets = plotter.report().sheets;
+    plotter.closeDrawing();
+    plotter.closeTemplate();
+
+    ASSERT_FALSE(sheets.empty());
+    EXPECT_EQ(sheets[0].note, "its page setup was read from " + office + " as it is open in AutoCAD, which was left as it was");
+    EXPECT_EQ(closedNames(), Lines{"A.dwg"}) << "the user's template stays open";
+    for (const auto& a : standin::accessesIn(engine->journal()))
+        EXPECT_FALSE(a.kind == "put" && a.object.find("Office.dwt") != std::string::npos) << a.object << "." << a.member;
 }
 
 }  // namespace
