@@ -67,6 +67,11 @@ void Engine::setWindowHandle(std::int64_t window) {
     state_->windowHandle = window;
 }
 
+void Engine::loadSingleDocumentAddOn(int mode) {
+    std::lock_guard<std::mutex> lock(state_->mutex());
+    state_->variables().setByApplication("SDI", automation::Value(static_cast<std::int16_t>(mode)));
+}
+
 void Engine::kill() { state_->killed = true; }
 
 }  // namespace quillon::standin

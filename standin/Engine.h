@@ -40,6 +40,9 @@ public:
     std::int64_t callCount() const;
     // What Application.HWND answers: the host's window.
     void setWindowHandle(std::int64_t window);
+    // SDI 2 or 3, as the application sets it itself when an add-on that works with one drawing is loaded
+    // while it runs.
+    void loadSingleDocumentAddOn(int mode);
     // Ends the engine as a killed process would end: a hanging call returns
     // as a dead server, and so does every later call. Any thread may call it.
     void kill();

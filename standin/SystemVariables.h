@@ -31,6 +31,8 @@ public:
     void initialiseDocument(DrawingModel& doc) const;
 
     int sdi() const { return profile_.integer("SDI"); }
+    // A value the application sets itself, which SetVariable may refuse to a program.
+    void setByApplication(const std::string& upperName, const automation::Value& value) { profile_.set(upperName, value); }
     int backgroundPlot() const { return profile_.integer("BACKGROUNDPLOT"); }
     const ProfileVariables& profile() const { return profile_; }
 

@@ -321,6 +321,13 @@ bool CadConnection::endAutoCAD() {
 }
 
 bool CadConnection::ensureConnected() {
+    // An add-on may have put the user's application into a single-document mode since Quillon attached:
+    // a drawing opened now would take the place of the user's, so Quillon gives back what it changed there
+    // and goes to an application of its own.
+    if (acadApp_ && origin_ == Origin::UsersOwn && opened_.empty() && applicationsSingleDocumentMode()) {
+        putBackVariables();
+        dropApplication();
+    }
     if (!acadApp_) connectAutoCAD();
     return connected();
 }

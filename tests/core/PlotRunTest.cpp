@@ -295,9 +295,11 @@ TEST_F(PlotRuns, DrawingsThatCannotBeTakenAreReportedAndTheUsersDocumentsSurvive
 
 // An add-on that works with one drawing has set SDI 2 or 3: a drawing Quillon opened there would take the place of
 // the user's, so Quillon plots in an application of its own (also in that mode), or names SDI when none starts.
+// 0: the add-on is loaded once the window has attached, before the run.
 TEST_F(PlotRuns, AUsersApplicationInASingleDocumentModeOfItsOwnIsLeftAloneAndQuillonPlotsInItsOwn) {
-    for (int sdi : {2, 3}) {
-        start({{"sdi", sdi}, {"answerMilliseconds", 10}, {"openDocuments", {{{"path", dir.at("Mine.dwg")}, {"modified", true}}}}});
+    for (int mode : {2, 3, 0}) {
+        const int sdi = mode == 0 ? 2 : mode;
+        start({{"sdi", mode}, {"answerMilliseconds", 10}, {"openDocuments", {{{"path", dir.at("Mine.dwg")}, {"modified", true}}}}});
         listDrawings({"A.dwg", "B.dwg"});
         struct : autocad::CadLauncher {
             ObjectPtr users;
@@ -313,9 +315,15 @@ TEST_F(PlotRuns, AUsersApplicationInASingleDocumentModeOfItsOwnIsLeftAloneAndQui
                                              dir.path());
         };
         autocad::CadConnection both(launchers, ui);
+        if (mode == 0) {
+            ASSERT_TRUE(both.connectAutoCAD());
+            engine->loadSingleDocumentAddOn(sdi);
+        }
         PlotRun all(RunKind::AllListed, both, files, display, list, stop, Chosen);
         all.runToEnd();
-        EXPECT_EQ(all.tally().plotted, 2) << "SDI " << sdi;
+        EXPECT_EQ(all.tally().plotted, 2) << "SDI " << mode;
+        EXPECT_EQ(autocad::CadApplication(engine->application()).activeDocument().getVariable("BACKGROUNDPLOT").toInt(), 2)
+            << "given back";
         EXPECT_TRUE(opened().empty()) << "nothing was opened in the user's application";
         EXPECT_TRUE(closed().empty());
         ASSERT_EQ(launchers.own.started.size(), 1u);
@@ -324,7 +332,7 @@ TEST_F(PlotRuns, AUsersApplicationInASingleDocumentModeOfItsOwnIsLeftAloneAndQui
     autocad::CadConnection cannotStart(launcher, ui);
     EXPECT_FALSE(cannotStart.connectAutoCAD());
     EXPECT_TRUE(cannotStart.takeStartFailure());
-    EXPECT_NE(cannotStart.startFailureReason().find("single-document mode (SDI 3"), std::string::npos)
+    EXPECT_NE(cannotStart.startFailureReason().find("single-document mode (SDI 2"), std::string::npos)
         << cannotStart.startFailureReason();
 }
 
