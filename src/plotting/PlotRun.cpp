@@ -196,6 +196,8 @@ void PlotRun::openEntry() {
     phase_ = Phase::Close;  // should opening fail, what Quillon opened is still closed
     restarts_.opened();
     plotter_.openDrawing(strFileName_);
+    // The run's first start happens in the open (or in the checks before it): its retry is told as a restart's.
+    announceStartNote();
     phase_ = Phase::Activate;
 }
 
