@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "plotting/RunLedger.h"
-#include "plotting/RunRecordWriter.h"
+#include "plotting/record/RunLedger.h"
+#include "plotting/record/RunRecordWriter.h"
 
 namespace fs = std::filesystem;
 using namespace quillon::plotting;

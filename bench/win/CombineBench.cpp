@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "plotting/PdfCombiner.h"
-#include "plotting/win/WinPdfFileAccess.h"
+#include "plotting/pdf/PdfCombiner.h"
+#include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "standin/PlotPdf.h"
 #include "win/Utf.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "plotting/JobPart.h"
 #include "plotting/RunDeadline.h"
+#include "plotting/job/JobPart.h"
 
 namespace quillon::app {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/SettingsStore.h"
-#include "plotting/CombineChoice.h"
-#include "plotting/PlotFileNaming.h"
+#include "plotting/files/PlotFileNaming.h"
+#include "plotting/pdf/CombineChoice.h"
 
 namespace quillon::app {
 

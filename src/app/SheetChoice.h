@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/SettingsStore.h"
-#include "plotting/PlotJobFile.h"
 #include "plotting/PlotRules.h"
+#include "plotting/job/PlotJobFile.h"
 
 namespace quillon::app {
 

@@ -1,6 +1,6 @@
 #include "plotting/DrawingCheck.h"
 
-#include "plotting/OutcomeWords.h"
+#include "plotting/record/OutcomeWords.h"
 
 #include <utility>
 

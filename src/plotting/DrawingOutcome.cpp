@@ -1,7 +1,7 @@
 #include "plotting/DrawingOutcome.h"
 
 #include "plotting/DrawingCheck.h"
-#include "plotting/XrefPaths.h"
+#include "plotting/xref/XrefPaths.h"
 
 namespace quillon::plotting {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "plotting/LayoutPlotter.h"
-#include "plotting/SetupWarning.h"
+#include "plotting/sheets/SetupWarning.h"
 
 namespace quillon::plotting {
 

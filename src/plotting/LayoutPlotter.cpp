@@ -5,9 +5,9 @@
 #include "base/Paths.h"
 #include "base/Swallowed.h"
 #include "plotting/DrawingCheck.h"
-#include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
-#include "plotting/XrefPaths.h"
+#include "plotting/files/PlotFileNaming.h"
+#include "plotting/xref/XrefPaths.h"
 
 namespace quillon::plotting {
 

@@ -13,11 +13,11 @@
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
 #include "plotting/InformationSink.h"
-#include "plotting/PlotFileClaims.h"
-#include "plotting/PlotFileWriter.h"
 #include "plotting/PlotRules.h"
-#include "plotting/SetupWarning.h"
-#include "plotting/XrefReloader.h"
+#include "plotting/files/PlotFileClaims.h"
+#include "plotting/files/PlotFileWriter.h"
+#include "plotting/sheets/SetupWarning.h"
+#include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
 

@@ -4,9 +4,9 @@
 
 #include "base/Paths.h"
 #include "plotting/DrawingCheck.h"
-#include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
-#include "plotting/XrefPaths.h"
+#include "plotting/files/PlotFileNaming.h"
+#include "plotting/xref/XrefPaths.h"
 
 // The plot call of a sheet already set up: to its file, or to the device.
 namespace quillon::plotting {

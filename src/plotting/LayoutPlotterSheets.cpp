@@ -1,8 +1,8 @@
 #include "plotting/LayoutPlotter.h"
 
-#include "plotting/PlotFileNaming.h"
 #include "plotting/Tolerate.h"
-#include "plotting/XrefPaths.h"
+#include "plotting/files/PlotFileNaming.h"
+#include "plotting/xref/XrefPaths.h"
 
 // The sheets of a drawing: each set up with the user's choices, then plotted
 // (or, in a check, left there).

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "plotting/PlotFileNaming.h"
+#include "plotting/files/PlotFileNaming.h"
 
 namespace quillon::plotting {
 

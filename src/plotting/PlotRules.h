@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "plotting/CombineChoice.h"
-#include "plotting/LayoutPatterns.h"
-#include "plotting/PlotFileNaming.h"
+#include "plotting/files/PlotFileNaming.h"
+#include "plotting/pdf/CombineChoice.h"
+#include "plotting/sheets/LayoutPatterns.h"
 
 namespace quillon::plotting {
 

@@ -4,7 +4,7 @@
 
 #include "base/Swallowed.h"
 #include "plotting/DrawingCheck.h"
-#include "plotting/JobCheck.h"
+#include "plotting/job/JobCheck.h"
 
 namespace quillon::plotting {
 

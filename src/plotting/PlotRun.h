@@ -15,7 +15,7 @@
 #include "plotting/PlotRunList.h"
 #include "plotting/RunShare.h"
 #include "plotting/SessionRestarts.h"
-#include "plotting/XrefReloader.h"
+#include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "plotting/PlotFileClaims.h"
+#include "plotting/files/PlotFileClaims.h"
 
 namespace quillon::plotting {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plotting/AnsiCodePage.h"
+#include "plotting/record/AnsiCodePage.h"
 
 namespace quillon::win {
 

@@ -9,8 +9,8 @@
 #include "autocad/MonitoredObject.h"
 #include "automation/AutomationError.h"
 #include "base/TaskMailbox.h"
-#include "plotting/PlotLists.h"
-#include "plotting/RecordingComboBox.h"
+#include "plotting/boxes/PlotLists.h"
+#include "plotting/boxes/RecordingComboBox.h"
 #include "standin/Engine.h"
 
 namespace quillon::autocad {

@@ -10,7 +10,7 @@
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
 #include "plotting/PlotRun.h"
-#include "plotting/ReportRows.h"
+#include "plotting/record/ReportRows.h"
 
 namespace quillon::plotting {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "discovery/DrawingSearch.h"
 #include "discovery/SearchRunner.h"
-#include "plotting/JobDrawings.h"
+#include "plotting/job/JobDrawings.h"
 
 namespace quillon::discovery {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "StandinTestSupport.h"
-#include "plotting/PartsCombine.h"
+#include "plotting/record/PartsCombine.h"
 #include "standin/PlotPdf.h"
 
 // /combine: a job's one set from the reports of its parts.

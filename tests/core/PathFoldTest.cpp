@@ -2,7 +2,7 @@
 
 #include "base/Paths.h"
 #include "base/UpperCase.h"
-#include "plotting/PlotFileClaims.h"
+#include "plotting/files/PlotFileClaims.h"
 
 namespace quillon::plotting {
 namespace {

@@ -5,9 +5,9 @@
 #include <pdfio.h>
 
 #include "StandinTestSupport.h"
-#include "plotting/PdfCombiner.h"
-#include "plotting/PlotJobFile.h"
-#include "plotting/RunCombine.h"
+#include "plotting/job/PlotJobFile.h"
+#include "plotting/pdf/PdfCombiner.h"
+#include "plotting/pdf/RunCombine.h"
 #include "standin/PlotPdf.h"
 
 namespace quillon::plotting {

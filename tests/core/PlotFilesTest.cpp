@@ -15,10 +15,10 @@
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/LayoutPlotter.h"
-#include "plotting/PlotFileWriter.h"
-#include "plotting/PlotJobFile.h"
-#include "plotting/ReportRows.h"
-#include "plotting/XrefReloader.h"
+#include "plotting/files/PlotFileWriter.h"
+#include "plotting/job/PlotJobFile.h"
+#include "plotting/record/ReportRows.h"
+#include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
 namespace {

@@ -10,12 +10,12 @@
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingCheck.h"
 #include "plotting/DrawingOutcome.h"
-#include "plotting/JobCheck.h"
 #include "plotting/LayoutPlotter.h"
-#include "plotting/PageSetupList.h"
-#include "plotting/ReportRows.h"
-#include "plotting/ResumePlan.h"
-#include "plotting/XrefReloader.h"
+#include "plotting/job/JobCheck.h"
+#include "plotting/record/ReportRows.h"
+#include "plotting/record/ResumePlan.h"
+#include "plotting/sheets/PageSetupList.h"
+#include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "autocad/CadConnection.h"
-#include "plotting/PlotChoices.h"
-#include "plotting/PlotLists.h"
+#include "plotting/boxes/PlotChoices.h"
+#include "plotting/boxes/PlotLists.h"
 #include "standin/Engine.h"
 
 namespace quillon::plotting {

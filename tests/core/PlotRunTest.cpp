@@ -12,12 +12,12 @@
 #include "RunTestSupport.h"
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
-#include "base/StdFileSystem.h"
-#include "plotting/PlotFileNaming.h"
-#include "plotting/PlotRun.h"
-#include "plotting/ReportRows.h"
 #include "autocad/CallMonitor.h"
 #include "autocad/CallWatchdog.h"
+#include "base/StdFileSystem.h"
+#include "plotting/PlotRun.h"
+#include "plotting/files/PlotFileNaming.h"
+#include "plotting/record/ReportRows.h"
 
 namespace quillon::plotting {
 namespace {

@@ -11,14 +11,14 @@
 #include <tuple>
 #include <vector>
 
-#include "plotting/JobCheck.h"
-#include "plotting/ReportColumns.h"
-#include "plotting/PlotFileNaming.h"
-#include "plotting/ReportRows.h"
-#include "plotting/RunLedger.h"
-#include "plotting/ReportReader.h"
-#include "plotting/ResumePlan.h"
-#include "plotting/RunRecordWriter.h"
+#include "plotting/files/PlotFileNaming.h"
+#include "plotting/job/JobCheck.h"
+#include "plotting/record/ReportColumns.h"
+#include "plotting/record/ReportReader.h"
+#include "plotting/record/ReportRows.h"
+#include "plotting/record/ResumePlan.h"
+#include "plotting/record/RunLedger.h"
+#include "plotting/record/RunRecordWriter.h"
 
 namespace quillon::plotting {
 namespace {

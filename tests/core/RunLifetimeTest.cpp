@@ -8,11 +8,11 @@
 #include "RunTestSupport.h"
 #include "autocad/CallWatchdog.h"
 #include "base/TaskMailbox.h"
-#include "plotting/LedgerDisplay.h"
-#include "plotting/ReportRows.h"
 #include "plotting/RunDispatcher.h"
 #include "plotting/RunEndSignal.h"
-#include "plotting/RunLedger.h"
+#include "plotting/record/LedgerDisplay.h"
+#include "plotting/record/ReportRows.h"
+#include "plotting/record/RunLedger.h"
 
 // How long a run and its sessions live: what is said when they end, however they end.
 namespace quillon::plotting {

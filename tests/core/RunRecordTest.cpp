@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "StandinTestSupport.h"
-#include "plotting/OutcomeWords.h"
-#include "plotting/PdfCombiner.h"
-#include "plotting/ReportReader.h"
-#include "plotting/ResumePlan.h"
-#include "plotting/RunCombine.h"
-#include "plotting/RunLedger.h"
-#include "plotting/RunRecordWriter.h"
+#include "plotting/pdf/PdfCombiner.h"
+#include "plotting/pdf/RunCombine.h"
+#include "plotting/record/OutcomeWords.h"
+#include "plotting/record/ReportReader.h"
+#include "plotting/record/ResumePlan.h"
+#include "plotting/record/RunLedger.h"
+#include "plotting/record/RunRecordWriter.h"
 #include "standin/PlotPdf.h"
 
 // A run's record from its start to its combine, and what a resume, a part or /combine reads back of it.

@@ -12,9 +12,9 @@
 
 #include "app/CommandLine.h"
 #include "app/ReportTarget.h"
-#include "plotting/PlotJobFile.h"
-#include "plotting/ReportRows.h"
-#include "plotting/RunReport.h"
+#include "plotting/job/PlotJobFile.h"
+#include "plotting/record/ReportRows.h"
+#include "plotting/record/RunReport.h"
 
 namespace quillon {
 namespace {

@@ -11,10 +11,10 @@
 #include "app/RunExit.h"
 #include "base/FileSystem.h"
 #include "base/Paths.h"
-#include "plotting/JobCheck.h"
-#include "plotting/JobDrawings.h"
-#include "plotting/JobPart.h"
-#include "plotting/RunReport.h"
+#include "plotting/job/JobCheck.h"
+#include "plotting/job/JobDrawings.h"
+#include "plotting/job/JobPart.h"
+#include "plotting/record/RunReport.h"
 
 // What a CAD manager reads in the morning: the exit code and the reports.
 namespace quillon {

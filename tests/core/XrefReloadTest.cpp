@@ -7,9 +7,9 @@
 #include "StandinTestSupport.h"
 #include "autocad/CadConnection.h"
 #include "base/StdFileSystem.h"
-#include "plotting/FileFinder.h"
-#include "plotting/XrefPaths.h"
-#include "plotting/XrefReloader.h"
+#include "plotting/xref/FileFinder.h"
+#include "plotting/xref/XrefPaths.h"
+#include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
 namespace {

@@ -1,5 +1,5 @@
 #include "UnattendedFixture.h"
-#include "plotting/RunReport.h"
+#include "plotting/record/RunReport.h"
 
 #include <iostream>
 #include <map>

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "plotting/win/WinPdfFileAccess.h"
+#include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "win/Utf.h"
 
 namespace quillon::wintest {

@@ -10,9 +10,9 @@
 #include "app/win/ConsoleOutput.h"
 #include "app/win/RunReportKeeper.h"
 #include "discovery/win/ExtendedPath.h"
-#include "plotting/OutcomeWords.h"
-#include "plotting/PartsCombine.h"
-#include "plotting/win/WinPdfFileAccess.h"
+#include "plotting/pdf/win/WinPdfFileAccess.h"
+#include "plotting/record/OutcomeWords.h"
+#include "plotting/record/PartsCombine.h"
 #include "win/SystemCodePage.h"
 #include "win/Utf.h"
 

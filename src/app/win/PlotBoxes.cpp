@@ -1,6 +1,6 @@
 #include "app/win/PlotBoxes.h"
 
-#include "plotting/JobCheck.h"
+#include "plotting/job/JobCheck.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include "app/win/MainWindow.h"
 #include "autocad/CadSession.h"
 #include "discovery/CopiesBox.h"
-#include "plotting/PlotLists.h"
+#include "plotting/boxes/PlotLists.h"
 #include "win/Utf.h"
 
 namespace quillon::app {

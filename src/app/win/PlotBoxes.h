@@ -10,10 +10,10 @@
 #include "app/MainSettings.h"
 #include "app/win/PlotBoxesHost.h"
 #include "app/win/WinComboBox.h"
-#include "plotting/PlotChoices.h"
-#include "plotting/PlotJobFile.h"
 #include "plotting/PlotRules.h"
-#include "plotting/RecordingComboBox.h"
+#include "plotting/boxes/PlotChoices.h"
+#include "plotting/boxes/RecordingComboBox.h"
+#include "plotting/job/PlotJobFile.h"
 
 namespace quillon::app {
 

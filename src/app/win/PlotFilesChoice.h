@@ -7,8 +7,8 @@
 #include "app/PlotFileSettings.h"
 #include "app/SettingsStore.h"
 #include "plotting/DrawingOutcome.h"
-#include "plotting/PlotJobFile.h"
 #include "plotting/PlotRules.h"
+#include "plotting/job/PlotJobFile.h"
 
 namespace quillon::app {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/win/PlotJobHost.h"
-#include "plotting/PlotJobFile.h"
+#include "plotting/job/PlotJobFile.h"
 
 namespace quillon::app {
 

@@ -4,17 +4,17 @@
 #include <utility>
 #include <vector>
 
-#include "app/win/ConsoleOutput.h"
 #include "app/OwedVariablesSetting.h"
+#include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
 #include "app/win/PlotFilesChoice.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
-#include "plotting/LedgerDisplay.h"
 #include "plotting/PostingRunDisplay.h"
-#include "plotting/ReportRows.h"
 #include "plotting/RunEndSignal.h"
+#include "plotting/record/LedgerDisplay.h"
+#include "plotting/record/ReportRows.h"
 #include "win/Utf.h"
 
 namespace quillon::app {

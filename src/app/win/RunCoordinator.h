@@ -13,8 +13,8 @@
 
 #include "app/MainSettings.h"
 #include "app/win/CadExit.h"
-#include "app/win/RunHost.h"
 #include "app/win/CadSessionOwner.h"
+#include "app/win/RunHost.h"
 #include "app/win/RunReportKeeper.h"
 #include "app/win/RunView.h"
 #include "autocad/CallMonitor.h"
@@ -24,11 +24,11 @@
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/RunDeadline.h"
 #include "plotting/RunDispatcher.h"
-#include "plotting/RunLedger.h"
-#include "plotting/RunRecordWriter.h"
 #include "plotting/RunListSnapshot.h"
-#include "plotting/CombinePlan.h"
-#include "plotting/RunCombine.h"
+#include "plotting/pdf/CombinePlan.h"
+#include "plotting/pdf/RunCombine.h"
+#include "plotting/record/RunLedger.h"
+#include "plotting/record/RunRecordWriter.h"
 
 namespace quillon::app {
 

@@ -6,9 +6,9 @@
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
 #include "app/win/RunCoordinator.h"
-#include "plotting/OutcomeWords.h"
-#include "plotting/RunCombine.h"
-#include "plotting/win/WinPdfFileAccess.h"
+#include "plotting/pdf/RunCombine.h"
+#include "plotting/pdf/win/WinPdfFileAccess.h"
+#include "plotting/record/OutcomeWords.h"
 #include "win/Utf.h"
 
 namespace quillon::app {

@@ -2,9 +2,9 @@
 
 #include "app/win/MainWindow.h"
 #include "autocad/CadSession.h"
-#include "plotting/LedgerDisplay.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
+#include "plotting/record/LedgerDisplay.h"
 
 // Runs that plot with several CAD sessions side by side.
 namespace quillon::app {

@@ -11,10 +11,10 @@
 #include "app/win/PaneHost.h"
 #include "autocad/CadLauncher.h"
 #include "autocad/ConnectionUi.h"
-#include "plotting/CombineChoice.h"
-#include "plotting/JobNames.h"
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRun.h"
+#include "plotting/pdf/CombineChoice.h"
+#include "plotting/record/JobNames.h"
 
 namespace quillon::app {
 

@@ -10,7 +10,7 @@
 
 #include "plotting/DrawingOutcome.h"
 #include "plotting/PlotRules.h"
-#include "plotting/RunReport.h"
+#include "plotting/record/RunReport.h"
 
 namespace quillon::app {
 

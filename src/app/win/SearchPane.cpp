@@ -10,7 +10,7 @@
 #include "app/win/WinCheckBox.h"
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
-#include "plotting/JobDrawings.h"
+#include "plotting/job/JobDrawings.h"
 #include "win/Utf.h"
 
 namespace quillon::app {

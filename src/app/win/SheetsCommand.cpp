@@ -2,7 +2,7 @@
 
 #include "app/win/PaneHost.h"
 #include "autocad/CadSession.h"
-#include "plotting/PageSetupList.h"
+#include "plotting/sheets/PageSetupList.h"
 
 namespace quillon::app {
 

@@ -13,8 +13,8 @@
 #include "app/win/PlotJobCommands.h"
 #include "app/win/RunHost.h"
 #include "base/FileSystem.h"
-#include "plotting/PlotJobFile.h"
 #include "plotting/PlotRun.h"
+#include "plotting/job/PlotJobFile.h"
 
 namespace quillon::app {
 

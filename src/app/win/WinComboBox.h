@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "plotting/PlotLists.h"
+#include "plotting/boxes/PlotLists.h"
 #include "win/ComboBoxControl.h"
 
 namespace quillon::app {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/SheetChoice.h"
-#include "plotting/PageSetupList.h"
+#include "plotting/sheets/PageSetupList.h"
 #include "win/Dialog.h"
 #include "win/UniqueResource.h"
 

@@ -1,0 +1,12 @@
+#include "plotting/boxes/PlotChoices.h"
+
+#include "plotting/boxes/PlotLists.h"
+
+namespace quillon::plotting {
+
+bool PlotChoices::deviceBoxEvent(std::string_view boxText) {
+    printer_ = boxText;
+    return printer_.find(plot_list_text::DevicePlaceholder) == std::string::npos;
+}
+
+}  // namespace quillon::plotting

@@ -1,0 +1,78 @@
+#include "plotting/files/PlotFileClaims.h"
+
+#include "base/Paths.h"
+
+namespace quillon::plotting {
+
+std::string PlotFileClaims::claim(const std::string& wanted) {
+    return claim(wanted, [](const std::string&) { return true; });
+}
+
+namespace {
+
+// " (n)" goes before the extension of the file name, else at the end.
+std::string numbered(const std::string& wanted, int n) {
+    const std::size_t place = base::extensionStart(wanted);
+    return wanted.substr(0, place) + " (" + std::to_string(n) + ")" + wanted.substr(place);
+}
+
+}  // namespace
+
+std::string PlotFileClaims::claim(const std::string& wanted, const std::function<bool(const std::string&)>& isFree) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string path = wanted;
+    for (int n = 2; taken_.count(base::foldedPath(path)) > 0 || !isFree(path); ++n) path = numbered(wanted, n);
+    const std::string folded = base::foldedPath(path);
+    taken_.insert(folded);
+    if (combinedAt_.count(folded)) moveCombinedFrom(folded);
+    return path;
+}
+
+void PlotFileClaims::moveCombinedFrom(const std::string& folded) {
+    const std::size_t at = combinedAt_.at(folded);
+    combinedAt_.erase(folded);
+    const std::string wanted = combined_[at].second;
+    std::string path = numbered(wanted, 2);
+    for (int n = 3; takenByAny(base::foldedPath(path)); ++n) path = numbered(wanted, n);
+    combined_[at].second = path;
+    combinedAt_[base::foldedPath(path)] = at;
+    ++combinedMoves_;
+}
+
+void PlotFileClaims::takeRecorded(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string folded = base::foldedPath(path);
+    taken_.insert(folded);
+    if (combinedAt_.count(folded)) moveCombinedFrom(folded);
+}
+
+void PlotFileClaims::reserveCombined(const std::string& subject, const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Two subjects whose names meet, or a name a sheet of the record already has: this one moves on at once.
+    std::string name = path;
+    for (int n = 2; takenByAny(base::foldedPath(name)); ++n) name = numbered(path, n);
+    combined_.emplace_back(subject, name);
+    combinedAt_[base::foldedPath(name)] = combined_.size() - 1;
+}
+
+std::vector<std::pair<std::string, std::string>> PlotFileClaims::combinedFiles() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return combined_;
+}
+
+std::size_t PlotFileClaims::combinedMoves() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return combinedMoves_;
+}
+
+void PlotFileClaims::release(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    taken_.erase(base::foldedPath(path));
+}
+
+bool PlotFileClaims::firstUseOf(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return usedFolders_.insert(base::foldedPath(folder)).second;
+}
+
+}  // namespace quillon::plotting

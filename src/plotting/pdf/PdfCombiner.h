@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plotting/pdf/PdfFileAccess.h"
+
+namespace quillon::plotting {
+
+// One sheet to go into a combined file, in the order it goes in.
+struct CombinedSheet {
+    std::string drawing;  // the drawing's bookmark: its name
+    std::string layout;   // the sheet's bookmark under it: "Model" or the layout's name
+    std::string file;     // the sheet's PDF (UTF-8)
+    // The file is an earlier combined file that holds the sheet (its own file went once it was in): the
+    // sheet's pages are those under its bookmark, the occurrence-th one of this drawing and layout.
+    bool inCombinedFile = false;
+    std::size_t occurrence = 0;
+};
+
+// A sheet that is not in the combined file, and why.
+struct LeftOutSheet {
+    CombinedSheet sheet;
+    std::string why;
+};
+
+struct CombineResult {
+    // Combined: every sheet is in; WithWarnings: some were left out; Failed: no file was put in place
+    // (the one there before, if any, is untouched); Stopped: stopped before the file was whole.
+    enum class Kind { Combined, CombinedWithWarnings, Failed, Stopped };
+    Kind kind = Kind::Failed;
+    std::string file;        // where the combined file is: the target, or the next free " (N)" name
+    std::size_t pages = 0;   // counted in the written file, reopened
+    std::vector<LeftOutSheet> leftOut;
+    std::string error;       // why it failed
+};
+
+struct CombineProgress {
+    // Called before each sheet (done of total); stop is asked between sheets.
+    std::function<void(std::size_t done, std::size_t total)> progress;
+    std::function<bool()> stop;
+};
+
+// Combines sheet PDFs into one file at target: pages in the order given, a
+// bookmark per drawing (consecutive sheets of the same drawing share it) with
+// one per sheet under it, every page's boxes as its sheet had them. A sheet
+// file that cannot be read is left out and named. The file is written under a
+// temporary name beside the target, reopened and its pages counted, and moved
+// over the target only when the count is right: a failing or stopped combine
+// leaves the target as it was. A target that cannot be replaced (open in a
+// viewer) is left, and the file goes to the next free " (N)" name.
+CombineResult combinePdfSheets(const std::vector<CombinedSheet>& sheets, const std::string& target,
+                               PdfFileAccess& files, const CombineProgress& control = {});
+
+// The number of pages of a PDF file the library can read; -1 when it cannot (why says why).
+long countPdfPages(const std::string& file, PdfFileAccess& files, std::string& why);
+
+}  // namespace quillon::plotting

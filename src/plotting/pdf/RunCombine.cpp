@@ -1,0 +1,89 @@
+#include "plotting/pdf/RunCombine.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "base/Paths.h"
+#include "plotting/record/OutcomeWords.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+// Every name a combined file of the record has had: the record's names now, and those its rows give.
+std::set<std::string> combinedNames(const RunCombineInput& input) {
+    std::set<std::string> names;
+    for (const auto& [subject, file] : input.files) names.insert(base::foldedPath(file));
+    for (const ReportRow& row : input.rows) {
+        const OutcomeWord* word = findOutcomeWord(row.outcome);
+        if (word && word->meaning == OutcomeWord::Meaning::CombinedFile && !row.plotFile.empty())
+            names.insert(base::foldedPath(row.plotFile));
+    }
+    return names;
+}
+
+// Marks the sheets whose rows name a combined file (their own files went into it): each is the n-th sheet of
+// its drawing and layout in that file, counted in the record's order as it was written.
+void markCombinedSources(std::vector<CombineTarget>& targets, const std::set<std::string>& combined) {
+    std::map<std::tuple<std::string, std::string, std::string>, std::size_t> seen;
+    for (CombineTarget& target : targets)
+        for (CombinedSheet& sheet : target.sheets) {
+            const std::string folded = base::foldedPath(sheet.file);
+            if (!combined.count(folded)) continue;
+            sheet.inCombinedFile = true;
+            sheet.occurrence = seen[{folded, sheet.drawing, sheet.layout}]++;
+        }
+}
+
+}  // namespace
+
+RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, const std::function<bool()>& stop,
+                            const std::function<void(const std::string&)>& status) {
+    RunCombineOutput output;
+    std::vector<CombineTarget> targets = combineTargets(input.choice, input.rows, input.files);
+    const std::set<std::string> combined = combinedNames(input);
+    markCombinedSources(targets, combined);
+    for (const CombineTarget& target : targets) {
+        if (stop && stop()) {
+            output.stopped = true;
+            break;
+        }
+        CombineResult result;
+        if (target.sheets.empty()) {
+            result.error = "no sheet of it was plotted";
+        } else {
+            if (status)
+                status("Combining " + std::to_string(target.sheets.size()) +
+                       (target.sheets.size() == 1 ? " sheet into " : " sheets into ") + target.file);
+            result = combinePdfSheets(target.sheets, target.file, files, {nullptr, stop});
+        }
+        output.rows.emplace_back(target.subject, combinedRow(target, result, input.choices));
+        // A sheet or a drawing the run did not plot makes the file incomplete as surely as one that could not be read.
+        if (output.rows.back().second.outcome != outcome_word::Combined) ++output.withWarnings;
+        if (result.kind == CombineResult::Kind::Stopped) {
+            output.stopped = true;
+            break;
+        }
+        if (input.choice.keepSheetFiles || result.file.empty()) continue;
+        std::vector<std::pair<std::string, std::string>> moves;
+        for (const CombinedSheet& sheet : target.sheets) {
+            // An earlier combined file is a set, not a single sheet; a kept file is no step's to remove.
+            const std::string folded = base::foldedPath(sheet.file);
+            if (sheet.inCombinedFile || combined.count(folded) || base::samePath(sheet.file, result.file) ||
+                (input.kept && input.kept(folded)))
+                continue;
+            const bool leftOut = std::any_of(result.leftOut.begin(), result.leftOut.end(),
+                                             [&](const LeftOutSheet& l) { return l.sheet.file == sheet.file; });
+            if (!leftOut) moves.emplace_back(sheet.file, result.file);
+        }
+        if (moves.empty() || (input.recordMoves && !input.recordMoves(moves))) continue;
+        for (const auto& move : moves) files.remove(move.first);
+    }
+    // Stopped before some files were begun: they count as not made.
+    if (output.stopped) ++output.withWarnings;
+    return output;
+}
+
+}  // namespace quillon::plotting
