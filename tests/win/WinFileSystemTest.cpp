@@ -7,9 +7,9 @@
 
 #include "TestSupport.h"
 #include "discovery/DrawingSearch.h"
-#include "discovery/win/ExtendedPath.h"
 #include "discovery/win/WinFileSystem.h"
 #include "discovery/win/WinFormatters.h"
+#include "win/ExtendedPath.h"
 #include "win/Utf.h"
 
 // The search over the real file system: names outside any code page, paths

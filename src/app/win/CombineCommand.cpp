@@ -9,10 +9,10 @@
 #include "app/ReportTarget.h"
 #include "app/win/ConsoleOutput.h"
 #include "app/win/RunReportKeeper.h"
-#include "discovery/win/ExtendedPath.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "plotting/record/OutcomeWords.h"
 #include "plotting/record/PartsCombine.h"
+#include "win/ExtendedPath.h"
 #include "win/SystemCodePage.h"
 #include "win/Utf.h"
 

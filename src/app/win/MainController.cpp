@@ -10,11 +10,11 @@
 #include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainPlacement.h"
-#include "app/win/WinProgressBar.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
+#include "win/WinProgressBar.h"
 
 namespace quillon::app {
 

@@ -9,10 +9,10 @@
 
 #include "app/MainSettings.h"
 #include "app/win/PlotBoxesHost.h"
-#include "app/win/WinComboBox.h"
 #include "plotting/PlotRules.h"
 #include "plotting/boxes/PlotChoices.h"
 #include "plotting/boxes/RecordingComboBox.h"
+#include "plotting/boxes/win/WinComboBox.h"
 #include "plotting/job/PlotJobFile.h"
 
 namespace quillon::app {

@@ -12,9 +12,9 @@
 #include "app/win/ControlIds.h"
 #include "app/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
-#include "app/win/WinCheckBox.h"
 #include "base/Paths.h"
 #include "win/Utf.h"
+#include "win/WinCheckBox.h"
 
 namespace quillon::app {
 

@@ -5,9 +5,9 @@
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
-#include "app/win/WinProgressBar.h"
 #include "win/LocalClock.h"
 #include "win/Utf.h"
+#include "win/WinProgressBar.h"
 
 // The watch over every session's call: named in Status when it lasts, ended
 // or given up on when it hangs; and what the way out asks about.

@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "app/win/ControlIds.h"
-#include "app/win/WinCheckBox.h"
-#include "app/win/WinProgressBar.h"
 #include "plotting/DrawingOutcome.h"
 #include "win/Messages.h"
 #include "win/Utf.h"
+#include "win/WinCheckBox.h"
+#include "win/WinProgressBar.h"
 
 namespace quillon::app {
 

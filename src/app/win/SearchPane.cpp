@@ -7,11 +7,11 @@
 #include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
-#include "app/win/WinCheckBox.h"
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
 #include "plotting/job/JobDrawings.h"
 #include "win/Utf.h"
+#include "win/WinCheckBox.h"
 
 namespace quillon::app {
 

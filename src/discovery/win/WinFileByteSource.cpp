@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "discovery/win/ExtendedPath.h"
+#include "win/ExtendedPath.h"
 
 namespace quillon::discovery {
 

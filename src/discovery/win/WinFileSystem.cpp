@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <span>
 
-#include "discovery/win/ExtendedPath.h"
 #include "discovery/win/WinFileByteSource.h"
+#include "win/ExtendedPath.h"
 #include "win/UniqueResource.h"
-#include "win/WinError.h"
 #include "win/Utf.h"
+#include "win/WinError.h"
 
 namespace quillon::discovery {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "discovery/win/ExtendedPath.h"
+#include "win/ExtendedPath.h"
 #include "win/Utf.h"
 #include "win/WinError.h"
 

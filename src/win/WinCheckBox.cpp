@@ -1,4 +1,4 @@
-#include "app/win/WinCheckBox.h"
+#include "win/WinCheckBox.h"
 
 namespace quillon::app {
 

@@ -1,4 +1,4 @@
-#include "app/win/WinComboBox.h"
+#include "plotting/boxes/win/WinComboBox.h"
 
 #include "win/Utf.h"
 

@@ -1,4 +1,4 @@
-#include "app/win/WinProgressBar.h"
+#include "win/WinProgressBar.h"
 
 #include <commctrl.h>
 

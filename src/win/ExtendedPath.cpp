@@ -1,4 +1,4 @@
-#include "discovery/win/ExtendedPath.h"
+#include "win/ExtendedPath.h"
 
 #include <windows.h>
 
