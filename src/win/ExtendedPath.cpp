@@ -6,7 +6,7 @@
 
 #include "win/Utf.h"
 
-namespace quillon::discovery {
+namespace quillon::win {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::wstring extendedLengthPath(std::wstring_view path) {
 
 std::wstring extendedLengthPath(std::string_view utf8Path) { return extendedLengthPath(win::toWide(utf8Path)); }
 
-}  // namespace quillon::discovery
+}  // namespace quillon::win

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillon::discovery {
+namespace quillon::win {
 
 // The extended-length form of a path ("\\?\C:\..." or "\\?\UNC\server\..."),
 // which the file functions accept beyond the classic 260-character limit.
@@ -13,4 +13,4 @@ namespace quillon::discovery {
 std::wstring extendedLengthPath(std::wstring_view path);
 std::wstring extendedLengthPath(std::string_view utf8Path);
 
-}  // namespace quillon::discovery
+}  // namespace quillon::win

@@ -1,6 +1,6 @@
 #include "win/WinCheckBox.h"
 
-namespace quillon::app {
+namespace quillon::win {
 
 WinCheckBox::Tick WinCheckBox::tick() const {
     switch (SendMessageW(box_, BM_GETCHECK, 0, 0)) {
@@ -14,4 +14,4 @@ void WinCheckBox::setTicked(bool ticked) const {
     SendMessageW(box_, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::win

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace quillon::app {
+namespace quillon::win {
 
 // A check box, read and set by what it shows. Grey is a three-state box's
 // third state: a run reads the layouts box's grey as a case of its own.
@@ -20,4 +20,4 @@ private:
     HWND box_;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::win

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-namespace quillon::app {
+namespace quillon::win {
 
 void WinProgressBar::setRange(int low, int high) const {
     SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
@@ -12,4 +12,4 @@ void WinProgressBar::setPosition(int position) const {
     SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::win

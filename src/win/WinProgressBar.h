@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace quillon::app {
+namespace quillon::win {
 
 // The run's progress bar, set by range and position.
 class WinProgressBar {
@@ -16,4 +16,4 @@ private:
     HWND bar_;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::win

@@ -28,7 +28,7 @@ public:
 
 // Creates a file through the extended-length form, which plain paths past 260 characters need.
 void writeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(extendedLengthPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(win::extendedLengthPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << "creating a file of " << path.size() << " characters";
     DWORD written = 0;
@@ -37,19 +37,19 @@ void writeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 void makeFolder(const std::wstring& path) {
-    ASSERT_TRUE(CreateDirectoryW(extendedLengthPath(path).c_str(), nullptr)) << "error " << GetLastError();
+    ASSERT_TRUE(CreateDirectoryW(win::extendedLengthPath(path).c_str(), nullptr)) << "error " << GetLastError();
 }
 
 void removeTree(const std::wstring& path) {
     WIN32_FIND_DATAW data{};
-    const std::wstring extended = extendedLengthPath(path);
+    const std::wstring extended = win::extendedLengthPath(path);
     HANDLE find = FindFirstFileW((extended + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             std::wstring name = data.cFileName;
             if (name == L"." || name == L"..") continue;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(path + L"\\" + name);
-            else DeleteFileW(extendedLengthPath(path + L"\\" + name).c_str());
+            else DeleteFileW(win::extendedLengthPath(path + L"\\" + name).c_str());
         } while (FindNextFileW(find, &data));
         FindClose(find);
     }

@@ -52,8 +52,8 @@ int runCombineCommand(const CommandLine& line) {
     ConsoleOutput::attach();
     RunReportKeeper reports;
     CommandLine full = line;
-    if (full.report) full.report = win::toUtf8(discovery::extendedLengthPath(*full.report));
-    for (auto& report : full.reports) report = win::toUtf8(discovery::extendedLengthPath(report));
+    if (full.report) full.report = win::toUtf8(win::extendedLengthPath(*full.report));
+    for (auto& report : full.reports) report = win::toUtf8(win::extendedLengthPath(report));
     if (const auto refused = reportTargetRefusal(full)) return refuse(reports, line, *refused);
     if (line.report) {
         if (const auto why = RunReportKeeper::checkCopyTarget(*line.report))

@@ -103,7 +103,7 @@ bool MainController::start() {
 
     // 7: the progress bar lives in the status bar's second panel.
     HWND progress = window_.control(ids::ProgressBar1);
-    const WinProgressBar bar(progress);
+    const win::WinProgressBar bar(progress);
     bar.setRange(0, 100);
     bar.setPosition(100);
     window_.statusBar().embedProgress(progress, 1, 3, window_.dpi());

@@ -15,7 +15,7 @@ namespace quillon::app {
 
 namespace {
 
-std::vector<std::string> itemsOf(const WinComboBox& box) {
+std::vector<std::string> itemsOf(const plotting::WinComboBox& box) {
     std::vector<std::string> items;
     for (std::size_t i = 0; i < box.itemCount(); ++i) items.push_back(box.itemText(i));
     return items;
@@ -37,7 +37,7 @@ void PlotBoxes::storeInto(MainSettings& settings) const {
 
 void PlotBoxes::create() {
     auto make = [this](int id) {
-        return std::make_unique<WinComboBox>(host_.window().control(id),
+        return std::make_unique<plotting::WinComboBox>(host_.window().control(id),
                                              [this, id](const std::string& text) { boxEvent(id, text); });
     };
     printerBox_ = make(ids::CmbPrinter);
@@ -46,7 +46,7 @@ void PlotBoxes::create() {
 }
 
 void PlotBoxes::onCommand(int id, int notifyCode) {
-    WinComboBox* changed = box(id);
+    plotting::WinComboBox* changed = box(id);
     if (!changed) return;
     if (notifyCode == CBN_SELCHANGE) boxEvent(id, changed->selectedText());
     else if (notifyCode == CBN_EDITCHANGE) boxEvent(id, changed->text());
@@ -54,7 +54,7 @@ void PlotBoxes::onCommand(int id, int notifyCode) {
 
 void PlotBoxes::onKeyDown(int id) {
     // The box's text as it was before this key: the change that follows brings the new text.
-    if (WinComboBox* changed = box(id)) boxEvent(id, changed->text());
+    if (plotting::WinComboBox* changed = box(id)) boxEvent(id, changed->text());
 }
 
 void PlotBoxes::fillIfEmpty() {
@@ -78,7 +78,7 @@ void PlotBoxes::fillIfEmpty() {
     });
 }
 
-void PlotBoxes::applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
+void PlotBoxes::applyFill(const std::vector<std::pair<plotting::WinComboBox*, plotting::RecordingComboBox>>& boxes,
                           const std::string& error, const char* what) {
     if (host_.closing()) return;
     // The user may have picked a paper while the list was being read: that choice stands.
@@ -91,7 +91,7 @@ void PlotBoxes::applyFill(const std::vector<std::pair<WinComboBox*, plotting::Re
     if (!error.empty()) host_.setStatus(std::string("\r\n") + what + " could not be filled: " + error);
 }
 
-WinComboBox* PlotBoxes::box(int id) const {
+plotting::WinComboBox* PlotBoxes::box(int id) const {
     switch (id) {
         case ids::CmbPrinter: return printerBox_.get();
         case ids::CmbPaper: return paperBox_.get();

@@ -46,15 +46,15 @@ public:
 private:
     void boxEvent(int id, const std::string& text);
     // The plot box with this control id; none for other ids.
-    WinComboBox* box(int id) const;
-    void applyFill(const std::vector<std::pair<WinComboBox*, plotting::RecordingComboBox>>& boxes,
+    plotting::WinComboBox* box(int id) const;
+    void applyFill(const std::vector<std::pair<plotting::WinComboBox*, plotting::RecordingComboBox>>& boxes,
                    const std::string& error, const char* what);
 
     PlotBoxesHost& host_;
     plotting::PlotChoices choices_;
-    std::unique_ptr<WinComboBox> printerBox_;
-    std::unique_ptr<WinComboBox> paperBox_;
-    std::unique_ptr<WinComboBox> ctbBox_;
+    std::unique_ptr<plotting::WinComboBox> printerBox_;
+    std::unique_ptr<plotting::WinComboBox> paperBox_;
+    std::unique_ptr<plotting::WinComboBox> ctbBox_;
     std::int16_t numOfCopies_ = 0;
     bool fillPending_ = false;
     // A fill's replay runs the boxes' change handling; a paper picked meanwhile by the user is kept.

@@ -55,9 +55,9 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
         for (std::size_t row : selected) job.drawings.push_back(listView.fullPath(row));
     } else {
         job.folder = host_.listedFolder();
-        job.subfolders = WinCheckBox(window.control(ids::Check1)).ticked();
+        job.subfolders = win::WinCheckBox(window.control(ids::Check1)).ticked();
     }
-    job.layouts = WinCheckBox(window.control(ids::ChkLayouts)).tick() != WinCheckBox::Tick::Clear;
+    job.layouts = win::WinCheckBox(window.control(ids::ChkLayouts)).tick() != win::WinCheckBox::Tick::Clear;
     const plotting::PlotChoices& choices = choices_.boxes.choices();
     job.device = choices.printer();
     job.paper = choices.paper();
@@ -143,7 +143,7 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     host_.applyJobRestartEvery(job.cadRestartEvery);
     choices_.plotFiles.applyJob(job);
     choices_.sheets.applyJob(job);
-    WinCheckBox(host_.window().control(ids::ChkLayouts)).setTicked(job.layouts);
+    win::WinCheckBox(host_.window().control(ids::ChkLayouts)).setTicked(job.layouts);
     const std::uint64_t started =
         job.folder ? host_.listJobFolder(*job.folder, job.subfolders) : listDrawings(job.drawings);
     if (listing) *listing = started;

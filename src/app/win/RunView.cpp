@@ -35,7 +35,7 @@ std::string RunView::statusPanelText() { return win::toUtf8(window_.statusBar().
 
 void RunView::setStatusPanelText(const std::string& text) { window_.statusBar().setStatusText(win::toWide(text)); }
 
-void RunView::setProgress(int value) { WinProgressBar(window_.control(ids::ProgressBar1)).setPosition(value); }
+void RunView::setProgress(int value) { win::WinProgressBar(window_.control(ids::ProgressBar1)).setPosition(value); }
 
 void RunView::setPointer(plotting::Pointer pointer) {
     SetCursor(LoadCursorW(nullptr, pointer == plotting::Pointer::Hourglass ? IDC_WAIT : IDC_ARROW));
@@ -58,10 +58,10 @@ bool RunView::isSelected(int entry) {
 }
 
 plotting::LayoutsBox RunView::layoutsBox() {
-    switch (WinCheckBox(window_.control(ids::ChkLayouts)).tick()) {
-        case WinCheckBox::Tick::Ticked: return plotting::LayoutsBox::Ticked;
-        case WinCheckBox::Tick::Grey: return plotting::LayoutsBox::Grey;
-        case WinCheckBox::Tick::Clear: break;
+    switch (win::WinCheckBox(window_.control(ids::ChkLayouts)).tick()) {
+        case win::WinCheckBox::Tick::Ticked: return plotting::LayoutsBox::Ticked;
+        case win::WinCheckBox::Tick::Grey: return plotting::LayoutsBox::Grey;
+        case win::WinCheckBox::Tick::Clear: break;
     }
     return plotting::LayoutsBox::Clear;
 }

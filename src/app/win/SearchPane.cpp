@@ -114,14 +114,14 @@ std::uint64_t SearchPane::listJobFolder(const std::string& folder, bool subfolde
     std::string path = folder;
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     currentFolder_ = path;
-    WinCheckBox(host_.window().control(ids::Check1)).setTicked(subfolders);
+    win::WinCheckBox(host_.window().control(ids::Check1)).setTicked(subfolders);
     return searchAgain(Cause::CheckBoxClick);
 }
 
 std::uint64_t SearchPane::searchAgain(Cause cause) {
     if (host_.runActive()) return 0;
     MainWindow& window = host_.window();
-    if (cause == Cause::FolderChange) WinCheckBox(window.control(ids::Check1)).setTicked(false);
+    if (cause == Cause::FolderChange) win::WinCheckBox(window.control(ids::Check1)).setTicked(false);
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     // Enter fills the plot lists before it empties the list; the other two the other way round.
     if (cause == Cause::CheckBoxEnter) host_.fillPlotBoxesIfEmpty();
@@ -134,7 +134,7 @@ std::uint64_t SearchPane::searchAgain(Cause cause) {
     sortWhenSearchEnds_ = cause == Cause::CheckBoxEnter;
     host_.setStatus(
         discovery::search_text::searching(currentFolder_.empty() ? "" : base::addBackslash(currentFolder_)));
-    bool subfolders = WinCheckBox(window.control(ids::Check1)).ticked();
+    bool subfolders = win::WinCheckBox(window.control(ids::Check1)).ticked();
     search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
     SetTimer(window.hwnd(), kSearchPaceTimer, kSearchPaceMs, nullptr);
     return listing_ = ask();

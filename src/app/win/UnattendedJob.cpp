@@ -31,8 +31,8 @@ namespace fs = std::filesystem;
 std::optional<std::string> UnattendedJob::reportTargetProblem() const {
     // Compared as full paths: "night.qjob" and "C:/Jobs/night.qjob" may be one file.
     CommandLine full = commandLine_;
-    full.job = win::toUtf8(discovery::extendedLengthPath(full.job));
-    if (full.report) full.report = win::toUtf8(discovery::extendedLengthPath(*full.report));
+    full.job = win::toUtf8(win::extendedLengthPath(full.job));
+    if (full.report) full.report = win::toUtf8(win::extendedLengthPath(*full.report));
     return reportTargetRefusal(full);
 }
 
@@ -281,7 +281,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
         // What a write of it killed half-way left beside it goes; the report itself is what is read.
         plotting::removeLeftoverWrite(fs::path(win::toWide(report)));
         auto exists = [](const std::string& file) {
-            return GetFileAttributesW(discovery::extendedLengthPath(file).c_str()) != INVALID_FILE_ATTRIBUTES;
+            return GetFileAttributesW(win::extendedLengthPath(file).c_str()) != INVALID_FILE_ATTRIBUTES;
         };
         try {
             plan = plotting::resumePlan(plotting::readReportFile(fs::path(win::toWide(report)), win::systemAnsiCodePage()),

@@ -7,7 +7,7 @@
 namespace quillon::discovery {
 
 WinFileByteSource::WinFileByteSource(const std::string& utf8Path) {
-    file_.reset(CreateFileW(extendedLengthPath(utf8Path).c_str(), GENERIC_READ,
+    file_.reset(CreateFileW(win::extendedLengthPath(utf8Path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
     if (!file_) return;

@@ -47,7 +47,7 @@ std::wstring withoutTrailingBackslash(std::wstring path) {
 }  // namespace
 
 std::optional<std::vector<base::DirEntry>> WinFileSystem::list(const std::string& folder) {
-    const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
+    const std::wstring path = withoutTrailingBackslash(win::extendedLengthPath(folder));
     // Listing through the folder's handle gives each entry's file index too,
     // so the search knows a sub-folder's identity without opening it (asking
     // a folder for its identity costs more than listing it).
@@ -80,7 +80,7 @@ std::optional<std::vector<base::DirEntry>> WinFileSystem::list(const std::string
 }
 
 std::optional<base::FolderIdentity> WinFileSystem::identity(const std::string& folder) {
-    const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
+    const std::wstring path = withoutTrailingBackslash(win::extendedLengthPath(folder));
     // Backup semantics is what lets CreateFileW open a folder; reading
     // attributes needs no more rights than listing did.
     win::UniqueFileHandle handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
@@ -102,12 +102,12 @@ std::string WinFileSystem::fileStart(const std::string& path, std::size_t count)
 }
 
 bool WinFileSystem::fileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(extendedLengthPath(path).c_str());
+    const DWORD attributes = GetFileAttributesW(win::extendedLengthPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool WinFileSystem::removeFile(const std::string& path) {
-    const std::wstring name = extendedLengthPath(path);
+    const std::wstring name = win::extendedLengthPath(path);
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -120,7 +120,7 @@ bool WinFileSystem::removeFile(const std::string& path) {
 
 std::optional<std::uint64_t> WinFileSystem::fileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(extendedLengthPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!GetFileAttributesExW(win::extendedLengthPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
@@ -130,7 +130,8 @@ base::MoveResult WinFileSystem::moveFile(const std::string& from, const std::str
     // One rename on the volume: the target holds the old file or the new one, never neither. A target
     // open in a viewer or read-only refuses it.
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (MoveFileExW(extendedLengthPath(from).c_str(), extendedLengthPath(to).c_str(), flags)) return {Outcome::Moved, {}};
+    if (MoveFileExW(win::extendedLengthPath(from).c_str(), win::extendedLengthPath(to).c_str(), flags))
+        return {Outcome::Moved, {}};
     const DWORD error = GetLastError();
     // Held open for a moment (the application closing its file, a virus scanner reading it): worth another try.
     const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
@@ -138,7 +139,7 @@ base::MoveResult WinFileSystem::moveFile(const std::string& from, const std::str
 }
 
 bool WinFileSystem::makeHiddenFolder(const std::string& folder) {
-    const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
+    const std::wstring path = withoutTrailingBackslash(win::extendedLengthPath(folder));
     if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
@@ -148,7 +149,7 @@ bool WinFileSystem::makeHiddenFolder(const std::string& folder) {
 }
 
 bool WinFileSystem::canWriteIn(const std::string& folder) {
-    const std::wstring path = withoutTrailingBackslash(extendedLengthPath(folder));
+    const std::wstring path = withoutTrailingBackslash(win::extendedLengthPath(folder));
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     // Only making a file tells: access rules, a read-only share or a full disk all refuse it.

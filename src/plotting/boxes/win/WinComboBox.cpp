@@ -2,7 +2,7 @@
 
 #include "win/Utf.h"
 
-namespace quillon::app {
+namespace quillon::plotting {
 
 void WinComboBox::clear() {
     // Resetting the list also empties the edit field; the fills set its text next.
@@ -33,4 +33,4 @@ std::string WinComboBox::selectedText() const {
     return selected ? itemText(*selected) : text();
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::plotting

@@ -8,12 +8,12 @@
 #include "plotting/boxes/PlotLists.h"
 #include "win/ComboBoxControl.h"
 
-namespace quillon::app {
+namespace quillon::plotting {
 
 // One of the three plot boxes as the fills see it. Windows sends no change
 // notice for text the program sets, so setText runs the box's own handler
 // itself: that is how a fill resets the current choice.
-class WinComboBox : public plotting::ComboBox {
+class WinComboBox : public ComboBox {
 public:
     WinComboBox(HWND box, std::function<void(const std::string&)> onText)
         : box_(box), list_(box), onText_(std::move(onText)) {}
@@ -34,4 +34,4 @@ private:
     std::function<void(const std::string&)> onText_;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::plotting

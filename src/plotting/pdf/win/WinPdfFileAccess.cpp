@@ -65,7 +65,7 @@ std::string WinPdfFileAccess::readableName(const std::string& path, std::size_t 
               "copy of it (" + win::toUtf8(copy) + " is too long)";
         return {};
     }
-    if (!CopyFileW(discovery::extendedLengthPath(wide).c_str(), copy.c_str(), FALSE)) {
+    if (!CopyFileW(win::extendedLengthPath(wide).c_str(), copy.c_str(), FALSE)) {
         why = win::WinError::fromLastError().what();
         return {};
     }
@@ -83,7 +83,7 @@ void WinPdfFileAccess::doneReading(const std::string&, const std::string& name) 
 }
 
 bool WinPdfFileAccess::replace(const std::string& from, const std::string& to, std::string& why) {
-    if (MoveFileExW(discovery::extendedLengthPath(from).c_str(), discovery::extendedLengthPath(to).c_str(),
+    if (MoveFileExW(win::extendedLengthPath(from).c_str(), win::extendedLengthPath(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     why = win::WinError::fromLastError().what();
@@ -91,12 +91,12 @@ bool WinPdfFileAccess::replace(const std::string& from, const std::string& to, s
 }
 
 bool WinPdfFileAccess::exists(const std::string& path) {
-    return GetFileAttributesW(discovery::extendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(win::extendedLengthPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void WinPdfFileAccess::remove(const std::string& path) {
     // A temporary file that cannot be removed is harmless: nothing reads it, and its name is never used again.
-    DeleteFileW(discovery::extendedLengthPath(path).c_str());
+    DeleteFileW(win::extendedLengthPath(path).c_str());
 }
 
 }  // namespace quillon::plotting
