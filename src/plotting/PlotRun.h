@@ -38,7 +38,7 @@ inline constexpr const char* TooManyText =
     "List fewer drawings (a smaller folder, or without sub-folders) and start the run again.";
 }  // namespace run_text
 
-// The three plot runs: the "Print All &Drawing" button (Command2), "Print
+// The three plot runs: the "Print All &Drawing" button (PrintAllButton), "Print
 // &Selected Drawings" (mnuPrintMultiple) and "&Print All Drawings" (mnuAllPrint).
 enum class RunKind { AllListed, Selected, AllDrawings };
 

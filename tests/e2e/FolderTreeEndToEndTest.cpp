@@ -44,8 +44,8 @@ TEST_F(FolderTreeInProgram, ChoosingAFolderInTheTreeListsItsDrawings) {
     ProgramUnderTest program;
     HWND main = program.waitUntilReady();
     ASSERT_NE(main, nullptr);
-    HWND tree = FindWindowExW(GetDlgItem(main, ids::PicBrowse), nullptr, L"SysTreeView32", nullptr);
-    ASSERT_NE(tree, nullptr) << "no folder tree in the PicBrowse box";
+    HWND tree = FindWindowExW(GetDlgItem(main, ids::FolderTreeBox), nullptr, L"SysTreeView32", nullptr);
+    ASSERT_NE(tree, nullptr) << "no folder tree in the folder tree box";
 
     // The tree opens at C:\; expand it and choose its first folder.
     auto drive = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
@@ -55,11 +55,11 @@ TEST_F(FolderTreeInProgram, ChoosingAFolderInTheTreeListsItsDrawings) {
     ASSERT_NE(first, nullptr);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
 
-    HWND label = GetDlgItem(main, ids::Label1);
+    HWND label = GetDlgItem(main, ids::FoundFilesLabel);
     ASSERT_TRUE(wintest::waitFor(
         [&] { return windowText(label).find(L"0 Quillon tree test") != std::wstring::npos; }, 20s))
         << "label reads: " << std::string(windowText(label).begin(), windowText(label).end());
-    HWND list = GetDlgItem(main, ids::ListView1);
+    HWND list = GetDlgItem(main, ids::DrawingListBox);
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2) << "the two drawings, not plan.dwgbak";
 
     PostMessageW(main, WM_CLOSE, 0, 0);

@@ -273,7 +273,7 @@ RunEnd GuiDriver::waitForRunEnd(std::chrono::milliseconds timeout) const {
 }
 
 int GuiDriver::listCount() const {
-    return static_cast<int>(send(control(ids::ListView1), LVM_GETITEMCOUNT, 0, 0, "LVM_GETITEMCOUNT"));
+    return static_cast<int>(send(control(ids::DrawingListBox), LVM_GETITEMCOUNT, 0, 0, "LVM_GETITEMCOUNT"));
 }
 
 std::wstring GuiDriver::listCell(int row, int column) const {
@@ -283,7 +283,7 @@ std::wstring GuiDriver::listCell(int row, int column) const {
     item.cchTextMax = static_cast<int>(CellCharacters);
     item.pszText = static_cast<wchar_t*>(remote.addressAt(sizeof(LVITEMW)));
     remote.write(0, &item, sizeof item);
-    const auto length = static_cast<std::size_t>(send(control(ids::ListView1), LVM_GETITEMTEXTW,
+    const auto length = static_cast<std::size_t>(send(control(ids::DrawingListBox), LVM_GETITEMTEXTW,
                                                       static_cast<WPARAM>(row),
                                                       reinterpret_cast<LPARAM>(remote.address()), "LVM_GETITEMTEXTW"));
     std::wstring cell(length < CellCharacters ? length : CellCharacters - 1, L'\0');
@@ -310,7 +310,7 @@ int GuiDriver::findRow(const std::wstring& fileName) const {
 }
 
 void GuiDriver::focusRow(int row) {
-    HWND list = control(ids::ListView1);
+    HWND list = control(ids::DrawingListBox);
     RemoteBuffer remote(process_, sizeof(LVITEMW));
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED;
@@ -329,7 +329,7 @@ void GuiDriver::focusRow(int row) {
 }
 
 void GuiDriver::selectRows(const std::vector<int>& rows) {
-    HWND list = control(ids::ListView1);
+    HWND list = control(ids::DrawingListBox);
     RemoteBuffer remote(process_, sizeof(LVITEMW));
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED;
@@ -345,7 +345,7 @@ void GuiDriver::selectRows(const std::vector<int>& rows) {
 }
 
 std::vector<std::wstring> GuiDriver::selectedNames() const {
-    HWND list = control(ids::ListView1);
+    HWND list = control(ids::DrawingListBox);
     std::vector<std::wstring> names;
     for (auto row = send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED, "LVM_GETNEXTITEM"); row >= 0;
          row = send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED, "LVM_GETNEXTITEM"))
@@ -354,7 +354,7 @@ std::vector<std::wstring> GuiDriver::selectedNames() const {
 }
 
 void GuiDriver::clickColumnHeading(int column) {
-    HWND list = control(ids::ListView1);
+    HWND list = control(ids::DrawingListBox);
     auto header = reinterpret_cast<HWND>(send(list, LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
     if (!header) throw std::runtime_error("The list has no heading");
     // The columns in their first order: the heading's middle is after the widths of those before it.
@@ -370,7 +370,7 @@ void GuiDriver::clickColumnHeading(int column) {
 }
 
 int GuiDriver::listColumnCount() const {
-    auto header = reinterpret_cast<HWND>(send(control(ids::ListView1), LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
+    auto header = reinterpret_cast<HWND>(send(control(ids::DrawingListBox), LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
     if (!header) return 0;
     return static_cast<int>(send(header, HDM_GETITEMCOUNT, 0, 0, "HDM_GETITEMCOUNT"));
 }
@@ -378,7 +378,7 @@ int GuiDriver::listColumnCount() const {
 void GuiDriver::setListColumnOrder(const std::vector<int>& order) {
     RemoteBuffer remote(process_, order.size() * sizeof(int));
     remote.write(0, order.data(), order.size() * sizeof(int));
-    HWND list = control(ids::ListView1);
+    HWND list = control(ids::DrawingListBox);
     if (!send(list, LVM_SETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(remote.address()),
               "LVM_SETCOLUMNORDERARRAY"))
         throw std::runtime_error("The list refused the column order");
@@ -435,7 +435,7 @@ std::wstring GuiDriver::statusBarPanel(int panel) const {
 }
 
 int GuiDriver::progressPosition() const {
-    return static_cast<int>(send(control(ids::ProgressBar1), PBM_GETPOS, 0, 0, "PBM_GETPOS"));
+    return static_cast<int>(send(control(ids::RunProgressBar), PBM_GETPOS, 0, 0, "PBM_GETPOS"));
 }
 
 std::optional<MessageBoxSeen> GuiDriver::findMessageBox() const {
@@ -470,7 +470,7 @@ bool GuiDriver::closeMessageBox(const MessageBoxSeen& box, std::chrono::millisec
 }
 
 std::wstring GuiDriver::tipOverCell(int row, int column) const {
-    HWND list = control(ids::ListView1);
+    HWND list = control(ids::DrawingListBox);
     RECT cell{LVIR_LABEL, column, 0, 0};  // LVM_GETSUBITEMRECT takes the part in left and the column in top
     RemoteBuffer remote(process_, sizeof cell);
     remote.write(0, &cell, sizeof cell);

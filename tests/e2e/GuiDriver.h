@@ -122,7 +122,7 @@ public:
     // A menu command or button click, posted: a run may put up a message
     // box from inside the command, which would block a sent message.
     void postCommand(int commandId);
-    // Starts a run: MnuAllPrint, MnuPrintMultiple or Command2. Status is
+    // Starts a run: MnuAllPrint, MnuPrintMultiple or PrintAllButton. Status is
     // emptied first, so that waitForRunEnd sees this run's summary only.
     void startRun(int commandId);
     // The Stop button (CmdAction).

@@ -86,19 +86,19 @@ TEST_F(KeyboardEndToEnd, KeysOfTheSubfolderBoxTheDeviceBoxAndTheCopiesBox) {
 
     gui.selectFolder((folder.path() / L"drawings").wstring());
     ASSERT_TRUE(gui.waitForSearchEnd());
-    gui.setChecked(ids::Check1, true);
+    gui.setChecked(ids::SubfoldersBox, true);
     ASSERT_TRUE(gui.waitForSearchEnd());
     ASSERT_EQ(fileNames(gui), (std::vector<std::wstring>{L"m.dwg", L"z.dwg", L"a.dwg"}));
 
-    gui.pressKey(ids::Check1, VK_RETURN);
+    gui.pressKey(ids::SubfoldersBox, VK_RETURN);
     auto status = gui.waitForSearchEnd();
     ASSERT_TRUE(status);
     EXPECT_EQ(*status, L"3  Files Found  ");
     EXPECT_EQ(fileNames(gui), (std::vector<std::wstring>{L"a.dwg", L"m.dwg", L"z.dwg"}))
         << "after Enter the rows show sorted by file name";
-    EXPECT_TRUE(gui.isChecked(ids::Check1)) << "Enter does not toggle the box";
+    EXPECT_TRUE(gui.isChecked(ids::SubfoldersBox)) << "Enter does not toggle the box";
 
-    gui.pressKey(ids::Check1, 'A');
+    gui.pressKey(ids::SubfoldersBox, 'A');
     EXPECT_EQ(status, gui.text(ids::Status)) << "no other key searches";
     EXPECT_EQ(gui.listCount(), 3);
 
@@ -115,13 +115,13 @@ TEST_F(KeyboardEndToEnd, KeysOfTheSubfolderBoxTheDeviceBoxAndTheCopiesBox) {
     EXPECT_GE(gui.comboItems(ids::CmbPaper).size(), 2u) << "the paper list is filled again, not emptied";
 
     // The copies box takes digits and Backspace only.
-    SendMessageW(gui.control(ids::Text2), EM_SETSEL, 0, -1);
-    gui.typeCharacters(ids::Text2, L"2x5-\b7 ");
-    EXPECT_EQ(gui.text(ids::Text2), L"27");
+    SendMessageW(gui.control(ids::CopiesBox), EM_SETSEL, 0, -1);
+    gui.typeCharacters(ids::CopiesBox, L"2x5-\b7 ");
+    EXPECT_EQ(gui.text(ids::CopiesBox), L"27");
     // Ctrl+V arrives as a character as well: pasting what is no number is refused with it.
     if (putOnClipboard(L"x9")) {
-        gui.typeCharacters(ids::Text2, L"\x16");
-        EXPECT_EQ(gui.text(ids::Text2), L"27");
+        gui.typeCharacters(ids::CopiesBox, L"\x16");
+        EXPECT_EQ(gui.text(ids::CopiesBox), L"27");
     }
 
     PostMessageW(main, WM_CLOSE, 0, 0);

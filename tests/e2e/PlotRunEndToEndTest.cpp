@@ -546,7 +546,7 @@ TEST_F(PlotRunEndToEnd, AHungApplicationQuillonStartedIsEndedAndTheUsersOwnIsLef
     EXPECT_EQ(end.box.title, L"AutoCAD Not Responding");
     EXPECT_NE(end.box.text.find(L"It is left running"), std::wstring::npos) << win::toUtf8(end.box.text);
     ASSERT_TRUE(gui.closeMessageBox(end.box));
-    EXPECT_TRUE(gui.isEnabled(ids::Command2)) << "the window is usable again";
+    EXPECT_TRUE(gui.isEnabled(ids::PrintAllButton)) << "the window is usable again";
     EXPECT_TRUE(users.running()) << "the user's application must never be ended";
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.waitForExit()) << "Quillon must not wait on the hung application to leave";
@@ -636,7 +636,7 @@ TEST_F(PlotRunEndToEnd, ExitDuringARunStopsItFirstAndLeavesTheUsersApplicationAs
     if (HasFatalFailure()) return;
     gui.startRun(ids::MnuAllPrint);
     ASSERT_TRUE(wintest::waitFor([&] { return plots().size() >= 2; }, 30s)) << journalTail();
-    gui.postCommand(ids::Command3);
+    gui.postCommand(ids::ExitButton);
     ASSERT_TRUE(program.waitForExit(30s)) << "Quillon did not end after Exit during a run";
 
     EXPECT_TRUE(users.running());
@@ -736,7 +736,7 @@ TEST_F(PlotRunEndToEnd, AFolderPickedInTheTreeDuringARunIsListedWhenTheRunEnds) 
 
     gui.startRun(ids::MnuAllPrint);
     Sleep(300);
-    HWND tree = FindWindowExW(GetDlgItem(main, ids::PicBrowse), nullptr, L"SysTreeView32", nullptr);
+    HWND tree = FindWindowExW(GetDlgItem(main, ids::FolderTreeBox), nullptr, L"SysTreeView32", nullptr);
     ASSERT_NE(tree, nullptr);
     auto drive = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(drive));
@@ -745,9 +745,9 @@ TEST_F(PlotRunEndToEnd, AFolderPickedInTheTreeDuringARunIsListedWhenTheRunEnds) 
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
 
     // The run ends first (its summary is then replaced by the new folder's search texts).
-    EXPECT_TRUE(pollUntil([&] { return gui.text(ids::Label1).find(picked.filename().wstring()) != std::wstring::npos; },
-                          60s))
-        << "the list stayed on " << win::toUtf8(gui.text(ids::Label1));
+    EXPECT_TRUE(pollUntil(
+        [&] { return gui.text(ids::FoundFilesLabel).find(picked.filename().wstring()) != std::wstring::npos; }, 60s))
+        << "the list stayed on " << win::toUtf8(gui.text(ids::FoundFilesLabel));
     EXPECT_EQ(plots().size(), 2u) << "the run plotted its drawing (two layouts) before the picked folder was listed";
     EXPECT_TRUE(gui.waitForSearchEnd());
     EXPECT_EQ(gui.findRow(L"Picked.dwg"), 0);

@@ -290,7 +290,7 @@ protected:
     }
 
     static std::wstring includeSubfolders(GuiDriver& gui) {
-        gui.setChecked(ids::Check1, true);
+        gui.setChecked(ids::SubfoldersBox, true);
         auto status = gui.waitForSearchEnd();
         if (!status) ADD_FAILURE() << "the search did not end; Status: " << utf8(gui.text(ids::Status));
         return status.value_or(L"");
@@ -346,12 +346,12 @@ TEST_F(SearchEndToEnd, ListsEachDrawingOfATreeOnceFolderBeforeSubFoldersAndNever
 
     // The folder alone.
     EXPECT_EQ(listFolder(gui, root), foundStatus(own.size()));
-    EXPECT_FALSE(gui.isChecked(ids::Check1)) << "choosing a folder leaves sub-folders out";
+    EXPECT_FALSE(gui.isChecked(ids::SubfoldersBox)) << "choosing a folder leaves sub-folders out";
     const auto ownRows = rowsOf(gui);
     EXPECT_EQ(std::set<Row>(ownRows.begin(), ownRows.end()), own) << describe(ownRows);
     EXPECT_EQ(ownRows.size(), own.size()) << describe(ownRows);
-    EXPECT_TRUE(gui.text(ids::Label1).starts_with(L"Found following files in " + root.wstring() + L" "))
-        << utf8(gui.text(ids::Label1));
+    EXPECT_TRUE(gui.text(ids::FoundFilesLabel).starts_with(L"Found following files in " + root.wstring() + L" "))
+        << utf8(gui.text(ids::FoundFilesLabel));
 
     // With its sub-folders.
     EXPECT_EQ(includeSubfolders(gui), foundStatus(all.size()));
@@ -378,7 +378,7 @@ TEST_F(SearchEndToEnd, ListsEachDrawingOfATreeOnceFolderBeforeSubFoldersAndNever
     ASSERT_NE(GetFileAttributesW((up / L"Outside" / L"Outside.dwg").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the link leads nowhere";
     EXPECT_EQ(listFolder(gui, root), foundStatus(own.size()));
-    gui.setChecked(ids::Check1, true);
+    gui.setChecked(ids::SubfoldersBox, true);
     const auto linked = gui.waitForSearchEnd(20s);
     ASSERT_TRUE(linked) << "the search did not end with links leading back up the tree; Status: "
                         << utf8(gui.text(ids::Status)) << "; " << gui.listCount() << " rows";
@@ -410,7 +410,7 @@ TEST_F(SearchEndToEnd, StopEndsALongSearchAtOnceWithTheRowsFoundSoFar) {
     EXPECT_EQ(listFolder(gui, tree.root()), foundStatus(1));
 
     const auto started = std::chrono::steady_clock::now();
-    gui.setChecked(ids::Check1, true);
+    gui.setChecked(ids::SubfoldersBox, true);
     // Stop once rows of the sub-folders have arrived: the search is under way.
     while (gui.listCount() <= 1 && std::chrono::steady_clock::now() - started < 10s) Sleep(5);
     const std::wstring searching = gui.text(ids::Status);
@@ -431,7 +431,7 @@ TEST_F(SearchEndToEnd, StopEndsALongSearchAtOnceWithTheRowsFoundSoFar) {
     EXPECT_EQ(gui.listCount(), rows);
 
     // The next search goes all the way.
-    gui.setChecked(ids::Check1, false);
+    gui.setChecked(ids::SubfoldersBox, false);
     EXPECT_EQ(gui.waitForSearchEnd().value_or(L""), foundStatus(1));
     EXPECT_EQ(includeSubfolders(gui), foundStatus(kAll));
     EXPECT_EQ(static_cast<std::size_t>(gui.listCount()), kAll);
@@ -557,12 +557,12 @@ HTREEITEM computerItem(HWND tree) {
 // search is dropped, nothing of it lands in the emptied list, and the texts
 // no longer name its folder.
 TEST_F(LongSearchEndToEnd, AVirtualItemChosenDuringASearchDropsItAndSaysNoFolderIsListed) {
-    HWND tree = FindWindowExW(GetDlgItem(main, ids::PicBrowse), nullptr, L"SysTreeView32", nullptr);
+    HWND tree = FindWindowExW(GetDlgItem(main, ids::FolderTreeBox), nullptr, L"SysTreeView32", nullptr);
     ASSERT_NE(tree, nullptr);
     const HTREEITEM computer = computerItem(tree);
     ASSERT_NE(computer, nullptr) << "no item below the tree's root";
 
-    gui->setChecked(ids::Check1, true);
+    gui->setChecked(ids::SubfoldersBox, true);
     const auto started = std::chrono::steady_clock::now();
     while (gui->listCount() <= 1 && std::chrono::steady_clock::now() - started < 10s) Sleep(2);
     ASSERT_TRUE(gui->text(ids::Status).starts_with(L"Searching ... ")) << "the search ended too soon to test";
@@ -571,7 +571,7 @@ TEST_F(LongSearchEndToEnd, AVirtualItemChosenDuringASearchDropsItAndSaysNoFolder
     EXPECT_EQ(gui->listCount(), 0);
     Sleep(500);
     EXPECT_EQ(gui->listCount(), 0) << "rows of the dropped search came in";
-    EXPECT_EQ(gui->text(ids::Label1), L"No folder is listed.");
+    EXPECT_EQ(gui->text(ids::FoundFilesLabel), L"No folder is listed.");
     EXPECT_EQ(gui->text(ids::Status),
               L"\r\nClick \"Select a Folder\" Button or use the Directroy list to Select your drawing's Folder.");
 }
@@ -588,7 +588,7 @@ HCURSOR shownCursor() {
 TEST_F(LongSearchEndToEnd, TheBusyCursorStaysForTheWholeSearch) {
     // The cursor shown is the foreground window's.
     SetForegroundWindow(main);
-    HWND list = gui->control(ids::ListView1);
+    HWND list = gui->control(ids::DrawingListBox);
     // What a mouse move over the list asks the window.
     auto moveOverList = [&] {
         SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -596,7 +596,7 @@ TEST_F(LongSearchEndToEnd, TheBusyCursorStaysForTheWholeSearch) {
     moveOverList();
     const HCURSOR idle = shownCursor();
 
-    gui->setChecked(ids::Check1, true);
+    gui->setChecked(ids::SubfoldersBox, true);
     const HCURSOR busy = shownCursor();
     ASSERT_TRUE(gui->text(ids::Status).starts_with(L"Searching ... ")) << "the search ended too soon to test";
     EXPECT_NE(busy, idle) << "no busy cursor when the search started";

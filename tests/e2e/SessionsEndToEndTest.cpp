@@ -123,7 +123,7 @@ TEST_F(SeveralSessions, StopEndsEverySessionAndExitDuringARunLeavesNoApplication
     ASSERT_TRUE(pollUntil([&] { return gui.listCount() == 12; }, 30s)) << win::toUtf8(gui.text(ids::Status));
     EXPECT_EQ(gui.text(ids::TxtSessions), L"3");
 
-    gui.startRun(ids::Command2);
+    gui.startRun(ids::PrintAllButton);
     ASSERT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 3; }, 60s));
     ASSERT_TRUE(pollUntil([&] { return gui.text(ids::Status).find(L"Processing ") != std::wstring::npos; }, 30s));
     gui.pressStop();
@@ -134,9 +134,9 @@ TEST_F(SeveralSessions, StopEndsEverySessionAndExitDuringARunLeavesNoApplication
     EXPECT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 1; }, 20s))
         << "the further sessions quit their applications when the run ended";
 
-    gui.startRun(ids::Command2);
+    gui.startRun(ids::PrintAllButton);
     ASSERT_TRUE(wintest::waitFor([] { return wintest::countProcesses(kServerExe) == 3; }, 60s));
-    gui.postCommand(ids::Command3);
+    gui.postCommand(ids::ExitButton);
     ASSERT_TRUE(program.waitForExit(60s)) << "Exit did not end Quillon during the run";
 }
 

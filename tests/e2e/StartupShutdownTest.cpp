@@ -225,7 +225,7 @@ TEST_F(ProgramLifecycle, ACorruptOrOffScreenPositionStillOpensTheWindowWhereItCa
 }
 
 TEST_F(ProgramLifecycle, GrowsWithTheWindowAndOpensAgainAtItsSizeUnlessTheStoredSizeIsCorrupt) {
-    constexpr int list = 1003, label1 = 1002, tree = 1001, printOptions = 1011, printAll = 1017, status = 1020,
+    constexpr int list = 1003, foundFiles = 1002, tree = 1001, printOptions = 1011, printAll = 1017, status = 1020,
                   statusBar = 1022;
     {
         ProgramUnderTest program;
@@ -234,7 +234,7 @@ TEST_F(ProgramLifecycle, GrowsWithTheWindowAndOpensAgainAtItsSizeUnlessTheStored
         ASSERT_EQ(clientSize(main).cx, 624);
         ASSERT_EQ(clientSize(main).cy, 398);
         std::map<int, RECT> before;
-        for (int id : {list, label1, tree, printOptions, printAll, status}) before[id] = placeOf(main, id);
+        for (int id : {list, foundFiles, tree, printOptions, printAll, status}) before[id] = placeOf(main, id);
 
         SetWindowPos(main, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
         EXPECT_EQ(clientSize(main).cx, 624) << "never smaller than designed";
@@ -250,7 +250,7 @@ TEST_F(ProgramLifecycle, GrowsWithTheWindowAndOpensAgainAtItsSizeUnlessTheStored
             EXPECT_EQ(now.bottom - was.bottom, bottom) << id;
         };
         moved(list, 0, 0, dx, dy);
-        moved(label1, 0, 0, dx, 0);
+        moved(foundFiles, 0, 0, dx, 0);
         moved(tree, 0, 0, 0, dy);
         moved(printOptions, 0, dy, 0, dy);
         moved(printAll, 0, dy, 0, dy);

@@ -232,7 +232,7 @@ TEST_F(UnattendedRun, AJobOnTheCommandLineWithoutRunIsLoadedIntoTheWindowAndWait
     EXPECT_EQ(gui.text(ids::CmbPrinter), win::toWide(wintest::kDevice));
     EXPECT_EQ(gui.text(ids::CmbPaper), win::toWide(wintest::kMediaA3)) << "the paper survives the device's paper list";
     EXPECT_EQ(gui.text(ids::CmbCTB), win::toWide(wintest::kStyleTable));
-    EXPECT_EQ(gui.text(ids::Text2), L"2");
+    EXPECT_EQ(gui.text(ids::CopiesBox), L"2");
     EXPECT_FALSE(gui.isChecked(ids::ChkLayouts));
     Sleep(500);
     EXPECT_EQ(journalCalls("Open"), 0) << "loading a job plots nothing";

@@ -19,7 +19,7 @@ bool pumpUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
 void pumpFor(std::chrono::milliseconds duration);
 
-// A top-level window with a box like the main window's PicBrowse: a static
+// A top-level window with a box like the main window's FolderTreeBox: a static
 // control with a sunken edge at 8,8 sized 169 by 188.
 class HostWindow {
 public:

@@ -170,7 +170,7 @@ int drive(const Options& options) {
     auto found = gui.waitForSearchEnd(60s);
     // Choosing a folder clears "Include Sub Directories"; ticking it searches again.
     if (found && options.subfolders) {
-        gui.setChecked(ids::Check1, true);
+        gui.setChecked(ids::SubfoldersBox, true);
         say(L"Include Sub Directories: ticked");
         found = gui.waitForSearchEnd(60s);
     }

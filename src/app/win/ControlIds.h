@@ -1,30 +1,32 @@
 #pragma once
 
 // Stable identifiers of the main window's controls and commands. Tests drive
-// the running program through these, so they never change meaning.
+// the running program through these, so they never change meaning. A control
+// once known by a form designer's default name keeps it in a comment beside
+// the name of its role, and keeps its number.
 namespace quillon::ids {
 
-inline constexpr int PicBrowse = 1001;
-inline constexpr int Label1 = 1002;
-inline constexpr int ListView1 = 1003;
-inline constexpr int Dir1 = 1004;
-inline constexpr int Text1 = 1005;
-inline constexpr int Frame3 = 1006;
+inline constexpr int FolderTreeBox = 1001;      // PicBrowse
+inline constexpr int FoundFilesLabel = 1002;    // Label1
+inline constexpr int DrawingListBox = 1003;     // ListView1
+inline constexpr int DirectoryList = 1004;      // Dir1
+inline constexpr int PatternBox = 1005;         // Text1
+inline constexpr int PreviewFrame = 1006;       // Frame3
 inline constexpr int DwgThumbnail1 = 1007;
 inline constexpr int Options = 1008;
-inline constexpr int Check1 = 1009;
+inline constexpr int SubfoldersBox = 1009;      // Check1
 inline constexpr int ChkLayouts = 1010;
-inline constexpr int Frame2 = 1011;
+inline constexpr int PrintOptionsFrame = 1011;  // Frame2
 inline constexpr int CmbPrinter = 1012;
 inline constexpr int CmbPaper = 1013;
 inline constexpr int CmbCTB = 1014;
-inline constexpr int Label2 = 1015;
-inline constexpr int Text2 = 1016;
-inline constexpr int Command2 = 1017;
-inline constexpr int Command3 = 1018;
+inline constexpr int CopiesLabel = 1015;        // Label2
+inline constexpr int CopiesBox = 1016;          // Text2
+inline constexpr int PrintAllButton = 1017;     // Command2
+inline constexpr int ExitButton = 1018;         // Command3
 inline constexpr int CmdAction = 1019;
 inline constexpr int Status = 1020;
-inline constexpr int ProgressBar1 = 1021;
+inline constexpr int RunProgressBar = 1021;     // ProgressBar1
 inline constexpr int SbStatusBar = 1022;
 inline constexpr int LblSessions = 1023;
 inline constexpr int TxtSessions = 1024;

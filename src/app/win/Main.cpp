@@ -98,9 +98,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             }
             return static_cast<int>(message.wParam);
         };
-        // The folder tree lives in the PicBrowse box; its first selection (C:\) is a folder change too.
+        // The folder tree lives in FolderTreeBox; its first selection (C:\) is a folder change too.
         quillon::discovery::FolderBrowser browser(
-            controller.window().control(quillon::ids::PicBrowse),
+            controller.window().control(quillon::ids::FolderTreeBox),
             [&controller](std::optional<std::wstring> path) { controller.onFolderSelected(path); });
         return browser.run(L"c:\\", messageLoop);
     } catch (...) {

@@ -102,7 +102,7 @@ bool MainController::start() {
     search_.addColumns();
 
     // 7: the progress bar lives in the status bar's second panel.
-    HWND progress = window_.control(ids::ProgressBar1);
+    HWND progress = window_.control(ids::RunProgressBar);
     const win::WinProgressBar bar(progress);
     bar.setRange(0, 100);
     bar.setPosition(100);
@@ -110,7 +110,7 @@ bool MainController::start() {
     bar.setPosition(0);
 
     window_.setText(ids::Status, SearchPane::StartHint);
-    window_.enable(ids::Command2, false);
+    window_.enable(ids::PrintAllButton, false);
     helpFile_ = win::toWide(base::addBackslash(base::folderOf(program)) + "help.chm");
 
     window_.show();
@@ -127,16 +127,16 @@ void MainController::restorePosition() { restoreMainPlacement(window_, loadMainS
 void MainController::onCommand(int id, int notifyCode) {
     switch (id) {
         case ids::MnuFileExit:
-        case ids::Command3: exit_->exitCommand(); break;
+        case ids::ExitButton: exit_->exitCommand(); break;
         case ids::MnuViewStatusBar: window_.toggleStatusBar(); break;
         case ids::HelpMain: openHelp(); break;
         case ids::MnuHelpAbout: about_.showOrActivate(); break;
         case ids::MnuSelectAll: search_.selectAll(); break;
         case ids::CmdAction: stopPressed(); break;
-        case ids::Check1:
+        case ids::SubfoldersBox:
             if (notifyCode == BN_CLICKED) search_.searchAgain(SearchPane::Cause::CheckBoxClick);
             break;
-        case ids::Text2:
+        case ids::CopiesBox:
             if (notifyCode == EN_CHANGE) boxes_.copiesChanged();
             break;
         case ids::TxtSessions:
@@ -145,7 +145,7 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::CmbPrinter:
         case ids::CmbPaper:
         case ids::CmbCTB: boxes_.onCommand(id, notifyCode); break;
-        case ids::Command2: runs_.startRun(plotting::RunKind::AllListed); break;
+        case ids::PrintAllButton: runs_.startRun(plotting::RunKind::AllListed); break;
         case ids::MnuAllPrint: runs_.startRun(plotting::RunKind::AllDrawings); break;
         case ids::MnuPrintMultiple: runs_.startRun(plotting::RunKind::Selected); break;
         case ids::MnuOpenJob: jobs_.openJobCommand(); break;
@@ -242,7 +242,7 @@ void MainController::markReadyWhenStarted() {
 }
 
 void MainController::onControlKeyDown(int id, WPARAM key) {
-    if (id == ids::Check1) {
+    if (id == ids::SubfoldersBox) {
         if (key == VK_RETURN) search_.searchAgain(SearchPane::Cause::CheckBoxEnter);
         return;
     }
@@ -259,10 +259,10 @@ void MainController::stopPressed() {
 }
 
 void MainController::setBusy(bool busy) {
-    for (int id : {ids::Check1, ids::Command2, ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB, ids::ChkLayouts, ids::Text2,
-                   ids::TxtSessions, ids::SpnSessions, ids::BtnSheets})
+    for (int id : {ids::SubfoldersBox, ids::PrintAllButton, ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB,
+                   ids::ChkLayouts, ids::CopiesBox, ids::TxtSessions, ids::SpnSessions, ids::BtnSheets})
         window_.enable(id, !busy);
-    if (!busy && search_.listView().size() == 0) window_.enable(ids::Command2, false);
+    if (!busy && search_.listView().size() == 0) window_.enable(ids::PrintAllButton, false);
     HMENU print = window_.menu().printPopup();
     for (int id : {ids::MnuAllPrint, ids::MnuPrintMultiple})
         EnableMenuItem(print, static_cast<UINT>(id), MF_BYCOMMAND | (busy ? MF_GRAYED : MF_ENABLED));

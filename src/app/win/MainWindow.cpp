@@ -148,12 +148,12 @@ void MainWindow::createControls() {
             SetWindowPos(control(spec.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     HWND progress = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, 0, 0, 0, 0, hwnd(),
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::ProgressBar1)), instance,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::RunProgressBar)), instance,
                                     nullptr);
-    controls_[ids::ProgressBar1] = progress;
+    controls_[ids::RunProgressBar] = progress;
     statusBar_.create(hwnd(), ids::SbStatusBar, instance, dpi_);
     controls_[ids::SbStatusBar] = statusBar_.handle();
-    SendMessageW(control(ids::Text2), EM_LIMITTEXT, 5, 0);
+    SendMessageW(control(ids::CopiesBox), EM_LIMITTEXT, 5, 0);
     SendMessageW(control(ids::TxtSessions), EM_LIMITTEXT, 1, 0);
     SendMessageW(control(ids::SpnSessions), UDM_SETBUDDY, reinterpret_cast<WPARAM>(control(ids::TxtSessions)), 0);
     SendMessageW(control(ids::SpnSessions), UDM_SETRANGE32, 1, 8);
@@ -164,8 +164,8 @@ void MainWindow::createControls() {
 void MainWindow::watchKeys() {
     // Windows tells the parent of clicks and text changes but not of keys: the check box reacts to Enter,
     // the plot boxes take their text before each key acts, and the copies box refuses what is no digit.
-    SetWindowSubclass(control(ids::Check1), keyWatchProc, kKeyWatchId, ids::Check1);
-    SetWindowSubclass(control(ids::Text2), keyWatchProc, kKeyWatchId, ids::Text2);
+    SetWindowSubclass(control(ids::SubfoldersBox), keyWatchProc, kKeyWatchId, ids::SubfoldersBox);
+    SetWindowSubclass(control(ids::CopiesBox), keyWatchProc, kKeyWatchId, ids::CopiesBox);
     for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
         HWND combo = control(id);
         SetWindowSubclass(combo, keyWatchProc, kKeyWatchId, static_cast<DWORD_PTR>(id));
@@ -187,7 +187,7 @@ LRESULT CALLBACK MainWindow::keyWatchProc(HWND window, UINT message, WPARAM wPar
         }
         case WM_CHAR:
             // Ctrl+V arrives here as a character too, so pasting into the box is refused the same way.
-            if (id == static_cast<DWORD_PTR>(ids::Text2) &&
+            if (id == static_cast<DWORD_PTR>(ids::CopiesBox) &&
                 !discovery::copies_box::acceptsCharacter(static_cast<char32_t>(wParam))) {
                 MessageBeep(MB_OK);
                 return 0;
@@ -231,9 +231,9 @@ void MainWindow::createTooltips() {
         }
     }
     SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scaled(kTipWidth, dpi_));
-    resultTip_ = std::make_unique<ResultTip>(tooltips_, hwnd(), control(ids::ListView1), discovery::ColumnCount,
-                                             mainWindowControl(ids::ListView1)->tooltip);
-    add(control(ids::ProgressBar1), L"Total Progress of Drawings being printed");
+    resultTip_ = std::make_unique<ResultTip>(tooltips_, hwnd(), control(ids::DrawingListBox), discovery::ColumnCount,
+                                             mainWindowControl(ids::DrawingListBox)->tooltip);
+    add(control(ids::RunProgressBar), L"Total Progress of Drawings being printed");
     add(preview_.hwnd(), L"");
     // The combo boxes' edit fields receive the mouse, not the combo boxes themselves.
     for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
@@ -272,7 +272,7 @@ void MainWindow::applyLayout() {
 }
 
 void MainWindow::fillBrowserHost() {
-    HWND host = control(ids::PicBrowse);
+    HWND host = control(ids::FolderTreeBox);
     if (!host) return;
     // Whatever the host shows (the folder tree) fills its inner area.
     RECT inner{};

@@ -127,7 +127,7 @@ void PlotBoxes::boxEvent(int id, const std::string& text) {
 }
 
 void PlotBoxes::copiesChanged() {
-    if (auto count = discovery::copies_box::countFromText(win::toUtf8(host_.window().text(ids::Text2))))
+    if (auto count = discovery::copies_box::countFromText(win::toUtf8(host_.window().text(ids::CopiesBox))))
         numOfCopies_ = *count;
 }
 
@@ -150,7 +150,7 @@ void PlotBoxes::applyJob(const plotting::PlotJobSpec& job) {
     printerBox_->setText(job.device);
     paperBox_->setText(job.paper);
     ctbBox_->setText(job.plotStyleTable);
-    host_.window().setText(ids::Text2, std::to_wstring(job.copies));
+    host_.window().setText(ids::CopiesBox, std::to_wstring(job.copies));
 }
 
 }  // namespace quillon::app

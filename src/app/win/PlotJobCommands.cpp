@@ -55,7 +55,7 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
         for (std::size_t row : selected) job.drawings.push_back(listView.fullPath(row));
     } else {
         job.folder = host_.listedFolder();
-        job.subfolders = win::WinCheckBox(window.control(ids::Check1)).ticked();
+        job.subfolders = win::WinCheckBox(window.control(ids::SubfoldersBox)).ticked();
     }
     job.layouts = win::WinCheckBox(window.control(ids::ChkLayouts)).tick() != win::WinCheckBox::Tick::Clear;
     const plotting::PlotChoices& choices = choices_.boxes.choices();

@@ -117,7 +117,7 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         // The further sessions stop at their next call and quit their applications by themselves.
         for (auto& further : run.further) further->release();
         const plotting::PlotRun::Tally tally = run.dispatcher ? run.dispatcher->tally() : plotting::PlotRun::Tally{};
-        win::WinProgressBar(host_.window().control(ids::ProgressBar1)).setPosition(0);
+        win::WinProgressBar(host_.window().control(ids::RunProgressBar)).setPosition(0);
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         runEnded(run.generation, plotting::PlotRun::Ending::ApplicationLost, tally);
     }

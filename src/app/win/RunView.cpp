@@ -35,7 +35,7 @@ std::string RunView::statusPanelText() { return win::toUtf8(window_.statusBar().
 
 void RunView::setStatusPanelText(const std::string& text) { window_.statusBar().setStatusText(win::toWide(text)); }
 
-void RunView::setProgress(int value) { win::WinProgressBar(window_.control(ids::ProgressBar1)).setPosition(value); }
+void RunView::setProgress(int value) { win::WinProgressBar(window_.control(ids::RunProgressBar)).setPosition(value); }
 
 void RunView::setPointer(plotting::Pointer pointer) {
     SetCursor(LoadCursorW(nullptr, pointer == plotting::Pointer::Hourglass ? IDC_WAIT : IDC_ARROW));

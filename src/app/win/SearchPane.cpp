@@ -27,7 +27,7 @@ SearchPane::SearchPane(SearchPaneHost& host) : host_(host) {}
 
 void SearchPane::create() {
     MainWindow& window = host_.window();
-    listView_ = std::make_unique<DrawingListView>(window.control(ids::ListView1), listModel_);
+    listView_ = std::make_unique<DrawingListView>(window.control(ids::DrawingListBox), listModel_);
     search_ = std::make_unique<discovery::SearchRunner>(
         discovery::SearchServices{fileSystem_, numbers_, dates_, types_},
         [hwnd = window.hwnd()] { PostMessageW(hwnd, kSearchUpdatesMessage, 0, 0); });
@@ -47,7 +47,7 @@ void SearchPane::selectAll() {
 }
 
 bool SearchPane::onNotify(const NMHDR& header, LRESULT& result) {
-    if (!listView_ || header.idFrom != static_cast<UINT_PTR>(ids::ListView1)) return false;
+    if (!listView_ || header.idFrom != static_cast<UINT_PTR>(ids::DrawingListBox)) return false;
     switch (header.code) {
         case LVN_GETDISPINFOW:
             listView_->fillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
@@ -96,8 +96,8 @@ void SearchPane::showNoFolder() {
     listView_->clear();
     window.preview().setDrawing({});
     window.setPreviewTip(L"");
-    window.enable(ids::Command2, false);
-    window.setText(ids::Label1, L"No folder is listed.");
+    window.enable(ids::PrintAllButton, false);
+    window.setText(ids::FoundFilesLabel, L"No folder is listed.");
     window.setText(ids::Status, StartHint);
 }
 
@@ -114,14 +114,14 @@ std::uint64_t SearchPane::listJobFolder(const std::string& folder, bool subfolde
     std::string path = folder;
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     currentFolder_ = path;
-    win::WinCheckBox(host_.window().control(ids::Check1)).setTicked(subfolders);
+    win::WinCheckBox(host_.window().control(ids::SubfoldersBox)).setTicked(subfolders);
     return searchAgain(Cause::CheckBoxClick);
 }
 
 std::uint64_t SearchPane::searchAgain(Cause cause) {
     if (host_.runActive()) return 0;
     MainWindow& window = host_.window();
-    if (cause == Cause::FolderChange) win::WinCheckBox(window.control(ids::Check1)).setTicked(false);
+    if (cause == Cause::FolderChange) win::WinCheckBox(window.control(ids::SubfoldersBox)).setTicked(false);
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     // Enter fills the plot lists before it empties the list; the other two the other way round.
     if (cause == Cause::CheckBoxEnter) host_.fillPlotBoxesIfEmpty();
@@ -134,7 +134,7 @@ std::uint64_t SearchPane::searchAgain(Cause cause) {
     sortWhenSearchEnds_ = cause == Cause::CheckBoxEnter;
     host_.setStatus(
         discovery::search_text::searching(currentFolder_.empty() ? "" : base::addBackslash(currentFolder_)));
-    bool subfolders = win::WinCheckBox(window.control(ids::Check1)).ticked();
+    bool subfolders = win::WinCheckBox(window.control(ids::SubfoldersBox)).ticked();
     search_->start(discovery::SearchRequest{currentFolder_, discovery::search_text::Pattern, subfolders});
     SetTimer(window.hwnd(), kSearchPaceTimer, kSearchPaceMs, nullptr);
     return listing_ = ask();
@@ -145,10 +145,10 @@ void SearchPane::takeUpdates() {
     MainWindow& window = host_.window();
     auto updates = search_->takeUpdates();
     listView_->add(std::move(updates.rows));
-    if (updates.label) window.setText(ids::Label1, win::toWide(*updates.label));
+    if (updates.label) window.setText(ids::FoundFilesLabel, win::toWide(*updates.label));
     if (updates.status) host_.setStatus(*updates.status);
     if (updates.finished) {
-        if (listView_->size() > 0) window.enable(ids::Command2, true);
+        if (listView_->size() > 0) window.enable(ids::PrintAllButton, true);
         if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
         endSearch();
         // A job's or a resume's drawings are listed: its run starts now, if this listing is the one it

@@ -14,7 +14,7 @@
 
 namespace quillon::discovery {
 
-// The folder tree inside a host window (the main window's PicBrowse box).
+// The folder tree inside a host window (the main window's FolderTreeBox).
 //
 // It is the shell's own tree, borrowed from the browse-for-folder dialog:
 // the dialog is opened, its tree view moved into the host, and the dialog
