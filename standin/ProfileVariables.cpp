@@ -1,8 +1,10 @@
 #include "standin/ProfileVariables.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -33,6 +35,40 @@ constexpr const char* kFontAltInitial = "simplex.shx";
 constexpr ProfileVariables::Range kSdi{0, 1};
 constexpr ProfileVariables::Range kBackgroundPlot{0, 3};
 
+// Instances share one profile and each rewrites it whole: without one writer at a time, one instance's read
+// meets another's replace (the file briefly held or gone) or two changes cross, and values are lost, as the
+// registry the application keeps them in never loses them. A folder beside it is the lock (made or not in one
+// step on every system); one held past a few seconds is a killed instance's and is taken over.
+class ProfileLock {
+public:
+    explicit ProfileLock(const std::string& path) {
+        if (path.empty()) return;
+        folder_ = toFsPath(path + ".lock");
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        std::error_code error;
+        while (!std::filesystem::create_directory(folder_, error)) {
+            if (error) {  // no lock can be made there: go on as a single instance would
+                folder_.clear();
+                return;
+            }
+            if (std::chrono::steady_clock::now() >= until) {
+                std::filesystem::remove(folder_, error);
+                until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    ~ProfileLock() {
+        std::error_code ignored;
+        if (!folder_.empty()) std::filesystem::remove(folder_, ignored);
+    }
+    ProfileLock(const ProfileLock&) = delete;
+    ProfileLock& operator=(const ProfileLock&) = delete;
+
+private:
+    std::filesystem::path folder_;
+};
+
 }  // namespace
 
 ProfileVariables::ProfileVariables(const Scenario& scenario, std::string path) : path_(std::move(path)) {
@@ -40,7 +76,10 @@ ProfileVariables::ProfileVariables(const Scenario& scenario, std::string path) :
     values_["BACKGROUNDPLOT"] = Value(static_cast<std::int16_t>(scenario.backgroundPlot));
     for (const auto& known : kIntegers) values_[known.name] = Value(static_cast<std::int16_t>(known.initial));
     values_[kFontAlt] = Value(std::string(kFontAltInitial));
-    const nlohmann::json root = readFile();
+    const nlohmann::json root = [&] {
+        ProfileLock lock(path_);
+        return readFile();
+    }();
     for (auto& [name, value] : values_) {
         const auto found = root.find(name);
         if (found == root.end()) continue;
@@ -87,6 +126,7 @@ void ProfileVariables::set(const std::string& upperName, Value value) {
 
 void ProfileVariables::save(const std::string& upperName) const {
     if (path_.empty()) return;
+    ProfileLock lock(path_);
     nlohmann::json root;
     try {
         root = readFile();
