@@ -227,8 +227,8 @@ public:
     Sample at50, at500;
     void setStatus(const std::string&) override {}
     void repaintStatus() override {}
-    std::string statusPanelText() override { return "Ready"; }
     void setStatusPanelText(const std::string&) override {}
+    void restoreStatusPanel() override {}
     void setProgress(int) override {}
     void setPointer(plotting::Pointer) override {}
     void showInformation(const std::string&, const std::string&) override { ++failures; }
@@ -293,7 +293,7 @@ void runOnCadThread(plotting::PlotRunDisplay& display, const std::function<void(
     std::thread cad([&] {
         countingThisThread = true;
         {
-            plotting::PostingRunDisplay posting(window.mailbox, target, "Ready");
+            plotting::PostingRunDisplay posting(window.mailbox, target);
             run(posting);
         }
         window.mailbox->post([&] { window.ended = true; });

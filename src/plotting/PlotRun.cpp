@@ -72,7 +72,6 @@ bool PlotRun::start() {
         refuse(refusal->title, refusal->text);
         return false;
     }
-    savedPanel_ = display_.statusPanelText();
     entry_ = static_cast<std::int16_t>(count);
     phase_ = Phase::Entry;
     return true;
@@ -155,7 +154,6 @@ void PlotRun::takeUpEntry() {
                 return end(Ending::Stopped);
             }
             ++taken_;
-            savedPanel_ = display_.statusPanelText();
             display_.setStatusPanelText(run_text::Processing);
             progress();
             break;
@@ -380,7 +378,7 @@ void PlotRun::status(const std::string& text) {
 
 void PlotRun::progress() { display_.setProgress(progressValue(taken_, list_.entryCount())); }
 
-void PlotRun::restorePanel() { display_.setStatusPanelText(savedPanel_); }
+void PlotRun::restorePanel() { display_.restoreStatusPanel(); }
 
 void PlotRun::filesFound() { status(std::to_string(list_.entryCount()) + run_text::FilesFound); }
 

@@ -181,7 +181,6 @@ private:
     bool started_ = false;
     std::int16_t entry_ = 0;
     std::int16_t taken_ = 0;  // k: entries taken up
-    std::string savedPanel_;
     std::string lastStatus_;
     std::string strFileName_;
     std::string escapedError_;

@@ -17,9 +17,9 @@ public:
     virtual void setStatus(const std::string& text) = 0;
     // Paints the Status label at once.
     virtual void repaintStatus() = 0;
-    // The first panel of the status bar.
-    virtual std::string statusPanelText() = 0;
+    // The first panel of the status bar; restoring puts back what it said before the run.
     virtual void setStatusPanelText(const std::string& text) = 0;
+    virtual void restoreStatusPanel() = 0;
     // The progress bar, 0 to 100.
     virtual void setProgress(int value) = 0;
     virtual void setPointer(Pointer pointer) = 0;

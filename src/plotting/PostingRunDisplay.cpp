@@ -5,8 +5,8 @@
 namespace quillon::plotting {
 
 PostingRunDisplay::PostingRunDisplay(std::shared_ptr<base::TaskMailbox> mailbox,
-                                     std::shared_ptr<PlotRunDisplay> target, std::string statusPanelText)
-    : mailbox_(std::move(mailbox)), target_(std::move(target)), panel_(std::move(statusPanelText)) {}
+                                     std::shared_ptr<PlotRunDisplay> target)
+    : mailbox_(std::move(mailbox)), target_(std::move(target)) {}
 
 template <class Fn>
 void PostingRunDisplay::post(Fn&& fn) {
@@ -30,8 +30,11 @@ void PostingRunDisplay::repaintStatus() {
 }
 
 void PostingRunDisplay::setStatusPanelText(const std::string& text) {
-    panel_ = text;
     post([text](PlotRunDisplay& d) { d.setStatusPanelText(text); });
+}
+
+void PostingRunDisplay::restoreStatusPanel() {
+    post([](PlotRunDisplay& d) { d.restoreStatusPanel(); });
 }
 
 void PostingRunDisplay::setProgress(int value) {

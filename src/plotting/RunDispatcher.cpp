@@ -38,7 +38,6 @@ bool RunDispatcher::start(const PlotSetup& setup) {
     for (int entry = count; entry >= 1; --entry)
         if (kind_ != RunKind::Selected || list_.isSelected(entry)) toTake_.push_back(entry);
     drawings_ = static_cast<int>(toTake_.size());
-    savedPanel_ = display_.statusPanelText();
     if (kind_ == RunKind::AllDrawings)
         lastLine_ = run_text::PrintingFolder + list_.directoryFolder() + run_text::Ellipsis;
     display_.setPointer(Pointer::Hourglass);
@@ -165,7 +164,7 @@ bool RunDispatcher::sessionEnded(int session, PlotRun::Ending, int restarts, int
     }
     inHand_.clear();
     display_.setPointer(Pointer::Normal);
-    display_.setStatusPanelText(savedPanel_);
+    display_.restoreStatusPanel();
     display_.setProgress(0);
     if (ending_ == PlotRun::Ending::ApplicationLost)
         display_.showInformation(run_text::LostTitle, "AutoCAD stopped responding in every session; " +

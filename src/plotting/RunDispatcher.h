@@ -88,8 +88,8 @@ private:
         void setStatus(const std::string& text) override { dispatcher_.sessionStatus(text); }
         void repaintStatus() override {}
         void announce(const std::string& text) override { dispatcher_.announce(text); }
-        std::string statusPanelText() override { return {}; }
         void setStatusPanelText(const std::string&) override {}
+        void restoreStatusPanel() override {}
         void setProgress(int) override {}
         void setPointer(Pointer) override {}
         void showOutcome(int entry, const DrawingOutcome& outcome) override { dispatcher_.finished(entry, outcome); }
@@ -141,7 +141,6 @@ private:
     // Drawings whose application was lost once while they were open.
     std::set<int> lostOnce_;
     std::string lastLine_;
-    std::string savedPanel_;
     std::vector<SessionState> sessions_;
     std::deque<SessionShare> shares_;
     bool refused_ = false;

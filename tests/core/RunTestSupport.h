@@ -22,15 +22,17 @@ class RecordingDisplay : public plotting::PlotRunDisplay {
 public:
     explicit RecordingDisplay(std::string scratch) : scratch_(std::move(scratch) + "/") {}
     std::vector<std::string> events;
+    // What the status bar's panel said before the run, which restoring puts back.
     std::string panel = "Ready";
+    const std::string panelBefore = panel;
 
     void setStatus(const std::string& text) override { add("status:" + text); }
     void repaintStatus() override { add("repaint"); }
-    std::string statusPanelText() override { return panel; }
     void setStatusPanelText(const std::string& text) override {
         panel = text;
         add("panel:" + text);
     }
+    void restoreStatusPanel() override { setStatusPanelText(panelBefore); }
     void setProgress(int value) override { add("progress:" + std::to_string(value)); }
     void setPointer(Pointer pointer) override { add(pointer == Pointer::Hourglass ? "hourglass" : "normal"); }
     void showInformation(const std::string& title, const std::string& text) override {

@@ -11,6 +11,7 @@
 #include "app/win/ExitSequence.h"
 #include "app/win/MainWindow.h"
 #include "app/win/MainWindowShell.h"
+#include "plotting/StatusLines.h"
 
 // The way out on its own, driven through its two hosts: the window around it and the runs it ends.
 namespace quillon::app {
@@ -38,6 +39,8 @@ public:
     // ExitHost
     MainWindow& window() override { return main; }
     void setStatus(const std::string&) override {}
+    plotting::StatusLines& statusLines() override { return status; }
+    plotting::StatusLines status{{}, {}};
     void showInformation(const std::string&, const std::string&) override { steps.push_back("box"); }
     void stopSearch() override { steps.push_back("stop search"); }
     void closeHelp() override { steps.push_back("close help"); }

@@ -37,7 +37,10 @@ constexpr ULONG_PTR kSelectFolderData = 0x51464C44;
 
 MainController::MainController(SettingsStore& settings, std::shared_ptr<autocad::CadLauncher> launcher,
                                std::shared_ptr<base::TaskMailbox> mailbox)
-    : settings_(settings), launcher_(std::move(launcher)), mailbox_(std::move(mailbox)), window_(*this) {
+    : settings_(settings), launcher_(std::move(launcher)), mailbox_(std::move(mailbox)),
+      window_(*this),
+      status_([this](const std::string& text) { window_.setText(ids::Status, win::toWide(text)); },
+              [this](const std::string& text) { window_.statusBar().setStatusText(win::toWide(text)); }) {
     exit_ = std::make_unique<ExitSequence>(*this, runs_);
 }
 
@@ -109,7 +112,7 @@ bool MainController::start() {
     window_.statusBar().embedProgress(progress, 1, 3, window_.dpi());
     bar.setPosition(0);
 
-    window_.setText(ids::Status, SearchPane::StartHint);
+    status_.show(win::toUtf8(SearchPane::StartHint));
     window_.enable(ids::PrintAllButton, false);
     helpFile_ = win::toWide(base::addBackslash(base::folderOf(program)) + "help.chm");
 
@@ -269,7 +272,7 @@ void MainController::setBusy(bool busy) {
 }
 
 void MainController::setStatus(const std::string& text) {
-    window_.setText(ids::Status, win::toWide(text));
+    status_.show(text);
     window_.repaintNow(ids::Status);
 }
 

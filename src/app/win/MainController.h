@@ -32,6 +32,7 @@
 #include "base/TaskMailbox.h"
 #include "autocad/ConnectionUi.h"
 #include "dialogs/win/AboutWindow.h"
+#include "plotting/StatusLines.h"
 
 namespace quillon::app {
 
@@ -81,6 +82,7 @@ public:
 
     // ConnectionUi, and what every part shows through, on the window's thread
     void setStatus(const std::string& text) override;
+    plotting::StatusLines& statusLines() override { return status_; }
     void hideMainWindow() override;
     void showMainWindow() override;
     void showInformation(const std::string& title, const std::string& text) override;
@@ -155,6 +157,8 @@ private:
     std::shared_ptr<autocad::CadLauncher> launcher_;
     std::shared_ptr<base::TaskMailbox> mailbox_;
     MainWindow window_;
+    // Status's one owner; the window only shows it.
+    plotting::StatusLines status_;
     dialogs::AboutWindow about_;
     std::wstring helpFile_;
     bool startFailureShown_ = false;

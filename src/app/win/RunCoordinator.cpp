@@ -13,6 +13,7 @@
 #include "base/Paths.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
+#include "plotting/StatusLines.h"
 #include "plotting/record/LedgerDisplay.h"
 #include "plotting/record/ReportRows.h"
 #include "win/Utf.h"
@@ -181,21 +182,21 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
             return record->write(outcomes, changed);
         },
         setup.purpose);
-    const std::string panel = run->view->statusPanelText();
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
     const int sessions = host_.runSessions();
     run_ = std::move(run);
+    host_.statusLines().open();
     host_.setBusy(true);
     if (sessions > 1) {
-        startSharedRun(kind, list, setup, panel, sessions);
+        startSharedRun(kind, list, setup, sessions);
         return;
     }
-    startSingleRun(kind, list, setup, panel);
+    startSingleRun(kind, list, setup);
 }
 
 std::shared_ptr<RunView> RunCoordinator::makeView(DrawingListView& listView) {
-    auto view = std::make_shared<RunView>(host_.window(), listView, host_.listedFolder());
+    auto view = std::make_shared<RunView>(host_.window(), listView, host_.listedFolder(), host_.statusLines());
     if (host_.unattended())
         view->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
     else
@@ -226,10 +227,10 @@ plotting::PlotSetup RunCoordinator::runSetup(plotting::RunPurpose purpose, const
 }
 
 void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
-                                    const plotting::PlotSetup& setup, const std::string& panel) {
+                                    const plotting::PlotSetup& setup) {
     // The end is said however the job ends: run to its end, ended by an exception, or dropped unrun.
     auto ended = std::make_shared<plotting::RunEndSignal>(endSignal(run_->generation));
-    auto posting = std::make_shared<plotting::PostingRunDisplay>(run_->mail, run_->view, panel);
+    auto posting = std::make_shared<plotting::PostingRunDisplay>(run_->mail, run_->view);
     postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {
         // Before the first drawing is opened, the report on disk names every drawing of the run.
         ledger->begin();
@@ -241,12 +242,8 @@ void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plot
 }
 
 void RunCoordinator::showSummary(const std::string& summary) {
-    // The run's own last line is its summary from its own counts; the record's replaces it.
-    std::wstring status = host_.window().text(ids::Status);
-    const auto lineEnd = status.rfind(L"\r\n");
-    const std::size_t last = lineEnd == std::wstring::npos ? 0 : lineEnd + 2;
-    if (status.compare(last, 4, L"Run ") != 0 && status.compare(last, 6, L"Check ") != 0) return;
-    host_.window().setText(ids::Status, status.substr(0, last) + win::toWide(summary));
+    // The run's closing line is the record's summary: what a session says late, or the run's own words, never replace it.
+    host_.statusLines().close(summary);
 }
 
 void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,

@@ -115,10 +115,10 @@ private:
     plotting::PlotSetup runSetup(plotting::RunPurpose purpose, const std::string& resumes, plotting::LayoutsBox layouts);
     // A run plotted by the first session alone.
     void startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
-                        const plotting::PlotSetup& setup, const std::string& panel);
+                        const plotting::PlotSetup& setup);
     // A run plotted by `sessions` CAD sessions side by side; the first is the first session.
     void startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
-                        const plotting::PlotSetup& setup, const std::string& panel, int sessions);
+                        const plotting::PlotSetup& setup, int sessions);
     void runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
                   plotting::PlotRun::Tally tally);
     // What is left once every drawing has its rows (and the sheets are combined, if asked).
@@ -131,8 +131,7 @@ private:
     plotting::RunCombineInput combineInput(ActiveRun& run) const;
     // The combined files are written (or not): said, then the run finishes, if it is still the one in progress.
     void combiningEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
-                        const plotting::PlotRun::Tally& tally, const std::string& summary,
-                        const std::vector<plotting::ReportRow>& rows);
+                        const plotting::PlotRun::Tally& tally, const std::vector<plotting::ReportRow>& rows);
     // Status's summary line, as the run's record has it.
     void showSummary(const std::string& summary);
     // Posts the end of a run to the window's mailbox, where it counts only for that run.
@@ -177,8 +176,8 @@ private:
     std::thread combiner_;
     std::shared_ptr<std::atomic<bool>> exiting_ = std::make_shared<std::atomic<bool>>(false);
     // What the watchdog last wrote into Status, and the run's line it wrote under.
-    std::wstring announced_;
-    std::wstring announceBase_;
+    std::string announced_;
+    std::string announceBase_;
 };
 
 }  // namespace quillon::app

@@ -6,6 +6,7 @@
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
 #include "app/win/RunCoordinator.h"
+#include "plotting/StatusLines.h"
 #include "plotting/pdf/RunCombine.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "plotting/record/OutcomeWords.h"
@@ -70,20 +71,17 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
     run.combining = true;
     if (combiner_.joinable()) combiner_.join();
     auto mailbox = mailbox_;
-    // What the run said at its end stays the last line; the combining is said above it.
-    const std::wstring shown = host_.window().text(ids::Status);
-    const auto lineEnd = shown.rfind(L"\r\n");
-    const std::string summary = win::toUtf8(lineEnd == std::wstring::npos ? shown : shown.substr(lineEnd + 2));
     combiner_ = std::thread([this, mailbox, input, exiting = exiting_, generation = run.generation, record = run.record,
-                             ending, tally = plotting::PlotRun::Tally(tally), summary]() mutable {
+                             ending, tally = plotting::PlotRun::Tally(tally)]() mutable {
         plotting::RunCombineOutput output;
         std::vector<plotting::ReportRow> rows;
         try {
             plotting::WinPdfFileAccess files;
             const auto started = std::chrono::steady_clock::now();
             output = plotting::combineRun(input, files, [exiting] { return exiting->load(); },
-                                          [mailbox, this, summary](const std::string& text) {
-                                              mailbox->post([this, text, summary] { host_.setStatus(text + "\r\n" + summary); });
+                                          [mailbox, this](const std::string& text) {
+                                              // Above the run's closing line, which stays the last.
+                                              mailbox->post([this, text] { host_.statusLines().showFromRun(text); });
                                           });
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             for (auto& [subject, row] : output.rows) {
@@ -107,15 +105,15 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
         }
         tally.combineProblems += output.withWarnings;
         if (output.stopped && ending == plotting::PlotRun::Ending::Finished) ending = plotting::PlotRun::Ending::Stopped;
-        mailbox->post([this, generation, ending, tally, summary, rows] {
-            combiningEnded(generation, ending, tally, summary, rows);
+        mailbox->post([this, generation, ending, tally, rows] {
+            combiningEnded(generation, ending, tally, rows);
         });
     });
     return true;
 }
 
 void RunCoordinator::combiningEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
-                                    const plotting::PlotRun::Tally& tally, const std::string& summary,
+                                    const plotting::PlotRun::Tally& tally,
                                     const std::vector<plotting::ReportRow>& rows) {
     if (!run_ || run_->generation != generation) return;
     std::string last;
@@ -124,7 +122,7 @@ void RunCoordinator::combiningEnded(std::uint64_t generation, std::optional<plot
         if (host_.unattended()) ConsoleOutput::writeLine("Quillon: combined file " + last);
     }
     const std::string count = rows.size() > 1 ? std::to_string(rows.size()) + " combined files, the last " : "";
-    host_.setStatus(last.empty() ? summary : count + last + "\r\n" + summary);
+    host_.statusLines().showFromRun(last.empty() ? last : count + last);
     finishRun(std::move(run_), ending, tally);
 }
 

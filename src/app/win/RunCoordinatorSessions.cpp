@@ -20,10 +20,10 @@ struct SharedRun {
 
     SharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> runList,
               std::shared_ptr<std::atomic<bool>> runStop, std::shared_ptr<base::TaskMailbox> mailbox,
-              std::shared_ptr<plotting::PlotRunDisplay> target, const std::string& panel)
+              std::shared_ptr<plotting::PlotRunDisplay> target)
         : list(std::move(runList)),
           stop(std::move(runStop)),
-          display(std::move(mailbox), std::move(target), panel),
+          display(std::move(mailbox), std::move(target)),
           dispatcher(kind, *list, display, *stop) {}
 };
 
@@ -66,9 +66,9 @@ void plotShare(autocad::CadSession& session, plotting::RunKind kind, const plott
 }  // namespace
 
 void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
-                                    const plotting::PlotSetup& setup, const std::string& panel, int sessions) {
+                                    const plotting::PlotSetup& setup, int sessions) {
     ActiveRun& run = *run_;
-    auto shared = std::make_shared<SharedRun>(kind, std::move(list), run.stop, run.mail, run.view, panel);
+    auto shared = std::make_shared<SharedRun>(kind, std::move(list), run.stop, run.mail, run.view);
     run.dispatcher = std::shared_ptr<plotting::RunDispatcher>(shared, &shared->dispatcher);
     if (!shared->dispatcher.start(setup)) {
         mailbox_->post([this, generation = run.generation] {

@@ -5,6 +5,7 @@
 #include "app/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
+#include "plotting/StatusLines.h"
 #include "win/LocalClock.h"
 #include "win/Utf.h"
 #include "win/WinProgressBar.h"
@@ -59,18 +60,17 @@ std::optional<std::string> RunCoordinator::watchCall(CadSessionOwner& session) {
     const auto verdict =
         session.watchdog().check(session.monitor().snapshot(), autocad::CallMonitor::Clock::now(), stopping);
     using Action = autocad::CallWatchdog::Verdict::Action;
-    MainWindow& window = host_.window();
     switch (verdict.action) {
         case Action::None: return std::nullopt;
         case Action::Announce: {
             // Shown under the first line of what the run last said, which stays.
-            std::wstring shown = window.text(ids::Status);
+            const std::string& shown = host_.statusLines().text();
             if (shown != announced_) {
-                const auto lineEnd = shown.find(L"\r\n", shown.empty() || shown.rfind(L"\r\n", 0) != 0 ? 0 : 2);
-                announceBase_ = lineEnd == std::wstring::npos ? shown : shown.substr(0, lineEnd);
+                const auto lineEnd = shown.find("\r\n", shown.empty() || shown.rfind("\r\n", 0) != 0 ? 0 : 2);
+                announceBase_ = lineEnd == std::string::npos ? shown : shown.substr(0, lineEnd);
             }
-            announced_ = announceBase_ + L"\r\n" + win::toWide(verdict.text);
-            window.setText(ids::Status, announced_);
+            announced_ = announceBase_ + "\r\n" + verdict.text;
+            host_.statusLines().showFromRun(announced_);
             return std::nullopt;
         }
         case Action::EndProcess:

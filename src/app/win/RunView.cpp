@@ -11,8 +11,13 @@
 
 namespace quillon::app {
 
-RunView::RunView(MainWindow& window, DrawingListView& list, const std::string& folder)
-    : window_(window), list_(list), folder_(folder), selectedAtStart_(list.size(), false) {
+RunView::RunView(MainWindow& window, DrawingListView& list, const std::string& folder, plotting::StatusLines& status)
+    : window_(window),
+      list_(list),
+      folder_(folder),
+      status_(status),
+      panelBefore_(status.panel()),
+      selectedAtStart_(list.size(), false) {
     for (std::size_t row : list.selectedRows())
         if (row < selectedAtStart_.size()) selectedAtStart_[row] = true;
 }
@@ -22,7 +27,7 @@ void RunView::showInformation(const std::string& title, const std::string& text)
     else win::showMessage(window_.hwnd(), text, title);
 }
 
-void RunView::setStatus(const std::string& text) { window_.setText(ids::Status, win::toWide(text)); }
+void RunView::setStatus(const std::string& text) { status_.showFromRun(text); }
 
 void RunView::announce(const std::string& text) {
     setStatus(text);
@@ -31,9 +36,9 @@ void RunView::announce(const std::string& text) {
 
 void RunView::repaintStatus() { window_.repaintNow(ids::Status); }
 
-std::string RunView::statusPanelText() { return win::toUtf8(window_.statusBar().statusText()); }
+void RunView::setStatusPanelText(const std::string& text) { status_.showPanel(text); }
 
-void RunView::setStatusPanelText(const std::string& text) { window_.statusBar().setStatusText(win::toWide(text)); }
+void RunView::restoreStatusPanel() { status_.showPanel(panelBefore_); }
 
 void RunView::setProgress(int value) { win::WinProgressBar(window_.control(ids::RunProgressBar)).setPosition(value); }
 

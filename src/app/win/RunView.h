@@ -10,6 +10,7 @@
 #include "app/win/MainWindow.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/PlotRunList.h"
+#include "plotting/StatusLines.h"
 
 namespace quillon::app {
 
@@ -20,7 +21,8 @@ class RunView : public plotting::PlotRunDisplay, public plotting::PlotRunList {
 public:
     // Takes the list's selection as it is now: a run of the selection plots
     // the rows selected when it starts, whatever the user selects meanwhile.
-    RunView(MainWindow& window, DrawingListView& list, const std::string& folder);
+    // Status and the panel are shown through `status`; the panel is restored to what it says now.
+    RunView(MainWindow& window, DrawingListView& list, const std::string& folder, plotting::StatusLines& status);
 
     void showInformation(const std::string& title, const std::string& text) override;
     // Where messages and each drawing's outcome also go (an unattended run, the run report).
@@ -31,8 +33,8 @@ public:
     void setStatus(const std::string& text) override;
     void repaintStatus() override;
     void announce(const std::string& text) override;
-    std::string statusPanelText() override;
     void setStatusPanelText(const std::string& text) override;
+    void restoreStatusPanel() override;
     void setProgress(int value) override;
     void setPointer(plotting::Pointer pointer) override;
     void showOutcome(int entry, const plotting::DrawingOutcome& outcome) override;
@@ -48,6 +50,8 @@ private:
     MainWindow& window_;
     DrawingListView& list_;
     const std::string& folder_;
+    plotting::StatusLines& status_;
+    const std::string panelBefore_;
     std::vector<bool> selectedAtStart_;
 };
 

@@ -9,6 +9,7 @@
 #include "app/win/MainWindow.h"
 #include "base/Paths.h"
 #include "discovery/DrawingTexts.h"
+#include "plotting/StatusLines.h"
 #include "plotting/job/JobDrawings.h"
 #include "win/Utf.h"
 #include "win/WinCheckBox.h"
@@ -98,7 +99,7 @@ void SearchPane::showNoFolder() {
     window.setPreviewTip(L"");
     window.enable(ids::PrintAllButton, false);
     window.setText(ids::FoundFilesLabel, L"No folder is listed.");
-    window.setText(ids::Status, StartHint);
+    host_.statusLines().show(win::toUtf8(StartHint));
 }
 
 void SearchPane::pathChange(const std::string& folder) {

@@ -55,14 +55,6 @@ void StatusBar::setStatusText(const std::wstring& text) {
     SendMessageW(bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::wstring StatusBar::statusText() const {
-    auto length = LOWORD(SendMessageW(bar_, SB_GETTEXTLENGTHW, 0, 0));
-    std::wstring text(length + 1u, L'\0');
-    SendMessageW(bar_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length);
-    return text;
-}
-
 void StatusBar::updateClock() {
     auto date = formatNow(true);
     auto time = formatNow(false);

@@ -16,7 +16,6 @@ public:
     // Lays the panels out for the parent's current client width.
     void layout(int dpi);
     void setStatusText(const std::wstring& text);
-    std::wstring statusText() const;
     // Refreshes the date and time panels; cheap when nothing changed.
     void updateClock();
 

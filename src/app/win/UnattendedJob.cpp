@@ -15,6 +15,7 @@
 #include "app/win/ControlIds.h"
 #include "app/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
+#include "plotting/StatusLines.h"
 #include "plotting/job/JobCheck.h"
 #include "plotting/job/JobPart.h"
 #include "plotting/record/ResumePlan.h"
@@ -387,10 +388,10 @@ void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, co
         exitCode_ = static_cast<int>(commandLine_.mode == CommandLine::Mode::CheckJob
                                          ? checkExitCode(ending, tally, runDrawings_)
                                          : runExitCode(ending, tally, runDrawings_));
-    const std::wstring status = host_.window().text(ids::Status);
-    const auto lastLine = status.rfind(L"\r\n");
-    ConsoleOutput::writeLine("Quillon: " +
-                             win::toUtf8(lastLine == std::wstring::npos ? status : status.substr(lastLine + 2)));
+    // The run's closing line is its own summary, whatever a session said after it; a run refused before it
+    // started has none, and the last thing said is why.
+    const plotting::StatusLines& status = host_.statusLines();
+    ConsoleOutput::writeLine("Quillon: " + (status.closingLine().empty() ? status.lastLine() : status.closingLine()));
     for (const auto& line : runClosingLines(tally, runDrawings_, ""))
         ConsoleOutput::writeLine("Quillon: " + line);
     tellWritten();

@@ -28,7 +28,7 @@ public:
     void repaintStatus() override {
         if (!ledger_->givenUp(session_)) inner_.repaintStatus();
     }
-    std::string statusPanelText() override { return inner_.statusPanelText(); }
+    void restoreStatusPanel() override { inner_.restoreStatusPanel(); }
     void setStatusPanelText(const std::string& text) override {
         if (!ledger_->givenUp(session_)) inner_.setStatusPanelText(text);
     }
