@@ -322,7 +322,7 @@ TEST_F(ParallelRuns, SessionsDyingTogetherStartAgainAndPlotEveryPlainDrawingEver
 
 TEST_F(ParallelRuns, ASessionThatCannotStartAgainHandsItsDrawingToASessionThatWaitedForIt) {
     listDrawings({"J/A.dwg", "J/B.dwg"});
-    // The first application dies opening its drawing (B); no application can be started after the first two.
+    // The first application dies opening its first drawing; no application can be started after the first two.
     faultsOf[0] = {{"kills", {{{"object", "Documents"}, {"member", "Open"}}}}};
     startsAllowed = 2;
     const auto run = runWith(2);
@@ -330,8 +330,10 @@ TEST_F(ParallelRuns, ASessionThatCannotStartAgainHandsItsDrawingToASessionThatWa
     EXPECT_EQ(run->ending(), PlotRun::Ending::Finished) << display.events.back();
     const auto tally = run->tally();
     EXPECT_EQ(std::tie(tally.plotted, tally.failed), std::tuple(2, 0));
-    EXPECT_EQ(openedEverywhere(), (std::multiset<std::string>{"J/A.dwg", "J/B.dwg", "J/B.dwg"}))
-        << "opened once more, by the other session";
+    // Which session starts the first application, and so which drawing it dies on, is the threads' race.
+    const auto opened = openedEverywhere();
+    EXPECT_EQ(opened.size(), 3u) << "the drawing it died on opened once more, by the other session";
+    EXPECT_EQ(std::set<std::string>(opened.begin(), opened.end()), (std::set<std::string>{"J/A.dwg", "J/B.dwg"}));
 }
 
 TEST_F(ParallelRuns, StopEndsEverySessionAtItsNextCallAndNoDrawingIsTakenAfterIt) {
