@@ -13,11 +13,6 @@ std::string lastLineOf(const std::string& text) {
     return at == std::string::npos ? text : text.substr(at + 2);
 }
 
-std::string withoutLastLine(const std::string& text) {
-    const auto at = text.rfind(Break);
-    return at == std::string::npos ? std::string() : text.substr(0, at);
-}
-
 bool runsOwnWords(const std::string& line) { return line.rfind("Run ", 0) == 0 || line.rfind("Check ", 0) == 0; }
 
 std::string above(const std::string& line, const std::string& closing) {
@@ -31,19 +26,23 @@ StatusLines::StatusLines(Show showText, Show showPanel)
 
 void StatusLines::show(const std::string& text) {
     closing_.clear();
+    fromRun_ = false;
     set(text);
 }
 
 void StatusLines::showFromRun(const std::string& text) {
+    fromRun_ = true;
     set(closing_.empty() ? text : above(lastLineOf(text), closing_));
 }
 
 void StatusLines::close(const std::string& line) {
-    std::string before = text_;
-    if (runsOwnWords(lastLineOf(before))) before = withoutLastLine(before);
-    // The label holds two lines: the closing line and the one said just before it.
     closing_ = line;
-    set(above(lastLineOf(before), closing_));
+    // What the run last said ends with the closing line; why a run was ended, said apart, stays as it is,
+    // unless it ends with the run's own closing words.
+    const std::string last = lastLineOf(text_);
+    if (!fromRun_ && !runsOwnWords(last)) return;
+    const auto at = text_.rfind(Break);
+    set(at == std::string::npos ? closing_ : text_.substr(0, at + 2) + closing_);
 }
 
 void StatusLines::showPanel(const std::string& text) {

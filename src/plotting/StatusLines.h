@@ -18,7 +18,7 @@ public:
     void show(const std::string& text);
     // What a run says: the whole text while it works; once it has closed, only its last line, above the closing line.
     void showFromRun(const std::string& text);
-    // The run's closing line, below the last thing said (a run's own "Run ..." or "Check ..." words it replaces).
+    // The run's closing line, in place of the last line the run said (or of a "Run ..." or "Check ..." line).
     void close(const std::string& line);
     // A run begins: no closing line holds.
     void open() { closing_.clear(); }
@@ -38,6 +38,8 @@ private:
     std::string text_;
     std::string panel_;
     std::string closing_;
+    // Whether the text shown is the run's own.
+    bool fromRun_ = false;
 };
 
 }  // namespace quillon::plotting

@@ -34,7 +34,7 @@ void StatusBar::create(HWND parent, int id, HINSTANCE instance, int dpi) {
     SendMessageW(bar_, SB_SETMINHEIGHT, std::max(1, scaled(StatusBarHeight, dpi) - 2 * borders[1]), 0);
     // Parts before texts: a text sent to a part that does not exist yet is lost.
     layout(dpi);
-    setStatusText(L"Status");
+    setStatusText(FirstPanelText);
     updateClock();
 }
 

@@ -16,6 +16,8 @@ public:
     // Lays the panels out for the parent's current client width.
     void layout(int dpi);
     void setStatusText(const std::wstring& text);
+    // What the first panel says from the start, until a run says what it is doing.
+    static constexpr wchar_t FirstPanelText[] = L"Status";
     // Refreshes the date and time panels; cheap when nothing changed.
     void updateClock();
 
