@@ -127,6 +127,10 @@ std::size_t extensionStart(std::string_view path) {
     return dot;
 }
 
+std::string withExtensionOf(std::string_view path, std::string_view other) {
+    return std::string(path.substr(0, extensionStart(path))) + std::string(other.substr(extensionStart(other)));
+}
+
 std::string folderOf(std::string_view path) {
     auto cut = path.find_last_of('\\');
     if (cut == std::string_view::npos) return {};

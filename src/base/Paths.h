@@ -33,6 +33,8 @@ bool samePath(std::string_view a, std::string_view b);
 // Where the file name's extension starts (its last dot), else the path's end: what goes before
 // the extension of a name goes there.
 std::size_t extensionStart(std::string_view path);
+// The path with the extension another file has ("C:\Out\A.pdf", "B.png": "C:\Out\A.png").
+std::string withExtensionOf(std::string_view path, std::string_view other);
 
 // The folder part of a Windows path without its trailing backslash, except at
 // a drive root ("C:\"), which keeps it.

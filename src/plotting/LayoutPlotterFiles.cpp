@@ -28,11 +28,6 @@ std::string keptWarning(const SheetRecord& sheet) {
     return "the earlier plot file " + sheet.keptFile + " could not be replaced (" + sheet.keptReason + ")";
 }
 
-// The name wanted with the extension another file has ("A.pdf", "B.png": "A.png").
-std::string withExtensionOf(const std::string& wanted, const std::string& other) {
-    return wanted.substr(0, base::extensionStart(wanted)) + other.substr(base::extensionStart(other));
-}
-
 }  // namespace
 
 void LayoutPlotter::releasePlotFiles() {
@@ -69,7 +64,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
             sheet.plotted = true;
             sheet.plotFile = *result.written;
             if (result.earlier == EarlierPlotFile::Kept) sheet.plotWarnings.push_back(keptWarning(sheet));
-            else if (sheet.plotFile != withExtensionOf(wanted, sheet.plotFile))
+            else if (sheet.plotFile != base::withExtensionOf(wanted, sheet.plotFile))
                 // A driver that writes its own extension has not renamed the sheet; only a name taken has.
                 report_.renamedPlotFiles.push_back(referenceFileName(sheet.plotFile));
             noteMissingReferencesOn(sheet);

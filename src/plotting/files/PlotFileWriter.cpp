@@ -145,8 +145,7 @@ PlotFileResult PlotFileWriter::write(const std::string& wanted, const PlotCall& 
     // The driver wrote its own extension: the sheet is named with the extension its file really has.
     std::string sheet = wanted;
     if (*written != temporary) {
-        const std::string extension = written->substr(base::extensionStart(*written));
-        sheet = wanted.substr(0, base::extensionStart(wanted)) + extension;
+        sheet = base::withExtensionOf(wanted, *written);
         names_.release(target);
         target = names_.claim(sheet);
     }
