@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win/CadExit.h"
+#include "run/win/CadExit.h"
 #include "app/win/ExitHost.h"
 #include "app/win/ExitSequence.h"
 #include "app/win/MainWindow.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/win/CadExit.h"
+#include "run/win/CadExit.h"
 #include "app/win/ExitHost.h"
 #include "autocad/CallMonitor.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/win/CadWork.h"
+#include "run/win/CadWork.h"
 #include "app/win/PaneHost.h"
 
 namespace quillon::app {

@@ -1,7 +1,7 @@
 #include "app/win/PlotFilesChoice.h"
 
-#include "app/win/ConsoleOutput.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/ConsoleOutput.h"
+#include "run/win/RunReportKeeper.h"
 #include "dialogs/win/PlotFilesDialog.h"
 
 namespace quillon::app {

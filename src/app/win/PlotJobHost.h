@@ -9,7 +9,7 @@
 #include "app/win/PaneHost.h"
 #include "app/win/PlotBoxes.h"
 #include "app/win/PlotFilesChoice.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/RunReportKeeper.h"
 #include "app/win/SessionCountBox.h"
 
 namespace quillon::app {

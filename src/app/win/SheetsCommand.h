@@ -6,7 +6,7 @@
 
 #include "app/SheetChoice.h"
 #include "app/SettingsStore.h"
-#include "app/win/CadWork.h"
+#include "run/win/CadWork.h"
 #include "app/win/PaneHost.h"
 #include "dialogs/win/SheetsDialog.h"
 

@@ -1,4 +1,4 @@
-#include "app/win/CadSessionOwner.h"
+#include "run/win/CadSessionOwner.h"
 
 #include <utility>
 

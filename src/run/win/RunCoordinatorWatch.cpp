@@ -1,8 +1,8 @@
-#include "app/win/RunCoordinator.h"
+#include "run/win/RunCoordinator.h"
 
 #include <commctrl.h>
 
-#include "app/win/ConsoleOutput.h"
+#include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
 #include "plotting/StatusLines.h"

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "app/win/ConsoleOutput.h"
+#include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
-#include "app/win/RunCoordinator.h"
+#include "run/win/RunCoordinator.h"
 #include "plotting/StatusLines.h"
 #include "plotting/pdf/RunCombine.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"

@@ -1,4 +1,4 @@
-#include "app/win/CombineCommand.h"
+#include "run/win/CombineCommand.h"
 
 #include <windows.h>
 
@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "app/ReportTarget.h"
-#include "app/win/ConsoleOutput.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/ConsoleOutput.h"
+#include "run/win/RunReportKeeper.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "plotting/record/OutcomeWords.h"
 #include "plotting/record/PartsCombine.h"

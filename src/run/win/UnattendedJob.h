@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/win/JobHost.h"
+#include "run/win/JobHost.h"
 #include "app/win/PlotJobCommands.h"
-#include "app/win/RunHost.h"
+#include "run/win/RunHost.h"
 #include "base/FileSystem.h"
 #include "plotting/PlotRun.h"
 #include "plotting/job/PlotJobFile.h"

@@ -1,11 +1,11 @@
-#include "app/win/RunCoordinator.h"
+#include "run/win/RunCoordinator.h"
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "app/OwedVariablesSetting.h"
-#include "app/win/ConsoleOutput.h"
+#include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainWindow.h"
 #include "app/win/PlotFilesChoice.h"

@@ -1,4 +1,4 @@
-#include "app/win/RunCoordinator.h"
+#include "run/win/RunCoordinator.h"
 
 #include "app/win/MainWindow.h"
 #include "autocad/CadSession.h"

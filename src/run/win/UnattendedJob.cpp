@@ -1,4 +1,4 @@
-#include "app/win/UnattendedJob.h"
+#include "run/win/UnattendedJob.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 
 #include "app/ReportTarget.h"
 #include "app/RunExit.h"
-#include "app/win/ConsoleOutput.h"
+#include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/DrawingListView.h"
 #include "app/win/MainWindow.h"

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/win/CadWork.h"
+#include "run/win/CadWork.h"
 #include "app/win/PaneHost.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/RunReportKeeper.h"
 #include "plotting/PlotRules.h"
 #include "plotting/RunDeadline.h"
 #include "plotting/PlotRun.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win/HungCall.h"
+#include "run/win/HungCall.h"
 #include "autocad/CallMonitor.h"
 
 namespace quillon::app {

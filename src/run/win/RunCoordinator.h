@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/MainSettings.h"
-#include "app/win/CadExit.h"
-#include "app/win/CadSessionOwner.h"
-#include "app/win/RunHost.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/CadExit.h"
+#include "run/win/CadSessionOwner.h"
+#include "run/win/RunHost.h"
+#include "run/win/RunReportKeeper.h"
 #include "app/win/RunView.h"
 #include "autocad/CallMonitor.h"
 #include "autocad/OwedVariables.h"

@@ -1,4 +1,4 @@
-#include "app/win/RunReportKeeper.h"
+#include "run/win/RunReportKeeper.h"
 
 #include <windows.h>
 #include <knownfolders.h>
