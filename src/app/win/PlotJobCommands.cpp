@@ -108,7 +108,7 @@ void PlotJobCommands::openLastReport() {
 void PlotJobCommands::resumeRunCommand() {
     if (host_.runActive()) return;
     // The reports are kept in one folder; the dialog starts there.
-    const auto file = askForFile(host_.window().hwnd(), false, kReportFilter, L"csv", RunReportKeeper::folder().wstring());
+    const auto file = askForFile(host_.window().hwnd(), false, kReportFilter, L"csv", run::RunReportKeeper::folder().wstring());
     if (file) host_.resumeInWindow(win::toUtf8(*file));
 }
 

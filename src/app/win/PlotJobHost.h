@@ -36,7 +36,7 @@ public:
     virtual std::uint64_t listJobFolder(const std::string& folder, bool subfolders) = 0;
     virtual std::uint64_t listDrawings(std::vector<std::string> paths) = 0;
     // The run reports, and a job's choice of how often Quillon's own application starts afresh.
-    virtual RunReportKeeper& reports() = 0;
+    virtual run::RunReportKeeper& reports() = 0;
     virtual std::optional<int> jobRestartEvery() const = 0;
     virtual void applyJobRestartEvery(std::optional<int> every) = 0;
     // File > Resume Run... with the report chosen.

@@ -6,7 +6,7 @@
 #include "discovery/win/WinFileSystem.h"
 #include "win/UniqueResource.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 // The process of the application Quillon started for the session: opened on
 // the CAD thread the moment its id is known, while it surely still runs.
@@ -81,8 +81,8 @@ CadSessionOwner::~CadSessionOwner() {
     if (givenUp_) thread_->abandon();
 }
 
-void CadSessionOwner::post(autocad::CadThread::Job job) {
-    if (!givenUp_) thread_->post(std::move(job));
+void CadSessionOwner::post(Task task) {
+    if (!givenUp_) thread_->post(std::move(task));
 }
 
 bool CadSessionOwner::endApplication() {
@@ -137,4 +137,4 @@ void CadSessionOwner::waitForEnd(const std::vector<CadSessionOwner*>& owners, st
     }
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run

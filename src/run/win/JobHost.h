@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "run/win/CadWork.h"
+#include "run/CadWork.h"
 #include "app/win/PaneHost.h"
 #include "run/win/RunReportKeeper.h"
 #include "plotting/PlotRules.h"
@@ -18,11 +18,11 @@ class DrawingListView;
 
 // What the command line's job needs of the window around it: the listing it waits for, the run it starts,
 // the way out it takes when done.
-class JobHost : public virtual PaneHost, public virtual CadWork {
+class JobHost : public virtual PaneHost, public virtual run::CadWork {
 public:
     // A message box shown from a message of its own, never inside the task that asks for it.
     virtual void notify(const std::string& title, const std::string& text) = 0;
-    virtual RunReportKeeper& reports() = 0;
+    virtual run::RunReportKeeper& reports() = 0;
     virtual void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) = 0;
     virtual void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) = 0;
     // Exit, as the menu's.

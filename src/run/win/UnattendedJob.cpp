@@ -47,6 +47,10 @@ void UnattendedJob::tell(const std::string& title, const std::string& text) {
     host_.setStatus(text);
 }
 
+void UnattendedJob::line(const std::string& text) {
+    if (unattended_) ConsoleOutput::writeLine("Quillon: " + text);
+}
+
 void UnattendedJob::cadUnavailable(const std::string& why) {
     // This can come before the job is read: the command line alone decides that no box is shown.
     if (!commandLine_.unattended()) return;
@@ -89,7 +93,7 @@ std::optional<std::string> UnattendedJob::problemBeforeCad(base::FileSystem& fil
         return problem;
     }
     if (commandLine_.report)
-        if (const auto why = RunReportKeeper::checkCopyTarget(*commandLine_.report))
+        if (const auto why = run::RunReportKeeper::copyTargetProblem(*commandLine_.report))
             return "The run report cannot be written to " + *commandLine_.report + ": " + *why;
     if (const auto refusal = plotting::jobRefusalBeforeCad(job, files)) return refusal->text;
     return std::nullopt;
@@ -156,7 +160,7 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
         std::optional<std::string> problem;
         bool copyRefused = false;
         if (report)
-            if (const auto why = RunReportKeeper::checkCopyTarget(*report)) {
+            if (const auto why = run::RunReportKeeper::copyTargetProblem(*report)) {
                 problem = "The run report cannot be written to " + *report + ": " + *why;
                 copyRefused = true;
             }
@@ -325,7 +329,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
 void UnattendedJob::nothingLeft(const std::string& resumed, const std::vector<plotting::ReportRow>& carried) {
     stage_ = Stage::Told;
     // Even a run with nothing to plot leaves its report, for whoever reads only the copy in the morning.
-    RunReportKeeper& reports = host_.reports();
+    run::RunReportKeeper& reports = host_.reports();
     plotting::PlotSetup none;
     none.resumes = resumed;
     if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
@@ -363,7 +367,7 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
     ConsoleOutput::writeLine("Quillon: " + why);
     host_.setStatus("\r\n" + why);
     // The report says it too, for whoever reads it in the morning (and its copy, unless that is what was refused).
-    RunReportKeeper& reports = host_.reports();
+    run::RunReportKeeper& reports = host_.reports();
     if (copyRefused_ || reportTargetProblem()) reports.setCopy(std::nullopt);
     else reports.setCopy(commandLine_.report);
     reports.begin({});
@@ -371,7 +375,7 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
     row.drawing = commandLine_.job;
     row.outcome = "failed";
     row.reason = why;
-    row.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    row.started = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
     reports.addRow(row);
     reports.end();
     tellWritten();

@@ -1,13 +1,12 @@
-#include "run/win/RunCoordinator.h"
+#include "run/RunCoordinator.h"
 
-#include "app/win/MainWindow.h"
 #include "autocad/CadSession.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
 #include "plotting/record/LedgerDisplay.h"
 
 // Runs that plot with several CAD sessions side by side.
-namespace quillon::app {
+namespace quillon::run {
 
 namespace {
 
@@ -105,7 +104,7 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
 
 void RunCoordinator::giveUpFurtherSession(std::size_t index, const std::string& why) {
     ActiveRun& run = *run_;
-    CadSessionOwner& session = *run.further[index];
+    RunSession& session = *run.further[index];
     const int number = static_cast<int>(index) + 1;
     run.sessionStops[static_cast<std::size_t>(number)]->store(true);
     // Its drawing in hand ends now, in the report and the list; nothing it reports later counts. The
@@ -141,4 +140,4 @@ void RunCoordinator::endSettledRun() {
     }
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run
