@@ -129,8 +129,9 @@ private:
     void closeAbout() override;
     void saveSettings() override;
     run::RunReportKeeper& reports() override { return reports_; }
-    void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) override;
     void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) override;
+    void startRequestedRun(run::RunRequest request) override;
+    int storedSessions() const override;
     void exitCommand() override;
     std::uint64_t askListing() override;
     bool latestListing(std::uint64_t generation) const override;
@@ -189,10 +190,8 @@ private:
     run::RunReportKeeper reports_;
     run::CadSessions cadSessions_{launcher_, *this};
     // A job's (or a resumed report's) choice of how often Quillon's own application starts afresh, kept until
-    // the next job; and the time the next run must end by, given once to it.
+    // the next job.
     std::optional<int> jobRestartEvery_;
-    std::optional<plotting::RunDeadline> deadline_;
-    std::string deadlineText_;
     // Made once the run coordinator it asks is there (see the constructor).
     std::unique_ptr<ExitSequence> exit_;
     // Last, so its threads are ended before anything they show into goes.

@@ -57,11 +57,6 @@ void MainController::stopSearch() { search_.requestStop(); }
 
 void MainController::closeAbout() { about_.close(); }
 
-void MainController::setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) {
-    deadline_ = deadline;
-    deadlineText_ = std::move(text);
-}
-
 void MainController::startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) {
     startWindowRun(kind, purpose, resumes);
 }

@@ -45,8 +45,6 @@ run::RunRequest MainController::windowRunRequest(plotting::RunKind kind, plottin
     request.setup.combine = plotFiles_.combine();
     request.sessions = sessions_.runSessions();
     request.restartEvery = jobRestartEvery_;
-    request.deadline = std::exchange(deadline_, std::nullopt);
-    request.deadlineText = deadlineText_;
     request.names = job_.takeRunNames();
     request.kept = job_.keptFiles();
     if (job_.unattended()) request.jobFile = job_.commandLine().job;
@@ -62,6 +60,13 @@ void MainController::startWindowRun(plotting::RunKind kind, plotting::RunPurpose
     }
     runs_.startRun(windowRunRequest(kind, purpose, resumes));
 }
+
+void MainController::startRequestedRun(run::RunRequest request) {
+    if (runs_.active() || exit_->closing()) return;
+    runs_.startRun(std::move(request));
+}
+
+int MainController::storedSessions() const { return loadCadSessions(settings_); }
 
 std::shared_ptr<plotting::PlotRunDisplay> MainController::runDisplay(const run::RunRequest&) {
     return std::make_shared<RunView>(window_, search_.listView(), status_);

@@ -11,6 +11,7 @@
 #include "plotting/PlotRules.h"
 #include "plotting/RunDeadline.h"
 #include "plotting/PlotRun.h"
+#include "run/RunRequest.h"
 
 namespace quillon::app {
 
@@ -23,8 +24,11 @@ public:
     // A message box shown from a message of its own, never inside the task that asks for it.
     virtual void notify(const std::string& title, const std::string& text) = 0;
     virtual run::RunReportKeeper& reports() = 0;
-    virtual void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) = 0;
     virtual void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) = 0;
+    // A run as the request says, the window's choices untouched by it.
+    virtual void startRequestedRun(run::RunRequest request) = 0;
+    // How many sessions the user's settings plot with, when neither the command line nor the job says.
+    virtual int storedSessions() const = 0;
     // Exit, as the menu's.
     virtual void exitCommand() = 0;
     // The listing: its rows and folder; a request's generation, and whether it is still the latest.

@@ -20,6 +20,7 @@
 #include "plotting/job/JobPart.h"
 #include "plotting/record/ResumePlan.h"
 #include "plotting/record/RunReport.h"
+#include "run/JobRequest.h"
 #include "win/ExtendedPath.h"
 #include "win/LocalClock.h"
 #include "win/SystemCodePage.h"
@@ -150,8 +151,8 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     // The command line's /until wins over the job's.
     const auto until = commandLine_.until ? commandLine_.until : plotting::parseTimeOfDay(job.until);
     if (until) {
-        host_.setDeadline(plotting::RunDeadline(win::localNow(), *until),
-                          "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
+        deadline_ = plotting::RunDeadline(win::localNow(), *until);
+        deadlineText_ = "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.";
     }
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
@@ -184,7 +185,9 @@ void UnattendedJob::awaitListing(AfterListing after, const plotting::PlotJobSpec
     std::uint64_t listing = 0;
     afterListing_ = AfterListing::Nothing;
     awaited_ = 0;
-    if (const auto problem = jobs_.applyJob(job, &listing)) return refused(*problem);
+    plotting::PlotJobSpec applied;
+    if (const auto problem = jobs_.applyJob(job, &listing, &applied)) return refused(*problem);
+    if (after == AfterListing::UnattendedRun) jobToRun_ = applied;
     if (listing == 0) return;  // the way out has begun: nothing is listed, nothing run
     afterListing_ = after;
     awaited_ = listing;
@@ -238,9 +241,34 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
 }
 
 void UnattendedJob::startListedRun() {
+    if (jobToRun_) return host_.startRequestedRun(jobRunRequest());
     const auto purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
                                                                            : plotting::RunPurpose::Plot;
     host_.startRun(plotting::RunKind::AllListed, purpose, resumes_);
+}
+
+run::RunRequest UnattendedJob::jobRunRequest() const {
+    const plotting::PlotJobSpec& job = *jobToRun_;
+    run::RunRequest request;
+    DrawingListView& list = host_.listView();
+    request.rows.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        request.rows.push_back({std::string(list.row(i).name), list.row(i).folder.str(), false});
+    request.listedFolder = host_.listedFolder();
+    const std::string today = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now()).substr(0, 10);
+    run::takeJobChoices(request, job, today);
+    request.setup.purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
+                                                                              : plotting::RunPurpose::Plot;
+    request.setup.resumes = resumes_;
+    // The command line's /sessions wins over the job's, which wins over the settings'.
+    request.sessions = commandLine_.sessions ? *commandLine_.sessions : job.sessions ? *job.sessions : host_.storedSessions();
+    request.deadline = deadline_;
+    request.deadlineText = deadlineText_;
+    request.names = runNames_;
+    request.kept = keptFiles();
+    request.jobFile = commandLine_.job;
+    request.jobHadFolder = jobHadFolder_;
+    return request;
 }
 
 void UnattendedJob::checkThenRun() {

@@ -15,6 +15,8 @@
 #include "base/FileSystem.h"
 #include "plotting/PlotRun.h"
 #include "plotting/job/PlotJobFile.h"
+#include "plotting/RunDeadline.h"
+#include "run/RunRequest.h"
 #include "plotting/record/JobNames.h"
 #include "run/Teller.h"
 
@@ -91,8 +93,16 @@ private:
     // Why /report names what the copy must never overwrite (the job, the report resumed, a drawing).
     std::optional<std::string> reportTargetProblem() const;
 
+    // The time the job's run must end by (the command line's /until, else the job's), and what is said then.
+    std::optional<plotting::RunDeadline> deadline_;
+    std::string deadlineText_;
+    // The run of the command line's job, as its request says: the job's choices, the listing's rows.
+    run::RunRequest jobRunRequest() const;
+
     JobHost& host_;
     PlotJobCommands& jobs_;
+    // The job the command line runs, as applied (named as the application offers); none for the window's resume.
+    std::optional<plotting::PlotJobSpec> jobToRun_;
     CommandLine commandLine_;
     bool unattended_ = false;
     // How far the command line's job has come; each stage only ever follows the ones before it. A job told
