@@ -9,8 +9,9 @@
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
 #include "plotting/StatusLines.h"
-#include "plotting/record/LedgerDisplay.h"
+#include "plotting/HeardDisplay.h"
 #include "plotting/record/ReportRows.h"
+#include "plotting/record/SessionRecord.h"
 #include "run/ToldDisplay.h"
 
 namespace quillon::run {
@@ -184,8 +185,10 @@ void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plot
     postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {
         // Before the first drawing is opened, the report on disk names every drawing of the run.
         ledger->begin();
-        plotting::LedgerDisplay display(*posting, ledger, 0);
-        plotting::PlotRun plot(kind, session.connection(), session.files(), display, *list, *stop, setup);
+        plotting::SessionRecord record(ledger, 0);
+        plotting::HeardDisplay display(*posting, [&record] { return record.heard(); });
+        plotting::PlotRun plot(kind, session.connection(), session.files(), display, *list, *stop, setup, nullptr,
+                               &record);
         plot.runToEnd();
         ended->set(plot.ending(), plot.tally());
     });

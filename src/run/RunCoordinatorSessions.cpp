@@ -3,7 +3,8 @@
 #include "autocad/CadSession.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
-#include "plotting/record/LedgerDisplay.h"
+#include "plotting/HeardDisplay.h"
+#include "plotting/record/SessionRecord.h"
 
 // Runs that plot with several CAD sessions side by side.
 namespace quillon::run {
@@ -55,9 +56,10 @@ void plotShare(autocad::CadSession& session, plotting::RunKind kind, const plott
         if (const std::string note = session.connection().takeStartNote(); !note.empty())
             shared.dispatcher.announce(note);
     }
-    plotting::LedgerDisplay shown(shared.dispatcher.sessionDisplay(), ledger, index);
+    plotting::SessionRecord record(ledger, index);
+    plotting::HeardDisplay shown(shared.dispatcher.sessionDisplay(), [&record] { return record.heard(); });
     plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared.list, stop, setup,
-                           &shared.dispatcher.shareFor(index));
+                           &shared.dispatcher.shareFor(index), &record);
     plot.runToEnd();
     ended.set(plot.ending(), plot.tally());
 }

@@ -27,8 +27,6 @@ public:
         teller_.line(text);
     }
     void showOutcome(int entry, const plotting::DrawingOutcome& outcome) override;
-    void takenUp(int entry, const std::string& path) override { shown_->takenUp(entry, path); }
-    void givenBack(int entry) override { shown_->givenBack(entry); }
 
 private:
     std::shared_ptr<plotting::PlotRunDisplay> shown_;
