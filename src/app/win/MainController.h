@@ -98,7 +98,7 @@ private:
     void fillPlotBoxesIfEmpty() override;
     void drawingsListed(std::uint64_t listing, bool complete) override;
     void postCad(std::function<void(autocad::CadSession&)> job) override;
-    DrawingListView& listView() override;
+    discovery::DrawingListView& listView() override;
     std::string listedFolder() const override;
     plotting::PlotSetup chosenSetup() const override;
     // RunHost

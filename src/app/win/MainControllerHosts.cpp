@@ -17,7 +17,7 @@ void MainController::drawingsListed(std::uint64_t listing, bool complete) { job_
 
 void MainController::postCad(std::function<void(autocad::CadSession&)> job) { runs_.postCad(std::move(job)); }
 
-DrawingListView& MainController::listView() { return search_.listView(); }
+discovery::DrawingListView& MainController::listView() { return search_.listView(); }
 
 std::string MainController::listedFolder() const { return search_.currentFolder(); }
 

@@ -27,7 +27,7 @@ run::RunRequest MainController::windowRunRequest(plotting::RunKind kind, plottin
     run::RunRequest request;
     request.kind = kind;
     // The rows and the selection there are now: a run of the selection plots what was selected at its start.
-    DrawingListView& list = search_.listView();
+    discovery::DrawingListView& list = search_.listView();
     request.rows.reserve(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
         const auto& row = list.row(i);

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "app/win/ControlIds.h"
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
 #include "base/Paths.h"
 #include "win/Utf.h"
@@ -48,7 +48,7 @@ std::optional<std::wstring> askForJobFile(HWND owner, bool save) { return askFor
 
 plotting::PlotJobSpec PlotJobCommands::currentJob() {
     MainWindow& window = host_.window();
-    DrawingListView& listView = host_.listView();
+    discovery::DrawingListView& listView = host_.listView();
     plotting::PlotJobSpec job;
     const auto selected = listView.selectedRows();
     if (!selected.empty()) {

@@ -12,9 +12,11 @@
 #include "run/win/RunReportKeeper.h"
 #include "app/win/SessionCountBox.h"
 
-namespace quillon::app {
-
+namespace quillon::discovery {
 class DrawingListView;
+}
+
+namespace quillon::app {
 
 // The window's choices a plot job is made of and applied to.
 struct WindowChoices {
@@ -31,7 +33,7 @@ public:
     virtual bool runActive() const = 0;
     // The listing: its rows and folder, and new listings of a job's folder or drawings (their generation,
     // 0 when none started).
-    virtual DrawingListView& listView() = 0;
+    virtual discovery::DrawingListView& listView() = 0;
     virtual std::string listedFolder() const = 0;
     virtual std::uint64_t listJobFolder(const std::string& folder, bool subfolders) = 0;
     virtual std::uint64_t listDrawings(std::vector<std::string> paths) = 0;

@@ -9,7 +9,7 @@
 
 namespace quillon::app {
 
-RunView::RunView(MainWindow& window, DrawingListView& list, plotting::StatusLines& status)
+RunView::RunView(MainWindow& window, discovery::DrawingListView& list, plotting::StatusLines& status)
     : window_(window), list_(list), status_(status), panelBefore_(status.panel()) {}
 
 void RunView::showInformation(const std::string& title, const std::string& text) {

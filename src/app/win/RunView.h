@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/StatusLines.h"
@@ -16,7 +16,7 @@ namespace quillon::app {
 class RunView : public plotting::PlotRunDisplay {
 public:
     // Status and the panel are shown through `status`; the panel is restored to what it says now.
-    RunView(MainWindow& window, DrawingListView& list, plotting::StatusLines& status);
+    RunView(MainWindow& window, discovery::DrawingListView& list, plotting::StatusLines& status);
 
     void showInformation(const std::string& title, const std::string& text) override;
     void setStatus(const std::string& text) override;
@@ -29,7 +29,7 @@ public:
 
 private:
     MainWindow& window_;
-    DrawingListView& list_;
+    discovery::DrawingListView& list_;
     plotting::StatusLines& status_;
     const std::string panelBefore_;
 };

@@ -13,9 +13,11 @@
 #include "plotting/PlotRun.h"
 #include "run/RunRequest.h"
 
-namespace quillon::app {
-
+namespace quillon::discovery {
 class DrawingListView;
+}
+
+namespace quillon::app {
 
 // What the command line's job needs of the window around it: the listing it waits for, the run it starts,
 // the way out it takes when done.
@@ -32,7 +34,7 @@ public:
     // Exit, as the menu's.
     virtual void exitCommand() = 0;
     // The listing: its rows and folder; a request's generation, and whether it is still the latest.
-    virtual DrawingListView& listView() = 0;
+    virtual discovery::DrawingListView& listView() = 0;
     virtual std::string listedFolder() const = 0;
     virtual std::uint64_t askListing() = 0;
     virtual bool latestListing(std::uint64_t generation) const = 0;

@@ -13,7 +13,7 @@
 #include "app/RunExit.h"
 #include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
 #include "plotting/StatusLines.h"
 #include "plotting/job/JobCheck.h"
@@ -210,7 +210,7 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     if (after == AfterListing::WindowResume)
         return host_.startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
     if (after != AfterListing::UnattendedRun) return;
-    DrawingListView& list = host_.listView();
+    discovery::DrawingListView& list = host_.listView();
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list.fullPath(i));
     // A resume whose drawings are all plotted but whose combined file is not made combines, plotting nothing.
@@ -250,7 +250,7 @@ void UnattendedJob::startListedRun() {
 run::RunRequest UnattendedJob::jobRunRequest() const {
     const plotting::PlotJobSpec& job = *jobToRun_;
     run::RunRequest request;
-    DrawingListView& list = host_.listView();
+    discovery::DrawingListView& list = host_.listView();
     request.rows.reserve(list.size());
     for (std::size_t i = 0; i < list.size(); ++i)
         request.rows.push_back({std::string(list.row(i).name), list.row(i).folder.str(), false});
@@ -276,7 +276,9 @@ void UnattendedJob::checkThenRun() {
     // what needs no CAD application, then the template's page setup and the device's papers, read through a
     // blank drawing of Quillon's own. A check names a paper that does not take on each sheet it concerns.
     const bool paper = commandLine_.mode != CommandLine::Mode::CheckJob;
-    host_.postCad([this, setup = host_.chosenSetup(), paper](autocad::CadSession& session) {
+    // The job's own choices, as its run will take them (a resume's job is made from its report).
+    const plotting::PlotSetup setup = jobToRun_ ? jobRunRequest().setup : host_.chosenSetup();
+    host_.postCad([this, setup, paper](autocad::CadSession& session) {
         std::optional<std::string> refusal;
         if (const auto early = plotting::refusalBeforeCad(setup, session.files())) refusal = early->text;
         if (!refusal) {
