@@ -13,7 +13,9 @@
 #include "app/SheetChoice.h"
 #include "app/win/ExitHost.h"
 #include "app/win/ExitSequence.h"
-#include "run/win/JobHost.h"
+#include "app/CommandLineHost.h"
+#include "app/CommandLineRun.h"
+#include "app/win/WinCommandLineSystem.h"
 #include "app/win/MainWindow.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/PlotBoxes.h"
@@ -29,7 +31,6 @@
 #include "app/win/SearchPaneHost.h"
 #include "app/win/SessionCountBox.h"
 #include "app/win/SheetsCommand.h"
-#include "run/win/UnattendedJob.h"
 #include "autocad/CadLauncher.h"
 #include "base/TaskMailbox.h"
 #include "autocad/ConnectionUi.h"
@@ -51,7 +52,7 @@ class MainController final : public MainWindowShell,
                              public PlotBoxesHost,
                              public run::RunHost,
                              public ExitHost,
-                             public JobHost,
+                             public CommandLineHost,
                              public PlotJobHost {
 public:
     // What the CAD threads and workers post for the window's thread goes to `mailbox`.
@@ -101,6 +102,12 @@ private:
     discovery::DrawingListView& listView() override;
     std::string listedFolder() const override;
     plotting::PlotSetup chosenSetup() const override;
+    // CommandLineHost
+    CommandLineSystem& system() override { return system_; }
+    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing,
+                                        plotting::PlotJobSpec* applied) override;
+    std::optional<std::string> loadJob(const std::string& file) override;
+    std::vector<plotting::RunListSnapshot::Row> listedRows() override;
     // RunHost
     run::RunSessions& sessions() override { return cadSessions_; }
     run::Teller& teller() override { return job_; }
@@ -186,7 +193,8 @@ private:
     SheetChoice sheets_ = SheetChoice::load(settings_);
     SheetsCommand sheetsCommand_{*this, sheets_, settings_, *this};
     PlotJobCommands jobs_{*this, WindowChoices{boxes_, sessions_, plotFiles_, sheets_}};
-    UnattendedJob job_{*this, jobs_};
+    WinCommandLineSystem system_;
+    CommandLineRun job_{*this};
     run::RunReportKeeper reports_;
     run::CadSessions cadSessions_{launcher_, *this};
     // A job's (or a resumed report's) choice of how often Quillon's own application starts afresh, kept until

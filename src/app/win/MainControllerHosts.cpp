@@ -1,5 +1,7 @@
 #include "app/win/MainController.h"
 
+#include "win/Utf.h"
+
 // The parts' hosts: each call handed on to the part whose job it is.
 namespace quillon::app {
 
@@ -59,6 +61,21 @@ void MainController::closeAbout() { about_.close(); }
 
 void MainController::startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) {
     startWindowRun(kind, purpose, resumes);
+}
+
+std::optional<std::string> MainController::applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing,
+                                                    plotting::PlotJobSpec* applied) {
+    return jobs_.applyJob(job, listing, applied);
+}
+
+std::optional<std::string> MainController::loadJob(const std::string& file) { return jobs_.loadJob(win::toWide(file)); }
+
+std::vector<plotting::RunListSnapshot::Row> MainController::listedRows() {
+    const discovery::DrawingListView& list = search_.listView();
+    std::vector<plotting::RunListSnapshot::Row> rows;
+    rows.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) rows.push_back({list.row(i).name, list.row(i).folder.str(), false});
+    return rows;
 }
 
 void MainController::exitCommand() { exit_->exitCommand(); }

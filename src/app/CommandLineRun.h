@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "run/win/JobHost.h"
-#include "app/win/PlotJobCommands.h"
-#include "run/win/RunReportKeeper.h"
+#include "app/CommandLineHost.h"
 #include "base/FileSystem.h"
 #include "plotting/PlotRun.h"
 #include "plotting/job/PlotJobFile.h"
@@ -25,9 +23,9 @@ namespace quillon::app {
 // The command line's job: loaded once start-up is done, run with no one at
 // the window under /run, its outcome told on the console, in the report and
 // in the program's exit code.
-class UnattendedJob final : public run::Teller {
+class CommandLineRun final : public run::Teller {
 public:
-    UnattendedJob(JobHost& host, PlotJobCommands& jobs) : host_(host), jobs_(jobs) {}
+    explicit CommandLineRun(CommandLineHost& host) : host_(host) {}
 
     static constexpr const char* ResumeTitle = "Resume Run";
 
@@ -99,8 +97,10 @@ private:
     // The run of the command line's job, as its request says: the job's choices, the listing's rows.
     run::RunRequest jobRunRequest() const;
 
-    JobHost& host_;
-    PlotJobCommands& jobs_;
+    // Reads the job file; why not, when it cannot be read or used.
+    std::optional<std::string> readJob(const std::string& file, plotting::PlotJobSpec& job) const;
+
+    CommandLineHost& host_;
     // The job the command line runs, as applied (named as the application offers); none for the window's resume.
     std::optional<plotting::PlotJobSpec> jobToRun_;
     CommandLine commandLine_;

@@ -1,6 +1,4 @@
-#include "run/win/UnattendedJob.h"
-
-#include <windows.h>
+#include "app/CommandLineRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,77 +9,80 @@
 
 #include "app/ReportTarget.h"
 #include "app/RunExit.h"
-#include "run/win/ConsoleOutput.h"
-#include "app/win/ControlIds.h"
-#include "discovery/win/DrawingListView.h"
-#include "app/win/MainWindow.h"
+#include "base/Paths.h"
 #include "plotting/StatusLines.h"
 #include "plotting/job/JobCheck.h"
 #include "plotting/job/JobPart.h"
 #include "plotting/record/ResumePlan.h"
 #include "plotting/record/RunReport.h"
 #include "run/JobRequest.h"
-#include "win/ExtendedPath.h"
-#include "win/LocalClock.h"
-#include "win/SystemCodePage.h"
-#include "win/Utf.h"
 
 namespace quillon::app {
 
-namespace fs = std::filesystem;
-
-std::optional<std::string> UnattendedJob::reportTargetProblem() const {
+std::optional<std::string> CommandLineRun::reportTargetProblem() const {
     // Compared as full paths: "night.qjob" and "C:/Jobs/night.qjob" may be one file.
     CommandLine full = commandLine_;
-    full.job = win::toUtf8(win::extendedLengthPath(full.job));
-    if (full.report) full.report = win::toUtf8(win::extendedLengthPath(*full.report));
+    full.job = host_.system().fullPath(full.job);
+    if (full.report) full.report = host_.system().fullPath(*full.report);
     return reportTargetRefusal(full);
 }
 
-void UnattendedJob::tell(const std::string& title, const std::string& text) {
+std::optional<std::string> CommandLineRun::readJob(const std::string& file, plotting::PlotJobSpec& job) const {
+    std::ifstream in(base::pathOfUtf8(file), std::ios::binary);
+    if (!in) return "The plot job " + file + " cannot be read.";
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    try {
+        job = plotting::readPlotJob(text);
+    } catch (const plotting::PlotJobError& error) {
+        return file + ": " + error.what();
+    }
+    return std::nullopt;
+}
+
+void CommandLineRun::tell(const std::string& title, const std::string& text) {
     if (!unattended_) {
         host_.notify(title, text);
         return;
     }
     // No one is there to press OK: the console and Status say it instead.
-    ConsoleOutput::writeLine("Quillon: " + title + ": " + text);
+    host_.system().consoleLine("Quillon: " + title + ": " + text);
     host_.setStatus(text);
 }
 
-void UnattendedJob::line(const std::string& text) {
-    if (unattended_) ConsoleOutput::writeLine("Quillon: " + text);
+void CommandLineRun::line(const std::string& text) {
+    if (unattended_) host_.system().consoleLine("Quillon: " + text);
 }
 
-void UnattendedJob::cadUnavailable(const std::string& why) {
+void CommandLineRun::cadUnavailable(const std::string& why) {
     // This can come before the job is read: the command line alone decides that no box is shown.
     if (!commandLine_.unattended()) return;
     unattended_ = true;
-    ConsoleOutput::attach();
+    host_.system().attachConsole();
     exitCode_ = static_cast<int>(RunExitCode::CadUnavailable);
-    ConsoleOutput::writeLine("Quillon: " + std::string(autocad::connection_text::FailureTitle) + ": " + why);
+    host_.system().consoleLine("Quillon: " + std::string(autocad::connection_text::FailureTitle) + ": " + why);
     // The report and the exit code follow as the window goes (leaving()).
     why_ = why;
 }
 
-void UnattendedJob::cadLost(const std::string& why) {
+void CommandLineRun::cadLost(const std::string& why) {
     if (unattended_ && !told()) failure(RunExitCode::CadUnavailable, why);
 }
 
-void UnattendedJob::leaving() {
+void CommandLineRun::leaving() {
     if (!unattended_ || told()) return;
     // Closed before the run could end: never "every sheet plotted".
     failure(exitCode_ != 0 ? static_cast<RunExitCode>(exitCode_) : RunExitCode::Stopped,
             why_.empty() ? "Quillon was closed before the run ended." : why_, false);
 }
 
-std::optional<std::string> UnattendedJob::problemBeforeCad(base::FileSystem& files) const {
+std::optional<std::string> CommandLineRun::problemBeforeCad(base::FileSystem& files) const {
     if (const auto refused = reportTargetProblem()) return refused;
     plotting::PlotJobSpec job;
     if (commandLine_.mode == CommandLine::Mode::ResumeRun) {
         std::optional<plotting::ResumePlan> plan;
         try {
-            const fs::path report(win::toWide(commandLine_.job));
-            plan = plotting::resumePlan(plotting::readReportFile(report, win::systemAnsiCodePage()));
+            plan = plotting::resumePlan(
+                plotting::readReportFile(base::pathOfUtf8(commandLine_.job), host_.system().codePage()));
         } catch (const std::exception& error) {
             return commandLine_.job + ", " + error.what();
         }
@@ -90,17 +91,17 @@ std::optional<std::string> UnattendedJob::problemBeforeCad(base::FileSystem& fil
         if (const auto why = plotting::replayRefusal(plan->job))
             return commandLine_.job + ": the choices its rows record cannot be used again: " + *why;
         job = plan->job;
-    } else if (const auto problem = jobs_.readJob(win::toWide(commandLine_.job), job)) {
+    } else if (const auto problem = readJob(commandLine_.job, job)) {
         return problem;
     }
     if (commandLine_.report)
-        if (const auto why = run::RunReportKeeper::copyTargetProblem(*commandLine_.report))
+        if (const auto why = host_.reports().checkCopyTarget(*commandLine_.report))
             return "The run report cannot be written to " + *commandLine_.report + ": " + *why;
     if (const auto refusal = plotting::jobRefusalBeforeCad(job, files)) return refusal->text;
     return std::nullopt;
 }
 
-void UnattendedJob::checkBeforeCad() {
+void CommandLineRun::checkBeforeCad() {
     if (!commandLine_.unattended()) return;
     host_.postCad([this](autocad::CadSession& session) {
         auto problem = problemBeforeCad(session.files());
@@ -109,49 +110,48 @@ void UnattendedJob::checkBeforeCad() {
         session.mailbox()->post([this, problem] {
             if (!problem || told()) return;
             unattended_ = true;
-            ConsoleOutput::attach();
+            host_.system().attachConsole();
             if (commandLine_.part) host_.reports().setPart(commandLine_.part->text());
             failure(RunExitCode::BadJobOrArguments, *problem);
         });
     });
 }
 
-void UnattendedJob::startCommandLineJob() {
+void CommandLineRun::startCommandLineJob() {
     if (stage_ != Stage::Waiting || commandLine_.mode == CommandLine::Mode::Window ||
         commandLine_.mode == CommandLine::Mode::Usage)
         return;
     stage_ = Stage::Started;
     unattended_ = commandLine_.unattended();
     if (!unattended_) {
-        if (const auto problem = jobs_.loadJob(win::toWide(commandLine_.job)))
-            host_.notify(PlotJobCommands::Title, *problem);
+        if (const auto problem = host_.loadJob(commandLine_.job)) host_.notify("Plot Job", *problem);
         return;
     }
-    ConsoleOutput::attach();
+    host_.system().attachConsole();
     if (commandLine_.part) host_.reports().setPart(commandLine_.part->text());
     if (const auto refused = reportTargetProblem()) return failure(RunExitCode::BadJobOrArguments, *refused);
     // The copy is replaced with the report at each change, never written only at the end.
     host_.reports().setCopy(commandLine_.report);
     if (commandLine_.mode == CommandLine::Mode::ResumeRun) return readResume(commandLine_.job, false);
     plotting::PlotJobSpec job;
-    if (const auto problem = jobs_.readJob(win::toWide(commandLine_.job), job))
+    if (const auto problem = readJob(commandLine_.job, job))
         return failure(RunExitCode::BadJobOrArguments, *problem);
     runJob(job);
 }
 
-void UnattendedJob::refuseRun(const std::string& why) {
+void CommandLineRun::refuseRun(const std::string& why) {
     if (unattended_) return failure(RunExitCode::BadJobOrArguments, why);
     host_.setStatus("\r\n" + why);
 }
 
-void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
+void CommandLineRun::runJob(const plotting::PlotJobSpec& job) {
     jobHadFolder_ = job.folder.has_value();
     // A drawing's part is decided by its path relative to the job's folder.
     jobFolder_ = job.folder.value_or("");
     // The command line's /until wins over the job's.
     const auto until = commandLine_.until ? commandLine_.until : plotting::parseTimeOfDay(job.until);
     if (until) {
-        deadline_ = plotting::RunDeadline(win::localNow(), *until);
+        deadline_ = plotting::RunDeadline(host_.system().localNow(), *until);
         deadlineText_ = "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.";
     }
     // What would make the run's word worthless is checked before anything is opened: a report
@@ -161,7 +161,7 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
         std::optional<std::string> problem;
         bool copyRefused = false;
         if (report)
-            if (const auto why = run::RunReportKeeper::copyTargetProblem(*report)) {
+            if (const auto why = host_.reports().checkCopyTarget(*report)) {
                 problem = "The run report cannot be written to " + *report + ": " + *why;
                 copyRefused = true;
             }
@@ -180,20 +180,20 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     });
 }
 
-void UnattendedJob::awaitListing(AfterListing after, const plotting::PlotJobSpec& job,
+void CommandLineRun::awaitListing(AfterListing after, const plotting::PlotJobSpec& job,
                                  const std::function<void(const std::string&)>& refused) {
     std::uint64_t listing = 0;
     afterListing_ = AfterListing::Nothing;
     awaited_ = 0;
     plotting::PlotJobSpec applied;
-    if (const auto problem = jobs_.applyJob(job, &listing, &applied)) return refused(*problem);
+    if (const auto problem = host_.applyJob(job, &listing, &applied)) return refused(*problem);
     if (after == AfterListing::UnattendedRun) jobToRun_ = applied;
     if (listing == 0) return;  // the way out has begun: nothing is listed, nothing run
     afterListing_ = after;
     awaited_ = listing;
 }
 
-void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
+void CommandLineRun::drawingsListed(std::uint64_t listing, bool complete) {
     // Another listing's end (a folder the user browsed to, a job or resume asked for before): not ours.
     if (listing == 0 || listing != awaited_) return;
     awaited_ = 0;
@@ -210,9 +210,8 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     if (after == AfterListing::WindowResume)
         return host_.startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
     if (after != AfterListing::UnattendedRun) return;
-    discovery::DrawingListView& list = host_.listView();
     std::vector<std::string> paths;
-    for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list.fullPath(i));
+    for (const auto& row : host_.listedRows()) paths.push_back(row.folder + row.fileName);
     // A resume whose drawings are all plotted but whose combined file is not made combines, plotting nothing.
     if (paths.empty() && combineOnly_) {
         runDrawings_ = 0;
@@ -226,11 +225,11 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
         auto mine = plotting::drawingsOfPart(paths, *commandLine_.part, jobFolder_);
         // A part names its plot files as the whole job would: another part's drawings count for them too.
         runNames_.listing = paths;
-        ConsoleOutput::writeLine("Quillon: " + commandLine_.part->text() + ": " + std::to_string(mine.size()) +
+        host_.system().consoleLine("Quillon: " + commandLine_.part->text() + ": " + std::to_string(mine.size()) +
                                  " of the job's " + std::to_string(paths.size()) + " drawings");
         // A part with no drawings still leaves a report of its own, never another run's.
         if (mine.empty()) return nothingLeft({});
-        if (const auto part = jobs_.listDrawings(mine)) {
+        if (const auto part = host_.listDrawings(mine)) {
             afterListing_ = AfterListing::UnattendedRun;
             awaited_ = part;
         }
@@ -240,22 +239,19 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     checkThenRun();
 }
 
-void UnattendedJob::startListedRun() {
+void CommandLineRun::startListedRun() {
     if (jobToRun_) return host_.startRequestedRun(jobRunRequest());
     const auto purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
                                                                            : plotting::RunPurpose::Plot;
     host_.startRun(plotting::RunKind::AllListed, purpose, resumes_);
 }
 
-run::RunRequest UnattendedJob::jobRunRequest() const {
+run::RunRequest CommandLineRun::jobRunRequest() const {
     const plotting::PlotJobSpec& job = *jobToRun_;
     run::RunRequest request;
-    discovery::DrawingListView& list = host_.listView();
-    request.rows.reserve(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i)
-        request.rows.push_back({std::string(list.row(i).name), list.row(i).folder.str(), false});
+    request.rows = host_.listedRows();
     request.listedFolder = host_.listedFolder();
-    const std::string today = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now()).substr(0, 10);
+    const std::string today = host_.reports().localTime(std::chrono::system_clock::now()).substr(0, 10);
     run::takeJobChoices(request, job, today);
     request.setup.purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
                                                                               : plotting::RunPurpose::Plot;
@@ -271,7 +267,7 @@ run::RunRequest UnattendedJob::jobRunRequest() const {
     return request;
 }
 
-void UnattendedJob::checkThenRun() {
+void CommandLineRun::checkThenRun() {
     // Everything that can be known before the first drawing of the job opens is checked now, in this order:
     // what needs no CAD application, then the template's page setup and the device's papers, read through a
     // blank drawing of Quillon's own. A check names a paper that does not take on each sheet it concerns.
@@ -296,17 +292,9 @@ void UnattendedJob::checkThenRun() {
     });
 }
 
-void UnattendedJob::resumeInWindow(const std::string& report) { readResume(report, true); }
+void CommandLineRun::resumeInWindow(const std::string& report) { readResume(report, true); }
 
-std::vector<std::string> UnattendedJob::keptFiles() const {
-    std::vector<std::string> kept;
-    if (unattended_ && !commandLine_.job.empty()) kept.push_back(commandLine_.job);
-    if (!resumes_.empty()) kept.push_back(resumes_);
-    if (unattended_ && commandLine_.report) kept.push_back(*commandLine_.report);
-    return kept;
-}
-
-void UnattendedJob::readResume(const std::string& report, bool attended) {
+void CommandLineRun::readResume(const std::string& report, bool attended) {
     // A resume is a listing request too: a folder browsed to or a job opened meanwhile wins over it.
     const std::uint64_t request = host_.askListing();
     // The report is read on the CAD thread, as every file is: the window never waits on a share.
@@ -314,12 +302,10 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
         std::optional<plotting::ResumePlan> plan;
         std::string problem;
         // What a write of it killed half-way left beside it goes; the report itself is what is read.
-        plotting::removeLeftoverWrite(fs::path(win::toWide(report)));
-        auto exists = [](const std::string& file) {
-            return GetFileAttributesW(win::extendedLengthPath(file).c_str()) != INVALID_FILE_ATTRIBUTES;
-        };
+        plotting::removeLeftoverWrite(base::pathOfUtf8(report));
+        auto exists = [&session](const std::string& file) { return session.files().fileExists(file); };
         try {
-            plan = plotting::resumePlan(plotting::readReportFile(fs::path(win::toWide(report)), win::systemAnsiCodePage()),
+            plan = plotting::resumePlan(plotting::readReportFile(base::pathOfUtf8(report), host_.system().codePage()),
                                         report, exists);
         } catch (const std::exception& error) {
             problem = report + ", " + error.what();
@@ -329,7 +315,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
             if (attended && !host_.latestListing(request)) return;
             auto say = [&](const std::string& text) {
                 if (attended) host_.notify(ResumeTitle, text);
-                else ConsoleOutput::writeLine("Quillon: " + text);
+                else host_.system().consoleLine("Quillon: " + text);
             };
             if (!plan) return attended ? say(problem) : failure(RunExitCode::BadJobOrArguments, problem);
             // The resume of one part of a job is that part still: its report says so, for /combine.
@@ -354,85 +340,6 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
             awaitListing(AfterListing::WindowResume, job, say);
         });
     });
-}
-
-void UnattendedJob::nothingLeft(const std::string& resumed, const std::vector<plotting::ReportRow>& carried) {
-    stage_ = Stage::Told;
-    // Even a run with nothing to plot leaves its report, for whoever reads only the copy in the morning.
-    run::RunReportKeeper& reports = host_.reports();
-    plotting::PlotSetup none;
-    none.resumes = resumed;
-    if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
-    reports.begin(none);
-    // The set as the resumed report has it: a chain of resumes always describes the whole of it.
-    for (const auto& row : carried) reports.addRow(row);
-    reports.end();
-    tellWritten();
-    if (!reportWhole()) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
-    ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
-    if (commandLine_.closeWhenDone) host_.exitCommand();
-}
-
-void UnattendedJob::tellWritten() {
-    // Each file of the record on its own: where the kept report went, and the copy, or why not.
-    const auto written = host_.reports().written();
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        const bool check = commandLine_.mode == CommandLine::Mode::CheckJob;
-        const std::string what = i == 0 && !host_.reports().runReport().empty() ? (check ? "check report " : "run report ")
-                                                                                : (check ? "copy of the check report " : "copy of the run report ");
-        const std::string file = win::toUtf8(written[i].first.wstring());
-        ConsoleOutput::writeLine("Quillon: " + what + file + (written[i].second ? " (not whole: " + *written[i].second + ")" : ""));
-    }
-}
-
-bool UnattendedJob::reportWhole() {
-    const auto problem = host_.reports().problem();
-    if (problem) ConsoleOutput::writeLine("Quillon: the run's record is not whole on disk: " + *problem);
-    return !problem;
-}
-
-void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close) {
-    stage_ = Stage::Told;
-    exitCode_ = static_cast<int>(code);
-    ConsoleOutput::writeLine("Quillon: " + why);
-    host_.setStatus("\r\n" + why);
-    // The report says it too, for whoever reads it in the morning (and its copy, unless that is what was refused).
-    run::RunReportKeeper& reports = host_.reports();
-    if (copyRefused_ || reportTargetProblem()) reports.setCopy(std::nullopt);
-    else reports.setCopy(commandLine_.report);
-    reports.begin({});
-    plotting::ReportRow row;
-    row.drawing = commandLine_.job;
-    row.outcome = "failed";
-    row.reason = why;
-    row.started = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
-    reports.addRow(row);
-    reports.end();
-    tellWritten();
-    reportWhole();
-    ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
-    if (close && commandLine_.closeWhenDone) host_.exitCommand();
-}
-
-void UnattendedJob::runEnded(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
-    if (!unattended_) return;
-    stage_ = Stage::Told;
-    // A start that failed already set its own code.
-    if (exitCode_ == 0)
-        exitCode_ = static_cast<int>(commandLine_.mode == CommandLine::Mode::CheckJob
-                                         ? checkExitCode(ending, tally, runDrawings_)
-                                         : runExitCode(ending, tally, runDrawings_));
-    // The run's closing line is its own summary, whatever a session said after it; a run refused before it
-    // started has none, and the last thing said is why.
-    const plotting::StatusLines& status = host_.statusLines();
-    ConsoleOutput::writeLine("Quillon: " + (status.closingLine().empty() ? status.lastLine() : status.closingLine()));
-    for (const auto& line : runClosingLines(tally, runDrawings_, ""))
-        ConsoleOutput::writeLine("Quillon: " + line);
-    tellWritten();
-    // A record not whole on disk (a row lost, no report, no copy): the morning cannot trust it, nor a 0.
-    if (!reportWhole() && exitCode_ == 0) exitCode_ = static_cast<int>(RunExitCode::SomeNotPlotted);
-    ConsoleOutput::writeLine("Quillon: exit code " + std::to_string(exitCode_));
-    if (commandLine_.closeWhenDone) host_.exitCommand();
 }
 
 }  // namespace quillon::app
