@@ -129,8 +129,12 @@ std::shared_ptr<plotting::PlotRunDisplay> RunWorld::runDisplay(const run::RunReq
 void RunWorld::runToEnd(run::RunRequest request) {
     ended = false;
     runs.startRun(std::move(request));
+    pumpUntil([this] { return ended; });
+}
+
+void RunWorld::pumpUntil(const std::function<bool()>& done) {
     const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!ended && std::chrono::steady_clock::now() < giveUpAt) {
+    while (!done() && std::chrono::steady_clock::now() < giveUpAt) {
         {
             std::unique_lock<std::mutex> lock(wakeMutex_);
             wake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return posted_; });

@@ -59,6 +59,34 @@ private:
     std::thread thread_;
 };
 
+// The files as a Windows path names them, on this system: a job's paths come back with backslashes.
+class SlashFileSystem final : public base::FileSystem {
+public:
+    static std::string slashed(std::string path) {
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        return path;
+    }
+    std::optional<std::vector<base::DirEntry>> list(const std::string& folder) override { return files_.list(slashed(folder)); }
+    std::optional<base::FolderIdentity> identity(const std::string& folder) override {
+        return files_.identity(slashed(folder));
+    }
+    bool fileExists(const std::string& path) override { return files_.fileExists(slashed(path)); }
+    bool removeFile(const std::string& path) override { return files_.removeFile(slashed(path)); }
+    std::optional<std::uint64_t> fileSize(const std::string& path) override { return files_.fileSize(slashed(path)); }
+    base::MoveResult moveFile(const std::string& from, const std::string& to, bool replace) override {
+        return files_.moveFile(slashed(from), slashed(to), replace);
+    }
+    bool makeHiddenFolder(const std::string& folder) override { return files_.makeHiddenFolder(slashed(folder)); }
+    bool canWriteIn(const std::string& folder) override { return files_.canWriteIn(slashed(folder)); }
+    std::string fileStart(const std::string& path, std::size_t count) override {
+        return files_.fileStart(slashed(path), count);
+    }
+
+private:
+    base::StdFileSystem files_;
+};
+
 class ThreadSessions final : public run::RunSessions {
 public:
     explicit ThreadSessions(autocad::CadLauncher& launcher) : launcher_(launcher) {}
@@ -69,7 +97,7 @@ public:
 
 private:
     autocad::CadLauncher& launcher_;
-    base::StdFileSystem files_;
+    SlashFileSystem files_;
 };
 
 // The reports of a run, kept in a folder of the test's.
@@ -118,6 +146,8 @@ public:
 
     // Starts the run and runs the window's side (mailbox, the watch's ticks) until it has ended.
     void runToEnd(run::RunRequest request);
+    // Runs the window's side until `done` says so (or a minute has passed).
+    void pumpUntil(const std::function<bool()>& done);
 
     run::RunSessions& sessions() override { return sessions_; }
     run::RunReports& reports() override { return reports_; }
@@ -133,7 +163,8 @@ public:
     void showWindow() override {}
     void couldNotStart(const std::string& why) override { lines.push_back("could not start: " + why); }
     void refuseRun(const std::string& why) override { lines.push_back("refused: " + why); ended = true; }
-    void runEnded(std::uint64_t, std::optional<plotting::PlotRun::Ending> how, const plotting::PlotRun::Tally& counts) override {
+    void runEnded(std::uint64_t, std::optional<plotting::PlotRun::Ending> how,
+                  const plotting::PlotRun::Tally& counts) override {
         ending = how;
         tally = counts;
         ended = true;
@@ -143,6 +174,9 @@ public:
     bool leaveWithoutCad() override { return false; }
     void tell(const std::string& title, const std::string& text) override { lines.push_back(title + ": " + text); }
     void line(const std::string& text) override { lines.push_back(text); }
+
+protected:
+    std::shared_ptr<base::TaskMailbox> mailbox() const { return mailbox_; }
 
 private:
     std::string scratch_;

@@ -97,33 +97,6 @@ TEST_F(UnattendedRun, APaperTheJobsDeviceLacksIsRefusedBeforeAnySheetAndTheDrawi
     EXPECT_NE(lines[0].find("It offers: ISO_A4_(210.00_x_297.00_MM)"), std::string::npos) << lines[0];
 }
 
-TEST_F(UnattendedRun, TwoPartsOfAJobPlotEachDrawingOnceBetweenThem) {
-    json scenario = wintest::baseScenario();
-    for (const char* name : {"D1.dwg", "d2.dwg", "D3.dwg"}) {
-        folder.write((fs::path(L"Jobs") / name).wstring(), kDrawingBytes);
-        wintest::addDrawing(scenario, name);
-    }
-    prepareDrawings(scenario);
-    const fs::path job = writeJob(wintest::kDevice);
-    std::vector<std::string> union_;
-    for (const wchar_t* part : {L"1/2", L"2/2"}) {
-        const fs::path copy = folder.path() / (std::wstring(L"part ") + part[0] + L".csv");
-        ProgramUnderTest program(L"/run \"" + job.wstring() + L"\" /shard " + part + L" /report \"" +
-                                 copy.wstring() + L"\" /close");
-        ASSERT_TRUE(program.waitForExit(90s));
-        // Broken.dwg comes first by name, so part 1 has it and fails; part 2 plots all of its own.
-        EXPECT_EQ(program.exitCode(), part[0] == L'1' ? 1u : 0u);
-        const std::string tag = std::string(",part ") + static_cast<char>(part[0]) + " of 2";
-        for (const auto& line : reportLines(copy)) {
-            EXPECT_NE(line.find(tag), std::string::npos) << line;
-            union_.push_back(line.substr(0, line.find(',', line.find(',') + 1)));  // drawing and layout
-        }
-    }
-    std::sort(union_.begin(), union_.end());
-    EXPECT_EQ(std::adjacent_find(union_.begin(), union_.end()), union_.end()) << "no sheet twice";
-    EXPECT_EQ(union_.size(), 2u + 1u + 1u + 3u * 2u) << "every sheet of the six drawings";
-}
-
 TEST_F(UnattendedRun, AMissingFolderAReportThatCannotBeWrittenAndNoApplicationEndAtOnceWithoutABox) {
     prepareDrawings(wintest::baseScenario());
     const json job = {{"folder", win::toUtf8((folder.path() / L"Jbos").wstring())}, {"device", wintest::kDevice},
