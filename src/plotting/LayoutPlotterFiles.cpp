@@ -40,10 +40,10 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
     // A device whose output is a file would write it where nobody looks, or
     // ask for a name in a box: only a plotter's sheet may go to the device instead.
     // So is a plotter whose configuration was found plotting to a file: it makes files from then on.
-    const bool systemFiles = systemFilePrinter(setup_.printer);
-    const bool fileDevice = deviceExtension(setup_.printer) != ".plt" || systemFiles || plotsToFilePort_;
+    const bool systemFiles = systemFilePrinter(setup_.device);
+    const bool fileDevice = deviceExtension(setup_.device) != ".plt" || systemFiles || plotsToFilePort_;
     const bool toPaper = setup_.files.output == PlotOutput::Device && !fileDevice;
-    const bool toFile = (plotsToFile(setup_.printer) || systemFiles || plotsToFilePort_) && !toPaper;
+    const bool toFile = (plotsToFile(setup_.device) || systemFiles || plotsToFilePort_) && !toPaper;
     std::string fileFailure;
     if (toFile) {
         const std::string wanted = sheetPlotFile(drawingName, layoutName);
@@ -55,7 +55,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
         readyToPlot(document);
         PlotFileWriter writer(files_, *plotFiles_, plotFileWait_);
         const auto result = writer.write(wanted, [&](const std::string& file) {
-            return documentPlot().plotToFile(file, setup_.printer);
+            return documentPlot().plotToFile(file, setup_.device);
         });
         sheet.earlier = result.earlier;
         sheet.keptFile = result.keptFile;

@@ -90,19 +90,19 @@ std::string LayoutPlotter::deviceNotTaken(AutoObject& layout, const std::vector<
         device = layout.get("ConfigName").toText();
     } catch (const automation::AutomationError& error) {
         if (error.serverGone()) throw;
-        return "the device could not be read back to see that \"" + setup_.printer + "\" was set (" +
+        return "the device could not be read back to see that \"" + setup_.device + "\" was set (" +
                (error.description().empty() ? error.what() : error.description()) + ")";
     }
-    if (equalsIgnoreCase(device, setup_.printer)) return {};
+    if (equalsIgnoreCase(device, setup_.device)) return {};
     std::string why;
     for (const auto& warning : warnings)
         if (warning.setting == std::string("device")) why = " (" + warning.reason + ")";
-    return "the device \"" + setup_.printer + "\" could not be set" + why + "; the layout's device is \"" + device +
+    return "the device \"" + setup_.device + "\" could not be set" + why + "; the layout's device is \"" + device +
            "\"";
 }
 
 std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
-    return plotFilePath(setup_.files, report_.path, drawingName, setup_.printer, layoutName);
+    return plotFilePath(setup_.files, report_.path, drawingName, setup_.device, layoutName);
 }
 
 std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
@@ -120,7 +120,7 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
     const bool copied =
         setup_.sheetSettings == SheetSettings::Template && applyPageSetup(layout, false, layoutName, warnings);
     tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
-    setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
+    setting("device", setup_.device, "ConfigName", Value(setup_.device));
     tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
     std::vector<std::string> papers;
     const bool listed = tolerate("the paper's warning says the papers could not be read",
@@ -160,10 +160,10 @@ void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
                                     const std::function<CadPlot&()>& documentPlot, std::vector<SetupWarning>& warnings) {
     layout.refreshPlotDeviceInfo();
     document.regen(RegenScope::ActiveViewport);
-    layout.setConfigName(setup_.printer);
+    layout.setConfigName(setup_.device);
     // A device that did not take would plot the sheet on the layout's old one, whatever the plot call names.
-    if (const auto device = layout.configName(); !equalsIgnoreCase(device, setup_.printer))
-        throw automation::AutomationError(automation::hresult::Fail, "the device \"" + setup_.printer +
+    if (const auto device = layout.configName(); !equalsIgnoreCase(device, setup_.device))
+        throw automation::AutomationError(automation::hresult::Fail, "the device \"" + setup_.device +
                                                                          "\" could not be set; the layout's device is \"" +
                                                                          device + "\"");
     // The media names stay those of the drawing's old device until the device data is refreshed;

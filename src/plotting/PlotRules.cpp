@@ -29,7 +29,7 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 MissingChoice missingChoice(const PlotSetup& setup) {
-    if (noChoice(setup.printer) || setup.printer == "None") return MissingChoice::Printer;
+    if (noChoice(setup.device) || setup.device == "None") return MissingChoice::Device;
     if (noChoice(setup.paper)) return MissingChoice::Paper;
     if (noChoice(setup.ctb)) return MissingChoice::PlotStyleTable;
     return MissingChoice::None;
@@ -37,7 +37,7 @@ MissingChoice missingChoice(const PlotSetup& setup) {
 
 Information missingChoiceMessage(MissingChoice missing) {
     switch (missing) {
-        case MissingChoice::Printer:
+        case MissingChoice::Device:
             return {"Printer Not Selected", "Please Select a Printer before printing"};
         case MissingChoice::Paper:
             return {"Paper Not Selected", "Please Select a Paper Size before Ploting"};
@@ -63,7 +63,7 @@ std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view c
     return table;
 }
 
-bool plotsToFile(std::string_view printer) { return endsWith(printer, "pc3"); }
+bool plotsToFile(std::string_view device) { return endsWith(device, "pc3"); }
 
 int progressValue(int k, int n) {
     if (n <= 0) return 0;

@@ -35,7 +35,7 @@ inline constexpr const char* QuillonsPlotAreaAndScale = "extents, fit";
 // The user's choices as the plotting applies them: StrPrinter, StrPaper,
 // StrCTB and NumOfCopies of the main window.
 struct PlotSetup {
-    std::string printer;
+    std::string device;
     std::string paper;
     std::string ctb;
     std::int16_t copies = 0;
@@ -62,7 +62,7 @@ struct PlotSetup {
 };
 
 // The first choice that counts as not made, in the order the user is told.
-enum class MissingChoice { None, Printer, Paper, PlotStyleTable };
+enum class MissingChoice { None, Device, Paper, PlotStyleTable };
 
 MissingChoice missingChoice(const PlotSetup& setup);
 
@@ -92,7 +92,7 @@ std::optional<std::size_t> matchPaper(const std::vector<std::string>& canonicalN
 std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view ctb);
 
 // Plotter configurations ("pc3") are plotted to a file first.
-bool plotsToFile(std::string_view printer);
+bool plotsToFile(std::string_view device);
 
 // The progress bar's value after k of n entries: k / n * 100 in double
 // precision, divided first, truncated towards zero.

@@ -52,7 +52,7 @@ private:
 
     PlotBoxesHost& host_;
     plotting::PlotChoices choices_;
-    std::unique_ptr<plotting::WinComboBox> printerBox_;
+    std::unique_ptr<plotting::WinComboBox> deviceBox_;
     std::unique_ptr<plotting::WinComboBox> paperBox_;
     std::unique_ptr<plotting::WinComboBox> ctbBox_;
     std::int16_t numOfCopies_ = 0;

@@ -152,7 +152,7 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     auto list = std::make_shared<plotting::RunListSnapshot>(std::move(listed.rows), run->view->layoutsBox(),
                                                             run->view->directoryFolder());
     plotting::PlotSetup setup = runSetup(purpose, resumes, list->layoutsBox());
-    if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
+    if (const auto refusal = plotting::combineRefusal(setup.combine, setup.device, setup.files.pattern)) {
         host_.refuseRun(*refusal);
         return;
     }

@@ -14,10 +14,10 @@ public:
     PlotChoices() = default;
     // The choices remembered from the last session; they are not looked up
     // in the lists and stay in force until a box event replaces them.
-    PlotChoices(std::string printer, std::string paper, std::string ctb)
-        : printer_(std::move(printer)), paper_(std::move(paper)), ctb_(std::move(ctb)) {}
+    PlotChoices(std::string device, std::string paper, std::string ctb)
+        : device_(std::move(device)), paper_(std::move(paper)), ctb_(std::move(ctb)) {}
 
-    const std::string& printer() const { return printer_; }
+    const std::string& device() const { return device_; }
     const std::string& paper() const { return paper_; }
     const std::string& ctb() const { return ctb_; }
 
@@ -29,7 +29,7 @@ public:
     void styleBoxEvent(std::string_view boxText) { ctb_ = boxText; }
 
 private:
-    std::string printer_;
+    std::string device_;
     std::string paper_;
     std::string ctb_;
 };
