@@ -130,9 +130,9 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
     else
         warnings.push_back({layoutName, "paper", setup_.paper, paperNotSetReason(layout, listed, checking())});
     if (quillons) setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
-    std::string styleSheet;
-    tolerate("unread, the chosen table is set as chosen", [&] { styleSheet = layout.get("StyleSheet").toText(); });
-    const std::string table = styleSheetFor(styleSheet, setup_.ctb);
+    std::string currentTable;
+    tolerate("unread, the chosen table is set as chosen", [&] { currentTable = layout.get("StyleSheet").toText(); });
+    const std::string table = plotStyleTableFor(currentTable, setup_.plotStyleTable);
     setting("plot style table", table, "StyleSheet", Value(table));
     // The layout's own page setup keeps its plot area, scale, rotation and offset.
     if (quillons) {
@@ -176,7 +176,7 @@ void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
         warnings.push_back({"Model", "paper", setup_.paper, paperNotSetReason(*layout.raw(), true, checking())});
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
     if (quillons) layout.setPlotWithPlotStyles(true);
-    layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
+    layout.setPlotStyleTable(plotStyleTableFor(layout.plotStyleTable(), setup_.plotStyleTable));
     if (quillons) {
         layout.setPlotType(autocad::plot_type::Extents);
         layout.setStandardScale(autocad::standard_scale::ScaleToFit);

@@ -31,7 +31,7 @@ bool contains(std::string_view text, std::string_view part) { return text.find(p
 MissingChoice missingChoice(const PlotSetup& setup) {
     if (noChoice(setup.device) || setup.device == "None") return MissingChoice::Device;
     if (noChoice(setup.paper)) return MissingChoice::Paper;
-    if (noChoice(setup.ctb)) return MissingChoice::PlotStyleTable;
+    if (noChoice(setup.plotStyleTable)) return MissingChoice::PlotStyleTable;
     return MissingChoice::None;
 }
 
@@ -55,9 +55,9 @@ std::optional<std::size_t> matchPaper(const std::vector<std::string>& canonicalN
     return std::nullopt;
 }
 
-std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view ctb) {
-    std::string table(ctb);
-    if (!endsWith(currentStyleSheet, "stb")) return table;
+std::string plotStyleTableFor(std::string_view currentTable, std::string_view chosen) {
+    std::string table(chosen);
+    if (!endsWith(currentTable, "stb")) return table;
     for (std::size_t at = table.find("ctb"); at != std::string::npos; at = table.find("ctb", at + 3))
         table.replace(at, 3, "stb");
     return table;

@@ -37,7 +37,7 @@ inline constexpr const char* QuillonsPlotAreaAndScale = "extents, fit";
 struct PlotSetup {
     std::string device;
     std::string paper;
-    std::string ctb;
+    std::string plotStyleTable;
     std::int16_t copies = 0;
     // Where plot files go and their names.
     PlotFileOptions files{};
@@ -87,9 +87,9 @@ std::string plotFolderRefusal(const std::string& folder);
 // ignoring case or contains it as written; none when nothing matches.
 std::optional<std::size_t> matchPaper(const std::vector<std::string>& canonicalNames, std::string_view paper);
 
-// The plot style table to set on a layout whose table is currentStyleSheet:
+// The plot style table to set on a layout whose table is currentTable:
 // a drawing with named plot styles ("stb") gets the named twin of the chosen table.
-std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view ctb);
+std::string plotStyleTableFor(std::string_view currentTable, std::string_view chosen);
 
 // Plotter configurations ("pc3") are plotted to a file first.
 bool plotsToFile(std::string_view device);

@@ -154,7 +154,7 @@ TEST_F(PlotListsTest, AFillResetsTheChoicesWithoutRefillingThePaperList) {
     fillPlotLists(connection, device, paper, style);
     EXPECT_EQ(choices.device(), "Select a Printer");
     EXPECT_EQ(choices.paper(), "Select a Paper");
-    EXPECT_EQ(choices.ctb(), "Select Plot Style Table");
+    EXPECT_EQ(choices.plotStyleTable(), "Select Plot Style Table");
     EXPECT_EQ(paperRefills, 0);
 }
 
@@ -168,7 +168,7 @@ TEST_F(PlotListsTest, PickingADeviceRefillsThePaperAndResetsOnlyThePaperChoice) 
     EXPECT_EQ(paperRefills, 1);
     EXPECT_EQ(choices.device(), "Office.pc3");
     EXPECT_EQ(choices.paper(), "Select a Paper");
-    EXPECT_EQ(choices.ctb(), "mono.ctb");
+    EXPECT_EQ(choices.plotStyleTable(), "mono.ctb");
     EXPECT_EQ(paper.items[2], "A4");
 }
 

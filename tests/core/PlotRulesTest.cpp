@@ -8,8 +8,8 @@
 namespace quillon::plotting {
 namespace {
 
-MissingChoice missingFor(std::string device, std::string paper, std::string ctb) {
-    return missingChoice(PlotSetup{std::move(device), std::move(paper), std::move(ctb), 0});
+MissingChoice missingFor(std::string device, std::string paper, std::string plotStyleTable) {
+    return missingChoice(PlotSetup{std::move(device), std::move(paper), std::move(plotStyleTable), 0});
 }
 
 TEST(PlotRules, ChoicesAreCheckedPrinterThenPaperThenTable) {
@@ -39,10 +39,10 @@ TEST(PlotRules, PaperMatchesByEqualityIgnoringCaseOrByContainmentAsWritten) {
 }
 
 TEST(PlotRules, NamedPlotStyleDrawingsGetTheStbTwinOfTheTable) {
-    EXPECT_EQ(styleSheetFor("acad.stb", "ctb-mono.ctb"), "stb-mono.stb");
-    EXPECT_EQ(styleSheetFor("acad.STB", "mono.ctb"), "mono.ctb");
-    EXPECT_EQ(styleSheetFor("", "mono.ctb"), "mono.ctb");
-    EXPECT_EQ(styleSheetFor("acad.ctb", "Mono.CTB"), "Mono.CTB");
+    EXPECT_EQ(plotStyleTableFor("acad.stb", "ctb-mono.ctb"), "stb-mono.stb");
+    EXPECT_EQ(plotStyleTableFor("acad.STB", "mono.ctb"), "mono.ctb");
+    EXPECT_EQ(plotStyleTableFor("", "mono.ctb"), "mono.ctb");
+    EXPECT_EQ(plotStyleTableFor("acad.ctb", "Mono.CTB"), "Mono.CTB");
 }
 
 TEST(PlotRules, OnlyLowerCasePc3DevicesPlotToFile) {

@@ -174,7 +174,7 @@ protected:
         };
         choose(ids::DeviceBox, wintest::kDevice);
         choose(ids::PaperBox, wintest::kMediaA3);
-        choose(ids::CmbCTB, wintest::kStyleTable);
+        choose(ids::PlotStyleTableBox, wintest::kStyleTable);
         gui.setChecked(ids::ChkLayouts, true);
     }
 

@@ -183,7 +183,7 @@ int drive(const Options& options) {
 
     if (!choose(gui, ids::DeviceBox, L"Device", options.device)) return 1;
     if (!choosePaper(gui, options)) return 1;
-    if (!choose(gui, ids::CmbCTB, L"Plot style table", options.table)) return 1;
+    if (!choose(gui, ids::PlotStyleTableBox, L"Plot style table", options.table)) return 1;
     gui.setChecked(ids::ChkLayouts, true);
     say(L"Print Layouts: ticked");
 

@@ -148,7 +148,7 @@ void MainController::onCommand(int id, int notifyCode) {
             break;
         case ids::DeviceBox:
         case ids::PaperBox:
-        case ids::CmbCTB: boxes_.onCommand(id, notifyCode); break;
+        case ids::PlotStyleTableBox: boxes_.onCommand(id, notifyCode); break;
         case ids::PrintAllButton: runs_.startRun(plotting::RunKind::AllListed); break;
         case ids::MnuAllPrint: runs_.startRun(plotting::RunKind::AllDrawings); break;
         case ids::MnuPrintMultiple: runs_.startRun(plotting::RunKind::Selected); break;
@@ -263,7 +263,7 @@ void MainController::stopPressed() {
 }
 
 void MainController::setBusy(bool busy) {
-    for (int id : {ids::SubfoldersBox, ids::PrintAllButton, ids::DeviceBox, ids::PaperBox, ids::CmbCTB,
+    for (int id : {ids::SubfoldersBox, ids::PrintAllButton, ids::DeviceBox, ids::PaperBox, ids::PlotStyleTableBox,
                    ids::ChkLayouts, ids::CopiesBox, ids::TxtSessions, ids::SpnSessions, ids::BtnSheets})
         window_.enable(id, !busy);
     if (!busy && search_.listView().size() == 0) window_.enable(ids::PrintAllButton, false);

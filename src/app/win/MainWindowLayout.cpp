@@ -42,7 +42,7 @@ constexpr std::array kControls{
                 ids::PrintOptionsFrame},
     ControlSpec{ids::PaperBox, K::ComboBox, L"Select Paper Size", 8, 46, 177, 21,
                 L"Choose a Paper size from the List", ids::PrintOptionsFrame},
-    ControlSpec{ids::CmbCTB, K::ComboBox, L"Select Ctb File", 8, 77, 177, 21, L"Choose the Pen style table file",
+    ControlSpec{ids::PlotStyleTableBox, K::ComboBox, L"Select Ctb File", 8, 77, 177, 21, L"Choose the Pen style table file",
                 ids::PrintOptionsFrame},
     ControlSpec{ids::CopiesLabel, K::Label, L"Number of Copies", 8, 106, 89, 17, nullptr, ids::PrintOptionsFrame},
     ControlSpec{ids::CopiesBox, K::NumberEdit, L"1", 104, 105, 57, 19, nullptr, ids::PrintOptionsFrame},

@@ -32,7 +32,7 @@ void PlotBoxes::remember(const MainSettings& stored) {
 void PlotBoxes::storeInto(MainSettings& settings) const {
     settings.cadPaper = choices_.paper();
     settings.cadPrinter = choices_.device();
-    settings.cadCTB = choices_.ctb();
+    settings.cadCTB = choices_.plotStyleTable();
 }
 
 void PlotBoxes::create() {
@@ -42,7 +42,7 @@ void PlotBoxes::create() {
     };
     deviceBox_ = make(ids::DeviceBox);
     paperBox_ = make(ids::PaperBox);
-    ctbBox_ = make(ids::CmbCTB);
+    plotStyleTableBox_ = make(ids::PlotStyleTableBox);
 }
 
 void PlotBoxes::onCommand(int id, int notifyCode) {
@@ -72,7 +72,7 @@ void PlotBoxes::fillIfEmpty() {
             fillPending_ = false;
             // A full fill resets every choice to its placeholder, as it always has.
             paperChosenSinceRefill_ = false;
-            applyFill({{deviceBox_.get(), devices}, {paperBox_.get(), papers}, {ctbBox_.get(), styles}}, error,
+            applyFill({{deviceBox_.get(), devices}, {paperBox_.get(), papers}, {plotStyleTableBox_.get(), styles}}, error,
                       "The plot lists");
         });
     });
@@ -95,7 +95,7 @@ plotting::WinComboBox* PlotBoxes::box(int id) const {
     switch (id) {
         case ids::DeviceBox: return deviceBox_.get();
         case ids::PaperBox: return paperBox_.get();
-        case ids::CmbCTB: return ctbBox_.get();
+        case ids::PlotStyleTableBox: return plotStyleTableBox_.get();
         default: return nullptr;
     }
 }
@@ -104,7 +104,7 @@ void PlotBoxes::boxEvent(int id, const std::string& text) {
     if (id == ids::PaperBox) {
         if (!replayingFill_) paperChosenSinceRefill_ = true;
         choices_.paperBoxEvent(text);
-    } else if (id == ids::CmbCTB) {
+    } else if (id == ids::PlotStyleTableBox) {
         choices_.styleBoxEvent(text);
     } else if (choices_.deviceBoxEvent(text)) {
         paperChosenSinceRefill_ = false;
@@ -132,7 +132,7 @@ void PlotBoxes::copiesChanged() {
 }
 
 plotting::PlotSetup PlotBoxes::setup() const {
-    return plotting::PlotSetup{choices_.device(), choices_.paper(), choices_.ctb(), numOfCopies_};
+    return plotting::PlotSetup{choices_.device(), choices_.paper(), choices_.plotStyleTable(), numOfCopies_};
 }
 
 std::optional<std::string> PlotBoxes::missingFromLists(plotting::PlotJobSpec& job) const {
@@ -140,16 +140,16 @@ std::optional<std::string> PlotBoxes::missingFromLists(plotting::PlotJobSpec& jo
     // which an unattended run learns from a drawing before it plots.
     const bool papersOfJobsDevice = plotting::equalsIgnoreCase(job.device, choices_.device());
     const auto papers = papersOfJobsDevice ? itemsOf(*paperBox_) : std::vector<std::string>{job.paper};
-    if (const auto missing = plotting::missingFromLists(job, itemsOf(*deviceBox_), papers, itemsOf(*ctbBox_)))
+    if (const auto missing = plotting::missingFromLists(job, itemsOf(*deviceBox_), papers, itemsOf(*plotStyleTableBox_)))
         return "The plot job names the " + *missing + ", which AutoCAD does not offer here.";
-    plotting::adoptOfferedNames(job, itemsOf(*deviceBox_), itemsOf(*ctbBox_));
+    plotting::adoptOfferedNames(job, itemsOf(*deviceBox_), itemsOf(*plotStyleTableBox_));
     return std::nullopt;
 }
 
 void PlotBoxes::applyJob(const plotting::PlotJobSpec& job) {
     deviceBox_->setText(job.device);
     paperBox_->setText(job.paper);
-    ctbBox_->setText(job.plotStyleTable);
+    plotStyleTableBox_->setText(job.plotStyleTable);
     host_.window().setText(ids::CopiesBox, std::to_wstring(job.copies));
 }
 

@@ -61,7 +61,7 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
     const plotting::PlotChoices& choices = choices_.boxes.choices();
     job.device = choices.device();
     job.paper = choices.paper();
-    job.plotStyleTable = choices.ctb();
+    job.plotStyleTable = choices.plotStyleTable();
     job.copies = choices_.boxes.copies() > 1 ? choices_.boxes.copies() : 1;
     const int sessions = choices_.sessions.runSessions();
     if (sessions > 1) job.sessions = sessions;

@@ -94,7 +94,7 @@ ReportRow choicesRow(const PlotSetup& setup) {
     ReportRow base;
     base.device = setup.device;
     base.paper = setup.paper;
-    base.plotStyleTable = setup.ctb;
+    base.plotStyleTable = setup.plotStyleTable;
     base.copies = setup.copies > 1 ? setup.copies : 1;
     base.layouts = setup.layouts;
     base.plotFolder = setup.files.folder;
