@@ -9,7 +9,7 @@
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
 #include "plotting/DrawingOutcome.h"
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/PlotRunList.h"
@@ -174,7 +174,7 @@ private:
     PlotSetup setup_;
     RunShare* share_;
     XrefReloader xrefs_;
-    LayoutPlotter plotter_;
+    DrawingPlotter drawingPlotter_;
 
     Ending ending_ = Ending::Running;
     Phase phase_ = Phase::Entry;

@@ -14,7 +14,7 @@
 #include "base/Paths.h"
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 #include "plotting/files/PlotFileWriter.h"
 #include "plotting/job/PlotJobFile.h"
 #include "plotting/record/ReportRows.h"
@@ -67,7 +67,7 @@ TEST(PlotFiles, OneFolderTakesSameNamedDrawingsAndEarlierFilesAreReplacedOrStepp
 
     // One run: a new plotter with the run's own names; the outcome of each drawing.
     auto run = [&] {
-        LayoutPlotter plotter{connection, xrefs, files, messages, stop};
+        DrawingPlotter plotter{connection, xrefs, files, messages, stop};
         plotter.setSetup(setup);
         std::vector<DrawingOutcome> outcomes;
         for (const auto& path : drawings) {
@@ -182,7 +182,7 @@ protected:
     }
     DrawingOutcome plot(const std::string& drawing = "A.dwg") {
         XrefReloader xrefs{*connection, files, stop};
-        LayoutPlotter plotter{*connection, xrefs, files, messages, stop};
+        DrawingPlotter plotter{*connection, xrefs, files, messages, stop};
         plotter.setSetup(setup);
         plotter.setPlotFileWait(std::chrono::milliseconds(50));
         EXPECT_TRUE(plotter.openDrawing(dir.file(drawing, "drawing")) && plotter.activateDrawing(true));

@@ -1,4 +1,4 @@
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 
 #include "plotting/Tolerate.h"
 #include "plotting/files/PlotFileNaming.h"
@@ -29,7 +29,7 @@ std::string paperNotSetReason(AutoObject& layout, bool listed, bool checking) {
 
 }  // namespace
 
-void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
+void DrawingPlotter::plotPaperLayout(const std::string& layoutName) {
     CadDocument& document = *layoutsDocument_;
     std::vector<SetupWarning> warnings;
     // A plot goes out of whatever layout is active: one that cannot be made
@@ -82,7 +82,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     noteSheetWarnings(report_.sheets.back());
 }
 
-std::string LayoutPlotter::deviceNotTaken(AutoObject& layout, const std::vector<SetupWarning>& warnings) {
+std::string DrawingPlotter::deviceNotTaken(AutoObject& layout, const std::vector<SetupWarning>& warnings) {
     // The plot call's own device argument is no help: a configuration the application cannot find gives way
     // to the layout's, without a word, and the sheet would come out of the layout's old device.
     std::string device;
@@ -101,11 +101,11 @@ std::string LayoutPlotter::deviceNotTaken(AutoObject& layout, const std::vector<
            "\"";
 }
 
-std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
+std::string DrawingPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
     return plotFilePath(setup_.files, report_.path, drawingName, setup_.device, layoutName);
 }
 
-std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
+std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
                                             std::vector<SetupWarning>& warnings) {
     // Called by name on whatever object PaperSpace.Layout gives; a member it
     // lacks fails alone and the set-up goes on. What the user chose and did
@@ -146,7 +146,7 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
     return settingsFrom(copied);
 }
 
-std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
+std::string DrawingPlotter::plotAreaAndScale(AutoObject& layout) const {
     if (setup_.sheetSettings == SheetSettings::Quillon) return QuillonsPlotAreaAndScale;
     std::string text;
     tolerate("the sheet's record leaves its plot area and scale blank", [&] {
@@ -156,7 +156,7 @@ std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
     return text;
 }
 
-void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
+void DrawingPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
                                     const std::function<CadPlot&()>& documentPlot, std::vector<SetupWarning>& warnings) {
     layout.refreshPlotDeviceInfo();
     document.regen(RegenScope::ActiveViewport);
@@ -191,7 +191,7 @@ void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
     documentPlot().setQuietErrorMode(true);
 }
 
-void LayoutPlotter::plotActiveLayout() {
+void DrawingPlotter::plotActiveLayout() {
     connection_.withApp([&](CadApplication& app) {
         if (stopRequested_.load()) {
             report_.stoppedBeforePlot = true;
