@@ -81,8 +81,8 @@ CadSessionOwner::~CadSessionOwner() {
     if (givenUp_) thread_->abandon();
 }
 
-void CadSessionOwner::post(autocad::CadThread::Job job) {
-    if (!givenUp_) thread_->post(std::move(job));
+void CadSessionOwner::post(autocad::CadThread::Task task) {
+    if (!givenUp_) thread_->post(std::move(task));
 }
 
 bool CadSessionOwner::endApplication() {

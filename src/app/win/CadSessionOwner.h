@@ -44,7 +44,7 @@ public:
     CadSessionOwner(const CadSessionOwner&) = delete;
     CadSessionOwner& operator=(const CadSessionOwner&) = delete;
 
-    void post(autocad::CadThread::Job job);
+    void post(autocad::CadThread::Task task);
     const std::shared_ptr<base::TaskMailbox>& mailbox() const { return mailbox_; }
     autocad::CallMonitor& monitor() { return *monitor_; }
     autocad::CallWatchdog& watchdog() { return watchdog_; }

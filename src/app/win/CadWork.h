@@ -10,7 +10,7 @@ namespace quillon::app {
 class CadWork {
 public:
     virtual ~CadWork() = default;
-    virtual void postCad(std::function<void(autocad::CadSession&)> job) = 0;
+    virtual void postCad(std::function<void(autocad::CadSession&)> task) = 0;
 };
 
 }  // namespace quillon::app

@@ -95,7 +95,7 @@ private:
     bool unattended() const override;
     void fillPlotBoxesIfEmpty() override;
     void drawingsListed(std::uint64_t listing, bool complete) override;
-    void postCad(std::function<void(autocad::CadSession&)> job) override;
+    void postCad(std::function<void(autocad::CadSession&)> task) override;
     SettingsStore& settings() override { return settings_; }
     const std::shared_ptr<autocad::CadLauncher>& launcher() const override { return launcher_; }
     autocad::ConnectionUi& connectionUi() override { return *this; }

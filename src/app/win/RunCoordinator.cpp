@@ -66,12 +66,12 @@ void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox) {
     main_ = makeSession();
 }
 
-void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> job) {
+void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> task) {
     if (!main_) return;
-    main_->post([job = std::move(job), host = &host_](autocad::CadSession& session) {
+    main_->post([task = std::move(task), host = &host_](autocad::CadSession& session) {
         // Once the application could not be started, or the job was refused, the program is leaving.
         if (session.leaving()) return;
-        job(session);
+        task(session);
         if (session.connection().takeStartFailure()) {
             session.noteLeaving();
             session.mailbox()->post([host, why = session.connection().startFailureReason()] { host->couldNotStart(why); });
@@ -228,7 +228,7 @@ plotting::PlotSetup RunCoordinator::runSetup(plotting::RunPurpose purpose, const
 
 void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
                                     const plotting::PlotSetup& setup) {
-    // The end is said however the job ends: run to its end, ended by an exception, or dropped unrun.
+    // The end is said however the task ends: run to its end, ended by an exception, or dropped unrun.
     auto ended = std::make_shared<plotting::RunEndSignal>(endSignal(run_->generation));
     auto posting = std::make_shared<plotting::PostingRunDisplay>(run_->mail, run_->view);
     postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {

@@ -39,7 +39,7 @@ namespace quillon::app {
 //
 // A run is known by its generation: whatever a run posts goes through a
 // mailbox of its own, closed when the run is over, and the end of a run,
-// which always arrives (a job dropped unrun or ending in an exception says so
+// which always arrives (a task dropped unrun or ending in an exception says so
 // too), counts only for the run in progress.
 class RunCoordinator final : public CadExit {
 public:
@@ -50,7 +50,7 @@ public:
     // here, once.
     void start(std::shared_ptr<base::TaskMailbox> mailbox);
     // Work for the first session; dropped once the application could not be started.
-    void postCad(std::function<void(autocad::CadSession&)> job);
+    void postCad(std::function<void(autocad::CadSession&)> task);
     // A run of the listed drawings: a plot run, or a check; resumes names the report whose left-over drawings it plots.
     void startRun(plotting::RunKind kind, plotting::RunPurpose purpose = plotting::RunPurpose::Plot,
                   const std::string& resumes = {});
