@@ -111,7 +111,7 @@ struct DrawingReport {
 class DrawingPlotter {
 public:
     DrawingPlotter(autocad::CadConnection& connection, XrefReloader& xrefs, base::FileSystem& files,
-                  InformationSink& messages, const std::atomic<bool>& stopRequested)
+                   InformationSink& messages, const std::atomic<bool>& stopRequested)
         : connection_(connection), xrefs_(xrefs), files_(files), messages_(messages), stopRequested_(stopRequested) {}
 
     void setSetup(const PlotSetup& setup) {

@@ -36,7 +36,7 @@ void DrawingPlotter::releasePlotFiles() {
 }
 
 void DrawingPlotter::plotSheet(CadDocument& document, const std::function<CadPlot&()>& documentPlot,
-                              const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
+                               const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
     // A device whose output is a file would write it where nobody looks, or
     // ask for a name in a box: only a plotter's sheet may go to the device instead.
     // So is a plotter whose configuration was found plotting to a file: it makes files from then on.
@@ -108,7 +108,7 @@ std::string DrawingPlotter::unnamedPlotFolder() {
 }
 
 DrawingPlotter::UnnamedPlotFiles DrawingPlotter::unnamedPlotFiles(const std::string& drawingName,
-                                                                const std::string& layoutName) {
+                                                                  const std::string& layoutName) {
     UnnamedPlotFiles found;
     const std::string folder = unnamedPlotFolder();
     if (folder.empty()) return found;
@@ -124,7 +124,7 @@ DrawingPlotter::UnnamedPlotFiles DrawingPlotter::unnamedPlotFiles(const std::str
 }
 
 bool DrawingPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const std::string& drawingName,
-                                        const std::string& layoutName, SheetRecord& sheet) {
+                                         const std::string& layoutName, SheetRecord& sheet) {
     std::string unnamed;
     for (const auto& [path, written] : unnamedPlotFiles(drawingName, layoutName)) {
         const auto earlier = before.find(path);

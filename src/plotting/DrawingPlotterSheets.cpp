@@ -106,7 +106,7 @@ std::string DrawingPlotter::sheetPlotFile(const std::string& drawingName, const 
 }
 
 std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
-                                            std::vector<SetupWarning>& warnings) {
+                                             std::vector<SetupWarning>& warnings) {
     // Called by name on whatever object PaperSpace.Layout gives; a member it
     // lacks fails alone and the set-up goes on. What the user chose and did
     // not take is noted for the drawing's row.
@@ -157,7 +157,8 @@ std::string DrawingPlotter::plotAreaAndScale(AutoObject& layout) const {
 }
 
 void DrawingPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
-                                    const std::function<CadPlot&()>& documentPlot, std::vector<SetupWarning>& warnings) {
+                                     const std::function<CadPlot&()>& documentPlot,
+                                     std::vector<SetupWarning>& warnings) {
     layout.refreshPlotDeviceInfo();
     document.regen(RegenScope::ActiveViewport);
     layout.setConfigName(setup_.device);

@@ -46,7 +46,7 @@ void DrawingPlotter::noteTemplate(SheetRecord& sheet) const {
 }
 
 bool DrawingPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const std::string& layoutName,
-                                   std::vector<SetupWarning>& warnings) {
+                                    std::vector<SetupWarning>& warnings) {
     const std::string& name = setup_.pageSetup;
     std::string why;
     try {

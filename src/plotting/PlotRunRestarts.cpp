@@ -40,8 +40,8 @@ void PlotRun::lose(const AutomationError& error) {
     if (inDrawing()) {
         if (inHand == SessionRestarts::InHand::TryAgain && share_ && !stopRequested_.load()) giveBack();
         else report(outcomeOf(drawingPlotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
-                                                     ? std::string(SessionRestarts::EndedTwice)
-                                                     : reason));
+                                                            ? std::string(SessionRestarts::EndedTwice)
+                                                            : reason));
     }
     loseApplication(AutomationError(error.code(), reason));
 }
@@ -57,8 +57,8 @@ bool PlotRun::restartAfterLoss(const std::string& reason, std::optional<SessionR
     const bool tryAgain = inHand == SessionRestarts::InHand::TryAgain;
     if (inHand && !tryAgain) {
         report(outcomeOf(drawingPlotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
-                                                ? std::string(SessionRestarts::EndedTwice)
-                                                : reason));
+                                                       ? std::string(SessionRestarts::EndedTwice)
+                                                       : reason));
         endOfEntry();
         nextEntry();
     }

@@ -72,8 +72,8 @@ void PlotBoxes::fillIfEmpty() {
             fillPending_ = false;
             // A full fill resets every choice to its placeholder, as it always has.
             paperChosenSinceRefill_ = false;
-            applyFill({{deviceBox_.get(), devices}, {paperBox_.get(), papers}, {plotStyleTableBox_.get(), styles}}, error,
-                      "The plot lists");
+            applyFill({{deviceBox_.get(), devices}, {paperBox_.get(), papers}, {plotStyleTableBox_.get(), styles}},
+                      error, "The plot lists");
         });
     });
 }
@@ -140,7 +140,8 @@ std::optional<std::string> PlotBoxes::missingFromLists(plotting::PlotJobSpec& jo
     // which an unattended run learns from a drawing before it plots.
     const bool papersOfJobsDevice = plotting::equalsIgnoreCase(job.device, choices_.device());
     const auto papers = papersOfJobsDevice ? itemsOf(*paperBox_) : std::vector<std::string>{job.paper};
-    if (const auto missing = plotting::missingFromLists(job, itemsOf(*deviceBox_), papers, itemsOf(*plotStyleTableBox_)))
+    if (const auto missing =
+            plotting::missingFromLists(job, itemsOf(*deviceBox_), papers, itemsOf(*plotStyleTableBox_)))
         return "The plot job names the " + *missing + ", which AutoCAD does not offer here.";
     plotting::adoptOfferedNames(job, itemsOf(*deviceBox_), itemsOf(*plotStyleTableBox_));
     return std::nullopt;

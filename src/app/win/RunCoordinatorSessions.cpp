@@ -82,7 +82,7 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
     // Each session tells the run when it is done, however its work ends (dropped unrun included);
     // the last one ends the run.
     auto sessionTask = [kind, setup, shared, runEnd, ledger = run.ledger](int index,
-                                                                          std::shared_ptr<std::atomic<bool>> stop) {
+                                                                           std::shared_ptr<std::atomic<bool>> stop) {
         auto ended = std::make_shared<plotting::RunEndSignal>(
             [shared, runEnd, index](std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
                 if (shared->dispatcher.sessionEnded(index, ending.value_or(plotting::PlotRun::Ending::ApplicationLost),

@@ -215,7 +215,7 @@ bool PlotFilesDialog::accept() {
     chosen.combine.fileName = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), CombinedNameId)));
     chosen.combine.keepSheetFiles = IsDlgButtonChecked(hwnd(), KeepSheetsId) == BST_CHECKED;
     chosen.output = IsDlgButtonChecked(hwnd(), ToDeviceId) == BST_CHECKED ? plotting::PlotOutput::Device
-                                                                             : plotting::PlotOutput::File;
+                                                                          : plotting::PlotOutput::File;
     // The device is chosen in the main window and checked when the run starts; the name is checked here.
     if (const auto refusal = plotting::combineRefusal(chosen.combine, "PDF", chosen.pattern)) {
         MessageBoxW(hwnd(), win::toWide(*refusal).c_str(), Title, MB_OK | MB_ICONINFORMATION);
