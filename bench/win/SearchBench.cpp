@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 #include "discovery/DrawingList.h"
 #include "discovery/DrawingTexts.h"
 #include "discovery/RowTexts.h"
@@ -128,7 +128,7 @@ private:
     HWND status_ = nullptr;
     discovery::AsciiCaseInsensitiveCollation collation_;
     discovery::DrawingList model_{collation_};
-    std::optional<app::DrawingListView> view_;
+    std::optional<discovery::DrawingListView> view_;
 };
 
 // Where the time goes: the program's file-system calls alone, and the

@@ -140,4 +140,13 @@ std::string folderOf(std::string_view path) {
     return std::string(folder);
 }
 
+std::string utf8Of(const std::filesystem::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path pathOfUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 }  // namespace quillon::base

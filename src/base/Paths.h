@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,10 @@ std::string withExtensionOf(std::string_view path, std::string_view other);
 // The folder part of a Windows path without its trailing backslash, except at
 // a drive root ("C:\"), which keeps it.
 std::string folderOf(std::string_view path);
+
+// A path's UTF-8 text, and the path of a UTF-8 text: the same on every system (a narrow path means the ANSI
+// code page on Windows, which cannot name every file).
+std::string utf8Of(const std::filesystem::path& path);
+std::filesystem::path pathOfUtf8(std::string_view text);
 
 }  // namespace quillon::base

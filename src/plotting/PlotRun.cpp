@@ -32,7 +32,8 @@ std::string restartsText(const PlotRun::Tally& tally) {
 }  // namespace
 
 PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSystem& files, PlotRunDisplay& display,
-                 PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup, RunShare* share)
+                 PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup, RunShare* share,
+                 RunEvents* record)
     : kind_(kind),
       connection_(connection),
       files_(files),
@@ -41,6 +42,7 @@ PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSys
       stopRequested_(stopRequested),
       setup_(std::move(setup)),
       share_(share),
+      record_(record),
       xrefs_(connection, files, stopRequested),
       drawingPlotter_(connection, xrefs_, files, display, stopRequested),
       restarts_({setup_.cadRestartEvery, setup_.cadMemoryLimitMB}) {
@@ -186,7 +188,7 @@ void PlotRun::openEntry() {
     escapedError_.clear();
     drawingStarted_ = std::chrono::system_clock::now();
     drawingClock_ = std::chrono::steady_clock::now();
-    display_.takenUp(entry_, strFileName_);
+    if (record_) record_->takenUp(entry_);
     // Replaced here, once the next drawing is known: never after the run's last one.
     const std::string renewed = renewIfDue();
     if (finished()) return;
@@ -319,7 +321,8 @@ void PlotRun::report(DrawingOutcome outcome) {
     outcome.started = drawingStarted_;
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - drawingClock_).count();
     tally_.add(outcome);
-    display_.showOutcome(entry_, outcome);
+    // Recorded first, on this thread: the report holds it whatever the window is doing.
+    if (!record_ || record_->finished(entry_, outcome)) display_.showOutcome(entry_, outcome);
 }
 
 void PlotRun::Tally::add(const DrawingOutcome& outcome) {

@@ -13,6 +13,7 @@
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/PlotRunList.h"
+#include "plotting/RunEvents.h"
 #include "plotting/RunShare.h"
 #include "plotting/SessionRestarts.h"
 #include "plotting/xref/XrefReloader.h"
@@ -70,8 +71,10 @@ class PlotRun {
 public:
     enum class Ending { Running, Refused, Finished, Stopped, ApplicationLost };
 
+    // `record` hears what becomes of each drawing before anything of it is shown; none: nothing records it.
     PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSystem& files, PlotRunDisplay& display,
-            PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup, RunShare* share = nullptr);
+            PlotRunList& list, const std::atomic<bool>& stopRequested, PlotSetup setup, RunShare* share = nullptr,
+            RunEvents* record = nullptr);
 
     // Validates the choices (telling the user what is missing) and prepares
     // the walk. False when the run is refused; nothing has been touched then.
@@ -173,6 +176,7 @@ private:
     const std::atomic<bool>& stopRequested_;
     PlotSetup setup_;
     RunShare* share_;
+    RunEvents* record_;
     XrefReloader xrefs_;
     DrawingPlotter drawingPlotter_;
 

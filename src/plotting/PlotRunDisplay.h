@@ -28,13 +28,6 @@ public:
     virtual void showOutcome(int entry, const DrawingOutcome& outcome) = 0;
     // A line worth more than Status: an unattended run also prints it.
     virtual void announce(const std::string& text) { setStatus(text); }
-    // The run took up the drawing of list entry `entry` (its full path): its outcome follows.
-    virtual void takenUp(int entry, const std::string& path) {
-        (void)entry;
-        (void)path;
-    }
-    // The run gives the drawing of list entry `entry` back unfinished: another session takes it up.
-    virtual void givenBack(int entry) { (void)entry; }
 };
 
 }  // namespace quillon::plotting

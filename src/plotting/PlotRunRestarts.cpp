@@ -48,7 +48,7 @@ void PlotRun::lose(const AutomationError& error) {
 
 void PlotRun::giveBack() {
     drawingPlotter_.releasePlotFiles();
-    display_.givenBack(entry_);
+    if (record_) record_->givenBack(entry_);
     share_->giveBack(entry_);
     phase_ = Phase::Entry;
 }

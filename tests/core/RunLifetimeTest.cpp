@@ -10,7 +10,8 @@
 #include "base/TaskMailbox.h"
 #include "plotting/RunDispatcher.h"
 #include "plotting/RunEndSignal.h"
-#include "plotting/record/LedgerDisplay.h"
+#include "plotting/HeardDisplay.h"
+#include "plotting/record/SessionRecord.h"
 #include "plotting/record/ReportRows.h"
 #include "plotting/record/RunLedger.h"
 
@@ -42,34 +43,35 @@ TEST(RunLedgerTest, EveryDrawingEndsWithARowAndASessionGivenUpOnIsHeardNoMore) {
             return std::nullopt;
         });
     testing::RecordingDisplay window(".");
-    LedgerDisplay first(window, ledger, 0), second(window, ledger, 1);
+    SessionRecord first(ledger, 0), second(ledger, 1);
+    HeardDisplay secondShown(window, [&second] { return second.heard(); });
 
     // Before the first drawing is opened the record names every drawing; the one taken up is in hand.
     ledger->begin();
     EXPECT_EQ(rows["C:\\A.dwg"], "not started:");
-    first.takenUp(4, "C:\\D.dwg");
+    first.takenUp(4);
     EXPECT_EQ(rows["C:\\D.dwg"], "started, not finished:");
     EXPECT_EQ(rows.size(), 4u);
 
     // Rows are written as the sessions report them, on their side, not when the window gets to them.
-    first.showOutcome(4, plotted("C:\\D.dwg"));
+    first.finished(4, plotted("C:\\D.dwg"));
     EXPECT_EQ(rows["C:\\D.dwg"], "plotted:");
 
     // The second session hangs in its drawing and is given up on: the drawing fails for that reason at once,
     // and whatever the session reports once its call returns reaches neither the report nor the window.
-    second.takenUp(3, "C:\\C.dwg");
+    second.takenUp(3);
     const auto given = ledger->giveUp(1, PlotRun::StoppedAnswering);
     ASSERT_TRUE(given);
     EXPECT_EQ(given->first, 3);
     EXPECT_EQ(rows["C:\\C.dwg"], "failed:AutoCAD stopped answering");
     window.events.clear();
-    second.setStatus("Opening Drawing C:\\A.dwg ...");
-    second.showOutcome(3, plotted("C:\\C.dwg"));
+    secondShown.setStatus("Opening Drawing C:\\A.dwg ...");
+    if (second.finished(3, plotted("C:\\C.dwg"))) secondShown.showOutcome(3, plotted("C:\\C.dwg"));
     EXPECT_TRUE(window.events.empty());
     EXPECT_EQ(rows["C:\\C.dwg"], "failed:AutoCAD stopped answering");
 
     // The run ends: the drawing in hand and those never reached get rows that say why; the list hears the same.
-    first.takenUp(2, "C:\\B.dwg");
+    first.takenUp(2);
     const auto decided = ledger->close(PlotRun::StoppedAnswering, "the run ended because AutoCAD stopped answering");
     ASSERT_EQ(decided.size(), 2u);
     EXPECT_EQ(decided[0].second.text(), "Not started: the run ended because AutoCAD stopped answering");

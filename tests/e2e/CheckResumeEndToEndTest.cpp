@@ -143,27 +143,5 @@ TEST_F(UnattendedRun, AKilledRunAndAKilledResumeAreTakenUpUntilEveryDrawingIsPlo
 
 // /until: at that time of day the run stops as Stop does, after the drawing in hand, with exit code 4 and
 // the drawings left "not started" for the next night's /resume. The time is a minute ahead at most.
-TEST_F(UnattendedRun, UntilEndsTheRunAtThatTimeAfterTheDrawingInHand) {
-    constexpr int Drawings = 40;
-    std::vector<std::wstring> names;
-    for (int i = 1; i <= Drawings; ++i) names.push_back(L"S" + std::to_wstring(i) + L".dwg");
-    prepareSlowDrawings(names, 2500);
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const int minute = (now.wHour * 60 + now.wMinute + (now.wSecond > 40 ? 2 : 1)) % (24 * 60);
-    wchar_t until[8];
-    swprintf(until, 8, L"%02d:%02d", minute / 60, minute % 60);
-    const fs::path copy = folder.path() / L"night.csv";
-    ProgramUnderTest program(L"/run \"" + writeJob(wintest::kDevice).wstring() + L"\" /until " + until + L" /report \"" +
-                             copy.wstring() + L"\" /close");
-    ASSERT_TRUE(program.waitForExit(150s));
-    EXPECT_EQ(program.exitCode(), 4u);
-    const auto lines = reportLines(copy);
-    // Left for the resume: not started, or opened when the time came and closed unplotted.
-    const int left = countContaining(lines, ",not started,") + countContaining(lines, "stopped before plotting");
-    EXPECT_GT(left, 0) << readText(copy);
-    EXPECT_EQ(left + static_cast<int>(plottedDrawings(journal).size()), Drawings) << readText(copy);
-}
-
 }  // namespace
 }  // namespace quillon::e2e

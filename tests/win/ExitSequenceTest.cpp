@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win/CadExit.h"
+#include "run/CadExit.h"
 #include "app/win/ExitHost.h"
 #include "app/win/ExitSequence.h"
 #include "app/win/MainWindow.h"
@@ -17,7 +17,7 @@
 namespace quillon::app {
 namespace {
 
-class Host final : public MainWindowShell, public ExitHost, public CadExit {
+class Host final : public MainWindowShell, public ExitHost, public run::CadExit {
 public:
     MainWindow main{*this};
     ExitSequence exit{*this, *this};
@@ -55,10 +55,10 @@ public:
         steps.push_back("clean up");
         cleanedUp = std::move(then);
     }
-    std::optional<HungCall> hungMainCall(autocad::CallMonitor::Clock::duration) override { return std::nullopt; }
-    std::vector<HungCall> hungFurtherCalls(autocad::CallMonitor::Clock::duration) override { return {}; }
-    bool endHungCall(const HungCall&) override { return false; }
-    bool stillHung(const HungCall&) override { return false; }
+    std::optional<run::HungCall> hungMainCall(autocad::CallMonitor::Clock::duration) override { return std::nullopt; }
+    std::vector<run::HungCall> hungFurtherCalls(autocad::CallMonitor::Clock::duration) override { return {}; }
+    bool endHungCall(const run::HungCall&) override { return false; }
+    bool stillHung(const run::HungCall&) override { return false; }
     void giveUpCad(const std::string&) override {}
 
     void finishCleanUp() { std::exchange(cleanedUp, nullptr)(); }

@@ -37,7 +37,7 @@ void ExitSequence::proceed() {
     if (!requestedAt_) requestedAt_ = autocad::CallMonitor::Clock::now();
     // A search or run in progress ends first; the run closes the drawing it opened.
     host_.stopSearch();
-    CadExit& runs = runs_;
+    run::CadExit& runs = runs_;
     runs.requestStop();
     if (runs.active()) return;  // going on when the run reports back
     if (state_ == ExitState::CleaningUp || state_ == ExitState::Unloaded) return;  // going on when the clean-up does
@@ -154,7 +154,7 @@ void ExitSequence::askNow() {
 }
 
 void ExitSequence::answer(const Question& question, bool endWhatQuillonStarted) {
-    CadExit& runs = runs_;
+    run::CadExit& runs = runs_;
     if (!question.further.empty()) {
         // Their calls then fail, their sessions end and the way out goes on.
         if (endWhatQuillonStarted)

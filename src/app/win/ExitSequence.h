@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/win/CadExit.h"
+#include "run/CadExit.h"
 #include "app/win/ExitHost.h"
 #include "autocad/CallMonitor.h"
 
@@ -30,7 +30,7 @@ enum class ExitState {
 // asked is decided and said on the console, in Status and in the report.
 class ExitSequence {
 public:
-    ExitSequence(ExitHost& host, CadExit& runs) : host_(host), runs_(runs) {}
+    ExitSequence(ExitHost& host, run::CadExit& runs) : host_(host), runs_(runs) {}
 
     // Exit from the menu or the button.
     void exitCommand();
@@ -58,8 +58,8 @@ private:
     enum class Cause { ExitCommand, WindowClosed };
     // What the open question is about.
     struct Question {
-        std::vector<HungCall> further;
-        std::optional<HungCall> main;
+        std::vector<run::HungCall> further;
+        std::optional<run::HungCall> main;
     };
     void destroyWindow();
     void resume();
@@ -67,7 +67,7 @@ private:
     void answer(const Question& question, bool endWhatQuillonStarted);
 
     ExitHost& host_;
-    CadExit& runs_;
+    run::CadExit& runs_;
     ExitState state_ = ExitState::Open;
     ExitState resumeTo_ = ExitState::Open;
     Cause cause_ = Cause::WindowClosed;

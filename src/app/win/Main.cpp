@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/win/CombineCommand.h"
-#include "app/win/ConsoleOutput.h"
+#include "run/win/CombineCommand.h"
+#include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
 #include "app/win/RegistrySettingsStore.h"

@@ -80,7 +80,7 @@ void MainController::showNotices() {
 
 bool MainController::start() {
     window_.create(POINT{0, 0});
-    runs_.start(mailbox_);
+    runs_.start(mailbox_, runSettings());
     // With /run, /check or /resume: the first work of the CAD thread, before anything there can start AutoCAD.
     job_.checkBeforeCad();
 
@@ -149,15 +149,15 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::DeviceBox:
         case ids::PaperBox:
         case ids::PlotStyleTableBox: boxes_.onCommand(id, notifyCode); break;
-        case ids::PrintAllButton: runs_.startRun(plotting::RunKind::AllListed); break;
-        case ids::MnuAllPrint: runs_.startRun(plotting::RunKind::AllDrawings); break;
-        case ids::MnuPrintMultiple: runs_.startRun(plotting::RunKind::Selected); break;
+        case ids::PrintAllButton: startWindowRun(plotting::RunKind::AllListed); break;
+        case ids::MnuAllPrint: startWindowRun(plotting::RunKind::AllDrawings); break;
+        case ids::MnuPrintMultiple: startWindowRun(plotting::RunKind::Selected); break;
         case ids::MnuOpenJob: jobs_.openJobCommand(); break;
         case ids::MnuSaveJob: jobs_.saveJobCommand(); break;
         case ids::MnuOpenReport: jobs_.openLastReport(); break;
         case ids::MnuCheckDrawings:
             // The drawings a plot would take: the selected ones, else every one listed.
-            runs_.startRun(search_.listView().selectedRows().empty() ? plotting::RunKind::AllListed
+            startWindowRun(search_.listView().selectedRows().empty() ? plotting::RunKind::AllListed
                                                                      : plotting::RunKind::Selected,
                            plotting::RunPurpose::Check);
             break;

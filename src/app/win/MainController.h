@@ -13,7 +13,7 @@
 #include "app/SheetChoice.h"
 #include "app/win/ExitHost.h"
 #include "app/win/ExitSequence.h"
-#include "app/win/JobHost.h"
+#include "run/win/JobHost.h"
 #include "app/win/MainWindow.h"
 #include "app/win/MainWindowShell.h"
 #include "app/win/PlotBoxes.h"
@@ -21,13 +21,15 @@
 #include "app/win/PlotFilesChoice.h"
 #include "app/win/PlotJobCommands.h"
 #include "app/win/PlotJobHost.h"
-#include "app/win/RunCoordinator.h"
-#include "app/win/RunHost.h"
+#include "run/RunCoordinator.h"
+#include "run/RunHost.h"
+#include "run/win/CadSessions.h"
+#include "run/win/RunReportKeeper.h"
 #include "app/win/SearchPane.h"
 #include "app/win/SearchPaneHost.h"
 #include "app/win/SessionCountBox.h"
 #include "app/win/SheetsCommand.h"
-#include "app/win/UnattendedJob.h"
+#include "run/win/UnattendedJob.h"
 #include "autocad/CadLauncher.h"
 #include "base/TaskMailbox.h"
 #include "autocad/ConnectionUi.h"
@@ -47,7 +49,7 @@ class MainController final : public MainWindowShell,
                              public autocad::ConnectionUi,
                              public SearchPaneHost,
                              public PlotBoxesHost,
-                             public RunHost,
+                             public run::RunHost,
                              public ExitHost,
                              public JobHost,
                              public PlotJobHost {
@@ -96,28 +98,22 @@ private:
     void fillPlotBoxesIfEmpty() override;
     void drawingsListed(std::uint64_t listing, bool complete) override;
     void postCad(std::function<void(autocad::CadSession&)> task) override;
-    SettingsStore& settings() override { return settings_; }
-    const std::shared_ptr<autocad::CadLauncher>& launcher() const override { return launcher_; }
-    autocad::ConnectionUi& connectionUi() override { return *this; }
-    bool searchRunning() const override;
-    DrawingListView& listView() override;
+    discovery::DrawingListView& listView() override;
     std::string listedFolder() const override;
-    plotting::PlotSetup plotChoices() const override;
     plotting::PlotSetup chosenSetup() const override;
-    plotting::PlotFileOptions plotFileOptions() const override;
-    void applySheets(plotting::PlotSetup& setup) const override;
-    plotting::CombineChoice combineChoice() const override;
-    int runSessions() const override;
-    RunNames takeRunNames() override;
-    std::vector<std::string> keptFiles() const override;
-    std::string unattendedJobFile() const override;
-    bool jobHadFolder() const override;
+    // RunHost
+    run::RunSessions& sessions() override { return cadSessions_; }
+    run::Teller& teller() override { return job_; }
+    std::shared_ptr<plotting::PlotRunDisplay> runDisplay(const run::RunRequest& request) override;
+    std::unique_ptr<plotting::PdfFileAccess> pdfFiles() override;
+    plotting::LocalTime localNow() override;
+    void showWindow() override;
     // A message box shown from a message of its own, never inside a timer tick or a mailbox task (whose
     // nested loop would run the rest of the program under it); then() runs once it is closed.
     void notify(const std::string& title, const std::string& text) override { notifyThen(title, text); }
     void notifyThen(const std::string& title, const std::string& text, std::function<void()> then = {});
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
-    void tell(const std::string& title, const std::string& text) override { job_.tell(title, text); }
+    void tell(const std::string& title, const std::string& text) { job_.tell(title, text); }
     // While a run works, nothing may start a search, another run or a list refill.
     void setBusy(bool busy) override;
     // The CAD application could not be started: the program says so and closes.
@@ -126,15 +122,16 @@ private:
     void runEnded(std::uint64_t generation, std::optional<plotting::PlotRun::Ending> ending,
                   const plotting::PlotRun::Tally& tally) override;
     void cadThreadLost() override;
-    void cadLost(const std::string& why) override;
+    void cadLost(const std::string& why, bool duringRun) override;
     bool leaveWithoutCad() override;
     void stopSearch() override;
     void closeHelp() override;
     void closeAbout() override;
     void saveSettings() override;
-    RunReportKeeper& reports() override;
-    void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) override;
+    run::RunReportKeeper& reports() override { return reports_; }
     void startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) override;
+    void startRequestedRun(run::RunRequest request) override;
+    int storedSessions() const override;
     void exitCommand() override;
     std::uint64_t askListing() override;
     bool latestListing(std::uint64_t generation) const override;
@@ -149,6 +146,11 @@ private:
     // After a run: the folder picked in the tree meanwhile is listed now.
     void listFolderPickedDuringRun();
     void restorePosition();
+    // A run as the window's choices and list say now (a command-line job's among them), given to the runs.
+    void startWindowRun(plotting::RunKind kind, plotting::RunPurpose purpose = plotting::RunPurpose::Plot,
+                        const std::string& resumes = {});
+    run::RunSettings runSettings() const;
+    run::RunRequest windowRunRequest(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes);
     void openHelp();
     void stopPressed();
     void showNotices();
@@ -185,10 +187,15 @@ private:
     SheetsCommand sheetsCommand_{*this, sheets_, settings_, *this};
     PlotJobCommands jobs_{*this, WindowChoices{boxes_, sessions_, plotFiles_, sheets_}};
     UnattendedJob job_{*this, jobs_};
+    run::RunReportKeeper reports_;
+    run::CadSessions cadSessions_{launcher_, *this};
+    // A job's (or a resumed report's) choice of how often Quillon's own application starts afresh, kept until
+    // the next job.
+    std::optional<int> jobRestartEvery_;
     // Made once the run coordinator it asks is there (see the constructor).
     std::unique_ptr<ExitSequence> exit_;
     // Last, so its threads are ended before anything they show into goes.
-    RunCoordinator runs_{*this};
+    run::RunCoordinator runs_{*this};
 };
 
 }  // namespace quillon::app

@@ -17,38 +17,16 @@ void MainController::drawingsListed(std::uint64_t listing, bool complete) { job_
 
 void MainController::postCad(std::function<void(autocad::CadSession&)> task) { runs_.postCad(std::move(task)); }
 
-bool MainController::searchRunning() const { return search_.running(); }
-
-DrawingListView& MainController::listView() { return search_.listView(); }
+discovery::DrawingListView& MainController::listView() { return search_.listView(); }
 
 std::string MainController::listedFolder() const { return search_.currentFolder(); }
 
-plotting::PlotSetup MainController::plotChoices() const { return boxes_.setup(); }
-
-plotting::PlotFileOptions MainController::plotFileOptions() const { return plotFiles_.runOptions(); }
-
 plotting::PlotSetup MainController::chosenSetup() const {
-    plotting::PlotSetup setup = plotChoices();
-    setup.files = plotFileOptions();
-    applySheets(setup);
+    plotting::PlotSetup setup = boxes_.setup();
+    setup.files = plotFiles_.runOptions();
+    sheets_.applyTo(setup);
     return setup;
 }
-
-void MainController::applySheets(plotting::PlotSetup& setup) const { sheets_.applyTo(setup); }
-
-plotting::CombineChoice MainController::combineChoice() const { return plotFiles_.combine(); }
-
-int MainController::runSessions() const { return sessions_.runSessions(); }
-
-RunNames MainController::takeRunNames() { return job_.takeRunNames(); }
-
-std::vector<std::string> MainController::keptFiles() const { return job_.keptFiles(); }
-
-std::string MainController::unattendedJobFile() const {
-    return job_.unattended() ? job_.commandLine().job : std::string();
-}
-
-bool MainController::jobHadFolder() const { return job_.jobHadFolder(); }
 
 void MainController::refuseRun(const std::string& why) { job_.refuseRun(why); }
 
@@ -64,7 +42,14 @@ void MainController::runEnded(std::uint64_t /*generation: always the coordinator
 
 void MainController::cadThreadLost() { boxes_.cadThreadLost(); }
 
-void MainController::cadLost(const std::string& why) { job_.cadLost(why); }
+void MainController::cadLost(const std::string& why, bool duringRun) {
+    if (!job_.unattended()) {
+        notify("AutoCAD Not Responding", why + "\r\nThe next run connects to AutoCAD again.");
+        return;
+    }
+    // A run ended by it has told its outcome already.
+    if (!duringRun) job_.cadLost(why);
+}
 
 bool MainController::leaveWithoutCad() { return exit_->leaveWithoutCad(); }
 
@@ -72,14 +57,8 @@ void MainController::stopSearch() { search_.requestStop(); }
 
 void MainController::closeAbout() { about_.close(); }
 
-RunReportKeeper& MainController::reports() { return runs_.reports(); }
-
-void MainController::setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) {
-    runs_.setDeadline(deadline, std::move(text));
-}
-
 void MainController::startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) {
-    runs_.startRun(kind, purpose, resumes);
+    startWindowRun(kind, purpose, resumes);
 }
 
 void MainController::exitCommand() { exit_->exitCommand(); }
@@ -96,9 +75,9 @@ std::uint64_t MainController::listDrawings(std::vector<std::string> paths) {
     return search_.listDrawings(std::move(paths));
 }
 
-std::optional<int> MainController::jobRestartEvery() const { return runs_.jobRestartEvery(); }
+std::optional<int> MainController::jobRestartEvery() const { return jobRestartEvery_; }
 
-void MainController::applyJobRestartEvery(std::optional<int> every) { runs_.applyJobRestartEvery(every); }
+void MainController::applyJobRestartEvery(std::optional<int> every) { jobRestartEvery_ = every; }
 
 void MainController::resumeInWindow(const std::string& report) { job_.resumeInWindow(report); }
 

@@ -231,7 +231,7 @@ void MainWindow::createTooltips() {
         }
     }
     SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scaled(kTipWidth, dpi_));
-    resultTip_ = std::make_unique<ResultTip>(tooltips_, hwnd(), control(ids::DrawingListBox), discovery::ColumnCount,
+    resultTip_ = std::make_unique<win::ResultTip>(tooltips_, hwnd(), control(ids::DrawingListBox), discovery::ColumnCount,
                                              mainWindowControl(ids::DrawingListBox)->tooltip);
     add(control(ids::RunProgressBar), L"Total Progress of Drawings being printed");
     add(preview_.hwnd(), L"");

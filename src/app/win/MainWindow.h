@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/win/MainMenu.h"
-#include "app/win/ResultTip.h"
+#include "win/ResultTip.h"
 #include "app/win/StatusBar.h"
 #include "discovery/win/PreviewControl.h"
 #include "win/BaseWindow.h"
@@ -76,7 +76,7 @@ private:
     std::wstring previewTip_;
     std::map<int, HWND> controls_;
     HWND tooltips_ = nullptr;
-    std::unique_ptr<ResultTip> resultTip_;
+    std::unique_ptr<win::ResultTip> resultTip_;
     win::UniqueFont font_;
     int dpi_ = 96;
     bool opensMaximized_ = false;

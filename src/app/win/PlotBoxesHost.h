@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/win/CadWork.h"
+#include "run/CadWork.h"
 #include "app/win/PaneHost.h"
 
 namespace quillon::app {
 
 // What the plot boxes need of the window around them: their lists are read on the CAD thread, and none
 // is read once the program is closing.
-class PlotBoxesHost : public virtual PaneHost, public virtual CadWork {
+class PlotBoxesHost : public virtual PaneHost, public virtual run::CadWork {
 public:
     virtual bool closing() const = 0;
 };

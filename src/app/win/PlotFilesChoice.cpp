@@ -1,7 +1,7 @@
 #include "app/win/PlotFilesChoice.h"
 
-#include "app/win/ConsoleOutput.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/ConsoleOutput.h"
+#include "run/win/RunReportKeeper.h"
 #include "dialogs/win/PlotFilesDialog.h"
 
 namespace quillon::app {
@@ -33,18 +33,9 @@ void PlotFilesChoice::putInto(plotting::PlotJobSpec& job) const {
 }
 
 plotting::PlotFileOptions PlotFilesChoice::runOptions() const {
-    const std::string now = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    const std::string now = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
     plotting::PlotFileOptions options{choice_.runFolder(), choice_.pattern, extension_, now.substr(0, 10), {}, {}, choice_.output};
     return options;
-}
-
-void PlotFilesChoice::announce(const plotting::DrawingOutcome& outcome) {
-    for (const auto& sheet : outcome.sheets) {
-        if (!sheet.plotted || sheet.plotFile.empty()) continue;
-        const bool kept = sheet.earlier == plotting::EarlierPlotFile::Kept;
-        ConsoleOutput::writeLine("Quillon: plot file " + sheet.plotFile +
-                                 (kept ? " (" + sheet.keptFile + " could not be replaced: " + sheet.keptReason + ")" : ""));
-    }
 }
 
 }  // namespace quillon::app

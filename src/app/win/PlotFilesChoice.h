@@ -28,8 +28,6 @@ public:
     plotting::PlotFileOptions runOptions() const;
     const plotting::CombineChoice& combine() const { return choice_.combine; }
 
-    // With /run, the console names each plot file written.
-    static void announce(const plotting::DrawingOutcome& outcome);
 
 private:
     SettingsStore& settings_;

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "app/win/ControlIds.h"
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
 #include "base/Paths.h"
 #include "win/Utf.h"
@@ -48,7 +48,7 @@ std::optional<std::wstring> askForJobFile(HWND owner, bool save) { return askFor
 
 plotting::PlotJobSpec PlotJobCommands::currentJob() {
     MainWindow& window = host_.window();
-    DrawingListView& listView = host_.listView();
+    discovery::DrawingListView& listView = host_.listView();
     plotting::PlotJobSpec job;
     const auto selected = listView.selectedRows();
     if (!selected.empty()) {
@@ -108,7 +108,7 @@ void PlotJobCommands::openLastReport() {
 void PlotJobCommands::resumeRunCommand() {
     if (host_.runActive()) return;
     // The reports are kept in one folder; the dialog starts there.
-    const auto file = askForFile(host_.window().hwnd(), false, kReportFilter, L"csv", RunReportKeeper::folder().wstring());
+    const auto file = askForFile(host_.window().hwnd(), false, kReportFilter, L"csv", run::RunReportKeeper::folder().wstring());
     if (file) host_.resumeInWindow(win::toUtf8(*file));
 }
 
@@ -130,12 +130,14 @@ std::optional<std::string> PlotJobCommands::readJob(const std::wstring& file, pl
     return std::nullopt;
 }
 
-std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& asWritten, std::uint64_t* listing) {
+std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& asWritten, std::uint64_t* listing,
+                                                     plotting::PlotJobSpec* applied) {
     if (host_.runActive())
         return std::string("A run is in progress: wait for it to end before loading a plot job.");
     // Everything is checked before anything changes: a job is applied whole or not at all.
     plotting::PlotJobSpec job = asWritten;
     if (auto missing = choices_.boxes.missingFromLists(job)) return missing;
+    if (applied) *applied = job;
 
     choices_.boxes.applyJob(job);
     // The command line's /sessions wins over the job's.

@@ -27,7 +27,9 @@ public:
     std::optional<std::string> loadJob(const std::wstring& file);
     std::optional<std::string> readJob(const std::wstring& file, plotting::PlotJobSpec& job);
     // listing: the generation of the listing of its drawings started, 0 when none could start.
-    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing = nullptr);
+    // `applied`: the job as applied, its device and plot style table named as the application offers them.
+    std::optional<std::string> applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing = nullptr,
+                                        plotting::PlotJobSpec* applied = nullptr);
     // Lists these drawings in place of what is listed; the listing's generation (0: none started).
     std::uint64_t listDrawings(const std::vector<std::string>& paths);
 

@@ -9,12 +9,14 @@
 #include "app/win/PaneHost.h"
 #include "app/win/PlotBoxes.h"
 #include "app/win/PlotFilesChoice.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/RunReportKeeper.h"
 #include "app/win/SessionCountBox.h"
 
-namespace quillon::app {
-
+namespace quillon::discovery {
 class DrawingListView;
+}
+
+namespace quillon::app {
 
 // The window's choices a plot job is made of and applied to.
 struct WindowChoices {
@@ -31,12 +33,12 @@ public:
     virtual bool runActive() const = 0;
     // The listing: its rows and folder, and new listings of a job's folder or drawings (their generation,
     // 0 when none started).
-    virtual DrawingListView& listView() = 0;
+    virtual discovery::DrawingListView& listView() = 0;
     virtual std::string listedFolder() const = 0;
     virtual std::uint64_t listJobFolder(const std::string& folder, bool subfolders) = 0;
     virtual std::uint64_t listDrawings(std::vector<std::string> paths) = 0;
     // The run reports, and a job's choice of how often Quillon's own application starts afresh.
-    virtual RunReportKeeper& reports() = 0;
+    virtual run::RunReportKeeper& reports() = 0;
     virtual std::optional<int> jobRestartEvery() const = 0;
     virtual void applyJobRestartEvery(std::optional<int> every) = 0;
     // File > Resume Run... with the report chosen.

@@ -28,7 +28,7 @@ SearchPane::SearchPane(SearchPaneHost& host) : host_(host) {}
 
 void SearchPane::create() {
     MainWindow& window = host_.window();
-    listView_ = std::make_unique<DrawingListView>(window.control(ids::DrawingListBox), listModel_);
+    listView_ = std::make_unique<discovery::DrawingListView>(window.control(ids::DrawingListBox), listModel_);
     search_ = std::make_unique<discovery::SearchRunner>(
         discovery::SearchServices{fileSystem_, numbers_, dates_, types_},
         [hwnd = window.hwnd()] { PostMessageW(hwnd, kSearchUpdatesMessage, 0, 0); });

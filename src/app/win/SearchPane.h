@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 #include "app/win/SearchPaneHost.h"
 #include "base/FileSystem.h"
 #include "discovery/DrawingList.h"
@@ -60,7 +60,7 @@ public:
     std::uint64_t ask() { return ++asked_; }
     bool latest(std::uint64_t generation) const { return generation != 0 && generation == asked_; }
 
-    DrawingListView& listView() { return *listView_; }
+    discovery::DrawingListView& listView() { return *listView_; }
     const std::string& currentFolder() const { return currentFolder_; }
 
 private:
@@ -82,7 +82,7 @@ private:
     discovery::ShellFileTypeNames types_;
     discovery::LocaleCollation collation_;
     discovery::DrawingList listModel_{collation_};
-    std::unique_ptr<DrawingListView> listView_;
+    std::unique_ptr<discovery::DrawingListView> listView_;
     std::unique_ptr<discovery::SearchRunner> search_;
 };
 

@@ -6,7 +6,7 @@
 
 #include "app/SheetChoice.h"
 #include "app/SettingsStore.h"
-#include "app/win/CadWork.h"
+#include "run/CadWork.h"
 #include "app/win/PaneHost.h"
 #include "dialogs/win/SheetsDialog.h"
 
@@ -17,7 +17,7 @@ namespace quillon::app {
 // read on the CAD thread.
 class SheetsCommand final : public dialogs::PageSetupLister {
 public:
-    SheetsCommand(PaneHost& host, SheetChoice& sheets, SettingsStore& settings, CadWork& cad)
+    SheetsCommand(PaneHost& host, SheetChoice& sheets, SettingsStore& settings, run::CadWork& cad)
         : host_(host), sheets_(sheets), settings_(settings), cad_(cad) {}
 
     void command(HWND owner);
@@ -27,7 +27,7 @@ private:
     PaneHost& host_;
     SheetChoice& sheets_;
     SettingsStore& settings_;
-    CadWork& cad_;
+    run::CadWork& cad_;
 };
 
 }  // namespace quillon::app

@@ -11,12 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/MainSettings.h"
-#include "app/win/CadExit.h"
-#include "app/win/CadSessionOwner.h"
-#include "app/win/RunHost.h"
-#include "app/win/RunReportKeeper.h"
-#include "app/win/RunView.h"
 #include "autocad/CallMonitor.h"
 #include "autocad/OwedVariables.h"
 #include "base/TaskMailbox.h"
@@ -29,8 +23,25 @@
 #include "plotting/pdf/RunCombine.h"
 #include "plotting/record/RunLedger.h"
 #include "plotting/record/RunRecordWriter.h"
+#include "run/CadExit.h"
+#include "run/RunHost.h"
+#include "run/RunRequest.h"
+#include "run/RunSession.h"
 
-namespace quillon::app {
+namespace quillon::run {
+
+// What the sessions are made with, read from the settings once at start.
+struct RunSettings {
+    // How long one CAD call may take, and opening one drawing.
+    std::chrono::seconds callTimeout{600};
+    std::chrono::seconds openTimeout{120};
+    // How often Quillon's own application starts afresh (0: never), and the memory past which it does.
+    int restartEvery = 100;
+    std::uint64_t memoryLimitMB = 0;
+    // What every session owes the user's profile.
+    std::shared_ptr<autocad::OwedVariables> owed;
+};
+
 
 // The runs and the CAD sessions that plot them: the first session, which
 // every other use of the CAD application goes through too, the further
@@ -46,28 +57,16 @@ public:
     explicit RunCoordinator(RunHost& host);
     ~RunCoordinator() override;
 
-    // The first session, its tasks for the window's thread posted to `mailbox`; the call timeout is read
-    // here, once.
-    void start(std::shared_ptr<base::TaskMailbox> mailbox);
+    // The first session, its tasks for the window's thread posted to `mailbox`.
+    void start(std::shared_ptr<base::TaskMailbox> mailbox, RunSettings settings);
     // Work for the first session; dropped once the application could not be started.
-    void postCad(std::function<void(autocad::CadSession&)> task);
-    // A run of the listed drawings: a plot run, or a check; resumes names the report whose left-over drawings it plots.
-    void startRun(plotting::RunKind kind, plotting::RunPurpose purpose = plotting::RunPurpose::Plot,
-                  const std::string& resumes = {});
+    void postCad(RunSession::Task task);
+    // A run as the request says: the request is all it reads.
+    void startRun(RunRequest request);
     bool active() const override { return run_ != nullptr; }
     void requestStop() override;
     // Watches every session's call, once a second.
     void watchCalls();
-    RunReportKeeper& reports() { return reports_; }
-    // A job's (or a resumed report's) choice of how often Quillon's own application starts afresh; unset:
-    // the setting. Kept until the next job.
-    void applyJobRestartEvery(std::optional<int> every) { jobRestartEvery_ = every; }
-    std::optional<int> jobRestartEvery() const { return jobRestartEvery_; }
-    // The local time the run in progress (or the next) ends as Stop ends it; none: no deadline.
-    void setDeadline(std::optional<plotting::RunDeadline> deadline, std::string text) {
-        deadline_ = deadline;
-        deadlineText_ = std::move(text);
-    }
 
     // For the way out.
     bool hasCad() const override { return main_ != nullptr; }
@@ -92,27 +91,32 @@ private:
         // Everything the run shows passes through here; closed when the run is over.
         std::shared_ptr<base::TaskMailbox> mail;
         std::shared_ptr<plotting::RunLedger> ledger;
-        std::shared_ptr<RunView> view;
+        std::shared_ptr<plotting::PlotRunDisplay> view;
         // The run's Stop, and each session's own (set by the run's Stop or when the session is given up on).
         std::shared_ptr<std::atomic<bool>> stop;
         std::vector<std::shared_ptr<std::atomic<bool>>> sessionStops;
         // A shared run's dispatcher and its sessions past the first.
         std::shared_ptr<plotting::RunDispatcher> dispatcher;
-        std::vector<std::unique_ptr<CadSessionOwner>> further;
+        std::vector<std::unique_ptr<RunSession>> further;
         // Why the run was given up on; said on the rows it never finished.
         std::string lostBecause;
         plotting::PlotSetup setup;
+        // The job file and folder the run's combined file is named after.
+        std::string jobFile;
+        bool jobHadFolder = false;
+        std::string listedFolder;
+        // The local time the run ends by, as Stop ends it; none: no deadline (or it has been reached).
+        std::optional<plotting::RunDeadline> deadline;
+        std::string deadlineText;
         // The run's record: its names, every row as written, its combined files.
         std::shared_ptr<plotting::RunRecordWriter> record;
         // The sheets are being combined: the run is over but for that, and Stop and Exit still reach it.
         bool combining = false;
     };
 
-    std::unique_ptr<CadSessionOwner> makeSession();
-    // What a run starting now shows through: the list's rows, Status, and (with /run) the console.
-    std::shared_ptr<RunView> makeView(DrawingListView& listView);
-    // The window's choices for a run starting now.
-    plotting::PlotSetup runSetup(plotting::RunPurpose purpose, const std::string& resumes, plotting::LayoutsBox layouts);
+    std::unique_ptr<RunSession> makeSession();
+    // What a run starting now shows through: the host's display, and whom it tells.
+    std::shared_ptr<plotting::PlotRunDisplay> makeView(const RunRequest& request);
     // A run plotted by the first session alone.
     void startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
                         const plotting::PlotSetup& setup);
@@ -126,7 +130,7 @@ private:
                    const plotting::PlotRun::Tally& tally);
     // Combines the run's PDF sheets off the window's thread; false when the run asks for none.
     bool startCombining(std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally);
-    plotting::CombineNaming combineNaming(const plotting::PlotSetup& setup) const;
+    plotting::CombineNaming combineNaming(const ActiveRun& run) const;
     // What the combiner is given: the run's rows, names and choices, as the record has them.
     plotting::RunCombineInput combineInput(ActiveRun& run) const;
     // The combined files are written (or not): said, then the run finishes, if it is still the one in progress.
@@ -138,38 +142,29 @@ private:
     std::function<void(std::optional<plotting::PlotRun::Ending>, const plotting::PlotRun::Tally&)> endSignal(
         std::uint64_t generation);
     // One session's call: the Status text when the watchdog gave up on it (the session is then given up on).
-    std::optional<std::string> watchCall(CadSessionOwner& session);
+    std::optional<std::string> watchCall(RunSession& session);
     // The reason the drawing in hand of a session given up on fails with, from the call it was waiting on.
-    static std::string givenUpReason(CadSessionOwner& session);
+    static std::string givenUpReason(RunSession& session);
     void giveUpFurtherSession(std::size_t index, const std::string& why);
     // The reason a drawing in hand fails when its session is given up on, with what is left changed in the
     // application (also said on the console of an unattended run).
-    std::string leftBehind(const std::string& why, const CadSessionOwner& session) const;
+    std::string leftBehind(const std::string& why, const RunSession& session) const;
     // The first session of a shared run given up on: the run goes on with the other sessions, or ends as
     // they leave it. False (nothing done) when no shared run goes, or Quillon is leaving.
     bool giveUpFirstSessionOnly(const std::string& why);
     // A shared run whose drawings are all done ends even while a session is still starting.
     void endSettledRun();
-    CadSessionOwner* findSession(std::uint64_t id);
+    RunSession* findSession(std::uint64_t id);
 
     RunHost& host_;
-    // How long one CAD call may take, for every session; read once at start.
-    std::chrono::seconds callTimeout_ = DefaultCallTimeout;
-    std::chrono::seconds openTimeout_ = DefaultOpenTimeout;
-    CadRestartSettings restarts_;
-    std::optional<int> jobRestartEvery_;
+    RunSettings settings_;
     // What the sessions show, run on the window's thread; each session and each run posts through its own child.
     std::shared_ptr<base::TaskMailbox> mailbox_;
-    std::unique_ptr<CadSessionOwner> main_;
-    // What every session owes the user's profile, kept in the settings; read once at start.
-    std::shared_ptr<autocad::OwedVariables> owed_;
+    std::unique_ptr<RunSession> main_;
     std::unique_ptr<ActiveRun> run_;
     std::uint64_t generations_ = 0;
     // Sessions let go or given up on whose threads may still run: waited for, bounded, when the program ends.
-    std::vector<std::unique_ptr<CadSessionOwner>> retired_;
-    RunReportKeeper reports_;
-    std::optional<plotting::RunDeadline> deadline_;
-    std::string deadlineText_;
+    std::vector<std::unique_ptr<RunSession>> retired_;
     // The thread that combines a run's sheets; joined before the next and at the end. Only the program
     // going away stops it (a resume makes the file then): a combine once begun is the run's last step, and
     // Stop and /until end plotting.
@@ -180,4 +175,4 @@ private:
     std::string announceBase_;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -1,4 +1,4 @@
-#include "app/win/UnattendedJob.h"
+#include "run/win/UnattendedJob.h"
 
 #include <windows.h>
 
@@ -11,15 +11,16 @@
 
 #include "app/ReportTarget.h"
 #include "app/RunExit.h"
-#include "app/win/ConsoleOutput.h"
+#include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 #include "app/win/MainWindow.h"
 #include "plotting/StatusLines.h"
 #include "plotting/job/JobCheck.h"
 #include "plotting/job/JobPart.h"
 #include "plotting/record/ResumePlan.h"
 #include "plotting/record/RunReport.h"
+#include "run/JobRequest.h"
 #include "win/ExtendedPath.h"
 #include "win/LocalClock.h"
 #include "win/SystemCodePage.h"
@@ -45,6 +46,10 @@ void UnattendedJob::tell(const std::string& title, const std::string& text) {
     // No one is there to press OK: the console and Status say it instead.
     ConsoleOutput::writeLine("Quillon: " + title + ": " + text);
     host_.setStatus(text);
+}
+
+void UnattendedJob::line(const std::string& text) {
+    if (unattended_) ConsoleOutput::writeLine("Quillon: " + text);
 }
 
 void UnattendedJob::cadUnavailable(const std::string& why) {
@@ -89,7 +94,7 @@ std::optional<std::string> UnattendedJob::problemBeforeCad(base::FileSystem& fil
         return problem;
     }
     if (commandLine_.report)
-        if (const auto why = RunReportKeeper::checkCopyTarget(*commandLine_.report))
+        if (const auto why = run::RunReportKeeper::copyTargetProblem(*commandLine_.report))
             return "The run report cannot be written to " + *commandLine_.report + ": " + *why;
     if (const auto refusal = plotting::jobRefusalBeforeCad(job, files)) return refusal->text;
     return std::nullopt;
@@ -146,8 +151,8 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
     // The command line's /until wins over the job's.
     const auto until = commandLine_.until ? commandLine_.until : plotting::parseTimeOfDay(job.until);
     if (until) {
-        host_.setDeadline(plotting::RunDeadline(win::localNow(), *until),
-                          "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.");
+        deadline_ = plotting::RunDeadline(win::localNow(), *until);
+        deadlineText_ = "It is " + until->text() + ", the time the run must end by: it stops after the drawing in hand.";
     }
     // What would make the run's word worthless is checked before anything is opened: a report
     // that cannot be written, a folder that is not there. On the CAD thread, as every look at
@@ -156,7 +161,7 @@ void UnattendedJob::runJob(const plotting::PlotJobSpec& job) {
         std::optional<std::string> problem;
         bool copyRefused = false;
         if (report)
-            if (const auto why = RunReportKeeper::checkCopyTarget(*report)) {
+            if (const auto why = run::RunReportKeeper::copyTargetProblem(*report)) {
                 problem = "The run report cannot be written to " + *report + ": " + *why;
                 copyRefused = true;
             }
@@ -180,7 +185,9 @@ void UnattendedJob::awaitListing(AfterListing after, const plotting::PlotJobSpec
     std::uint64_t listing = 0;
     afterListing_ = AfterListing::Nothing;
     awaited_ = 0;
-    if (const auto problem = jobs_.applyJob(job, &listing)) return refused(*problem);
+    plotting::PlotJobSpec applied;
+    if (const auto problem = jobs_.applyJob(job, &listing, &applied)) return refused(*problem);
+    if (after == AfterListing::UnattendedRun) jobToRun_ = applied;
     if (listing == 0) return;  // the way out has begun: nothing is listed, nothing run
     afterListing_ = after;
     awaited_ = listing;
@@ -203,7 +210,7 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
     if (after == AfterListing::WindowResume)
         return host_.startRun(plotting::RunKind::AllListed, plotting::RunPurpose::Plot, resumes_);
     if (after != AfterListing::UnattendedRun) return;
-    DrawingListView& list = host_.listView();
+    discovery::DrawingListView& list = host_.listView();
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list.fullPath(i));
     // A resume whose drawings are all plotted but whose combined file is not made combines, plotting nothing.
@@ -234,9 +241,34 @@ void UnattendedJob::drawingsListed(std::uint64_t listing, bool complete) {
 }
 
 void UnattendedJob::startListedRun() {
+    if (jobToRun_) return host_.startRequestedRun(jobRunRequest());
     const auto purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
                                                                            : plotting::RunPurpose::Plot;
     host_.startRun(plotting::RunKind::AllListed, purpose, resumes_);
+}
+
+run::RunRequest UnattendedJob::jobRunRequest() const {
+    const plotting::PlotJobSpec& job = *jobToRun_;
+    run::RunRequest request;
+    discovery::DrawingListView& list = host_.listView();
+    request.rows.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        request.rows.push_back({std::string(list.row(i).name), list.row(i).folder.str(), false});
+    request.listedFolder = host_.listedFolder();
+    const std::string today = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now()).substr(0, 10);
+    run::takeJobChoices(request, job, today);
+    request.setup.purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
+                                                                              : plotting::RunPurpose::Plot;
+    request.setup.resumes = resumes_;
+    // The command line's /sessions wins over the job's, which wins over the settings'.
+    request.sessions = commandLine_.sessions ? *commandLine_.sessions : job.sessions ? *job.sessions : host_.storedSessions();
+    request.deadline = deadline_;
+    request.deadlineText = deadlineText_;
+    request.names = runNames_;
+    request.kept = keptFiles();
+    request.jobFile = commandLine_.job;
+    request.jobHadFolder = jobHadFolder_;
+    return request;
 }
 
 void UnattendedJob::checkThenRun() {
@@ -244,7 +276,9 @@ void UnattendedJob::checkThenRun() {
     // what needs no CAD application, then the template's page setup and the device's papers, read through a
     // blank drawing of Quillon's own. A check names a paper that does not take on each sheet it concerns.
     const bool paper = commandLine_.mode != CommandLine::Mode::CheckJob;
-    host_.postCad([this, setup = host_.chosenSetup(), paper](autocad::CadSession& session) {
+    // The job's own choices, as its run will take them (a resume's job is made from its report).
+    const plotting::PlotSetup setup = jobToRun_ ? jobRunRequest().setup : host_.chosenSetup();
+    host_.postCad([this, setup, paper](autocad::CadSession& session) {
         std::optional<std::string> refusal;
         if (const auto early = plotting::refusalBeforeCad(setup, session.files())) refusal = early->text;
         if (!refusal) {
@@ -325,7 +359,7 @@ void UnattendedJob::readResume(const std::string& report, bool attended) {
 void UnattendedJob::nothingLeft(const std::string& resumed, const std::vector<plotting::ReportRow>& carried) {
     stage_ = Stage::Told;
     // Even a run with nothing to plot leaves its report, for whoever reads only the copy in the morning.
-    RunReportKeeper& reports = host_.reports();
+    run::RunReportKeeper& reports = host_.reports();
     plotting::PlotSetup none;
     none.resumes = resumed;
     if (commandLine_.mode == CommandLine::Mode::CheckJob) none.purpose = plotting::RunPurpose::Check;
@@ -363,7 +397,7 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
     ConsoleOutput::writeLine("Quillon: " + why);
     host_.setStatus("\r\n" + why);
     // The report says it too, for whoever reads it in the morning (and its copy, unless that is what was refused).
-    RunReportKeeper& reports = host_.reports();
+    run::RunReportKeeper& reports = host_.reports();
     if (copyRefused_ || reportTargetProblem()) reports.setCopy(std::nullopt);
     else reports.setCopy(commandLine_.report);
     reports.begin({});
@@ -371,7 +405,7 @@ void UnattendedJob::failure(RunExitCode code, const std::string& why, bool close
     row.drawing = commandLine_.job;
     row.outcome = "failed";
     row.reason = why;
-    row.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    row.started = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
     reports.addRow(row);
     reports.end();
     tellWritten();

@@ -1,13 +1,13 @@
-#include "app/win/RunCoordinator.h"
+#include "run/RunCoordinator.h"
 
-#include "app/win/MainWindow.h"
 #include "autocad/CadSession.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
-#include "plotting/record/LedgerDisplay.h"
+#include "plotting/HeardDisplay.h"
+#include "plotting/record/SessionRecord.h"
 
 // Runs that plot with several CAD sessions side by side.
-namespace quillon::app {
+namespace quillon::run {
 
 namespace {
 
@@ -56,9 +56,10 @@ void plotShare(autocad::CadSession& session, plotting::RunKind kind, const plott
         if (const std::string note = session.connection().takeStartNote(); !note.empty())
             shared.dispatcher.announce(note);
     }
-    plotting::LedgerDisplay shown(shared.dispatcher.sessionDisplay(), ledger, index);
+    plotting::SessionRecord record(ledger, index);
+    plotting::HeardDisplay shown(shared.dispatcher.sessionDisplay(), [&record] { return record.heard(); });
     plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared.list, stop, setup,
-                           &shared.dispatcher.shareFor(index));
+                           &shared.dispatcher.shareFor(index), &record);
     plot.runToEnd();
     ended.set(plot.ending(), plot.tally());
 }
@@ -105,7 +106,7 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
 
 void RunCoordinator::giveUpFurtherSession(std::size_t index, const std::string& why) {
     ActiveRun& run = *run_;
-    CadSessionOwner& session = *run.further[index];
+    RunSession& session = *run.further[index];
     const int number = static_cast<int>(index) + 1;
     run.sessionStops[static_cast<std::size_t>(number)]->store(true);
     // Its drawing in hand ends now, in the report and the list; nothing it reports later counts. The
@@ -141,4 +142,4 @@ void RunCoordinator::endSettledRun() {
     }
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run

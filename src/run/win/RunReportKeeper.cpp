@@ -1,4 +1,4 @@
-#include "app/win/RunReportKeeper.h"
+#include "run/win/RunReportKeeper.h"
 
 #include <windows.h>
 #include <knownfolders.h>
@@ -12,7 +12,7 @@
 #include "win/Utf.h"
 #include "win/WinError.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 namespace fs = std::filesystem;
 
@@ -118,7 +118,7 @@ void RunReportKeeper::addRow(const plotting::ReportRow& row) {
     report_->add(ofPart);
 }
 
-std::optional<std::string> RunReportKeeper::checkCopyTarget(const std::string& path) {
+std::optional<std::string> RunReportKeeper::copyTargetProblem(const std::string& path) {
     const std::wstring file = win::toWide(path);
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -144,4 +144,4 @@ fs::path RunReportKeeper::lastReport() const {
     return *std::max_element(reports.begin(), reports.end());
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -1,4 +1,4 @@
-#include "app/win/CombineCommand.h"
+#include "run/win/CombineCommand.h"
 
 #include <windows.h>
 
@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "app/ReportTarget.h"
-#include "app/win/ConsoleOutput.h"
-#include "app/win/RunReportKeeper.h"
+#include "run/win/ConsoleOutput.h"
+#include "run/win/RunReportKeeper.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "plotting/record/OutcomeWords.h"
 #include "plotting/record/PartsCombine.h"
@@ -23,21 +23,21 @@ namespace {
 void say(const std::string& text) { ConsoleOutput::writeLine("Quillon: " + text); }
 
 // Each file the record went to, or why not.
-void tellWritten(const RunReportKeeper& reports) {
+void tellWritten(const run::RunReportKeeper& reports) {
     const auto written = reports.written();
     for (std::size_t i = 0; i < written.size(); ++i)
         say(std::string(i == 0 && !reports.runReport().empty() ? "run report " : "copy of the run report ") +
             win::toUtf8(written[i].first.wstring()) + (written[i].second ? " (not whole: " + *written[i].second + ")" : ""));
 }
 
-int refuse(RunReportKeeper& reports, const CommandLine& line, const std::string& why) {
+int refuse(run::RunReportKeeper& reports, const CommandLine& line, const std::string& why) {
     say(why);
     reports.begin({});
     plotting::ReportRow row;
     row.drawing = line.reports.empty() ? std::string() : line.reports.front();
     row.outcome = plotting::outcome_word::Failed;
     row.reason = why;
-    row.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    row.started = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
     reports.addRow(row);
     reports.end();
     tellWritten(reports);
@@ -50,13 +50,13 @@ int refuse(RunReportKeeper& reports, const CommandLine& line, const std::string&
 
 int runCombineCommand(const CommandLine& line) {
     ConsoleOutput::attach();
-    RunReportKeeper reports;
+    run::RunReportKeeper reports;
     CommandLine full = line;
     if (full.report) full.report = win::toUtf8(win::extendedLengthPath(*full.report));
     for (auto& report : full.reports) report = win::toUtf8(win::extendedLengthPath(report));
     if (const auto refused = reportTargetRefusal(full)) return refuse(reports, line, *refused);
     if (line.report) {
-        if (const auto why = RunReportKeeper::checkCopyTarget(*line.report))
+        if (const auto why = run::RunReportKeeper::copyTargetProblem(*line.report))
             return refuse(reports, line, "The run report cannot be written to " + *line.report + ": " + *why);
         reports.setCopy(line.report);
     }

@@ -1,4 +1,4 @@
-#include "app/win/ResultTip.h"
+#include "win/ResultTip.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -8,7 +8,7 @@
 
 #include "base/Swallowed.h"
 
-namespace quillon::app {
+namespace quillon::win {
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x5254;
@@ -69,4 +69,4 @@ void ResultTip::show(const std::wstring& text) {
     SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::win

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/win/HungCall.h"
+#include "run/HungCall.h"
 #include "autocad/CallMonitor.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 // What the way out needs of the runs and their CAD sessions: to stop the run, clean up the CAD side, and
 // end (or leave) a call that does not answer. Called on the window's thread.
@@ -31,4 +31,4 @@ public:
     virtual void giveUpCad(const std::string& why) = 0;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -1,26 +1,12 @@
-#include "app/win/RunCoordinator.h"
+#include "run/RunCoordinator.h"
 
-#include <commctrl.h>
-
-#include "app/win/ConsoleOutput.h"
-#include "app/win/ControlIds.h"
-#include "app/win/MainWindow.h"
 #include "plotting/StatusLines.h"
-#include "win/LocalClock.h"
-#include "win/Utf.h"
-#include "win/WinProgressBar.h"
 
 // The watch over every session's call: named in Status when it lasts, ended
 // or given up on when it hangs; and what the way out asks about.
-namespace quillon::app {
+namespace quillon::run {
 
-namespace {
-
-constexpr const char* kLostTitle = "AutoCAD Not Responding";
-
-}  // namespace
-
-std::string RunCoordinator::givenUpReason(CadSessionOwner& session) {
+std::string RunCoordinator::givenUpReason(RunSession& session) {
     // An open that outlasted its limit waits on a question the application asked.
     return session.monitor().snapshot().call == autocad::CallWatchdog::OpenCall
                ? autocad::CallWatchdog::AskedWhileOpening
@@ -36,26 +22,26 @@ void RunCoordinator::watchCalls() {
     }
     if (run_) {
         for (std::size_t i = 0; run_ && i < run_->further.size(); ++i) {
-            CadSessionOwner& session = *run_->further[i];
+            RunSession& session = *run_->further[i];
             if (session.givenUp()) continue;
             // Only an application whose process is unknown gets here: the run goes on without that session.
             if (auto why = watchCall(session)) giveUpFurtherSession(i, *why);
         }
     }
     // Against the local clock at every tick: a clock changed during the night moves the stop with it.
-    if (run_ && deadline_ && deadline_->reached(win::localNow()) && !run_->stop->load()) {
-        deadline_.reset();
+    if (run_ && run_->deadline && run_->deadline->reached(host_.localNow()) && !run_->stop->load()) {
+        run_->deadline.reset();
         // As Stop: the drawing in hand is finished, the rest are not started, and the report is ready for /resume.
-        host_.setStatus("\r\n" + deadlineText_);
-        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + deadlineText_);
+        host_.setStatus("\r\n" + run_->deadlineText);
+        host_.teller().line(run_->deadlineText);
         requestStop();
     }
     endSettledRun();
     // Threads let go of that have ended need no waiting for at exit.
-    std::erase_if(retired_, [](const std::unique_ptr<CadSessionOwner>& owner) { return owner->ended(); });
+    std::erase_if(retired_, [](const std::unique_ptr<RunSession>& owner) { return owner->ended(); });
 }
 
-std::optional<std::string> RunCoordinator::watchCall(CadSessionOwner& session) {
+std::optional<std::string> RunCoordinator::watchCall(RunSession& session) {
     const bool stopping = run_ && run_->stop->load();
     const auto verdict =
         session.watchdog().check(session.monitor().snapshot(), autocad::CallMonitor::Clock::now(), stopping);
@@ -84,23 +70,23 @@ std::optional<std::string> RunCoordinator::watchCall(CadSessionOwner& session) {
     return std::nullopt;
 }
 
-std::string RunCoordinator::leftBehind(const std::string& why, const CadSessionOwner& session) const {
+std::string RunCoordinator::leftBehind(const std::string& why, const RunSession& session) const {
     // An application Quillon started is ended, and what it held with it; the values it changed are given back
     // at the next connection, as always. The user's own goes on: the session's thread, once its call returns,
     // closes the drawing and gives the values back then.
     if (session.canEndApplication()) return why;
-    const std::string left = owed_ ? owed_->leftChanged() : std::string();
+    const std::string left = settings_.owed ? settings_.owed->leftChanged() : std::string();
     if (left.empty()) return why;
     const std::string text =
         why + ". Left in AutoCAD until it answers again, else until Quillon next connects to it: " + left;
-    if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + text);
+    host_.teller().line(text);
     return text;
 }
 
 void RunCoordinator::giveUpCad(const std::string& why) {
     // The user's own application is never ended: Quillon stops waiting on it instead.
     if (!main_) return;
-    std::unique_ptr<CadSessionOwner> main = std::move(main_);
+    std::unique_ptr<RunSession> main = std::move(main_);
     const std::string failedBecause = leftBehind(givenUpReason(*main), *main);
     main->giveUp();
     retired_.push_back(std::move(main));
@@ -117,20 +103,16 @@ void RunCoordinator::giveUpCad(const std::string& why) {
         // The further sessions stop at their next call and quit their applications by themselves.
         for (auto& further : run.further) further->release();
         const plotting::PlotRun::Tally tally = run.dispatcher ? run.dispatcher->tally() : plotting::PlotRun::Tally{};
-        win::WinProgressBar(host_.window().control(ids::RunProgressBar)).setPosition(0);
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        run.view->setProgress(0);
+        run.view->setPointer(plotting::Pointer::Normal);
         runEnded(run.generation, plotting::PlotRun::Ending::ApplicationLost, tally);
     }
     // Leaving: nothing of the user's is touched, and nothing more is waited for.
     if (host_.leaveWithoutCad()) return;
     // The next use connects anew, on a thread of its own; a window hidden while the application started comes back.
     main_ = makeSession();
-    if (!IsWindowVisible(host_.window().hwnd())) host_.showMainWindow();
-    if (host_.unattended()) {
-        if (!hadRun) host_.cadLost(why);
-        return;
-    }
-    host_.notify(kLostTitle, why + "\r\nThe next run connects to AutoCAD again.");
+    host_.showWindow();
+    host_.cadLost(why, hadRun);
 }
 
 bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
@@ -142,7 +124,7 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     run.sessionStops[0]->store(true);
     if (auto given = run.ledger->giveUp(0, leftBehind(givenUpReason(*main_), *main_)))
         run.dispatcher->finished(given->first, given->second);
-    std::unique_ptr<CadSessionOwner> main = std::move(main_);
+    std::unique_ptr<RunSession> main = std::move(main_);
     main->giveUp();
     retired_.push_back(std::move(main));
     host_.cadThreadLost();
@@ -157,7 +139,7 @@ bool RunCoordinator::giveUpFirstSessionOnly(const std::string& why) {
     return true;
 }
 
-CadSessionOwner* RunCoordinator::findSession(std::uint64_t id) {
+RunSession* RunCoordinator::findSession(std::uint64_t id) {
     if (main_ && main_->id() == id) return main_.get();
     if (run_)
         for (auto& further : run_->further)
@@ -167,7 +149,7 @@ CadSessionOwner* RunCoordinator::findSession(std::uint64_t id) {
 
 namespace {
 
-std::optional<HungCall> hungIn(CadSessionOwner& session, autocad::CallMonitor::Clock::duration after) {
+std::optional<HungCall> hungIn(RunSession& session, autocad::CallMonitor::Clock::duration after) {
     const auto call = session.monitor().snapshot();
     const auto now = autocad::CallMonitor::Clock::now();
     if (!call.inCall || call.waited(now) < after) return std::nullopt;
@@ -197,7 +179,7 @@ std::vector<HungCall> RunCoordinator::hungFurtherCalls(autocad::CallMonitor::Clo
 }
 
 bool RunCoordinator::stillHung(const HungCall& call) {
-    CadSessionOwner* session = findSession(call.session);
+    RunSession* session = findSession(call.session);
     if (!session) return false;
     const auto now = session->monitor().snapshot();
     return now.inCall && now.callNumber == call.callNumber;
@@ -209,4 +191,4 @@ bool RunCoordinator::endHungCall(const HungCall& call) {
     return findSession(call.session)->endApplication();
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run

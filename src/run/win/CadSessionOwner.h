@@ -17,8 +17,9 @@
 #include "autocad/OwedVariables.h"
 #include "autocad/win/CadThread.h"
 #include "base/TaskMailbox.h"
+#include "run/RunSession.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 // One CAD session and all that lives as long as it: the thread its calls are
 // made on, the mailbox its work posts to the window through, the watch on its
@@ -31,7 +32,7 @@ namespace quillon::app {
 // more), an application Quillon started for it is ended, and its thread is
 // no longer given work. The thread itself may still be inside a call; it is
 // waited for, bounded, when the program ends (waitForEnd).
-class CadSessionOwner {
+class CadSessionOwner final : public RunSession {
 public:
     using FailureHandler = autocad::CadThread::FailureHandler;
 
@@ -40,26 +41,23 @@ public:
                     autocad::CallWatchdog::Clock::duration limit, autocad::CallWatchdog::Clock::duration openLimit,
                     FailureHandler onFailure,
                     std::shared_ptr<autocad::OwedVariables> owed = nullptr);
-    ~CadSessionOwner();
+    ~CadSessionOwner() override;
     CadSessionOwner(const CadSessionOwner&) = delete;
     CadSessionOwner& operator=(const CadSessionOwner&) = delete;
 
-    void post(autocad::CadThread::Task task);
+    void post(Task task) override;
     const std::shared_ptr<base::TaskMailbox>& mailbox() const { return mailbox_; }
-    autocad::CallMonitor& monitor() { return *monitor_; }
-    autocad::CallWatchdog& watchdog() { return watchdog_; }
-    // A number no other session of this program has: what a question about it is checked against later.
-    std::uint64_t id() const { return id_; }
+    autocad::CallMonitor& monitor() override { return *monitor_; }
+    autocad::CallWatchdog& watchdog() override { return watchdog_; }
+    std::uint64_t id() const override { return id_; }
 
     // Ends the application Quillon started for this session, by its handle. True once it has ended.
-    bool endApplication();
-    bool canEndApplication() const;
-    // Whether its thread has ended.
-    bool ended() const;
-    void giveUp();
-    bool givenUp() const { return givenUp_; }
-    // Lets the thread end once its work is done; it is not waited for here.
-    void release();
+    bool endApplication() override;
+    bool canEndApplication() const override;
+    bool ended() const override;
+    void giveUp() override;
+    bool givenUp() const override { return givenUp_; }
+    void release() override;
     // Waits, pumping the window's messages, at most until the deadline for every thread to end.
     static void waitForEnd(const std::vector<CadSessionOwner*>& owners, std::chrono::milliseconds bound);
 
@@ -75,4 +73,4 @@ private:
     bool givenUp_ = false;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace quillon::app {
+namespace quillon::win {
 
 // The drawing list's tool tip. Over a Result text that its column cuts
 // short, the tip is that whole text; anywhere else in the list it is the
@@ -32,4 +32,4 @@ private:
     std::wstring current_;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::win

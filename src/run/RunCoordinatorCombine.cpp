@@ -1,18 +1,11 @@
-#include <windows.h>
-
 #include <filesystem>
 
-#include "app/win/ConsoleOutput.h"
-#include "app/win/ControlIds.h"
-#include "app/win/MainWindow.h"
-#include "app/win/RunCoordinator.h"
 #include "plotting/StatusLines.h"
 #include "plotting/pdf/RunCombine.h"
-#include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "plotting/record/OutcomeWords.h"
-#include "win/Utf.h"
+#include "run/RunCoordinator.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 namespace {
 
@@ -29,17 +22,18 @@ std::string withoutExtension(const std::string& name) {
 
 }  // namespace
 
-plotting::CombineNaming RunCoordinator::combineNaming(const plotting::PlotSetup& setup) const {
+plotting::CombineNaming RunCoordinator::combineNaming(const ActiveRun& run) const {
+    const plotting::PlotSetup& setup = run.setup;
     plotting::CombineNaming naming;
     naming.date = setup.files.runDate;
-    naming.part = reports_.part();
-    std::string folder = host_.listedFolder();
+    naming.part = host_.reports().part();
+    std::string folder = run.listedFolder;
     naming.folderName = lastName(folder);
     naming.jobName = "Quillon";
-    if (const std::string file = host_.unattendedJobFile(); !file.empty()) {
+    if (const std::string& file = run.jobFile; !file.empty()) {
         naming.jobName = withoutExtension(lastName(file));
         // A list of drawings has no folder of its own: its job file's stands for it.
-        if (!host_.jobHadFolder()) {
+        if (!run.jobHadFolder) {
             folder = file.substr(0, file.find_last_of("\\/") == std::string::npos ? 0 : file.find_last_of("\\/"));
             naming.folderName = naming.jobName;
         }
@@ -54,7 +48,7 @@ plotting::RunCombineInput RunCoordinator::combineInput(ActiveRun& run) const {
     input.rows = run.record->rows();
     input.files = run.record->combinedFiles();
     input.choices = run.record->choices();
-    input.choices.started = RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    input.choices.started = host_.reports().localTime(std::chrono::system_clock::now());
     input.recordMoves = [record = run.record](const std::vector<std::pair<std::string, std::string>>& moves) {
         return record->recordMoves(moves);
     };
@@ -76,9 +70,9 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
         plotting::RunCombineOutput output;
         std::vector<plotting::ReportRow> rows;
         try {
-            plotting::WinPdfFileAccess files;
+            const std::unique_ptr<plotting::PdfFileAccess> files = host_.pdfFiles();
             const auto started = std::chrono::steady_clock::now();
-            output = plotting::combineRun(input, files, [exiting] { return exiting->load(); },
+            output = plotting::combineRun(input, *files, [exiting] { return exiting->load(); },
                                           [mailbox, this](const std::string& text) {
                                               // Above the run's closing line, which stays the last.
                                               mailbox->post([this, text] { host_.statusLines().showFromRun(text); });
@@ -119,11 +113,11 @@ void RunCoordinator::combiningEnded(std::uint64_t generation, std::optional<plot
     std::string last;
     for (const auto& row : rows) {
         last = row.plotFile + ": " + row.outcome + ", " + row.reason;
-        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: combined file " + last);
+        host_.teller().line("combined file " + last);
     }
     const std::string count = rows.size() > 1 ? std::to_string(rows.size()) + " combined files, the last " : "";
     host_.statusLines().showFromRun(last.empty() ? last : count + last);
     finishRun(std::move(run_), ending, tally);
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -4,7 +4,7 @@
 
 #include "autocad/CadSession.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 // Work for the first CAD session, run on its thread; what it finds comes back through the session's mailbox.
 class CadWork {
@@ -13,4 +13,4 @@ public:
     virtual void postCad(std::function<void(autocad::CadSession&)> task) = 0;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -9,19 +9,23 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/win/JobHost.h"
+#include "run/win/JobHost.h"
 #include "app/win/PlotJobCommands.h"
-#include "app/win/RunHost.h"
+#include "run/win/RunReportKeeper.h"
 #include "base/FileSystem.h"
 #include "plotting/PlotRun.h"
 #include "plotting/job/PlotJobFile.h"
+#include "plotting/RunDeadline.h"
+#include "run/RunRequest.h"
+#include "plotting/record/JobNames.h"
+#include "run/Teller.h"
 
 namespace quillon::app {
 
 // The command line's job: loaded once start-up is done, run with no one at
 // the window under /run, its outcome told on the console, in the report and
 // in the program's exit code.
-class UnattendedJob {
+class UnattendedJob final : public run::Teller {
 public:
     UnattendedJob(JobHost& host, PlotJobCommands& jobs) : host_(host), jobs_(jobs) {}
 
@@ -45,7 +49,9 @@ public:
     // starts now (only over a listing read in full).
     void drawingsListed(std::uint64_t listing, bool complete);
     // Tells the user: a message box, or with /run (no one to press OK) the console and Status.
-    void tell(const std::string& title, const std::string& text);
+    void tell(const std::string& title, const std::string& text) override;
+    // With /run, a line on the console.
+    void line(const std::string& text) override;
     // The CAD application could not be started, for this reason.
     void cadUnavailable(const std::string& why);
     // The CAD application was given up on before any run: with /run, the job ends there.
@@ -61,7 +67,7 @@ public:
     // Whether the job being run names a folder (else a list of drawings).
     bool jobHadFolder() const { return jobHadFolder_; }
     // What names the plot files of the run starting now, taken by it (see RunNames).
-    RunNames takeRunNames() { return std::exchange(runNames_, {}); }
+    plotting::JobNames takeRunNames() { return std::exchange(runNames_, {}); }
     // The files of the command line's job no step of its run may write over: the job or the report it
     // resumes, and the /report copy.
     std::vector<std::string> keptFiles() const;
@@ -87,8 +93,16 @@ private:
     // Why /report names what the copy must never overwrite (the job, the report resumed, a drawing).
     std::optional<std::string> reportTargetProblem() const;
 
+    // The time the job's run must end by (the command line's /until, else the job's), and what is said then.
+    std::optional<plotting::RunDeadline> deadline_;
+    std::string deadlineText_;
+    // The run of the command line's job, as its request says: the job's choices, the listing's rows.
+    run::RunRequest jobRunRequest() const;
+
     JobHost& host_;
     PlotJobCommands& jobs_;
+    // The job the command line runs, as applied (named as the application offers); none for the window's resume.
+    std::optional<plotting::PlotJobSpec> jobToRun_;
     CommandLine commandLine_;
     bool unattended_ = false;
     // How far the command line's job has come; each stage only ever follows the ones before it. A job told
@@ -109,7 +123,7 @@ private:
     bool combineOnly_ = false;
     // The job's folder, against which a drawing's part is decided; empty for a job listing its drawings.
     std::string jobFolder_;
-    RunNames runNames_;
+    plotting::JobNames runNames_;
     // The drawings the run was given, for its exit code.
     int runDrawings_ = 0;
     int exitCode_ = 0;

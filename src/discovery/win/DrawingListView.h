@@ -10,7 +10,7 @@
 
 #include "discovery/DrawingList.h"
 
-namespace quillon::app {
+namespace quillon::discovery {
 
 // The virtual list view over the drawing list model: the control asks for
 // the texts of the rows it shows, so 100,000 rows cost no window memory.
@@ -56,4 +56,4 @@ private:
     std::wstring cell_;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::discovery

@@ -1,4 +1,4 @@
-#include "app/win/ConsoleOutput.h"
+#include "run/win/ConsoleOutput.h"
 
 #include <windows.h>
 

@@ -1,24 +1,20 @@
-#include "app/win/RunCoordinator.h"
+#include "run/RunCoordinator.h"
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-#include "app/OwedVariablesSetting.h"
-#include "app/win/ConsoleOutput.h"
-#include "app/win/ControlIds.h"
-#include "app/win/MainWindow.h"
-#include "app/win/PlotFilesChoice.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
 #include "plotting/StatusLines.h"
-#include "plotting/record/LedgerDisplay.h"
+#include "plotting/HeardDisplay.h"
 #include "plotting/record/ReportRows.h"
-#include "win/Utf.h"
+#include "plotting/record/SessionRecord.h"
+#include "run/ToldDisplay.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 
 RunCoordinator::RunCoordinator(RunHost& host) : host_(host) {}
@@ -29,8 +25,8 @@ RunCoordinator::~RunCoordinator() {
     exiting_->store(true);
     if (run_) run_->stop->store(true);
     if (combiner_.joinable()) combiner_.join();
-    std::vector<CadSessionOwner*> waited;
-    auto retire = [&](std::unique_ptr<CadSessionOwner> owner) {
+    std::vector<RunSession*> waited;
+    auto retire = [&](std::unique_ptr<RunSession> owner) {
         if (!owner) return;
         owner->release();
         retired_.push_back(std::move(owner));
@@ -43,30 +39,31 @@ RunCoordinator::~RunCoordinator() {
     for (auto& owner : retired_) waited.push_back(owner.get());
     // Idle threads end at once; a thread still in a call to an application Quillon started ends once that
     // application is ended (giving up did that). One in the user's own application is not waited for long.
-    CadSessionOwner::waitForEnd(waited, std::chrono::milliseconds(3000));
+    host_.sessions().waitForEnd(waited, std::chrono::milliseconds(3000));
 }
 
-std::unique_ptr<CadSessionOwner> RunCoordinator::makeSession() {
+std::unique_ptr<RunSession> RunCoordinator::makeSession() {
     RunHost* host = &host_;
     auto mailbox = mailbox_;
-    return std::make_unique<CadSessionOwner>(
-        mailbox_, host_.launcher(), host_.connectionUi(), AnnounceCallAfter, callTimeout_, openTimeout_,
-        [mailbox, host](const std::string& error) {
-            mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
-        },
-        owed_);
+    SessionSpec spec;
+    spec.mailbox = mailbox_;
+    spec.announceAfter = AnnounceCallAfter;
+    spec.limit = settings_.callTimeout;
+    spec.openLimit = settings_.openTimeout;
+    spec.onFailure = [mailbox, host](const std::string& error) {
+        mailbox->post([host, error] { host->setStatus("\r\nQuillon could not finish talking to AutoCAD: " + error); });
+    };
+    spec.owed = settings_.owed;
+    return host_.sessions().make(spec);
 }
 
-void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox) {
+void RunCoordinator::start(std::shared_ptr<base::TaskMailbox> mailbox, RunSettings settings) {
     mailbox_ = std::move(mailbox);
-    callTimeout_ = loadCallTimeout(host_.settings());
-    openTimeout_ = loadOpenTimeout(host_.settings(), callTimeout_);
-    restarts_ = loadCadRestarts(host_.settings());
-    owed_ = std::make_shared<autocad::OwedVariables>(std::make_shared<OwedVariablesSetting>(host_.settings()));
+    settings_ = std::move(settings);
     main_ = makeSession();
 }
 
-void RunCoordinator::postCad(std::function<void(autocad::CadSession&)> task) {
+void RunCoordinator::postCad(RunSession::Task task) {
     if (!main_) return;
     main_->post([task = std::move(task), host = &host_](autocad::CadSession& session) {
         // Once the application could not be started, or the job was refused, the program is leaving.
@@ -85,7 +82,7 @@ void RunCoordinator::postCleanUp(std::function<void()> then) {
         session.mailbox()->post([then, host, left = session.connection().cleanUpNotice()] {
             // Said, never asked: the program is on its way out.
             if (!left.empty()) {
-                if (host->unattended()) ConsoleOutput::writeLine("Quillon: " + left);
+                host->teller().line(left);
                 host->setStatus(left);
             }
             then();
@@ -111,80 +108,61 @@ RunCoordinator::endSignal(std::uint64_t generation) {
     };
 }
 
-namespace {
-
-// The rows there are now, with their selection, and the drawings a run of that kind plots, each with its row's
-// number, in the order the run takes them up: from the last listed.
-struct ListedNow {
-    std::vector<plotting::RunListSnapshot::Row> rows;
-    std::vector<std::pair<int, std::string>> drawings;
-};
-
-ListedNow listedNow(DrawingListView& listView, plotting::RunKind kind) {
-    ListedNow listed;
-    listed.rows.reserve(listView.size());
-    for (std::size_t i = 0; i < listView.size(); ++i) {
-        const auto& row = listView.row(i);
-        const bool selected = listView.isSelected(i);
-        listed.rows.push_back({row.name, row.folder, selected});
-        if (kind != plotting::RunKind::Selected || selected)
-            listed.drawings.emplace_back(static_cast<int>(i) + 1, row.folder.str() + std::string(row.name));
-    }
-    std::reverse(listed.drawings.begin(), listed.drawings.end());
-    return listed;
-}
-
-}  // namespace
-
-void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpose, const std::string& resumes) {
+void RunCoordinator::startRun(RunRequest request) {
     if (run_ || host_.closing() || !main_) return;
-    if (host_.searchRunning()) {
-        host_.setStatus("\r\nThe search is still running: wait for it to finish, or stop it, before plotting.");
-        return;
-    }
-    // The run plots the rows, and the selection, there are now.
-    DrawingListView& listView = host_.listView();
-    ListedNow listed = listedNow(listView, kind);
     auto run = std::make_unique<ActiveRun>();
     run->generation = ++generations_;
     run->mail = base::TaskMailbox::childOf(mailbox_);
-    run->view = makeView(listView);
-    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(listed.rows), run->view->layoutsBox(),
-                                                            run->view->directoryFolder());
-    plotting::PlotSetup setup = runSetup(purpose, resumes, list->layoutsBox());
+    run->view = makeView(request);
+    const plotting::RunKind kind = request.kind;
+    std::vector<std::pair<int, std::string>> taken = request.drawings();
+    plotting::PlotSetup setup = request.setup;
+    setup.layouts = request.layouts != plotting::LayoutsBox::Clear;
+    setup.cadRestartEvery = request.restartEvery.value_or(settings_.restartEvery);
+    setup.cadMemoryLimitMB = settings_.memoryLimitMB;
+    // A check combines nothing: it plots nothing.
+    if (setup.purpose != plotting::RunPurpose::Plot) setup.combine = {};
     if (const auto refusal = plotting::combineRefusal(setup.combine, setup.device, setup.files.pattern)) {
         host_.refuseRun(*refusal);
         return;
     }
     // The run's names, decided once over the whole job (or as the report it resumes recorded them).
-    RunNames names = host_.takeRunNames();
-    if (names.listing.empty())
-        for (std::size_t i = 0; i < listView.size(); ++i) names.listing.push_back(listView.fullPath(i));
+    plotting::JobNames names = request.names;
+    if (names.listing.empty()) names.listing = request.listing();
     std::vector<std::string> drawings;
-    for (const auto& [entry, path] : listed.drawings) drawings.push_back(path);
+    drawings.reserve(taken.size());
+    for (const auto& [entry, path] : taken) drawings.push_back(path);
     plotting::decideRunNames(setup, names, drawings);
     setup.files.claims = std::make_shared<plotting::PlotFileClaims>();
-    for (const std::string& kept : host_.keptFiles()) setup.files.drawings.insert(base::foldedPath(kept));
+    for (const std::string& kept : request.kept) setup.files.drawings.insert(base::foldedPath(kept));
+    RunReports& reports = host_.reports();
     // A report that cannot be written does not stop the run; its end says so (and an unattended run's exit code).
-    if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports_.begin(setup);
-    if (const auto report = reports_.current())
+    if (plotting::missingChoice(setup) == plotting::MissingChoice::None) reports.begin(setup);
+    if (const auto report = reports.current())
         for (const auto& [file, problem] : report->written()) {
-            setup.files.drawings.insert(base::foldedPath(win::toUtf8(file.wstring())));
-            setup.files.drawings.insert(base::foldedPath(win::toUtf8(plotting::journalOf(file).wstring())));
+            setup.files.drawings.insert(base::foldedPath(base::utf8Of(file)));
+            setup.files.drawings.insert(base::foldedPath(base::utf8Of(plotting::journalOf(file))));
         }
     run->setup = setup;
-    run->record = std::make_shared<plotting::RunRecordWriter>(reports_.current(), setup, names, drawings,
-                                                              combineNaming(setup), setup.files.claims, reports_.part(),
-                                                              &RunReportKeeper::isoLocalTime);
+    run->jobFile = request.jobFile;
+    run->jobHadFolder = request.jobHadFolder;
+    run->listedFolder = request.listedFolder;
+    run->deadline = request.deadline;
+    run->deadlineText = request.deadlineText;
+    run->record = std::make_shared<plotting::RunRecordWriter>(
+        reports.current(), setup, names, drawings, combineNaming(*run), setup.files.claims, reports.part(),
+        [&reports](std::chrono::system_clock::time_point time) { return reports.localTime(time); });
     run->ledger = std::make_shared<plotting::RunLedger>(
-        std::move(listed.drawings),
+        std::move(taken),
         [record = run->record](const std::vector<plotting::DrawingOutcome>& outcomes, std::size_t changed) {
             return record->write(outcomes, changed);
         },
         setup.purpose);
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
-    const int sessions = host_.runSessions();
+    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(request.rows), request.layouts,
+                                                            request.listedFolder);
+    const int sessions = request.sessions;
     run_ = std::move(run);
     host_.statusLines().open();
     host_.setBusy(true);
@@ -195,35 +173,8 @@ void RunCoordinator::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
     startSingleRun(kind, list, setup);
 }
 
-std::shared_ptr<RunView> RunCoordinator::makeView(DrawingListView& listView) {
-    auto view = std::make_shared<RunView>(host_.window(), listView, host_.listedFolder(), host_.statusLines());
-    if (host_.unattended())
-        view->onInformation = [this](const std::string& title, const std::string& text) { host_.tell(title, text); };
-    else
-        view->onInformation = [this](const std::string& title, const std::string& text) { host_.notify(title, text); };
-    // The report's rows are written on the sessions' side; the console hears of plot files here.
-    view->onAnnounce = [this](const std::string& text) {
-        if (host_.unattended()) ConsoleOutput::writeLine("Quillon: " + text);
-    };
-    view->onOutcome = [this](const plotting::DrawingOutcome& outcome) {
-        if (host_.unattended()) PlotFilesChoice::announce(outcome);
-    };
-    return view;
-}
-
-plotting::PlotSetup RunCoordinator::runSetup(plotting::RunPurpose purpose, const std::string& resumes,
-                                             plotting::LayoutsBox layouts) {
-    plotting::PlotSetup setup = host_.plotChoices();
-    setup.files = host_.plotFileOptions();
-    setup.layouts = layouts != plotting::LayoutsBox::Clear;
-    host_.applySheets(setup);
-    setup.purpose = purpose;
-    setup.resumes = resumes;
-    setup.cadRestartEvery = jobRestartEvery_.value_or(restarts_.every);
-    setup.cadMemoryLimitMB = restarts_.memoryLimitMB;
-    // A check combines nothing: it plots nothing.
-    if (purpose == plotting::RunPurpose::Plot) setup.combine = host_.combineChoice();
-    return setup;
+std::shared_ptr<plotting::PlotRunDisplay> RunCoordinator::makeView(const RunRequest& request) {
+    return std::make_shared<ToldDisplay>(host_.runDisplay(request), host_.teller());
 }
 
 void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
@@ -234,8 +185,10 @@ void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plot
     postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {
         // Before the first drawing is opened, the report on disk names every drawing of the run.
         ledger->begin();
-        plotting::LedgerDisplay display(*posting, ledger, 0);
-        plotting::PlotRun plot(kind, session.connection(), session.files(), display, *list, *stop, setup);
+        plotting::SessionRecord record(ledger, 0);
+        plotting::HeardDisplay display(*posting, [&record] { return record.heard(); });
+        plotting::PlotRun plot(kind, session.connection(), session.files(), display, *list, *stop, setup, nullptr,
+                               &record);
         plot.runToEnd();
         ended->set(plot.ending(), plot.tally());
     });
@@ -284,9 +237,9 @@ void RunCoordinator::finishRun(std::unique_ptr<ActiveRun> run, std::optional<plo
                                const plotting::PlotRun::Tally& tally) {
     const std::uint64_t generation = run->generation;
     run.reset();  // the run is over: what it held goes now
-    reports_.end();
+    host_.reports().end();
     host_.setBusy(false);
     host_.runEnded(generation, ending, tally);
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -1,8 +1,8 @@
-#include "app/win/DrawingListView.h"
+#include "discovery/win/DrawingListView.h"
 
 #include "win/Utf.h"
 
-namespace quillon::app {
+namespace quillon::discovery {
 
 namespace {
 struct ListColumn {
@@ -138,4 +138,4 @@ void DrawingListView::refresh() {
     InvalidateRect(list_, nullptr, FALSE);
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::discovery

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quillon::app {
+namespace quillon::run {
 
 // A call some CAD session has waited on too long, as the question at exit names it: by the session's number
 // and the call's, never by pointer or process id.
@@ -16,4 +16,4 @@ struct HungCall {
     bool endable = false;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::run

@@ -1,4 +1,4 @@
-#include "app/win/CadSessionOwner.h"
+#include "run/win/CadSessionOwner.h"
 
 #include <utility>
 
@@ -6,7 +6,7 @@
 #include "discovery/win/WinFileSystem.h"
 #include "win/UniqueResource.h"
 
-namespace quillon::app {
+namespace quillon::run {
 
 // The process of the application Quillon started for the session: opened on
 // the CAD thread the moment its id is known, while it surely still runs.
@@ -81,7 +81,7 @@ CadSessionOwner::~CadSessionOwner() {
     if (givenUp_) thread_->abandon();
 }
 
-void CadSessionOwner::post(autocad::CadThread::Task task) {
+void CadSessionOwner::post(Task task) {
     if (!givenUp_) thread_->post(std::move(task));
 }
 
@@ -137,4 +137,4 @@ void CadSessionOwner::waitForEnd(const std::vector<CadSessionOwner*>& owners, st
     }
 }
 
-}  // namespace quillon::app
+}  // namespace quillon::run
