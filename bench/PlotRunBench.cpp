@@ -74,7 +74,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int Drawings = 500;
 
-// Runs every job on one thread, waiting for each.
+// Runs every task on one thread, waiting for each.
 class EngineThread {
 public:
     EngineThread() : thread_([this] { loop(); }) {}
@@ -86,9 +86,9 @@ public:
         wake_.notify_all();
         thread_.join();
     }
-    // Runs job on the engine thread. An automation failure comes back as a
+    // Runs task on the engine thread. An automation failure comes back as a
     // new error made on this thread; the engine's own is freed on its thread.
-    void run(const std::function<void()>& job) {
+    void run(const std::function<void()>& task) {
         bool failed = false;
         std::int32_t code = 0;
         char description[512] = {};
@@ -96,7 +96,7 @@ public:
         // Made and destroyed here, so its memory never changes threads.
         const std::function<void()> guarded = [&] {
             try {
-                job();
+                task();
             } catch (const automation::AutomationError& error) {
                 failed = true;
                 code = error.code();
@@ -105,7 +105,7 @@ public:
         };
         {
             std::lock_guard lock(mutex_);
-            job_ = &guarded;
+            task_ = &guarded;
             done_ = &done;
         }
         wake_.notify_all();
@@ -120,12 +120,12 @@ private:
     void loop() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [&] { return quit_ || job_; });
+            wake_.wait(lock, [&] { return quit_ || task_; });
             if (quit_) return;
-            const auto* job = job_;
-            job_ = nullptr;
+            const auto* task = task_;
+            task_ = nullptr;
             lock.unlock();
-            (*job)();
+            (*task)();
             lock.lock();
             *done_ = true;
             finished_.notify_all();
@@ -133,7 +133,7 @@ private:
     }
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
-    const std::function<void()>* job_ = nullptr;
+    const std::function<void()>* task_ = nullptr;
     bool* done_ = nullptr;
     bool quit_ = false;
     std::thread thread_;

@@ -28,9 +28,9 @@ std::vector<std::string> CadLayout::plotStyleTableNames() {
 
 void CadLayout::setCanonicalMediaName(const std::string& mediaName) { layout_->put("CanonicalMediaName", mediaName); }
 
-std::string CadLayout::styleSheet() { return layout_->get("StyleSheet").toText(); }
+std::string CadLayout::plotStyleTable() { return layout_->get("StyleSheet").toText(); }
 
-void CadLayout::setStyleSheet(const std::string& tableName) { layout_->put("StyleSheet", tableName); }
+void CadLayout::setPlotStyleTable(const std::string& tableName) { layout_->put("StyleSheet", tableName); }
 
 void CadLayout::setPlotWithPlotStyles(bool on) { layout_->put("PlotWithPlotStyles", on); }
 

@@ -41,8 +41,8 @@ public:
     std::vector<std::string> plotStyleTableNames();
 
     void setCanonicalMediaName(const std::string& mediaName);
-    std::string styleSheet();
-    void setStyleSheet(const std::string& tableName);
+    std::string plotStyleTable();
+    void setPlotStyleTable(const std::string& tableName);
 
     void setPlotWithPlotStyles(bool on);
     void setUseStandardScale(bool on);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 #include "plotting/sheets/SetupWarning.h"
 
 namespace quillon::plotting {

@@ -29,15 +29,15 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 MissingChoice missingChoice(const PlotSetup& setup) {
-    if (noChoice(setup.printer) || setup.printer == "None") return MissingChoice::Printer;
+    if (noChoice(setup.device) || setup.device == "None") return MissingChoice::Device;
     if (noChoice(setup.paper)) return MissingChoice::Paper;
-    if (noChoice(setup.ctb)) return MissingChoice::PlotStyleTable;
+    if (noChoice(setup.plotStyleTable)) return MissingChoice::PlotStyleTable;
     return MissingChoice::None;
 }
 
 Information missingChoiceMessage(MissingChoice missing) {
     switch (missing) {
-        case MissingChoice::Printer:
+        case MissingChoice::Device:
             return {"Printer Not Selected", "Please Select a Printer before printing"};
         case MissingChoice::Paper:
             return {"Paper Not Selected", "Please Select a Paper Size before Ploting"};
@@ -55,15 +55,15 @@ std::optional<std::size_t> matchPaper(const std::vector<std::string>& canonicalN
     return std::nullopt;
 }
 
-std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view ctb) {
-    std::string table(ctb);
-    if (!endsWith(currentStyleSheet, "stb")) return table;
+std::string plotStyleTableFor(std::string_view currentTable, std::string_view chosen) {
+    std::string table(chosen);
+    if (!endsWith(currentTable, "stb")) return table;
     for (std::size_t at = table.find("ctb"); at != std::string::npos; at = table.find("ctb", at + 3))
         table.replace(at, 3, "stb");
     return table;
 }
 
-bool plotsToFile(std::string_view printer) { return endsWith(printer, "pc3"); }
+bool plotsToFile(std::string_view device) { return endsWith(device, "pc3"); }
 
 int progressValue(int k, int n) {
     if (n <= 0) return 0;

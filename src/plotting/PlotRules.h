@@ -35,9 +35,9 @@ inline constexpr const char* QuillonsPlotAreaAndScale = "extents, fit";
 // The user's choices as the plotting applies them: StrPrinter, StrPaper,
 // StrCTB and NumOfCopies of the main window.
 struct PlotSetup {
-    std::string printer;
+    std::string device;
     std::string paper;
-    std::string ctb;
+    std::string plotStyleTable;
     std::int16_t copies = 0;
     // Where plot files go and their names.
     PlotFileOptions files{};
@@ -62,7 +62,7 @@ struct PlotSetup {
 };
 
 // The first choice that counts as not made, in the order the user is told.
-enum class MissingChoice { None, Printer, Paper, PlotStyleTable };
+enum class MissingChoice { None, Device, Paper, PlotStyleTable };
 
 MissingChoice missingChoice(const PlotSetup& setup);
 
@@ -87,12 +87,12 @@ std::string plotFolderRefusal(const std::string& folder);
 // ignoring case or contains it as written; none when nothing matches.
 std::optional<std::size_t> matchPaper(const std::vector<std::string>& canonicalNames, std::string_view paper);
 
-// The plot style table to set on a layout whose table is currentStyleSheet:
+// The plot style table to set on a layout whose table is currentTable:
 // a drawing with named plot styles ("stb") gets the named twin of the chosen table.
-std::string styleSheetFor(std::string_view currentStyleSheet, std::string_view ctb);
+std::string plotStyleTableFor(std::string_view currentTable, std::string_view chosen);
 
 // Plotter configurations ("pc3") are plotted to a file first.
-bool plotsToFile(std::string_view printer);
+bool plotsToFile(std::string_view device);
 
 // The progress bar's value after k of n entries: k / n * 100 in double
 // precision, divided first, truncated towards zero.

@@ -44,12 +44,12 @@ PlotRun::PlotRun(RunKind kind, autocad::CadConnection& connection, base::FileSys
       share_(share),
       record_(record),
       xrefs_(connection, files, stopRequested),
-      plotter_(connection, xrefs_, files, display, stopRequested),
+      drawingPlotter_(connection, xrefs_, files, display, stopRequested),
       restarts_({setup_.cadRestartEvery, setup_.cadMemoryLimitMB}) {
-    plotter_.setSetup(setup_);
+    drawingPlotter_.setSetup(setup_);
     tally_.purpose = setup_.purpose;
     // The run's own names, when it has them, are its record's too: a combined file a sheet meets moves on.
-    if (share_ && !setup_.files.claims) plotter_.sharePlotFiles(share_->plotFiles());
+    if (share_ && !setup_.files.claims) drawingPlotter_.sharePlotFiles(share_->plotFiles());
 }
 
 std::string PlotRun::errorText(const AutomationError& error) {
@@ -195,7 +195,7 @@ void PlotRun::openEntry() {
     status(renewed.empty() ? drawingStatus(run_text::Opening) : renewed + "\r\n" + drawingStatus(run_text::Opening));
     phase_ = Phase::Close;  // should opening fail, what Quillon opened is still closed
     restarts_.opened();
-    plotter_.openDrawing(strFileName_);
+    drawingPlotter_.openDrawing(strFileName_);
     // The run's first start happens in the open (or in the checks before it): its retry is told as a restart's.
     announceStartNote();
     phase_ = Phase::Activate;
@@ -203,38 +203,38 @@ void PlotRun::openEntry() {
 
 void PlotRun::activateEntry() {
     phase_ = Phase::Close;
-    if (plotter_.activateDrawing(true)) phase_ = Phase::Plot;
+    if (drawingPlotter_.activateDrawing(true)) phase_ = Phase::Plot;
 }
 
 void PlotRun::plotEntry() {
     phase_ = Phase::Close;
-    const int paperLayouts = plotter_.getLayouts();
+    const int paperLayouts = drawingPlotter_.getLayouts();
     const bool checking = setup_.purpose == RunPurpose::Check;
     if (paperLayouts > 0 && list_.layoutsBox() != LayoutsBox::Clear) {
         status(drawingStatus(checking ? run_text::CheckingLayouts : run_text::PrintingLayouts));
-        if (plotter_.beginLayouts()) phase_ = Phase::Layouts;
+        if (drawingPlotter_.beginLayouts()) phase_ = Phase::Layouts;
     } else {
         status(drawingStatus(checking ? run_text::CheckingModel : run_text::PrintingModel));
-        plotter_.plotActiveLayout();
+        drawingPlotter_.plotActiveLayout();
     }
 }
 
 void PlotRun::plotNextLayout() {
-    if (!plotter_.plotNextLayout()) phase_ = Phase::Close;
+    if (!drawingPlotter_.plotNextLayout()) phase_ = Phase::Close;
 }
 
 void PlotRun::closeEntry() {
     status(drawingStatus(run_text::Closing));
     std::string closeError;
     try {
-        plotter_.closeDrawing();
+        drawingPlotter_.closeDrawing();
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
         connection_.noteFailure(error);
         // The drawing was plotted or not regardless; its row says it stayed open.
         closeError = errorText(error);
     }
-    auto outcome = outcomeOf(plotter_.report(), escapedError_);
+    auto outcome = outcomeOf(drawingPlotter_.report(), escapedError_);
     if (stopAfterClose_ && escapedError_.empty()) {
         if (outcome.plotted() || outcome.kind == DrawingOutcome::Kind::Checked) {
             outcome.stopped = true;
@@ -306,7 +306,7 @@ void PlotRun::end(Ending ending) {
     ending_ = ending;
     // The run's own read-only template goes with it; failures here cost the run nothing.
     try {
-        plotter_.closeTemplate();
+        drawingPlotter_.closeTemplate();
     } catch (const std::exception&) {
         base::swallowed("the application is gone, and the template with it");
     }

@@ -9,7 +9,7 @@
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
 #include "plotting/DrawingOutcome.h"
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/PlotRunList.h"
@@ -178,7 +178,7 @@ private:
     RunShare* share_;
     RunEvents* record_;
     XrefReloader xrefs_;
-    LayoutPlotter plotter_;
+    DrawingPlotter drawingPlotter_;
 
     Ending ending_ = Ending::Running;
     Phase phase_ = Phase::Entry;

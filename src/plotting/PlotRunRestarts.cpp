@@ -39,15 +39,15 @@ void PlotRun::lose(const AutomationError& error) {
     // The session ends here. A drawing it may open once more goes to another session, if there is one.
     if (inDrawing()) {
         if (inHand == SessionRestarts::InHand::TryAgain && share_ && !stopRequested_.load()) giveBack();
-        else report(outcomeOf(plotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
-                                                     ? std::string(SessionRestarts::EndedTwice)
-                                                     : reason));
+        else report(outcomeOf(drawingPlotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
+                                                            ? std::string(SessionRestarts::EndedTwice)
+                                                            : reason));
     }
     loseApplication(AutomationError(error.code(), reason));
 }
 
 void PlotRun::giveBack() {
-    plotter_.releasePlotFiles();
+    drawingPlotter_.releasePlotFiles();
     if (record_) record_->givenBack(entry_);
     share_->giveBack(entry_);
     phase_ = Phase::Entry;
@@ -56,9 +56,9 @@ void PlotRun::giveBack() {
 bool PlotRun::restartAfterLoss(const std::string& reason, std::optional<SessionRestarts::InHand> inHand) {
     const bool tryAgain = inHand == SessionRestarts::InHand::TryAgain;
     if (inHand && !tryAgain) {
-        report(outcomeOf(plotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
-                                                ? std::string(SessionRestarts::EndedTwice)
-                                                : reason));
+        report(outcomeOf(drawingPlotter_.report(), inHand == SessionRestarts::InHand::EndedTwice
+                                                       ? std::string(SessionRestarts::EndedTwice)
+                                                       : reason));
         endOfEntry();
         nextEntry();
     }
@@ -74,7 +74,7 @@ bool PlotRun::restartAfterLoss(const std::string& reason, std::optional<SessionR
     announceStartNote();
     // The drawing in hand is opened afresh in the new application: a crash that does not come again costs nothing.
     if (tryAgain) {
-        plotter_.releasePlotFiles();
+        drawingPlotter_.releasePlotFiles();
         phase_ = Phase::Open;
     }
     return true;
@@ -92,7 +92,7 @@ std::string PlotRun::renewIfDue() {
     const auto why = restarts_.dueOnPurpose(memory);
     if (!why) return {};
     try {
-        plotter_.closeTemplate();
+        drawingPlotter_.closeTemplate();
     } catch (const AutomationError&) {
         base::swallowed("the application goes just below, and its template with it");
     }

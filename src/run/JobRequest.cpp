@@ -7,9 +7,9 @@ namespace quillon::run {
 
 void takeJobChoices(RunRequest& request, const plotting::PlotJobSpec& job, const std::string& runDate) {
     plotting::PlotSetup& setup = request.setup;
-    setup.printer = job.device;
+    setup.device = job.device;
     setup.paper = job.paper;
-    setup.ctb = job.plotStyleTable;
+    setup.plotStyleTable = job.plotStyleTable;
     setup.copies = static_cast<std::int16_t>(job.copies > 1 ? job.copies : 1);
     setup.files.folder = job.plotFolder;
     setup.files.pattern = job.plotFileName;

@@ -122,7 +122,7 @@ void RunCoordinator::startRun(RunRequest request) {
     setup.cadMemoryLimitMB = settings_.memoryLimitMB;
     // A check combines nothing: it plots nothing.
     if (setup.purpose != plotting::RunPurpose::Plot) setup.combine = {};
-    if (const auto refusal = plotting::combineRefusal(setup.combine, setup.printer, setup.files.pattern)) {
+    if (const auto refusal = plotting::combineRefusal(setup.combine, setup.device, setup.files.pattern)) {
         host_.refuseRun(*refusal);
         return;
     }
@@ -179,7 +179,7 @@ std::shared_ptr<plotting::PlotRunDisplay> RunCoordinator::makeView(const RunRequ
 
 void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plotting::RunListSnapshot> list,
                                     const plotting::PlotSetup& setup) {
-    // The end is said however the job ends: run to its end, ended by an exception, or dropped unrun.
+    // The end is said however the task ends: run to its end, ended by an exception, or dropped unrun.
     auto ended = std::make_shared<plotting::RunEndSignal>(endSignal(run_->generation));
     auto posting = std::make_shared<plotting::PostingRunDisplay>(run_->mail, run_->view);
     postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {

@@ -50,7 +50,7 @@ struct RunSettings {
 //
 // A run is known by its generation: whatever a run posts goes through a
 // mailbox of its own, closed when the run is over, and the end of a run,
-// which always arrives (a job dropped unrun or ending in an exception says so
+// which always arrives (a task dropped unrun or ending in an exception says so
 // too), counts only for the run in progress.
 class RunCoordinator final : public CadExit {
 public:

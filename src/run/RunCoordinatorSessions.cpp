@@ -82,8 +82,8 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
 
     // Each session tells the run when it is done, however its work ends (dropped unrun included);
     // the last one ends the run.
-    auto sessionJob = [kind, setup, shared, runEnd, ledger = run.ledger](int index,
-                                                                          std::shared_ptr<std::atomic<bool>> stop) {
+    auto sessionTask = [kind, setup, shared, runEnd, ledger = run.ledger](int index,
+                                                                           std::shared_ptr<std::atomic<bool>> stop) {
         auto ended = std::make_shared<plotting::RunEndSignal>(
             [shared, runEnd, index](std::optional<plotting::PlotRun::Ending> ending, const plotting::PlotRun::Tally& tally) {
                 if (shared->dispatcher.sessionEnded(index, ending.value_or(plotting::PlotRun::Ending::ApplicationLost),
@@ -96,10 +96,10 @@ void RunCoordinator::startSharedRun(plotting::RunKind kind, std::shared_ptr<plot
     };
 
     for (int index = 0; index < count; ++index) run.sessionStops.push_back(std::make_shared<std::atomic<bool>>(false));
-    postCad(sessionJob(0, run.sessionStops[0]));
+    postCad(sessionTask(0, run.sessionStops[0]));
     for (int index = 1; index < count; ++index) {
         auto session = makeSession();
-        session->post(sessionJob(index, run.sessionStops[static_cast<std::size_t>(index)]));
+        session->post(sessionTask(index, run.sessionStops[static_cast<std::size_t>(index)]));
         run.further.push_back(std::move(session));
     }
 }

@@ -14,7 +14,7 @@
 #include "base/Paths.h"
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingOutcome.h"
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 #include "plotting/files/PlotFileWriter.h"
 #include "plotting/job/PlotJobFile.h"
 #include "plotting/record/ReportRows.h"
@@ -67,7 +67,7 @@ TEST(PlotFiles, OneFolderTakesSameNamedDrawingsAndEarlierFilesAreReplacedOrStepp
 
     // One run: a new plotter with the run's own names; the outcome of each drawing.
     auto run = [&] {
-        LayoutPlotter plotter{connection, xrefs, files, messages, stop};
+        DrawingPlotter plotter{connection, xrefs, files, messages, stop};
         plotter.setSetup(setup);
         std::vector<DrawingOutcome> outcomes;
         for (const auto& path : drawings) {
@@ -182,7 +182,7 @@ protected:
     }
     DrawingOutcome plot(const std::string& drawing = "A.dwg") {
         XrefReloader xrefs{*connection, files, stop};
-        LayoutPlotter plotter{*connection, xrefs, files, messages, stop};
+        DrawingPlotter plotter{*connection, xrefs, files, messages, stop};
         plotter.setSetup(setup);
         plotter.setPlotFileWait(std::chrono::milliseconds(50));
         EXPECT_TRUE(plotter.openDrawing(dir.file(drawing, "drawing")) && plotter.activateDrawing(true));
@@ -242,10 +242,10 @@ TEST_F(PlotFileRun, PlotsAreWrittenInAHiddenFolderWhoseOldLeftoversGoAtItsNextUs
 
 TEST_F(PlotFileRun, AFileDeviceNeverFallsBackToTheDeviceWhileAPlotterDoesWithAWarning) {
     start({});
-    setup.printer = "Refusing PDF.pc3";
+    setup.device = "Refusing PDF.pc3";
     EXPECT_EQ(rows(plot()).at(1), "First: failed (AutoCAD did not accept the plot)");
     EXPECT_FALSE(sentToDevice());
-    setup.printer = "Refusing Plotter.pc3";
+    setup.device = "Refusing Plotter.pc3";
     const auto outcome = plot();
     EXPECT_EQ(rows(outcome).at(0), "Ground: plotted with warnings (sent to the device: the plot file could not be "
                                    "written (AutoCAD did not accept the plot))");
@@ -256,7 +256,7 @@ TEST_F(PlotFileRun, AFileDeviceNeverFallsBackToTheDeviceWhileAPlotterDoesWithAWa
 
 TEST_F(PlotFileRun, APlotAnsweredTrueThatWritesNoFileFails) {
     start({});
-    setup.printer = "Losing PDF.pc3";
+    setup.device = "Losing PDF.pc3";
     const auto outcome = plot();
     EXPECT_EQ(outcome.text(), "Failed: the plot file was not written: " + dir.at("Out/A-Ground.pdf"));
     EXPECT_EQ(outcome.layoutsPlotted, 0);
@@ -288,12 +288,12 @@ TEST_F(PlotFileRun, ASheetWithoutItsReferenceIsPlottedWithAWarningAndARepointedO
 TEST_F(PlotFileRun, OnPaperOnlyAPlotterGoesToItsDeviceAndAPrinterThatWritesFilesWritesOne) {
     start({});
     setup.files.output = PlotOutput::Device;
-    setup.printer = "Plotter.pc3";
+    setup.device = "Plotter.pc3";
     EXPECT_EQ(rows(plot()), (Lines{"Ground: plotted (sent to the device)", "First: plotted (sent to the device)"}));
     EXPECT_TRUE(sentToDevice());
-    setup.printer = "DWG To PDF.pc3";  // its output is a file, whatever the choice
+    setup.device = "DWG To PDF.pc3";  // its output is a file, whatever the choice
     plot();
-    setup.printer = "Microsoft Print to PDF";  // sent to the device, it would ask for a file name in a box
+    setup.device = "Microsoft Print to PDF";  // sent to the device, it would ask for a file name in a box
     setup.files.output = PlotOutput::File;
     setup.files.pattern = "{drawing} {layout} printer";
     EXPECT_EQ(rows(plot()), (Lines{"Ground: plotted", "First: plotted"}));

@@ -10,7 +10,7 @@
 #include "base/StdFileSystem.h"
 #include "plotting/DrawingCheck.h"
 #include "plotting/DrawingOutcome.h"
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 #include "plotting/job/JobCheck.h"
 #include "plotting/record/ReportRows.h"
 #include "plotting/record/ResumePlan.h"
@@ -69,7 +69,7 @@ protected:
     std::atomic<bool> stop{false};
     RecordedMessages messages;
     XrefReloader xrefs{connection, files, stop};
-    LayoutPlotter plotter{connection, xrefs, files, messages, stop};
+    DrawingPlotter plotter{connection, xrefs, files, messages, stop};
 
     void start(json extra = json::object()) {
         json s = scenario();

@@ -152,9 +152,9 @@ TEST_F(PlotListsTest, AFillResetsTheChoicesWithoutRefillingThePaperList) {
     startWithForty();
     wireBoxes();
     fillPlotLists(connection, device, paper, style);
-    EXPECT_EQ(choices.printer(), "Select a Printer");
+    EXPECT_EQ(choices.device(), "Select a Printer");
     EXPECT_EQ(choices.paper(), "Select a Paper");
-    EXPECT_EQ(choices.ctb(), "Select Plot Style Table");
+    EXPECT_EQ(choices.plotStyleTable(), "Select Plot Style Table");
     EXPECT_EQ(paperRefills, 0);
 }
 
@@ -166,9 +166,9 @@ TEST_F(PlotListsTest, PickingADeviceRefillsThePaperAndResetsOnlyThePaperChoice) 
     style.setText("mono.ctb");
     device.setText("Office.pc3");
     EXPECT_EQ(paperRefills, 1);
-    EXPECT_EQ(choices.printer(), "Office.pc3");
+    EXPECT_EQ(choices.device(), "Office.pc3");
     EXPECT_EQ(choices.paper(), "Select a Paper");
-    EXPECT_EQ(choices.ctb(), "mono.ctb");
+    EXPECT_EQ(choices.plotStyleTable(), "mono.ctb");
     EXPECT_EQ(paper.items[2], "A4");
 }
 
@@ -194,7 +194,7 @@ TEST(PlotChoicesTest, OnlyTheExactLowerCasePlaceholderKeepsThePaperList) {
     EXPECT_TRUE(choices.deviceBoxEvent("Select A Printer"));
     EXPECT_TRUE(choices.deviceBoxEvent(""));
     EXPECT_TRUE(choices.deviceBoxEvent("No such device"));
-    EXPECT_EQ(choices.printer(), "No such device");
+    EXPECT_EQ(choices.device(), "No such device");
 }
 
 TEST_F(PlotListsTest, ADeviceListOfOnlyNoneIsFilledAsItIs) {

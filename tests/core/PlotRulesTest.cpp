@@ -8,14 +8,14 @@
 namespace quillon::plotting {
 namespace {
 
-MissingChoice missingFor(std::string printer, std::string paper, std::string ctb) {
-    return missingChoice(PlotSetup{std::move(printer), std::move(paper), std::move(ctb), 0});
+MissingChoice missingFor(std::string device, std::string paper, std::string plotStyleTable) {
+    return missingChoice(PlotSetup{std::move(device), std::move(paper), std::move(plotStyleTable), 0});
 }
 
 TEST(PlotRules, ChoicesAreCheckedPrinterThenPaperThenTable) {
-    EXPECT_EQ(missingFor("Select a Printer", "Select a Paper", "Select Plot Style Table"), MissingChoice::Printer);
-    EXPECT_EQ(missingFor("", "A4", "mono.ctb"), MissingChoice::Printer);
-    EXPECT_EQ(missingFor("None", "A4", "mono.ctb"), MissingChoice::Printer);
+    EXPECT_EQ(missingFor("Select a Printer", "Select a Paper", "Select Plot Style Table"), MissingChoice::Device);
+    EXPECT_EQ(missingFor("", "A4", "mono.ctb"), MissingChoice::Device);
+    EXPECT_EQ(missingFor("None", "A4", "mono.ctb"), MissingChoice::Device);
     EXPECT_EQ(missingFor("Plotter.pc3", "Select Paper Size", ""), MissingChoice::Paper);
     EXPECT_EQ(missingFor("Plotter.pc3", "A4", "Select Ctb File"), MissingChoice::PlotStyleTable);
     // "None" is refused for the device only, "select" in another case is a name, and "0" is what a missing setting
@@ -39,10 +39,10 @@ TEST(PlotRules, PaperMatchesByEqualityIgnoringCaseOrByContainmentAsWritten) {
 }
 
 TEST(PlotRules, NamedPlotStyleDrawingsGetTheStbTwinOfTheTable) {
-    EXPECT_EQ(styleSheetFor("acad.stb", "ctb-mono.ctb"), "stb-mono.stb");
-    EXPECT_EQ(styleSheetFor("acad.STB", "mono.ctb"), "mono.ctb");
-    EXPECT_EQ(styleSheetFor("", "mono.ctb"), "mono.ctb");
-    EXPECT_EQ(styleSheetFor("acad.ctb", "Mono.CTB"), "Mono.CTB");
+    EXPECT_EQ(plotStyleTableFor("acad.stb", "ctb-mono.ctb"), "stb-mono.stb");
+    EXPECT_EQ(plotStyleTableFor("acad.STB", "mono.ctb"), "mono.ctb");
+    EXPECT_EQ(plotStyleTableFor("", "mono.ctb"), "mono.ctb");
+    EXPECT_EQ(plotStyleTableFor("acad.ctb", "Mono.CTB"), "Mono.CTB");
 }
 
 TEST(PlotRules, OnlyLowerCasePc3DevicesPlotToFile) {

@@ -89,7 +89,7 @@ TEST(RunLifetimeTest, TheEndOfARunArrivesEvenForAJobDroppedUnrunAndNothingOfAClo
     window->drain();
     EXPECT_EQ(seen, std::vector<std::string>{"status of the run"});
 
-    // A session's job dropped before it ran (its thread gone, its mailbox closed) still ends the run.
+    // A session's task dropped before it ran (its thread gone, its mailbox closed) still ends the run.
     std::optional<PlotRun::Ending> ending = PlotRun::Ending::Running;
     bool ended = false;
     auto closedSession = base::TaskMailbox::childOf(window);

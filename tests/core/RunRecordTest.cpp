@@ -61,7 +61,7 @@ protected:
         for (const std::string& layout : layouts) {
             SheetRecord sheet{layout.empty() ? "Model" : layout, "", true, {}};
             const std::string name = drawings[i].substr(drawings[i].find_last_of('/') + 1);
-            sheet.plotFile = setup.files.claims->claim(plotFilePath(setup.files, drawings[i], name, setup.printer, layout));
+            sheet.plotFile = setup.files.claims->claim(plotFilePath(setup.files, drawings[i], name, setup.device, layout));
             EXPECT_TRUE(standin::writePlotPdf(sheet.plotFile, standin::mediaPageSize("ISO_A3", 0), {sheet.plotFile}));
             outcome.sheets.push_back(sheet);
             ++outcome.layoutsTried;
@@ -133,7 +133,7 @@ TEST_F(RecordedRun, APartNamesItsDrawingsAsTheWholeJobDoesAndSoDoesItsResume) {
     PlotSetup resumed = setup;
     resumed.files.qualifiers.clear();
     decideRunNames(resumed, plan.names, plan.job.drawings);
-    EXPECT_EQ(plotFilePath(resumed.files, job[1], "Plan.dwg", setup.printer, ""), dir.at("Out/Plan (North).pdf"));
+    EXPECT_EQ(plotFilePath(resumed.files, job[1], "Plan.dwg", setup.device, ""), dir.at("Out/Plan (North).pdf"));
 }
 
 TEST_F(RecordedRun, ACombinedFileWhoseNameASheetTakesMovesOnAndIsNeverRemovedAsASheet) {

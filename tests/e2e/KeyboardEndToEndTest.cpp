@@ -104,15 +104,15 @@ TEST_F(KeyboardEndToEnd, KeysOfTheSubfolderBoxTheDeviceBoxAndTheCopiesBox) {
 
     // Once a device is chosen, each key going down in its box reads the device's papers again.
     const int beforeChoice = paperListReads();
-    ASSERT_TRUE(gui.chooseComboItem(ids::CmbPrinter, win::toWide(wintest::kDevice)));
+    ASSERT_TRUE(gui.chooseComboItem(ids::DeviceBox, win::toWide(wintest::kDevice)));
     // Choosing the device reads its papers once, in the background.
     EXPECT_TRUE(wintest::waitFor([&] { return paperListReads() == beforeChoice + 1; }, 10s));
     int before = paperListReads();
-    gui.pressKey(ids::CmbPrinter, VK_END);
-    gui.pressKey(ids::CmbPrinter, VK_HOME);
+    gui.pressKey(ids::DeviceBox, VK_END);
+    gui.pressKey(ids::DeviceBox, VK_HOME);
     EXPECT_TRUE(wintest::waitFor([&] { return paperListReads() == before + 2; }, 10s))
         << "paper list reads: " << before << " then " << paperListReads();
-    EXPECT_GE(gui.comboItems(ids::CmbPaper).size(), 2u) << "the paper list is filled again, not emptied";
+    EXPECT_GE(gui.comboItems(ids::PaperBox).size(), 2u) << "the paper list is filled again, not emptied";
 
     // The copies box takes digits and Backspace only.
     SendMessageW(gui.control(ids::CopiesBox), EM_SETSEL, 0, -1);

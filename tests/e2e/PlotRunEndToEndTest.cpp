@@ -172,9 +172,9 @@ protected:
                 << "\"" << item << "\" is not offered; the list holds " << itemsOf(gui, box);
             EXPECT_EQ(gui.text(box), wide(item));
         };
-        choose(ids::CmbPrinter, wintest::kDevice);
-        choose(ids::CmbPaper, wintest::kMediaA3);
-        choose(ids::CmbCTB, wintest::kStyleTable);
+        choose(ids::DeviceBox, wintest::kDevice);
+        choose(ids::PaperBox, wintest::kMediaA3);
+        choose(ids::PlotStyleTableBox, wintest::kStyleTable);
         gui.setChecked(ids::ChkLayouts, true);
     }
 

@@ -140,7 +140,7 @@ TEST_F(UnattendedRun, TheSheetsDialogListsTheTemplatesPageSetupsAndKeepsTheChoic
     ASSERT_NE(main, nullptr);
     GuiDriver gui(main);
     // Once the plot lists are in, the CAD thread is there to read the template.
-    ASSERT_TRUE(wintest::waitFor([&] { return gui.comboItems(ids::CmbPrinter).size() >= 2; }, 30s));
+    ASSERT_TRUE(wintest::waitFor([&] { return gui.comboItems(ids::DeviceBox).size() >= 2; }, 30s));
     gui.postCommand(ids::BtnSheets);
     // Its title is set before its controls are made: found once the last of them is there.
     HWND dialog = nullptr, state = nullptr;

@@ -202,9 +202,9 @@ TEST_F(UnattendedRun, AJobOnTheCommandLineWithoutRunIsLoadedIntoTheWindowAndWait
     ASSERT_TRUE(pollUntil([&] { return gui.listCount() == 2; }, 20s)) << win::toUtf8(gui.text(ids::Status));
     EXPECT_EQ(gui.findRow(L"Façade Süd.dwg") >= 0, true);
     EXPECT_EQ(gui.findRow(L"Plain.dwg") >= 0, true);
-    EXPECT_EQ(gui.text(ids::CmbPrinter), win::toWide(wintest::kDevice));
-    EXPECT_EQ(gui.text(ids::CmbPaper), win::toWide(wintest::kMediaA3)) << "the paper survives the device's paper list";
-    EXPECT_EQ(gui.text(ids::CmbCTB), win::toWide(wintest::kStyleTable));
+    EXPECT_EQ(gui.text(ids::DeviceBox), win::toWide(wintest::kDevice));
+    EXPECT_EQ(gui.text(ids::PaperBox), win::toWide(wintest::kMediaA3)) << "the paper survives the device's paper list";
+    EXPECT_EQ(gui.text(ids::PlotStyleTableBox), win::toWide(wintest::kStyleTable));
     EXPECT_EQ(gui.text(ids::CopiesBox), L"2");
     EXPECT_FALSE(gui.isChecked(ids::ChkLayouts));
     Sleep(500);

@@ -133,15 +133,15 @@ bool choose(GuiDriver& gui, int box, const wchar_t* what, const std::wstring& it
 // led by the standard sizes; a size alone matches the device's paper of that
 // size when the run applies it.
 bool choosePaper(GuiDriver& gui, const Options& options) {
-    const auto items = gui.comboItems(ids::CmbPaper);
+    const auto items = gui.comboItems(ids::PaperBox);
     for (const auto& wanted : {options.paper, options.paperSize})
         for (const auto& item : items)
-            if (item == wanted) return choose(gui, ids::CmbPaper, L"Paper", item);
-    if (auto picked = gui.chooseComboItemContaining(ids::CmbPaper, options.paperSize)) {
+            if (item == wanted) return choose(gui, ids::PaperBox, L"Paper", item);
+    if (auto picked = gui.chooseComboItemContaining(ids::PaperBox, options.paperSize)) {
         say(L"Paper: " + *picked);
         return true;
     }
-    return choose(gui, ids::CmbPaper, L"Paper", options.paper);
+    return choose(gui, ids::PaperBox, L"Paper", options.paper);
 }
 
 // Focuses the drawing's row, as a click on it would, and waits for the
@@ -181,9 +181,9 @@ int drive(const Options& options) {
     say(L"Search: " + oneLine(*found));
     if (gui.listCount() == 0) return 1;
 
-    if (!choose(gui, ids::CmbPrinter, L"Device", options.device)) return 1;
+    if (!choose(gui, ids::DeviceBox, L"Device", options.device)) return 1;
     if (!choosePaper(gui, options)) return 1;
-    if (!choose(gui, ids::CmbCTB, L"Plot style table", options.table)) return 1;
+    if (!choose(gui, ids::PlotStyleTableBox, L"Plot style table", options.table)) return 1;
     gui.setChecked(ids::ChkLayouts, true);
     say(L"Print Layouts: ticked");
 

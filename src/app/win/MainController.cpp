@@ -146,9 +146,9 @@ void MainController::onCommand(int id, int notifyCode) {
         case ids::TxtSessions:
             if (notifyCode == EN_CHANGE) sessions_.changed();
             break;
-        case ids::CmbPrinter:
-        case ids::CmbPaper:
-        case ids::CmbCTB: boxes_.onCommand(id, notifyCode); break;
+        case ids::DeviceBox:
+        case ids::PaperBox:
+        case ids::PlotStyleTableBox: boxes_.onCommand(id, notifyCode); break;
         case ids::PrintAllButton: startWindowRun(plotting::RunKind::AllListed); break;
         case ids::MnuAllPrint: startWindowRun(plotting::RunKind::AllDrawings); break;
         case ids::MnuPrintMultiple: startWindowRun(plotting::RunKind::Selected); break;
@@ -263,7 +263,7 @@ void MainController::stopPressed() {
 }
 
 void MainController::setBusy(bool busy) {
-    for (int id : {ids::SubfoldersBox, ids::PrintAllButton, ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB,
+    for (int id : {ids::SubfoldersBox, ids::PrintAllButton, ids::DeviceBox, ids::PaperBox, ids::PlotStyleTableBox,
                    ids::ChkLayouts, ids::CopiesBox, ids::TxtSessions, ids::SpnSessions, ids::BtnSheets})
         window_.enable(id, !busy);
     if (!busy && search_.listView().size() == 0) window_.enable(ids::PrintAllButton, false);

@@ -98,7 +98,7 @@ private:
     bool unattended() const override;
     void fillPlotBoxesIfEmpty() override;
     void drawingsListed(std::uint64_t listing, bool complete) override;
-    void postCad(std::function<void(autocad::CadSession&)> job) override;
+    void postCad(std::function<void(autocad::CadSession&)> task) override;
     discovery::DrawingListView& listView() override;
     std::string listedFolder() const override;
     plotting::PlotSetup chosenSetup() const override;

@@ -17,7 +17,7 @@ void MainController::fillPlotBoxesIfEmpty() { boxes_.fillIfEmpty(); }
 
 void MainController::drawingsListed(std::uint64_t listing, bool complete) { job_.drawingsListed(listing, complete); }
 
-void MainController::postCad(std::function<void(autocad::CadSession&)> job) { runs_.postCad(std::move(job)); }
+void MainController::postCad(std::function<void(autocad::CadSession&)> task) { runs_.postCad(std::move(task)); }
 
 discovery::DrawingListView& MainController::listView() { return search_.listView(); }
 

@@ -166,7 +166,7 @@ void MainWindow::watchKeys() {
     // the plot boxes take their text before each key acts, and the copies box refuses what is no digit.
     SetWindowSubclass(control(ids::SubfoldersBox), keyWatchProc, kKeyWatchId, ids::SubfoldersBox);
     SetWindowSubclass(control(ids::CopiesBox), keyWatchProc, kKeyWatchId, ids::CopiesBox);
-    for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
+    for (int id : {ids::DeviceBox, ids::PaperBox, ids::PlotStyleTableBox}) {
         HWND combo = control(id);
         SetWindowSubclass(combo, keyWatchProc, kKeyWatchId, static_cast<DWORD_PTR>(id));
         // Typing goes to the box's edit field, not to the box.
@@ -236,7 +236,7 @@ void MainWindow::createTooltips() {
     add(control(ids::RunProgressBar), L"Total Progress of Drawings being printed");
     add(preview_.hwnd(), L"");
     // The combo boxes' edit fields receive the mouse, not the combo boxes themselves.
-    for (int id : {ids::CmbPrinter, ids::CmbPaper, ids::CmbCTB}) {
+    for (int id : {ids::DeviceBox, ids::PaperBox, ids::PlotStyleTableBox}) {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         if (GetComboBoxInfo(control(id), &info) && info.hwndItem) add(info.hwndItem, mainWindowControl(id)->tooltip);

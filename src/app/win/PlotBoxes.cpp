@@ -31,8 +31,8 @@ void PlotBoxes::remember(const MainSettings& stored) {
 
 void PlotBoxes::storeInto(MainSettings& settings) const {
     settings.cadPaper = choices_.paper();
-    settings.cadPrinter = choices_.printer();
-    settings.cadCTB = choices_.ctb();
+    settings.cadPrinter = choices_.device();
+    settings.cadCTB = choices_.plotStyleTable();
 }
 
 void PlotBoxes::create() {
@@ -40,9 +40,9 @@ void PlotBoxes::create() {
         return std::make_unique<plotting::WinComboBox>(host_.window().control(id),
                                              [this, id](const std::string& text) { boxEvent(id, text); });
     };
-    printerBox_ = make(ids::CmbPrinter);
-    paperBox_ = make(ids::CmbPaper);
-    ctbBox_ = make(ids::CmbCTB);
+    deviceBox_ = make(ids::DeviceBox);
+    paperBox_ = make(ids::PaperBox);
+    plotStyleTableBox_ = make(ids::PlotStyleTableBox);
 }
 
 void PlotBoxes::onCommand(int id, int notifyCode) {
@@ -58,7 +58,7 @@ void PlotBoxes::onKeyDown(int id) {
 }
 
 void PlotBoxes::fillIfEmpty() {
-    if (printerBox_->itemCount() >= 2 || fillPending_ || host_.closing()) return;
+    if (deviceBox_->itemCount() >= 2 || fillPending_ || host_.closing()) return;
     fillPending_ = true;
     host_.postCad([this](autocad::CadSession& session) {
         plotting::RecordingComboBox devices, papers, styles;
@@ -72,8 +72,8 @@ void PlotBoxes::fillIfEmpty() {
             fillPending_ = false;
             // A full fill resets every choice to its placeholder, as it always has.
             paperChosenSinceRefill_ = false;
-            applyFill({{printerBox_.get(), devices}, {paperBox_.get(), papers}, {ctbBox_.get(), styles}}, error,
-                      "The plot lists");
+            applyFill({{deviceBox_.get(), devices}, {paperBox_.get(), papers}, {plotStyleTableBox_.get(), styles}},
+                      error, "The plot lists");
         });
     });
 }
@@ -93,24 +93,24 @@ void PlotBoxes::applyFill(const std::vector<std::pair<plotting::WinComboBox*, pl
 
 plotting::WinComboBox* PlotBoxes::box(int id) const {
     switch (id) {
-        case ids::CmbPrinter: return printerBox_.get();
-        case ids::CmbPaper: return paperBox_.get();
-        case ids::CmbCTB: return ctbBox_.get();
+        case ids::DeviceBox: return deviceBox_.get();
+        case ids::PaperBox: return paperBox_.get();
+        case ids::PlotStyleTableBox: return plotStyleTableBox_.get();
         default: return nullptr;
     }
 }
 
 void PlotBoxes::boxEvent(int id, const std::string& text) {
-    if (id == ids::CmbPaper) {
+    if (id == ids::PaperBox) {
         if (!replayingFill_) paperChosenSinceRefill_ = true;
         choices_.paperBoxEvent(text);
-    } else if (id == ids::CmbCTB) {
+    } else if (id == ids::PlotStyleTableBox) {
         choices_.styleBoxEvent(text);
     } else if (choices_.deviceBoxEvent(text)) {
         paperChosenSinceRefill_ = false;
         // Only a device the list offers can be put on a layout; a name half typed lists what it always did.
         std::string device;
-        for (const auto& offered : itemsOf(*printerBox_))
+        for (const auto& offered : itemsOf(*deviceBox_))
             if (plotting::equalsIgnoreCase(offered, text)) device = offered;
         host_.postCad([this, device](autocad::CadSession& session) {
             plotting::RecordingComboBox papers;
@@ -132,24 +132,25 @@ void PlotBoxes::copiesChanged() {
 }
 
 plotting::PlotSetup PlotBoxes::setup() const {
-    return plotting::PlotSetup{choices_.printer(), choices_.paper(), choices_.ctb(), numOfCopies_};
+    return plotting::PlotSetup{choices_.device(), choices_.paper(), choices_.plotStyleTable(), numOfCopies_};
 }
 
 std::optional<std::string> PlotBoxes::missingFromLists(plotting::PlotJobSpec& job) const {
     // The paper list is that of the device chosen now: it says nothing of another device's papers,
     // which an unattended run learns from a drawing before it plots.
-    const bool papersOfJobsDevice = plotting::equalsIgnoreCase(job.device, choices_.printer());
+    const bool papersOfJobsDevice = plotting::equalsIgnoreCase(job.device, choices_.device());
     const auto papers = papersOfJobsDevice ? itemsOf(*paperBox_) : std::vector<std::string>{job.paper};
-    if (const auto missing = plotting::missingFromLists(job, itemsOf(*printerBox_), papers, itemsOf(*ctbBox_)))
+    if (const auto missing =
+            plotting::missingFromLists(job, itemsOf(*deviceBox_), papers, itemsOf(*plotStyleTableBox_)))
         return "The plot job names the " + *missing + ", which AutoCAD does not offer here.";
-    plotting::adoptOfferedNames(job, itemsOf(*printerBox_), itemsOf(*ctbBox_));
+    plotting::adoptOfferedNames(job, itemsOf(*deviceBox_), itemsOf(*plotStyleTableBox_));
     return std::nullopt;
 }
 
 void PlotBoxes::applyJob(const plotting::PlotJobSpec& job) {
-    printerBox_->setText(job.device);
+    deviceBox_->setText(job.device);
     paperBox_->setText(job.paper);
-    ctbBox_->setText(job.plotStyleTable);
+    plotStyleTableBox_->setText(job.plotStyleTable);
     host_.window().setText(ids::CopiesBox, std::to_wstring(job.copies));
 }
 

@@ -52,9 +52,9 @@ private:
 
     PlotBoxesHost& host_;
     plotting::PlotChoices choices_;
-    std::unique_ptr<plotting::WinComboBox> printerBox_;
+    std::unique_ptr<plotting::WinComboBox> deviceBox_;
     std::unique_ptr<plotting::WinComboBox> paperBox_;
-    std::unique_ptr<plotting::WinComboBox> ctbBox_;
+    std::unique_ptr<plotting::WinComboBox> plotStyleTableBox_;
     std::int16_t numOfCopies_ = 0;
     bool fillPending_ = false;
     // A fill's replay runs the boxes' change handling; a paper picked meanwhile by the user is kept.

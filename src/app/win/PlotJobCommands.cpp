@@ -59,9 +59,9 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
     }
     job.layouts = win::WinCheckBox(window.control(ids::ChkLayouts)).tick() != win::WinCheckBox::Tick::Clear;
     const plotting::PlotChoices& choices = choices_.boxes.choices();
-    job.device = choices.printer();
+    job.device = choices.device();
     job.paper = choices.paper();
-    job.plotStyleTable = choices.ctb();
+    job.plotStyleTable = choices.plotStyleTable();
     job.copies = choices_.boxes.copies() > 1 ? choices_.boxes.copies() : 1;
     const int sessions = choices_.sessions.runSessions();
     if (sessions > 1) job.sessions = sessions;

@@ -18,20 +18,20 @@ struct CadThread::Shared {
     SessionFactory factory;
     FailureHandler onFailure;
     mutable std::mutex mutex;
-    std::deque<Job> jobs;
+    std::deque<Task> tasks;
     bool quit = false;
     std::atomic<bool> abandoned{false};
     win::UniqueHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 
-    // The next job, or none when the thread is to end.
-    bool next(Job& job) {
+    // The next task, or none when the thread is to end.
+    bool next(Task& task) {
         for (;;) {
             {
                 std::lock_guard<std::mutex> lock(mutex);
-                if (abandoned.load() || (quit && jobs.empty())) return false;
-                if (!jobs.empty()) {
-                    job = std::move(jobs.front());
-                    jobs.pop_front();
+                if (abandoned.load() || (quit && tasks.empty())) return false;
+                if (!tasks.empty()) {
+                    task = std::move(tasks.front());
+                    tasks.pop_front();
                     return true;
                 }
             }
@@ -51,7 +51,7 @@ struct CadThread::Shared {
         try {
             onFailure(text);
         } catch (...) {
-            base::swallowed("reporting is best effort: the thread must go on serving the next job");
+            base::swallowed("reporting is best effort: the thread must go on serving the next task");
         }
     }
 };
@@ -69,10 +69,10 @@ CadThread::CadThread(SessionFactory factory, FailureHandler onFailure) : shared_
 
 CadThread::~CadThread() {
     if (thread_) {
-        // Whatever is still queued is dropped; a job in progress ends on its own.
+        // Whatever is still queued is dropped; a task in progress ends on its own.
         {
             std::lock_guard<std::mutex> lock(shared_->mutex);
-            shared_->jobs.clear();
+            shared_->tasks.clear();
             shared_->quit = true;
         }
         SetEvent(shared_->wake.get());
@@ -88,14 +88,14 @@ DWORD WINAPI CadThread::threadMain(void* parameter) {
         // The CAD application refuses calls while it is busy; the filter has them retried.
         win::MessageFilterScope messageFilter;
         std::unique_ptr<CadSession> session = shared->factory();
-        Job job;
-        while (shared->next(job)) {
+        Task task;
+        while (shared->next(task)) {
             try {
-                job(*session);
+                task(*session);
             } catch (...) {
                 shared->report(base::describe(std::current_exception(), "an unknown error"));
             }
-            job = nullptr;
+            task = nullptr;
         }
         // The proxies go with the apartment that made them.
         session.reset();
@@ -105,11 +105,11 @@ DWORD WINAPI CadThread::threadMain(void* parameter) {
     return 0;
 }
 
-void CadThread::post(Job job) {
+void CadThread::post(Task task) {
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
         if (shared_->quit || shared_->abandoned.load()) return;
-        shared_->jobs.push_back(std::move(job));
+        shared_->tasks.push_back(std::move(task));
     }
     SetEvent(shared_->wake.get());
 }
@@ -118,7 +118,7 @@ void CadThread::abandon() {
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
         shared_->abandoned = true;
-        shared_->jobs.clear();
+        shared_->tasks.clear();
     }
     SetEvent(shared_->wake.get());
 }

@@ -20,9 +20,9 @@ namespace quillon::autocad {
 // itself if the call ever returns. Nothing of it is joined from the window.
 class CadThread {
 public:
-    using Job = std::function<void(CadSession&)>;
+    using Task = std::function<void(CadSession&)>;
     using SessionFactory = std::function<std::unique_ptr<CadSession>()>;
-    // Called on the CAD thread when a job ends with an exception it did not handle.
+    // Called on the CAD thread when a task ends with an exception it did not handle.
     using FailureHandler = std::function<void(const std::string&)>;
 
     CadThread(SessionFactory factory, FailureHandler onFailure);
@@ -30,7 +30,7 @@ public:
     CadThread(const CadThread&) = delete;
     CadThread& operator=(const CadThread&) = delete;
 
-    void post(Job job);
+    void post(Task task);
     // Gives the thread up: nothing more runs on it, and it is not waited for.
     void abandon();
     // Lets the thread end once its work is done, waiting at most timeoutMs.

@@ -25,7 +25,7 @@ constexpr const wchar_t* Hint =
     L"Empty: {drawing}-{layout} for a layout, {drawing} for model space.\r\n"
     L"Also {folder} (the drawing's folder name) and {date} (the run's start, YYYY-MM-DD).\r\n"
     L"The extension is the device's: .pdf, .dwf, .dwfx, .png, .jpg, .xps, else .plt.";
-constexpr const wchar_t* ToPlotter = L"send a plotter's sheets to the &plotter, not to a file (PDF, DWF, PNG still make files)";
+constexpr const wchar_t* ToDevice = L"send a plotter's sheets to the &plotter, not to a file (PDF, DWF, PNG still make files)";
 constexpr const wchar_t* CombineLabel = L"Combine the PDF sheets:";
 constexpr const wchar_t* CombineChoices[] = {L"no", L"one file per drawing", L"one file for the run"};
 constexpr const wchar_t* CombinedNameLabel = L"Combined &file:";
@@ -62,8 +62,8 @@ bool PlotFilesDialog::onInit() {
     add(PatternLabelId, L"Static", PatternLabel, SS_LEFT);
     add(PatternId, L"Edit", win::toWide(settings_.pattern).c_str(), ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
     add(HintId, L"Static", Hint, SS_LEFT | SS_NOPREFIX);
-    add(ToPlotterId, L"Button", ToPlotter, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
-    CheckDlgButton(hwnd(), ToPlotterId, settings_.output == plotting::PlotOutput::Device ? BST_CHECKED : BST_UNCHECKED);
+    add(ToDeviceId, L"Button", ToDevice, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
+    CheckDlgButton(hwnd(), ToDeviceId, settings_.output == plotting::PlotOutput::Device ? BST_CHECKED : BST_UNCHECKED);
     add(CombineLabelId, L"Static", CombineLabel, SS_LEFT);
     const win::ComboBoxControl combine(
         add(CombineId, L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP));
@@ -107,7 +107,7 @@ void PlotFilesDialog::layOut() {
     const int inFolder = inFolderText + radioGlyph;
     const int browse = std::max(px(75), browseText + px(16));
     const int widestHint = std::max({static_cast<int>(hintRect.right), static_cast<int>(combineHintRect.right),
-                                     width(ToPlotter) + radioGlyph});
+                                     width(ToDevice) + radioGlyph});
     const int edit = std::max(px(260), widestHint - inFolder - gap - browse - gap);
     const int right = x1 + inFolder + gap + edit + gap + browse;
     const int textOffset = (row - static_cast<int>(metrics.tmHeight)) / 2;
@@ -128,7 +128,7 @@ void PlotFilesDialog::layOut() {
     y += row + px(6);
     place(HintId, x1, y, right - x1, hintRect.bottom);
     y += hintRect.bottom + px(6);
-    place(ToPlotterId, x1, y, right - x1, row);
+    place(ToDeviceId, x1, y, right - x1, row);
     y += row + px(10);
     place(CombineLabelId, margin, y + textOffset, labels, metrics.tmHeight);
     place(CombineId, x1, y, combineChoice, row * 5);
@@ -214,8 +214,8 @@ bool PlotFilesDialog::accept() {
                                       : plotting::CombineMode::None;
     chosen.combine.fileName = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), CombinedNameId)));
     chosen.combine.keepSheetFiles = IsDlgButtonChecked(hwnd(), KeepSheetsId) == BST_CHECKED;
-    chosen.output = IsDlgButtonChecked(hwnd(), ToPlotterId) == BST_CHECKED ? plotting::PlotOutput::Device
-                                                                             : plotting::PlotOutput::File;
+    chosen.output = IsDlgButtonChecked(hwnd(), ToDeviceId) == BST_CHECKED ? plotting::PlotOutput::Device
+                                                                          : plotting::PlotOutput::File;
     // The device is chosen in the main window and checked when the run starts; the name is checked here.
     if (const auto refusal = plotting::combineRefusal(chosen.combine, "PDF", chosen.pattern)) {
         MessageBoxW(hwnd(), win::toWide(*refusal).c_str(), Title, MB_OK | MB_ICONINFORMATION);

@@ -31,7 +31,7 @@ public:
     static constexpr int CombinedNameId = 212;
     static constexpr int KeepSheetsId = 213;
     static constexpr int CombineHintId = 214;
-    static constexpr int ToPlotterId = 215;
+    static constexpr int ToDeviceId = 215;
 
     explicit PlotFilesDialog(app::PlotFileSettings settings) : settings_(std::move(settings)) {}
 

@@ -5,8 +5,8 @@
 namespace quillon::plotting {
 
 bool PlotChoices::deviceBoxEvent(std::string_view boxText) {
-    printer_ = boxText;
-    return printer_.find(plot_list_text::DevicePlaceholder) == std::string::npos;
+    device_ = boxText;
+    return device_.find(plot_list_text::DevicePlaceholder) == std::string::npos;
 }
 
 }  // namespace quillon::plotting

@@ -14,24 +14,24 @@ public:
     PlotChoices() = default;
     // The choices remembered from the last session; they are not looked up
     // in the lists and stay in force until a box event replaces them.
-    PlotChoices(std::string printer, std::string paper, std::string ctb)
-        : printer_(std::move(printer)), paper_(std::move(paper)), ctb_(std::move(ctb)) {}
+    PlotChoices(std::string device, std::string paper, std::string plotStyleTable)
+        : device_(std::move(device)), paper_(std::move(paper)), plotStyleTable_(std::move(plotStyleTable)) {}
 
-    const std::string& printer() const { return printer_; }
+    const std::string& device() const { return device_; }
     const std::string& paper() const { return paper_; }
-    const std::string& ctb() const { return ctb_; }
+    const std::string& plotStyleTable() const { return plotStyleTable_; }
 
     // Any event of the device box. True when the paper list must now be
     // refilled (FillPaperList): always, unless the device text contains the
     // placeholder "Select a Printer".
     [[nodiscard]] bool deviceBoxEvent(std::string_view boxText);
     void paperBoxEvent(std::string_view boxText) { paper_ = boxText; }
-    void styleBoxEvent(std::string_view boxText) { ctb_ = boxText; }
+    void styleBoxEvent(std::string_view boxText) { plotStyleTable_ = boxText; }
 
 private:
-    std::string printer_;
+    std::string device_;
     std::string paper_;
-    std::string ctb_;
+    std::string plotStyleTable_;
 };
 
 }  // namespace quillon::plotting

@@ -98,9 +98,9 @@ std::optional<std::string> refusalBeforeFirstOpen(autocad::CadConnection& connec
             }
             if (!paper) return std::nullopt;
             auto layout = document.modelSpace().layout();
-            layout.setConfigName(setup.printer);
+            layout.setConfigName(setup.device);
             layout.refreshPlotDeviceInfo();
-            return paperRefusal(setup.printer, setup.paper, layout.canonicalMediaNames());
+            return paperRefusal(setup.device, setup.paper, layout.canonicalMediaNames());
         });
     });
 }

@@ -92,9 +92,9 @@ bool sheetsSayWhy(const DrawingOutcome& outcome, const std::vector<ReportRow>& r
 
 ReportRow choicesRow(const PlotSetup& setup) {
     ReportRow base;
-    base.device = setup.printer;
+    base.device = setup.device;
     base.paper = setup.paper;
-    base.plotStyleTable = setup.ctb;
+    base.plotStyleTable = setup.plotStyleTable;
     base.copies = setup.copies > 1 ? setup.copies : 1;
     base.layouts = setup.layouts;
     base.plotFolder = setup.files.folder;

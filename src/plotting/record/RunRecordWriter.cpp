@@ -24,7 +24,7 @@ void decideRunNames(PlotSetup& setup, const JobNames& names, const std::vector<s
     if (!names.date.empty()) setup.files.runDate = names.date;
     const std::vector<std::string>& listing = names.listing.empty() ? runDrawings : names.listing;
     setup.files.qualifiers =
-        names.qualifiersRecorded ? names.qualifiers : plotNameQualifiers(listing, setup.files, setup.printer);
+        names.qualifiersRecorded ? names.qualifiers : plotNameQualifiers(listing, setup.files, setup.device);
     setup.files.recorded = names.sheets;
     for (const std::string& drawing : listing) setup.files.drawings.insert(base::foldedPath(drawing));
     for (const std::string& drawing : runDrawings) setup.files.drawings.insert(base::foldedPath(drawing));

@@ -1,4 +1,4 @@
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 
 #include <algorithm>
 
@@ -30,20 +30,20 @@ std::string keptWarning(const SheetRecord& sheet) {
 
 }  // namespace
 
-void LayoutPlotter::releasePlotFiles() {
+void DrawingPlotter::releasePlotFiles() {
     for (const auto& sheet : report_.sheets)
         if (!sheet.plotFile.empty()) plotFiles_->release(sheet.plotFile);
 }
 
-void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot&()>& documentPlot,
-                              const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
+void DrawingPlotter::plotSheet(CadDocument& document, const std::function<CadPlot&()>& documentPlot,
+                               const std::string& drawingName, const std::string& layoutName, SheetRecord& sheet) {
     // A device whose output is a file would write it where nobody looks, or
     // ask for a name in a box: only a plotter's sheet may go to the device instead.
     // So is a plotter whose configuration was found plotting to a file: it makes files from then on.
-    const bool systemFiles = systemFilePrinter(setup_.printer);
-    const bool fileDevice = deviceExtension(setup_.printer) != ".plt" || systemFiles || plotsToFilePort_;
+    const bool systemFiles = systemFilePrinter(setup_.device);
+    const bool fileDevice = deviceExtension(setup_.device) != ".plt" || systemFiles || plotsToFilePort_;
     const bool toPaper = setup_.files.output == PlotOutput::Device && !fileDevice;
-    const bool toFile = (plotsToFile(setup_.printer) || systemFiles || plotsToFilePort_) && !toPaper;
+    const bool toFile = (plotsToFile(setup_.device) || systemFiles || plotsToFilePort_) && !toPaper;
     std::string fileFailure;
     if (toFile) {
         const std::string wanted = sheetPlotFile(drawingName, layoutName);
@@ -55,7 +55,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
         readyToPlot(document);
         PlotFileWriter writer(files_, *plotFiles_, plotFileWait_);
         const auto result = writer.write(wanted, [&](const std::string& file) {
-            return documentPlot().plotToFile(file, setup_.printer);
+            return documentPlot().plotToFile(file, setup_.device);
         });
         sheet.earlier = result.earlier;
         sheet.keptFile = result.keptFile;
@@ -96,7 +96,7 @@ void LayoutPlotter::plotSheet(CadDocument& document, const std::function<CadPlot
     noteMissingReferencesOn(sheet);
 }
 
-std::string LayoutPlotter::unnamedPlotFolder() {
+std::string DrawingPlotter::unnamedPlotFolder() {
     if (!unnamedPlotFolder_) {
         unnamedPlotFolder_.emplace();
         tolerate("unknown, a plot to a file nobody named cannot be looked for: the sheet counts as sent", [&] {
@@ -107,8 +107,8 @@ std::string LayoutPlotter::unnamedPlotFolder() {
     return *unnamedPlotFolder_;
 }
 
-LayoutPlotter::UnnamedPlotFiles LayoutPlotter::unnamedPlotFiles(const std::string& drawingName,
-                                                                const std::string& layoutName) {
+DrawingPlotter::UnnamedPlotFiles DrawingPlotter::unnamedPlotFiles(const std::string& drawingName,
+                                                                  const std::string& layoutName) {
     UnnamedPlotFiles found;
     const std::string folder = unnamedPlotFolder();
     if (folder.empty()) return found;
@@ -123,8 +123,8 @@ LayoutPlotter::UnnamedPlotFiles LayoutPlotter::unnamedPlotFiles(const std::strin
     return found;
 }
 
-bool LayoutPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const std::string& drawingName,
-                                        const std::string& layoutName, SheetRecord& sheet) {
+bool DrawingPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const std::string& drawingName,
+                                         const std::string& layoutName, SheetRecord& sheet) {
     std::string unnamed;
     for (const auto& [path, written] : unnamedPlotFiles(drawingName, layoutName)) {
         const auto earlier = before.find(path);
@@ -155,7 +155,7 @@ bool LayoutPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const st
     return true;
 }
 
-void LayoutPlotter::noteMissingReferences() {
+void DrawingPlotter::noteMissingReferences() {
     report_.missingReferences = xrefs_.stillMissing();
     // A later repair of the same drawing finds the references already pointed right: what the first did stays said.
     for (const auto& repointed : xrefs_.repointed())
@@ -164,13 +164,13 @@ void LayoutPlotter::noteMissingReferences() {
             report_.repointedReferences.push_back(repointed);
 }
 
-void LayoutPlotter::noteMissingReferencesOn(SheetRecord& sheet) {
+void DrawingPlotter::noteMissingReferencesOn(SheetRecord& sheet) {
     // The sheet lacks what the reference draws (a site plan, a title block): plotted, but not as the drawing is.
     if (const std::string missing = missingReferencesText(report_.missingReferences); !missing.empty())
         sheet.plotWarnings.push_back(missing);
 }
 
-void LayoutPlotter::noteSheetWarnings(const SheetRecord& sheet) {
+void DrawingPlotter::noteSheetWarnings(const SheetRecord& sheet) {
     if (sheet.warnings.empty() && sheet.plotWarnings.empty()) return;
     ++report_.layoutsWithWarnings;
     report_.warnings.insert(report_.warnings.end(), sheet.warnings.begin(), sheet.warnings.end());

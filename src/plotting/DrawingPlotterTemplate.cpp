@@ -1,4 +1,4 @@
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 
 #include "plotting/Tolerate.h"
 
@@ -20,7 +20,7 @@ using automation::AutomationError;
 using automation::ObjectPtr;
 using automation::Value;
 
-CadDocument* LayoutPlotter::templateDocument() {
+CadDocument* DrawingPlotter::templateDocument() {
     if (pageSetupTemplate_) {
         if (tolerate("a restarted application has lost it: it is opened again in the new one",
                      [&] { pageSetupTemplate_->name(); }))
@@ -39,14 +39,14 @@ CadDocument* LayoutPlotter::templateDocument() {
     return &*pageSetupTemplate_;
 }
 
-void LayoutPlotter::noteTemplate(SheetRecord& sheet) const {
+void DrawingPlotter::noteTemplate(SheetRecord& sheet) const {
     if (templateIsUsers_ && sheet.settingsFrom.rfind("page setup \"", 0) == 0)
         sheet.note = "its page setup was read from " + setup_.pageSetupFile +
                      " as it is open in AutoCAD, which was left as it was";
 }
 
-bool LayoutPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const std::string& layoutName,
-                                   std::vector<SetupWarning>& warnings) {
+bool DrawingPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const std::string& layoutName,
+                                    std::vector<SetupWarning>& warnings) {
     const std::string& name = setup_.pageSetup;
     std::string why;
     try {
@@ -69,14 +69,14 @@ bool LayoutPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const st
     return false;
 }
 
-std::string LayoutPlotter::settingsFrom(bool pageSetupCopied) const {
+std::string DrawingPlotter::settingsFrom(bool pageSetupCopied) const {
     if (setup_.sheetSettings == SheetSettings::Quillon) return "Quillon's settings";
     if (setup_.sheetSettings == SheetSettings::Template && pageSetupCopied)
         return "page setup \"" + setup_.pageSetup + "\"";
     return "own page setup";
 }
 
-void LayoutPlotter::closeTemplate() {
+void DrawingPlotter::closeTemplate() {
     if (!pageSetupTemplate_) return;
     CadDocument document = std::move(*pageSetupTemplate_);
     pageSetupTemplate_.reset();

@@ -1,4 +1,4 @@
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 
 #include "plotting/Tolerate.h"
 #include "plotting/files/PlotFileNaming.h"
@@ -29,7 +29,7 @@ std::string paperNotSetReason(AutoObject& layout, bool listed, bool checking) {
 
 }  // namespace
 
-void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
+void DrawingPlotter::plotPaperLayout(const std::string& layoutName) {
     CadDocument& document = *layoutsDocument_;
     std::vector<SetupWarning> warnings;
     // A plot goes out of whatever layout is active: one that cannot be made
@@ -82,7 +82,7 @@ void LayoutPlotter::plotPaperLayout(const std::string& layoutName) {
     noteSheetWarnings(report_.sheets.back());
 }
 
-std::string LayoutPlotter::deviceNotTaken(AutoObject& layout, const std::vector<SetupWarning>& warnings) {
+std::string DrawingPlotter::deviceNotTaken(AutoObject& layout, const std::vector<SetupWarning>& warnings) {
     // The plot call's own device argument is no help: a configuration the application cannot find gives way
     // to the layout's, without a word, and the sheet would come out of the layout's old device.
     std::string device;
@@ -90,23 +90,23 @@ std::string LayoutPlotter::deviceNotTaken(AutoObject& layout, const std::vector<
         device = layout.get("ConfigName").toText();
     } catch (const automation::AutomationError& error) {
         if (error.serverGone()) throw;
-        return "the device could not be read back to see that \"" + setup_.printer + "\" was set (" +
+        return "the device could not be read back to see that \"" + setup_.device + "\" was set (" +
                (error.description().empty() ? error.what() : error.description()) + ")";
     }
-    if (equalsIgnoreCase(device, setup_.printer)) return {};
+    if (equalsIgnoreCase(device, setup_.device)) return {};
     std::string why;
     for (const auto& warning : warnings)
         if (warning.setting == std::string("device")) why = " (" + warning.reason + ")";
-    return "the device \"" + setup_.printer + "\" could not be set" + why + "; the layout's device is \"" + device +
+    return "the device \"" + setup_.device + "\" could not be set" + why + "; the layout's device is \"" + device +
            "\"";
 }
 
-std::string LayoutPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
-    return plotFilePath(setup_.files, report_.path, drawingName, setup_.printer, layoutName);
+std::string DrawingPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
+    return plotFilePath(setup_.files, report_.path, drawingName, setup_.device, layoutName);
 }
 
-std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
-                                            std::vector<SetupWarning>& warnings) {
+std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
+                                             std::vector<SetupWarning>& warnings) {
     // Called by name on whatever object PaperSpace.Layout gives; a member it
     // lacks fails alone and the set-up goes on. What the user chose and did
     // not take is noted for the drawing's row.
@@ -120,7 +120,7 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
     const bool copied =
         setup_.sheetSettings == SheetSettings::Template && applyPageSetup(layout, false, layoutName, warnings);
     tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
-    setting("device", setup_.printer, "ConfigName", Value(setup_.printer));
+    setting("device", setup_.device, "ConfigName", Value(setup_.device));
     tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
     std::vector<std::string> papers;
     const bool listed = tolerate("the paper's warning says the papers could not be read",
@@ -130,9 +130,9 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
     else
         warnings.push_back({layoutName, "paper", setup_.paper, paperNotSetReason(layout, listed, checking())});
     if (quillons) setting("plot with plot styles", "on", "PlotWithPlotStyles", Value(true));
-    std::string styleSheet;
-    tolerate("unread, the chosen table is set as chosen", [&] { styleSheet = layout.get("StyleSheet").toText(); });
-    const std::string table = styleSheetFor(styleSheet, setup_.ctb);
+    std::string currentTable;
+    tolerate("unread, the chosen table is set as chosen", [&] { currentTable = layout.get("StyleSheet").toText(); });
+    const std::string table = plotStyleTableFor(currentTable, setup_.plotStyleTable);
     setting("plot style table", table, "StyleSheet", Value(table));
     // The layout's own page setup keeps its plot area, scale, rotation and offset.
     if (quillons) {
@@ -146,7 +146,7 @@ std::string LayoutPlotter::setUpPaperLayout(AutoObject& layout, const std::strin
     return settingsFrom(copied);
 }
 
-std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
+std::string DrawingPlotter::plotAreaAndScale(AutoObject& layout) const {
     if (setup_.sheetSettings == SheetSettings::Quillon) return QuillonsPlotAreaAndScale;
     std::string text;
     tolerate("the sheet's record leaves its plot area and scale blank", [&] {
@@ -156,14 +156,15 @@ std::string LayoutPlotter::plotAreaAndScale(AutoObject& layout) const {
     return text;
 }
 
-void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
-                                    const std::function<CadPlot&()>& documentPlot, std::vector<SetupWarning>& warnings) {
+void DrawingPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
+                                     const std::function<CadPlot&()>& documentPlot,
+                                     std::vector<SetupWarning>& warnings) {
     layout.refreshPlotDeviceInfo();
     document.regen(RegenScope::ActiveViewport);
-    layout.setConfigName(setup_.printer);
+    layout.setConfigName(setup_.device);
     // A device that did not take would plot the sheet on the layout's old one, whatever the plot call names.
-    if (const auto device = layout.configName(); !equalsIgnoreCase(device, setup_.printer))
-        throw automation::AutomationError(automation::hresult::Fail, "the device \"" + setup_.printer +
+    if (const auto device = layout.configName(); !equalsIgnoreCase(device, setup_.device))
+        throw automation::AutomationError(automation::hresult::Fail, "the device \"" + setup_.device +
                                                                          "\" could not be set; the layout's device is \"" +
                                                                          device + "\"");
     // The media names stay those of the drawing's old device until the device data is refreshed;
@@ -176,7 +177,7 @@ void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
         warnings.push_back({"Model", "paper", setup_.paper, paperNotSetReason(*layout.raw(), true, checking())});
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
     if (quillons) layout.setPlotWithPlotStyles(true);
-    layout.setStyleSheet(styleSheetFor(layout.styleSheet(), setup_.ctb));
+    layout.setPlotStyleTable(plotStyleTableFor(layout.plotStyleTable(), setup_.plotStyleTable));
     if (quillons) {
         layout.setPlotType(autocad::plot_type::Extents);
         layout.setStandardScale(autocad::standard_scale::ScaleToFit);
@@ -191,7 +192,7 @@ void LayoutPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
     documentPlot().setQuietErrorMode(true);
 }
 
-void LayoutPlotter::plotActiveLayout() {
+void DrawingPlotter::plotActiveLayout() {
     connection_.withApp([&](CadApplication& app) {
         if (stopRequested_.load()) {
             report_.stoppedBeforePlot = true;

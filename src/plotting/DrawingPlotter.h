@@ -108,10 +108,10 @@ struct DrawingReport {
 // (modified or not) is left alone, and when the drawing to plot is one of
 // them it is opened again read-only as a document of its own, or skipped
 // when the application will not do that.
-class LayoutPlotter {
+class DrawingPlotter {
 public:
-    LayoutPlotter(autocad::CadConnection& connection, XrefReloader& xrefs, base::FileSystem& files,
-                  InformationSink& messages, const std::atomic<bool>& stopRequested)
+    DrawingPlotter(autocad::CadConnection& connection, XrefReloader& xrefs, base::FileSystem& files,
+                   InformationSink& messages, const std::atomic<bool>& stopRequested)
         : connection_(connection), xrefs_(xrefs), files_(files), messages_(messages), stopRequested_(stopRequested) {}
 
     void setSetup(const PlotSetup& setup) {

@@ -1,4 +1,4 @@
-#include "plotting/LayoutPlotter.h"
+#include "plotting/DrawingPlotter.h"
 
 #include <algorithm>
 
@@ -45,7 +45,7 @@ bool isActive(CadApplication& app, CadDocument& document) {
 
 }  // namespace
 
-bool LayoutPlotter::selectionMade() {
+bool DrawingPlotter::selectionMade() {
     const auto missing = missingChoice(setup_);
     if (missing == MissingChoice::None) return true;
     const auto message = missingChoiceMessage(missing);
@@ -53,7 +53,7 @@ bool LayoutPlotter::selectionMade() {
     return false;
 }
 
-void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
+void DrawingPlotter::closeQuillonsDocument(CadDocument& document) {
     // Known by its name only while it is open.
     connection_.forgetOpened(document);
     try {
@@ -68,7 +68,7 @@ void LayoutPlotter::closeQuillonsDocument(CadDocument& document) {
     }
 }
 
-void LayoutPlotter::giveUpOnStuckDocument(CadDocument& document) {
+void DrawingPlotter::giveUpOnStuckDocument(CadDocument& document) {
     try {
         closeQuillonsDocument(document);
     } catch (const AutomationError& error) {
@@ -80,7 +80,7 @@ void LayoutPlotter::giveUpOnStuckDocument(CadDocument& document) {
     }
 }
 
-bool LayoutPlotter::openDrawing(const std::string& path) {
+bool DrawingPlotter::openDrawing(const std::string& path) {
     report_ = DrawingReport{};
     report_.path = path;
     report_.purpose = setup_.purpose;
@@ -111,7 +111,7 @@ bool LayoutPlotter::openDrawing(const std::string& path) {
     });
 }
 
-void LayoutPlotter::openForPlotting(CadDocuments& documents, const std::string& path, std::int32_t openBefore) {
+void DrawingPlotter::openForPlotting(CadDocuments& documents, const std::string& path, std::int32_t openBefore) {
     std::optional<CadDocument> document;
     try {
         document = connection_.openQuietly(documents, path, true);
@@ -136,7 +136,7 @@ void LayoutPlotter::openForPlotting(CadDocuments& documents, const std::string& 
     report_.opened = true;
 }
 
-bool LayoutPlotter::openInSession(CadDocuments& documents, const std::string& path) {
+bool DrawingPlotter::openInSession(CadDocuments& documents, const std::string& path) {
     bool open = false;
     tolerate("only the reason given to the user depends on this: untold, it stays \"could not be opened\"", [&] {
         for (auto& document : documents.items())
@@ -145,13 +145,13 @@ bool LayoutPlotter::openInSession(CadDocuments& documents, const std::string& pa
     return open;
 }
 
-bool LayoutPlotter::isDocumentFor(CadDocument& document, const std::string& path) {
+bool DrawingPlotter::isDocumentFor(CadDocument& document, const std::string& path) {
     const std::string name = document.name();
     if (!base::samePath(name, referenceFileName(path))) return false;
     return base::samePath(joinFolder(document.path(), name), path);
 }
 
-bool LayoutPlotter::activateDrawing(bool activate) {
+bool DrawingPlotter::activateDrawing(bool activate) {
     return connection_.withApp([&](CadApplication& app) {
         if (!opened_) return false;
         try {
@@ -174,12 +174,12 @@ bool LayoutPlotter::activateDrawing(bool activate) {
     });
 }
 
-CadDocument& LayoutPlotter::ownDocument() {
+CadDocument& DrawingPlotter::ownDocument() {
     if (!opened_) throw AutomationError(automation::hresult::Fail, "No drawing is open for plotting");
     return *opened_;
 }
 
-void LayoutPlotter::readyToPlot(CadDocument& document) {
+void DrawingPlotter::readyToPlot(CadDocument& document) {
     // The application plots the active drawing only, and the user may have
     // made one of their own active since: Quillon's is made active again.
     CadApplication app = connection_.app();
@@ -193,17 +193,17 @@ void LayoutPlotter::readyToPlot(CadDocument& document) {
     if (!isActive(app, document)) throw AutomationError(automation::hresult::Fail, NotActiveReason);
 }
 
-int LayoutPlotter::getLayouts() {
+int DrawingPlotter::getLayouts() {
     return connection_.withApp([&](CadApplication&) { return ownDocument().layouts().count() - 1; });
 }
 
-void LayoutPlotter::setLayoutsToPlot() {
+void DrawingPlotter::setLayoutsToPlot() {
     if (!beginLayouts()) return;
     while (plotNextLayout()) {
     }
 }
 
-bool LayoutPlotter::beginLayouts() {
+bool DrawingPlotter::beginLayouts() {
     layoutsDocument_.reset();
     layouts_.reset();
     layoutQueue_.clear();
@@ -230,7 +230,7 @@ bool LayoutPlotter::beginLayouts() {
     return true;
 }
 
-void LayoutPlotter::queueSheets(std::vector<CadLayout> layouts) {
+void DrawingPlotter::queueSheets(std::vector<CadLayout> layouts) {
     struct Found {
         QueuedSheet sheet;
         std::int32_t tab;
@@ -264,7 +264,7 @@ void LayoutPlotter::queueSheets(std::vector<CadLayout> layouts) {
     if (!found.empty() && layoutQueue_.empty()) report_.noLayoutMatches = patterns.shown();
 }
 
-bool LayoutPlotter::leftOutAsEmpty(CadLayout& layout) {
+bool DrawingPlotter::leftOutAsEmpty(CadLayout& layout) {
     if (!setup_.skipEmptyLayouts) return false;
     std::int32_t entities = 1;
     tolerate("unknown, it is plotted: a blank sheet is better than a sheet lost",
@@ -272,7 +272,7 @@ bool LayoutPlotter::leftOutAsEmpty(CadLayout& layout) {
     return entities == 0;
 }
 
-bool LayoutPlotter::plotNextLayout() {
+bool DrawingPlotter::plotNextLayout() {
     return noting(connection_, [&] {
         while (nextLayout_ < layoutQueue_.size()) {
             if (stopRequested_.load()) {
@@ -293,7 +293,7 @@ bool LayoutPlotter::plotNextLayout() {
     });
 }
 
-bool LayoutPlotter::closeDrawing() {
+bool DrawingPlotter::closeDrawing() {
     if (!opened_) return false;  // nothing of Quillon's for this drawing: close nothing
     CadDocument document = std::move(*opened_);
     opened_.reset();
