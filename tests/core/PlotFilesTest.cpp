@@ -279,7 +279,9 @@ TEST_F(PlotFileRun, ASheetWithoutItsReferenceIsPlottedWithAWarningAndARepointedO
                           {"layouts", {{{"name", "Ground"}}}},
                           {"xrefs", {{{"name", "TITLE"}, {"path", "D:\\Gone\\title.dwg"}},
                                      {{"name", "SITE"}, {"path", "D:\\Old\\Refs\\site.dwg"}}}}}}}});
-    const auto outcome = plot();
+    // A folder of its own below the test's: the search upward starts there, never in the shared temporary
+    // folder, whose size (other suites' files) would bound how far it gets.
+    const auto outcome = plot("Drawings/A.dwg");
     EXPECT_EQ(rows(outcome), (Lines{"Ground: plotted with warnings (reference not found after the repair: "
                                     "D:\\Gone\\title.dwg; reference D:\\Old\\Refs\\site.dwg now uses " + site + ")"}));
     EXPECT_EQ(outcome.kind, DrawingOutcome::Kind::LayoutsPlotted);
