@@ -251,7 +251,6 @@ public:
     }
     std::string folder(int) override { return folder_; }
     bool isSelected(int) override { return true; }
-    plotting::LayoutsBox layoutsBox() override { return plotting::LayoutsBox::Ticked; }
     std::string directoryFolder() override { return folder_; }
 
 private:

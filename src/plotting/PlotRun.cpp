@@ -210,7 +210,7 @@ void PlotRun::plotEntry() {
     phase_ = Phase::Close;
     const int paperLayouts = drawingPlotter_.getLayouts();
     const bool checking = setup_.purpose == RunPurpose::Check;
-    if (paperLayouts > 0 && list_.layoutsBox() != LayoutsBox::Clear) {
+    if (paperLayouts > 0 && setup_.layouts) {
         status(drawingStatus(checking ? run_text::CheckingLayouts : run_text::PrintingLayouts));
         if (drawingPlotter_.beginLayouts()) phase_ = Phase::Layouts;
     } else {

@@ -4,9 +4,6 @@
 
 namespace quillon::plotting {
 
-// The "Print Layouts" check box.
-enum class LayoutsBox { Clear, Ticked, Grey };
-
 // The drawing list and the controls a run reads, as they are at each step.
 class PlotRunList {
 public:
@@ -17,7 +14,6 @@ public:
     // The "Path" column: the folder, ending in a backslash.
     virtual std::string folder(int entry) = 0;
     virtual bool isSelected(int entry) = 0;
-    virtual LayoutsBox layoutsBox() = 0;
     // The folder of the directory list, for the all-drawings run's status text.
     virtual std::string directoryFolder() = 0;
 };

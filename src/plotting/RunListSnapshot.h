@@ -18,21 +18,19 @@ public:
         bool selected = false;
     };
 
-    RunListSnapshot(std::vector<Row> rows, LayoutsBox layouts, std::string directoryFolder)
-        : rows_(std::move(rows)), layouts_(layouts), directoryFolder_(std::move(directoryFolder)) {}
+    RunListSnapshot(std::vector<Row> rows, std::string directoryFolder)
+        : rows_(std::move(rows)), directoryFolder_(std::move(directoryFolder)) {}
 
     int entryCount() override { return static_cast<int>(rows_.size()); }
     std::string fileName(int entry) override { return row(entry).fileName; }
     std::string folder(int entry) override { return row(entry).folder; }
     bool isSelected(int entry) override { return row(entry).selected; }
-    LayoutsBox layoutsBox() override { return layouts_; }
     std::string directoryFolder() override { return directoryFolder_; }
 
 private:
     const Row& row(int entry) const { return rows_.at(static_cast<std::size_t>(entry - 1)); }
 
     std::vector<Row> rows_;
-    LayoutsBox layouts_;
     std::string directoryFolder_;
 };
 

@@ -17,7 +17,6 @@ void takeJobChoices(RunRequest& request, const plotting::PlotJobSpec& job, const
     setup.files.runDate = runDate;
     setup.files.output = plotting::plotOutputFromWord(job.output).value_or(plotting::PlotOutput::File);
     setup.combine = job.combine;
-    request.layouts = job.layouts ? plotting::LayoutsBox::Ticked : plotting::LayoutsBox::Clear;
     setup.layouts = job.layouts;
     setup.layoutPatterns =
         job.layouts ? plotting::LayoutPatterns{job.includeLayouts, job.excludeLayouts} : plotting::LayoutPatterns{};

@@ -117,7 +117,6 @@ void RunCoordinator::startRun(RunRequest request) {
     const plotting::RunKind kind = request.kind;
     std::vector<std::pair<int, std::string>> taken = request.drawings();
     plotting::PlotSetup setup = request.setup;
-    setup.layouts = request.layouts != plotting::LayoutsBox::Clear;
     setup.cadRestartEvery = request.restartEvery.value_or(settings_.restartEvery);
     setup.cadMemoryLimitMB = settings_.memoryLimitMB;
     // A check combines nothing: it plots nothing.
@@ -160,7 +159,7 @@ void RunCoordinator::startRun(RunRequest request) {
         setup.purpose);
     // A Stop pressed for an earlier run or search does not end this one before it starts.
     run->stop = std::make_shared<std::atomic<bool>>(false);
-    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(request.rows), request.layouts,
+    auto list = std::make_shared<plotting::RunListSnapshot>(std::move(request.rows),
                                                             request.listedFolder);
     const int sessions = request.sessions;
     run_ = std::move(run);

@@ -24,8 +24,6 @@ struct RunRequest {
     // The drawing list as the run takes it: each row's name and folder (with its backslash) and whether it was
     // selected, in the list's order. The rows are the run's entries, numbered from 1.
     std::vector<plotting::RunListSnapshot::Row> rows;
-    // The "Print Layouts" box as it stood (grey: each drawing as it was last saved).
-    plotting::LayoutsBox layouts = plotting::LayoutsBox::Clear;
     // The folder listed; empty for a list of drawings.
     std::string listedFolder;
     // What names the plot files: the whole job's listing (a part's run names its files as the whole job

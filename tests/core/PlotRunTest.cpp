@@ -225,10 +225,10 @@ TEST_F(PlotRuns, StopLeftOverFromASearchEndsEveryRunBeforeItsFirstDrawing) {
 TEST_F(PlotRuns, ThePrintLayoutsBoxChoosesLayoutsOnlyForDrawingsThatHaveThem) {
     start();
     listDrawings({"M.dwg", "L.dwg"});
-    list.box = LayoutsBox::Grey;
     run(RunKind::AllListed).runToEnd();
-    list.box = LayoutsBox::Clear;
-    run(RunKind::AllListed).runToEnd();
+    PlotSetup modelSpace = Chosen;
+    modelSpace.layouts = false;
+    run(RunKind::AllListed, modelSpace).runToEnd();
     EXPECT_EQ(display.starting("row"), (Lines{"row 2: 2 layouts plotted", "row 1: Plotted (model space)",
                                               "row 2: Plotted (model space)", "row 1: Plotted (model space)"}));
     EXPECT_EQ(display.starting("status:Printing All Layouts of ").size(), 1u);

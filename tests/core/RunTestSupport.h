@@ -14,7 +14,6 @@
 namespace quillon::testing {
 
 using plotting::DrawingOutcome;
-using plotting::LayoutsBox;
 using plotting::Pointer;
 
 // The main window as the run sees it: every change in order, as text.
@@ -65,14 +64,12 @@ public:
         bool selected = false;
     };
     std::vector<Row> rows;
-    LayoutsBox box = LayoutsBox::Ticked;
     std::string directory = "C:\\Jobs";
 
     int entryCount() override { return static_cast<int>(rows.size()); }
     std::string fileName(int entry) override { return rows.at(static_cast<std::size_t>(entry - 1)).name; }
     std::string folder(int entry) override { return rows.at(static_cast<std::size_t>(entry - 1)).folder; }
     bool isSelected(int entry) override { return rows.at(static_cast<std::size_t>(entry - 1)).selected; }
-    LayoutsBox layoutsBox() override { return box; }
     std::string directoryFolder() override { return directory; }
 };
 

@@ -1,6 +1,8 @@
 #include "app/win/MainController.h"
 
+#include "app/win/ControlIds.h"
 #include "win/Utf.h"
+#include "win/WinCheckBox.h"
 
 // The parts' hosts: each call handed on to the part whose job it is.
 namespace quillon::app {
@@ -26,6 +28,9 @@ std::string MainController::listedFolder() const { return search_.currentFolder(
 plotting::PlotSetup MainController::chosenSetup() const {
     plotting::PlotSetup setup = boxes_.setup();
     setup.files = plotFiles_.runOptions();
+    // Grey (each drawing as it was last saved) plots the layouts of those that have them, as ticked does.
+    setup.layouts = win::WinCheckBox(window_.control(ids::ChkLayouts)).tick() != win::WinCheckBox::Tick::Clear;
+    // The sheets' patterns apply only to a run of layouts.
     sheets_.applyTo(setup);
     return setup;
 }

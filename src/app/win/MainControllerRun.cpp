@@ -6,7 +6,6 @@
 #include "app/win/RunView.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "win/LocalClock.h"
-#include "win/WinCheckBox.h"
 
 // The window's side of the runs: the request a Print button makes, and what the runs ask of the window.
 namespace quillon::app {
@@ -32,11 +31,6 @@ run::RunRequest MainController::windowRunRequest(plotting::RunKind kind, plottin
     for (std::size_t i = 0; i < list.size(); ++i) {
         const auto& row = list.row(i);
         request.rows.push_back({std::string(row.name), row.folder.str(), list.isSelected(i)});
-    }
-    switch (win::WinCheckBox(window_.control(ids::ChkLayouts)).tick()) {
-        case win::WinCheckBox::Tick::Ticked: request.layouts = plotting::LayoutsBox::Ticked; break;
-        case win::WinCheckBox::Tick::Grey: request.layouts = plotting::LayoutsBox::Grey; break;
-        case win::WinCheckBox::Tick::Clear: request.layouts = plotting::LayoutsBox::Clear; break;
     }
     request.listedFolder = search_.currentFolder();
     request.setup = chosenSetup();
