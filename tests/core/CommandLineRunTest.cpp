@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "CommandLineWorld.h"
+#include "app/CombineCommand.h"
+#include "plotting/pdf/PdfFileAccess.h"
 #include "StandinTestSupport.h"
 #include "standin/JournalReader.h"
 
@@ -22,7 +24,8 @@ class CommandLineJob : public ::testing::Test {
 protected:
     TempFolder dir;
     std::shared_ptr<standin::Engine> engine = standin::Engine::fromJson(
-        json{{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+        json{{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}},
+                          {{"name", "DWG To PDF.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
              {"defaultDevice", "Plotter.pc3"},
              {"plotStyleTables", {"mono.ctb"}}}
             .dump(),
@@ -103,6 +106,25 @@ TEST_F(CommandLineJob, AJobsUntilStopsItWithCodeFourAndItsResumePlotsExactlyTheD
     // The resume's report holds the whole set: what it plotted, and the rows it carried from the night's.
     EXPECT_EQ(count(resumed, ",plotted,"), 4) << standin::testing::readText(again);
     EXPECT_EQ(standin::plotsIn(engine->journal()).size(), 4u) << "a drawing the night plotted was plotted again";
+}
+
+TEST_F(CommandLineJob, CombineRefusesAReportItCannotReadWithCodeTwoAndSaysAPartNotGivenWithCodeOne) {
+    plotting::StdPdfFileAccess files;
+    CommandLine combine;
+    combine.mode = CommandLine::Mode::CombineReports;
+    combine.reports = {dir.file("notes.csv", "Shopping list\nmilk\n")};
+    EXPECT_EQ(runCombineCommand(combine, *world, world->reports(), files), 2);
+    EXPECT_EQ(count(rows(world->reports().runReport().string()), ",failed,"), 1) << "its report says why";
+
+    // Part 1 of 2 alone: its drawings' combined files are made, and the set says part 2 is missing.
+    for (const char* name : {"D1.dwg", "d2.dwg", "D3.dwg", "E4.dwg"}) dir.file(std::string("Jobs/") + name, "drawing");
+    const std::string part1 = dir.at("part 1.csv");
+    const json choices = {{"folder", dir.at("Jobs")}, {"device", "DWG To PDF.pc3"}, {"plotFolder", dir.folder("Out")},
+                          {"combine", "drawing"}};
+    EXPECT_EQ(world->run(line(CommandLine::Mode::RunJob, job(choices), part1, "1/2")), 0);
+    combine.reports = {part1};
+    EXPECT_EQ(runCombineCommand(combine, *world, world->reports(), files), 1);
+    EXPECT_EQ(count(world->console, "part 2 of 2: no report was given"), 1) << ::testing::PrintToString(world->console);
 }
 
 }  // namespace

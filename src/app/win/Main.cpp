@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "run/win/CombineCommand.h"
+#include "app/CombineCommand.h"
+#include "app/win/WinCommandLineSystem.h"
+#include "plotting/pdf/win/WinPdfFileAccess.h"
+#include "run/win/RunReportKeeper.h"
 #include "run/win/ConsoleOutput.h"
 #include "app/win/ControlIds.h"
 #include "app/win/MainController.h"
@@ -69,8 +72,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         if (commandLine.mode == quillon::app::CommandLine::Mode::Usage)
             return explain(quillon::app::commandLineUsage(), false, 0);
         // Combining recorded sheets needs neither the window nor the CAD application.
-        if (commandLine.mode == quillon::app::CommandLine::Mode::CombineReports)
-            return quillon::app::runCombineCommand(commandLine);
+        if (commandLine.mode == quillon::app::CommandLine::Mode::CombineReports) {
+            quillon::app::WinCommandLineSystem system;
+            quillon::run::RunReportKeeper reports;
+            quillon::plotting::WinPdfFileAccess files;
+            return quillon::app::runCombineCommand(commandLine, system, reports, files);
+        }
 
         quillon::win::ComInit com;
         // The CAD application refuses calls while it is busy; the filter has them retried.

@@ -112,7 +112,7 @@ bool MainController::start() {
     window_.statusBar().embedProgress(progress, 1, 3, window_.dpi());
     bar.setPosition(0);
 
-    status_.showPanel(win::toUtf8(StatusBar::FirstPanelText));
+    status_.showPanel(win::toUtf8(win::StatusBar::FirstPanelText));
     status_.show(win::toUtf8(SearchPane::StartHint));
     window_.enable(ids::PrintAllButton, false);
     helpFile_ = win::toWide(base::addBackslash(base::folderOf(program)) + "help.chm");

@@ -151,7 +151,7 @@ void MainWindow::createControls() {
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::RunProgressBar)), instance,
                                     nullptr);
     controls_[ids::RunProgressBar] = progress;
-    statusBar_.create(hwnd(), ids::SbStatusBar, instance, dpi_);
+    statusBar_.create(hwnd(), ids::SbStatusBar, instance, dpi_, StatusBarHeight);
     controls_[ids::SbStatusBar] = statusBar_.handle();
     SendMessageW(control(ids::CopiesBox), EM_LIMITTEXT, 5, 0);
     SendMessageW(control(ids::TxtSessions), EM_LIMITTEXT, 1, 0);

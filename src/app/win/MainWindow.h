@@ -8,7 +8,7 @@
 
 #include "app/win/MainMenu.h"
 #include "win/ResultTip.h"
-#include "app/win/StatusBar.h"
+#include "win/StatusBar.h"
 #include "discovery/win/PreviewControl.h"
 #include "win/BaseWindow.h"
 #include "win/UniqueResource.h"
@@ -35,7 +35,7 @@ public:
 
     HWND control(int id) const;
     int dpi() const { return dpi_; }
-    StatusBar& statusBar() { return statusBar_; }
+    win::StatusBar& statusBar() { return statusBar_; }
     const MainMenu& menu() const { return menu_; }
     discovery::PreviewControl& preview() { return preview_; }
     // The preview's tool tip names the drawing shown.
@@ -71,7 +71,7 @@ private:
 
     MainWindowShell& shell_;
     MainMenu menu_;
-    StatusBar statusBar_;
+    win::StatusBar statusBar_;
     discovery::PreviewControl preview_;
     std::wstring previewTip_;
     std::map<int, HWND> controls_;

@@ -1,13 +1,12 @@
-#include "app/win/StatusBar.h"
+#include "win/StatusBar.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <array>
 
-#include "app/win/MainWindowLayout.h"
 
-namespace quillon::app {
+namespace quillon::win {
 
 namespace {
 constexpr int kProgressPanelWidth = 167;
@@ -26,12 +25,12 @@ std::wstring formatNow(bool date) {
 }
 }  // namespace
 
-void StatusBar::create(HWND parent, int id, HINSTANCE instance, int dpi) {
+void StatusBar::create(HWND parent, int id, HINSTANCE instance, int dpi, int height) {
     bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     std::array<int, 3> borders{};
     SendMessageW(bar_, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders.data()));
-    SendMessageW(bar_, SB_SETMINHEIGHT, std::max(1, scaled(StatusBarHeight, dpi) - 2 * borders[1]), 0);
+    SendMessageW(bar_, SB_SETMINHEIGHT, std::max(1, scaled(height, dpi) - 2 * borders[1]), 0);
     // Parts before texts: a text sent to a part that does not exist yet is lost.
     layout(dpi);
     setStatusText(FirstPanelText);
@@ -96,4 +95,4 @@ void StatusBar::setVisible(bool show) { ShowWindow(bar_, show ? SW_SHOW : SW_HID
 
 bool StatusBar::visible() const { return IsWindowVisible(bar_) != FALSE; }
 
-}  // namespace quillon::app
+}  // namespace quillon::win

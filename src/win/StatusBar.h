@@ -4,13 +4,14 @@
 
 #include <string>
 
-namespace quillon::app {
+namespace quillon::win {
 
 // The four-panel status bar: status text, the embedded progress bar, date
 // and time in the user's formats.
 class StatusBar {
 public:
-    void create(HWND parent, int id, HINSTANCE instance, int dpi);
+    // `height` is the bar's height at 96 dpi.
+    void create(HWND parent, int id, HINSTANCE instance, int dpi, int height);
     HWND handle() const { return bar_; }
 
     // Lays the panels out for the parent's current client width.
@@ -41,4 +42,4 @@ private:
     std::wstring time_;
 };
 
-}  // namespace quillon::app
+}  // namespace quillon::win

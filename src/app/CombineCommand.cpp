@@ -1,46 +1,40 @@
-#include "run/win/CombineCommand.h"
-
-#include <windows.h>
+#include "app/CombineCommand.h"
 
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <stdexcept>
 
 #include "app/ReportTarget.h"
-#include "run/win/ConsoleOutput.h"
-#include "run/win/RunReportKeeper.h"
-#include "plotting/pdf/win/WinPdfFileAccess.h"
+#include "app/RunExit.h"
+#include "base/Paths.h"
 #include "plotting/record/OutcomeWords.h"
 #include "plotting/record/PartsCombine.h"
-#include "win/ExtendedPath.h"
-#include "win/SystemCodePage.h"
-#include "win/Utf.h"
 
 namespace quillon::app {
 
 namespace {
 
-void say(const std::string& text) { ConsoleOutput::writeLine("Quillon: " + text); }
-
 // Each file the record went to, or why not.
-void tellWritten(const run::RunReportKeeper& reports) {
+void tellWritten(const run::RunReports& reports, const std::function<void(const std::string&)>& say) {
     const auto written = reports.written();
     for (std::size_t i = 0; i < written.size(); ++i)
         say(std::string(i == 0 && !reports.runReport().empty() ? "run report " : "copy of the run report ") +
-            win::toUtf8(written[i].first.wstring()) + (written[i].second ? " (not whole: " + *written[i].second + ")" : ""));
+            base::utf8Of(written[i].first) + (written[i].second ? " (not whole: " + *written[i].second + ")" : ""));
 }
 
-int refuse(run::RunReportKeeper& reports, const CommandLine& line, const std::string& why) {
+int refuse(run::RunReports& reports, const CommandLine& line, const std::string& why,
+           const std::function<void(const std::string&)>& say) {
     say(why);
     reports.begin({});
     plotting::ReportRow row;
     row.drawing = line.reports.empty() ? std::string() : line.reports.front();
     row.outcome = plotting::outcome_word::Failed;
     row.reason = why;
-    row.started = run::RunReportKeeper::isoLocalTime(std::chrono::system_clock::now());
+    row.started = reports.localTime(std::chrono::system_clock::now());
     reports.addRow(row);
     reports.end();
-    tellWritten(reports);
+    tellWritten(reports, say);
     const int code = static_cast<int>(RunExitCode::BadJobOrArguments);
     say("exit code " + std::to_string(code));
     return code;
@@ -48,16 +42,17 @@ int refuse(run::RunReportKeeper& reports, const CommandLine& line, const std::st
 
 }  // namespace
 
-int runCombineCommand(const CommandLine& line) {
-    ConsoleOutput::attach();
-    run::RunReportKeeper reports;
+int runCombineCommand(const CommandLine& line, CommandLineSystem& system, run::RunReports& reports,
+                      plotting::PdfFileAccess& files) {
+    system.attachConsole();
+    const auto say = [&system](const std::string& text) { system.consoleLine("Quillon: " + text); };
     CommandLine full = line;
-    if (full.report) full.report = win::toUtf8(win::extendedLengthPath(*full.report));
-    for (auto& report : full.reports) report = win::toUtf8(win::extendedLengthPath(report));
-    if (const auto refused = reportTargetRefusal(full)) return refuse(reports, line, *refused);
+    if (full.report) full.report = system.fullPath(*full.report);
+    for (auto& report : full.reports) report = system.fullPath(report);
+    if (const auto refused = reportTargetRefusal(full)) return refuse(reports, line, *refused, say);
     if (line.report) {
-        if (const auto why = run::RunReportKeeper::copyTargetProblem(*line.report))
-            return refuse(reports, line, "The run report cannot be written to " + *line.report + ": " + *why);
+        if (const auto why = reports.checkCopyTarget(*line.report))
+            return refuse(reports, line, "The run report cannot be written to " + *line.report + ": " + *why, say);
         reports.setCopy(line.report);
     }
     plotting::PartsCombine plan;
@@ -65,15 +60,14 @@ int runCombineCommand(const CommandLine& line) {
         std::vector<plotting::PartReport> given;
         for (const std::string& report : line.reports) {
             try {
-                given.push_back({report, plotting::readReportFile(std::filesystem::path(win::toWide(report)),
-                                                                  win::systemAnsiCodePage())});
+                given.push_back({report, plotting::readReportFile(base::pathOfUtf8(report), system.codePage())});
             } catch (const std::exception& error) {
                 throw std::runtime_error(report + ", " + error.what());
             }
         }
         plan = plotting::planPartsCombine(given);
     } catch (const std::exception& error) {
-        return refuse(reports, line, error.what());
+        return refuse(reports, line, error.what(), say);
     }
     for (const std::string& part : plan.missingParts) say(part + ": no report was given, its drawings are missing");
     for (const std::string& drawing : plan.unnamed) say(drawing + ": no report names its combined file");
@@ -81,13 +75,12 @@ int runCombineCommand(const CommandLine& line) {
     reports.begin({});
     plotting::RunCombineOutput output;
     if (const auto report = reports.current()) {
-        plotting::WinPdfFileAccess files;
-        output = plotting::combineParts(plan, *report, files, [](const std::string& text) { say(text); });
+        output = plotting::combineParts(plan, *report, files, say);
         for (const auto& [subject, row] : output.rows)
             say("combined file " + row.plotFile + ": " + row.outcome + ", " + row.reason);
     }
     reports.end();
-    tellWritten(reports);
+    tellWritten(reports, say);
     const bool whole = !reports.problem() && output.withWarnings == 0 && plan.missingParts.empty() && plan.unnamed.empty();
     if (reports.problem()) say("the record is not whole on disk: " + *reports.problem());
     const int code = static_cast<int>(whole ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted);
