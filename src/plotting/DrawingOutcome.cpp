@@ -1,5 +1,7 @@
 #include "plotting/DrawingOutcome.h"
 
+#include "plotting/DrawingPlotter.h"
+
 #include "plotting/DrawingCheck.h"
 #include "plotting/xref/XrefPaths.h"
 
@@ -93,21 +95,8 @@ std::string DrawingOutcome::text() const {
 }
 
 DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escapedError) {
-    DrawingOutcome outcome;
-    outcome.path = report.path;
-    outcome.purpose = report.purpose;
-    outcome.dwgVersion = report.dwgVersion;
-    outcome.missingReferences = report.missingReferences;
-    outcome.repointedReferences = report.repointedReferences;
-    outcome.layoutsPlotted = report.layoutsPlotted;
-    outcome.layoutsTried = report.layoutsTried;
-    outcome.layoutsWithWarnings = report.layoutsWithWarnings;
-    outcome.warnings = report.warnings;
-    outcome.plotWarnings = report.plotWarnings;
-    outcome.renamedPlotFiles = report.renamedPlotFiles;
-    outcome.sheets = report.sheets;
-    outcome.unmatchedLayouts = report.unmatchedLayouts;
-    outcome.stopped = report.stoppedBeforePlot;
+    // The facts as the plotter gathered them; what became of the drawing is decided here.
+    DrawingOutcome outcome = report;
     using Kind = DrawingOutcome::Kind;
     auto set = [&](Kind kind, std::string detail) {
         outcome.kind = kind;
@@ -125,16 +114,16 @@ DrawingOutcome outcomeOf(const DrawingReport& report, const std::string& escaped
     // Nothing would come of the drawing: a typo in a pattern is caught by a check, not found in the morning.
     if (!report.noLayoutMatches.empty()) return set(Kind::Skipped, NoLayoutMatches + report.noLayoutMatches);
     if (report.purpose == RunPurpose::Check && outcome.sheetsSetUp() > 0) return set(Kind::Checked, "");
-    if (!report.sheets.empty() && outcome.sheetsSetUp() == 0 && !report.stoppedBeforePlot)
+    if (!report.sheets.empty() && outcome.sheetsSetUp() == 0 && !report.stopped)
         return set(Kind::Skipped, EveryLayoutEmpty);
-    if (report.purpose == RunPurpose::Check && !report.stoppedBeforePlot) return set(Kind::Skipped, "no layout to plot");
+    if (report.purpose == RunPurpose::Check && !report.stopped) return set(Kind::Skipped, "no layout to plot");
     if (report.activeLayoutTried)
         return report.activeLayoutPlotted ? set(Kind::ModelPlotted, "")
                                           : set(Kind::Failed, sheetFailure(report, PlotNotAccepted));
     if (report.layoutsTried > 0 && report.layoutsPlotted == 0)
         return set(Kind::Failed, sheetFailure(report, NoLayoutAccepted));
     if (report.layoutsTried > 0) return set(Kind::LayoutsPlotted, "");
-    return set(Kind::Skipped, report.stoppedBeforePlot ? StoppedBeforePlotting : "nothing was plotted");
+    return set(Kind::Skipped, report.stopped ? StoppedBeforePlotting : "nothing was plotted");
 }
 
 }  // namespace quillon::plotting

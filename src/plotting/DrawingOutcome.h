@@ -5,8 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "plotting/DrawingPlotter.h"
+#include "plotting/PlotRules.h"
 #include "plotting/sheets/SetupWarning.h"
+#include "plotting/sheets/SheetRecord.h"
 
 namespace quillon::plotting {
 
@@ -63,6 +64,8 @@ struct DrawingOutcome {
     // "; left out as empty: Layout1; not matching the layout patterns: Old" when any, else empty.
     std::string passedOverText() const;
 };
+
+struct DrawingReport;
 
 // The outcome the plotter's report describes. escapedError is the text of an
 // error that escaped the drawing's plotting, if one did.

@@ -276,7 +276,7 @@ bool DrawingPlotter::plotNextLayout() {
     return noting(connection_, [&] {
         while (nextLayout_ < layoutQueue_.size()) {
             if (stopRequested_.load()) {
-                report_.stoppedBeforePlot = true;
+                report_.stopped = true;
                 return false;
             }
             auto& queued = layoutQueue_[nextLayout_++];

@@ -12,62 +12,24 @@
 
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
+#include "plotting/DrawingOutcome.h"
 #include "plotting/InformationSink.h"
 #include "plotting/PlotRules.h"
 #include "plotting/files/PlotFileClaims.h"
 #include "plotting/files/PlotFileWriter.h"
 #include "plotting/sheets/SetupWarning.h"
+#include "plotting/sheets/SheetRecord.h"
 #include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
 
-// One sheet sent to the CAD application: which layout, to which file, whether
-// the application took it, and what of the set-up did not take.
-struct SheetRecord {
-    std::string layout;
-    std::string plotFile;  // empty when plotted to the device
-    bool plotted = false;
-    std::vector<SetupWarning> warnings;
-    // A check set the sheet up and, by design, did not plot it.
-    bool checked = false;
-    EarlierPlotFile earlier = EarlierPlotFile::None;
-    // The earlier file that could not be replaced, when kept, and why, as the system said it.
-    std::string keptFile{};
-    std::string keptReason{};
-    // Why the sheet was not plotted; empty when it was.
-    std::string failure{};
-    // What the plot itself leaves the user to know (the sheet went to the
-    // device instead of its file, an earlier file was kept): warnings, as a
-    // setting that did not take is.
-    std::vector<std::string> plotWarnings{};
-    // Never set up: a layout never used (its block holds nothing), left out by choice.
-    bool leftOut = false;
-    // Sent to the plotter, as the run asked, with no plot file.
-    bool sentToDevice = false;
-    // The plot area and scale the sheet was set up with: "layout, 1:1".
-    std::string plotAreaAndScale{};
-    // Where its settings came from: "Quillon's settings", "own page setup", "page setup \"A1 Issue\"".
-    std::string settingsFrom{};
-    // What the row says besides, not a warning.
-    std::string note{};
-};
-
-// Why a sheet was left out.
-inline constexpr const char* EmptyLayoutReason = "empty layout";
 // A plotter's sheet sent to the device came out as a file nobody named: its configuration plots to a file.
 inline constexpr const char* PlotsToFilePortWarning =
     "the plotter's configuration plots to a file, not to paper: its sheets go to named files";
 
-// What became of the drawing in hand, for the run to report on its row.
-struct DrawingReport {
-    std::string path;
-    RunPurpose purpose = RunPurpose::Plot;
-    // A check's: the drawing's DWG version as its file says it.
-    std::string dwgVersion;
-    // The stored paths of references the repair could not load.
-    std::vector<std::string> missingReferences;
-    // References the repair pointed at another file that loads: the stored path, and the file used now.
-    std::vector<std::pair<std::string, std::string>> repointedReferences;
+// What the plotter found of the drawing in hand: the outcome's facts (its sheets, references, warnings), which
+// it fills in as it goes, and what it saw on the way that decides the outcome (see outcomeOf).
+struct DrawingReport : DrawingOutcome {
     bool fileFound = false;
     // Quillon opened a document of its own for the drawing (and will close it).
     bool opened = false;
@@ -78,26 +40,12 @@ struct DrawingReport {
     // ActivateDrawing found Quillon's document and prepared it.
     bool found = false;
     std::string activationError;
-    int layoutsTried = 0;
-    int layoutsPlotted = 0;
-    // Plotted layouts some setting of which did not take, and those settings.
-    int layoutsWithWarnings = 0;
-    std::vector<SetupWarning> warnings;
-    // The sheets' plot warnings the drawing's row shows, each after its layout's name.
-    std::vector<std::string> plotWarnings;
-    // Plot files that got another name because the run had used theirs already.
-    std::vector<std::string> renamedPlotFiles;
-    // Every sheet tried, in order, for the run report; left-out ones among them.
-    std::vector<SheetRecord> sheets;
-    // Paper layouts the patterns passed over, in tab order, and the patterns
-    // shown when they passed over every one.
-    std::vector<std::string> unmatchedLayouts;
+    // Paper layouts the patterns passed over (in unmatchedLayouts), and the patterns shown when they
+    // passed over every one.
     std::string noLayoutMatches;
     // PlotActiveLayout ran its plot; whether the application took the job.
     bool activeLayoutTried = false;
     bool activeLayoutPlotted = false;
-    // Stop was seen before a layout was plotted.
-    bool stoppedBeforePlot = false;
 };
 
 // The per-drawing operations a run calls in turn: open the drawing, find and

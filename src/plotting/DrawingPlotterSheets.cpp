@@ -195,7 +195,7 @@ void DrawingPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
 void DrawingPlotter::plotActiveLayout() {
     connection_.withApp([&](CadApplication& app) {
         if (stopRequested_.load()) {
-            report_.stoppedBeforePlot = true;
+            report_.stopped = true;
             return;
         }
         if (!selectionMade()) return;
