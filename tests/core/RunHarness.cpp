@@ -1,5 +1,7 @@
 #include "RunHarness.h"
 
+#include <nlohmann/json.hpp>
+
 namespace quillon::testing {
 
 namespace {
@@ -20,6 +22,16 @@ private:
 };
 
 }  // namespace
+
+std::shared_ptr<standin::Engine> officeApplication(const std::string& folder) {
+    const nlohmann::json scenario = {
+        {"devices",
+         {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}},
+          {{"name", "DWG To PDF.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+        {"defaultDevice", "Plotter.pc3"},
+        {"plotStyleTables", {"mono.ctb"}}};
+    return standin::Engine::fromJson(scenario.dump(), folder);
+}
 
 ThreadSession::ThreadSession(const run::SessionSpec& spec, autocad::CadLauncher& launcher, base::FileSystem& files)
     : id_(nextId++),

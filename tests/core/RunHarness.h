@@ -24,6 +24,9 @@
 
 namespace quillon::testing {
 
+// The application the run tests plot with: a plotter and a PDF device, each with A4, and one plot style table.
+std::shared_ptr<standin::Engine> officeApplication(const std::string& folder);
+
 // A CAD session on a thread of its own, as the program's are, talking to whatever application the launcher
 // gives. Tasks run in the order posted; giving up drops the rest.
 class ThreadSession final : public run::RunSession {

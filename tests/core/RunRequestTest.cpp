@@ -28,12 +28,7 @@ int countOf(const std::string& text, const std::string& part) {
 class RequestedRun : public ::testing::Test {
 protected:
     TempFolder dir;
-    std::shared_ptr<standin::Engine> engine = standin::Engine::fromJson(
-        json{{"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
-             {"defaultDevice", "Plotter.pc3"},
-             {"plotStyleTables", {"mono.ctb"}}}
-            .dump(),
-        dir.path());
+    std::shared_ptr<standin::Engine> engine = testing::officeApplication(dir.path());
     testing::EngineLauncher launcher;
     std::unique_ptr<testing::RunWorld> world;
 
