@@ -1,6 +1,5 @@
 #include "app/win/PlotFilesChoice.h"
 
-#include "run/win/ConsoleOutput.h"
 #include "run/win/RunReportKeeper.h"
 #include "dialogs/win/PlotFilesDialog.h"
 
