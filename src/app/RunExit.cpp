@@ -5,7 +5,7 @@ namespace quillon::app {
 namespace {
 
 int notStarted(const plotting::PlotRun::Tally& tally, int drawings) {
-    const int done = tally.plotted + tally.skipped + tally.failed + tally.ready + tally.readyWithWarnings +
+    const int done = tally.plotted + tally.upToDate + tally.skipped + tally.failed + tally.ready + tally.readyWithWarnings +
                      tally.problems;
     return drawings > done ? drawings - done : 0;
 }
@@ -58,6 +58,7 @@ std::vector<std::string> runClosingLines(const plotting::PlotRun::Tally& tally, 
         "failed: " + n(tally.failed),
         "not started: " + n(notStarted(tally, drawings)),
     };
+    if (tally.upToDate > 0) lines.insert(lines.begin() + 1, "up to date: " + n(tally.upToDate) + " drawings, not opened");
     if (!reportPath.empty()) lines.push_back("run report " + reportPath);
     return lines;
 }

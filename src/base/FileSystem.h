@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon::base {
@@ -30,6 +32,13 @@ struct FolderIdentity {
     bool operator<(const FolderIdentity& other) const {
         return volume != other.volume ? volume < other.volume : fileId < other.fileId;
     }
+};
+
+// What tells quickly that a file is the one seen before: its size and last write time (FILETIME ticks).
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t lastWriteTime = 0;
+    bool operator==(const FileStamp&) const = default;
 };
 
 // What became of a move: made, refused for a moment because another program holds the file (a sharing
@@ -80,6 +89,24 @@ public:
         (void)path;
         (void)count;
         return {};
+    }
+    // The size and last write time of the file at path; nothing when there is no file there.
+    virtual std::optional<FileStamp> stamp(const std::string& path) {
+        (void)path;
+        return std::nullopt;
+    }
+    // The whole file, handed over piece by piece in order, read sharing everything; false when it could not
+    // be read to its end (then what was handed over is no whole file).
+    virtual bool readPieces(const std::string& path, const std::function<void(std::string_view)>& piece) {
+        (void)path;
+        (void)piece;
+        return false;
+    }
+    // Adds text at the end of the file, made when it is not there; false when it was not written whole.
+    virtual bool appendToFile(const std::string& path, std::string_view text) {
+        (void)path;
+        (void)text;
+        return false;
     }
 };
 

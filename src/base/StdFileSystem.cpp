@@ -119,4 +119,34 @@ bool StdFileSystem::canWriteIn(const std::string& folder) {
     return true;
 }
 
+std::optional<FileStamp> StdFileSystem::stamp(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(fromUtf8(path), error)) return std::nullopt;
+    const auto size = fs::file_size(fromUtf8(path), error);
+    if (error) return std::nullopt;
+    const auto written = fs::last_write_time(fromUtf8(path), error);
+    if (error) return std::nullopt;
+    return FileStamp{size, ticksSince1601(written)};
+}
+
+bool StdFileSystem::readPieces(const std::string& path, const std::function<void(std::string_view)>& piece) {
+    std::ifstream in(fromUtf8(path), std::ios::binary);
+    if (!in) return false;
+    std::string buffer(1 << 20, '\0');
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = in.gcount();
+        if (got > 0) piece(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    }
+    return in.eof() && !in.bad();
+}
+
+bool StdFileSystem::appendToFile(const std::string& path, std::string_view text) {
+    std::ofstream out(fromUtf8(path), std::ios::binary | std::ios::app);
+    if (!out) return false;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    return static_cast<bool>(out);
+}
+
 }  // namespace quillon::base

@@ -77,6 +77,9 @@ std::string DrawingOutcome::text() const {
         case Kind::Started:
             out = "Started, not finished";
             break;
+        case Kind::UpToDate:
+            out = "Up to date (plotted " + detail + ")";
+            break;
     }
     if (!renamedPlotFiles.empty())
         out += std::string(renamedPlotFiles.size() == 1 ? "; plot file" : "; plot files") +

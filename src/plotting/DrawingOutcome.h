@@ -24,7 +24,9 @@ struct DrawingOutcome {
     // NotStarted: the run ended before it took the drawing up; detail says why.
     // Checked: a check set every sheet up (see checkVerdict for what it found).
     // Started: taken up and not finished yet, as the record on disk says while the drawing is in hand.
-    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed, NotStarted, Checked, Started };
+    // UpToDate: nothing that shapes its sheets changed since their files were made; not opened (detail
+    // says when they were plotted).
+    enum class Kind { ModelPlotted, LayoutsPlotted, Skipped, Failed, NotStarted, Checked, Started, UpToDate };
 
     Kind kind = Kind::Skipped;
     std::string path;
@@ -48,6 +50,8 @@ struct DrawingOutcome {
     std::vector<std::string> unmatchedLayouts;
     // The reason for a skip, or the application's error text for a failure.
     std::string detail;
+    // Why a run of changed drawings took it up ("drawing changed"), or what a check of one says of it.
+    std::string changeReason;
     // The drawing's document could not be closed; it stays on Quillon's record.
     std::string closeError;
     bool stopped = false;

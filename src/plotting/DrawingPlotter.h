@@ -46,6 +46,8 @@ struct DrawingReport : DrawingOutcome {
     // PlotActiveLayout ran its plot; whether the application took the job.
     bool activeLayoutTried = false;
     bool activeLayoutPlotted = false;
+    // The references its sheets were drawn from, as the last repair left them.
+    std::vector<ReferenceUse> references;
 };
 
 // The per-drawing operations a run calls in turn: open the drawing, find and

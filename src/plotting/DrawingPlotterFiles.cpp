@@ -157,6 +157,7 @@ bool DrawingPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const s
 
 void DrawingPlotter::noteMissingReferences() {
     report_.missingReferences = xrefs_.stillMissing();
+    report_.references = xrefs_.references();
     // A later repair of the same drawing finds the references already pointed right: what the first did stays said.
     for (const auto& repointed : xrefs_.repointed())
         if (std::find(report_.repointedReferences.begin(), report_.repointedReferences.end(), repointed) ==

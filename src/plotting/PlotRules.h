@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,8 @@
 #include "plotting/sheets/LayoutPatterns.h"
 
 namespace quillon::plotting {
+
+class ChangeCheck;
 
 // What a run does with each sheet: plot it, or set it up as a plot would and
 // stop short of the plot (a check: nothing is plotted, no plot file written).
@@ -59,6 +62,11 @@ struct PlotSetup {
     // memory passes this many MB (0: no bound).
     int cadRestartEvery = 0;
     std::uint64_t cadMemoryLimitMB = 0;
+    // Only drawings changed since their last plot are plotted; the others keep their files, "up to date".
+    bool onlyChanged = false;
+    // What tells a changed drawing from one that is not, and records what each plot was made from; none:
+    // nothing is told or recorded.
+    std::shared_ptr<ChangeCheck> changes{};
 };
 
 // The first choice that counts as not made, in the order the user is told.

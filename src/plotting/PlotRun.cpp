@@ -189,6 +189,10 @@ void PlotRun::openEntry() {
     drawingStarted_ = std::chrono::system_clock::now();
     drawingClock_ = std::chrono::steady_clock::now();
     if (record_) record_->takenUp(entry_);
+    if (reportIfUpToDate()) {
+        endOfEntry();
+        return nextEntry();
+    }
     // Replaced here, once the next drawing is known: never after the run's last one.
     const std::string renewed = renewIfDue();
     if (finished()) return;
@@ -245,6 +249,7 @@ void PlotRun::closeEntry() {
         }
     }
     outcome.closeError = closeError;
+    recordPlot(outcome);
     const bool goOn = closeError.empty() || stopAfterClose_ || leaveStuckDrawing(outcome);
     report(outcome);
     restarts_.finished(entry_);
@@ -338,7 +343,9 @@ void PlotRun::Tally::add(const DrawingOutcome& outcome) {
         }
         return;
     }
-    if (outcome.plotted()) {
+    if (outcome.kind == DrawingOutcome::Kind::UpToDate) {
+        ++upToDate;
+    } else if (outcome.plotted()) {
         ++plotted;
         sheets += outcome.kind == DrawingOutcome::Kind::ModelPlotted ? 1 : outcome.layoutsPlotted;
         sheetsWithWarnings += outcome.layoutsWithWarnings;
@@ -360,7 +367,9 @@ std::string PlotRun::summaryText(Ending ending, const Tally& tally) {
     const std::string warned =
         tally.sheetsWithWarnings > 0 ? ", " + std::to_string(tally.sheetsWithWarnings) + " with warnings" : "";
     return lead + counted(tally.plotted, "drawing", "drawings") + " plotted (" +
-           counted(tally.sheets, "sheet", "sheets") + warned + "), " + std::to_string(tally.skipped) + " skipped, " +
+           counted(tally.sheets, "sheet", "sheets") + warned + "), " +
+           (tally.upToDate > 0 ? std::to_string(tally.upToDate) + " up to date, " : "") +
+           std::to_string(tally.skipped) + " skipped, " +
            std::to_string(tally.failed) + " failed." +
            restartsText(tally);
 }

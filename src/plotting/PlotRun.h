@@ -16,6 +16,7 @@
 #include "plotting/RunEvents.h"
 #include "plotting/RunShare.h"
 #include "plotting/SessionRestarts.h"
+#include "plotting/changes/FileKey.h"
 #include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
@@ -110,6 +111,8 @@ public:
         int ready = 0;
         int readyWithWarnings = 0;
         int problems = 0;
+        // Drawings whose sheets' files were still up to date: not opened, and as good as plotted.
+        int upToDate = 0;
         void add(const DrawingOutcome& outcome);
     };
     const Tally& tally() const { return tally_; }
@@ -161,6 +164,12 @@ private:
     bool leaveStuckDrawing(DrawingOutcome& outcome);
     void stopInDrawing();
     void end(Ending ending);
+    // Before the drawing in hand is opened: reports it up to date from its record when only changed
+    // drawings are plotted and nothing of it changed (true: nothing is left to do with it), and otherwise
+    // notes why it is plotted and what its file holds before it is opened.
+    bool reportIfUpToDate();
+    // Records what the drawing's plot was made from beside its plot files, once it is closed.
+    void recordPlot(DrawingOutcome& outcome);
 
     void status(const std::string& text);
     void progress();
@@ -194,6 +203,9 @@ private:
     bool stopAfterClose_ = false;
     Tally tally_;
     SessionRestarts restarts_;
+    // The drawing's file as it was before it was opened, and why a run of changed drawings plots it.
+    std::optional<FileKey> drawingBefore_;
+    std::string changeReason_;
 };
 
 }  // namespace quillon::plotting

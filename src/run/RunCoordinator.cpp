@@ -9,6 +9,7 @@
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
 #include "plotting/StatusLines.h"
+#include "plotting/changes/ChangeCheck.h"
 #include "plotting/HeardDisplay.h"
 #include "plotting/record/ReportRows.h"
 #include "plotting/record/SessionRecord.h"
@@ -142,6 +143,12 @@ void RunCoordinator::startRun(RunRequest request) {
             setup.files.drawings.insert(base::foldedPath(base::utf8Of(file)));
             setup.files.drawings.insert(base::foldedPath(base::utf8Of(plotting::journalOf(file))));
         }
+    // Every plot to a file is recorded beside its files, so that a later run of changed drawings knows it.
+    if ((setup.purpose == plotting::RunPurpose::Plot || setup.onlyChanged) &&
+        setup.files.output == plotting::PlotOutput::File)
+        setup.changes = std::make_shared<plotting::ChangeCheck>(
+            setup, plotting::PlotKeyStore::ownFileName(reports.part()),
+            [&reports](std::chrono::system_clock::time_point time) { return reports.localTime(time); });
     run->setup = setup;
     run->jobFile = request.jobFile;
     run->jobHadFolder = request.jobHadFolder;

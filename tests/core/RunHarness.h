@@ -85,6 +85,13 @@ public:
     std::string fileStart(const std::string& path, std::size_t count) override {
         return files_.fileStart(slashed(path), count);
     }
+    std::optional<base::FileStamp> stamp(const std::string& path) override { return files_.stamp(slashed(path)); }
+    bool readPieces(const std::string& path, const std::function<void(std::string_view)>& piece) override {
+        return files_.readPieces(slashed(path), piece);
+    }
+    bool appendToFile(const std::string& path, std::string_view text) override {
+        return files_.appendToFile(slashed(path), text);
+    }
 
 private:
     base::StdFileSystem files_;

@@ -161,4 +161,40 @@ bool WinFileSystem::canWriteIn(const std::string& folder) {
     return static_cast<bool>(handle);
 }
 
+std::optional<base::FileStamp> WinFileSystem::stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(win::extendedLengthPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const std::int64_t written = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
+    return base::FileStamp{size, written};
+}
+
+bool WinFileSystem::readPieces(const std::string& path, const std::function<void(std::string_view)>& piece) {
+    // Shared every way: the drawing may be open in the CAD application, the plot file in a viewer.
+    win::UniqueFileHandle handle(CreateFileW(win::extendedLengthPath(path).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle) return false;
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(handle.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+        if (got == 0) return true;
+        piece(std::string_view(buffer.data(), got));
+    }
+}
+
+bool WinFileSystem::appendToFile(const std::string& path, std::string_view text) {
+    // Appending only: each write lands whole at the end, even with another process appending to the same file.
+    win::UniqueFileHandle handle(CreateFileW(win::extendedLengthPath(path).c_str(), FILE_APPEND_DATA,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return false;
+    DWORD written = 0;
+    return WriteFile(handle.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
 }  // namespace quillon::discovery

@@ -18,6 +18,9 @@ public:
     bool makeHiddenFolder(const std::string& folder) override;
     bool canWriteIn(const std::string& folder) override;
     std::string fileStart(const std::string& path, std::size_t count) override;
+    std::optional<base::FileStamp> stamp(const std::string& path) override;
+    bool readPieces(const std::string& path, const std::function<void(std::string_view)>& piece) override;
+    bool appendToFile(const std::string& path, std::string_view text) override;
 };
 
 }  // namespace quillon::discovery

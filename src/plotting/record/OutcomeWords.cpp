@@ -21,6 +21,7 @@ constexpr OutcomeWord Words[] = {
     {w::NotCombined, Meaning::CombinedFile},   {w::NotCombinedYet, Meaning::CombinedFile},
     // Left out by the run's own choice: nothing of it is left to plot.
     {w::LeftOut, Meaning::PlottedInFull},
+    {w::UpToDate, Meaning::PlottedInFull},
 };
 
 }  // namespace

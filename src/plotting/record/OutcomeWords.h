@@ -27,6 +27,8 @@ inline constexpr const char* NotCombined = "not combined";
 inline constexpr const char* NotCombinedYet = "not combined yet";
 // A sheet never set up because its layout was never used: neither a warning nor left for a resume.
 inline constexpr const char* LeftOut = "left out";
+// A sheet whose file an earlier run made and nothing that shapes it changed since: plotted in full.
+inline constexpr const char* UpToDate = "up to date";
 }  // namespace outcome_word
 
 struct OutcomeWord {

@@ -34,6 +34,7 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
             const std::string warnings = joinedText(sheet.warnings);
             if (!warnings.empty()) row.reason += (row.reason.empty() ? "" : "; ") + warnings;
             if (!sheet.note.empty()) row.reason += (row.reason.empty() ? "" : "; ") + sheet.note;
+            if (!outcome.changeReason.empty()) row.reason += (row.reason.empty() ? "" : "; ") + outcome.changeReason;
             row.outcome = checkOutcomeWord(!missing.empty()      ? CheckVerdict::Problems
                                            : !warnings.empty()   ? CheckVerdict::ReadyWithWarnings
                                                                  : CheckVerdict::Ready);
@@ -121,6 +122,11 @@ ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome
     row.plotFile = sheet.plotFile;
     row.plotAreaAndScale = sheet.plotAreaAndScale;
     if (sheet.leftOut) return leftOutRow(std::move(row));
+    if (sheet.upToDate) {
+        row.outcome = w::UpToDate;
+        row.reason = "plotted " + outcome.detail;
+        return row;
+    }
     if (!sheet.plotted) {
         row.outcome = w::Failed;
         row.reason = sheet.failure.empty() ? PlotNotAccepted : sheet.failure;
@@ -137,6 +143,8 @@ ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome
     if (!earlier.empty()) row.reason += (row.reason.empty() ? "" : "; ") + earlier;
     if (sheet.plotted && sheet.sentToDevice) row.reason += (row.reason.empty() ? "" : "; ") + std::string("sent to the device");
     if (sheet.plotted && !sheet.note.empty()) row.reason += (row.reason.empty() ? "" : "; ") + sheet.note;
+    if (sheet.plotted && !outcome.changeReason.empty())
+        row.reason += (row.reason.empty() ? "" : "; ") + outcome.changeReason;
     // Not a warning: the sheet is whole, but which file it drew on is worth knowing in a transmittal.
     if (sheet.plotted)
         for (const auto& [stored, now] : outcome.repointedReferences)
@@ -153,6 +161,7 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
 
     std::vector<ReportRow> rows;
     for (const auto& sheet : outcome.sheets) rows.push_back(sheetRow(base, sheet, outcome));
+    if (outcome.kind == DrawingOutcome::Kind::UpToDate) return rows;
     const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;
     if (outcome.plotted() && !outcome.stopped && outcome.closeError.empty()) return rows;
     if (outcome.plotted() && !rows.empty()) {

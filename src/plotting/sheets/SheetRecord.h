@@ -37,6 +37,8 @@ struct SheetRecord {
     std::string settingsFrom{};
     // What the row says besides, not a warning.
     std::string note{};
+    // Its file from an earlier run still holds it: nothing was plotted now.
+    bool upToDate = false;
 };
 
 // Why a sheet was left out.

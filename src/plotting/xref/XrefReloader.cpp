@@ -36,6 +36,7 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
         componentsWalked_ = 0;
         stillMissing_.clear();
         repointed_.clear();
+        references_.clear();
         bool metReference = false;
         for (auto& block : blocks.items()) {
             bool isReference = false;
@@ -63,6 +64,8 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
 }
 
 void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::string& drawingFolder) {
+    ReferenceUse use;
+    tolerate("a reference without a name is recorded without one", [&] { use.name = reference.name(); });
     std::optional<automation::ObjectPtr> database;
     try {
         database = reference.raw()->object("XRefDatabase");
@@ -79,6 +82,11 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
             if (error.serverGone()) throw;
             base::swallowed("loaded, but not readable: left alone");
         }
+        use.loaded = true;
+        tolerate("a reference whose path cannot be read is recorded as missing, so it never passes for unchanged",
+                 [&] { use.path = reference.path(); });
+        use.loaded = !use.path.empty();
+        references_.push_back(std::move(use));
         return;  // loaded: nothing to repair
     }
     std::string storedPath;
@@ -93,12 +101,17 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
     tolerate("the read below tells whether it loaded", [&] { reloadByName(blocks, reference); });
     if (!tolerate("unreadable, it is reported missing", [&] { reference.xrefModelSpaceCount(); })) {
         stillMissing_.push_back(storedPath);
+        use.path = storedPath;
+        references_.push_back(std::move(use));
         return;
     }
     std::string now;
     if (tolerate("loaded, it needs no word of where from", [&] { now = reference.path(); }) && !now.empty() &&
         !base::samePath(now, storedPath))
         repointed_.push_back({storedPath, now});
+    use.path = now.empty() ? storedPath : now;
+    use.loaded = true;
+    references_.push_back(std::move(use));
 }
 
 bool XrefReloader::reRoot(CadBlock& reference, const std::string& drawingFolder, const std::string& storedPath) {

@@ -8,6 +8,7 @@
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
 #include "plotting/xref/FileFinder.h"
+#include "plotting/xref/ReferenceUse.h"
 
 namespace quillon::plotting {
 
@@ -31,6 +32,8 @@ public:
     const std::vector<std::string>& stillMissing() const { return stillMissing_; }
     // The references the last call pointed at another file that loads: each stored path with the file it uses now.
     const std::vector<std::pair<std::string, std::string>>& repointed() const { return repointed_; }
+    // Every reference the last call met, as it left them: what the drawing's sheets are drawn from.
+    const std::vector<ReferenceUse>& references() const { return references_; }
 
 private:
     // Works on one reference; every failure inside is passed over.
@@ -46,6 +49,7 @@ private:
     int componentsWalked_ = 0;
     std::vector<std::string> stillMissing_;
     std::vector<std::pair<std::string, std::string>> repointed_;
+    std::vector<ReferenceUse> references_;
 };
 
 }  // namespace quillon::plotting

@@ -1,0 +1,39 @@
+#include "plotting/PlotRun.h"
+#include "plotting/changes/ChangeCheck.h"
+
+namespace quillon::plotting {
+
+bool PlotRun::reportIfUpToDate() {
+    drawingBefore_.reset();
+    changeReason_.clear();
+    if (!setup_.changes) return false;
+    const bool checking = setup_.purpose == RunPurpose::Check;
+    if (setup_.onlyChanged) {
+        auto verdict = setup_.changes->decide(files_, strFileName_);
+        if (verdict.upToDate && !checking) {
+            // Its files stand as they are: no call to the application at all.
+            report(upToDateOutcome(strFileName_, *verdict.record));
+            return true;
+        }
+        if (checking)
+            changeReason_ = verdict.upToDate ? "up to date: would not be plotted" : "would be plotted: " + verdict.reason;
+        else
+            changeReason_ = verdict.reason;
+    }
+    // Taken before the application opens it: a drawing saved while it is plotted counts as changed next time.
+    if (!checking) drawingBefore_ = fileKeyOf(files_, strFileName_);
+    return false;
+}
+
+void PlotRun::recordPlot(DrawingOutcome& outcome) {
+    outcome.changeReason = changeReason_;
+    if (!setup_.changes || setup_.purpose != RunPurpose::Plot) return;
+    if (!setup_.changes->recordPlot(files_, strFileName_, drawingBefore_, drawingPlotter_.report().references, outcome))
+        // Not a warning: the sheets are whole; only the next run of changed drawings plots them again.
+        for (auto& sheet : outcome.sheets)
+            if (sheet.plotted && !sheet.plotFile.empty())
+                sheet.note += std::string(sheet.note.empty() ? "" : "; ") +
+                              "its plot record could not be written beside it, so it counts as changed next time";
+}
+
+}  // namespace quillon::plotting

@@ -1,0 +1,186 @@
+#include "plotting/changes/ChangeCheck.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/Paths.h"
+#include "plotting/changes/SheetChoices.h"
+#include "plotting/record/RunReport.h"
+#include "plotting/xref/XrefPaths.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+std::string utcText(std::chrono::system_clock::time_point time) {
+    using namespace std::chrono;
+    const auto day = floor<days>(time);
+    const year_month_day date(day);
+    const hh_mm_ss clock(floor<seconds>(time - day));
+    return isoTimestamp(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                        static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(clock.hours().count()),
+                        static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count())) +
+           "Z";
+}
+
+bool absolute(const std::string& path) {
+    return (path.size() > 1 && path[1] == ':') || (!path.empty() && isSeparator(path[0]));
+}
+
+// Whether the outcome's sheets are every sheet of the drawing, each in its file.
+bool wholePlot(const DrawingOutcome& outcome) {
+    if (!outcome.plotted() || outcome.stopped) return false;
+    bool any = false;
+    for (const auto& sheet : outcome.sheets) {
+        if (sheet.leftOut) continue;
+        if (!sheet.plotted || sheet.plotFile.empty() || sheet.sentToDevice) return false;
+        any = true;
+    }
+    return any;
+}
+
+}  // namespace
+
+ChangeCheck::ChangeCheck(PlotSetup setup, std::string ownFile, LocalTime localTime)
+    : setup_(std::move(setup)), ownFile_(std::move(ownFile)), localTime_(std::move(localTime)) {}
+
+const std::vector<std::pair<std::string, std::string>>& ChangeCheck::choices(base::FileSystem& files) {
+    std::lock_guard lock(mutex_);
+    if (!choices_) choices_ = sheetChoices(setup_, files);
+    return *choices_;
+}
+
+PlotKeyStore& ChangeCheck::storeFor(base::FileSystem& files, const std::string& drawing) {
+    const std::string folder = setup_.files.folder.empty() ? base::folderOf(drawing) : setup_.files.folder;
+    auto& store = stores_[base::foldedPath(base::addBackslash(folder))];
+    if (!store) store = std::make_unique<PlotKeyStore>(files, folder, ownFile_);
+    return *store;
+}
+
+ChangeCheck::Verdict ChangeCheck::decide(base::FileSystem& files, const std::string& drawing) {
+    const auto& wanted = choices(files);
+    std::optional<PlotKey> record;
+    std::string missing;
+    {
+        std::lock_guard lock(mutex_);
+        PlotKeyStore& store = storeFor(files, drawing);
+        if (const PlotKey* latest = store.latest(drawing)) record = *latest;
+        else missing = store.missingReason();
+    }
+    if (!record) return {false, missing, std::nullopt};
+    if (!record->whole) return {false, "its last plot was not whole", std::nullopt};
+    if (record->choices != wanted) {
+        for (const auto& [name, value] : wanted) {
+            const auto at = std::find_if(record->choices.begin(), record->choices.end(),
+                                         [&](const auto& choice) { return choice.first == name; });
+            if (at == record->choices.end() || at->second != value) return {false, name + " changed", std::nullopt};
+        }
+        return {false, "the choices changed", std::nullopt};
+    }
+    if (auto change = changeIn(files, drawing, *record)) return {false, std::move(*change), std::nullopt};
+    return {true, {}, std::move(record)};
+}
+
+std::optional<std::string> ChangeCheck::changeIn(base::FileSystem& files, const std::string& drawing,
+                                                 const PlotKey& record) {
+    switch (fileStateOf(files, drawing, record.drawingKey)) {
+        case FileState::Same: break;
+        // Gone: the run says so as it always has ("file not found").
+        case FileState::Missing: return std::string();
+        case FileState::Changed: return std::string("drawing changed");
+    }
+    const std::string folder = base::folderOf(drawing);
+    for (const auto& reference : record.references) {
+        if (reference.file.empty()) {
+            if (!referenceFileUsed(files, folder, reference.storedPath).empty())
+                return "reference " + reference.name + " found";
+            continue;
+        }
+        switch (fileStateOf(files, reference.file, reference.key)) {
+            case FileState::Same: break;
+            case FileState::Missing: return "reference " + reference.name + " missing";
+            case FileState::Changed: return "reference " + reference.name + " changed";
+        }
+    }
+    for (const auto& sheet : record.sheets) {
+        switch (fileStateOf(files, sheet.file, sheet.key)) {
+            case FileState::Same: break;
+            case FileState::Missing: return std::string("plot file missing");
+            case FileState::Changed: return std::string("plot file changed");
+        }
+    }
+    return std::nullopt;
+}
+
+bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing, const std::optional<FileKey>& before,
+                             const std::vector<ReferenceUse>& references, const DrawingOutcome& outcome) {
+    if (setup_.purpose != RunPurpose::Plot || setup_.files.output != PlotOutput::File) return true;
+    const auto now = std::chrono::system_clock::now();
+    PlotKey key;
+    key.drawing = drawing;
+    key.plottedAtUtc = utcText(now);
+    key.plottedAtLocal = localTime_ ? localTime_(now) : key.plottedAtUtc;
+    key.whole = before.has_value() && wholePlot(outcome);
+    if (key.whole) {
+        key.drawingKey = *before;
+        key.choices = choices(files);
+        const std::string folder = base::folderOf(drawing);
+        for (const auto& reference : references) {
+            ReferenceKey one{reference.name, reference.path, {}, {}};
+            if (reference.loaded) one.file = referenceFileUsed(files, folder, reference.path);
+            if (!one.file.empty()) {
+                const auto file = fileKeyOf(files, one.file);
+                if (!file) one.file.clear();
+                else one.key = *file;
+            }
+            key.references.push_back(std::move(one));
+        }
+        for (const auto& sheet : outcome.sheets) {
+            if (sheet.leftOut) continue;
+            const auto file = fileKeyOf(files, sheet.plotFile);
+            if (!file) {
+                key.whole = false;
+                break;
+            }
+            key.sheets.push_back({sheet.layout, sheet.plotFile, *file});
+        }
+    }
+    if (!key.whole) {
+        key.references.clear();
+        key.sheets.clear();
+    }
+    std::lock_guard lock(mutex_);
+    PlotKeyStore& store = storeFor(files, drawing);
+    // Nothing to take back where nothing was recorded.
+    if (!key.whole && !store.latest(drawing)) return true;
+    return store.add(files, key);
+}
+
+std::string referenceFileUsed(base::FileSystem& files, const std::string& drawingFolder, const std::string& path) {
+    if (path.empty()) return {};
+    std::vector<std::string> places;
+    if (absolute(path)) places.push_back(path);
+    else places.push_back(withTrailingSeparator(drawingFolder) + path);
+    places.push_back(withTrailingSeparator(drawingFolder) + referenceFileName(path));
+    for (const auto& place : places)
+        if (files.fileExists(place)) return place;
+    return {};
+}
+
+DrawingOutcome upToDateOutcome(const std::string& drawing, const PlotKey& record) {
+    DrawingOutcome outcome;
+    outcome.kind = DrawingOutcome::Kind::UpToDate;
+    outcome.path = drawing;
+    outcome.detail = record.plottedAtLocal;
+    for (const auto& sheet : record.sheets) {
+        SheetRecord one;
+        one.layout = sheet.layout;
+        one.plotFile = sheet.file;
+        one.plotted = true;
+        one.upToDate = true;
+        outcome.sheets.push_back(std::move(one));
+    }
+    return outcome;
+}
+
+}  // namespace quillon::plotting

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/FileSystem.h"
+#include "plotting/DrawingOutcome.h"
+#include "plotting/PlotRules.h"
+#include "plotting/changes/PlotKey.h"
+#include "plotting/changes/PlotKeyStore.h"
+#include "plotting/xref/ReferenceUse.h"
+
+namespace quillon::plotting {
+
+// Tells, from the files alone and without the CAD application, whether a
+// drawing's sheets are still what its last plot made of it, and records
+// what each plot was made from beside its plot files. One per run, shared
+// by its sessions.
+class ChangeCheck {
+public:
+    using LocalTime = std::function<std::string(std::chrono::system_clock::time_point)>;
+    // ownFile: the name of the record file this run writes in each plot folder.
+    ChangeCheck(PlotSetup setup, std::string ownFile, LocalTime localTime);
+
+    struct Verdict {
+        bool upToDate = false;
+        // Why the drawing is plotted ("drawing changed", "reference SITE changed", "device changed",
+        // "plot file missing", "never plotted"); empty when it is up to date.
+        std::string reason;
+        // The record that stands, when up to date.
+        std::optional<PlotKey> record;
+    };
+    Verdict decide(base::FileSystem& files, const std::string& drawing);
+
+    // Records the plot just made of drawing: what it was made from (the drawing as it was before it was
+    // opened, its references, the choices) and the files it made. A plot that is not whole (a sheet
+    // failed, the run was stopped) leaves a record saying so, so that no earlier one stands for it.
+    // False when a record was due and could not be written.
+    bool recordPlot(base::FileSystem& files, const std::string& drawing, const std::optional<FileKey>& before,
+                    const std::vector<ReferenceUse>& references, const DrawingOutcome& outcome);
+
+    // The choices that shape a sheet, each by the name a reason gives it.
+    const std::vector<std::pair<std::string, std::string>>& choices(base::FileSystem& files);
+
+private:
+    std::optional<std::string> changeIn(base::FileSystem& files, const std::string& drawing, const PlotKey& record);
+    // The store of the folder the drawing's plot files go to, read at its first use.
+    PlotKeyStore& storeFor(base::FileSystem& files, const std::string& drawing);
+
+    PlotSetup setup_;
+    std::string ownFile_;
+    LocalTime localTime_;
+    std::mutex mutex_;
+    std::map<std::string, std::unique_ptr<PlotKeyStore>> stores_;
+    std::optional<std::vector<std::pair<std::string, std::string>>> choices_;
+};
+
+// The file a reference with this stored path loads from, as the application looks for it: the path
+// itself, the drawing's folder and the path below it, the drawing's folder and its file name. Empty
+// when none is there.
+std::string referenceFileUsed(base::FileSystem& files, const std::string& drawingFolder, const std::string& path);
+
+// The outcome of a drawing whose sheets are up to date: each sheet as its record has it.
+DrawingOutcome upToDateOutcome(const std::string& drawing, const PlotKey& record);
+
+}  // namespace quillon::plotting

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "plotting/changes/FileKey.h"
+
+namespace quillon::plotting {
+
+// An external reference a drawing was plotted with: its name, the path the
+// drawing stores, and the file it was drawn from (empty: it was missing).
+struct ReferenceKey {
+    std::string name;
+    std::string storedPath;
+    std::string file;
+    FileKey key;
+    bool operator==(const ReferenceKey&) const = default;
+};
+
+// One sheet's plot file as the plot left it.
+struct SheetFileKey {
+    std::string layout;
+    std::string file;
+    FileKey key;
+    bool operator==(const SheetFileKey&) const = default;
+};
+
+// Everything a drawing's sheets were made from, recorded with its plot
+// files: the drawing, its references, the choices that shape a sheet, and
+// the files themselves. A later run plots the drawing again unless all of it
+// is still the same.
+struct PlotKey {
+    std::string drawing;
+    // When it was plotted: UTC for ordering records of several workstations, local for the rows.
+    std::string plottedAtUtc;
+    std::string plottedAtLocal;
+    FileKey drawingKey;
+    // Each choice by the name a reason gives it ("device"), with its value.
+    std::vector<std::pair<std::string, std::string>> choices;
+    std::vector<ReferenceKey> references;
+    std::vector<SheetFileKey> sheets;
+    // False: the drawing's last plot was not whole (a sheet failed, or it was stopped), and nothing of an
+    // earlier record stands for it any more.
+    bool whole = true;
+    bool operator==(const PlotKey&) const = default;
+};
+
+// The record's own format: one line per plot, versioned, so that a record another version wrote is
+// recognised and not trusted.
+inline constexpr int PlotKeyVersion = 1;
+std::string plotKeyLine(const PlotKey& key);
+// The key a line holds; nothing when it is not one this version writes (why says what is wrong).
+std::optional<PlotKey> plotKeyFromLine(std::string_view line, std::string& why);
+
+}  // namespace quillon::plotting

@@ -1,0 +1,123 @@
+#include "plotting/changes/PlotKeyStore.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "base/Paths.h"
+#include "plotting/files/PlotFileWriter.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+constexpr const char* RecordFolderName = "plotted";
+// Superseded lines a file may hold beyond its live ones before it is written afresh.
+constexpr std::size_t CompactSlack = 64;
+
+bool endsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+}  // namespace
+
+std::string PlotKeyStore::recordFolder(const std::string& plotFolder) {
+    return base::addBackslash(plotFolder) + PlotFileWriter::TemporaryFolder + "\\" + RecordFolderName + "\\";
+}
+
+std::string PlotKeyStore::ownFileName(const std::string& part) {
+    const char* computer = std::getenv("COMPUTERNAME");
+    std::string name = computer && *computer ? computer : "this computer";
+    if (!part.empty()) name += " " + part;
+    // Whatever the environment says, nothing in it may leave the record folder.
+    for (char& c : name)
+        if (c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
+            c == '|' || static_cast<unsigned char>(c) < 32)
+            c = '_';
+    return name + FileExtension;
+}
+
+PlotKeyStore::PlotKeyStore(base::FileSystem& files, std::string plotFolder, std::string ownFile)
+    : plotFolder_(base::addBackslash(plotFolder)), folder_(recordFolder(plotFolder)), ownFile_(std::move(ownFile)) {
+    const auto entries = files.list(folder_);
+    if (!entries) return;
+    // The own file last: of two records made at the same second, this workstation's stands.
+    for (const auto& entry : *entries)
+        if (!entry.isDirectory && endsWith(entry.name, FileExtension) && entry.name != ownFile_) read(files, entry.name);
+    read(files, ownFile_);
+}
+
+void PlotKeyStore::read(base::FileSystem& files, const std::string& name) {
+    const bool own = name == ownFile_;
+    std::string text;
+    if (!files.readPieces(folder_ + name, [&text](std::string_view piece) { text.append(piece); })) {
+        if (files.stamp(folder_ + name)) {
+            ++unreadable_;
+            unreadableWhy_ = "its plot record could not be read";
+        }
+        return;
+    }
+    if (own) ownEndsOpen_ = !text.empty() && text.back() != '\n';
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        if (line.empty() || line == "\r") continue;
+        if (own) ++ownLines_;
+        std::string why;
+        if (auto key = plotKeyFromLine(line, why)) {
+            take(std::move(*key), own);
+        } else {
+            ++unreadable_;
+            unreadableWhy_ = "its plot record was " + why;
+        }
+    }
+}
+
+void PlotKeyStore::take(PlotKey key, bool own) {
+    const std::string drawing = base::foldedPath(key.drawing);
+    auto [at, fresh] = latest_.try_emplace(drawing, Held{key, own});
+    if (!fresh && key.plottedAtUtc >= at->second.key.plottedAtUtc) at->second = Held{std::move(key), own};
+}
+
+const PlotKey* PlotKeyStore::latest(const std::string& drawing) const {
+    const auto found = latest_.find(base::foldedPath(drawing));
+    return found == latest_.end() ? nullptr : &found->second.key;
+}
+
+std::string PlotKeyStore::missingReason() const { return unreadable_ > 0 ? unreadableWhy_ : "never plotted"; }
+
+bool PlotKeyStore::add(base::FileSystem& files, const PlotKey& key) {
+    if (!folderMade_) {
+        const std::string hidden = plotFolder_ + PlotFileWriter::TemporaryFolder;
+        if (!files.makeHiddenFolder(hidden) || !files.makeHiddenFolder(hidden + "\\" + RecordFolderName)) return false;
+        folderMade_ = true;
+        compactOwn(files);
+    }
+    std::string line = plotKeyLine(key);
+    if (ownEndsOpen_) line.insert(0, "\n");
+    if (!files.appendToFile(folder_ + ownFile_, line)) return false;
+    ownEndsOpen_ = false;
+    ++ownLines_;
+    take(key, true);
+    return true;
+}
+
+bool PlotKeyStore::compactOwn(base::FileSystem& files) {
+    std::size_t live = 0;
+    for (const auto& [drawing, held] : latest_) live += held.own ? 1 : 0;
+    if (ownLines_ <= 2 * live + CompactSlack) return true;
+    // Written whole under another name, then moved over in one step: the record is whole at every instant.
+    const std::string fresh = folder_ + ownFile_ + ".new";
+    if (!files.removeFile(fresh)) return false;
+    std::string text;
+    for (const auto& [drawing, held] : latest_)
+        if (held.own) text += plotKeyLine(held.key);
+    if (!files.appendToFile(fresh, text) || !files.moveFile(fresh, folder_ + ownFile_, true)) return false;
+    ownLines_ = live;
+    ownEndsOpen_ = false;
+    return true;
+}
+
+}  // namespace quillon::plotting

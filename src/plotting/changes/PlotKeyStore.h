@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+
+#include "base/FileSystem.h"
+#include "plotting/changes/PlotKey.h"
+
+namespace quillon::plotting {
+
+// The plot records of one plot folder. Each workstation and job part writes
+// a file of its own under the folder's hidden ".quillon\plotted\", appending
+// one line per plot, so that several workstations plotting into one folder
+// never write over one another; every file there is read, and a drawing's
+// newest record stands. The record travels with the plot folder it
+// describes. A file whose superseded lines outnumber its live ones is
+// written afresh without them before it grows further, so its cost grows
+// with the drawings, not with the nights.
+class PlotKeyStore {
+public:
+    // plotFolder ends with its separator; ownFile is the name of the file this run writes.
+    PlotKeyStore(base::FileSystem& files, std::string plotFolder, std::string ownFile);
+
+    // The newest record of the drawing; nothing when there is none to trust.
+    const PlotKey* latest(const std::string& drawing) const;
+    // Why a drawing without a record has none: it was never plotted here, or some record could not be read.
+    std::string missingReason() const;
+    // Appends the key to this run's file; false when it could not be written.
+    bool add(base::FileSystem& files, const PlotKey& key);
+
+    // "<plot folder>\.quillon\plotted\"
+    static std::string recordFolder(const std::string& plotFolder);
+    static constexpr const char* FileExtension = ".txt";
+    // The file a run of this workstation writes, for one part of a job ("part 2 of 4") or a whole run (""):
+    // "<computer>.txt", "<computer> part 2 of 4.txt".
+    static std::string ownFileName(const std::string& part);
+
+private:
+    struct Held {
+        PlotKey key;
+        // Whether the line came from this run's own file.
+        bool own = false;
+    };
+    void read(base::FileSystem& files, const std::string& name);
+    void take(PlotKey key, bool own);
+    bool compactOwn(base::FileSystem& files);
+
+    std::string plotFolder_;
+    std::string folder_;
+    std::string ownFile_;
+    std::unordered_map<std::string, Held> latest_;
+    std::size_t ownLines_ = 0;
+    std::size_t unreadable_ = 0;
+    std::string unreadableWhy_;
+    // A line cut short (a power cut mid-write) is closed before anything is appended after it.
+    bool ownEndsOpen_ = false;
+    bool folderMade_ = false;
+};
+
+}  // namespace quillon::plotting

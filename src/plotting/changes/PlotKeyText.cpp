@@ -1,0 +1,89 @@
+#include <nlohmann/json.hpp>
+
+#include "plotting/changes/PlotKey.h"
+
+namespace quillon::plotting {
+
+namespace {
+
+using Json = nlohmann::json;
+
+Json fileJson(const FileKey& key) {
+    return Json{{"size", key.stamp.size}, {"written", key.stamp.lastWriteTime}, {"hash", key.hash}};
+}
+
+FileKey fileKeyFrom(const Json& json) {
+    FileKey key;
+    key.stamp.size = json.at("size").get<std::uint64_t>();
+    key.stamp.lastWriteTime = json.at("written").get<std::int64_t>();
+    key.hash = json.at("hash").get<std::string>();
+    return key;
+}
+
+}  // namespace
+
+std::string plotKeyLine(const PlotKey& key) {
+    Json json{{"version", PlotKeyVersion},
+              {"drawing", key.drawing},
+              {"plotted", key.plottedAtUtc},
+              {"plottedLocal", key.plottedAtLocal},
+              {"whole", key.whole}};
+    if (key.whole) {
+        json["file"] = fileJson(key.drawingKey);
+        Json choices = Json::array();
+        for (const auto& [name, value] : key.choices) choices.push_back(Json::array({name, value}));
+        json["choices"] = std::move(choices);
+        Json references = Json::array();
+        for (const auto& reference : key.references) {
+            Json one{{"name", reference.name}, {"stored", reference.storedPath}, {"path", reference.file}};
+            if (!reference.file.empty()) one["file"] = fileJson(reference.key);
+            references.push_back(std::move(one));
+        }
+        json["references"] = std::move(references);
+        Json sheets = Json::array();
+        for (const auto& sheet : key.sheets)
+            sheets.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"file", fileJson(sheet.key)}});
+        json["sheets"] = std::move(sheets);
+    }
+    // A name that is not whole UTF-8 is written with replacement characters rather than not at all: the
+    // key then matches nothing, and the drawing is plotted again.
+    return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::optional<PlotKey> plotKeyFromLine(std::string_view line, std::string& why) {
+    const Json json = Json::parse(line, nullptr, false);
+    if (json.is_discarded() || !json.is_object()) {
+        why = "not a record Quillon writes";
+        return std::nullopt;
+    }
+    try {
+        if (json.at("version").get<int>() != PlotKeyVersion) {
+            why = "made by another version of Quillon";
+            return std::nullopt;
+        }
+        PlotKey key;
+        key.drawing = json.at("drawing").get<std::string>();
+        key.plottedAtUtc = json.at("plotted").get<std::string>();
+        key.plottedAtLocal = json.value("plottedLocal", key.plottedAtUtc);
+        key.whole = json.at("whole").get<bool>();
+        if (!key.whole) return key;
+        key.drawingKey = fileKeyFrom(json.at("file"));
+        for (const auto& choice : json.at("choices"))
+            key.choices.emplace_back(choice.at(0).get<std::string>(), choice.at(1).get<std::string>());
+        for (const auto& one : json.at("references")) {
+            ReferenceKey reference{one.at("name").get<std::string>(), one.at("stored").get<std::string>(),
+                                   one.at("path").get<std::string>(), {}};
+            if (!reference.file.empty()) reference.key = fileKeyFrom(one.at("file"));
+            key.references.push_back(std::move(reference));
+        }
+        for (const auto& one : json.at("sheets"))
+            key.sheets.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),
+                                  fileKeyFrom(one.at("file"))});
+        return key;
+    } catch (const Json::exception&) {
+        why = "not a record Quillon writes";
+        return std::nullopt;
+    }
+}
+
+}  // namespace quillon::plotting

@@ -1,0 +1,30 @@
+#include "plotting/changes/SheetChoices.h"
+
+#include "plotting/changes/FileKey.h"
+
+namespace quillon::plotting {
+
+std::vector<std::pair<std::string, std::string>> sheetChoices(const PlotSetup& setup, base::FileSystem& files) {
+    std::string pageSetupFile = setup.pageSetupFile;
+    if (setup.sheetSettings == SheetSettings::Template && !pageSetupFile.empty()) {
+        // The template's content, not its name: an office edits its page setups in place.
+        const auto hash = contentHash(files, pageSetupFile);
+        pageSetupFile += " " + hash.value_or("unreadable");
+    }
+    return {
+        {"device", setup.device},
+        {"paper", setup.paper},
+        {"plot style table", setup.plotStyleTable},
+        {"sheet settings", sheetSettingsWord(setup.sheetSettings)},
+        {"page setup file", pageSetupFile},
+        {"page setup", setup.pageSetup},
+        {"layouts choice", setup.layouts ? "every layout" : "model space"},
+        {"include layouts", setup.layoutPatterns.include},
+        {"exclude layouts", setup.layoutPatterns.exclude},
+        {"empty layouts choice", setup.skipEmptyLayouts ? "left out" : "plotted"},
+        {"plot file name", setup.files.pattern},
+        {"plot file extension", setup.files.extension},
+    };
+}
+
+}  // namespace quillon::plotting
