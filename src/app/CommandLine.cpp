@@ -21,6 +21,7 @@ void settleMode(CommandLine& line, std::optional<CommandLine::Mode> unattended, 
         if (positional.empty()) throw CommandLineError("/combine needs the run reports of the job's parts.");
         if (line.part || line.until || line.sessions)
             throw CommandLineError("/combine plots nothing: /shard, /until and /sessions do not go with it.");
+        if (line.onlyChanged) throw CommandLineError("/combine plots nothing: /changed does not go with it.");
         line.reports = std::move(positional);
         line.mode = *unattended;
         return;
@@ -31,6 +32,8 @@ void settleMode(CommandLine& line, std::optional<CommandLine::Mode> unattended, 
         throw CommandLineError("/report, /close, /shard and /until go with /run, /check, /resume or /combine.");
     if (unattended == CommandLine::Mode::ResumeRun && line.part)
         throw CommandLineError("/shard goes with /run or /check; /resume takes up the whole report.");
+    if (line.onlyChanged && unattended != CommandLine::Mode::RunJob && unattended != CommandLine::Mode::CheckJob)
+        throw CommandLineError("/changed goes with /run or /check; a job file says it with \"plot\": \"changed\".");
     if (unattended == CommandLine::Mode::ResumeRun && line.job.empty())
         throw CommandLineError("/resume needs the run report to resume.");
     if (unattended && line.job.empty()) throw CommandLineError("/" + asked + " needs the plot job to run.");
@@ -84,6 +87,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                                        "with 1 <= K <= N <= 64 (for example /shard 2/4).");
             line.part = part;
             ++i;
+        } else if (name == "changed") {
+            line.onlyChanged = true;
         } else if (name == "until") {
             const auto until = i + 1 < args.size() ? plotting::parseTimeOfDay(args[i + 1]) : std::nullopt;
             if (!until) throw CommandLineError("/until needs the time the run must end by, as HH:MM (for example /until 06:30).");
@@ -121,6 +126,9 @@ std::string commandLineUsage() {
            "                                       reports of all its parts and their resumes, in the job's\r\n"
            "                                       order, by the names they recorded; names a missing part\r\n"
            "                                       or sheet (exit code 1)\r\n"
+           "  /changed                             (with /run or /check) plots only the drawings changed since\r\n"
+           "                                       their last plot, as \"plot\": \"changed\" in the job does;\r\n"
+           "                                       the others keep their files, \"up to date\" (see the help)\r\n"
            "  /until HH:MM                         (with /run, /check or /resume) ends the run at that local\r\n"
            "                                       time as Stop does, after the drawing in hand (exit code 4);\r\n"
            "                                       a time already past means the next day's\r\n"

@@ -25,7 +25,8 @@ namespace quillon::app {
 //                                                 the job's one set of combined PDFs, from the reports of
 //                                                 all its parts (and of their resumes)
 //   Quillon.exe /?                                the usage
-// and with any of them /sessions <1-8>: the CAD sessions a run plots with.
+// and with any of them /sessions <1-8>: the CAD sessions a run plots with; with /run or /check, /changed:
+// only the drawings changed since their last plot.
 // Options start with "/" or "-" and ignore case.
 struct CommandLine {
     enum class Mode { Window, OpenJob, RunJob, CheckJob, ResumeRun, CombineReports, Usage };
@@ -40,6 +41,8 @@ struct CommandLine {
     std::optional<plotting::JobPart> part;
     // /until HH:MM: the run ends as Stop ends it at that local time (the next day's when already past).
     std::optional<plotting::TimeOfDay> until;
+    // /changed: only the drawings changed since their last plot are plotted (or, with /check, told).
+    bool onlyChanged = false;
 
     // Run with no one at the window: nothing is ever asked in a box.
     bool unattended() const {

@@ -256,6 +256,8 @@ run::RunRequest CommandLineRun::jobRunRequest() const {
     request.setup.purpose = commandLine_.mode == CommandLine::Mode::CheckJob ? plotting::RunPurpose::Check
                                                                               : plotting::RunPurpose::Plot;
     request.setup.resumes = resumes_;
+    // /changed narrows one run of a job that plots every drawing; a job that says "changed" stays so.
+    request.setup.onlyChanged = request.setup.onlyChanged || commandLine_.onlyChanged;
     // The command line's /sessions wins over the job's, which wins over the settings'.
     request.sessions = commandLine_.sessions ? *commandLine_.sessions : job.sessions ? *job.sessions : host_.storedSessions();
     request.deadline = deadline_;

@@ -130,6 +130,15 @@ int loadCadSessions(const SettingsStore& store) {
     return sessions ? static_cast<int>(*sessions) : 1;
 }
 
+bool loadPlotChangedOnly(const SettingsStore& store) {
+    const auto text = store.read(settings_names::Application, settings_names::Section, settings_names::PlotChangedOnly);
+    return text && *text == "1";
+}
+
+void savePlotChangedOnly(SettingsStore& store, bool onlyChanged) {
+    writeValue(store, settings_names::PlotChangedOnly, onlyChanged ? "1" : "0");
+}
+
 void saveCadSessions(SettingsStore& store, int sessions) {
     writeValue(store, settings_names::CadSessions, std::to_string(sessions));
 }

@@ -33,6 +33,8 @@ inline constexpr std::string_view CadVariablesOwed = "CadVariablesOwed";
 // memory passes this many MB (0: no bound).
 inline constexpr std::string_view CadRestartEvery = "CadRestartEvery";
 inline constexpr std::string_view CadMemoryLimitMB = "CadMemoryLimitMB";
+// "1": the window's runs plot only the drawings changed since their last plot.
+inline constexpr std::string_view PlotChangedOnly = "PlotChangedOnly";
 }  // namespace settings_names
 
 // What the main window remembers between runs: its position and size in
@@ -76,6 +78,10 @@ inline constexpr std::chrono::seconds DefaultOpenTimeout{120};
 inline constexpr int MaxCadSessions = 8;
 int loadCadSessions(const SettingsStore& store);
 void saveCadSessions(SettingsStore& store, int sessions);
+
+// Whether the window's runs plot only changed drawings: "1", anything else not. Saved whenever the user changes it.
+bool loadPlotChangedOnly(const SettingsStore& store);
+void savePlotChangedOnly(SettingsStore& store, bool onlyChanged);
 
 // When Quillon starts its own application afresh: the stored whole numbers, else every 100 drawings and no
 // memory bound. Quillon only reads them; users and tests set them.

@@ -52,6 +52,8 @@ struct DrawingOutcome {
     std::string detail;
     // Why a run of changed drawings took it up ("drawing changed"), or what a check of one says of it.
     std::string changeReason;
+    // The drawing's content hash as its plot record has it.
+    std::string drawingHash;
     // The drawing's document could not be closed; it stays on Quillon's record.
     std::string closeError;
     bool stopped = false;

@@ -24,6 +24,7 @@ void takeJobChoices(RunRequest& request, const plotting::PlotJobSpec& job, const
     setup.sheetSettings = plotting::sheetSettingsFromWord(job.sheetSettings).value_or(plotting::SheetSettings::Quillon);
     setup.pageSetupFile = job.pageSetupFile;
     setup.pageSetup = job.pageSetup;
+    setup.onlyChanged = job.onlyChanged;
     request.restartEvery = job.cadRestartEvery;
 }
 

@@ -232,7 +232,7 @@ TEST_F(ProgramLifecycle, GrowsWithTheWindowAndOpensAgainAtItsSizeUnlessTheStored
         HWND main = program.waitUntilReady();
         ASSERT_NE(main, nullptr);
         ASSERT_EQ(clientSize(main).cx, 624);
-        ASSERT_EQ(clientSize(main).cy, 398);
+        ASSERT_EQ(clientSize(main).cy, 426);
         std::map<int, RECT> before;
         for (int id : {list, foundFiles, tree, printOptions, printAll, status}) before[id] = placeOf(main, id);
 
@@ -240,7 +240,7 @@ TEST_F(ProgramLifecycle, GrowsWithTheWindowAndOpensAgainAtItsSizeUnlessTheStored
         EXPECT_EQ(clientSize(main).cx, 624) << "never smaller than designed";
         SetWindowPos(main, nullptr, 0, 0, 1000, 700, SWP_NOMOVE | SWP_NOZORDER);
         const SIZE client = clientSize(main);
-        const int dx = client.cx - 624, dy = client.cy - 398;
+        const int dx = client.cx - 624, dy = client.cy - 426;
         ASSERT_GT(dx, 0);
         auto moved = [&](int id, int left, int top, int right, int bottom) {
             RECT now = placeOf(main, id), was = before[id];
@@ -285,7 +285,7 @@ TEST_F(ProgramLifecycle, GrowsWithTheWindowAndOpensAgainAtItsSizeUnlessTheStored
         ShowWindow(main, SW_RESTORE);
         ASSERT_TRUE(wintest::waitFor([&] { return IsZoomed(main) == FALSE; }, 5s));
         EXPECT_EQ(clientSize(main).cx, 624) << "a corrupt width opens at the designed size";
-        EXPECT_EQ(clientSize(main).cy, 398);
+        EXPECT_EQ(clientSize(main).cy, 426);
         closeNormally(program, main);
     }
 }

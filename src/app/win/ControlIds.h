@@ -32,6 +32,7 @@ inline constexpr int LblSessions = 1023;
 inline constexpr int TxtSessions = 1024;
 inline constexpr int SpnSessions = 1025;
 inline constexpr int BtnSheets = 1026;
+inline constexpr int ChangedOnlyBox = 1027;
 
 // Menu commands.
 inline constexpr int MnuSelectAll = 2001;

@@ -9,6 +9,7 @@
 #include "app/MainSettings.h"
 #include "app/win/AppMessages.h"
 #include "app/win/ControlIds.h"
+#include "win/WinCheckBox.h"
 #include "app/win/MainPlacement.h"
 #include "autocad/CadSession.h"
 #include "base/Paths.h"
@@ -88,6 +89,7 @@ bool MainController::start() {
     auto stored = loadMainSettings(settings_);
     boxes_.remember(stored);
     sessions_.load(job_.commandLine().sessions);
+    win::WinCheckBox(window_.control(ids::ChangedOnlyBox)).setTicked(loadPlotChangedOnly(settings_));
     restorePosition();
 
     search_.create();
@@ -142,6 +144,10 @@ void MainController::onCommand(int id, int notifyCode) {
             break;
         case ids::CopiesBox:
             if (notifyCode == EN_CHANGE) boxes_.copiesChanged();
+            break;
+        case ids::ChangedOnlyBox:
+            if (notifyCode == BN_CLICKED)
+                savePlotChangedOnly(settings_, win::WinCheckBox(window_.control(ids::ChangedOnlyBox)).ticked());
             break;
         case ids::TxtSessions:
             if (notifyCode == EN_CHANGE) sessions_.changed();
@@ -264,7 +270,8 @@ void MainController::stopPressed() {
 
 void MainController::setBusy(bool busy) {
     for (int id : {ids::SubfoldersBox, ids::PrintAllButton, ids::DeviceBox, ids::PaperBox, ids::PlotStyleTableBox,
-                   ids::ChkLayouts, ids::CopiesBox, ids::TxtSessions, ids::SpnSessions, ids::BtnSheets})
+                   ids::ChkLayouts, ids::CopiesBox, ids::TxtSessions, ids::SpnSessions, ids::BtnSheets,
+                   ids::ChangedOnlyBox})
         window_.enable(id, !busy);
     if (!busy && search_.listView().size() == 0) window_.enable(ids::PrintAllButton, false);
     HMENU print = window_.menu().printPopup();

@@ -3,6 +3,7 @@
 #include "app/MainSettings.h"
 #include "app/OwedVariablesSetting.h"
 #include "app/win/ControlIds.h"
+#include "win/WinCheckBox.h"
 #include "app/win/RunView.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "win/LocalClock.h"
@@ -37,6 +38,7 @@ run::RunRequest MainController::windowRunRequest(plotting::RunKind kind, plottin
     request.setup.purpose = purpose;
     request.setup.resumes = resumes;
     request.setup.combine = plotFiles_.combine();
+    request.setup.onlyChanged = win::WinCheckBox(window_.control(ids::ChangedOnlyBox)).ticked();
     request.sessions = sessions_.runSessions();
     request.restartEvery = jobRestartEvery_;
     request.names = job_.takeRunNames();

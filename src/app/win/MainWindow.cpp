@@ -135,6 +135,8 @@ void MainWindow::createControls() {
         }
         auto cls = classFor(spec.kind);
         DWORD style = WS_CHILD | cls.style | (spec.visible ? WS_VISIBLE : 0) | (spec.enabled ? 0 : WS_DISABLED);
+        // A check box designed two lines tall wraps its caption.
+        if (spec.kind == ControlKind::CheckBox && spec.height > 20) style |= BS_MULTILINE;
         HWND window = CreateWindowExW(cls.exStyle, cls.className, spec.caption, style, 0, 0, 0, 0, hwnd(),
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
         if (!window) throw win::WinError::fromLastError("Creating the main window's controls");

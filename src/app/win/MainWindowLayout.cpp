@@ -17,6 +17,9 @@ constexpr const wchar_t* SessionsTip =
 constexpr const wchar_t* SheetsTip =
     L"Which layouts are plotted (name patterns, empty layouts left out) and where each sheet's settings come "
     L"from: Quillon's, each layout's own page setup, or a named page setup of the office's template drawing.";
+constexpr const wchar_t* ChangedOnlyTip =
+    L"Plot only the drawings that changed since Quillon last plotted them: the drawing, a reference, a choice "
+    L"that shapes the sheet or the plot file itself. The others keep their plot files and are reported up to date.";
 constexpr std::array kControls{
     ControlSpec{ids::FolderTreeBox, K::Picture, L"", 8, 8, 169, 188, nullptr, 0},
     ControlSpec{ids::FoundFilesLabel, K::Label, L"Found Files:", 184, 0, 433, 41, nullptr, 0},
@@ -46,12 +49,14 @@ constexpr std::array kControls{
                 L"Choose the Pen style table file", ids::PrintOptionsFrame},
     ControlSpec{ids::CopiesLabel, K::Label, L"Number of Copies", 8, 106, 89, 17, nullptr, ids::PrintOptionsFrame},
     ControlSpec{ids::CopiesBox, K::NumberEdit, L"1", 104, 105, 57, 19, nullptr, ids::PrintOptionsFrame},
-    ControlSpec{ids::PrintAllButton, K::Button, L"Print All &Drawing", 232, 282, 97, 23,
+    ControlSpec{ids::ChangedOnlyBox, K::CheckBox, L"Only drawings changed since their last plot", 232, 281, 185, 26,
+                ChangedOnlyTip, 0},
+    ControlSpec{ids::PrintAllButton, K::Button, L"Print All &Drawing", 232, 310, 97, 23,
                 L"Click This button to Print All the Listed drawings", 0},
-    ControlSpec{ids::ExitButton, K::Button, L"&Exit", 336, 282, 81, 23, L"Press exit to Quit the Program", 0},
-    ControlSpec{ids::CmdAction, K::Button, L"S&top Search", 248, 308, 153, 23, L"To Stop the search, Press this button",
+    ControlSpec{ids::ExitButton, K::Button, L"&Exit", 336, 310, 81, 23, L"Press exit to Quit the Program", 0},
+    ControlSpec{ids::CmdAction, K::Button, L"S&top Search", 248, 336, 153, 23, L"To Stop the search, Press this button",
                 0},
-    ControlSpec{ids::Status, K::Label, L"", 8, 336, 609, 41, L"This Area will show the actual Function being carried on",
+    ControlSpec{ids::Status, K::Label, L"", 8, 364, 609, 41, L"This Area will show the actual Function being carried on",
                 0},
 };
 
@@ -86,6 +91,7 @@ Anchor mainWindowAnchor(int id) {
         case ids::PreviewFrame:
         case ids::Options:
         case ids::PrintOptionsFrame:
+        case ids::ChangedOnlyBox:
         case ids::PrintAllButton:
         case ids::ExitButton:
         case ids::CmdAction: return Anchor::Down;

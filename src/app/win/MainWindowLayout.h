@@ -40,7 +40,7 @@ ScreenRect designedRect(const ControlSpec& spec);
 Anchor mainWindowAnchor(int id);
 
 inline constexpr int MainClientWidth = 624;
-inline constexpr int MainClientHeight = 398;
+inline constexpr int MainClientHeight = 426;
 inline constexpr int StatusBarHeight = 18;
 
 struct ControlPlace {

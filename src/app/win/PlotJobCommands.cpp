@@ -58,6 +58,7 @@ plotting::PlotJobSpec PlotJobCommands::currentJob() {
         job.subfolders = win::WinCheckBox(window.control(ids::SubfoldersBox)).ticked();
     }
     job.layouts = win::WinCheckBox(window.control(ids::ChkLayouts)).tick() != win::WinCheckBox::Tick::Clear;
+    job.onlyChanged = win::WinCheckBox(window.control(ids::ChangedOnlyBox)).ticked();
     const plotting::PlotChoices& choices = choices_.boxes.choices();
     job.device = choices.device();
     job.paper = choices.paper();
@@ -146,6 +147,8 @@ std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec
     choices_.plotFiles.applyJob(job);
     choices_.sheets.applyJob(job);
     win::WinCheckBox(host_.window().control(ids::ChkLayouts)).setTicked(job.layouts);
+    // Shown, not saved: the job's choice is the job's; the user's own stays as it was kept.
+    win::WinCheckBox(host_.window().control(ids::ChangedOnlyBox)).setTicked(job.onlyChanged);
     const std::uint64_t started =
         job.folder ? host_.listJobFolder(*job.folder, job.subfolders) : listDrawings(job.drawings);
     if (listing) *listing = started;

@@ -23,6 +23,12 @@ std::string utcText(std::chrono::system_clock::time_point time) {
            "Z";
 }
 
+// The drawing's folder with its separator: the application's paths have backslashes, Windows takes slashes too.
+std::string folderWithSeparator(const std::string& drawing) {
+    const auto cut = drawing.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : drawing.substr(0, cut + 1);
+}
+
 bool absolute(const std::string& path) {
     return (path.size() > 1 && path[1] == ':') || (!path.empty() && isSeparator(path[0]));
 }
@@ -51,7 +57,7 @@ const std::vector<std::pair<std::string, std::string>>& ChangeCheck::choices(bas
 }
 
 PlotKeyStore& ChangeCheck::storeFor(base::FileSystem& files, const std::string& drawing) {
-    const std::string folder = setup_.files.folder.empty() ? base::folderOf(drawing) : setup_.files.folder;
+    const std::string folder = setup_.files.folder.empty() ? folderWithSeparator(drawing) : setup_.files.folder;
     auto& store = stores_[base::foldedPath(base::addBackslash(folder))];
     if (!store) store = std::make_unique<PlotKeyStore>(files, folder, ownFile_);
     return *store;
@@ -89,7 +95,7 @@ std::optional<std::string> ChangeCheck::changeIn(base::FileSystem& files, const 
         case FileState::Missing: return std::string();
         case FileState::Changed: return std::string("drawing changed");
     }
-    const std::string folder = base::folderOf(drawing);
+    const std::string folder = folderWithSeparator(drawing);
     for (const auto& reference : record.references) {
         if (reference.file.empty()) {
             if (!referenceFileUsed(files, folder, reference.storedPath).empty())
@@ -113,7 +119,7 @@ std::optional<std::string> ChangeCheck::changeIn(base::FileSystem& files, const 
 }
 
 bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing, const std::optional<FileKey>& before,
-                             const std::vector<ReferenceUse>& references, const DrawingOutcome& outcome) {
+                             const std::vector<ReferenceUse>& references, DrawingOutcome& outcome) {
     if (setup_.purpose != RunPurpose::Plot || setup_.files.output != PlotOutput::File) return true;
     const auto now = std::chrono::system_clock::now();
     PlotKey key;
@@ -124,7 +130,7 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
     if (key.whole) {
         key.drawingKey = *before;
         key.choices = choices(files);
-        const std::string folder = base::folderOf(drawing);
+        const std::string folder = folderWithSeparator(drawing);
         for (const auto& reference : references) {
             ReferenceKey one{reference.name, reference.path, {}, {}};
             if (reference.loaded) one.file = referenceFileUsed(files, folder, reference.path);
@@ -135,15 +141,17 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
             }
             key.references.push_back(std::move(one));
         }
-        for (const auto& sheet : outcome.sheets) {
+        for (auto& sheet : outcome.sheets) {
             if (sheet.leftOut) continue;
             const auto file = fileKeyOf(files, sheet.plotFile);
             if (!file) {
                 key.whole = false;
                 break;
             }
+            sheet.plotFileHash = file->hash;
             key.sheets.push_back({sheet.layout, sheet.plotFile, *file});
         }
+        if (key.whole) outcome.drawingHash = key.drawingKey.hash;
     }
     if (!key.whole) {
         key.references.clear();
@@ -172,12 +180,14 @@ DrawingOutcome upToDateOutcome(const std::string& drawing, const PlotKey& record
     outcome.kind = DrawingOutcome::Kind::UpToDate;
     outcome.path = drawing;
     outcome.detail = record.plottedAtLocal;
+    outcome.drawingHash = record.drawingKey.hash;
     for (const auto& sheet : record.sheets) {
         SheetRecord one;
         one.layout = sheet.layout;
         one.plotFile = sheet.file;
         one.plotted = true;
         one.upToDate = true;
+        one.plotFileHash = sheet.key.hash;
         outcome.sheets.push_back(std::move(one));
     }
     return outcome;

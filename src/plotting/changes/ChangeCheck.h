@@ -42,8 +42,9 @@ public:
     // opened, its references, the choices) and the files it made. A plot that is not whole (a sheet
     // failed, the run was stopped) leaves a record saying so, so that no earlier one stands for it.
     // False when a record was due and could not be written.
+    // The hashes recorded go on the outcome, for the run report.
     bool recordPlot(base::FileSystem& files, const std::string& drawing, const std::optional<FileKey>& before,
-                    const std::vector<ReferenceUse>& references, const DrawingOutcome& outcome);
+                    const std::vector<ReferenceUse>& references, DrawingOutcome& outcome);
 
     // The choices that shape a sheet, each by the name a reason gives it.
     const std::vector<std::pair<std::string, std::string>>& choices(base::FileSystem& files);

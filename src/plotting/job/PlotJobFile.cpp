@@ -22,7 +22,7 @@ constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawi
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
                                   "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup",
                                   "combine", "combinedFileName", "keepSheetFiles", "until", "cadRestartEvery",
-                                  "output"};
+                                  "output", "plot"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -174,6 +174,11 @@ PlotJobSpec readPlotJob(const std::string& content) {
         spec.until = until->text();
     }
     readCombineFields(job, spec);
+    if (job.contains("plot")) {
+        const std::string word = text(job, "plot");
+        if (word != "all" && word != "changed") refuse("plot", "must be \"all\" or \"changed\".");
+        spec.onlyChanged = word == "changed";
+    }
     return spec;
 }
 
@@ -205,6 +210,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     if (!job.pageSetupFile.empty()) out["pageSetupFile"] = job.pageSetupFile;
     if (!job.pageSetup.empty()) out["pageSetup"] = job.pageSetup;
     if (!job.until.empty()) out["until"] = job.until;
+    if (job.onlyChanged) out["plot"] = "changed";
     if (job.combine.mode != CombineMode::None) {
         out["combine"] = combineModeWord(job.combine.mode);
         if (!job.combine.fileName.empty()) out["combinedFileName"] = job.combine.fileName;

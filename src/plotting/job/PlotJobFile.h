@@ -46,6 +46,8 @@ struct PlotJobSpec {
     std::optional<int> cadRestartEvery;
     // The local time the run must end by ("06:30"), as Stop ends it; empty: none.
     std::string until;
+    // "plot": "changed": only drawings changed since their last plot are plotted; false ("all"): every one.
+    bool onlyChanged = false;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

@@ -200,13 +200,24 @@ const ReportColumn Columns[] = {
      },
      ""},
     {"Carried from", text<&ReportRow::carriedFrom>, textInto<&ReportRow::carriedFrom>, ""},
+    // Plotting only what changed: the choice, and the content the sheet was made from and made. Before
+    // them every run plotted every drawing, and nothing recorded what from.
+    {"Plot", text<&ReportRow::plot>,
+     [](ReportRow& r, std::string&& text) -> Why {
+         if (text != "all" && text != "changed") return "not all or changed";
+         r.plot = std::move(text);
+         return std::nullopt;
+     },
+     "all", "plot choice", [](const ReportRow& r, PlotJobSpec& job) { job.onlyChanged = r.plot == "changed"; }},
+    {"Drawing content hash", text<&ReportRow::drawingHash>, textInto<&ReportRow::drawingHash>, ""},
+    {"Plot file content hash", text<&ReportRow::plotFileHash>, textInto<&ReportRow::plotFileHash>, ""},
 };
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. An issue that adds columns adds one entry, after
 // the last (docs/report-format.md).
-constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28, 32};
+constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28, 32, 35};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

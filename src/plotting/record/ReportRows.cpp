@@ -65,6 +65,7 @@ ReportRow drawingRow(const DrawingOutcome& outcome, const PlotSetup& setup, cons
     base.started = startedIso;
     base.seconds = outcome.seconds;
     base.dwgVersion = outcome.dwgVersion;
+    base.drawingHash = outcome.drawingHash;
     if (const auto qualifier = setup.files.qualifiers.find(base::foldedPath(outcome.path));
         qualifier != setup.files.qualifiers.end())
         base.qualifier = qualifier->second;
@@ -111,6 +112,7 @@ ReportRow choicesRow(const PlotSetup& setup) {
     base.pageSetup = setup.pageSetup;
     base.includeLayouts = setup.layoutPatterns.include == "*" ? "" : setup.layoutPatterns.include;
     base.excludeLayouts = setup.layoutPatterns.exclude;
+    base.plot = setup.onlyChanged ? "changed" : "all";
     return base;
 }
 
@@ -121,6 +123,7 @@ ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome
     row.layout = sheet.layout;
     row.plotFile = sheet.plotFile;
     row.plotAreaAndScale = sheet.plotAreaAndScale;
+    row.plotFileHash = sheet.plotFileHash;
     if (sheet.leftOut) return leftOutRow(std::move(row));
     if (sheet.upToDate) {
         row.outcome = w::UpToDate;

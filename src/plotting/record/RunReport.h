@@ -68,6 +68,12 @@ struct ReportRow {
     int jobPosition = 0;
     // The report this row was first written in, when a resume carried it over as it was.
     std::string carriedFrom;
+    // "changed" when the run plotted only the drawings changed since their last plot, else "all"; and
+    // what the sheet was made from and made: the drawing's and the plot file's content hashes, as the
+    // plot record beside the plot files has them.
+    std::string plot = "all";
+    std::string drawingHash;
+    std::string plotFileHash;
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it

@@ -39,6 +39,8 @@ struct SheetRecord {
     std::string note{};
     // Its file from an earlier run still holds it: nothing was plotted now.
     bool upToDate = false;
+    // The plot file's content hash as the plot record has it.
+    std::string plotFileHash{};
 };
 
 // Why a sheet was left out.

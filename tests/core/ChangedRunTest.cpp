@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "RunHarness.h"
+#include "StandinTestSupport.h"
+#include "app/RunExit.h"
+#include "base/StdFileSystem.h"
+#include "plotting/changes/PlotKeyStore.h"
+#include "run/RunRequest.h"
+
+// Runs that plot only what changed since the last plot, against the stand-in: what counts as a change, and
+// that a drawing with none is never opened.
+namespace quillon::run {
+namespace {
+
+namespace fs = std::filesystem;
+using plotting::PlotRun;
+using standin::testing::TempFolder;
+
+int countOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+class ChangedRun : public ::testing::Test {
+protected:
+    TempFolder dir;
+    std::shared_ptr<standin::Engine> engine;
+    testing::EngineLauncher launcher;
+    std::unique_ptr<testing::RunWorld> world;
+    std::vector<std::string> paths;
+    // Named after the test's own folder: the repair's upward search would find another test's file of a
+    // shared name in the system's temporary folder.
+    std::string site = "site " + fs::path(dir.path()).filename().string() + ".dwg";
+
+    void SetUp() override {
+        const nlohmann::json scenario = {
+            {"devices",
+             {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}},
+              {{"name", "Other.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+            {"plotStyleTables", {"mono.ctb"}},
+            {"drawings", {{{"file", "A.dwg"}, {"xrefs", {{{"name", "SITE"}, {"path", site}}}}}}}};
+        engine = standin::Engine::fromJson(scenario.dump(), dir.path());
+        launcher.application = engine->application();
+        world = std::make_unique<testing::RunWorld>(launcher, dir.path());
+        dir.file("J/" + site, "site");
+        for (const char* name : {"J/A.dwg", "J/B.dwg", "J/C.dwg"}) paths.push_back(dir.file(name, std::string("drawing ") + name));
+    }
+    RunRequest request(bool onlyChanged) const {
+        RunRequest asked;
+        asked.rows = rowsInRunOrder(paths);
+        asked.setup = plotting::PlotSetup{"Plotter.pc3", "A4", "mono.ctb", 1};
+        asked.setup.files.folder = dir.folder("Out");
+        asked.setup.onlyChanged = onlyChanged;
+        return asked;
+    }
+    // Runs it and answers the drawings opened, by file name.
+    std::vector<std::string> run(const RunRequest& asked) {
+        const auto before = engine->journal().size();
+        world->runToEnd(asked);
+        std::vector<std::string> opened;
+        const auto journal = engine->journal();
+        for (std::size_t i = before; i < journal.size(); ++i)
+            if (journal[i].access.member == "Open" && journal[i].access.kind == "call")
+                opened.push_back(fs::path(journal[i].access.args.at(0).get<std::string>()).filename().string());
+        return opened;
+    }
+    std::string report() const { return standin::testing::readText(world->reports().runReport().string()); }
+    // Rewrites the file with these bytes, and a write time a minute on, as an editor's save leaves it.
+    static void rewrite(const std::string& path, const std::string& content) {
+        const auto time = fs::exists(path) ? fs::last_write_time(path) : fs::file_time_type::clock::now();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+        fs::last_write_time(path, time + std::chrono::minutes(1));
+    }
+    static std::string readAll(const std::string& path) { return standin::testing::readText(path); }
+};
+
+TEST_F(ChangedRun, NothingChangedOpensNothingAndATouchedDrawingWithTheSameContentStaysUpToDate) {
+    ASSERT_EQ(run(request(false)).size(), 3u);
+    ASSERT_EQ(world->tally.plotted, 3);
+
+    EXPECT_TRUE(run(request(true)).empty()) << "an up-to-date drawing is never opened";
+    EXPECT_EQ(world->tally.upToDate, 3);
+    EXPECT_EQ(world->tally.plotted, 0);
+    EXPECT_EQ(app::runExitCode(world->ending, world->tally, 3), app::RunExitCode::AllPlotted);
+    const std::string text = report();
+    EXPECT_EQ(countOf(text, ",up to date,plotted 2026-"), 3) << text;
+    EXPECT_NE(text.find(dir.path() + "/Out/A.plt"), std::string::npos) << "the row names the existing file";
+    EXPECT_NE(world->statusLines().closingLine().find("3 up to date"), std::string::npos)
+        << world->statusLines().closingLine();
+
+    // Copied over itself: a new write time, the same bytes.
+    rewrite(paths[0], readAll(paths[0]));
+    EXPECT_TRUE(run(request(true)).empty());
+    EXPECT_EQ(world->tally.upToDate, 3);
+}
+
+TEST_F(ChangedRun, EachThingThatShapesASheetPlotsItsDrawingAgainAndItsRowSaysWhy) {
+    ASSERT_EQ(run(request(false)).size(), 3u);
+    rewrite(paths[1], "drawing B, edited");
+    fs::remove(dir.path() + "/Out/C.plt");
+    EXPECT_EQ(run(request(true)), (std::vector<std::string>{"B.dwg", "C.dwg"}));
+    std::string text = report();
+    EXPECT_NE(text.find("B.dwg,Model,"), std::string::npos);
+    EXPECT_EQ(countOf(text, "drawing changed"), 1) << text;
+    EXPECT_EQ(countOf(text, "plot file missing"), 1) << text;
+    EXPECT_EQ(countOf(text, ",up to date,"), 1) << text;
+
+    // A plot file replaced by another of the same size is not the one Quillon wrote.
+    const std::string plot = dir.path() + "/Out/A.plt";
+    std::string other = readAll(plot);
+    other.back() = other.back() == 'x' ? 'y' : 'x';
+    rewrite(plot, other);
+    EXPECT_EQ(run(request(true)), (std::vector<std::string>{"A.dwg"}));
+    EXPECT_EQ(countOf(report(), "plot file changed"), 1) << report();
+
+    // A choice that shapes every sheet plots every drawing.
+    RunRequest device = request(true);
+    device.setup.device = "Other.pc3";
+    EXPECT_EQ(run(device).size(), 3u);
+    EXPECT_EQ(countOf(report(), "device changed"), 3) << report();
+}
+
+TEST_F(ChangedRun, AReferenceThatChangedWentMissingOrWasFoundAgainPlotsItsDrawingAgain) {
+    ASSERT_EQ(run(request(false)).size(), 3u);
+    const std::string reference = dir.path() + "/J/" + site;
+    rewrite(reference, "site, edited");
+    EXPECT_EQ(run(request(true)), (std::vector<std::string>{"A.dwg"}));
+    EXPECT_EQ(countOf(report(), "reference SITE changed"), 1) << report();
+
+    fs::remove(reference);
+    EXPECT_EQ(run(request(true)), (std::vector<std::string>{"A.dwg"}));
+    EXPECT_EQ(countOf(report(), "reference SITE missing"), 1) << report();
+    // Plotted without it: that plot is what a returning reference changes.
+    EXPECT_TRUE(run(request(true)).empty());
+    dir.file("J/" + site, "site");
+    EXPECT_EQ(run(request(true)), (std::vector<std::string>{"A.dwg"}));
+    EXPECT_EQ(countOf(report(), "reference SITE found"), 1) << report();
+}
+
+TEST_F(ChangedRun, PartsRecordsAreReadTogetherNewestFirstAndABadRecordIsNeverTrusted) {
+    testing::SlashFileSystem files;
+    const std::string out = dir.folder("Out");
+    auto key = [&](const std::string& drawing, const std::string& at) {
+        plotting::PlotKey one;
+        one.drawing = drawing;
+        one.plottedAtUtc = at;
+        one.drawingKey.hash = at;
+        return one;
+    };
+    plotting::PlotKeyStore(files, out, "W1 part 1 of 2.txt").add(files, key("J/A.dwg", "2026-12-09T22:00:00Z"));
+    plotting::PlotKeyStore(files, out, "W2 part 2 of 2.txt").add(files, key("J/B.dwg", "2026-12-09T22:00:00Z"));
+    plotting::PlotKeyStore(files, out, "W2 part 2 of 2.txt").add(files, key("J/A.dwg", "2026-12-10T22:00:00Z"));
+    const std::string records = plotting::PlotKeyStore::recordFolder(out);
+    const plotting::PlotKeyStore both(files, out, "W1 part 1 of 2.txt");
+    ASSERT_NE(both.latest("J/A.dwg"), nullptr);
+    EXPECT_EQ(both.latest("J/A.dwg")->drawingKey.hash, "2026-12-10T22:00:00Z") << "the newest record stands";
+    ASSERT_NE(both.latest("j/b.DWG"), nullptr) << "drawings are matched as Windows matches paths";
+    EXPECT_EQ(both.missingReason(), "never plotted");
+
+    // A line cut short by a power cut, and one of another version: neither is trusted, and the next line
+    // appended after the cut one is whole.
+    std::ofstream(fs::path(out) / ".quillon/plotted/W1 part 1 of 2.txt", std::ios::app) << "{\"version\":1,\"drawing\":\"J/C";
+    std::ofstream(fs::path(out) / ".quillon/plotted/W3.txt") << "{\"version\":2,\"drawing\":\"J/D.dwg\"}\n";
+    plotting::PlotKeyStore cut(files, out, "W1 part 1 of 2.txt");
+    EXPECT_EQ(cut.latest("J/C.dwg"), nullptr);
+    EXPECT_EQ(cut.missingReason().rfind("its plot record ", 0), 0u) << cut.missingReason();
+    cut.add(files, key("J/E.dwg", "2026-12-11T22:00:00Z"));
+    EXPECT_NE(plotting::PlotKeyStore(files, out, "W1 part 1 of 2.txt").latest("J/E.dwg"), nullptr);
+    EXPECT_NE(records.find(".quillon"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillon::run
