@@ -135,7 +135,7 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
             ReferenceKey one{reference.name, reference.path, {}, {}};
             if (reference.loaded) one.file = referenceFileUsed(files, folder, reference.path);
             if (!one.file.empty()) {
-                const auto file = fileKeyOf(files, one.file);
+                const auto file = referenceKey(files, one.file);
                 if (!file) one.file.clear();
                 else one.key = *file;
             }
@@ -162,6 +162,23 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
     // Nothing to take back where nothing was recorded.
     if (!key.whole && !store.latest(drawing)) return true;
     return store.add(files, key);
+}
+
+std::optional<FileKey> ChangeCheck::referenceKey(base::FileSystem& files, const std::string& file) {
+    const std::string folded = base::foldedPath(file);
+    const auto stamp = files.stamp(file);
+    if (!stamp) return std::nullopt;
+    {
+        std::lock_guard lock(mutex_);
+        if (const auto known = references_.find(folded); known != references_.end() && known->second.stamp == *stamp)
+            return known->second;
+    }
+    auto key = fileKeyOf(files, file);
+    if (key && key->stamp == *stamp) {
+        std::lock_guard lock(mutex_);
+        references_[folded] = *key;
+    }
+    return key;
 }
 
 std::string referenceFileUsed(base::FileSystem& files, const std::string& drawingFolder, const std::string& path) {

@@ -53,6 +53,8 @@ private:
     std::optional<std::string> changeIn(base::FileSystem& files, const std::string& drawing, const PlotKey& record);
     // The store of the folder the drawing's plot files go to, read at its first use.
     PlotKeyStore& storeFor(base::FileSystem& files, const std::string& drawing);
+    // A reference file's key: hashed once per run while its stamp stays, however many drawings use it.
+    std::optional<FileKey> referenceKey(base::FileSystem& files, const std::string& file);
 
     PlotSetup setup_;
     std::string ownFile_;
@@ -60,6 +62,7 @@ private:
     std::mutex mutex_;
     std::map<std::string, std::unique_ptr<PlotKeyStore>> stores_;
     std::optional<std::vector<std::pair<std::string, std::string>>> choices_;
+    std::map<std::string, FileKey> references_;
 };
 
 // The file a reference with this stored path loads from, as the application looks for it: the path
