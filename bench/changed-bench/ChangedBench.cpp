@@ -128,7 +128,11 @@ int main(int argc, char** argv) {
     const auto [unchanged, unchangedUpToDate] = decideAll();
 
     for (const auto& path : paths) {
+#ifdef _WIN32
+        const fs::path native = path;
+#else
         const fs::path native = Files::slashed(path);
+#endif
         fs::last_write_time(native, fs::last_write_time(native) + std::chrono::minutes(1));
     }
     const auto [touched, touchedUpToDate] = decideAll();

@@ -42,7 +42,8 @@ protected:
         const nlohmann::json scenario = {
             {"devices",
              {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}},
-              {{"name", "Other.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+              {{"name", "Other.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}},
+              {{"name", "DWG To PDF.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
             {"plotStyleTables", {"mono.ctb"}},
             {"drawings", {{{"file", "A.dwg"}, {"xrefs", {{{"name", "SITE"}, {"path", site}}}}}}}};
         engine = standin::Engine::fromJson(scenario.dump(), dir.path());
@@ -141,6 +142,29 @@ TEST_F(ChangedRun, AReferenceThatChangedWentMissingOrWasFoundAgainPlotsItsDrawin
     dir.file("J/" + site, "site");
     EXPECT_EQ(run(request(true)), (std::vector<std::string>{"A.dwg"}));
     EXPECT_EQ(countOf(report(), "reference SITE found"), 1) << report();
+}
+
+TEST_F(ChangedRun, ACheckSaysWhatWouldBePlottedAndACombineRemovesOnlyTheSheetFilesItsRunMade) {
+    RunRequest full = request(false);
+    full.setup.device = "DWG To PDF.pc3";
+    ASSERT_EQ(run(full).size(), 3u);
+    rewrite(paths[1], "drawing B, edited");
+
+    RunRequest check = request(true);
+    check.setup.device = "DWG To PDF.pc3";
+    check.setup.purpose = plotting::RunPurpose::Check;
+    EXPECT_EQ(run(check).size(), 3u) << "a check opens every drawing";
+    EXPECT_EQ(countOf(report(), ",ready,up to date: would not be plotted"), 2) << report();
+    EXPECT_EQ(countOf(report(), ",ready,would be plotted: drawing changed"), 1) << report();
+
+    RunRequest combined = request(true);
+    combined.setup.device = "DWG To PDF.pc3";
+    combined.setup.combine = {plotting::CombineMode::Run, "Set", false};
+    EXPECT_EQ(run(combined), (std::vector<std::string>{"B.dwg"}));
+    EXPECT_EQ(countOf(report(), ",combined,"), 1) << report();
+    EXPECT_FALSE(fs::exists(dir.path() + "/Out/B.pdf")) << "this run's own sheet went into the set";
+    EXPECT_TRUE(fs::exists(dir.path() + "/Out/A.pdf") && fs::exists(dir.path() + "/Out/C.pdf"))
+        << "an earlier run's files are not this run's to remove";
 }
 
 TEST_F(ChangedRun, PartsRecordsAreReadTogetherNewestFirstAndABadRecordIsNeverTrusted) {

@@ -32,6 +32,7 @@ struct Options {
     bool resultBesideName = false;
     // File > Check Drawings instead of the plot run.
     bool check = false;
+    bool changed = false;
     std::wstring focus = L"Ground Floor.dwg";
     std::chrono::seconds timeout = 300s;
 };
@@ -60,12 +61,14 @@ std::wstring oneLine(std::wstring text) {
 void usage() {
     say(L"usage: quillon-demo-driver [--folder PATH] [--device NAME] [--paper NAME] [--paper-size TEXT]\n"
         L"                           [--table NAME] [--subfolders] [--result-beside-name] [--check]\n"
+        L"                           [--changed]\n"
         L"                           [--focus FILE] [--timeout SECONDS]\n"
         L"Drives a running Quillon: lists the folder, makes the plot choices, ticks \"Print Layouts\",\n"
         L"runs \"&Print All Drawings\" and prints each drawing's result. The paper is the exact name\n"
         L"when the list offers it, else the list's item for the paper size. --result-beside-name moves\n"
         L"the Result column next to the file names once the run has ended; --check runs File > Check\n"
-        L"Drawings instead of the plot run. --focus names the drawing\n"
+        L"Drawings instead of the plot run; --changed ticks \"Only drawings changed since their last plot\"\n"
+        L"(else it is cleared). --focus names the drawing\n"
         L"whose row is focused at the end, so that the preview box shows its picture (\"\" for none).");
 }
 
@@ -84,6 +87,10 @@ std::optional<Options> parse(int argc, wchar_t** argv) {
         }
         if (arg == L"--result-beside-name") {
             options.resultBesideName = true;
+            continue;
+        }
+        if (arg == L"--changed") {
+            options.changed = true;
             continue;
         }
         if (arg == L"--check") {
@@ -186,6 +193,8 @@ int drive(const Options& options) {
     if (!choose(gui, ids::PlotStyleTableBox, L"Plot style table", options.table)) return 1;
     gui.setChecked(ids::ChkLayouts, true);
     say(L"Print Layouts: ticked");
+    gui.setChecked(ids::ChangedOnlyBox, options.changed);
+    say(std::wstring(L"Only drawings changed since their last plot: ") + (options.changed ? L"ticked" : L"cleared"));
 
     say(options.check ? L"Running \"Check Drawings\" ..." : L"Running \"&Print All Drawings\" ...");
     const auto started = std::chrono::steady_clock::now();

@@ -112,7 +112,8 @@ bool addDrawing(CombineTarget& target, const DrawingRows& drawing) {
         if (!nothingToPlot(*row)) nothing = false;
         if (row->layout.empty() && !own) own = row;
         if (!sheetRow(*row)) continue;
-        const CombinedSheet sheet{name, row->layout, row->plotFile};
+        CombinedSheet sheet{name, row->layout, row->plotFile};
+        sheet.earlier = row->outcome == outcome_word::UpToDate;
         if (plotted(*row) && !row->plotFile.empty()) sheets.push_back(sheet);
         else notPlotted.push_back({sheet, row->reason.empty() ? row->outcome : row->outcome + ": " + row->reason});
     }

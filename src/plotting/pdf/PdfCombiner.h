@@ -18,6 +18,8 @@ struct CombinedSheet {
     // sheet's pages are those under its bookmark, the occurrence-th one of this drawing and layout.
     bool inCombinedFile = false;
     std::size_t occurrence = 0;
+    // The file an earlier run made, still up to date: taken into the set, never this run's to remove.
+    bool earlier = false;
 };
 
 // A sheet that is not in the combined file, and why.

@@ -71,7 +71,7 @@ RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, 
         for (const CombinedSheet& sheet : target.sheets) {
             // An earlier combined file is a set, not a single sheet; a kept file is no step's to remove.
             const std::string folded = base::foldedPath(sheet.file);
-            if (sheet.inCombinedFile || combined.count(folded) || base::samePath(sheet.file, result.file) ||
+            if (sheet.inCombinedFile || sheet.earlier || combined.count(folded) || base::samePath(sheet.file, result.file) ||
                 (input.kept && input.kept(folded)))
                 continue;
             const bool leftOut = std::any_of(result.leftOut.begin(), result.leftOut.end(),
