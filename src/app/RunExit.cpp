@@ -27,7 +27,7 @@ RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const p
                         int drawings) {
     if (const auto code = endingCode(ending)) return *code;
     const bool asAsked = tally.failed == 0 && tally.skipped == 0 && tally.sheetsWithWarnings == 0 &&
-                         tally.sheetsRefused == 0 && tally.notClosed == 0 && tally.combineProblems == 0 && notStarted(tally, drawings) == 0;
+                         tally.sheetsRefused == 0 && tally.notClosed == 0 && tally.obsoleteFiles == 0 && tally.combineProblems == 0 && notStarted(tally, drawings) == 0;
     return asAsked ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
 }
 
@@ -59,6 +59,8 @@ std::vector<std::string> runClosingLines(const plotting::PlotRun::Tally& tally, 
         "not started: " + n(notStarted(tally, drawings)),
     };
     if (tally.upToDate > 0) lines.insert(lines.begin() + 1, "up to date: " + n(tally.upToDate) + " drawings, not opened");
+    if (tally.obsoleteFiles > 0)
+        lines.insert(lines.end() - 1, "obsolete: " + n(tally.obsoleteFiles) + " plot files of sheets no longer in their drawings");
     if (!reportPath.empty()) lines.push_back("run report " + reportPath);
     return lines;
 }

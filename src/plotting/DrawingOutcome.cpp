@@ -77,9 +77,12 @@ std::string DrawingOutcome::text() const {
         case Kind::Started:
             out = "Started, not finished";
             break;
-        case Kind::UpToDate:
-            out = "Up to date (plotted " + detail + ")";
+        case Kind::UpToDate: {
+            std::string when = detail;
+            if (when.size() > 10 && when[10] == 'T') when[10] = ' ';
+            out = "Up to date (plotted " + when + ")";
             break;
+        }
     }
     if (!renamedPlotFiles.empty())
         out += std::string(renamedPlotFiles.size() == 1 ? "; plot file" : "; plot files") +
@@ -92,6 +95,10 @@ std::string DrawingOutcome::text() const {
         out += std::string(besideKept.size() == 1 ? "; plot file" : "; plot files") +
                " named so as not to overwrite an earlier one that could not be replaced: " +
                joined(besideKept, ", ");
+    if (!obsoleteFiles.empty())
+        out += "; " + std::to_string(obsoleteFiles.size()) +
+               (obsoleteFiles.size() == 1 ? " plot file of a sheet it no longer has" : " plot files of sheets it no longer has") +
+               (obsoleteRemoved ? ", removed" : ", left as they were");
     if (stopped) out += " (stopped)";
     if (!closeError.empty()) out += "; not closed: " + closeError;
     return out;

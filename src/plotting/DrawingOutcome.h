@@ -54,6 +54,10 @@ struct DrawingOutcome {
     std::string changeReason;
     // The drawing's content hash as its plot record has it.
     std::string drawingHash;
+    // Files its last plot made for sheets this plot did not make (a layout removed or renamed), each with
+    // its layout; and whether they were removed, as the run asked.
+    std::vector<std::pair<std::string, std::string>> obsoleteFiles;
+    bool obsoleteRemoved = false;
     // The drawing's document could not be closed; it stays on Quillon's record.
     std::string closeError;
     bool stopped = false;

@@ -64,6 +64,8 @@ struct PlotSetup {
     std::uint64_t cadMemoryLimitMB = 0;
     // Only drawings changed since their last plot are plotted; the others keep their files, "up to date".
     bool onlyChanged = false;
+    // The plot files of sheets a drawing no longer has are removed ("obsolete"); else they are left as they are.
+    bool removeObsolete = false;
     // What tells a changed drawing from one that is not, and records what each plot was made from; none:
     // nothing is told or recorded.
     std::shared_ptr<ChangeCheck> changes{};

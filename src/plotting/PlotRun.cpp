@@ -343,6 +343,7 @@ void PlotRun::Tally::add(const DrawingOutcome& outcome) {
         }
         return;
     }
+    obsoleteFiles += static_cast<int>(outcome.obsoleteFiles.size());
     if (outcome.kind == DrawingOutcome::Kind::UpToDate) {
         ++upToDate;
     } else if (outcome.plotted()) {
@@ -371,6 +372,8 @@ std::string PlotRun::summaryText(Ending ending, const Tally& tally) {
            (tally.upToDate > 0 ? std::to_string(tally.upToDate) + " up to date, " : "") +
            std::to_string(tally.skipped) + " skipped, " +
            std::to_string(tally.failed) + " failed." +
+           (tally.obsoleteFiles > 0 ? " " + counted(tally.obsoleteFiles, "plot file", "plot files") +
+                                          " of sheets no longer in their drawings." : "") +
            restartsText(tally);
 }
 

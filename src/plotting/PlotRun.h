@@ -113,6 +113,8 @@ public:
         int problems = 0;
         // Drawings whose sheets' files were still up to date: not opened, and as good as plotted.
         int upToDate = 0;
+        // Plot files of sheets their drawings no longer have: a warning each.
+        int obsoleteFiles = 0;
         void add(const DrawingOutcome& outcome);
     };
     const Tally& tally() const { return tally_; }

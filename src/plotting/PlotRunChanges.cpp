@@ -12,7 +12,9 @@ bool PlotRun::reportIfUpToDate() {
         auto verdict = setup_.changes->decide(files_, strFileName_);
         if (verdict.upToDate && !checking) {
             // Its files stand as they are: no call to the application at all.
-            report(upToDateOutcome(strFileName_, *verdict.record));
+            DrawingOutcome outcome = upToDateOutcome(strFileName_, *verdict.record);
+            outcome.obsoleteFiles = ChangeCheck::stillObsolete(files_, *verdict.record);
+            report(outcome);
             return true;
         }
         if (checking)

@@ -25,6 +25,7 @@ void takeJobChoices(RunRequest& request, const plotting::PlotJobSpec& job, const
     setup.pageSetupFile = job.pageSetupFile;
     setup.pageSetup = job.pageSetup;
     setup.onlyChanged = job.onlyChanged;
+    setup.removeObsolete = job.removeObsolete;
     request.restartEvery = job.cadRestartEvery;
 }
 

@@ -9,7 +9,9 @@
 #include "StandinTestSupport.h"
 #include "app/RunExit.h"
 #include "base/StdFileSystem.h"
+#include "plotting/changes/ChangeCheck.h"
 #include "plotting/changes/PlotKeyStore.h"
+#include "plotting/record/ReportRows.h"
 #include "run/RunRequest.h"
 
 // Runs that plot only what changed since the last plot, against the stand-in: what counts as a change, and
@@ -165,6 +167,49 @@ TEST_F(ChangedRun, ACheckSaysWhatWouldBePlottedAndACombineRemovesOnlyTheSheetFil
     EXPECT_FALSE(fs::exists(dir.path() + "/Out/B.pdf")) << "this run's own sheet went into the set";
     EXPECT_TRUE(fs::exists(dir.path() + "/Out/A.pdf") && fs::exists(dir.path() + "/Out/C.pdf"))
         << "an earlier run's files are not this run's to remove";
+}
+
+TEST_F(ChangedRun, ASheetTheDrawingNoLongerHasLeavesItsFileObsoleteUntilTheRunIsAskedToRemoveIt) {
+    testing::SlashFileSystem files;
+    plotting::PlotSetup setup = request(true).setup;
+    auto plot = [&](plotting::ChangeCheck& check, const std::vector<std::string>& layouts) {
+        plotting::DrawingOutcome outcome;
+        outcome.kind = plotting::DrawingOutcome::Kind::LayoutsPlotted;
+        for (const auto& layout : layouts) {
+            plotting::SheetRecord sheet;
+            sheet.layout = layout;
+            sheet.plotFile = dir.file("Out/A-" + layout + ".pdf", "sheet " + layout);
+            sheet.plotted = true;
+            outcome.sheets.push_back(sheet);
+        }
+        check.recordPlot(files, paths[0], plotting::fileKeyOf(files, paths[0]), {}, outcome);
+        return outcome;
+    };
+    auto local = [](std::chrono::system_clock::time_point) { return std::string("2026-12-10T22:00:00"); };
+    plotting::ChangeCheck first(setup, "W.txt", local);
+    plot(first, {"Ground", "Roof"});
+    // Roof renamed Attic: Roof's file is no sheet of the drawing any more.
+    const auto renamed = plot(first, {"Ground", "Attic"});
+    ASSERT_EQ(renamed.obsoleteFiles.size(), 1u);
+    EXPECT_EQ(renamed.obsoleteFiles.front().first, "Roof");
+    const auto rows = plotting::reportRows(renamed, setup, "");
+    EXPECT_EQ(rows.back().outcome, "obsolete");
+    EXPECT_EQ(rows.back().plotFile, dir.path() + "/Out/A-Roof.pdf");
+    plotting::PlotRun::Tally tally;
+    tally.add(renamed);
+    EXPECT_EQ(app::runExitCode(PlotRun::Ending::Finished, tally, 1), app::RunExitCode::SomeNotPlotted) << "a warning";
+
+    // Told again while it stays, up to date or not; removed only when asked, and then never told again.
+    plotting::ChangeCheck next(setup, "W.txt", local);
+    const auto verdict = next.decide(files, paths[0]);
+    ASSERT_TRUE(verdict.upToDate) << verdict.reason;
+    EXPECT_EQ(plotting::ChangeCheck::stillObsolete(files, *verdict.record).size(), 1u);
+    setup.removeObsolete = true;
+    plotting::ChangeCheck removing(setup, "W.txt", local);
+    const auto removed = plot(removing, {"Ground", "Attic"});
+    EXPECT_TRUE(removed.obsoleteRemoved);
+    EXPECT_FALSE(fs::exists(dir.path() + "/Out/A-Roof.pdf"));
+    EXPECT_TRUE(plot(removing, {"Ground", "Attic"}).obsoleteFiles.empty());
 }
 
 TEST_F(ChangedRun, PartsRecordsAreReadTogetherNewestFirstAndABadRecordIsNeverTrusted) {

@@ -159,9 +159,35 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
     }
     std::lock_guard lock(mutex_);
     PlotKeyStore& store = storeFor(files, drawing);
+    const PlotKey* last = store.latest(drawing);
     // Nothing to take back where nothing was recorded.
-    if (!key.whole && !store.latest(drawing)) return true;
+    if (!key.whole && !last) return true;
+    if (key.whole && last && last->whole) noteObsolete(files, *last, key, outcome);
     return store.add(files, key);
+}
+
+std::vector<std::pair<std::string, std::string>> ChangeCheck::stillObsolete(base::FileSystem& files, const PlotKey& record) {
+    std::vector<std::pair<std::string, std::string>> left;
+    for (const auto& sheet : record.obsolete)
+        if (fileStateOf(files, sheet.file, sheet.key) == FileState::Same) left.emplace_back(sheet.layout, sheet.file);
+    return left;
+}
+
+void ChangeCheck::noteObsolete(base::FileSystem& files, const PlotKey& last, PlotKey& now, DrawingOutcome& outcome) {
+    std::vector<SheetFileKey> candidates = last.sheets;
+    candidates.insert(candidates.end(), last.obsolete.begin(), last.obsolete.end());
+    for (const auto& sheet : candidates) {
+        const bool kept = std::any_of(now.sheets.begin(), now.sheets.end(),
+                                      [&](const SheetFileKey& made) { return base::samePath(made.file, sheet.file); });
+        // Only the file Quillon wrote: one replaced since is the user's, never called obsolete nor removed.
+        if (kept || fileStateOf(files, sheet.file, sheet.key) != FileState::Same) continue;
+        outcome.obsoleteFiles.emplace_back(sheet.layout, sheet.file);
+        now.obsolete.push_back(sheet);
+    }
+    if (outcome.obsoleteFiles.empty() || !setup_.removeObsolete) return;
+    outcome.obsoleteRemoved = true;
+    for (const auto& [layout, file] : outcome.obsoleteFiles) outcome.obsoleteRemoved = files.removeFile(file) && outcome.obsoleteRemoved;
+    if (outcome.obsoleteRemoved) now.obsolete.clear();
 }
 
 std::optional<FileKey> ChangeCheck::referenceKey(base::FileSystem& files, const std::string& file) {

@@ -46,6 +46,9 @@ public:
     bool recordPlot(base::FileSystem& files, const std::string& drawing, const std::optional<FileKey>& before,
                     const std::vector<ReferenceUse>& references, DrawingOutcome& outcome);
 
+    // The obsolete files a record names that are still as Quillon wrote them, each with its layout.
+    static std::vector<std::pair<std::string, std::string>> stillObsolete(base::FileSystem& files, const PlotKey& record);
+
     // The choices that shape a sheet, each by the name a reason gives it.
     const std::vector<std::pair<std::string, std::string>>& choices(base::FileSystem& files);
 
@@ -53,6 +56,9 @@ private:
     std::optional<std::string> changeIn(base::FileSystem& files, const std::string& drawing, const PlotKey& record);
     // The store of the folder the drawing's plot files go to, read at its first use.
     PlotKeyStore& storeFor(base::FileSystem& files, const std::string& drawing);
+    // The files the drawing's last plot made for sheets this one did not, still as Quillon wrote them: put on
+    // the outcome, and removed when the run asks.
+    void noteObsolete(base::FileSystem& files, const PlotKey& last, PlotKey& now, DrawingOutcome& outcome);
     // A reference file's key: hashed once per run while its stamp stays, however many drawings use it.
     std::optional<FileKey> referenceKey(base::FileSystem& files, const std::string& file);
 

@@ -42,6 +42,9 @@ struct PlotKey {
     std::vector<std::pair<std::string, std::string>> choices;
     std::vector<ReferenceKey> references;
     std::vector<SheetFileKey> sheets;
+    // Files earlier plots made for sheets the drawing no longer has, left where they are: told again each
+    // run while they stay as Quillon wrote them.
+    std::vector<SheetFileKey> obsolete;
     // False: the drawing's last plot was not whole (a sheet failed, or it was stopped), and nothing of an
     // earlier record stands for it any more.
     bool whole = true;

@@ -44,6 +44,10 @@ std::string plotKeyLine(const PlotKey& key) {
         for (const auto& sheet : key.sheets)
             sheets.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"file", fileJson(sheet.key)}});
         json["sheets"] = std::move(sheets);
+        Json obsolete = Json::array();
+        for (const auto& sheet : key.obsolete)
+            obsolete.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"file", fileJson(sheet.key)}});
+        json["obsolete"] = std::move(obsolete);
     }
     // A name that is not whole UTF-8 is written with replacement characters rather than not at all: the
     // key then matches nothing, and the drawing is plotted again.
@@ -79,6 +83,9 @@ std::optional<PlotKey> plotKeyFromLine(std::string_view line, std::string& why) 
         for (const auto& one : json.at("sheets"))
             key.sheets.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),
                                   fileKeyFrom(one.at("file"))});
+        for (const auto& one : json.value("obsolete", Json::array()))
+            key.obsolete.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),
+                                    fileKeyFrom(one.at("file"))});
         return key;
     } catch (const Json::exception&) {
         why = "not a record Quillon writes";

@@ -22,7 +22,7 @@ constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawi
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
                                   "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup",
                                   "combine", "combinedFileName", "keepSheetFiles", "until", "cadRestartEvery",
-                                  "output", "plot"};
+                                  "output", "plot", "removeObsolete"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -179,6 +179,7 @@ PlotJobSpec readPlotJob(const std::string& content) {
         if (word != "all" && word != "changed") refuse("plot", "must be \"all\" or \"changed\".");
         spec.onlyChanged = word == "changed";
     }
+    spec.removeObsolete = flag(job, "removeObsolete", false);
     return spec;
 }
 
@@ -211,6 +212,7 @@ std::string writePlotJob(const PlotJobSpec& job) {
     if (!job.pageSetup.empty()) out["pageSetup"] = job.pageSetup;
     if (!job.until.empty()) out["until"] = job.until;
     if (job.onlyChanged) out["plot"] = "changed";
+    if (job.removeObsolete) out["removeObsolete"] = true;
     if (job.combine.mode != CombineMode::None) {
         out["combine"] = combineModeWord(job.combine.mode);
         if (!job.combine.fileName.empty()) out["combinedFileName"] = job.combine.fileName;

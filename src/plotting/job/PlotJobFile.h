@@ -48,6 +48,8 @@ struct PlotJobSpec {
     std::string until;
     // "plot": "changed": only drawings changed since their last plot are plotted; false ("all"): every one.
     bool onlyChanged = false;
+    // "removeObsolete": true: the plot files of sheets a drawing no longer has are removed.
+    bool removeObsolete = false;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

@@ -61,7 +61,8 @@ std::string trimmed(std::string text) {
 
 bool plotted(const ReportRow& row) {
     const OutcomeWord* word = findOutcomeWord(row.outcome);
-    return word && word->meaning == OutcomeWord::Meaning::PlottedInFull && row.outcome != outcome_word::LeftOut;
+    return word && word->meaning == OutcomeWord::Meaning::PlottedInFull && row.outcome != outcome_word::LeftOut &&
+           row.outcome != outcome_word::Obsolete;
 }
 
 bool combinedFileRow(const ReportRow& row) {
@@ -72,12 +73,13 @@ bool combinedFileRow(const ReportRow& row) {
 // Rows that are sheets of a drawing: neither a combined file's row, nor a drawing that plotted nothing,
 // nor a layout the run's own choice left out, which no set is missing.
 bool sheetRow(const ReportRow& row) {
-    return row.outcome != outcome_word::LeftOut && !combinedFileRow(row) && !row.layout.empty();
+    return row.outcome != outcome_word::LeftOut && row.outcome != outcome_word::Obsolete && !combinedFileRow(row) &&
+           !row.layout.empty();
 }
 
 // A drawing the run's own choices leave nothing of: none of its layouts chosen, or every one empty.
 bool nothingToPlot(const ReportRow& row) {
-    return row.outcome == outcome_word::LeftOut ||
+    return row.outcome == outcome_word::LeftOut || row.outcome == outcome_word::Obsolete ||
            (row.outcome == outcome_word::Skipped &&
             (row.reason.starts_with(NoLayoutMatches) || row.reason == EveryLayoutEmpty));
 }

@@ -22,6 +22,7 @@ constexpr OutcomeWord Words[] = {
     // Left out by the run's own choice: nothing of it is left to plot.
     {w::LeftOut, Meaning::PlottedInFull},
     {w::UpToDate, Meaning::PlottedInFull},
+    {w::Obsolete, Meaning::PlottedInFull},
 };
 
 }  // namespace

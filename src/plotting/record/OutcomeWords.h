@@ -29,6 +29,9 @@ inline constexpr const char* NotCombinedYet = "not combined yet";
 inline constexpr const char* LeftOut = "left out";
 // A sheet whose file an earlier run made and nothing that shapes it changed since: plotted in full.
 inline constexpr const char* UpToDate = "up to date";
+// A plot file an earlier plot of the drawing made for a sheet it no longer has (a layout removed or renamed):
+// a warning; nothing to plot again, nothing for a set.
+inline constexpr const char* Obsolete = "obsolete";
 }  // namespace outcome_word
 
 struct OutcomeWord {

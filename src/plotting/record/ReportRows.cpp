@@ -164,6 +164,15 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
 
     std::vector<ReportRow> rows;
     for (const auto& sheet : outcome.sheets) rows.push_back(sheetRow(base, sheet, outcome));
+    for (const auto& [layout, file] : outcome.obsoleteFiles) {
+        ReportRow row = base;
+        row.layout = layout;
+        row.plotFile = file;
+        row.outcome = w::Obsolete;
+        row.reason = std::string("the drawing has no such sheet any more; its plot file ") +
+                     (outcome.obsoleteRemoved ? "was removed, as the run asked" : "is left as it was");
+        rows.push_back(std::move(row));
+    }
     if (outcome.kind == DrawingOutcome::Kind::UpToDate) return rows;
     const bool stoppedHere = outcome.kind == DrawingOutcome::Kind::Skipped && outcome.detail == StoppedBeforePlotting;
     if (outcome.plotted() && !outcome.stopped && outcome.closeError.empty()) return rows;
