@@ -22,12 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using plotting::PlotRun;
 using standin::testing::TempFolder;
-
-int countOf(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
+using testing::countOf;
 
 class ChangedRun : public ::testing::Test {
 protected:

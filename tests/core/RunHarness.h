@@ -62,6 +62,13 @@ private:
     std::thread thread_;
 };
 
+// How often part occurs in text.
+inline int countOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 // The files as a Windows path names them, on this system: a job's paths come back with backslashes.
 class SlashFileSystem final : public base::FileSystem {
 public:

@@ -15,10 +15,7 @@ int pagesOf(const fs::path& pdf) {
 }
 
 TEST_F(UnattendedRun, ChangedOpensOnlyTheEditedDrawingAndTheOneWhosePlotFileWentTheRestAreUpToDateAndTheSetIsWhole) {
-    json scenario = wintest::baseScenario();
-    scenario["devices"].push_back({{"name", "DWG To PDF.pc3"}, {"media", {wintest::kMediaA3}}});
-    scenario["defaultDevice"] = "DWG To PDF.pc3";
-    scenario["journal"] = "journal.jsonl";
+    json scenario = pdfScenario();
     journal = folder.path() / L"journal.jsonl";
     for (const wchar_t* name : {L"Jobs\\Ground.dwg", L"Jobs\\Roof.dwg", L"Jobs\\Site.dwg", L"Jobs\\Stair.dwg"})
         folder.write(name, kDrawingBytes);

@@ -28,10 +28,7 @@ Held held(const fs::path& pdf) {
 }
 
 TEST_F(UnattendedRun, TwoPartsAFailingDrawingResumedTwiceAndCombineMakeOneSetEachSheetInItsOwnDrawingsFile) {
-    json scenario = wintest::baseScenario();
-    scenario["devices"].push_back({{"name", "DWG To PDF.pc3"}, {"media", {wintest::kMediaA3}}});
-    scenario["defaultDevice"] = "DWG To PDF.pc3";
-    scenario["journal"] = "journal.jsonl";
+    json scenario = pdfScenario();
     // Plan.dwg falls in part 1 of 2, North\Plan.dwg and South\Plan.dwg in part 2 (FNV-1a of their relative paths).
     const std::vector<std::pair<std::wstring, json>> drawings = {
         {L"Jobs\\Plan.dwg", json::array({{{"name", "Sheet"}}})},

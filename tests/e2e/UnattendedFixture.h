@@ -83,6 +83,15 @@ inline int countContaining(const std::vector<std::string>& lines, const std::str
                                           [&](const std::string& line) { return line.find(part) != std::string::npos; }));
 }
 
+// The base scenario plotting to PDF, journalled.
+inline json pdfScenario() {
+    json scenario = wintest::baseScenario();
+    scenario["devices"].push_back({{"name", "DWG To PDF.pc3"}, {"media", {wintest::kMediaA3}}});
+    scenario["defaultDevice"] = "DWG To PDF.pc3";
+    scenario["journal"] = "journal.jsonl";
+    return scenario;
+}
+
 class UnattendedRun : public ::testing::Test {
 protected:
     static void TearDownTestSuite() { standin_server::registerServer(wintest::standinExePath()); }
