@@ -42,7 +42,9 @@ protected:
               {{"name", "Other.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}},
               {{"name", "DWG To PDF.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
             {"plotStyleTables", {"mono.ctb"}},
-            {"drawings", {{{"file", "A.dwg"}, {"xrefs", {{{"name", "SITE"}, {"path", site}}}}}}}};
+            {"drawings",
+             {{{"file", "A.dwg"}, {"xrefs", {{{"name", "SITE"}, {"path", site}}}}},
+              {{"file", "Office.dwt"}, {"pageSetups", {{{"name", "Model Issue"}, {"modelType", true}, {"plotType", 1}}}}}}}};
         engine = standin::Engine::fromJson(scenario.dump(), dir.path());
         launcher.application = engine->application();
         world = std::make_unique<testing::RunWorld>(launcher, dir.path());
@@ -122,6 +124,18 @@ TEST_F(ChangedRun, EachThingThatShapesASheetPlotsItsDrawingAgainAndItsRowSaysWhy
     device.setup.device = "Other.pc3";
     EXPECT_EQ(run(device).size(), 3u);
     EXPECT_EQ(countOf(report(), "device changed"), 3) << report();
+
+    // So does the template's page setup edited in place: the same file name, other content.
+    RunRequest fromTemplate = device;
+    fromTemplate.setup.sheetSettings = plotting::SheetSettings::Template;
+    fromTemplate.setup.pageSetupFile = dir.file("Office.dwt", "template");
+    fromTemplate.setup.pageSetup = "Model Issue";
+    EXPECT_EQ(run(fromTemplate).size(), 4u) << "three drawings and the template";
+    EXPECT_EQ(countOf(report(), "sheet settings changed"), 3) << report();
+    EXPECT_TRUE(run(fromTemplate).empty());
+    rewrite(fromTemplate.setup.pageSetupFile, "template, its page setup edited");
+    EXPECT_EQ(run(fromTemplate).size(), 4u);
+    EXPECT_EQ(countOf(report(), "page setup file changed"), 3) << report();
 }
 
 TEST_F(ChangedRun, AReferenceThatChangedWentMissingOrWasFoundAgainPlotsItsDrawingAgain) {
