@@ -5,8 +5,8 @@ namespace quillon::app {
 namespace {
 
 int notStarted(const plotting::PlotRun::Tally& tally, int drawings) {
-    const int done = tally.plotted + tally.upToDate + tally.skipped + tally.failed + tally.ready + tally.readyWithWarnings +
-                     tally.problems;
+    const int done = tally.plotted + tally.upToDate + tally.skipped + tally.failed + tally.ready +
+                     tally.readyWithWarnings + tally.problems;
     return drawings > done ? drawings - done : 0;
 }
 
@@ -27,7 +27,8 @@ RunExitCode runExitCode(std::optional<plotting::PlotRun::Ending> ending, const p
                         int drawings) {
     if (const auto code = endingCode(ending)) return *code;
     const bool asAsked = tally.failed == 0 && tally.skipped == 0 && tally.sheetsWithWarnings == 0 &&
-                         tally.sheetsRefused == 0 && tally.notClosed == 0 && tally.obsoleteFiles == 0 && tally.combineProblems == 0 && notStarted(tally, drawings) == 0;
+                         tally.sheetsRefused == 0 && tally.notClosed == 0 && tally.obsoleteFiles == 0 &&
+                         tally.combineProblems == 0 && notStarted(tally, drawings) == 0;
     return asAsked ? RunExitCode::AllPlotted : RunExitCode::SomeNotPlotted;
 }
 

@@ -126,7 +126,10 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
     key.drawing = drawing;
     key.plottedAtUtc = utcText(now);
     key.plottedAtLocal = localTime_ ? localTime_(now) : key.plottedAtUtc;
-    key.whole = before.has_value() && wholePlot(outcome);
+    // A reference known by no path cannot be told again: such a plot is never taken for unchanged.
+    const bool referencesKnown = std::all_of(references.begin(), references.end(),
+                                             [](const ReferenceUse& reference) { return !reference.path.empty(); });
+    key.whole = before.has_value() && referencesKnown && wholePlot(outcome);
     if (key.whole) {
         key.drawingKey = *before;
         key.choices = choices(files);

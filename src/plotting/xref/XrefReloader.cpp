@@ -82,10 +82,10 @@ void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::str
             if (error.serverGone()) throw;
             base::swallowed("loaded, but not readable: left alone");
         }
-        use.loaded = true;
-        tolerate("a reference whose path cannot be read is recorded as missing, so it never passes for unchanged",
+        tolerate("a reference whose path cannot be read is recorded without one: its drawing's plot is then not "
+                 "recorded whole, so it never passes for unchanged",
                  [&] { use.path = reference.path(); });
-        use.loaded = !use.path.empty();
+        use.loaded = true;
         references_.push_back(std::move(use));
         return;  // loaded: nothing to repair
     }
