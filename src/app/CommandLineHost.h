@@ -42,9 +42,10 @@ public:
     virtual run::RunReports& reports() = 0;
     // The job applied: checked against the application's lists, shown in the window and its drawings listed.
     // `listing` is that listing's generation (0: none started, the way out has begun); `applied` the job with
-    // its device and plot style table named as the application offers them.
+    // its device and plot style table named as the application offers them. Without checkLists the lists are
+    // not read (a run that connects late checks them at its first open) and the job is applied as written.
     virtual std::optional<std::string> applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing,
-                                                plotting::PlotJobSpec* applied) = 0;
+                                                plotting::PlotJobSpec* applied, bool checkLists) = 0;
     // A job named on the command line without /run: loaded into the window for the user.
     virtual std::optional<std::string> loadJob(const std::string& file) = 0;
     // Lists these drawings in place of what is listed; the listing's generation (0: none).

@@ -1,5 +1,6 @@
 #include "app/CommandLineRun.h"
 
+#include "plotting/job/FirstOpenCheck.h"
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -75,7 +76,7 @@ void CommandLineRun::leaving() {
             why_.empty() ? "Quillon was closed before the run ended." : why_, false);
 }
 
-std::optional<std::string> CommandLineRun::problemBeforeCad(base::FileSystem& files) const {
+std::optional<std::string> CommandLineRun::problemBeforeCad(base::FileSystem& files, bool& onlyChanged) const {
     if (const auto refused = reportTargetProblem()) return refused;
     plotting::PlotJobSpec job;
     if (commandLine_.mode == CommandLine::Mode::ResumeRun) {
@@ -98,15 +99,20 @@ std::optional<std::string> CommandLineRun::problemBeforeCad(base::FileSystem& fi
         if (const auto why = host_.reports().checkCopyTarget(*commandLine_.report))
             return "The run report cannot be written to " + *commandLine_.report + ": " + *why;
     if (const auto refusal = plotting::jobRefusalBeforeCad(job, files)) return refusal->text;
+    onlyChanged = job.onlyChanged;
     return std::nullopt;
 }
 
 void CommandLineRun::checkBeforeCad() {
     if (!commandLine_.unattended()) return;
     host_.postCad([this](autocad::CadSession& session) {
-        auto problem = problemBeforeCad(session.files());
+        bool onlyChanged = false;
+        auto problem = problemBeforeCad(session.files(), onlyChanged);
         // Nothing queued after this starts the application now.
         if (problem) session.noteLeaving();
+        // A run of changed drawings starts it only for a drawing that changed.
+        else if (commandLine_.mode == CommandLine::Mode::RunJob && (onlyChanged || commandLine_.onlyChanged))
+            connectLate_.store(true);
         session.mailbox()->post([this, problem] {
             if (!problem || told()) return;
             unattended_ = true;
@@ -186,7 +192,7 @@ void CommandLineRun::awaitListing(AfterListing after, const plotting::PlotJobSpe
     afterListing_ = AfterListing::Nothing;
     awaited_ = 0;
     plotting::PlotJobSpec applied;
-    if (const auto problem = host_.applyJob(job, &listing, &applied)) return refused(*problem);
+    if (const auto problem = host_.applyJob(job, &listing, &applied, !connectsLate())) return refused(*problem);
     if (after == AfterListing::UnattendedRun) jobToRun_ = applied;
     if (listing == 0) return;  // the way out has begun: nothing is listed, nothing run
     afterListing_ = after;
@@ -266,6 +272,7 @@ run::RunRequest CommandLineRun::jobRunRequest() const {
     request.kept = keptFiles();
     request.jobFile = commandLine_.job;
     request.jobHadFolder = jobHadFolder_;
+    if (connectsLate()) request.setup.firstOpen = std::make_shared<plotting::FirstOpenCheck>(job, true);
     return request;
 }
 
@@ -276,10 +283,11 @@ void CommandLineRun::checkThenRun() {
     const bool paper = commandLine_.mode != CommandLine::Mode::CheckJob;
     // The job's own choices, as its run will take them (a resume's job is made from its report).
     const plotting::PlotSetup setup = jobToRun_ ? jobRunRequest().setup : host_.chosenSetup();
-    host_.postCad([this, setup, paper](autocad::CadSession& session) {
+    const bool late = connectsLate();
+    host_.postCad([this, setup, paper, late](autocad::CadSession& session) {
         std::optional<std::string> refusal;
         if (const auto early = plotting::refusalBeforeCad(setup, session.files())) refusal = early->text;
-        if (!refusal) {
+        if (!refusal && !late) {
             try {
                 refusal = plotting::refusalBeforeFirstOpen(session.connection(), setup, paper);
             } catch (const automation::AutomationError& error) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -64,6 +65,10 @@ public:
     void refuseRun(const std::string& why);
     // Whether the job being run names a folder (else a list of drawings).
     bool jobHadFolder() const { return jobHadFolder_; }
+    // An unattended run of only the changed drawings: nothing at start uses the CAD application, and the
+    // checks that need it wait for the first drawing to be opened. Known on the CAD thread once the job
+    // was read there (checkBeforeCad's work), before any later start-up work runs there.
+    bool connectsLate() const { return connectLate_.load(); }
     // What names the plot files of the run starting now, taken by it (see RunNames).
     plotting::JobNames takeRunNames() { return std::exchange(runNames_, {}); }
     // The files of the command line's job no step of its run may write over: the job or the report it
@@ -83,7 +88,8 @@ private:
     // The job checked as far as it can be before its first drawing opens, then the run started.
     void checkThenRun();
     // What checkBeforeCad refuses, read on the CAD thread before the application is used.
-    std::optional<std::string> problemBeforeCad(base::FileSystem& files) const;
+    // onlyChanged: whether the job read plots only changed drawings.
+    std::optional<std::string> problemBeforeCad(base::FileSystem& files, bool& onlyChanged) const;
     // Whether the run's report and its /report copy are whole on disk; false (and why on the console) when not.
     bool reportWhole();
     // The console names each file the run's record was written to, and what of it failed.
@@ -128,6 +134,7 @@ private:
     int runDrawings_ = 0;
     int exitCode_ = 0;
     bool jobHadFolder_ = false;
+    std::atomic<bool> connectLate_{false};
     // The /report target could not be written: the kept report alone says why.
     bool copyRefused_ = false;
     // What the program says last when it goes before the outcome was told.

@@ -16,6 +16,7 @@
 namespace quillon::plotting {
 
 class ChangeCheck;
+class FirstOpenCheck;
 
 // What a run does with each sheet: plot it, or set it up as a plot would and
 // stop short of the plot (a check: nothing is plotted, no plot file written).
@@ -69,6 +70,9 @@ struct PlotSetup {
     // What tells a changed drawing from one that is not, and records what each plot was made from; none:
     // nothing is told or recorded.
     std::shared_ptr<ChangeCheck> changes{};
+    // The job's checks that need the CAD application, when they wait for the first drawing to be opened;
+    // none: they were made before the run.
+    std::shared_ptr<FirstOpenCheck> firstOpen{};
 };
 
 // The first choice that counts as not made, in the order the user is told.

@@ -193,6 +193,7 @@ void PlotRun::openEntry() {
         endOfEntry();
         return nextEntry();
     }
+    if (refusedAtFirstOpen()) return;
     // Replaced here, once the next drawing is known: never after the run's last one.
     const std::string renewed = renewIfDue();
     if (finished()) return;

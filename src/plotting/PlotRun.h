@@ -172,6 +172,9 @@ private:
     bool reportIfUpToDate();
     // Records what the drawing's plot was made from beside its plot files, once it is closed.
     void recordPlot(DrawingOutcome& outcome);
+    // The job's checks that waited for the first drawing to be opened; true when they refused the run (the
+    // drawing in hand is then not started, and the run is over).
+    bool refusedAtFirstOpen();
 
     void status(const std::string& text);
     void progress();

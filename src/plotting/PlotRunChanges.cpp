@@ -1,5 +1,6 @@
 #include "plotting/PlotRun.h"
 #include "plotting/changes/ChangeCheck.h"
+#include "plotting/job/FirstOpenCheck.h"
 
 namespace quillon::plotting {
 
@@ -25,6 +26,19 @@ bool PlotRun::reportIfUpToDate() {
     // Taken before the application opens it: a drawing saved while it is plotted counts as changed next time.
     if (!checking) drawingBefore_ = fileKeyOf(files_, strFileName_);
     return false;
+}
+
+bool PlotRun::refusedAtFirstOpen() {
+    if (!setup_.firstOpen) return false;
+    const auto refusal = setup_.firstOpen->refusal(connection_, setup_);
+    if (!refusal) return false;
+    DrawingOutcome outcome;
+    outcome.kind = DrawingOutcome::Kind::NotStarted;
+    outcome.path = strFileName_;
+    outcome.detail = *refusal;
+    report(outcome);
+    refuse("Plot Job", *refusal);
+    return true;
 }
 
 void PlotRun::recordPlot(DrawingOutcome& outcome) {

@@ -63,6 +63,23 @@ protected:
     }
 };
 
+TEST_F(CommandLineJob, AJobOfChangedDrawingsCallsTheApplicationOnlyForAChangeAndChecksItsChoicesThen) {
+    for (const char* name : {"A.dwg", "B.dwg"}) dir.file(std::string("Jobs/") + name, name);
+    const std::string night = job({{"folder", dir.at("Jobs")}, {"plot", "changed"}});
+    EXPECT_EQ(world->run(line(CommandLine::Mode::RunJob, night, dir.at("1.csv"))), 0);
+    EXPECT_EQ(count(rows(dir.at("1.csv")), ",plotted,never plotted,"), 2);
+    const auto calls = engine->journal().size();
+    EXPECT_EQ(world->run(line(CommandLine::Mode::RunJob, night, dir.at("2.csv"))), 0);
+    EXPECT_EQ(engine->journal().size(), calls) << "nothing changed: not one call to the application";
+    EXPECT_EQ(count(rows(dir.at("2.csv")), ",up to date,"), 2);
+
+    // A choice the application does not offer is found once a drawing is to be opened: nothing is plotted.
+    const std::string elsewhere = job({{"folder", dir.at("Jobs")}, {"plot", "changed"}, {"device", "Nowhere.pc3"}});
+    EXPECT_EQ(world->run(line(CommandLine::Mode::RunJob, elsewhere, dir.at("3.csv"))), 2);
+    EXPECT_EQ(count(rows(dir.at("3.csv")), "which AutoCAD does not offer here"), 1);
+    EXPECT_EQ(count(rows(dir.at("3.csv")), ",plotted,"), 0);
+}
+
 TEST_F(CommandLineJob, TwoPartsOfAJobPlotEachDrawingOnceBetweenThemEachReportSayingItsPart) {
     for (const char* name : {"D1.dwg", "d2.dwg", "D3.dwg", "E4.dwg", "F5.dwg"}) dir.file(std::string("Jobs/") + name, "drawing");
     const std::string night = job({{"folder", dir.at("Jobs")}});

@@ -18,7 +18,7 @@ int CommandLineWorld::run(app::CommandLine line) {
 }
 
 std::optional<std::string> CommandLineWorld::applyJob(const plotting::PlotJobSpec& spec, std::uint64_t* listing,
-                                                      plotting::PlotJobSpec* applied) {
+                                                      plotting::PlotJobSpec* applied, bool) {
     if (applied) *applied = spec;
     std::vector<std::string> paths;
     for (const auto& path : spec.drawings) paths.push_back(SlashFileSystem::slashed(path));

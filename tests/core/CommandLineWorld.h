@@ -36,7 +36,7 @@ public:
     plotting::StatusLines& statusLines() override { return RunWorld::statusLines(); }
     run::RunReports& reports() override { return RunWorld::reports(); }
     std::optional<std::string> applyJob(const plotting::PlotJobSpec& spec, std::uint64_t* listing,
-                                        plotting::PlotJobSpec* applied) override;
+                                        plotting::PlotJobSpec* applied, bool checkLists) override;
     std::optional<std::string> loadJob(const std::string&) override { return std::nullopt; }
     std::uint64_t listDrawings(std::vector<std::string> paths) override;
     std::vector<plotting::RunListSnapshot::Row> listedRows() override { return rows_; }

@@ -65,6 +65,12 @@ TEST_F(UnattendedRun, ChangedOpensOnlyTheEditedDrawingAndTheOneWhosePlotFileWent
         if (entry.path().extension() == L".pdf" && entry.path().stem().wstring().find(L' ') != std::wstring::npos)
             set = entry.path();
     EXPECT_EQ(pagesOf(set), 4) << "the set takes the files that were up to date: " << set.string();
+
+    // The next night, nothing changed: no AutoCAD is started at all, and the set is still whole.
+    const std::size_t afterChanged = wintest::readJsonLines(journal).size();
+    const fs::path nothing = run(L"/run \"" + jobFile + L"\" /changed", L"nothing.csv");
+    EXPECT_EQ(wintest::readJsonLines(journal).size(), afterChanged) << "a call reached the stand-in";
+    EXPECT_EQ(countContaining(reportLines(nothing), ",up to date,plotted "), 4);
     std::cout << "  the full run's report:\n" << readText(full) << "  the run with /changed:\n" << readText(changed);
 }
 

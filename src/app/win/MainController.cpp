@@ -101,7 +101,9 @@ bool MainController::start() {
     if (exit_->closing()) return false;
 
     // 5: attach to the CAD application or start it; a failure closes the window once it is known.
-    runs_.postCad([](autocad::CadSession& session) { session.connection().connectAutoCAD(); });
+    runs_.postCad([this](autocad::CadSession& session) {
+        if (!job_.connectsLate()) session.connection().connectAutoCAD();
+    });
     runs_.postCad([this](autocad::CadSession& session) { session.mailbox()->post([this] { cadReady(); }); });
 
     search_.addColumns();

@@ -94,6 +94,7 @@ private:
     // The hosts' calls, each handed on to the part whose job it is (MainControllerHosts.cpp).
     bool runActive() const override;
     bool closing() const override;
+    bool connectsLate() const override { return job_.connectsLate(); }
     bool leaving() const override;
     bool unattended() const override;
     void fillPlotBoxesIfEmpty() override;
@@ -105,7 +106,7 @@ private:
     // CommandLineHost
     CommandLineSystem& system() override { return system_; }
     std::optional<std::string> applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing,
-                                        plotting::PlotJobSpec* applied) override;
+                                        plotting::PlotJobSpec* applied, bool checkLists) override;
     std::optional<std::string> loadJob(const std::string& file) override;
     std::vector<plotting::RunListSnapshot::Row> listedRows() override;
     // RunHost

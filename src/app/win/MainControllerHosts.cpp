@@ -69,8 +69,8 @@ void MainController::startRun(plotting::RunKind kind, plotting::RunPurpose purpo
 }
 
 std::optional<std::string> MainController::applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing,
-                                                    plotting::PlotJobSpec* applied) {
-    return jobs_.applyJob(job, listing, applied);
+                                                    plotting::PlotJobSpec* applied, bool checkLists) {
+    return jobs_.applyJob(job, listing, applied, checkLists);
 }
 
 std::optional<std::string> MainController::loadJob(const std::string& file) { return jobs_.loadJob(win::toWide(file)); }

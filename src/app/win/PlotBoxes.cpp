@@ -61,6 +61,10 @@ void PlotBoxes::fillIfEmpty() {
     if (deviceBox_->itemCount() >= 2 || fillPending_ || host_.closing()) return;
     fillPending_ = true;
     host_.postCad([this](autocad::CadSession& session) {
+        if (host_.connectsLate()) {
+            session.mailbox()->post([this] { fillPending_ = false; });
+            return;
+        }
         plotting::RecordingComboBox devices, papers, styles;
         std::string error;
         try {
@@ -113,6 +117,8 @@ void PlotBoxes::boxEvent(int id, const std::string& text) {
         for (const auto& offered : itemsOf(*deviceBox_))
             if (plotting::equalsIgnoreCase(offered, text)) device = offered;
         host_.postCad([this, device](autocad::CadSession& session) {
+            // The job's device shown by a run that connects late: its papers are read at the first open.
+            if (host_.connectsLate()) return;
             plotting::RecordingComboBox papers;
             std::string error;
             try {

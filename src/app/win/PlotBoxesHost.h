@@ -10,6 +10,9 @@ namespace quillon::app {
 class PlotBoxesHost : public virtual PaneHost, public virtual run::CadWork {
 public:
     virtual bool closing() const = 0;
+    // An unattended run of changed drawings: nothing at start reads the application's lists (see
+    // CommandLineRun::connectsLate); asked on the CAD thread.
+    virtual bool connectsLate() const = 0;
 };
 
 }  // namespace quillon::app

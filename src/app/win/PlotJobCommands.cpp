@@ -132,12 +132,13 @@ std::optional<std::string> PlotJobCommands::readJob(const std::wstring& file, pl
 }
 
 std::optional<std::string> PlotJobCommands::applyJob(const plotting::PlotJobSpec& asWritten, std::uint64_t* listing,
-                                                     plotting::PlotJobSpec* applied) {
+                                                     plotting::PlotJobSpec* applied, bool checkLists) {
     if (host_.runActive())
         return std::string("A run is in progress: wait for it to end before loading a plot job.");
     // Everything is checked before anything changes: a job is applied whole or not at all.
     plotting::PlotJobSpec job = asWritten;
-    if (auto missing = choices_.boxes.missingFromLists(job)) return missing;
+    if (checkLists)
+        if (auto missing = choices_.boxes.missingFromLists(job)) return missing;
     if (applied) *applied = job;
 
     choices_.boxes.applyJob(job);

@@ -28,8 +28,9 @@ public:
     std::optional<std::string> readJob(const std::wstring& file, plotting::PlotJobSpec& job);
     // listing: the generation of the listing of its drawings started, 0 when none could start.
     // `applied`: the job as applied, its device and plot style table named as the application offers them.
+    // Without checkLists the job is applied as written, its choices checked at the run's first open.
     std::optional<std::string> applyJob(const plotting::PlotJobSpec& job, std::uint64_t* listing = nullptr,
-                                        plotting::PlotJobSpec* applied = nullptr);
+                                        plotting::PlotJobSpec* applied = nullptr, bool checkLists = true);
     // Lists these drawings in place of what is listed; the listing's generation (0: none started).
     std::uint64_t listDrawings(const std::vector<std::string>& paths);
 
