@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -86,6 +87,9 @@ public:
     bool step();
     // start(), then step() until the end.
     void runToEnd();
+    // A further session of a run that connects late starts its own application only before its first drawing
+    // that is not up to date; false from start: it could not, and the drawing goes back to the others.
+    void startOwnApplicationAtFirstOpen(std::function<bool()> start) { ownStart_ = std::move(start); }
 
     bool finished() const { return ending_ != Ending::Running; }
     Ending ending() const { return ending_; }
@@ -172,8 +176,9 @@ private:
     bool reportIfUpToDate();
     // Records what the drawing's plot was made from beside its plot files, once it is closed.
     void recordPlot(DrawingOutcome& outcome);
-    // The job's checks that waited for the first drawing to be opened; true when they refused the run (the
-    // drawing in hand is then not started, and the run is over).
+    // What waited for the first drawing to be opened: a further session's own application, then the job's
+    // checks. True when the run is over for this session: its application could not be started (the drawing
+    // goes back to the others), or the checks refused the run (the drawing is then not started).
     bool refusedAtFirstOpen();
 
     void status(const std::string& text);
@@ -211,6 +216,7 @@ private:
     // The drawing's file as it was before it was opened, and why a run of changed drawings plots it.
     std::optional<FileKey> drawingBefore_;
     std::string changeReason_;
+    std::function<bool()> ownStart_;
 };
 
 }  // namespace quillon::plotting

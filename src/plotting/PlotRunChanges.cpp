@@ -1,4 +1,7 @@
 #include "plotting/PlotRun.h"
+
+#include <utility>
+
 #include "plotting/changes/ChangeCheck.h"
 #include "plotting/job/FirstOpenCheck.h"
 
@@ -29,6 +32,11 @@ bool PlotRun::reportIfUpToDate() {
 }
 
 bool PlotRun::refusedAtFirstOpen() {
+    if (ownStart_ && !std::exchange(ownStart_, nullptr)()) {
+        giveBack();
+        end(Ending::Finished);
+        return true;
+    }
     if (!setup_.firstOpen) return false;
     const auto refusal = setup_.firstOpen->refusal(connection_, setup_);
     if (!refusal) return false;

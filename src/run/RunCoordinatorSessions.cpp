@@ -40,26 +40,35 @@ void plotShare(autocad::CadSession& session, plotting::RunKind kind, const plott
             if (connection) connection->cleanUpAtExit();
         }
     } quit{index > 0 ? &session.connection() : nullptr};
+    // Always an application of its own, never the one the user may have running.
+    auto startOwn = [&session, &shared, index] {
+        if (!session.connection().restartAutoCAD()) {
+            session.connection().takeStartFailure();
+            shared.dispatcher.sessionStatus("AutoCAD session " + std::to_string(index + 1) +
+                                            " could not be started; the run goes on without it.");
+            return false;
+        }
+        if (const std::string note = session.connection().takeStartNote(); !note.empty())
+            shared.dispatcher.announce(note);
+        return true;
+    };
+    // A run that connects late starts it before the session's first drawing that is not up to date.
+    const bool late = index > 0 && setup.firstOpen;
     if (index > 0) {
         if (stop.load()) {
             ended.set(plotting::PlotRun::Ending::Stopped, {});
             return;
         }
-        // Always an application of its own, never the one the user may have running.
-        if (!session.connection().restartAutoCAD()) {
-            session.connection().takeStartFailure();
-            shared.dispatcher.sessionStatus("AutoCAD session " + std::to_string(index + 1) +
-                                            " could not be started; the run goes on without it.");
+        if (!late && !startOwn()) {
             ended.set(plotting::PlotRun::Ending::Finished, {});
             return;
         }
-        if (const std::string note = session.connection().takeStartNote(); !note.empty())
-            shared.dispatcher.announce(note);
     }
     plotting::SessionRecord record(ledger, index);
     plotting::HeardDisplay shown(shared.dispatcher.sessionDisplay(), [&record] { return record.heard(); });
     plotting::PlotRun plot(kind, session.connection(), session.files(), shown, *shared.list, stop, setup,
                            &shared.dispatcher.shareFor(index), &record);
+    if (late) plot.startOwnApplicationAtFirstOpen(startOwn);
     plot.runToEnd();
     ended.set(plot.ending(), plot.tally());
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RunHarness.h"
@@ -10,6 +12,7 @@
 #include "app/RunExit.h"
 #include "base/StdFileSystem.h"
 #include "plotting/changes/ChangeCheck.h"
+#include "plotting/job/FirstOpenCheck.h"
 #include "plotting/changes/PlotKeyStore.h"
 #include "plotting/record/ReportRows.h"
 #include "run/RunRequest.h"
@@ -98,6 +101,19 @@ TEST_F(ChangedRun, NothingChangedOpensNothingAndATouchedDrawingWithTheSameConten
     rewrite(paths[0], readAll(paths[0]));
     EXPECT_TRUE(run(request(true)).empty());
     EXPECT_EQ(world->tally.upToDate, 3);
+
+    // Connecting late with two sessions, every drawing edited: the second starts its own application when it
+    // first takes one up, and every drawing is plotted once.
+    for (const auto& path : paths) rewrite(path, readAll(path) + " edited");
+    RunRequest shared = request(true);
+    shared.sessions = 2;
+    plotting::PlotJobSpec job;
+    std::tie(job.device, job.paper, job.plotStyleTable) = std::tuple("Plotter.pc3", "A4", "mono.ctb");
+    shared.setup.firstOpen = std::make_shared<plotting::FirstOpenCheck>(job, true);
+    auto opened = run(shared);
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened, (std::vector<std::string>{"A.dwg", "B.dwg", "C.dwg"}));
+    EXPECT_EQ(world->tally.plotted, 3) << report();
 }
 
 TEST_F(ChangedRun, EachThingThatShapesASheetPlotsItsDrawingAgainAndItsRowSaysWhy) {
