@@ -120,7 +120,9 @@ TEST_F(ChangedRun, EachThingThatShapesASheetPlotsItsDrawingAgainAndItsRowSaysWhy
     ASSERT_EQ(run(request(false)).size(), 3u);
     rewrite(paths[1], "drawing B, edited");
     fs::remove(dir.path() + "/Out/C.plt");
-    EXPECT_EQ(run(request(true)), (std::vector<std::string>{"B.dwg", "C.dwg"}));
+    RunRequest spelt = request(true);
+    spelt.setup.device = "PLOTTER.pc3";
+    EXPECT_EQ(run(spelt), (std::vector<std::string>{"B.dwg", "C.dwg"})) << "a device's name is matched ignoring case";
     std::string text = report();
     EXPECT_NE(text.find("B.dwg,Model,"), std::string::npos);
     EXPECT_EQ(countOf(text, "drawing changed"), 1) << text;

@@ -1,5 +1,6 @@
 #include "plotting/changes/SheetChoices.h"
 
+#include "base/Paths.h"
 #include "plotting/changes/FileKey.h"
 
 namespace quillon::plotting {
@@ -11,10 +12,12 @@ std::vector<std::pair<std::string, std::string>> sheetChoices(const PlotSetup& s
         const auto hash = contentHash(files, pageSetupFile);
         pageSetupFile += " " + hash.value_or("unreadable");
     }
+    // Names the application matches ignoring case: a job's spelling and the one a run took from the
+    // application's lists are the same device.
     return {
-        {"device", setup.device},
-        {"paper", setup.paper},
-        {"plot style table", setup.plotStyleTable},
+        {"device", base::foldedName(setup.device)},
+        {"paper", base::foldedName(setup.paper)},
+        {"plot style table", base::foldedName(setup.plotStyleTable)},
         {"sheet settings", sheetSettingsWord(setup.sheetSettings)},
         {"page setup file", pageSetupFile},
         {"page setup", setup.pageSetup},
