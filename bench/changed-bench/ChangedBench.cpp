@@ -18,7 +18,7 @@
 #ifdef _WIN32
 #include "discovery/win/WinFileSystem.h"
 #else
-#include "base/StdFileSystem.h"
+#include "SlashFileSystem.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -30,30 +30,8 @@ namespace {
 #ifdef _WIN32
 using Files = discovery::WinFileSystem;
 #else
-// The program's paths have backslashes; here they are read as the native separator.
-class Files final : public base::StdFileSystem {
-public:
-    static std::string slashed(std::string path) {
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        return path;
-    }
-    std::optional<std::vector<base::DirEntry>> list(const std::string& f) override { return StdFileSystem::list(slashed(f)); }
-    std::optional<base::FolderIdentity> identity(const std::string& f) override { return StdFileSystem::identity(slashed(f)); }
-    bool fileExists(const std::string& p) override { return StdFileSystem::fileExists(slashed(p)); }
-    bool removeFile(const std::string& p) override { return StdFileSystem::removeFile(slashed(p)); }
-    base::MoveResult moveFile(const std::string& a, const std::string& b, bool r) override {
-        return StdFileSystem::moveFile(slashed(a), slashed(b), r);
-    }
-    bool makeHiddenFolder(const std::string& f) override { return StdFileSystem::makeHiddenFolder(slashed(f)); }
-    std::optional<base::FileStamp> stamp(const std::string& p) override { return StdFileSystem::stamp(slashed(p)); }
-    bool readPieces(const std::string& p, const std::function<void(std::string_view)>& piece) override {
-        return StdFileSystem::readPieces(slashed(p), piece);
-    }
-    bool appendToFile(const std::string& p, std::string_view text) override {
-        return StdFileSystem::appendToFile(slashed(p), text);
-    }
-};
+// The program's paths have backslashes; the tests' file system reads them as the native separator.
+using Files = testing::SlashFileSystem;
 #endif
 
 constexpr char Separator = fs::path::preferred_separator;

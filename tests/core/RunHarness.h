@@ -14,6 +14,7 @@
 
 #include "CadTestFakes.h"
 #include "RunTestSupport.h"
+#include "SlashFileSystem.h"
 #include "autocad/CadSession.h"
 #include "base/StdFileSystem.h"
 #include "plotting/StatusLines.h"
@@ -68,41 +69,6 @@ inline int countOf(const std::string& text, const std::string& part) {
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
     return count;
 }
-
-// The files as a Windows path names them, on this system: a job's paths come back with backslashes.
-class SlashFileSystem final : public base::FileSystem {
-public:
-    static std::string slashed(std::string path) {
-        for (char& c : path)
-            if (c == '\\') c = '/';
-        return path;
-    }
-    std::optional<std::vector<base::DirEntry>> list(const std::string& folder) override { return files_.list(slashed(folder)); }
-    std::optional<base::FolderIdentity> identity(const std::string& folder) override {
-        return files_.identity(slashed(folder));
-    }
-    bool fileExists(const std::string& path) override { return files_.fileExists(slashed(path)); }
-    bool removeFile(const std::string& path) override { return files_.removeFile(slashed(path)); }
-    std::optional<std::uint64_t> fileSize(const std::string& path) override { return files_.fileSize(slashed(path)); }
-    base::MoveResult moveFile(const std::string& from, const std::string& to, bool replace) override {
-        return files_.moveFile(slashed(from), slashed(to), replace);
-    }
-    bool makeHiddenFolder(const std::string& folder) override { return files_.makeHiddenFolder(slashed(folder)); }
-    bool canWriteIn(const std::string& folder) override { return files_.canWriteIn(slashed(folder)); }
-    std::string fileStart(const std::string& path, std::size_t count) override {
-        return files_.fileStart(slashed(path), count);
-    }
-    std::optional<base::FileStamp> stamp(const std::string& path) override { return files_.stamp(slashed(path)); }
-    bool readPieces(const std::string& path, const std::function<void(std::string_view)>& piece) override {
-        return files_.readPieces(slashed(path), piece);
-    }
-    bool appendToFile(const std::string& path, std::string_view text) override {
-        return files_.appendToFile(slashed(path), text);
-    }
-
-private:
-    base::StdFileSystem files_;
-};
 
 class ThreadSessions final : public run::RunSessions {
 public:
