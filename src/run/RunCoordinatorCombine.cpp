@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "plotting/StatusLines.h"
+#include "plotting/changes/ChangeCheck.h"
 #include "plotting/pdf/RunCombine.h"
 #include "plotting/record/OutcomeWords.h"
 #include "run/RunCoordinator.h"
@@ -49,8 +50,14 @@ plotting::RunCombineInput RunCoordinator::combineInput(ActiveRun& run) const {
     input.files = run.record->combinedFiles();
     input.choices = run.record->choices();
     input.choices.started = host_.reports().localTime(std::chrono::system_clock::now());
-    input.recordMoves = [record = run.record](const std::vector<std::pair<std::string, std::string>>& moves) {
-        return record->recordMoves(moves);
+    // The plot record first: a sheet file goes only once the run's record names where the sheet is.
+    input.recordPlaces = [record = run.record, changes = run.setup.changes, host = &host_,
+                          files = std::shared_ptr<base::FileSystem>()](const std::vector<plotting::SheetPlace>& places) mutable {
+        if (changes) {
+            if (!files) files = host->fileSystem();
+            changes->recordCombined(*files, places);
+        }
+        return record->recordPlaces(places);
     };
     input.kept = [kept = run.setup.files.drawings](const std::string& folded) { return kept.count(folded) > 0; };
     return input;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/FileSystem.h"
 #include "plotting/PlotRun.h"
 #include "plotting/PlotRunDisplay.h"
 #include "plotting/RunDeadline.h"
@@ -33,6 +34,8 @@ public:
     virtual std::shared_ptr<plotting::PlotRunDisplay> runDisplay(const RunRequest& request) = 0;
     // How the combine reaches PDF files; made on the thread that combines.
     virtual std::unique_ptr<plotting::PdfFileAccess> pdfFiles() = 0;
+    // How the combine reaches the plot record beside the files; made on the thread that combines.
+    virtual std::unique_ptr<base::FileSystem> fileSystem() = 0;
     // The date and time the local clock shows now.
     virtual plotting::LocalTime localNow() = 0;
 

@@ -196,6 +196,44 @@ TEST_F(ChangedRun, ACheckSaysWhatWouldBePlottedAndACombineRemovesOnlyTheSheetFil
         << "an earlier run's files are not this run's to remove";
 }
 
+TEST_F(ChangedRun, SheetsCombinedWithoutTheirOwnFilesAreUpToDateThroughTheirPagesInTheCombinedFile) {
+    // A second drawing called A: its sheet and the first A's share a bookmark in the set.
+    paths.push_back(dir.file("J/sub/A.dwg", "drawing sub A"));
+    RunRequest asked = request(false);
+    asked.setup.device = "DWG To PDF.pc3";
+    asked.setup.combine = {plotting::CombineMode::Run, "Set", false};
+    const std::string set = dir.path() + "/Out/Set.pdf";
+    // The drawings whose pages the set holds, in its order.
+    auto pagesOfSet = [&] {
+        std::vector<std::string> drawings;
+        const std::string text = readAll(set);
+        for (auto at = text.find("(drawing: "); at != std::string::npos; at = text.find("(drawing: ", at + 1))
+            drawings.push_back(text.substr(at + 10, text.find(')', at) - at - 10));
+        return drawings;
+    };
+    ASSERT_EQ(run(asked).size(), 4u);
+    const auto night = pagesOfSet();
+    ASSERT_EQ(night.size(), 4u) << report();
+    EXPECT_FALSE(fs::exists(dir.path() + "/Out/A.pdf"));
+
+    asked.setup.onlyChanged = true;
+    EXPECT_TRUE(run(asked).empty()) << report();
+    EXPECT_EQ(world->tally.upToDate, 4);
+    EXPECT_EQ(countOf(report(), "/Out/Set.pdf,up to date,"), 4) << report();
+    EXPECT_EQ(pagesOfSet(), night) << "the set is made again from its own pages";
+
+    // The first A edited: the second A keeps its own page, not the first's old one.
+    rewrite(paths[0], "drawing A, edited");
+    EXPECT_EQ(run(asked), (std::vector<std::string>{"A.dwg"}));
+    EXPECT_EQ(pagesOfSet(), night) << report();
+    EXPECT_EQ(app::runExitCode(world->ending, world->tally, 4), app::RunExitCode::AllPlotted) << report();
+    EXPECT_TRUE(run(asked).empty()) << "the set made now is the one recorded";
+
+    fs::remove(set);
+    EXPECT_EQ(run(asked).size(), 4u);
+    EXPECT_EQ(countOf(report(), "combined file missing"), 4) << report();
+}
+
 TEST_F(ChangedRun, ASheetTheDrawingNoLongerHasLeavesItsFileObsoleteUntilTheRunIsAskedToRemoveIt) {
     testing::SlashFileSystem files;
     plotting::PlotSetup setup = request(true).setup;

@@ -182,11 +182,11 @@ TEST_F(PdfCombine, WithoutSheetFilesAResumeTakesTheEarlierPagesFromTheCombinedFi
         sheetRow("C:\\South\\Plan.dwg", "Layout1", south),
         sheetRow("C:\\J\\Roof.dwg", "Model", "", "failed"),
     };
-    std::vector<std::pair<std::string, std::string>> recorded;
+    std::vector<SheetPlace> recorded;
     RunCombineInput input{{CombineMode::Run, "{job}", false}, night, {{dir.path(), dir.at("Night.pdf")}}, {}, {}, {}};
-    input.recordMoves = [&](const auto& moves) {
-        EXPECT_TRUE(files.exists(moves.front().first)) << "the record names the combined file before the sheet goes";
-        recorded = moves;
+    input.recordPlaces = [&](const auto& places) {
+        EXPECT_TRUE(files.exists(places.front().from)) << "the record names the combined file before the sheet goes";
+        recorded = places;
         return true;
     };
     RunCombineOutput out = combineRun(input, files, nullptr, nullptr);
@@ -198,13 +198,13 @@ TEST_F(PdfCombine, WithoutSheetFilesAResumeTakesTheEarlierPagesFromTheCombinedFi
     // has a row of its own), Roof plotted now.
     std::vector<ReportRow> report = night;
     for (ReportRow& row : report)
-        for (const auto& [from, to] : recorded)
-            if (row.plotFile == from) row.plotFile = to;
+        for (const SheetPlace& place : recorded)
+            if (row.plotFile == place.from) row.plotFile = place.into;
     report[2] = sheetRow("C:\\J\\Roof.dwg", "Model", sheets[2].file);
     report.push_back(out.rows.at(0).second);
     input.rows = report;
     input.files = {{dir.path(), dir.at("Morning.pdf")}};
-    input.recordMoves = nullptr;
+    input.recordPlaces = nullptr;
     out = combineRun(input, files, nullptr, nullptr);
 
     ASSERT_EQ(out.rows.size(), 1u);

@@ -139,6 +139,7 @@ public:
     void setStatus(const std::string& text) override { status_.show(text); }
     std::shared_ptr<plotting::PlotRunDisplay> runDisplay(const run::RunRequest&) override;
     std::unique_ptr<plotting::PdfFileAccess> pdfFiles() override { return std::make_unique<plotting::StdPdfFileAccess>(); }
+    std::unique_ptr<base::FileSystem> fileSystem() override { return std::make_unique<SlashFileSystem>(); }
     plotting::LocalTime localNow() override { return now; }
     bool closing() const override { return false; }
     bool leaving() const override { return false; }

@@ -84,7 +84,7 @@ protected:
     RunCombineOutput end() {
         ledger->close("the run ended", "the run ended");
         RunCombineInput input{setup.combine, record->rows(), record->combinedFiles(), record->choices(),
-                              [this](const auto& moves) { return record->recordMoves(moves); }, nullptr};
+                              [this](const auto& places) { return record->recordPlaces(places); }, nullptr};
         RunCombineOutput out = combineRun(input, pdfs, nullptr, nullptr);
         record->recordCombined(out.rows, out.stopped);
         record->finish();

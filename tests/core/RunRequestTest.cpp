@@ -99,7 +99,7 @@ TEST_F(RequestedRun, APartNamesItsFilesOverTheWholeJobAndACheckPlotsAndCombinesN
     world->runToEnd(check);
     EXPECT_EQ(world->ending, PlotRun::Ending::Finished);
     EXPECT_EQ(plotted().size(), 2u) << "a check plotted";
-    EXPECT_EQ(countOf(report(), "combined"), 0) << report();
+    EXPECT_EQ(countOf(report().substr(report().find('\n')), "combined"), 0) << report();
 }
 
 }  // namespace

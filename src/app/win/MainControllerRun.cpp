@@ -5,6 +5,7 @@
 #include "app/win/ControlIds.h"
 #include "win/WinCheckBox.h"
 #include "app/win/RunView.h"
+#include "discovery/win/WinFileSystem.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "win/LocalClock.h"
 
@@ -71,6 +72,8 @@ std::shared_ptr<plotting::PlotRunDisplay> MainController::runDisplay(const run::
 std::unique_ptr<plotting::PdfFileAccess> MainController::pdfFiles() {
     return std::make_unique<plotting::WinPdfFileAccess>();
 }
+
+std::unique_ptr<base::FileSystem> MainController::fileSystem() { return std::make_unique<discovery::WinFileSystem>(); }
 
 plotting::LocalTime MainController::localNow() { return win::localNow(); }
 

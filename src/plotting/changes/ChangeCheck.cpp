@@ -67,11 +67,15 @@ ChangeCheck::Verdict ChangeCheck::decide(base::FileSystem& files, const std::str
     const auto& wanted = choices(files);
     std::optional<PlotKey> record;
     std::string missing;
+    std::map<std::string, CombinedFileKey> combined;
     {
         std::lock_guard lock(mutex_);
         PlotKeyStore& store = storeFor(files, drawing);
         if (const PlotKey* latest = store.latest(drawing)) record = *latest;
         else missing = store.missingReason();
+        for (const auto& sheet : record ? record->sheets : std::vector<SheetFileKey>{})
+            if (const CombinedFileKey* in = sheet.combined ? store.combined(sheet.file) : nullptr)
+                combined.emplace(base::foldedPath(sheet.file), *in);
     }
     if (!record) return {false, missing, std::nullopt};
     if (!record->whole) return {false, "its last plot was not whole", std::nullopt};
@@ -83,12 +87,12 @@ ChangeCheck::Verdict ChangeCheck::decide(base::FileSystem& files, const std::str
         }
         return {false, "the choices changed", std::nullopt};
     }
-    if (auto change = changeIn(files, drawing, *record)) return {false, std::move(*change), std::nullopt};
+    if (auto change = changeIn(files, drawing, *record, combined)) return {false, std::move(*change), std::nullopt};
     return {true, {}, std::move(record)};
 }
 
-std::optional<std::string> ChangeCheck::changeIn(base::FileSystem& files, const std::string& drawing,
-                                                 const PlotKey& record) {
+std::optional<std::string> ChangeCheck::changeIn(base::FileSystem& files, const std::string& drawing, PlotKey& record,
+                                                 const std::map<std::string, CombinedFileKey>& combined) {
     switch (fileStateOf(files, drawing, record.drawingKey)) {
         case FileState::Same: break;
         // Gone: the run says so as it always has ("file not found").
@@ -108,13 +112,37 @@ std::optional<std::string> ChangeCheck::changeIn(base::FileSystem& files, const 
             case FileState::Changed: return "reference " + reference.name + " changed";
         }
     }
-    for (const auto& sheet : record.sheets) {
+    for (auto& sheet : record.sheets) {
+        if (sheet.combined) {
+            if (auto change = pagesIn(files, drawing, sheet, combined)) return change;
+            continue;
+        }
         switch (fileStateOf(files, sheet.file, sheet.key)) {
             case FileState::Same: break;
             case FileState::Missing: return std::string("plot file missing");
             case FileState::Changed: return std::string("plot file changed");
         }
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> ChangeCheck::pagesIn(base::FileSystem& files, const std::string& drawing,
+                                                SheetFileKey& sheet, const std::map<std::string, CombinedFileKey>& combined) {
+    // Only the combined file's own record says which of its pages are the sheet's, and only while the file
+    // is as that record says: a later combine that left the sheet out wrote a record without it.
+    const auto in = combined.find(base::foldedPath(sheet.file));
+    if (in == combined.end()) return std::string("combined file changed");
+    const auto& held = in->second.sheets;
+    const auto at = std::find_if(held.begin(), held.end(), [&](const CombinedFileKey::Sheet& one) {
+        return one.layout == sheet.layout && base::samePath(one.drawing, drawing);
+    });
+    if (at == held.end()) return std::string("combined file changed");
+    switch (fileStateOf(files, sheet.file, in->second.key)) {
+        case FileState::Same: break;
+        case FileState::Missing: return std::string("combined file missing");
+        case FileState::Changed: return std::string("combined file changed");
+    }
+    sheet.pages = at->pages;
     return std::nullopt;
 }
 
@@ -169,6 +197,42 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
     return store.add(files, key);
 }
 
+bool ChangeCheck::recordCombined(base::FileSystem& files, const std::vector<SheetPlace>& places) {
+    if (setup_.purpose != RunPurpose::Plot || setup_.files.output != PlotOutput::File || places.empty()) return true;
+    const std::string& into = places.front().into;
+    const auto key = fileKeyOf(files, into);
+    if (!key) return false;
+    const std::string now = utcText(std::chrono::system_clock::now());
+    std::lock_guard lock(mutex_);
+    // One record of the file in each plot folder that has sheets in it, listing those sheets.
+    std::map<PlotKeyStore*, CombinedFileKey> lines;
+    std::map<std::string, std::pair<PlotKeyStore*, PlotKey>> moved;
+    for (const SheetPlace& place : places) {
+        PlotKeyStore& store = storeFor(files, place.drawing);
+        CombinedFileKey& line = lines[&store];
+        if (line.file.empty()) line = {into, now, *key, {}};
+        line.sheets.push_back({place.drawing, place.layout, place.pages});
+        if (!place.moves && !place.fromCombined) continue;
+        const std::string folded = base::foldedPath(place.drawing);
+        auto known = moved.find(folded);
+        if (known == moved.end()) {
+            const PlotKey* last = store.latest(place.drawing);
+            if (!last || !last->whole) continue;
+            known = moved.emplace(folded, std::pair{&store, *last}).first;
+        }
+        for (SheetFileKey& sheet : known->second.second.sheets)
+            if (sheet.layout == place.layout && base::samePath(sheet.file, place.from) && (place.moves || sheet.combined))
+                sheet = {sheet.layout, into, {}, true, {}};
+    }
+    bool written = true;
+    for (auto& [store, line] : lines) written = store->add(files, line) && written;
+    for (auto& [folded, record] : moved) {
+        const PlotKey* last = record.first->latest(record.second.drawing);
+        if (last && *last != record.second) written = record.first->add(files, record.second) && written;
+    }
+    return written;
+}
+
 std::vector<std::pair<std::string, std::string>> ChangeCheck::stillObsolete(base::FileSystem& files, const PlotKey& record) {
     std::vector<std::pair<std::string, std::string>> left;
     for (const auto& sheet : record.obsolete)
@@ -180,6 +244,8 @@ void ChangeCheck::noteObsolete(base::FileSystem& files, const PlotKey& last, Plo
     std::vector<SheetFileKey> candidates = last.sheets;
     candidates.insert(candidates.end(), last.obsolete.begin(), last.obsolete.end());
     for (const auto& sheet : candidates) {
+        // A combined file is a set, never one sheet's file.
+        if (sheet.combined) continue;
         const bool kept = std::any_of(now.sheets.begin(), now.sheets.end(),
                                       [&](const SheetFileKey& made) { return base::samePath(made.file, sheet.file); });
         // Only the file Quillon wrote: one replaced since is the user's, never called obsolete nor removed.
@@ -233,7 +299,8 @@ DrawingOutcome upToDateOutcome(const std::string& drawing, const PlotKey& record
         one.plotFile = sheet.file;
         one.plotted = true;
         one.upToDate = true;
-        one.plotFileHash = sheet.key.hash;
+        if (sheet.combined) one.combinedPages = sheet.pages;
+        else one.plotFileHash = sheet.key.hash;
         outcome.sheets.push_back(std::move(one));
     }
     return outcome;

@@ -14,6 +14,7 @@
 #include "plotting/PlotRules.h"
 #include "plotting/changes/PlotKey.h"
 #include "plotting/changes/PlotKeyStore.h"
+#include "plotting/pdf/RunCombine.h"
 #include "plotting/xref/ReferenceUse.h"
 
 namespace quillon::plotting {
@@ -46,6 +47,11 @@ public:
     bool recordPlot(base::FileSystem& files, const std::string& drawing, const std::optional<FileKey>& before,
                     const std::vector<ReferenceUse>& references, DrawingOutcome& outcome);
 
+    // A combined file now in place and where each of its sheets is in it: recorded with the file, and on the
+    // records of the drawings whose sheets it now holds in their own files' stead. False when it could not be
+    // written (those drawings then count as changed next time).
+    bool recordCombined(base::FileSystem& files, const std::vector<SheetPlace>& places);
+
     // The obsolete files a record names that are still as Quillon wrote them, each with its layout.
     static std::vector<std::pair<std::string, std::string>> stillObsolete(base::FileSystem& files, const PlotKey& record);
 
@@ -53,7 +59,11 @@ public:
     const std::vector<std::pair<std::string, std::string>>& choices(base::FileSystem& files);
 
 private:
-    std::optional<std::string> changeIn(base::FileSystem& files, const std::string& drawing, const PlotKey& record);
+    std::optional<std::string> changeIn(base::FileSystem& files, const std::string& drawing, PlotKey& record,
+                                        const std::map<std::string, CombinedFileKey>& combined);
+    // Whether a sheet held by a combined file is still there as recorded; its pages onto the sheet when it is.
+    static std::optional<std::string> pagesIn(base::FileSystem& files, const std::string& drawing, SheetFileKey& sheet,
+                                              const std::map<std::string, CombinedFileKey>& combined);
     // The store of the folder the drawing's plot files go to, read at its first use.
     PlotKeyStore& storeFor(base::FileSystem& files, const std::string& drawing);
     // The files the drawing's last plot made for sheets this one did not, still as Quillon wrote them: put on

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "plotting/changes/FileKey.h"
@@ -20,11 +21,15 @@ struct ReferenceKey {
     bool operator==(const ReferenceKey&) const = default;
 };
 
-// One sheet's plot file as the plot left it.
+// One sheet's plot file as the plot left it: its own file, or a combined file that holds it once its own
+// went into it (the combined file's record then says where, and key is not used).
 struct SheetFileKey {
     std::string layout;
     std::string file;
     FileKey key;
+    bool combined = false;
+    // Its pages in the combined file, as that file's record has them when the sheet is found up to date.
+    std::string pages{};
     bool operator==(const SheetFileKey&) const = default;
 };
 
@@ -51,11 +56,29 @@ struct PlotKey {
     bool operator==(const PlotKey&) const = default;
 };
 
+// A combined file as a combine left it: the file, and the pages of every sheet in it. The one word on
+// what the file holds: a sheet recorded as in it is there only while the file is as this says.
+struct CombinedFileKey {
+    std::string file;
+    std::string plottedAtUtc;
+    FileKey key;
+    struct Sheet {
+        std::string drawing;
+        std::string layout;
+        std::string pages;  // "3", "3-4"
+        bool operator==(const Sheet&) const = default;
+    };
+    std::vector<Sheet> sheets;
+    bool operator==(const CombinedFileKey&) const = default;
+};
+
 // The record's own format: one line per plot, versioned, so that a record another version wrote is
 // recognised and not trusted.
 inline constexpr int PlotKeyVersion = 1;
 std::string plotKeyLine(const PlotKey& key);
-// The key a line holds; nothing when it is not one this version writes (why says what is wrong).
-std::optional<PlotKey> plotKeyFromLine(std::string_view line, std::string& why);
+std::string plotKeyLine(const CombinedFileKey& key);
+// The key a line holds, of a drawing or of a combined file; nothing when it is not one this version writes (why
+// says what is wrong).
+std::optional<std::variant<PlotKey, CombinedFileKey>> plotKeyFromLine(std::string_view line, std::string& why);
 
 }  // namespace quillon::plotting

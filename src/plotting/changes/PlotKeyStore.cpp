@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <utility>
+#include <variant>
 
 #include "base/Paths.h"
 #include "plotting/files/PlotFileWriter.h"
@@ -67,7 +68,7 @@ void PlotKeyStore::read(base::FileSystem& files, const std::string& name) {
         if (own) ++ownLines_;
         std::string why;
         if (auto key = plotKeyFromLine(line, why)) {
-            take(std::move(*key), own);
+            std::visit([&](auto&& one) { take(std::move(one), own); }, std::move(*key));
         } else {
             ++unreadable_;
             unreadableWhy_ = "its plot record was " + why;
@@ -77,8 +78,20 @@ void PlotKeyStore::read(base::FileSystem& files, const std::string& name) {
 
 void PlotKeyStore::take(PlotKey key, bool own) {
     const std::string drawing = base::foldedPath(key.drawing);
-    auto [at, fresh] = latest_.try_emplace(drawing, Held{key, own});
-    if (!fresh && key.plottedAtUtc >= at->second.key.plottedAtUtc) at->second = Held{std::move(key), own};
+    auto [at, fresh] = latest_.try_emplace(drawing, Held<PlotKey>{key, own});
+    if (!fresh && key.plottedAtUtc >= at->second.key.plottedAtUtc) at->second = Held<PlotKey>{std::move(key), own};
+}
+
+void PlotKeyStore::take(CombinedFileKey key, bool own) {
+    const std::string file = base::foldedPath(key.file);
+    auto [at, fresh] = combined_.try_emplace(file, Held<CombinedFileKey>{key, own});
+    if (!fresh && key.plottedAtUtc >= at->second.key.plottedAtUtc)
+        at->second = Held<CombinedFileKey>{std::move(key), own};
+}
+
+const CombinedFileKey* PlotKeyStore::combined(const std::string& file) const {
+    const auto found = combined_.find(base::foldedPath(file));
+    return found == combined_.end() ? nullptr : &found->second.key;
 }
 
 const PlotKey* PlotKeyStore::latest(const std::string& drawing) const {
@@ -89,30 +102,43 @@ const PlotKey* PlotKeyStore::latest(const std::string& drawing) const {
 std::string PlotKeyStore::missingReason() const { return unreadable_ > 0 ? unreadableWhy_ : "never plotted"; }
 
 bool PlotKeyStore::add(base::FileSystem& files, const PlotKey& key) {
+    if (!append(files, plotKeyLine(key))) return false;
+    take(key, true);
+    return true;
+}
+
+bool PlotKeyStore::add(base::FileSystem& files, const CombinedFileKey& key) {
+    if (!append(files, plotKeyLine(key))) return false;
+    take(key, true);
+    return true;
+}
+
+bool PlotKeyStore::append(base::FileSystem& files, const std::string& text) {
     if (!folderMade_) {
         const std::string hidden = plotFolder_ + PlotFileWriter::TemporaryFolder;
         if (!files.makeHiddenFolder(hidden) || !files.makeHiddenFolder(hidden + "\\" + RecordFolderName)) return false;
         folderMade_ = true;
         compactOwn(files);
     }
-    std::string line = plotKeyLine(key);
-    if (ownEndsOpen_) line.insert(0, "\n");
+    const std::string line = ownEndsOpen_ ? "\n" + text : text;
     if (!files.appendToFile(folder_ + ownFile_, line)) return false;
     ownEndsOpen_ = false;
     ++ownLines_;
-    take(key, true);
     return true;
 }
 
 bool PlotKeyStore::compactOwn(base::FileSystem& files) {
     std::size_t live = 0;
     for (const auto& [drawing, held] : latest_) live += held.own ? 1 : 0;
+    for (const auto& [file, held] : combined_) live += held.own ? 1 : 0;
     if (ownLines_ <= 2 * live + CompactSlack) return true;
     // Written whole under another name, then moved over in one step: the record is whole at every instant.
     const std::string fresh = folder_ + ownFile_ + ".new";
     if (!files.removeFile(fresh)) return false;
     std::string text;
     for (const auto& [drawing, held] : latest_)
+        if (held.own) text += plotKeyLine(held.key);
+    for (const auto& [file, held] : combined_)
         if (held.own) text += plotKeyLine(held.key);
     if (!files.appendToFile(fresh, text) || !files.moveFile(fresh, folder_ + ownFile_, true)) return false;
     ownLines_ = live;

@@ -26,8 +26,11 @@ public:
     const PlotKey* latest(const std::string& drawing) const;
     // Why a drawing without a record has none: it was never plotted here, or some record could not be read.
     std::string missingReason() const;
+    // The newest record of a combined file; nothing when there is none.
+    const CombinedFileKey* combined(const std::string& file) const;
     // Appends the key to this run's file; false when it could not be written.
     bool add(base::FileSystem& files, const PlotKey& key);
+    bool add(base::FileSystem& files, const CombinedFileKey& key);
 
     // "<plot folder>\.quillon\plotted\"
     static std::string recordFolder(const std::string& plotFolder);
@@ -37,19 +40,23 @@ public:
     static std::string ownFileName(const std::string& part);
 
 private:
+    template <typename Key>
     struct Held {
-        PlotKey key;
+        Key key;
         // Whether the line came from this run's own file.
         bool own = false;
     };
     void read(base::FileSystem& files, const std::string& name);
     void take(PlotKey key, bool own);
+    void take(CombinedFileKey key, bool own);
+    bool append(base::FileSystem& files, const std::string& line);
     bool compactOwn(base::FileSystem& files);
 
     std::string plotFolder_;
     std::string folder_;
     std::string ownFile_;
-    std::unordered_map<std::string, Held> latest_;
+    std::unordered_map<std::string, Held<PlotKey>> latest_;
+    std::unordered_map<std::string, Held<CombinedFileKey>> combined_;
     std::size_t ownLines_ = 0;
     std::size_t unreadable_ = 0;
     std::string unreadableWhy_;

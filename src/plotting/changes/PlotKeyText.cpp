@@ -20,6 +20,10 @@ FileKey fileKeyFrom(const Json& json) {
     return key;
 }
 
+// A name that is not whole UTF-8 is written with replacement characters rather than not at all: the key
+// then matches nothing, and the drawing is plotted again.
+std::string lineOf(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n"; }
+
 }  // namespace
 
 std::string plotKeyLine(const PlotKey& key) {
@@ -41,20 +45,30 @@ std::string plotKeyLine(const PlotKey& key) {
         }
         json["references"] = std::move(references);
         Json sheets = Json::array();
-        for (const auto& sheet : key.sheets)
-            sheets.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"file", fileJson(sheet.key)}});
+        for (const auto& sheet : key.sheets) {
+            if (sheet.combined) sheets.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"combined", true}});
+            else sheets.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"file", fileJson(sheet.key)}});
+        }
         json["sheets"] = std::move(sheets);
         Json obsolete = Json::array();
         for (const auto& sheet : key.obsolete)
             obsolete.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"file", fileJson(sheet.key)}});
         json["obsolete"] = std::move(obsolete);
     }
-    // A name that is not whole UTF-8 is written with replacement characters rather than not at all: the
-    // key then matches nothing, and the drawing is plotted again.
-    return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+    return lineOf(json);
 }
 
-std::optional<PlotKey> plotKeyFromLine(std::string_view line, std::string& why) {
+std::string plotKeyLine(const CombinedFileKey& key) {
+    Json sheets = Json::array();
+    for (const auto& sheet : key.sheets) sheets.push_back(Json::array({sheet.drawing, sheet.layout, sheet.pages}));
+    return lineOf(Json{{"version", PlotKeyVersion},
+                       {"combined", key.file},
+                       {"plotted", key.plottedAtUtc},
+                       {"file", fileJson(key.key)},
+                       {"sheets", std::move(sheets)}});
+}
+
+std::optional<std::variant<PlotKey, CombinedFileKey>> plotKeyFromLine(std::string_view line, std::string& why) {
     const Json json = Json::parse(line, nullptr, false);
     if (json.is_discarded() || !json.is_object()) {
         why = "not a record Quillon writes";
@@ -64,6 +78,16 @@ std::optional<PlotKey> plotKeyFromLine(std::string_view line, std::string& why) 
         if (json.at("version").get<int>() != PlotKeyVersion) {
             why = "made by another version of Quillon";
             return std::nullopt;
+        }
+        if (json.contains("combined")) {
+            CombinedFileKey combined;
+            combined.file = json.at("combined").get<std::string>();
+            combined.plottedAtUtc = json.at("plotted").get<std::string>();
+            combined.key = fileKeyFrom(json.at("file"));
+            for (const auto& one : json.at("sheets"))
+                combined.sheets.push_back(
+                    {one.at(0).get<std::string>(), one.at(1).get<std::string>(), one.at(2).get<std::string>()});
+            return combined;
         }
         PlotKey key;
         key.drawing = json.at("drawing").get<std::string>();
@@ -80,12 +104,16 @@ std::optional<PlotKey> plotKeyFromLine(std::string_view line, std::string& why) 
             if (!reference.file.empty()) reference.key = fileKeyFrom(one.at("file"));
             key.references.push_back(std::move(reference));
         }
-        for (const auto& one : json.at("sheets"))
-            key.sheets.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),
-                                  fileKeyFrom(one.at("file"))});
+        for (const auto& one : json.at("sheets")) {
+            if (one.value("combined", false))
+                key.sheets.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(), {}, true, {}});
+            else
+                key.sheets.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),
+                                      fileKeyFrom(one.at("file")), false, {}});
+        }
         for (const auto& one : json.value("obsolete", Json::array()))
             key.obsolete.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),
-                                    fileKeyFrom(one.at("file"))});
+                                    fileKeyFrom(one.at("file")), false, {}});
         return key;
     } catch (const Json::exception&) {
         why = "not a record Quillon writes";

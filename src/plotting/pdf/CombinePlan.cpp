@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "base/Paths.h"
 #include "plotting/DrawingOutcome.h"
@@ -115,7 +116,12 @@ bool addDrawing(CombineTarget& target, const DrawingRows& drawing) {
         if (row->layout.empty() && !own) own = row;
         if (!sheetRow(*row)) continue;
         CombinedSheet sheet{name, row->layout, row->plotFile};
+        sheet.path = row->drawing;
         sheet.earlier = row->outcome == outcome_word::UpToDate;
+        if (const auto pages = combinedPagesFrom(row->combinedPages)) {
+            sheet.inCombinedFile = true;
+            std::tie(sheet.firstPage, sheet.pageCount) = *pages;
+        }
         if (plotted(*row) && !row->plotFile.empty()) sheets.push_back(sheet);
         else notPlotted.push_back({sheet, row->reason.empty() ? row->outcome : row->outcome + ": " + row->reason});
     }
@@ -131,6 +137,26 @@ bool addDrawing(CombineTarget& target, const DrawingRows& drawing) {
 }
 
 }  // namespace
+
+std::string combinedPagesText(std::size_t firstPage, std::size_t pages) {
+    std::string text = std::to_string(firstPage + 1);
+    if (pages > 1) text += "-" + std::to_string(firstPage + pages);
+    return text;
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> combinedPagesFrom(const std::string& text) {
+    std::size_t first = 0, last = 0;
+    const auto dash = text.find('-');
+    const std::string a = text.substr(0, dash), b = dash == std::string::npos ? a : text.substr(dash + 1);
+    auto number = [](const std::string& digits, std::size_t& value) {
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        value = std::stoul(digits);
+        return value > 0;
+    };
+    if (!number(a, first) || !number(b, last) || last < first) return std::nullopt;
+    return std::pair{first - 1, last - first + 1};
+}
 
 std::string combineModeWord(CombineMode mode) {
     return mode == CombineMode::PerDrawing ? "drawing" : mode == CombineMode::Run ? "run" : "";

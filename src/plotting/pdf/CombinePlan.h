@@ -30,6 +30,11 @@ std::vector<std::pair<std::string, std::string>> combinedFileNames(const Combine
                                                                    const PlotFileOptions& files,
                                                                    const CombineNaming& naming);
 
+// A sheet's pages in a combined file as the record writes them: "3" or "3-4", counted from 1; and back, first
+// page from 0 and count (none when the text is not such pages).
+std::string combinedPagesText(std::size_t firstPage, std::size_t pages);
+std::optional<std::pair<std::size_t, std::size_t>> combinedPagesFrom(const std::string& text);
+
 // A drawing that has no sheet in a combined file although it should: failed, skipped, stopped, not started.
 struct MissingDrawing {
     std::string drawing;  // its bookmark: its name

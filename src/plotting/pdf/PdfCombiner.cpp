@@ -88,6 +88,7 @@ std::size_t nextSerial() {
 
 struct Written {
     std::vector<LeftOutSheet> leftOut;
+    std::vector<PlacedSheet> placed;
     std::size_t pages = 0;
     bool stopped = false;
     std::string error;
@@ -119,6 +120,11 @@ public:
         }
         pdfio_file_t* pdf = found->second.reader->pdf();
         if (!pdf) return {nullptr, 0, 0, found->second.reader->error()};
+        if (sheet.pageCount > 0) {
+            if (sheet.firstPage + sheet.pageCount > pdfioFileGetNumPages(pdf))
+                return {nullptr, 0, 0, "its pages are no longer in " + sheet.file};
+            return {pdf, sheet.firstPage, sheet.pageCount, ""};
+        }
         const std::vector<OutlineEntry>& entries = found->second.entries;
         std::size_t seen = 0;
         for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -194,6 +200,7 @@ Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::strin
                 continue;
             }
             outline.push_back({sheet.drawing, sheet.layout, pdfioFileGetPage(pdf, before)});
+            written.placed.push_back({i, before, source.count});
             written.pages += source.count;
         }
     }
@@ -221,8 +228,10 @@ CombineResult combinePdfSheets(const std::vector<CombinedSheet>& sheets, const s
     const std::string temporary = temporaryName(target);
     Written written = writeCombined(sheets, temporary, files, control);
     result.leftOut = std::move(written.leftOut);
+    result.placed = std::move(written.placed);
     auto fail = [&](CombineResult::Kind kind, std::string why) {
         files.remove(temporary);
+        result.placed.clear();
         result.kind = kind;
         result.error = std::move(why);
         return result;

@@ -15,9 +15,14 @@ struct CombinedSheet {
     std::string layout;   // the sheet's bookmark under it: "Model" or the layout's name
     std::string file;     // the sheet's PDF (UTF-8)
     // The file is an earlier combined file that holds the sheet (its own file went once it was in): the
-    // sheet's pages are those under its bookmark, the occurrence-th one of this drawing and layout.
+    // sheet's pages are those the record names (pageCount from firstPage, counted from 0), else those under
+    // its bookmark, the occurrence-th one of this drawing and layout.
     bool inCombinedFile = false;
     std::size_t occurrence = 0;
+    std::size_t firstPage = 0;
+    std::size_t pageCount = 0;
+    // The drawing's path: which record the sheet belongs to.
+    std::string path{};
     // The file an earlier run made, still up to date: taken into the set, never this run's to remove.
     bool earlier = false;
 };
@@ -28,6 +33,13 @@ struct LeftOutSheet {
     std::string why;
 };
 
+// Where a sheet went in the combined file: the index of the sheet as given, its first page (from 0), its pages.
+struct PlacedSheet {
+    std::size_t sheet = 0;
+    std::size_t firstPage = 0;
+    std::size_t pages = 0;
+};
+
 struct CombineResult {
     // Combined: every sheet is in; WithWarnings: some were left out; Failed: no file was put in place
     // (the one there before, if any, is untouched); Stopped: stopped before the file was whole.
@@ -36,6 +48,7 @@ struct CombineResult {
     std::string file;        // where the combined file is: the target, or the next free " (N)" name
     std::size_t pages = 0;   // counted in the written file, reopened
     std::vector<LeftOutSheet> leftOut;
+    std::vector<PlacedSheet> placed;  // every sheet that went in, in order
     std::string error;       // why it failed
 };
 

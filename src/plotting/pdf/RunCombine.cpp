@@ -1,6 +1,5 @@
 #include "plotting/pdf/RunCombine.h"
 
-#include <algorithm>
 #include <map>
 #include <set>
 #include <tuple>
@@ -31,13 +30,22 @@ void markCombinedSources(std::vector<CombineTarget>& targets, const std::set<std
     for (CombineTarget& target : targets)
         for (CombinedSheet& sheet : target.sheets) {
             const std::string folded = base::foldedPath(sheet.file);
-            if (!combined.count(folded)) continue;
+            if (!sheet.inCombinedFile && !combined.count(folded)) continue;
             sheet.inCombinedFile = true;
             sheet.occurrence = seen[{folded, sheet.drawing, sheet.layout}]++;
         }
 }
 
 }  // namespace
+
+bool takePlace(ReportRow& row, const SheetPlace& place) {
+    if ((!place.moves && !place.fromCombined) || row.layout != place.layout ||
+        !base::samePath(row.drawing, place.drawing) || !base::samePath(row.plotFile, place.from))
+        return false;
+    row.plotFile = place.into;
+    row.combinedPages = place.pages;
+    return true;
+}
 
 RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, const std::function<bool()>& stop,
                             const std::function<void(const std::string&)>& status) {
@@ -66,20 +74,24 @@ RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, 
             output.stopped = true;
             break;
         }
-        if (input.choice.keepSheetFiles || result.file.empty()) continue;
-        std::vector<std::pair<std::string, std::string>> moves;
-        for (const CombinedSheet& sheet : target.sheets) {
+        if (result.file.empty()) continue;
+        std::vector<SheetPlace> places;
+        bool anyMoves = false;
+        for (const PlacedSheet& placed : result.placed) {
+            const CombinedSheet& sheet = target.sheets[placed.sheet];
             // An earlier combined file is a set, not a single sheet; a kept file is no step's to remove.
             const std::string folded = base::foldedPath(sheet.file);
-            if (sheet.inCombinedFile || sheet.earlier || combined.count(folded) || base::samePath(sheet.file, result.file) ||
-                (input.kept && input.kept(folded)))
-                continue;
-            const bool leftOut = std::any_of(result.leftOut.begin(), result.leftOut.end(),
-                                             [&](const LeftOutSheet& l) { return l.sheet.file == sheet.file; });
-            if (!leftOut) moves.emplace_back(sheet.file, result.file);
+            const bool moves = !input.choice.keepSheetFiles && !sheet.inCombinedFile && !sheet.earlier &&
+                               !combined.count(folded) && !base::samePath(sheet.file, result.file) &&
+                               !(input.kept && input.kept(folded));
+            anyMoves = anyMoves || moves;
+            places.push_back({sheet.path, sheet.layout, sheet.file, result.file,
+                              combinedPagesText(placed.firstPage, placed.pages), sheet.inCombinedFile, moves});
         }
-        if (moves.empty() || (input.recordMoves && !input.recordMoves(moves))) continue;
-        for (const auto& move : moves) files.remove(move.first);
+        const bool recorded = !input.recordPlaces || input.recordPlaces(places);
+        if (!anyMoves || !recorded) continue;
+        for (const SheetPlace& place : places)
+            if (place.moves) files.remove(place.from);
     }
     // Stopped before some files were begun: they count as not made.
     if (output.stopped) ++output.withWarnings;

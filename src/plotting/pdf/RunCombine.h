@@ -11,6 +11,21 @@
 
 namespace quillon::plotting {
 
+// Where a sheet is once a combined file holds it.
+struct SheetPlace {
+    std::string drawing;  // the drawing's path
+    std::string layout;
+    std::string from;     // the file its pages were taken from
+    std::string into;     // the combined file
+    std::string pages;    // its pages there ("3", "3-4")
+    bool fromCombined = false;  // taken from an earlier combined file, as its row said
+    bool moves = false;         // its own file goes, now that the combined file holds it
+};
+
+// Takes the place into the sheet's row when it is that sheet's and the row is to name the combined file (its
+// own file goes, or it already named the file it was taken from); false when it is not.
+bool takePlace(ReportRow& row, const SheetPlace& place);
+
 // What a combine takes: the choice, every row of the record in its order (a resume's carried rows among
 // them: the set is the whole job's, or the whole part's), and the combined files as the record names them.
 struct RunCombineInput {
@@ -19,10 +34,10 @@ struct RunCombineInput {
     std::vector<std::pair<std::string, std::string>> files;
     // The run's choices, carried on the combined files' rows as on every other.
     ReportRow choices;
-    // Without keepSheetFiles: told which sheet files a combined file now holds (each with that file) before they
-    // are removed, so the record names where each sheet is at every instant; false: the record could not say so,
+    // Told, once each combined file is in place and before any sheet file is removed, where every sheet in it
+    // is, so that the record names where each sheet is at every instant; false: the record could not say so,
     // and the sheet files stay.
-    std::function<bool(const std::vector<std::pair<std::string, std::string>>&)> recordMoves;
+    std::function<bool(const std::vector<SheetPlace>&)> recordPlaces;
     // Files no step may ever remove (the job, the reports, the drawings), folded.
     std::function<bool(const std::string&)> kept;
 };

@@ -142,13 +142,13 @@ RunCombineOutput combineParts(const PartsCombine& plan, RunReport& report, PdfFi
                               const std::function<void(const std::string&)>& status) {
     // The record ahead: each drawing an entry, then each combined file's.
     std::vector<std::pair<std::size_t, std::vector<ReportRow>>> entries;
-    std::map<std::string, std::size_t> entryOfFile;
+    std::map<std::string, std::size_t> entryOfDrawing;
     std::string last;
     for (const ReportRow& row : plan.rows) {
         if (entries.empty() || !base::samePath(last, row.drawing)) entries.emplace_back(entries.size(), std::vector<ReportRow>{});
         last = row.drawing;
         entries.back().second.push_back(row);
-        if (!row.plotFile.empty()) entryOfFile[base::foldedPath(row.plotFile)] = entries.back().first;
+        entryOfDrawing[base::foldedPath(row.drawing)] = entries.back().first;
     }
     const std::size_t combinedBase = entries.size();
     for (const auto& [subject, file] : plan.files)
@@ -156,14 +156,13 @@ RunCombineOutput combineParts(const PartsCombine& plan, RunReport& report, PdfFi
     report.set(entries);
 
     RunCombineInput input{plan.choice, plan.rows, plan.files, plan.choices, nullptr, nullptr};
-    input.recordMoves = [&](const std::vector<std::pair<std::string, std::string>>& moves) {
+    input.recordPlaces = [&](const std::vector<SheetPlace>& places) {
         std::map<std::size_t, std::vector<ReportRow>> changed;
-        for (const auto& [from, into] : moves) {
-            const auto at = entryOfFile.find(base::foldedPath(from));
-            if (at == entryOfFile.end()) continue;
+        for (const SheetPlace& place : places) {
+            const auto at = entryOfDrawing.find(base::foldedPath(place.drawing));
+            if (at == entryOfDrawing.end()) continue;
             auto& rows = changed.emplace(at->second, report.entry(at->second)).first->second;
-            for (ReportRow& row : rows)
-                if (base::samePath(row.plotFile, from)) row.plotFile = into;
+            for (ReportRow& row : rows) takePlace(row, place);
         }
         return !report.set(std::vector<std::pair<std::size_t, std::vector<ReportRow>>>(changed.begin(), changed.end()));
     };

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "plotting/PlotRules.h"
+#include "plotting/pdf/CombinePlan.h"
 #include "plotting/record/OutcomeWords.h"
 
 namespace quillon::plotting {
@@ -211,13 +212,22 @@ const ReportColumn Columns[] = {
      "all", "plot choice", [](const ReportRow& r, PlotJobSpec& job) { job.onlyChanged = r.plot == "changed"; }},
     {"Drawing content hash", text<&ReportRow::drawingHash>, textInto<&ReportRow::drawingHash>, ""},
     {"Plot file content hash", text<&ReportRow::plotFileHash>, textInto<&ReportRow::plotFileHash>, ""},
+    // Where a sheet whose own file went into a combined file is in it: before the column, a resume found it
+    // under its bookmark, which two same-named drawings of one set share.
+    {"Pages in combined file", text<&ReportRow::combinedPages>,
+     [](ReportRow& r, std::string&& text) -> Why {
+         if (!text.empty() && !combinedPagesFrom(text)) return "not pages such as 3 or 3-4";
+         r.combinedPages = std::move(text);
+         return std::nullopt;
+     },
+     ""},
 };
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. An issue that adds columns adds one entry, after
 // the last (docs/report-format.md).
-constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28, 32, 35};
+constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28, 32, 35, 36};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

@@ -124,6 +124,7 @@ ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome
     row.plotFile = sheet.plotFile;
     row.plotAreaAndScale = sheet.plotAreaAndScale;
     row.plotFileHash = sheet.plotFileHash;
+    row.combinedPages = sheet.combinedPages;
     if (sheet.leftOut) return leftOutRow(std::move(row));
     if (sheet.upToDate) {
         row.outcome = w::UpToDate;

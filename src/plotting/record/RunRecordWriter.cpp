@@ -39,11 +39,10 @@ RunRecordWriter::RunRecordWriter(std::shared_ptr<RunReport> report, PlotSetup se
       part_(std::move(part)),
       localTime_(std::move(localTime)) {
     // The record's drawings: a resume's report's in its order, then any the run adds.
-    std::map<std::string, std::size_t> entryOf;
     std::vector<std::string> paths;
     std::vector<std::vector<ReportRow>> rows;
     auto entryFor = [&](const std::string& path) {
-        const auto [at, isNew] = entryOf.emplace(base::foldedPath(path), paths.size());
+        const auto [at, isNew] = entryOfDrawing_.emplace(base::foldedPath(path), paths.size());
         if (isNew) {
             paths.push_back(path);
             rows.emplace_back();
@@ -76,10 +75,8 @@ RunRecordWriter::RunRecordWriter(std::shared_ptr<RunReport> report, PlotSetup se
         if (plottedHere[entry]) continue;
         // A carried sheet keeps its file: no sheet of this run may take its name.
         for (const ReportRow& row : rows[entry])
-            if (!row.plotFile.empty() && !recordedCombined.count(base::foldedPath(row.plotFile))) {
+            if (!row.plotFile.empty() && !recordedCombined.count(base::foldedPath(row.plotFile)))
                 claims_->takeRecorded(row.plotFile);
-                entryOfFile_[base::foldedPath(row.plotFile)] = entry;
-            }
         carried_.emplace_back(entry, std::move(rows[entry]));
     }
     combinedBase_ = paths.size();
@@ -105,10 +102,6 @@ std::vector<ReportRow> RunRecordWriter::rowsOf(const DrawingOutcome& outcome) co
 }
 
 std::optional<std::string> RunRecordWriter::setEntries(std::vector<std::pair<std::size_t, std::vector<ReportRow>>> changes) {
-    for (const auto& [entry, rows] : changes)
-        if (entry < combinedBase_)
-            for (const ReportRow& row : rows)
-                if (!row.plotFile.empty()) entryOfFile_[base::foldedPath(row.plotFile)] = entry;
     return report_->set(std::move(changes));
 }
 
@@ -152,24 +145,17 @@ std::vector<std::pair<std::string, std::string>> RunRecordWriter::combinedFiles(
     return combined_;
 }
 
-bool RunRecordWriter::recordMoves(const std::vector<std::pair<std::string, std::string>>& moves) {
+bool RunRecordWriter::recordPlaces(const std::vector<SheetPlace>& places) {
     std::lock_guard<std::mutex> hold(mutex_);
-    std::map<std::string, std::string> to;
-    std::set<std::size_t> entries;
-    for (const auto& [from, into] : moves) {
-        const std::string folded = base::foldedPath(from);
-        to[folded] = into;
-        if (const auto at = entryOfFile_.find(folded); at != entryOfFile_.end()) entries.insert(at->second);
+    std::map<std::size_t, std::vector<ReportRow>> changed;
+    for (const SheetPlace& place : places) {
+        if (!place.moves && !place.fromCombined) continue;
+        const auto at = entryOfDrawing_.find(base::foldedPath(place.drawing));
+        if (at == entryOfDrawing_.end()) continue;
+        auto& rows = changed.emplace(at->second, report_->entry(at->second)).first->second;
+        for (ReportRow& row : rows) takePlace(row, place);
     }
-    std::vector<std::pair<std::size_t, std::vector<ReportRow>>> changes;
-    for (const std::size_t entry : entries) {
-        std::vector<ReportRow> rows = report_->entry(entry);
-        for (ReportRow& row : rows)
-            if (const auto moved = to.find(base::foldedPath(row.plotFile)); !row.plotFile.empty() && moved != to.end())
-                row.plotFile = moved->second;
-        changes.emplace_back(entry, std::move(rows));
-    }
-    return !setEntries(std::move(changes));
+    return !setEntries(std::vector<std::pair<std::size_t, std::vector<ReportRow>>>(changed.begin(), changed.end()));
 }
 
 std::optional<std::string> RunRecordWriter::recordCombined(const std::vector<std::pair<std::string, ReportRow>>& rows,

@@ -15,6 +15,7 @@
 #include "plotting/PlotRules.h"
 #include "plotting/files/PlotFileClaims.h"
 #include "plotting/pdf/CombinePlan.h"
+#include "plotting/pdf/RunCombine.h"
 #include "plotting/record/JobNames.h"
 #include "plotting/record/RunReport.h"
 
@@ -45,9 +46,10 @@ public:
     std::vector<ReportRow> rows() const;
     // The combined files as the record names them now: subject and file.
     std::vector<std::pair<std::string, std::string>> combinedFiles() const;
-    // Sheet files now held by a combined file (each with that file): their rows name it. False when the
-    // record could not be written.
-    bool recordMoves(const std::vector<std::pair<std::string, std::string>>& moves);
+    // Where the sheets of a combined file now in place are: the rows of those whose own files go, and of those
+    // taken from an earlier combined file, name it and their pages in it. False when the record could not be
+    // written.
+    bool recordPlaces(const std::vector<SheetPlace>& places);
     // The combine's rows, by subject; a file with no row had nothing to combine (or, stopped, was never begun).
     std::optional<std::string> recordCombined(const std::vector<std::pair<std::string, ReportRow>>& rows, bool stopped);
     // The run is over: the record's files whole, their journals gone.
@@ -74,7 +76,7 @@ private:
     std::size_t combinedBase_ = 0;
     std::vector<std::pair<std::string, std::string>> combined_;
     std::size_t movesSeen_ = 0;
-    std::map<std::string, std::size_t> entryOfFile_;  // folded sheet file -> its drawing's entry
+    std::map<std::string, std::size_t> entryOfDrawing_;  // folded drawing path -> its entry
     bool begun_ = false;
 };
 

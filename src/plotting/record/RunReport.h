@@ -74,6 +74,9 @@ struct ReportRow {
     std::string plot = "all";
     std::string drawingHash;
     std::string plotFileHash;
+    // When the plot file is a combined file that holds the sheet (its own file went into it): its pages there,
+    // "3" or "3-4".
+    std::string combinedPages;
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it

@@ -41,6 +41,8 @@ struct SheetRecord {
     bool upToDate = false;
     // The plot file's content hash as the plot record has it.
     std::string plotFileHash{};
+    // When plotFile is a combined file that holds the sheet: its pages there ("3-4").
+    std::string combinedPages{};
 };
 
 // Why a sheet was left out.
