@@ -272,6 +272,8 @@ run::RunRequest CommandLineRun::jobRunRequest() const {
     request.kept = keptFiles();
     request.jobFile = commandLine_.job;
     request.jobHadFolder = jobHadFolder_;
+    request.part = commandLine_.part;
+    request.partBase = jobFolder_;
     if (connectsLate()) request.setup.firstOpen = std::make_shared<plotting::FirstOpenCheck>(job, true);
     return request;
 }

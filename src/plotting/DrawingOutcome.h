@@ -58,6 +58,8 @@ struct DrawingOutcome {
     // its layout; and whether they were removed, as the run asked.
     std::vector<std::pair<std::string, std::string>> obsoleteFiles;
     bool obsoleteRemoved = false;
+    // The drawing itself is gone (deleted or renamed): its outcome is only the files it left behind.
+    bool gone = false;
     // The drawing's document could not be closed; it stays on Quillon's record.
     std::string closeError;
     bool stopped = false;

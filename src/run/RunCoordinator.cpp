@@ -10,6 +10,7 @@
 #include "plotting/RunEndSignal.h"
 #include "plotting/StatusLines.h"
 #include "plotting/changes/ChangeCheck.h"
+#include "plotting/job/JobPart.h"
 #include "plotting/HeardDisplay.h"
 #include "plotting/record/ReportRows.h"
 #include "plotting/record/SessionRecord.h"
@@ -158,6 +159,17 @@ void RunCoordinator::startRun(RunRequest request) {
     run->record = std::make_shared<plotting::RunRecordWriter>(
         reports.current(), setup, names, drawings, combineNaming(*run), setup.files.claims, reports.part(),
         [&reports](std::chrono::system_clock::time_point time) { return reports.localTime(time); });
+    if (setup.changes) {
+        std::function<bool(const std::string&)> inPart;
+        if (const auto part = request.part; part && part->parts > 1)
+            inPart = [part = *part, base = request.partBase](const std::string& drawing) {
+                return plotting::partOf(drawing, base, part.parts) == part.part;
+            };
+        setup.changes->setJob(plotting::JobScope(names.listing, request.listedFolder, std::move(inPart)),
+                              [record = std::weak_ptr<plotting::RunRecordWriter>(run->record)](const auto& gone) {
+                                  if (const auto kept = record.lock()) kept->recordLeftBehind(gone);
+                              });
+    }
     run->ledger = std::make_shared<plotting::RunLedger>(
         std::move(taken),
         [record = run->record](const std::vector<plotting::DrawingOutcome>& outcomes, std::size_t changed) {
@@ -191,6 +203,7 @@ void RunCoordinator::startSingleRun(plotting::RunKind kind, std::shared_ptr<plot
     postCad([kind, list, setup, posting, ledger = run_->ledger, stop = run_->stop, ended](autocad::CadSession& session) {
         // Before the first drawing is opened, the report on disk names every drawing of the run.
         ledger->begin();
+        if (setup.changes) setup.changes->reportLeftBehind(session.files());
         plotting::SessionRecord record(ledger, 0);
         plotting::HeardDisplay display(*posting, [&record] { return record.heard(); });
         plotting::PlotRun plot(kind, session.connection(), session.files(), display, *list, *stop, setup, nullptr,
@@ -225,6 +238,7 @@ void RunCoordinator::runEnded(std::uint64_t generation, std::optional<plotting::
         const int restarts = tally.restarts;
         const int plannedRestarts = tally.plannedRestarts;
         tally = run->ledger->tally();
+        tally.obsoleteFiles += run->record->leftBehindFiles();
         tally.restarts = restarts;
         tally.plannedRestarts = plannedRestarts;
         if (ending) showSummary(plotting::PlotRun::summaryText(*ending, tally));

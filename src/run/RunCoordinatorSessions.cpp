@@ -3,6 +3,7 @@
 #include "autocad/CadSession.h"
 #include "plotting/PostingRunDisplay.h"
 #include "plotting/RunEndSignal.h"
+#include "plotting/changes/ChangeCheck.h"
 #include "plotting/HeardDisplay.h"
 #include "plotting/record/SessionRecord.h"
 
@@ -33,6 +34,7 @@ void plotShare(autocad::CadSession& session, plotting::RunKind kind, const plott
                plotting::RunEndSignal& ended) {
     // Whichever session comes first writes the record naming every drawing before any is opened.
     ledger->begin();
+    if (setup.changes) setup.changes->reportLeftBehind(session.files());
     // A further session quits the application it started before it says it is done.
     struct QuitOwn {
         autocad::CadConnection* connection;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "plotting/job/JobPart.h"
 #include "plotting/PlotRules.h"
 #include "plotting/PlotRun.h"
 #include "plotting/RunDeadline.h"
@@ -29,6 +30,9 @@ struct RunRequest {
     // What names the plot files: the whole job's listing (a part's run names its files as the whole job
     // would), or what the report a resume takes up recorded. An empty listing stands for the rows.
     plotting::JobNames names;
+    // One part of a job (/shard), and the job's folder its drawings' parts are decided from.
+    std::optional<plotting::JobPart> part;
+    std::string partBase;
     // How many CAD sessions plot side by side.
     int sessions = 1;
     // How often Quillon's own application starts afresh; unset: the setting.

@@ -277,6 +277,33 @@ TEST_F(ChangedRun, ASheetTheDrawingNoLongerHasLeavesItsFileObsoleteUntilTheRunIs
     EXPECT_TRUE(plot(removing, {"Ground", "Attic"}).obsoleteFiles.empty());
 }
 
+TEST_F(ChangedRun, ADeletedDrawingOfTheJobLeavesItsFilesObsoleteAndAnotherJobsIsNeverTold) {
+    ASSERT_EQ(run(request(false)).size(), 3u);
+    // Another job's drawing plotting into the same folder, deleted since: not this job's to tell of.
+    RunRequest other = request(false);
+    other.rows = rowsInRunOrder({dir.file("K/D.dwg", "drawing D")});
+    ASSERT_EQ(run(other).size(), 1u);
+    fs::remove(dir.path() + "/K/D.dwg");
+    fs::remove(paths[2]);
+    paths.pop_back();
+
+    EXPECT_TRUE(run(request(true)).empty());
+    EXPECT_EQ(countOf(report(), "/Out/C.plt,obsolete,the drawing is gone; its plot file is left as it was"), 1)
+        << report();
+    EXPECT_EQ(countOf(report(), "D.dwg"), 0) << report();
+    EXPECT_EQ(app::runExitCode(world->ending, world->tally, 2), app::RunExitCode::SomeNotPlotted) << "a warning";
+
+    RunRequest removing = request(true);
+    removing.setup.removeObsolete = true;
+    run(removing);
+    EXPECT_EQ(countOf(report(), "was removed, as the run asked"), 1) << report();
+    EXPECT_FALSE(fs::exists(dir.path() + "/Out/C.plt"));
+    EXPECT_TRUE(fs::exists(dir.path() + "/Out/D.plt"));
+    run(request(true));
+    EXPECT_EQ(countOf(report(), "obsolete"), 0) << "told no more once removed: " << report();
+    EXPECT_EQ(app::runExitCode(world->ending, world->tally, 2), app::RunExitCode::AllPlotted);
+}
+
 TEST_F(ChangedRun, PartsRecordsAreReadTogetherNewestFirstAndABadRecordIsNeverTrusted) {
     testing::SlashFileSystem files;
     const std::string out = dir.folder("Out");

@@ -57,7 +57,10 @@ const std::vector<std::pair<std::string, std::string>>& ChangeCheck::choices(bas
 }
 
 PlotKeyStore& ChangeCheck::storeFor(base::FileSystem& files, const std::string& drawing) {
-    const std::string folder = setup_.files.folder.empty() ? folderWithSeparator(drawing) : setup_.files.folder;
+    return storeOfFolder(files, setup_.files.folder.empty() ? folderWithSeparator(drawing) : setup_.files.folder);
+}
+
+PlotKeyStore& ChangeCheck::storeOfFolder(base::FileSystem& files, const std::string& folder) {
     auto& store = stores_[base::foldedPath(base::addBackslash(folder))];
     if (!store) store = std::make_unique<PlotKeyStore>(files, folder, ownFile_);
     return *store;

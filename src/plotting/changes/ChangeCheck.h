@@ -12,6 +12,7 @@
 #include "base/FileSystem.h"
 #include "plotting/DrawingOutcome.h"
 #include "plotting/PlotRules.h"
+#include "plotting/changes/JobScope.h"
 #include "plotting/changes/PlotKey.h"
 #include "plotting/changes/PlotKeyStore.h"
 #include "plotting/pdf/RunCombine.h"
@@ -52,6 +53,15 @@ public:
     // written (those drawings then count as changed next time).
     bool recordCombined(base::FileSystem& files, const std::vector<SheetPlace>& places);
 
+    // The job the run plots, and what is told of the drawings it no longer has: set once, before any session
+    // takes a drawing up.
+    using LeftBehindSink = std::function<void(const std::vector<DrawingOutcome>&)>;
+    void setJob(JobScope job, LeftBehindSink sink);
+    // Once per run, on whichever session comes first: the plot files earlier plots made of the job's drawings
+    // that are gone (deleted or renamed), still as Quillon wrote them, each drawing an outcome of obsolete
+    // files, told to the sink (and removed when the run asks; their record is then let go).
+    void reportLeftBehind(base::FileSystem& files);
+
     // The obsolete files a record names that are still as Quillon wrote them, each with its layout.
     static std::vector<std::pair<std::string, std::string>> stillObsolete(base::FileSystem& files, const PlotKey& record);
 
@@ -66,6 +76,7 @@ private:
                                               const std::map<std::string, CombinedFileKey>& combined);
     // The store of the folder the drawing's plot files go to, read at its first use.
     PlotKeyStore& storeFor(base::FileSystem& files, const std::string& drawing);
+    PlotKeyStore& storeOfFolder(base::FileSystem& files, const std::string& folder);
     // The files the drawing's last plot made for sheets this one did not, still as Quillon wrote them: put on
     // the outcome, and removed when the run asks.
     void noteObsolete(base::FileSystem& files, const PlotKey& last, PlotKey& now, DrawingOutcome& outcome);
@@ -73,6 +84,9 @@ private:
     std::optional<FileKey> referenceKey(base::FileSystem& files, const std::string& file);
 
     PlotSetup setup_;
+    std::optional<JobScope> job_;
+    LeftBehindSink leftBehindSink_;
+    bool leftBehindTold_ = false;
     std::string ownFile_;
     LocalTime localTime_;
     std::mutex mutex_;

@@ -89,6 +89,13 @@ void PlotKeyStore::take(CombinedFileKey key, bool own) {
         at->second = Held<CombinedFileKey>{std::move(key), own};
 }
 
+std::vector<const PlotKey*> PlotKeyStore::records() const {
+    std::vector<const PlotKey*> all;
+    all.reserve(latest_.size());
+    for (const auto& [drawing, held] : latest_) all.push_back(&held.key);
+    return all;
+}
+
 const CombinedFileKey* PlotKeyStore::combined(const std::string& file) const {
     const auto found = combined_.find(base::foldedPath(file));
     return found == combined_.end() ? nullptr : &found->second.key;

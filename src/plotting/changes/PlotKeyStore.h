@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "base/FileSystem.h"
 #include "plotting/changes/PlotKey.h"
@@ -24,6 +25,8 @@ public:
 
     // The newest record of the drawing; nothing when there is none to trust.
     const PlotKey* latest(const std::string& drawing) const;
+    // Every drawing's newest record.
+    std::vector<const PlotKey*> records() const;
     // Why a drawing without a record has none: it was never plotted here, or some record could not be read.
     std::string missingReason() const;
     // The newest record of a combined file; nothing when there is none.

@@ -170,7 +170,8 @@ std::vector<ReportRow> reportRows(const DrawingOutcome& outcome, const PlotSetup
         row.layout = layout;
         row.plotFile = file;
         row.outcome = w::Obsolete;
-        row.reason = std::string("the drawing has no such sheet any more; its plot file ") +
+        row.reason = std::string(outcome.gone ? "the drawing is gone" : "the drawing has no such sheet any more") +
+                     "; its plot file " +
                      (outcome.obsoleteRemoved ? "was removed, as the run asked" : "is left as it was");
         rows.push_back(std::move(row));
     }

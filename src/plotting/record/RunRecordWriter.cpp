@@ -79,7 +79,8 @@ RunRecordWriter::RunRecordWriter(std::shared_ptr<RunReport> report, PlotSetup se
                 claims_->takeRecorded(row.plotFile);
         carried_.emplace_back(entry, std::move(rows[entry]));
     }
-    combinedBase_ = paths.size();
+    leftBehindEntry_ = paths.size();
+    combinedBase_ = leftBehindEntry_ + 1;
     // A combined file never takes the name of a file the run keeps (its job, its reports, a drawing).
     for (const std::string& kept : setup_.files.drawings) claims_->takeRecorded(kept);
     for (const auto& [subject, file] : combinedFileNames(setup_.combine, paths, setup_.files, naming)) {
@@ -156,6 +157,22 @@ bool RunRecordWriter::recordPlaces(const std::vector<SheetPlace>& places) {
         for (ReportRow& row : rows) takePlace(row, place);
     }
     return !setEntries(std::vector<std::pair<std::size_t, std::vector<ReportRow>>>(changed.begin(), changed.end()));
+}
+
+void RunRecordWriter::recordLeftBehind(const std::vector<DrawingOutcome>& gone) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    std::vector<ReportRow> rows;
+    for (const DrawingOutcome& outcome : gone) {
+        for (ReportRow& row : rowsOf(outcome)) rows.push_back(std::move(row));
+        leftBehindFiles_ += static_cast<int>(outcome.obsoleteFiles.size());
+    }
+    // A record that cannot be written says so at the run's end, as for every other row.
+    setEntries({{leftBehindEntry_, std::move(rows)}});
+}
+
+int RunRecordWriter::leftBehindFiles() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return leftBehindFiles_;
 }
 
 std::optional<std::string> RunRecordWriter::recordCombined(const std::vector<std::pair<std::string, ReportRow>>& rows,

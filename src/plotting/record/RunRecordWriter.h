@@ -50,6 +50,10 @@ public:
     // taken from an earlier combined file, name it and their pages in it. False when the record could not be
     // written.
     bool recordPlaces(const std::vector<SheetPlace>& places);
+    // The files earlier plots left of the job's drawings that are gone: rows of their own, before the combined
+    // files'. How many files they name, for the run's count of obsolete files.
+    void recordLeftBehind(const std::vector<DrawingOutcome>& gone);
+    int leftBehindFiles() const;
     // The combine's rows, by subject; a file with no row had nothing to combine (or, stopped, was never begun).
     std::optional<std::string> recordCombined(const std::vector<std::pair<std::string, ReportRow>>& rows, bool stopped);
     // The run is over: the record's files whole, their journals gone.
@@ -72,7 +76,10 @@ private:
     std::vector<std::size_t> drawingEntry_;
     std::vector<std::pair<std::size_t, std::vector<ReportRow>>> carried_;
     std::map<std::string, int> positions_;  // folded path -> place in the job
-    // Entries from combinedBase_ on are the combined files', as claims_ names them.
+    // The entry of the files left behind by drawings that are gone; entries from combinedBase_ on are the
+    // combined files', as claims_ names them.
+    std::size_t leftBehindEntry_ = 0;
+    int leftBehindFiles_ = 0;
     std::size_t combinedBase_ = 0;
     std::vector<std::pair<std::string, std::string>> combined_;
     std::size_t movesSeen_ = 0;
