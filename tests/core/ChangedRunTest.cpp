@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -27,11 +28,24 @@ using plotting::PlotRun;
 using standin::testing::TempFolder;
 using testing::countOf;
 
+// Counts every way a session reaches an application: a run that connects late and opens nothing reaches none.
+struct CountingLauncher : testing::EngineLauncher {
+    std::atomic<int> reached{0};
+    automation::ObjectPtr connectRunning() override {
+        ++reached;
+        return EngineLauncher::connectRunning();
+    }
+    automation::ObjectPtr createInstance() override {
+        ++reached;
+        return EngineLauncher::createInstance();
+    }
+};
+
 class ChangedRun : public ::testing::Test {
 protected:
     TempFolder dir;
     std::shared_ptr<standin::Engine> engine;
-    testing::EngineLauncher launcher;
+    CountingLauncher launcher;
     std::unique_ptr<testing::RunWorld> world;
     std::vector<std::string> paths;
     // Named after the test's own folder: the repair's upward search would find another test's file of a
@@ -102,14 +116,18 @@ TEST_F(ChangedRun, NothingChangedOpensNothingAndATouchedDrawingWithTheSameConten
     EXPECT_TRUE(run(request(true)).empty());
     EXPECT_EQ(world->tally.upToDate, 3);
 
-    // Connecting late with two sessions, every drawing edited: the second starts its own application when it
-    // first takes one up, and every drawing is plotted once.
-    for (const auto& path : paths) rewrite(path, readAll(path) + " edited");
+    // Connecting late with two sessions: while nothing changed, neither session reaches an application at all;
+    // every drawing edited, the second starts its own when it first takes one up, and each is plotted once.
     RunRequest shared = request(true);
     shared.sessions = 2;
     plotting::PlotJobSpec job;
     std::tie(job.device, job.paper, job.plotStyleTable) = std::tuple("Plotter.pc3", "A4", "mono.ctb");
     shared.setup.firstOpen = std::make_shared<plotting::FirstOpenCheck>(job, true);
+    launcher.reached = 0;
+    EXPECT_TRUE(run(shared).empty());
+    EXPECT_EQ(launcher.reached, 0);
+    EXPECT_EQ(world->tally.upToDate, 3);
+    for (const auto& path : paths) rewrite(path, readAll(path) + " edited");
     auto opened = run(shared);
     std::sort(opened.begin(), opened.end());
     EXPECT_EQ(opened, (std::vector<std::string>{"A.dwg", "B.dwg", "C.dwg"}));
