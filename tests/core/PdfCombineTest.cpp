@@ -7,7 +7,9 @@
 #include "StandinTestSupport.h"
 #include "plotting/job/PlotJobFile.h"
 #include "plotting/pdf/PdfCombiner.h"
+#include "plotting/pdf/PdfOutline.h"
 #include "plotting/pdf/RunCombine.h"
+#include "plotting/register/RegisterPages.h"
 #include "standin/PlotPdf.h"
 
 namespace quillon::plotting {
@@ -140,6 +142,46 @@ TEST_F(PdfCombine, LastNightsFileStaysUnlessTheNewOneIsWhole) {
 
     EXPECT_EQ(combinePdfSheets(sheets, target, files).kind, CombineResult::Kind::Combined);
     EXPECT_EQ(readBack(target).pages.size(), 1u);
+}
+
+TEST_F(PdfCombine, ARegisterGoesInFrontUnderItsOwnBookmarkAndTheSheetsPagesCountAfterIt) {
+    RegisterTable table{"Set", {"Drawing", "Sheet"}, {}};
+    for (int i = 0; i < 40; ++i) table.rows.push_back({"Drawing " + std::to_string(i), "Model"});
+    const std::string front = dir.at("Register.pdf");
+    const RegisterPagesResult pages = writeRegisterPages(table, front, {}, files);
+    ASSERT_TRUE(pages.ok) << pages.error;
+    ASSERT_EQ(pages.pages, 2u);
+
+    const CombineResult result = combinePdfSheets(sheets, target, files, {}, {front, "Register"});
+
+    EXPECT_EQ(result.kind, CombineResult::Kind::Combined) << result.error;
+    EXPECT_EQ(result.pages, 5u);
+    ASSERT_EQ(result.placed.size(), 3u);
+    EXPECT_EQ(result.placed[0].firstPage, 2u);
+    EXPECT_EQ(result.placed[2].firstPage, 4u);
+    const ReadBack back = readBack(target);
+    EXPECT_EQ(back.pages,
+              (std::vector<std::pair<long, long>>{{842, 595}, {842, 595}, {2384, 1684}, {842, 1191}, {792, 1224}}));
+    EXPECT_EQ(back.bookmarks,
+              (std::vector<std::string>{"Register", "Ground Floor", "  Plan", "  Sections", "Фасад", "  Model"}));
+    EXPECT_NE(command("qpdf --check '" + target + "'").find("No syntax or stream encoding errors"), std::string::npos);
+    // A later run finds the sheets under their bookmarks, past the register, and the register's mark on page 1.
+    pdfio_file_t* pdf = pdfioFileOpen(target.c_str(), nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(pdf, nullptr);
+    const std::vector<OutlineEntry> entries = readOutline(pdf);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].firstPage, 2u);
+    EXPECT_EQ(entries[2].firstPage, 4u);
+    pdfio_dict_t* outlines = pdfioObjGetDict(pdfioDictGetObj(pdfioFileGetCatalog(pdf), "Outlines"));
+    pdfio_dict_t* mark = pdfioObjGetDict(pdfioDictGetObj(outlines, "First"));
+    EXPECT_EQ(pdfioArrayGetObj(pdfioDictGetArray(mark, "Dest"), 0), pdfioFileGetPage(pdf, 0));
+    pdfioFileClose(pdf);
+
+    // A register that cannot be read leaves the sheets combined, with a warning that says so.
+    const CombineResult without = combinePdfSheets(sheets, target, files, {}, {dir.at("gone.pdf"), "Register"});
+    EXPECT_EQ(without.kind, CombineResult::Kind::CombinedWithWarnings);
+    EXPECT_FALSE(without.frontLeftOut.empty());
+    EXPECT_EQ(readBack(target).bookmarks.front(), "Ground Floor");
 }
 
 ReportRow sheetRow(const std::string& drawing, const std::string& layout, const std::string& file,

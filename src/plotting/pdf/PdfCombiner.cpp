@@ -87,6 +87,7 @@ std::size_t nextSerial() {
 }
 
 struct Written {
+    std::string frontLeftOut;
     std::vector<LeftOutSheet> leftOut;
     std::vector<PlacedSheet> placed;
     std::size_t pages = 0;
@@ -153,9 +154,35 @@ private:
     std::map<std::string, Combined> combined_;
 };
 
-// Copies every readable sheet's pages into a new file at path.
+// Copies count pages of source from first to the end of pdf; how many it copied.
+std::size_t copyPages(pdfio_file_t* pdf, pdfio_file_t* source, std::size_t first, std::size_t count) {
+    std::size_t copied = 0;
+    while (copied < count && pdfioPageCopy(pdf, pdfioFileGetPage(source, first + copied))) ++copied;
+    return copied;
+}
+
+// Copies the front pages, all of them or none, with the mark to the first; why not into written.
+void copyFront(pdfio_file_t* pdf, const CombineFront& front, PdfFileAccess& files, std::string& outError,
+               Written& written, std::vector<OutlineMark>& marks) {
+    SheetReader reader(files, front.file, nextSerial());
+    const std::size_t count = reader.pdf() ? pdfioFileGetNumPages(reader.pdf()) : 0;
+    const std::size_t copied = count > 0 ? copyPages(pdf, reader.pdf(), 0, count) : 0;
+    if (copied == count && count > 0) {
+        marks.push_back({front.bookmark, pdfioFileGetPage(pdf, 0)});
+        written.pages += count;
+    } else if (copied > 0) {
+        written.error = "a page of " + front.file + " could not be copied: " + outError;
+    } else {
+        written.frontLeftOut = !reader.pdf() ? reader.error()
+                               : count == 0  ? "the file has no page"
+                                             : "its page cannot be copied" + (outError.empty() ? "" : ": " + outError);
+        outError.clear();
+    }
+}
+
+// Copies the front pages and every readable sheet's pages into a new file at path.
 Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::string& path, PdfFileAccess& files,
-                      const CombineProgress& control) {
+                      const CombineProgress& control, const CombineFront& front) {
     Written written;
     std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
     if (!out) {
@@ -170,7 +197,9 @@ Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::strin
         return written;
     }
     std::vector<OutlineSheet> outline;
-    {
+    std::vector<OutlineMark> marks;
+    if (!front.file.empty()) copyFront(pdf, front, files, outError, written, marks);
+    if (written.error.empty()) {
         // Every source is closed before the new file is: a resume's file may replace the one it reads from.
         SheetSources sources(files);
         for (std::size_t i = 0; i < sheets.size(); ++i) {
@@ -186,9 +215,7 @@ Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::strin
                 continue;
             }
             const std::size_t before = pdfioFileGetNumPages(pdf);
-            std::size_t copied = 0;
-            while (copied < source.count && pdfioPageCopy(pdf, pdfioFileGetPage(source.pdf, source.first + copied)))
-                ++copied;
+            const std::size_t copied = copyPages(pdf, source.pdf, source.first, source.count);
             if (copied < source.count && pdfioFileGetNumPages(pdf) != before) {
                 // Pages already in cannot be taken out again: the file as a whole is not to be trusted.
                 written.error = "a page of " + sheet.file + " could not be copied: " + outError;
@@ -204,7 +231,7 @@ Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::strin
             written.pages += source.count;
         }
     }
-    if (!writeOutline(pdf, outline) && written.error.empty()) written.error = "the bookmarks cannot be written";
+    if (!writeOutline(pdf, outline, marks) && written.error.empty()) written.error = "the bookmarks cannot be written";
     if (!pdfioFileClose(pdf) && written.error.empty()) written.error = "cannot write " + path + ": " + outError;
     out.close();
     if (!out && written.error.empty()) written.error = "cannot write " + path;
@@ -223,10 +250,11 @@ long countPdfPages(const std::string& file, PdfFileAccess& files, std::string& w
 }
 
 CombineResult combinePdfSheets(const std::vector<CombinedSheet>& sheets, const std::string& target,
-                               PdfFileAccess& files, const CombineProgress& control) {
+                               PdfFileAccess& files, const CombineProgress& control, const CombineFront& front) {
     CombineResult result;
     const std::string temporary = temporaryName(target);
-    Written written = writeCombined(sheets, temporary, files, control);
+    Written written = writeCombined(sheets, temporary, files, control, front);
+    result.frontLeftOut = std::move(written.frontLeftOut);
     result.leftOut = std::move(written.leftOut);
     result.placed = std::move(written.placed);
     auto fail = [&](CombineResult::Kind kind, std::string why) {
@@ -238,7 +266,8 @@ CombineResult combinePdfSheets(const std::vector<CombinedSheet>& sheets, const s
     };
     if (written.stopped) return fail(CombineResult::Kind::Stopped, "stopped");
     if (!written.error.empty()) return fail(CombineResult::Kind::Failed, written.error);
-    if (written.pages == 0) return fail(CombineResult::Kind::Failed, "no sheet could be read");
+    // Front pages alone are no set.
+    if (result.placed.empty()) return fail(CombineResult::Kind::Failed, "no sheet could be read");
 
     std::string why;
     const long counted = countPdfPages(temporary, files, why);
@@ -259,7 +288,8 @@ CombineResult combinePdfSheets(const std::vector<CombinedSheet>& sheets, const s
     }
     if (!placed) return fail(CombineResult::Kind::Failed, "cannot put the combined file at " + target + ": " + why);
     result.file = place;
-    result.kind = result.leftOut.empty() ? CombineResult::Kind::Combined : CombineResult::Kind::CombinedWithWarnings;
+    result.kind = result.leftOut.empty() && result.frontLeftOut.empty() ? CombineResult::Kind::Combined
+                                                                        : CombineResult::Kind::CombinedWithWarnings;
     return result;
 }
 

@@ -34,6 +34,8 @@ struct LeftOutSheet {
 };
 
 // Where a sheet went in the combined file: the index of the sheet as given, its first page (from 0), its pages.
+// The first page is the page's index in the file as it is, front pages included: the record names pages a
+// later run takes from the file by that index.
 struct PlacedSheet {
     std::size_t sheet = 0;
     std::size_t firstPage = 0;
@@ -49,7 +51,14 @@ struct CombineResult {
     std::size_t pages = 0;   // counted in the written file, reopened
     std::vector<LeftOutSheet> leftOut;
     std::vector<PlacedSheet> placed;  // every sheet that went in, in order
+    std::string frontLeftOut;  // why the front pages are not in (the file is then combined with warnings)
     std::string error;       // why it failed
+};
+
+// Pages that go before every sheet, under a bookmark of their own: the set's register.
+struct CombineFront {
+    std::string file;      // a PDF whose pages go first (UTF-8); nothing goes in front when empty
+    std::string bookmark;  // a top-level bookmark to the first of them, before the drawings'
 };
 
 struct CombineProgress {
@@ -65,9 +74,12 @@ struct CombineProgress {
 // temporary name beside the target, reopened and its pages counted, and moved
 // over the target only when the count is right: a failing or stopped combine
 // leaves the target as it was. A target that cannot be replaced (open in a
-// viewer) is left, and the file goes to the next free " (N)" name.
+// viewer) is left, and the file goes to the next free " (N)" name. Front pages
+// that cannot be read leave the sheets combined without them, with a warning;
+// with no sheet to follow them there is no file.
 CombineResult combinePdfSheets(const std::vector<CombinedSheet>& sheets, const std::string& target,
-                               PdfFileAccess& files, const CombineProgress& control = {});
+                               PdfFileAccess& files, const CombineProgress& control = {},
+                               const CombineFront& front = {});
 
 // The number of pages of a PDF file the library can read; -1 when it cannot (why says why).
 long countPdfPages(const std::string& file, PdfFileAccess& files, std::string& why);

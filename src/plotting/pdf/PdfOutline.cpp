@@ -124,14 +124,21 @@ bool setTextString(pdfio_file_t* pdf, pdfio_dict_t* dict, const char* key, const
     return pdfioDictSetBinary(dict, key, bytes.data(), bytes.size());
 }
 
-bool writeOutline(pdfio_file_t* pdf, const std::vector<OutlineSheet>& sheets) {
-    if (sheets.empty()) return true;
+bool writeOutline(pdfio_file_t* pdf, const std::vector<OutlineSheet>& sheets, const std::vector<OutlineMark>& front) {
+    if (sheets.empty() && front.empty()) return true;
     Item root = newItem(pdf);
     if (!root.obj) return false;
     bool ok = pdfioDictSetName(root.dict, "Type", "Outlines");
 
-    std::vector<Item> drawings;
+    std::vector<Item> top;  // the root's children: the front marks, then one per drawing
     std::vector<Item> all;
+    for (std::size_t i = 0; i < front.size() && ok; ++i) {
+        Item mark = newItem(pdf);
+        ok = mark.obj && setTextString(pdf, mark.dict, "Title", front[i].title) &&
+             setDestination(pdf, mark.dict, front[i].page);
+        top.push_back(mark);
+        all.push_back(mark);
+    }
     std::size_t first = 0;
     while (first < sheets.size() && ok) {
         std::size_t end = first + 1;
@@ -149,12 +156,12 @@ bool writeOutline(pdfio_file_t* pdf, const std::vector<OutlineSheet>& sheets) {
         // A positive count shows the drawing's sheets unfolded.
         ok = ok && link(drawing, children) &&
              pdfioDictSetNumber(drawing.dict, "Count", static_cast<double>(children.size()));
-        drawings.push_back(drawing);
+        top.push_back(drawing);
         all.push_back(drawing);
         all.insert(all.end(), children.begin(), children.end());
         first = end;
     }
-    ok = ok && link(root, drawings) && pdfioDictSetNumber(root.dict, "Count", static_cast<double>(all.size()));
+    ok = ok && link(root, top) && pdfioDictSetNumber(root.dict, "Count", static_cast<double>(all.size()));
 
     pdfio_dict_t* catalog = pdfioFileGetCatalog(pdf);
     ok = ok && catalog && pdfioDictSetObj(catalog, "Outlines", root.obj) &&

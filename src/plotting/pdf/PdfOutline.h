@@ -15,11 +15,19 @@ struct OutlineSheet {
     pdfio_obj_t* page = nullptr;
 };
 
-// Hangs the bookmarks on the catalog of pdf, which is being written: one per
-// drawing (consecutive sheets of one drawing share it), open, with one per
-// sheet under it. The library has no bookmark calls of its own, so these are
-// the outline dictionaries themselves, written before the file is closed.
-bool writeOutline(pdfio_file_t* pdf, const std::vector<OutlineSheet>& sheets);
+// A bookmark of pages that are no sheet's (the set's register): its title and its first page.
+struct OutlineMark {
+    std::string title;
+    pdfio_obj_t* page = nullptr;
+};
+
+// Hangs the bookmarks on the catalog of pdf, which is being written: the
+// front marks first, each with nothing under it, then one per drawing
+// (consecutive sheets of one drawing share it), open, with one per sheet
+// under it. The library has no bookmark calls of its own, so these are the
+// outline dictionaries themselves, written before the file is closed.
+bool writeOutline(pdfio_file_t* pdf, const std::vector<OutlineSheet>& sheets,
+                  const std::vector<OutlineMark>& front = {});
 
 // One sheet's bookmark in a file read back: its drawing, its layout and the index of its first page.
 struct OutlineEntry {
@@ -30,6 +38,7 @@ struct OutlineEntry {
 
 // The sheets' bookmarks of a combined file (as writeOutline hangs them), in the file's order; a
 // bookmark whose page is not one of the file's is passed over, and none when it has no bookmarks.
+// A front mark has no sheet under it, so it gives none either.
 std::vector<OutlineEntry> readOutline(pdfio_file_t* pdf);
 
 // A PDF text string: plain for ASCII, else UTF-16BE with its byte-order mark,
