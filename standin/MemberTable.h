@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -11,6 +12,8 @@ enum class MemberKind { ReadOnly, ReadWrite, Method };
 struct MemberDef {
     std::string_view name;
     MemberKind kind;
+    // A method's trailing arguments it answers through ([out] BSTR*): reached by callWithOut only.
+    std::size_t outArguments = 0;
 };
 
 using MemberTable = std::span<const MemberDef>;

@@ -50,6 +50,11 @@ bool ModelObject::isMethod(std::string_view name) const {
     return def && def->kind == MemberKind::Method;
 }
 
+std::size_t ModelObject::outArgumentCount(std::string_view name) const {
+    const MemberDef* def = findMember(members(), name);
+    return def && def->kind == MemberKind::Method ? def->outArguments : 0;
+}
+
 Value ModelObject::get(std::string_view member, std::span<const Value> args) {
     return perform(member, Access::Get, args, [&](std::string_view name) {
         // No property of this model takes index arguments.
@@ -66,7 +71,32 @@ void ModelObject::put(std::string_view member, const Value& value) {
 }
 
 Value ModelObject::call(std::string_view member, std::span<const Value> args) {
-    return perform(member, Access::Call, args, [&](std::string_view name) { return invoke(name, args); });
+    return perform(member, Access::Call, args, [&](std::string_view name) {
+        // A plain call gives the method nowhere to put its answers, as a caller leaving out required arguments.
+        if (const std::size_t outs = outArgumentCount(name); outs > 0)
+            failWith(hr::ParamNotOptional, "Parameter not optional: " + std::string(name) + " answers through " +
+                                               std::to_string(outs) + " arguments passed by reference");
+        return invoke(name, args);
+    });
+}
+
+std::vector<Value> ModelObject::callWithOut(std::string_view member, std::span<const Value> args, std::size_t outCount) {
+    // Journalled as a call of the in arguments whose result is the out values, in order.
+    Value answers = perform(member, Access::Call, args, [&](std::string_view name) {
+        const std::size_t outs = outArgumentCount(name);
+        if (outCount < outs)
+            failWith(hr::ParamNotOptional, "Parameter not optional: " + std::string(name) + " answers through " +
+                                               std::to_string(outs) + " arguments passed by reference");
+        if (outCount > outs) failWith(hr::BadParamCount, "Invalid number of parameters for " + std::string(name));
+        Value::Array out;
+        if (outs > 0) {
+            for (auto& value : invokeWithOut(name, args)) out.push_back(std::move(value));
+        } else {
+            invoke(name, args);
+        }
+        return Value(std::move(out));
+    });
+    return answers.toArray();
 }
 
 std::vector<ObjectPtr> ModelObject::enumerate() {
@@ -174,6 +204,10 @@ Value ModelObject::read(std::string_view member) { failed("Stand-in has no reade
 void ModelObject::write(std::string_view member, const Value&) { failed("Stand-in has no writer for " + std::string(member)); }
 
 Value ModelObject::invoke(std::string_view member, std::span<const Value>) {
+    failed("Stand-in has no implementation of " + std::string(member));
+}
+
+std::vector<Value> ModelObject::invokeWithOut(std::string_view member, std::span<const Value>) {
     failed("Stand-in has no implementation of " + std::string(member));
 }
 

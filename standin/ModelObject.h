@@ -28,9 +28,12 @@ public:
     void put(std::string_view member, const automation::Value& value) final;
     automation::Value call(std::string_view member, std::span<const automation::Value> args = {}) final;
     std::vector<automation::ObjectPtr> enumerate() final;
+    std::vector<automation::Value> callWithOut(std::string_view member, std::span<const automation::Value> args,
+                                               std::size_t outCount) final;
 
     bool hasMember(std::string_view name) const final;
     bool isMethod(std::string_view name) const final;
+    std::size_t outArgumentCount(std::string_view name) const final;
 
     // "Document", "Layout", ...: what a scenario fault names.
     virtual std::string_view objectKind() const = 0;
@@ -49,6 +52,8 @@ protected:
     virtual automation::Value read(std::string_view member);
     virtual void write(std::string_view member, const automation::Value& value);
     virtual automation::Value invoke(std::string_view member, std::span<const automation::Value> args);
+    // A method with [out] arguments: answers their values, as many as its MemberDef declares.
+    virtual std::vector<automation::Value> invokeWithOut(std::string_view member, std::span<const automation::Value> args);
     virtual std::vector<automation::ObjectPtr> items();
 
 private:

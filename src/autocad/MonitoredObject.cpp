@@ -55,6 +55,15 @@ Value MonitoredObject::call(std::string_view member, std::span<const Value> args
     return wrapValue(monitored(member, [&] { return inner_->call(member, plain); }), member);
 }
 
+std::vector<Value> MonitoredObject::callWithOut(std::string_view member, std::span<const Value> args,
+                                                std::size_t outCount) {
+    std::vector<Value> plain;
+    for (const auto& arg : args) plain.push_back(unwrapValue(arg));
+    auto answers = monitored(member, [&] { return inner_->callWithOut(member, plain, outCount); });
+    for (auto& answer : answers) answer = wrapValue(answer, member);
+    return answers;
+}
+
 std::vector<ObjectPtr> MonitoredObject::enumerate() {
     auto items = monitored("_NewEnum", [&] { return inner_->enumerate(); });
     for (auto& item : items) item = wrap(item, name_ + " item", monitor_);

@@ -24,6 +24,8 @@ public:
     void put(std::string_view member, const automation::Value& value) override;
     automation::Value call(std::string_view member, std::span<const automation::Value> args = {}) override;
     std::vector<automation::ObjectPtr> enumerate() override;
+    std::vector<automation::Value> callWithOut(std::string_view member, std::span<const automation::Value> args,
+                                               std::size_t outCount) override;
     bool sameObject(const AutoObject& other) const override;
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,10 @@ public:
     virtual Value call(std::string_view member, std::span<const Value> args = {}) = 0;
     // The items of a collection, in the collection's order (for-each).
     virtual std::vector<ObjectPtr> enumerate() = 0;
+    // A method that answers through arguments it is given by reference ([out] BSTR*, as GetCustomByIndex does):
+    // args are its in arguments; the answer holds the values of the outCount out arguments that follow them, in order.
+    // An object that cannot pass arguments by reference refuses with E_NOTIMPL.
+    virtual std::vector<Value> callWithOut(std::string_view member, std::span<const Value> args, std::size_t outCount);
 
     // Whether other is this same object of the application, however it was reached: two reads of the
     // same document may hand over two different proxies of it.

@@ -9,6 +9,7 @@ namespace quillon::automation {
 // Well-known result codes, spelled out so the portable core needs no Windows headers.
 namespace hresult {
 inline constexpr std::int32_t Fail = static_cast<std::int32_t>(0x80004005);
+inline constexpr std::int32_t NotImplemented = static_cast<std::int32_t>(0x80004001);  // E_NOTIMPL
 inline constexpr std::int32_t InvalidArg = static_cast<std::int32_t>(0x80070057);
 inline constexpr std::int32_t UnknownName = static_cast<std::int32_t>(0x80020006);      // DISP_E_UNKNOWNNAME
 inline constexpr std::int32_t MemberNotFound = static_cast<std::int32_t>(0x80020003);   // DISP_E_MEMBERNOTFOUND
