@@ -85,6 +85,7 @@ bool DrawingPlotter::openDrawing(const std::string& path) {
     report_.path = path;
     report_.purpose = setup_.purpose;
     opened_.reset();
+    titles_.reset();
     return connection_.withApp([&](CadApplication& app) {
         auto documents = app.documents();
         if (documents.count() > 0) {
@@ -297,6 +298,8 @@ bool DrawingPlotter::closeDrawing() {
     if (!opened_) return false;  // nothing of Quillon's for this drawing: close nothing
     CadDocument document = std::move(*opened_);
     opened_.reset();
+    // Nothing of the document is held once it is closed.
+    titles_.reset();
     connection_.withApp([&](CadApplication& app) {
         if (app.documents().count() > 0) closeQuillonsDocument(document);
     });

@@ -19,6 +19,8 @@
 #include "plotting/files/PlotFileWriter.h"
 #include "plotting/sheets/SetupWarning.h"
 #include "plotting/sheets/SheetRecord.h"
+#include "plotting/titleblocks/TitleBlockReader.h"
+#include "plotting/files/PlotFileNaming.h"
 #include "plotting/xref/XrefReloader.h"
 
 namespace quillon::plotting {
@@ -159,7 +161,17 @@ private:
     // Gives the file the plot wrote, if it did, the sheet's own name; true when there was one.
     bool takeUnnamedPlotFile(const UnnamedPlotFiles& before, const std::string& drawingName,
                              const std::string& layoutName, SheetRecord& sheet);
-    std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const;
+    // The sheet's plot file: its name from the pattern, the sheet's title block and the drawing's properties.
+    std::string sheetPlotFile(const std::string& drawingName, const std::string& layoutName, const SheetRecord& sheet);
+    // Reads the title block of the sheet set up in document, when the run's names or register need one, and
+    // the drawing's properties when its names do; a name that will lack a value is warned now, and a check
+    // says on the sheet which block it found and the file it would plot.
+    void readTitleBlock(autocad::CadDocument& document, const std::string& drawingName, const std::string& layoutName,
+                        SheetRecord& sheet);
+    NameValues nameValues(const SheetRecord& sheet);
+    // Takes, before a sheet named from its title block is plotted, the names of that name the plot record
+    // gives another drawing's sheets, so the sheet goes to the next free " (n)" name instead.
+    void keepOthersFiles(const std::string& wanted);
     // Why a sheet set up on layout cannot be plotted because the chosen device did not take; empty when it did.
     std::string deviceNotTaken(automation::AutoObject& layout, const std::vector<SetupWarning>& warnings);
     // The template drawing, opened read-only at its first use (again after a restart).
@@ -202,6 +214,8 @@ private:
     std::optional<std::string> unnamedPlotFolder_;
     // The run's plotter was found plotting to a file: its sheets go to named files.
     bool plotsToFilePort_ = false;
+    // The title blocks and properties of the document in hand, read as its sheets are set up.
+    std::optional<TitleBlockReader> titles_;
 };
 
 }  // namespace quillon::plotting

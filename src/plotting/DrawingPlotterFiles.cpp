@@ -5,6 +5,7 @@
 #include "base/Paths.h"
 #include "plotting/DrawingCheck.h"
 #include "plotting/Tolerate.h"
+#include "plotting/changes/ChangeCheck.h"
 #include "plotting/files/PlotFileNaming.h"
 #include "plotting/xref/XrefPaths.h"
 
@@ -46,13 +47,15 @@ void DrawingPlotter::plotSheet(CadDocument& document, const std::function<CadPlo
     const bool toFile = (plotsToFile(setup_.device) || systemFiles || plotsToFilePort_) && !toPaper;
     std::string fileFailure;
     if (toFile) {
-        const std::string wanted = sheetPlotFile(drawingName, layoutName);
+        const std::string wanted = sheetPlotFile(drawingName, layoutName, sheet);
         // However a pattern and a listing meet, a drawing is never plotted over.
         if (setup_.files.drawings.count(base::foldedPath(wanted))) {
             sheet.failure = "the plot file " + wanted + " would replace a drawing of the listing or a file the run keeps";
             return;
         }
         readyToPlot(document);
+        const bool titleNamed = !valueFields(setup_.files.pattern).empty();
+        if (titleNamed) keepOthersFiles(wanted);
         PlotFileWriter writer(files_, *plotFiles_, plotFileWait_);
         const auto result = writer.write(wanted, [&](const std::string& file) {
             return documentPlot().plotToFile(file, setup_.device);
@@ -64,6 +67,10 @@ void DrawingPlotter::plotSheet(CadDocument& document, const std::function<CadPlo
             sheet.plotted = true;
             sheet.plotFile = *result.written;
             if (result.earlier == EarlierPlotFile::Kept) sheet.plotWarnings.push_back(keptWarning(sheet));
+            else if (titleNamed && !base::samePath(base::withExtensionOf(wanted, sheet.plotFile), sheet.plotFile))
+                // Two sheets whose title blocks give one name: neither replaces the other, and this one says so.
+                sheet.plotWarnings.push_back("another sheet of the job is named " + referenceFileName(wanted) +
+                                             "; this one is " + referenceFileName(sheet.plotFile));
             else if (sheet.plotFile != base::withExtensionOf(wanted, sheet.plotFile))
                 // A driver that writes its own extension has not renamed the sheet; only a name taken has.
                 report_.renamedPlotFiles.push_back(referenceFileName(sheet.plotFile));
@@ -94,6 +101,19 @@ void DrawingPlotter::plotSheet(CadDocument& document, const std::function<CadPlo
     sheet.sentToDevice = toPaper;
     if (toPaper && takeUnnamedPlotFile(unnamedBefore, drawingName, layoutName, sheet)) return;
     noteMissingReferencesOn(sheet);
+}
+
+void DrawingPlotter::keepOthersFiles(const std::string& wanted) {
+    if (!setup_.changes) return;
+    // Another part's sheet of this name, plotted into the same folder, is as much the job's as this run's own.
+    for (int n = 1; n < 100; ++n) {
+        const std::string candidate =
+            n == 1 ? wanted
+                   : wanted.substr(0, base::extensionStart(wanted)) + " (" + std::to_string(n) + ")" +
+                         wanted.substr(base::extensionStart(wanted));
+        if (!setup_.changes->heldByAnother(files_, candidate, report_.path)) return;
+        plotFiles_->takeRecorded(candidate);
+    }
 }
 
 std::string DrawingPlotter::unnamedPlotFolder() {
@@ -136,7 +156,7 @@ bool DrawingPlotter::takeUnnamedPlotFile(const UnnamedPlotFiles& before, const s
     plotsToFilePort_ = true;
     sheet.sentToDevice = false;
     PlotFileWriter writer(files_, *plotFiles_, plotFileWait_);
-    const auto result = writer.write(sheetPlotFile(drawingName, layoutName), [&](const std::string& temporary) {
+    const auto result = writer.write(sheetPlotFile(drawingName, layoutName, sheet), [&](const std::string& temporary) {
         const std::string under = temporary.substr(0, base::extensionStart(temporary)) +
                                   unnamed.substr(base::extensionStart(unnamed));
         return static_cast<bool>(files_.moveFile(unnamed, under, false));

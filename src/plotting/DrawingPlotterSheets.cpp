@@ -69,11 +69,12 @@ void DrawingPlotter::plotPaperLayout(const std::string& layoutName) {
     noteTemplate(sheet);
     if (!sheet.checked)
         sheet.failure = deviceNotTaken(activated ? *activated->raw() : *layouts_->item(layoutName).raw(), warnings);
-    if (!sheet.checked && sheet.failure.empty()) {
-        std::string drawingName = referenceFileName(report_.path);
+    std::string drawingName = referenceFileName(report_.path);
+    if (sheet.failure.empty()) {
         tolerate("the file's own name names the plot file as well", [&] { drawingName = document.name(); });
-        plotSheet(document, documentPlot, drawingName, layoutName, sheet);
+        readTitleBlock(document, drawingName, layoutName, sheet);
     }
+    if (!sheet.checked && sheet.failure.empty()) plotSheet(document, documentPlot, drawingName, layoutName, sheet);
     const bool plotted = sheet.plotted;
     const bool checked = sheet.checked;
     report_.sheets.push_back(std::move(sheet));
@@ -99,10 +100,6 @@ std::string DrawingPlotter::deviceNotTaken(AutoObject& layout, const std::vector
         if (warning.setting == std::string("device")) why = " (" + warning.reason + ")";
     return "the device \"" + setup_.device + "\" could not be set" + why + "; the layout's device is \"" + device +
            "\"";
-}
-
-std::string DrawingPlotter::sheetPlotFile(const std::string& drawingName, const std::string& layoutName) const {
-    return plotFilePath(setup_.files, report_.path, drawingName, setup_.device, layoutName);
 }
 
 std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::string& layoutName,
@@ -224,6 +221,7 @@ void DrawingPlotter::plotActiveLayout() {
         sheet.plotAreaAndScale = plotAreaAndScale(*layout.raw());
         sheet.settingsFrom = settingsFrom(copied);
         noteTemplate(sheet);
+        readTitleBlock(document, referenceFileName(report_.path), "", sheet);
         if (!sheet.checked) plotSheet(document, documentPlot, referenceFileName(report_.path), "", sheet);
         report_.activeLayoutPlotted = sheet.plotted;
         // What the rows call "Plotted (model space)"; asking the layout's name would add a call.

@@ -73,6 +73,13 @@ struct PlotSetup {
     // The job's checks that need the CAD application, when they wait for the first drawing to be opened;
     // none: they were made before the run.
     std::shared_ptr<FirstOpenCheck> firstOpen{};
+    // The title blocks' block name pattern ("*TITLE*;*TB*"; empty: none are read), each sheet's bookmark in a
+    // combined file (empty: its layout's name), the register's file name pattern (empty: no register) and
+    // the tags it lists, in order (empty: every tag found).
+    std::string titleBlocks{};
+    std::string bookmarkName{};
+    std::string registerName{};
+    std::vector<std::string> registerColumns{};
 };
 
 // The first choice that counts as not made, in the order the user is told.

@@ -26,6 +26,10 @@ void takeJobChoices(RunRequest& request, const plotting::PlotJobSpec& job, const
     setup.pageSetup = job.pageSetup;
     setup.onlyChanged = job.onlyChanged;
     setup.removeObsolete = job.removeObsolete;
+    setup.titleBlocks = job.titleBlocks;
+    setup.bookmarkName = job.bookmarkName;
+    setup.registerName = job.registerName;
+    setup.registerColumns = job.registerColumns;
     request.restartEvery = job.cadRestartEvery;
 }
 

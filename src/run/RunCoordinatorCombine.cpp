@@ -3,6 +3,7 @@
 #include "plotting/StatusLines.h"
 #include "plotting/changes/ChangeCheck.h"
 #include "plotting/pdf/RunCombine.h"
+#include "plotting/register/SetRegister.h"
 #include "plotting/record/OutcomeWords.h"
 #include "run/RunCoordinator.h"
 
@@ -67,18 +68,27 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
                                     const plotting::PlotRun::Tally& tally) {
     ActiveRun& run = *run_;
     using Ending = plotting::PlotRun::Ending;
-    if (!run.record || run.setup.combine.mode == plotting::CombineMode::None || ending == Ending::Refused) return false;
+    auto setRegister =
+        std::make_shared<plotting::SetRegister>(run.setup, combineNaming(run), host_.registerFonts());
+    if (!run.record || ending == Ending::Refused ||
+        (run.setup.combine.mode == plotting::CombineMode::None && !setRegister->wanted()))
+        return false;
     plotting::RunCombineInput input = combineInput(run);
+    input.recordPlaces = [record = std::move(input.recordPlaces), setRegister](const auto& places) {
+        setRegister->notePlaces(places);
+        return record(places);
+    };
     run.combining = true;
     if (combiner_.joinable()) combiner_.join();
     auto mailbox = mailbox_;
     combiner_ = std::thread([this, mailbox, input, exiting = exiting_, generation = run.generation, record = run.record,
-                             ending, tally = plotting::PlotRun::Tally(tally)]() mutable {
+                             ending, tally = plotting::PlotRun::Tally(tally), setRegister]() mutable {
         plotting::RunCombineOutput output;
         std::vector<plotting::ReportRow> rows;
         try {
             const std::unique_ptr<plotting::PdfFileAccess> files = host_.pdfFiles();
             const auto started = std::chrono::steady_clock::now();
+            input.front = setRegister->frontPages(input.rows, *files);
             output = plotting::combineRun(input, *files, [exiting] { return exiting->load(); },
                                           [mailbox, this](const std::string& text) {
                                               // Above the run's closing line, which stays the last.
@@ -90,6 +100,13 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
                 rows.push_back(row);
             }
             record->recordCombined(output.rows, output.stopped);
+            if (setRegister->wanted()) {
+                const bool written = setRegister->writeCsv(record->rows());
+                if (!written) ++output.withWarnings;
+                const std::string said = "register " + setRegister->file() + (written ? "" : " not written") +
+                                         (setRegister->problem().empty() ? "" : ": " + setRegister->problem());
+                mailbox->post([this, said] { host_.teller().line(said); });
+            }
         } catch (const std::exception& error) {
             // The sheets are all there; only the combined files are not: their rows say so, and a resume makes them.
             output.withWarnings += 1;

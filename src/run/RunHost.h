@@ -11,6 +11,7 @@
 #include "plotting/RunDeadline.h"
 #include "plotting/StatusLines.h"
 #include "plotting/pdf/PdfFileAccess.h"
+#include "plotting/register/RegisterPages.h"
 #include "run/RunReports.h"
 #include "run/RunRequest.h"
 #include "run/RunSession.h"
@@ -34,6 +35,8 @@ public:
     virtual std::shared_ptr<plotting::PlotRunDisplay> runDisplay(const RunRequest& request) = 0;
     // How the combine reaches PDF files; made on the thread that combines.
     virtual std::unique_ptr<plotting::PdfFileAccess> pdfFiles() = 0;
+    // TrueType fonts a drawing register may embed for text the standard font cannot show; none: it shows '?'.
+    virtual plotting::RegisterFonts registerFonts() { return {}; }
     // How the combine reaches the plot record beside the files; made on the thread that combines.
     virtual std::unique_ptr<base::FileSystem> fileSystem() = 0;
     // The date and time the local clock shows now.

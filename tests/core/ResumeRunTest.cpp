@@ -141,11 +141,11 @@ TEST(ResumeRun, DamagedForeignAndMixedReportsAreRefusedNamingTheLine) {
     } cases[] = {
         {"Name,Size\r\nC:\\Jobs\\A.dwg,10\r\n", 1, "not a Quillon run report"},
         {"", 1, "not a Quillon run report"},
-        {replaced(good, RunReport::heading(false), earlier), 2, "36 fields where the heading has 11"},
-        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "36 fields where the heading has 12"},
+        {replaced(good, RunReport::heading(false), earlier), 2, "43 fields where the heading has 11"},
+        {replaced(good, RunReport::heading(false), earlier + ",Part"), 2, "43 fields where the heading has 12"},
         {replaced(good, ",Resumes", ",Resumed"), 1, "not a Quillon run report"},
         {good + RunReport::line(row("C:\\Jobs\\C.dwg", "failed")) + ",part 1 of 2\r\n", 4,
-         "37 fields where the heading has 36"},
+         "44 fields where the heading has 43"},
         {replaced(good, "\r\nC:\\Jobs\\B", "\r\n\r\nC:\\Jobs\\B"), 3, "an empty line among the rows"},
         {good + "\"C:\\Jobs\\C.dwg,Layout1\r\n", 4, "a quoted field is not closed"},
         {replaced(good, "C:\\Jobs\\B.dwg", "C:\\Jobs\\\"B\".dwg"), 3, "a quote in the middle"},
@@ -209,7 +209,7 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
     const auto plan = resumePlan(readReport(saved));
     EXPECT_EQ(plan.job.drawings, (std::vector<std::string>{"C:\\Jobs\\Façade 2 €.dwg", "C:\\Jobs\\Z.dwg"}));
     EXPECT_EQ(plan.job, resumePlan(readReport(written)).job);
-    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 36");
+    EXPECT_EQ(refusal(saved + "\"C:\\Jobs\\Q.dwg\";\"Layout1\"\r\n"), "line 5: 2 fields where the heading has 43");
 
     // Before the sheet columns, every layout was plotted with Quillon's settings; a template's choices are replayed.
     const std::string heading = RunReport::heading(false), before = heading.substr(0, heading.find(",Sheet settings"));
@@ -226,7 +226,12 @@ TEST(ResumeRun, ReportsOfEveryFormatAndAsSpreadsheetsSaveThemAreRead) {
 
     // The reports before the pages column, before the columns of plotting only what changed (whose rows end
     // ",all,,"), then before the names columns (whose rows end ",file" where a new report's end ",file,,,,").
-    std::string beforePages = replaced(written, ",Pages in combined file", "");
+    std::string beforeTitles = replaced(written, ",Title blocks,Bookmark name,Register,Register columns,Title block,"
+                                                 "Title block values,Bookmark", "");
+    for (std::size_t at; (at = beforeTitles.find(",all,,,,,,,,,,\r\n")) != std::string::npos;)
+        beforeTitles.replace(at, 16, ",all,,,\r\n");
+    EXPECT_EQ(resumePlan(readReport(beforeTitles)).job, plan.job);
+    std::string beforePages = replaced(beforeTitles, ",Pages in combined file", "");
     for (std::size_t at; (at = beforePages.find(",all,,,\r\n")) != std::string::npos;) beforePages.replace(at, 9, ",all,,\r\n");
     EXPECT_EQ(resumePlan(readReport(beforePages)).job, plan.job);
     std::string beforeChanges = replaced(beforePages, ",Plot,Drawing content hash,Plot file content hash", "");

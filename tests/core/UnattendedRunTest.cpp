@@ -197,7 +197,7 @@ TEST(RunReportTest, RowsAreQuotedForSpreadsheetsAndOnDiskAsTheyAreAdded) {
     row.seconds = 1.25;
     EXPECT_EQ(plotting::RunReport::field("plain"), "plain");
     EXPECT_EQ(plotting::RunReport::line(row),
-              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes,,file,,,,,all,,,");
+              "\"C:\\Jobs\\Plan, \"\"new\"\"\r\nrev.dwg\",Sheet 1,,,,1,,failed,\" leading space\",,1.2,yes,,,,,,quillon,,,,,,no,,yes,,file,,,,,all,,,,,,,,,,");
 
     const fs::path folder =
         fs::temp_directory_path() / ("quillon-report-" + std::to_string(std::random_device{}()));

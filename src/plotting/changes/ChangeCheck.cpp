@@ -262,6 +262,11 @@ void ChangeCheck::noteObsolete(base::FileSystem& files, const PlotKey& last, Plo
     if (outcome.obsoleteRemoved) now.obsolete.clear();
 }
 
+bool ChangeCheck::heldByAnother(base::FileSystem& files, const std::string& file, const std::string& drawing) {
+    std::lock_guard lock(mutex_);
+    return storeFor(files, drawing).heldByAnother(file, drawing);
+}
+
 std::optional<FileKey> ChangeCheck::referenceKey(base::FileSystem& files, const std::string& file) {
     const std::string folded = base::foldedPath(file);
     const auto stamp = files.stamp(file);

@@ -65,6 +65,9 @@ public:
     // The obsolete files a record names that are still as Quillon wrote them, each with its layout.
     static std::vector<std::pair<std::string, std::string>> stillObsolete(base::FileSystem& files, const PlotKey& record);
 
+    // Whether the plot record beside the file names it as another drawing's sheet.
+    bool heldByAnother(base::FileSystem& files, const std::string& file, const std::string& drawing);
+
     // The choices that shape a sheet, each by the name a reason gives it.
     const std::vector<std::pair<std::string, std::string>>& choices(base::FileSystem& files);
 

@@ -78,6 +78,8 @@ void PlotKeyStore::read(base::FileSystem& files, const std::string& name) {
 
 void PlotKeyStore::take(PlotKey key, bool own) {
     const std::string drawing = base::foldedPath(key.drawing);
+    for (const auto& sheet : key.sheets)
+        if (!sheet.combined) ownerOf_[base::foldedPath(sheet.file)] = drawing;
     auto [at, fresh] = latest_.try_emplace(drawing, Held<PlotKey>{key, own});
     if (!fresh && key.plottedAtUtc >= at->second.key.plottedAtUtc) at->second = Held<PlotKey>{std::move(key), own};
 }
@@ -87,6 +89,11 @@ void PlotKeyStore::take(CombinedFileKey key, bool own) {
     auto [at, fresh] = combined_.try_emplace(file, Held<CombinedFileKey>{key, own});
     if (!fresh && key.plottedAtUtc >= at->second.key.plottedAtUtc)
         at->second = Held<CombinedFileKey>{std::move(key), own};
+}
+
+bool PlotKeyStore::heldByAnother(const std::string& file, const std::string& drawing) const {
+    const auto owner = ownerOf_.find(base::foldedPath(file));
+    return owner != ownerOf_.end() && owner->second != base::foldedPath(drawing);
 }
 
 std::vector<const PlotKey*> PlotKeyStore::records() const {

@@ -25,6 +25,9 @@ public:
 
     // The newest record of the drawing; nothing when there is none to trust.
     const PlotKey* latest(const std::string& drawing) const;
+    // Whether a record of another drawing names the file as its sheet's: a file of another sheet of the job,
+    // plotted here by this or another workstation, which a sheet named from its title block must not replace.
+    bool heldByAnother(const std::string& file, const std::string& drawing) const;
     // Every drawing's newest record.
     std::vector<const PlotKey*> records() const;
     // Why a drawing without a record has none: it was never plotted here, or some record could not be read.
@@ -60,6 +63,7 @@ private:
     std::string ownFile_;
     std::unordered_map<std::string, Held<PlotKey>> latest_;
     std::unordered_map<std::string, Held<CombinedFileKey>> combined_;
+    std::unordered_map<std::string, std::string> ownerOf_;  // folded sheet file -> folded drawing
     std::size_t ownLines_ = 0;
     std::size_t unreadable_ = 0;
     std::string unreadableWhy_;

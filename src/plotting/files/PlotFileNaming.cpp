@@ -45,19 +45,24 @@ std::string folderName(std::string_view drawingPath) {
 }
 
 std::string expanded(std::string_view pattern, std::string_view drawing, std::string_view layout,
-                     std::string_view folder, std::string_view date) {
+                     std::string_view folder, std::string_view date, const NameValues& values) {
     std::string out;
     for (std::size_t i = 0; i < pattern.size();) {
         const auto close = pattern[i] == '{' ? pattern.find('}', i) : std::string_view::npos;
         const std::string_view field =
             close == std::string_view::npos ? std::string_view() : pattern.substr(i + 1, close - i - 1);
         std::string_view value;
+        std::optional<std::string> looked;
         bool known = true;
         if (field == "drawing") value = drawing;
         else if (field == "layout") value = layout;
         else if (field == "folder") value = folder;
         else if (field == "date") value = date;
-        else known = false;
+        else if (const auto colon = field.find(':'); values && colon != std::string_view::npos &&
+                                                     (field.starts_with("attr:") || field.starts_with("prop:"))) {
+            looked = values(field.substr(0, colon), field.substr(colon + 1));
+            value = looked ? std::string_view(*looked) : std::string_view();
+        } else known = false;
         if (known) {
             out += value;
             i = close + 1;
@@ -177,24 +182,62 @@ std::optional<std::string> plotExtensionRefusal(std::string_view extension) {
     return std::nullopt;
 }
 
+std::vector<std::string> valueFields(std::string_view pattern) {
+    std::vector<std::string> fields;
+    for (std::size_t open = pattern.find('{'); open != std::string_view::npos; open = pattern.find('{', open + 1)) {
+        const auto close = pattern.find('}', open);
+        if (close == std::string_view::npos) break;
+        const std::string_view field = pattern.substr(open + 1, close - open - 1);
+        if (field.starts_with("attr:") || field.starts_with("prop:")) fields.emplace_back(field);
+    }
+    return fields;
+}
+
+std::vector<std::string> missingValueFields(std::string_view pattern, const NameValues& values) {
+    std::vector<std::string> missing;
+    for (const std::string& field : valueFields(pattern)) {
+        const auto colon = field.find(':');
+        const auto value = values ? values(std::string_view(field).substr(0, colon), std::string_view(field).substr(colon + 1))
+                                  : std::nullopt;
+        // A value of spaces alone would leave a name of separators: as good as none.
+        if (!value || value->find_first_not_of(' ') == std::string::npos) missing.push_back(field);
+    }
+    return missing;
+}
+
 std::string plotFilePath(const PlotFileOptions& options, std::string_view drawingPath, std::string_view drawingName,
-                         std::string_view device, std::string_view layout) {
+                         std::string_view device, std::string_view layout, const NameValues& values) {
     const bool model = layout.empty();
-    const std::string pattern = !options.pattern.empty() ? options.pattern
-                                : model                  ? "{drawing}"
-                                                         : "{drawing}-{layout}";
+    std::string pattern = !options.pattern.empty() ? options.pattern
+                          : model                  ? "{drawing}"
+                                                   : "{drawing}-{layout}";
+    if (!valueFields(pattern).empty() && !missingValueFields(pattern, values).empty()) pattern = MissingValuesPattern;
     if (const auto recorded = options.recorded.find(recordedSheetKey(drawingPath, layout)); recorded != options.recorded.end())
         return recorded->second;
     std::string drawing = withoutExtension(drawingName);
     if (const auto qualifier = options.qualifiers.find(base::foldedPath(drawingPath)); qualifier != options.qualifiers.end())
         drawing += " (" + qualifier->second + ")";
-    std::string name = fileNameOf(expanded(pattern, drawing, model ? "Model" : layout, folderName(drawingPath), options.runDate));
+    std::string name =
+        fileNameOf(expanded(pattern, drawing, model ? "Model" : layout, folderName(drawingPath), options.runDate, values));
     if (name.empty()) name = fileNameOf(withoutExtension(drawingName));
     const std::string extension = options.extension.empty() ? deviceExtension(device) : options.extension;
     const std::string folder = options.folder.empty() ? std::string(drawingPath.substr(0, nameStart(drawingPath)))
                                                       : withTrailingSeparator(options.folder);
     if (reservedDeviceStem(name + extension)) name.insert(name.find('.') == std::string::npos ? name.size() : name.find('.'), "_");
     return folder + withinLength(std::move(name), folder, extension) + extension;
+}
+
+std::string sheetBookmark(std::string_view pattern, std::string_view drawingPath, std::string_view layout,
+                          std::string_view date, const NameValues& values) {
+    const std::string shown(layout.empty() ? "Model" : layout);
+    if (pattern.find_first_not_of(' ') == std::string_view::npos || !missingValueFields(pattern, values).empty())
+        return shown;
+    std::string text = expanded(pattern, withoutExtension(drawingPath.substr(nameStart(drawingPath))), shown,
+                                folderName(drawingPath), date, values);
+    // A line break would end the bookmark's line in a viewer's list.
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
 }
 
 std::string recordedSheetKey(std::string_view drawingPath, std::string_view layout) {

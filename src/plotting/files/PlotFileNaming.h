@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -83,6 +84,23 @@ std::map<std::string, std::string> plotNameQualifiers(const std::vector<std::str
 // The key of a drawing's sheet in PlotFileOptions::recorded; an empty layout is model space.
 std::string recordedSheetKey(std::string_view drawingPath, std::string_view layout);
 
+// The values a name pattern's {attr:TAG} and {prop:Name} take for one sheet: asked with the field's kind
+// ("attr" or "prop") and name; none (or empty) when the sheet has no such value.
+using NameValues = std::function<std::optional<std::string>(std::string_view kind, std::string_view name)>;
+// The {attr:...} and {prop:...} fields of a pattern, each as "attr:TAG" or "prop:Name", in order.
+std::vector<std::string> valueFields(std::string_view pattern);
+// The value fields of the pattern the sheet's values leave empty ("attr:SHEETNO"); a sheet with any gets the
+// usual name instead ({drawing}-{layout}) and a warning naming them.
+std::vector<std::string> missingValueFields(std::string_view pattern, const NameValues& values);
+// The pattern a sheet whose values are missing is named with.
+inline constexpr const char* MissingValuesPattern = "{drawing}-{layout}";
+
+// A sheet's bookmark in a combined file from the run's bookmark pattern: the fields of a plot file's name
+// ({drawing} without its qualifier), the text kept as it comes (a bookmark is no file name); the layout's name
+// ("Model") when the pattern is empty or a value it needs is missing.
+std::string sheetBookmark(std::string_view pattern, std::string_view drawingPath, std::string_view layout,
+                          std::string_view date, const NameValues& values);
+
 // The full path of the plot file for one sheet. drawingPath is the
 // drawing's full path; drawingName the name it is known by (its file name);
 // layout is empty for model space. Characters no file name may hold are
@@ -93,6 +111,6 @@ std::string recordedSheetKey(std::string_view drawingPath, std::string_view layo
 // LongestPlotPath is cut and ended by "~" and a stable hash of the whole name,
 // so that two long names stay two names.
 std::string plotFilePath(const PlotFileOptions& options, std::string_view drawingPath, std::string_view drawingName,
-                         std::string_view device, std::string_view layout);
+                         std::string_view device, std::string_view layout, const NameValues& values = {});
 
 }  // namespace quillon::plotting

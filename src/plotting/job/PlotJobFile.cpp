@@ -10,6 +10,7 @@
 #include "base/Paths.h"
 #include "plotting/PlotRules.h"
 #include "plotting/files/PlotFileNaming.h"
+#include "plotting/titleblocks/NameFieldRules.h"
 
 namespace quillon::plotting {
 
@@ -22,7 +23,8 @@ constexpr const char* Fields[] = {"comment", "folder",  "subfolders",     "drawi
                                   "plotFolder", "plotFileName", "plotFileExtension", "includeLayouts",
                                   "excludeLayouts", "skipEmptyLayouts", "sheetSettings", "pageSetupFile", "pageSetup",
                                   "combine", "combinedFileName", "keepSheetFiles", "until", "cadRestartEvery",
-                                  "output", "plot", "removeObsolete"};
+                                  "output", "plot", "removeObsolete", "titleBlocks", "bookmarkName", "register",
+                                  "registerColumns"};
 
 [[noreturn]] void refuse(const std::string& field, const std::string& problem) {
     throw PlotJobError("The plot job's field \"" + field + "\" " + problem);
@@ -149,6 +151,27 @@ void readCombineFields(const json& job, PlotJobSpec& spec) {
         refuse("combine", "cannot be used: " + *refusal);
 }
 
+// Names made from the drawings' title blocks and properties, and the register of the set.
+void readTitleBlockFields(const json& job, PlotJobSpec& spec) {
+    if (job.contains("titleBlocks")) spec.titleBlocks = text(job, "titleBlocks");
+    if (job.contains("bookmarkName")) spec.bookmarkName = text(job, "bookmarkName");
+    if (job.contains("register")) spec.registerName = text(job, "register");
+    if (job.contains("registerColumns")) {
+        if (!job.contains("register")) refuse("registerColumns", "goes with \"register\" only.");
+        const json& list = job.at("registerColumns");
+        if (!list.is_array() || list.empty()) refuse("registerColumns", "must be a list of one or more attribute tags.");
+        for (const auto& item : list) {
+            if (!item.is_string() || item.get<std::string>().empty() ||
+                item.get<std::string>().find(';') != std::string::npos)
+                refuse("registerColumns", "must hold only attribute tags (texts without ';').");
+            spec.registerColumns.push_back(item.get<std::string>());
+        }
+        if (spec.titleBlocks.empty()) refuse("registerColumns", "needs \"titleBlocks\" (the title blocks' name pattern).");
+    }
+    const NamePatterns names{spec.titleBlocks, spec.plotFileName, spec.bookmarkName, spec.combine, spec.registerName};
+    if (const auto refusal = nameFieldRefusal(names)) refuse(refusal->first, refusal->second);
+}
+
 }  // namespace
 
 // Fields are read, and refused, in the order a job's reader meets them: the first problem is the one told.
@@ -180,6 +203,7 @@ PlotJobSpec readPlotJob(const std::string& content) {
         spec.onlyChanged = word == "changed";
     }
     spec.removeObsolete = flag(job, "removeObsolete", false);
+    readTitleBlockFields(job, spec);
     return spec;
 }
 
@@ -218,6 +242,10 @@ std::string writePlotJob(const PlotJobSpec& job) {
         if (!job.combine.fileName.empty()) out["combinedFileName"] = job.combine.fileName;
         out["keepSheetFiles"] = job.combine.keepSheetFiles;
     }
+    if (!job.titleBlocks.empty()) out["titleBlocks"] = job.titleBlocks;
+    if (!job.bookmarkName.empty()) out["bookmarkName"] = job.bookmarkName;
+    if (!job.registerName.empty()) out["register"] = job.registerName;
+    if (!job.registerName.empty() && !job.registerColumns.empty()) out["registerColumns"] = job.registerColumns;
     return out.dump(2) + "\n";
 }
 

@@ -50,6 +50,12 @@ struct PlotJobSpec {
     bool onlyChanged = false;
     // "removeObsolete": true: the plot files of sheets a drawing no longer has are removed.
     bool removeObsolete = false;
+    // The title blocks' block name pattern ("*TITLE*;*TB*"), each sheet's bookmark pattern in a combined file,
+    // the register's file name pattern ("register"), and the attributes it lists ("registerColumns").
+    std::string titleBlocks;
+    std::string bookmarkName;
+    std::string registerName;
+    std::vector<std::string> registerColumns;
 
     bool operator==(const PlotJobSpec&) const = default;
 };

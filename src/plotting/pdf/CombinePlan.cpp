@@ -117,6 +117,7 @@ bool addDrawing(CombineTarget& target, const DrawingRows& drawing) {
         if (!sheetRow(*row)) continue;
         CombinedSheet sheet{name, row->layout, row->plotFile};
         sheet.path = row->drawing;
+        sheet.bookmark = row->bookmark;
         sheet.earlier = row->outcome == outcome_word::UpToDate;
         if (const auto pages = combinedPagesFrom(row->combinedPages)) {
             sheet.inCombinedFile = true;
@@ -213,6 +214,13 @@ std::vector<std::pair<std::string, std::string>> combinedFileNames(const Combine
     return names;
 }
 
+std::string registerFileName(const std::string& pattern, const CombineNaming& naming) {
+    std::string name = expand(pattern, "", naming);
+    if (name.empty()) name = "Register";
+    const std::string partSuffix = naming.part.empty() ? "" : " " + naming.part;
+    return withTrailingSeparator(naming.runFolder) + name + partSuffix + ".csv";
+}
+
 std::vector<CombineTarget> combineTargets(const CombineChoice& choice, const std::vector<ReportRow>& rows,
                                           const std::vector<std::pair<std::string, std::string>>& files) {
     std::vector<CombineTarget> targets;
@@ -249,9 +257,11 @@ ReportRow combinedRow(const CombineTarget& target, const CombineResult& result, 
     missing.insert(missing.end(), result.leftOut.begin(), result.leftOut.end());
     using Kind = CombineResult::Kind;
     if (result.kind == Kind::Combined || result.kind == Kind::CombinedWithWarnings) {
-        row.outcome = missing.empty() && target.missingDrawings.empty() ? outcome_word::Combined
-                                                                        : outcome_word::CombinedWithWarnings;
+        row.outcome = missing.empty() && target.missingDrawings.empty() && result.frontLeftOut.empty()
+                          ? outcome_word::Combined
+                          : outcome_word::CombinedWithWarnings;
         row.reason = std::to_string(result.pages) + (result.pages == 1 ? " page" : " pages");
+        if (!result.frontLeftOut.empty()) row.reason += "; the register is not in it: " + result.frontLeftOut;
     } else {
         row.outcome = outcome_word::NotCombined;
         row.reason = result.kind == Kind::Stopped ? "stopped before the file was whole" : result.error;

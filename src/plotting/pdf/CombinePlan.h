@@ -35,6 +35,10 @@ std::vector<std::pair<std::string, std::string>> combinedFileNames(const Combine
 std::string combinedPagesText(std::size_t firstPage, std::size_t pages);
 std::optional<std::pair<std::size_t, std::size_t>> combinedPagesFrom(const std::string& text);
 
+// The register's file, named as the run's combined file is: in runFolder, the pattern's {folder}, {date} and
+// {job}, " part K of N" after a part's, ".csv".
+std::string registerFileName(const std::string& pattern, const CombineNaming& naming);
+
 // A drawing that has no sheet in a combined file although it should: failed, skipped, stopped, not started.
 struct MissingDrawing {
     std::string drawing;  // its bookmark: its name

@@ -129,7 +129,7 @@ public:
         const std::vector<OutlineEntry>& entries = found->second.entries;
         std::size_t seen = 0;
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].drawing != sheet.drawing || entries[i].layout != sheet.layout || seen++ != sheet.occurrence)
+            if (entries[i].drawing != sheet.drawing || entries[i].layout != sheet.bookmarkText() || seen++ != sheet.occurrence)
                 continue;
             const std::size_t end = i + 1 < entries.size() ? entries[i + 1].firstPage : pdfioFileGetNumPages(pdf);
             if (end <= entries[i].firstPage) break;
@@ -226,7 +226,7 @@ Written writeCombined(const std::vector<CombinedSheet>& sheets, const std::strin
                 outError.clear();
                 continue;
             }
-            outline.push_back({sheet.drawing, sheet.layout, pdfioFileGetPage(pdf, before)});
+            outline.push_back({sheet.drawing, sheet.bookmarkText(), pdfioFileGetPage(pdf, before)});
             written.placed.push_back({i, before, source.count});
             written.pages += source.count;
         }

@@ -23,6 +23,9 @@ struct CombinedSheet {
     std::size_t pageCount = 0;
     // The drawing's path: which record the sheet belongs to.
     std::string path{};
+    // Its bookmark under the drawing's, when the run names bookmarks by a pattern (empty: the layout's name).
+    std::string bookmark{};
+    const std::string& bookmarkText() const { return bookmark.empty() ? layout : bookmark; }
     // The file an earlier run made, still up to date: taken into the set, never this run's to remove.
     bool earlier = false;
 };

@@ -65,7 +65,9 @@ RunCombineOutput combineRun(const RunCombineInput& input, PdfFileAccess& files, 
             if (status)
                 status("Combining " + std::to_string(target.sheets.size()) +
                        (target.sheets.size() == 1 ? " sheet into " : " sheets into ") + target.file);
-            result = combinePdfSheets(target.sheets, target.file, files, {nullptr, stop});
+            // A drawing's own combined file holds its sheets alone: the set's front pages go in the run's.
+            result = combinePdfSheets(target.sheets, target.file, files, {nullptr, stop},
+                                      input.choice.mode == CombineMode::Run ? input.front : CombineFront{});
         }
         output.rows.emplace_back(target.subject, combinedRow(target, result, input.choices));
         // A sheet or a drawing the run did not plot makes the file incomplete as surely as one that could not be read.

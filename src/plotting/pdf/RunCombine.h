@@ -40,6 +40,8 @@ struct RunCombineInput {
     std::function<bool(const std::vector<SheetPlace>&)> recordPlaces;
     // Files no step may ever remove (the job, the reports, the drawings), folded.
     std::function<bool(const std::string&)> kept;
+    // Pages that go in front of the run's combined file (its register), under their own bookmark; none: none.
+    CombineFront front{};
 };
 
 struct RunCombineOutput {

@@ -1,5 +1,6 @@
 #include "plotting/record/ReportColumns.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "plotting/PlotRules.h"
 #include "plotting/pdf/CombinePlan.h"
 #include "plotting/record/OutcomeWords.h"
+#include "plotting/titleblocks/TitleValuesText.h"
 
 namespace quillon::plotting {
 
@@ -221,13 +223,41 @@ const ReportColumn Columns[] = {
          return std::nullopt;
      },
      ""},
+    // Names from title blocks and drawing properties, and the register: the run's choices, then the block each
+    // sheet took and its attributes, so that a register made later describes sheets it never opened, and the
+    // sheet's bookmark. Before them no title block was read and no register made.
+    {"Title blocks", text<&ReportRow::titleBlocks>, textInto<&ReportRow::titleBlocks>, "", "title blocks",
+     replay<&ReportRow::titleBlocks, &PlotJobSpec::titleBlocks>},
+    {"Bookmark name", text<&ReportRow::bookmarkName>, textInto<&ReportRow::bookmarkName>, "", "bookmark name",
+     replay<&ReportRow::bookmarkName, &PlotJobSpec::bookmarkName>},
+    {"Register", text<&ReportRow::registerName>, textInto<&ReportRow::registerName>, "", "register",
+     replay<&ReportRow::registerName, &PlotJobSpec::registerName>},
+    {"Register columns", text<&ReportRow::registerColumns>, textInto<&ReportRow::registerColumns>, "",
+     "register columns",
+     [](const ReportRow& r, PlotJobSpec& job) {
+         job.registerColumns.clear();
+         for (std::size_t at = 0; at < r.registerColumns.size();) {
+             const auto cut = std::min(r.registerColumns.find(';', at), r.registerColumns.size());
+             if (cut > at) job.registerColumns.push_back(r.registerColumns.substr(at, cut - at));
+             at = cut + 1;
+         }
+     }},
+    {"Title block", text<&ReportRow::titleBlock>, textInto<&ReportRow::titleBlock>, ""},
+    {"Title block values", text<&ReportRow::titleValues>,
+     [](ReportRow& r, std::string&& text) -> Why {
+         if (!titleValuesFrom(text)) return "not the values of a title block";
+         r.titleValues = std::move(text);
+         return std::nullopt;
+     },
+     ""},
+    {"Bookmark", text<&ReportRow::bookmark>, textInto<&ReportRow::bookmark>, ""},
 };
 
 const ReportColumn Part{"Part", text<&ReportRow::part>, textInto<&ReportRow::part>, ""};
 
 // How many of the columns each format had, oldest first. An issue that adds columns adds one entry, after
 // the last (docs/report-format.md).
-constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28, 32, 35, 36};
+constexpr std::size_t FormatColumns[] = {11, 17, 23, 26, 27, 28, 32, 35, 36, 43};
 
 static_assert(FormatColumns[std::size(FormatColumns) - 1] == std::size(Columns),
               "the newest format writes every column");

@@ -3,6 +3,7 @@
 #include "base/Paths.h"
 #include "plotting/DrawingCheck.h"
 #include "plotting/record/OutcomeWords.h"
+#include "plotting/titleblocks/TitleValuesText.h"
 
 namespace quillon::plotting {
 
@@ -26,6 +27,8 @@ std::vector<ReportRow> checkRows(const DrawingOutcome& outcome, const ReportRow&
             ReportRow row = base;
             row.layout = sheet.layout;
             row.plotAreaAndScale = sheet.plotAreaAndScale;
+            row.titleBlock = sheet.titleBlock;
+            row.titleValues = titleValuesText(sheet.titleValues);
             if (sheet.leftOut) {
                 rows.push_back(leftOutRow(row));
                 continue;
@@ -113,6 +116,10 @@ ReportRow choicesRow(const PlotSetup& setup) {
     base.includeLayouts = setup.layoutPatterns.include == "*" ? "" : setup.layoutPatterns.include;
     base.excludeLayouts = setup.layoutPatterns.exclude;
     base.plot = setup.onlyChanged ? "changed" : "all";
+    base.titleBlocks = setup.titleBlocks;
+    base.bookmarkName = setup.bookmarkName;
+    base.registerName = setup.registerName;
+    for (const auto& tag : setup.registerColumns) base.registerColumns += (base.registerColumns.empty() ? "" : ";") + tag;
     return base;
 }
 
@@ -125,6 +132,9 @@ ReportRow sheetRow(ReportRow row, const SheetRecord& sheet, const DrawingOutcome
     row.plotAreaAndScale = sheet.plotAreaAndScale;
     row.plotFileHash = sheet.plotFileHash;
     row.combinedPages = sheet.combinedPages;
+    row.titleBlock = sheet.titleBlock;
+    row.titleValues = titleValuesText(sheet.titleValues);
+    row.bookmark = sheet.bookmark;
     if (sheet.leftOut) return leftOutRow(std::move(row));
     if (sheet.upToDate) {
         row.outcome = w::UpToDate;

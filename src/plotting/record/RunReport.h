@@ -77,6 +77,17 @@ struct ReportRow {
     // When the plot file is a combined file that holds the sheet (its own file went into it): its pages there,
     // "3" or "3-4".
     std::string combinedPages;
+    // The title block the sheet's names took, and its attributes as a JSON object of tag and value, in the
+    // block's order: a register made later (a resume's, /combine's) takes the values from here.
+    std::string titleBlock;
+    std::string titleValues;
+    // The run's naming choices, a resume names again with: the title blocks' pattern, the bookmarks' pattern,
+    // the register's file name pattern and its columns (tags joined by ';'); and the sheet's own bookmark.
+    std::string titleBlocks;
+    std::string bookmarkName;
+    std::string registerName;
+    std::string registerColumns;
+    std::string bookmark;
 };
 
 // The report of one run as a CSV file that spreadsheet programs open as it

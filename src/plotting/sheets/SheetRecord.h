@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plotting/files/PlotFileWriter.h"
@@ -43,6 +44,12 @@ struct SheetRecord {
     std::string plotFileHash{};
     // When plotFile is a combined file that holds the sheet: its pages there ("3-4").
     std::string combinedPages{};
+    // The title block the sheet's names took ("A1-TITLE (1 of 2 found)", "none found"; empty: none was
+    // looked for) and its attributes' tags and values in its order.
+    std::string titleBlock{};
+    std::vector<std::pair<std::string, std::string>> titleValues{};
+    // Its bookmark in a combined file, when the run names bookmarks by a pattern (empty: its layout's name).
+    std::string bookmark{};
 };
 
 // Why a sheet was left out.
