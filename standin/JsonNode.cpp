@@ -6,7 +6,7 @@ namespace quillon::standin {
 
 namespace {
 
-const char* typeName(const nlohmann::json& v) {
+const char* typeName(const ScenarioJson& v) {
     if (v.is_null()) return "null";
     if (v.is_boolean()) return "a boolean";
     if (v.is_number()) return "a number";
@@ -28,7 +28,7 @@ std::string escapeKey(std::string_view key) {
 
 }  // namespace
 
-JsonNode::JsonNode(const nlohmann::json& value, std::string location) : value_(&value), location_(std::move(location)) {}
+JsonNode::JsonNode(const ScenarioJson& value, std::string location) : value_(&value), location_(std::move(location)) {}
 
 std::string JsonNode::where() const { return location_.empty() ? "/" : location_; }
 
@@ -61,6 +61,13 @@ std::vector<JsonNode> JsonNode::items() const {
     if (!value_->is_array()) fail(std::string("expected an array, found ") + typeName(*value_));
     std::vector<JsonNode> out;
     for (std::size_t i = 0; i < value_->size(); ++i) out.emplace_back((*value_)[i], location_ + "/" + std::to_string(i));
+    return out;
+}
+
+std::vector<std::pair<std::string, JsonNode>> JsonNode::fields() const {
+    if (!value_->is_object()) fail(std::string("expected an object, found ") + typeName(*value_));
+    std::vector<std::pair<std::string, JsonNode>> out;
+    for (const auto& item : value_->items()) out.emplace_back(item.key(), JsonNode(item.value(), location_ + "/" + escapeKey(item.key())));
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,13 +12,17 @@
 
 namespace quillon::standin {
 
+// A scenario document keeps its objects' members in the order written: attributes and custom
+// properties are listed in that order.
+using ScenarioJson = nlohmann::ordered_json;
+
 // One value of a scenario document together with its JSON-pointer location,
 // so every complaint can say where the problem is.
 class JsonNode {
 public:
-    JsonNode(const nlohmann::json& value, std::string location);
+    JsonNode(const ScenarioJson& value, std::string location);
 
-    const nlohmann::json& value() const { return *value_; }
+    const ScenarioJson& value() const { return *value_; }
     std::string where() const;
     [[noreturn]] void fail(const std::string& problem) const;
 
@@ -27,6 +32,8 @@ public:
     JsonNode child(std::string_view key) const;
     std::optional<JsonNode> optionalChild(std::string_view key) const;
     std::vector<JsonNode> items() const;
+    // An object's members as written, each with its key.
+    std::vector<std::pair<std::string, JsonNode>> fields() const;
 
     std::string text() const;
     bool boolean() const;
@@ -41,7 +48,7 @@ public:
     std::optional<std::int64_t> optionalInteger(std::string_view key, std::int64_t min, std::int64_t max) const;
 
 private:
-    const nlohmann::json* value_;
+    const ScenarioJson* value_;
     std::string location_;
 };
 

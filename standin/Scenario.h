@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "automation/Value.h"
@@ -33,6 +34,15 @@ struct DeviceDef {
     std::string forcedExtension;
 };
 
+// A block reference in model space or on a layout.
+struct InsertDef {
+    std::string block;
+    // Tag (upper case, as the application keeps tags) and text, in the order the scenario writes them.
+    std::vector<std::pair<std::string, std::string>> attributes;
+    // A dynamic block's reference is named after an anonymous block of its own (*U...).
+    bool dynamic = false;
+};
+
 struct LayoutDef {
     std::string name;
     std::optional<std::string> device;
@@ -49,6 +59,7 @@ struct LayoutDef {
     std::optional<int> tabOrder;
     // A page setup's: for model space rather than for layouts.
     bool modelType = false;
+    std::vector<InsertDef> inserts;
 };
 
 struct BlockDef {
@@ -74,6 +85,19 @@ struct OpenTraits {
     bool missingFont = false;  // uses a font file that cannot be found
 };
 
+// The drawing's properties (SummaryInfo); custom ones in the order written.
+struct DrawingProperties {
+    std::string title;
+    std::string subject;
+    std::string author;
+    std::string keywords;
+    std::string comments;
+    std::string revisionNumber;
+    std::string lastSavedBy;
+    std::string hyperlinkBase;
+    std::vector<std::pair<std::string, std::string>> custom;
+};
+
 struct DrawingDef {
     std::string match;            // a full path, or a bare file name
     bool matchesFullPath = false;
@@ -87,6 +111,7 @@ struct DrawingDef {
     std::vector<XrefDef> xrefs;
     std::optional<std::string> openError;
     OpenTraits traits;
+    DrawingProperties properties;
 };
 
 struct SessionDocumentDef {

@@ -6,6 +6,7 @@
 #include "standin/JsonNode.h"
 #include "standin/ObjectKinds.h"
 #include "standin/PathText.h"
+#include "standin/ScenarioDrawingContent.h"
 #include "standin/ScenarioError.h"
 #include "standin/ScenarioFaults.h"
 #include "standin/SystemVariables.h"
@@ -22,7 +23,7 @@ constexpr std::int64_t kMaxMemoryPerDrawingKB = 1024 * 1024;
 
 class Parser {
 public:
-    Parser(const nlohmann::json& root, std::string baseDir) : root_(root, ""), baseDir_(std::move(baseDir)) {}
+    Parser(const ScenarioJson& root, std::string baseDir) : root_(root, ""), baseDir_(std::move(baseDir)) {}
 
     Scenario run() {
         root_.requireObject({"comment", "name", "version", "visible", "sdi", "backgroundPlot",
@@ -205,11 +206,11 @@ private:
                                 "standardScale", "plotRotation", "useStandardScale", "centerPlot", "plotWithPlotStyles"});
         } else if (isModel) {
             item.requireObject({"comment", "device", "media", "styleSheet", "plotType", "standardScale", "plotRotation",
-                                "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities"});
+                                "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities", "inserts"});
         } else {
             item.requireObject({"comment", "name", "device", "media", "styleSheet", "plotType", "standardScale",
                                 "plotRotation", "useStandardScale", "centerPlot", "plotWithPlotStyles", "entities",
-                                "tabOrder"});
+                                "tabOrder", "inserts"});
         }
         LayoutDef l;
         l.name = isModel && !pageSetup ? "Model" : nonEmptyText(item.child("name"));
@@ -252,7 +253,7 @@ private:
     DrawingDef readDrawing(const Scenario& s, const JsonNode& item) {
         item.requireObject({"comment", "file", "model", "layouts", "activeLayout", "plotStyles", "blocks", "xrefs",
                             "openError", "proxies", "untrusted", "damaged", "code", "signed", "missingFont",
-                            "invalidSignature", "pageSetups"});
+                            "invalidSignature", "pageSetups", "properties"});
         DrawingDef d;
         JsonNode file = item.child("file");
         d.match = nonEmptyText(file);
@@ -267,11 +268,18 @@ private:
             if (kind == "stb") d.plotStyles = PlotStyleKind::Named;
             else if (kind != "ctb") node->fail("expected \"ctb\" or \"stb\", found \"" + kind + "\"");
         }
-        if (auto node = item.optionalChild("model")) d.model = readLayout(s, *node, true, d.plotStyles);
-        else d.model.name = "Model";
+        // Blocks first: a block reference to an external reference is checked against it.
+        readBlocks(d, item);
+        if (auto node = item.optionalChild("model")) {
+            d.model = readLayout(s, *node, true, d.plotStyles);
+            if (auto inserts = node->optionalChild("inserts")) d.model.inserts = readScenarioInserts(*inserts, d.xrefs);
+        } else {
+            d.model.name = "Model";
+        }
         if (auto node = item.optionalChild("layouts")) {
             for (const auto& l : node->items()) {
                 LayoutDef layout = readLayout(s, l, false, d.plotStyles);
+                if (auto inserts = l.optionalChild("inserts")) layout.inserts = readScenarioInserts(*inserts, d.xrefs);
                 if (equalsNoCase(layout.name, "Model")) l.child("name").fail("\"Model\" is implicit; describe it under \"model\"");
                 for (const auto& other : d.paperLayouts) {
                     if (equalsNoCase(other.name, layout.name)) l.child("name").fail("duplicate layout \"" + layout.name + "\"");
@@ -297,8 +305,8 @@ private:
             if (!known) node->fail("unknown layout \"" + name + "\"");
             d.activeLayout = name;
         }
-        readBlocks(d, item);
         if (auto node = item.optionalChild("openError")) d.openError = nonEmptyText(*node);
+        if (auto node = item.optionalChild("properties")) d.properties = readScenarioProperties(*node);
         d.traits.proxies = item.boolean("proxies", false);
         d.traits.untrusted = item.boolean("untrusted", false);
         d.traits.damaged = item.boolean("damaged", false);
@@ -361,10 +369,10 @@ private:
 }  // namespace
 
 Scenario ScenarioParser::parse(std::string_view json, const std::string& baseDir) {
-    nlohmann::json root;
+    ScenarioJson root;
     try {
-        root = nlohmann::json::parse(json.begin(), json.end());
-    } catch (const nlohmann::json::parse_error& e) {
+        root = ScenarioJson::parse(json.begin(), json.end());
+    } catch (const ScenarioJson::parse_error& e) {
         throw ScenarioError(std::string("scenario: not valid JSON: ") + e.what());
     }
     return Parser(root, baseDir).run();
