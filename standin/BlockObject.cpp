@@ -46,7 +46,7 @@ std::string BlockObject::blockName() const {
 
 int BlockObject::entityCount() const {
     switch (target_.kind) {
-        case Kind::Layout: return target_.layout->entities;
+        case Kind::Layout: return target_.layout->entities + static_cast<int>(target_.layout->inserts.size());
         case Kind::EmptyPaperSpace: return 0;
         case Kind::Ordinary: return target_.block->entities;
         case Kind::Xref: return target_.xref->loaded ? target_.xref->entities : 0;

@@ -18,6 +18,7 @@ constexpr MemberDef kMembers[] = {
     {"Saved", MemberKind::ReadOnly},        {"ActiveLayout", MemberKind::ReadWrite},
     {"Layouts", MemberKind::ReadOnly},      {"PlotConfigurations", MemberKind::ReadOnly},      {"ModelSpace", MemberKind::ReadOnly},
     {"PaperSpace", MemberKind::ReadOnly},   {"Blocks", MemberKind::ReadOnly},
+    {"SelectionSets", MemberKind::ReadOnly}, {"SummaryInfo", MemberKind::ReadOnly},
     {"Plot", MemberKind::ReadOnly},         {"Application", MemberKind::ReadOnly},
     {"GetVariable", MemberKind::Method},    {"SetVariable", MemberKind::Method},
     {"Close", MemberKind::Method},          {"Regen", MemberKind::Method},
@@ -43,6 +44,8 @@ Value DocumentObject::read(std::string_view member) {
     if (member == "ModelSpace") return layoutBlockObject(s, doc_, doc_->modelLayout());
     if (member == "PaperSpace") return paperSpaceObject(s, doc_);
     if (member == "Blocks") return blocksObject(s, doc_);
+    if (member == "SelectionSets") return selectionSetsObject(s, doc_);
+    if (member == "SummaryInfo") return summaryInfoObject(s, doc_);
     if (member == "PlotConfigurations") return plotConfigurationsObject(s, doc_);
     if (member == "Plot") return plotObject(s, doc_);
     if (member == "Application") return applicationObject(s);

@@ -95,8 +95,54 @@ std::shared_ptr<DrawingModel> DrawingFactory::create(const DrawingDef* definitio
         xref->loaded = x.loaded.value_or(xrefFileFound(x.path, doc->folder));
         doc->xrefs.push_back(std::move(xref));
     }
+    addBlockReferences(*doc, def);
+    doc->properties = def.properties;
     variables_.initialiseDocument(*doc);
     return doc;
+}
+
+namespace {
+
+// The block of that name (ignoring case), adding a definition for it when the scenario listed none:
+// a drawing holds the definition of every block it references.
+std::string definedBlock(DrawingModel& doc, const std::string& name) {
+    for (const auto& block : doc.blocks) {
+        if (equalsNoCase(block->name, name)) return block->name;
+    }
+    for (const auto& xref : doc.xrefs) {
+        if (equalsNoCase(xref->name, name)) return xref->name;
+    }
+    auto block = std::make_shared<BlockModel>();
+    block->name = name;
+    doc.blocks.push_back(block);
+    return name;
+}
+
+}  // namespace
+
+void DrawingFactory::addBlockReferences(DrawingModel& doc, const DrawingDef& def) {
+    // A dynamic block's reference points at an anonymous block of its own, numbered through the drawing.
+    int references = 0;
+    int anonymous = 0;
+    for (std::size_t i = 0; i < doc.layouts.size(); ++i) {
+        LayoutModel& layout = *doc.layouts[i];
+        const LayoutDef& layoutDef = i == 0 ? def.model : def.paperLayouts[i - 1];
+        for (const auto& insert : layoutDef.inserts) {
+            auto ref = std::make_shared<BlockReferenceModel>();
+            ref->number = ++references;
+            ref->effectiveName = definedBlock(doc, insert.block);
+            ref->dynamic = insert.dynamic;
+            ref->name = insert.dynamic ? definedBlock(doc, "*U" + std::to_string(++anonymous)) : ref->effectiveName;
+            ref->layoutName = layout.name;
+            for (const auto& [tag, text] : insert.attributes) {
+                auto attribute = std::make_shared<AttributeModel>();
+                attribute->tag = tag;
+                attribute->text = text;
+                ref->attributes.push_back(std::move(attribute));
+            }
+            layout.inserts.push_back(std::move(ref));
+        }
+    }
 }
 
 }  // namespace quillon::standin

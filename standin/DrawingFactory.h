@@ -37,6 +37,7 @@ private:
     const SystemVariables& variables_;
 
     std::shared_ptr<LayoutModel> makeLayout(const LayoutDef& def, bool isModel, PlotStyleKind styles) const;
+    static void addBlockReferences(DrawingModel& doc, const DrawingDef& def);
 };
 
 }  // namespace quillon::standin

@@ -10,6 +10,7 @@
 #include "standin/BlockModel.h"
 #include "standin/LayoutModel.h"
 #include "standin/Scenario.h"
+#include "standin/SelectionSetModel.h"
 #include "standin/XrefModel.h"
 
 namespace quillon::standin {
@@ -34,6 +35,8 @@ struct DrawingModel {
     std::vector<std::shared_ptr<BlockModel>> blocks;
     std::vector<std::shared_ptr<XrefModel>> xrefs;
     std::map<std::string, automation::Value> variables;  // per-document scenario variables, by upper-case name
+    DrawingProperties properties;                         // what SummaryInfo answers
+    std::vector<std::shared_ptr<SelectionSetModel>> selectionSets;  // in the order they were added
 
     int copies = 1;
     bool quietErrorMode = false;
@@ -44,6 +47,8 @@ struct DrawingModel {
     std::weak_ptr<automation::AutoObject> plotConfigurationsHandle;
     std::weak_ptr<automation::AutoObject> plotHandle;
     std::weak_ptr<automation::AutoObject> emptyPaperSpaceHandle;
+    std::weak_ptr<automation::AutoObject> selectionSetsHandle;
+    std::weak_ptr<automation::AutoObject> summaryInfoHandle;
 
     // Full name when saved, else the name: how journal lines name it.
     std::string displayName() const { return fullName.empty() ? name : fullName; }

@@ -1,7 +1,9 @@
 #include "standin/Handles.h"
 
 #include "standin/ApplicationObject.h"
+#include "standin/AttributeReferenceObject.h"
 #include "standin/BlockObject.h"
+#include "standin/BlockReferenceObject.h"
 #include "standin/BlocksObject.h"
 #include "standin/DatabaseObject.h"
 #include "standin/DocumentObject.h"
@@ -13,6 +15,9 @@
 #include "standin/PlotObject.h"
 #include "standin/PreferencesObject.h"
 #include "standin/PreferencesOutputObject.h"
+#include "standin/SelectionSetObject.h"
+#include "standin/SelectionSetsObject.h"
+#include "standin/SummaryInfoObject.h"
 #include "standin/XrefModelSpaceObject.h"
 
 namespace quillon::standin {
@@ -91,6 +96,30 @@ ObjectPtr xrefDatabaseObject(const StatePtr& state, const std::shared_ptr<Drawin
 ObjectPtr xrefModelSpaceObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
                                const std::shared_ptr<XrefModel>& xref) {
     return cached<XrefModelSpaceObject>(xref->modelSpaceHandle, state, doc, xref);
+}
+
+ObjectPtr blockReferenceObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                               const std::shared_ptr<BlockReferenceModel>& reference) {
+    return cached<BlockReferenceObject>(reference->handle, state, doc, reference);
+}
+
+ObjectPtr attributeObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                          const std::shared_ptr<BlockReferenceModel>& reference,
+                          const std::shared_ptr<AttributeModel>& attribute) {
+    return cached<AttributeReferenceObject>(attribute->handle, state, doc, reference, attribute);
+}
+
+ObjectPtr selectionSetsObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    return cached<SelectionSetsObject>(doc->selectionSetsHandle, state, doc);
+}
+
+ObjectPtr selectionSetObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                             const std::shared_ptr<SelectionSetModel>& set) {
+    return cached<SelectionSetObject>(set->handle, state, doc, set);
+}
+
+ObjectPtr summaryInfoObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {
+    return cached<SummaryInfoObject>(doc->summaryInfoHandle, state, doc);
 }
 
 ObjectPtr plotObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc) {

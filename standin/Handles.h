@@ -36,6 +36,15 @@ automation::ObjectPtr xrefDatabaseObject(const StatePtr& state, const std::share
                                          const std::shared_ptr<XrefModel>& xref);
 automation::ObjectPtr xrefModelSpaceObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
                                            const std::shared_ptr<XrefModel>& xref);
+automation::ObjectPtr blockReferenceObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                                           const std::shared_ptr<BlockReferenceModel>& reference);
+automation::ObjectPtr attributeObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                                      const std::shared_ptr<BlockReferenceModel>& reference,
+                                      const std::shared_ptr<AttributeModel>& attribute);
+automation::ObjectPtr selectionSetsObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc);
+automation::ObjectPtr selectionSetObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc,
+                                         const std::shared_ptr<SelectionSetModel>& set);
+automation::ObjectPtr summaryInfoObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc);
 automation::ObjectPtr plotObject(const StatePtr& state, const std::shared_ptr<DrawingModel>& doc);
 automation::ObjectPtr preferencesObject(const StatePtr& state);
 automation::ObjectPtr preferencesOutputObject(const StatePtr& state);

@@ -2,8 +2,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "automation/AutoObject.h"
+#include "standin/BlockReferenceModel.h"
 
 namespace quillon::standin {
 
@@ -11,8 +13,11 @@ namespace quillon::standin {
 struct LayoutModel {
     std::string name;
     bool isModel = false;
-    // Entities of the layout's block: 0 for a layout never made active (its viewport comes with the first activation).
+    // Entities of the layout's block besides its block references: 0 for a layout never made active (its
+    // viewport comes with the first activation).
     int entities = 1;
+    // The block references it holds, in the order they were inserted; its block's Count includes them.
+    std::vector<std::shared_ptr<BlockReferenceModel>> inserts;
     int tabOrder = 0;
 
     std::string configName;

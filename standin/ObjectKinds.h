@@ -8,7 +8,8 @@ namespace quillon::standin {
 // ModelSpace and PaperSpace blocks.
 inline constexpr const char* kObjectKinds[] = {"Application", "Documents", "Document", "Layouts",   "Layout", "Blocks",
                                                "Block",       "ModelSpace", "PaperSpace", "Database", "Plot",
-                                               "Preferences", "PreferencesOutput"};
+                                               "Preferences", "PreferencesOutput", "BlockReference", "Attribute",
+                                               "SelectionSets", "SelectionSet", "SummaryInfo"};
 
 bool objectKindMatches(std::string_view wanted, std::string_view actual);
 
