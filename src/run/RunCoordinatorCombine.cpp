@@ -88,6 +88,11 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
         try {
             const std::unique_ptr<plotting::PdfFileAccess> files = host_.pdfFiles();
             const auto started = std::chrono::steady_clock::now();
+            struct FrontPages {
+                plotting::SetRegister& made;
+                plotting::PdfFileAccess& files;
+                ~FrontPages() { made.removeFrontPages(files); }
+            } front{*setRegister, *files};
             input.front = setRegister->frontPages(input.rows, *files);
             output = plotting::combineRun(input, *files, [exiting] { return exiting->load(); },
                                           [mailbox, this](const std::string& text) {

@@ -182,7 +182,38 @@ Variant DispatchObject::invokeRaw(std::string_view member, DISPID id, WORD flags
     // DISPPARAMS holds the arguments last to first.
     std::vector<Variant> reversed;
     reversed.reserve(count);
-    for (std::size_t i = count; i-- > 0;) reversed.push_back(toVariant(args[i], objects));
+    for (std::size_t i = count; i-- > 0;) reversed.push_back(toVariant(args[i], objects, ArrayUse::Argument));
+    return invokeVariants(member, id, flags, reversed);
+}
+
+std::vector<Value> DispatchObject::callWithOut(std::string_view member, std::span<const Value> args,
+                                               std::size_t outCount) {
+    ClientObjects objects(retry_);
+    // Each out argument is a BSTR the server fills in, passed by reference as the type library declares it.
+    std::vector<BSTR> outs(outCount, nullptr);
+    struct Freed {
+        std::vector<BSTR>& strings;
+        ~Freed() {
+            for (BSTR text : strings) SysFreeString(text);
+        }
+    } freed{outs};
+    std::vector<Variant> reversed;
+    reversed.reserve(args.size() + outCount);
+    for (std::size_t i = outCount; i-- > 0;) {
+        Variant slot;
+        VARIANT* raw = slot.out();
+        V_VT(raw) = VT_BYREF | VT_BSTR;
+        V_BSTRREF(raw) = &outs[i];
+        reversed.push_back(std::move(slot));
+    }
+    for (std::size_t i = args.size(); i-- > 0;) reversed.push_back(toVariant(args[i], objects, ArrayUse::Argument));
+    invokeVariants(member, dispIdOf(member), DISPATCH_METHOD, reversed);
+    std::vector<Value> answers;
+    for (BSTR text : outs) answers.emplace_back(text ? toUtf8(std::wstring_view(text, SysStringLen(text))) : std::string());
+    return answers;
+}
+
+Variant DispatchObject::invokeVariants(std::string_view member, DISPID id, WORD flags, std::vector<Variant>& reversed) {
     // Variant is a VARIANT with no other members, so the vector is the array DISPPARAMS wants.
     static_assert(sizeof(Variant) == sizeof(VARIANT));
 

@@ -27,6 +27,8 @@ public:
     automation::Value get(std::string_view member, std::span<const automation::Value> args = {}) override;
     void put(std::string_view member, const automation::Value& value) override;
     automation::Value call(std::string_view member, std::span<const automation::Value> args = {}) override;
+    std::vector<automation::Value> callWithOut(std::string_view member, std::span<const automation::Value> args,
+                                               std::size_t outCount) override;
     std::vector<automation::ObjectPtr> enumerate() override;
     // COM's identity rule: the same object answers IUnknown with the same pointer.
     bool sameObject(const automation::AutoObject& other) const override;
@@ -40,6 +42,8 @@ public:
 private:
     automation::Value invoke(std::string_view member, DISPID id, WORD flags, std::span<const automation::Value> args);
     Variant invokeRaw(std::string_view member, DISPID id, WORD flags, std::span<const automation::Value> args);
+    // The call with its arguments made already, last first, as DISPPARAMS holds them.
+    Variant invokeVariants(std::string_view member, DISPID id, WORD flags, std::vector<Variant>& reversed);
 
     Microsoft::WRL::ComPtr<IDispatch> dispatch_;
     RetryPolicy retry_;

@@ -76,4 +76,8 @@ void SafeArray::putBstr(LONG index, const Bstr& value) {
     throwIfFailed(SafeArrayPutElement(array_, &index, value.get()), "Writing an array element");
 }
 
+void SafeArray::putShort(LONG index, SHORT value) {
+    throwIfFailed(SafeArrayPutElement(array_, &index, &value), "Writing an array element");
+}
+
 }  // namespace quillon::win

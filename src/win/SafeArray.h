@@ -45,6 +45,7 @@ public:
     Variant elementAt(LONG index) const;
     void putVariant(LONG index, const VARIANT& value);
     void putBstr(LONG index, const Bstr& value);
+    void putShort(LONG index, SHORT value);
 
 private:
     SAFEARRAY* array_ = nullptr;

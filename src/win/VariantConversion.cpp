@@ -21,20 +21,26 @@ namespace {
                                       "Type mismatch: variant type " + std::to_string(vt) + " is not supported");
 }
 
-Variant arrayVariant(const Value::Array& items, const ObjectBridge& objects) {
-    bool allText = !items.empty() && std::all_of(items.begin(), items.end(),
-                                                 [](const Value& item) { return item.kind() == Value::Kind::Text; });
-    SafeArray array = SafeArray::createVector(allText ? VT_BSTR : VT_VARIANT, items.size());
+Variant arrayVariant(const Value::Array& items, const ObjectBridge& objects, ArrayUse use) {
+    auto all = [&](Value::Kind kind) {
+        return !items.empty() &&
+               std::all_of(items.begin(), items.end(), [kind](const Value& item) { return item.kind() == kind; });
+    };
+    const VARTYPE element = use == ArrayUse::Answer ? (all(Value::Kind::Text) ? VT_BSTR : VT_VARIANT)
+                                                    : (all(Value::Kind::Int16) ? VT_I2 : VT_VARIANT);
+    SafeArray array = SafeArray::createVector(element, items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         LONG index = static_cast<LONG>(i);
-        if (allText)
+        if (element == VT_BSTR)
             array.putBstr(index, Bstr::fromUtf8(items[i].toText()));
+        else if (element == VT_I2)
+            array.putShort(index, std::get<std::int16_t>(items[i].storage()));
         else
-            array.putVariant(index, toVariant(items[i], objects).get());
+            array.putVariant(index, toVariant(items[i], objects, use).get());
     }
     Variant result;
     VARIANT* raw = result.out();
-    V_VT(raw) = static_cast<VARTYPE>(VT_ARRAY | (allText ? VT_BSTR : VT_VARIANT));
+    V_VT(raw) = static_cast<VARTYPE>(VT_ARRAY | element);
     V_ARRAY(raw) = array.release();
     return result;
 }
@@ -71,7 +77,7 @@ Value asDouble(const VARIANT& value) {
 
 }  // namespace
 
-Variant toVariant(const Value& value, const ObjectBridge& objects) {
+Variant toVariant(const Value& value, const ObjectBridge& objects, ArrayUse use) {
     Variant result;
     VARIANT* raw = result.out();
     switch (value.kind()) {
@@ -106,7 +112,7 @@ Variant toVariant(const Value& value, const ObjectBridge& objects) {
             V_VT(raw) = VT_DISPATCH;
             break;
         case Value::Kind::Array:
-            return arrayVariant(std::get<Value::Array>(value.storage()), objects);
+            return arrayVariant(std::get<Value::Array>(value.storage()), objects, use);
     }
     return result;
 }

@@ -20,9 +20,14 @@ public:
     virtual automation::ObjectPtr fromDispatch(Microsoft::WRL::ComPtr<IDispatch> dispatch) const = 0;
 };
 
-// Missing becomes VT_ERROR/DISP_E_PARAMNOTFOUND; an array of texts becomes
-// VT_ARRAY|VT_BSTR, any other array VT_ARRAY|VT_VARIANT.
-Variant toVariant(const automation::Value& value, const ObjectBridge& objects);
+// Where an array goes: answered by a server, an array of texts is VT_ARRAY|VT_BSTR (as the application
+// answers its name lists); given as a method's argument, an array of 16-bit integers is VT_ARRAY|VT_I2 and any
+// other VT_ARRAY|VT_VARIANT, as the application's methods declare them (a selection filter's group codes and
+// values), whose arguments are checked by type.
+enum class ArrayUse { Answer, Argument };
+
+// Missing becomes VT_ERROR/DISP_E_PARAMNOTFOUND; arrays as `use` says.
+Variant toVariant(const automation::Value& value, const ObjectBridge& objects, ArrayUse use = ArrayUse::Answer);
 
 // References are followed, arrays of any element type and lower bound are
 // read from their lower bound, narrower integers widen, other numeric types

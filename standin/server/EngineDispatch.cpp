@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "automation/AutomationError.h"
+#include "standin/TextCase.h"
 #include "standin/server/EnumVariant.h"
 #include "win/Bstr.h"
 #include "win/Utf.h"
@@ -207,6 +208,31 @@ HRESULT EngineDispatch::invokeMember(DISPID id, WORD flags, const DISPPARAMS& pa
     std::vector<Value> args;
     args.reserve(params.cArgs);
     for (UINT i = params.cArgs; i-- > 0;) args.push_back(win::fromVariant(params.rgvarg[i], objects));
+
+    // A selection's filter is checked by type, as the application's Select checks it: the group codes an
+    // array of 16-bit integers, the values an array of variants.
+    if ((flags & DISPATCH_METHOD) && standin::equalsNoCase(*name, "Select") && params.cArgs >= 5) {
+        const VARTYPE codes = V_VT(&params.rgvarg[params.cArgs - 4]);
+        const VARTYPE values = V_VT(&params.rgvarg[params.cArgs - 5]);
+        if (codes != (VT_ARRAY | VT_I2))
+            throw AutomationError(automation::hresult::InvalidArg, "Invalid argument FilterType in Select");
+        if (values != (VT_ARRAY | VT_VARIANT))
+            throw AutomationError(automation::hresult::InvalidArg, "Invalid argument FilterData in Select");
+    }
+    // Out arguments ([out] BSTR*, as GetCustomByIndex declares them) come last, each a string by reference.
+    std::size_t outs = 0;
+    while (outs < params.cArgs && V_VT(&params.rgvarg[outs]) == (VT_BYREF | VT_BSTR)) ++outs;
+    if (outs > 0 && (flags & DISPATCH_METHOD)) {
+        const std::vector<Value> in(args.begin(), args.end() - static_cast<std::ptrdiff_t>(outs));
+        const std::vector<Value> answers = object_->callWithOut(*name, in, outs);
+        for (std::size_t k = 0; k < outs && k < answers.size(); ++k) {
+            BSTR* slot = V_BSTRREF(&params.rgvarg[outs - 1 - k]);
+            if (!slot) return E_POINTER;
+            SysFreeString(*slot);
+            *slot = win::Bstr::fromUtf8(answers[k].toText()).release();
+        }
+        return S_OK;
+    }
 
     // A caller that accepts either (as Visual Basic does) gets the property
     // when the member is one; asking for exactly one kind gets exactly that.

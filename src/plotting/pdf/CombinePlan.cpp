@@ -215,7 +215,7 @@ std::vector<std::pair<std::string, std::string>> combinedFileNames(const Combine
 }
 
 std::string registerFileName(const std::string& pattern, const CombineNaming& naming) {
-    std::string name = expand(pattern, "", naming);
+    std::string name = trimmed(expand(pattern, "", naming));
     if (name.empty()) name = "Register";
     const std::string partSuffix = naming.part.empty() ? "" : " " + naming.part;
     return withTrailingSeparator(naming.runFolder) + name + partSuffix + ".csv";

@@ -15,9 +15,9 @@ SetRegister::SetRegister(const PlotSetup& setup, const CombineNaming& naming, Re
       title_(naming.jobName),
       fonts_(std::move(fonts)) {}
 
-SetRegister::~SetRegister() {
-    // The pages went into the combined file, or nowhere: their own file is no one's.
-    if (frontFiles_ && !front_.empty()) frontFiles_->remove(front_);
+void SetRegister::removeFrontPages(PdfFileAccess& files) {
+    if (!front_.empty()) files.remove(front_);
+    front_.clear();
 }
 
 CombineFront SetRegister::frontPages(const std::vector<ReportRow>& rows, PdfFileAccess& files) {
@@ -29,7 +29,6 @@ CombineFront SetRegister::frontPages(const std::vector<ReportRow>& rows, PdfFile
         return made;
     }();
     front_ = file_.substr(0, base::extensionStart(file_)) + ".~pages.pdf";
-    frontFiles_ = &files;
     const RegisterPagesResult written = writeRegisterPages(table, front_, fonts_, files);
     if (!written.ok) {
         problem_ = "the register's pages could not be made: " + written.error;

@@ -18,7 +18,6 @@ namespace quillon::plotting {
 class SetRegister {
 public:
     SetRegister(const PlotSetup& setup, const CombineNaming& naming, RegisterFonts fonts);
-    ~SetRegister();
     SetRegister(const SetRegister&) = delete;
     SetRegister& operator=(const SetRegister&) = delete;
 
@@ -30,6 +29,9 @@ public:
     // under a temporary name (nothing when the run makes no such file, or the pages could not be written:
     // then problem() says why).
     CombineFront frontPages(const std::vector<ReportRow>& rows, PdfFileAccess& files);
+    // Once the combine is over, however it ended: the pages went into the combined file or nowhere, and
+    // their own file is no one's.
+    void removeFrontPages(PdfFileAccess& files);
     // Each combined file's sheets as they were placed in it: the register's Pages.
     void notePlaces(const std::vector<SheetPlace>& places);
     // After the combine: the CSV, from the record as it now stands. False when it could not be written.
@@ -44,7 +46,6 @@ private:
     std::string title_;
     RegisterFonts fonts_;
     std::string front_;
-    PdfFileAccess* frontFiles_ = nullptr;
     std::map<std::string, std::string> pages_;
     std::string problem_;
 };

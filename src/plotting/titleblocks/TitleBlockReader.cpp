@@ -69,8 +69,10 @@ std::vector<TitleBlock> TitleBlockReader::onLayout(const std::string& layoutName
         // The selection's name filter lets every dynamic block through: its effective name decides.
         TitleBlock block{reference->get("EffectiveName").toText(), {}};
         if (!pattern_.matches(block.name)) continue;
-        if (reference->get("HasAttributes").toBool())
-            for (const Value& attribute : reference->call("GetAttributes").toArray()) {
+        // Held while its items are read: the array lives in the answer.
+        const Value attributes = reference->get("HasAttributes").toBool() ? reference->call("GetAttributes") : Value();
+        if (attributes.kind() == Value::Kind::Array)
+            for (const Value& attribute : attributes.toArray()) {
                 const ObjectPtr one = attribute.toObject();
                 block.attributes.emplace_back(one->get("TagString").toText(), one->get("TextString").toText());
             }
