@@ -13,6 +13,8 @@ constexpr std::string_view CombineSheets = "CombineSheets";
 constexpr std::string_view CombinedFileName = "CombinedFileName";
 constexpr std::string_view KeepSheetFiles = "KeepSheetFiles";
 constexpr std::string_view PlotOutputKey = "PlotOutput";
+constexpr std::string_view TitleBlocks = "TitleBlocks";
+constexpr std::string_view RegisterName = "RegisterName";
 
 std::string readText(const SettingsStore& store, std::string_view key) {
     return store.read(settings_names::Application, settings_names::Section, key).value_or("");
@@ -32,6 +34,8 @@ PlotFileSettings loadPlotFileSettings(const SettingsStore& store) {
     settings.combine.keepSheetFiles = readText(store, KeepSheetFiles) != "0";
     // An unknown word reads as a file: a file is never lost, a sheet on paper might be.
     settings.output = plotting::plotOutputFromWord(readText(store, PlotOutputKey)).value_or(plotting::PlotOutput::File);
+    settings.titleBlocks = readText(store, TitleBlocks);
+    settings.registerName = readText(store, RegisterName);
     return settings;
 }
 
@@ -46,6 +50,8 @@ void savePlotFileSettings(SettingsStore& store, const PlotFileSettings& settings
     write(CombinedFileName, settings.combine.fileName);
     write(KeepSheetFiles, settings.combine.keepSheetFiles ? "1" : "0");
     write(PlotOutputKey, plotting::plotOutputWord(settings.output));
+    write(TitleBlocks, settings.titleBlocks);
+    write(RegisterName, settings.registerName);
 }
 
 }  // namespace quillon::app

@@ -20,6 +20,10 @@ struct PlotFileSettings {
     plotting::CombineChoice combine{};
     // Where a plotter's sheets go: a file (the default) or the plotter.
     plotting::PlotOutput output = plotting::PlotOutput::File;
+    // The title blocks' block name pattern (empty: none are read) and the register's file name pattern
+    // (empty: no register).
+    std::string titleBlocks;
+    std::string registerName;
 
     bool operator==(const PlotFileSettings&) const = default;
     // The folder the run plots into; empty: beside each drawing.

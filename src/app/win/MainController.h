@@ -192,7 +192,7 @@ private:
     SearchPane search_{*this};
     PlotBoxes boxes_{*this};
     SessionCountBox sessions_{*this, settings_};
-    PlotFilesChoice plotFiles_{settings_};
+    PlotFilesChoice plotFiles_{settings_, *this};
     SheetChoice sheets_ = SheetChoice::load(settings_);
     SheetsCommand sheetsCommand_{*this, sheets_, settings_, *this};
     PlotJobCommands jobs_{*this, WindowChoices{boxes_, sessions_, plotFiles_, sheets_}};

@@ -28,6 +28,7 @@ std::string MainController::listedFolder() const { return search_.currentFolder(
 plotting::PlotSetup MainController::chosenSetup() const {
     plotting::PlotSetup setup = boxes_.setup();
     setup.files = plotFiles_.runOptions();
+    plotFiles_.applyNames(setup);
     // Grey (each drawing as it was last saved) plots the layouts of those that have them, as ticked does.
     setup.layouts = win::WinCheckBox(window_.control(ids::ChkLayouts)).tick() != win::WinCheckBox::Tick::Clear;
     // The sheets' patterns apply only to a run of layouts.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialogs/win/DialogParts.h"
+#include "plotting/titleblocks/NameFieldRules.h"
 #include "win/ComboBoxControl.h"
 #include "win/DialogFont.h"
 #include "win/Utf.h"
@@ -34,6 +35,13 @@ constexpr const wchar_t* CombineHint =
     L"Empty: {drawing} sheets for each drawing, {folder} {date} for the run; also {job}.\r\n"
     L"Only a device that makes PDF files combines; the sheets go in in the order they were plotted.";
 constexpr const wchar_t* NoFolder = L"Choose the folder for the plot files, or plot them beside each drawing.";
+constexpr const wchar_t* TitleBlocksLabel = L"Title &blocks:";
+constexpr const wchar_t* TagsButton = L"&Tags from a drawing...";
+constexpr const wchar_t* TagsHint =
+    L"Block names such as *TITLE*;*TB* (empty: none read). File names then take {attr:TAG} from the sheet's\r\n"
+    L"title block and {prop:Name} from the drawing's properties: {attr:SHEETNO} {attr:TITLE}.";
+constexpr const wchar_t* RegisterLabel = L"&Register:";
+constexpr const wchar_t* Reading = L"Reading the drawing's title blocks...";
 
 }  // namespace
 
@@ -75,6 +83,14 @@ bool PlotFilesDialog::onInit() {
     add(KeepSheetsId, L"Button", KeepSheets, BS_AUTOCHECKBOX | WS_TABSTOP);
     CheckDlgButton(hwnd(), KeepSheetsId, settings_.combine.keepSheetFiles ? BST_CHECKED : BST_UNCHECKED);
     add(CombineHintId, L"Static", CombineHint, SS_LEFT | SS_NOPREFIX);
+    add(TitleBlocksLabelId, L"Static", TitleBlocksLabel, SS_LEFT);
+    add(TitleBlocksId, L"Edit", win::toWide(settings_.titleBlocks).c_str(), ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
+        WS_EX_CLIENTEDGE);
+    add(TagsButtonId, L"Button", TagsButton, BS_PUSHBUTTON | WS_TABSTOP);
+    add(TagsId, L"Static", TagsHint, SS_LEFT | SS_NOPREFIX);
+    add(RegisterLabelId, L"Static", RegisterLabel, SS_LEFT);
+    add(RegisterId, L"Edit", win::toWide(settings_.registerName).c_str(), ES_AUTOHSCROLL | WS_TABSTOP,
+        WS_EX_CLIENTEDGE);
     add(IDOK, L"Button", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP);
     add(IDCANCEL, L"Button", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP);
     CheckRadioButton(hwnd(), BesideId, InFolderId, settings_.inFolder ? InFolderId : BesideId);
@@ -91,7 +107,10 @@ void PlotFilesDialog::layOut() {
     const TEXTMETRICW& metrics = measure.metrics();
     const RECT hintRect = measure.block(Hint);
     const RECT combineHintRect = measure.block(CombineHint);
-    const int labels = std::max({width(PlotFilesLabel), width(PatternLabel), width(CombineLabel), width(CombinedNameLabel)});
+    const RECT tagsRect = measure.block(TagsHint);
+    const int labels = std::max({width(PlotFilesLabel), width(PatternLabel), width(CombineLabel), width(CombinedNameLabel),
+                                 width(TitleBlocksLabel), width(RegisterLabel)});
+    const int tagsButton = width(TagsButton) + px(16);
     const int combineChoice = width(CombineChoices[2]) + px(40);
     const int keepText = width(KeepSheets);
     const int besideText = width(Beside);
@@ -107,7 +126,7 @@ void PlotFilesDialog::layOut() {
     const int inFolder = inFolderText + radioGlyph;
     const int browse = std::max(px(75), browseText + px(16));
     const int widestHint = std::max({static_cast<int>(hintRect.right), static_cast<int>(combineHintRect.right),
-                                     width(ToDevice) + radioGlyph});
+                                     static_cast<int>(tagsRect.right), width(ToDevice) + radioGlyph});
     const int edit = std::max(px(260), widestHint - inFolder - gap - browse - gap);
     const int right = x1 + inFolder + gap + edit + gap + browse;
     const int textOffset = (row - static_cast<int>(metrics.tmHeight)) / 2;
@@ -138,7 +157,17 @@ void PlotFilesDialog::layOut() {
     place(CombinedNameId, x1, y, right - x1, row);
     y += row + px(6);
     place(CombineHintId, x1, y, right - x1, combineHintRect.bottom);
-    y += combineHintRect.bottom + px(14);
+    y += combineHintRect.bottom + px(12);
+    place(TitleBlocksLabelId, margin, y + textOffset, labels, metrics.tmHeight);
+    place(TitleBlocksId, x1, y, right - x1 - tagsButton - gap, row);
+    place(TagsButtonId, right - tagsButton, y, tagsButton, row);
+    y += row + px(6);
+    // Room for the hint, or for the tags a drawing gave and the name they make, which may take a line more.
+    place(TagsId, x1, y, right - x1, tagsRect.bottom + static_cast<int>(metrics.tmHeight));
+    y += tagsRect.bottom + static_cast<int>(metrics.tmHeight) + px(6);
+    place(RegisterLabelId, margin, y + textOffset, labels, metrics.tmHeight);
+    place(RegisterId, x1, y, right - x1, row);
+    y += row + px(14);
     const int button = std::max(px(75), cancelText + px(16));
     place(IDCANCEL, right - button, y, button, row);
     place(IDOK, right - 2 * button - gap, y, button, row);
@@ -164,6 +193,9 @@ bool PlotFilesDialog::onCommand(int id, int notifyCode, HWND control) {
             return true;
         case BrowseId:
             if (notifyCode == BN_CLICKED) browse();
+            return true;
+        case TagsButtonId:
+            if (notifyCode == BN_CLICKED) pickDrawingForTags();
             return true;
         case CombineId:
             if (notifyCode == CBN_SELCHANGE) showChoice();
@@ -196,6 +228,44 @@ void PlotFilesDialog::browse() {
     }
 }
 
+void PlotFilesDialog::pickDrawingForTags() {
+    Microsoft::WRL::ComPtr<IFileOpenDialog> picker;
+    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&picker)))) return;
+    DWORD options = 0;
+    picker->GetOptions(&options);
+    picker->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_FILEMUSTEXIST);
+    picker->SetTitle(L"A drawing with title blocks");
+    const COMDLG_FILTERSPEC types[] = {{L"Drawings (*.dwg)", L"*.dwg"}};
+    picker->SetFileTypes(1, types);
+    if (FAILED(picker->Show(hwnd()))) return;
+    Microsoft::WRL::ComPtr<IShellItem> item;
+    win::UniqueCoTaskMem<PWSTR> path;
+    if (FAILED(picker->GetResult(&item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path.out()))) return;
+    const std::string file = win::toUtf8(path.get());
+    const std::string titleBlocks = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), TitleBlocksId)));
+    std::string pattern = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), PatternId)));
+    if (pattern.empty()) pattern = "{attr:SHEETNO} {attr:TITLE}";
+    SetDlgItemTextW(hwnd(), TagsId, Reading);
+    const std::uint64_t request = ++request_;
+    std::weak_ptr<int> alive = alive_;
+    lister_.listTags(file, titleBlocks, pattern, [this, alive, request, file](plotting::DrawingTags tags, std::string error) {
+        // The dialog may be gone, or another drawing picked since.
+        if (alive.expired() || request != request_) return;
+        const std::string name = file.substr(file.find_last_of("\\/") + 1);
+        std::string text;
+        if (!error.empty()) {
+            text = name + " could not be read: " + error;
+        } else if (tags.tags.empty()) {
+            text = "No title block of these names in " + name + ".";
+        } else {
+            text = "Tags in " + name + ":";
+            for (std::size_t i = 0; i < tags.tags.size(); ++i) text += (i ? ", " : " ") + tags.tags[i];
+            text += "\r\nIts sheet " + tags.sampleSheet + " would be plotted as " + tags.sampleName;
+        }
+        SetDlgItemTextW(hwnd(), TagsId, win::toWide(text).c_str());
+    });
+}
+
 bool PlotFilesDialog::accept() {
     app::PlotFileSettings chosen;
     chosen.inFolder = IsDlgButtonChecked(hwnd(), InFolderId) == BST_CHECKED;
@@ -216,6 +286,20 @@ bool PlotFilesDialog::accept() {
     chosen.combine.keepSheetFiles = IsDlgButtonChecked(hwnd(), KeepSheetsId) == BST_CHECKED;
     chosen.output = IsDlgButtonChecked(hwnd(), ToDeviceId) == BST_CHECKED ? plotting::PlotOutput::Device
                                                                           : plotting::PlotOutput::File;
+    chosen.titleBlocks = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), TitleBlocksId)));
+    chosen.registerName = win::toUtf8(parts::textOf(GetDlgItem(hwnd(), RegisterId)));
+    const plotting::NamePatterns names{chosen.titleBlocks, chosen.pattern, "", chosen.combine, chosen.registerName};
+    if (const auto refusal = plotting::nameFieldRefusal(names)) {
+        const std::string text = (refusal->first == "plotFileName"       ? std::string("The file names ")
+                                  : refusal->first == "combinedFileName" ? std::string("The combined file's name ")
+                                                                         : std::string("The register's name ")) +
+                                 refusal->second;
+        MessageBoxW(hwnd(), win::toWide(text).c_str(), Title, MB_OK | MB_ICONINFORMATION);
+        SetFocus(GetDlgItem(hwnd(), refusal->first == "plotFileName" ? PatternId
+                                    : refusal->first == "register"   ? RegisterId
+                                                                     : CombinedNameId));
+        return false;
+    }
     // The device is chosen in the main window and checked when the run starts; the name is checked here.
     if (const auto refusal = plotting::combineRefusal(chosen.combine, "PDF", chosen.pattern)) {
         MessageBoxW(hwnd(), win::toWide(*refusal).c_str(), Title, MB_OK | MB_ICONINFORMATION);
