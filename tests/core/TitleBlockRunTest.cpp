@@ -90,6 +90,14 @@ TEST_F(TitleBlockRun, SheetsAreNamedByTheirOwnTitleBlocksAndTheRegisterListsTheS
         << registerCsv;
     EXPECT_NE(standin::testing::readText(dir.path() + "/Out/Set.pdf").find("Register"), std::string::npos);
 
+    // The next night nothing changed: no drawing is opened, and the register still describes every sheet.
+    asked.setup.onlyChanged = true;
+    world->runToEnd(asked);
+    EXPECT_EQ(countOf(report(), ",up to date,"), 5) << report();
+    EXPECT_NE(standin::testing::readText(dir.path() + "/Out/J register.csv")
+                  .find("A-101,Ground Floor Plan,C,Plans.dwg,Ground,A4,A-101 Ground Floor Plan.pdf,2,up to date,"),
+              std::string::npos);
+
     // A drawing property names the check's sheets; the check says what each would be called.
     RunRequest check = request("{prop:Project}-{layout}");
     check.setup.purpose = plotting::RunPurpose::Check;

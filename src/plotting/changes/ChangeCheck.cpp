@@ -183,7 +183,11 @@ bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing
                 break;
             }
             sheet.plotFileHash = file->hash;
-            key.sheets.push_back({sheet.layout, sheet.plotFile, *file});
+            SheetFileKey made{sheet.layout, sheet.plotFile, *file};
+            made.titleBlock = sheet.titleBlock;
+            made.titleValues = sheet.titleValues;
+            made.bookmark = sheet.bookmark;
+            key.sheets.push_back(std::move(made));
         }
         if (key.whole) outcome.drawingHash = key.drawingKey.hash;
     }
@@ -224,8 +228,12 @@ bool ChangeCheck::recordCombined(base::FileSystem& files, const std::vector<Shee
             known = moved.emplace(folded, std::pair{&store, *last}).first;
         }
         for (SheetFileKey& sheet : known->second.second.sheets)
-            if (sheet.layout == place.layout && base::samePath(sheet.file, place.from) && (place.moves || sheet.combined))
-                sheet = {sheet.layout, into, {}, true, {}};
+            if (sheet.layout == place.layout && base::samePath(sheet.file, place.from) && (place.moves || sheet.combined)) {
+                sheet.file = into;
+                sheet.key = {};
+                sheet.combined = true;
+                sheet.pages.clear();
+            }
     }
     bool written = true;
     for (auto& [store, line] : lines) written = store->add(files, line) && written;
@@ -309,6 +317,9 @@ DrawingOutcome upToDateOutcome(const std::string& drawing, const PlotKey& record
         one.upToDate = true;
         if (sheet.combined) one.combinedPages = sheet.pages;
         else one.plotFileHash = sheet.key.hash;
+        one.titleBlock = sheet.titleBlock;
+        one.titleValues = sheet.titleValues;
+        one.bookmark = sheet.bookmark;
         outcome.sheets.push_back(std::move(one));
     }
     return outcome;

@@ -30,6 +30,11 @@ struct SheetFileKey {
     bool combined = false;
     // Its pages in the combined file, as that file's record has them when the sheet is found up to date.
     std::string pages{};
+    // The title block its names took and its values, and its bookmark: what a register made without opening
+    // the drawing says of it.
+    std::string titleBlock{};
+    std::vector<std::pair<std::string, std::string>> titleValues{};
+    std::string bookmark{};
     bool operator==(const SheetFileKey&) const = default;
 };
 

@@ -46,8 +46,17 @@ std::string plotKeyLine(const PlotKey& key) {
         json["references"] = std::move(references);
         Json sheets = Json::array();
         for (const auto& sheet : key.sheets) {
-            if (sheet.combined) sheets.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"combined", true}});
-            else sheets.push_back(Json{{"layout", sheet.layout}, {"path", sheet.file}, {"file", fileJson(sheet.key)}});
+            Json one{{"layout", sheet.layout}, {"path", sheet.file}};
+            if (sheet.combined) one["combined"] = true;
+            else one["file"] = fileJson(sheet.key);
+            if (!sheet.titleBlock.empty()) one["titleBlock"] = sheet.titleBlock;
+            if (!sheet.titleValues.empty()) {
+                Json values = Json::array();
+                for (const auto& [tag, value] : sheet.titleValues) values.push_back(Json::array({tag, value}));
+                one["titleValues"] = std::move(values);
+            }
+            if (!sheet.bookmark.empty()) one["bookmark"] = sheet.bookmark;
+            sheets.push_back(std::move(one));
         }
         json["sheets"] = std::move(sheets);
         Json obsolete = Json::array();
@@ -105,11 +114,14 @@ std::optional<std::variant<PlotKey, CombinedFileKey>> plotKeyFromLine(std::strin
             key.references.push_back(std::move(reference));
         }
         for (const auto& one : json.at("sheets")) {
-            if (one.value("combined", false))
-                key.sheets.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(), {}, true, {}});
-            else
-                key.sheets.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),
-                                      fileKeyFrom(one.at("file")), false, {}});
+            SheetFileKey sheet{one.at("layout").get<std::string>(), one.at("path").get<std::string>(), {}, false, {}};
+            sheet.combined = one.value("combined", false);
+            if (!sheet.combined) sheet.key = fileKeyFrom(one.at("file"));
+            sheet.titleBlock = one.value("titleBlock", "");
+            for (const auto& pair : one.value("titleValues", Json::array()))
+                sheet.titleValues.emplace_back(pair.at(0).get<std::string>(), pair.at(1).get<std::string>());
+            sheet.bookmark = one.value("bookmark", "");
+            key.sheets.push_back(std::move(sheet));
         }
         for (const auto& one : json.value("obsolete", Json::array()))
             key.obsolete.push_back({one.at("layout").get<std::string>(), one.at("path").get<std::string>(),

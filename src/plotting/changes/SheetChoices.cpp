@@ -14,7 +14,7 @@ std::vector<std::pair<std::string, std::string>> sheetChoices(const PlotSetup& s
     }
     // Names the application matches ignoring case: a job's spelling and the one a run took from the
     // application's lists are the same device.
-    return {
+    std::vector<std::pair<std::string, std::string>> choices{
         {"device", base::foldedName(setup.device)},
         {"paper", base::foldedName(setup.paper)},
         {"plot style table", base::foldedName(setup.plotStyleTable)},
@@ -28,6 +28,16 @@ std::vector<std::pair<std::string, std::string>> sheetChoices(const PlotSetup& s
         {"plot file name", setup.files.pattern},
         {"plot file extension", setup.files.extension},
     };
+    // Only when used, so that records made before them still stand for runs that do not use them. The tags
+    // the register lists choose among several title blocks of a sheet, and so its name.
+    if (!setup.titleBlocks.empty()) {
+        std::string columns;
+        for (const auto& tag : setup.registerColumns) columns += tag + ";";
+        choices.emplace_back("title blocks", setup.titleBlocks);
+        choices.emplace_back("register columns", columns);
+    }
+    if (!setup.bookmarkName.empty()) choices.emplace_back("bookmark name", setup.bookmarkName);
+    return choices;
 }
 
 }  // namespace quillon::plotting
