@@ -219,17 +219,26 @@ HRESULT EngineDispatch::invokeMember(DISPID id, WORD flags, const DISPPARAMS& pa
         if (values != (VT_ARRAY | VT_VARIANT))
             throw AutomationError(automation::hresult::InvalidArg, "Invalid argument FilterData in Select");
     }
-    // Out arguments ([out] BSTR*, as GetCustomByIndex declares them) come last, each a string by reference.
-    std::size_t outs = 0;
-    while (outs < params.cArgs && V_VT(&params.rgvarg[outs]) == (VT_BYREF | VT_BSTR)) ++outs;
-    if (outs > 0 && (flags & DISPATCH_METHOD)) {
+    // Out arguments ([out] BSTR*, as GetCustomByIndex declares them) come last, each a string by reference;
+    // the member says how many it has (a caller may pass ordinary arguments by reference too).
+    const std::size_t outs = (flags & DISPATCH_METHOD) ? object_->outArgumentCount(*name) : 0;
+    if (outs > 0) {
+        if (params.cArgs < outs) return DISP_E_PARAMNOTOPTIONAL;
+        for (std::size_t k = 0; k < outs; ++k) {
+            const VARTYPE slot = V_VT(&params.rgvarg[k]);
+            if (slot != (VT_BYREF | VT_BSTR) && slot != (VT_BYREF | VT_VARIANT)) return DISP_E_TYPEMISMATCH;
+        }
         const std::vector<Value> in(args.begin(), args.end() - static_cast<std::ptrdiff_t>(outs));
         const std::vector<Value> answers = object_->callWithOut(*name, in, outs);
         for (std::size_t k = 0; k < outs && k < answers.size(); ++k) {
-            BSTR* slot = V_BSTRREF(&params.rgvarg[outs - 1 - k]);
-            if (!slot) return E_POINTER;
-            SysFreeString(*slot);
-            *slot = win::Bstr::fromUtf8(answers[k].toText()).release();
+            VARIANT& slot = params.rgvarg[outs - 1 - k];
+            if (V_VT(&slot) == (VT_BYREF | VT_BSTR)) {
+                SysFreeString(*V_BSTRREF(&slot));
+                *V_BSTRREF(&slot) = win::Bstr::fromUtf8(answers[k].toText()).release();
+            } else {
+                VariantClear(V_VARIANTREF(&slot));
+                *V_VARIANTREF(&slot) = win::toVariant(answers[k], objects).release();
+            }
         }
         return S_OK;
     }
