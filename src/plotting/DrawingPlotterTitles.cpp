@@ -67,8 +67,10 @@ void DrawingPlotter::readTitleBlock(autocad::CadDocument& document, const std::s
     const std::string file = sheetPlotFile(drawingName, layoutName, sheet);
     std::string said = sheet.titleBlock.empty() ? "" : "title block " + sheet.titleBlock + "; ";
     said += "would be plotted as " + file.substr(file.find_last_of("\\/") + 1);
-    for (const auto& warning : sheet.plotWarnings) said += "; " + warning;
     sheet.note += (sheet.note.empty() ? "" : "; ") + said;
+    // A name that would fall back is a warning of the check, as it would be of the run.
+    for (const auto& warning : sheet.plotWarnings)
+        sheet.warnings.push_back({layoutName.empty() ? "Model" : layoutName, "file name", pattern, warning});
 }
 
 NameValues DrawingPlotter::nameValues(const SheetRecord& sheet) {
