@@ -1,6 +1,8 @@
 #include "app/CombineCommand.h"
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <functional>
 #include <filesystem>
 #include <stdexcept>
@@ -10,6 +12,7 @@
 #include "base/Paths.h"
 #include "plotting/record/OutcomeWords.h"
 #include "plotting/record/PartsCombine.h"
+#include "plotting/register/SetRegister.h"
 
 namespace quillon::app {
 
@@ -38,6 +41,56 @@ int refuse(run::RunReports& reports, const CommandLine& line, const std::string&
     const int code = static_cast<int>(RunExitCode::BadJobOrArguments);
     say("exit code " + std::to_string(code));
     return code;
+}
+
+// The folder every drawing of the set lies in (or below): what a job's {folder} names.
+std::string sharedFolder(const std::vector<plotting::ReportRow>& rows) {
+    std::optional<std::string> shared;
+    for (const auto& row : rows) {
+        const plotting::OutcomeWord* word = plotting::findOutcomeWord(row.outcome);
+        const auto cut = row.drawing.find_last_of("\\/");
+        if ((word && word->meaning == plotting::OutcomeWord::Meaning::CombinedFile) || cut == std::string::npos) continue;
+        const std::string folder = row.drawing.substr(0, cut + 1);
+        if (!shared) {
+            shared = folder;
+            continue;
+        }
+        // The longest run of whole folders both begin with.
+        std::size_t end = 0;
+        for (std::size_t i = 0; i < shared->size() && i < folder.size(); ++i) {
+            if (!plotting::equalsIgnoreCase(shared->substr(i, 1), folder.substr(i, 1))) break;
+            if ((*shared)[i] == '\\' || (*shared)[i] == '/') end = i + 1;
+        }
+        shared = shared->substr(0, end);
+    }
+    return shared.value_or("");
+}
+
+// The register of the whole set from the parts' reports, when their run asked for one: each sheet as the part
+// that plotted it recorded it.
+void writeRegister(const plotting::PartsCombine& plan, const plotting::RunReport& report,
+                   const std::function<void(const std::string&)>& say) {
+    const plotting::ReportRow& choices = plan.choices;
+    if (choices.registerName.empty()) return;
+    plotting::PlotSetup setup;
+    setup.purpose = plotting::RunPurpose::Plot;
+    setup.combine = plan.choice;
+    setup.registerName = choices.registerName;
+    for (std::size_t at = 0; at < choices.registerColumns.size();) {
+        const auto cut = std::min(choices.registerColumns.find(';', at), choices.registerColumns.size());
+        if (cut > at) setup.registerColumns.push_back(choices.registerColumns.substr(at, cut - at));
+        at = cut + 1;
+    }
+    std::string folder = sharedFolder(plan.rows);
+    plotting::CombineNaming naming;
+    naming.runFolder = choices.plotFolder.empty() ? folder : choices.plotFolder;
+    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    naming.folderName = folder.substr(folder.find_last_of("\\/") + 1);
+    naming.jobName = naming.folderName;
+    naming.date = choices.nameDate;
+    plotting::SetRegister made(setup, naming, {});
+    const bool written = made.writeCsv(report.rows());
+    say("register " + made.file() + (written ? "" : " not written: " + made.problem()));
 }
 
 }  // namespace
@@ -78,6 +131,7 @@ int runCombineCommand(const CommandLine& line, CommandLineSystem& system, run::R
         output = plotting::combineParts(plan, *report, files, say);
         for (const auto& [subject, row] : output.rows)
             say("combined file " + row.plotFile + ": " + row.outcome + ", " + row.reason);
+        writeRegister(plan, *report, say);
     }
     reports.end();
     tellWritten(reports, say);

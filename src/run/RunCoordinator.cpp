@@ -154,6 +154,7 @@ void RunCoordinator::startRun(RunRequest request) {
     run->jobFile = request.jobFile;
     run->jobHadFolder = request.jobHadFolder;
     run->listedFolder = request.listedFolder;
+    run->partBase = request.partBase;
     run->deadline = request.deadline;
     run->deadlineText = request.deadlineText;
     run->record = std::make_shared<plotting::RunRecordWriter>(

@@ -105,6 +105,8 @@ private:
         std::string jobFile;
         bool jobHadFolder = false;
         std::string listedFolder;
+        // A part's job folder: a part lists its own drawings, not the folder, yet its register is the job's.
+        std::string partBase;
         // The local time the run ends by, as Stop ends it; none: no deadline (or it has been reached).
         std::optional<plotting::RunDeadline> deadline;
         std::string deadlineText;

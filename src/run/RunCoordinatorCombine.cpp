@@ -68,8 +68,9 @@ bool RunCoordinator::startCombining(std::optional<plotting::PlotRun::Ending> end
                                     const plotting::PlotRun::Tally& tally) {
     ActiveRun& run = *run_;
     using Ending = plotting::PlotRun::Ending;
-    auto setRegister =
-        std::make_shared<plotting::SetRegister>(run.setup, combineNaming(run), host_.registerFonts());
+    plotting::CombineNaming registerNaming = combineNaming(run);
+    if (registerNaming.folderName.empty() && !run.partBase.empty()) registerNaming.folderName = lastName(run.partBase);
+    auto setRegister = std::make_shared<plotting::SetRegister>(run.setup, registerNaming, host_.registerFonts());
     if (!run.record || ending == Ending::Refused ||
         (run.setup.combine.mode == plotting::CombineMode::None && !setRegister->wanted()))
         return false;

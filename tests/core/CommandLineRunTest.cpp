@@ -131,11 +131,15 @@ TEST_F(CommandLineJob, CombineRefusesAReportItCannotReadWithCodeTwoAndSaysAPartN
     for (const char* name : {"D1.dwg", "d2.dwg", "D3.dwg", "E4.dwg"}) dir.file(std::string("Jobs/") + name, "drawing");
     const std::string part1 = dir.at("part 1.csv");
     const json choices = {{"folder", dir.at("Jobs")}, {"device", "DWG To PDF.pc3"}, {"plotFolder", dir.folder("Out")},
-                          {"combine", "drawing"}};
+                          {"combine", "drawing"}, {"register", "{folder} register"}};
     EXPECT_EQ(world->run(line(CommandLine::Mode::RunJob, job(choices), part1, "1/2")), 0);
     combine.reports = {part1};
     EXPECT_EQ(runCombineCommand(combine, *world, world->reports(), files), 1);
     EXPECT_EQ(count(world->console, "part 2 of 2: no report was given"), 1) << ::testing::PrintToString(world->console);
+    // The set's register, from the parts' reports, beside the part's own.
+    const auto registered = rows(dir.at("Out/Jobs register.csv"));
+    EXPECT_EQ(registered.size(), rows(dir.at("Out/Jobs register part 1 of 2.csv")).size()) << dir.at("Out");
+    EXPECT_FALSE(registered.empty());
 }
 
 }  // namespace
