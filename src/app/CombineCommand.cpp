@@ -13,6 +13,7 @@
 #include "plotting/record/OutcomeWords.h"
 #include "plotting/record/PartsCombine.h"
 #include "plotting/register/SetRegister.h"
+#include "plotting/titleblocks/TitleValuesText.h"
 
 namespace quillon::app {
 
@@ -76,11 +77,7 @@ void writeRegister(const plotting::PartsCombine& plan, const plotting::RunReport
     setup.purpose = plotting::RunPurpose::Plot;
     setup.combine = plan.choice;
     setup.registerName = choices.registerName;
-    for (std::size_t at = 0; at < choices.registerColumns.size();) {
-        const auto cut = std::min(choices.registerColumns.find(';', at), choices.registerColumns.size());
-        if (cut > at) setup.registerColumns.push_back(choices.registerColumns.substr(at, cut - at));
-        at = cut + 1;
-    }
+    setup.registerColumns = plotting::registerColumnsFrom(choices.registerColumns);
     std::string folder = sharedFolder(plan.rows);
     plotting::CombineNaming naming;
     naming.runFolder = choices.plotFolder.empty() ? folder : choices.plotFolder;

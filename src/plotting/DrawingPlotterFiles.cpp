@@ -107,10 +107,7 @@ void DrawingPlotter::keepOthersFiles(const std::string& wanted) {
     if (!setup_.changes) return;
     // Another part's sheet of this name, plotted into the same folder, is as much the job's as this run's own.
     for (int n = 1; n < 100; ++n) {
-        const std::string candidate =
-            n == 1 ? wanted
-                   : wanted.substr(0, base::extensionStart(wanted)) + " (" + std::to_string(n) + ")" +
-                         wanted.substr(base::extensionStart(wanted));
+        const std::string candidate = n == 1 ? wanted : numberedPlotName(wanted, n);
         if (!setup_.changes->heldByAnother(files_, candidate, report_.path)) return;
         plotFiles_->takeRecorded(candidate);
     }

@@ -4,6 +4,7 @@
 
 #include "plotting/PlotRules.h"
 #include "plotting/files/PlotFileNaming.h"
+#include "plotting/titleblocks/TitleValuesText.h"
 
 // The title block of each sheet, read as the sheet is set up, and the names it gives.
 namespace quillon::plotting {
@@ -15,14 +16,10 @@ namespace {
 // The attributes names and the register need of a title block, in the order first asked.
 std::vector<std::string> neededTags(const PlotSetup& setup) {
     std::vector<std::string> tags;
-    auto add = [&](const std::string& tag) {
-        if (std::none_of(tags.begin(), tags.end(), [&](const std::string& t) { return equalsIgnoreCase(t, tag); }))
-            tags.push_back(tag);
-    };
     for (const std::string* pattern : {&setup.files.pattern, &setup.bookmarkName})
         for (const auto& field : valueFields(*pattern))
-            if (field.starts_with("attr:")) add(field.substr(5));
-    for (const auto& tag : setup.registerColumns) add(tag);
+            if (field.starts_with("attr:")) addTagOnce(tags, field.substr(5));
+    for (const auto& tag : setup.registerColumns) addTagOnce(tags, tag);
     return tags;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Paths.h"
 #include "plotting/changes/FileKey.h"
+#include "plotting/titleblocks/TitleValuesText.h"
 
 namespace quillon::plotting {
 
@@ -31,10 +32,8 @@ std::vector<std::pair<std::string, std::string>> sheetChoices(const PlotSetup& s
     // Only when used, so that records made before them still stand for runs that do not use them. The tags
     // the register lists choose among several title blocks of a sheet, and so its name.
     if (!setup.titleBlocks.empty()) {
-        std::string columns;
-        for (const auto& tag : setup.registerColumns) columns += tag + ";";
         choices.emplace_back("title blocks", setup.titleBlocks);
-        choices.emplace_back("register columns", columns);
+        choices.emplace_back("register columns", registerColumnsText(setup.registerColumns));
     }
     if (!setup.bookmarkName.empty()) choices.emplace_back("bookmark name", setup.bookmarkName);
     return choices;

@@ -8,20 +8,16 @@ std::string PlotFileClaims::claim(const std::string& wanted) {
     return claim(wanted, [](const std::string&) { return true; });
 }
 
-namespace {
-
 // " (n)" goes before the extension of the file name, else at the end.
-std::string numbered(const std::string& wanted, int n) {
+std::string numberedPlotName(const std::string& wanted, int n) {
     const std::size_t place = base::extensionStart(wanted);
     return wanted.substr(0, place) + " (" + std::to_string(n) + ")" + wanted.substr(place);
 }
 
-}  // namespace
-
 std::string PlotFileClaims::claim(const std::string& wanted, const std::function<bool(const std::string&)>& isFree) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::string path = wanted;
-    for (int n = 2; taken_.count(base::foldedPath(path)) > 0 || !isFree(path); ++n) path = numbered(wanted, n);
+    for (int n = 2; taken_.count(base::foldedPath(path)) > 0 || !isFree(path); ++n) path = numberedPlotName(wanted, n);
     const std::string folded = base::foldedPath(path);
     taken_.insert(folded);
     if (combinedAt_.count(folded)) moveCombinedFrom(folded);
@@ -32,8 +28,8 @@ void PlotFileClaims::moveCombinedFrom(const std::string& folded) {
     const std::size_t at = combinedAt_.at(folded);
     combinedAt_.erase(folded);
     const std::string wanted = combined_[at].second;
-    std::string path = numbered(wanted, 2);
-    for (int n = 3; takenByAny(base::foldedPath(path)); ++n) path = numbered(wanted, n);
+    std::string path = numberedPlotName(wanted, 2);
+    for (int n = 3; takenByAny(base::foldedPath(path)); ++n) path = numberedPlotName(wanted, n);
     combined_[at].second = path;
     combinedAt_[base::foldedPath(path)] = at;
     ++combinedMoves_;
@@ -50,7 +46,7 @@ void PlotFileClaims::reserveCombined(const std::string& subject, const std::stri
     std::lock_guard<std::mutex> lock(mutex_);
     // Two subjects whose names meet, or a name a sheet of the record already has: this one moves on at once.
     std::string name = path;
-    for (int n = 2; takenByAny(base::foldedPath(name)); ++n) name = numbered(path, n);
+    for (int n = 2; takenByAny(base::foldedPath(name)); ++n) name = numberedPlotName(path, n);
     combined_.emplace_back(subject, name);
     combinedAt_[base::foldedPath(name)] = combined_.size() - 1;
 }

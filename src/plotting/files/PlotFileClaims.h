@@ -19,6 +19,9 @@ namespace quillon::plotting {
 // another's file. A sheet always keeps its pattern's name: a combined file
 // whose name a sheet claims moves on to the next free " (n)" name before it is
 // ever written, and the record names the file it moved to.
+// "Set.pdf" -> "Set (2).pdf": a name's n-th free alternative, " (n)" before its extension.
+std::string numberedPlotName(const std::string& wanted, int n);
+
 class PlotFileClaims {
 public:
     // The path to plot to for `wanted`, now taken for the rest of the run.

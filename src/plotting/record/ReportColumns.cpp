@@ -234,14 +234,7 @@ const ReportColumn Columns[] = {
      replay<&ReportRow::registerName, &PlotJobSpec::registerName>},
     {"Register columns", text<&ReportRow::registerColumns>, textInto<&ReportRow::registerColumns>, "",
      "register columns",
-     [](const ReportRow& r, PlotJobSpec& job) {
-         job.registerColumns.clear();
-         for (std::size_t at = 0; at < r.registerColumns.size();) {
-             const auto cut = std::min(r.registerColumns.find(';', at), r.registerColumns.size());
-             if (cut > at) job.registerColumns.push_back(r.registerColumns.substr(at, cut - at));
-             at = cut + 1;
-         }
-     }},
+     [](const ReportRow& r, PlotJobSpec& job) { job.registerColumns = registerColumnsFrom(r.registerColumns); }},
     {"Title block", text<&ReportRow::titleBlock>, textInto<&ReportRow::titleBlock>, ""},
     {"Title block values", text<&ReportRow::titleValues>,
      [](ReportRow& r, std::string&& text) -> Why {

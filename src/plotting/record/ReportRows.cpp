@@ -119,7 +119,7 @@ ReportRow choicesRow(const PlotSetup& setup) {
     base.titleBlocks = setup.titleBlocks;
     base.bookmarkName = setup.bookmarkName;
     base.registerName = setup.registerName;
-    for (const auto& tag : setup.registerColumns) base.registerColumns += (base.registerColumns.empty() ? "" : ";") + tag;
+    base.registerColumns = registerColumnsText(setup.registerColumns);
     return base;
 }
 

@@ -40,11 +40,7 @@ RegisterTable registerTable(const std::vector<ReportRow>& rows, const std::vecto
         if (!registered(row)) continue;
         values.push_back(titleValuesFrom(row.titleValues).value_or(std::vector<std::pair<std::string, std::string>>{}));
         if (!columns.empty()) continue;
-        for (const auto& [tag, value] : values.back()) {
-            bool known = false;
-            for (const auto& seen : tags) known = known || equalsIgnoreCase(seen, tag);
-            if (!known) tags.push_back(tag);
-        }
+        for (const auto& [tag, value] : values.back()) addTagOnce(tags, tag);
     }
     RegisterTable table;
     table.headings = tags;

@@ -7,6 +7,7 @@
 #include "plotting/ScratchDocument.h"
 #include "plotting/files/PlotFileNaming.h"
 #include "plotting/titleblocks/TitleBlockReader.h"
+#include "plotting/titleblocks/TitleValuesText.h"
 
 namespace quillon::plotting {
 
@@ -25,10 +26,7 @@ DrawingTags drawingTags(autocad::CadConnection& connection, const std::string& f
             for (const auto& [order, sheet] : sheets) {
                 const SheetTitle title = chooseTitleBlock(reader.onLayout(sheet), {});
                 for (const auto& block : title.found)
-                    for (const auto& [tag, value] : block.attributes)
-                        if (std::none_of(found.tags.begin(), found.tags.end(),
-                                         [&](const std::string& known) { return equalsIgnoreCase(known, tag); }))
-                            found.tags.push_back(tag);
+                    for (const auto& [tag, value] : block.attributes) addTagOnce(found.tags, tag);
                 const TitleBlock* block = title.block();
                 if (!block || !found.sampleSheet.empty()) continue;
                 found.sampleSheet = sheet;

@@ -1,6 +1,10 @@
 #include "plotting/titleblocks/TitleValuesText.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
+
+#include "plotting/PlotRules.h"
 
 namespace quillon::plotting {
 
@@ -23,6 +27,27 @@ std::optional<std::vector<std::pair<std::string, std::string>>> titleValuesFrom(
         values.emplace_back(tag, value.get<std::string>());
     }
     return values;
+}
+
+std::string registerColumnsText(const std::vector<std::string>& tags) {
+    std::string text;
+    for (const auto& tag : tags) text += (text.empty() ? "" : ";") + tag;
+    return text;
+}
+
+std::vector<std::string> registerColumnsFrom(const std::string& text) {
+    std::vector<std::string> tags;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto cut = std::min(text.find(';', at), text.size());
+        if (cut > at) tags.push_back(text.substr(at, cut - at));
+        at = cut + 1;
+    }
+    return tags;
+}
+
+void addTagOnce(std::vector<std::string>& tags, const std::string& tag) {
+    if (std::none_of(tags.begin(), tags.end(), [&](const std::string& known) { return equalsIgnoreCase(known, tag); }))
+        tags.push_back(tag);
 }
 
 }  // namespace quillon::plotting
