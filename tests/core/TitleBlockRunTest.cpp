@@ -106,6 +106,22 @@ TEST_F(TitleBlockRun, SheetsAreNamedByTheirOwnTitleBlocksAndTheRegisterListsTheS
     EXPECT_EQ(countOf(report(), "named {drawing}-{layout}: the drawing has no property Project"), 1) << report();
 }
 
+TEST_F(TitleBlockRun, ANameAnotherPartsSheetHoldsInThePlotFolderIsNeverReplaced) {
+    // Copy.dwg plotted by another part of the job into the same folder; this part plots Plans.dwg.
+    RunRequest other = request("{attr:SHEETNO} {attr:TITLE}");
+    other.rows = rowsInRunOrder({paths[1]});
+    world->runToEnd(other);
+    ASSERT_TRUE(plotted("A-101 Ground Floor Plan.pdf")) << report();
+    const std::string theirs = standin::testing::readText(dir.path() + "/Out/A-101 Ground Floor Plan.pdf");
+
+    RunRequest mine = request("{attr:SHEETNO} {attr:TITLE}");
+    mine.rows = rowsInRunOrder({paths[0]});
+    world->runToEnd(mine);
+    EXPECT_TRUE(plotted("A-101 Ground Floor Plan (2).pdf")) << report();
+    EXPECT_EQ(standin::testing::readText(dir.path() + "/Out/A-101 Ground Floor Plan.pdf"), theirs);
+    EXPECT_EQ(countOf(report(), "another sheet of the job is named A-101 Ground Floor Plan.pdf"), 1) << report();
+}
+
 TEST_F(TitleBlockRun, AJobWhoseNamesNeedWhatItCannotGiveIsRefusedNamingTheField) {
     const std::string base = R"({"folder": "C:\\J", "device": "DWG To PDF.pc3", "paper": "A4", "plotStyleTable": "mono.ctb")";
     auto refusal = [&](const std::string& more) {
