@@ -1,6 +1,7 @@
 #include "app/CombineCommand.h"
 
 #include <algorithm>
+#include <memory>
 #include <chrono>
 #include <optional>
 #include <functional>
@@ -69,10 +70,8 @@ std::string sharedFolder(const std::vector<plotting::ReportRow>& rows) {
 
 // The register of the whole set from the parts' reports, when their run asked for one: each sheet as the part
 // that plotted it recorded it.
-void writeRegister(const plotting::PartsCombine& plan, const plotting::RunReport& report,
-                   const std::function<void(const std::string&)>& say) {
+std::unique_ptr<plotting::SetRegister> setRegister(const plotting::PartsCombine& plan) {
     const plotting::ReportRow& choices = plan.choices;
-    if (choices.registerName.empty()) return;
     plotting::PlotSetup setup;
     setup.purpose = plotting::RunPurpose::Plot;
     setup.combine = plan.choice;
@@ -85,9 +84,7 @@ void writeRegister(const plotting::PartsCombine& plan, const plotting::RunReport
     naming.folderName = folder.substr(folder.find_last_of("\\/") + 1);
     naming.jobName = naming.folderName;
     naming.date = choices.nameDate;
-    plotting::SetRegister made(setup, naming, {});
-    const bool written = made.writeCsv(report.rows());
-    say("register " + made.file() + (written ? "" : " not written: " + made.problem()));
+    return std::make_unique<plotting::SetRegister>(setup, naming, plotting::systemRegisterFonts());
 }
 
 }  // namespace
@@ -125,10 +122,23 @@ int runCombineCommand(const CommandLine& line, CommandLineSystem& system, run::R
     reports.begin({});
     plotting::RunCombineOutput output;
     if (const auto report = reports.current()) {
-        output = plotting::combineParts(plan, *report, files, say);
+        const auto made = setRegister(plan);
+        // The register's pages went into the set, or nowhere: their own file goes however the combine ends.
+        struct FrontPages {
+            plotting::SetRegister& made;
+            plotting::PdfFileAccess& files;
+            ~FrontPages() { made.removeFrontPages(files); }
+        } pages{*made, files};
+        const plotting::CombineFront front = made->frontPages(plan.rows, files);
+        output = plotting::combineParts(plan, *report, files, say, front,
+                                        [&made](const auto& places) { made->notePlaces(places); });
         for (const auto& [subject, row] : output.rows)
             say("combined file " + row.plotFile + ": " + row.outcome + ", " + row.reason);
-        writeRegister(plan, *report, say);
+        if (made->wanted()) {
+            const bool written = made->writeCsv(report->rows());
+            say("register " + made->file() + (written ? "" : " not written") +
+                (made->problem().empty() ? "" : ": " + made->problem()));
+        }
     }
     reports.end();
     tellWritten(reports, say);

@@ -36,7 +36,7 @@ public:
     // How the combine reaches PDF files; made on the thread that combines.
     virtual std::unique_ptr<plotting::PdfFileAccess> pdfFiles() = 0;
     // TrueType fonts a drawing register may embed for text the standard font cannot show; none: it shows '?'.
-    virtual plotting::RegisterFonts registerFonts() { return {}; }
+    virtual plotting::RegisterFonts registerFonts() { return plotting::systemRegisterFonts(); }
     // How the combine reaches the plot record beside the files; made on the thread that combines.
     virtual std::unique_ptr<base::FileSystem> fileSystem() = 0;
     // The date and time the local clock shows now.

@@ -115,7 +115,6 @@ private:
     std::shared_ptr<plotting::PlotRunDisplay> runDisplay(const run::RunRequest& request) override;
     std::unique_ptr<plotting::PdfFileAccess> pdfFiles() override;
     std::unique_ptr<base::FileSystem> fileSystem() override;
-    plotting::RegisterFonts registerFonts() override;
     plotting::LocalTime localNow() override;
     void showWindow() override;
     // A message box shown from a message of its own, never inside a timer tick or a mailbox task (whose

@@ -8,7 +8,6 @@
 #include "discovery/win/WinFileSystem.h"
 #include "plotting/pdf/win/WinPdfFileAccess.h"
 #include "win/LocalClock.h"
-#include "win/Utf.h"
 
 // The window's side of the runs: the request a Print button makes, and what the runs ask of the window.
 namespace quillon::app {
@@ -75,18 +74,6 @@ std::unique_ptr<plotting::PdfFileAccess> MainController::pdfFiles() {
 }
 
 std::unique_ptr<base::FileSystem> MainController::fileSystem() { return std::make_unique<discovery::WinFileSystem>(); }
-
-plotting::RegisterFonts MainController::registerFonts() {
-    // The system's own fonts, Latin first, then those with Cyrillic, Greek and East Asian characters.
-    wchar_t windows[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    const std::string fonts = win::toUtf8(std::wstring(windows, length)) + "\\Fonts\\";
-    plotting::RegisterFonts found;
-    for (const char* name : {"arial.ttf", "segoeui.ttf", "tahoma.ttf", "msgothic.ttc", "simsun.ttc", "malgun.ttf"})
-        found.trueType.push_back(fonts + name);
-    return found;
-}
 
 plotting::LocalTime MainController::localNow() { return win::localNow(); }
 

@@ -139,7 +139,8 @@ PartsCombine planPartsCombine(const std::vector<PartReport>& reports) {
 }
 
 RunCombineOutput combineParts(const PartsCombine& plan, RunReport& report, PdfFileAccess& files,
-                              const std::function<void(const std::string&)>& status) {
+                              const std::function<void(const std::string&)>& status, const CombineFront& front,
+                              const std::function<void(const std::vector<SheetPlace>&)>& placed) {
     // The record ahead: each drawing an entry, then each combined file's.
     std::vector<std::pair<std::size_t, std::vector<ReportRow>>> entries;
     std::map<std::string, std::size_t> entryOfDrawing;
@@ -156,7 +157,9 @@ RunCombineOutput combineParts(const PartsCombine& plan, RunReport& report, PdfFi
     report.set(entries);
 
     RunCombineInput input{plan.choice, plan.rows, plan.files, plan.choices, nullptr, nullptr};
+    input.front = front;
     input.recordPlaces = [&](const std::vector<SheetPlace>& places) {
+        if (placed) placed(places);
         std::map<std::size_t, std::vector<ReportRow>> changed;
         for (const SheetPlace& place : places) {
             const auto at = entryOfDrawing.find(base::foldedPath(place.drawing));

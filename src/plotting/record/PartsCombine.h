@@ -43,7 +43,10 @@ PartsCombine planPartsCombine(const std::vector<PartReport>& reports);
 // Makes the job's set: every drawing's rows carried into report, each combined file's row "not combined yet"
 // ahead of it, then the files combined (as a run's end combines them, the sheet files going into them when
 // the job keeps none), and each file's row as it came out. A file of the run misses the parts not given.
+// front: pages that go in front of the job's one combined file (its register); placed: told where each
+// combined file's sheets went.
 RunCombineOutput combineParts(const PartsCombine& plan, RunReport& report, PdfFileAccess& files,
-                              const std::function<void(const std::string&)>& status);
+                              const std::function<void(const std::string&)>& status, const CombineFront& front = {},
+                              const std::function<void(const std::vector<SheetPlace>&)>& placed = {});
 
 }  // namespace quillon::plotting

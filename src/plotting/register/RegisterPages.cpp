@@ -1,5 +1,7 @@
 #include "plotting/register/RegisterPages.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -142,6 +144,17 @@ bool drawPage(pdfio_stream_t* st, const Laid& laid, std::size_t page, std::size_
 }
 
 }  // namespace
+
+RegisterFonts systemRegisterFonts() {
+    RegisterFonts found;
+    const char* windows = std::getenv("WINDIR");
+    if (!windows || !*windows) return found;
+    // The environment's text is the system's code page on Windows: a Windows folder of another script would not
+    // round-trip, and then only the standard font serves.
+    for (const char* name : {"arial.ttf", "segoeui.ttf", "tahoma.ttf", "msgothic.ttc", "simsun.ttc", "malgun.ttf"})
+        found.trueType.push_back(std::string(windows) + "\\Fonts\\" + name);
+    return found;
+}
 
 RegisterPagesResult writeRegisterPages(const RegisterTable& table, const std::string& path, const RegisterFonts& fonts,
                                        PdfFileAccess& files) {

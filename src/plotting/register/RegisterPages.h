@@ -21,6 +21,10 @@ struct RegisterFonts {
     std::vector<std::string> trueType;
 };
 
+// The system's own TrueType fonts, Latin first, then those with Cyrillic, Greek and East Asian characters, as
+// Windows keeps them in its Fonts folder (the WINDIR environment variable); none where there is no such folder.
+RegisterFonts systemRegisterFonts();
+
 struct RegisterPagesResult {
     bool ok = false;
     std::size_t pages = 0;  // counted in the written file, reopened
