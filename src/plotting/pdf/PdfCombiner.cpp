@@ -9,6 +9,7 @@
 
 #include <pdfio.h>
 
+#include "plotting/files/PlotFileClaims.h"
 #include "plotting/pdf/PdfOutline.h"
 
 namespace quillon::plotting {
@@ -39,16 +40,6 @@ std::string temporaryName(const std::string& target) {
     std::string tag;
     for (int i = 0; i < 8; ++i) tag += digits[random() & 0xF];
     return target + ".~" + tag + ".tmp";
-}
-
-// "Set.pdf" -> "Set (2).pdf": the name beside a file that cannot be replaced.
-std::string numberedName(const std::string& target, int n) {
-    const std::size_t slash = target.find_last_of("\\/");
-    const std::size_t dot = target.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    const std::string stem = hasExtension ? target.substr(0, dot) : target;
-    const std::string extension = hasExtension ? target.substr(dot) : "";
-    return stem + " (" + std::to_string(n) + ")" + extension;
 }
 
 // One open sheet file, closed (and its copy removed) however reading it ends.
@@ -282,7 +273,7 @@ CombineResult combinePdfSheets(const std::vector<CombinedSheet>& sheets, const s
     std::string place = target;
     bool placed = files.replace(temporary, place, why);
     for (int n = 2; !placed && n < 100; ++n) {
-        place = numberedName(target, n);
+        place = numberedPlotName(target, n);
         std::string ignored;  // the first refusal, at the target itself, is the reason worth giving
         if (!files.exists(place)) placed = files.replace(temporary, place, ignored);
     }
