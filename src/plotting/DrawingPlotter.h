@@ -73,6 +73,7 @@ public:
     }
     // The plot file names of a run that several sessions plot together.
     void sharePlotFiles(std::shared_ptr<PlotFileClaims> names) { plotFiles_ = std::move(names); }
+    PlotFileClaims& plotFiles() { return *plotFiles_; }
     const PlotSetup& setup() const { return setup_; }
     // How long a plot file may take to appear after the application said it plotted.
     void setPlotFileWait(std::chrono::milliseconds wait) { plotFileWait_ = wait; }
@@ -169,6 +170,8 @@ private:
     void readTitleBlock(autocad::CadDocument& document, const std::string& drawingName, const std::string& layoutName,
                         SheetRecord& sheet);
     NameValues nameValues(const SheetRecord& sheet);
+    // The drawing's combined file, named by its properties now that it is open; the sheet says when one is missing.
+    void nameCombinedFile(SheetRecord& sheet);
     // Takes, before a sheet named from its title block is plotted, the names of that name the plot record
     // gives another drawing's sheets, so the sheet goes to the next free " (n)" name instead.
     void keepOthersFiles(const std::string& wanted);

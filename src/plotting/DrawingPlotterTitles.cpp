@@ -4,6 +4,7 @@
 
 #include "plotting/PlotRules.h"
 #include "plotting/files/PlotFileNaming.h"
+#include "plotting/pdf/CombineChoice.h"
 #include "plotting/titleblocks/TitleValuesText.h"
 
 // The title block of each sheet, read as the sheet is set up, and the names it gives.
@@ -32,9 +33,16 @@ std::string reasonOf(const AutomationError& error) {
 void DrawingPlotter::readTitleBlock(autocad::CadDocument& document, const std::string& drawingName,
                                     const std::string& layoutName, SheetRecord& sheet) {
     const std::string& pattern = setup_.files.pattern;
-    if (setup_.titleBlocks.empty() && valueFields(pattern).empty() && valueFields(setup_.bookmarkName).empty()) return;
+    const bool combinedByProperties =
+        setup_.combine.mode == CombineMode::PerDrawing && !valueFields(setup_.combine.fileName).empty();
+    if (setup_.titleBlocks.empty() && valueFields(pattern).empty() && valueFields(setup_.bookmarkName).empty() &&
+        !combinedByProperties)
+        return;
     // One reader per document: its properties are read once however many sheets ask.
-    if (!titles_ || titles_->document() != document.raw()) titles_.emplace(document.raw(), TitleBlockPattern(setup_.titleBlocks));
+    if (!titles_ || titles_->document() != document.raw()) {
+        titles_.emplace(document.raw(), TitleBlockPattern(setup_.titleBlocks));
+        if (combinedByProperties) nameCombinedFile(sheet);
+    }
     if (!setup_.titleBlocks.empty()) {
         std::vector<TitleBlock> found;
         try {
@@ -68,6 +76,18 @@ void DrawingPlotter::readTitleBlock(autocad::CadDocument& document, const std::s
     // A name that would fall back is a warning of the check, as it would be of the run.
     for (const auto& warning : sheet.plotWarnings)
         sheet.warnings.push_back({layoutName.empty() ? "Model" : layoutName, "file name", pattern, warning});
+}
+
+void DrawingPlotter::nameCombinedFile(SheetRecord& sheet) {
+    // Decided once, by whichever opening of the drawing comes first (a resume's drawing keeps what was decided).
+    if (!plotFiles_->combinedWaits(report_.path)) return;
+    const NameValues values = nameValues(sheet);
+    if (plotFiles_->nameCombined(report_.path, values)) return;
+    std::string missing;
+    for (const auto& field : missingValueFields(setup_.combine.fileName, values))
+        missing += (missing.empty() ? "" : ", ") + field.substr(5);
+    sheet.plotWarnings.push_back("its combined file is named " + std::string(DefaultDrawingCombinedName) +
+                                 ": the drawing has no property " + missing);
 }
 
 NameValues DrawingPlotter::nameValues(const SheetRecord& sheet) {

@@ -16,6 +16,10 @@ bool PlotRun::reportIfUpToDate() {
         auto verdict = setup_.changes->decide(files_, strFileName_);
         if (verdict.upToDate && !checking) {
             // Its files stand as they are: no call to the application at all.
+            // A combined file named by the drawing's properties keeps the name its last plot gave it.
+            if (drawingPlotter_.plotFiles().combinedWaits(strFileName_))
+                if (auto file = setup_.changes->combinedFileOf(files_, strFileName_))
+                    drawingPlotter_.plotFiles().nameCombinedAs(strFileName_, *file);
             DrawingOutcome outcome = upToDateOutcome(strFileName_, *verdict.record);
             outcome.obsoleteFiles = ChangeCheck::stillObsolete(files_, *verdict.record);
             report(outcome);

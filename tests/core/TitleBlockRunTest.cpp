@@ -122,6 +122,24 @@ TEST_F(TitleBlockRun, ANameAnotherPartsSheetHoldsInThePlotFolderIsNeverReplaced)
     EXPECT_EQ(countOf(report(), "another sheet of the job is named A-101 Ground Floor Plan.pdf"), 1) << report();
 }
 
+TEST_F(TitleBlockRun, ADrawingsCombinedFileIsNamedByItsPropertiesOnceAndKeepsThatNameWhenUpToDate) {
+    RunRequest asked = request("");
+    asked.setup.combine = {plotting::CombineMode::PerDrawing, "{drawing} {prop:Project}", true};
+    world->runToEnd(asked);
+    EXPECT_TRUE(plotted("Plans P-1.pdf")) << report();
+    EXPECT_TRUE(plotted("Copy sheets.pdf")) << "no such property: the usual name: " << report();
+    EXPECT_EQ(countOf(report(), "its combined file is named {drawing} sheets: the drawing has no property Project"), 1)
+        << report();
+    EXPECT_FALSE(plotted("Plans sheets.pdf")) << report();
+
+    // Nothing changed: no drawing is opened, and the combined file keeps the name its properties gave it.
+    fs::remove(dir.path() + "/Out/Plans P-1.pdf");
+    asked.setup.onlyChanged = true;
+    world->runToEnd(asked);
+    EXPECT_TRUE(plotted("Plans P-1.pdf")) << report();
+    EXPECT_FALSE(plotted("Plans sheets.pdf")) << report();
+}
+
 TEST_F(TitleBlockRun, AJobWhoseNamesNeedWhatItCannotGiveIsRefusedNamingTheField) {
     const std::string base = R"({"folder": "C:\\J", "device": "DWG To PDF.pc3", "paper": "A4", "plotStyleTable": "mono.ctb")";
     auto refusal = [&](const std::string& more) {
@@ -136,6 +154,7 @@ TEST_F(TitleBlockRun, AJobWhoseNamesNeedWhatItCannotGiveIsRefusedNamingTheField)
     EXPECT_NE(refusal(R"(, "combine": "run", "combinedFileName": "{prop:Project}")").find("\"combinedFileName\""),
               std::string::npos);
     EXPECT_EQ(refusal(R"(, "titleBlocks": "*TITLE*", "plotFileName": "{attr:SHEETNO}", "register": "Reg")"), "");
+    EXPECT_EQ(refusal(R"(, "combine": "drawing", "combinedFileName": "{drawing} {prop:Project}")"), "");
 }
 
 }  // namespace

@@ -149,6 +149,13 @@ std::optional<std::string> ChangeCheck::pagesIn(base::FileSystem& files, const s
     return std::nullopt;
 }
 
+std::optional<std::string> ChangeCheck::combinedFileOf(base::FileSystem& files, const std::string& drawing) {
+    std::lock_guard lock(mutex_);
+    const CombinedFileKey* key = storeFor(files, drawing).combinedOf(drawing);
+    if (!key) return std::nullopt;
+    return key->file;
+}
+
 bool ChangeCheck::recordPlot(base::FileSystem& files, const std::string& drawing, const std::optional<FileKey>& before,
                              const std::vector<ReferenceUse>& references, DrawingOutcome& outcome) {
     if (setup_.purpose != RunPurpose::Plot || setup_.files.output != PlotOutput::File) return true;

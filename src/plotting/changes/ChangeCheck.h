@@ -65,6 +65,10 @@ public:
     // The obsolete files a record names that are still as Quillon wrote them, each with its layout.
     static std::vector<std::pair<std::string, std::string>> stillObsolete(base::FileSystem& files, const PlotKey& record);
 
+    // The combined file the drawing's last combine wrote holding its sheets alone (a drawing's own combined
+    // file); nothing when the record has none.
+    std::optional<std::string> combinedFileOf(base::FileSystem& files, const std::string& drawing);
+
     // Whether the plot record beside the file names it as another drawing's sheet.
     bool heldByAnother(base::FileSystem& files, const std::string& file, const std::string& drawing);
 

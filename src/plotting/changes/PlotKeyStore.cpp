@@ -1,5 +1,6 @@
 #include "plotting/changes/PlotKeyStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <variant>
@@ -86,9 +87,23 @@ void PlotKeyStore::take(PlotKey key, bool own) {
 
 void PlotKeyStore::take(CombinedFileKey key, bool own) {
     const std::string file = base::foldedPath(key.file);
+    // A drawing's own combined file: every sheet in it is that drawing's.
+    if (!key.sheets.empty() &&
+        std::all_of(key.sheets.begin(), key.sheets.end(),
+                    [&](const CombinedFileKey::Sheet& sheet) { return base::samePath(sheet.drawing, key.sheets[0].drawing); })) {
+        const std::string drawing = base::foldedPath(key.sheets[0].drawing);
+        const auto known = combinedOf_.find(drawing);
+        const CombinedFileKey* before = known == combinedOf_.end() ? nullptr : combined(known->second);
+        if (!before || key.plottedAtUtc >= before->plottedAtUtc) combinedOf_[drawing] = file;
+    }
     auto [at, fresh] = combined_.try_emplace(file, Held<CombinedFileKey>{key, own});
     if (!fresh && key.plottedAtUtc >= at->second.key.plottedAtUtc)
         at->second = Held<CombinedFileKey>{std::move(key), own};
+}
+
+const CombinedFileKey* PlotKeyStore::combinedOf(const std::string& drawing) const {
+    const auto found = combinedOf_.find(base::foldedPath(drawing));
+    return found == combinedOf_.end() ? nullptr : combined(found->second);
 }
 
 bool PlotKeyStore::heldByAnother(const std::string& file, const std::string& drawing) const {

@@ -34,6 +34,8 @@ public:
     std::string missingReason() const;
     // The newest record of a combined file; nothing when there is none.
     const CombinedFileKey* combined(const std::string& file) const;
+    // The newest combined file that holds the drawing's sheets and no other drawing's; nothing when none does.
+    const CombinedFileKey* combinedOf(const std::string& drawing) const;
     // Appends the key to this run's file; false when it could not be written.
     bool add(base::FileSystem& files, const PlotKey& key);
     bool add(base::FileSystem& files, const CombinedFileKey& key);
@@ -64,6 +66,7 @@ private:
     std::unordered_map<std::string, Held<PlotKey>> latest_;
     std::unordered_map<std::string, Held<CombinedFileKey>> combined_;
     std::unordered_map<std::string, std::string> ownerOf_;  // folded sheet file -> folded drawing
+    std::unordered_map<std::string, std::string> combinedOf_;  // folded drawing -> folded file of its own combined file
     std::size_t ownLines_ = 0;
     std::size_t unreadable_ = 0;
     std::string unreadableWhy_;

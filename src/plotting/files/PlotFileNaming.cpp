@@ -223,8 +223,13 @@ std::string plotFilePath(const PlotFileOptions& options, std::string_view drawin
     const std::string extension = options.extension.empty() ? deviceExtension(device) : options.extension;
     const std::string folder = options.folder.empty() ? std::string(drawingPath.substr(0, nameStart(drawingPath)))
                                                       : withTrailingSeparator(options.folder);
-    if (reservedDeviceStem(name + extension)) name.insert(name.find('.') == std::string::npos ? name.size() : name.find('.'), "_");
-    return folder + withinLength(std::move(name), folder, extension) + extension;
+    return folder + keptFileName(std::move(name), folder, extension) + extension;
+}
+
+std::string keptFileName(std::string name, std::string_view folder, std::string_view extension) {
+    if (reservedDeviceStem(name + std::string(extension)))
+        name.insert(name.find('.') == std::string::npos ? name.size() : name.find('.'), "_");
+    return withinLength(std::move(name), folder, extension);
 }
 
 std::string sheetBookmark(std::string_view pattern, std::string_view drawingPath, std::string_view layout,

@@ -101,6 +101,10 @@ inline constexpr const char* MissingValuesPattern = "{drawing}-{layout}";
 std::string sheetBookmark(std::string_view pattern, std::string_view drawingPath, std::string_view layout,
                           std::string_view date, const NameValues& values);
 
+// A name whose characters Windows takes, kept as a file name: "_" after a stem Windows reserves for a device,
+// and cut, with a stable hash, so that folder + name + extension stays within LongestPlotPath.
+std::string keptFileName(std::string name, std::string_view folder, std::string_view extension);
+
 // The full path of the plot file for one sheet. drawingPath is the
 // drawing's full path; drawingName the name it is known by (its file name);
 // layout is empty for model space. Characters no file name may hold are

@@ -29,15 +29,19 @@ std::string stem(std::string_view name) {
     return std::string(dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot));
 }
 
-std::string expand(const std::string& pattern, const std::string& drawing, const CombineNaming& naming) {
+std::string expand(const std::string& pattern, const std::string& drawing, const CombineNaming& naming,
+                   const NameValues& values = {}) {
     std::string out;
     for (std::size_t i = 0; i < pattern.size();) {
         const auto close = pattern[i] == '{' ? pattern.find('}', i) : std::string::npos;
         const std::string field = close == std::string::npos ? std::string() : pattern.substr(i + 1, close - i - 1);
+        std::optional<std::string> property;
+        if (values && field.starts_with("prop:")) property = values("prop", std::string_view(field).substr(5));
         const std::string* value = field == "drawing" ? &drawing
                                    : field == "folder" ? &naming.folderName
                                    : field == "date"   ? &naming.date
                                    : field == "job"    ? &naming.jobName
+                                   : property          ? &*property
                                                        : nullptr;
         if (value) {
             out += *value;
@@ -201,17 +205,27 @@ std::vector<std::pair<std::string, std::string>> combinedFileNames(const Combine
         names.emplace_back(naming.runFolder, withTrailingSeparator(naming.runFolder) + name + partSuffix + ".pdf");
         return names;
     }
-    const std::string pattern = trimmed(choice.fileName).empty() ? DefaultDrawingCombinedName : choice.fileName;
-    for (const std::string& drawing : drawings) {
-        std::string qualified = stem(fileNamePart(drawing));
-        if (const auto q = files.qualifiers.find(base::foldedPath(drawing)); q != files.qualifiers.end())
-            qualified += " (" + q->second + ")";
-        std::string name = expand(pattern, qualified, naming);
-        if (name.empty()) name = qualified + " sheets";
-        const std::string folder = files.folder.empty() ? folderPart(drawing) : withTrailingSeparator(files.folder);
-        names.emplace_back(drawing, folder + name + ".pdf");
-    }
+    for (const std::string& drawing : drawings)
+        names.emplace_back(drawing, *drawingCombinedFile(choice, drawing, files, naming, {}));
     return names;
+}
+
+std::optional<std::string> drawingCombinedFile(const CombineChoice& choice, const std::string& drawing,
+                                               const PlotFileOptions& files, const CombineNaming& naming,
+                                               const std::optional<NameValues>& properties) {
+    std::string pattern = trimmed(choice.fileName).empty() ? DefaultDrawingCombinedName : choice.fileName;
+    if (!valueFields(pattern).empty()) {
+        if (properties && !missingValueFields(pattern, *properties).empty()) return std::nullopt;
+        // Named before its drawing is open: the usual name, until its properties give it the one asked.
+        if (!properties) pattern = DefaultDrawingCombinedName;
+    }
+    std::string qualified = stem(fileNamePart(drawing));
+    if (const auto q = files.qualifiers.find(base::foldedPath(drawing)); q != files.qualifiers.end())
+        qualified += " (" + q->second + ")";
+    std::string name = expand(pattern, qualified, naming, properties ? *properties : NameValues{});
+    if (name.empty()) name = qualified + " sheets";
+    const std::string folder = files.folder.empty() ? folderPart(drawing) : withTrailingSeparator(files.folder);
+    return folder + keptFileName(std::move(name), folder, ".pdf") + ".pdf";
 }
 
 std::string registerFileName(const std::string& pattern, const CombineNaming& naming) {

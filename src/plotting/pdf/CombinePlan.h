@@ -30,6 +30,13 @@ std::vector<std::pair<std::string, std::string>> combinedFileNames(const Combine
                                                                    const PlotFileOptions& files,
                                                                    const CombineNaming& naming);
 
+// One drawing's combined file, as combinedFileNames names it. A pattern with {prop:Name} takes the drawing's
+// properties once it is open (properties given): nothing when one it needs is missing. Before that (none given)
+// it is the usual name, "{drawing} sheets".
+std::optional<std::string> drawingCombinedFile(const CombineChoice& choice, const std::string& drawing,
+                                               const PlotFileOptions& files, const CombineNaming& naming,
+                                               const std::optional<NameValues>& properties);
+
 // A sheet's pages in a combined file as the record writes them: "3" or "3-4", counted from 1; and back, first
 // page from 0 and count (none when the text is not such pages).
 std::string combinedPagesText(std::size_t firstPage, std::size_t pages);

@@ -83,9 +83,24 @@ RunRecordWriter::RunRecordWriter(std::shared_ptr<RunReport> report, PlotSetup se
     combinedBase_ = leftBehindEntry_ + 1;
     // A combined file never takes the name of a file the run keeps (its job, its reports, a drawing).
     for (const std::string& kept : setup_.files.drawings) claims_->takeRecorded(kept);
+    const bool namedByProperties =
+        setup_.combine.mode == CombineMode::PerDrawing && !valueFields(setup_.combine.fileName).empty();
+    // One copy for every drawing's namer, without the claims (which hold the namers) or the sheets' names.
+    auto options = std::make_shared<PlotFileOptions>(setup_.files);
+    options->claims.reset();
+    options->recorded.clear();
+    options->drawings.clear();
     for (const auto& [subject, file] : combinedFileNames(setup_.combine, paths, setup_.files, naming)) {
         const auto recorded = names.combined.find(base::foldedPath(subject));
-        claims_->reserveCombined(subject, recorded != names.combined.end() ? recorded->second : file);
+        const std::string name = recorded != names.combined.end() ? recorded->second : file;
+        PlotFileClaims::CombinedNamer namer;
+        // Still the name given before its drawing was opened: its properties name it when it is (a resume's
+        // drawing opened before keeps the name that was decided then).
+        if (namedByProperties && base::samePath(name, file))
+            namer = [choice = setup_.combine, drawing = subject, options, naming](const NameValues& values) {
+                return drawingCombinedFile(choice, drawing, *options, naming, values);
+            };
+        claims_->reserveCombined(subject, name, std::move(namer));
     }
     combined_ = claims_->combinedFiles();
     movesSeen_ = claims_->combinedMoves();

@@ -34,11 +34,8 @@ std::optional<std::pair<std::string, std::string>> nameFieldRefusal(const NamePa
     if (takes(combined, "attr:"))
         return Refusal{"combinedFileName", "cannot have a title block's attribute: a drawing's combined file holds "
                                            "every sheet of it."};
-    // A drawing's combined file is named when the run starts, before its drawing is opened and its properties
-    // are known: a name left with "{prop:...}" in it would be worse than a refusal.
-    if (!combined.empty())
-        return Refusal{"combinedFileName", "cannot have {" + combined.front() +
-                                               "} yet: the combined files are named before their drawings are opened."};
+    for (const auto& one : combined)
+        if (one.size() == 5) return Refusal{"combinedFileName", "has {" + one + "} without a name after the colon."};
     if (const auto fields = valueFields(names.registerName); !fields.empty())
         return Refusal{"register", "cannot have {" + fields.front() + "}: the register lists every drawing."};
     return std::nullopt;

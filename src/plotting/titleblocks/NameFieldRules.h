@@ -19,8 +19,8 @@ struct NamePatterns {
 };
 
 // The field that may not have what it has, and why ("needs \"titleBlocks\""); nothing when every name can be
-// made. A sheet's own names take both kinds; a combined file and the register neither (a drawing's combined file
-// is named before its drawing is opened; the run's and the register hold many drawings).
+// made. A sheet's own names take both kinds; a drawing's combined file its properties only (it holds many
+// title blocks); a run's combined file and its register neither (they hold many drawings).
 std::optional<std::pair<std::string, std::string>> nameFieldRefusal(const NamePatterns& names);
 
 }  // namespace quillon::plotting
