@@ -57,6 +57,8 @@ struct SearchTiming {
     double firstRow = 0;
     std::size_t rows = 0;
     std::size_t listUpdates = 0;
+    double windowBusy = 0;  // the window's thread taking and showing updates
+    double addBusy = 0;     // of which adding rows to the list and its view
     std::uint64_t peakBytes = 0;  // peak private bytes above the start of the search
 };
 
@@ -102,15 +104,19 @@ public:
                 DispatchMessageW(&msg);
                 continue;
             }
+            const auto busyFrom = Clock::now();
             auto updates = runner.takeUpdates();
             if (!updates.rows.empty()) {
                 if (timing.firstRow == 0) timing.firstRow = seconds(Clock::now() - start);
                 ++timing.listUpdates;
             }
+            const auto addFrom = Clock::now();
             view_->add(std::move(updates.rows));
+            timing.addBusy += seconds(Clock::now() - addFrom);
             if (updates.status) SetWindowTextW(status_, win::toWide(*updates.status).c_str());
             if (updates.label) SetWindowTextW(status_, win::toWide(*updates.label).c_str());
             finished = updates.finished.has_value();
+            timing.windowBusy += seconds(Clock::now() - busyFrom);
         }
         timing.total = seconds(Clock::now() - start);
         KillTimer(hwnd_, kPaceTimer);
@@ -202,9 +208,9 @@ int wmain(int argc, wchar_t** argv) {
         firstRows.push_back(timing.firstRow);
         peak = std::max(peak, timing.peakBytes);
         std::printf("run %d: bare %zu files %.3f s; search %zu rows %.3f s (first row %.0f ms, %zu list updates); "
-                    "ratio %.2f\n",
+                    "ratio %.2f; window busy %.3f s, adding %.3f s\n",
                     run, found, bare.back(), timing.rows, timing.total, timing.firstRow * 1000, timing.listUpdates,
-                    ratios.back());
+                    ratios.back(), timing.windowBusy, timing.addBusy);
         std::fflush(stdout);
     }
     if (argc > 3 && std::wstring(argv[3]) == L"--parts") {
