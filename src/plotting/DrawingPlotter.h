@@ -130,14 +130,23 @@ private:
     void closeQuillonsDocument(autocad::CadDocument& document);
     // Closes a document of Quillon's left over from an earlier drawing; one that refuses is given up on.
     void giveUpOnStuckDocument(autocad::CadDocument& document);
-    void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
+    // active: the application's active document as just read, when it was.
+    void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore,
+                         std::optional<autocad::CadDocument> active);
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
     bool openInSession(autocad::CadDocuments& documents, const std::string& path);
+    // Lets go of what was read of the document in hand, which goes with it.
+    void forgetDocument();
+    // Repairs and reloads the references of Quillon's document for its sheets (see withoutReferences_).
+    void reloadOwnXrefs(autocad::CadDocument& document);
+    // The document's Plot, read at its first use in the drawing.
+    autocad::CadPlot& ownPlot(autocad::CadDocument& document);
     // The paper layouts of the drawing in hand, in tab order, into layoutQueue_.
     void queueSheets(std::vector<autocad::CadLayout> layouts);
     // A never-used layout, seen before it is made active (which would make its viewport).
     bool leftOutAsEmpty(autocad::CadLayout& layout);
-    void plotPaperLayout(const std::string& layoutName);
+    struct QueuedSheet;
+    void plotPaperLayout(QueuedSheet& queued);
     // Returns where the sheet's settings came from.
     std::string setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                                  std::vector<SetupWarning>& warnings);
@@ -197,7 +206,14 @@ private:
     std::optional<autocad::CadDocument> opened_;
     // SetLayoutsToPlot's state between layouts.
     std::optional<autocad::CadDocument> layoutsDocument_;
+    // What was read of Quillon's document for the drawing in hand, kept for its later steps and sheets since
+    // every read is a call to another process; let go of with the document (forgetDocument). Its Layouts
+    // collection and Plot, and its file's name.
     std::optional<autocad::CadLayouts> layouts_;
+    std::optional<autocad::CadPlot> plot_;
+    std::optional<std::string> documentName_;
+    // Its activation's reload met no external reference: the drawing is open read-only, so its sheets meet none.
+    bool withoutReferences_ = false;
     // The drawing's sheets in tab order, with their names as read.
     struct QueuedSheet {
         autocad::CadLayout layout;
