@@ -278,6 +278,28 @@ TEST_F(LayoutPlotting, ASheetWhoseDeviceDidNotTakeFailsWhateverDeviceThePlotCall
     EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
 }
 
+// The device data is refreshed for each layout the device is set on: the drawing before, already on the
+// chosen device, says nothing of the papers this one lists.
+TEST_F(LayoutPlotting, ASheetSavedForAnotherDeviceIsGivenThePaperOfTheChosenOneAfterOneSavedForIt) {
+    start({{"defaultDevice", "Office Laser"},
+           {"drawings",
+            {{{"file", "L.dwg"}, {"layouts", {{{"name", "Sheet1"}}}}},
+             {{"file", "P.dwg"}, {"layouts", {{{"name", "Sheet1"}, {"device", "Plotter.pc3"}}}}},
+             {{"file", "K.dwg"}, {"model", {{"device", "Plotter.pc3"}}}}}}});
+    plotter.setSetup({"Office Laser", "A4", "mono.ctb", 1});
+    for (const char* name : {"L.dwg", "P.dwg", "K.dwg"}) {
+        openAndActivate(drawing(name));
+        if (std::string(name) == "K.dwg") plotter.plotActiveLayout();
+        else plotter.setLayoutsToPlot();
+        ASSERT_EQ(plotter.report().sheets.size(), 1u) << name;
+        EXPECT_TRUE(plotter.report().sheets[0].warnings.empty()) << name << ": " << plotter.report().sheets[0].warnings[0].reason;
+        plotter.closeDrawing();
+    }
+    Lines plotted;
+    for (const auto& plot : standin::plotsIn(engine->journal())) plotted.push_back(plot.device + " " + plot.media);
+    EXPECT_EQ(plotted, Lines(3, "Office Laser A4"));
+}
+
 TEST_F(LayoutPlotting, PlotterConfigurationsGoToAFileFirstAndToTheDeviceWhenRefused) {
     start({{"defaultDevice", "NoFile.pc3"}});
     auto plotWith = [&](const char* device) {
