@@ -69,6 +69,7 @@ public:
     void setSetup(const PlotSetup& setup) {
         setup_ = setup;
         plotsToFilePort_ = false;
+        pageSetupFound_.reset();
         if (setup.files.claims) plotFiles_ = setup.files.claims;
     }
     // The plot file names of a run that several sessions plot together.
@@ -224,6 +225,14 @@ private:
     std::optional<autocad::CadDocument> pageSetupTemplate_;
     // The application handed back the template the user has open: read, never closed.
     bool templateIsUsers_ = false;
+    // The chosen page setup of Quillon's own read-only template, and whether it is for model space: nothing
+    // changes it while that stays open, so it is looked up once. The user's own open template is looked up
+    // at every sheet, as the user may change it meanwhile.
+    struct FoundPageSetup {
+        automation::ObjectPtr object;
+        bool modelType = false;
+    };
+    std::optional<FoundPageSetup> pageSetupFound_;
     std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
     std::chrono::milliseconds plotFileWait_{3000};
     // Preferences.Output.DefaultPlotToFilePath, read at the first plot sent to a plotter; empty when unknown.
