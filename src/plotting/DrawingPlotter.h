@@ -189,6 +189,8 @@ private:
     // Copies the chosen page setup onto the layout; what did not take is warned. Whether it was copied.
     bool applyPageSetup(automation::AutoObject& layout, bool modelSpace, const std::string& layoutName,
                         std::vector<SetupWarning>& warnings);
+    // Zooms a sheet's layout to its extents before it is set up, where the application's layouts can.
+    void zoomLayoutToExtents(automation::AutoObject& layout);
     // Quillon's own, or as the layout reads after its set-up.
     std::string plotAreaAndScale(automation::AutoObject& layout) const;
     // The sheet's settingsFrom; a page setup that was not copied leaves the layout its own.
@@ -239,6 +241,9 @@ private:
     std::optional<std::string> unnamedPlotFolder_;
     // The run's plotter was found plotting to a file: its sheets go to named files.
     bool plotsToFilePort_ = false;
+    // The application whose layouts answered that they have no ZoomExtents: asked no more while it is held. A
+    // new or restarted application is asked again.
+    std::weak_ptr<automation::AutoObject> layoutsWithoutZoom_;
     // The title blocks and properties of the document in hand, read as its sheets are set up.
     std::optional<TitleBlockReader> titles_;
 };

@@ -1,5 +1,6 @@
 #include "plotting/DrawingPlotter.h"
 
+#include "base/Swallowed.h"
 #include "plotting/Tolerate.h"
 #include "plotting/files/PlotFileNaming.h"
 #include "plotting/xref/XrefPaths.h"
@@ -114,7 +115,7 @@ std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::stri
     };
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
     constexpr const char* goesOn = "the settings that matter are warned one by one";
-    if (quillons) tolerate(goesOn, [&] { layout.call("ZoomExtents"); });
+    if (quillons) zoomLayoutToExtents(layout);
     const bool copied =
         setup_.sheetSettings == SheetSettings::Template && applyPageSetup(layout, false, layoutName, warnings);
     // The device data (its papers) is refreshed once the device is set, the one change that needs it: the
@@ -142,6 +143,20 @@ std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::stri
         setting("centre the plot", "on", "CenterPlot", Value(true));
     }
     return settingsFrom(copied);
+}
+
+void DrawingPlotter::zoomLayoutToExtents(AutoObject& layout) {
+    const auto& application = connection_.acadApp();
+    if (application && layoutsWithoutZoom_.lock() == application) return;
+    try {
+        layout.call("ZoomExtents");
+    } catch (const automation::AutomationError& error) {
+        if (error.serverGone()) throw;
+        // A member the application's layouts lack is lacked by every layout of it: not asked for again.
+        if (error.code() == automation::hresult::UnknownName || error.code() == automation::hresult::MemberNotFound)
+            layoutsWithoutZoom_ = application;
+        base::swallowed("the sheet is set up to plot its extents whatever its view shows");
+    }
 }
 
 std::string DrawingPlotter::plotAreaAndScale(AutoObject& layout) const {
