@@ -88,8 +88,14 @@ bool DrawingPlotter::openDrawing(const std::string& path) {
     titles_.reset();
     forgetDocument();
     return connection_.withApp([&](CadApplication& app) {
+        // The file is looked at before the application is asked anything, so that nothing but Quillon's own
+        // calls comes between the reads below: the count and the active document, once read, hold until a
+        // document of Quillon's is closed here.
+        const bool exists = files_.fileExists(path);
+        // A check tells which release saved the drawing, from the file itself.
+        const std::string dwgVersion =
+            exists && checking() ? dwgVersionText(files_.fileStart(path, DwgVersionBytes)) : std::string();
         auto documents = connection_.documents();
-        // The count and the active document, once read, hold until a document of Quillon's is closed here.
         std::optional<std::int32_t> openBefore = documents.count();
         std::optional<CadDocument> active;
         if (*openBefore > 0) {
@@ -102,10 +108,9 @@ bool DrawingPlotter::openDrawing(const std::string& path) {
                 active.reset();
             }
         }
-        if (!files_.fileExists(path)) return false;
+        if (!exists) return false;
         report_.fileFound = true;
-        // A check tells which release saved the drawing, from the file itself.
-        if (checking()) report_.dwgVersion = dwgVersionText(files_.fileStart(path, DwgVersionBytes));
+        report_.dwgVersion = dwgVersion;
         if (!openBefore) openBefore = documents.count();
         if (*openBefore > 0) {
             if (!active) active = app.activeDocument();
