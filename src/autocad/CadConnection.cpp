@@ -18,6 +18,13 @@ CadApplication CadConnection::app() const {
     return CadApplication(acadApp_);
 }
 
+CadDocuments CadConnection::documents() {
+    auto application = app();
+    if (!documents_ || documents_->application != acadApp_)
+        documents_.emplace(KnownDocuments{acadApp_, application.documents()});
+    return documents_->documents;
+}
+
 void CadConnection::noteFailure(const AutomationError& error) {
     if (!error.serverGone()) return;
     // The instance Quillon started is gone; whatever the next use attaches to
@@ -28,6 +35,7 @@ void CadConnection::noteFailure(const AutomationError& error) {
 
 void CadConnection::dropApplication() {
     acadApp_.reset();
+    documents_.reset();
     if (monitor_) monitor_->setServer(std::nullopt, false);
     // The drawings died with the server; a new instance may reuse their names.
     opened_.clear();
@@ -150,14 +158,14 @@ void CadConnection::turnOffSingleDocumentMode(CadDocument& document) {
     changes_.change(document, "SDI");
 }
 
-void CadConnection::closeLeftOpen(CadApplication& application) {
+void CadConnection::closeLeftOpen() {
     const auto left = changes_.owed()->leftOpenBefore();
     if (left.empty()) return;
     auto isLeft = [&](const std::string& fullName) {
         return std::any_of(left.begin(), left.end(), [&](const std::string& name) { return base::samePath(name, fullName); });
     };
     try {
-        for (auto& document : application.documents().items()) {
+        for (auto& document : documents().items()) {
             try {
                 // Quillon opens every drawing read-only: one of that name open for editing is the user's own.
                 if (!isLeft(document.fullName()) || !document.readOnly()) continue;
@@ -178,7 +186,7 @@ void CadConnection::closeLeftOpen(CadApplication& application) {
 void CadConnection::prepareSession() {
     CadApplication application(acadApp_);
     // Before the variables: SDI goes back to 1 only once Quillon's drawings are closed.
-    closeLeftOpen(application);
+    closeLeftOpen();
     if (!acadApp_) return;
     bool modeChecked = false;
     try {
@@ -193,9 +201,9 @@ void CadConnection::prepareSession() {
     }
     if (!acadApp_) return;
     try {
-        auto documents = application.documents();
-        if (documents.count() == 0) {
-            auto added = documents.add();
+        auto collection = documents();
+        if (collection.count() == 0) {
+            auto added = collection.add();
             rememberAdded(added);
             // A fresh application in single-document mode has no document to
             // ask until this one: without it every later open would be refused.
@@ -218,16 +226,18 @@ void CadConnection::giveBackOwed(CadDocument& document) {
 
 void CadConnection::plotInForeground(CadDocument& document) { changes_.change(document, "BACKGROUNDPLOT"); }
 
-CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::string& path, bool readOnly) {
-    std::optional<CadDocument> active;
+CadDocument CadConnection::openQuietly(CadDocuments& documents, const std::string& path, bool readOnly,
+                                       std::optional<CadDocument> active) {
     std::vector<std::string> around;
     try {
-        active = CadApplication(acadApp_).activeDocument();
         if (!acadStarted()) {
+            if (!active) active = CadApplication(acadApp_).activeDocument();
             turnOffSingleDocumentMode(*active);
             around = changes_.quietOpens(*active);
         } else if (!quietened_) {
-            // Given back at the end of every run: the next run sets them again.
+            // Given back at the end of every run: the next run sets them again. Until then Quillon's own
+            // application keeps them, and an open needs nothing of its active document.
+            if (!active) active = CadApplication(acadApp_).activeDocument();
             turnOffSingleDocumentMode(*active);
             changes_.quietOpens(*active);
             quietened_ = true;
@@ -362,18 +372,18 @@ void CadConnection::cleanUpAtExit() {
 }
 
 CadConnection::LeftOpen CadConnection::closeOpenedDocuments() {
-    std::vector<CadDocument> documents;
+    std::vector<CadDocument> open;
     LeftOpen left;
     try {
-        auto collection = CadApplication(acadApp_).documents();
+        auto collection = documents();
         if (collection.count() < 1) return left;
-        documents = collection.items();
+        open = collection.items();
     } catch (const AutomationError& error) {
         // A dead application at exit must not keep Quillon from closing.
         noteFailure(error);
         return left;
     }
-    for (auto& document : documents) {
+    for (auto& document : open) {
         bool quillons = false;
         try {
             if (!openedByQuillon(document)) {
@@ -420,11 +430,12 @@ std::string CadConnection::unsavedWork(std::vector<CadDocument>& left) {
 }
 
 void CadConnection::rememberOpened(CadDocument& document) {
-    opened_.remember(document);
+    const auto known = opened_.remember(document);
     if (!acadApp_ || acadStarted()) return;
     std::string fullName;
     try {
-        fullName = document.fullName();
+        // The name it was just remembered by is still its name.
+        fullName = known ? *known : document.fullName();
     } catch (const AutomationError& error) {
         noteFailure(error);
         base::swallowed("a drawing that cannot be named is closed while Quillon runs, and only then");

@@ -99,7 +99,9 @@ public:
     // will not set back to 1 while a second drawing is open, and
     // BACKGROUNDPLOT, which the plots need, are changed there for as long as
     // a drawing of Quillon's is open: see ownDocumentClosed.
-    CadDocument openQuietly(CadDocuments& documents, const std::string& path, bool readOnly);
+    // active is the application's active document when the caller has just read it: not read again.
+    CadDocument openQuietly(CadDocuments& documents, const std::string& path, bool readOnly,
+                            std::optional<CadDocument> active = std::nullopt);
     // Adds a blank drawing of Quillon's own (from the template, when one is named) to read from. In the
     // user's own application SDI is turned off for it as for an open (see ownDocumentClosed).
     CadDocument addDrawing(CadDocuments& documents, const std::string& templateFile = {});
@@ -117,6 +119,9 @@ public:
     bool opensReplace() { return acadApp_ && applicationsSingleDocumentMode() != 0; }
 
     const automation::ObjectPtr& acadApp() const { return acadApp_; }
+    // The application's Documents collection. It lives as long as its application, so it is asked for once
+    // per application held: a new or restarted one is asked again. Throws AutomationError when not connected.
+    CadDocuments documents();
     // Every call to the application is announced here.
     const std::shared_ptr<CallMonitor>& monitor() const { return monitor_; }
     bool acadStarted() const { return origin_ == Origin::Started; }
@@ -161,7 +166,7 @@ private:
     void giveBackOwed(CadDocument& document);
     // Closes, unsaved, what a Quillon that ended first left open in this application: read-only, as Quillon
     // opens every drawing (what it changed there was its own plot set-up); a copy open for editing is the user's.
-    void closeLeftOpen(CadApplication& application);
+    void closeLeftOpen();
     void attachTo(automation::ObjectPtr application, bool started);
     // The documents left open after closing Quillon's own: the user's, and the names of Quillon's that would
     // not close.
@@ -179,6 +184,12 @@ private:
     ConnectionUi& ui_;
     std::shared_ptr<CallMonitor> monitor_;
     automation::ObjectPtr acadApp_;
+    // Documents of the application held, with the object it was read from: any other acadApp_ reads its own.
+    struct KnownDocuments {
+        automation::ObjectPtr application;
+        CadDocuments documents;
+    };
+    std::optional<KnownDocuments> documents_;
     // Who started the application held, or last held. Quitting Quillon's own leaves it Started: what follows
     // a quit is a start or Quillon's end.
     enum class Origin {

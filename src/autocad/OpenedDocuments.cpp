@@ -23,10 +23,11 @@ std::string joinFolder(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-std::string OpenedDocuments::keyOf(CadDocument& document) {
+std::string OpenedDocuments::keyOf(CadDocument& document, std::optional<std::string>* read) {
     std::string fullName;
     try {
         fullName = document.fullName();
+        if (read) *read = fullName;
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
         // A server without FullName still gives folder and name, which tell
@@ -41,14 +42,17 @@ bool OpenedDocuments::Entry::is(const automation::ObjectPtr& other) const {
     return object && other && object->sameObject(*other);
 }
 
-void OpenedDocuments::remember(CadDocument& document) { add(document, false); }
+std::optional<std::string> OpenedDocuments::remember(CadDocument& document) { return add(document, false); }
 
 void OpenedDocuments::rememberAdded(CadDocument& document) { add(document, true); }
 
-void OpenedDocuments::add(CadDocument& document, bool added) {
+std::optional<std::string> OpenedDocuments::add(CadDocument& document, bool added) {
     const auto& object = document.raw();
-    if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.is(object); })) return;
-    entries_.push_back({object, keyOf(document), added});
+    if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.is(object); }))
+        return std::nullopt;
+    std::optional<std::string> fullName;
+    entries_.push_back({object, keyOf(document, &fullName), added});
+    return fullName;
 }
 
 bool OpenedDocuments::stillQuillons(std::vector<Entry>::iterator entry, CadDocument& document) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,9 @@ namespace quillon::autocad {
 // the user's work and stays open.
 class OpenedDocuments {
 public:
-    void remember(CadDocument& document);
+    // Answers the document's full name when it was read to know the document by (empty for one never
+    // saved), so that the caller need not ask again; nothing when it was not read.
+    std::optional<std::string> remember(CadDocument& document);
     void rememberAdded(CadDocument& document);
     void forget(CadDocument& document);
     // Whether the document is Quillon's to close unsaved. Reading DBMOD of an
@@ -40,8 +43,9 @@ private:
         bool added = false;
         bool is(const automation::ObjectPtr& other) const;
     };
-    static std::string keyOf(CadDocument& document);
-    void add(CadDocument& document, bool added);
+    // fullName is set to FullName when that was read.
+    static std::string keyOf(CadDocument& document, std::optional<std::string>* fullName = nullptr);
+    std::optional<std::string> add(CadDocument& document, bool added);
     bool stillQuillons(std::vector<Entry>::iterator entry, CadDocument& document);
 
     std::vector<Entry> entries_;

@@ -86,36 +86,50 @@ bool DrawingPlotter::openDrawing(const std::string& path) {
     report_.purpose = setup_.purpose;
     opened_.reset();
     titles_.reset();
+    forgetDocument();
     return connection_.withApp([&](CadApplication& app) {
-        auto documents = app.documents();
-        if (documents.count() > 0) {
-            auto active = app.activeDocument();
+        // The file is looked at before the application is asked anything, so that nothing but Quillon's own
+        // calls comes between the reads below: the count and the active document, once read, hold until a
+        // document of Quillon's is closed here.
+        const bool exists = files_.fileExists(path);
+        // A check tells which release saved the drawing, from the file itself.
+        const std::string dwgVersion =
+            exists && checking() ? dwgVersionText(files_.fileStart(path, DwgVersionBytes)) : std::string();
+        auto documents = connection_.documents();
+        std::optional<std::int32_t> openBefore = documents.count();
+        std::optional<CadDocument> active;
+        if (*openBefore > 0) {
+            active = app.activeDocument();
             // A modified document of Quillon's own left active is dropped
             // unsaved; a modified drawing of the user's is the user's work.
-            if (active.getVariable("DBMOD").toInt() > 0 && connection_.openedByQuillon(active))
-                giveUpOnStuckDocument(active);
-        }
-        if (!files_.fileExists(path)) return false;
-        report_.fileFound = true;
-        // A check tells which release saved the drawing, from the file itself.
-        if (checking()) report_.dwgVersion = dwgVersionText(files_.fileStart(path, DwgVersionBytes));
-        auto openBefore = documents.count();
-        if (openBefore > 0) {
-            auto active = app.activeDocument();
-            if (contains(path, active.name()) && connection_.openedByQuillon(active)) {
-                giveUpOnStuckDocument(active);
-                openBefore = documents.count();
+            if (active->getVariable("DBMOD").toInt() > 0 && connection_.openedByQuillon(*active)) {
+                giveUpOnStuckDocument(*active);
+                openBefore.reset();
+                active.reset();
             }
         }
-        openForPlotting(documents, path, openBefore);
+        if (!exists) return false;
+        report_.fileFound = true;
+        report_.dwgVersion = dwgVersion;
+        if (!openBefore) openBefore = documents.count();
+        if (*openBefore > 0) {
+            if (!active) active = app.activeDocument();
+            if (contains(path, active->name()) && connection_.openedByQuillon(*active)) {
+                giveUpOnStuckDocument(*active);
+                openBefore = documents.count();
+                active.reset();
+            }
+        }
+        openForPlotting(documents, path, *openBefore, std::move(active));
         return true;
     });
 }
 
-void DrawingPlotter::openForPlotting(CadDocuments& documents, const std::string& path, std::int32_t openBefore) {
+void DrawingPlotter::openForPlotting(CadDocuments& documents, const std::string& path, std::int32_t openBefore,
+                                     std::optional<CadDocument> active) {
     std::optional<CadDocument> document;
     try {
-        document = connection_.openQuietly(documents, path, true);
+        document = connection_.openQuietly(documents, path, true, std::move(active));
     } catch (const AutomationError& error) {
         if (error.serverGone()) throw;
         // Not plotted; the report tells the run why.
@@ -160,9 +174,13 @@ bool DrawingPlotter::activateDrawing(bool activate) {
             CadDocument& document = *opened_;
             xrefs_.reloadXrefs(document);
             noteMissingReferences();
-            app.zoomExtents();
-            document.regen(RegenScope::AllViewports);
-            document.regen(RegenScope::ActiveViewport);
+            // Without references the reload has just zoomed and regenerated as this would, failing as this would.
+            withoutReferences_ = xrefs_.references().empty();
+            if (!withoutReferences_) {
+                app.zoomExtents();
+                document.regen(RegenScope::AllViewports);
+                document.regen(RegenScope::ActiveViewport);
+            }
             if (activate) document.activate();
             report_.found = true;
             return true;
@@ -195,7 +213,31 @@ void DrawingPlotter::readyToPlot(CadDocument& document) {
 }
 
 int DrawingPlotter::getLayouts() {
-    return connection_.withApp([&](CadApplication&) { return ownDocument().layouts().count() - 1; });
+    return connection_.withApp([&](CadApplication&) {
+        auto& document = ownDocument();
+        if (!layouts_) layouts_ = document.layouts();
+        return layouts_->count() - 1;
+    });
+}
+
+void DrawingPlotter::forgetDocument() {
+    layouts_.reset();
+    plot_.reset();
+    documentName_.reset();
+    withoutReferences_ = false;
+}
+
+CadPlot& DrawingPlotter::ownPlot(CadDocument& document) {
+    // The document's one Plot object serves every sheet of it.
+    if (!plot_) plot_ = document.plot();
+    return *plot_;
+}
+
+void DrawingPlotter::reloadOwnXrefs(CadDocument& document) {
+    // A read-only drawing found without references at its activation has none at its plot either: only the
+    // view is settled again, as the reload ends.
+    if (withoutReferences_) xrefs_.settleView(document);
+    else xrefs_.reloadXrefs(document);
 }
 
 void DrawingPlotter::setLayoutsToPlot() {
@@ -206,7 +248,6 @@ void DrawingPlotter::setLayoutsToPlot() {
 
 bool DrawingPlotter::beginLayouts() {
     layoutsDocument_.reset();
-    layouts_.reset();
     layoutQueue_.clear();
     nextLayout_ = 0;
     connection_.ensureConnected();
@@ -219,11 +260,11 @@ bool DrawingPlotter::beginLayouts() {
             tolerate("a background plot still plots; only its file may come later",
                      [&] { connection_.plotInForeground(*layoutsDocument_); });
         if (tolerate("sheets are plotted with the references as they loaded",
-                     [&] { xrefs_.reloadXrefs(*layoutsDocument_); }))
+                     [&] { reloadOwnXrefs(*layoutsDocument_); }))
             noteMissingReferences();
         std::vector<CadLayout> items;
         tolerate("a drawing whose layouts cannot be listed has no sheets to plot", [&] {
-            layouts_ = layoutsDocument_->layouts();
+            if (!layouts_) layouts_ = layoutsDocument_->layouts();
             items = layouts_->items();
         });
         queueSheets(std::move(items));
@@ -287,7 +328,7 @@ bool DrawingPlotter::plotNextLayout() {
                 report_.sheets.push_back(std::move(sheet));
                 continue;
             }
-            plotPaperLayout(queued.name);
+            plotPaperLayout(queued);
             return nextLayout_ < layoutQueue_.size();
         }
         return false;
@@ -300,8 +341,9 @@ bool DrawingPlotter::closeDrawing() {
     opened_.reset();
     // Nothing of the document is held once it is closed.
     titles_.reset();
-    connection_.withApp([&](CadApplication& app) {
-        if (app.documents().count() > 0) closeQuillonsDocument(document);
+    forgetDocument();
+    connection_.withApp([&](CadApplication&) {
+        if (connection_.documents().count() > 0) closeQuillonsDocument(document);
     });
     return false;
 }

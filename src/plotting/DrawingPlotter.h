@@ -69,6 +69,7 @@ public:
     void setSetup(const PlotSetup& setup) {
         setup_ = setup;
         plotsToFilePort_ = false;
+        pageSetupFound_.reset();
         if (setup.files.claims) plotFiles_ = setup.files.claims;
     }
     // The plot file names of a run that several sessions plot together.
@@ -131,14 +132,23 @@ private:
     void closeQuillonsDocument(autocad::CadDocument& document);
     // Closes a document of Quillon's left over from an earlier drawing; one that refuses is given up on.
     void giveUpOnStuckDocument(autocad::CadDocument& document);
-    void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore);
+    // active: the application's active document as just read, when it was.
+    void openForPlotting(autocad::CadDocuments& documents, const std::string& path, std::int32_t openBefore,
+                         std::optional<autocad::CadDocument> active);
     bool isDocumentFor(autocad::CadDocument& document, const std::string& path);
     bool openInSession(autocad::CadDocuments& documents, const std::string& path);
+    // Lets go of what was read of the document in hand, which goes with it.
+    void forgetDocument();
+    // Repairs and reloads the references of Quillon's document for its sheets (see withoutReferences_).
+    void reloadOwnXrefs(autocad::CadDocument& document);
+    // The document's Plot, read at its first use in the drawing.
+    autocad::CadPlot& ownPlot(autocad::CadDocument& document);
     // The paper layouts of the drawing in hand, in tab order, into layoutQueue_.
     void queueSheets(std::vector<autocad::CadLayout> layouts);
     // A never-used layout, seen before it is made active (which would make its viewport).
     bool leftOutAsEmpty(autocad::CadLayout& layout);
-    void plotPaperLayout(const std::string& layoutName);
+    struct QueuedSheet;
+    void plotPaperLayout(QueuedSheet& queued);
     // Returns where the sheet's settings came from.
     std::string setUpPaperLayout(automation::AutoObject& layout, const std::string& layoutName,
                                  std::vector<SetupWarning>& warnings);
@@ -182,6 +192,8 @@ private:
     // Copies the chosen page setup onto the layout; what did not take is warned. Whether it was copied.
     bool applyPageSetup(automation::AutoObject& layout, bool modelSpace, const std::string& layoutName,
                         std::vector<SetupWarning>& warnings);
+    // Zooms a sheet's layout to its extents before it is set up, where the application's layouts can.
+    void zoomLayoutToExtents(automation::AutoObject& layout);
     // Quillon's own, or as the layout reads after its set-up.
     std::string plotAreaAndScale(automation::AutoObject& layout) const;
     // The sheet's settingsFrom; a page setup that was not copied leaves the layout its own.
@@ -200,7 +212,14 @@ private:
     std::optional<autocad::CadDocument> opened_;
     // SetLayoutsToPlot's state between layouts.
     std::optional<autocad::CadDocument> layoutsDocument_;
+    // What was read of Quillon's document for the drawing in hand, kept for its later steps and sheets since
+    // every read is a call to another process; let go of with the document (forgetDocument). Its Layouts
+    // collection and Plot, and its file's name.
     std::optional<autocad::CadLayouts> layouts_;
+    std::optional<autocad::CadPlot> plot_;
+    std::optional<std::string> documentName_;
+    // Its activation's reload met no external reference: the drawing is open read-only, so its sheets meet none.
+    bool withoutReferences_ = false;
     // The drawing's sheets in tab order, with their names as read.
     struct QueuedSheet {
         autocad::CadLayout layout;
@@ -211,12 +230,23 @@ private:
     std::optional<autocad::CadDocument> pageSetupTemplate_;
     // The application handed back the template the user has open: read, never closed.
     bool templateIsUsers_ = false;
+    // The chosen page setup of Quillon's own read-only template, and whether it is for model space: nothing
+    // changes it while that stays open, so it is looked up once. The user's own open template is looked up
+    // at every sheet, as the user may change it meanwhile.
+    struct FoundPageSetup {
+        automation::ObjectPtr object;
+        bool modelType = false;
+    };
+    std::optional<FoundPageSetup> pageSetupFound_;
     std::shared_ptr<PlotFileClaims> plotFiles_ = std::make_shared<PlotFileClaims>();
     std::chrono::milliseconds plotFileWait_{3000};
     // Preferences.Output.DefaultPlotToFilePath, read at the first plot sent to a plotter; empty when unknown.
     std::optional<std::string> unnamedPlotFolder_;
     // The run's plotter was found plotting to a file: its sheets go to named files.
     bool plotsToFilePort_ = false;
+    // The application whose layouts answered that they have no ZoomExtents: asked no more while it is held. A
+    // new or restarted application is asked again.
+    std::weak_ptr<automation::AutoObject> layoutsWithoutZoom_;
     // The title blocks and properties of the document in hand, read as its sheets are set up.
     std::optional<TitleBlockReader> titles_;
 };

@@ -1,5 +1,6 @@
 #include "plotting/DrawingPlotter.h"
 
+#include "base/Swallowed.h"
 #include "plotting/Tolerate.h"
 #include "plotting/files/PlotFileNaming.h"
 #include "plotting/xref/XrefPaths.h"
@@ -29,31 +30,31 @@ std::string paperNotSetReason(AutoObject& layout, bool listed, bool checking) {
 
 }  // namespace
 
-void DrawingPlotter::plotPaperLayout(const std::string& layoutName) {
+void DrawingPlotter::plotPaperLayout(QueuedSheet& queued) {
+    const std::string& layoutName = queued.name;
     CadDocument& document = *layoutsDocument_;
     std::vector<SetupWarning> warnings;
     // A plot goes out of whatever layout is active: one that cannot be made
     // active would put another's sheet under this layout's name. A check
-    // goes on setting up and names the layout among its warnings.
-    if (!applySetting(warnings, layoutName, "active layout", layoutName,
-                      [&] { document.setActiveLayout(layouts_->item(layoutName)); }) &&
-        !checking()) {
+    // goes on setting up and names the layout among its warnings. The layout
+    // is the object the collection listed, the one its name would find there.
+    const bool madeActive = applySetting(warnings, layoutName, "active layout", layoutName,
+                                         [&] { document.setActiveLayout(queued.layout); });
+    if (!madeActive && !checking()) {
         ++report_.layoutsTried;
         SheetRecord sheet{layoutName, "", false, {}};
         sheet.failure = "the layout could not be made active (" + warnings.front().reason + ")";
         report_.sheets.push_back(std::move(sheet));
         return;
     }
+    // Made active, it is the layout PaperSpace.Layout gives; else (a check) that is whichever layout is active.
     std::optional<CadLayout> activated;
-    applySetting(warnings, layoutName, "page setup", "", [&] { activated = document.paperSpace().layout(); });
+    if (madeActive) activated = queued.layout;
+    else applySetting(warnings, layoutName, "page setup", "", [&] { activated = document.paperSpace().layout(); });
     std::string settingsFrom;
     if (activated) settingsFrom = setUpPaperLayout(*activated->raw(), layoutName, warnings);
 
-    std::optional<CadPlot> plot;
-    std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& {
-        if (!plot) plot = document.plot();
-        return *plot;
-    };
+    std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& { return ownPlot(document); };
     if (setup_.copies > 1)
         applySetting(warnings, layoutName, "copies", std::to_string(setup_.copies),
                      [&] { documentPlot().setNumberOfCopies(setup_.copies); });
@@ -68,10 +69,12 @@ void DrawingPlotter::plotPaperLayout(const std::string& layoutName) {
     sheet.settingsFrom = settingsFrom;
     noteTemplate(sheet);
     if (!sheet.checked)
-        sheet.failure = deviceNotTaken(activated ? *activated->raw() : *layouts_->item(layoutName).raw(), warnings);
+        sheet.failure = deviceNotTaken(activated ? *activated->raw() : *queued.layout.raw(), warnings);
     std::string drawingName = referenceFileName(report_.path);
     if (sheet.failure.empty()) {
-        tolerate("the file's own name names the plot file as well", [&] { drawingName = document.name(); });
+        if (!documentName_)
+            tolerate("the file's own name names the plot file as well", [&] { documentName_ = document.name(); });
+        if (documentName_) drawingName = *documentName_;
         readTitleBlock(document, drawingName, layoutName, sheet);
     }
     if (!sheet.checked && sheet.failure.empty()) plotSheet(document, documentPlot, drawingName, layoutName, sheet);
@@ -111,12 +114,12 @@ std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::stri
         applySetting(warnings, layoutName, name, shown, [&] { layout.put(member, value); });
     };
     const bool quillons = setup_.sheetSettings == SheetSettings::Quillon;
-    // The device data is refreshed again after every change below.
     constexpr const char* goesOn = "the settings that matter are warned one by one";
-    if (quillons) tolerate(goesOn, [&] { layout.call("ZoomExtents"); });
+    if (quillons) zoomLayoutToExtents(layout);
     const bool copied =
         setup_.sheetSettings == SheetSettings::Template && applyPageSetup(layout, false, layoutName, warnings);
-    tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
+    // The device data (its papers) is refreshed once the device is set, the one change that needs it: the
+    // papers listed before would be the old device's.
     setting("device", setup_.device, "ConfigName", Value(setup_.device));
     tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
     std::vector<std::string> papers;
@@ -139,8 +142,21 @@ std::string DrawingPlotter::setUpPaperLayout(AutoObject& layout, const std::stri
         setting("rotation", "90 degrees", "PlotRotation", Value(autocad::plot_rotation::Degrees90));
         setting("centre the plot", "on", "CenterPlot", Value(true));
     }
-    tolerate(goesOn, [&] { layout.call("RefreshPlotDeviceInfo"); });
     return settingsFrom(copied);
+}
+
+void DrawingPlotter::zoomLayoutToExtents(AutoObject& layout) {
+    const auto& application = connection_.acadApp();
+    if (application && layoutsWithoutZoom_.lock() == application) return;
+    try {
+        layout.call("ZoomExtents");
+    } catch (const automation::AutomationError& error) {
+        if (error.serverGone()) throw;
+        // A member the application's layouts lack is lacked by every layout of it: not asked for again.
+        if (error.code() == automation::hresult::UnknownName || error.code() == automation::hresult::MemberNotFound)
+            layoutsWithoutZoom_ = application;
+        base::swallowed("the sheet is set up to plot its extents whatever its view shows");
+    }
 }
 
 std::string DrawingPlotter::plotAreaAndScale(AutoObject& layout) const {
@@ -156,7 +172,6 @@ std::string DrawingPlotter::plotAreaAndScale(AutoObject& layout) const {
 void DrawingPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
                                      const std::function<CadPlot&()>& documentPlot,
                                      std::vector<SetupWarning>& warnings) {
-    layout.refreshPlotDeviceInfo();
     document.regen(RegenScope::ActiveViewport);
     layout.setConfigName(setup_.device);
     // A device that did not take would plot the sheet on the layout's old one, whatever the plot call names.
@@ -165,7 +180,8 @@ void DrawingPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
                                                                          "\" could not be set; the layout's device is \"" +
                                                                          device + "\"");
     // The media names stay those of the drawing's old device until the device data is refreshed;
-    // matching the paper against them would fail on every drawing saved for another device.
+    // matching the paper against them would fail on every drawing saved for another device. Only the device
+    // changes the device data: the settings below need no refresh of their own.
     layout.refreshPlotDeviceInfo();
     const auto papers = layout.canonicalMediaNames();
     if (const auto match = matchPaper(papers, setup_.paper))
@@ -185,7 +201,6 @@ void DrawingPlotter::setUpModelSpace(CadDocument& document, CadLayout& layout,
         layout.setPlotRotation(autocad::plot_rotation::Degrees90);
         layout.setCenterPlot(true);
     }
-    layout.refreshPlotDeviceInfo();
     documentPlot().setQuietErrorMode(true);
 }
 
@@ -201,18 +216,15 @@ void DrawingPlotter::plotActiveLayout() {
         if (!checking())
             tolerate("the plot still goes out; its file is waited for",
                      [&] { connection_.plotInForeground(document); });
-        app.zoomExtents();
-        xrefs_.reloadXrefs(document);
+        // Without references the reload is only its closing zoom, which this one would merely repeat.
+        if (!withoutReferences_) app.zoomExtents();
+        reloadOwnXrefs(document);
         noteMissingReferences();
         auto layout = document.activeLayout();
         std::vector<SetupWarning> warnings;
         const bool copied =
             setup_.sheetSettings == SheetSettings::Template && applyPageSetup(*layout.raw(), true, "Model", warnings);
-        std::optional<CadPlot> plot;
-        std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& {
-            if (!plot) plot = document.plot();
-            return *plot;
-        };
+        std::function<CadPlot&()> documentPlot = [&]() -> CadPlot& { return ownPlot(document); };
         setUpModelSpace(document, layout, documentPlot, warnings);
 
         report_.activeLayoutTried = true;

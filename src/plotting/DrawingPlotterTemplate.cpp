@@ -13,11 +13,9 @@
 // left as it was: never changed, never closed.
 namespace quillon::plotting {
 
-using autocad::CadApplication;
 using autocad::CadDocument;
 using automation::AutoObject;
 using automation::AutomationError;
-using automation::ObjectPtr;
 using automation::Value;
 
 CadDocument* DrawingPlotter::templateDocument() {
@@ -28,8 +26,8 @@ CadDocument* DrawingPlotter::templateDocument() {
         connection_.forgetOpened(*pageSetupTemplate_);
         pageSetupTemplate_.reset();
     }
-    CadApplication app = connection_.app();
-    auto documents = app.documents();
+    pageSetupFound_.reset();
+    auto documents = connection_.documents();
     const auto before = documents.count();
     CadDocument document = connection_.openQuietly(documents, setup_.pageSetupFile, true);
     templateIsUsers_ = documents.count() <= before;
@@ -51,14 +49,21 @@ bool DrawingPlotter::applyPageSetup(AutoObject& layout, bool modelSpace, const s
     std::string why;
     try {
         CadDocument* document = templateDocument();
-        ObjectPtr pageSetup = document->raw()->object("PlotConfigurations")->call("Item", {Value(name)}).toObject();
+        FoundPageSetup pageSetup;
+        if (pageSetupFound_) {
+            pageSetup = *pageSetupFound_;
+        } else {
+            pageSetup.object = document->raw()->object("PlotConfigurations")->call("Item", {Value(name)}).toObject();
+            pageSetup.modelType = pageSetup.object->get("ModelType").toBool();
+            if (!templateIsUsers_) pageSetupFound_ = pageSetup;
+        }
         // A model-space page setup for model space, a layout one for layouts: the other kind does not fit.
-        if (pageSetup->get("ModelType").toBool() != modelSpace) {
+        if (pageSetup.modelType != modelSpace) {
             why = std::string("it is a page setup for ") + (modelSpace ? "layouts" : "model space");
         } else {
             // CopyFrom takes every setting the page setup holds (plot area, window, offset, lineweights,
             // shading), those Quillon knows no member for too; one call, not a dozen.
-            layout.call("CopyFrom", {Value(pageSetup)});
+            layout.call("CopyFrom", {Value(pageSetup.object)});
             return true;
         }
     } catch (const AutomationError& error) {
@@ -77,6 +82,7 @@ std::string DrawingPlotter::settingsFrom(bool pageSetupCopied) const {
 }
 
 void DrawingPlotter::closeTemplate() {
+    pageSetupFound_.reset();
     if (!pageSetupTemplate_) return;
     CadDocument document = std::move(*pageSetupTemplate_);
     pageSetupTemplate_.reset();

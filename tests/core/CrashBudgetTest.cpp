@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -22,6 +23,7 @@ namespace {
 using nlohmann::json;
 using standin::testing::TempFolder;
 using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 // Applications Quillon starts, each a process of its own whose private memory grows with what it opened.
 class MeasuredLauncher : public quillon::testing::StartingLauncher {
@@ -96,6 +98,39 @@ TEST_F(NightRuns, AnApplicationDyingEveryFewDrawingsCostsNothingAndADrawingThatK
     EXPECT_EQ(rowsSaying("row 6: Failed"), 0) << "F, in hand at a loss, is tried again";
     EXPECT_GT(tally.restarts, PlotRun::MaxRestarts) << "only losses in a row are counted";
     EXPECT_EQ(tally.plannedRestarts, 0);
+}
+
+// What the session keeps of an application (its Documents) goes with it: a new one is never reached through
+// what an application renewed or lost handed over.
+TEST_F(NightRuns, AnApplicationStartedAgainIsReachedThroughItsOwnObjectsAlone) {
+    const auto perDrawing = callsPerDrawing();
+    auto opensIn = [](const standin::Engine& engine) {
+        Lines names;
+        for (const auto& access : standin::accessesIn(engine.journal()))
+            if (access.member == "Open") names.push_back(fs::path(access.args[0].get<std::string>()).filename());
+        return names;
+    };
+    listDrawings(5);
+    PlotSetup setup{"Plotter.pc3", "A4", "mono.ctb", 1};
+    setup.cadRestartEvery = 2;
+    EXPECT_EQ(runAll(setup).plotted, 5);
+    ASSERT_EQ(starting.started.size(), 3u);
+    EXPECT_EQ(opensIn(*starting.started[0]), (Lines{"E.dwg", "D.dwg"})) << "the list is run from its end";
+    EXPECT_EQ(opensIn(*starting.started[1]), (Lines{"C.dwg", "B.dwg"}));
+    EXPECT_EQ(opensIn(*starting.started[2]), (Lines{"A.dwg"}));
+
+    // Each application dies in its second drawing: a loss costs one refused call, and the drawing in hand
+    // opens in the next application at once.
+    connection.quitAutoCAD();
+    starting.started.clear();
+    scenario["faults"] = {{"dieAfterCalls", perDrawing * 2}};
+    listDrawings(4);
+    const auto tally = runAll();
+    EXPECT_EQ(std::tie(tally.plotted, tally.restarts), std::tuple(4, 3));
+    for (const auto& engine : starting.started) {
+        const auto accesses = standin::accessesIn(engine->journal());
+        EXPECT_LE(std::count_if(accesses.begin(), accesses.end(), [](const auto& a) { return !a.executed; }), 1);
+    }
 }
 
 TEST_F(NightRuns, QuillonsOwnApplicationIsReplacedEveryNDrawingsAndPastItsMemoryBoundNeverTheUsers) {

@@ -139,38 +139,31 @@ Lines operator+(Lines a, const Lines& b) {
     return a;
 }
 
-// ReloadXrefs on a drawing without references.
-Lines reloadWithoutReferences(const std::string& doc, const Lines& blocks) {
-    Lines out{"Document(" + doc + ").Path", "Document(" + doc + ").Blocks",
-              "Blocks(" + doc + ")._NewEnum enum"};
-    for (const auto& block : blocks) out.push_back("Block(" + block + " of " + doc + ").IsXRef");
-    return out + Lines{"Application.ZoomExtents[]", "Document(" + doc + ").Regen[1]", "Document(" + doc + ").Regen[0]"};
+// The sheets' ReloadXrefs on a drawing its activation found without references: the view settled again.
+Lines reloadWithoutReferences(const std::string& doc) {
+    return {"Application.ZoomExtents[]", "Document(" + doc + ").Regen[1]", "Document(" + doc + ").Regen[0]"};
 }
 
-// One paper layout of SetLayoutsToPlot up to its plot output, from the look at its block on.
+// One paper layout of SetLayoutsToPlot up to its plot output, from the look at its block on. The layouts'
+// ZoomExtents, which the application lacks, is tried at the first only.
 Lines paperLayoutSetUp(const std::string& doc, const std::string& name, const std::string& block,
-                       const std::string& device, const std::string& paper) {
+                       const std::string& device, const std::string& paper, bool first = true) {
     const std::string layout = "Layout(" + name + " of " + doc + ").";
-    return {layout + "Block", "Block(" + block + " of " + doc + ").Count",
-            "Layouts(" + doc + ").Item[\"" + name + "\"]",
-            "Document(" + doc + ").ActiveLayout={\"object\":\"Layout(" + name + " of " + doc + ")\"}",
-            "Document(" + doc + ").PaperSpace",
-            "Block(*Paper_Space of " + doc + ").Layout",
-            layout + "ZoomExtents[] !",
-            layout + "RefreshPlotDeviceInfo[]",
-            layout + "ConfigName=\"" + device + "\"",
-            layout + "RefreshPlotDeviceInfo[]",
-            layout + "GetCanonicalMediaNames[]",
-            layout + "CanonicalMediaName=\"" + paper + "\"",
-            layout + "PlotWithPlotStyles=true",
-            layout + "StyleSheet",
-            layout + "StyleSheet=\"mono.ctb\"",
-            layout + "PlotType=1",
-            layout + "StandardScale=0",
-            layout + "UseStandardScale=true",
-            layout + "PlotRotation=1",
-            layout + "CenterPlot=true",
-            layout + "RefreshPlotDeviceInfo[]"};
+    Lines out{layout + "Block", "Block(" + block + " of " + doc + ").Count",
+              "Document(" + doc + ").ActiveLayout={\"object\":\"Layout(" + name + " of " + doc + ")\"}"};
+    if (first) out.push_back(layout + "ZoomExtents[] !");
+    return out + Lines{layout + "ConfigName=\"" + device + "\"",
+                       layout + "RefreshPlotDeviceInfo[]",
+                       layout + "GetCanonicalMediaNames[]",
+                       layout + "CanonicalMediaName=\"" + paper + "\"",
+                       layout + "PlotWithPlotStyles=true",
+                       layout + "StyleSheet",
+                       layout + "StyleSheet=\"mono.ctb\"",
+                       layout + "PlotType=1",
+                       layout + "StandardScale=0",
+                       layout + "UseStandardScale=true",
+                       layout + "PlotRotation=1",
+                       layout + "CenterPlot=true"};
 }
 
 const std::string IsoA4 = "ISO_A4_(210.00_x_297.00_MM)";
@@ -182,23 +175,27 @@ TEST_F(LayoutPlotting, EveryPaperLayoutIsASheetWhateverItsNameAndSheetsComeInTab
     const auto from = mark();
     plotter.setLayoutsToPlot();
 
-    const Lines blocks{"*Model_Space", "*Paper_Space", "*Paper_Space0"};
-    auto copiesAndFile = [](const std::string& name) {
-        return Lines{"Document(A.dwg).Plot", "Plot(A.dwg).NumberOfCopies=2", "Plot(A.dwg).QuietErrorMode=true",
-                     "Layout(" + name + " of A.dwg).ConfigName", "Document(A.dwg).Name", "Application.ActiveDocument"};
+    // The document's Plot and name are read at its first sheet only.
+    auto copiesAndFile = [](const std::string& name, bool first) {
+        Lines out = first ? Lines{"Document(A.dwg).Plot"} : Lines{};
+        out = out + Lines{"Plot(A.dwg).NumberOfCopies=2", "Plot(A.dwg).QuietErrorMode=true",
+                          "Layout(" + name + " of A.dwg).ConfigName"};
+        if (first) out.push_back("Document(A.dwg).Name");
+        out.push_back("Application.ActiveDocument");
+        return out;
     };
     const Lines expected =
         Lines{"Document(A.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
               "Document(A.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
-        reloadWithoutReferences("A.dwg", blocks) +
+        reloadWithoutReferences("A.dwg") +
         Lines{"Document(A.dwg).Layouts", "Layouts(A.dwg)._NewEnum enum", "Layout(Model of A.dwg).ModelType",
               "Layout(Sheet2 of A.dwg).ModelType", "Layout(Sheet2 of A.dwg).Name", "Layout(Sheet2 of A.dwg).TabOrder",
               "Layout(Sheet1 of A.dwg).ModelType", "Layout(Sheet1 of A.dwg).Name",
               "Layout(Sheet1 of A.dwg).TabOrder"} +
-        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile("Sheet1") +
+        paperLayoutSetUp("A.dwg", "Sheet1", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile("Sheet1", true) +
         Lines{"plot Sheet1 " + IsoA4 + " mono.ctb A-Sheet1.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet1.plt\",\"Plotter.pc3\"]"} +
-        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4) + copiesAndFile("Sheet2") +
+        paperLayoutSetUp("A.dwg", "Sheet2", "*Paper_Space0", "Plotter.pc3", IsoA4, false) + copiesAndFile("Sheet2", false) +
         Lines{"plot Sheet2 " + IsoA4 + " mono.ctb A-Sheet2.plt",
               "Plot(A.dwg).PlotToFile[\"A-Sheet2.plt\",\"Plotter.pc3\"]"};
     EXPECT_EQ(journalSince(from), expected);
@@ -230,10 +227,9 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
 
     const std::string layout = "Layout(Model of M.dwg).";
     const Lines expected = Lines{"Document(M.dwg).GetVariable[\"BACKGROUNDPLOT\"]",
-                                 "Document(M.dwg).SetVariable[\"BACKGROUNDPLOT\",0]", "Application.ZoomExtents[]"} +
-                           reloadWithoutReferences("M.dwg", {"*Model_Space", "*Paper_Space"}) +
+                                 "Document(M.dwg).SetVariable[\"BACKGROUNDPLOT\",0]"} +
+                           reloadWithoutReferences("M.dwg") +
                            Lines{"Document(M.dwg).ActiveLayout",
-                                 layout + "RefreshPlotDeviceInfo[]",
                                  "Document(M.dwg).Regen[0]",
                                  layout + "ConfigName=\"Office Laser\"",
                                  layout + "ConfigName",
@@ -248,7 +244,6 @@ TEST_F(LayoutPlotting, TheActiveLayoutIsSetUpAndPlottedWithFailuresPropagating) 
                                  layout + "UseStandardScale=true",
                                  layout + "PlotRotation=1",
                                  layout + "CenterPlot=true",
-                                 layout + "RefreshPlotDeviceInfo[]",
                                  "Document(M.dwg).Plot",
                                  "Plot(M.dwg).QuietErrorMode=true",
                                  "Application.ActiveDocument",
@@ -282,6 +277,28 @@ TEST_F(LayoutPlotting, ASheetWhoseDeviceDidNotTakeFailsWhateverDeviceThePlotCall
     openAndActivate(drawing("M.dwg"));
     EXPECT_THROW(plotter.plotActiveLayout(), AutomationError) << "the drawing fails with the reason";
     EXPECT_TRUE(standin::plotsIn(engine->journal()).empty());
+}
+
+// The device data is refreshed for each layout the device is set on: the drawing before, already on the
+// chosen device, says nothing of the papers this one lists.
+TEST_F(LayoutPlotting, ASheetSavedForAnotherDeviceIsGivenThePaperOfTheChosenOneAfterOneSavedForIt) {
+    start({{"defaultDevice", "Office Laser"},
+           {"drawings",
+            {{{"file", "L.dwg"}, {"layouts", {{{"name", "Sheet1"}}}}},
+             {{"file", "P.dwg"}, {"layouts", {{{"name", "Sheet1"}, {"device", "Plotter.pc3"}}}}},
+             {{"file", "K.dwg"}, {"model", {{"device", "Plotter.pc3"}}}}}}});
+    plotter.setSetup({"Office Laser", "A4", "mono.ctb", 1});
+    for (const char* name : {"L.dwg", "P.dwg", "K.dwg"}) {
+        openAndActivate(drawing(name));
+        if (std::string(name) == "K.dwg") plotter.plotActiveLayout();
+        else plotter.setLayoutsToPlot();
+        ASSERT_EQ(plotter.report().sheets.size(), 1u) << name;
+        EXPECT_TRUE(plotter.report().sheets[0].warnings.empty()) << name << ": " << plotter.report().sheets[0].warnings[0].reason;
+        plotter.closeDrawing();
+    }
+    Lines plotted;
+    for (const auto& plot : standin::plotsIn(engine->journal())) plotted.push_back(plot.device + " " + plot.media);
+    EXPECT_EQ(plotted, Lines(3, "Office Laser A4"));
 }
 
 TEST_F(LayoutPlotting, PlotterConfigurationsGoToAFileFirstAndToTheDeviceWhenRefused) {

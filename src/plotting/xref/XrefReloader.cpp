@@ -55,12 +55,20 @@ bool XrefReloader::reloadXrefs(autocad::CadDocument& document) {
             tolerate(shownAsIs, [&] { document.regen(RegenScope::AllViewports); });
             tolerate(shownAsIs, [&] { document.regen(RegenScope::ActiveViewport); });
         } else {
-            app.zoomExtents();
-            document.regen(RegenScope::AllViewports);
-            document.regen(RegenScope::ActiveViewport);
+            settle(app, document);
         }
         return true;
     });
+}
+
+void XrefReloader::settleView(autocad::CadDocument& document) {
+    connection_.withApp([&](CadApplication& app) { settle(app, document); });
+}
+
+void XrefReloader::settle(CadApplication& app, autocad::CadDocument& document) {
+    app.zoomExtents();
+    document.regen(RegenScope::AllViewports);
+    document.regen(RegenScope::ActiveViewport);
 }
 
 void XrefReloader::repair(CadBlocks& blocks, CadBlock& reference, const std::string& drawingFolder) {

@@ -26,6 +26,9 @@ public:
     bool reloadXrefs(autocad::CadDocument& document);
     // The same for whatever document is active.
     bool reloadXrefs();
+    // What a reload that met no reference ends with, for a drawing known to have none: the active viewport
+    // zoomed to the extents and the document regenerated. Failures propagate.
+    void settleView(autocad::CadDocument& document);
 
     FileFinder& finder() { return finder_; }
     // The stored paths of the references the last call left unloaded: repaired nowhere, or still not loading.
@@ -36,6 +39,7 @@ public:
     const std::vector<ReferenceUse>& references() const { return references_; }
 
 private:
+    static void settle(autocad::CadApplication& app, autocad::CadDocument& document);
     // Works on one reference; every failure inside is passed over.
     void repair(autocad::CadBlocks& blocks, autocad::CadBlock& reference, const std::string& drawingFolder);
     bool reRoot(autocad::CadBlock& reference, const std::string& drawingFolder, const std::string& storedPath);

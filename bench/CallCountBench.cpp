@@ -1,0 +1,130 @@
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "CadTestFakes.h"
+#include "autocad/CadConnection.h"
+#include "automation/AutomationError.h"
+#include "base/StdFileSystem.h"
+#include "plotting/PlotRun.h"
+#include "standin/Engine.h"
+
+// How many automation calls a run makes per drawing and per sheet. Each call
+// is a round trip to another process, which costs far more than anything
+// Quillon does between them, so the count is the figure to watch. The engine
+// is called in process; its journal holds every member access it received.
+namespace {
+
+namespace fs = std::filesystem;
+using namespace quillon;
+
+constexpr int Drawings = 24;
+
+class QuietDisplay : public plotting::PlotRunDisplay {
+public:
+    int failures = 0;
+    void setStatus(const std::string&) override {}
+    void repaintStatus() override {}
+    void setStatusPanelText(const std::string&) override {}
+    void restoreStatusPanel() override {}
+    void setProgress(int) override {}
+    void setPointer(plotting::Pointer) override {}
+    void showInformation(const std::string&, const std::string&) override { ++failures; }
+    void showOutcome(int, const plotting::DrawingOutcome& outcome) override {
+        if (!outcome.plotted()) ++failures;
+    }
+};
+
+// The application Quillon starts itself, as an unattended run mostly finds: nothing running to attach to.
+class StartingLauncher : public autocad::CadLauncher {
+public:
+    automation::ObjectPtr application;
+    automation::ObjectPtr connectRunning() override {
+        throw automation::AutomationError(automation::hresult::Fail, "nothing running");
+    }
+    automation::ObjectPtr createInstance() override { return application; }
+};
+
+class NumberedDrawings : public plotting::PlotRunList {
+public:
+    explicit NumberedDrawings(std::string folder) : folder_(std::move(folder)) {}
+    int entryCount() override { return Drawings; }
+    std::string fileName(int entry) override {
+        char name[16];
+        std::snprintf(name, sizeof name, "C%04d.dwg", entry);
+        return name;
+    }
+    std::string folder(int) override { return folder_; }
+    bool isSelected(int) override { return true; }
+    std::string directoryFolder() override { return folder_; }
+
+private:
+    std::string folder_;
+};
+
+void BM_CallsPerSheet(benchmark::State& state) {
+    const bool withLayouts = state.range(0) == 1;
+    // In the user's own application the variables an open would ask about are set and given back around
+    // every open; in one Quillon started they are set once.
+    const bool started = state.range(1) == 1;
+    const fs::path folder = fs::temp_directory_path() / ("quillon-callbench-" + std::to_string(getpid()));
+    fs::create_directories(folder / "plots");
+    NumberedDrawings list(folder.string() + "/");
+    nlohmann::json drawings = nlohmann::json::array();
+    for (int i = 1; i <= Drawings; ++i) {
+        std::ofstream(folder / list.fileName(i)) << "drawing";
+        if (withLayouts)
+            drawings.push_back({{"file", list.fileName(i)}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}});
+    }
+    const nlohmann::json scenario = {
+        {"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
+        {"defaultDevice", "Plotter.pc3"},
+        {"plotStyleTables", {"mono.ctb"}},
+        {"plotFolder", "plots"},
+        {"drawings", drawings}};
+
+    for (auto _ : state) {
+        auto engine = standin::Engine::fromJson(scenario.dump(), folder.string());
+        quillon::testing::EngineLauncher users;
+        StartingLauncher own;
+        users.application = own.application = engine->application();
+        quillon::testing::SilentUi ui;
+        autocad::CadConnection connection(started ? static_cast<autocad::CadLauncher&>(own) : users, ui);
+        base::StdFileSystem files;
+        std::atomic<bool> stop{false};
+        QuietDisplay display;
+        plotting::PlotRun run(plotting::RunKind::AllListed, connection, files, display, list, stop,
+                              {"Plotter.pc3", "A4", "mono.ctb", 1});
+        run.runToEnd();
+
+        long long accesses = 0, sheets = 0, beforeFirstOpen = 0;
+        bool opened = false;
+        for (const auto& entry : engine->journal()) {
+            if (entry.type == standin::JournalEntryType::Plot) sheets += entry.plot.succeeded;
+            if (entry.type != standin::JournalEntryType::Access) continue;
+            ++accesses;
+            opened = opened || entry.access.member == "Open";
+            beforeFirstOpen += !opened;
+        }
+        state.counters["calls_per_drawing"] = static_cast<double>(accesses) / Drawings;
+        state.counters["calls_per_sheet"] = sheets ? static_cast<double>(accesses) / static_cast<double>(sheets) : 0;
+        // What connecting costs once per run, before the first drawing opens; the rest is the drawings'.
+        state.counters["calls_before_first_open"] = static_cast<double>(beforeFirstOpen);
+        state.counters["sheets"] = static_cast<double>(sheets);
+        state.counters["failed"] = display.failures;
+    }
+    fs::remove_all(folder);
+}
+
+BENCHMARK(BM_CallsPerSheet)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"layouts", "started"})
+    ->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
