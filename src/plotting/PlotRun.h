@@ -166,6 +166,9 @@ private:
     void announceStartNote();
     // Replaces Quillon's own application before the drawing in hand when that is due; what was said, if it was.
     std::string renewIfDue();
+    // Has the application that replaces it started ahead, when its restart after so many drawings is near;
+    // the warning said when that failed.
+    std::string startSpareIfDue();
     // The drawing in hand would not close: left behind, as its row says. False when the run cannot go on.
     bool leaveStuckDrawing(DrawingOutcome& outcome);
     void stopInDrawing();
@@ -217,6 +220,11 @@ private:
     std::optional<FileKey> drawingBefore_;
     std::string changeReason_;
     std::function<bool()> ownStart_;
+    // However the run is left, even by an exception, no application started ahead outlives it unused.
+    struct SpareOwner {
+        autocad::CadConnection& connection;
+        ~SpareOwner() { connection.endSpares(); }
+    } spares_{connection_};
 };
 
 }  // namespace quillon::plotting

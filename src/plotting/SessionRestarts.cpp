@@ -15,6 +15,7 @@ SessionRestarts::InHand SessionRestarts::lost(int entry, bool crashed) {
 void SessionRestarts::startedAgainAfterLoss() {
     ++inARow_;
     openedInApplication_ = 0;
+    spareAsked_ = false;
 }
 
 void SessionRestarts::finished(int entry) {
@@ -33,6 +34,12 @@ std::optional<std::string> SessionRestarts::dueOnPurpose(std::optional<std::uint
 
 void SessionRestarts::startedAgainOnPurpose() {
     openedInApplication_ = 0;
+    spareAsked_ = false;
+}
+
+bool SessionRestarts::spareDue() const {
+    // With fewer drawings per application than the lead, as soon as the application in use is there.
+    return policy_.every > 0 && !spareAsked_ && openedInApplication_ >= policy_.every - SpareLead;
 }
 
 }  // namespace quillon::plotting
