@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "autocad/CadApplication.h"
+#include "automation/AutomationError.h"
 #include "base/Swallowed.h"
 #include "win/DispatchObject.h"
 #include "win/UniqueResource.h"

@@ -48,13 +48,13 @@ std::string SpareServers::start(const std::wstring& serverCommand) {
     std::vector<wchar_t> writable(line.begin(), line.end());
     writable.push_back(L'\0');
     // As COM starts a server: not in Quillon's current folder, which it would then hold on to.
-    wchar_t system[MAX_PATH]{};
-    const UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);
+    wchar_t systemFolder[MAX_PATH]{};
+    const UINT systemLength = GetSystemDirectoryW(systemFolder, MAX_PATH);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        systemLength > 0 && systemLength < MAX_PATH ? system : nullptr, &startup, &started))
+                        systemLength > 0 && systemLength < MAX_PATH ? systemFolder : nullptr, &startup, &started))
         return win::WinError::fromLastError().description();
     CloseHandle(started.hThread);
     Spare spare;
