@@ -322,7 +322,7 @@ void PlotRun::end(Ending ending) {
     // The user's application goes on plotting as the user set it; owed on, when it is gone.
     connection_.putBackVariables();
     // No restart follows now: what was started for one would only sit idle.
-    connection_.endSpares();
+    spares_.end();
     if (share_) return;
     const std::string line = summary();
     display_.setStatus(lastStatus_.empty() ? line : lastStatus_ + "\r\n" + line);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
@@ -220,10 +221,15 @@ private:
     std::optional<FileKey> drawingBefore_;
     std::string changeReason_;
     std::function<bool()> ownStart_;
-    // However the run is left, even by an exception, no application started ahead outlives it unused.
+    // However the run is left, even by an exception, no application it started ahead outlives it unused.
+    // Only a run that started one asks its connection at its end.
     struct SpareOwner {
         autocad::CadConnection& connection;
-        ~SpareOwner() { connection.endSpares(); }
+        bool started = false;
+        void end() {
+            if (std::exchange(started, false)) connection.endSpares();
+        }
+        ~SpareOwner() { end(); }
     } spares_{connection_};
 };
 

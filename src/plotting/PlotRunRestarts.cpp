@@ -121,7 +121,10 @@ std::string PlotRun::startSpareIfDue() {
     if (!restarts_.spareDue() || !connection_.connected() || !connection_.acadStarted()) return {};
     restarts_.spareAsked();
     const std::string failure = connection_.startSpare();
-    if (failure.empty()) return {};
+    if (failure.empty()) {
+        spares_.started = true;
+        return {};
+    }
     // The restart then starts its application as it would have without one: the run loses nothing but time.
     std::string warning = "AutoCAD could not be started ahead of its restart (" + failure + "); the restart starts it";
     display_.announce(warning);
