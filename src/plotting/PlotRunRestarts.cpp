@@ -118,7 +118,9 @@ std::string PlotRun::renewIfDue() {
 }
 
 std::string PlotRun::startSpareIfDue() {
-    if (!restarts_.spareDue() || !connection_.connected() || !connection_.acadStarted()) return {};
+    // Entries are taken from the last to the first; a session of several cannot tell what the others leave.
+    const auto left = share_ ? std::nullopt : std::optional<int>(entry_ - 1);
+    if (!restarts_.spareDue(left) || !connection_.connected() || !connection_.acadStarted()) return {};
     restarts_.spareAsked();
     const std::string failure = connection_.startSpare();
     if (failure.empty()) {

@@ -37,7 +37,8 @@ void SessionRestarts::startedAgainOnPurpose() {
     spareAsked_ = false;
 }
 
-bool SessionRestarts::spareDue() const {
+bool SessionRestarts::spareDue(std::optional<int> drawingsLeft) const {
+    if (drawingsLeft && openedInApplication_ + 1 + *drawingsLeft <= policy_.every) return false;
     // With fewer drawings per application than the lead, as soon as the application in use is there.
     return policy_.every > 0 && !spareAsked_ && openedInApplication_ >= policy_.every - SpareLead;
 }

@@ -56,8 +56,9 @@ public:
     bool watchesMemory() const { return policy_.memoryLimitMB > 0; }
     void startedAgainOnPurpose();
     // Before the next drawing: whether the next application is to be started now, ahead of a restart
-    // after `every` drawings; once for each application.
-    bool spareDue() const;
+    // after `every` drawings; once for each application. Never when at most `drawingsLeft` follow this
+    // one and the restart cannot come before the run ends.
+    bool spareDue(std::optional<int> drawingsLeft) const;
     void spareAsked() { spareAsked_ = true; }
 
     int inARow() const { return inARow_; }
