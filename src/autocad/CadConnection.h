@@ -53,6 +53,12 @@ public:
     // Replaces the application Quillon started, while it still works, by a fresh one: Quillon's values
     // given back, its drawings closed, the old one quit. False (and nothing done) for the user's own.
     bool renewAutoCAD();
+    // Has one more application of Quillon's started in the background while the one held works on, for the
+    // next start to find ready. Only beside an application Quillon started: the user's own is never
+    // replaced, so it never needs one. Empty when on its way (or not wanted), otherwise why it could not be.
+    std::string startSpare() { return acadApp_ && acadStarted() ? launcher_.startSpare() : std::string(); }
+    // Ends what startSpare() started and no start has taken since.
+    void endSpares() { launcher_.endSpares(); }
     // The private memory of the application Quillon started, where it can be read.
     std::optional<std::uint64_t> privateMemoryMB();
     // Whether an attempt to start the application failed since the last call.

@@ -34,6 +34,13 @@ public:
     // What this thread's last createInstance() took beyond one attempt, said on the console; empty when its
     // first attempt started the application.
     virtual std::string startNote() { return {}; }
+    // Starts one more application in the background, ahead of a start this thread's session has planned, so
+    // that the next createInstance() finds it ready instead of waiting out a whole start. Returns at once:
+    // empty when one is on its way (or one of this thread's is still waiting, or this launcher starts none
+    // ahead), otherwise why it could not be started.
+    virtual std::string startSpare() { return {}; }
+    // Ends every application this thread started ahead that no createInstance() has taken. Never throws.
+    virtual void endSpares() {}
 };
 
 }  // namespace quillon::autocad

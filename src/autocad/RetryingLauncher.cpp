@@ -29,14 +29,18 @@ RetryingLauncher::RetryingLauncher(std::shared_ptr<CadLauncher> inner, StartPoli
     if (!sleep_) sleep_ = [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); };
 }
 
+void RetryingLauncher::keepSpacing() {
+    const auto since = std::chrono::steady_clock::now() - lastEnd_;
+    if (lastEnd_ != std::chrono::steady_clock::time_point{} && since < policy_.spacing)
+        sleep_(std::chrono::duration_cast<std::chrono::milliseconds>(policy_.spacing - since));
+}
+
 automation::ObjectPtr RetryingLauncher::createInstance() {
     lastNote.clear();
     std::lock_guard<std::mutex> turn(starting_);
     std::string firstFailure;
     for (std::size_t attempt = 1;; ++attempt) {
-        const auto since = std::chrono::steady_clock::now() - lastEnd_;
-        if (lastEnd_ != std::chrono::steady_clock::time_point{} && since < policy_.spacing)
-            sleep_(std::chrono::duration_cast<std::chrono::milliseconds>(policy_.spacing - since));
+        keepSpacing();
         try {
             auto application = inner_->createInstance();
             lastEnd_ = std::chrono::steady_clock::now();
@@ -59,5 +63,19 @@ automation::ObjectPtr RetryingLauncher::createInstance() {
 }
 
 std::string RetryingLauncher::startNote() { return lastNote; }
+
+std::string RetryingLauncher::startSpare() {
+    std::lock_guard<std::mutex> turn(starting_);
+    keepSpacing();
+    // Not tried again: a spare that does not come costs only the wait it was to save.
+    std::string failure = inner_->startSpare();
+    lastEnd_ = std::chrono::steady_clock::now();
+    return failure;
+}
+
+void RetryingLauncher::endSpares() {
+    std::lock_guard<std::mutex> turn(starting_);
+    inner_->endSpares();
+}
 
 }  // namespace quillon::autocad

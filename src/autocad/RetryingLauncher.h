@@ -42,8 +42,15 @@ public:
         return inner_->privateMemoryMB(process);
     }
     std::string startNote() override;
+    // Made in turn with the starts, a little apart from them, as one more start is.
+    std::string startSpare() override;
+    // Never while a start is under way, which may be taking one of them just then.
+    void endSpares() override;
 
 private:
+    // Called holding starting_.
+    void keepSpacing();
+
     std::shared_ptr<CadLauncher> inner_;
     StartPolicy policy_;
     Sleep sleep_;

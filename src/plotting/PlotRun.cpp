@@ -197,7 +197,10 @@ void PlotRun::openEntry() {
     // Replaced here, once the next drawing is known: never after the run's last one.
     const std::string renewed = renewIfDue();
     if (finished()) return;
-    status(renewed.empty() ? drawingStatus(run_text::Opening) : renewed + "\r\n" + drawingStatus(run_text::Opening));
+    // Status has two lines: a warning about the next application goes before news of this one.
+    std::string said = startSpareIfDue();
+    if (said.empty()) said = renewed;
+    status(said.empty() ? drawingStatus(run_text::Opening) : said + "\r\n" + drawingStatus(run_text::Opening));
     phase_ = Phase::Close;  // should opening fail, what Quillon opened is still closed
     restarts_.opened();
     drawingPlotter_.openDrawing(strFileName_);
@@ -318,6 +321,8 @@ void PlotRun::end(Ending ending) {
     }
     // The user's application goes on plotting as the user set it; owed on, when it is gone.
     connection_.putBackVariables();
+    // No restart follows now: what was started for one would only sit idle.
+    spares_.end();
     if (share_) return;
     const std::string line = summary();
     display_.setStatus(lastStatus_.empty() ? line : lastStatus_ + "\r\n" + line);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "autocad/CadConnection.h"
 #include "base/FileSystem.h"
@@ -166,6 +167,9 @@ private:
     void announceStartNote();
     // Replaces Quillon's own application before the drawing in hand when that is due; what was said, if it was.
     std::string renewIfDue();
+    // Has the application that replaces it started ahead, when its restart after so many drawings is near;
+    // the warning said when that failed.
+    std::string startSpareIfDue();
     // The drawing in hand would not close: left behind, as its row says. False when the run cannot go on.
     bool leaveStuckDrawing(DrawingOutcome& outcome);
     void stopInDrawing();
@@ -217,6 +221,16 @@ private:
     std::optional<FileKey> drawingBefore_;
     std::string changeReason_;
     std::function<bool()> ownStart_;
+    // However the run is left, even by an exception, no application it started ahead outlives it unused.
+    // Only a run that started one asks its connection at its end.
+    struct SpareOwner {
+        autocad::CadConnection& connection;
+        bool started = false;
+        void end() {
+            if (std::exchange(started, false)) connection.endSpares();
+        }
+        ~SpareOwner() { end(); }
+    } spares_{connection_};
 };
 
 }  // namespace quillon::plotting

@@ -117,4 +117,20 @@ std::string PlotRun::renewIfDue() {
     return *why;
 }
 
+std::string PlotRun::startSpareIfDue() {
+    // Entries are taken from the last to the first; a session of several cannot tell what the others leave.
+    const auto left = share_ ? std::nullopt : std::optional<int>(entry_ - 1);
+    if (!restarts_.spareDue(left) || !connection_.connected() || !connection_.acadStarted()) return {};
+    restarts_.spareAsked();
+    const std::string failure = connection_.startSpare();
+    if (failure.empty()) {
+        spares_.started = true;
+        return {};
+    }
+    // The restart then starts its application as it would have without one: the run loses nothing but time.
+    std::string warning = "AutoCAD could not be started ahead of its restart (" + failure + "); the restart starts it";
+    display_.announce(warning);
+    return warning;
+}
+
 }  // namespace quillon::plotting

@@ -15,6 +15,7 @@ SessionRestarts::InHand SessionRestarts::lost(int entry, bool crashed) {
 void SessionRestarts::startedAgainAfterLoss() {
     ++inARow_;
     openedInApplication_ = 0;
+    spareAsked_ = false;
 }
 
 void SessionRestarts::finished(int entry) {
@@ -33,6 +34,13 @@ std::optional<std::string> SessionRestarts::dueOnPurpose(std::optional<std::uint
 
 void SessionRestarts::startedAgainOnPurpose() {
     openedInApplication_ = 0;
+    spareAsked_ = false;
+}
+
+bool SessionRestarts::spareDue(std::optional<int> drawingsLeft) const {
+    if (drawingsLeft && openedInApplication_ + 1 + *drawingsLeft <= policy_.every) return false;
+    // With fewer drawings per application than the lead, as soon as the application in use is there.
+    return policy_.every > 0 && !spareAsked_ && openedInApplication_ >= policy_.every - SpareLead;
 }
 
 }  // namespace quillon::plotting

@@ -18,6 +18,11 @@ namespace quillon::plotting {
 //
 // On purpose: after `every` drawings opened in one application, or once its
 // private memory passes a bound. These are counted apart from losses.
+//
+// Ahead of a restart after `every` drawings, the next application is started
+// in the background while the one in use plots its last SpareLead drawings,
+// so that the restart only hands over. Losses and the memory bound come
+// unannounced: they get none of their own, only what is there already.
 class SessionRestarts {
 public:
     struct Policy {
@@ -25,6 +30,10 @@ public:
         std::uint64_t memoryLimitMB = 0;  // 0: no bound
     };
     static constexpr int MaxInARow = 3;
+    // How many drawings before its restart the next application is started. A start takes about as long
+    // as a few drawings (each opened, plotted and closed); one that is not ready when the restart comes
+    // saves nothing, while one started early only holds its memory idle a little longer.
+    static constexpr int SpareLead = 3;
     static constexpr const char* EndedTwice = "AutoCAD ended twice while this drawing was open";
 
     SessionRestarts() = default;
@@ -46,6 +55,11 @@ public:
     std::optional<std::string> dueOnPurpose(std::optional<std::uint64_t> memoryMB) const;
     bool watchesMemory() const { return policy_.memoryLimitMB > 0; }
     void startedAgainOnPurpose();
+    // Before the next drawing: whether the next application is to be started now, ahead of a restart
+    // after `every` drawings; once for each application. Never when at most `drawingsLeft` follow this
+    // one and the restart cannot come before the run ends.
+    bool spareDue(std::optional<int> drawingsLeft) const;
+    void spareAsked() { spareAsked_ = true; }
 
     int inARow() const { return inARow_; }
 
@@ -54,6 +68,7 @@ private:
     int inARow_ = 0;
     int openedInApplication_ = 0;
     std::optional<int> triedAgain_;
+    bool spareAsked_ = false;
 };
 
 }  // namespace quillon::plotting

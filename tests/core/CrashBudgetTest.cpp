@@ -2,10 +2,12 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
-#include <tuple>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "CadTestFakes.h"
@@ -39,6 +41,28 @@ public:
     }
 };
 
+// Applications started ahead wait as COM's servers do: the next creation takes the one waiting.
+class AheadLauncher : public MeasuredLauncher {
+public:
+    std::string refusal;
+    std::function<std::size_t()> rows;
+    Lines said;
+    std::shared_ptr<standin::Engine> waiting;
+    std::string startSpare() override {
+        said.push_back("ahead after " + std::to_string(rows()));
+        if (refusal.empty()) waiting = make();
+        return refusal;
+    }
+    automation::ObjectPtr createInstance() override {
+        if (waiting) said.push_back("taken");
+        started.push_back(waiting ? std::exchange(waiting, nullptr) : make());
+        return started.back()->application();
+    }
+    void endSpares() override {
+        if (std::exchange(waiting, nullptr)) said.push_back("ended");
+    }
+};
+
 class NightRuns : public ::testing::Test {
 protected:
     TempFolder dir;
@@ -53,8 +77,15 @@ protected:
                      {"defaultDevice", "Plotter.pc3"},
                      {"plotStyleTables", {"mono.ctb"}}};
 
+    AheadLauncher ahead;
+    autocad::CadConnection own{ahead, ui};
+    PlotSetup everyFive{"Plotter.pc3", "A4", "mono.ctb", 1};
+
     void SetUp() override {
         starting.make = [this] { return standin::Engine::fromJson(scenario.dump(), dir.path()); };
+        ahead.make = starting.make;
+        ahead.rows = [this] { return display.starting("row").size(); };
+        everyFive.cadRestartEvery = 5;
     }
     void listDrawings(int count) {
         list.rows.clear();
@@ -195,6 +226,42 @@ TEST_F(NightRuns, AStartThatFailsOnceIsTriedAgainAndOnlyOneThatFailsEveryTimeFai
         << "said, not warned, for the first start as for a renewal";
     EXPECT_EQ(rowsSaying("row 3: Plotted"), 1);
     EXPECT_EQ(rowsSaying("row 1: Failed: AutoCAD could not be started again: Error 0x80004002 (3 attempts)"), 1);
+}
+
+TEST_F(NightRuns, TheApplicationOfAPlannedRestartIsStartedAheadAndOneNoRestartTookEndsWithTheRun) {
+    // The run plots 13, from the last: the three first rows, not chosen, end it before the third restart.
+    listDrawings(16);
+    for (std::size_t row = 3; row < 16; ++row) list.rows[row].selected = true;
+    // Up to a row, then stopped, or left without a word as an exception leaves it.
+    auto runTo = [&](std::size_t rows, bool stopped) {
+        display.events.clear();
+        ahead.said.clear();
+        PlotRun run(RunKind::Selected, own, files, display, list, stop, everyFive);
+        while (run.step() && display.starting("row").size() < rows) {
+        }
+        stop = stopped;
+        while (stopped && run.step()) {
+        }
+        stop = false;
+    };
+    runTo(99, true);
+    EXPECT_EQ(ahead.said, (Lines{"ahead after 2", "taken", "ahead after 7", "taken", "ahead after 12", "ended"}));
+    for (bool stopped : {true, false}) {
+        runTo(8, stopped);
+        EXPECT_EQ(ahead.said, (Lines{"ahead after 2", "taken", "ahead after 7", "ended"})) << stopped;
+    }
+}
+
+TEST_F(NightRuns, AnApplicationThatCannotBeStartedAheadCostsAWarningAndTheRestartStartsItAsBefore) {
+    listDrawings(13);
+    ahead.refusal = "Access is denied.";
+    PlotRun run(RunKind::AllListed, own, files, display, list, stop, everyFive);
+    run.runToEnd();
+    EXPECT_EQ(std::tuple(run.ending(), run.tally().plotted, run.tally().failed, run.tally().plannedRestarts),
+              std::tuple(PlotRun::Ending::Finished, 13, 0, 2));
+    EXPECT_EQ(ahead.said, (Lines{"ahead after 2", "ahead after 7"})) << "none where no restart can follow";
+    EXPECT_EQ(display.starting("status:AutoCAD could not be started ahead of its restart (Access is denied.)").size(),
+              4u) << "said, then over Opening";
 }
 
 }  // namespace

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "autocad/CadApplication.h"
+#include "automation/AutomationError.h"
+#include "base/Swallowed.h"
 #include "win/DispatchObject.h"
 #include "win/UniqueResource.h"
 
@@ -28,8 +31,9 @@ std::wstring lowered(std::wstring text) {
     return text;
 }
 
-// The file name of the local server registered for the application ("acad.exe"); empty when unknown.
-std::wstring serverFileName() {
+// The command line registered for the application's local server, environment strings expanded; empty when
+// it is not registered.
+std::wstring serverCommand() {
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(kProgIdW, &clsid))) return {};
     wchar_t guid[64]{};
@@ -40,12 +44,31 @@ std::wstring serverFileName() {
     if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
                      command, &size) != ERROR_SUCCESS)
         return {};
-    std::wstring line = lowered(command);
+    wchar_t expanded[4096]{};
+    const DWORD length = ExpandEnvironmentStringsW(command, expanded, 4096);
+    return length > 0 && length <= 4096 ? std::wstring(expanded) : std::wstring(command);
+}
+
+// The file name of the local server registered for the application ("acad.exe"); empty when unknown.
+std::wstring serverFileName() {
+    std::wstring line = lowered(serverCommand());
     const auto exe = line.find(L".exe");
     if (exe == std::wstring::npos) return {};
     line.resize(exe + 4);
     const auto slash = line.find_last_of(L"\\/\"");
     return slash == std::wstring::npos ? line : line.substr(slash + 1);
+}
+
+// The process of the application's main window, asked of it; nothing when it does not say.
+std::optional<DWORD> windowProcess(const automation::ObjectPtr& application) {
+    try {
+        HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(CadApplication(application).hwnd()));
+        DWORD process = 0;
+        if (window && GetWindowThreadProcessId(window, &process) && process != 0) return process;
+    } catch (const automation::AutomationError&) {
+        base::swallowed("the processes seen before and after the creation tell it instead, where they can");
+    }
+    return std::nullopt;
 }
 
 std::set<DWORD> processesNamed(const std::wstring& name) {
@@ -71,11 +94,29 @@ automation::ObjectPtr ComCadLauncher::createInstance() {
     const std::wstring name = serverFileName();
     const auto before = processesNamed(name);
     auto created = win::createInstance(kProgId);
+    const auto after = processesNamed(name);
+    // Read after the processes: a spare started meanwhile is among them only once it is known here.
+    const auto spares = spares_.waiting();
     std::vector<DWORD> fresh;
-    for (DWORD process : processesNamed(name))
-        if (!before.count(process) && process != GetCurrentProcessId()) fresh.push_back(process);
-    if (fresh.size() == 1) lastCreated = static_cast<std::uint32_t>(fresh.front());
+    for (DWORD process : after)
+        if (!before.count(process) && !spares.count(process) && process != GetCurrentProcessId())
+            fresh.push_back(process);
+    std::optional<DWORD> reached;
+    // COM may have handed over any server waiting for a client: the application says which one it is.
+    if (!spares.empty()) reached = windowProcess(created);
+    if (!reached && fresh.size() == 1) reached = fresh.front();
+    if (!reached && fresh.empty() && spares.size() == 1) reached = *spares.begin();
+    if (reached) {
+        spares_.taken(*reached);
+        if (*reached != GetCurrentProcessId()) lastCreated = static_cast<std::uint32_t>(*reached);
+    }
     return created;
+}
+
+std::string ComCadLauncher::startSpare() {
+    const std::wstring command = serverCommand();
+    if (command.empty()) return "AutoCAD's server is not registered";
+    return spares_.start(command);
 }
 
 std::optional<std::uint32_t> ComCadLauncher::createdProcess() { return lastCreated; }
