@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "BenchDrawings.h"
 #include "CadTestFakes.h"
 #include "autocad/CadConnection.h"
 #include "automation/AutomationError.h"
@@ -76,18 +77,7 @@ void BM_CallsPerSheet(benchmark::State& state) {
     const fs::path folder = fs::temp_directory_path() / ("quillon-callbench-" + std::to_string(getpid()));
     fs::create_directories(folder / "plots");
     NumberedDrawings list(folder.string() + "/");
-    nlohmann::json drawings = nlohmann::json::array();
-    for (int i = 1; i <= Drawings; ++i) {
-        std::ofstream(folder / list.fileName(i)) << "drawing";
-        if (withLayouts)
-            drawings.push_back({{"file", list.fileName(i)}, {"layouts", {{{"name", "Ground"}}, {{"name", "First"}}}}});
-    }
-    const nlohmann::json scenario = {
-        {"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
-        {"defaultDevice", "Plotter.pc3"},
-        {"plotStyleTables", {"mono.ctb"}},
-        {"plotFolder", "plots"},
-        {"drawings", drawings}};
+    const nlohmann::json scenario = bench::drawingsScenario(folder, list, Drawings, withLayouts);
 
     for (auto _ : state) {
         auto engine = standin::Engine::fromJson(scenario.dump(), folder.string());
