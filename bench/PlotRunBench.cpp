@@ -169,6 +169,12 @@ public:
     Value call(std::string_view member, std::span<const Value> args) override {
         return timed([&] { return target_->call(member, args); });
     }
+    // Two proxies of one engine object are one object, as COM's identity makes two interfaces of one object
+    // one: without it no drawing opened through a proxy is ever the active one.
+    bool sameObject(const AutoObject& other) const override {
+        const auto* proxy = dynamic_cast<const TimedProxy*>(&other);
+        return proxy && target_->sameObject(*proxy->target_);
+    }
     std::vector<ObjectPtr> enumerate() override {
         std::vector<ObjectPtr> engineSide;
         const auto start = Clock::now();
