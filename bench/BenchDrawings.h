@@ -1,12 +1,34 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
 
 #include "plotting/PlotRunList.h"
 
 namespace quillon::bench {
+
+// `count` drawings "D0001.dwg" ... in one folder (ending with its separator), every one selected.
+class NumberedDrawings : public plotting::PlotRunList {
+public:
+    NumberedDrawings(std::string folder, int count) : folder_(std::move(folder)), count_(count) {}
+    int entryCount() override { return count_; }
+    std::string fileName(int entry) override {
+        char name[16];
+        std::snprintf(name, sizeof name, "D%04d.dwg", entry);
+        return name;
+    }
+    std::string folder(int) override { return folder_; }
+    bool isSelected(int) override { return true; }
+    std::string directoryFolder() override { return folder_; }
+
+private:
+    std::string folder_;
+    int count_;
+};
 
 // Writes the list's first `count` drawings into folder and gives the stand-in's scenario for them: one device
 // and paper, plotting into "plots", each drawing of model space alone or, withLayouts, of two layouts.

@@ -52,23 +52,6 @@ public:
     automation::ObjectPtr createInstance() override { return application; }
 };
 
-class NumberedDrawings : public plotting::PlotRunList {
-public:
-    explicit NumberedDrawings(std::string folder) : folder_(std::move(folder)) {}
-    int entryCount() override { return Drawings; }
-    std::string fileName(int entry) override {
-        char name[16];
-        std::snprintf(name, sizeof name, "C%04d.dwg", entry);
-        return name;
-    }
-    std::string folder(int) override { return folder_; }
-    bool isSelected(int) override { return true; }
-    std::string directoryFolder() override { return folder_; }
-
-private:
-    std::string folder_;
-};
-
 void BM_CallsPerSheet(benchmark::State& state) {
     const bool withLayouts = state.range(0) == 1;
     // In the user's own application the variables an open would ask about are set and given back around
@@ -76,7 +59,7 @@ void BM_CallsPerSheet(benchmark::State& state) {
     const bool started = state.range(1) == 1;
     const fs::path folder = fs::temp_directory_path() / ("quillon-callbench-" + std::to_string(getpid()));
     fs::create_directories(folder / "plots");
-    NumberedDrawings list(folder.string() + "/");
+    bench::NumberedDrawings list(folder.string() + "/", Drawings);
     const nlohmann::json scenario = bench::drawingsScenario(folder, list, Drawings, withLayouts);
 
     for (auto _ : state) {

@@ -247,23 +247,6 @@ public:
     }
 };
 
-class FolderList : public plotting::PlotRunList {
-public:
-    explicit FolderList(std::string folder) : folder_(std::move(folder)) {}
-    int entryCount() override { return Drawings; }
-    std::string fileName(int entry) override {
-        char name[16];
-        std::snprintf(name, sizeof name, "D%04d.dwg", entry);
-        return name;
-    }
-    std::string folder(int) override { return folder_; }
-    bool isSelected(int) override { return true; }
-    std::string directoryFolder() override { return folder_; }
-
-private:
-    std::string folder_;
-};
-
 // The window's thread: drains what the CAD thread posts until the run has ended.
 class WindowThreadLoop {
 public:
@@ -313,7 +296,7 @@ void BM_PlotRun500(benchmark::State& state) {
     const bool cadThread = state.range(1) == 1;
     const fs::path folder = fs::temp_directory_path() / ("quillon-plotbench-" + std::to_string(getpid()));
     fs::create_directories(folder / "plots");
-    FolderList list(folder.string() + "/");
+    bench::NumberedDrawings list(folder.string() + "/", Drawings);
     const nlohmann::json scenario = bench::drawingsScenario(folder, list, Drawings, withLayouts);
 
     for (auto _ : state) {
@@ -389,7 +372,7 @@ void BM_StopDuringTenSecondCall(benchmark::State& state) {
     constexpr int CallMs = 10000;
     const fs::path folder = fs::temp_directory_path() / ("quillon-stopbench-" + std::to_string(getpid()));
     fs::create_directories(folder);
-    FolderList list(folder.string() + "/");
+    bench::NumberedDrawings list(folder.string() + "/", Drawings);
     for (int i = 1; i <= Drawings; ++i) std::ofstream(folder / list.fileName(i)) << "drawing";
     const nlohmann::json scenario = {
         {"devices", {{{"name", "Plotter.pc3"}, {"media", {"ISO_A4_(210.00_x_297.00_MM)"}}}}},
