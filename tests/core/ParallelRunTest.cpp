@@ -265,7 +265,10 @@ TEST_F(ParallelRuns, TheDisplayNamesTheDrawingsInHandAndTheProgressCountsFinishe
 
 TEST_F(ParallelRuns, ALostSessionRestartsAndTriesItsDrawingAgainWhileTheOthersGoOn) {
     listDrawings({"J/A.dwg", "J/B.dwg", "J/C.dwg", "J/D.dwg", "J/E.dwg", "J/F.dwg", "J/G.dwg", "J/H.dwg"});
-    // The second application started dies in the middle of its first drawing.
+    // The second application started dies in the middle of its first drawing. The others take a
+    // moment to open each, so the second one has a drawing however the threads are scheduled.
+    for (int n : {0, 2, 3})
+        faultsOf[n] = {{"slow", {{{"object", "Documents"}, {"member", "Open"}, {"milliseconds", 40}}}}};
     faultsOf[1] = {{"dieAfterCalls", 30}};
     const auto run = runWith(3);
 
