@@ -215,14 +215,23 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc > 3 && std::wstring(argv[3]) == L"--parts") {
         const std::string folder = win::toUtf8(root);
-        std::printf("parts: listing %.3f s, listing and identities %.3f s, search without hand-over %.3f s\n",
-                    timed([&] { programListing(files, folder, false); }),
-                    timed([&] { programListing(files, folder, true); }), timed([&] {
-                        NullSink sink;
-                        std::atomic<bool> stop{false};
-                        discovery::DrawingSearch(discovery::SearchServices{files, numbers, dates, types}, sink, stop)
-                            .run({folder, discovery::search_text::Pattern, true});
-                    }));
+        // Each part beside a bare walk of its own, round after round, so the
+        // file system's caches and the machine's load weigh on both alike.
+        std::vector<double> bareParts, listing, identities, alone;
+        for (int round = 0; round < std::max(runs, 5); ++round) {
+            bareParts.push_back(timed([&] { bareEnumeration(root); }));
+            listing.push_back(timed([&] { programListing(files, folder, false); }));
+            identities.push_back(timed([&] { programListing(files, folder, true); }));
+            alone.push_back(timed([&] {
+                NullSink sink;
+                std::atomic<bool> stop{false};
+                discovery::DrawingSearch(discovery::SearchServices{files, numbers, dates, types}, sink, stop)
+                    .run({folder, discovery::search_text::Pattern, true});
+            }));
+        }
+        std::printf("parts (median): bare %.3f s, listing %.3f s, listing and identities %.3f s, "
+                    "search without hand-over %.3f s\n",
+                    median(bareParts), median(listing), median(identities), median(alone));
         discovery::SearchServices services{files, numbers, dates, types};
         discovery::RowTexts texts(services);
         constexpr int kCalls = 100'000;
