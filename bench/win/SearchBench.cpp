@@ -106,12 +106,13 @@ public:
             }
             const auto busyFrom = Clock::now();
             auto updates = runner.takeUpdates();
-            if (!updates.rows.empty()) {
+            if (!updates.batches.empty()) {
                 if (timing.firstRow == 0) timing.firstRow = seconds(Clock::now() - start);
                 ++timing.listUpdates;
             }
             const auto addFrom = Clock::now();
-            view_->add(std::move(updates.rows));
+            view_->add(std::move(updates.batches));
+            if (updates.finished) view_->showCount();
             timing.addBusy += seconds(Clock::now() - addFrom);
             if (updates.status) SetWindowTextW(status_, win::toWide(*updates.status).c_str());
             if (updates.label) SetWindowTextW(status_, win::toWide(*updates.label).c_str());

@@ -22,8 +22,8 @@ bool DrawingList::before(RowId a, RowId b) const {
 void DrawingList::makeKeys(RowId from) {
     keys_.resize(rows_.size());
     for (RowId id = from; id < rows_.size(); ++id)
-        keys_[id] = collation_.sortKey(sortColumn_ < ColumnCount ? rows_[id].text(sortColumn_)
-                                                                 : extraColumn_(rows_[id]));
+        keys_[id] = collation_.sortKey(sortColumn_ < ColumnCount ? rows_[id]->text(sortColumn_)
+                                                                 : extraColumn_(*rows_[id]));
 }
 
 void DrawingList::renumber() {
@@ -62,16 +62,36 @@ void DrawingList::add(DrawingRow row) {
 }
 
 void DrawingList::add(std::vector<DrawingRow> rows) {
-    if (rows.size() > std::numeric_limits<RowId>::max() - rows_.size())
+    std::vector<std::vector<DrawingRow>> batches;
+    batches.push_back(std::move(rows));
+    add(std::move(batches));
+}
+
+void DrawingList::store(DrawingRow&& row) {
+    if (blocks_.empty() || blocks_.back().size() == BlockRows) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(BlockRows);
+    }
+    blocks_.back().push_back(std::move(row));
+    rows_.push_back(&blocks_.back().back());
+}
+
+void DrawingList::add(std::vector<std::vector<DrawingRow>> batches) {
+    std::size_t count = 0;
+    for (const auto& batch : batches) count += batch.size();
+    if (count == 0) return;
+    if (count > std::numeric_limits<RowId>::max() - rows_.size())
         throw std::length_error("too many rows for the drawing list");
     const auto firstNew = static_cast<RowId>(rows_.size());
-    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    for (auto& batch : batches)
+        for (DrawingRow& row : batch) store(std::move(row));
     selected_.resize(rows_.size(), 0);
     placeNewRows(firstNew);
 }
 
 void DrawingList::clear() {
     rows_.clear();
+    blocks_.clear();
     order_.clear();
     position_.clear();
     selected_.clear();

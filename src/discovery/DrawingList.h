@@ -34,12 +34,14 @@ public:
 
     std::size_t size() const { return order_.size(); }
     bool empty() const { return order_.empty(); }
-    const DrawingRow& row(std::size_t displayIndex) const { return rows_[order_.at(displayIndex)]; }
+    const DrawingRow& row(std::size_t displayIndex) const { return *rows_[order_.at(displayIndex)]; }
     std::string fullPath(std::size_t displayIndex) const { return row(displayIndex).fullPath(); }
 
     void add(DrawingRow row);
     // Many rows at once: one merge instead of one insertion per row.
     void add(std::vector<DrawingRow> rows);
+    // Rows in the batches a search handed them over in, in order.
+    void add(std::vector<std::vector<DrawingRow>> batches);
     // Removes every row, with its selection and focus; the sort state stays.
     void clear();
 
@@ -72,7 +74,14 @@ private:
     void renumber();
 
     const TextCollation& collation_;
-    std::vector<DrawingRow> rows_;        // in the order added
+    void store(DrawingRow&& row);
+
+    // The rows live in blocks that never grow past the room made for them, so
+    // a row stays where it was put: a large search's rows are moved once, not
+    // again each time one long vector of them outgrows its room.
+    static constexpr std::size_t BlockRows = 2048;
+    std::vector<std::vector<DrawingRow>> blocks_;
+    std::vector<const DrawingRow*> rows_;  // into blocks_, in the order added
     std::vector<RowId> order_;            // display index -> row
     std::vector<RowId> position_;         // row -> display index
     std::vector<std::uint8_t> selected_;  // by row

@@ -16,26 +16,15 @@ constexpr std::size_t MaxRowsHeldBack = 256;
 // Room made for a folder's rows at its first: most folders hold fewer.
 constexpr std::size_t FirstRoomHeldBack = 64;
 
-std::vector<DrawingRow> joined(std::vector<std::vector<DrawingRow>> batches) {
-    if (batches.size() == 1) return std::move(batches.front());
-    std::size_t count = 0;
-    for (const auto& batch : batches) count += batch.size();
-    std::vector<DrawingRow> rows;
-    rows.reserve(count);
-    for (auto& batch : batches)
-        rows.insert(rows.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
-    return rows;
-}
 }  // namespace
 
 struct SearchRunner::Job : SearchSink {
     std::atomic<bool> stop{false};
     std::atomic<bool> done{false};
     std::mutex mutex;
-    SearchUpdates pending;  // guarded by mutex; its rows wait in batches until taken
-    // The rows handed over and not taken yet, as they were handed over: the
-    // window's thread joins them, so the worker never moves rows it has handed over.
-    std::vector<std::vector<DrawingRow>> batches;  // guarded by mutex
+    // Guarded by mutex. Its rows wait in the batches they were handed over in:
+    // the worker never moves rows it has handed over.
+    SearchUpdates pending;
     bool dropped = false;                          // guarded by mutex
     std::function<void()> wake;
     std::thread thread;
@@ -55,7 +44,7 @@ struct SearchRunner::Job : SearchSink {
                 heldBack.clear();
                 return;
             }
-            if (!heldBack.empty()) batches.push_back(std::move(heldBack));
+            if (!heldBack.empty()) pending.batches.push_back(std::move(heldBack));
             fill(pending);
         }
         heldBack.clear();  // what a move leaves is only known to be valid
@@ -132,7 +121,6 @@ void SearchRunner::abandon() {
             std::lock_guard lock(current_->mutex);
             current_->dropped = true;
             current_->pending = {};
-            current_->batches.clear();
         }
         retired_.push_back(std::move(current_));
     }
@@ -146,14 +134,11 @@ void SearchRunner::requestStop() {
 
 SearchUpdates SearchRunner::takeUpdates() {
     SearchUpdates updates;
-    std::vector<std::vector<DrawingRow>> batches;
     if (current_) {
         std::lock_guard lock(current_->mutex);
         updates = std::move(current_->pending);
         current_->pending = {};
-        batches.swap(current_->batches);
     }
-    if (!batches.empty()) updates.rows = joined(std::move(batches));
     if (updates.finished) running_ = false;
     reapFinished();
     return updates;

@@ -11,14 +11,15 @@
 
 namespace quillon::discovery {
 
-// What a search produced since the last look: rows in order, the latest
-// texts, and its end once it has ended.
+// What a search produced since the last look: rows in order, in the batches
+// the worker handed them over in (the list keeps them so), the latest texts,
+// and its end once it has ended.
 struct SearchUpdates {
-    std::vector<DrawingRow> rows;
+    std::vector<std::vector<DrawingRow>> batches;
     std::optional<std::string> status;
     std::optional<std::string> label;
     std::optional<SearchSummary> finished;
-    bool empty() const { return rows.empty() && !status && !label && !finished; }
+    bool empty() const { return batches.empty() && !status && !label && !finished; }
 };
 
 // Runs searches on a worker thread so the window keeps painting and the stop

@@ -70,6 +70,20 @@ TEST_F(DrawingListTest, RowsAddedWhileSortedTakeTheirPlaces) {
     EXPECT_EQ(names(), (Names{"a", "b", "c", "d", "m", "z"}));
 }
 
+// A search hands its rows over in batches of any size; thousands of them stay
+// where they were put (the address sanitizer sees any that moved) and in order.
+TEST_F(DrawingListTest, ManyBatchesOfRowsKeepTheirOrderAndSortLikeOne) {
+    std::vector<std::vector<DrawingRow>> batches(3);
+    for (int i = 0; i < 5000; ++i) batches[i < 10 ? 0 : i < 4500 ? 1 : 2].push_back(row("d" + std::to_string(i)));
+    list.add(std::move(batches));
+    list.add(std::vector<std::vector<DrawingRow>>{{}, {row("last")}});
+    ASSERT_EQ(list.size(), 5001u);
+    EXPECT_EQ(std::vector<std::string>({list.row(0).name, list.row(4499).name, list.row(5000).name}),
+              (Names{"d0", "d4499", "last"}));
+    list.clickColumn(0);
+    EXPECT_EQ(std::vector<std::string>({list.row(0).name, list.row(5000).name}), (Names{"last", "d0"}));
+}
+
 TEST_F(DrawingListTest, TheSortStateOutlivesClearingAndTheEnterKeySortsWithoutChangingIt) {
     list.add({row("a"), row("b")});
     list.clickColumn(0);

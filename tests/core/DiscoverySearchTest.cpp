@@ -299,13 +299,19 @@ protected:
     std::atomic<int> wakes{0};
     SearchRunner runner{SearchServices{fs, numbers, dates, types}, [this] { ++wakes; }};
 
+    static std::vector<DrawingRow> rowsOf(const SearchUpdates& updates) {
+        std::vector<DrawingRow> rows;
+        for (const auto& batch : updates.batches) rows.insert(rows.end(), batch.begin(), batch.end());
+        return rows;
+    }
+
     // Collects updates the way the window would, until the search has ended.
     SearchUpdates collect() {
         SearchUpdates all;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!all.finished && std::chrono::steady_clock::now() < deadline) {
             auto u = runner.takeUpdates();
-            all.rows.insert(all.rows.end(), u.rows.begin(), u.rows.end());
+            for (auto& batch : u.batches) all.batches.push_back(std::move(batch));
             if (u.status) all.status = u.status;
             if (u.label) all.label = u.label;
             if (u.finished) all.finished = u.finished;
@@ -322,7 +328,7 @@ TEST_F(SearchRunnerTest, DeliversRowsAndTheEndThroughTheMailbox) {
     EXPECT_TRUE(runner.running());
     const auto all = collect();
     ASSERT_TRUE(all.finished);
-    EXPECT_EQ(all.rows.size(), 2u);
+    EXPECT_EQ(rowsOf(all).size(), 2u);
     EXPECT_EQ(all.status, "2  Files Found  ");
     EXPECT_FALSE(runner.running());
     EXPECT_GE(wakes.load(), 1);
@@ -337,8 +343,8 @@ TEST_F(SearchRunnerTest, ANewSearchDropsWhatTheOldOneStillProduces) {
     fs.waitForListing(2);
     fs.open();
     const auto all = collect();
-    ASSERT_EQ(all.rows.size(), 1u);
-    EXPECT_EQ(all.rows[0].name, "new.dwg");
+    ASSERT_EQ(rowsOf(all).size(), 1u);
+    EXPECT_EQ(rowsOf(all)[0].name, "new.dwg");
 }
 
 TEST_F(SearchRunnerTest, StopWhileAFolderIsBeingReadEndsTheSearch) {
@@ -351,7 +357,7 @@ TEST_F(SearchRunnerTest, StopWhileAFolderIsBeingReadEndsTheSearch) {
     const auto all = collect();
     ASSERT_TRUE(all.finished);
     EXPECT_TRUE(all.finished->stopped);
-    EXPECT_EQ(all.rows.size(), 1u);
+    EXPECT_EQ(rowsOf(all).size(), 1u);
 }
 
 // The rows of the first folder show while the search is still in the next one.
@@ -363,13 +369,13 @@ TEST_F(SearchRunnerTest, TheFirstFoldersRowsArriveBeforeTheSearchGoesOn) {
     ASSERT_TRUE(gate.waitUntilReached());
     EXPECT_GE(wakes.load(), 1) << "the window was not woken for the first rows";
     const auto early = runner.takeUpdates();
-    EXPECT_EQ(early.rows.size(), 2u);
+    EXPECT_EQ(rowsOf(early).size(), 2u);
     EXPECT_FALSE(early.finished);
     gate.open();
     const auto rest = collect();
     ASSERT_TRUE(rest.finished);
-    ASSERT_EQ(rest.rows.size(), 1u);
-    EXPECT_EQ(rest.rows[0].name, "c.dwg");
+    ASSERT_EQ(rowsOf(rest).size(), 1u);
+    EXPECT_EQ(rowsOf(rest)[0].name, "c.dwg");
 }
 
 // The worker leaves its rows in the mailbox in the batches it handed over;
@@ -396,13 +402,13 @@ TEST_F(SearchRunnerTest, RowsPiledUpInTheMailboxComeWholeAndInOrder) {
     ASSERT_TRUE(gate.waitUntilReached());
     const auto piled = runner.takeUpdates();
     std::vector<std::string> paths;
-    for (const auto& row : piled.rows) paths.push_back(row.fullPath());
+    for (const auto& row : rowsOf(piled)) paths.push_back(row.fullPath());
     EXPECT_EQ(paths, expected);
     gate.open();
     const auto rest = collect();
     ASSERT_TRUE(rest.finished);
-    ASSERT_EQ(rest.rows.size(), 1u);
-    EXPECT_EQ(rest.rows[0].name, "last.dwg");
+    ASSERT_EQ(rowsOf(rest).size(), 1u);
+    EXPECT_EQ(rowsOf(rest)[0].name, "last.dwg");
     EXPECT_EQ(rest.finished->rows, expected.size() + 1);
 }
 
@@ -415,7 +421,7 @@ TEST_F(SearchRunnerTest, ASearchThatFailsSaysSoInStatusAndEnds) {
     ASSERT_TRUE(all.finished);
     EXPECT_EQ(all.finished->failure, "the share went away");
     EXPECT_EQ(all.status, "\r\nThe search could not go on: the share went away");
-    EXPECT_EQ(all.rows.size(), 1u);
+    EXPECT_EQ(rowsOf(all).size(), 1u);
     EXPECT_FALSE(runner.running());
 }
 
@@ -447,8 +453,8 @@ TEST_F(SearchRunnerTest, AJobsDrawingsAreListedOnTheWorkerWhereStopAndTheNextLis
     fs.waitForListing(2);
     fs.open();
     auto all = collect();
-    ASSERT_EQ(all.rows.size(), 1u);
-    EXPECT_EQ(all.rows[0].name, "new.dwg");
+    ASSERT_EQ(rowsOf(all).size(), 1u);
+    EXPECT_EQ(rowsOf(all)[0].name, "new.dwg");
 
     fs.close();
     runner.start(jobListing);
@@ -457,8 +463,8 @@ TEST_F(SearchRunnerTest, AJobsDrawingsAreListedOnTheWorkerWhereStopAndTheNextLis
     fs.open();
     all = collect();
     ASSERT_TRUE(all.finished && all.finished->stopped);
-    ASSERT_EQ(all.rows.size(), 2u);
-    EXPECT_EQ(std::tuple(all.rows[0].size.empty(), all.rows[1].size.empty()), std::tuple(false, true))
+    ASSERT_EQ(rowsOf(all).size(), 2u);
+    EXPECT_EQ(std::tuple(rowsOf(all)[0].size.empty(), rowsOf(all)[1].size.empty()), std::tuple(false, true))
         << "the folder in hand was read, the next was not";
 }
 

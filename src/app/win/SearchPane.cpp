@@ -145,10 +145,11 @@ void SearchPane::takeUpdates() {
     if (!search_) return;
     MainWindow& window = host_.window();
     auto updates = search_->takeUpdates();
-    listView_->add(std::move(updates.rows));
+    listView_->add(std::move(updates.batches));
     if (updates.label) window.setText(ids::FoundFilesLabel, win::toWide(*updates.label));
     if (updates.status) host_.setStatus(*updates.status);
     if (updates.finished) {
+        listView_->showCount();
         if (listView_->size() > 0) window.enable(ids::PrintAllButton, true);
         if (sortWhenSearchEnds_ && !stopRequested_) listView_->showSorted();
         endSearch();

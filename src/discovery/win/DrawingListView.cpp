@@ -21,6 +21,12 @@ constexpr ListColumn kColumns[] = {
     {L"Result", 160, LVCFMT_LEFT},
 };
 constexpr int kResultColumn = 5;
+
+// Telling the list view a new count costs milliseconds under some systems,
+// and dozens of those slow a search of many rows; the first screenful still
+// shows at once.
+constexpr std::size_t kRowsShownAtOnce = 100;
+constexpr auto kCountPace = std::chrono::milliseconds(250);
 }  // namespace
 
 DrawingListView::DrawingListView(HWND list, discovery::DrawingList& model) : list_(list), model_(model) {
@@ -51,16 +57,28 @@ void DrawingListView::addColumns(int dpi) {
 void DrawingListView::clear() {
     model_.clear();
     results_.clear();
+    shownCount_ = 0;
     ListView_SetItemCountEx(list_, 0, 0);
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-void DrawingListView::add(std::vector<discovery::DrawingRow> rows) {
-    if (rows.empty()) return;
-    bool reorders = model_.sorted();
-    model_.add(std::move(rows));
-    ListView_SetItemCountEx(list_, static_cast<int>(model_.size()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    if (reorders) InvalidateRect(list_, nullptr, FALSE);
+void DrawingListView::add(std::vector<std::vector<discovery::DrawingRow>> batches) {
+    const std::size_t before = model_.size();
+    model_.add(std::move(batches));
+    if (model_.size() == before) return;
+    if (shownCount_ < kRowsShownAtOnce || std::chrono::steady_clock::now() - countShownAt_ >= kCountPace)
+        showCount();
+    else if (model_.sorted())
+        InvalidateRect(list_, nullptr, FALSE);  // the shown rows may have moved down
+}
+
+void DrawingListView::showCount() {
+    if (shownCount_ == model_.size()) return;
+    shownCount_ = model_.size();
+    countShownAt_ = std::chrono::steady_clock::now();
+    ListView_SetItemCountEx(list_, static_cast<int>(shownCount_), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    // Rows added to a sorted list take their places among those shown.
+    if (model_.sorted()) InvalidateRect(list_, nullptr, FALSE);
 }
 
 bool DrawingListView::isSelected(std::size_t index) const {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,7 +26,11 @@ public:
 
     void addColumns(int dpi);
     void clear();
-    void add(std::vector<discovery::DrawingRow> rows);
+    // Rows as a search hands them over. While they stream in, the control
+    // learns the new count a few times a second, not at every batch.
+    void add(std::vector<std::vector<discovery::DrawingRow>> batches);
+    // Tells the control every row there is: at a search's end.
+    void showCount();
     std::size_t size() const { return model_.size(); }
 
     bool isSelected(std::size_t index) const;
@@ -52,6 +57,8 @@ private:
 
     HWND list_;
     discovery::DrawingList& model_;
+    std::size_t shownCount_ = 0;  // what the control was last told
+    std::chrono::steady_clock::time_point countShownAt_{};
     std::map<std::string, std::string> results_;
     std::wstring cell_;
 };
