@@ -119,6 +119,7 @@ HRESULT STDMETHODCALLTYPE EngineDispatch::GetIDsOfNames(REFIID iid, LPOLESTR* na
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids) return E_POINTER;
     try {
+        host_->lookups.record(object_->label(), count > 0 && names[0] ? win::toUtf8(names[0]) : std::string());
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i) {
             std::string name = win::toUtf8(names[i] ? names[i] : L"");

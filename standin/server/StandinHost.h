@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "standin/Engine.h"
+#include "standin/server/NameLookups.h"
 #include "standin/server/NameTable.h"
 
 namespace quillon::standin_server {
@@ -13,6 +14,7 @@ namespace quillon::standin_server {
 struct StandinHost {
     std::shared_ptr<standin::Engine> engine;
     NameTable names;
+    NameLookups lookups;
     // Application.Quit has returned: end the process once the reply is out.
     std::function<void()> onQuit = [] {};
     // The engine has died (an injected crash). Called again, with immediate
