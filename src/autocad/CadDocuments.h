@@ -11,7 +11,10 @@ namespace quillon::autocad {
 // The drawings open in the application.
 class CadDocuments {
 public:
-    explicit CadDocuments(automation::ObjectPtr documents) : documents_(std::move(documents)) {}
+    // Its items, and what Item, Add and Open return, are all documents: told so, proxies share what they look up.
+    explicit CadDocuments(automation::ObjectPtr documents) : documents_(std::move(documents)) {
+        if (documents_) documents_->declareItemsOfOneKind();
+    }
     const automation::ObjectPtr& raw() const { return documents_; }
 
     std::int32_t count();

@@ -11,7 +11,10 @@ namespace quillon::autocad {
 // A document's layouts, the model layout among them.
 class CadLayouts {
 public:
-    explicit CadLayouts(automation::ObjectPtr layouts) : layouts_(std::move(layouts)) {}
+    // Its items, and what Item and Add return, are all layouts: told so, proxies share what they look up.
+    explicit CadLayouts(automation::ObjectPtr layouts) : layouts_(std::move(layouts)) {
+        if (layouts_) layouts_->declareItemsOfOneKind();
+    }
     const automation::ObjectPtr& raw() const { return layouts_; }
 
     std::int32_t count();

@@ -26,6 +26,7 @@ public:
     std::vector<automation::ObjectPtr> enumerate() override;
     std::vector<automation::Value> callWithOut(std::string_view member, std::span<const automation::Value> args,
                                                std::size_t outCount) override;
+    void declareItemsOfOneKind() override { inner_->declareItemsOfOneKind(); }
     bool sameObject(const AutoObject& other) const override;
 
 private:

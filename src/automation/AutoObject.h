@@ -28,6 +28,11 @@ public:
     // An object that cannot pass arguments by reference refuses with E_NOTIMPL.
     virtual std::vector<Value> callWithOut(std::string_view member, std::span<const Value> args, std::size_t outCount);
 
+    // Says that this collection hands out objects of one kind only: its items, and what its methods
+    // (Item, Add, Open) return. A proxy may then share what it learns about one of them with the others;
+    // objects with nothing to learn ignore it.
+    virtual void declareItemsOfOneKind() {}
+
     // Whether other is this same object of the application, however it was reached: two reads of the
     // same document may hand over two different proxies of it.
     virtual bool sameObject(const AutoObject& other) const { return this == &other; }

@@ -65,9 +65,17 @@ std::string caseKey(std::string_view name) {
     return key;
 }
 
+// A DISPID the object does not know, or a name it does not have: the server refused before running anything.
+bool unknownMember(HRESULT hr) { return hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME; }
+
+// Only an object returned on its own has the interface its member is typed with: the objects of an array may differ.
+bool singleObject(const Variant& value) { return value.type() == VT_DISPATCH; }
+
 class ClientObjects : public ObjectBridge {
 public:
-    explicit ClientObjects(const RetryPolicy& retry) : retry_(retry) {}
+    // cache: the DISPIDs the objects handed over share; none gives each a cache of its own.
+    explicit ClientObjects(const RetryPolicy& retry, std::shared_ptr<DispIdCache> cache = nullptr)
+        : retry_(retry), cache_(std::move(cache)) {}
 
     ComPtr<IDispatch> toDispatch(const ObjectPtr& object) const override {
         if (!object) return nullptr;
@@ -80,11 +88,12 @@ public:
     }
 
     ObjectPtr fromDispatch(ComPtr<IDispatch> dispatch) const override {
-        return std::make_shared<DispatchObject>(std::move(dispatch), retry_);
+        return std::make_shared<DispatchObject>(std::move(dispatch), retry_, cache_);
     }
 
 private:
     const RetryPolicy& retry_;
+    std::shared_ptr<DispIdCache> cache_;
 };
 
 CLSID classOf(std::string_view progId) {
@@ -103,34 +112,42 @@ ObjectPtr wrapUnknown(const ComPtr<IUnknown>& unknown, std::string_view progId, 
 
 }  // namespace
 
-DispatchObject::DispatchObject(ComPtr<IDispatch> dispatch, RetryPolicy retry)
-    : dispatch_(std::move(dispatch)), retry_(retry) {}
+DispatchObject::DispatchObject(ComPtr<IDispatch> dispatch, RetryPolicy retry, std::shared_ptr<DispIdCache> cache)
+    : dispatch_(std::move(dispatch)),
+      retry_(retry),
+      cache_(cache ? std::move(cache) : std::make_shared<DispIdCache>()) {}
 
-DISPID DispatchObject::dispIdOf(std::string_view member) {
+DispatchObject::Target DispatchObject::lookUp(std::string_view member) {
     std::string key = caseKey(member);
-    if (auto found = dispIds_.find(key); found != dispIds_.end()) return found->second;
+    if (auto found = ownIds_.find(key); found != ownIds_.end()) return {found->second, false};
+    if (auto shared = cache_->find(key)) return {*shared, true};
+    return {askServer(member), false};
+}
 
+DISPID DispatchObject::askServer(std::string_view member) {
     std::wstring name = toWide(member);
     LPOLESTR names[] = {name.data()};
     DISPID id = DISPID_UNKNOWN;
     HRESULT hr =
         retryWhileBusy(retry_, [&] { return dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); });
     if (FAILED(hr)) throw callFailure(hr, member, retry_);
-    dispIds_.emplace(std::move(key), id);
+    std::string key = caseKey(member);
+    cache_->remember(key, id);
+    ownIds_.insert_or_assign(std::move(key), id);
     return id;
 }
 
 Value DispatchObject::get(std::string_view member, std::span<const Value> args) {
-    return invoke(member, dispIdOf(member), DISPATCH_PROPERTYGET, args);
+    return invoke(member, DISPATCH_PROPERTYGET, args);
 }
 
 void DispatchObject::put(std::string_view member, const Value& value) {
-    invoke(member, dispIdOf(member), DISPATCH_PROPERTYPUT, std::span<const Value>(&value, 1));
+    invoke(member, DISPATCH_PROPERTYPUT, std::span<const Value>(&value, 1));
 }
 
 Value DispatchObject::call(std::string_view member, std::span<const Value> args) {
     // Visual Basic asks for either, so a parameterless property also answers a call.
-    return invoke(member, dispIdOf(member), DISPATCH_METHOD | DISPATCH_PROPERTYGET, args);
+    return invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args);
 }
 
 bool DispatchObject::sameObject(const automation::AutoObject& other) const {
@@ -144,7 +161,7 @@ bool DispatchObject::sameObject(const automation::AutoObject& other) const {
 }
 
 std::vector<ObjectPtr> DispatchObject::enumerate() {
-    Variant enumerator = invokeRaw("_NewEnum", DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {});
+    Variant enumerator = invokeRaw("_NewEnum", {DISPID_NEWENUM, false}, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {});
     ComPtr<IEnumVARIANT> items;
     HRESULT hr = E_NOINTERFACE;
     if (enumerator.type() == VT_UNKNOWN && V_UNKNOWN(enumerator.ptr()))
@@ -154,6 +171,7 @@ std::vector<ObjectPtr> DispatchObject::enumerate() {
     if (FAILED(hr)) throw callFailure(hr, "_NewEnum", retry_);
 
     ClientObjects objects(retry_);
+    ClientObjects alike(retry_, itemsOfOneKind_ ? cache_->ofItems() : nullptr);
     std::vector<ObjectPtr> result;
     for (;;) {
         VARIANT batch[16];
@@ -163,17 +181,26 @@ std::vector<ObjectPtr> DispatchObject::enumerate() {
         if (FAILED(hr)) throw callFailure(hr, "_NewEnum", retry_);
         std::vector<Variant> owned;
         for (ULONG i = 0; i < fetched && i < 16; ++i) owned.push_back(Variant::attach(batch[i]));
-        for (const auto& item : owned) result.push_back(fromVariant(item.get(), objects).toObject());
+        for (const auto& item : owned)
+            result.push_back(fromVariant(item.get(), singleObject(item) ? alike : objects).toObject());
         if (hr == S_FALSE || fetched == 0) return result;
     }
 }
 
-Value DispatchObject::invoke(std::string_view member, DISPID id, WORD flags, std::span<const Value> args) {
-    Variant result = invokeRaw(member, id, flags, args);
-    return fromVariant(result.get(), ClientObjects(retry_));
+Value DispatchObject::invoke(std::string_view member, WORD flags, std::span<const Value> args) {
+    Variant result = invokeRaw(member, lookUp(member), flags, args);
+    auto cache = singleObject(result) ? cacheOfResult(member, flags, !args.empty()) : nullptr;
+    return fromVariant(result.get(), ClientObjects(retry_, std::move(cache)));
 }
 
-Variant DispatchObject::invokeRaw(std::string_view member, DISPID id, WORD flags, std::span<const Value> args) {
+std::shared_ptr<DispIdCache> DispatchObject::cacheOfResult(std::string_view member, WORD flags, bool withArguments) {
+    if (flags == DISPATCH_PROPERTYGET && !withArguments) return cache_->ofProperty(caseKey(member));
+    // A property get with arguments, or a method: only a collection said to hold one kind vouches for the answer.
+    if (itemsOfOneKind_) return cache_->ofItems();
+    return nullptr;
+}
+
+Variant DispatchObject::invokeRaw(std::string_view member, Target target, WORD flags, std::span<const Value> args) {
     ClientObjects objects(retry_);
 
     // Trailing Missing arguments are left out so the server applies its defaults.
@@ -183,7 +210,7 @@ Variant DispatchObject::invokeRaw(std::string_view member, DISPID id, WORD flags
     std::vector<Variant> reversed;
     reversed.reserve(count);
     for (std::size_t i = count; i-- > 0;) reversed.push_back(toVariant(args[i], objects, ArrayUse::Argument));
-    return invokeVariants(member, id, flags, reversed);
+    return invokeVariants(member, target, flags, reversed);
 }
 
 std::vector<Value> DispatchObject::callWithOut(std::string_view member, std::span<const Value> args,
@@ -207,13 +234,14 @@ std::vector<Value> DispatchObject::callWithOut(std::string_view member, std::spa
         reversed.push_back(std::move(slot));
     }
     for (std::size_t i = args.size(); i-- > 0;) reversed.push_back(toVariant(args[i], objects, ArrayUse::Argument));
-    invokeVariants(member, dispIdOf(member), DISPATCH_METHOD, reversed);
+    invokeVariants(member, lookUp(member), DISPATCH_METHOD, reversed);
     std::vector<Value> answers;
     for (BSTR text : outs) answers.emplace_back(text ? toUtf8(std::wstring_view(text, SysStringLen(text))) : std::string());
     return answers;
 }
 
-Variant DispatchObject::invokeVariants(std::string_view member, DISPID id, WORD flags, std::vector<Variant>& reversed) {
+Variant DispatchObject::invokeVariants(std::string_view member, Target target, WORD flags,
+                                       std::vector<Variant>& reversed) {
     // Variant is a VARIANT with no other members, so the vector is the array DISPPARAMS wants.
     static_assert(sizeof(Variant) == sizeof(VARIANT));
 
@@ -228,12 +256,22 @@ Variant DispatchObject::invokeVariants(std::string_view member, DISPID id, WORD 
 
     Variant result;
     EXCEPINFO exception{};
-    HRESULT hr = retryWhileBusy(retry_, [&] {
-        exception = EXCEPINFO{};
-        UINT argumentError = 0;
-        return dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                 flags == DISPATCH_PROPERTYPUT ? nullptr : result.out(), &exception, &argumentError);
-    });
+    auto attempt = [&](DISPID id) {
+        return retryWhileBusy(retry_, [&] {
+            exception = EXCEPINFO{};
+            UINT argumentError = 0;
+            return dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                     flags == DISPATCH_PROPERTYPUT ? nullptr : result.out(), &exception,
+                                     &argumentError);
+        });
+    };
+    HRESULT hr = attempt(target.id);
+    if (target.borrowed && unknownMember(hr)) {
+        // This object is not of the interface the DISPID was learnt from after all: the shared number is
+        // dropped, and this object's own answer, asked once, is the one the cache keeps from now on.
+        cache_->forget(caseKey(member), target.id);
+        hr = attempt(askServer(member));
+    }
     if (hr == DISP_E_EXCEPTION) throw WinError::fromExcepInfo(exception);
     if (FAILED(hr)) throw callFailure(hr, member, retry_);
     return result;

@@ -152,6 +152,43 @@ TEST_F(DispatchInProcess, EveryReadOfAnObjectIsTheSameObject) {
     EXPECT_TRUE(doc->object("Layouts")->sameObject(*again->object("Layouts")));
 }
 
+// Each name look-up is a round trip to the application: objects known to be of one interface share theirs.
+TEST_F(DispatchInProcess, ObjectsOfOneInterfaceShareLookUpsAndAStaleSharedOneHeals) {
+    start(wintest::baseScenario());
+    openDrawing();
+    auto lookUps = [&] { return host->lookups.count(); };
+    auto layoutNames = [&](const ObjectPtr& layouts) {
+        const auto before = lookUps();
+        for (const auto& layout : layouts->enumerate()) layout->get("Name");
+        layouts->call("Item", {Value("Layout2")}).toObject()->get("Name");
+        return lookUps() - before;
+    };
+
+    app->object("ActiveDocument")->get("Name");
+    auto before = lookUps();
+    auto again = app->object("ActiveDocument");
+    EXPECT_EQ(again->get("Name"), Value("Plan.dwg"));
+    EXPECT_EQ(again->object("Layouts")->get("Count"), Value(std::int32_t{3}));
+    EXPECT_EQ(lookUps() - before, 2) << "ActiveDocument's Layouts and Count are new; Name is not";
+
+    // Items, and what a method with arguments returns, may be of many interfaces unless said otherwise.
+    EXPECT_EQ(layoutNames(again->object("Layouts")), 5) << "_NewEnum needs none, Item one, each Name one";
+    auto alike = again->object("Layouts");
+    alike->declareItemsOfOneKind();
+    EXPECT_EQ(layoutNames(alike), 1) << "Item is known now; the first item's Name serves every other";
+
+    // A shared DISPID this object does not know is looked up on it, and the call made once more.
+    auto cache = std::make_shared<DispIdCache>();
+    cache->remember("name", 0x7000);
+    DispatchObject stale(static_cast<DispatchObject&>(*again).dispatch(), {}, cache);
+    before = lookUps();
+    const auto reads = accesses("Name").size();
+    EXPECT_EQ(stale.get("Name"), Value("Plan.dwg"));
+    EXPECT_EQ(lookUps() - before, 1);
+    EXPECT_EQ(accesses("Name").size(), reads + 1) << "the refused call never ran";
+    EXPECT_EQ(cache->find("name"), stale.dispIdOf("Name"));
+}
+
 TEST_F(DispatchInProcess, BusyRefusalsAreRetriedAndTheCallRunsOnce) {
     auto scenario = wintest::baseScenario();
     scenario["faults"] = {{"busy", {{{"afterCalls", 1}, {"calls", 3}}}}};
