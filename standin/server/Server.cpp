@@ -145,7 +145,7 @@ int runServer(const ServerOptions& options, const std::wstring& exePath) {
 
     auto host = std::make_shared<StandinHost>();
     host->engine = engine;
-    if (!engine->journalPath().empty()) host->lookups.writeTo(engine->journalPath() + ".lookups");
+    if (!engine->journalPath().empty()) host->lookups.writeTo(NameLookups::pathBeside(engine->journalPath()));
     host->onQuit = [] { endAfterReply(0); };
     host->onCrash = [](bool immediate) {
         if (immediate) dieNow();
