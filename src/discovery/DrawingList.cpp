@@ -68,12 +68,16 @@ void DrawingList::add(std::vector<DrawingRow> rows) {
 }
 
 void DrawingList::store(DrawingRow&& row) {
-    if (blocks_.empty() || blocks_.back().size() == BlockRows) {
-        blocks_.emplace_back();
-        blocks_.back().reserve(BlockRows);
+    if (blocksInUse_ == 0 || blocks_[blocksInUse_ - 1].size() == BlockRows) {
+        if (blocksInUse_ == blocks_.size()) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(BlockRows);
+        }
+        ++blocksInUse_;
     }
-    blocks_.back().push_back(std::move(row));
-    rows_.push_back(&blocks_.back().back());
+    auto& block = blocks_[blocksInUse_ - 1];
+    block.push_back(std::move(row));
+    rows_.push_back(&block.back());
 }
 
 void DrawingList::add(std::vector<std::vector<DrawingRow>> batches) {
@@ -91,7 +95,10 @@ void DrawingList::add(std::vector<std::vector<DrawingRow>> batches) {
 
 void DrawingList::clear() {
     rows_.clear();
-    blocks_.clear();
+    // The blocks keep their room for the next search, which would otherwise
+    // pay again for memory the system hands out afresh.
+    for (std::size_t i = 0; i < blocksInUse_; ++i) blocks_[i].clear();
+    blocksInUse_ = 0;
     order_.clear();
     position_.clear();
     selected_.clear();

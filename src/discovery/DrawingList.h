@@ -81,6 +81,7 @@ private:
     // again each time one long vector of them outgrows its room.
     static constexpr std::size_t BlockRows = 2048;
     std::vector<std::vector<DrawingRow>> blocks_;
+    std::size_t blocksInUse_ = 0;  // the first ones; the others are empty, with their room
     std::vector<const DrawingRow*> rows_;  // into blocks_, in the order added
     std::vector<RowId> order_;            // display index -> row
     std::vector<RowId> position_;         // row -> display index
