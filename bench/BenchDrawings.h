@@ -5,6 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <unistd.h>
 #include <utility>
 
 #include "plotting/PlotRunList.h"
@@ -46,5 +47,30 @@ inline nlohmann::json drawingsScenario(const std::filesystem::path& folder, plot
             {"plotFolder", "plots"},
             {"drawings", drawings}};
 }
+
+// A folder of its own under the temporary folder, holding `count` numbered drawings and "plots", with the
+// list of them and the stand-in's scenario for them; removed with it.
+struct DrawingsFolder {
+    DrawingsFolder(const std::string& name, int count, bool withLayouts)
+        : path(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()))),
+          list(made(path) + "/", count),
+          scenario(drawingsScenario(path, list, count, withLayouts)) {}
+    ~DrawingsFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    DrawingsFolder(const DrawingsFolder&) = delete;
+    DrawingsFolder& operator=(const DrawingsFolder&) = delete;
+
+    const std::filesystem::path path;
+    NumberedDrawings list;
+    const nlohmann::json scenario;
+
+private:
+    static std::string made(const std::filesystem::path& folder) {
+        std::filesystem::create_directories(folder / "plots");
+        return folder.string();
+    }
+};
 
 }  // namespace quillon::bench

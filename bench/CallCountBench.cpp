@@ -57,13 +57,10 @@ void BM_CallsPerSheet(benchmark::State& state) {
     // In the user's own application the variables an open would ask about are set and given back around
     // every open; in one Quillon started they are set once.
     const bool started = state.range(1) == 1;
-    const fs::path folder = fs::temp_directory_path() / ("quillon-callbench-" + std::to_string(getpid()));
-    fs::create_directories(folder / "plots");
-    bench::NumberedDrawings list(folder.string() + "/", Drawings);
-    const nlohmann::json scenario = bench::drawingsScenario(folder, list, Drawings, withLayouts);
+    bench::DrawingsFolder drawings("quillon-callbench", Drawings, withLayouts);
 
     for (auto _ : state) {
-        auto engine = standin::Engine::fromJson(scenario.dump(), folder.string());
+        auto engine = standin::Engine::fromJson(drawings.scenario.dump(), drawings.path.string());
         quillon::testing::EngineLauncher users;
         StartingLauncher own;
         users.application = own.application = engine->application();
@@ -72,7 +69,7 @@ void BM_CallsPerSheet(benchmark::State& state) {
         base::StdFileSystem files;
         std::atomic<bool> stop{false};
         QuietDisplay display;
-        plotting::PlotRun run(plotting::RunKind::AllListed, connection, files, display, list, stop,
+        plotting::PlotRun run(plotting::RunKind::AllListed, connection, files, display, drawings.list, stop,
                               {"Plotter.pc3", "A4", "mono.ctb", 1});
         run.runToEnd();
 
@@ -92,7 +89,6 @@ void BM_CallsPerSheet(benchmark::State& state) {
         state.counters["sheets"] = static_cast<double>(sheets);
         state.counters["failed"] = display.failures;
     }
-    fs::remove_all(folder);
 }
 
 BENCHMARK(BM_CallsPerSheet)

@@ -294,15 +294,13 @@ void runOnCadThread(plotting::PlotRunDisplay& display, const std::function<void(
 void BM_PlotRun500(benchmark::State& state) {
     const bool withLayouts = state.range(0) == 1;
     const bool cadThread = state.range(1) == 1;
-    const fs::path folder = fs::temp_directory_path() / ("quillon-plotbench-" + std::to_string(getpid()));
-    fs::create_directories(folder / "plots");
-    bench::NumberedDrawings list(folder.string() + "/", Drawings);
-    const nlohmann::json scenario = bench::drawingsScenario(folder, list, Drawings, withLayouts);
+    bench::DrawingsFolder drawings("quillon-plotbench", Drawings, withLayouts);
 
     for (auto _ : state) {
         EngineThread engineThread;
         std::shared_ptr<standin::Engine> engine;
-        engineThread.run([&] { engine = standin::Engine::fromJson(scenario.dump(), folder.string()); });
+        engineThread.run(
+            [&] { engine = standin::Engine::fromJson(drawings.scenario.dump(), drawings.path.string()); });
         CallClock clock;
         quillon::testing::EngineLauncher launcher;
         engineThread.run([&] { launcher.application = engine->application(); });
@@ -319,7 +317,7 @@ void BM_PlotRun500(benchmark::State& state) {
 
         const auto started = Clock::now();
         const auto runAll = [&](plotting::PlotRunDisplay& shown) {
-            plotting::PlotRun run(plotting::RunKind::AllListed, *connection, files, shown, list, stop,
+            plotting::PlotRun run(plotting::RunKind::AllListed, *connection, files, shown, drawings.list, stop,
                                   {"Plotter.pc3", "A4", "mono.ctb", 1});
             run.runToEnd();
         };
@@ -356,7 +354,6 @@ void BM_PlotRun500(benchmark::State& state) {
         countingThisThread = false;
         engineThread.run([&] { engine.reset(); });
     }
-    fs::remove_all(folder);
 }
 
 BENCHMARK(BM_PlotRun500)
