@@ -15,6 +15,7 @@
 #include "discovery/DrawingList.h"
 #include "discovery/DrawingSearch.h"
 #include "discovery/DrawingTexts.h"
+#include "discovery/RowTexts.h"
 
 namespace {
 
@@ -127,12 +128,19 @@ void BM_SearchAgainstBareEnumeration(benchmark::State& state) {
 }
 BENCHMARK(BM_SearchAgainstBareEnumeration)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The list's texts of size and date, in fixed formats.
+struct ListTexts {
+    SlashFileSystem files;
+    FixedNumberFormatter numbers;
+    FixedDateTimeFormatter dates;
+    FixedFileTypeNames types;
+    RowTexts texts{SearchServices{files, numbers, dates, types}};
+};
+
 std::vector<DrawingRow> makeRows() {
     std::mt19937 random(7);
     std::uniform_int_distribution<std::uint64_t> size(0, 40'000'000);
     std::uniform_int_distribution<std::int64_t> day(0, 3650);
-    FixedNumberFormatter numbers;
-    FixedDateTimeFormatter dates;
     const auto base = fileTimeFromUtc({2015, 1, 1, 0, 0, 0});
     std::vector<DrawingRow> rows;
     rows.reserve(RowCount);
@@ -142,7 +150,7 @@ std::vector<DrawingRow> makeRows() {
         rows.push_back(DrawingRow{
             "Drawing " + std::to_string(random() % 1'000'000) + " rev " + std::to_string(i % 7) + ".dwg",
             "\\\\server\\projects\\Job " + std::to_string(i / 50 % 40) + "\\Sheets " + std::to_string(i / 50) + "\\",
-            "AutoCAD Drawing", sizeText(size(random), numbers), dateText(time, dates)});
+            "AutoCAD Drawing", size(random), time});
     }
     return rows;
 }
@@ -152,7 +160,8 @@ std::vector<DrawingRow> makeRows() {
 void BM_SortRowsByColumn(benchmark::State& state) {
     const int column = static_cast<int>(state.range(0));
     AsciiCaseInsensitiveCollation collation;
-    DrawingList list(collation);
+    ListTexts texts;
+    DrawingList list(collation, texts.texts);
     list.add(makeRows());
     for (auto _ : state) list.clickColumn(column);
     state.SetLabel(std::string("column ") + std::to_string(column));
@@ -164,8 +173,9 @@ void BM_AddRowsWhileSorted(benchmark::State& state) {
     const auto rows = makeRows();
     const auto batch = static_cast<std::size_t>(state.range(0));
     AsciiCaseInsensitiveCollation collation;
+    ListTexts texts;
     for (auto _ : state) {
-        DrawingList list(collation);
+        DrawingList list(collation, texts.texts);
         list.clickColumn(1);
         for (std::size_t i = 0; i < rows.size(); i += batch)
             list.add(
@@ -176,14 +186,15 @@ void BM_AddRowsWhileSorted(benchmark::State& state) {
 }
 BENCHMARK(BM_AddRowsWhileSorted)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Heap per row of a sorted list: the five texts, display order, selection and sort key.
+// Heap per row of a sorted list: its texts and numbers, display order, selection and sort key.
 void BM_MemoryPerRow(benchmark::State& state) {
     AsciiCaseInsensitiveCollation collation;
+    ListTexts texts;
     double perRow = 0;
     for (auto _ : state) {
         const std::size_t before = mallinfo2().uordblks;
         {
-            DrawingList list(collation);
+            DrawingList list(collation, texts.texts);
             list.add(makeRows());
             list.clickColumn(1);
             perRow = static_cast<double>(mallinfo2().uordblks - before) / RowCount;

@@ -73,7 +73,7 @@ std::uint64_t privateBytes(bool peak) {
 // taking the search's updates when the worker posts, as the main window does.
 class Window {
 public:
-    Window() {
+    explicit Window(discovery::CellTexts& texts) : model_(collation_, texts) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -134,7 +134,7 @@ private:
     HWND list_ = nullptr;
     HWND status_ = nullptr;
     discovery::AsciiCaseInsensitiveCollation collation_;
-    discovery::DrawingList model_{collation_};
+    discovery::DrawingList model_;
     std::optional<discovery::DrawingListView> view_;
 };
 
@@ -188,7 +188,9 @@ int wmain(int argc, wchar_t** argv) {
     discovery::WinNumberFormatter numbers;
     discovery::WinDateTimeFormatter dates;
     discovery::ShellFileTypeNames types;
-    Window window;
+    // The list's own, on this thread, as the window has them.
+    discovery::RowTexts listTexts(discovery::SearchServices{files, numbers, dates, types});
+    Window window(listTexts);
     HWND target = window.hwnd();
     discovery::SearchRunner runner(discovery::SearchServices{files, numbers, dates, types},
                                    [target] { PostMessageW(target, kUpdatesMessage, 0, 0); });

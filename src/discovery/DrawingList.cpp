@@ -22,7 +22,7 @@ bool DrawingList::before(RowId a, RowId b) const {
 void DrawingList::makeKeys(RowId from) {
     keys_.resize(rows_.size());
     for (RowId id = from; id < rows_.size(); ++id)
-        keys_[id] = collation_.sortKey(sortColumn_ < ColumnCount ? rows_[id]->text(sortColumn_)
+        keys_[id] = collation_.sortKey(sortColumn_ < ColumnCount ? rows_[id]->text(sortColumn_, texts_)
                                                                  : extraColumn_(*rows_[id]));
 }
 

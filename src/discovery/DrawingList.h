@@ -16,6 +16,9 @@ namespace quillon::discovery {
 // texts of each shown row), with its sort state, selection and focus. Rows
 // are addressed by display index, 0 for the top row.
 //
+// The texts of a row's size and date are made when asked for, for the rows
+// shown, and for every row while the list is sorted by one of them.
+//
 // Sorting compares the cells' texts through the collation (so "10 KB" comes
 // before "9 KB"); rows with equal keys keep the order in which they were
 // added, in either direction. Once sorted the list stays sorted by the same
@@ -24,7 +27,8 @@ namespace quillon::discovery {
 // moves it.
 class DrawingList {
 public:
-    explicit DrawingList(const TextCollation& collation) : collation_(collation) {}
+    // Both are used on the list's own thread only.
+    DrawingList(const TextCollation& collation, CellTexts& texts) : collation_(collation), texts_(texts) {}
 
     // A column after the rows' own (the last run's result), whose text is
     // looked up when the list is sorted by it. Without one, only the rows'
@@ -36,6 +40,8 @@ public:
     bool empty() const { return order_.empty(); }
     const DrawingRow& row(std::size_t displayIndex) const { return *rows_[order_.at(displayIndex)]; }
     std::string fullPath(std::size_t displayIndex) const { return row(displayIndex).fullPath(); }
+    // The text of one of the rows' own columns.
+    std::string text(std::size_t displayIndex, int column) const { return row(displayIndex).text(column, texts_); }
 
     void add(DrawingRow row);
     // Many rows at once: one merge instead of one insertion per row.
@@ -74,6 +80,7 @@ private:
     void renumber();
 
     const TextCollation& collation_;
+    CellTexts& texts_;
     void store(DrawingRow&& row);
 
     // The rows live in blocks that never grow past the room made for them, so

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,15 +35,27 @@ private:
     std::shared_ptr<const std::string> text_;
 };
 
-// One found drawing: the five texts the list shows, nothing else.
+// Makes the texts of the cells a row keeps as numbers, in the user's formats.
+// A search of a large store makes rows far faster than anyone reads them, so
+// these texts are made only for the rows shown, and for all when the list is
+// sorted by them.
+class CellTexts {
+public:
+    virtual ~CellTexts() = default;
+    virtual std::string size(std::uint64_t bytes) = 0;
+    virtual std::string date(std::int64_t fileTimeUtc) = 0;
+};
+
+// One found drawing: what the list shows of it, nothing else.
 struct DrawingRow {
     std::string name;   // as the folder listing returned it
     SharedText folder;  // always with a trailing backslash
-    std::string type;
-    std::string size;
-    std::string date;
+    SharedText type;    // one text for all drawings of one extension
+    // As the listing gave them; nothing for a drawing that is not there, which shows no size or date.
+    std::optional<std::uint64_t> bytes;
+    std::optional<std::int64_t> modified;  // UTC file time
 
-    const std::string& text(int column) const;
+    std::string text(int column, CellTexts& texts) const;
     std::string fullPath() const { return folder.str() + name; }
     bool operator==(const DrawingRow&) const = default;
 };

@@ -30,9 +30,8 @@ namespace {
 
 // The listing is not needed afterwards: the row takes the entry's name.
 DrawingRow rowFor(const SharedText& folder, base::DirEntry& entry, RowTexts& texts) {
-    std::string type = texts.type(entry.name);
-    return DrawingRow{std::move(entry.name), folder, std::move(type), texts.size(entry.size),
-                      texts.date(entry.lastWriteTime)};
+    SharedText type = texts.type(entry.name);
+    return DrawingRow{std::move(entry.name), folder, std::move(type), entry.size, entry.lastWriteTime};
 }
 
 }  // namespace
@@ -49,7 +48,7 @@ SearchSummary DrawingSearch::run(const SearchRequest& request) {
     // extended-length paths allow trees far deeper than the call stack would like.
     std::vector<Pending> pending{{base::addBackslash(request.folder), std::nullopt}};
     std::vector<const base::DirEntry*> candidates;
-    // The formats and descriptions are read once per search, not once per file.
+    // A type's description is asked once per extension, not once per file.
     RowTexts texts(services_);
 
     while (!pending.empty() && !summary.stopped) {

@@ -4,16 +4,16 @@
 
 namespace quillon::discovery {
 
-const std::string& DrawingRow::text(int column) const {
+std::string DrawingRow::text(int column, CellTexts& texts) const {
     switch (static_cast<Column>(column)) {
         case Column::Path:
             return folder;
         case Column::Type:
             return type;
         case Column::Size:
-            return size;
+            return bytes ? texts.size(*bytes) : std::string();
         case Column::Date:
-            return date;
+            return modified ? texts.date(*modified) : std::string();
         case Column::Name:
             break;
     }

@@ -6,23 +6,25 @@
 #include <unordered_map>
 #include <vector>
 
+#include "discovery/DrawingRow.h"
 #include "discovery/DrawingSearch.h"
 #include "discovery/LocalTimeCache.h"
 
 namespace quillon::discovery {
 
-// The type, size and date texts of one search's rows, exactly as
-// describe, sizeText and dateText give them. What repeats is asked once: the
-// type of each extension, the date text of each day, the time text around
-// the seconds of each minute of the day, the time zone's offset of each
-// week (of the days and weeks met lately). For one thread.
-class RowTexts {
+// The type, size and date texts of many rows, exactly as describe,
+// sizeText and dateText give them. What repeats is asked once: the type of
+// each extension, the date text of each day, the time text around the
+// seconds of each minute of the day, the time zone's offset of each week (of
+// the days and weeks met lately). For one thread: a search's worker makes
+// the types, the list on the window's thread the sizes and dates.
+class RowTexts : public CellTexts {
 public:
     explicit RowTexts(const SearchServices& services) : services_(services), localTimes_(services.dates) {}
 
-    const std::string& type(std::string_view fileName);
-    std::string size(std::uint64_t bytes) const { return sizeText(bytes, services_.numbers); }
-    std::string date(std::int64_t fileTimeUtc);
+    const SharedText& type(std::string_view fileName);
+    std::string size(std::uint64_t bytes) override { return sizeText(bytes, services_.numbers); }
+    std::string date(std::int64_t fileTimeUtc) override;
 
 private:
     // How the seconds show in the time texts of one minute of the day. Files
@@ -46,7 +48,7 @@ private:
 
     SearchServices services_;  // a copy: it holds only references, and the caller's may be a temporary
     LocalTimeCache localTimes_;
-    std::unordered_map<std::string, std::string> types_;  // by the extension with its dot, as written
+    std::unordered_map<std::string, SharedText> types_;  // by the extension with its dot, as written
     // The date texts of the days last met, each in the slot its day's low
     // bits choose: no hashing or node to chase per file, as the listing
     // between files leaves little of a map in the processor's caches.

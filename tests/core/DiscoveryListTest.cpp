@@ -8,14 +8,23 @@
 namespace quillon::discovery {
 namespace {
 
+// Sizes that show as the texts the tests give, so sorting by size sorts texts.
+struct SizeTexts : CellTexts {
+    std::vector<std::string> shown;
+    std::string size(std::uint64_t bytes) override { return shown.at(bytes); }
+    std::string date(std::int64_t) override { return "01/01/2024"; }
+};
+SizeTexts sizeTexts;
+
 DrawingRow row(std::string name, std::string size = "1 KB", std::string folder = "C:\\D\\") {
-    return DrawingRow{std::move(name), std::move(folder), "DWG File", std::move(size), "01/01/2024"};
+    sizeTexts.shown.push_back(std::move(size));
+    return DrawingRow{std::move(name), std::move(folder), "DWG File", sizeTexts.shown.size() - 1, 0};
 }
 
 class DrawingListTest : public ::testing::Test {
 protected:
     AsciiCaseInsensitiveCollation collation;
-    DrawingList list{collation};
+    DrawingList list{collation, sizeTexts};
 
     std::vector<std::string> names() const {
         std::vector<std::string> out;
@@ -92,7 +101,7 @@ TEST_F(DrawingListTest, TheSortStateOutlivesClearingAndTheEnterKeySortsWithoutCh
     list.add({row("a"), row("c"), row("b")});
     EXPECT_EQ(names(), (Names{"c", "b", "a"}));
 
-    DrawingList fresh{collation};
+    DrawingList fresh{collation, sizeTexts};
     fresh.add({row("b"), row("a")});
     fresh.showSorted();
     EXPECT_EQ(fresh.sortColumn(), 0);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "discovery/DrawingSearch.h"
+#include "discovery/RowTexts.h"
 #include "discovery/SearchRunner.h"
 #include "plotting/job/JobDrawings.h"
 
@@ -99,6 +100,7 @@ protected:
     FixedDateTimeFormatter dates;
     FixedFileTypeNames types;
     SearchServices services{fs, numbers, dates, types};
+    RowTexts texts{services};
     Recorder sink;
     std::atomic<bool> stop{false};
 
@@ -132,11 +134,16 @@ TEST_F(DrawingSearchTest, WithoutSubfoldersOnlyTheFolderItselfIsRead) {
     EXPECT_EQ(fs.listed, (std::vector<std::string>{"C:\\Jobs\\"}));
 }
 
-TEST_F(DrawingSearchTest, RowsCarryTheFiveTexts) {
+TEST_F(DrawingSearchTest, RowsKeepTheListingsSizeAndTimeAndShowTheFiveTexts) {
     fs.add("C:\\", {file("Plan.dwg", 1536)});
     search("C:\\", false);
     ASSERT_EQ(sink.rows.size(), 1u);
-    EXPECT_EQ(sink.rows[0], (DrawingRow{"Plan.dwg", "C:\\", "DWG File", "1.5 KB", "05/03/2024 13:04:05"}));
+    EXPECT_EQ(sink.rows[0], (DrawingRow{"Plan.dwg", "C:\\", "DWG File", 1536, file("").lastWriteTime}));
+    std::vector<std::string> shown;
+    for (int column = 0; column < ColumnCount; ++column) shown.push_back(sink.rows[0].text(column, texts));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Plan.dwg", "C:\\", "DWG File", "1.5 KB", "05/03/2024 13:04:05"}));
+    EXPECT_EQ((DrawingRow{"Gone.dwg", "C:\\", "DWG File", std::nullopt, std::nullopt}.text(static_cast<int>(Column::Date), texts)), "")
+        << "a drawing that is not there shows no date";
 }
 
 // A large store's rows would otherwise each carry a copy of their folder's
@@ -146,15 +153,15 @@ TEST_F(DrawingSearchTest, RowsOfAFolderShareItsTextAndStillReadAndCompareByText)
     search("C:\\Jobs", true);
     ASSERT_EQ(sink.rows.size(), 5u);
     EXPECT_EQ(&sink.rows[0].folder.str(), &sink.rows[1].folder.str()) << "b.dwg and a.DWG are of one folder";
-    EXPECT_EQ(sink.rows[2].text(static_cast<int>(Column::Path)), "C:\\Jobs\\Site\\");
+    EXPECT_EQ(sink.rows[2].text(static_cast<int>(Column::Path), texts), "C:\\Jobs\\Site\\");
     EXPECT_EQ(sink.rows[3].fullPath(), "C:\\Jobs\\Site\\Deep\\d.dwg");
-    EXPECT_EQ(sink.rows[1], (DrawingRow{"a.DWG", std::string("C:\\Jobs\\"), "DWG File", "2 KB", "05/03/2024 13:04:05"}))
+    EXPECT_EQ(sink.rows[1], (DrawingRow{"a.DWG", std::string("C:\\Jobs\\"), "DWG File", 2048, file("").lastWriteTime}))
         << "a row made on its own equals the found one";
     EXPECT_NE(sink.rows[0], sink.rows[1]);
     const DrawingRow kept = sink.rows[0];
     sink.rows.clear();
     EXPECT_EQ(kept.fullPath(), "C:\\Jobs\\b.dwg") << "a row keeps its folder text when the others are gone";
-    EXPECT_EQ(DrawingRow{}.text(static_cast<int>(Column::Path)), "");
+    EXPECT_EQ(DrawingRow{}.text(static_cast<int>(Column::Path), texts), "");
 }
 
 TEST_F(DrawingSearchTest, OnlyOrdinaryFilesWhoseOwnNameEndsInDwgAreListed) {
@@ -464,7 +471,7 @@ TEST_F(SearchRunnerTest, AJobsDrawingsAreListedOnTheWorkerWhereStopAndTheNextLis
     all = collect();
     ASSERT_TRUE(all.finished && all.finished->stopped);
     ASSERT_EQ(rowsOf(all).size(), 2u);
-    EXPECT_EQ(std::tuple(rowsOf(all)[0].size.empty(), rowsOf(all)[1].size.empty()), std::tuple(false, true))
+    EXPECT_EQ(std::tuple(rowsOf(all)[0].bytes.has_value(), rowsOf(all)[1].bytes.has_value()), std::tuple(true, false))
         << "the folder in hand was read, the next was not";
 }
 

@@ -12,6 +12,7 @@
 #include "app/win/SearchPaneHost.h"
 #include "base/FileSystem.h"
 #include "discovery/DrawingList.h"
+#include "discovery/RowTexts.h"
 #include "discovery/SearchRunner.h"
 #include "discovery/win/WinFileSystem.h"
 #include "discovery/win/WinFormatters.h"
@@ -81,7 +82,8 @@ private:
     discovery::WinDateTimeFormatter dates_;
     discovery::ShellFileTypeNames types_;
     discovery::LocaleCollation collation_;
-    discovery::DrawingList listModel_{collation_};
+    discovery::RowTexts cellTexts_{discovery::SearchServices{fileSystem_, numbers_, dates_, types_}};
+    discovery::DrawingList listModel_{collation_, cellTexts_};
     std::unique_ptr<discovery::DrawingListView> listView_;
     std::unique_ptr<discovery::SearchRunner> search_;
 };

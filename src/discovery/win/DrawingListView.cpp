@@ -119,7 +119,7 @@ void DrawingListView::fillDisplayInfo(NMLVDISPINFOW& info) {
         auto found = results_.find(row.fullPath());
         if (found != results_.end()) text = found->second;
     } else if (info.item.iSubItem >= 0 && info.item.iSubItem < kResultColumn) {
-        text = row.text(info.item.iSubItem);
+        text = model_.text(static_cast<std::size_t>(info.item.iItem), info.item.iSubItem);
     }
     cell_ = win::toWide(text);
     lstrcpynW(info.item.pszText, cell_.c_str(), info.item.cchTextMax);

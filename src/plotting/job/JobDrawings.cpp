@@ -37,9 +37,12 @@ discovery::SearchSummary listJobDrawings(const discovery::SearchServices& servic
     for (auto& [folder, entry] : findJobDrawings(services.fileSystem, paths, &stop)) {
         // A drawing not there has no date: its row shows no size or date, and the run reports it not found.
         const bool there = entry.lastWriteTime != 0;
-        sink.addRow({entry.name, folder, services.types.describe(entry.name),
-                     there ? discovery::sizeText(entry.size, services.numbers) : std::string(),
-                     there ? discovery::dateText(entry.lastWriteTime, services.dates) : std::string()});
+        discovery::DrawingRow row{entry.name, folder, services.types.describe(entry.name), std::nullopt, std::nullopt};
+        if (there) {
+            row.bytes = entry.size;
+            row.modified = entry.lastWriteTime;
+        }
+        sink.addRow(std::move(row));
         ++summary.rows;
     }
     summary.stopped = stop.load();
