@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <span>
 
 #include "discovery/win/WinFileByteSource.h"
@@ -14,6 +15,14 @@
 namespace quillon::discovery {
 
 namespace {
+
+constexpr DWORD ReadBufferSize = 1 << 20;
+// A thread's buffer for reading files whole, lent to one read at a time.
+struct ReadBuffer {
+    std::unique_ptr<char[]> data;
+    bool lent = false;
+};
+thread_local ReadBuffer threadReadBuffer;
 
 bool isLink(const FILE_ID_BOTH_DIR_INFO& info) {
     if (!(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
@@ -178,12 +187,31 @@ bool WinFileSystem::readPieces(const std::string& path, const std::function<void
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) return false;
-    std::string buffer(1 << 20, '\0');
+    // Each thread keeps its buffer: a run hashes every drawing and plot file it meets, and making and
+    // clearing a megabyte of fresh memory for each costs more than reading a small file. A piece that
+    // reads another file on the same thread reads it into a buffer of its own.
+    std::unique_ptr<char[]> own;
+    char* buffer = nullptr;
+    const bool borrowed = !threadReadBuffer.lent;
+    if (borrowed) {
+        if (!threadReadBuffer.data) threadReadBuffer.data = std::make_unique_for_overwrite<char[]>(ReadBufferSize);
+        buffer = threadReadBuffer.data.get();
+        threadReadBuffer.lent = true;
+    } else {
+        own = std::make_unique_for_overwrite<char[]>(ReadBufferSize);
+        buffer = own.get();
+    }
+    struct GiveBack {
+        bool borrowed;
+        ~GiveBack() {
+            if (borrowed) threadReadBuffer.lent = false;
+        }
+    } giveBack{borrowed};
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(handle.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+        if (!ReadFile(handle.get(), buffer, ReadBufferSize, &got, nullptr)) return false;
         if (got == 0) return true;
-        piece(std::string_view(buffer.data(), got));
+        piece(std::string_view(buffer, got));
     }
 }
 
