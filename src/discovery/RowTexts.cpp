@@ -7,7 +7,8 @@ const SharedText& RowTexts::type(std::string_view fileName) {
     // Letter case is kept in the key: whether a description depends on it is the system's business.
     std::string extension(dot == std::string_view::npos ? std::string_view() : fileName.substr(dot));
     auto it = types_.find(extension);
-    if (it == types_.end()) it = types_.emplace(std::move(extension), SharedText(services_.types.describe(fileName))).first;
+    if (it == types_.end())
+        it = types_.emplace(std::move(extension), SharedText(services_.types.describe(fileName))).first;
     return it->second;
 }
 

@@ -142,8 +142,8 @@ TEST_F(DrawingSearchTest, RowsKeepTheListingsSizeAndTimeAndShowTheFiveTexts) {
     std::vector<std::string> shown;
     for (int column = 0; column < ColumnCount; ++column) shown.push_back(sink.rows[0].text(column, texts));
     EXPECT_EQ(shown, (std::vector<std::string>{"Plan.dwg", "C:\\", "DWG File", "1.5 KB", "05/03/2024 13:04:05"}));
-    EXPECT_EQ((DrawingRow{"Gone.dwg", "C:\\", "DWG File", std::nullopt, std::nullopt}.text(static_cast<int>(Column::Date), texts)), "")
-        << "a drawing that is not there shows no date";
+    const DrawingRow gone{"Gone.dwg", "C:\\", "DWG File", std::nullopt, std::nullopt};
+    EXPECT_EQ(gone.text(static_cast<int>(Column::Date), texts), "") << "a drawing that is not there shows no date";
 }
 
 // A large store's rows would otherwise each carry a copy of their folder's
