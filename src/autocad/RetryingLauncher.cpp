@@ -10,9 +10,6 @@ using automation::AutomationError;
 
 namespace {
 
-// Per thread, as each session starts its applications on its own thread.
-thread_local std::string lastNote;
-
 std::string reasonOf(const AutomationError& error) {
     return error.description().empty() ? error.what() : error.description();
 }
@@ -36,7 +33,7 @@ void RetryingLauncher::keepSpacing() {
 }
 
 automation::ObjectPtr RetryingLauncher::createInstance() {
-    lastNote.clear();
+    setNote({});
     std::lock_guard<std::mutex> turn(starting_);
     std::string firstFailure;
     for (std::size_t attempt = 1;; ++attempt) {
@@ -45,8 +42,8 @@ automation::ObjectPtr RetryingLauncher::createInstance() {
             auto application = inner_->createInstance();
             lastEnd_ = std::chrono::steady_clock::now();
             if (attempt > 1)
-                lastNote = "AutoCAD started at the " + std::string(ordinal(attempt)) + " attempt (the first failed: " +
-                           firstFailure + ")";
+                setNote("AutoCAD started at the " + std::string(ordinal(attempt)) + " attempt (the first failed: " +
+                        firstFailure + ")");
             return application;
         } catch (const AutomationError& error) {
             lastEnd_ = std::chrono::steady_clock::now();
@@ -62,7 +59,19 @@ automation::ObjectPtr RetryingLauncher::createInstance() {
     }
 }
 
-std::string RetryingLauncher::startNote() { return lastNote; }
+std::string RetryingLauncher::startNote() {
+    std::lock_guard<std::mutex> lock(notesMutex_);
+    const auto found = notes_.find(std::this_thread::get_id());
+    return found == notes_.end() ? std::string() : found->second;
+}
+
+void RetryingLauncher::setNote(std::string note) {
+    std::lock_guard<std::mutex> lock(notesMutex_);
+    if (note.empty())
+        notes_.erase(std::this_thread::get_id());
+    else
+        notes_[std::this_thread::get_id()] = std::move(note);
+}
 
 std::string RetryingLauncher::startSpare() {
     std::lock_guard<std::mutex> turn(starting_);

@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "autocad/CadLauncher.h"
@@ -50,6 +52,8 @@ public:
 private:
     // Called holding starting_.
     void keepSpacing();
+    // The calling thread's note; an empty one is none.
+    void setNote(std::string note);
 
     std::shared_ptr<CadLauncher> inner_;
     StartPolicy policy_;
@@ -57,6 +61,10 @@ private:
     // Held for the whole of one start; the end of the last start, for the spacing.
     std::mutex starting_;
     std::chrono::steady_clock::time_point lastEnd_{};
+    // Each session starts its applications on its own thread, and asks for its own start's note.
+    // Not kept per thread in thread storage: a thread's string there is destroyed unsafely as it ends.
+    std::mutex notesMutex_;
+    std::map<std::thread::id, std::string> notes_;
 };
 
 }  // namespace quillon::autocad

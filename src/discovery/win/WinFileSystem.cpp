@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 
+#include "base/BufferPool.h"
 #include "discovery/win/WinFileByteSource.h"
 #include "win/ExtendedPath.h"
 #include "win/UniqueResource.h"
@@ -16,13 +17,16 @@ namespace quillon::discovery {
 
 namespace {
 
-constexpr DWORD ReadBufferSize = 1 << 20;
-// A thread's buffer for reading files whole, lent to one read at a time.
-struct ReadBuffer {
-    std::unique_ptr<char[]> data;
-    bool lent = false;
-};
-thread_local ReadBuffer threadReadBuffer;
+// Never destroyed: a thread may still be reading while the program ends.
+base::BufferPool& listingBuffers() {
+    // A large buffer fetches a folder's entries in few calls, as a large fetch does.
+    static auto* pool = new base::BufferPool(64 * 1024);
+    return *pool;
+}
+base::BufferPool& readBuffers() {
+    static auto* pool = new base::BufferPool(1 << 20);
+    return *pool;
+}
 
 bool isLink(const FILE_ID_BOTH_DIR_INFO& info) {
     if (!(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
@@ -64,10 +68,9 @@ std::optional<std::vector<base::DirEntry>> WinFileSystem::list(const std::string
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) return std::nullopt;
-    // A large buffer fetches a folder's entries in few calls, as a large fetch does. Each thread keeps
-    // its own: a search lists thousands of folders, and making and clearing 64 KB for each is wasted.
-    thread_local std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));
-    const auto bytes = static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t));
+    // A search lists thousands of folders: making and clearing a buffer for each is wasted.
+    const auto buffer = listingBuffers().borrow();
+    const auto bytes = static_cast<DWORD>(buffer.size());
     std::vector<base::DirEntry> entries;
     FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
     bool first = true;
@@ -187,31 +190,15 @@ bool WinFileSystem::readPieces(const std::string& path, const std::function<void
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) return false;
-    // Each thread keeps its buffer: a run hashes every drawing and plot file it meets, and making and
-    // clearing a megabyte of fresh memory for each costs more than reading a small file. A piece that
-    // reads another file on the same thread reads it into a buffer of its own.
-    std::unique_ptr<char[]> own;
-    char* buffer = nullptr;
-    const bool borrowed = !threadReadBuffer.lent;
-    if (borrowed) {
-        if (!threadReadBuffer.data) threadReadBuffer.data = std::make_unique_for_overwrite<char[]>(ReadBufferSize);
-        buffer = threadReadBuffer.data.get();
-        threadReadBuffer.lent = true;
-    } else {
-        own = std::make_unique_for_overwrite<char[]>(ReadBufferSize);
-        buffer = own.get();
-    }
-    struct GiveBack {
-        bool borrowed;
-        ~GiveBack() {
-            if (borrowed) threadReadBuffer.lent = false;
-        }
-    } giveBack{borrowed};
+    // A run hashes every drawing and plot file it meets: making and clearing a megabyte of fresh memory
+    // for each costs more than reading a small file. A piece that reads another file borrows another.
+    const auto buffer = readBuffers().borrow();
+    auto* const bytes = reinterpret_cast<char*>(buffer.data());
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(handle.get(), buffer, ReadBufferSize, &got, nullptr)) return false;
+        if (!ReadFile(handle.get(), bytes, static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
         if (got == 0) return true;
-        piece(std::string_view(buffer, got));
+        piece(std::string_view(bytes, got));
     }
 }
 
