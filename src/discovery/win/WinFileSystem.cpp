@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 #include <span>
 
 #include "base/BufferPool.h"
