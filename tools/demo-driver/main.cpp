@@ -151,6 +151,21 @@ bool choosePaper(GuiDriver& gui, const Options& options) {
     return choose(gui, ids::PaperBox, L"Paper", options.paper);
 }
 
+// Choosing the device fills the paper list again from the application's
+// answer, which may land just after a paper was chosen and take the choice
+// with it, as it would from a quick hand: the paper is chosen again until the
+// choice holds for a moment.
+bool choosePaperToHold(GuiDriver& gui, const Options& options) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (!choosePaper(gui, options)) return false;
+        const std::wstring chosen = gui.text(ids::PaperBox);
+        const bool changed = quillon::e2e::pollUntil([&] { return gui.text(ids::PaperBox) != chosen; }, 1s);
+        if (!changed && chosen != L"Select a Paper") return true;
+        say(L"Paper: the list was filled again; choosing again");
+    }
+    return false;
+}
+
 // Focuses the drawing's row, as a click on it would, and waits for the
 // preview box to show its picture, so that a screenshot taken next has it.
 void showPreview(GuiDriver& gui, const std::wstring& fileName) {
@@ -189,7 +204,7 @@ int drive(const Options& options) {
     if (gui.listCount() == 0) return 1;
 
     if (!choose(gui, ids::DeviceBox, L"Device", options.device)) return 1;
-    if (!choosePaper(gui, options)) return 1;
+    if (!choosePaperToHold(gui, options)) return 1;
     if (!choose(gui, ids::PlotStyleTableBox, L"Plot style table", options.table)) return 1;
     gui.setChecked(ids::ChkLayouts, true);
     say(L"Print Layouts: ticked");
